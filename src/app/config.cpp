@@ -1,0 +1,3 @@
+#include "app/config.h"
+
+int g_cfg_fpu;

@@ -1,0 +1,4 @@
+// Configuration values.
+#pragma once
+
+extern int g_cfg_fpu; // serve FE-calls on the host

@@ -1,0 +1,128 @@
+// The processor's side of the bus: accesses with the odd-address rule, the
+// 24-bit cut, access watches and the page tables; memory probe mode.
+#pragma once
+
+#include <cstdint>
+
+#include "core/cpu_regs.h"
+
+using BusReadFn = uint32_t (*)(uint32_t addr);
+using BusWriteFn = void (*)(uint32_t addr, uint32_t value);
+
+// Page tables over 128 KB pages, index (addr & 0xFFFFFF) >> 17.
+extern BusReadFn g_bus_read_byte_table[128];
+extern BusReadFn g_bus_read_word_table[128];
+extern BusReadFn g_bus_read_long_table[128];
+extern BusWriteFn g_bus_write_byte_table[128];
+extern BusWriteFn g_bus_write_word_table[128];
+extern BusWriteFn g_bus_write_long_table[128];
+// Host fetch bases: host = base + (pc & 0xFFFFFF); nullptr = no memory. Every
+// base must be readable for the whole 16 MB range (see host/guest_window.h).
+extern const uint8_t* g_fetch_page_table[128];
+
+inline uint32_t bus_page(uint32_t addr24) { return addr24 >> 17; }
+
+struct WatchRange {
+    uint32_t end;    // exclusive
+    uint32_t start;  // inclusive
+    uint16_t enable;
+};
+extern WatchRange g_watch_read;
+extern WatchRange g_watch_write;
+extern uint32_t g_watch_hit_addr;
+extern uint8_t g_watch_hit_kind;
+
+// Memory probe mode (set by the DMA controller and the sound library).
+extern uint32_t g_mem_probe_mode;
+extern uint32_t g_mem_probe_fault;
+
+// Fault raisers. They return only when no exception is taken (probe mode,
+// or the run loop is not running); otherwise they leave the instruction.
+void mem_address_error_read(uint32_t addr);
+void mem_address_error_write(uint32_t addr);
+[[noreturn]] void mem_address_error_fetch(uint32_t pc);
+// Bus error on a read or write of a page without memory (used by the
+// bus-error page handlers and the run loop's fetch).
+void mem_bus_error_read(uint32_t addr);
+void mem_bus_error_write(uint32_t addr);
+
+// Access code of a fault by SR bit 13.
+inline uint32_t mem_fault_code_read() { return cpu_supervisor() ? 0x15 : 0x11; }
+inline uint32_t mem_fault_code_write() { return cpu_supervisor() ? 0x05 : 0x01; }
+inline uint32_t mem_fault_code_fetch() { return cpu_supervisor() ? 0x1E : 0x1A; }
+
+// Watch tests; a is the 24-bit address (the word read test also cuts it).
+void mem_watch_hit(uint32_t a, uint8_t kind);
+inline void mem_watch_test(const WatchRange& w, uint32_t a, uint32_t last_offset, uint8_t kind) {
+    if (w.enable == 0) return;
+    if (a < w.end && a + last_offset >= w.start && !g_cpu_idle) mem_watch_hit(a, kind);
+}
+inline void mem_watch_read_byte(uint32_t a) { mem_watch_test(g_watch_read, a, 0, 'r'); }
+inline void mem_watch_read_word(uint32_t a) { mem_watch_test(g_watch_read, a & 0xFFFFFF, 1, 'R'); }
+inline void mem_watch_read_long(uint32_t a) { mem_watch_test(g_watch_read, a, 3, 'R'); }
+inline void mem_watch_write_byte(uint32_t a) { mem_watch_test(g_watch_write, a, 0, 'w'); }
+inline void mem_watch_write_word(uint32_t a) { mem_watch_test(g_watch_write, a, 1, 'W'); }
+inline void mem_watch_write_long(uint32_t a) { mem_watch_test(g_watch_write, a, 3, 'W'); }
+
+// The core's access operations.
+inline uint32_t mem_read_byte(uint32_t addr) {
+    addr &= 0xFFFFFF;
+    mem_watch_read_byte(addr);
+    return g_bus_read_byte_table[bus_page(addr)](addr);
+}
+inline uint32_t mem_read_word(uint32_t addr) {
+    if (addr & 1) { mem_address_error_read(addr); return 0; }
+    addr &= 0xFFFFFF;
+    mem_watch_read_word(addr);
+    return g_bus_read_word_table[bus_page(addr)](addr);
+}
+inline uint32_t mem_read_long(uint32_t addr) {
+    if (addr & 1) { mem_address_error_read(addr); return 0; }
+    addr &= 0xFFFFFF;
+    mem_watch_read_long(addr);
+    return g_bus_read_long_table[bus_page(addr)](addr);
+}
+inline void mem_write_byte(uint32_t addr, uint32_t value) {
+    addr &= 0xFFFFFF;
+    mem_watch_write_byte(addr);
+    g_bus_write_byte_table[bus_page(addr)](addr, value);
+}
+inline void mem_write_word(uint32_t addr, uint32_t value) {
+    if (addr & 1) { mem_address_error_write(addr); return; }
+    addr &= 0xFFFFFF;
+    mem_watch_write_word(addr);
+    g_bus_write_word_table[bus_page(addr)](addr, value);
+}
+inline void mem_write_long(uint32_t addr, uint32_t value) {
+    if (addr & 1) { mem_address_error_write(addr); return; }
+    addr &= 0xFFFFFF;
+    mem_watch_write_long(addr);
+    g_bus_write_long_table[bus_page(addr)](addr, value);
+}
+
+// Callable forms for the rest of the system (write forms take the value first).
+uint32_t mem_read_byte_c(uint32_t addr);
+uint32_t mem_read_word_c(uint32_t addr);
+uint32_t mem_read_long_c(uint32_t addr);
+void mem_write_byte_c(uint32_t value, uint32_t addr);
+void mem_write_word_c(uint32_t value, uint32_t addr);
+void mem_write_long_c(uint32_t value, uint32_t addr);
+
+// Instruction stream: words at the fetch base, no page handler, no tests.
+inline uint32_t cpu_fetch_word(uint32_t pc) {
+    const uint8_t* p = g_fetch_base + (pc & 0xFFFFFF);
+    return (uint32_t(p[0]) << 8) | p[1];
+}
+inline uint32_t cpu_fetch_long(uint32_t pc) {
+    return (cpu_fetch_word(pc) << 16) | cpu_fetch_word(pc + 2);
+}
+
+// Big-endian host memory helpers for page handlers and images.
+inline uint32_t be_read16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
+inline uint32_t be_read32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+inline void be_write16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v >> 8); p[1] = uint8_t(v); }
+inline void be_write32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+}

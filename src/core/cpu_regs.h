@@ -1,0 +1,70 @@
+// MC68000 register record and the run loop's control state.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+
+struct CpuRegs {
+    uint32_t r[16];            // D0-D7, then A0-A7; A7 is the active stack pointer
+    uint32_t pc;               // address of the next opcode word between instructions
+    uint32_t op_addr;          // address of the opcode being executed
+    uint32_t usp_save;         // user stack pointer while the supervisor stack is active
+    uint32_t ssp_save;         // supervisor stack pointer while the user stack is active
+    uint32_t sr;               // status register in the low 16 bits
+    const uint8_t* fetch_base; // host = fetch_base + (pc & 0xFFFFFF)
+    uint32_t refetch;          // reload the fetch base before the next fetch
+    uint32_t fault_addr;
+    uint32_t irq_request;      // an accepted interrupt waits to be taken
+    uint32_t irq_level;
+    uint32_t irq_vector_offset;
+    uint32_t irq_pending;      // bits 0-15 MFP channels, 16+L levels, 22 any MFP, 23 NMI
+    uint32_t frame_budget;
+    uint32_t cycles_per_frame;
+    std::atomic<uint32_t> cycles_since_tick;
+    uint32_t cycles_in_frame;
+    uint32_t cycles;           // cycles since the scheduler last took them
+    uint32_t cycle_deadline;   // value of cycles at which the next event is due
+    uint32_t event_kind;
+    uint32_t fault_code;
+};
+
+extern CpuRegs g_cpu_regs;
+
+// The record's fields under the names the rest of the system uses.
+inline constexpr auto& g_cpu_pc = g_cpu_regs.pc;
+inline constexpr auto& g_cpu_op_addr = g_cpu_regs.op_addr;
+inline constexpr auto& g_cpu_usp_save = g_cpu_regs.usp_save;
+inline constexpr auto& g_cpu_ssp_save = g_cpu_regs.ssp_save;
+inline constexpr auto& g_cpu_sr = g_cpu_regs.sr;
+inline constexpr auto& g_fetch_base = g_cpu_regs.fetch_base;
+inline constexpr auto& g_refetch = g_cpu_regs.refetch;
+inline constexpr auto& g_fault_addr = g_cpu_regs.fault_addr;
+inline constexpr auto& g_fault_code = g_cpu_regs.fault_code;
+inline constexpr auto& g_irq_request = g_cpu_regs.irq_request;
+inline constexpr auto& g_irq_level = g_cpu_regs.irq_level;
+inline constexpr auto& g_irq_vector_offset = g_cpu_regs.irq_vector_offset;
+inline constexpr auto& g_irq_pending = g_cpu_regs.irq_pending;
+inline constexpr auto& g_frame_budget = g_cpu_regs.frame_budget;
+inline constexpr auto& g_cycles_per_frame = g_cpu_regs.cycles_per_frame;
+inline constexpr auto& g_cycles_since_tick = g_cpu_regs.cycles_since_tick;
+inline constexpr auto& g_cycles_in_frame = g_cpu_regs.cycles_in_frame;
+inline constexpr auto& g_cycles = g_cpu_regs.cycles;
+inline constexpr auto& g_cycle_deadline = g_cpu_regs.cycle_deadline;
+inline constexpr auto& g_event_kind = g_cpu_regs.event_kind;
+
+// Status register bits.
+inline constexpr uint32_t SR_C = 0x01, SR_V = 0x02, SR_Z = 0x04, SR_N = 0x08, SR_X = 0x10;
+inline constexpr uint32_t SR_S = 0x2000, SR_T = 0x8000;
+inline constexpr uint32_t SR_IMPLEMENTED = 0xA71F; // the bits the chip has
+
+inline uint32_t& cpu_d(unsigned n) { return g_cpu_regs.r[n]; }
+inline uint32_t& cpu_a(unsigned n) { return g_cpu_regs.r[8 + n]; }
+inline uint32_t& cpu_sp() { return g_cpu_regs.r[15]; }
+inline bool cpu_supervisor() { return (g_cpu_sr & SR_S) != 0; }
+// Register number 0-15 of a register slot.
+inline unsigned cpu_reg_number(const uint32_t* slot) { return unsigned(slot - g_cpu_regs.r); }
+
+extern uint8_t g_cpu_idle;           // 1 while the run loop is not running
+extern uint32_t g_exception_busy;    // vector offset being stacked, 0x100 when none
+extern uint32_t g_trace_delay;       // trace step counter
+extern uint32_t g_cpu_stopped;       // a STOP at g_cpu_pc waits for an interrupt

@@ -1,0 +1,148 @@
+// Per-opcode decode records, the opcode table and the record pool.
+#pragma once
+
+#include <cstdint>
+
+struct DecodeRecord;
+struct DisLine;
+
+// An instruction handler takes its record and the PC of the word after the
+// opcode; it gives back the cycles and the PC of the next instruction.
+struct OpResult {
+    uint32_t cycles;
+    uint32_t pc;
+};
+using OpHandler = OpResult (*)(const DecodeRecord* rec, uint32_t pc);
+
+// Operand routines. Read, peek and address routines share one shape: they
+// take the register slot and the PC of the next extension word and give a
+// value (or an address) and the PC past what they consumed (a peek gives
+// the PC back unchanged).
+struct EaResult {
+    uint32_t value;
+    uint32_t pc;
+};
+using EaRead = EaResult (*)(uint32_t* slot, uint32_t pc);
+using EaWrite = uint32_t (*)(uint32_t* slot, uint32_t value, uint32_t pc);
+
+using CondRoutine = uint32_t (*)();
+
+// Disassembles the instruction at pc (its opcode word) into out; returns
+// the address after the instruction.
+using DisRoutine = uint32_t (*)(const DecodeRecord* rec, uint32_t pc, DisLine& out);
+
+// One record per opcode. Each family uses the fields it needs:
+//  ea     the EA register slot (MOVE: the source's)
+//  reg    the second register: Dq, Aq, Dc, Dr; MOVE: the destination's EA slot
+//  src    read, peek or address routine
+//  dst    write routine
+//  cond   condition routine (Bcc word form, DBcc, Scc)
+//  cycles the cycle count the handler returns
+//  value  quick value, shift count, displacement, vector offset, MOVEQ value
+//  aux    MOVEQ CCR bits
+struct DecodeRecord {
+    OpHandler exec;
+    DisRoutine dis;
+    uint32_t* ea;
+    uint32_t* reg;
+    EaRead src;
+    EaWrite dst;
+    CondRoutine cond;
+    uint32_t cycles;
+    int32_t value;
+    uint32_t aux;
+};
+
+inline constexpr uint32_t DECODE_POOL_SIZE = 49152; // records; a full build uses 46,331
+
+extern const DecodeRecord* g_opcode_table[65536];
+extern DecodeRecord g_decode_pool[DECODE_POOL_SIZE];
+extern uint32_t g_decode_pool_next;
+
+// Record 0 is the illegal-instruction record.
+inline const DecodeRecord* cpu_illegal_record() { return &g_decode_pool[0]; }
+
+void init_build_cpu_tables();   // cpu_build_tables, then cpu_build_ccr_table
+void cpu_build_tables();
+void cpu_build_ccr_table();
+void cpu_reset_tables();
+// Allocates the record of an opcode and points the opcode table at it.
+DecodeRecord* cpu_new_ind(uint32_t opcode);
+uint32_t* cpu_reg_slot(uint32_t is_address, uint32_t n);
+uint32_t cpu_ea_mode_index(uint32_t mode, uint32_t reg);
+
+// Mode indexes.
+enum EaMode : uint32_t {
+    EA_DN, EA_AN, EA_IND, EA_POSTINC, EA_PREDEC, EA_DISP, EA_INDEX,
+    EA_ABSW, EA_ABSL, EA_PCDISP, EA_PCINDEX, EA_IMM,
+};
+
+// Effective-address calculation times by mode index.
+extern const uint8_t g_ea_time_bw[12];
+extern const uint8_t g_ea_time_l[12];
+inline uint32_t cpu_ea_time(uint32_t size, uint32_t m) { return size == 2 ? g_ea_time_l[m] : g_ea_time_bw[m]; }
+
+// Validity rows by mode index (16 entries; 12-15 are 0).
+extern const uint8_t g_ea_valid_data[16];
+extern const uint8_t g_ea_valid_all[16];
+extern const uint8_t g_ea_valid_alterable[16];
+extern const uint8_t g_ea_valid_control[16];
+extern const uint8_t g_ea_valid_mem_alterable[16];
+extern const uint8_t g_ea_valid_data_alterable[16];
+
+// Family builders, called by cpu_build_tables in this order.
+// ops_arith.cpp
+void cpu_build_abcd_sbcd();        // 1
+void cpu_build_add_sub_cmp();      // 2
+void cpu_build_adda_suba_cmpa();   // 3
+void cpu_build_addx_subx();        // 4
+void cpu_build_addi_subi_cmpi();   // 5
+void cpu_build_addq_subq();        // 6
+void cpu_build_cmpm();             // 14
+void cpu_build_nbcd();             // 33
+void cpu_build_neg_negx();         // 34
+// ops_logic.cpp
+void cpu_build_and_or();           // 7
+void cpu_build_andi_ori();         // 8
+void cpu_build_eor();              // 17
+void cpu_build_eori();             // 18
+// ops_shift.cpp
+void cpu_build_shifts();           // 9
+// ops_flow.cpp
+void cpu_build_branches();         // 10
+void cpu_build_dbcc();             // 15
+void cpu_build_jmp_jsr();          // 21
+void cpu_build_returns();          // 38
+// ops_bit.cpp
+void cpu_build_bchg_bclr_bset();   // 11
+void cpu_build_btst();             // 12
+// ops_system.cpp
+void cpu_build_chk();              // 13
+void cpu_build_exg();              // 19
+void cpu_build_ext();              // 20
+void cpu_build_lea();              // 22
+void cpu_build_link();             // 23
+void cpu_build_clr_not_tst();      // 35
+void cpu_build_pea();              // 36
+void cpu_build_reset_nop_stop();   // 37
+void cpu_build_scc();              // 39
+void cpu_build_swap();             // 40
+void cpu_build_tas();              // 41
+void cpu_build_trap();             // 42
+void cpu_build_trapv();            // 43
+void cpu_build_unlk();             // 44
+// ops_muldiv.cpp
+void cpu_build_div();              // 16
+void cpu_build_mul();              // 32
+// ops_move.cpp
+void cpu_build_move();             // 24
+void cpu_build_move_to_ccr_sr();   // 25
+void cpu_build_move_from_sr();     // 26
+void cpu_build_move_usp();         // 27
+void cpu_build_movea();            // 28
+void cpu_build_movem();            // 29
+void cpu_build_movep();            // 30
+void cpu_build_moveq();            // 31
+// exceptions.cpp
+void cpu_build_dos_calls();        // 45
+void cpu_build_fe_calls();         // 46

@@ -1,0 +1,216 @@
+// Operand routines: one per addressing mode, size and use, chosen once when
+// the decode records are built.
+#include "core/ea.h"
+
+#include "core/bus.h"
+#include "core/trace.h"
+
+namespace {
+
+template <uint32_t Size> struct Op;
+template <> struct Op<SIZE_B> {
+    static constexpr uint32_t bytes = 1;
+    static uint32_t read(uint32_t a) { return mem_read_byte(a); }
+    static void write(uint32_t a, uint32_t v) { mem_write_byte(a, v); }
+    static void record_mem(uint32_t a, uint32_t v) { optrace_record_mem_b(a, v); }
+    static void record_reg(uint32_t v) { optrace_record_reg_b(v); }
+    static uint32_t merge(uint32_t reg, uint32_t v) { return (reg & 0xFFFFFF00) | (v & 0xFF); }
+};
+template <> struct Op<SIZE_W> {
+    static constexpr uint32_t bytes = 2;
+    static uint32_t read(uint32_t a) { return mem_read_word(a); }
+    static void write(uint32_t a, uint32_t v) { mem_write_word(a, v); }
+    static void record_mem(uint32_t a, uint32_t v) { optrace_record_mem_w(a, v); }
+    static void record_reg(uint32_t v) { optrace_record_reg_w(v); }
+    static uint32_t merge(uint32_t reg, uint32_t v) { return (reg & 0xFFFF0000) | (v & 0xFFFF); }
+};
+template <> struct Op<SIZE_L> {
+    static constexpr uint32_t bytes = 4;
+    static uint32_t read(uint32_t a) { return mem_read_long(a); }
+    static void write(uint32_t a, uint32_t v) { mem_write_long(a, v); }
+    static void record_mem(uint32_t a, uint32_t v) { optrace_record_mem_l(a, v); }
+    static void record_reg(uint32_t v) { optrace_record_reg_l(v); }
+    static uint32_t merge(uint32_t, uint32_t v) { return v; }
+};
+
+inline uint32_t sext16(uint32_t w) { return uint32_t(int32_t(int16_t(uint16_t(w)))); }
+
+// Step of (An)+ and -(An): a byte on A7 keeps the stack even.
+template <uint32_t Size> inline uint32_t step(const uint32_t* slot) {
+    if (Size == SIZE_B && slot == &cpu_sp()) return 2;
+    return Op<Size>::bytes;
+}
+
+// Address of a memory mode. With Commit the mode's side effect on An is
+// made and pc advances past the extension words; without it (peek) nothing
+// changes.
+template <uint32_t Mode, uint32_t Size, bool Commit>
+inline uint32_t address(uint32_t* slot, uint32_t& pc) {
+    switch (Mode) {
+    case EA_IND: return *slot;
+    case EA_POSTINC: {
+        uint32_t a = *slot;
+        if (Commit) *slot = a + step<Size>(slot);
+        return a;
+    }
+    case EA_PREDEC: {
+        uint32_t a = *slot - step<Size>(slot);
+        if (Commit) *slot = a;
+        return a;
+    }
+    case EA_DISP: {
+        uint32_t a = *slot + sext16(cpu_fetch_word(pc));
+        if (Commit) pc += 2;
+        return a;
+    }
+    case EA_INDEX: {
+        uint32_t a = ea_index_address(*slot, cpu_fetch_word(pc));
+        if (Commit) pc += 2;
+        return a;
+    }
+    case EA_ABSW: {
+        uint32_t a = sext16(cpu_fetch_word(pc));
+        if (Commit) pc += 2;
+        return a;
+    }
+    case EA_ABSL: {
+        uint32_t a = cpu_fetch_long(pc);
+        if (Commit) pc += 4;
+        return a;
+    }
+    case EA_PCDISP: {
+        uint32_t a = pc + sext16(cpu_fetch_word(pc));
+        if (Commit) pc += 2;
+        return a;
+    }
+    case EA_PCINDEX: {
+        uint32_t a = ea_index_address(pc, cpu_fetch_word(pc));
+        if (Commit) pc += 2;
+        return a;
+    }
+    }
+    return 0;
+}
+
+template <uint32_t Mode> EaResult ea_addr_t(uint32_t* slot, uint32_t pc) {
+    uint32_t a = address<Mode, SIZE_L, true>(slot, pc);
+    return {a, pc};
+}
+
+template <uint32_t Size> EaResult ea_read_reg(uint32_t* slot, uint32_t pc) {
+    uint32_t v = *slot;
+    Op<Size>::record_reg(v);
+    return {v, pc};
+}
+
+template <uint32_t Mode, uint32_t Size> EaResult ea_read_mem(uint32_t* slot, uint32_t pc) {
+    uint32_t a = address<Mode, Size, true>(slot, pc);
+    uint32_t v = Op<Size>::read(a);
+    Op<Size>::record_mem(a & 0xFFFFFF, v);
+    return {v, pc};
+}
+
+template <uint32_t Mode, uint32_t Size> EaResult ea_peek_mem(uint32_t* slot, uint32_t pc) {
+    uint32_t p = pc;
+    uint32_t a = address<Mode, Size, false>(slot, p);
+    return {Op<Size>::read(a), pc};
+}
+
+template <uint32_t Size> uint32_t ea_write_dn(uint32_t* slot, uint32_t value, uint32_t pc) {
+    *slot = Op<Size>::merge(*slot, value);
+    Op<Size>::record_reg(*slot);
+    return pc;
+}
+
+uint32_t ea_write_an_w(uint32_t* slot, uint32_t value, uint32_t pc) {
+    *slot = sext16(value);
+    optrace_record_reg_l(*slot);
+    return pc;
+}
+
+uint32_t ea_write_an_l(uint32_t* slot, uint32_t value, uint32_t pc) {
+    *slot = value;
+    optrace_record_reg_l(value);
+    return pc;
+}
+
+template <uint32_t Mode, uint32_t Size> uint32_t ea_write_mem(uint32_t* slot, uint32_t value, uint32_t pc) {
+    uint32_t a = address<Mode, Size, true>(slot, pc);
+    Op<Size>::record_mem(a, value);
+    Op<Size>::write(a, value);
+    return pc;
+}
+
+// Rows of the tables for one size, by mode index.
+template <uint32_t S> constexpr EaRead read_row(uint32_t m) {
+    switch (m) {
+    case EA_DN: return ea_read_reg<S>;
+    case EA_AN: return S == SIZE_B ? nullptr : ea_read_reg<S>;
+    case EA_IND: return ea_read_mem<EA_IND, S>;
+    case EA_POSTINC: return ea_read_mem<EA_POSTINC, S>;
+    case EA_PREDEC: return ea_read_mem<EA_PREDEC, S>;
+    case EA_DISP: return ea_read_mem<EA_DISP, S>;
+    case EA_INDEX: return ea_read_mem<EA_INDEX, S>;
+    case EA_ABSW: return ea_read_mem<EA_ABSW, S>;
+    case EA_ABSL: return ea_read_mem<EA_ABSL, S>;
+    case EA_PCDISP: return ea_read_mem<EA_PCDISP, S>;
+    case EA_PCINDEX: return ea_read_mem<EA_PCINDEX, S>;
+    case EA_IMM: return S == SIZE_L ? ea_read_imm_l : ea_read_imm_w;
+    }
+    return nullptr;
+}
+
+template <uint32_t S> constexpr EaRead peek_row(uint32_t m) {
+    switch (m) {
+    case EA_DN: case EA_AN: case EA_IND: return read_row<S>(m);
+    case EA_POSTINC: return ea_peek_mem<EA_POSTINC, S>;
+    case EA_PREDEC: return ea_peek_mem<EA_PREDEC, S>;
+    case EA_DISP: return ea_peek_mem<EA_DISP, S>;
+    case EA_INDEX: return ea_peek_mem<EA_INDEX, S>;
+    case EA_ABSW: return ea_peek_mem<EA_ABSW, S>;
+    case EA_ABSL: return ea_peek_mem<EA_ABSL, S>;
+    case EA_PCDISP: return ea_peek_mem<EA_PCDISP, S>;
+    case EA_PCINDEX: return ea_peek_mem<EA_PCINDEX, S>;
+    case EA_IMM: return S == SIZE_L ? ea_peek_imm_l : ea_peek_imm_w;
+    }
+    return nullptr;
+}
+
+template <uint32_t S> constexpr EaWrite write_row(uint32_t m) {
+    switch (m) {
+    case EA_DN: return ea_write_dn<S>;
+    case EA_AN: return S == SIZE_B ? nullptr : S == SIZE_W ? ea_write_an_w : ea_write_an_l;
+    case EA_IND: return ea_write_mem<EA_IND, S>;
+    case EA_POSTINC: return ea_write_mem<EA_POSTINC, S>;
+    case EA_PREDEC: return ea_write_mem<EA_PREDEC, S>;
+    case EA_DISP: return ea_write_mem<EA_DISP, S>;
+    case EA_INDEX: return ea_write_mem<EA_INDEX, S>;
+    case EA_ABSW: return ea_write_mem<EA_ABSW, S>;
+    case EA_ABSL: return ea_write_mem<EA_ABSL, S>;
+    }
+    return nullptr;
+}
+
+#define ROW(f, S) {f<S>(0), f<S>(1), f<S>(2), f<S>(3), f<S>(4), f<S>(5), f<S>(6), f<S>(7), f<S>(8), f<S>(9), f<S>(10), f<S>(11)}
+
+} // namespace
+
+
+EaResult ea_read_imm_w(uint32_t*, uint32_t pc) { return {cpu_fetch_word(pc), pc + 2}; }
+EaResult ea_read_imm_l(uint32_t*, uint32_t pc) { return {cpu_fetch_long(pc), pc + 4}; }
+EaResult ea_peek_imm_w(uint32_t*, uint32_t pc) { return {cpu_fetch_word(pc), pc}; }
+EaResult ea_peek_imm_l(uint32_t*, uint32_t pc) { return {cpu_fetch_long(pc), pc}; }
+
+uint32_t ea_index_address(uint32_t base, uint32_t ext) {
+    uint32_t index = g_cpu_regs.r[(ext >> 12) & 15];
+    if (!(ext & 0x800)) index = sext16(index);
+    return base + uint32_t(int32_t(int8_t(uint8_t(ext)))) + index;
+}
+
+const EaRead g_ea_addr_table[12] = {
+    nullptr, nullptr, ea_addr_t<EA_IND>, nullptr, nullptr, ea_addr_t<EA_DISP>, ea_addr_t<EA_INDEX>,
+    ea_addr_t<EA_ABSW>, ea_addr_t<EA_ABSL>, ea_addr_t<EA_PCDISP>, ea_addr_t<EA_PCINDEX>, nullptr,
+};
+const EaRead g_ea_read_table[3][12] = {ROW(read_row, SIZE_B), ROW(read_row, SIZE_W), ROW(read_row, SIZE_L)};
+const EaRead g_ea_peek_table[3][12] = {ROW(peek_row, SIZE_B), ROW(peek_row, SIZE_W), ROW(peek_row, SIZE_L)};
+const EaWrite g_ea_write_table[3][12] = {ROW(write_row, SIZE_B), ROW(write_row, SIZE_W), ROW(write_row, SIZE_L)};

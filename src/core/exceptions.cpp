@@ -1,0 +1,266 @@
+// Exception entry, the fault road, trace, interrupts and SR writes.
+#include "core/exceptions.h"
+
+#include <cstdio>
+
+#include "app/config.h"
+#include "core/bus.h"
+#include "core/cpu_regs.h"
+#include "core/run_loop.h"
+#include "core/trace.h"
+#include "debugger/debugger.h"
+#include "debugger/disasm.h"
+#include "firmware/fe_calls.h"
+#include "host/message_box.h"
+#include "machine/machine.h"
+#include "machine/mfp.h"
+#include "machine/scheduler.h"
+#include "machine/startup.h"
+#include "storage/dma.h"
+
+uint8_t g_cpu_idle = 1;
+uint32_t g_exception_busy = 0x100;
+uint32_t g_trace_delay;
+uint32_t g_cpu_stopped;
+
+// Switches to the supervisor stack (if not on it) with S set and T clear;
+// returns the SR before.
+static uint32_t enter_supervisor() {
+    uint32_t old_sr = g_cpu_sr;
+    if (!(old_sr & SR_S)) {
+        g_cpu_usp_save = cpu_sp();
+        cpu_sp() = g_cpu_ssp_save;
+    }
+    g_cpu_sr = (old_sr | SR_S) & ~SR_T;
+    return old_sr;
+}
+
+static uint32_t main_ram_vector(uint32_t offset) {
+    if (!g_main_ram || offset + 4 > g_main_ram_size) return 0;
+    return be_read32(g_main_ram + offset);
+}
+
+void cpu_take_exception(uint32_t v, uint32_t pc) {
+    g_refetch = 1;
+    g_trace_kind[trace_entry()] = TRACE_EXCEPTION;
+    g_trace_index++;
+    if (v < 0x10 && g_exception_busy < 0x10) cpu_double_fault_halt();
+    g_exception_busy = v;
+    g_cpu_stopped = 0;
+    uint32_t old_sr = enter_supervisor();
+    cpu_sp() -= 4;
+    mem_write_long(cpu_sp(), pc);
+    cpu_sp() -= 2;
+    mem_write_word(cpu_sp(), old_sr);
+    if (v == VEC_BUS_ERROR || v == VEC_ADDRESS_ERROR) {
+        uint32_t op_addr = g_cpu_op_addr & ~1u;
+        uint32_t insn = (op_addr & 0xFFFFFF) < g_main_ram_size ? mem_read_word(op_addr) : 0;
+        mem_write_word(cpu_sp() - 2, insn);
+        mem_write_long(cpu_sp() - 6, g_fault_addr);
+        mem_write_word(cpu_sp() - 8, (insn & 0xFFE0) | g_fault_code);
+        cpu_sp() -= 8;
+    }
+    g_cpu_pc = main_ram_vector(v);
+    g_cpu_sr |= SR_S;
+    g_refetch = 1;
+    g_exception_busy = 0x100;
+    cpu_loop_exit();
+}
+
+void cpu_raise_exception(uint32_t v, uint32_t pc) { cpu_take_exception(v, pc); }
+void cpu_raise_zero_divide(uint32_t pc) { cpu_take_exception(VEC_ZERO_DIVIDE, pc); }
+
+void cpu_raise_fault_exception(uint32_t v, uint32_t pc) {
+    if (g_debugger_active) run_flags_set(RUN_STEP | RUN_BREAK);
+    if (g_cpu_idle) return;
+    cpu_take_exception(v, pc);
+}
+
+void cpu_privilege_violation(uint32_t handler_pc) {
+    cpu_raise_fault_exception(VEC_PRIVILEGE, handler_pc - 2);
+}
+
+void cpu_double_fault_halt() {
+    char text[160];
+    std::snprintf(text, sizeof text, "%s\n PC=%8X",
+                  "double buss haltが発生しました。\nMC68000をリセットします", g_cpu_op_addr);
+    host_message_box(text, "MPU HALT", MB_INFO);
+    init_reset_machine();
+    g_exception_busy = 0x100;
+    cpu_loop_exit();
+}
+
+void cpu_trace_step() {
+    if (g_trace_delay == 0) {
+        g_trace_delay = 1;
+        return;
+    }
+    g_trace_delay = 0;
+    cpu_take_exception(VEC_TRACE, g_cpu_pc);
+}
+
+OpResult cpu_op_illegal(const DecodeRecord*, uint32_t pc) {
+    uint32_t op_addr = pc - 2;
+    uint32_t opcode = cpu_fetch_word(op_addr);
+    if ((opcode & 0xF000) == 0xF000) cpu_raise_exception(VEC_LINE_F, op_addr);
+    if ((opcode & 0xF000) == 0xA000) cpu_raise_exception(VEC_LINE_A, op_addr);
+    cpu_raise_fault_exception(VEC_ILLEGAL, op_addr);
+    return {4, pc};
+}
+
+OpResult cpu_op_dos_call(const DecodeRecord*, uint32_t pc) {
+    cpu_raise_exception(VEC_LINE_F, pc - 2);
+}
+
+OpResult cpu_op_fe_call(const DecodeRecord*, uint32_t pc) {
+    FirmwareRoutine routine = g_fe_call_table[cpu_fetch_word(pc - 2) & 0xFF];
+    if (!g_cfg_fpu || !routine) cpu_raise_exception(VEC_LINE_F, pc - 2);
+    routine();
+    optrace_record_reg_l(cpu_d(0));
+    return {8, pc};
+}
+
+void cpu_build_dos_calls() {
+    for (uint32_t op = 0xFF00; op <= 0xFFFF; op++) {
+        DecodeRecord* rec = cpu_new_ind(op);
+        rec->exec = cpu_op_dos_call;
+        rec->dis = dis_dosfunc;
+    }
+}
+
+void cpu_build_fe_calls() {
+    for (uint32_t op = 0xFE00; op <= 0xFEFF; op++) {
+        DecodeRecord* rec = cpu_new_ind(op);
+        rec->exec = cpu_op_fe_call;
+        rec->dis = dis_fefunc;
+    }
+}
+
+void cpu_set_sr(uint32_t value) {
+    if (g_cpu_sr & SR_S) g_cpu_ssp_save = cpu_sp(); else g_cpu_usp_save = cpu_sp();
+    cpu_sp() = (value & SR_S) ? g_cpu_ssp_save : g_cpu_usp_save;
+    g_cpu_sr = value & SR_IMPLEMENTED;
+    cpu_check_deadline();
+    cpu_check_interrupts();
+}
+
+static uint32_t sr_mask() { return (g_cpu_sr >> 8) & 7; }
+
+void cpu_request_interrupt(uint32_t vector, uint32_t level) {
+    g_irq_level = level;
+    g_irq_vector_offset = vector * 4;
+    g_irq_request = 1;
+}
+
+void cpu_raise_mfp_interrupt(uint32_t ch) {
+    g_irq_pending |= (1u << ch) | (1u << 22);
+    run_flags_set(RUN_REQUEST);
+    g_scheduler.countdown[ch] = 0;
+    emu_post_request(REQ_RESCHEDULE);
+    sched_set_event(-1, 0);
+    switch (ch) {
+    case 3: sched_set_event(3, 0); break;
+    case 4: mfp_schedule_timer_d(1); break;
+    case 5: mfp_schedule_timer_c(1); break;
+    case 12: emu_post_request(REQ_KEY); break;
+    case 14: emu_post_request(REQ_RASTER_HIT); break;
+    default: break;
+    }
+    cpu_check_interrupts();
+}
+
+void cpu_raise_level_interrupt(uint32_t level) {
+    g_irq_pending |= 1u << (16 + level);
+    g_scheduler.countdown[16 + level] = 0;
+    emu_post_request(REQ_RESCHEDULE);
+    sched_set_event(-1, 0);
+    if (level == 7 || sr_mask() < level) cpu_check_interrupts();
+}
+
+static void cpu_ack_level(uint32_t level) {
+    static const uint32_t vectors[8] = {0, 25, 0x42, 0, 0x8E, 0x54, 0, 31};
+    g_irq_pending &= ~(1u << (16 + level));
+    uint32_t vector = level == 3 ? (g_dmac_pending_vector & 0xFF) : vectors[level];
+    cpu_request_interrupt(vector, level);
+}
+
+// Registers of channel ch: A for 8-15, B for 0-7.
+static uint8_t& mfp_reg(uint32_t a_reg, uint32_t ch) { return g_mfp_regs[ch >= 8 ? a_reg : a_reg + 2]; }
+
+// Requests the best pending unmasked MFP channel; true when one was requested.
+static bool cpu_mfp_scan() {
+    uint32_t pending = g_irq_pending;
+    for (int ch = 15; ch >= 0; ch--) {
+        uint32_t bit = 1u << ch;
+        if (!(pending & bit)) continue;
+        uint8_t b = uint8_t(1u << (ch & 7));
+        if (!(mfp_reg(MFP_IERA, ch) & b)) {
+            mfp_reg(MFP_IPRA, ch) &= uint8_t(~b);
+            pending &= ~bit;
+            continue;
+        }
+        mfp_reg(MFP_IPRA, ch) |= b;
+        uint8_t gpip_bit = ch == 3 ? 0x08 : ch == 14 ? 0x40 : 0;
+        if (!(mfp_reg(MFP_IMRA, ch) & b)) {
+            g_mfp_regs[MFP_GPIP] &= uint8_t(~gpip_bit);
+            continue;
+        }
+        g_mfp_regs[MFP_GPIP] |= gpip_bit;
+        g_irq_pending = pending & ~bit;
+        cpu_request_interrupt((g_mfp_regs[MFP_VR] & 0xF0) + uint32_t(ch), 6);
+        mfp_reg(MFP_IPRA, ch) &= uint8_t(~b);
+        if (g_mfp_regs[MFP_VR] & 0x08) mfp_reg(MFP_ISRA, ch) |= b;
+        else mfp_reg(MFP_ISRA, ch) &= uint8_t(~b);
+        return true;
+    }
+    g_irq_pending = pending;
+    return false;
+}
+
+void cpu_check_interrupts() {
+    // An accepted interrupt that waits to be taken is not displaced: its
+    // pending bit is gone already, so it would be lost.
+    if (g_irq_pending == 0 || g_irq_request) return;
+    if (g_irq_pending & (1u << 23)) {
+        cpu_ack_level(7);
+        return;
+    }
+    uint32_t mask = sr_mask();
+    if (mask >= 6) return;
+    if (g_irq_pending & (1u << 22)) {
+        bool requested = cpu_mfp_scan();
+        if (!(g_irq_pending & 0xFFFF)) g_irq_pending &= ~(1u << 22);
+        if (requested) return;
+    }
+    for (uint32_t level = 5; level >= 1; level--) {
+        if (level <= mask) return;
+        if (g_irq_pending & (1u << (16 + level))) {
+            cpu_ack_level(level);
+            return;
+        }
+    }
+}
+
+void cpu_take_interrupt() {
+    // A STOP that waits is finished by the interrupt: return after it.
+    if (g_cpu_stopped) {
+        g_cpu_pc += 4;
+        g_cpu_stopped = 0;
+    }
+    uint32_t old_sr = enter_supervisor();
+    mem_write_long(cpu_sp() - 4, g_cpu_pc);
+    mem_write_word(cpu_sp() - 6, old_sr);
+    cpu_sp() -= 6;
+    uint32_t pc = mem_read_long(g_irq_vector_offset);
+    g_cpu_sr = (old_sr & ~uint32_t(SR_T | 0x2700)) | SR_S | ((g_irq_level & 7) << 8);
+    uint32_t e = trace_entry();
+    g_trace_kind[e] = TRACE_INTERRUPT;
+    g_trace_pc[e] = pc;
+    g_trace_value[e] = g_irq_level;
+    g_trace_index++;
+    g_refetch = 1;
+    g_irq_request = 0;
+    g_cpu_pc = pc;
+    // A higher level that is still pending may now be accepted.
+    cpu_check_interrupts();
+}

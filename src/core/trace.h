@@ -1,0 +1,81 @@
+// Debugger data kept by the core: execution history, I/O access log,
+// per-opcode counters and the IPL ROM access map.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr uint32_t TRACE_SIZE = 8192;
+
+// History entry kinds.
+enum TraceKind : uint8_t {
+    TRACE_NONE = 0, TRACE_INSN = 1,
+    TRACE_MEM_B = 3, TRACE_MEM_W = 5, TRACE_MEM_L = 7,
+    TRACE_REG_B = 9, TRACE_REG_W = 11, TRACE_REG_L = 13,
+    TRACE_EXCEPTION = 15, TRACE_INTERRUPT = 17, TRACE_IOCS = 19,
+};
+
+extern uint8_t g_trace_kind[TRACE_SIZE];
+extern uint32_t g_trace_pc[TRACE_SIZE];
+extern uint32_t g_trace_addr[TRACE_SIZE];
+extern uint32_t g_trace_value[TRACE_SIZE];
+extern uint32_t g_trace_index;
+
+inline uint32_t trace_entry() { return g_trace_index % TRACE_SIZE; }
+
+inline void optrace_record_mem(uint8_t kind, uint32_t keep_mask, uint32_t addr, uint32_t value) {
+    uint32_t e = trace_entry();
+    g_trace_kind[e] = kind;
+    g_trace_value[e] = (g_trace_value[e] & keep_mask) | (value & ~keep_mask);
+    g_trace_addr[e] = addr;
+}
+inline void optrace_record_mem_b(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_B, 0xFFFFFF00, addr, v); }
+inline void optrace_record_mem_w(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_W, 0xFFFF0000, addr, v); }
+inline void optrace_record_mem_l(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_L, 0, addr, v); }
+
+// A register operand does not replace a memory operand of the same size.
+inline void optrace_record_reg(uint8_t mem_kind, uint32_t value) {
+    uint32_t e = trace_entry();
+    if (g_trace_kind[e] == mem_kind) return;
+    g_trace_kind[e] = uint8_t(mem_kind + 6);
+    g_trace_value[e] = value;
+}
+inline void optrace_record_reg_b(uint32_t v) { optrace_record_reg(TRACE_MEM_B, v); }
+inline void optrace_record_reg_w(uint32_t v) { optrace_record_reg(TRACE_MEM_W, v); }
+inline void optrace_record_reg_l(uint32_t v) { optrace_record_reg(TRACE_MEM_L, v); }
+
+// I/O access log.
+struct IoTrace {
+    uint32_t window_start;
+    uint32_t window_end;   // inclusive
+    uint32_t index;
+    uint8_t kind[TRACE_SIZE];
+    uint32_t pc[TRACE_SIZE];
+    uint32_t value[TRACE_SIZE];
+    uint32_t addr[TRACE_SIZE];
+};
+extern IoTrace g_iotrace;
+
+enum IoTraceKind : uint8_t {
+    IOTRACE_READ_B = 1, IOTRACE_READ_W, IOTRACE_READ_L,
+    IOTRACE_WRITE_B, IOTRACE_WRITE_W, IOTRACE_WRITE_L,
+};
+void iotrace_record(uint8_t kind, uint32_t addr, uint32_t value, uint32_t pc);
+inline void iotrace_record_read_b(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_READ_B, a, v, pc); }
+inline void iotrace_record_read_w(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_READ_W, a, v, pc); }
+inline void iotrace_record_read_l(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_READ_L, a, v, pc); }
+inline void iotrace_record_write_b(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_WRITE_B, a, v, pc); }
+inline void iotrace_record_write_w(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_WRITE_W, a, v, pc); }
+inline void iotrace_record_write_l(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_WRITE_L, a, v, pc); }
+
+// Empties the history and the I/O log, resets the log window and disarms the watches.
+void init_clear_trace_buffers();
+
+extern uint32_t g_opcode_counts[65536];
+
+// One flag byte per IPL ROM byte ($FE0000-$FFFFFF).
+inline constexpr uint32_t ROM_ACCESS_MAP_SIZE = 0x20000;
+enum RomAccess : uint8_t {
+    ROM_EXECUTED = 0x01, ROM_LABEL_A = 0x02, ROM_LABEL_B = 0x04, ROM_LABEL_C = 0x08,
+    ROM_READ_B = 0x10, ROM_READ_W = 0x20, ROM_READ_L = 0x40,
+};
+extern uint8_t g_rom_access_map[ROM_ACCESS_MAP_SIZE];

@@ -1,0 +1,3 @@
+#include "firmware/fe_calls.h"
+
+FirmwareRoutine g_fe_call_table[256];

@@ -1,0 +1,3 @@
+#include "host/version.h"
+
+const char* zolm_version() { return ZOLM_VERSION_STRING; }

@@ -1,0 +1,29 @@
+// The event scheduler: one countdown in CPU cycles per event kind.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr int SCHED_SLOTS = 30;
+
+enum EventKind : int {
+    EV_MFP_CHANNEL = 0,
+    EV_LEVEL = 16,
+    EV_FRAME_START = 24,
+    EV_VSYNC_END = 25,
+    EV_OPM_TIMER_A = 26,
+    EV_OPM_TIMER_B = 27,
+    EV_VDISP_START = 28,
+    EV_VDISP_END = 29,
+};
+
+struct Scheduler {
+    uint32_t timer_id;
+    int64_t countdown[SCHED_SLOTS];
+    uint32_t tick_ring[32];
+};
+
+extern Scheduler g_scheduler;
+
+// Schedules kind to fall due after time cycles (0 cancels); kind -1 only
+// recomputes the next event.
+void sched_set_event(int kind, int64_t time);

@@ -1,0 +1,3 @@
+#include "storage/dma.h"
+
+uint32_t g_dmac_pending_vector;
