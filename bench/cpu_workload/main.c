@@ -4,8 +4,9 @@
  */
 #include "workload.h"
 
-/* [0] rounds done, [1] checksum over those rounds (placed by the linker). */
-extern volatile uint32_t bench_result[2];
+/* [0] rounds done, [1] checksum over those rounds, [2] set by the start
+ * code on an unexpected exception (placed by the linker). */
+extern volatile uint32_t bench_result[3];
 
 int main(void) {
     uint32_t round = bench_result[0];

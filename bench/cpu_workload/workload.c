@@ -1,7 +1,8 @@
 /* One round of the processor benchmark: array loops over bytes, words and
  * longs, an insertion sort, a linked list, a text scan through a switch,
- * recursion, calls through a table, 16-bit multiply and divide, 32-bit multiply and divide through
- * the runtime helpers, block copies and TRAP calls.
+ * recursion, calls through a table, 16-bit multiply and divide, 32-bit
+ * multiply and divide through the runtime helpers, block copies and TRAP
+ * calls.
  *
  * Built for the 68000 and for the host. All arithmetic that may wrap is
  * unsigned; signed values stay in range; no pointer value reaches a result.

@@ -3,7 +3,8 @@
  * The command line defines:
  *   __load_addr    load address of the image and its entry (_start first)
  *   __stack_top    initial supervisor stack pointer
- *   bench_result   two result longs below the image (rounds, checksum)
+ *   bench_result   three result longs below the image (rounds, checksum,
+ *                  unexpected exception)
  */
 OUTPUT_FORMAT("elf32-m68k")
 OUTPUT_ARCH(m68k)
@@ -31,5 +32,5 @@ SECTIONS
 }
 
 ASSERT(_start == __load_addr, "workload: _start is not at the load address")
-ASSERT(bench_result + 8 <= __load_addr, "workload: results overlap the image")
+ASSERT(bench_result + 12 <= __load_addr, "workload: results overlap the image")
 ASSERT(__bss_end <= __stack_top - 0x4000, "workload: no room for the stack")

@@ -32,7 +32,8 @@ static void mem_fault(uint32_t probe_kind, uint32_t code, uint32_t addr, uint32_
     }
     g_fault_code = code;
     g_fault_addr = addr;
-    cpu_raise_fault_exception(vector, g_cpu_pc);
+    // The stacked PC is the word after the opcode, as the chip's prefetch leaves it.
+    cpu_raise_fault_exception(vector, g_cpu_op_addr + 2);
 }
 
 void mem_address_error_read(uint32_t addr) { mem_fault(1, mem_fault_code_read(), addr, VEC_ADDRESS_ERROR); }

@@ -188,18 +188,17 @@ void cpu_build_and_or() {
             for (uint32_t s = 0; s < 3; ++s) {
                 for (uint32_t ea = 0; ea < 64; ++ea) {
                     uint32_t m = ea_index_of(ea);
-                    uint32_t t = cpu_ea_time(s, m);
                     if (g_ea_valid_data[m]) {
                         DecodeRecord* rec = new_ea_record(bases[op] | (q << 9) | (s << 6) | ea, ea_dn[op][s], dis[op]);
                         rec->src = ea_read(s, m);
                         rec->reg = cpu_reg_slot(0, q);
-                        rec->cycles = t + size_add(s, 4, 6);
+                        rec->cycles = cpu_ea_time(s, m) + size_add(s, 4, 6);
                     }
                     if (g_ea_valid_mem_alterable[m]) {
                         DecodeRecord* rec = new_ea_record(bases[op] | 0x100 | (q << 9) | (s << 6) | ea, dn_ea[op][s], dis[op]);
                         rec->src = ea_peek(s, m);
                         rec->reg = cpu_reg_slot(0, q);
-                        rec->cycles = t + size_add(s, 8, 12);
+                        rec->cycles = cpu_ea_time(s, m) + size_add(s, 8, 12);
                         rec->dst = ea_write(s, m);
                     }
                 }

@@ -7,16 +7,12 @@
 
 #include "core/decode.h"
 
-// Nonzero while the STOP at g_cpu_pc waits for an interrupt. STOP sets it
-// each time it runs and returns its own address as the next PC; the
-// interrupt entry then stacks g_cpu_pc + 4 (the instruction after the STOP)
-// and clears it, and every exception entry clears it. Defined with the
-// exception entry.
-extern uint32_t g_cpu_stopped;
-
 OpResult cpu_op_trap(const DecodeRecord* rec, uint32_t pc);
 OpResult cpu_op_trapv(const DecodeRecord* rec, uint32_t pc);
 OpResult cpu_op_chk(const DecodeRecord* rec, uint32_t pc);
+// STOP waits by running again and again with its own address as the next
+// PC; it sets g_cpu_stopped (core/cpu_regs.h) each time, so that the
+// interrupt that ends the wait stacks the address after the STOP.
 OpResult cpu_op_stop(const DecodeRecord* rec, uint32_t pc);
 OpResult cpu_op_reset(const DecodeRecord* rec, uint32_t pc);
 OpResult cpu_op_nop(const DecodeRecord* rec, uint32_t pc);

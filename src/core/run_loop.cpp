@@ -49,6 +49,7 @@ void cpu_dispatch_event() {
     }
     case EV_VDISP_START: emu_post_request(REQ_VDISP_START); break;
     case EV_VDISP_END: emu_post_request(REQ_VDISP_END); break;
+    case EV_REFIND: sched_set_event(-1, 0); break;
     default: break;
     }
 }

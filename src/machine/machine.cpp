@@ -1,10 +1,48 @@
+// The machine record and the machine requests handled between CPU bursts.
 #include "machine/machine.h"
 
+#include "app/config.h"
+#include "core/cpu_regs.h"
+#include "core/run_loop.h"
+#include "machine/mfp.h"
+#include "machine/scheduler.h"
+#include "video/crtc.h"
+
 MachineState g_machine;
+uint32_t g_frame_counter;
+uint32_t g_vsync_count;
+uint32_t g_slice_step = 10;
+uint16_t g_crtc_line;
+uint32_t g_raster_line;
+
+// Codes posted while another one waits; no request is lost.
+static uint32_t g_queued_requests;
 
 void emu_post_request(uint32_t code) {
+    if (g_event_request == REQ_NONE || g_event_request == code) g_event_request = code;
+    else if (code < 32) g_queued_requests |= 1u << code;
+    run_flags_set(RUN_REQUEST);
+}
+
+// Makes the next queued code the pending one.
+static void emu_promote_queued_request() {
+    if (g_event_request != REQ_NONE || g_queued_requests == 0) return;
+    uint32_t code = uint32_t(__builtin_ctz(g_queued_requests));
+    g_queued_requests &= ~(1u << code);
     g_event_request = code;
     run_flags_set(RUN_REQUEST);
+}
+
+void emu_take_request() {
+    g_event_request = REQ_NONE;
+    run_flags_clear(RUN_REQUEST);
+    emu_promote_queued_request();
+}
+
+void emu_clear_requests() {
+    g_queued_requests = 0;
+    g_event_request = REQ_NONE;
+    run_flags_clear(RUN_REQUEST);
 }
 
 void emu_end_slice() {
@@ -12,23 +50,114 @@ void emu_end_slice() {
     emu_post_request(REQ_END_SLICE);
 }
 
+void init_run_slice(uint32_t flags) {
+    g_cpu_op_addr = g_cpu_pc;
+    g_run_flags = flags;
+    cpu_run();
+}
+
+void emu_set_raster_line(uint32_t n) {
+    g_crtc_line = uint16_t(n);
+    int32_t line = int32_t(n) - int32_t(crtc_reg(6));
+    g_raster_line = uint32_t(line < 0 ? 0 : line > 511 ? 511 : line);
+}
+
+// Lines per frame: R04, or 567 for a CRTC not programmed yet.
+static uint32_t frame_lines() {
+    uint32_t lines = crtc_reg(4);
+    return lines <= 64 ? 567 : lines;
+}
+
+// Cycles from the frame start to line n.
+static int64_t line_time(uint32_t n, uint32_t lines) {
+    return int64_t(n) * int64_t(g_cycles_per_frame) / int64_t(lines);
+}
+
+static void frame_start(uint32_t lines) {
+    g_frame_counter++;
+    g_vsync_count++;
+    g_mfp_regs[MFP_GPIP] &= uint8_t(~0x10);
+    g_cycles_in_frame = 0;
+    g_cycles_per_frame = g_frame_budget;
+    sched_set_event(EV_FRAME_START, g_frame_budget);
+    uint32_t r5 = crtc_reg(5), r6 = crtc_reg(6), r7 = crtc_reg(7), r9 = crtc_reg(9);
+    sched_set_event(EV_VSYNC_END, line_time(r5 >= 1 && r5 <= lines ? r5 : 5, lines));
+    sched_set_event(EV_VDISP_START, line_time(r6 >= 1 && r6 <= lines ? r6 : 40, lines));
+    uint32_t end = r7 != 0 ? r7 : 552;
+    if (end > lines) end = lines - 8;
+    sched_set_event(EV_VDISP_END, line_time(end, lines));
+    int64_t raster = r9 != 0 ? line_time(r9, lines) : (int64_t(crtc_reg(4)) - 1) * g_cycles_per_frame / lines;
+    sched_set_event(14, raster);
+    emu_set_raster_line(0);
+}
+
+static void raster_line_changed(uint32_t lines) {
+    uint32_t r9 = crtc_reg(9) & 0x3FF;
+    g_crtc_regs[9] = uint16_t(r9);
+    int32_t t = int32_t(uint32_t(line_time(r9, lines)) - g_cycles - g_cycles_in_frame);
+    if (t > 0) sched_set_event(14, t);
+    else if (uint16_t(r9) > g_crtc_line) sched_set_event(14, (g_cycles_per_frame / lines) / 2);
+}
+
+// Timer A counts V-DISP edges in event-count mode.
+static void mfp_timer_a_count() {
+    constexpr uint32_t TACR = 0x19, TADR = 0x1F; // the byte below TADR holds its reload value
+    if ((g_mfp_regs[TACR] & 0x0F) != 8) return;
+    uint8_t& counter = g_mfp_regs[TADR];
+    counter = uint8_t(counter - 1);
+    if (counter != 0) return;
+    counter = g_mfp_regs[TADR - 1];
+    if (g_mfp_regs[MFP_IERA] & 0x20) sched_set_event(13, 1);
+}
+
+// V-DISP edge: interrupt and timer A count on the edge that AER selects.
+static void vdisp_edge(bool rising) {
+    bool on_rising = (g_mfp_regs[MFP_AER] & 0x10) != 0;
+    if (rising != on_rising) return;
+    if (g_mfp_regs[MFP_IERB] & 0x40) sched_set_event(6, 10);
+    mfp_timer_a_count();
+}
+
 uint32_t emu_dispatch_request() {
     run_flags_clear(RUN_REQUEST);
     uint32_t code = g_event_request;
     g_event_request = REQ_NONE;
     g_slice_continue = 1;
+    uint32_t lines = frame_lines();
     switch (code) {
-    case REQ_END_SLICE:
-        g_slice_continue = 0;
+    case REQ_RESCHEDULE: sched_set_event(-1, 0); break;
+    case REQ_RASTER_LINE: raster_line_changed(lines); break;
+    case REQ_FRAME_START: frame_start(lines); break;
+    case REQ_NMI:
+        if (g_cfg_nmidebug) g_run_flags = RUN_STEP | RUN_BREAK;
+        else sched_set_event(EV_LEVEL + 7, 1);
+        break;
+    case REQ_VSYNC_END:
+        sched_set_event(EV_VSYNC_END, 0);
+        emu_set_raster_line(crtc_reg(5));
+        break;
+    case REQ_POWER_SWITCH: sched_set_event(2, 1); break;
+    case REQ_VDISP_START:
+        g_mfp_regs[MFP_GPIP] |= 0x10;
+        vdisp_edge(true);
+        sched_set_event(EV_VDISP_START, 0);
+        emu_set_raster_line(crtc_reg(6));
         break;
     case REQ_VDISP_END:
+        g_mfp_regs[MFP_GPIP] &= uint8_t(~0x10);
+        vdisp_edge(false);
+        emu_set_raster_line(crtc_reg(7));
         emu_end_slice();
-        g_event_request = REQ_NONE;
-        run_flags_clear(RUN_REQUEST);
+        sched_set_event(EV_VDISP_END, 0);
         break;
-    default:
+    case REQ_RASTER_HIT:
+        g_mfp_regs[MFP_GPIP] |= 0x40;
+        emu_set_raster_line(crtc_reg(9));
+        sched_set_event(14, 0);
         break;
+    default: break;
     }
+    emu_promote_queued_request();
     return g_slice_continue;
 }
 

@@ -17,14 +17,14 @@ enum MachineRequest : uint32_t {
     REQ_RASTER_LINE = 3,
     REQ_FRAME_START = 5,
     REQ_END_SLICE = 6,
-    REQ_GRAPHIC_MODE = 7,
+    REQ_VIDEO_MODE = 7,
     REQ_RTC_ACCESS = 10,
     REQ_NMI = 11,
     REQ_VSYNC_END = 14,
     REQ_MOUSE = 16,
     REQ_KEY = 17,
     REQ_RTC_TICK = 18,
-    REQ_POWER = 19,
+    REQ_POWER_SWITCH = 19,
     REQ_VDISP_START = 23,
     REQ_VDISP_END = 24,
     REQ_RASTER_HIT = 25,
@@ -56,6 +56,20 @@ void emu_post_request(uint32_t code);
 // Handles the pending request; returns g_slice_continue.
 uint32_t emu_dispatch_request();
 void emu_end_slice();
+// Takes the pending request away (the main loop taking request 6); a queued one follows.
+void emu_take_request();
+// Forgets every pending and queued request (machine reset).
+void emu_clear_requests();
+// Runs a slice (flags 0) or one instruction (flags 1).
+void init_run_slice(uint32_t flags);
+// Sets the CRTC line and the raster line of the displayed picture from it.
+void emu_set_raster_line(uint32_t n);
+
+extern uint32_t g_frame_counter;
+extern uint32_t g_vsync_count;
+extern uint32_t g_slice_step;   // slices per main-loop pass, in tenths
+extern uint16_t g_crtc_line;    // CRTC line last set, from the frame start
+extern uint32_t g_raster_line;  // raster line of the picture, 0-511
 // OPM timer expiry: reschedules the timer's event.
 void emu_opm_timer_a(int restart);
 void emu_opm_timer_b(int restart);

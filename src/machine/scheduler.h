@@ -14,6 +14,8 @@ enum EventKind : int {
     EV_OPM_TIMER_B = 27,
     EV_VDISP_START = 28,
     EV_VDISP_END = 29,
+    EV_REFIND = 30,   // no kind due within 32 bits of cycles: recompute then
+    EV_NONE = 31,     // nothing scheduled
 };
 
 struct Scheduler {
@@ -23,7 +25,13 @@ struct Scheduler {
 };
 
 extern Scheduler g_scheduler;
+extern uint32_t g_event_time_scale; // times are scaled by this / 10
 
 // Schedules kind to fall due after time cycles (0 cancels); kind -1 only
 // recomputes the next event.
 void sched_set_event(int kind, int64_t time);
+// Moves the cycles run into the countdowns.
+void sched_advance();
+void sched_find_next();
+// Cancels everything but the video timing kinds.
+void sched_clear();

@@ -77,9 +77,9 @@ const RegCase kRegCases[] = {
     // Decimal: C and X from the decimal carry, sticky Z, N and V untouched.
     {"ABCD $45+$38", {0xC101}, 0x45, 0x38, 0, 0x0A, 0x83, 0, 0x0A, 6},
     {"ABCD $99+$01", {0xC101}, 0x99, 0x01, 0, 0x04, 0x00, 0, 0x15, 6},
-    {"ABCD $09+$00+X", {0xC101}, 0xFFFFFF09, 0x00, 0, 0x14, 0xFFFFFF10, 0, 0x00, 6},
-    {"SBCD $00-$01", {0x8101}, 0x00, 0x01, 0, 0x04, 0x99, 0, 0x15, 6},
-    {"SBCD $10-$00-X", {0x8101}, 0xAB000010, 0x00, 0, 0x1E, 0xAB000009, 0, 0x0A, 6},
+    {"ABCD $09+$09+X half carry", {0xC101}, 0xFFFFFF09, 0x09, 0, 0x14, 0xFFFFFF19, 0, 0x00, 6},
+    {"SBCD $00-$01", {0x8101}, 0x00, 0x01, 0, 0x04, 0x99, 0, 0x11, 6},
+    {"SBCD $20-$08-X half borrow", {0x8101}, 0xAB000020, 0x08, 0, 0x1E, 0xAB000011, 0, 0x0A, 6},
     {"NBCD $01", {0x4800}, 0x01, 0, 0, 0x00, 0x99, 0, 0x11, 6},
     {"NBCD $00", {0x4800}, 0x00, 0, 0, 0x04, 0x00, 0, 0x04, 6},
 };
@@ -135,7 +135,7 @@ const MemCase kMemCases[] = {
      0, 0, kSsp - 4, 0x00, {{kSsp - 2, 1, 0x15}, {kSsp - 4, 1, 0x42}}, 18},
     {"SBCD -(A1),-(A0)", {0x8109}, 0, kData + 1, kSrc + 1, 0x04,
      {{kSrc, 1, 0x01}, {kData, 1, 0x00}},
-     kData, kSrc, kSsp, 0x15, {{kData, 1, 0x99}, {kData + 1, 1, 0x00}}, 18},
+     kData, kSrc, kSsp, 0x11, {{kData, 1, 0x99}, {kData + 1, 1, 0x00}}, 18},
     {"ADDX.L -(A1),-(A0)", {0xD189}, 0, kData + 8, kSrc + 8, 0x00,
      {{kSrc + 4, 4, 1}, {kData + 4, 4, 0xFFFFFFFF}},
      kData + 4, kSrc + 4, kSsp, 0x11, {{kData + 4, 4, 0}, {kData, 4, 0}}, 30},
@@ -196,8 +196,11 @@ TEST_F(ArithTest, MemoryForms) {
         EXPECT_EQ(cpu_sp(), c.out_a7);
         EXPECT_EQ(g_cpu_sr, 0x2700 | c.out_ccr);
         EXPECT_EQ(g_cpu_pc, kPc + 2 * uint32_t(c.code.size()));
-        for (const MemCell& m : c.out)
-            if (m.size) EXPECT_EQ(peek(m), m.value) << "at " << std::hex << m.addr;
+        for (const MemCell& m : c.out) {
+            if (m.size) {
+                EXPECT_EQ(peek(m), m.value) << "at " << std::hex << m.addr;
+            }
+        }
     }
 }
 

@@ -131,7 +131,9 @@ TEST_F(FlowTest, OddBranchTargetRaisesAddressError) {
         EXPECT_EQ(flat_read_word(c.frame_sp + 8), c.sr) << c.name;
         EXPECT_EQ(flat_read_long(c.frame_sp + 10), kPc + 2) << c.name;
         EXPECT_EQ(cpu_d(0), c.d0_after) << c.name;
-        if (c.pushed) EXPECT_EQ(flat_read_long(kSsp - 4), c.pushed) << c.name;
+        if (c.pushed) {
+            EXPECT_EQ(flat_read_long(kSsp - 4), c.pushed) << c.name;
+        }
     }
 }
 
@@ -171,7 +173,9 @@ TEST_F(FlowTest, JmpAndJsr) {
         EXPECT_EQ(g_cpu_pc, c.pc) << c.name;
         EXPECT_EQ(cycles_, c.cycles) << c.name;
         EXPECT_EQ(cpu_sp(), c.pushed ? kSsp - 4 : kSsp) << c.name;
-        if (c.pushed) EXPECT_EQ(flat_read_long(kSsp - 4), c.pushed) << c.name;
+        if (c.pushed) {
+            EXPECT_EQ(flat_read_long(kSsp - 4), c.pushed) << c.name;
+        }
     }
 }
 
