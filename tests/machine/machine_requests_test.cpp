@@ -1,0 +1,115 @@
+#include <gtest/gtest.h>
+
+#include "core/cpu_regs.h"
+#include "machine/machine.h"
+#include "machine/mfp.h"
+#include "machine/scheduler.h"
+#include "support/flat_bus.h"
+#include "video/crtc.h"
+
+namespace {
+
+class MachineRequests : public ::testing::Test {
+protected:
+    void SetUp() override {
+        flat_bus_install();
+        cpu_test_reset(0x1000);
+        emu_clear_requests();
+        for (auto& r : g_crtc_regs) r = 0;
+        g_frame_budget = 181818;
+    }
+    static uint32_t dispatch(uint32_t code) {
+        emu_post_request(code);
+        return emu_dispatch_request();
+    }
+};
+
+TEST_F(MachineRequests, FrameStartSchedulesTheFramesEvents) {
+    struct Case { uint16_t r4, r5, r6, r7, r9; int64_t sync_end, disp_start, disp_end, raster; };
+    const int64_t cpf = 181818;
+    const Case cases[] = {
+        // A programmed CRTC: every event at its line.
+        {568, 6, 40, 552, 100, cpf * 6 / 568, cpf * 40 / 568, cpf * 552 / 568, 100 * cpf / 568},
+        // R04 at or below 64 gives 567 lines; 0 registers take their defaults.
+        {64, 0, 0, 0, 0, cpf * 5 / 567, cpf * 40 / 567, cpf * 552 / 567, 63 * cpf / 567},
+        // Lines above the total take the defaults; the display end falls back to L - 8.
+        {500, 600, 600, 0, 0, cpf * 5 / 500, cpf * 40 / 500, cpf * 492 / 500, 499 * cpf / 500},
+    };
+    for (const Case& c : cases) {
+        g_crtc_regs[4] = c.r4; g_crtc_regs[5] = c.r5; g_crtc_regs[6] = c.r6;
+        g_crtc_regs[7] = c.r7; g_crtc_regs[9] = c.r9;
+        g_cycles = 0;
+        EXPECT_EQ(dispatch(REQ_FRAME_START), 1u);
+        EXPECT_EQ(g_cycles_per_frame, 181818u);
+        EXPECT_EQ(g_scheduler.countdown[EV_FRAME_START], cpf);
+        EXPECT_EQ(g_scheduler.countdown[EV_VSYNC_END], c.sync_end) << c.r4;
+        EXPECT_EQ(g_scheduler.countdown[EV_VDISP_START], c.disp_start) << c.r4;
+        EXPECT_EQ(g_scheduler.countdown[EV_VDISP_END], c.disp_end) << c.r4;
+        EXPECT_EQ(g_scheduler.countdown[14], c.raster) << c.r4;
+    }
+}
+
+TEST_F(MachineRequests, DisplayEndEndsTheSliceAndLeavesRequest6) {
+    g_crtc_regs[4] = 568; g_crtc_regs[6] = 40; g_crtc_regs[7] = 552;
+    g_mfp_regs[MFP_GPIP] = 0x10;
+    EXPECT_EQ(dispatch(REQ_VDISP_END), 0u);
+    EXPECT_EQ(g_event_request, uint32_t(REQ_END_SLICE));
+    EXPECT_EQ(g_mfp_regs[MFP_GPIP] & 0x10, 0);
+    EXPECT_EQ(g_raster_line, 511u);
+}
+
+TEST_F(MachineRequests, ASecondPostWaitsForTheFirst) {
+    emu_post_request(REQ_FRAME_START);
+    emu_post_request(REQ_POWER_SWITCH);
+    emu_dispatch_request();
+    EXPECT_EQ(g_event_request, uint32_t(REQ_POWER_SWITCH));
+    EXPECT_NE(run_flags() & RUN_REQUEST, 0u);
+    emu_dispatch_request();
+    EXPECT_EQ(g_event_request, 0u);
+    EXPECT_EQ(g_scheduler.countdown[2], 1);
+}
+
+TEST_F(MachineRequests, RasterLineRewrite) {
+    g_crtc_regs[4] = 568;
+    g_cycles_per_frame = 181818;
+    // A later line still ahead is timed from now.
+    g_cycles_in_frame = 1000;
+    g_crtc_regs[9] = 0x400 | 100; // only the low 10 bits count
+    dispatch(REQ_RASTER_LINE);
+    EXPECT_EQ(g_crtc_regs[9], 100);
+    EXPECT_EQ(g_scheduler.countdown[14], 100 * 181818 / 568 - 1000);
+    // A later line whose time has passed comes half a line later.
+    g_scheduler.countdown[14] = 0;
+    g_cycles_in_frame = 100000;
+    g_crtc_line = 50;
+    dispatch(REQ_RASTER_LINE);
+    EXPECT_EQ(g_scheduler.countdown[14], 181818 / 568 / 2);
+    // A line at or before the current one schedules nothing.
+    g_scheduler.countdown[14] = 0;
+    g_crtc_line = 200;
+    dispatch(REQ_RASTER_LINE);
+    EXPECT_EQ(g_scheduler.countdown[14], 0);
+}
+
+TEST_F(MachineRequests, SchedulerOrderAndCancellation) {
+    for (auto& c : g_scheduler.countdown) c = 0;
+    sched_set_event(-1, 0);
+    EXPECT_EQ(g_cycle_deadline, 0xFFFFFFFFu);
+    sched_set_event(9, 100);
+    sched_set_event(3, 100);
+    EXPECT_EQ(g_event_kind, 3u); // equal countdowns: the lower kind first
+    g_cycles = 500;              // both overdue
+    sched_set_event(-1, 0);
+    EXPECT_EQ(g_scheduler.countdown[3], 4);
+    EXPECT_EQ(g_scheduler.countdown[9], 10);
+    sched_set_event(3, -5);
+    EXPECT_EQ(g_scheduler.countdown[3], 0);
+    EXPECT_EQ(g_event_kind, 9u);
+    // A countdown beyond 32 bits never truncates to an earlier deadline.
+    sched_set_event(9, 0);
+    sched_set_event(1, int64_t(1) << 33);
+    EXPECT_EQ(g_cycle_deadline, 0xFFFFFFFEu);
+    EXPECT_EQ(g_event_kind, uint32_t(EV_REFIND));
+}
+
+} // namespace
