@@ -96,7 +96,8 @@ void cpu_trace_step() {
         return;
     }
     g_trace_delay = 0;
-    cpu_take_exception(VEC_TRACE, g_cpu_pc);
+    // A traced STOP goes on after itself.
+    cpu_take_exception(VEC_TRACE, g_cpu_stopped ? g_cpu_pc + 4 : g_cpu_pc);
 }
 
 OpResult cpu_op_illegal(const DecodeRecord*, uint32_t pc) {

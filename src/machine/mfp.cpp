@@ -3,6 +3,7 @@
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "machine/scheduler.h"
+#include "video/crtc.h"
 
 uint8_t g_mfp_regs[64];
 int64_t g_mfp_read_stamps[4];
@@ -61,7 +62,7 @@ uint32_t key_setting() { return g_mfp_links.key_setting ? uint32_t(g_mfp_links.k
 } // namespace
 
 uint32_t mfp_hsync_bit() {
-    uint32_t total = g_mfp_links.crtc_vertical_total ? g_mfp_links.crtc_vertical_total() : 0;
+    uint32_t total = crtc_reg(4); // lines per frame
     if (total == 0) total = 512;
     uint32_t line = g_cycles_per_frame / total;
     // A frame shorter than its line count has no line to be in.

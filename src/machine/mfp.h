@@ -29,12 +29,11 @@ inline constexpr uint32_t MFP_STEPS_PER_FRAME = 72724;
 // C, D) last counted down on a read.
 extern int64_t g_mfp_read_stamps[4];
 
-// What the MFP reads from other devices; start-up wires them. A link left
-// empty reads as: no key byte to move, KEY setting 0, CRTC R04 = 0.
+// What the MFP asks of the keyboard; start-up wires it. A link left empty
+// reads as: no key byte to move, KEY setting 0.
 struct MfpLinks {
     void (*key_deliver_next_byte)(); // the keyboard moves its next queued byte into UDR
     int (*key_setting)();            // the KEY setting
-    uint32_t (*crtc_vertical_total)(); // CRTC R04 as stored
 };
 extern MfpLinks g_mfp_links;
 

@@ -57,7 +57,6 @@ const char* field_name(int f) {
     return names[f];
 }
 constexpr uint32_t bit(int f) { return 1u << f; }
-constexpr uint32_t kAddressRegs = 0x7F00; // A0-A6
 
 struct CpuState {
     uint32_t reg[F_COUNT];
@@ -159,6 +158,8 @@ void install_bus() {
 
 // ------------------------------------------------------------- outcome
 
+constexpr uint32_t kGroup0Frame = 14; // bytes of a bus or address error frame
+
 struct RamDiff {
     uint32_t addr;
     uint8_t want, got;
@@ -171,13 +172,14 @@ struct Outcome {
     std::vector<RamDiff> ram;          // listed bytes that differ
     std::vector<uint32_t> stray;       // bytes written outside the listed ones
     uint32_t cycles = 0;
-    uint8_t core_frame[14] = {};       // the core's bytes at its final SSP
+    uint8_t core_frame[kGroup0Frame] = {}; // the core's bytes at its final SSP
     bool matches() const { return diff_fields == 0 && ram.empty() && stray.empty(); }
 };
 
-bool listed(const std::vector<std::pair<uint32_t, uint8_t>>& ram, uint32_t addr) {
+// The byte a RAM list holds at addr.
+bool listed_byte(const std::vector<std::pair<uint32_t, uint8_t>>& ram, uint32_t addr, uint8_t& value) {
     for (const auto& [a, b] : ram)
-        if (a == addr) return true;
+        if (a == (addr & 0xFFFFFF)) { value = b; return true; }
     return false;
 }
 
@@ -230,12 +232,13 @@ void run_vector(const Vector& v, Outcome& o) {
         o.want[f] = v.final.reg[f];
         if (o.want[f] != o.got[f]) o.diff_fields |= bit(f);
     }
-    for (uint32_t i = 0; i < 14; ++i) o.core_frame[i] = mem[(o.got[F_SSP] + i) & 0xFFFFFF];
+    for (uint32_t i = 0; i < kGroup0Frame; ++i) o.core_frame[i] = mem[(o.got[F_SSP] + i) & 0xFFFFFF];
     for (const auto& [a, b] : v.final.ram)
         if (mem[a] != b) o.ram.push_back({a, b, mem[a]});
     for (size_t i = 0; i < s_write_count; ++i) {
         uint32_t a = s_write_log[i];
-        if (!listed(v.final.ram, a) &&
+        uint8_t b;
+        if (!listed_byte(v.final.ram, a, b) &&
             std::find(o.stray.begin(), o.stray.end(), a) == o.stray.end())
             o.stray.push_back(a);
     }
@@ -252,12 +255,6 @@ void run_vector(const Vector& v, Outcome& o) {
 uint32_t sr_diff(const Outcome& o) { return o.want[F_SR] ^ o.got[F_SR]; }
 uint32_t opcode(const Vector& v) { return v.initial.prefetch[0]; }
 
-// The byte the vector lists at addr in a RAM list.
-bool listed_byte(const std::vector<std::pair<uint32_t, uint8_t>>& ram, uint32_t addr, uint8_t& value) {
-    for (const auto& [a, b] : ram)
-        if (a == (addr & 0xFFFFFF)) { value = b; return true; }
-    return false;
-}
 
 // The long the vector lists at addr in its initial RAM (the chip read it).
 bool initial_long(const Vector& v, uint32_t addr, uint32_t& value) {
@@ -288,7 +285,6 @@ bool only(const Outcome& o, uint32_t fields, uint32_t sr_bits) {
 // Exception frames lie at the final supervisor stack pointer. The chip's
 // bytes come from the final RAM list, the core's are the chip's with the
 // differing bytes replaced.
-constexpr uint32_t kGroup0Frame = 14;
 struct Frames {
     uint8_t chip[kGroup0Frame], core[kGroup0Frame];
     uint32_t chip_long(uint32_t off) const { return be32(chip + off); }
@@ -342,15 +338,21 @@ uint32_t stepped_regs(uint32_t op) {
 }
 
 // An address error that both took, differing only as allowed: frame bytes
-// by offset mask, and the registers in `regs`, each by 2 or 4.
-bool address_error_within(const Vector& v, const Outcome& o, const uint8_t* allowed, uint32_t regs) {
+// by offset mask, and the registers in `regs`, each by 2 or 4. The core's
+// stacked PC must lie within the instruction (opcode to opcode + 10), or for
+// a fault on the fetch at an odd target be that target (its low 24 bits).
+bool address_error_within(const Vector& v, const Outcome& o, const uint8_t* allowed, uint32_t regs,
+                          bool fetch = false) {
     if (!chip_took(v, 0x0C) || !only(o, regs, 0) || (o.diff_fields & bit(F_SR))) return false;
     for (int f = 0; f < F_COUNT; ++f) {
         if (!(o.diff_fields & bit(f))) continue;
         uint32_t d = o.got[f] - o.want[f];
         if (d != 2 && d != 4 && d != uint32_t(-2) && d != uint32_t(-4)) return false;
     }
-    return ram_diffs_in_frame(v, o, kGroup0Frame, allowed);
+    Frames f;
+    if (!ram_diffs_in_frame(v, o, kGroup0Frame, allowed) || !read_frames(v, o, f)) return false;
+    uint32_t pc = f.core_long(10);
+    return fetch ? ((pc ^ f.core_long(2)) & 0xFFFFFF) == 0 : pc - v.initial.reg[F_PC] <= 10;
 }
 
 // Frame offsets: 0-1 access word (instruction bits 15-5, access code 4-0),
@@ -360,7 +362,8 @@ constexpr uint8_t kPcAndAddress[kGroup0Frame] = {0, 0, 0xFF, 0xFF, 0xFF, 0xFF, 0
 constexpr uint8_t kPcAndReadBit[kGroup0Frame] = {0, 0x10, 0, 0, 0, 0, 0, 0, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
 // Fetch fault: all but the access code, the low 24 address bits and SR.
 constexpr uint8_t kFetchFault[kGroup0Frame] = {0xFF, 0xE0, 0xFF, 0, 0, 0, 0xFF, 0xFF, 0, 0, 0xFF, 0xFF, 0xFF, 0xFF};
-constexpr uint8_t kSrLowByte[6] = {0, 0x0F, 0, 0, 0, 0};
+// Normal frame: the CCR's Z, V and C in the stacked SR.
+constexpr uint8_t kStackedZvc[6] = {0, 0x07, 0, 0, 0, 0};
 
 // ------------------------------------------------- known differences
 
@@ -374,8 +377,9 @@ struct KnownDifference {
 
 bool bcd_nibble_above_9(uint32_t b) { return (b & 0x0F) > 9 || (b & 0xF0) > 0x90; }
 
-// SBCD's two operand bytes from the initial state.
-bool sbcd_operands(const Vector& v, uint32_t& dst, uint32_t& src) {
+// SBCD's two operand bytes from the initial state, and for the memory form
+// the destination's address.
+bool sbcd_operands(const Vector& v, uint32_t& dst, uint32_t& src, uint32_t& dst_addr) {
     uint32_t op = opcode(v), rx = (op >> 9) & 7, ry = op & 7;
     const uint32_t* r = v.initial.reg;
     if (!(op & 8)) {
@@ -390,6 +394,7 @@ bool sbcd_operands(const Vector& v, uint32_t& dst, uint32_t& src) {
     if (!listed_byte(v.initial.ram, ax, d) || !listed_byte(v.initial.ram, ay, s)) return false;
     dst = d;
     src = s;
+    dst_addr = ax & 0xFFFFFF;
     return true;
 }
 
@@ -401,14 +406,14 @@ KnownDifference g_known[] = {
      "the core adjusts the low digit also when it is above 9 without a borrow, as its decimal "
      "adjustment rule says; the chip adjusts only on a borrow",
      [](const Vector& v, const Outcome& o) {
-         uint32_t dst, src;
-         if (!sbcd_operands(v, dst, src) || !(bcd_nibble_above_9(dst) || bcd_nibble_above_9(src))) return false;
+         uint32_t dst, src, dst_addr = 0;
+         if (!sbcd_operands(v, dst, src, dst_addr) || !(bcd_nibble_above_9(dst) || bcd_nibble_above_9(src))) return false;
          uint32_t op = opcode(v);
          if (!(op & 8)) { // register form: only the low byte of Dx
              int fx = F_D0 + int((op >> 9) & 7);
              return o.ram.empty() && only(o, bit(fx), 0x1F) && ((o.want[fx] ^ o.got[fx]) & ~0xFFu) == 0;
          }
-         return o.ram.size() <= 1 && only(o, 0, 0x1F);
+         return (o.ram.empty() || (o.ram.size() == 1 && o.ram[0].addr == dst_addr)) && only(o, 0, 0x1F);
      }, 0},
     {"DIVU DIVS", "quotient overflow (the chip sets V): SR differs only in N, Z and C",
      "an overflowing division sets V and clears N, Z and C",
@@ -416,15 +421,10 @@ KnownDifference g_known[] = {
          return (v.final.reg[F_SR] & SR_V) && !chip_took(v, 0x14) && o.ram.empty() &&
                 only(o, 0, SR_N | SR_Z | SR_C);
      }, 0},
-    {"DIVU DIVS", "divisor 0 (zero-divide exception): SR and the stacked SR differ only in N, Z, V and C",
-     "division by zero leaves the CCR unchanged before the exception is taken",
-     [](const Vector& v, const Outcome& o) {
-         return chip_took(v, 0x14) && only(o, 0, 0x0F) && ram_diffs_in_frame(v, o, 6, kSrLowByte);
-     }, 0},
     {"CHK", "trap taken: SR and the stacked SR differ only in Z, V and C; no trap: SR differs only in N, Z, V and C",
      "CHK sets N for Dn < 0, clears it otherwise and leaves Z, V and C unchanged",
      [](const Vector& v, const Outcome& o) {
-         if (chip_took(v, 0x18)) return only(o, 0, 0x07) && ram_diffs_in_frame(v, o, 6, kSrLowByte);
+         if (chip_took(v, 0x18)) return only(o, 0, 0x07) && ram_diffs_in_frame(v, o, 6, kStackedZvc);
          return o.ram.empty() && only(o, 0, 0x0F);
      }, 0},
     {"ASR.b ASR.w ASR.l", "count in a register at or above the size, negative operand: the core has C = X = 1, the chip 0",
@@ -442,7 +442,7 @@ KnownDifference g_known[] = {
                 (o.got[F_SR] & 0x11) == 0x11 && (o.want[F_SR] & 0x11) == 0;
      }, 0},
     {"*", "address error: the stacked PC differs",
-     "the core stacks the PC it holds when the fault is raised; the chip's depends on its prefetch",
+     "the core stacks the PC its exception rule gives (within the instruction); the chip's depends on how far its prefetch has run",
      [](const Vector& v, const Outcome& o) { return address_error_within(v, o, kStackedPc, 0); }, 0},
     {"*", "address error on an (An)+ or -(An) operand: also that An differs by 2 or 4",
      "the core steps An in the operand routine before the access (none for a peek), the chip at "
@@ -467,7 +467,7 @@ KnownDifference g_known[] = {
     {"JMP RTS RTR RTE", "address error on the fetch at an odd target: the frame differs but in the access code, the low 24 address bits and SR",
      "the core takes the fault at the next fetch (the stacked PC and address are the odd PC cut to 24 bits, "
      "the instruction word is read there); the chip takes it within the jump",
-     [](const Vector& v, const Outcome& o) { return address_error_within(v, o, kFetchFault, 0); }, 0},
+     [](const Vector& v, const Outcome& o) { return address_error_within(v, o, kFetchFault, 0, true); }, 0},
     {"JSR", "address error on the fetch at an odd target: as for JMP, and the return address is pushed below the frame",
      "the core pushes the return address before the target is fetched; the chip faults before the push",
      [](const Vector& v, const Outcome& o) {
@@ -482,7 +482,8 @@ KnownDifference g_known[] = {
          // The core's frame, 4 bytes lower: same access code, address bits and SR.
          const uint8_t* core = o.core_frame;
          return (core[1] & 0x1F) == (f.chip[1] & 0x1F) && std::memcmp(core + 3, f.chip + 3, 3) == 0 &&
-                std::memcmp(core + 8, f.chip + 8, 2) == 0;
+                std::memcmp(core + 8, f.chip + 8, 2) == 0 &&
+                ((Frames::be32(core + 10) ^ Frames::be32(core + 2)) & 0xFFFFFF) == 0;
      }, 0},
 };
 
@@ -515,16 +516,6 @@ std::string ccr_text(uint32_t sr) {
 
 void print_failure(const Vector& v, const Outcome& o) {
     std::printf("    %s (cycles %u, chip %u)\n", v.name.c_str(), o.cycles, v.length);
-    if (std::getenv("M68000_STEPS_SIG")) {
-        std::string sig;
-        for (int f = 0; f < F_COUNT; ++f) if (o.diff_fields & bit(f)) { sig += field_name(f); sig += ' '; }
-        char b[64]; std::snprintf(b, sizeof b, "srx=%02X ", sr_diff(o) & 0xFFFF); sig += b;
-        uint32_t sp = v.final.reg[F_SSP] & 0xFFFFFF;
-        for (const auto& d : o.ram) { std::snprintf(b, sizeof b, "r%d ", int((d.addr - sp) & 0xFFFFFF) < 64 ? int((d.addr - sp) & 0xFFFFFF) : 99); sig += b; }
-        for (uint32_t vec = 0; vec < 64; ++vec) if (chip_took(v, vec * 4)) { std::snprintf(b, sizeof b, "vec%u ", vec); sig += b; }
-        if (!o.stray.empty()) sig += "stray ";
-        std::printf("      SIG %s\n", sig.c_str());
-    }
     for (int f = 0; f < F_COUNT; ++f) {
         if (!(o.diff_fields & bit(f))) continue;
         if (f == F_SR)
@@ -569,7 +560,7 @@ TEST(m68000_steps, AllVectors) {
     for (auto& r : g_iocs_hook_table) r = nullptr;
     for (auto& r : g_iocs_native_table) r = nullptr;
 
-    const uint32_t kShownPerGroup = std::getenv("M68000_STEPS_SHOW") ? uint32_t(std::atoi(std::getenv("M68000_STEPS_SHOW"))) : 3;
+    constexpr uint32_t kShownPerGroup = 3;
     uint64_t total = 0, total_match = 0, total_known = 0, total_failed = 0, total_cycles_ok = 0;
     std::printf("m68000 single-step vectors from %s\n", dir.c_str());
     std::printf("  %-12s %7s %7s %7s %7s %9s\n", "group", "vectors", "match", "listed", "failed", "cycles=");
@@ -589,7 +580,7 @@ TEST(m68000_steps, AllVectors) {
             run_vector(v, o);
             if (o.cycles == v.length) ++cycles_ok;
             if (o.matches()) { ++match; continue; }
-            if (KnownDifference* k = find_known(group, v, o)) { ++k->count; ++known; if (std::getenv("M68000_STEPS_SIG")) std::printf("      KNOWN %s %d\n", group.c_str(), int(k - g_known)); continue; }
+            if (KnownDifference* k = find_known(group, v, o)) { ++k->count; ++known; continue; }
             ++failed;
             if (failures.size() < kShownPerGroup) failures.emplace_back(&v, std::move(o));
         }

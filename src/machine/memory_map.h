@@ -1,0 +1,92 @@
+// The 24-bit memory map: the page tables of the bus, the handlers of main
+// RAM, the supervisor area, the ROMs and the pages without memory, the
+// area-set register and the host images behind the map.
+#pragma once
+
+#include <cstdint>
+
+// Host images. Each lives at its own emulated offset inside a guest window
+// (host/guest_window.h), so image - first address is a fetch base that is
+// safe for the whole 24-bit range.
+extern uint8_t* g_cgrom;   // 0xC0000 bytes, $F00000-$FBFFFF
+extern uint8_t* g_iplrom;  // 0x20000 bytes, $FE0000-$FFFFFF
+inline constexpr uint32_t CGROM_BASE = 0xF00000, CGROM_SIZE = 0xC0000;
+inline constexpr uint32_t IPLROM_BASE = 0xFE0000, IPLROM_SIZE = 0x20000;
+
+// Allocates (once) the ROM, VRAM, sprite and SRAM images, zeroed. Returns
+// false when the host has no memory for them; the images that could not be
+// had stay nullptr. Call before anything is loaded into them.
+bool mem_alloc_images();
+
+// Main RAM: g_main_ram is a zeroed guest window with RAM at offset 0 and
+// g_main_ram_size = size (0x400000-0xC00000). Frees RAM that was there
+// before. Returns false (no RAM, size 0) when the host has no memory or the
+// size is out of range.
+bool mem_alloc_main_ram(uint32_t size);
+// Unmaps the RAM pages (they become bus errors), clears every pointer into
+// RAM that the map and the processor hold, then frees it.
+void mem_free_main_ram();
+
+// Builds the whole map. Returns 0, or -1 when an image or main RAM is
+// missing (the map is then left all bus errors).
+int mem_map_build();
+// Supervisor area of (v + 1) x 8 KB from address 0, in whole 128 KB pages.
+void mem_map_set_supervisor_area(uint32_t v);
+// 0x31 makes the SRAM writable; any other value protects it.
+void mem_map_set_sram_protect(uint32_t v);
+// Maps the graphic VRAM pages for the colour mode in CRTC R20 and lays the
+// store out for it.
+void mem_map_set_gvram();
+
+// Colour mode (R20 bits 8-10) the graphic store is laid out for; -1 before
+// the first mapping.
+extern int32_t g_gvram_layout_mode;
+// Last value written to the area-set register at $E86001.
+extern uint8_t g_area_set;
+
+// Page handlers. Word and long addresses are even (the bus sees to it). A
+// long access at the last word of a page is two word accesses, the second
+// through the next page, so no access leaves an image.
+uint32_t mem_ram_read_b(uint32_t addr);
+uint32_t mem_ram_read_w(uint32_t addr);
+uint32_t mem_ram_read_l(uint32_t addr);
+void mem_ram_write_b(uint32_t addr, uint32_t value);
+void mem_ram_write_w(uint32_t addr, uint32_t value);
+void mem_ram_write_l(uint32_t addr, uint32_t value);
+// Reads as RAM; writes in user mode raise a privilege violation.
+uint32_t mem_super_read_b(uint32_t addr);
+uint32_t mem_super_read_w(uint32_t addr);
+uint32_t mem_super_read_l(uint32_t addr);
+void mem_super_write_b(uint32_t addr, uint32_t value);
+void mem_super_write_w(uint32_t addr, uint32_t value);
+void mem_super_write_l(uint32_t addr, uint32_t value);
+// Pages without memory: the bus error (in probe mode only its fault kind).
+uint32_t mem_bus_error_read_b(uint32_t addr);
+uint32_t mem_bus_error_read_w(uint32_t addr);
+uint32_t mem_bus_error_read_l(uint32_t addr);
+void mem_bus_error_write_b(uint32_t addr, uint32_t value);
+void mem_bus_error_write_w(uint32_t addr, uint32_t value);
+void mem_bus_error_write_l(uint32_t addr, uint32_t value);
+uint32_t rom_read_cg_byte(uint32_t addr);
+uint32_t rom_read_cg_word(uint32_t addr);
+uint32_t rom_read_cg_long(uint32_t addr);
+// IPL ROM reads made by running code mark g_rom_access_map at the first
+// byte of the access (0x10 byte, 0x20 word, 0x40 long).
+uint32_t rom_read_ipl_byte(uint32_t addr);
+uint32_t rom_read_ipl_word(uint32_t addr);
+uint32_t rom_read_ipl_long(uint32_t addr);
+
+// Area-set register, I/O slot 3: reads and even-address writes are bus
+// errors; a byte write at an odd address moves the supervisor boundary.
+uint32_t area_read_byte(uint32_t addr);
+uint32_t area_read_word(uint32_t addr);
+uint32_t area_read_long(uint32_t addr);
+void area_write_byte(uint32_t addr, uint32_t value);
+void area_write_word(uint32_t addr, uint32_t value);
+void area_write_long(uint32_t addr, uint32_t value);
+
+// Long accesses made of two word accesses through the page tables; the
+// second half goes to the next address of the 24-bit bus.
+uint32_t mem_read_long_split(uint32_t addr);
+void mem_write_long_split(uint32_t addr, uint32_t value);
+inline bool mem_last_word_of_page(uint32_t addr) { return (addr & 0x1FFFE) == 0x1FFFE; }

@@ -1,0 +1,49 @@
+// The 16 KB battery-backed SRAM at $ED0000-$ED3FFF and its file "sram.ram".
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <vector>
+
+inline constexpr uint32_t SRAM_BASE = 0xED0000, SRAM_SIZE = 0x4000;
+inline constexpr uint32_t SRAM_BOOT_SETTING = 0xED0018; // 0xB0 there asks first
+inline constexpr char SRAM_FILE_NAME[] = "sram.ram";
+
+// Image in MC68000 byte order, allocated by mem_alloc_images; all 0 until
+// sram_load fills it.
+extern uint8_t* g_sram;
+// Set by every SRAM write; never cleared while the program runs.
+extern uint8_t g_sram_dirty;
+
+// The question put before the boot setting becomes 0xB0: 0 allows the
+// write, nonzero refuses it. The virus warning by default.
+using SramConfirmFn = int32_t (*)(int32_t kind);
+extern SramConfirmFn g_sram_confirm_write;
+
+// Page 118 ($EC0000-$EDFFFF): addresses outside the 16 KB raise the bus
+// error. The writers are mapped while the SRAM is writable.
+uint32_t sram_read_byte(uint32_t addr);
+uint32_t sram_read_word(uint32_t addr);
+uint32_t sram_read_long(uint32_t addr);
+void sram_write_byte(uint32_t addr, uint32_t value);
+void sram_write_word(uint32_t addr, uint32_t value);
+void sram_write_long(uint32_t addr, uint32_t value);
+// Mapped for all three sizes while the SRAM is protected: writes vanish.
+void sram_write_ignored(uint32_t addr, uint32_t value);
+
+// Reads "sram.ram" from the first folder that holds it (a short file fills
+// only part of the image), takes the main RAM size from it into
+// g_main_ram_size (clamped to 4-12 MB) and fixes up the long at offset
+// 0x0C. Returns the path of the file read, empty when none opened: the
+// image and g_main_ram_size then stay as they were.
+std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folders);
+// When the SRAM changed, writes the image to "sram.ram" in folder, whole or
+// not at all (a temporary file renamed over the old one). Returns false
+// only when a write was due and failed; the old file is then untouched.
+bool sram_save(const std::filesystem::path& folder);
+
+// Configuration and virus warning values the boot check reads.
+extern int g_cfg_warnvirus;   // WARNVIRUS: 0 switches the question off
+extern int g_virus_warn_off;  // 1 after the user allowed and asked not to be asked again
+// The virus warning (kind 5: the SRAM boot setting): 0 allow, 1 refuse.
+int32_t disk_confirm_write(int32_t kind);

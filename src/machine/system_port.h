@@ -1,0 +1,30 @@
+// System port, I/O slot 7 ($E8E000-$E8E00F): contrast, SRAM write enable,
+// power-off and stored bytes.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr uint32_t SYS_PORT_BASE = 0xE8E000;
+
+enum SysPortReg : uint32_t {
+    SYS_POWER_RESET = 0x0,   // a byte write restarts the power-off count
+    SYS_CONTRAST = 0x1,      // low 4 bits
+    SYS_DISPLAY = 0x7,       // bit 1 read by the host timer's display-mode choice
+    SYS_SRAM_ENABLE = 0xD,   // 0x31: SRAM writable
+    SYS_POWER_OFF = 0xF,     // the second write stops the run
+};
+
+// Image of $E8E000-$E8E00F, indexed by address & 0xF; starts at 0 and
+// survives machine resets.
+extern uint8_t g_sys_port[16];
+// Contrast the palette table was last built with (the palette's).
+extern uint32_t g_pal_last_contrast;
+// Writes of $E8E00F since the last byte write of $E8E000.
+extern uint32_t g_sys_power_off_count;
+
+uint32_t sys_read_byte(uint32_t addr);
+uint32_t sys_read_word(uint32_t addr);
+uint32_t sys_read_long(uint32_t addr);
+void sys_write_byte(uint32_t addr, uint32_t value);
+void sys_write_word(uint32_t addr, uint32_t value);
+void sys_write_long(uint32_t addr, uint32_t value);
