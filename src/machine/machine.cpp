@@ -5,6 +5,7 @@
 #include "core/cpu_regs.h"
 #include "core/run_loop.h"
 #include "machine/mfp.h"
+#include "machine/rtc.h"
 #include "machine/scheduler.h"
 #include "video/crtc.h"
 
@@ -101,12 +102,11 @@ static void raster_line_changed(uint32_t lines) {
 
 // Timer A counts V-DISP edges in event-count mode.
 static void mfp_timer_a_count() {
-    constexpr uint32_t TACR = 0x19, TADR = 0x1F; // the byte below TADR holds its reload value
-    if ((g_mfp_regs[TACR] & 0x0F) != 8) return;
-    uint8_t& counter = g_mfp_regs[TADR];
+    if ((g_mfp_regs[MFP_TACR] & 0x0F) != 8) return;
+    uint8_t& counter = g_mfp_regs[MFP_TADR];
     counter = uint8_t(counter - 1);
     if (counter != 0) return;
-    counter = g_mfp_regs[TADR - 1];
+    counter = mfp_reload(MFP_TADR);
     if (g_mfp_regs[MFP_IERA] & 0x20) sched_set_event(13, 1);
 }
 
@@ -128,6 +128,8 @@ uint32_t emu_dispatch_request() {
     case REQ_RESCHEDULE: sched_set_event(-1, 0); break;
     case REQ_RASTER_LINE: raster_line_changed(lines); break;
     case REQ_FRAME_START: frame_start(lines); break;
+    case REQ_RTC_ACCESS: rtc_access_request(); break;
+    case REQ_RTC_TICK: rtc_update_from_host(); break;
     case REQ_NMI:
         if (g_cfg_nmidebug) g_run_flags = RUN_STEP | RUN_BREAK;
         else sched_set_event(EV_LEVEL + 7, 1);

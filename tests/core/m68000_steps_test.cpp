@@ -563,7 +563,7 @@ TEST(m68000_steps, AllVectors) {
     constexpr uint32_t kShownPerGroup = 3;
     uint64_t total = 0, total_match = 0, total_known = 0, total_failed = 0, total_cycles_ok = 0;
     std::printf("m68000 single-step vectors from %s\n", dir.c_str());
-    std::printf("  %-12s %7s %7s %7s %7s %9s\n", "group", "vectors", "match", "listed", "failed", "cycles=");
+    std::printf("  %-12s %7s %7s %7s %7s %9s\n", "group", "vectors", "match", "listed", "failed", "cyc=len");
     for (const auto& path : files) {
         std::string group = fs::path(path).filename().string();
         group.resize(group.size() - 8);
