@@ -140,6 +140,8 @@ void cpu_build_fe_calls() {
 void cpu_set_sr(uint32_t value) {
     if (g_cpu_sr & SR_S) g_cpu_ssp_save = cpu_sp(); else g_cpu_usp_save = cpu_sp();
     cpu_sp() = (value & SR_S) ? g_cpu_ssp_save : g_cpu_usp_save;
+    // Setting T starts the trace afresh: the instruction that sets it is not traced.
+    if ((value & SR_T) && !(g_cpu_sr & SR_T)) g_trace_delay = 0;
     g_cpu_sr = value & SR_IMPLEMENTED;
     cpu_check_deadline();
     cpu_check_interrupts();

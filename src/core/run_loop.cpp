@@ -70,7 +70,7 @@ static bool cpu_loop_resume() {
     return true;
 }
 
-static void cpu_reload_fetch_base(uint32_t pc) {
+static const uint8_t* cpu_reload_fetch_base(uint32_t pc) {
     g_refetch = 0;
     if (pc & 1) mem_address_error_fetch(pc);
     const uint8_t* base = g_fetch_page_table[bus_page(pc & 0xFFFFFF)];
@@ -81,12 +81,20 @@ static void cpu_reload_fetch_base(uint32_t pc) {
         cpu_take_exception(VEC_BUS_ERROR, pc);
     }
     g_fetch_base = base;
+    return base;
 }
 
+// The PC and the fetch base stay in locals; the handlers see them in
+// g_cpu_pc and g_fetch_base, which only the loop, interrupts and the trace
+// step change while it runs (an exception leaves the loop altogether).
 static void cpu_run_loop() {
+    uint32_t pc = g_cpu_pc;
+    const uint8_t* base = g_fetch_base;
     for (;;) {
-        if (g_irq_request) cpu_take_interrupt();
-        uint32_t pc = g_cpu_pc;
+        if (g_irq_request) {
+            cpu_take_interrupt();
+            pc = g_cpu_pc;
+        }
         uint32_t e = g_trace_index % TRACE_SIZE;
         g_trace_index = e;
         g_trace_pc[e] = pc;
@@ -94,17 +102,21 @@ static void cpu_run_loop() {
         if (pc - 0xFE0000u < ROM_ACCESS_MAP_SIZE) g_rom_access_map[pc - 0xFE0000u] |= ROM_EXECUTED;
         g_cpu_op_addr = pc;
         mem_watch_read_word(pc);
-        if (g_refetch) cpu_reload_fetch_base(pc);
-        uint32_t opcode = cpu_fetch_word(pc);
+        if (g_refetch) base = cpu_reload_fetch_base(pc);
+        const uint8_t* p = base + (pc & 0xFFFFFF);
+        uint32_t opcode = (uint32_t(p[0]) << 8) | p[1];
         g_opcode_counts[opcode]++;
         const DecodeRecord* rec = g_opcode_table[opcode];
         OpResult r = rec->exec(rec, pc + 2);
         g_trace_index++;
-        g_cpu_pc = r.pc;
+        pc = r.pc;
+        g_cpu_pc = pc;
         g_cycles += cpu_clamp_cycles(r.cycles);
         if (g_cycles >= g_cycle_deadline) cpu_check_deadline();
-        if (g_cpu_sr & SR_T) cpu_trace_step();
-        else if (g_trace_delay) g_trace_delay = 0;
+        if (g_cpu_sr & SR_T) {
+            cpu_trace_step();
+            pc = g_cpu_pc;
+        }
         if (run_flags() && cpu_loop_resume()) return;
     }
 }

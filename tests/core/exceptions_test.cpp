@@ -140,12 +140,12 @@ TEST_F(Exceptions, TraceFollowsTheInstructionAfterTheOneThatSetsT) {
 
 TEST_F(Exceptions, AStaleTraceDelayDoesNotTraceAfterTIsSetAgain) {
     flat_write_words(0x4000, {NOP, NOP, NOP, NOP});
-    g_cpu_sr = 0xA700;
+    cpu_set_sr(0xA700);
     cpu_test_step(); // sets T's delay; not traced
-    g_cpu_sr = 0x2700;
-    cpu_test_step(); // T clear: the delay is forgotten
-    g_cpu_sr = 0xA700;
-    cpu_test_step(); // first instruction with T set again: not traced
+    cpu_set_sr(0x2700);
+    cpu_test_step();
+    cpu_set_sr(0xA700); // T set again: the old delay is forgotten
+    cpu_test_step();    // not traced
     EXPECT_EQ(g_cpu_pc, 0x4006u);
     cpu_test_step(); // the next one is
     EXPECT_EQ(g_cpu_pc, handler(9));
