@@ -15,6 +15,9 @@ PACKAGES=(
   zlib1g-dev
   nlohmann-json3-dev
   pkg-config
+  libfreetype-dev
+  libfontconfig-dev
+  fonts-ipafont-gothic
 )
 
 missing=()

@@ -2,3 +2,9 @@
 
 int g_cfg_fpu;
 int g_cfg_nmidebug;
+int g_cfg_frame;
+int g_cfg_minclock;
+
+#include <string>
+std::string g_cfg_winfont;
+std::string g_cfg_font;

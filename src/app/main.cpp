@@ -1,8 +1,22 @@
 #include <cstdio>
+#include <string>
+#include <vector>
 
+#include "app/headless.h"
+#include "core/decode.h"
+#include "host/paths.h"
 #include "host/version.h"
 
-int main() {
-  std::printf("ZOLM for Linux %s: the machine cannot start yet; run the tests\n", zolm_version());
-  return 0;
+int main(int argc, char** argv) {
+    std::vector<std::string> args(argv, argv + argc);
+    HeadlessOptions options = headless_parse_options(args);
+    paths_init();
+    init_build_cpu_tables();
+    if (!options.headless) {
+        std::fprintf(stderr, "ZOLM for Linux %s: the window comes later; run with --headless\n", zolm_version());
+        return 2;
+    }
+    HeadlessResult result = headless_run(options);
+    if (!result.statistics.empty()) std::printf("%s\n", result.statistics.c_str());
+    return result.exit_status;
 }

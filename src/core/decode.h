@@ -29,7 +29,7 @@ using CondRoutine = uint32_t (*)();
 
 // Disassembles the instruction at pc (its opcode word) into out; returns
 // the address after the instruction.
-using DisRoutine = uint32_t (*)(const DecodeRecord* rec, uint32_t pc, DisLine& out);
+using DisRoutine = uint32_t (*)(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out);
 
 // One record per opcode. Each family uses the fields it needs:
 //  ea     the EA register slot (MOVE: the source's)

@@ -22,6 +22,26 @@ struct IoSlotTable {
 };
 extern const IoSlotTable g_io_slot_table;
 
+// Word and long accesses of a byte device: byte accesses, high byte first.
+template <BusReadFn read_byte>
+uint32_t io_word_of_bytes(uint32_t addr) {
+    return ((read_byte(addr) & 0xFF) << 8) | (read_byte(addr + 1) & 0xFF);
+}
+template <BusReadFn read_byte>
+uint32_t io_long_of_bytes(uint32_t addr) {
+    return (io_word_of_bytes<read_byte>(addr) << 16) | io_word_of_bytes<read_byte>(addr + 2);
+}
+template <BusWriteFn write_byte>
+void io_word_to_bytes(uint32_t addr, uint32_t value) {
+    write_byte(addr, (value >> 8) & 0xFF);
+    write_byte(addr + 1, value & 0xFF);
+}
+template <BusWriteFn write_byte>
+void io_long_to_bytes(uint32_t addr, uint32_t value) {
+    io_word_to_bytes<write_byte>(addr, value >> 16);
+    io_word_to_bytes<write_byte>(addr + 2, value & 0xFFFF);
+}
+
 // The page handlers of page 116.
 uint32_t io_read_byte(uint32_t addr);
 uint32_t io_read_word(uint32_t addr);

@@ -4,6 +4,8 @@
 #include "app/config.h"
 #include "core/cpu_regs.h"
 #include "core/run_loop.h"
+#include "machine/host_timer.h"
+#include "machine/memory_map.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
 #include "machine/scheduler.h"
@@ -79,8 +81,9 @@ static void frame_start(uint32_t lines) {
     g_vsync_count++;
     g_mfp_regs[MFP_GPIP] &= uint8_t(~0x10);
     g_cycles_in_frame = 0;
-    g_cycles_per_frame = g_frame_budget;
-    sched_set_event(EV_FRAME_START, g_frame_budget);
+    // The budget is written by the timer thread.
+    g_cycles_per_frame = clock_frame_budget();
+    sched_set_event(EV_FRAME_START, g_cycles_per_frame);
     uint32_t r5 = crtc_reg(5), r6 = crtc_reg(6), r7 = crtc_reg(7), r9 = crtc_reg(9);
     sched_set_event(EV_VSYNC_END, line_time(r5 >= 1 && r5 <= lines ? r5 : 5, lines));
     sched_set_event(EV_VDISP_START, line_time(r6 >= 1 && r6 <= lines ? r6 : 40, lines));
@@ -128,6 +131,7 @@ uint32_t emu_dispatch_request() {
     case REQ_RESCHEDULE: sched_set_event(-1, 0); break;
     case REQ_RASTER_LINE: raster_line_changed(lines); break;
     case REQ_FRAME_START: frame_start(lines); break;
+    case REQ_VIDEO_MODE: mem_map_set_gvram(); break;
     case REQ_RTC_ACCESS: rtc_access_request(); break;
     case REQ_RTC_TICK: rtc_update_from_host(); break;
     case REQ_NMI:

@@ -4,6 +4,7 @@
 
 Scheduler g_scheduler;
 uint32_t g_event_time_scale = 10;
+uint64_t g_cycles_total;
 
 void sched_advance() {
     uint32_t run = g_cycles;
@@ -14,6 +15,7 @@ void sched_advance() {
         c = c <= int64_t(run) ? k + 1 : c - run;
     }
     g_cycles_in_frame += run;
+    g_cycles_total += run;
     g_cycles_since_tick.fetch_add(run, std::memory_order_relaxed);
     g_cycles = 0;
 }

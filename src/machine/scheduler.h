@@ -26,6 +26,7 @@ struct Scheduler {
 
 extern Scheduler g_scheduler;
 extern uint32_t g_event_time_scale; // times are scaled by this / 10
+extern uint64_t g_cycles_total;     // every cycle the scheduler has taken in
 
 // Schedules kind to fall due after time cycles (0 cancels); kind -1 only
 // recomputes the next event.

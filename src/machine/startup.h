@@ -1,5 +1,21 @@
 // Machine start-up, reset and shut-down.
 #pragma once
 
-// Resets the processor from the IPL ROM's vectors.
+#include <cstdint>
+
+// Brings the machine up: ROMs, SRAM, main RAM, access map, memory map,
+// devices, reset and the first frame start. 0 on success, 1 on failure.
+uint32_t init_start();
+// Saves SRAM and the access map and releases the machine.
+void init_stop();
+int init_startup();
+void init_shutdown();
+
+// Resets the processor from the IPL ROM's vectors and the devices that a
+// reset touches; RAM, VRAM and the memory map stay.
 void init_reset_machine();
+void init_reset_cpu();
+void init_reset_machine_state();
+
+// True between a successful init_start and init_stop.
+bool init_machine_running();

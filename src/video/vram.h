@@ -42,6 +42,3 @@ void gvram_write_long_64k(uint32_t addr, uint32_t value);
 // Re-lays the graphic store from the old colour mode (low 3 bits of the
 // layout mode) for the new one.
 void gvram_convert_layout(int32_t new_mode, int32_t old_mode);
-
-// CRTC registers R00-R24 as host words (R20 holds the colour mode in bits 8-10).
-extern uint16_t g_crtc_regs[25];

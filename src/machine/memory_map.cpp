@@ -1,0 +1,298 @@
+// The page tables of the 24-bit bus and the page handlers of main RAM, the
+// supervisor area, the ROMs and the pages without memory.
+#include "machine/memory_map.h"
+
+#include "core/bus.h"
+#include "core/cpu_regs.h"
+#include "core/exceptions.h"
+#include "core/trace.h"
+#include "host/guest_window.h"
+#include "machine/io_page.h"
+#include "machine/machine.h"
+#include "machine/sram.h"
+#include "video/crtc.h"
+#include "video/sprite.h"
+#include "video/vram.h"
+
+uint8_t* g_cgrom;
+uint8_t* g_iplrom;
+int32_t g_gvram_layout_mode = -1;
+uint8_t g_area_set;
+
+namespace {
+
+constexpr uint32_t PAGES = 128;
+constexpr uint32_t RAM_PAGE_LIMIT = 96;  // main RAM ends at $BFFFFF at most
+constexpr uint32_t PAGE_GVRAM = 96, PAGE_GVRAM_HIGH = 100, PAGE_TVRAM = 112, PAGE_IO = 116,
+                   PAGE_SPRITE = 117, PAGE_SRAM = 118, PAGE_CGROM = 120, PAGE_IPLROM = 127;
+
+// One window holds every fixed image at its own emulated offset (they do
+// not overlap); main RAM has a window of its own.
+uint8_t* s_image_window;
+uint8_t* s_ram_window;
+// End of the RAM pages that are mapped; a long that would run past it is
+// split, so its second half meets the page above.
+uint32_t s_ram_mapped_end;
+
+struct PageHandlers {
+    BusReadFn rb, rw, rl;
+    BusWriteFn wb, ww, wl;
+};
+
+constexpr PageHandlers BUS_ERROR = {mem_bus_error_read_b, mem_bus_error_read_w, mem_bus_error_read_l,
+                                    mem_bus_error_write_b, mem_bus_error_write_w, mem_bus_error_write_l};
+constexpr PageHandlers RAM = {mem_ram_read_b, mem_ram_read_w, mem_ram_read_l,
+                              mem_ram_write_b, mem_ram_write_w, mem_ram_write_l};
+constexpr PageHandlers SUPERVISOR = {mem_super_read_b, mem_super_read_w, mem_super_read_l,
+                                     mem_super_write_b, mem_super_write_w, mem_super_write_l};
+constexpr PageHandlers GVRAM = {gvram_read_byte, gvram_read_word, gvram_read_long,
+                                gvram_write_byte, gvram_write_word, gvram_write_long};
+constexpr PageHandlers GVRAM_64K = {gvram_read_byte_64k, gvram_read_word_64k, gvram_read_long_64k,
+                                    gvram_write_byte_64k, gvram_write_word_64k, gvram_write_long_64k};
+constexpr PageHandlers GVRAM_1024 = {gvram_read_byte, gvram_read_word, gvram_read_long,
+                                     gvram_write_byte_1024, gvram_write_word_1024, gvram_write_long_1024};
+constexpr PageHandlers TVRAM = {tvram_read_byte, tvram_read_word, tvram_read_long,
+                                tvram_write_byte, tvram_write_word, tvram_write_long};
+constexpr PageHandlers IO = {io_read_byte, io_read_word, io_read_long,
+                             io_write_byte, io_write_word, io_write_long};
+constexpr PageHandlers SPRITE = {spr_read_byte, spr_read_word, spr_read_long,
+                                 spr_write_byte, spr_write_word, spr_write_long};
+constexpr PageHandlers CGROM = {rom_read_cg_byte, rom_read_cg_word, rom_read_cg_long,
+                                mem_bus_error_write_b, mem_bus_error_write_w, mem_bus_error_write_l};
+constexpr PageHandlers IPLROM = {rom_read_ipl_byte, rom_read_ipl_word, rom_read_ipl_long,
+                                 mem_bus_error_write_b, mem_bus_error_write_w, mem_bus_error_write_l};
+
+void set_readers(uint32_t page, const PageHandlers& h) {
+    g_bus_read_byte_table[page] = h.rb;
+    g_bus_read_word_table[page] = h.rw;
+    g_bus_read_long_table[page] = h.rl;
+}
+void set_writers(uint32_t page, BusWriteFn wb, BusWriteFn ww, BusWriteFn wl) {
+    g_bus_write_byte_table[page] = wb;
+    g_bus_write_word_table[page] = ww;
+    g_bus_write_long_table[page] = wl;
+}
+void set_page(uint32_t page, const PageHandlers& h) {
+    set_readers(page, h);
+    set_writers(page, h.wb, h.ww, h.wl);
+}
+void set_pages(uint32_t first, uint32_t end, const PageHandlers& h, const uint8_t* fetch_base) {
+    for (uint32_t p = first; p < end; p++) {
+        set_page(p, h);
+        g_fetch_page_table[p] = fetch_base;
+    }
+}
+
+// The fetch base of an image whose first byte is emulated address base.
+const uint8_t* fetch_base_of(const uint8_t* image, uint32_t base) { return image - base; }
+
+bool past_image_end(uint32_t offset, uint32_t size) { return offset > size - 4; }
+
+} // namespace
+
+bool mem_alloc_images() {
+    if (s_image_window) return true;
+    s_image_window = guest_window_alloc();
+    if (!s_image_window) return false;
+    g_gvram = s_image_window + GVRAM_BASE;
+    g_tvram = s_image_window + TVRAM_BASE;
+    g_sprite_area = s_image_window + SPRITE_AREA_BASE;
+    g_sram = s_image_window + SRAM_BASE;
+    g_cgrom = s_image_window + CGROM_BASE;
+    g_iplrom = s_image_window + IPLROM_BASE;
+    return true;
+}
+
+bool mem_alloc_main_ram(uint32_t size) {
+    mem_free_main_ram();
+    if (size == 0 || size > RAM_PAGE_LIMIT << 17) return false;
+    s_ram_window = guest_window_alloc();
+    if (!s_ram_window) return false;
+    g_main_ram = s_ram_window;
+    g_main_ram_size = size;
+    return true;
+}
+
+void mem_free_main_ram() {
+    if (g_main_ram) {
+        for (uint32_t p = 0; p < RAM_PAGE_LIMIT; p++) {
+            if (g_fetch_page_table[p] != g_main_ram) continue;
+            set_page(p, BUS_ERROR);
+            g_fetch_page_table[p] = nullptr;
+        }
+        if (g_fetch_base == g_main_ram) {
+            g_fetch_base = nullptr;
+            g_refetch = 1;
+        }
+    }
+    s_ram_mapped_end = 0;
+    // Only the window allocated here is released; RAM installed by others
+    // is just forgotten.
+    guest_window_free(s_ram_window);
+    s_ram_window = nullptr;
+    g_main_ram = nullptr;
+    g_main_ram_size = 0;
+}
+
+int mem_map_build() {
+    set_pages(0, PAGES, BUS_ERROR, nullptr);
+    s_ram_mapped_end = 0;
+    if (!mem_alloc_images() || !g_main_ram) return -1;
+    mem_map_set_supervisor_area(255);
+    g_vc_regs[1] = 4;  // video controller R0 low byte
+    mem_map_set_gvram();
+    set_pages(PAGE_TVRAM, PAGE_IO, TVRAM, fetch_base_of(g_tvram, TVRAM_BASE));
+    // Devices hold no code: a jump into the I/O page is a bus error.
+    set_pages(PAGE_IO, PAGE_IO + 1, IO, nullptr);
+    set_pages(PAGE_SPRITE, PAGE_SPRITE + 1, SPRITE, fetch_base_of(g_sprite_area, SPRITE_AREA_BASE));
+    mem_map_set_sram_protect(0x31);
+    set_pages(PAGE_CGROM, PAGE_CGROM + 6, CGROM, fetch_base_of(g_cgrom, CGROM_BASE));
+    set_pages(PAGE_IPLROM, PAGE_IPLROM + 1, IPLROM, fetch_base_of(g_iplrom, IPLROM_BASE));
+    return 0;
+}
+
+void mem_map_set_supervisor_area(uint32_t v) {
+    if (!g_main_ram) return;
+    uint32_t n = (((v & 0xFF) + 1) * 8192) >> 17;
+    uint32_t ram_pages = g_main_ram_size >> 17;
+    if (ram_pages > RAM_PAGE_LIMIT) ram_pages = RAM_PAGE_LIMIT;
+    for (uint32_t p = 0; p < ram_pages; p++) {
+        set_page(p, p < n ? SUPERVISOR : RAM);
+        g_fetch_page_table[p] = g_main_ram;
+    }
+    s_ram_mapped_end = ram_pages << 17;
+}
+
+void mem_map_set_sram_protect(uint32_t v) {
+    if (!g_sram) return;
+    set_readers(PAGE_SRAM, {sram_read_byte, sram_read_word, sram_read_long, nullptr, nullptr, nullptr});
+    if (v == 0x31) set_writers(PAGE_SRAM, sram_write_byte, sram_write_word, sram_write_long);
+    else set_writers(PAGE_SRAM, sram_write_ignored, sram_write_ignored, sram_write_ignored);
+    g_fetch_page_table[PAGE_SRAM] = fetch_base_of(g_sram, SRAM_BASE);
+}
+
+void mem_map_set_gvram() {
+    g_pal_change_count = 100;
+    pal_build_lut();
+    int32_t mode = (crtc_reg(20) >> 8) & 7;
+    gvram_convert_layout(mode, g_gvram_layout_mode & 7);
+    g_gvram_layout_mode = mode;
+    for (uint32_t p = PAGE_GVRAM_HIGH; p < PAGE_TVRAM; p++) set_page(p, BUS_ERROR);
+    if (!g_gvram) return;
+    const uint8_t* base = fetch_base_of(g_gvram, GVRAM_BASE);
+    switch (mode) {
+    case 0: set_pages(PAGE_GVRAM, PAGE_TVRAM, GVRAM, base); break;
+    case 1: set_pages(PAGE_GVRAM, PAGE_GVRAM + 8, GVRAM, base); break;
+    case 3: set_pages(PAGE_GVRAM, PAGE_GVRAM + 4, GVRAM_64K, base); break;
+    default: set_pages(PAGE_GVRAM, PAGE_TVRAM, GVRAM_1024, base); break;
+    }
+}
+
+uint32_t mem_read_long_split(uint32_t addr) {
+    uint32_t high = g_bus_read_word_table[bus_page(addr)](addr) & 0xFFFF;
+    uint32_t next = (addr + 2) & 0xFFFFFF;
+    return (high << 16) | (g_bus_read_word_table[bus_page(next)](next) & 0xFFFF);
+}
+
+void mem_write_long_split(uint32_t addr, uint32_t value) {
+    g_bus_write_word_table[bus_page(addr)](addr, value >> 16);
+    uint32_t next = (addr + 2) & 0xFFFFFF;
+    g_bus_write_word_table[bus_page(next)](next, value & 0xFFFF);
+}
+
+// Main RAM.
+uint32_t mem_ram_read_b(uint32_t addr) { return g_main_ram[addr]; }
+uint32_t mem_ram_read_w(uint32_t addr) { return be_read16(g_main_ram + addr); }
+uint32_t mem_ram_read_l(uint32_t addr) {
+    if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_read_long_split(addr);
+    return be_read32(g_main_ram + addr);
+}
+void mem_ram_write_b(uint32_t addr, uint32_t value) { g_main_ram[addr] = uint8_t(value); }
+void mem_ram_write_w(uint32_t addr, uint32_t value) { be_write16(g_main_ram + addr, value); }
+void mem_ram_write_l(uint32_t addr, uint32_t value) {
+    if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_write_long_split(addr, value);
+    be_write32(g_main_ram + addr, value);
+}
+
+// Supervisor area. The privilege violation stacks the opcode's address.
+uint32_t mem_super_read_b(uint32_t addr) { return mem_ram_read_b(addr); }
+uint32_t mem_super_read_w(uint32_t addr) { return mem_ram_read_w(addr); }
+uint32_t mem_super_read_l(uint32_t addr) { return mem_ram_read_l(addr); }
+static bool super_write_allowed() {
+    if (cpu_supervisor()) return true;
+    cpu_privilege_violation(g_cpu_op_addr + 2);
+    return false;
+}
+void mem_super_write_b(uint32_t addr, uint32_t value) {
+    if (super_write_allowed()) mem_ram_write_b(addr, value);
+}
+void mem_super_write_w(uint32_t addr, uint32_t value) {
+    if (super_write_allowed()) mem_ram_write_w(addr, value);
+}
+void mem_super_write_l(uint32_t addr, uint32_t value) {
+    if (super_write_allowed()) mem_ram_write_l(addr, value);
+}
+
+// Pages without memory.
+uint32_t mem_bus_error_read_b(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+uint32_t mem_bus_error_read_w(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+uint32_t mem_bus_error_read_l(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+void mem_bus_error_write_b(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
+void mem_bus_error_write_w(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
+void mem_bus_error_write_l(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
+
+// CG ROM.
+uint32_t rom_read_cg_byte(uint32_t addr) { return g_cgrom[addr - CGROM_BASE]; }
+uint32_t rom_read_cg_word(uint32_t addr) { return be_read16(g_cgrom + (addr - CGROM_BASE)); }
+uint32_t rom_read_cg_long(uint32_t addr) {
+    uint32_t offset = addr - CGROM_BASE;
+    if (past_image_end(offset, CGROM_SIZE)) [[unlikely]] return mem_read_long_split(addr);
+    return be_read32(g_cgrom + offset);
+}
+
+// IPL ROM.
+static void ipl_mark(uint32_t offset, uint8_t flag) {
+    if (!g_cpu_idle) g_rom_access_map[offset] |= flag;
+}
+uint32_t rom_read_ipl_byte(uint32_t addr) {
+    uint32_t offset = addr - IPLROM_BASE;
+    ipl_mark(offset, ROM_READ_B);
+    return g_iplrom[offset];
+}
+uint32_t rom_read_ipl_word(uint32_t addr) {
+    uint32_t offset = addr - IPLROM_BASE;
+    ipl_mark(offset, ROM_READ_W);
+    return be_read16(g_iplrom + offset);
+}
+uint32_t rom_read_ipl_long(uint32_t addr) {
+    uint32_t offset = addr - IPLROM_BASE;
+    ipl_mark(offset, ROM_READ_L);
+    if (past_image_end(offset, IPLROM_SIZE)) [[unlikely]] {
+        // $FFFFFE: the second word wraps round to address 0.
+        return (be_read16(g_iplrom + offset) << 16) | (g_bus_read_word_table[0](0) & 0xFFFF);
+    }
+    return be_read32(g_iplrom + offset);
+}
+
+// Area-set register. A write that faults stops the access, so a word write
+// never reaches the register through its odd byte.
+uint32_t area_read_byte(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+uint32_t area_read_word(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+uint32_t area_read_long(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+static bool area_store_byte(uint32_t addr, uint32_t value) {
+    if (!(addr & 1)) {
+        mem_bus_error_write(addr);
+        return false;
+    }
+    g_area_set = uint8_t(value);
+    mem_map_set_supervisor_area(g_area_set);
+    return true;
+}
+static bool area_store_word(uint32_t addr, uint32_t value) {
+    return area_store_byte(addr, value >> 8) && area_store_byte(addr + 1, value);
+}
+void area_write_byte(uint32_t addr, uint32_t value) { area_store_byte(addr, value); }
+void area_write_word(uint32_t addr, uint32_t value) { area_store_word(addr, value); }
+void area_write_long(uint32_t addr, uint32_t value) {
+    if (area_store_word(addr, value >> 16)) area_store_word(addr + 2, value);
+}

@@ -1,0 +1,79 @@
+#include <gtest/gtest.h>
+
+#include <unistd.h>
+
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "host/paths.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class TempDir : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "zolm-paths-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        dir_ = tmpl;
+    }
+    void TearDown() override { fs::remove_all(dir_); }
+    static std::string read(const fs::path& p) {
+        std::ifstream in(p, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    }
+    size_t entries() const { return static_cast<size_t>(std::distance(fs::directory_iterator(dir_), {})); }
+    fs::path dir_;
+};
+
+TEST(Paths, JoinPutsOneSlashBetween) {
+    struct Case { const char* folder; const char* name; const char* joined; };
+    const Case cases[] = {
+        {"/home/x", "sram.ram", "/home/x/sram.ram"},
+        {"/home/x/", "sram.ram", "/home/x/sram.ram"},
+        {"/", "boot.rom", "/boot.rom"},
+        {"", "cgrom.tmp", "cgrom.tmp"},
+        {"/home/x", "/etc/font.dat", "/etc/font.dat"},
+        {"rel", "a/b.dat", "rel/a/b.dat"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(path_join(c.folder, c.name), c.joined) << c.folder << " + " << c.name;
+}
+
+TEST(Paths, InitFindsTheStartFolderAndTheProgramFolder) {
+    paths_init();
+    EXPECT_EQ(fs::path(g_start_dir), fs::current_path());
+    ASSERT_FALSE(g_exe_dir.empty());
+    EXPECT_NE(g_exe_dir.back(), '/');
+    EXPECT_TRUE(fs::is_regular_file(fs::path(g_exe_dir) / "test_host"));
+}
+
+TEST_F(TempDir, WholeWriteCreatesAndReplacesLeavingNoTemporaryFile) {
+    const std::string path = (dir_ / "access.dat").string();
+    ASSERT_TRUE(write_file_whole(path, "first", 5));
+    EXPECT_EQ(read(path), "first");
+    ASSERT_TRUE(write_file_whole(path, "2nd", 3));
+    EXPECT_EQ(read(path), "2nd");
+    EXPECT_EQ(fs::status(path).permissions() & fs::perms::all,
+              fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read | fs::perms::others_read);
+    ASSERT_TRUE(write_file_whole(path, "", 0));
+    EXPECT_EQ(fs::file_size(path), 0u);
+    EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(TempDir, FailedWholeWriteLeavesTheFolderAsItWas) {
+    // A folder where the file should go: the rename fails after the data was written.
+    fs::create_directory(dir_ / "sram.ram");
+    std::ofstream(dir_ / "sram.ram" / "inside") << "kept";
+    EXPECT_FALSE(write_file_whole((dir_ / "sram.ram").string(), "data", 4));
+    EXPECT_TRUE(fs::is_directory(dir_ / "sram.ram"));
+    EXPECT_EQ(read(dir_ / "sram.ram" / "inside"), "kept");
+    EXPECT_EQ(entries(), 1u);
+    // No folder at all.
+    EXPECT_FALSE(write_file_whole((dir_ / "missing" / "x.dat").string(), "data", 4));
+    EXPECT_EQ(entries(), 1u);
+}
+
+} // namespace

@@ -1,0 +1,113 @@
+#include <gtest/gtest.h>
+
+#include <functional>
+
+#include "core/bus.h"
+#include "core/cpu_regs.h"
+#include "core/trace.h"
+#include "machine/io_page.h"
+#include "machine/machine.h"
+#include "machine/memory_map.h"
+#include "machine/system_port.h"
+#include "support/flat_bus.h"
+#include "video/crtc.h"
+
+namespace {
+
+constexpr uint32_t CODE = 0x300000, SSP = 0x3F0000, BUS_ERROR_HANDLER = 0x310000;
+
+class IoPage : public ::testing::Test {
+protected:
+    void SetUp() override {
+        flat_bus_install();
+        cpu_test_reset(CODE, SSP);
+        ASSERT_TRUE(mem_alloc_images());
+        ASSERT_TRUE(mem_alloc_main_ram(0x400000));
+        g_crtc_regs[20] = 0;
+        ASSERT_EQ(mem_map_build(), 0);
+        be_write32(g_main_ram + 0x08, BUS_ERROR_HANDLER);
+        for (auto& b : g_sys_port) b = 0;
+        init_clear_trace_buffers();
+    }
+};
+
+TEST_F(IoPage, EveryAccessIsOneLogEntry) {
+    struct Case {
+        std::function<uint32_t()> access;
+        uint8_t kind;
+        uint32_t addr, value;
+    };
+    g_sys_port[1] = 0x0C;
+    g_sys_port[3] = 0x56;
+    g_cpu_pc = 0x123456;
+    const Case cases[] = {
+        {[] { return mem_read_long_c(0xE8E000); }, IOTRACE_READ_L, 0xE8E000, 0x000C0056},
+        {[] { return mem_read_word_c(0xE8E002); }, IOTRACE_READ_W, 0xE8E002, 0x56},
+        {[] { return mem_read_byte_c(0xE9C001); }, IOTRACE_READ_B, 0xE9C001, 0},  // no device
+        {[] { mem_write_byte_c(0x99, 0xE8E005); return 0u; }, IOTRACE_WRITE_B, 0xE8E005, 0x99},
+        {[] { mem_write_word_c(0x1234, 0xE8E008); return 0u; }, IOTRACE_WRITE_W, 0xE8E008, 0x1234},
+        {[] { mem_write_long_c(0xDEADBEEF, 0xE9DFFC); return 0u; }, IOTRACE_WRITE_L, 0xE9DFFC, 0xDEADBEEF},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.addr);
+        uint32_t before = g_iotrace.index;
+        uint32_t got = c.access();
+        ASSERT_EQ(g_iotrace.index, before + 1);
+        EXPECT_EQ(g_iotrace.kind[before], c.kind);
+        EXPECT_EQ(g_iotrace.addr[before], c.addr);
+        EXPECT_EQ(g_iotrace.value[before], c.value);
+        EXPECT_EQ(g_iotrace.pc[before], 0x123456u);
+        if (c.kind <= IOTRACE_READ_L) {
+            EXPECT_EQ(got, c.value);
+        }
+    }
+    EXPECT_EQ(g_sys_port[5], 0x99);
+    EXPECT_EQ(g_sys_port[9], 0x34);       // a word write stores its low byte at address + 1
+    EXPECT_EQ(mem_read_long_c(0xE9DFFC), 0u);  // writes to $E9C000-$E9DFFF change nothing
+
+    g_iotrace.window_start = g_iotrace.window_end = 0xE8E001;
+    uint32_t before = g_iotrace.index;
+    mem_read_byte_c(0xE8E003);
+    EXPECT_EQ(g_iotrace.index, before);  // outside the window
+}
+
+TEST_F(IoPage, SlotFollowsAddressBits13To16) {
+    // $E86001 and $E87FFF are the same block: both reach the area-set register.
+    mem_write_byte_c(40, 0xE87FFF);
+    EXPECT_EQ(g_area_set, 40);
+    mem_write_byte_c(50, 0xE86001);
+    EXPECT_EQ(g_area_set, 50);
+    mem_write_byte_c(60, 0xE8E003);  // the system port leaves it alone
+    EXPECT_EQ(g_area_set, 50);
+}
+
+TEST_F(IoPage, DeviceBusErrorsLeaveTheAccessUnlogged) {
+    struct Case { uint16_t opcode; uint32_t addr; };
+    const Case cases[] = {
+        {0x1039, 0xE86001},  // move.b $E86001,d0: the area-set register reads as a bus error
+        {0x3039, 0xE9E000},  // move.w $E9E000,d0: the host-drive block takes bytes only
+        {0x2039, 0xE9F000},  // move.l
+        {0x33C0, 0xE9E002},  // move.w d0,$E9E002
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.addr);
+        cpu_test_reset(CODE, SSP);
+        be_write16(g_main_ram + CODE, c.opcode);
+        be_write32(g_main_ram + CODE + 2, c.addr);
+        uint32_t before = g_iotrace.index;
+        cpu_test_step();
+        EXPECT_EQ(g_cpu_pc, BUS_ERROR_HANDLER);
+        EXPECT_EQ(be_read32(g_main_ram + cpu_sp() + 2), c.addr);
+        EXPECT_EQ(g_iotrace.index, before);
+    }
+    // In probe mode the fault returns, so the access is logged with the value left.
+    g_mem_probe_mode = 1;
+    g_mem_probe_fault = 0;
+    uint32_t before = g_iotrace.index;
+    EXPECT_EQ(mem_read_byte_c(0xE86001), 0u);
+    g_mem_probe_mode = 0;
+    EXPECT_EQ(g_mem_probe_fault, 3u);
+    EXPECT_EQ(g_iotrace.index, before + 1);
+}
+
+} // namespace
