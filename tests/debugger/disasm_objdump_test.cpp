@@ -369,7 +369,14 @@ struct Listed {
 };
 
 std::vector<Listed> listed_differences() {
+    const auto ours_illegal = [](const Insn& o, const Insn& g) { return o.mnemonic == "illegal" && g.mnemonic != "illegal"; };
     return {
+        {"line F below $FE00 has no coprocessor on the X68000's 68000; objdump decodes FPU and MMU forms",
+         [=](uint32_t op, const Insn& o, const Insn& g) { return op >= 0xF000 && op < 0xFE00 && ours_illegal(o, g); }},
+        {"SUBQ.B to an address register is no 68000 instruction; objdump decodes it",
+         [=](uint32_t op, const Insn& o, const Insn& g) { return (op & 0xF1F8) == 0x5108 && ours_illegal(o, g); }},
+        {"$4AFD is no 68000 instruction; objdump decodes it as swbeg.l",
+         [=](uint32_t op, const Insn& o, const Insn& g) { return op == 0x4AFD && ours_illegal(o, g); }},
         {"$FExx and $FFxx are the X68000's FLOAT and DOS calls",
          [](uint32_t op, const Insn& o, const Insn& g) {
              return op >= 0xFE00 && (o.mnemonic == "fefunc" || o.mnemonic == "dosfunc") && g.mnemonic == "illegal";
@@ -448,7 +455,7 @@ TEST(DisasmObjdump, EveryOpcodeWordAgrees) {
                     }
             if (is_listed) continue;
             failed++;
-            if (failures.size() < 100000) {
+            if (failures.size() < 60) {
                 char b[64];
                 std::snprintf(b, sizeof b, "%s $%04X: ", set.name, op);
                 failures.push_back(std::string(b) + "ours \"" + ours.raw + "\" (" + std::to_string(ours.length) +
