@@ -1,10 +1,13 @@
 #include "core/ops_move.h"
 
+#include <array>
 #include <bit>
+#include <utility>
 
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/ea.h"
+#include "core/ea_modes.h"
 #include "core/exceptions.h"
 #include "core/flags.h"
 #include "debugger/disasm.h"
@@ -17,6 +20,30 @@ template <int Bits> inline OpResult move(const DecodeRecord* rec, uint32_t pc) {
     cpu_merge_nzvc_from_flags(host_flags_nz<Bits>(v));  // before the write: a faulting write stacks them
     return {rec->cycles, rec->dst(rec->reg, v, s.pc)};
 }
+
+// MOVE with its two modes fixed when the records are built: the operand
+// steps are inlined instead of called through the record.
+template <int Bits, uint32_t MS, uint32_t MD> OpResult move_mode(const DecodeRecord* rec, uint32_t pc) {
+    constexpr uint32_t S = Bits == 8 ? SIZE_B : Bits == 16 ? SIZE_W : SIZE_L;
+    const EaResult s = ea_modes::read<MS, S>(rec->ea, pc);
+    const uint32_t v = s.value & Width<Bits>::mask;
+    cpu_merge_nzvc_from_flags(host_flags_nz<Bits>(v));
+    return {rec->cycles, ea_modes::write<MD, S>(rec->reg, v, s.pc)};
+}
+
+// Handlers by source mode index (12) and destination mode index (Dn to abs.L).
+using MoveRow = std::array<OpHandler, 9>;
+template <int Bits, uint32_t MS, size_t... MD> constexpr MoveRow move_row(std::index_sequence<MD...>) {
+    return {move_mode<Bits, MS, uint32_t(MD)>...};
+}
+template <int Bits, size_t... MS> constexpr std::array<MoveRow, 12> move_table(std::index_sequence<MS...>) {
+    return {move_row<Bits, uint32_t(MS)>(std::make_index_sequence<9>{})...};
+}
+constexpr std::array<MoveRow, 12> g_move_handlers[3] = {
+    move_table<8>(std::make_index_sequence<12>{}),
+    move_table<16>(std::make_index_sequence<12>{}),
+    move_table<32>(std::make_index_sequence<12>{}),
+};
 
 // MOVEM transfers: the bus steps inline, no history record.
 template <bool Long> inline uint32_t movem_load(uint32_t addr) {
@@ -203,7 +230,6 @@ OpResult cpu_op_movep_l_to_mem(const DecodeRecord* rec, uint32_t pc) {
 
 void cpu_build_move() {
     static const uint32_t base[3] = {0x1000, 0x3000, 0x2000};
-    static const OpHandler handlers[3] = {cpu_op_move_b, cpu_op_move_w, cpu_op_move_l};
     for (uint32_t s = 0; s < 3; s++) {
         const uint8_t* src_valid = s == SIZE_B ? g_ea_valid_data : g_ea_valid_all;
         for (uint32_t dreg = 0; dreg < 8; dreg++)
@@ -215,7 +241,7 @@ void cpu_build_move() {
                         const uint32_t ms = cpu_ea_mode_index(smode, sreg);
                         if (!src_valid[ms]) continue;
                         DecodeRecord* rec = cpu_new_ind(base[s] | dreg << 9 | dmode << 6 | smode << 3 | sreg);
-                        rec->exec = handlers[s];
+                        rec->exec = g_move_handlers[s][ms][md];
                         rec->dis = dis_move;
                         rec->ea = cpu_reg_slot(smode, sreg);
                         rec->src = ea_read(s, ms);
