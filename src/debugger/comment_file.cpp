@@ -180,8 +180,7 @@ void dis_comment_for_access(uint32_t address) { section1_lookup(address); }
 
 void dis_comment_for_value(uint32_t value) {
     if (!g_dis_comment_text) return;
-    const char* hash = g_dis_comment_text;
-    TextLine l = line_at(hash);
+    TextLine l = line_at(g_dis_comment_text);
     while (!(l.begin < l.end && *l.begin == '#')) {
         if (!next_line(l)) return;
     }

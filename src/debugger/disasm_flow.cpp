@@ -51,7 +51,7 @@ uint32_t dis_dbcc(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& ou
     const uint32_t w = mem_read_word_c(pc + 2);
     dis_head_ext(out, pc, opcode, w);
     dis_append(out, "db%s", cond[(opcode >> 8) & 0xF]);
-    put_target(out, "   D%1d,$%6.6X", dis_ry(opcode), branch_target(pc, int16_t(uint16_t(w))) + 2);
+    put_target(out, "   D%1d,$%6.6X", dis_ry(opcode), branch_target(pc, int16_t(uint16_t(w))));
     return done(out, pc, pc + 4);
 }
 
