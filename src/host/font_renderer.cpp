@@ -25,15 +25,15 @@ struct FaceFile {
 };
 
 // The installed face whose family (any of its names) is family.
-std::optional<FaceFile> find_face(const std::string& family) {
-    if (family.empty() || !FcInit()) return std::nullopt;
+std::optional<FaceFile> find_face(FcConfig* config, const std::string& family) {
+    if (family.empty()) return std::nullopt;
     FcPattern* pat = FcPatternCreate();
     if (!pat) return std::nullopt;
     FcPatternAddString(pat, FC_FAMILY, reinterpret_cast<const FcChar8*>(family.c_str()));
-    FcConfigSubstitute(nullptr, pat, FcMatchPattern);
+    FcConfigSubstitute(config, pat, FcMatchPattern);
     FcDefaultSubstitute(pat);
     FcResult result;
-    FcPattern* match = FcFontMatch(nullptr, pat, &result);
+    FcPattern* match = FcFontMatch(config, pat, &result);
     FcPatternDestroy(pat);
     if (!match) return std::nullopt;
 
@@ -206,8 +206,13 @@ std::unique_ptr<FontRenderer> font_renderer_open_freetype(const std::string& fac
         if (why) *why = std::move(text);
         return nullptr;
     };
-    std::optional<FaceFile> file = find_face(face_name);
-    if (!file) file = find_face("IPAGothic");
+    // A configuration of our own, dropped after the search: the shared one
+    // that FcInit makes is never freed.
+    FcConfig* config = FcInitLoadConfigAndFonts();
+    if (!config) return fail("no fontconfig configuration");
+    std::optional<FaceFile> file = find_face(config, face_name);
+    if (!file) file = find_face(config, "IPAGothic");
+    FcConfigDestroy(config);
     if (!file) return fail("no font \"" + face_name + "\" nor IPAGothic (fonts-ipafont-gothic)");
 
     iconv_t sjis = iconv_open("UTF-32LE", "SHIFT_JIS");
