@@ -18,6 +18,7 @@ PACKAGES=(
   libfreetype-dev
   libfontconfig-dev
   fonts-ipafont-gothic
+  libpng-dev
 )
 
 missing=()

@@ -1,6 +1,8 @@
 // The machine record and the machine requests handled between CPU bursts.
 #include "machine/machine.h"
 
+#include <cstring>
+
 #include "app/config.h"
 #include "core/cpu_regs.h"
 #include "core/run_loop.h"
@@ -10,6 +12,9 @@
 #include "machine/rtc.h"
 #include "machine/scheduler.h"
 #include "video/crtc.h"
+#include "video/palette.h"
+#include "video/sprite.h"
+#include "video/video_state.h"
 
 MachineState g_machine;
 uint32_t g_frame_counter;
@@ -93,6 +98,14 @@ static void frame_start(uint32_t lines) {
     int64_t raster = r9 != 0 ? line_time(r9, lines) : (int64_t(crtc_reg(4)) - 1) * g_cycles_per_frame / lines;
     sched_set_event(14, raster);
     emu_set_raster_line(0);
+    emu_latch_video_state();
+}
+
+// The sprite resolution and the video controller take effect at the display
+// start and at raster hits in the upper picture.
+static void latch_display_registers() {
+    if (g_sprite_area) g_sprite_unit.resolution = spr_area_word(SPR_RESOLUTION);
+    std::memcpy(g_vc_latch, g_vc_regs, sizeof g_vc_latch);
 }
 
 static void raster_line_changed(uint32_t lines) {
@@ -148,11 +161,16 @@ uint32_t emu_dispatch_request() {
         vdisp_edge(true);
         sched_set_event(EV_VDISP_START, 0);
         emu_set_raster_line(crtc_reg(6));
+        latch_display_registers();
         break;
     case REQ_VDISP_END:
         g_mfp_regs[MFP_GPIP] &= uint8_t(~0x10);
         vdisp_edge(false);
         emu_set_raster_line(crtc_reg(7));
+        if (g_sprite_unit.snapshot_count) {
+            g_sprite_unit.cur_raster = g_raster_line;
+            spr_take_snapshot();
+        }
         emu_end_slice();
         sched_set_event(EV_VDISP_END, 0);
         break;
@@ -160,6 +178,9 @@ uint32_t emu_dispatch_request() {
         g_mfp_regs[MFP_GPIP] |= 0x40;
         emu_set_raster_line(crtc_reg(9));
         sched_set_event(14, 0);
+        g_sprite_unit.cur_raster = g_raster_line;
+        if (g_raster_line > 0) g_sprite_unit.armed = 1;
+        if (g_raster_line < 128) latch_display_registers();
         break;
     default: break;
     }

@@ -19,6 +19,7 @@
 #include "machine/scheduler.h"
 #include "machine/sram.h"
 #include "machine/system_port.h"
+#include "video/sprite.h"
 
 static bool g_machine_running;
 
@@ -70,6 +71,7 @@ int init_startup() {
     std::memset(g_rom_access_map, 0, ROM_ACCESS_MAP_SIZE);
     g_gvram_layout_mode = -1;
     if (!mem_alloc_images()) return -1;
+    spr_init_area();
     if (init_load_roms() != 0) return -1;
     init_load_font_rom();
 

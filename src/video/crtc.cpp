@@ -1,3 +1,148 @@
+// CRTC register file, operation port, raster copy and fast clear.
 #include "video/crtc.h"
 
+#include <cstring>
+
+#include "machine/io_page.h"
+#include "machine/machine.h"
+#include "video/video_state.h"
+#include "video/vram.h"
+
 uint16_t g_crtc_regs[25];
+uint8_t g_crtc_op_port;
+
+namespace {
+
+constexpr uint32_t REG_BYTES = 0x32;      // R00-R24
+constexpr uint32_t PLANE_SIZE = 0x20000;  // text plane
+constexpr uint32_t RASTER_BYTES = 512;    // 4 text lines
+
+// Register byte index of an address in the register area, or -1 for the
+// port area (the slot repeats a 2 KB layout; registers mirror every 64 bytes).
+int32_t register_index(uint32_t addr) {
+    if ((addr & 0x7FF) > 0x400) return -1;
+    return int32_t(addr & 0x3F);
+}
+
+bool is_op_port(uint32_t addr) { return (addr & 1) && (addr & 0xFF) >= 0x80; }
+
+uint32_t raster_log_index() { return g_raster_line & (VID_LOG_LINES - 1); }
+
+// Zeroes `rows` rows of `row_bytes` from row `start`, wrapping at `wrap` rows.
+void clear_rows(uint8_t* base, uint32_t start, uint32_t rows, uint32_t row_bytes, uint32_t wrap) {
+    for (uint32_t i = 0; i < rows; i++) {
+        std::memset(base + ((start + i) % wrap) * row_bytes, 0, row_bytes);
+    }
+}
+
+uint32_t clear_row_count() { return (crtc_reg(20) & 4) ? 512 : 256; }
+
+} // namespace
+
+uint32_t crtc_read_byte(uint32_t addr) {
+    int32_t i = register_index(addr);
+    if (i < 0) {
+        if (!is_op_port(addr)) return 0;
+        g_crtc_op_port ^= 2;
+        return g_crtc_op_port;
+    }
+    // R10 and R11 (text scroll) read 0.
+    if (uint32_t(i) >= REG_BYTES || (i >= 0x14 && i < 0x18)) return 0;
+    uint16_t reg = g_crtc_regs[i >> 1];
+    return (i & 1) ? reg & 0xFF : reg >> 8;
+}
+
+void crtc_write_byte(uint32_t addr, uint32_t value) {
+    int32_t i = register_index(addr);
+    if (i < 0) {
+        if (!is_op_port(addr)) return;
+        if ((value & 8) && (crtc_reg(21) & 0xF)) crtc_raster_copy();
+        if (value & 2) crtc_fast_clear();
+        return;
+    }
+    if (uint32_t(i) >= REG_BYTES) return;
+    uint16_t& reg = g_crtc_regs[i >> 1];
+    if (i & 1) reg = uint16_t((reg & 0xFF00) | (value & 0xFF));
+    else reg = uint16_t((reg & 0x00FF) | ((value & 0xFF) << 8));
+
+    switch (i) {
+    case 0x13:  // R09 low: raster-interrupt line
+        emu_post_request(REQ_RASTER_LINE);
+        break;
+    case 0x15:  // R10 low: text X scroll
+        g_video.g_line_log_tscroll[raster_log_index()] = uint16_t(reg | VID_LOG_FLAG);
+        g_video.g_tscroll_log_mask = VID_LOG_LINES - 1;
+        break;
+    case 0x19: case 0x1D: case 0x21: case 0x25:  // R12, R14, R16, R18 low: graphic X scroll
+        g_video.g_line_log_gscroll[(i - 0x19) / 4][raster_log_index()] = uint16_t(reg | VID_LOG_FLAG);
+        g_video.g_gscroll_log_mask = VID_LOG_LINES - 1;
+        break;
+    case 0x28:  // R20 high: graphic memory mode
+        emu_post_request(REQ_VIDEO_MODE);
+        break;
+    default:
+        break;
+    }
+}
+
+uint32_t crtc_read_word(uint32_t addr) { return io_word_of_bytes<crtc_read_byte>(addr); }
+uint32_t crtc_read_long(uint32_t addr) { return io_long_of_bytes<crtc_read_byte>(addr); }
+void crtc_write_word(uint32_t addr, uint32_t value) { io_word_to_bytes<crtc_write_byte>(addr, value); }
+void crtc_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<crtc_write_byte>(addr, value); }
+
+void crtc_raster_copy() {
+    uint32_t r22 = crtc_reg(22);
+    uint32_t dst = r22 & 0xFF, src = r22 >> 8;
+    for (uint32_t line = dst * 4; line < dst * 4 + 4; line++) g_video.g_tvram_dirty_lines[line] = 1;
+    uint32_t planes = crtc_reg(21) & 0xF;
+    for (uint32_t p = 0; p < 4; p++) {
+        if (!(planes & (1u << p))) continue;
+        uint8_t* plane = g_tvram + p * PLANE_SIZE;
+        std::memmove(plane + dst * RASTER_BYTES, plane + src * RASTER_BYTES, RASTER_BYTES);
+    }
+}
+
+void crtc_fast_clear() {
+    uint32_t mask = crtc_reg(21) & 0xF;
+    switch ((crtc_reg(20) >> 8) & 7) {
+    case 0:
+        for (uint32_t p = 0; p < 4; p++) {
+            if (mask & (1u << p)) crtc_fast_clear_page16(p);
+        }
+        break;
+    case 1:
+        if (mask & 3) crtc_fast_clear_page256(0);
+        if (mask & 0xC) crtc_fast_clear_page256(2);
+        break;
+    case 3:
+        if (mask) crtc_fast_clear_64k();
+        break;
+    case 4:
+        crtc_fast_clear_1024();
+        break;
+    default:
+        break;
+    }
+}
+
+void crtc_fast_clear_page16(uint32_t page) {
+    page &= 3;
+    clear_rows(g_gvram + page * 0x40000, crtc_reg(13 + 2 * page) & 0x1FF, clear_row_count(), 512, 512);
+    vid_request_full_redraw();
+}
+
+void crtc_fast_clear_page256(uint32_t page) {
+    uint32_t pair = (page >> 1) & 1;
+    clear_rows(g_gvram + pair * 0x40000, crtc_reg(pair ? 17 : 13) & 0x1FF, clear_row_count(), 512, 512);
+    vid_request_full_redraw();
+}
+
+void crtc_fast_clear_64k() {
+    clear_rows(g_gvram, crtc_reg(13) & 0x1FF, clear_row_count(), 1024, 512);
+    vid_request_full_redraw();
+}
+
+void crtc_fast_clear_1024() {
+    clear_rows(g_gvram, crtc_reg(13) & 0x3FF, clear_row_count(), 1024, 1024);
+    vid_request_full_redraw();
+}

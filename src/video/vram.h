@@ -1,18 +1,33 @@
-// Text and graphic VRAM: the host stores and their page handlers.
+// Text and graphic VRAM: the host stores and their page handlers. Every
+// write marks the lines it touches in the dirty-line tables of g_video
+// (video_state.h), which the frame composition consumes.
 #pragma once
 
 #include <cstdint>
 
 // Text VRAM, 512 KB for $E00000-$E7FFFF: four planes of 128 KB in MC68000
-// byte order (emulated address A is byte A - $E00000).
+// byte order (emulated address A is byte A - $E00000). A text line is 128
+// bytes, one bit per dot with bit 7 leftmost; a plane holds 1024 lines, and
+// dirty entry (offset >> 7) & 0x3FF covers the line in all four planes.
 extern uint8_t* g_tvram;
 inline constexpr uint32_t TVRAM_BASE = 0xE00000, TVRAM_SIZE = 0x80000;
-// Graphic VRAM store, 1 MB behind $C00000-$DFFFFF. Its layout follows the
-// colour mode: one byte per pixel word (16 and 256 colours, 1024 x 1024) or
-// big-endian 16-bit pixels in the first 512 KB (65536 colours).
+inline constexpr uint32_t TVRAM_PLANE_SIZE = 0x20000;
+// Graphic VRAM store, 1 MB behind $C00000-$DFFFFF, laid out by the colour
+// mode (CRTC R20 bits 8-10):
+//   0  16 colours: one byte per pixel word, page p at p * $40000, 512 bytes
+//      per line; dirty entry page * 512 + line.
+//   1  256 colours: one byte per pixel word, pages 0/1 at 0 and pages 2/3 at
+//      $40000, 512 bytes per line; dirty entry pair * 512 + line.
+//   3  65536 colours: big-endian 16-bit pixels in the first 512 KB, 1024
+//      bytes per line; dirty entry = line.
+//   2, 4-7  1024 x 1024, 16 colours: one byte per pixel word, linear, 1024
+//      bytes per line; dirty entry = line.
 extern uint8_t* g_gvram;
 inline constexpr uint32_t GVRAM_BASE = 0xC00000, GVRAM_SIZE = 0x100000;
 
+// Text handlers. Reads return the stored bytes. Writes follow CRTC R21: bit 9
+// keeps the bits set in R23 (the write mask), bit 8 writes the same plane-0
+// offset into each plane of bits 4-7 (none selected: nothing is written).
 uint32_t tvram_read_byte(uint32_t addr);
 uint32_t tvram_read_word(uint32_t addr);
 uint32_t tvram_read_long(uint32_t addr);
@@ -21,7 +36,10 @@ void tvram_write_word(uint32_t addr, uint32_t value);
 void tvram_write_long(uint32_t addr, uint32_t value);
 
 // Byte-per-pixel modes (16 and 256 colours, 1024 x 1024): the pixel of word
-// address A is store byte (A - $C00000) >> 1.
+// address A is store byte (A - $C00000) >> 1. Reads give the pixel as the
+// low byte of the word (an even-address byte reads 0); writes store the low
+// byte of the word (an even-address byte write is ignored). The plain writers
+// mark 512-pixel lines, the _1024 writers 1024-pixel lines.
 uint32_t gvram_read_byte(uint32_t addr);
 uint32_t gvram_read_word(uint32_t addr);
 uint32_t gvram_read_long(uint32_t addr);
@@ -31,7 +49,7 @@ void gvram_write_long(uint32_t addr, uint32_t value);
 void gvram_write_byte_1024(uint32_t addr, uint32_t value);
 void gvram_write_word_1024(uint32_t addr, uint32_t value);
 void gvram_write_long_1024(uint32_t addr, uint32_t value);
-// 65536 colours: store byte = A - $C00000.
+// 65536 colours: store byte = A - $C00000, big-endian words.
 uint32_t gvram_read_byte_64k(uint32_t addr);
 uint32_t gvram_read_word_64k(uint32_t addr);
 uint32_t gvram_read_long_64k(uint32_t addr);
@@ -40,5 +58,6 @@ void gvram_write_word_64k(uint32_t addr, uint32_t value);
 void gvram_write_long_64k(uint32_t addr, uint32_t value);
 
 // Re-lays the graphic store from the old colour mode (low 3 bits of the
-// layout mode) for the new one.
+// layout mode) for the new one, through a 512 x 512 image of 16-bit words,
+// so that the picture survives the change. Dirty flags are left alone.
 void gvram_convert_layout(int32_t new_mode, int32_t old_mode);

@@ -1,0 +1,62 @@
+// Host display modes: the window system's display settings and an
+// exclusive full-screen mode switcher. The headless host has a mode list of
+// its own (settable for tests) and records every request instead of acting
+// on it.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+struct HostDisplayMode {
+  int32_t width;
+  int32_t height;
+  int32_t bits_per_pixel;
+};
+
+// Window frame metrics, in pixels.
+struct HostWindowMetrics {
+  int32_t cx_border;
+  int32_t cy_border;
+  int32_t cy_caption;
+  int32_t cy_menu;
+};
+
+// Display settings.
+// Mode number n of the display; false past the last one.
+bool host_display_enum_mode(int32_t n, HostDisplayMode& mode);
+// Client size of a full-screen window on the desktop.
+void host_display_fullscreen_size(int32_t& cx, int32_t& cy);
+HostWindowMetrics host_window_metrics();
+void host_display_change_mode(const HostDisplayMode& mode);
+
+// Exclusive full-screen switcher.
+// Opens it; false when the host has none.
+bool host_exclusive_open();
+void host_exclusive_close();
+// Calls `mode` for every mode the switcher offers while it returns true.
+void host_exclusive_enum_modes(bool (*mode)(const HostDisplayMode&));
+// Takes exclusive full-screen access for the main window; false on refusal.
+bool host_exclusive_acquire();
+void host_exclusive_set_mode(const HostDisplayMode& mode);
+// Back to normal (windowed) access.
+void host_exclusive_normal();
+
+// Headless host.
+enum class HostDisplayRequest { ChangeMode, ExclusiveOpen, ExclusiveClose, ExclusiveAcquire, ExclusiveSetMode, ExclusiveNormal };
+struct HostDisplayEvent {
+  HostDisplayRequest request;
+  HostDisplayMode mode;  // ChangeMode and ExclusiveSetMode
+};
+struct HostDisplayConfig {
+  std::vector<HostDisplayMode> modes;            // display settings
+  int32_t fullscreen_cx, fullscreen_cy;
+  HostWindowMetrics metrics;
+  bool exclusive_available;
+  std::vector<HostDisplayMode> exclusive_modes;
+  bool exclusive_acquire_ok;
+};
+// The host's display (a 1024 x 768 desktop by default) and the requests made.
+HostDisplayConfig& host_display_config();
+std::vector<HostDisplayEvent>& host_display_events();
+// Default desktop, no requests.
+void host_display_reset();

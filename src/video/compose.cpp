@@ -1,0 +1,392 @@
+// Frame composition: geometry and scale of the picture, preparation of the
+// per-line tables from the per-raster logs, layer order, full-redraw pacing
+// and the frame-start seeding of the logs.
+#include <algorithm>
+#include <cstring>
+
+#include "machine/machine.h"
+#include "machine/system_port.h"
+#include "video/crtc.h"
+#include "video/frame_buffer.h"
+#include "video/palette.h"
+#include "video/render_graphic.h"
+#include "video/render_sprite_text.h"
+#include "video/sprite.h"
+#include "video/video_state.h"
+#include "video/vram.h"
+
+VideoState g_video;
+uint16_t g_crtc_prev_scroll[10];
+int32_t text_scroll_countdown;
+int32_t graphic_scroll_countdown[4];
+int32_t full_redraw_counter;
+std::string g_render_trace;
+int32_t g_layer_off[8];
+
+const int32_t g_vid_line_step_table[8] = {2, 1, 1, 1, 4, 2, 1, 1};
+
+namespace {
+
+// What decides which layers show and in what order, as of the last composed
+// frame; a change redraws the picture whole.
+uint64_t s_prev_layer_setup;
+bool s_have_prev_layer_setup;
+
+// One graphic page (or pair) of the current memory mode.
+struct GraphicPage {
+  int32_t k;         // countdown index and line base k * 512
+  uint32_t x_reg;    // X scroll register
+  uint32_t y_reg;    // Y scroll register
+  int32_t log;       // row of g_line_log_gscroll
+  uint32_t mask;     // coordinate mask
+};
+
+int32_t graphic_pages(GraphicPage pages[4]) {
+  switch ((crtc_reg(20) >> 8) & 7) {
+    case 0:
+      for (int32_t k = 0; k < 4; k++) pages[k] = {k, 12u + 2u * uint32_t(k), 13u + 2u * uint32_t(k), k, 0x1FF};
+      return 4;
+    case 1:
+      pages[0] = {0, 12, 13, 0, 0x1FF};
+      pages[1] = {1, 16, 17, 2, 0x1FF};
+      return 2;
+    case 3:
+      pages[0] = {0, 12, 13, 0, 0x1FF};
+      return 1;
+    default:
+      pages[0] = {0, 12, 13, 0, 0x3FF};
+      return 1;
+  }
+}
+
+// Makes every entry hold the value in effect at its line: an entry carrying
+// `flag` starts a new value (entry & value_mask). Returns the OR of all.
+template <class T>
+uint32_t propagate_log(T* log, uint32_t flag, uint32_t value_mask) {
+  uint32_t cur = log[0] & value_mask, all = 0;
+  for (int32_t i = 0; i < VID_LOG_LINES; i++) {
+    if (log[i] & flag) cur = log[i] & value_mask;
+    log[i] = T(cur);
+    all |= cur;
+  }
+  return all;
+}
+
+int32_t scale_or(int32_t value, int32_t one) { return value > 0 ? value : one; }
+
+// Geometry and scale of this frame's picture.
+void vid_compute_geometry() {
+  VideoState& v = g_video;
+  v.h_scale = 4096;
+  v.v_scale = 1024;
+
+  int32_t max_width = std::clamp(v.buffer_width, 1, 1024);
+  int32_t w = (int32_t(crtc_reg(3)) - int32_t(crtc_reg(2))) * 8;
+  if (w <= 0) w = 768;
+  v.src_width = std::min(w, max_width);
+
+  int32_t h = int32_t(crtc_reg(7)) - int32_t(crtc_reg(6));
+  if (h <= 0) h = 512;
+  h = spr_scale_raster(h);
+  int32_t max_height = std::min({v.drawable_lines, v.buffer_height - 32, 1024});
+  v.src_height = std::clamp(h, 1, std::max(max_height, 1));
+
+  int32_t g = int32_t(crtc_reg(20) & 3) | int32_t((g_sys_port[SYS_DISPLAY] & 2) << 1);
+  bool low_v = (crtc_reg(20) & 0xC) == 0;
+  int32_t hs = 4096, vs = 1024;
+  switch (v.g_cfg_crt) {
+    case 0:
+      hs = (g == 0 || g == 4 || g == 5 || (g == 1 && v.src_width < 384)) ? 8192 : 4096;
+      vs = low_v ? 2048 : 1024;
+      break;
+    case 1:
+      if (g == 0 || g == 4) hs = 10240;
+      else if (g == 1) hs = v.src_width < 384 ? 8192 : 5120;
+      else if (g == 5) hs = 8192;
+      else hs = 4096;
+      vs = low_v ? 2048 : 1024;
+      break;
+    case 2:
+      break;
+    case 3:
+      if (v.g_ddraw_active && g_ddraw_screen.count > 0) {
+        const DdrawMode& m = g_ddraw_screen.modes[ddraw_find_best_mode(v.src_width, v.src_height)];
+        hs = m.width * 4096 / v.src_width;
+        vs = (m.height - 20) * 1024 / v.src_height;
+      } else if (g_cfg_autosize) {
+        int32_t i = display_find_mode(v.src_width, v.src_height);
+        if (i >= 0) {
+          hs = g_display_modes.modes[i].width * 4096 / v.src_width;
+          vs = (g_display_modes.modes[i].height - 20) * 1024 / v.src_height;
+        }
+      } else {
+        hs = v.screen_width * 4096 / v.src_width;
+        vs = (v.screen_height - 20) * 1024 / v.src_height;
+      }
+      break;
+    default:
+      hs = v.screen_width * 4096 / v.src_width;
+      vs = v.screen_height * 1024 / v.src_height;
+      break;
+  }
+  // An unknown desktop size would give no picture at all: keep 1:1.
+  v.h_scale = scale_or(hs, 4096);
+  v.v_scale = scale_or(vs, 1024);
+}
+
+// Layer enables, priorities, page order, colour modes and the half-tone and
+// special-priority bits (latched and live).
+uint64_t layer_setup() {
+  return uint64_t(g_video.layers_or & 0x7F) | uint64_t(g_vc_latch[VC_R1_HIGH]) << 8 |
+         uint64_t(g_vc_latch[VC_R1_LOW]) << 16 | uint64_t(g_vc_latch[VC_R2_HIGH]) << 24 |
+         uint64_t(g_vc_regs[VC_R2_HIGH]) << 32 | uint64_t(g_vc_latch[VC_R0_LOW] & 7) << 40 |
+         uint64_t((crtc_reg(20) >> 8) & 7) << 44;
+}
+
+void vid_prepare_lines() {
+  VideoState& v = g_video;
+  const int32_t lines = v.src_height;
+
+  // Layer enables.
+  v.layers_or = int32_t(propagate_log(v.g_line_log_layers, VID_LAYER_LOG_FLAG, 0x7F));
+
+  // BG control.
+  if (v.layers_or & 0x40) {
+    v.bgctrl_or = int32_t(propagate_log(v.g_line_log_bgctrl, VID_LOG_FLAG, 0x7FFF));
+    v.g_bgctrl_log_mask = 0x1FF;
+  } else {
+    v.bgctrl_or = 0;
+  }
+
+  // Sprites displayed: every such frame is redrawn whole, and the BG scroll
+  // logs are settled.
+  if (v.bgctrl_or & 0x200) {
+    v.g_full_redraw_countdown = 1;
+    for (int32_t n = 0; n < 4; n++) {
+      uint16_t* log = v.g_line_log_bgscroll[n];
+      v.bgscroll_change_count[n] = -1;
+      uint32_t cur = spr_area_word(SPR_BG0_X + 2u * uint32_t(n)) & 0x3FF;
+      if (v.g_bgscroll_log_mask) {
+        for (int32_t i = 0; i < VID_LOG_LINES; i++) {
+          if (log[i] & VID_LOG_FLAG) {
+            v.bgscroll_change_count[n]++;
+            cur = log[i] & 0x3FF;
+          }
+          log[i] = uint16_t(cur);
+        }
+      } else {
+        log[0] = uint16_t(cur);
+      }
+    }
+  }
+
+  // A different layer set-up makes the kept lines wrong everywhere.
+  uint64_t setup = layer_setup();
+  if (s_have_prev_layer_setup && setup != s_prev_layer_setup) v.g_full_redraw_countdown = 1;
+  s_prev_layer_setup = setup;
+  s_have_prev_layer_setup = true;
+
+  std::memset(v.line_redraw, 0, size_t(lines));
+
+  if (v.g_full_redraw_countdown == 1) {
+    std::memset(v.line_redraw, 1, size_t(lines));
+    if (full_redraw_counter % 16 == 0) {
+      std::memset(v.g_gvram_dirty_lines, 1, sizeof v.g_gvram_dirty_lines);
+      std::memset(v.g_tvram_dirty_lines, 1, sizeof v.g_tvram_dirty_lines);
+    }
+    full_redraw_counter++;
+    v.g_full_redraw_countdown = 0;
+    v.g_redraw_holdoff = 16;
+  }
+  if (v.g_full_redraw_countdown) v.g_full_redraw_countdown--;
+  if (v.g_redraw_holdoff) v.g_redraw_holdoff--;
+
+  // Text.
+  if (v.layers_or & 0x20) {
+    v.g_line_log_tscroll[0] &= uint16_t(~VID_LOG_FLAG);
+    if (v.g_tscroll_log_mask) propagate_log(v.g_line_log_tscroll, VID_LOG_FLAG, 0x7FFF);
+    uint32_t x = crtc_reg(10), y = crtc_reg(11);
+    if (x != g_crtc_prev_scroll[0] || y != g_crtc_prev_scroll[1]) text_scroll_countdown = 2;
+    if (text_scroll_countdown) {
+      for (int32_t i = 0; i < lines; i++) {
+        v.text_line_nonempty[(y + uint32_t(i)) & 0x3FF] = 1;
+        v.line_redraw[i] = 1;
+      }
+      text_scroll_countdown--;
+    } else {
+      for (int32_t i = 0; i < lines; i++) {
+        uint32_t p = (y + uint32_t(i)) & 0x3FF;
+        if (v.g_tvram_dirty_lines[p]) {
+          v.text_line_nonempty[p] = 1;
+          v.line_redraw[i] = 1;
+        }
+      }
+    }
+  }
+
+  // Graphic.
+  if (v.layers_or & 0x1F) {
+    GraphicPage pages[4];
+    int32_t n = graphic_pages(pages);
+    for (int32_t j = 0; j < n; j++) {
+      const GraphicPage& pg = pages[j];
+      uint32_t x = crtc_reg(pg.x_reg), y = crtc_reg(pg.y_reg);
+      uint32_t base = uint32_t(pg.k) * 512;
+      for (int32_t i = 0; i < lines; i++) {
+        uint32_t q = base + ((y + uint32_t(i)) & pg.mask);
+        if (v.g_gvram_dirty_lines[q]) {
+          v.graphic_line_nonempty[q] = 1;
+          v.line_redraw[i] = 1;
+        }
+      }
+      uint16_t* log = v.g_line_log_gscroll[pg.log];
+      if (v.g_gscroll_log_mask) propagate_log(log, VID_LOG_FLAG, pg.mask);
+      else log[0] = uint16_t(x & pg.mask);
+      if (x != g_crtc_prev_scroll[pg.x_reg - 10] || y != g_crtc_prev_scroll[pg.y_reg - 10])
+        graphic_scroll_countdown[pg.k] = 2;
+      if (graphic_scroll_countdown[pg.k]) {
+        graphic_scroll_countdown[pg.k]--;
+        for (int32_t i = 0; i < lines; i++) {
+          v.graphic_line_nonempty[base + ((y + uint32_t(i)) & pg.mask)] = 1;
+          v.line_redraw[i] = 1;
+        }
+      }
+    }
+  }
+}
+
+void vid_finish_lines() {
+  VideoState& v = g_video;
+  const int32_t lines = v.src_height;
+  if (v.layers_or & 0x20) {
+    uint32_t y = crtc_reg(11);
+    for (int32_t i = 0; i < lines; i++) v.g_tvram_dirty_lines[(y + uint32_t(i)) & 0x3FF] = 0;
+  }
+  if (v.layers_or & 0x1F) {
+    GraphicPage pages[4];
+    int32_t n = graphic_pages(pages);
+    for (int32_t j = 0; j < n; j++) {
+      uint32_t y = crtc_reg(pages[j].y_reg), base = uint32_t(pages[j].k) * 512;
+      for (int32_t i = 0; i < lines; i++) v.g_gvram_dirty_lines[base + ((y + uint32_t(i)) & pages[j].mask)] = 0;
+    }
+  }
+  for (uint32_t r = 0; r < 10; r++) g_crtc_prev_scroll[r] = uint16_t(crtc_reg(10 + r));
+}
+
+// Priority field of the latched R1 high byte; 3 counts as 2.
+int32_t priority_level(uint32_t shift) {
+  int32_t p = int32_t((g_vc_latch[VC_R1_HIGH] >> shift) & 3);
+  return p == 3 ? 2 : p;
+}
+
+} // namespace
+
+void vid_static_init() {
+  g_video.client_width = 768;
+  g_video.client_height = 512;
+  g_video.h_scale = 4096;
+  g_video.v_scale = 1024;
+  g_video.sprite_plane_width = 256;
+  g_video.sprite_plane_height = 256;
+}
+
+void VideoState::vid_init() {
+  buffer_height = drawable_lines + 32;
+  stride = (buffer_width + 16) * bytes_per_pixel;
+  origin_offset = (stride + bytes_per_pixel) * 16;
+  g_crtc_regs[20] = 0x0416;
+  if (sprite_plane_width == 0) sprite_plane_width = 256;
+  if (sprite_plane_height == 0) sprite_plane_height = 256;
+  pal_alloc_lut();
+  g_redraw_holdoff = 0;
+}
+
+int32_t VideoState::vid_render_frame(uint8_t* buffer, int32_t top, int32_t bottom) {
+  dirty_top = top;
+  dirty_bottom = bottom;
+  vid_compute_geometry();
+  // Nothing to draw into, or a buffer smaller than the 16-pixel border.
+  if (!buffer || bits_per_pixel != 16 || bytes_per_pixel != 2 || stride < (buffer_width + 16) * 2 ||
+      buffer_width < 1 || buffer_height < 33 || !g_tvram || !g_gvram || !g_sprite_area) {
+    if (dirty_top > dirty_bottom) dirty_top = dirty_bottom + 1;
+    return 0;
+  }
+
+  g_render_trace.clear();
+  if ((g_vc_regs[VC_R2_HIGH] & 0x1C) == 0x1C) g_render_trace += "(Half)";
+
+  vid_prepare_lines();
+
+  for (uint32_t j = 0; j < 512; j++) g_pal_host[j] = g_pal_lut[pal_word(j)];
+
+  const int32_t gr = priority_level(0), tx = priority_level(2), sp = priority_level(4);
+  int32_t drawn = 0;
+  for (int32_t level = 2; level >= 0; level--) {
+    if (gr == level) drawn |= vid_draw_graphic(buffer, drawn);
+    if (sp == level) {
+      drawn |= spr_draw(buffer, drawn);
+      if (drawn && (g_vc_latch[VC_R2_HIGH] & 0x5C) == 0x14 && gr > level) vid_draw_special_priority(buffer);
+    }
+    if (g_layer_off[0] == 0 && tx == level) drawn |= tvram_draw(buffer, drawn);
+  }
+
+  vid_finish_lines();
+  // Inclusive range; nothing drawn leaves it empty (top > bottom).
+  if (dirty_top > dirty_bottom) dirty_top = dirty_bottom + 1;
+  return 0;
+}
+
+void vid_request_full_redraw() {
+  if (g_video.g_full_redraw_countdown == 0) g_video.g_full_redraw_countdown = g_video.g_redraw_holdoff ? 16 : 1;
+}
+
+void vid_fill_lines(uint8_t* buffer, uint16_t colour) {
+  VideoState& v = g_video;
+  auto* base = reinterpret_cast<uint16_t*>(buffer + v.origin_offset);
+  const size_t row = size_t(v.stride / 2);
+  for (int32_t i = 0; i < v.src_height; i++) {
+    if (!v.line_redraw[i]) continue;
+    std::fill_n(base + size_t(i) * row, size_t(v.src_width), colour);
+    vid_widen_dirty(i);
+  }
+}
+
+void vid_draw_gzp_base(uint8_t* buffer, int32_t offset) {
+  VideoState& v = g_video;
+  const int32_t row_px = v.stride / 2;
+  int32_t off = offset / 2;
+  if (off < v.src_width + 16) off = v.src_width + 16;
+  v.side_copy_offset = off * 2;
+  int32_t w = std::min(std::max(int32_t(v.sprite_plane_width), v.src_width), row_px - 16 - off);
+  int32_t h = std::min(std::max(int32_t(v.sprite_plane_height), v.src_height), v.buffer_height - 16);
+  if (w <= 0 || h <= 0) return;
+  auto* base = reinterpret_cast<uint16_t*>(buffer + v.origin_offset);
+  for (int32_t y = 0; y < h; y++) {
+    uint16_t* line = base + size_t(y) * size_t(row_px);
+    std::memmove(line + off, line, size_t(w) * 2);
+  }
+}
+
+int32_t vid_line_step() { return g_vid_line_step_table[(crtc_reg(20) >> 2) & 7]; }
+
+void vid_free_tables() { pal_free_lut(); }
+
+void emu_latch_video_state() {
+  VideoState& v = g_video;
+  auto sprite_word = [](uint32_t offset) { return g_sprite_area ? spr_area_word(offset) : 0u; };
+  v.g_line_log_tscroll[0] = uint16_t(crtc_reg(10) | VID_LOG_FLAG);
+  for (uint32_t p = 0; p < 4; p++) v.g_line_log_gscroll[p][0] = uint16_t(crtc_reg(12 + 2 * p) | VID_LOG_FLAG);
+  for (uint32_t n = 0; n < 4; n++)
+    v.g_line_log_bgscroll[n][0] = uint16_t(sprite_word(SPR_BG0_X + 2 * n) | VID_LOG_FLAG);
+  v.g_line_log_bgctrl[0] = uint16_t(sprite_word(SPR_BG_CTRL) | VID_LOG_FLAG);
+  v.g_line_log_layers[0] = uint8_t(g_vc_regs[VC_R2_LOW] | VID_LAYER_LOG_FLAG);
+  v.g_tscroll_log_mask = 0;
+  v.g_bgscroll_log_mask = 0;
+  v.g_gscroll_log_mask = 0;
+  v.g_bgctrl_log_mask = 0;
+  g_sprite_unit.reserved = 0;
+  g_sprite_unit.armed = 0;
+  g_sprite_unit.prev_raster = 0;
+  g_sprite_unit.cur_raster = 0;
+  g_sprite_unit.snapshot_count = 0;
+}

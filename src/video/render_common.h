@@ -1,0 +1,96 @@
+// Helpers shared by the layer renderers: the picture rectangle of the host
+// buffer, clamped so that no renderer writes outside it, the raster line of
+// an output line, the half-tone average and the side copy of the (G.Zp) and
+// (S.Zp) passes.
+#pragma once
+
+#include <algorithm>
+#include <cstdint>
+
+#include "video/video_state.h"
+
+namespace render {
+
+// The picture inside the host buffer: output line i is buffer row 16 + i,
+// dot n is column 16 + n. width and height are src_width and src_height
+// cut to what the buffer and the per-line tables hold.
+struct Surface {
+    uint8_t* base = nullptr;
+    int32_t stride = 0;  // bytes per row
+    int32_t width = 0;
+    int32_t height = 0;
+
+    // Buffer row y (0 = the top border row), as pixels.
+    uint16_t* buffer_row(int32_t y) const {
+        return reinterpret_cast<uint16_t*>(base + static_cast<intptr_t>(y) * stride);
+    }
+    // Output line i from its first picture dot.
+    uint16_t* line(int32_t i) const { return buffer_row(16 + i) + 16; }
+};
+
+// False (and nothing may be drawn) unless the buffer is a 16-bit one with
+// room for at least one picture dot.
+inline bool surface_of(uint8_t* buffer, Surface& s) {
+    const VideoState& v = g_video;
+    if (!buffer || v.bits_per_pixel != 16 || v.bytes_per_pixel != 2) return false;
+    if (v.stride < 2 * 17 || (v.stride & 1) || v.buffer_height <= 16) return false;
+    const int32_t row_dots = std::min(v.stride / 2 - 16, v.buffer_width);
+    const int32_t rows = std::min<int32_t>(v.buffer_height - 16, sizeof v.line_redraw);
+    s.base = buffer;
+    s.stride = v.stride;
+    s.width = std::clamp(v.src_width, 0, std::max(row_dots, 0));
+    s.height = std::clamp(v.src_height, 0, rows);
+    return s.width > 0 && s.height > 0;
+}
+
+// Raster line of output line i for line step `step` (vid_line_step): the
+// logs hold 512 lines, and writes past the last raster line land on 511.
+inline int32_t raster_of(int32_t i, int32_t step) {
+    return std::min(i * step / 2, VID_LOG_LINES - 1);
+}
+
+// 50 % blend of two host pixels; the mask clears the low bit of each colour
+// field so that the sum cannot carry from one field into the next.
+inline uint16_t halftone(uint32_t a, uint32_t b, uint32_t mask) {
+    return static_cast<uint16_t>(((a & mask) + (b & mask)) >> 1);
+}
+
+// The side copy keeps what lay under a layer (vid_draw_gzp_base): the
+// first max(sprite plane, picture) dots of each of the first max(sprite
+// plane, picture) rows, cut to the buffer, at side_copy_offset bytes to the
+// right. It starts 16 dots right of both the picture and the sprite plane,
+// so it never covers a visible dot nor the dots that sprites and BG cells
+// reaching past the right edge may take.
+struct SideCopy {
+    bool active = false;
+    int32_t offset = 0;   // in pixels
+    int32_t width = 0;    // dots of each row that were copied
+    int32_t height = 0;   // rows that were copied
+
+    // Whether picture dot (n, i) has a saved copy.
+    bool covers(int32_t n, int32_t i) const { return active && n < width && i < height; }
+};
+
+inline SideCopy side_copy_of(bool active, const Surface& s) {
+    const VideoState& v = g_video;
+    SideCopy c;
+    c.offset = v.side_copy_offset / 2;
+    c.active = active && c.offset >= s.width + 16;
+    c.width = std::min(std::max<int32_t>(v.sprite_plane_width, s.width), s.stride / 2 - 16 - c.offset);
+    c.height = std::min(std::max<int32_t>(v.sprite_plane_height, s.height), v.buffer_height - 16);
+    return c;
+}
+
+// Takes the side copy when a sprite plane's width of it fits in the row:
+// returns true with side_copy_offset set.
+inline bool side_copy_begin(uint8_t* buffer, const Surface& s) {
+    VideoState& v = g_video;
+    const int32_t pw = v.sprite_plane_width, ph = v.sprite_plane_height;
+    if (pw <= 0 || ph <= 0) return false;
+    const int32_t start = std::max(pw, s.width) + 16;
+    if (start + pw > s.stride / 2 - 16 || 16 + ph > v.buffer_height) return false;
+    vid_draw_gzp_base(buffer, start * v.bytes_per_pixel);
+    return side_copy_of(true, s).active;
+}
+
+}  // namespace render

@@ -1,0 +1,318 @@
+// Sprite, BG and text layer rendering.
+#include "video/render_sprite_text.h"
+
+#include <algorithm>
+#include <array>
+#include <cstring>
+#include <string>
+
+#include "video/crtc.h"
+#include "video/render_common.h"
+#include "video/sprite.h"
+#include "video/video_state.h"
+#include "video/vram.h"
+
+int g_cfg_priority = 1;
+
+namespace {
+
+const auto& kBitSpread = g_bit_spread_table;
+
+constexpr uint32_t ATTR_VFLIP = 0x8000, ATTR_HFLIP = 0x4000;
+
+// What one pass of the sprite layer draws into.
+struct CellTarget {
+    render::Surface s;
+    render::SideCopy side;
+};
+
+bool target_of(uint8_t* buffer, CellTarget& t) {
+    if (!render::surface_of(buffer, t.s)) return false;
+    t.side = render::side_copy_of(g_video.szp_active, t.s);
+    return true;
+}
+
+// Palette entries of the attribute's block.
+const uint16_t* block_palette(uint32_t attr) { return g_video.g_pal_host + 256 + 16 * ((attr >> 8) & 0xF); }
+
+// One row of a PCG cell, dots most significant nibble first.
+uint32_t pcg_row(uint32_t cell, uint32_t row) {
+    return spr_area_long(SPR_PCG + (cell & 1023) * 32 + (row & 7) * 4);
+}
+
+// Draws the eight dots of `bits` from buffer pixel (x, y), rightwards, or
+// leftwards from x + 7 when mirrored, clipped to the picture.
+void draw_dots(const CellTarget& t, int32_t x, int32_t y, uint32_t bits, const uint16_t* pal, bool hflip) {
+    const int32_t line = y - 16;
+    if (line < 0 || line >= t.s.height) return;
+    const int32_t first = x - 16;
+    if (first <= -8 || first >= t.s.width) return;
+    uint16_t* dst = t.s.line(line);
+    for (int32_t d = 0; d < 8; ++d, bits <<= 4) {
+        const uint32_t n = bits >> 28;
+        if (!n) continue;
+        const int32_t col = first + (hflip ? 7 - d : d);
+        if (col < 0 || col >= t.s.width) continue;
+        const uint16_t c = pal[n];
+        if (c) {
+            dst[col] = c;
+        } else {
+            g_video.szp_clean = 0;
+            if (t.side.covers(col, line)) dst[col] = dst[col + t.side.offset];
+        }
+    }
+}
+
+void draw_cell(const CellTarget& t, int32_t x, int32_t y, uint32_t attr, uint32_t cell) {
+    cell &= 1023;
+    uint8_t& nonempty = g_video.pcg_cell_nonempty[cell];
+    if (!nonempty) return;
+    const uint16_t* pal = block_palette(attr);
+    const bool vflip = attr & ATTR_VFLIP, hflip = attr & ATTR_HFLIP;
+    bool any = false;
+    for (int32_t r = 0; r < 8; ++r) {
+        const uint32_t bits = pcg_row(cell, r);
+        if (!bits) continue;
+        any = true;
+        draw_dots(t, x, y + (vflip ? 7 - r : r), bits, pal, hflip);
+    }
+    nonempty = any ? 1 : 0;
+}
+
+// Cell q of a pattern (bit 0: lower half, bit 1: right half) goes to
+// (dx, dy) by the flips.
+void draw_pattern16(const CellTarget& t, int32_t x, int32_t y, uint32_t attr) {
+    const uint32_t base = (attr & 0xFF) * 4;
+    const int32_t h = (attr & ATTR_HFLIP) ? 1 : 0, v = (attr & ATTR_VFLIP) ? 1 : 0;
+    for (int32_t q = 0; q < 4; ++q) {
+        const int32_t dx = ((q >> 1) ^ h) * 8, dy = ((q & 1) ^ v) * 8;
+        draw_cell(t, x + dx, y + dy, attr, base + q);
+    }
+}
+
+// Displayed row `row` of a cell whose top is at y: with the vertical flip
+// it shows source row 7 - row.
+void draw_cell_row(const CellTarget& t, int32_t x, int32_t y, uint32_t attr, uint32_t cell, int32_t row) {
+    row &= 7;
+    const uint32_t bits = pcg_row(cell, (attr & ATTR_VFLIP) ? 7 - row : row);
+    if (bits) draw_dots(t, x, y + row, bits, block_palette(attr), attr & ATTR_HFLIP);
+}
+
+// Displayed row `row` (0-15) of a pattern whose top is at y.
+void draw_pattern16_row(const CellTarget& t, int32_t x, int32_t y, uint32_t attr, int32_t row) {
+    row &= 15;
+    const bool hflip = attr & ATTR_HFLIP;
+    const int32_t src = (attr & ATTR_VFLIP) ? 15 - row : row;
+    const uint32_t base = (attr & 0xFF) * 4 + (src >> 3);
+    const uint16_t* pal = block_palette(attr);
+    for (int32_t half = 0; half < 2; ++half) {
+        const uint32_t bits = pcg_row(base + 2 * half, src & 7);
+        if (bits) draw_dots(t, x + ((half ^ (hflip ? 1 : 0)) * 8), y + row, bits, pal, hflip);
+    }
+}
+
+// Display offsets of the sprite plane against the CRTC picture.
+struct PlaneOffset {
+    int32_t x, y;
+};
+
+PlaneOffset plane_offset() {
+    PlaneOffset o;
+    o.x = (static_cast<int32_t>(spr_area_word(SPR_H_DISP)) - static_cast<int32_t>(crtc_reg(2))) * 8 - 32;
+    o.y = static_cast<int32_t>(spr_area_word(SPR_V_DISP)) - static_cast<int32_t>(crtc_reg(6));
+    if ((g_sprite_unit.resolution & 0xC) == 0) o.y /= 2;
+    return o;
+}
+
+}  // namespace
+
+
+void spr_draw_cell(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, uint32_t cell) {
+    CellTarget t;
+    if (target_of(buffer, t)) draw_cell(t, x, y, attr, cell);
+}
+
+void spr_draw_pattern16(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr) {
+    CellTarget t;
+    if (target_of(buffer, t)) draw_pattern16(t, x, y, attr);
+}
+
+void spr_draw_cell_row(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, uint32_t cell, int32_t row) {
+    CellTarget t;
+    if (target_of(buffer, t)) draw_cell_row(t, x, y, attr, cell, row);
+}
+
+void spr_draw_pattern16_rows(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, int32_t row) {
+    CellTarget t;
+    if (target_of(buffer, t)) draw_pattern16_row(t, x, y, attr, row);
+}
+
+void spr_draw_sprites(uint8_t* buffer, int32_t priority) {
+    CellTarget t;
+    if (!target_of(buffer, t)) return;
+    g_render_trace += "SP1";
+    const PlaneOffset off = plane_offset();
+    const int32_t plane_h = g_video.sprite_plane_height;
+    const SpriteUnit& unit = g_sprite_unit;
+
+    // Sprite 127 first, so that sprite 0 ends on top. A sprite at plane
+    // coordinate 16 starts on the picture's first dot.
+    auto draw_table = [&](const uint8_t* table, bool banded, int32_t first, int32_t last) {
+        for (int32_t s = 127; s >= 0; --s) {
+            const uint32_t rec = 8 * s;
+            if (static_cast<int32_t>(spr_table_word(table, rec + 6) & 3) != priority) continue;
+            const int32_t x = (static_cast<int32_t>(spr_table_word(table, rec)) + off.x) & 0x3FF;
+            const int32_t y = (static_cast<int32_t>(spr_table_word(table, rec + 2)) + off.y) & 0x3FF;
+            if (x >= t.s.width + 16 || y >= plane_h + 16) continue;
+            if (banded && (y < first || y > last + 32)) continue;
+            draw_pattern16(t, x, y, spr_table_word(table, rec + 4));
+        }
+    };
+
+    const uint32_t count = std::min(unit.snapshot_count, SPR_SNAPSHOTS);
+    if (count == 0) {
+        draw_table(g_sprite_area + SPR_TABLE, false, 0, 0);
+        return;
+    }
+    for (uint32_t k = 0; k < count; ++k)
+        draw_table(unit.snapshots[k], true, unit.snapshot_bands[k].first, unit.snapshot_bands[k].last);
+}
+
+void spr_draw_bg(uint8_t* buffer, int32_t page, int32_t n) {
+    CellTarget t;
+    if (!target_of(buffer, t)) return;
+    VideoState& v = g_video;
+    n &= 1;
+    g_render_trace += "BG(" + std::to_string(n) + ")";
+    const PlaneOffset off = plane_offset();
+    const int32_t step = vid_line_step();
+    const uint32_t required = n == 0 ? 0x201 : 0x208;
+    const int32_t plane_h = v.sprite_plane_height;
+    const int32_t w = v.sprite_plane_width <= 256 ? 8 : 16;
+    const int32_t m = w == 8 ? 511 : 1023;
+    const uint32_t map = page ? SPR_BG_MAP1 : SPR_BG_MAP0;
+    const uint16_t* xlog = v.g_line_log_bgscroll[2 * n];
+    const uint16_t* ylog = v.g_line_log_bgscroll[2 * n + 1];
+    const int32_t smask = v.g_bgscroll_log_mask;
+    auto entry_at = [&](int32_t row, int32_t col) { return spr_area_word(map + (row * 64 + col) * 2); };
+
+    // Column of map entry j: L counts from one cell left of the picture.
+    auto column = [&](int32_t j, int32_t x) { return ((j + 1) * w + off.x - (x & m)) & m; };
+
+    if (v.bgscroll_change_count[2 * n] <= 0 && v.bgscroll_change_count[2 * n + 1] <= 0) {
+        // One scroll for the whole frame: draw band by band, one cell high.
+        for (int32_t band = -w; band < plane_h; band += w) {
+            const int32_t r = render::raster_of(band < 0 ? 4 : band + 4, step);
+            if ((v.g_line_log_bgctrl[r & v.g_bgctrl_log_mask] & required) != required) continue;
+            const int32_t x = xlog[r & smask], y = ylog[r & smask];
+            const int32_t row = ((band + y + off.y + w) & m) / w;
+            const int32_t top = 16 + band + w - ((band + y + off.y) & (w - 1));
+            for (int32_t j = 0; j < 64; ++j) {
+                const int32_t l = column(j, x);
+                if (l >= w + t.s.width) continue;
+                const uint32_t e = entry_at(row, j);
+                if (w == 8) draw_cell(t, l - w + 16, top, e & 0xFF00, e & 0xFF);
+                else draw_pattern16(t, l - w + 16, top, e);
+            }
+        }
+        return;
+    }
+
+    // The scroll changes within the frame: line by line.
+    const int32_t lines = std::min(plane_h, t.s.height);
+    for (int32_t i = 0; i < lines; ++i) {
+        const int32_t r = render::raster_of(i, step);
+        if ((v.g_line_log_bgctrl[r] & required) != required) continue;
+        const int32_t x = xlog[r & smask], y = ylog[r & smask];
+        const int32_t dot_row = (i + (y & m) + off.y) & m;
+        const int32_t row_in_cell = dot_row & (w - 1);
+        const int32_t top = 16 + i - row_in_cell;
+        for (int32_t j = 0; j < 64; ++j) {
+            const int32_t l = column(j, x);
+            if (l >= w + t.s.width) continue;
+            const uint32_t e = entry_at(dot_row / w, j);
+            if (w == 8) draw_cell_row(t, l - w + 16, top, e & 0xFF00, e & 0xFF, row_in_cell);
+            else draw_pattern16_row(t, l - w + 16, top, e, row_in_cell);
+        }
+    }
+}
+
+int32_t spr_draw(uint8_t* buffer, int32_t drawn) {
+    VideoState& v = g_video;
+    if (!(v.bgctrl_or & 0x200)) return drawn;
+    render::Surface s;
+    if (!render::surface_of(buffer, s)) return drawn;
+    const uint32_t res = g_sprite_unit.resolution;
+    v.sprite_plane_width = static_cast<uint16_t>(256 << (res & 1));
+    v.sprite_plane_height = static_cast<uint16_t>(256 << ((res >> 2) & 1));
+    if (!drawn) vid_fill_lines(buffer, 0);
+
+    v.szp_active = 0;
+    if (!v.szp_clean && g_cfg_priority && render::side_copy_begin(buffer, s)) {
+        v.szp_active = 1;
+        g_render_trace += "(S.Zp)";
+    }
+    v.szp_clean = 1;
+
+    // Within one frame a cell found empty stays skipped.
+    std::memset(v.pcg_cell_nonempty, 1, sizeof v.pcg_cell_nonempty);
+
+    const uint32_t ctrl = spr_area_word(SPR_BG_CTRL);
+    if (!g_layer_off[1]) spr_draw_sprites(buffer, 1);
+    if (!g_layer_off[3] && (v.bgctrl_or & 8) && v.sprite_plane_width <= 256)
+        spr_draw_bg(buffer, (ctrl >> 4) & 1, 1);
+    if (!g_layer_off[1]) spr_draw_sprites(buffer, 2);
+    if (!g_layer_off[2] && (v.bgctrl_or & 1)) spr_draw_bg(buffer, (ctrl >> 1) & 1, 0);
+    if (!g_layer_off[1]) spr_draw_sprites(buffer, 3);
+    return 1;
+}
+
+void tvram_draw_lines(uint8_t* buffer) {
+    render::Surface s;
+    if (!render::surface_of(buffer, s)) return;
+    VideoState& v = g_video;
+    const int32_t step = vid_line_step();
+    const uint32_t y_scroll = crtc_reg(11);
+    const uint16_t* pal = v.g_pal_host + 256;
+    const int32_t groups = (s.width + 8) / 8;
+    for (int32_t i = 0; i < s.height; ++i) {
+        const int32_t r = render::raster_of(i, step);
+        if (!v.line_redraw[i] || !(v.g_line_log_layers[r] & 0x20)) continue;
+        vid_widen_dirty(i);
+        const uint32_t line = (y_scroll + i) & 0x3FF;
+        if (!v.text_line_nonempty[line]) continue;
+        const uint32_t x = v.g_line_log_tscroll[r & v.g_tscroll_log_mask] & 0x3FF;
+        const uint8_t* p0 = g_tvram + line * 128;
+        const uint8_t* p1 = p0 + 0x20000;
+        const uint8_t* p2 = p0 + 0x40000;
+        const uint8_t* p3 = p0 + 0x60000;
+        uint16_t* dst = s.line(i);
+        const int32_t first = -static_cast<int32_t>(x & 7);
+        bool any = false;
+        for (int32_t k = 0; k < groups; ++k) {
+            const uint32_t b = (x / 8 + k) & 127;
+            uint32_t bits = ((kBitSpread[p3[b]] << 1 | kBitSpread[p2[b]]) << 1 | kBitSpread[p1[b]]) << 1 |
+                            kBitSpread[p0[b]];
+            if (!bits) continue;
+            any = true;
+            const int32_t col0 = first + 8 * k;
+            for (int32_t d = 0; d < 8; ++d, bits >>= 4) {
+                const uint32_t idx = bits & 0xF;
+                const int32_t col = col0 + d;
+                if (!idx || col < 0 || col >= s.width) continue;
+                if (pal[idx]) dst[col] = pal[idx];
+            }
+        }
+        v.text_line_nonempty[line] = any ? 1 : 0;
+    }
+}
+
+int32_t tvram_draw(uint8_t* buffer, int32_t drawn) {
+    if (!(g_video.layers_or & 0x20)) return drawn;
+    render::Surface s;
+    if (!render::surface_of(buffer, s)) return drawn;
+    g_render_trace += "T1";
+    if (!drawn) vid_fill_lines(buffer, g_video.g_pal_host[256]);
+    tvram_draw_lines(buffer);
+    return 1;
+}

@@ -1,0 +1,149 @@
+// The program itself, run headless on test ROMs: power-off, the frame
+// limit, the RAM dump, the statistics line and the exit statuses, and the
+// two start-up failures. Each run has a program folder of its own (a copy
+// of the binary) and a start folder holding the ROM files, so that nothing
+// lying next to the build's binary takes part.
+#include <gtest/gtest.h>
+
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <regex>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+constexpr uint32_t MARK_DONE = 0x1004, RESULTS = 0x1100;
+constexpr size_t MB = 0x100000;
+
+std::vector<uint8_t> file_bytes(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+std::string file_text(const fs::path& p) {
+    std::vector<uint8_t> b = file_bytes(p);
+    return {b.begin(), b.end()};
+}
+uint32_t be32(const std::vector<uint8_t>& ram, uint32_t addr) {
+    if (addr + 4 > ram.size()) return 0xDEADDEAD;
+    return uint32_t(ram[addr]) << 24 | uint32_t(ram[addr + 1]) << 16 | uint32_t(ram[addr + 2]) << 8 | ram[addr + 3];
+}
+
+struct Outcome {
+    int status; // exit status, -1 when the program did not exit normally
+    std::string out, err;
+};
+
+class Headless : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "zolm-headless-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        root_ = tmpl;
+        fs::create_directory(root_ / "bin");
+        fs::create_directory(root_ / "run");
+        fs::copy_file(ZOLM_BINARY, root_ / "bin" / "zolm");
+        fs::permissions(root_ / "bin" / "zolm", fs::perms::owner_all);
+    }
+    void TearDown() override {
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+
+    fs::path run_dir() const { return root_ / "run"; }
+
+    void install_rom(const char* name) {
+        fs::path rom = fs::path(ZOLM_TEST_ROM_DIR) / (std::string(name) + ".rom");
+        ASSERT_TRUE(fs::exists(rom)) << rom;
+        fs::copy_file(rom, run_dir() / "iplrom.dat", fs::copy_options::overwrite_existing);
+    }
+    void install_cgrom() {
+        std::ofstream(run_dir() / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0');
+    }
+
+    // Runs "zolm args" in the start folder; env is put before the command.
+    Outcome zolm(const std::string& args, const std::string& env = "") {
+        std::string cmd = "cd '" + run_dir().string() + "' && " + env + " '" + (root_ / "bin" / "zolm").string() +
+                          "' " + args + " >'" + (root_ / "out").string() + "' 2>'" + (root_ / "err").string() + "'";
+        int rc = std::system(cmd.c_str());
+        Outcome r{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, file_text(root_ / "out"), file_text(root_ / "err")};
+        return r;
+    }
+
+    fs::path root_;
+};
+
+const std::regex STATISTICS(R"(X68000 [0-9]+\.[0-9]MHz [0-9]+f/s:[0-9]+f/s\n)");
+
+TEST_F(Headless, PowersOffCleanlyAndDumpsRam) {
+    install_rom("power_off");
+    install_cgrom();
+    // The virtual clock and the host timer thread.
+    for (const char* clock : {"--virtual-clock", ""}) {
+        SCOPED_TRACE(*clock ? clock : "host timer");
+        fs::remove(run_dir() / "ram.bin");
+        Outcome r = zolm(std::string("--headless ") + clock + " --frames 600 --dump-ram ram.bin");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(std::regex_match(r.out, STATISTICS)) << r.out;
+        std::vector<uint8_t> ram = file_bytes(run_dir() / "ram.bin");
+        ASSERT_EQ(ram.size(), 4 * MB);
+        EXPECT_EQ(be32(ram, MARK_DONE), 0x444F4E45u);
+        EXPECT_EQ(be32(ram, RESULTS), 2u) << "the run went on after the power-off write";
+        // Shut-down saved the IPL ROM access map in the current folder.
+        EXPECT_EQ(fs::file_size(run_dir() / "access.dat"), 0x20000u);
+    }
+}
+
+TEST_F(Headless, FrameLimitEndsTheRunWithoutPowerOff) {
+    // The demo ROM counts V-DISP frames at $1004 and powers off after ten.
+    install_rom("demo");
+    install_cgrom();
+    struct Case {
+        const char* frames;
+        uint32_t counted;
+    } cases[] = {{"1", 1}, {"5", 5}, {"50", 10}};
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.frames);
+        Outcome r = zolm(std::string("--headless --virtual-clock --frames ") + c.frames + " --dump-ram ram.bin");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(std::regex_match(r.out, STATISTICS)) << r.out;
+        EXPECT_EQ(be32(file_bytes(run_dir() / "ram.bin"), 0x1004), c.counted);
+    }
+}
+
+TEST_F(Headless, UnwritableDumpFailsTheRun) {
+    install_rom("power_off");
+    install_cgrom();
+    Outcome r = zolm("--headless --virtual-clock --frames 600 --dump-ram no-such-folder/ram.bin");
+    EXPECT_NE(r.status, 0);
+    EXPECT_NE(r.err.find("no-such-folder/ram.bin could not be written"), std::string::npos) << r.err;
+}
+
+TEST_F(Headless, StartupFailuresShowTheirBoxAndFail) {
+    // An empty font configuration leaves the substitute CG ROM no face.
+    std::ofstream(root_ / "fonts.conf") << "<?xml version=\"1.0\"?>\n<fontconfig></fontconfig>\n";
+    std::string no_fonts = "FONTCONFIG_FILE='" + (root_ / "fonts.conf").string() + "'";
+
+    Outcome no_ipl = zolm("--headless --virtual-clock --frames 1");
+    EXPECT_NE(no_ipl.status, 0);
+    EXPECT_NE(no_ipl.err.find("[ZOLM initialize 1] iplrom.dat または boot.rom が見つかりません"), std::string::npos)
+        << no_ipl.err;
+    EXPECT_EQ(no_ipl.out, "");
+
+    install_rom("power_off");
+    Outcome no_cg = zolm("--headless --virtual-clock --frames 1", no_fonts);
+    EXPECT_NE(no_cg.status, 0);
+    EXPECT_NE(no_cg.err.find("[ZOLM initialize 2] cgrom.dat または cg.rom が見つかりません"), std::string::npos)
+        << no_cg.err;
+    EXPECT_EQ(no_cg.out, "");
+    EXPECT_FALSE(fs::exists(run_dir() / "cgrom.tmp"));
+}
+
+} // namespace
