@@ -49,7 +49,7 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
             result.frames++;
         }
         clock_virtual_poll();
-        if (g_sys_power_off_count >= 2) {
+        if ((run_flags() & RUN_BREAK) && g_sys_power_off_count >= 2) {
             result.powered_off = true;
             break;
         }

@@ -60,7 +60,9 @@ void emu_end_slice() {
 
 void init_run_slice(uint32_t flags) {
     g_cpu_op_addr = g_cpu_pc;
-    g_run_flags = flags;
+    // A clock tick that arrived between slices is kept.
+    g_run_flags.fetch_and(RUN_RTC_TICK, std::memory_order_relaxed);
+    run_flags_set(flags);
     cpu_run();
 }
 

@@ -86,6 +86,7 @@ int init_startup() {
     if (mem_map_build() != 0) return -1;
     fdc_reset_counters();
     g_pal_last_contrast = 0;
+    g_sys_power_off_count = 0; // a new start is a new power-on
     clock_init_budget();
     init_reset_machine();
     g_event_request = REQ_FRAME_START;
