@@ -71,6 +71,16 @@ DecodeRecord* cpu_new_ind(uint32_t opcode);
 uint32_t* cpu_reg_slot(uint32_t is_address, uint32_t n);
 uint32_t cpu_ea_mode_index(uint32_t mode, uint32_t reg);
 
+// Calls fn(mode, reg, mode index) for every mode and register field of
+// opcode bits 5-0 that the validity row admits, in opcode order.
+template <typename Fn> inline void cpu_for_each_ea(const uint8_t* valid, Fn fn) {
+    for (uint32_t mode = 0; mode < 8; mode++)
+        for (uint32_t reg = 0; reg < 8; reg++) {
+            uint32_t m = cpu_ea_mode_index(mode, reg);
+            if (valid[m]) fn(mode, reg, m);
+        }
+}
+
 // Mode indexes.
 enum EaMode : uint32_t {
     EA_DN, EA_AN, EA_IND, EA_POSTINC, EA_PREDEC, EA_DISP, EA_INDEX,

@@ -390,16 +390,6 @@ OpResult cpu_op_nbcd(const DecodeRecord* rec, uint32_t pc) {
 
 namespace {
 
-// Calls f(mode, reg, mode index) for every mode and register field the row
-// admits, in opcode order.
-template <class F> void for_each_ea(const uint8_t* valid, F f) {
-    for (uint32_t mode = 0; mode < 8; ++mode)
-        for (uint32_t r = 0; r < 8; ++r) {
-            uint32_t m = cpu_ea_mode_index(mode, r);
-            if (valid[m]) f(mode, r, m);
-        }
-}
-
 struct SizedOp {
     uint32_t base;
     OpHandler exec[3];  // .B, .W, .L
@@ -443,7 +433,7 @@ void cpu_build_add_sub_cmp() {
     for (const SizedOp& op : to_dn)
         for (uint32_t s = 0; s < 3; ++s)
             for (uint32_t q = 0; q < 8; ++q)
-                for_each_ea(s == SIZE_B ? g_ea_valid_data : g_ea_valid_all, [&](uint32_t mode, uint32_t r, uint32_t m) {
+                cpu_for_each_ea(s == SIZE_B ? g_ea_valid_data : g_ea_valid_all, [&](uint32_t mode, uint32_t r, uint32_t m) {
                     DecodeRecord* rec = cpu_new_ind(op.base | q << 9 | s << 6 | mode << 3 | r);
                     rec->exec = op.exec[s];
                     rec->dis = op.dis;
@@ -455,7 +445,7 @@ void cpu_build_add_sub_cmp() {
     for (const SizedOp& op : to_ea)
         for (uint32_t s = 0; s < 3; ++s)
             for (uint32_t q = 0; q < 8; ++q)
-                for_each_ea(g_ea_valid_mem_alterable, [&](uint32_t mode, uint32_t r, uint32_t m) {
+                cpu_for_each_ea(g_ea_valid_mem_alterable, [&](uint32_t mode, uint32_t r, uint32_t m) {
                     DecodeRecord* rec = cpu_new_ind(op.base | q << 9 | s << 6 | mode << 3 | r);
                     rec->exec = op.exec[s];
                     rec->dis = op.dis;
@@ -481,7 +471,7 @@ void cpu_build_adda_suba_cmpa() {
     for (const Op& op : ops)
         for (uint32_t l = 0; l < 2; ++l)
             for (uint32_t q = 0; q < 8; ++q)
-                for_each_ea(g_ea_valid_all, [&](uint32_t mode, uint32_t r, uint32_t m) {
+                cpu_for_each_ea(g_ea_valid_all, [&](uint32_t mode, uint32_t r, uint32_t m) {
                     uint32_t size = l ? SIZE_L : SIZE_W;
                     DecodeRecord* rec = cpu_new_ind(op.base | q << 9 | l << 8 | mode << 3 | r);
                     rec->exec = op.exec[l];
@@ -531,7 +521,7 @@ void cpu_build_addi_subi_cmpi() {
     for (const SizedOp& op : ops) {
         bool cmp = op.base == 0x0C00;
         for (uint32_t s = 0; s < 3; ++s)
-            for_each_ea(g_ea_valid_data_alterable, [&](uint32_t mode, uint32_t r, uint32_t m) {
+            cpu_for_each_ea(g_ea_valid_data_alterable, [&](uint32_t mode, uint32_t r, uint32_t m) {
                 DecodeRecord* rec = cpu_new_ind(op.base | s << 6 | mode << 3 | r);
                 rec->exec = op.exec[s];
                 rec->dis = op.dis;
@@ -564,7 +554,7 @@ void cpu_build_addq_subq() {
     for (const Op& op : ops)
         for (uint32_t s = 0; s < 3; ++s)
             for (uint32_t d = 0; d < 8; ++d)
-                for_each_ea(g_ea_valid_alterable, [&](uint32_t mode, uint32_t r, uint32_t m) {
+                cpu_for_each_ea(g_ea_valid_alterable, [&](uint32_t mode, uint32_t r, uint32_t m) {
                     bool an = m == EA_AN;
                     if (an && s == SIZE_B) return;
                     DecodeRecord* rec = cpu_new_ind(op.base | d << 9 | s << 6 | mode << 3 | r);
@@ -593,7 +583,7 @@ void cpu_build_cmpm() {
 }
 
 void cpu_build_nbcd() {
-    for_each_ea(g_ea_valid_data_alterable, [](uint32_t mode, uint32_t r, uint32_t m) {
+    cpu_for_each_ea(g_ea_valid_data_alterable, [](uint32_t mode, uint32_t r, uint32_t m) {
         DecodeRecord* rec = cpu_new_ind(0x4800 | mode << 3 | r);
         rec->exec = cpu_op_nbcd;
         rec->dis = dis_nbcd;
@@ -611,7 +601,7 @@ void cpu_build_neg_negx() {
     };
     for (const SizedOp& op : ops)
         for (uint32_t s = 0; s < 3; ++s)
-            for_each_ea(g_ea_valid_data_alterable, [&](uint32_t mode, uint32_t r, uint32_t m) {
+            cpu_for_each_ea(g_ea_valid_data_alterable, [&](uint32_t mode, uint32_t r, uint32_t m) {
                 DecodeRecord* rec = cpu_new_ind(op.base | s << 6 | mode << 3 | r);
                 rec->exec = op.exec[s];
                 rec->dis = op.dis;

@@ -67,16 +67,6 @@ template <int Bits> inline OpResult tst(const DecodeRecord* rec, uint32_t pc) {
     return {rec->cycles, r.pc};
 }
 
-// Calls fn(mode, reg, mode index) for every EA of the opcode's bits 0-5
-// that the validity row admits.
-template <typename Fn> inline void for_each_ea(const uint8_t* valid, Fn fn) {
-    for (uint32_t mode = 0; mode < 8; mode++)
-        for (uint32_t reg = 0; reg < 8; reg++) {
-            uint32_t m = cpu_ea_mode_index(mode, reg);
-            if (valid[m]) fn(mode, reg, m);
-        }
-}
-
 // Cycles of LEA and PEA by mode index for the control modes.
 constexpr uint8_t lea_cycles[12] = {0, 0, 4, 0, 0, 8, 12, 8, 12, 8, 12, 0};
 constexpr uint8_t pea_cycles[12] = {0, 0, 14, 0, 0, 18, 22, 18, 22, 18, 22, 0};
@@ -219,7 +209,7 @@ OpResult cpu_op_scc(const DecodeRecord* rec, uint32_t pc) {
 
 void cpu_build_chk() {
     for (uint32_t q = 0; q < 8; q++)
-        for_each_ea(g_ea_valid_data, [q](uint32_t mode, uint32_t reg, uint32_t m) {
+        cpu_for_each_ea(g_ea_valid_data, [q](uint32_t mode, uint32_t reg, uint32_t m) {
             DecodeRecord* rec = cpu_new_ind(0x4180 | q << 9 | mode << 3 | reg);
             rec->exec = cpu_op_chk;
             rec->dis = dis_chk;
@@ -261,7 +251,7 @@ void cpu_build_ext() {
 
 void cpu_build_lea() {
     for (uint32_t q = 0; q < 8; q++)
-        for_each_ea(g_ea_valid_control, [q](uint32_t mode, uint32_t reg, uint32_t m) {
+        cpu_for_each_ea(g_ea_valid_control, [q](uint32_t mode, uint32_t reg, uint32_t m) {
             DecodeRecord* rec = cpu_new_ind(0x41C0 | q << 9 | mode << 3 | reg);
             rec->exec = cpu_op_lea;
             rec->dis = dis_lea;
@@ -288,7 +278,7 @@ void cpu_build_clr_not_tst() {
     static constexpr uint32_t bases[3] = {0x4600, 0x4200, 0x4A00};
     for (uint32_t op = 0; op < 3; op++)
         for (uint32_t s = 0; s < 3; s++)
-            for_each_ea(g_ea_valid_data_alterable, [op, s](uint32_t mode, uint32_t reg, uint32_t m) {
+            cpu_for_each_ea(g_ea_valid_data_alterable, [op, s](uint32_t mode, uint32_t reg, uint32_t m) {
                 DecodeRecord* rec = cpu_new_ind(bases[op] | s << 6 | mode << 3 | reg);
                 rec->ea = cpu_reg_slot(mode, reg);
                 rec->dst = ea_write(s, m);
@@ -309,7 +299,7 @@ void cpu_build_clr_not_tst() {
 }
 
 void cpu_build_pea() {
-    for_each_ea(g_ea_valid_control, [](uint32_t mode, uint32_t reg, uint32_t m) {
+    cpu_for_each_ea(g_ea_valid_control, [](uint32_t mode, uint32_t reg, uint32_t m) {
         DecodeRecord* rec = cpu_new_ind(0x4840 | mode << 3 | reg);
         rec->exec = cpu_op_pea;
         rec->dis = dis_pea;
@@ -333,7 +323,7 @@ void cpu_build_reset_nop_stop() {
 
 void cpu_build_scc() {
     for (uint32_t cc = 0; cc < 16; cc++)
-        for_each_ea(g_ea_valid_data_alterable, [cc](uint32_t mode, uint32_t reg, uint32_t m) {
+        cpu_for_each_ea(g_ea_valid_data_alterable, [cc](uint32_t mode, uint32_t reg, uint32_t m) {
             DecodeRecord* rec = cpu_new_ind(0x50C0 | cc << 8 | mode << 3 | reg);
             rec->exec = cpu_op_scc;
             rec->dis = dis_scc;
@@ -354,7 +344,7 @@ void cpu_build_swap() {
 }
 
 void cpu_build_tas() {
-    for_each_ea(g_ea_valid_data_alterable, [](uint32_t mode, uint32_t reg, uint32_t m) {
+    cpu_for_each_ea(g_ea_valid_data_alterable, [](uint32_t mode, uint32_t reg, uint32_t m) {
         DecodeRecord* rec = cpu_new_ind(0x4AC0 | mode << 3 | reg);
         rec->exec = cpu_op_tas;
         rec->dis = dis_tas;
