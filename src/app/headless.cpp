@@ -9,6 +9,8 @@
 #include "machine/scheduler.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
+#include "video/frame_buffer.h"
+#include "video/video_state.h"
 
 HeadlessOptions headless_parse_options(std::vector<std::string>& args) {
     HeadlessOptions o;
@@ -35,6 +37,9 @@ static bool dump_main_ram(const std::string& path) {
 HeadlessResult headless_run(const HeadlessOptions& options) {
     HeadlessResult result{1, false, 0, {}};
     clock_set_pacing(options.virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
+    // The picture's buffer is made before the machine starts, as the main window does.
+    FrameBuffer screenshot_buffer;
+    if (!options.screenshot.empty()) frame_buffer_setup(screenshot_buffer, true);
     if (init_start() != 0) return result;
 
     auto started = std::chrono::steady_clock::now();
@@ -69,8 +74,10 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
     result.statistics = stats;
 
     bool written = options.dump_ram.empty() || dump_main_ram(options.dump_ram);
+    bool shot = options.screenshot.empty() || frame_buffer_screenshot(screenshot_buffer, options.screenshot);
     init_stop();
     if (!written) std::fprintf(stderr, "zolm: %s could not be written\n", options.dump_ram.c_str());
-    result.exit_status = (broke && !result.powered_off) || !written ? 2 : 0;
+    if (!shot) std::fprintf(stderr, "zolm: %s could not be written\n", options.screenshot.c_str());
+    result.exit_status = (broke && !result.powered_off) || !written || !shot ? 2 : 0;
     return result;
 }

@@ -6,12 +6,14 @@
 #include "core/decode.h"
 #include "host/paths.h"
 #include "host/version.h"
+#include "video/video_state.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv, argv + argc);
     HeadlessOptions options = headless_parse_options(args);
     paths_init();
     init_build_cpu_tables();
+    vid_static_init();
     if (!options.headless) {
         std::fprintf(stderr, "ZOLM for Linux %s: the window comes later; run with --headless\n", zolm_version());
         return 2;

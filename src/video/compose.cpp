@@ -27,10 +27,29 @@ const int32_t g_vid_line_step_table[8] = {2, 1, 1, 1, 4, 2, 1, 1};
 
 namespace {
 
-// What decides which layers show and in what order, as of the last composed
-// frame; a change redraws the picture whole.
+// What the last composed frame showed, per raster line where registers
+// change mid-frame. The kept lines are right only while this stays: a
+// different layer set-up redraws the picture whole, a different X scroll
+// on some line redraws its layer as a scroll change does. (Comparing only
+// the registers' final values misses a split whose upper part moves while
+// the last value written in the frame stays the same.)
 uint64_t s_prev_layer_setup;
 bool s_have_prev_layer_setup;
+uint8_t s_prev_layers[VID_LOG_LINES];
+uint16_t s_prev_text_x[VID_LOG_LINES];
+uint16_t s_prev_graphic_x[4][VID_LOG_LINES];
+
+// Stores the X scroll in effect at every raster line into `prev`; true when
+// some line differs from what was there.
+bool x_scroll_changed(const uint16_t* log, int32_t mask, uint16_t* prev) {
+  bool changed = false;
+  for (int32_t r = 0; r < VID_LOG_LINES; r++) {
+    uint16_t x = log[r & mask];
+    changed |= x != prev[r];
+    prev[r] = x;
+  }
+  return changed;
+}
 
 // One graphic page (or pair) of the current memory mode.
 struct GraphicPage {
@@ -59,12 +78,20 @@ int32_t graphic_pages(GraphicPage pages[4]) {
   }
 }
 
+// The logs of this frame were settled by an earlier composition of it: a
+// second composition of the same frame reads them as they are.
+bool s_logs_settled;
+
 // Makes every entry hold the value in effect at its line: an entry carrying
 // `flag` starts a new value (entry & value_mask). Returns the OR of all.
 template <class T>
 uint32_t propagate_log(T* log, uint32_t flag, uint32_t value_mask) {
   uint32_t cur = log[0] & value_mask, all = 0;
   for (int32_t i = 0; i < VID_LOG_LINES; i++) {
+    if (s_logs_settled) {
+      all |= log[i] & value_mask;
+      continue;
+    }
     if (log[i] & flag) cur = log[i] & value_mask;
     log[i] = T(cur);
     all |= cur;
@@ -137,8 +164,8 @@ void vid_compute_geometry() {
 // Layer enables, priorities, page order, colour modes and the half-tone and
 // special-priority bits (latched and live).
 uint64_t layer_setup() {
-  return uint64_t(g_video.layers_or & 0x7F) | uint64_t(g_vc_latch[VC_R1_HIGH]) << 8 |
-         uint64_t(g_vc_latch[VC_R1_LOW]) << 16 | uint64_t(g_vc_latch[VC_R2_HIGH]) << 24 |
+  return uint64_t(g_video.layers_or & 0x7F) | uint64_t(g_video.bgctrl_or & 0x200 ? 0x80 : 0) |
+         uint64_t(g_vc_latch[VC_R1_HIGH]) << 8 | uint64_t(g_vc_latch[VC_R1_LOW]) << 16 | uint64_t(g_vc_latch[VC_R2_HIGH]) << 24 |
          uint64_t(g_vc_regs[VC_R2_HIGH]) << 32 | uint64_t(g_vc_latch[VC_R0_LOW] & 7) << 40 |
          uint64_t((crtc_reg(20) >> 8) & 7) << 44;
 }
@@ -159,32 +186,36 @@ void vid_prepare_lines() {
   }
 
   // Sprites displayed: every such frame is redrawn whole, and the BG scroll
-  // logs are settled.
+  // logs are settled, counting the values each register took.
   if (v.bgctrl_or & 0x200) {
     v.g_full_redraw_countdown = 1;
-    for (int32_t n = 0; n < 4; n++) {
+    for (int32_t n = 0; n < 4 && !s_logs_settled; n++) {
       uint16_t* log = v.g_line_log_bgscroll[n];
       v.bgscroll_change_count[n] = -1;
       uint32_t cur = spr_area_word(SPR_BG0_X + 2u * uint32_t(n)) & 0x3FF;
-      if (v.g_bgscroll_log_mask) {
-        for (int32_t i = 0; i < VID_LOG_LINES; i++) {
-          if (log[i] & VID_LOG_FLAG) {
-            v.bgscroll_change_count[n]++;
-            cur = log[i] & 0x3FF;
-          }
-          log[i] = uint16_t(cur);
-        }
-      } else {
+      if (!v.g_bgscroll_log_mask) {
         log[0] = uint16_t(cur);
+        continue;
+      }
+      for (int32_t i = 0; i < VID_LOG_LINES; i++) {
+        if (log[i] & VID_LOG_FLAG) {
+          v.bgscroll_change_count[n]++;
+          cur = log[i] & 0x3FF;
+        }
+        log[i] = uint16_t(cur);
       }
     }
   }
 
-  // A different layer set-up makes the kept lines wrong everywhere.
+  // A different layer set-up, or layer enables that change on other lines,
+  // make the kept lines wrong everywhere.
   uint64_t setup = layer_setup();
-  if (s_have_prev_layer_setup && setup != s_prev_layer_setup) v.g_full_redraw_countdown = 1;
+  if (s_have_prev_layer_setup &&
+      (setup != s_prev_layer_setup || std::memcmp(s_prev_layers, v.g_line_log_layers, sizeof s_prev_layers) != 0))
+    v.g_full_redraw_countdown = 1;
   s_prev_layer_setup = setup;
   s_have_prev_layer_setup = true;
+  std::memcpy(s_prev_layers, v.g_line_log_layers, sizeof s_prev_layers);
 
   std::memset(v.line_redraw, 0, size_t(lines));
 
@@ -207,6 +238,7 @@ void vid_prepare_lines() {
     if (v.g_tscroll_log_mask) propagate_log(v.g_line_log_tscroll, VID_LOG_FLAG, 0x7FFF);
     uint32_t x = crtc_reg(10), y = crtc_reg(11);
     if (x != g_crtc_prev_scroll[0] || y != g_crtc_prev_scroll[1]) text_scroll_countdown = 2;
+    if (x_scroll_changed(v.g_line_log_tscroll, v.g_tscroll_log_mask, s_prev_text_x)) text_scroll_countdown = 2;
     if (text_scroll_countdown) {
       for (int32_t i = 0; i < lines; i++) {
         v.text_line_nonempty[(y + uint32_t(i)) & 0x3FF] = 1;
@@ -244,6 +276,7 @@ void vid_prepare_lines() {
       else log[0] = uint16_t(x & pg.mask);
       if (x != g_crtc_prev_scroll[pg.x_reg - 10] || y != g_crtc_prev_scroll[pg.y_reg - 10])
         graphic_scroll_countdown[pg.k] = 2;
+      if (x_scroll_changed(log, v.g_gscroll_log_mask, s_prev_graphic_x[pg.k])) graphic_scroll_countdown[pg.k] = 2;
       if (graphic_scroll_countdown[pg.k]) {
         graphic_scroll_countdown[pg.k]--;
         for (int32_t i = 0; i < lines; i++) {
@@ -253,6 +286,7 @@ void vid_prepare_lines() {
       }
     }
   }
+  s_logs_settled = true;
 }
 
 void vid_finish_lines() {
@@ -342,11 +376,15 @@ void vid_request_full_redraw() {
 
 void vid_fill_lines(uint8_t* buffer, uint16_t colour) {
   VideoState& v = g_video;
-  auto* base = reinterpret_cast<uint16_t*>(buffer + v.origin_offset);
-  const size_t row = size_t(v.stride / 2);
+  uint8_t* base = buffer + v.origin_offset;
+  // One row of the colour, then copies of it.
+  uint16_t row[1024];
+  const size_t width = size_t(std::clamp(v.src_width, 0, 1024));
+  std::fill_n(row, width, colour);
+  const size_t bytes = width * 2;
   for (int32_t i = 0; i < v.src_height; i++) {
     if (!v.line_redraw[i]) continue;
-    std::fill_n(base + size_t(i) * row, size_t(v.src_width), colour);
+    std::memcpy(base + size_t(i) * size_t(v.stride), row, bytes);
     vid_widen_dirty(i);
   }
 }
@@ -374,6 +412,19 @@ void vid_free_tables() { pal_free_lut(); }
 void emu_latch_video_state() {
   VideoState& v = g_video;
   auto sprite_word = [](uint32_t offset) { return g_sprite_area ? spr_area_word(offset) : 0u; };
+  s_logs_settled = false;
+  // Values logged after the last composition (past the display end) or in
+  // logs that frame did not consume are in the registers now: only what is
+  // written from here on marks a change.
+  for (int32_t i = 1; i < VID_LOG_LINES; i++) {
+    v.g_line_log_tscroll[i] &= uint16_t(~VID_LOG_FLAG);
+    v.g_line_log_bgctrl[i] &= uint16_t(~VID_LOG_FLAG);
+    v.g_line_log_layers[i] &= uint8_t(~VID_LAYER_LOG_FLAG);
+    for (int32_t p = 0; p < 4; p++) {
+      v.g_line_log_gscroll[p][i] &= uint16_t(~VID_LOG_FLAG);
+      v.g_line_log_bgscroll[p][i] &= uint16_t(~VID_LOG_FLAG);
+    }
+  }
   v.g_line_log_tscroll[0] = uint16_t(crtc_reg(10) | VID_LOG_FLAG);
   for (uint32_t p = 0; p < 4; p++) v.g_line_log_gscroll[p][0] = uint16_t(crtc_reg(12 + 2 * p) | VID_LOG_FLAG);
   for (uint32_t n = 0; n < 4; n++)

@@ -6,6 +6,7 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <cstring>
 
 #include "video/video_state.h"
 
@@ -54,6 +55,27 @@ inline int32_t raster_of(int32_t i, int32_t step) {
 inline uint16_t halftone(uint32_t a, uint32_t b, uint32_t mask) {
     return static_cast<uint16_t>(((a & mask) + (b & mask)) >> 1);
 }
+
+// c over `under` where c is 0 for a transparent dot, without a branch (the
+// dots of real pictures are too irregular to predict).
+inline uint16_t over(uint32_t c, uint16_t under) {
+    return static_cast<uint16_t>(c | (under & (0u - static_cast<uint32_t>(c == 0))));
+}
+
+// Eight host pixels at once: c over the eight pixels at dst, where a 0 in c
+// keeps the pixel under it.
+using Px8 = uint16_t __attribute__((vector_size(16)));
+inline void over8(uint16_t* dst, Px8 c) {
+    Px8 under;
+    std::memcpy(&under, dst, sizeof under);
+    under = c | (under & reinterpret_cast<Px8>(c == 0));
+    std::memcpy(dst, &under, sizeof under);
+}
+
+// Colour tables the inner loops look dots up in are 32-bit: a table of
+// 16-bit entries could alias the 16-bit pixels being written, and every
+// store would force the next entry to be read again.
+using ColourEntry = uint32_t;
 
 // The side copy keeps what lay under a layer (vid_draw_gzp_base): the
 // first max(sprite plane, picture) dots of each of the first max(sprite

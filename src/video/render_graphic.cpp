@@ -2,6 +2,7 @@
 // screen, half-tone, the (G.Zp) pass and the special-priority pixels.
 #include "video/render_graphic.h"
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <string>
@@ -28,28 +29,77 @@ enum class PixelRule {
     half_all,   // half-tone over the (G.Zp) copy: every pixel blends, index 0 too
 };
 
-// One line of a byte-per-pixel page (16 or 256 colours). `src` is the
-// store line, X the scroll; returns whether the line holds a nonzero index.
-template <uint32_t kIndexMask, PixelRule kRule>
-bool draw_index_line(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t width,
-                     const uint16_t* pal, uint32_t ht_mask, const SideCopy& side, int32_t line,
-                     uint8_t& clean) {
-    constexpr uint32_t kEven = kIndexMask & ~1u;
-    uint32_t any = 0;
-    for (int32_t n = 0; n < width; ++n) {
-        const uint32_t pos = (x + n) & 0x1FF;
-        if constexpr (kRule != PixelRule::half_all) {
-            // Four transparent pixels at once where the line allows it.
-            if ((pos & 3) == 0 && n + 4 <= width) {
-                uint32_t four;
-                std::memcpy(&four, src + pos, 4);
-                if (four == 0) {
-                    n += 3;
-                    continue;
-                }
+// Calls f(n, pos) for the dots n = 0 .. width - 1 of a line whose dot n
+// lies at pos = (x + n) & (size - 1), in runs that do not wrap.
+template <uint32_t kSize, class F>
+inline void for_each_run(uint32_t x, int32_t width, F&& f) {
+    for (int32_t n = 0; n < width;) {
+        const uint32_t pos = (x + uint32_t(n)) & (kSize - 1);
+        const int32_t len = std::min<int32_t>(width - n, int32_t(kSize - pos));
+        f(n, pos, len);
+        n += len;
+    }
+}
+
+// One line of a byte-per-pixel page (16 or 256 colours) in the common case,
+// no half-tone and no side copy, without branches per dot: a colour-0
+// pixel keeps what is under it. `src` is the store line, X the scroll,
+// `opaque` the page's colours with index 0 transparent (host pixel 0);
+// kMayLose when some nonzero index has colour 0, which the (G.Zp) pass must
+// hear of. Returns whether the line holds a nonzero index.
+template <uint32_t kIndexMask, bool kMayLose>
+bool draw_index_line_plain(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t width, const render::ColourEntry* opaque,
+                           uint8_t& clean) {
+    constexpr uint64_t kChunkMask = kIndexMask == 0xF ? 0x0F0F0F0F0F0F0F0Full : ~0ull;
+    uint64_t any = 0;
+    uint32_t lost = 0;
+    for_each_run<512>(x, width, [&](int32_t n, uint32_t pos, int32_t len) {
+        const uint8_t* s = src + pos;
+        uint16_t* d = dst + n;
+        auto dot = [&](int32_t k) {
+            const uint32_t idx = s[k] & kIndexMask;
+            const uint32_t c = opaque[idx];
+            if constexpr (kMayLose) lost |= uint32_t(idx != 0) & uint32_t(c == 0);
+            d[k] = render::over(c, d[k]);
+        };
+        int32_t k = 0;
+        for (; k + 8 <= len; k += 8) {
+            uint64_t eight;
+            std::memcpy(&eight, s + k, 8);
+            eight &= kChunkMask;
+            if (!eight) continue;  // eight transparent pixels
+            any |= eight;
+            if constexpr (kMayLose) {
+                for (int32_t j = 0; j < 8; ++j) dot(k + j);
+            } else {
+                const uint8_t* e = s + k;
+                auto c = [&](int32_t j) { return uint16_t(opaque[e[j] & kIndexMask]); };
+                render::over8(d + k, render::Px8{c(0), c(1), c(2), c(3), c(4), c(5), c(6), c(7)});
             }
         }
-        const uint32_t idx = src[pos] & kIndexMask;
+        for (; k < len; ++k) {
+            any |= s[k] & kIndexMask;
+            dot(k);
+        }
+    });
+    if (lost) clean = 0;
+    return any != 0;
+}
+
+// Any line of a byte-per-pixel page, by the pixel rule.
+template <uint32_t kIndexMask, PixelRule kRule>
+bool draw_index_line(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t width, const render::ColourEntry* opaque,
+                     uint32_t ht_mask, const SideCopy& side, int32_t line, uint8_t& clean) {
+    constexpr uint32_t kEven = kIndexMask & ~1u;
+    if (kRule == PixelRule::plain && !side.active) {
+        const bool may_lose = std::find(opaque + 1, opaque + kIndexMask + 1, 0u) != opaque + kIndexMask + 1;
+        return may_lose ? draw_index_line_plain<kIndexMask, true>(dst, src, x, width, opaque, clean)
+                        : draw_index_line_plain<kIndexMask, false>(dst, src, x, width, opaque, clean);
+    }
+    uint32_t any = 0;
+    const uint16_t* pal = g_video.g_pal_host;
+    for (int32_t n = 0; n < width; ++n) {
+        const uint32_t idx = src[(x + n) & 0x1FF] & kIndexMask;
         if (kRule != PixelRule::half_all && idx == 0) continue;
         any |= idx;
         uint32_t c;
@@ -70,7 +120,7 @@ bool draw_index_line(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t widt
     return any != 0;
 }
 
-using IndexLineFn = bool (*)(uint16_t*, const uint8_t*, uint32_t, int32_t, const uint16_t*, uint32_t,
+using IndexLineFn = bool (*)(uint16_t*, const uint8_t*, uint32_t, int32_t, const render::ColourEntry*, uint32_t,
                              const SideCopy&, int32_t, uint8_t&);
 
 template <uint32_t kIndexMask>
@@ -107,6 +157,9 @@ void draw_index_page(const Surface& s, const IndexPage& pg, IndexLineFn line_fn,
     VideoState& v = g_video;
     const int32_t step = vid_line_step();
     const SideCopy side = render::side_copy_of(v.gzp_active, s);
+    render::ColourEntry colours[256];
+    std::copy(v.g_pal_host, v.g_pal_host + 256, colours);
+    colours[0] = 0;
     for (int32_t i = 0; i < s.height; ++i) {
         if (!v.line_redraw[i]) continue;
         const uint32_t line = (pg.y + i) & 0x1FF;
@@ -115,8 +168,8 @@ void draw_index_page(const Surface& s, const IndexPage& pg, IndexLineFn line_fn,
             !(v.g_line_log_layers[r] & pg.mask))
             continue;
         const uint32_t x = pg.xlog[r & v.g_gscroll_log_mask];
-        const bool any = line_fn(s.line(i), pg.store + line * 512, x, s.width, v.g_pal_host,
-                                 v.g_halftone_mask, side, i, v.gzp_clean);
+        const bool any = line_fn(s.line(i), pg.store + line * 512, x, s.width, colours, v.g_halftone_mask,
+                                 side, i, v.gzp_clean);
         v.graphic_line_nonempty[pg.flags + line] = any ? 1 : 0;
     }
 }
@@ -214,6 +267,29 @@ int32_t vid_draw_g65536(uint8_t* buffer, int32_t drawn) {
         const uint8_t* src = g_gvram + line * 1024;
         uint16_t* dst = s.line(i);
         uint32_t any = 0;
+        if (!ht) {
+            for_each_run<512>(x, s.width, [&](int32_t n, uint32_t pos, int32_t len) {
+                const uint8_t* p = src + pos * 2;
+                uint16_t* d = dst + n;
+                // g_pal_lut gives 0 only for word 0.
+                auto word = [&](int32_t k) { return (uint32_t(p[2 * k]) << 8) | p[2 * k + 1]; };
+                int32_t k = 0;
+                for (; k + 8 <= len; k += 8) {
+                    uint64_t w[2];
+                    std::memcpy(w, p + 2 * k, sizeof w);
+                    if (!(w[0] | w[1])) continue;
+                    any = 1;
+                    auto c = [&](int32_t j) { return g_pal_lut[word(k + j)]; };
+                    render::over8(d + k, render::Px8{c(0), c(1), c(2), c(3), c(4), c(5), c(6), c(7)});
+                }
+                for (; k < len; ++k) {
+                    any |= word(k);
+                    d[k] = render::over(g_pal_lut[word(k)], d[k]);
+                }
+            });
+            v.graphic_line_nonempty[line] = any ? 1 : 0;
+            continue;
+        }
         for (int32_t n = 0; n < s.width; ++n) {
             const uint8_t* p = src + ((x + n) & 0x1FF) * 2;
             const uint32_t word = (uint32_t(p[0]) << 8) | p[1];
@@ -240,6 +316,8 @@ int32_t vid_draw_g1024(uint8_t* buffer, int32_t drawn) {
     g_render_trace += "G41(1)";
     const uint16_t* pal = v.g_pal_host;
     if (!drawn) vid_fill_lines(buffer, pal[0]);
+    render::ColourEntry colours[16];
+    std::copy(pal, pal + 16, colours);
     const bool ht = vid_halftone_enabled();
     const bool ht_odd = ht && (g_vc_regs[VC_R2_HIGH] & 4);
     const bool ht_all = ht && !ht_odd;
@@ -258,6 +336,29 @@ int32_t vid_draw_g1024(uint8_t* buffer, int32_t drawn) {
         const uint8_t* src = g_gvram + line * 1024;
         uint16_t* dst = s.line(i);
         uint32_t any = 0;
+        if (!ht) {
+            for_each_run<1024>(x, s.width, [&](int32_t n, uint32_t pos, int32_t len) {
+                const uint8_t* p = src + pos;
+                uint16_t* d = dst + n;
+                int32_t k = 0;
+                for (; k + 8 <= len; k += 8) {
+                    uint64_t eight;
+                    std::memcpy(&eight, p + k, 8);
+                    eight &= 0x0F0F0F0F0F0F0F0Full;
+                    if (!eight && !colours[0]) continue;
+                    any |= eight;
+                    auto c = [&](int32_t j) { return uint16_t(colours[p[k + j] & 0xF]); };
+                    render::over8(d + k, render::Px8{c(0), c(1), c(2), c(3), c(4), c(5), c(6), c(7)});
+                }
+                for (; k < len; ++k) {
+                    const uint32_t idx = p[k] & 0xF;
+                    any |= idx;
+                    d[k] = render::over(colours[idx], d[k]);
+                }
+            });
+            v.graphic_line_nonempty[line] = any ? 1 : 0;
+            continue;
+        }
         for (int32_t n = 0; n < s.width; ++n) {
             const uint32_t idx = src[(x + n) & 0x3FF] & 0xF;
             any |= idx;

@@ -2,7 +2,6 @@
 #include "video/render_sprite_text.h"
 
 #include <algorithm>
-#include <array>
 #include <cstring>
 #include <string>
 
@@ -16,65 +15,115 @@ int g_cfg_priority = 1;
 
 namespace {
 
-const auto& kBitSpread = g_bit_spread_table;
-
 constexpr uint32_t ATTR_VFLIP = 0x8000, ATTR_HFLIP = 0x4000;
 
-// What one pass of the sprite layer draws into.
+// What one pass of the sprite layer draws into, with the colours of the 16
+// palette blocks (index 0 transparent: host pixel 0) and whether a block
+// gives colour 0 to some nonzero index.
 struct CellTarget {
     render::Surface s;
     render::SideCopy side;
+    render::ColourEntry colours[16][16];
+    bool lossy[16];
 };
 
 bool target_of(uint8_t* buffer, CellTarget& t) {
     if (!render::surface_of(buffer, t.s)) return false;
     t.side = render::side_copy_of(g_video.szp_active, t.s);
+    for (uint32_t b = 0; b < 16; ++b) {
+        const uint16_t* block = g_video.g_pal_host + 256 + 16 * b;
+        std::copy(block, block + 16, t.colours[b]);
+        t.colours[b][0] = 0;
+        t.lossy[b] = std::find(block + 1, block + 16, 0) != block + 16;
+    }
     return true;
 }
 
-// Palette entries of the attribute's block.
-const uint16_t* block_palette(uint32_t attr) { return g_video.g_pal_host + 256 + 16 * ((attr >> 8) & 0xF); }
-
 // One row of a PCG cell, dots most significant nibble first.
 uint32_t pcg_row(uint32_t cell, uint32_t row) {
-    return spr_area_long(SPR_PCG + (cell & 1023) * 32 + (row & 7) * 4);
+    const uint8_t* p = g_sprite_area + SPR_PCG + (cell & 1023) * 32 + (row & 7) * 4;
+    return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
 }
 
-// Draws the eight dots of `bits` from buffer pixel (x, y), rightwards, or
-// leftwards from x + 7 when mirrored, clipped to the picture.
-void draw_dots(const CellTarget& t, int32_t x, int32_t y, uint32_t bits, const uint16_t* pal, bool hflip) {
-    const int32_t line = y - 16;
-    if (line < 0 || line >= t.s.height) return;
-    const int32_t first = x - 16;
-    if (first <= -8 || first >= t.s.width) return;
-    uint16_t* dst = t.s.line(line);
+// Eight dots of `bits` wholly inside the picture, no side copy: at once.
+template <bool kHflip>
+inline void draw_dots8(uint16_t* dst, uint32_t bits, const render::ColourEntry* pal) {
+    auto c = [&](int32_t d) { return uint16_t(pal[(bits >> (kHflip ? 4 * d : 28 - 4 * d)) & 0xF]); };
+    render::over8(dst, render::Px8{c(0), c(1), c(2), c(3), c(4), c(5), c(6), c(7)});
+}
+
+// Whether a nonzero dot of `bits` has colour 0.
+inline bool loses_dot(uint32_t bits, const render::ColourEntry* pal) {
+    for (; bits; bits >>= 4)
+        if ((bits & 0xF) && !pal[bits & 0xF]) return true;
+    return false;
+}
+
+// Draws the eight dots of `bits` on picture line `line` from picture
+// column `first`, rightwards, or leftwards from first + 7 when mirrored,
+// clipped to the picture.
+void draw_dots(const CellTarget& t, int32_t first, int32_t line, uint32_t bits, uint32_t block, bool hflip) {
+    if (line < 0 || line >= t.s.height || first <= -8 || first >= t.s.width) return;
+    const render::ColourEntry* pal = t.colours[block];
+    uint16_t* dst = t.s.line(line) + first;
+    if (!t.side.active && first >= 0 && first + 8 <= t.s.width) {
+        if (t.lossy[block] && loses_dot(bits, pal)) g_video.szp_clean = 0;
+        if (hflip) draw_dots8<true>(dst, bits, pal);
+        else draw_dots8<false>(dst, bits, pal);
+        return;
+    }
     for (int32_t d = 0; d < 8; ++d, bits <<= 4) {
         const uint32_t n = bits >> 28;
         if (!n) continue;
-        const int32_t col = first + (hflip ? 7 - d : d);
+        const int32_t off = hflip ? 7 - d : d;
+        const int32_t col = first + off;
         if (col < 0 || col >= t.s.width) continue;
-        const uint16_t c = pal[n];
+        const uint32_t c = pal[n];
         if (c) {
-            dst[col] = c;
+            dst[off] = uint16_t(c);
         } else {
             g_video.szp_clean = 0;
-            if (t.side.covers(col, line)) dst[col] = dst[col + t.side.offset];
+            if (t.side.covers(col, line)) dst[off] = dst[off + t.side.offset];
         }
     }
+}
+
+// The rows of a cell at picture column `first`, top on picture line `top`.
+template <bool kVflip, bool kHflip>
+bool draw_cell_rows(const CellTarget& t, int32_t first, int32_t top, uint32_t block, uint32_t cell) {
+    const uint8_t* rows = g_sprite_area + SPR_PCG + cell * 32;
+    const render::ColourEntry* pal = t.colours[block];
+    const bool fast = !t.side.active && first >= 0 && first + 8 <= t.s.width;
+    bool any = false;
+    for (int32_t r = 0; r < 8; ++r) {
+        const uint8_t* p = rows + 4 * r;
+        const uint32_t bits = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
+        if (!bits) continue;
+        any = true;
+        const int32_t line = top + (kVflip ? 7 - r : r);
+        if (!fast) {
+            draw_dots(t, first, line, bits, block, kHflip);
+        } else if (line >= 0 && line < t.s.height) {
+            if (t.lossy[block] && loses_dot(bits, pal)) g_video.szp_clean = 0;
+            draw_dots8<kHflip>(t.s.line(line) + first, bits, pal);
+        }
+    }
+    return any;
 }
 
 void draw_cell(const CellTarget& t, int32_t x, int32_t y, uint32_t attr, uint32_t cell) {
     cell &= 1023;
     uint8_t& nonempty = g_video.pcg_cell_nonempty[cell];
     if (!nonempty) return;
-    const uint16_t* pal = block_palette(attr);
-    const bool vflip = attr & ATTR_VFLIP, hflip = attr & ATTR_HFLIP;
-    bool any = false;
-    for (int32_t r = 0; r < 8; ++r) {
-        const uint32_t bits = pcg_row(cell, r);
-        if (!bits) continue;
-        any = true;
-        draw_dots(t, x, y + (vflip ? 7 - r : r), bits, pal, hflip);
+    const int32_t first = x - 16, top = y - 16;
+    if (first <= -8 || first >= t.s.width || top <= -8 || top >= t.s.height) return;
+    const uint32_t block = (attr >> 8) & 0xF;
+    bool any;
+    switch (attr >> 14 & 3) {
+        case 0: any = draw_cell_rows<false, false>(t, first, top, block, cell); break;
+        case 1: any = draw_cell_rows<false, true>(t, first, top, block, cell); break;
+        case 2: any = draw_cell_rows<true, false>(t, first, top, block, cell); break;
+        default: any = draw_cell_rows<true, true>(t, first, top, block, cell); break;
     }
     nonempty = any ? 1 : 0;
 }
@@ -95,7 +144,7 @@ void draw_pattern16(const CellTarget& t, int32_t x, int32_t y, uint32_t attr) {
 void draw_cell_row(const CellTarget& t, int32_t x, int32_t y, uint32_t attr, uint32_t cell, int32_t row) {
     row &= 7;
     const uint32_t bits = pcg_row(cell, (attr & ATTR_VFLIP) ? 7 - row : row);
-    if (bits) draw_dots(t, x, y + row, bits, block_palette(attr), attr & ATTR_HFLIP);
+    if (bits) draw_dots(t, x - 16, y + row - 16, bits, (attr >> 8) & 0xF, attr & ATTR_HFLIP);
 }
 
 // Displayed row `row` (0-15) of a pattern whose top is at y.
@@ -104,10 +153,9 @@ void draw_pattern16_row(const CellTarget& t, int32_t x, int32_t y, uint32_t attr
     const bool hflip = attr & ATTR_HFLIP;
     const int32_t src = (attr & ATTR_VFLIP) ? 15 - row : row;
     const uint32_t base = (attr & 0xFF) * 4 + (src >> 3);
-    const uint16_t* pal = block_palette(attr);
     for (int32_t half = 0; half < 2; ++half) {
         const uint32_t bits = pcg_row(base + 2 * half, src & 7);
-        if (bits) draw_dots(t, x + ((half ^ (hflip ? 1 : 0)) * 8), y + row, bits, pal, hflip);
+        if (bits) draw_dots(t, x - 16 + (half ^ (hflip ? 1 : 0)) * 8, y + row - 16, bits, (attr >> 8) & 0xF, hflip);
     }
 }
 
@@ -125,7 +173,6 @@ PlaneOffset plane_offset() {
 }
 
 }  // namespace
-
 
 void spr_draw_cell(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, uint32_t cell) {
     CellTarget t;
@@ -273,7 +320,10 @@ void tvram_draw_lines(uint8_t* buffer) {
     VideoState& v = g_video;
     const int32_t step = vid_line_step();
     const uint32_t y_scroll = crtc_reg(11);
-    const uint16_t* pal = v.g_pal_host + 256;
+    // Text colours, index 0 transparent (host pixel 0).
+    render::ColourEntry pal[16];
+    std::copy(v.g_pal_host + 256, v.g_pal_host + 272, pal);
+    pal[0] = 0;
     const int32_t groups = (s.width + 8) / 8;
     for (int32_t i = 0; i < s.height; ++i) {
         const int32_t r = render::raster_of(i, step);
@@ -291,16 +341,21 @@ void tvram_draw_lines(uint8_t* buffer) {
         bool any = false;
         for (int32_t k = 0; k < groups; ++k) {
             const uint32_t b = (x / 8 + k) & 127;
-            uint32_t bits = ((kBitSpread[p3[b]] << 1 | kBitSpread[p2[b]]) << 1 | kBitSpread[p1[b]]) << 1 |
-                            kBitSpread[p0[b]];
+            const auto& spread = g_bit_spread_table;
+            uint32_t bits = ((spread[p3[b]] << 1 | spread[p2[b]]) << 1 | spread[p1[b]]) << 1 | spread[p0[b]];
             if (!bits) continue;
             any = true;
             const int32_t col0 = first + 8 * k;
+            if (col0 >= 0 && col0 + 8 <= s.width) {
+                auto c = [&](int32_t d) { return uint16_t(pal[(bits >> (4 * d)) & 0xF]); };
+                render::over8(dst + col0, render::Px8{c(0), c(1), c(2), c(3), c(4), c(5), c(6), c(7)});
+                continue;
+            }
             for (int32_t d = 0; d < 8; ++d, bits >>= 4) {
-                const uint32_t idx = bits & 0xF;
                 const int32_t col = col0 + d;
-                if (!idx || col < 0 || col >= s.width) continue;
-                if (pal[idx]) dst[col] = pal[idx];
+                if (col < 0 || col >= s.width) continue;
+                const uint32_t c = pal[bits & 0xF];
+                if (c) dst[col] = uint16_t(c);
             }
         }
         v.text_line_nonempty[line] = any ? 1 : 0;

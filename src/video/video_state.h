@@ -89,8 +89,12 @@ struct VideoState {
   // Set-up after the main window made its buffer: needs drawable_lines,
   // buffer_width and bytes_per_pixel.
   void vid_init();
-  // Composes the frame into `buffer` (buffer_height rows of `stride` bytes).
-  // top and bottom seed dirty_top and dirty_bottom. Returns 0.
+  // Composes the frame into `buffer` (buffer_height rows of `stride` bytes)
+  // and sets the picture geometry (src_width 1 to buffer_width, src_height 1
+  // to drawable_lines) and scale. top and bottom seed dirty_top and
+  // dirty_bottom (top > bottom for none, e.g. buffer_height and -1); on
+  // return they are the inclusive range of output lines drawn, or
+  // dirty_top = dirty_bottom + 1 when none was. Returns 0.
   int32_t vid_render_frame(uint8_t* buffer, int32_t top, int32_t bottom);
 };
 
@@ -128,8 +132,8 @@ void vid_fill_lines(uint8_t* buffer, uint16_t colour);
 // stored in side_copy_offset (read side pixels through it after the call).
 void vid_draw_gzp_base(uint8_t* buffer, int32_t offset);
 // Raster step per output line, doubled: {2,1,1,1,4,2,1,1}[R20 bits 2-4].
-// Output line i shows raster line (i * vid_line_step()) / 2; a log is read
-// at (raster & mask), the layer-byte log at (raster & 0x1FF).
+// Output line i shows raster line (i * vid_line_step()) / 2, held to 0-511;
+// a log is read at (raster & mask), the layer-byte log at the raster.
 extern const int32_t g_vid_line_step_table[8];
 int32_t vid_line_step();
 // Frees the colour table at shut-down.
