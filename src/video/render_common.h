@@ -5,6 +5,7 @@
 #pragma once
 
 #include <algorithm>
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -72,6 +73,18 @@ inline void over8(uint16_t* dst, Px8 c) {
     std::memcpy(dst, &under, sizeof under);
 }
 
+// Eight pixels from four entries of a table of pixel pairs (first pixel in
+// the low half).
+using Pair4 = uint32_t __attribute__((vector_size(16)));
+inline Px8 pairs(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
+    if constexpr (std::endian::native == std::endian::little) {
+        return reinterpret_cast<Px8>(Pair4{a, b, c, d});
+    } else {
+        return Px8{uint16_t(a), uint16_t(a >> 16), uint16_t(b), uint16_t(b >> 16),
+                   uint16_t(c), uint16_t(c >> 16), uint16_t(d), uint16_t(d >> 16)};
+    }
+}
+
 // Colour tables the inner loops look dots up in are 32-bit: a table of
 // 16-bit entries could alias the 16-bit pixels being written, and every
 // store would force the next entry to be read again.
@@ -81,8 +94,8 @@ using ColourEntry = uint32_t;
 // first max(sprite plane, picture) dots of each of the first max(sprite
 // plane, picture) rows, cut to the buffer, at side_copy_offset bytes to the
 // right. It starts 16 dots right of both the picture and the sprite plane,
-// so it never covers a visible dot nor the dots that sprites and BG cells
-// reaching past the right edge may take.
+// so it never covers a visible dot; the renderers write nothing outside
+// the picture, so nothing covers it either.
 struct SideCopy {
     bool active = false;
     int32_t offset = 0;   // in pixels

@@ -17,25 +17,50 @@ namespace {
 
 constexpr uint32_t ATTR_VFLIP = 0x8000, ATTR_HFLIP = 0x4000;
 
-// What one pass of the sprite layer draws into, with the colours of the 16
-// palette blocks (index 0 transparent: host pixel 0) and whether a block
-// gives colour 0 to some nonzero index.
+// Colours of the 16 sprite/BG palette blocks, index 0 transparent (host
+// pixel 0): per dot, and per byte of a PCG row (two dots, the high nibble
+// first; `mirrored` has them the other way round, for the horizontal flip).
+// Kept while the palette stays the same.
+struct CellColours {
+    uint16_t palette[256];  // g_pal_host[256..511] they were made from
+    render::ColourEntry dot[16][16];
+    uint32_t ahead[16][256];
+    uint32_t mirrored[16][256];
+    bool lossy[16];         // some nonzero index of the block has colour 0
+};
+CellColours s_cell_colours;
+bool s_cell_colours_made;
+
+const CellColours& cell_colours() {
+    CellColours& cc = s_cell_colours;
+    const uint16_t* pal = g_video.g_pal_host + 256;
+    if (s_cell_colours_made && std::memcmp(cc.palette, pal, sizeof cc.palette) == 0) return cc;
+    std::memcpy(cc.palette, pal, sizeof cc.palette);
+    for (uint32_t b = 0; b < 16; ++b) {
+        const uint16_t* block = pal + 16 * b;
+        for (uint32_t n = 0; n < 16; ++n) cc.dot[b][n] = n ? block[n] : 0;
+        for (uint32_t x = 0; x < 256; ++x) {
+            const uint32_t hi = cc.dot[b][x >> 4], lo = cc.dot[b][x & 0xF];
+            cc.ahead[b][x] = hi | lo << 16;
+            cc.mirrored[b][x] = lo | hi << 16;
+        }
+        cc.lossy[b] = std::find(block + 1, block + 16, 0) != block + 16;
+    }
+    s_cell_colours_made = true;
+    return cc;
+}
+
+// What one pass of the sprite layer draws into.
 struct CellTarget {
     render::Surface s;
     render::SideCopy side;
-    render::ColourEntry colours[16][16];
-    bool lossy[16];
+    const CellColours* colours;
 };
 
 bool target_of(uint8_t* buffer, CellTarget& t) {
     if (!render::surface_of(buffer, t.s)) return false;
     t.side = render::side_copy_of(g_video.szp_active, t.s);
-    for (uint32_t b = 0; b < 16; ++b) {
-        const uint16_t* block = g_video.g_pal_host + 256 + 16 * b;
-        std::copy(block, block + 16, t.colours[b]);
-        t.colours[b][0] = 0;
-        t.lossy[b] = std::find(block + 1, block + 16, 0) != block + 16;
-    }
+    t.colours = &cell_colours();
     return true;
 }
 
@@ -47,9 +72,14 @@ uint32_t pcg_row(uint32_t cell, uint32_t row) {
 
 // Eight dots of `bits` wholly inside the picture, no side copy: at once.
 template <bool kHflip>
-inline void draw_dots8(uint16_t* dst, uint32_t bits, const render::ColourEntry* pal) {
-    auto c = [&](int32_t d) { return uint16_t(pal[(bits >> (kHflip ? 4 * d : 28 - 4 * d)) & 0xF]); };
-    render::over8(dst, render::Px8{c(0), c(1), c(2), c(3), c(4), c(5), c(6), c(7)});
+inline void draw_dots8(uint16_t* dst, uint32_t bits, const CellColours& cc, uint32_t block) {
+    if constexpr (kHflip) {
+        const uint32_t* m = cc.mirrored[block];
+        render::over8(dst, render::pairs(m[bits & 0xFF], m[(bits >> 8) & 0xFF], m[(bits >> 16) & 0xFF], m[bits >> 24]));
+    } else {
+        const uint32_t* a = cc.ahead[block];
+        render::over8(dst, render::pairs(a[bits >> 24], a[(bits >> 16) & 0xFF], a[(bits >> 8) & 0xFF], a[bits & 0xFF]));
+    }
 }
 
 // Whether a nonzero dot of `bits` has colour 0.
@@ -64,12 +94,13 @@ inline bool loses_dot(uint32_t bits, const render::ColourEntry* pal) {
 // clipped to the picture.
 void draw_dots(const CellTarget& t, int32_t first, int32_t line, uint32_t bits, uint32_t block, bool hflip) {
     if (line < 0 || line >= t.s.height || first <= -8 || first >= t.s.width) return;
-    const render::ColourEntry* pal = t.colours[block];
+    const CellColours& cc = *t.colours;
+    const render::ColourEntry* pal = cc.dot[block];
     uint16_t* dst = t.s.line(line) + first;
     if (!t.side.active && first >= 0 && first + 8 <= t.s.width) {
-        if (t.lossy[block] && loses_dot(bits, pal)) g_video.szp_clean = 0;
-        if (hflip) draw_dots8<true>(dst, bits, pal);
-        else draw_dots8<false>(dst, bits, pal);
+        if (cc.lossy[block] && loses_dot(bits, pal)) g_video.szp_clean = 0;
+        if (hflip) draw_dots8<true>(dst, bits, cc, block);
+        else draw_dots8<false>(dst, bits, cc, block);
         return;
     }
     for (int32_t d = 0; d < 8; ++d, bits <<= 4) {
@@ -92,7 +123,7 @@ void draw_dots(const CellTarget& t, int32_t first, int32_t line, uint32_t bits, 
 template <bool kVflip, bool kHflip>
 bool draw_cell_rows(const CellTarget& t, int32_t first, int32_t top, uint32_t block, uint32_t cell) {
     const uint8_t* rows = g_sprite_area + SPR_PCG + cell * 32;
-    const render::ColourEntry* pal = t.colours[block];
+    const CellColours& cc = *t.colours;
     const bool fast = !t.side.active && first >= 0 && first + 8 <= t.s.width;
     bool any = false;
     for (int32_t r = 0; r < 8; ++r) {
@@ -104,8 +135,8 @@ bool draw_cell_rows(const CellTarget& t, int32_t first, int32_t top, uint32_t bl
         if (!fast) {
             draw_dots(t, first, line, bits, block, kHflip);
         } else if (line >= 0 && line < t.s.height) {
-            if (t.lossy[block] && loses_dot(bits, pal)) g_video.szp_clean = 0;
-            draw_dots8<kHflip>(t.s.line(line) + first, bits, pal);
+            if (cc.lossy[block] && loses_dot(bits, cc.dot[block])) g_video.szp_clean = 0;
+            draw_dots8<kHflip>(t.s.line(line) + first, bits, cc, block);
         }
     }
     return any;
@@ -320,10 +351,13 @@ void tvram_draw_lines(uint8_t* buffer) {
     VideoState& v = g_video;
     const int32_t step = vid_line_step();
     const uint32_t y_scroll = crtc_reg(11);
-    // Text colours, index 0 transparent (host pixel 0).
+    // Text colours, index 0 transparent (host pixel 0), per dot and per
+    // byte of spread dots (two dots, the low nibble first).
     render::ColourEntry pal[16];
     std::copy(v.g_pal_host + 256, v.g_pal_host + 272, pal);
     pal[0] = 0;
+    uint32_t pair[256];
+    for (uint32_t b = 0; b < 256; ++b) pair[b] = pal[b & 0xF] | pal[b >> 4] << 16;
     const int32_t groups = (s.width + 8) / 8;
     for (int32_t i = 0; i < s.height; ++i) {
         const int32_t r = render::raster_of(i, step);
@@ -343,12 +377,12 @@ void tvram_draw_lines(uint8_t* buffer) {
             const uint32_t b = (x / 8 + k) & 127;
             const auto& spread = g_bit_spread_table;
             uint32_t bits = ((spread[p3[b]] << 1 | spread[p2[b]]) << 1 | spread[p1[b]]) << 1 | spread[p0[b]];
-            if (!bits) continue;
-            any = true;
             const int32_t col0 = first + 8 * k;
+            any |= bits != 0;
             if (col0 >= 0 && col0 + 8 <= s.width) {
-                auto c = [&](int32_t d) { return uint16_t(pal[(bits >> (4 * d)) & 0xF]); };
-                render::over8(dst + col0, render::Px8{c(0), c(1), c(2), c(3), c(4), c(5), c(6), c(7)});
+                // Blank groups too: cheaper than a branch the dots cannot predict.
+                render::over8(dst + col0, render::pairs(pair[bits & 0xFF], pair[(bits >> 8) & 0xFF],
+                                                        pair[(bits >> 16) & 0xFF], pair[bits >> 24]));
                 continue;
             }
             for (int32_t d = 0; d < 8; ++d, bits >>= 4) {
