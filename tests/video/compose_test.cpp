@@ -17,6 +17,7 @@
 #include "machine/memory_map.h"
 #include "machine/system_port.h"
 #include "support/flat_bus.h"
+#include "support/machine_map.h"
 #include "video/crtc.h"
 #include "video/frame_buffer.h"
 #include "video/palette.h"
@@ -103,24 +104,8 @@ protected:
   FrameBuffer fb;
 
   void SetUp() override {
-    flat_bus_install();
-    cpu_test_reset(0x300000, 0x3F0000);
-    ASSERT_TRUE(mem_alloc_images());
-    ASSERT_TRUE(mem_alloc_main_ram(0x400000));
-    std::fill(std::begin(g_crtc_regs), std::end(g_crtc_regs), 0);
-    ASSERT_EQ(mem_map_build(), 0);
-    std::memset(g_tvram, 0, TVRAM_SIZE);
-    std::memset(g_gvram, 0, GVRAM_SIZE);
-    std::memset(g_sprite_area, 0, SPRITE_AREA_SIZE);
-    std::memset(g_palette, 0, sizeof g_palette);
-    std::memset(g_vc_regs, 0, sizeof g_vc_regs);
-    std::memset(g_vc_latch, 0, sizeof g_vc_latch);
-    std::memset(&g_sprite_unit, 0, sizeof g_sprite_unit);
-    std::memset(&g_video, 0, sizeof g_video);
-    std::memset(g_crtc_prev_scroll, 0, sizeof g_crtc_prev_scroll);
-    std::fill(std::begin(g_layer_off), std::end(g_layer_off), 0);
-    text_scroll_countdown = full_redraw_counter = 0;
-    std::fill(std::begin(graphic_scroll_countdown), std::end(graphic_scroll_countdown), 0);
+    ASSERT_TRUE(machine_map_install());
+    video_state_clear();
     vid_static_init();
     frame_buffer_setup(fb, GetParam());
     g_pal_change_count = g_pal_quiet_frames = 0;

@@ -10,6 +10,7 @@
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "support/flat_bus.h"
+#include "support/machine_map.h"
 #include "video/crtc.h"
 #include "video/video_state.h"
 #include "video/vram.h"
@@ -44,12 +45,7 @@ std::vector<int> dirty_lines(const uint8_t* flags, int count) {
 class VideoVram : public ::testing::Test {
 protected:
     void SetUp() override {
-        flat_bus_install();
-        cpu_test_reset(0x300000, 0x3F0000);
-        ASSERT_TRUE(mem_alloc_images());
-        ASSERT_TRUE(mem_alloc_main_ram(0x400000));
-        std::fill(std::begin(g_crtc_regs), std::end(g_crtc_regs), 0);
-        ASSERT_EQ(mem_map_build(), 0);
+        ASSERT_TRUE(machine_map_install());
         clear();
     }
     void TearDown() override { emu_clear_requests(); }
