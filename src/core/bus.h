@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/cpu_regs.h"
+#include "core/inline.h"
 
 using BusReadFn = uint32_t (*)(uint32_t addr);
 using BusWriteFn = void (*)(uint32_t addr, uint32_t value);
@@ -53,47 +54,47 @@ inline uint32_t mem_fault_code_fetch() { return cpu_supervisor() ? 0x1E : 0x1A; 
 
 // Watch tests; a is the 24-bit address (the word read test also cuts it).
 void mem_watch_hit(uint32_t a, uint8_t kind);
-inline void mem_watch_test(const WatchRange& w, uint32_t a, uint32_t last_offset, uint8_t kind) {
+ZOLM_ALWAYS_INLINE void mem_watch_test(const WatchRange& w, uint32_t a, uint32_t last_offset, uint8_t kind) {
     if (w.enable == 0) return;
     if (a < w.end && a + last_offset >= w.start && !g_cpu_idle) mem_watch_hit(a, kind);
 }
-inline void mem_watch_read_byte(uint32_t a) { mem_watch_test(g_watch_read, a, 0, 'r'); }
-inline void mem_watch_read_word(uint32_t a) { mem_watch_test(g_watch_read, a & 0xFFFFFF, 1, 'R'); }
-inline void mem_watch_read_long(uint32_t a) { mem_watch_test(g_watch_read, a, 3, 'R'); }
-inline void mem_watch_write_byte(uint32_t a) { mem_watch_test(g_watch_write, a, 0, 'w'); }
-inline void mem_watch_write_word(uint32_t a) { mem_watch_test(g_watch_write, a, 1, 'W'); }
-inline void mem_watch_write_long(uint32_t a) { mem_watch_test(g_watch_write, a, 3, 'W'); }
+ZOLM_ALWAYS_INLINE void mem_watch_read_byte(uint32_t a) { mem_watch_test(g_watch_read, a, 0, 'r'); }
+ZOLM_ALWAYS_INLINE void mem_watch_read_word(uint32_t a) { mem_watch_test(g_watch_read, a & 0xFFFFFF, 1, 'R'); }
+ZOLM_ALWAYS_INLINE void mem_watch_read_long(uint32_t a) { mem_watch_test(g_watch_read, a, 3, 'R'); }
+ZOLM_ALWAYS_INLINE void mem_watch_write_byte(uint32_t a) { mem_watch_test(g_watch_write, a, 0, 'w'); }
+ZOLM_ALWAYS_INLINE void mem_watch_write_word(uint32_t a) { mem_watch_test(g_watch_write, a, 1, 'W'); }
+ZOLM_ALWAYS_INLINE void mem_watch_write_long(uint32_t a) { mem_watch_test(g_watch_write, a, 3, 'W'); }
 
 // The core's access operations.
-inline uint32_t mem_read_byte(uint32_t addr) {
+ZOLM_ALWAYS_INLINE uint32_t mem_read_byte(uint32_t addr) {
     addr &= 0xFFFFFF;
     mem_watch_read_byte(addr);
     return g_bus_read_byte_table[bus_page(addr)](addr);
 }
-inline uint32_t mem_read_word(uint32_t addr) {
+ZOLM_ALWAYS_INLINE uint32_t mem_read_word(uint32_t addr) {
     if (addr & 1) { mem_address_error_read(addr); return 0; }
     addr &= 0xFFFFFF;
     mem_watch_read_word(addr);
     return g_bus_read_word_table[bus_page(addr)](addr);
 }
-inline uint32_t mem_read_long(uint32_t addr) {
+ZOLM_ALWAYS_INLINE uint32_t mem_read_long(uint32_t addr) {
     if (addr & 1) { mem_address_error_read(addr); return 0; }
     addr &= 0xFFFFFF;
     mem_watch_read_long(addr);
     return g_bus_read_long_table[bus_page(addr)](addr);
 }
-inline void mem_write_byte(uint32_t addr, uint32_t value) {
+ZOLM_ALWAYS_INLINE void mem_write_byte(uint32_t addr, uint32_t value) {
     addr &= 0xFFFFFF;
     mem_watch_write_byte(addr);
     g_bus_write_byte_table[bus_page(addr)](addr, value);
 }
-inline void mem_write_word(uint32_t addr, uint32_t value) {
+ZOLM_ALWAYS_INLINE void mem_write_word(uint32_t addr, uint32_t value) {
     if (addr & 1) { mem_address_error_write(addr); return; }
     addr &= 0xFFFFFF;
     mem_watch_write_word(addr);
     g_bus_write_word_table[bus_page(addr)](addr, value);
 }
-inline void mem_write_long(uint32_t addr, uint32_t value) {
+ZOLM_ALWAYS_INLINE void mem_write_long(uint32_t addr, uint32_t value) {
     if (addr & 1) { mem_address_error_write(addr); return; }
     addr &= 0xFFFFFF;
     mem_watch_write_long(addr);
@@ -109,20 +110,20 @@ void mem_write_word_c(uint32_t value, uint32_t addr);
 void mem_write_long_c(uint32_t value, uint32_t addr);
 
 // Instruction stream: words at the fetch base, no page handler, no tests.
-inline uint32_t cpu_fetch_word(uint32_t pc) {
+ZOLM_ALWAYS_INLINE uint32_t cpu_fetch_word(uint32_t pc) {
     const uint8_t* p = g_fetch_base + (pc & 0xFFFFFF);
     return (uint32_t(p[0]) << 8) | p[1];
 }
-inline uint32_t cpu_fetch_long(uint32_t pc) {
+ZOLM_ALWAYS_INLINE uint32_t cpu_fetch_long(uint32_t pc) {
     return (cpu_fetch_word(pc) << 16) | cpu_fetch_word(pc + 2);
 }
 
 // Big-endian host memory helpers for page handlers and images.
-inline uint32_t be_read16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
-inline uint32_t be_read32(const uint8_t* p) {
+ZOLM_ALWAYS_INLINE uint32_t be_read16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
+ZOLM_ALWAYS_INLINE uint32_t be_read32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
-inline void be_write16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v >> 8); p[1] = uint8_t(v); }
-inline void be_write32(uint8_t* p, uint32_t v) {
+ZOLM_ALWAYS_INLINE void be_write16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v >> 8); p[1] = uint8_t(v); }
+ZOLM_ALWAYS_INLINE void be_write32(uint8_t* p, uint32_t v) {
     p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
 }

@@ -8,9 +8,11 @@ struct DisLine;
 
 // An instruction handler takes its record and the PC of the word after the
 // opcode; it gives back the cycles and the PC of the next instruction.
+// The PC sits in its own eightbyte, so that it comes back in a register of
+// its own: the next opcode fetch then does not wait for the cycle count.
 struct OpResult {
     uint32_t cycles;
-    uint32_t pc;
+    alignas(8) uint32_t pc;
 };
 using OpHandler = OpResult (*)(const DecodeRecord* rec, uint32_t pc);
 
@@ -18,9 +20,10 @@ using OpHandler = OpResult (*)(const DecodeRecord* rec, uint32_t pc);
 // take the register slot and the PC of the next extension word and give a
 // value (or an address) and the PC past what they consumed (a peek gives
 // the PC back unchanged).
+// As OpResult: the PC does not wait for the value (a bus read).
 struct EaResult {
     uint32_t value;
-    uint32_t pc;
+    alignas(8) uint32_t pc;
 };
 using EaRead = EaResult (*)(uint32_t* slot, uint32_t pc);
 using EaWrite = uint32_t (*)(uint32_t* slot, uint32_t value, uint32_t pc);

@@ -84,40 +84,54 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc) {
     return base;
 }
 
-// The PC and the fetch base stay in locals; the handlers see them in
-// g_cpu_pc and g_fetch_base, which only the loop, interrupts and the trace
-// step change while it runs (an exception leaves the loop altogether).
+// The PC, the fetch base and the history index stay in locals; the handlers
+// see them in g_cpu_pc, g_fetch_base and g_trace_index, which only the loop,
+// interrupts, the trace step and a TRAP served on the host change while it
+// runs (an exception leaves the loop altogether). The index goes through
+// memory once per instruction, not three times.
 static void cpu_run_loop() {
     uint32_t pc = g_cpu_pc;
     const uint8_t* base = g_fetch_base;
+    uint32_t index = g_trace_index;
     for (;;) {
-        if (g_irq_request) {
+        if (g_irq_request) [[unlikely]] {
             cpu_take_interrupt();
             pc = g_cpu_pc;
+            index = g_trace_index;
         }
-        uint32_t e = g_trace_index % TRACE_SIZE;
+        uint32_t e = index % TRACE_SIZE;
         g_trace_index = e;
         g_trace_pc[e] = pc;
         g_trace_kind[e] = TRACE_INSN;
-        if (pc - 0xFE0000u < ROM_ACCESS_MAP_SIZE) g_rom_access_map[pc - 0xFE0000u] |= ROM_EXECUTED;
+        if (pc - 0xFE0000u < ROM_ACCESS_MAP_SIZE) [[unlikely]]
+            g_rom_access_map[pc - 0xFE0000u] |= ROM_EXECUTED;
         g_cpu_op_addr = pc;
         mem_watch_read_word(pc);
-        if (g_refetch) base = cpu_reload_fetch_base(pc);
+        if (g_refetch) [[unlikely]] base = cpu_reload_fetch_base(pc);
         const uint8_t* p = base + (pc & 0xFFFFFF);
         uint32_t opcode = (uint32_t(p[0]) << 8) | p[1];
         g_opcode_counts[opcode]++;
         const DecodeRecord* rec = g_opcode_table[opcode];
         OpResult r = rec->exec(rec, pc + 2);
-        g_trace_index++;
+        index = g_trace_index + 1;
+        g_trace_index = index;
         pc = r.pc;
         g_cpu_pc = pc;
-        g_cycles += cpu_clamp_cycles(r.cycles);
-        if (g_cycles >= g_cycle_deadline) cpu_check_deadline();
-        if (g_cpu_sr & SR_T) {
-            cpu_trace_step();
-            pc = g_cpu_pc;
+        uint32_t cycles = g_cycles + cpu_clamp_cycles(r.cycles);
+        g_cycles = cycles;
+        if (cycles >= g_cycle_deadline) [[unlikely]] {
+            cpu_check_deadline();
+            index = g_trace_index;
         }
-        if (run_flags() && cpu_loop_resume()) return;
+        // The trace bit and the run flags: one test on the common path.
+        if ((g_cpu_sr & SR_T) | run_flags()) [[unlikely]] {
+            if (g_cpu_sr & SR_T) {
+                cpu_trace_step();
+                pc = g_cpu_pc;
+                index = g_trace_index;
+            }
+            if (run_flags() && cpu_loop_resume()) return;
+        }
     }
 }
 

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 
+#include "core/inline.h"
+
 inline constexpr uint32_t TRACE_SIZE = 8192;
 
 // History entry kinds.
@@ -20,28 +22,28 @@ extern uint32_t g_trace_addr[TRACE_SIZE];
 extern uint32_t g_trace_value[TRACE_SIZE];
 extern uint32_t g_trace_index;
 
-inline uint32_t trace_entry() { return g_trace_index % TRACE_SIZE; }
+ZOLM_ALWAYS_INLINE uint32_t trace_entry() { return g_trace_index % TRACE_SIZE; }
 
-inline void optrace_record_mem(uint8_t kind, uint32_t keep_mask, uint32_t addr, uint32_t value) {
+ZOLM_ALWAYS_INLINE void optrace_record_mem(uint8_t kind, uint32_t keep_mask, uint32_t addr, uint32_t value) {
     uint32_t e = trace_entry();
     g_trace_kind[e] = kind;
     g_trace_value[e] = (g_trace_value[e] & keep_mask) | (value & ~keep_mask);
     g_trace_addr[e] = addr;
 }
-inline void optrace_record_mem_b(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_B, 0xFFFFFF00, addr, v); }
-inline void optrace_record_mem_w(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_W, 0xFFFF0000, addr, v); }
-inline void optrace_record_mem_l(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_L, 0, addr, v); }
+ZOLM_ALWAYS_INLINE void optrace_record_mem_b(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_B, 0xFFFFFF00, addr, v); }
+ZOLM_ALWAYS_INLINE void optrace_record_mem_w(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_W, 0xFFFF0000, addr, v); }
+ZOLM_ALWAYS_INLINE void optrace_record_mem_l(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_L, 0, addr, v); }
 
 // A register operand does not replace a memory operand of the same size.
-inline void optrace_record_reg(uint8_t mem_kind, uint32_t value) {
+ZOLM_ALWAYS_INLINE void optrace_record_reg(uint8_t mem_kind, uint32_t value) {
     uint32_t e = trace_entry();
     if (g_trace_kind[e] == mem_kind) return;
     g_trace_kind[e] = uint8_t(mem_kind + 6);
     g_trace_value[e] = value;
 }
-inline void optrace_record_reg_b(uint32_t v) { optrace_record_reg(TRACE_MEM_B, v); }
-inline void optrace_record_reg_w(uint32_t v) { optrace_record_reg(TRACE_MEM_W, v); }
-inline void optrace_record_reg_l(uint32_t v) { optrace_record_reg(TRACE_MEM_L, v); }
+ZOLM_ALWAYS_INLINE void optrace_record_reg_b(uint32_t v) { optrace_record_reg(TRACE_MEM_B, v); }
+ZOLM_ALWAYS_INLINE void optrace_record_reg_w(uint32_t v) { optrace_record_reg(TRACE_MEM_W, v); }
+ZOLM_ALWAYS_INLINE void optrace_record_reg_l(uint32_t v) { optrace_record_reg(TRACE_MEM_L, v); }
 
 // I/O access log.
 struct IoTrace {

@@ -18,10 +18,17 @@ uint8_t* g_flat;
 uint32_t flat_rb(uint32_t a) { return g_flat[a]; }
 uint32_t flat_rw(uint32_t a) { return be_read16(g_flat + a); }
 // A long at the last word of the bus wraps to address 0, as the 24-bit bus does.
-uint32_t flat_rl(uint32_t a) { return (flat_rw(a) << 16) | flat_rw((a + 2) & 0xFFFFFF); }
+uint32_t flat_rl(uint32_t a) {
+    if (a <= 0xFFFFFC) [[likely]] return be_read32(g_flat + a);
+    return (flat_rw(a) << 16) | flat_rw((a + 2) & 0xFFFFFF);
+}
 void flat_wb(uint32_t a, uint32_t v) { g_flat[a] = uint8_t(v); }
 void flat_ww(uint32_t a, uint32_t v) { be_write16(g_flat + a, v); }
 void flat_wl(uint32_t a, uint32_t v) {
+    if (a <= 0xFFFFFC) [[likely]] {
+        be_write32(g_flat + a, v);
+        return;
+    }
     flat_ww(a, v >> 16);
     flat_ww((a + 2) & 0xFFFFFF, v);
 }
