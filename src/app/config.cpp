@@ -2,6 +2,8 @@
 
 int g_cfg_fpu;
 int g_cfg_nmidebug;
+int g_cfg_key;
+int g_cfg_mouse;
 int g_cfg_frame;
 int g_cfg_minclock;
 

@@ -6,6 +6,7 @@
 #include "app/config.h"
 #include "core/cpu_regs.h"
 #include "core/run_loop.h"
+#include "input/keyboard.h"
 #include "machine/host_timer.h"
 #include "machine/memory_map.h"
 #include "machine/mfp.h"
@@ -149,6 +150,13 @@ uint32_t emu_dispatch_request() {
     case REQ_VIDEO_MODE: mem_map_set_gvram(); break;
     case REQ_RTC_ACCESS: rtc_access_request(); break;
     case REQ_RTC_TICK: rtc_update_from_host(); break;
+    // Keyboard bytes and mouse packets are spaced by fractions of a frame.
+    case REQ_MOUSE:
+        if (g_cfg_mouse) sched_set_event(EV_LEVEL + 5, int64_t(g_cycles_per_frame) * 24 / 182);
+        break;
+    case REQ_KEY:
+        if (g_cfg_key && g_key_ring_count) sched_set_event(12, int64_t(g_cycles_per_frame) * 46 / 182);
+        break;
     case REQ_NMI:
         if (g_cfg_nmidebug) g_run_flags = RUN_STEP | RUN_BREAK;
         else sched_set_event(EV_LEVEL + 7, 1);

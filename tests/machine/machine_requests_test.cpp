@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "app/config.h"
 #include "core/cpu_regs.h"
+#include "input/keyboard.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
@@ -89,6 +91,32 @@ TEST_F(MachineRequests, RasterLineRewrite) {
     g_crtc_line = 200;
     dispatch(REQ_RASTER_LINE);
     EXPECT_EQ(g_scheduler.countdown[14], 0);
+}
+
+TEST_F(MachineRequests, SettingsDecideWhatInputAndNmiRequestsSchedule) {
+    struct Case { uint32_t code; int key, mouse, nmidebug; uint32_t key_bytes; int kind; int64_t after; uint32_t flags; };
+    const int64_t cpf = 181818;
+    const Case cases[] = {
+        {REQ_KEY, 0, 0, 0, 3, 12, 0, 0},                   // KEY off: the IOCS calls serve the keyboard
+        {REQ_KEY, 1, 0, 0, 0, 12, 0, 0},                   // nothing queued
+        {REQ_KEY, 1, 0, 0, 3, 12, cpf * 46 / 182, 0},
+        {REQ_MOUSE, 0, 0, 0, 0, EV_LEVEL + 5, 0, 0},
+        {REQ_MOUSE, 0, 1, 0, 0, EV_LEVEL + 5, cpf * 24 / 182, 0},
+        {REQ_NMI, 0, 0, 0, 0, EV_LEVEL + 7, 1, 0},
+        {REQ_NMI, 0, 0, 1, 0, EV_LEVEL + 7, 0, RUN_STEP | RUN_BREAK}, // breaks into the debugger instead
+    };
+    g_cycles_per_frame = uint32_t(cpf);
+    for (const Case& c : cases) {
+        for (auto& k : g_scheduler.countdown) k = 0;
+        g_cfg_key = c.key; g_cfg_mouse = c.mouse; g_cfg_nmidebug = c.nmidebug;
+        g_key_ring_count = c.key_bytes;
+        g_run_flags = 0;
+        dispatch(c.code);
+        EXPECT_EQ(g_scheduler.countdown[c.kind], c.after) << c.code;
+        EXPECT_EQ(run_flags(), c.flags) << c.code;
+    }
+    g_cfg_key = g_cfg_mouse = g_cfg_nmidebug = 0;
+    g_key_ring_count = 0;
 }
 
 TEST_F(MachineRequests, SchedulerOrderAndCancellation) {
