@@ -11,6 +11,13 @@
 
 #include "video/video_state.h"
 
+#if defined(__x86_64__) || defined(__i386__)
+#include <immintrin.h>
+#define ZOLM_RENDER_SSSE3 1
+#else
+#define ZOLM_RENDER_SSSE3 0
+#endif
+
 namespace render {
 
 // The picture inside the host buffer: output line i is buffer row 16 + i,
@@ -84,6 +91,55 @@ inline Px8 pairs(uint32_t a, uint32_t b, uint32_t c, uint32_t d) {
                    uint16_t(c), uint16_t(c >> 16), uint16_t(d), uint16_t(d >> 16)};
     }
 }
+
+#if ZOLM_RENDER_SSSE3
+// Whether the SSSE3 paths run: only on a host that has the instructions.
+// They draw exactly what the portable paths draw.
+inline bool g_use_ssse3 = [] {
+    __builtin_cpu_init();
+    return __builtin_cpu_supports("ssse3") != 0;
+}();
+
+// A 16-colour palette split into the low and the high bytes of its host
+// pixels, for byte shuffles.
+struct Palette16 {
+    alignas(16) uint8_t lo[16];
+    alignas(16) uint8_t hi[16];
+};
+
+template <class T>
+inline void palette16_of(Palette16& p, const T* colours) {
+    for (int32_t n = 0; n < 16; ++n) {
+        p.lo[n] = static_cast<uint8_t>(colours[n]);
+        p.hi[n] = static_cast<uint8_t>(colours[n] >> 8);
+    }
+}
+
+// The host pixels of the 16 indices (0-15) in idx: the dots of the low
+// eight in `first`, of the high eight in `second`.
+__attribute__((target("ssse3"))) inline void colours16(__m128i idx, __m128i lo, __m128i hi, __m128i& first,
+                                                       __m128i& second) {
+    const __m128i l = _mm_shuffle_epi8(lo, idx), h = _mm_shuffle_epi8(hi, idx);
+    first = _mm_unpacklo_epi8(l, h);
+    second = _mm_unpackhi_epi8(l, h);
+}
+
+// Eight host pixels px over the eight pixels at dst: a 0 keeps the pixel
+// under it (as over8).
+__attribute__((target("ssse3"))) inline void over8_sse(uint16_t* dst, __m128i px) {
+    const __m128i under = _mm_loadu_si128(reinterpret_cast<const __m128i*>(dst));
+    const __m128i keep = _mm_cmpeq_epi16(px, _mm_setzero_si128());
+    _mm_storeu_si128(reinterpret_cast<__m128i*>(dst), _mm_or_si128(px, _mm_and_si128(under, keep)));
+}
+
+// Sixteen dots of indices idx (0-15) over the sixteen pixels at dst.
+__attribute__((target("ssse3"))) inline void over16_idx(uint16_t* dst, __m128i idx, __m128i lo, __m128i hi) {
+    __m128i a, b;
+    colours16(idx, lo, hi, a, b);
+    over8_sse(dst, a);
+    over8_sse(dst + 8, b);
+}
+#endif
 
 // Colour tables the inner loops look dots up in are 32-bit: a table of
 // 16-bit entries could alias the 16-bit pixels being written, and every

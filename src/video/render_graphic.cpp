@@ -97,6 +97,55 @@ bool draw_index_line_plain(uint16_t* dst, const uint8_t* src, uint32_t x, int32_
     return any != 0;
 }
 
+#if ZOLM_RENDER_SSSE3
+// A run of draw_index_line_plain<0xF, false> that does not wrap: len dots
+// from src to dst. Returns the OR of the indices.
+__attribute__((target("ssse3"))) uint32_t draw_g16_run_ssse3(uint16_t* d, const uint8_t* s, int32_t len,
+                                                              const render::ColourEntry* opaque,
+                                                              const render::Palette16& pal) {
+    const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(pal.lo));
+    const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i*>(pal.hi));
+    const __m128i nib = _mm_set1_epi8(0x0F), zero = _mm_setzero_si128();
+    __m128i any = zero;
+    int32_t k = 0;
+    // 32 dots at a time: a blank stretch is passed over at once.
+    for (; k + 32 <= len; k += 32) {
+        const __m128i a = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k)), nib);
+        const __m128i b = _mm_and_si128(_mm_loadu_si128(reinterpret_cast<const __m128i*>(s + k + 16)), nib);
+        const __m128i both = _mm_or_si128(a, b);
+        if (_mm_movemask_epi8(_mm_cmpeq_epi8(both, zero)) == 0xFFFF) continue;
+        any = _mm_or_si128(any, both);
+        render::over16_idx(d + k, a, lo, hi);
+        render::over16_idx(d + k + 16, b, lo, hi);
+    }
+    for (; k + 8 <= len; k += 8) {
+        const __m128i a = _mm_and_si128(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(s + k)), nib);
+        any = _mm_or_si128(any, a);
+        __m128i first, second;
+        render::colours16(a, lo, hi, first, second);
+        render::over8_sse(d + k, first);
+    }
+    uint32_t rest = 0;
+    for (; k < len; ++k) {
+        const uint32_t idx = s[k] & 0xF;
+        rest |= idx;
+        d[k] = render::over(opaque[idx], d[k]);
+    }
+    return rest | uint32_t(_mm_movemask_epi8(_mm_cmpeq_epi8(any, zero)) != 0xFFFF);
+}
+
+bool draw_g16_line_ssse3(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t width,
+                         const render::ColourEntry* opaque) {
+    render::Palette16 pal;
+    render::palette16_of(pal, opaque);
+    uint32_t any = 0;
+    for_each_run<512>(x, width, [&](int32_t n, uint32_t pos, int32_t len) {
+        any |= draw_g16_run_ssse3(dst + n, src + pos, len, opaque, pal);
+    });
+    return any != 0;
+}
+#endif
+
 // Any line of a byte-per-pixel page, by the pixel rule.
 template <uint32_t kIndexMask, PixelRule kRule>
 bool draw_index_line(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t width, const render::ColourEntry* opaque,
@@ -104,6 +153,10 @@ bool draw_index_line(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t widt
     constexpr uint32_t kEven = kIndexMask & ~1u;
     if (kRule == PixelRule::plain && !side.active) {
         const bool may_lose = std::find(opaque + 1, opaque + kIndexMask + 1, 0u) != opaque + kIndexMask + 1;
+#if ZOLM_RENDER_SSSE3
+        if (kIndexMask == 0xF && !may_lose && render::g_use_ssse3)
+            return draw_g16_line_ssse3(dst, src, x, width, opaque);
+#endif
         return may_lose ? draw_index_line_plain<kIndexMask, true>(dst, src, x, width, opaque, clean)
                         : draw_index_line_plain<kIndexMask, false>(dst, src, x, width, opaque, clean);
     }

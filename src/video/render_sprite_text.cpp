@@ -27,6 +27,9 @@ struct CellColours {
     uint32_t ahead[16][256];
     uint32_t mirrored[16][256];
     bool lossy[16];         // some nonzero index of the block has colour 0
+#if ZOLM_RENDER_SSSE3
+    render::Palette16 split[16];
+#endif
 };
 CellColours s_cell_colours;
 bool s_cell_colours_made;
@@ -45,6 +48,9 @@ const CellColours& cell_colours() {
             cc.mirrored[b][x] = lo | hi << 16;
         }
         cc.lossy[b] = std::find(block + 1, block + 16, 0) != block + 16;
+#if ZOLM_RENDER_SSSE3
+        render::palette16_of(cc.split[b], cc.dot[b]);
+#endif
     }
     s_cell_colours_made = true;
     return cc;
@@ -142,6 +148,45 @@ bool draw_cell_rows(const CellTarget& t, int32_t first, int32_t top, uint32_t bl
     return any;
 }
 
+#if ZOLM_RENDER_SSSE3
+// The dot indices of two PCG rows (the four bytes of each in v, two dots a
+// byte, the high nibble first), mirrored for the horizontal flip: `first`
+// the rows of bytes 0-7, `second` those of bytes 8-15.
+template <bool kHflip>
+__attribute__((target("ssse3"))) inline void cell_indices(__m128i v, __m128i& first, __m128i& second) {
+    if constexpr (kHflip) v = _mm_shuffle_epi8(v, _mm_setr_epi8(3, 2, 1, 0, 7, 6, 5, 4, 11, 10, 9, 8, 15, 14, 13, 12));
+    const __m128i nib = _mm_set1_epi8(0x0F);
+    const __m128i hi = _mm_and_si128(_mm_srli_epi16(v, 4), nib), lo = _mm_and_si128(v, nib);
+    first = kHflip ? _mm_unpacklo_epi8(lo, hi) : _mm_unpacklo_epi8(hi, lo);
+    second = kHflip ? _mm_unpackhi_epi8(lo, hi) : _mm_unpackhi_epi8(hi, lo);
+}
+
+// A whole cell, wholly inside the picture's columns, without the side copy
+// and in a block without colour-0 dots: all eight rows at once. Returns
+// whether the cell has a nonzero dot.
+template <bool kVflip, bool kHflip>
+__attribute__((target("ssse3"))) bool draw_cell_rows_ssse3(const CellTarget& t, int32_t first, int32_t top,
+                                                           uint32_t block, uint32_t cell) {
+    const uint8_t* rows = g_sprite_area + SPR_PCG + cell * 32;
+    const __m128i a = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows));
+    const __m128i b = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rows + 16));
+    if (_mm_movemask_epi8(_mm_cmpeq_epi8(_mm_or_si128(a, b), _mm_setzero_si128())) == 0xFFFF) return false;
+    const render::Palette16& pal = t.colours->split[block];
+    const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(pal.lo));
+    const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i*>(pal.hi));
+    __m128i idx[4], px[8];
+    cell_indices<kHflip>(a, idx[0], idx[1]);
+    cell_indices<kHflip>(b, idx[2], idx[3]);
+    for (int32_t k = 0; k < 4; ++k) render::colours16(idx[k], lo, hi, px[2 * k], px[2 * k + 1]);
+    // A row of index 0 leaves what is under it, so blank rows need no test.
+    for (int32_t r = 0; r < 8; ++r) {
+        const int32_t line = top + (kVflip ? 7 - r : r);
+        if (line >= 0 && line < t.s.height) render::over8_sse(t.s.line(line) + first, px[r]);
+    }
+    return true;
+}
+#endif
+
 void draw_cell(const CellTarget& t, int32_t x, int32_t y, uint32_t attr, uint32_t cell) {
     cell &= 1023;
     uint8_t& nonempty = g_video.pcg_cell_nonempty[cell];
@@ -150,6 +195,18 @@ void draw_cell(const CellTarget& t, int32_t x, int32_t y, uint32_t attr, uint32_
     if (first <= -8 || first >= t.s.width || top <= -8 || top >= t.s.height) return;
     const uint32_t block = (attr >> 8) & 0xF;
     bool any;
+#if ZOLM_RENDER_SSSE3
+    if (render::g_use_ssse3 && !t.side.active && first >= 0 && first + 8 <= t.s.width && !t.colours->lossy[block]) {
+        switch (attr >> 14 & 3) {
+            case 0: any = draw_cell_rows_ssse3<false, false>(t, first, top, block, cell); break;
+            case 1: any = draw_cell_rows_ssse3<false, true>(t, first, top, block, cell); break;
+            case 2: any = draw_cell_rows_ssse3<true, false>(t, first, top, block, cell); break;
+            default: any = draw_cell_rows_ssse3<true, true>(t, first, top, block, cell); break;
+        }
+        nonempty = any ? 1 : 0;
+        return;
+    }
+#endif
     switch (attr >> 14 & 3) {
         case 0: any = draw_cell_rows<false, false>(t, first, top, block, cell); break;
         case 1: any = draw_cell_rows<false, true>(t, first, top, block, cell); break;
@@ -345,6 +402,66 @@ int32_t spr_draw(uint8_t* buffer, int32_t drawn) {
     return 1;
 }
 
+namespace {
+
+#if ZOLM_RENDER_SSSE3
+// Entry x has byte j = 1 when bit 7 - j of x is set: a text plane byte
+// spread to eight dot indices, leftmost dot in the lowest byte.
+constexpr std::array<uint64_t, 256> k_byte_spread_table = [] {
+    std::array<uint64_t, 256> t{};
+    for (uint32_t x = 0; x < 256; ++x)
+        for (uint32_t j = 0; j < 8; ++j)
+            if (x & (0x80u >> j)) t[x] |= uint64_t(1) << (8 * j);
+    return t;
+}();
+
+// The eight dot indices of text byte b of a line (plane 0 at p0), leftmost
+// dot in the lowest byte.
+inline uint64_t text_indices(const uint8_t* p0, uint32_t b) {
+    const auto& t = k_byte_spread_table;
+    return t[p0[b]] | t[p0[b + 0x20000]] << 1 | t[p0[b + 0x40000]] << 2 | t[p0[b + 0x60000]] << 3;
+}
+
+// One text line from text byte x / 8 on, as the portable loop of
+// tvram_draw_lines draws it. Returns whether it holds a nonzero dot.
+__attribute__((target("ssse3"))) bool text_line_ssse3(uint16_t* dst, const uint8_t* p0, uint32_t x, int32_t width,
+                                                      const render::ColourEntry* pal,
+                                                      const render::Palette16& split) {
+    const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(split.lo));
+    const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i*>(split.hi));
+    const int32_t groups = (width + 8) / 8;
+    const int32_t first = -static_cast<int32_t>(x & 7);
+    uint64_t any = 0;
+    for (int32_t k = 0; k < groups; ++k) {
+        const int32_t col0 = first + 8 * k;
+        const uint64_t a = text_indices(p0, (x / 8 + k) & 127);
+        any |= a;
+        if (col0 >= 0 && col0 + 16 <= width && k + 1 < groups) {
+            const uint64_t b = text_indices(p0, (x / 8 + k + 1) & 127);
+            any |= b;
+            render::over16_idx(dst + col0, _mm_set_epi64x(int64_t(b), int64_t(a)), lo, hi);
+            ++k;
+            continue;
+        }
+        if (col0 >= 0 && col0 + 8 <= width) {
+            __m128i px, unused;
+            render::colours16(_mm_cvtsi64_si128(int64_t(a)), lo, hi, px, unused);
+            render::over8_sse(dst + col0, px);
+            continue;
+        }
+        for (int32_t d = 0; d < 8; ++d) {
+            const int32_t col = col0 + d;
+            if (col < 0 || col >= width) continue;
+            const uint32_t c = pal[(a >> (8 * d)) & 0xF];
+            if (c) dst[col] = uint16_t(c);
+        }
+    }
+    return any != 0;
+}
+#endif
+
+}  // namespace
+
 void tvram_draw_lines(uint8_t* buffer) {
     render::Surface s;
     if (!render::surface_of(buffer, s)) return;
@@ -359,6 +476,10 @@ void tvram_draw_lines(uint8_t* buffer) {
     uint32_t pair[256];
     for (uint32_t b = 0; b < 256; ++b) pair[b] = pal[b & 0xF] | pal[b >> 4] << 16;
     const int32_t groups = (s.width + 8) / 8;
+#if ZOLM_RENDER_SSSE3
+    render::Palette16 split;
+    render::palette16_of(split, pal);
+#endif
     for (int32_t i = 0; i < s.height; ++i) {
         const int32_t r = render::raster_of(i, step);
         if (!v.line_redraw[i] || !(v.g_line_log_layers[r] & 0x20)) continue;
@@ -371,6 +492,12 @@ void tvram_draw_lines(uint8_t* buffer) {
         const uint8_t* p2 = p0 + 0x40000;
         const uint8_t* p3 = p0 + 0x60000;
         uint16_t* dst = s.line(i);
+#if ZOLM_RENDER_SSSE3
+        if (render::g_use_ssse3) {
+            v.text_line_nonempty[line] = text_line_ssse3(s.line(i), p0, x, s.width, pal, split) ? 1 : 0;
+            continue;
+        }
+#endif
         const int32_t first = -static_cast<int32_t>(x & 7);
         bool any = false;
         for (int32_t k = 0; k < groups; ++k) {
