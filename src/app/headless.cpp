@@ -2,6 +2,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 
 #include "host/paths.h"
 #include "machine/host_timer.h"
@@ -20,7 +21,13 @@ HeadlessOptions headless_parse_options(std::vector<std::string>& args) {
         bool has_value = i + 1 < args.size();
         if (a == "--headless") o.headless = true;
         else if (a == "--virtual-clock") o.virtual_clock = true;
-        else if (a == "--frames" && has_value) o.frames = uint32_t(std::stoul(args[++i]));
+        else if (a == "--frames" && has_value) {
+            const std::string& v = args[++i];
+            char* end = nullptr;
+            unsigned long n = std::strtoul(v.c_str(), &end, 10);
+            if (v.empty() || *end || v[0] == '-' || n > 0xFFFFFFFFul) o.error = "--frames takes a whole number: " + v;
+            else o.frames = uint32_t(n);
+        }
         else if (a == "--dump-ram" && has_value) o.dump_ram = args[++i];
         else if (a == "--screenshot" && has_value) o.screenshot = args[++i];
         else rest.push_back(a);

@@ -12,6 +12,7 @@ struct HeadlessOptions {
     std::string dump_ram;        // main RAM is written here at the end
     std::string screenshot;      // the visible picture as a PNG
     bool virtual_clock = false;  // deterministic pacing: a tick per 200,000 cycles
+    std::string error;           // set when an option is malformed
 };
 
 // Takes the host options out of args (args[0] is the program) and leaves

@@ -11,6 +11,10 @@
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv, argv + argc);
     HeadlessOptions options = headless_parse_options(args);
+    if (!options.error.empty()) {
+        std::fprintf(stderr, "zolm: %s\n", options.error.c_str());
+        return 2;
+    }
     paths_init();
     init_build_cpu_tables();
     vid_static_init();
