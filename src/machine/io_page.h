@@ -5,6 +5,8 @@
 #include <cstdint>
 
 #include "core/bus.h"
+#include "video/crtc.h"     // slot 0
+#include "video/palette.h"  // slot 1
 
 inline constexpr uint32_t IO_PAGE_BASE = 0xE80000;
 inline constexpr uint32_t IO_SLOTS = 16;
@@ -66,23 +68,6 @@ void io_e9e_write_long(uint32_t addr, uint32_t value);
 
 // Devices of the slots whose own headers come with their subsystems
 // (io_stub_devices.cpp holds their handlers until then).
-// Slot 0, CRTC.
-uint32_t crtc_read_byte(uint32_t addr);
-uint32_t crtc_read_word(uint32_t addr);
-uint32_t crtc_read_long(uint32_t addr);
-void crtc_write_byte(uint32_t addr, uint32_t value);
-void crtc_write_word(uint32_t addr, uint32_t value);
-void crtc_write_long(uint32_t addr, uint32_t value);
-// Slot 1, palette and video controller.
-uint32_t pal_read_byte(uint32_t addr);
-uint32_t pal_read_word(uint32_t addr);
-uint32_t pal_read_long(uint32_t addr);
-void pal_write_byte(uint32_t addr, uint32_t value);
-void pal_write_word(uint32_t addr, uint32_t value);
-void pal_write_long(uint32_t addr, uint32_t value);
-extern uint8_t g_vc_regs[6];          // video controller R0-R2, high byte first
-extern uint32_t g_pal_change_count;   // palette writes since the last paced redraw
-void pal_build_lut();                 // rebuilds the colour table for the contrast
 // Slot 2, DMA controller.
 uint32_t dma_read_byte(uint32_t addr);
 uint32_t dma_read_word(uint32_t addr);
