@@ -61,12 +61,6 @@
         result  \slot, d7
         .endm
 
-        .macro  byte_result slot:req, addr:req
-        moveq   #0, d7
-        move.b  \addr, d7
-        result  \slot, d7
-        .endm
-
         .text
 start:
         rom_init

@@ -42,12 +42,6 @@
         .equ    CNT_RTC, 0x001408
         .equ    RTC_GPIP, 0x00140C      | GPIP bit 0 at the first interrupt, then read again
 
-        .macro  byte_result slot:req, addr:req
-        moveq   #0, d7
-        move.b  \addr, d7
-        result  \slot, d7
-        .endm
-
         .text
 start:
         rom_init

@@ -35,12 +35,7 @@
         .equ    SRAM, 0xED0000
         .equ    SRAM_ENABLE, 0xE8E00D
 
-| result N := the byte (or word) at the address, zero-extended.
-        .macro  byte_result slot:req, addr:req
-        moveq   #0, d7
-        move.b  \addr, d7
-        result  \slot, d7
-        .endm
+| result N := the word at the address, zero-extended.
         .macro  word_result slot:req, addr:req
         moveq   #0, d7
         move.w  \addr, d7
