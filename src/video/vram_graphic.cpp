@@ -31,47 +31,40 @@ uint32_t gvram_read_long(uint32_t addr) {
     return (uint32_t(g_gvram[p]) << 16) | g_gvram[p + 1];
 }
 
-// 16 and 256 colours: 512-pixel lines.
-void gvram_write_byte(uint32_t addr, uint32_t value) {
+namespace {
+
+// Byte-per-pixel writes; Mark marks the pixel's line (512 or 1024 pixels).
+template <void (*Mark)(uint32_t)> void write_pixel_byte(uint32_t addr, uint32_t value) {
     if (!(addr & 1)) return;
     uint32_t p = pixel_of(addr);
     g_gvram[p] = uint8_t(value);
-    mark_512(p);
+    Mark(p);
 }
-void gvram_write_word(uint32_t addr, uint32_t value) {
+template <void (*Mark)(uint32_t)> void write_pixel_word(uint32_t addr, uint32_t value) {
     uint32_t p = pixel_of(addr);
     g_gvram[p] = uint8_t(value);
-    mark_512(p);
+    Mark(p);
 }
-void gvram_write_long(uint32_t addr, uint32_t value) {
+template <void (*Mark)(uint32_t)> void write_pixel_long(uint32_t addr, uint32_t value) {
     if (mem_last_word_of_page(addr)) [[unlikely]] return mem_write_long_split(addr, value);
     uint32_t p = pixel_of(addr);
     g_gvram[p] = uint8_t(value >> 16);
     g_gvram[p + 1] = uint8_t(value);
-    mark_512(p);
-    mark_512(p + 1);
+    Mark(p);
+    Mark(p + 1);
 }
 
+} // namespace
+
+// 16 and 256 colours: 512-pixel lines.
+void gvram_write_byte(uint32_t addr, uint32_t value) { write_pixel_byte<mark_512>(addr, value); }
+void gvram_write_word(uint32_t addr, uint32_t value) { write_pixel_word<mark_512>(addr, value); }
+void gvram_write_long(uint32_t addr, uint32_t value) { write_pixel_long<mark_512>(addr, value); }
+
 // 1024 x 1024: 1024-pixel lines.
-void gvram_write_byte_1024(uint32_t addr, uint32_t value) {
-    if (!(addr & 1)) return;
-    uint32_t p = pixel_of(addr);
-    g_gvram[p] = uint8_t(value);
-    mark_1024(p);
-}
-void gvram_write_word_1024(uint32_t addr, uint32_t value) {
-    uint32_t p = pixel_of(addr);
-    g_gvram[p] = uint8_t(value);
-    mark_1024(p);
-}
-void gvram_write_long_1024(uint32_t addr, uint32_t value) {
-    if (mem_last_word_of_page(addr)) [[unlikely]] return mem_write_long_split(addr, value);
-    uint32_t p = pixel_of(addr);
-    g_gvram[p] = uint8_t(value >> 16);
-    g_gvram[p + 1] = uint8_t(value);
-    mark_1024(p);
-    mark_1024(p + 1);
-}
+void gvram_write_byte_1024(uint32_t addr, uint32_t value) { write_pixel_byte<mark_1024>(addr, value); }
+void gvram_write_word_1024(uint32_t addr, uint32_t value) { write_pixel_word<mark_1024>(addr, value); }
+void gvram_write_long_1024(uint32_t addr, uint32_t value) { write_pixel_long<mark_1024>(addr, value); }
 
 // 65536 colours.
 uint32_t gvram_read_byte_64k(uint32_t addr) { return g_gvram[offset_64k(addr)]; }
