@@ -1,9 +1,32 @@
-// Modal message boxes.
+// Modal message boxes, and the count of a box shown again and again.
 #pragma once
+
+#include <chrono>
 
 enum MessageBoxKind { MB_INFO, MB_WARNING, MB_ERROR, MB_QUESTION };
 enum MessageBoxAnswer { MB_ANSWER_OK, MB_ANSWER_YES, MB_ANSWER_NO, MB_ANSWER_CANCEL };
 
-// Shows text under caption and waits for the answer (headless: prints it
-// on stderr and gives the default answer).
+// A box the same as the one before (caption, text and kind) that comes
+// within this span of it is counted instead of shown.
+inline constexpr std::chrono::milliseconds MESSAGE_REPEAT_SPAN{2000};
+
+// Shows text under caption through the back end and waits for the answer.
+// A repeat within MESSAGE_REPEAT_SPAN gives the answer the shown box got;
+// the count comes out as one box, the first line of the text followed by
+// "(repeated N times)", before the next box that differs or comes later
+// than the span, or at host_message_box_flush.
 MessageBoxAnswer host_message_box(const char* text, const char* caption, MessageBoxKind kind);
+// Shows the count of repeats still held and forgets the last box; called
+// at exit.
+void host_message_box_flush();
+
+// The back end: shows one box and waits for the answer (headless: prints
+// it on stderr and gives the default answer).
+MessageBoxAnswer host_message_box_show(const char* text, const char* caption, MessageBoxKind kind);
+
+// Seams, for tests: the back end (host_message_box_show by default) and the
+// clock the span is measured on (steady_clock::now by default).
+using MessageBoxBackend = MessageBoxAnswer (*)(const char* text, const char* caption, MessageBoxKind kind);
+extern MessageBoxBackend g_message_box_backend;
+using MessageBoxClock = std::chrono::steady_clock::time_point (*)();
+extern MessageBoxClock g_message_box_clock;
