@@ -5,12 +5,16 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <climits>
 #include <vector>
 
 std::string g_start_dir;
 std::string g_exe_dir;
 
 namespace {
+
+constexpr int MAX_LINK_HOPS = 40; // as the kernel's own limit
+constexpr std::string_view TEMP_SUFFIX = ".tmp-XXXXXX";
 
 std::string parent_of(const std::string& path) {
     size_t slash = path.find_last_of('/');
@@ -29,6 +33,35 @@ std::string read_link(const char* link) {
         if (buf.size() >= (1u << 20)) return {};
         buf.resize(buf.size() * 2);
     }
+}
+
+// The file a path names once symbolic links in its last part are followed:
+// a link is written through, so that it stays a link. A relative link is
+// taken from the link's own folder. Empty (errno ELOOP) when the links do
+// not end.
+std::string resolve_links(const std::string& path) {
+    std::string p = path;
+    for (int hops = 0; hops < MAX_LINK_HOPS; hops++) {
+        struct stat st{};
+        if (lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
+        std::string to = read_link(p.c_str());
+        if (to.empty()) return p;
+        p = to.front() == '/' ? to : path_join(parent_of(p), to);
+    }
+    errno = ELOOP;
+    return {};
+}
+
+// The mkstemp pattern for a temporary file beside target in folder:
+// "name.tmp-XXXXXX", the name cut short where the whole would pass the
+// folder's limit on a name's length.
+std::string temp_name_beside(const std::string& target, const std::string& folder) {
+    std::string name = target.substr(target.find_last_of('/') + 1);
+    long limit = pathconf(folder.empty() ? "." : folder.c_str(), _PC_NAME_MAX);
+    if (limit <= 0 || limit > NAME_MAX) limit = NAME_MAX;
+    size_t room = size_t(limit) > TEMP_SUFFIX.size() ? size_t(limit) - TEMP_SUFFIX.size() : 0;
+    if (name.size() > room) name.resize(room);
+    return path_join(folder, name + std::string(TEMP_SUFFIX));
 }
 
 } // namespace
@@ -56,13 +89,16 @@ std::string path_join(std::string_view folder, std::string_view name) {
 }
 
 bool write_file_whole(const std::string& path, const void* data, size_t size) {
-    std::string tmp = path + ".tmp-XXXXXX";
+    std::string target = resolve_links(path);
+    if (target.empty()) return false;
+    std::string folder = parent_of(target);
+    std::string tmp = temp_name_beside(target, folder);
     int fd = mkstemp(tmp.data());
     if (fd < 0) return false;
     // mkstemp makes the file 0600: keep the mode of the file replaced, or
     // give a new one the usual 0644.
     struct stat old{};
-    fchmod(fd, stat(path.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+    fchmod(fd, stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
 
     const auto* p = static_cast<const unsigned char*>(data);
     size_t left = size;
@@ -79,7 +115,7 @@ bool write_file_whole(const std::string& path, const void* data, size_t size) {
     }
     if (ok && fsync(fd) != 0) ok = false;
     if (close(fd) != 0) ok = false;
-    if (ok && rename(tmp.c_str(), path.c_str()) != 0) ok = false;
+    if (ok && rename(tmp.c_str(), target.c_str()) != 0) ok = false;
     if (!ok) {
         int err = errno;
         unlink(tmp.c_str());
@@ -87,7 +123,6 @@ bool write_file_whole(const std::string& path, const void* data, size_t size) {
         return false;
     }
     // Make the rename itself last; a folder that cannot be synced is no failure.
-    std::string folder = parent_of(path);
     int dfd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
     if (dfd >= 0) {
         fsync(dfd);

@@ -23,7 +23,10 @@ std::string host_current_dir();
 std::string path_join(std::string_view folder, std::string_view name);
 
 // Writes size bytes as the file path, whole or not at all: the data goes to
-// "path.tmp-XXXXXX" in the same folder, is flushed to the disk and then
-// renamed over path. On failure the temporary file is removed, an old file
-// at path is untouched and errno tells the cause.
+// "path.tmp-XXXXXX" in the same folder (the name cut short where it would
+// pass the file system's limit), is flushed to the disk and then renamed
+// over path. A path that is a symbolic link is written through: the file
+// it leads to is replaced the same way, in its own folder, and the link
+// stays. On failure the temporary file is removed, an old file at path is
+// untouched and errno tells the cause.
 bool write_file_whole(const std::string& path, const void* data, size_t size);

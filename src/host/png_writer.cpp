@@ -3,8 +3,10 @@
 #include <png.h>
 
 #include <csetjmp>
-#include <cstdio>
+#include <new>
 #include <vector>
+
+#include "host/paths.h"
 
 namespace {
 
@@ -12,8 +14,21 @@ namespace {
 inline uint8_t expand5(uint32_t v) { return uint8_t((v << 3) | (v >> 2)); }
 inline uint8_t expand6(uint32_t v) { return uint8_t((v << 2) | (v >> 4)); }
 
+// libpng's output: the bytes gather in the vector at the io pointer.
+void append_bytes(png_structp png, png_bytep data, png_size_t size) {
+  auto* out = static_cast<std::vector<uint8_t>*>(png_get_io_ptr(png));
+  bool grown = true;
+  try {
+    out->insert(out->end(), data, data + size);
+  } catch (const std::bad_alloc&) {
+    grown = false;
+  }
+  if (!grown) png_error(png, "out of memory");
+}
+void flush_nothing(png_structp) {}
+
 // All libpng work, with nothing here that a longjmp could skip a destructor of.
-bool write_rows(FILE* file, png_bytep* rows, png_uint_32 w, png_uint_32 h) {
+bool encode_rows(std::vector<uint8_t>* out, png_bytep* rows, png_uint_32 w, png_uint_32 h) {
   png_structp png = png_create_write_struct(PNG_LIBPNG_VER_STRING, nullptr, nullptr, nullptr);
   if (!png) return false;
   png_infop info = png_create_info_struct(png);
@@ -25,7 +40,7 @@ bool write_rows(FILE* file, png_bytep* rows, png_uint_32 w, png_uint_32 h) {
     png_destroy_write_struct(&png, &info);
     return false;
   }
-  png_init_io(png, file);
+  png_set_write_fn(png, out, append_bytes, flush_nothing);
   png_set_IHDR(png, info, w, h, 8, PNG_COLOR_TYPE_RGB, PNG_INTERLACE_NONE, PNG_COMPRESSION_TYPE_DEFAULT,
                PNG_FILTER_TYPE_DEFAULT);
   png_write_info(png, info);
@@ -58,10 +73,8 @@ bool png_write_rgb16(const std::string& path, const uint16_t* pixels, int32_t st
       dst[2] = expand5(p & 0x1F);
     }
   }
-  FILE* file = std::fopen(path.c_str(), "wb");
-  if (!file) return false;
-  bool ok = write_rows(file, rows.data(), png_uint_32(w), png_uint_32(h));
-  ok = std::fclose(file) == 0 && ok;
-  if (!ok) std::remove(path.c_str());
-  return ok;
+  // Encoded in memory, then written whole or not at all.
+  std::vector<uint8_t> file;
+  if (!encode_rows(&file, rows.data(), png_uint_32(w), png_uint_32(h))) return false;
+  return write_file_whole(path, file.data(), file.size());
 }

@@ -2,6 +2,9 @@
 
 #include <unistd.h>
 
+#include <cerrno>
+#include <climits>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -74,6 +77,52 @@ TEST_F(TempDir, FailedWholeWriteLeavesTheFolderAsItWas) {
     // No folder at all.
     EXPECT_FALSE(write_file_whole((dir_ / "missing" / "x.dat").string(), "data", 4));
     EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(TempDir, WholeWriteGoesThroughASymbolicLinkToItsTarget) {
+    // The target in another folder; links relative, absolute and chained.
+    fs::create_directories(dir_ / "data");
+    fs::create_directories(dir_ / "links");
+    const fs::path target = dir_ / "data" / "sram.ram";
+    struct Case { const char* link; fs::path to; };
+    const Case cases[] = {
+        {"relative", "../data/sram.ram"},
+        {"absolute", target},
+        {"chained", "relative"},
+    };
+    for (const Case& c : cases) fs::create_symlink(c.to, dir_ / "links" / c.link);
+    int round = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.link);
+        std::ofstream(target) << "old";
+        fs::permissions(target, fs::perms::owner_read | fs::perms::owner_write);
+        const std::string data = "new " + std::to_string(++round);
+        ASSERT_TRUE(write_file_whole((dir_ / "links" / c.link).string(), data.data(), data.size()));
+        EXPECT_TRUE(fs::is_symlink(dir_ / "links" / c.link));
+        EXPECT_EQ(read(target), data);
+        EXPECT_EQ(fs::status(target).permissions() & fs::perms::all, fs::perms::owner_read | fs::perms::owner_write);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "data"), {}), 1);
+        EXPECT_EQ(std::distance(fs::directory_iterator(dir_ / "links"), {}), 3);
+    }
+    // A link to nothing yet makes its target; a loop of links is refused.
+    fs::create_symlink("made.dat", dir_ / "data" / "dangling");
+    ASSERT_TRUE(write_file_whole((dir_ / "data" / "dangling").string(), "x", 1));
+    EXPECT_EQ(read(dir_ / "data" / "made.dat"), "x");
+    fs::create_symlink("loop", dir_ / "loop");
+    EXPECT_FALSE(write_file_whole((dir_ / "loop").string(), "x", 1));
+    EXPECT_EQ(errno, ELOOP);
+}
+
+TEST_F(TempDir, WholeWriteOfANameNearTheLengthLimit) {
+    // "name.tmp-XXXXXX" would pass NAME_MAX; the temporary name is cut short.
+    for (size_t length : {size_t{250}, size_t{NAME_MAX}}) {
+        SCOPED_TRACE(length);
+        const fs::path path = dir_ / std::string(length, 'n');
+        ASSERT_TRUE(write_file_whole(path.string(), "long", 4)) << std::strerror(errno);
+        EXPECT_EQ(read(path), "long");
+        EXPECT_EQ(entries(), 1u);
+        fs::remove(path);
+    }
 }
 
 } // namespace
