@@ -40,19 +40,30 @@ size_t read_up_to(std::FILE* f, uint8_t* dst, size_t size) {
 
 std::string errno_text(int err) { return std::to_string(err) + " " + std::strerror(err); }
 
+constexpr char ROM_FILE_CAPTION[] = "ZOLM ROM file";
+
+void show_box(const std::string& text, const char* caption, MessageBoxKind kind = MB_INFO) {
+    if (g_init_message_box) g_init_message_box(text.c_str(), caption, kind);
+}
+
 // Loads the first of names found in g_start_dir, then g_exe_dir, into
-// image. False when none opens.
+// image. An empty file counts as none; a short one fills the start of the
+// image and is reported. False when none opens.
 bool load_first(const char* const* names, size_t count, uint8_t* image, size_t size) {
     for (const std::string* folder : {&g_start_dir, &g_exe_dir})
         for (size_t i = 0; i < count; ++i) {
             std::FILE* f = init_open_logged(names[i], "rb", *folder);
             if (!f) continue;
             size_t got = read_up_to(f, image, size);
-            if (got < size)
-                log_add_line(path_join(*folder, names[i]) + ": short file, " + std::to_string(got) + " of " +
-                             std::to_string(size) + " bytes read" + (std::ferror(f) ? " (read error)" : ""));
+            bool read_error = std::ferror(f) != 0;
             std::fclose(f);
-            return true;
+            if (got == size) return true;
+            std::string what = path_join(*folder, names[i]) + ": " + (got ? "short file, " : "empty file, ") +
+                               std::to_string(got) + " of " + std::to_string(size) + " bytes read" +
+                               (read_error ? " (read error)" : "") + (got ? "" : ", passed over");
+            log_add_line(what);
+            show_box(what, ROM_FILE_CAPTION, MB_WARNING);
+            if (got) return true;
         }
     return false;
 }
@@ -200,10 +211,6 @@ int init_load_font_rom() {
     }
     std::fclose(f);
     return ok;
-}
-
-static void show_box(const char* text, const char* caption) {
-    if (g_init_message_box) g_init_message_box(text, caption, MB_INFO);
 }
 
 int init_load_roms() {

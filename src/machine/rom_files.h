@@ -24,7 +24,8 @@ std::string init_open_for_write(std::string_view name, const void* data, size_t 
 
 // Loads the IPL ROM and the CG ROM into g_iplrom and g_cgrom. Each is the
 // first of its names found in g_start_dir, then in g_exe_dir; a short file
-// fills only the start of its image (and is logged). Without a CG ROM file:
+// fills only the start of its image, and an empty one is passed over, both
+// told in the log and in the box "ZOLM ROM file". Without a CG ROM file:
 // "cgrom.tmp" or a rendered substitute, else a FONT file. Returns 0, or -1
 // after the message box "ZOLM initialize 1" (no IPL ROM) or
 // "ZOLM initialize 2" (no CG ROM at all).

@@ -2,10 +2,13 @@
 #include "machine/sram.h"
 
 #include <array>
+#include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <string>
 
 #include "core/bus.h"
+#include "host/message_box.h"
 #include "host/paths.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
@@ -20,6 +23,9 @@ constexpr uint32_t RAM_SIZE_MIN = 0x400000, RAM_SIZE_MAX = 0xC00000;
 constexpr uint32_t SRAM_RAM_SIZE = 0x08;       // big-endian long: main RAM size
 constexpr uint32_t SRAM_FIXUP = 0x0C;          // long fixed up at load
 constexpr uint8_t BOOT_FROM_SRAM = 0xB0;
+constexpr char SAVE_FAILED_CAPTION[] = "ZOLM SRAM";
+
+bool g_save_failed; // the last sram_save that was due failed
 
 // Offset of an access of size bytes that lies wholly in the SRAM, or -1.
 int64_t sram_offset(uint32_t addr, uint32_t size) {
@@ -113,6 +119,15 @@ std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folder
 }
 
 bool sram_save(const std::filesystem::path& folder) {
+    g_save_failed = false;
     if (!g_sram_dirty || !g_sram) return true;
-    return write_file_whole((folder / SRAM_FILE_NAME).string(), g_sram, SRAM_SIZE);
+    std::string path = (folder / SRAM_FILE_NAME).string();
+    if (write_file_whole(path, g_sram, SRAM_SIZE)) return true;
+    g_save_failed = true;
+    std::string text = path + " could not be saved: " + std::strerror(errno) +
+                       "\nthe changes to the SRAM are lost";
+    host_message_box(text.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);
+    return false;
 }
+
+bool sram_save_failed() { return g_save_failed; }

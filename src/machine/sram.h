@@ -39,8 +39,11 @@ void sram_write_ignored(uint32_t addr, uint32_t value);
 std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folders);
 // When the SRAM changed, writes the image to "sram.ram" in folder, whole or
 // not at all (a temporary file renamed over the old one). Returns false
-// only when a write was due and failed; the old file is then untouched.
+// only when a write was due and failed; the old file is then untouched and
+// the message box "ZOLM SRAM" names the file and the cause.
 bool sram_save(const std::filesystem::path& folder);
+// True when the last sram_save failed; the program's exit status tells it.
+bool sram_save_failed();
 
 // Configuration and virus warning values the boot check reads.
 extern int g_cfg_warnvirus;   // WARNVIRUS: 0 switches the question off

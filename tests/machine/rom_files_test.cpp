@@ -22,10 +22,12 @@ namespace fs = std::filesystem;
 namespace {
 
 std::vector<std::string> g_boxes; // captions of the message boxes shown
+std::vector<std::string> g_texts; // and their texts
 int g_notices;                    // times the rendering notice was shown
 
-MessageBoxAnswer record_box(const char*, const char* caption, MessageBoxKind) {
+MessageBoxAnswer record_box(const char* text, const char* caption, MessageBoxKind) {
     g_boxes.emplace_back(caption);
+    g_texts.emplace_back(text);
     return MB_ANSWER_OK;
 }
 void count_notice(bool shown) { g_notices += shown; }
@@ -73,6 +75,7 @@ protected:
         g_cgrom_notice = count_notice;
         g_font_renderer_factory = no_renderer;
         g_boxes.clear();
+        g_texts.clear();
         g_notices = 0;
         std::memset(g_iplrom, 0xEE, IPLROM_SIZE);
         std::memset(g_cgrom, 0xEE, CGROM_SIZE);
@@ -132,13 +135,44 @@ TEST_F(RomFiles, StartFolderIsSearchedWhollyBeforeTheProgramFolder) {
     }
 }
 
-TEST_F(RomFiles, ShortRomFileFillsTheStartOfTheImageAndIsLogged) {
+TEST_F(RomFiles, ShortRomFileFillsTheStartOfTheImageAndIsTold) {
     put(start_ / "iplrom.dat", 0x100, 0x77);
-    put(start_ / "cgrom.dat", CGROM_SIZE, 0x55);
+    put(start_ / "cgrom.dat", CGROM_SIZE - 1, 0x55);
     ASSERT_EQ(init_load_roms(), 0);
     EXPECT_TRUE(all_bytes(g_iplrom, 0x100, 0x77));
     EXPECT_TRUE(all_bytes(g_iplrom + 0x100, IPLROM_SIZE - 0x100, 0xEE));
-    EXPECT_TRUE(logged_containing("iplrom.dat: short file, 256 of 131072 bytes"));
+    EXPECT_TRUE(all_bytes(g_cgrom, CGROM_SIZE - 1, 0x55));
+    const std::string ipl = (start_ / "iplrom.dat").string() + ": short file, 256 of 131072 bytes read";
+    const std::string cg = (start_ / "cgrom.dat").string() + ": short file, 786431 of 786432 bytes read";
+    EXPECT_TRUE(logged(ipl));
+    EXPECT_EQ(g_boxes, (std::vector<std::string>{"ZOLM ROM file", "ZOLM ROM file"}));
+    EXPECT_EQ(g_texts, (std::vector<std::string>{ipl, cg}));
+}
+
+TEST_F(RomFiles, EmptyRomFileCountsAsNone) {
+    const std::string empty = ": empty file, 0 of 131072 bytes read, passed over";
+    // Another IPL ROM file serves.
+    put(start_ / "iplrom.dat", 0, 0);
+    put(exe_ / "iplrom.dat", IPLROM_SIZE, 0x22);
+    put(start_ / "cgrom.dat", CGROM_SIZE, 0x55);
+    ASSERT_EQ(init_load_roms(), 0);
+    EXPECT_TRUE(all_bytes(g_iplrom, IPLROM_SIZE, 0x22));
+    EXPECT_EQ(g_texts, std::vector<std::string>{(start_ / "iplrom.dat").string() + empty});
+
+    // None serves: the box of no IPL ROM follows.
+    fs::remove(exe_ / "iplrom.dat");
+    g_boxes.clear();
+    EXPECT_EQ(init_load_roms(), -1);
+    EXPECT_EQ(g_boxes, (std::vector<std::string>{"ZOLM ROM file", "ZOLM initialize 1"}));
+
+    // An empty CG ROM file leaves the search to the next one.
+    put(start_ / "iplrom.dat", IPLROM_SIZE, 0x11);
+    put(start_ / "cgrom.dat", 0, 0);
+    put(start_ / "cg.rom", CGROM_SIZE, 0x44);
+    g_boxes.clear();
+    ASSERT_EQ(init_load_roms(), 0);
+    EXPECT_TRUE(all_bytes(g_cgrom, CGROM_SIZE, 0x44));
+    EXPECT_EQ(g_boxes, std::vector<std::string>{"ZOLM ROM file"});
 }
 
 TEST_F(RomFiles, MissingRomsShowTheirBoxAndFail) {

@@ -7,10 +7,12 @@
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <string>
 #include <vector>
 
 #include "core/bus.h"
 #include "core/cpu_regs.h"
+#include "host/message_box.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "machine/sram.h"
@@ -206,6 +208,39 @@ TEST_F(Sram, SaveWritesTheWholeImageOrNothing) {
     EXPECT_TRUE(fs::is_directory(blocked / "sram.ram" / "inside"));
     EXPECT_FALSE(leftover_temp(blocked));
     EXPECT_FALSE(sram_save(dir_ / "missing"));
+}
+
+std::vector<std::string> g_shown; // "caption: text" of each box shown
+MessageBoxAnswer record_box(const char* text, const char* caption, MessageBoxKind) {
+    g_shown.push_back(std::string(caption) + ": " + text);
+    return MB_ANSWER_OK;
+}
+
+TEST_F(Sram, FailedSaveIsToldAndRemembered) {
+    MessageBoxBackend saved_backend = g_message_box_backend;
+    g_message_box_backend = record_box;
+    // Root writes into read-only folders: a folder in place of the file, and
+    // a regular file in place of the folder, fail for anyone.
+    fs::create_directories(dir_ / "blocked" / "sram.ram");
+    write_file(dir_ / "plain", {0});
+    struct Case { fs::path folder; const char* cause; };
+    const Case cases[] = {{dir_ / "blocked", "Is a directory"}, {dir_ / "plain", "Not a directory"}};
+    g_sram_dirty = 1;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.folder);
+        host_message_box_flush();
+        g_shown.clear();
+        EXPECT_FALSE(sram_save(c.folder));
+        EXPECT_TRUE(sram_save_failed());
+        ASSERT_EQ(g_shown.size(), 1u);
+        EXPECT_TRUE(g_shown[0].starts_with("ZOLM SRAM: " + (c.folder / "sram.ram").string() + " could not be saved: " +
+                                           c.cause))
+            << g_shown[0];
+        EXPECT_TRUE(sram_save(dir_));
+        EXPECT_FALSE(sram_save_failed());
+    }
+    host_message_box_flush();
+    g_message_box_backend = saved_backend;
 }
 
 TEST_F(Sram, SystemPortStoresItsBytes) {
