@@ -1,36 +1,134 @@
 #include "app/headless.h"
 
+#include <algorithm>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
-#include <cstdlib>
+#include <string_view>
 
+#include "host/message_box.h"
 #include "host/paths.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "machine/sram.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
 #include "video/frame_buffer.h"
 #include "video/video_state.h"
 
+namespace {
+
+// A host option. value is the placeholder of its value in --help, nullptr
+// for a flag. set stores the value (empty for a flag) in the options and
+// returns what is wrong with it, empty when nothing is.
+struct HostOption {
+    const char* name;
+    const char* value;
+    const char* help;
+    std::string (*set)(HeadlessOptions& o, const std::string& value);
+};
+
+// A whole number 0 to 4294967295, in decimal digits only.
+bool parse_count(const std::string& v, uint32_t& n) {
+    if (v.empty() || v.size() > 10) return false;
+    uint64_t x = 0;
+    for (char c : v) {
+        if (c < '0' || c > '9') return false;
+        x = x * 10 + uint64_t(c - '0');
+    }
+    if (x > UINT32_MAX) return false;
+    n = uint32_t(x);
+    return true;
+}
+
+const HostOption HOST_OPTIONS[] = {
+    {"--headless", nullptr, "run without a window (the only mode so far)",
+     [](HeadlessOptions& o, const std::string&) { o.headless = true; return std::string(); }},
+    {"--frames", "N", "stop after N frames (0: at power-off)",
+     [](HeadlessOptions& o, const std::string& v) {
+         return parse_count(v, o.frames) ? std::string() : "takes a whole number, not \"" + v + "\"";
+     }},
+    {"--dump-ram", "FILE", "write main RAM to FILE at the end",
+     [](HeadlessOptions& o, const std::string& v) { o.dump_ram = v; return std::string(); }},
+    {"--screenshot", "FILE", "write the visible picture to FILE as a PNG at the end",
+     [](HeadlessOptions& o, const std::string& v) { o.screenshot = v; return std::string(); }},
+    {"--virtual-clock", nullptr, "deterministic pacing: a timer tick every 200,000 cycles",
+     [](HeadlessOptions& o, const std::string&) { o.virtual_clock = true; return std::string(); }},
+    {"--help", nullptr, "show these options and exit",
+     [](HeadlessOptions& o, const std::string&) { o.help = true; return std::string(); }},
+};
+
+constexpr std::string_view OPTION_PREFIX = "--";
+constexpr size_t HELP_COLUMN = 22; // where the text of a --help line starts
+
+const HostOption* find_option(std::string_view name) {
+    for (const HostOption& opt : HOST_OPTIONS)
+        if (name == opt.name) return &opt;
+    return nullptr;
+}
+
+// A word of argv as it may stand in a one-line message.
+std::string printable(std::string_view word) {
+    std::string out(word);
+    for (char& c : out)
+        if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+    return out;
+}
+
+} // namespace
+
+std::string headless_options_help() {
+    std::string text = "Usage: zolm [host options] [arguments for the system]\nHost options:\n";
+    for (const HostOption& opt : HOST_OPTIONS) {
+        std::string left = std::string("  ") + opt.name;
+        if (opt.value) left += std::string(" ") + opt.value;
+        left.resize(std::max(left.size() + 1, HELP_COLUMN), ' ');
+        text += left + opt.help + "\n";
+    }
+    return text;
+}
+
 HeadlessOptions headless_parse_options(std::vector<std::string>& args) {
     HeadlessOptions o;
     std::vector<std::string> rest;
     for (size_t i = 0; i < args.size(); i++) {
-        const std::string& a = args[i];
-        bool has_value = i + 1 < args.size();
-        if (a == "--headless") o.headless = true;
-        else if (a == "--virtual-clock") o.virtual_clock = true;
-        else if (a == "--frames" && has_value) {
-            const std::string& v = args[++i];
-            char* end = nullptr;
-            unsigned long n = std::strtoul(v.c_str(), &end, 10);
-            if (v.empty() || *end || v[0] == '-' || n > 0xFFFFFFFFul) o.error = "--frames takes a whole number: " + v;
-            else o.frames = uint32_t(n);
+        const std::string& word = args[i];
+        if (i == 0 || !word.starts_with(OPTION_PREFIX)) {
+            rest.push_back(word);
+            continue;
         }
-        else if (a == "--dump-ram" && has_value) o.dump_ram = args[++i];
-        else if (a == "--screenshot" && has_value) o.screenshot = args[++i];
-        else rest.push_back(a);
+        size_t equals = word.find('=');
+        std::string name = printable(word.substr(0, equals));
+        const HostOption* opt = find_option(name);
+        if (!opt) {
+            o.error = name + ": no such option (zolm --help lists them)";
+            break;
+        }
+        std::string value;
+        if (!opt->value) {
+            if (equals != std::string::npos) {
+                o.error = name + ": takes no value";
+                break;
+            }
+        } else if (equals != std::string::npos) {
+            value = word.substr(equals + 1);
+        } else if (i + 1 < args.size() && !args[i + 1].starts_with(OPTION_PREFIX)) {
+            value = args[++i];
+        } else {
+            o.error = name + ": the value is missing (" + opt->name + " " + opt->value + ")";
+            break;
+        }
+        if (opt->value && value.empty()) {
+            o.error = name + ": the value is empty (" + opt->name + " " + opt->value + ")";
+            break;
+        }
+        std::string why = opt->set(o, value);
+        if (!why.empty()) {
+            o.error = name + ": " + printable(why);
+            break;
+        }
+        if (o.help) break;
     }
     args = rest;
     return o;
@@ -42,12 +140,15 @@ static bool dump_main_ram(const std::string& path) {
 }
 
 HeadlessResult headless_run(const HeadlessOptions& options) {
-    HeadlessResult result{1, false, 0, {}};
+    HeadlessResult result{EXIT_START_FAILED, false, 0, {}};
     clock_set_pacing(options.virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
     // The picture's buffer is made before the machine starts, as the main window does.
     FrameBuffer screenshot_buffer;
     if (!options.screenshot.empty()) frame_buffer_setup(screenshot_buffer, true);
-    if (init_start() != 0) return result;
+    if (init_start() != 0) {
+        host_message_box_flush();
+        return result;
+    }
 
     auto started = std::chrono::steady_clock::now();
     uint64_t cycles_before = g_cycles_total;
@@ -85,6 +186,8 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
     init_stop();
     if (!written) std::fprintf(stderr, "zolm: %s could not be written\n", options.dump_ram.c_str());
     if (!shot) std::fprintf(stderr, "zolm: %s could not be written\n", options.screenshot.c_str());
-    result.exit_status = (broke && !result.powered_off) || !written || !shot ? 2 : 0;
+    host_message_box_flush();
+    if (sram_save_failed()) result.exit_status = EXIT_SRAM_UNSAVED;
+    else result.exit_status = (broke && !result.powered_off) || !written || !shot ? EXIT_RUN_FAILED : 0;
     return result;
 }

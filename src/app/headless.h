@@ -12,12 +12,25 @@ struct HeadlessOptions {
     std::string dump_ram;        // main RAM is written here at the end
     std::string screenshot;      // the visible picture as a PNG
     bool virtual_clock = false;  // deterministic pacing: a tick per 200,000 cycles
-    std::string error;           // set when an option is malformed
+    bool help = false;           // --help: show the host options and stop
+    std::string error;           // "--option: what is wrong", the first one met
 };
 
 // Takes the host options out of args (args[0] is the program) and leaves
-// the rest for the system's own command line.
+// the rest, every word not beginning with "--", for the system's own
+// command line. An option's value is the next word ("--frames 5") or
+// follows '=' ("--frames=5"). An unknown option, a missing, malformed or
+// unwanted value sets error and stops the parse; so does --help, with help.
 HeadlessOptions headless_parse_options(std::vector<std::string>& args);
+
+// The host options, one line each with what it does, for --help.
+std::string headless_options_help();
+
+// Exit statuses of the program besides 0.
+inline constexpr int EXIT_START_FAILED = 1; // the machine could not start (a ROM missing)
+inline constexpr int EXIT_USAGE = 2;        // a bad host option; nothing ran
+inline constexpr int EXIT_RUN_FAILED = 2;   // a break, or a file asked for not written
+inline constexpr int EXIT_SRAM_UNSAVED = 3; // "sram.ram" could not be saved at the end
 
 struct HeadlessResult {
     int exit_status;

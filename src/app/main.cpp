@@ -13,14 +13,18 @@ int main(int argc, char** argv) {
     HeadlessOptions options = headless_parse_options(args);
     if (!options.error.empty()) {
         std::fprintf(stderr, "zolm: %s\n", options.error.c_str());
-        return 2;
+        return EXIT_USAGE;
+    }
+    if (options.help) {
+        std::fputs(headless_options_help().c_str(), stdout);
+        return 0;
     }
     paths_init();
     init_build_cpu_tables();
     vid_static_init();
     if (!options.headless) {
         std::fprintf(stderr, "ZOLM for Linux %s: the window comes later; run with --headless\n", zolm_version());
-        return 2;
+        return EXIT_USAGE;
     }
     HeadlessResult result = headless_run(options);
     if (!result.statistics.empty()) std::printf("%s\n", result.statistics.c_str());

@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
+#include <sstream>
+
 #include "app/headless.h"
 
 namespace {
@@ -13,15 +16,110 @@ TEST(HeadlessOptions, HostOptionsAreTakenOutAndTheRestIsKept) {
     EXPECT_EQ(o.frames, 12u);
     EXPECT_EQ(o.dump_ram, "ram.bin");
     EXPECT_EQ(o.screenshot, "s.png");
+    EXPECT_FALSE(o.help);
     EXPECT_TRUE(o.error.empty());
     EXPECT_EQ(args, (std::vector<std::string>{"zolm", "-c", "game.xdf", "x.cfg"}));
 }
 
-TEST(HeadlessOptions, AMalformedFrameCountIsAnError) {
-    for (const char* bad : {"x", "-1", "", "12x", "99999999999"}) {
-        std::vector<std::string> args = {"zolm", "--frames", bad};
-        EXPECT_FALSE(headless_parse_options(args).error.empty()) << bad;
+TEST(HeadlessOptions, ValuesFollowAsTheNextWordOrAfterAnEqualsSign) {
+    struct Case {
+        std::vector<std::string> argv;
+        uint32_t frames;
+        const char* dump_ram;
+        const char* screenshot;
+    };
+    const Case cases[] = {
+        {{"--frames=5"}, 5, "", ""},
+        {{"--frames", "0"}, 0, "", ""},
+        {{"--frames", "4294967295"}, 4294967295u, "", ""},
+        {{"--frames", "007"}, 7, "", ""},
+        {{"--frames", "5", "--frames=9"}, 9, "", ""}, // the last one counts
+        {{"--dump-ram=a=b.bin"}, 0, "a=b.bin", ""},   // split at the first '='
+        {{"--dump-ram=--x"}, 0, "--x", ""},           // after '=' anything goes
+        {{"--screenshot", "-shot.png"}, 0, "", "-shot.png"},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"zolm"};
+        args.insert(args.end(), c.argv.begin(), c.argv.end());
+        SCOPED_TRACE(testing::PrintToString(c.argv));
+        HeadlessOptions o = headless_parse_options(args);
+        EXPECT_EQ(o.error, "");
+        EXPECT_EQ(o.frames, c.frames);
+        EXPECT_EQ(o.dump_ram, c.dump_ram);
+        EXPECT_EQ(o.screenshot, c.screenshot);
+        EXPECT_EQ(args, std::vector<std::string>{"zolm"});
     }
+}
+
+TEST(HeadlessOptions, EveryFaultIsOneLineNamingTheOption) {
+    struct Case {
+        std::vector<std::string> argv;
+        const char* error; // the start of the message
+    };
+    const Case cases[] = {
+        {{"--headless", "--frame", "3"}, "--frame: no such option"},
+        {{"--Headless"}, "--Headless: no such option"},
+        {{"--"}, "--: no such option"},
+        {{"--fr\names"}, "--fr?ames: no such option"},
+        {{"--frames"}, "--frames: the value is missing (--frames N)"},
+        {{"--dump-ram"}, "--dump-ram: the value is missing (--dump-ram FILE)"},
+        {{"--screenshot"}, "--screenshot: the value is missing (--screenshot FILE)"},
+        {{"--dump-ram", "--headless"}, "--dump-ram: the value is missing"},
+        {{"--frames", "--frames", "3"}, "--frames: the value is missing"},
+        {{"--headless=1"}, "--headless: takes no value"},
+        {{"--virtual-clock="}, "--virtual-clock: takes no value"},
+        {{"--help=yes"}, "--help: takes no value"},
+        {{"--dump-ram="}, "--dump-ram: the value is empty"},
+        {{"--screenshot", ""}, "--screenshot: the value is empty"},
+        {{"--frames="}, "--frames: the value is empty"},
+        {{"--frames=x"}, "--frames: takes a whole number, not \"x\""},
+        {{"--frames", "-1"}, "--frames: takes a whole number"},
+        {{"--frames", "+5"}, "--frames: takes a whole number"},
+        {{"--frames", " 5"}, "--frames: takes a whole number"},
+        {{"--frames", "12x"}, "--frames: takes a whole number"},
+        {{"--frames", "4294967296"}, "--frames: takes a whole number"},
+        {{"--frames", "99999999999"}, "--frames: takes a whole number"},
+        {{"--frames", "1\n2"}, "--frames: takes a whole number, not \"1?2\""},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args = {"zolm"};
+        args.insert(args.end(), c.argv.begin(), c.argv.end());
+        SCOPED_TRACE(testing::PrintToString(c.argv));
+        HeadlessOptions o = headless_parse_options(args);
+        EXPECT_TRUE(o.error.starts_with(c.error)) << o.error;
+        EXPECT_EQ(o.error.find('\n'), std::string::npos) << o.error;
+    }
+}
+
+TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
+    std::vector<std::string> args = {"zolm", "--help", "--no-such"};
+    HeadlessOptions o = headless_parse_options(args);
+    EXPECT_TRUE(o.help);
+    EXPECT_EQ(o.error, ""); // the parse stops at --help
+
+    std::string help = headless_options_help();
+    for (const char* listed : {"  --headless ", "  --frames N ", "  --dump-ram FILE ", "  --screenshot FILE ",
+                               "  --virtual-clock ", "  --help "})
+        EXPECT_NE(help.find(listed), std::string::npos) << listed;
+    // Each line of an option parses as it is shown, and says what it does.
+    std::istringstream lines(help);
+    int options = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (!line.starts_with("  --")) continue;
+        options++;
+        std::istringstream words(line);
+        std::string name, value;
+        words >> name >> value;
+        bool takes_value = !value.empty() && std::isupper(static_cast<unsigned char>(value[0])) &&
+                           value.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos;
+        std::vector<std::string> one = {"zolm", name};
+        if (takes_value) one.push_back("1");
+        EXPECT_EQ(headless_parse_options(one).error, "") << line;
+        std::string what;
+        words >> what;
+        EXPECT_FALSE(what.empty()) << line;
+    }
+    EXPECT_EQ(options, 6);
 }
 
 } // namespace

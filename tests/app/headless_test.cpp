@@ -1,6 +1,7 @@
 // The program itself, run headless on test ROMs: power-off, the frame
-// limit, the RAM dump, the statistics line and the exit statuses, and the
-// two start-up failures. Each run has a program folder of its own (a copy
+// limit, the RAM dump, the statistics line and the exit statuses, the
+// start-up failures, a bad host option, an SRAM that cannot be saved and a
+// machine that halts over and over. Each run has a program folder of its own (a copy
 // of the binary) and a start folder holding the ROM files, so that nothing
 // lying next to the build's binary takes part.
 #include <gtest/gtest.h>
@@ -137,6 +138,16 @@ TEST_F(Headless, StartupFailuresShowTheirBoxAndFail) {
         << no_ipl.err;
     EXPECT_EQ(no_ipl.out, "");
 
+    // An empty IPL ROM file is none, and says so.
+    std::ofstream(run_dir() / "iplrom.dat");
+    Outcome empty_ipl = zolm("--headless --virtual-clock --frames 1");
+    EXPECT_EQ(empty_ipl.status, 1);
+    EXPECT_NE(empty_ipl.err.find("[ZOLM ROM file] " + (run_dir() / "iplrom.dat").string() +
+                                 ": empty file, 0 of 131072 bytes read"),
+              std::string::npos)
+        << empty_ipl.err;
+    EXPECT_NE(empty_ipl.err.find("[ZOLM initialize 1]"), std::string::npos) << empty_ipl.err;
+
     install_rom("power_off");
     Outcome no_cg = zolm("--headless --virtual-clock --frames 1", no_fonts);
     EXPECT_NE(no_cg.status, 0);
@@ -144,6 +155,49 @@ TEST_F(Headless, StartupFailuresShowTheirBoxAndFail) {
         << no_cg.err;
     EXPECT_EQ(no_cg.out, "");
     EXPECT_FALSE(fs::exists(run_dir() / "cgrom.tmp"));
+}
+
+TEST_F(Headless, BadOptionStopsBeforeTheMachineStarts) {
+    // No ROM is installed: a machine that started would show "ZOLM initialize 1".
+    Outcome r = zolm("--headless --frame 3");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "zolm: --frame: no such option (zolm --help lists them)\n");
+    EXPECT_EQ(r.out, "");
+
+    Outcome help = zolm("--help");
+    EXPECT_EQ(help.status, 0);
+    EXPECT_NE(help.out.find("  --frames N "), std::string::npos) << help.out;
+    EXPECT_EQ(help.err, "");
+}
+
+TEST_F(Headless, UnsavedSramIsToldAndFailsTheRun) {
+    // The ROM changes the SRAM; a folder stands where "sram.ram" would go.
+    install_rom("sram_save");
+    install_cgrom();
+    fs::create_directory(run_dir() / "sram.ram");
+    Outcome r = zolm("--headless --virtual-clock --frames 600");
+    EXPECT_EQ(r.status, 3) << r.err;
+    EXPECT_NE(r.err.find("[ZOLM SRAM] " + (run_dir() / "sram.ram").string() + " could not be saved"),
+              std::string::npos)
+        << r.err;
+    EXPECT_TRUE(std::regex_match(r.out, STATISTICS)) << r.out;
+
+    fs::remove(run_dir() / "sram.ram");
+    Outcome saved = zolm("--headless --virtual-clock --frames 600");
+    EXPECT_EQ(saved.status, 0) << saved.err;
+    EXPECT_EQ(file_bytes(run_dir() / "sram.ram").at(0x100), 0x5A);
+}
+
+TEST_F(Headless, HaltingOverAndOverWritesOneBoxAndItsCount) {
+    // The ROM halts 1000 times, each halt a reset, then powers off.
+    install_rom("double_fault");
+    install_cgrom();
+    Outcome r = zolm("--headless --virtual-clock", "timeout 60");
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 400);
+    const std::string box = "[MPU HALT] double buss haltが発生しました。";
+    ASSERT_TRUE(r.err.starts_with(box + "\n")) << r.err.substr(0, 400);
+    EXPECT_LT(r.err.size(), 400u) << r.err.substr(0, 400);
+    EXPECT_NE(r.err.find("\n" + box + " (repeated 999 times)\n"), std::string::npos) << r.err.substr(0, 400);
 }
 
 } // namespace
