@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "machine/device.h"
 #include "machine/machine.h"
 #include "machine/system_port.h"
 #include "video/crtc.h"
@@ -15,29 +16,13 @@
 #include "video/video_state.h"
 #include "video/vram.h"
 
+VideoHost g_video_host;
 VideoState g_video;
-uint16_t g_crtc_prev_scroll[10];
-int32_t text_scroll_countdown;
-int32_t graphic_scroll_countdown[4];
-int32_t full_redraw_counter;
 std::string g_render_trace;
-int32_t g_layer_off[8];
 
 const int32_t g_vid_line_step_table[8] = {2, 1, 1, 1, 4, 2, 1, 1};
 
 namespace {
-
-// What the last composed frame showed, per raster line where registers
-// change mid-frame. The kept lines are right only while this stays: a
-// different layer set-up redraws the picture whole, a different X scroll
-// on some line redraws its layer as a scroll change does. (Comparing only
-// the registers' final values misses a split whose upper part moves while
-// the last value written in the frame stays the same.)
-uint64_t s_prev_layer_setup;
-bool s_have_prev_layer_setup;
-uint8_t s_prev_layers[VID_LOG_LINES];
-uint16_t s_prev_text_x[VID_LOG_LINES];
-uint16_t s_prev_graphic_x[4][VID_LOG_LINES];
 
 // Stores the X scroll in effect at every raster line into `prev`; true when
 // some line differs from what was there.
@@ -51,44 +36,44 @@ bool x_scroll_changed(const uint16_t* log, int32_t mask, uint16_t* prev) {
   return changed;
 }
 
+// A scroll register (R10-R19) at the end of the last frame.
+uint16_t& prev_scroll(CrtcReg r) { return g_video.crtc_prev_scroll[r - CRTC_TEXT_X]; }
+
 // One graphic page (or pair) of the current memory mode.
 struct GraphicPage {
   int32_t k;         // countdown index and line base k * 512
-  uint32_t x_reg;    // X scroll register
-  uint32_t y_reg;    // Y scroll register
+  CrtcReg x_reg;     // X scroll register
+  CrtcReg y_reg;     // Y scroll register
   int32_t log;       // row of g_line_log_gscroll
   uint32_t mask;     // coordinate mask
 };
 
 int32_t graphic_pages(GraphicPage pages[4]) {
-  switch ((crtc_reg(20) >> 8) & 7) {
+  switch (crtc_memory_mode()) {
     case 0:
-      for (int32_t k = 0; k < 4; k++) pages[k] = {k, 12u + 2u * uint32_t(k), 13u + 2u * uint32_t(k), k, 0x1FF};
+      for (int32_t k = 0; k < 4; k++) pages[k] = {k, crtc_graphic_x(uint32_t(k)), crtc_graphic_y(uint32_t(k)), k, 0x1FF};
       return 4;
     case 1:
-      pages[0] = {0, 12, 13, 0, 0x1FF};
-      pages[1] = {1, 16, 17, 2, 0x1FF};
+      pages[0] = {0, CRTC_GR0_X, CRTC_GR0_Y, 0, 0x1FF};
+      pages[1] = {1, CRTC_GR2_X, CRTC_GR2_Y, 2, 0x1FF};
       return 2;
     case 3:
-      pages[0] = {0, 12, 13, 0, 0x1FF};
+      pages[0] = {0, CRTC_GR0_X, CRTC_GR0_Y, 0, 0x1FF};
       return 1;
     default:
-      pages[0] = {0, 12, 13, 0, 0x3FF};
+      pages[0] = {0, CRTC_GR0_X, CRTC_GR0_Y, 0, 0x3FF};
       return 1;
   }
 }
-
-// The logs of this frame were settled by an earlier composition of it: a
-// second composition of the same frame reads them as they are.
-bool s_logs_settled;
 
 // Makes every entry hold the value in effect at its line: an entry carrying
 // `flag` starts a new value (entry & value_mask). Returns the OR of all.
 template <class T>
 uint32_t propagate_log(T* log, uint32_t flag, uint32_t value_mask) {
+  const bool settled = g_video.logs_settled;
   uint32_t cur = log[0] & value_mask, all = 0;
   for (int32_t i = 0; i < VID_LOG_LINES; i++) {
-    if (s_logs_settled) {
+    if (settled) {
       all |= log[i] & value_mask;
       continue;
     }
@@ -104,24 +89,25 @@ int32_t scale_or(int32_t value, int32_t one) { return value > 0 ? value : one; }
 // Geometry and scale of this frame's picture.
 void vid_compute_geometry() {
   VideoState& v = g_video;
+  const VideoHost& h = g_video_host;
   v.h_scale = 4096;
   v.v_scale = 1024;
 
-  int32_t max_width = std::clamp(v.buffer_width, 1, 1024);
-  int32_t w = (int32_t(crtc_reg(3)) - int32_t(crtc_reg(2))) * 8;
+  int32_t max_width = std::clamp(h.buffer_width, 1, 1024);
+  int32_t w = (int32_t(crtc_reg(CRTC_H_DISP_END)) - int32_t(crtc_reg(CRTC_H_DISP_START))) * 8;
   if (w <= 0) w = 768;
   v.src_width = std::min(w, max_width);
 
-  int32_t h = int32_t(crtc_reg(7)) - int32_t(crtc_reg(6));
-  if (h <= 0) h = 512;
-  h = spr_scale_raster(h);
-  int32_t max_height = std::min({v.drawable_lines, v.buffer_height - 32, 1024});
-  v.src_height = std::clamp(h, 1, std::max(max_height, 1));
+  int32_t lines = int32_t(crtc_reg(CRTC_V_DISP_END)) - int32_t(crtc_reg(CRTC_V_DISP_START));
+  if (lines <= 0) lines = 512;
+  lines = spr_scale_raster(lines);
+  int32_t max_height = std::min({h.drawable_lines, h.buffer_height - 32, 1024});
+  v.src_height = std::clamp(lines, 1, std::max(max_height, 1));
 
-  int32_t g = int32_t(crtc_reg(20) & 3) | int32_t((g_sys_port[SYS_DISPLAY] & 2) << 1);
-  bool low_v = (crtc_reg(20) & 0xC) == 0;
+  int32_t g = int32_t(crtc_reg(CRTC_MODE) & CRTC_MODE_H_RES) | int32_t((g_sys_port[SYS_DISPLAY] & 2) << 1);
+  bool low_v = (crtc_reg(CRTC_MODE) & CRTC_MODE_V_RES) == 0;
   int32_t hs = 4096, vs = 1024;
-  switch (v.g_cfg_crt) {
+  switch (h.g_cfg_crt) {
     case 0:
       hs = (g == 0 || g == 4 || g == 5 || (g == 1 && v.src_width < 384)) ? 8192 : 4096;
       vs = low_v ? 2048 : 1024;
@@ -136,7 +122,7 @@ void vid_compute_geometry() {
     case 2:
       break;
     case 3:
-      if (v.g_ddraw_active && g_ddraw_screen.count > 0) {
+      if (h.g_ddraw_active && g_ddraw_screen.count > 0) {
         const DdrawMode& m = g_ddraw_screen.modes[ddraw_find_best_mode(v.src_width, v.src_height)];
         hs = m.width * 4096 / v.src_width;
         vs = (m.height - 20) * 1024 / v.src_height;
@@ -147,13 +133,13 @@ void vid_compute_geometry() {
           vs = (g_display_modes.modes[i].height - 20) * 1024 / v.src_height;
         }
       } else {
-        hs = v.screen_width * 4096 / v.src_width;
-        vs = (v.screen_height - 20) * 1024 / v.src_height;
+        hs = h.screen_width * 4096 / v.src_width;
+        vs = (h.screen_height - 20) * 1024 / v.src_height;
       }
       break;
     default:
-      hs = v.screen_width * 4096 / v.src_width;
-      vs = v.screen_height * 1024 / v.src_height;
+      hs = h.screen_width * 4096 / v.src_width;
+      vs = h.screen_height * 1024 / v.src_height;
       break;
   }
   // An unknown desktop size would give no picture at all: keep 1:1.
@@ -167,7 +153,7 @@ uint64_t layer_setup() {
   return uint64_t(g_video.layers_or & 0x7F) | uint64_t(g_video.bgctrl_or & 0x200 ? 0x80 : 0) |
          uint64_t(g_vc_latch[VC_R1_HIGH]) << 8 | uint64_t(g_vc_latch[VC_R1_LOW]) << 16 | uint64_t(g_vc_latch[VC_R2_HIGH]) << 24 |
          uint64_t(g_vc_regs[VC_R2_HIGH]) << 32 | uint64_t(g_vc_latch[VC_R0_LOW] & 7) << 40 |
-         uint64_t((crtc_reg(20) >> 8) & 7) << 44;
+         uint64_t(crtc_memory_mode()) << 44;
 }
 
 void vid_prepare_lines() {
@@ -189,7 +175,7 @@ void vid_prepare_lines() {
   // logs are settled, counting the values each register took.
   if (v.bgctrl_or & 0x200) {
     v.g_full_redraw_countdown = 1;
-    for (int32_t n = 0; n < 4 && !s_logs_settled; n++) {
+    for (int32_t n = 0; n < 4 && !v.logs_settled; n++) {
       uint16_t* log = v.g_line_log_bgscroll[n];
       v.bgscroll_change_count[n] = -1;
       uint32_t cur = spr_area_word(SPR_BG0_X + 2u * uint32_t(n)) & 0x3FF;
@@ -210,22 +196,22 @@ void vid_prepare_lines() {
   // A different layer set-up, or layer enables that change on other lines,
   // make the kept lines wrong everywhere.
   uint64_t setup = layer_setup();
-  if (s_have_prev_layer_setup &&
-      (setup != s_prev_layer_setup || std::memcmp(s_prev_layers, v.g_line_log_layers, sizeof s_prev_layers) != 0))
+  if (v.have_prev_layer_setup &&
+      (setup != v.prev_layer_setup || std::memcmp(v.prev_layers, v.g_line_log_layers, sizeof v.prev_layers) != 0))
     v.g_full_redraw_countdown = 1;
-  s_prev_layer_setup = setup;
-  s_have_prev_layer_setup = true;
-  std::memcpy(s_prev_layers, v.g_line_log_layers, sizeof s_prev_layers);
+  v.prev_layer_setup = setup;
+  v.have_prev_layer_setup = true;
+  std::memcpy(v.prev_layers, v.g_line_log_layers, sizeof v.prev_layers);
 
   std::memset(v.line_redraw, 0, size_t(lines));
 
   if (v.g_full_redraw_countdown == 1) {
     std::memset(v.line_redraw, 1, size_t(lines));
-    if (full_redraw_counter % 16 == 0) {
+    if (v.full_redraw_counter % 16 == 0) {
       std::memset(v.g_gvram_dirty_lines, 1, sizeof v.g_gvram_dirty_lines);
       std::memset(v.g_tvram_dirty_lines, 1, sizeof v.g_tvram_dirty_lines);
     }
-    full_redraw_counter++;
+    v.full_redraw_counter++;
     v.g_full_redraw_countdown = 0;
     v.g_redraw_holdoff = 16;
   }
@@ -236,15 +222,15 @@ void vid_prepare_lines() {
   if (v.layers_or & 0x20) {
     v.g_line_log_tscroll[0] &= uint16_t(~VID_LOG_FLAG);
     if (v.g_tscroll_log_mask) propagate_log(v.g_line_log_tscroll, VID_LOG_FLAG, 0x7FFF);
-    uint32_t x = crtc_reg(10), y = crtc_reg(11);
-    if (x != g_crtc_prev_scroll[0] || y != g_crtc_prev_scroll[1]) text_scroll_countdown = 2;
-    if (x_scroll_changed(v.g_line_log_tscroll, v.g_tscroll_log_mask, s_prev_text_x)) text_scroll_countdown = 2;
-    if (text_scroll_countdown) {
+    uint32_t x = crtc_reg(CRTC_TEXT_X), y = crtc_reg(CRTC_TEXT_Y);
+    if (x != prev_scroll(CRTC_TEXT_X) || y != prev_scroll(CRTC_TEXT_Y)) v.text_scroll_countdown = 2;
+    if (x_scroll_changed(v.g_line_log_tscroll, v.g_tscroll_log_mask, v.prev_text_x)) v.text_scroll_countdown = 2;
+    if (v.text_scroll_countdown) {
       for (int32_t i = 0; i < lines; i++) {
         v.text_line_nonempty[(y + uint32_t(i)) & 0x3FF] = 1;
         v.line_redraw[i] = 1;
       }
-      text_scroll_countdown--;
+      v.text_scroll_countdown--;
     } else {
       for (int32_t i = 0; i < lines; i++) {
         uint32_t p = (y + uint32_t(i)) & 0x3FF;
@@ -274,11 +260,11 @@ void vid_prepare_lines() {
       uint16_t* log = v.g_line_log_gscroll[pg.log];
       if (v.g_gscroll_log_mask) propagate_log(log, VID_LOG_FLAG, pg.mask);
       else log[0] = uint16_t(x & pg.mask);
-      if (x != g_crtc_prev_scroll[pg.x_reg - 10] || y != g_crtc_prev_scroll[pg.y_reg - 10])
-        graphic_scroll_countdown[pg.k] = 2;
-      if (x_scroll_changed(log, v.g_gscroll_log_mask, s_prev_graphic_x[pg.k])) graphic_scroll_countdown[pg.k] = 2;
-      if (graphic_scroll_countdown[pg.k]) {
-        graphic_scroll_countdown[pg.k]--;
+      if (x != prev_scroll(pg.x_reg) || y != prev_scroll(pg.y_reg))
+        v.graphic_scroll_countdown[pg.k] = 2;
+      if (x_scroll_changed(log, v.g_gscroll_log_mask, v.prev_graphic_x[pg.k])) v.graphic_scroll_countdown[pg.k] = 2;
+      if (v.graphic_scroll_countdown[pg.k]) {
+        v.graphic_scroll_countdown[pg.k]--;
         for (int32_t i = 0; i < lines; i++) {
           v.graphic_line_nonempty[base + ((y + uint32_t(i)) & pg.mask)] = 1;
           v.line_redraw[i] = 1;
@@ -286,14 +272,14 @@ void vid_prepare_lines() {
       }
     }
   }
-  s_logs_settled = true;
+  v.logs_settled = true;
 }
 
 void vid_finish_lines() {
   VideoState& v = g_video;
   const int32_t lines = v.src_height;
   if (v.layers_or & 0x20) {
-    uint32_t y = crtc_reg(11);
+    uint32_t y = crtc_reg(CRTC_TEXT_Y);
     for (int32_t i = 0; i < lines; i++) v.g_tvram_dirty_lines[(y + uint32_t(i)) & 0x3FF] = 0;
   }
   if (v.layers_or & 0x1F) {
@@ -304,7 +290,10 @@ void vid_finish_lines() {
       for (int32_t i = 0; i < lines; i++) v.g_gvram_dirty_lines[base + ((y + uint32_t(i)) & pages[j].mask)] = 0;
     }
   }
-  for (uint32_t r = 0; r < 10; r++) g_crtc_prev_scroll[r] = uint16_t(crtc_reg(10 + r));
+  for (uint32_t r = 0; r < CRTC_SCROLL_REGS; r++) {
+    const CrtcReg reg = CrtcReg(CRTC_TEXT_X + r);
+    prev_scroll(reg) = uint16_t(crtc_reg(reg));
+  }
 }
 
 // Priority field of the latched R1 high byte; 3 counts as 2.
@@ -315,24 +304,33 @@ int32_t priority_level(uint32_t shift) {
 
 } // namespace
 
+void vid_power_on() {
+  VideoState& v = g_video;
+  device_clear(v);
+  v.h_scale = 4096;
+  v.v_scale = 1024;
+  v.sprite_plane_width = 256;
+  v.sprite_plane_height = 256;
+  g_render_trace.clear();
+  spr_forget_cell_colours();
+}
+std::span<const uint8_t> vid_state() { return device_state_bytes(g_video); }
+
 void vid_static_init() {
-  g_video.client_width = 768;
-  g_video.client_height = 512;
-  g_video.h_scale = 4096;
-  g_video.v_scale = 1024;
-  g_video.sprite_plane_width = 256;
-  g_video.sprite_plane_height = 256;
+  g_video_host.client_width = 768;
+  g_video_host.client_height = 512;
+  vid_power_on();
 }
 
-void VideoState::vid_init() {
+void VideoHost::vid_init() {
   buffer_height = drawable_lines + 32;
   stride = (buffer_width + 16) * bytes_per_pixel;
   origin_offset = (stride + bytes_per_pixel) * 16;
-  g_crtc_regs[20] = 0x0416;
-  if (sprite_plane_width == 0) sprite_plane_width = 256;
-  if (sprite_plane_height == 0) sprite_plane_height = 256;
+  g_crtc_regs[CRTC_MODE] = 0x0416;
+  if (g_video.sprite_plane_width == 0) g_video.sprite_plane_width = 256;
+  if (g_video.sprite_plane_height == 0) g_video.sprite_plane_height = 256;
   pal_alloc_lut();
-  g_redraw_holdoff = 0;
+  g_video.g_redraw_holdoff = 0;
 }
 
 int32_t VideoState::vid_render_frame(uint8_t* buffer, int32_t top, int32_t bottom) {
@@ -340,8 +338,9 @@ int32_t VideoState::vid_render_frame(uint8_t* buffer, int32_t top, int32_t botto
   dirty_bottom = bottom;
   vid_compute_geometry();
   // Nothing to draw into, or a buffer smaller than the 16-pixel border.
-  if (!buffer || bits_per_pixel != 16 || bytes_per_pixel != 2 || stride < (buffer_width + 16) * 2 ||
-      buffer_width < 1 || buffer_height < 33 || !g_tvram || !g_gvram || !g_sprite_area) {
+  const VideoHost& h = g_video_host;
+  if (!buffer || h.bits_per_pixel != 16 || h.bytes_per_pixel != 2 || h.stride < (h.buffer_width + 16) * 2 ||
+      h.buffer_width < 1 || h.buffer_height < 33 || !g_tvram || !g_gvram || !g_sprite_area) {
     if (dirty_top > dirty_bottom) dirty_top = dirty_bottom + 1;
     return 0;
   }
@@ -375,8 +374,9 @@ void vid_request_full_redraw() {
 }
 
 void vid_fill_lines(uint8_t* buffer, uint16_t colour) {
-  VideoState& v = g_video;
-  uint8_t* base = buffer + v.origin_offset;
+  const VideoState& v = g_video;
+  const VideoHost& h = g_video_host;
+  uint8_t* base = buffer + h.origin_offset;
   // One row of the colour, then copies of it.
   uint16_t row[1024];
   const size_t width = size_t(std::clamp(v.src_width, 0, 1024));
@@ -384,35 +384,36 @@ void vid_fill_lines(uint8_t* buffer, uint16_t colour) {
   const size_t bytes = width * 2;
   for (int32_t i = 0; i < v.src_height; i++) {
     if (!v.line_redraw[i]) continue;
-    std::memcpy(base + size_t(i) * size_t(v.stride), row, bytes);
+    std::memcpy(base + size_t(i) * size_t(h.stride), row, bytes);
     vid_widen_dirty(i);
   }
 }
 
 void vid_draw_gzp_base(uint8_t* buffer, int32_t offset) {
   VideoState& v = g_video;
-  const int32_t row_px = v.stride / 2;
+  const VideoHost& host = g_video_host;
+  const int32_t row_px = host.stride / 2;
   int32_t off = offset / 2;
   if (off < v.src_width + 16) off = v.src_width + 16;
   v.side_copy_offset = off * 2;
   int32_t w = std::min(std::max(int32_t(v.sprite_plane_width), v.src_width), row_px - 16 - off);
-  int32_t h = std::min(std::max(int32_t(v.sprite_plane_height), v.src_height), v.buffer_height - 16);
+  int32_t h = std::min(std::max(int32_t(v.sprite_plane_height), v.src_height), host.buffer_height - 16);
   if (w <= 0 || h <= 0) return;
-  auto* base = reinterpret_cast<uint16_t*>(buffer + v.origin_offset);
+  auto* base = reinterpret_cast<uint16_t*>(buffer + host.origin_offset);
   for (int32_t y = 0; y < h; y++) {
     uint16_t* line = base + size_t(y) * size_t(row_px);
     std::memmove(line + off, line, size_t(w) * 2);
   }
 }
 
-int32_t vid_line_step() { return g_vid_line_step_table[(crtc_reg(20) >> 2) & 7]; }
+int32_t vid_line_step() { return g_vid_line_step_table[crtc_scan_mode()]; }
 
 void vid_free_tables() { pal_free_lut(); }
 
 void emu_latch_video_state() {
   VideoState& v = g_video;
   auto sprite_word = [](uint32_t offset) { return g_sprite_area ? spr_area_word(offset) : 0u; };
-  s_logs_settled = false;
+  v.logs_settled = false;
   // Values logged after the last composition (past the display end) or in
   // logs that frame did not consume are in the registers now: only what is
   // written from here on marks a change.
@@ -425,8 +426,8 @@ void emu_latch_video_state() {
       v.g_line_log_bgscroll[p][i] &= uint16_t(~VID_LOG_FLAG);
     }
   }
-  v.g_line_log_tscroll[0] = uint16_t(crtc_reg(10) | VID_LOG_FLAG);
-  for (uint32_t p = 0; p < 4; p++) v.g_line_log_gscroll[p][0] = uint16_t(crtc_reg(12 + 2 * p) | VID_LOG_FLAG);
+  v.g_line_log_tscroll[0] = uint16_t(crtc_reg(CRTC_TEXT_X) | VID_LOG_FLAG);
+  for (uint32_t p = 0; p < 4; p++) v.g_line_log_gscroll[p][0] = uint16_t(crtc_reg(crtc_graphic_x(p)) | VID_LOG_FLAG);
   for (uint32_t n = 0; n < 4; n++)
     v.g_line_log_bgscroll[n][0] = uint16_t(sprite_word(SPR_BG0_X + 2 * n) | VID_LOG_FLAG);
   v.g_line_log_bgctrl[0] = uint16_t(sprite_word(SPR_BG_CTRL) | VID_LOG_FLAG);

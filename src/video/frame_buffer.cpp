@@ -16,7 +16,7 @@ int g_cfg_autosize;
 int g_cfg_ddraw;
 
 DibInfo dib_create_info(int32_t width, int32_t height) {
-  bool rgb565 = g_video.rgb565 != 0;
+  bool rgb565 = g_video_host.rgb565 != 0;
   DibInfo d{};
   d.size = DIB_HEADER_BYTES;
   d.width = width;
@@ -28,14 +28,14 @@ DibInfo dib_create_info(int32_t width, int32_t height) {
   d.masks[0] = rgb565 ? FB_565_RED : FB_555_RED;
   d.masks[1] = rgb565 ? FB_565_GREEN : FB_555_GREEN;
   d.masks[2] = rgb565 ? FB_565_BLUE : FB_555_BLUE;
-  g_video.g_halftone_mask = rgb565 ? FB_565_HALFTONE : FB_555_HALFTONE;
+  g_video_host.g_halftone_mask = rgb565 ? FB_565_HALFTONE : FB_555_HALFTONE;
   return d;
 }
 
 void dib_alloc_info(DibInfo& slot, int32_t width, int32_t height) { slot = dib_create_info(width, height); }
 
 void frame_buffer_setup(FrameBuffer& fb, bool rgb565) {
-  VideoState& v = g_video;
+  VideoHost& v = g_video_host;
   v.drawable_lines = FB_DRAWABLE_LINES;
   v.buffer_width = FB_BUFFER_WIDTH;
   v.bits_per_pixel = 16;
@@ -59,7 +59,7 @@ bool frame_buffer_screenshot(FrameBuffer& fb, const std::string& path) {
   std::fill(fb.pixels.begin(), fb.pixels.end(), uint16_t(0));
   v.vid_render_frame(fb.bytes(), FB_ROWS, -1);
   const uint16_t* picture = fb.pixels.data() + size_t(16) * FB_PIXELS_PER_ROW + 16;
-  return png_write_rgb16(path, picture, FB_PIXELS_PER_ROW, v.src_width, v.src_height, v.rgb565 != 0);
+  return png_write_rgb16(path, picture, FB_PIXELS_PER_ROW, v.src_width, v.src_height, g_video_host.rgb565 != 0);
 }
 
 // Display settings.
@@ -95,8 +95,8 @@ namespace {
 
 // Window origin that centres an ow x oh window on a mode_w x mode_h screen.
 void set_window_origin(int32_t mode_w, int32_t mode_h, int32_t ow, int32_t oh) {
-  g_video.g_window_origin_x = std::max((mode_w - ow - 2) / 2, -4);
-  g_video.g_window_origin_y = mode_h > oh ? (mode_h - oh) / 2 : mode_h - oh;
+  g_video_host.g_window_origin_x = std::max((mode_w - ow - 2) / 2, -4);
+  g_video_host.g_window_origin_y = mode_h > oh ? (mode_h - oh) / 2 : mode_h - oh;
   g_display_mode_changed = 1;
 }
 
@@ -105,7 +105,7 @@ void set_window_origin(int32_t mode_w, int32_t mode_h, int32_t ow, int32_t oh) {
 void display_fit_window(int32_t w, int32_t h) {
   int32_t ow, oh;
   display_outer_size(w, h, ow, oh);
-  if (g_video.g_ddraw_active) {
+  if (g_video_host.g_ddraw_active) {
     ddraw_set_mode(ow, oh, w, h);
     g_display_modes.current = -1;
     return;
@@ -133,7 +133,7 @@ bool ddraw_enum_mode_cb(const HostDisplayMode& mode) {
 
 void ddraw_setup() {
   DdrawScreen& s = g_ddraw_screen;
-  if (g_cfg_ddraw && !g_video.g_ddraw_active) {
+  if (g_cfg_ddraw && !g_video_host.g_ddraw_active) {
     if (!host_exclusive_open()) {
       host_message_box("DirectDrawが使用出来ません。", "DirectDraw", MB_INFO);
       return;
@@ -147,21 +147,21 @@ void ddraw_setup() {
       s.dd = 0;
       return;
     }
-    g_video.g_ddraw_active = 1;
-    g_video.g_relayout_request = 1;
-  } else if (!g_cfg_ddraw && g_video.g_ddraw_active) {
+    g_video_host.g_ddraw_active = 1;
+    g_video_host.g_relayout_request = 1;
+  } else if (!g_cfg_ddraw && g_video_host.g_ddraw_active) {
     ddraw_release();
-    g_video.g_relayout_request = 1;
+    g_video_host.g_relayout_request = 1;
   }
 }
 
 void ddraw_release() {
-  if (!g_video.g_ddraw_active) return;
-  g_video.g_ddraw_active = 0;
+  if (!g_video_host.g_ddraw_active) return;
+  g_video_host.g_ddraw_active = 0;
   host_exclusive_close();
   g_ddraw_screen.dd = 0;
   g_ddraw_screen.current = -1;
-  g_video.g_relayout_request = 1;
+  g_video_host.g_relayout_request = 1;
 }
 
 int32_t ddraw_find_best_mode(int32_t w, int32_t h) {

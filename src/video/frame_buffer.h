@@ -37,8 +37,8 @@ struct DibInfo {
 };
 inline constexpr uint32_t DIB_HEADER_BYTES = 40, DIB_INFO_BYTES = 52;
 
-// Describes a width x height buffer in the format of g_video.rgb565 and
-// stores that format's half-tone mask into g_video.g_halftone_mask.
+// Describes a width x height buffer in the format of g_video_host.rgb565
+// and stores that format's half-tone mask into g_video_host.g_halftone_mask.
 DibInfo dib_create_info(int32_t width, int32_t height);
 void dib_alloc_info(DibInfo& slot, int32_t width, int32_t height);
 
@@ -48,7 +48,7 @@ struct FrameBuffer {
   DibInfo info;
   uint8_t* bytes() { return reinterpret_cast<uint8_t*>(pixels.data()); }
 };
-// The main window's set-up: geometry and format of g_video, the buffer
+// The main window's set-up: geometry and format of g_video_host, the buffer
 // (zeroed), its description, then vid_init.
 void frame_buffer_setup(FrameBuffer& fb, bool rgb565);
 // Composes a fresh full frame of the current machine state into fb and
@@ -94,7 +94,7 @@ void display_enum_modes(int32_t bits);
 // Index of the first listed mode of at least w x h, or -1.
 int32_t display_find_mode(int32_t w, int32_t h);
 // Switches to a mode that holds a w x h client area and sets the window
-// origin in g_video for it.
+// origin in g_video_host for it.
 void display_fit_window(int32_t w, int32_t h);
 
 void ddraw_static_init();

@@ -2,16 +2,13 @@
 // full redraws after palette writes.
 #include "video/palette.h"
 
+#include "machine/device.h"
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/system_port.h"
 #include "video/video_state.h"
 
-uint8_t g_palette[0x400];
-uint8_t g_vc_regs[6];
-uint8_t g_vc_latch[6];
-uint32_t g_pal_change_count;
-uint32_t g_pal_quiet_frames;
+PaletteState g_pal;
 int g_cfg_pal = 1;
 uint16_t g_pal_lut[0x10000];
 
@@ -24,9 +21,15 @@ constexpr uint32_t PAL_QUIET = 200;   // quiet frames between periodic redraws
 constexpr uint16_t REDRAW_NOW = 1, REDRAW_HELD = 16;
 constexpr uint32_t NO_CONTRAST = 0xFFFFFFFF;
 
-// What the table holds: the contrast and host format it was built for.
+// What the table holds: the contrast and host format it was built for
+// (the table is a cache of those two, outside the palette's state).
 uint32_t s_lut_contrast = NO_CONTRAST;
 int32_t s_lut_rgb565 = -1;
+
+void forget_lut() {
+    s_lut_contrast = NO_CONTRAST;
+    s_lut_rgb565 = -1;
+}
 
 uint8_t& vc_byte(uint32_t offset) { return g_vc_regs[((offset - VC_BASE) >> 8) * 2 + (offset & 1)]; }
 
@@ -49,12 +52,19 @@ uint16_t host_pixel(uint32_t w, uint32_t c, bool rgb565) {
 
 } // namespace
 
-uint32_t pal_read_byte(uint32_t addr) {
+void pal_power_on() {
+    device_clear(g_pal);
+    forget_lut();
+}
+std::span<const uint8_t> pal_state() { return device_state_bytes(g_pal); }
+
+uint32_t pal_peek_byte(uint32_t addr) {
     uint32_t offset = addr & SLOT_MASK;
     if (offset < PALETTE_END) return g_palette[offset];
     if (offset < VC_END) return vc_byte(offset);
     return 0;
 }
+uint32_t pal_read_byte(uint32_t addr) { return pal_peek_byte(addr); }
 
 void pal_write_byte(uint32_t addr, uint32_t value) {
     uint32_t offset = addr & SLOT_MASK;
@@ -80,7 +90,7 @@ void pal_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<pal_write_
 
 void pal_build_lut() {
     uint32_t c = g_sys_port[SYS_CONTRAST] & 0xF;
-    int32_t rgb565 = g_video.rgb565 ? 1 : 0;
+    int32_t rgb565 = g_video_host.rgb565 ? 1 : 0;
     // The machine start forgets the last contrast as 0, which is a contrast
     // too: the table is also rebuilt whenever it holds another one.
     if (c == g_pal_last_contrast && c == s_lut_contrast && rgb565 == s_lut_rgb565) return;
@@ -98,8 +108,7 @@ void pal_alloc_lut() {
 }
 
 void pal_free_lut() {
-    s_lut_contrast = NO_CONTRAST;
-    s_lut_rgb565 = -1;
+    forget_lut();
     g_pal_last_contrast = NO_CONTRAST;
 }
 

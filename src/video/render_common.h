@@ -41,12 +41,13 @@ struct Surface {
 // room for at least one picture dot.
 inline bool surface_of(uint8_t* buffer, Surface& s) {
     const VideoState& v = g_video;
-    if (!buffer || v.bits_per_pixel != 16 || v.bytes_per_pixel != 2) return false;
-    if (v.stride < 2 * 17 || (v.stride & 1) || v.buffer_height <= 16) return false;
-    const int32_t row_dots = std::min(v.stride / 2 - 16, v.buffer_width);
-    const int32_t rows = std::min<int32_t>(v.buffer_height - 16, sizeof v.line_redraw);
+    const VideoHost& h = g_video_host;
+    if (!buffer || h.bits_per_pixel != 16 || h.bytes_per_pixel != 2) return false;
+    if (h.stride < 2 * 17 || (h.stride & 1) || h.buffer_height <= 16) return false;
+    const int32_t row_dots = std::min(h.stride / 2 - 16, h.buffer_width);
+    const int32_t rows = std::min<int32_t>(h.buffer_height - 16, sizeof v.line_redraw);
     s.base = buffer;
-    s.stride = v.stride;
+    s.stride = h.stride;
     s.width = std::clamp(v.src_width, 0, std::max(row_dots, 0));
     s.height = std::clamp(v.src_height, 0, rows);
     return s.width > 0 && s.height > 0;
@@ -168,7 +169,7 @@ inline SideCopy side_copy_of(bool active, const Surface& s) {
     c.offset = v.side_copy_offset / 2;
     c.active = active && c.offset >= s.width + 16;
     c.width = std::min(std::max<int32_t>(v.sprite_plane_width, s.width), s.stride / 2 - 16 - c.offset);
-    c.height = std::min(std::max<int32_t>(v.sprite_plane_height, s.height), v.buffer_height - 16);
+    c.height = std::min(std::max<int32_t>(v.sprite_plane_height, s.height), g_video_host.buffer_height - 16);
     return c;
 }
 
@@ -179,8 +180,8 @@ inline bool side_copy_begin(uint8_t* buffer, const Surface& s) {
     const int32_t pw = v.sprite_plane_width, ph = v.sprite_plane_height;
     if (pw <= 0 || ph <= 0) return false;
     const int32_t start = std::max(pw, s.width) + 16;
-    if (start + pw > s.stride / 2 - 16 || 16 + ph > v.buffer_height) return false;
-    vid_draw_gzp_base(buffer, start * v.bytes_per_pixel);
+    if (start + pw > s.stride / 2 - 16 || 16 + ph > g_video_host.buffer_height) return false;
+    vid_draw_gzp_base(buffer, start * g_video_host.bytes_per_pixel);
     return side_copy_of(true, s).active;
 }
 

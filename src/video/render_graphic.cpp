@@ -20,7 +20,7 @@ namespace {
 using render::Surface;
 using render::SideCopy;
 
-uint32_t colour_mode() { return (crtc_reg(20) >> 8) & 7; }
+uint32_t colour_mode() { return crtc_memory_mode(); }
 
 // How a byte-per-pixel page treats its pixels.
 enum class PixelRule {
@@ -207,7 +207,7 @@ struct IndexPage {
 
 IndexPage index_page(uint32_t store_page, uint32_t scroll_page, uint32_t mask) {
     return {g_gvram + store_page * 0x40000, static_cast<int32_t>(store_page * 512),
-            crtc_reg(13 + 2 * scroll_page), g_video.g_line_log_gscroll[scroll_page & 3], mask};
+            crtc_reg(crtc_graphic_y(scroll_page)), g_video.g_line_log_gscroll[scroll_page & 3], mask};
 }
 
 PixelRule rule_for(bool halftone) {
@@ -232,7 +232,7 @@ void draw_index_page(const Surface& s, const IndexPage& pg, IndexLineFn line_fn,
             !(v.g_line_log_layers[r] & pg.mask))
             continue;
         const uint32_t x = pg.xlog[r & v.g_gscroll_log_mask];
-        const bool any = line_fn(s.line(i), pg.store + line * 512, x, s.width, colours, v.g_halftone_mask,
+        const bool any = line_fn(s.line(i), pg.store + line * 512, x, s.width, colours, g_video_host.g_halftone_mask,
                                  side, i, v.gzp_clean);
         v.graphic_line_nonempty[pg.flags + line] = any ? 1 : 0;
     }
@@ -318,8 +318,8 @@ int32_t vid_draw_g65536(uint8_t* buffer, int32_t drawn) {
     const bool ht = vid_halftone_enabled();
     const bool ht_odd = ht && (g_vc_regs[VC_R2_HIGH] & 4);
     const bool ht_all = ht && !ht_odd;
-    const uint32_t y = crtc_reg(13);
-    const uint32_t m = v.g_halftone_mask;
+    const uint32_t y = crtc_reg(CRTC_GR0_Y);
+    const uint32_t m = g_video_host.g_halftone_mask;
     const int32_t step = vid_line_step();
     for (int32_t i = 0; i < s.height; ++i) {
         if (!v.line_redraw[i]) continue;
@@ -388,8 +388,8 @@ int32_t vid_draw_g1024(uint8_t* buffer, int32_t drawn) {
     // Index 0 is drawn in palette colour 0 here: a line of index 0 shows
     // nothing only while that colour is transparent.
     const bool blank_zero = pal[0] == 0 && !ht_all;
-    const uint32_t y = crtc_reg(13);
-    const uint32_t m = v.g_halftone_mask;
+    const uint32_t y = crtc_reg(CRTC_GR0_Y);
+    const uint32_t m = g_video_host.g_halftone_mask;
     const int32_t step = vid_line_step();
     for (int32_t i = 0; i < s.height; ++i) {
         if (!v.line_redraw[i]) continue;

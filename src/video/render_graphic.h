@@ -3,9 +3,9 @@
 // (G.Zp) pass for pixels whose palette colour is 0 and the special-priority
 // pixels drawn over the sprites.
 //
-// All renderers take the host frame buffer of g_video (buffer_height rows of
-// `stride` bytes, 16-bit pixels, picture at (16, 16)) and touch only the
-// picture rows marked in line_redraw. A renderer given drawn = 0 first fills
+// All renderers take the host frame buffer of g_video_host (buffer_height
+// rows of `stride` bytes, 16-bit pixels, picture at (16, 16)) and touch only
+// the picture rows marked in line_redraw. A renderer given drawn = 0 first fills
 // those rows with its background colour. They return 1 when they ran, else
 // the drawn value they were given.
 #pragma once

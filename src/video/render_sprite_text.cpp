@@ -56,6 +56,12 @@ const CellColours& cell_colours() {
     return cc;
 }
 
+} // namespace
+
+void spr_forget_cell_colours() { s_cell_colours_made = false; }
+
+namespace {
+
 // What one pass of the sprite layer draws into.
 struct CellTarget {
     render::Surface s;
@@ -254,8 +260,8 @@ struct PlaneOffset {
 
 PlaneOffset plane_offset() {
     PlaneOffset o;
-    o.x = (static_cast<int32_t>(spr_area_word(SPR_H_DISP)) - static_cast<int32_t>(crtc_reg(2))) * 8 - 32;
-    o.y = static_cast<int32_t>(spr_area_word(SPR_V_DISP)) - static_cast<int32_t>(crtc_reg(6));
+    o.x = (static_cast<int32_t>(spr_area_word(SPR_H_DISP)) - static_cast<int32_t>(crtc_reg(CRTC_H_DISP_START))) * 8 - 32;
+    o.y = static_cast<int32_t>(spr_area_word(SPR_V_DISP)) - static_cast<int32_t>(crtc_reg(CRTC_V_DISP_START));
     if ((g_sprite_unit.resolution & 0xC) == 0) o.y /= 2;
     return o;
 }
@@ -467,7 +473,7 @@ void tvram_draw_lines(uint8_t* buffer) {
     if (!render::surface_of(buffer, s)) return;
     VideoState& v = g_video;
     const int32_t step = vid_line_step();
-    const uint32_t y_scroll = crtc_reg(11);
+    const uint32_t y_scroll = crtc_reg(CRTC_TEXT_Y);
     // Text colours, index 0 transparent (host pixel 0), per dot and per
     // byte of spread dots (two dots, the low nibble first).
     render::ColourEntry pal[16];

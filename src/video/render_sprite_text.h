@@ -1,5 +1,5 @@
 // Sprite, BG and text layer rendering into the host frame buffer of
-// g_video. The sprite layer interleaves the 128 sprites of priorities 1-3
+// g_video_host. The sprite layer interleaves the 128 sprites of priorities 1-3
 // with the two BG planes; the text layer combines the four 1-bit planes into
 // 4-bit colour indices. Colour 0 is transparent everywhere, and nothing is
 // ever written outside the picture (columns 16 .. 16 + src_width - 1, rows
@@ -22,6 +22,9 @@ inline constexpr std::array<uint32_t, 256> g_bit_spread_table = [] {
             if (x & (0x80u >> j)) t[x] |= 1u << (4 * j);
     return t;
 }();
+
+// Forgets the sprite/BG colour tables, so the next frame makes them afresh.
+void spr_forget_cell_colours();
 
 // Sprite/BG layer: drawn unchanged when the frame never displays sprites
 // (BG control bit 9), else 1.

@@ -4,6 +4,7 @@
 
 #include <cstring>
 
+#include "machine/device.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "video/crtc.h"
@@ -40,12 +41,18 @@ void after_store(uint32_t offset) {
 
 } // namespace
 
+void spr_power_on() {
+    device_clear(g_sprite_unit);
+    spr_init_area();
+}
+std::span<const uint8_t> spr_state() { return device_state_bytes(g_sprite_unit); }
+
 void spr_init_area() {
     if (g_sprite_area) std::memset(g_sprite_area, 0xFF, SPRITE_AREA_SIZE);
 }
 
 int32_t spr_scale_raster(int32_t value) {
-    return value * g_spr_raster_factor_table[(crtc_reg(20) >> 2) & 7] / 2;
+    return value * g_spr_raster_factor_table[crtc_scan_mode()] / 2;
 }
 
 void spr_take_snapshot() {

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 // Image of $EB0000-$EBFFFF (64 KB) in MC68000 byte order, like every other
 // image of the machine: emulated byte A is image byte A - $EB0000, so code
@@ -62,8 +63,13 @@ struct SpriteUnit {
 };
 extern SpriteUnit g_sprite_unit;
 
-// Fills the image with 0xFF, as the machine powers up; call once the image
-// is allocated.
+// Power-on: the unit 0 and the image (once allocated) filled with 0xFF. The
+// reset line leaves both as they are. The state is the unit; the image
+// belongs to the memory map's allocation.
+void spr_power_on();
+std::span<const uint8_t> spr_state();
+// Fills the image with 0xFF, as the machine powers up (nothing before the
+// image is allocated).
 void spr_init_area();
 
 // Saves the sprite table with the band from prev_raster to cur_raster and
@@ -71,7 +77,7 @@ void spr_init_area();
 void spr_take_snapshot();
 
 // Raster lines to picture lines: value x factor / 2 (truncated toward 0),
-// the factor indexed by CRTC R20 bits 2-4.
+// the factor indexed by the CRTC scan mode (R20 bits 2-4).
 extern const int32_t g_spr_raster_factor_table[8];
 int32_t spr_scale_raster(int32_t value);
 

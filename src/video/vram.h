@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 // Text VRAM, 512 KB for $E00000-$E7FFFF: four planes of 128 KB in MC68000
 // byte order (emulated address A is byte A - $E00000). A text line is 128
@@ -12,6 +13,11 @@
 extern uint8_t* g_tvram;
 inline constexpr uint32_t TVRAM_BASE = 0xE00000, TVRAM_SIZE = 0x80000;
 inline constexpr uint32_t TVRAM_PLANE_SIZE = 0x20000;
+// The text VRAM's state is its image, which the memory map allocates.
+// Power-on: the image 0 (nothing before it is allocated). The reset line
+// leaves it as it is.
+void tvram_power_on();
+std::span<const uint8_t> tvram_state();  // the image; empty before it is allocated
 // Graphic VRAM store, 1 MB behind $C00000-$DFFFFF, laid out by the colour
 // mode (CRTC R20 bits 8-10):
 //   0  16 colours: one byte per pixel word, page p at p * $40000, 512 bytes
@@ -24,6 +30,10 @@ inline constexpr uint32_t TVRAM_PLANE_SIZE = 0x20000;
 //      bytes per line; dirty entry = line.
 extern uint8_t* g_gvram;
 inline constexpr uint32_t GVRAM_BASE = 0xC00000, GVRAM_SIZE = 0x100000;
+// Likewise the graphic VRAM's state is its store: power-on zeroes it, the
+// reset line leaves it.
+void gvram_power_on();
+std::span<const uint8_t> gvram_state();  // the store; empty before it is allocated
 
 // Text handlers. Reads return the stored bytes. Writes follow CRTC R21: bit 9
 // keeps the bits set in R23 (the write mask), bit 8 writes the same plane-0

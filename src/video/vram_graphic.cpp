@@ -1,6 +1,7 @@
 // Graphic VRAM page handlers ($C00000-$DFFFFF) for the three store layouts,
 // their dirty lines, and the conversion of the store between colour modes.
 #include <cstring>
+#include <memory>
 
 #include "core/bus.h"
 #include "machine/memory_map.h"
@@ -8,6 +9,14 @@
 #include "video/vram.h"
 
 uint8_t* g_gvram;
+
+void gvram_power_on() {
+    if (g_gvram) std::memset(g_gvram, 0, GVRAM_SIZE);
+}
+std::span<const uint8_t> gvram_state() {
+    if (!g_gvram) return {};
+    return {g_gvram, GVRAM_SIZE};
+}
 
 namespace {
 
@@ -100,12 +109,11 @@ void gvram_write_long_64k(uint32_t addr, uint32_t value) {
 namespace {
 
 constexpr uint32_t SIDE = 512, PAGE_BYTES = 0x40000;
-uint16_t s_words[SIDE * SIDE];
 
 inline uint32_t at_512(uint32_t page, uint32_t r, uint32_t c) { return page * PAGE_BYTES + r * SIDE + c; }
 inline uint32_t at_1024(uint32_t x, uint32_t y) { return y * 1024 + x; }
 
-void gather(int32_t mode) {
+void gather(int32_t mode, uint16_t* words) {
     const uint8_t* g = g_gvram;
     for (uint32_t r = 0; r < SIDE; r++) {
         for (uint32_t c = 0; c < SIDE; c++) {
@@ -122,18 +130,18 @@ void gather(int32_t mode) {
                     (g[at_1024(512 + c, r)] & 0xFu) << 4 | (g[at_1024(c, r)] & 0xFu);
                 break;
             }
-            s_words[r * SIDE + c] = uint16_t(w);
+            words[r * SIDE + c] = uint16_t(w);
         }
     }
 }
 
 // Pages 0 and 2 (and the quadrants in their place) take a whole byte; only
 // its low nibble is shown.
-void scatter(int32_t mode) {
+void scatter(int32_t mode, const uint16_t* words) {
     uint8_t* g = g_gvram;
     for (uint32_t r = 0; r < SIDE; r++) {
         for (uint32_t c = 0; c < SIDE; c++) {
-            uint32_t w = s_words[r * SIDE + c];
+            uint32_t w = words[r * SIDE + c];
             switch (mode) {
             case 0:
                 g[at_512(0, r, c)] = uint8_t(w);
@@ -169,6 +177,8 @@ void gvram_convert_layout(int32_t new_mode, int32_t old_mode) {
     // Modes that share a layout leave the store as it is.
     int32_t from = layout_of(old_mode), to = layout_of(new_mode);
     if (from == to || !g_gvram) return;
-    gather(from);
-    scatter(to);
+    // The image lives only through the conversion.
+    auto words = std::make_unique_for_overwrite<uint16_t[]>(SIDE * SIDE);
+    gather(from, words.get());
+    scatter(to, words.get());
 }

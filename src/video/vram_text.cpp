@@ -1,5 +1,7 @@
 // Text VRAM page handlers ($E00000-$E7FFFF): four 1-bit planes, the write
 // mask and simultaneous plane access of CRTC R21/R23, and the dirty lines.
+#include <cstring>
+
 #include "core/bus.h"
 #include "machine/memory_map.h"
 #include "video/crtc.h"
@@ -8,21 +10,27 @@
 
 uint8_t* g_tvram;
 
-namespace {
+void tvram_power_on() {
+    if (g_tvram) std::memset(g_tvram, 0, TVRAM_SIZE);
+}
+std::span<const uint8_t> tvram_state() {
+    if (!g_tvram) return {};
+    return {g_tvram, TVRAM_SIZE};
+}
 
-constexpr uint32_t R21_SIMULTANEOUS = 0x100, R21_MASK = 0x200;
+namespace {
 
 inline uint32_t offset_of(uint32_t addr) { return addr & (TVRAM_SIZE - 1); }
 inline void mark_line(uint32_t offset) { g_video.g_tvram_dirty_lines[(offset >> 7) & 0x3FF] = 1; }
-inline uint32_t selected_planes(uint32_t r21) { return (r21 >> 4) & 0xF; }
+inline uint32_t selected_planes(uint32_t r21) { return (r21 >> CRTC_ACCESS_WRITE_SHIFT) & 0xF; }
 
 // Bits of the write mask that keep the old data (0 when the mask is off).
 inline uint32_t kept_bits_byte(uint32_t r21, uint32_t addr) {
-    if (!(r21 & R21_MASK)) return 0;
-    uint32_t r23 = crtc_reg(23);
+    if (!(r21 & CRTC_ACCESS_MASKED)) return 0;
+    uint32_t r23 = crtc_reg(CRTC_TEXT_MASK);
     return (addr & 1) ? r23 & 0xFF : r23 >> 8;
 }
-inline uint32_t kept_bits_word(uint32_t r21) { return (r21 & R21_MASK) ? crtc_reg(23) : 0; }
+inline uint32_t kept_bits_word(uint32_t r21) { return (r21 & CRTC_ACCESS_MASKED) ? crtc_reg(CRTC_TEXT_MASK) : 0; }
 
 inline void store_byte(uint8_t* p, uint32_t value, uint32_t keep) {
     *p = uint8_t((*p & keep) | (value & ~keep));
@@ -43,8 +51,8 @@ uint32_t tvram_read_long(uint32_t addr) {
 }
 
 void tvram_write_byte(uint32_t addr, uint32_t value) {
-    uint32_t r21 = crtc_reg(21), offset = offset_of(addr), keep = kept_bits_byte(r21, addr);
-    if (r21 & R21_SIMULTANEOUS) {
+    uint32_t r21 = crtc_reg(CRTC_TEXT_ACCESS), offset = offset_of(addr), keep = kept_bits_byte(r21, addr);
+    if (r21 & CRTC_ACCESS_SIMULTANEOUS) {
         uint32_t planes = selected_planes(r21);
         if (!planes) return;
         offset &= TVRAM_PLANE_SIZE - 1;
@@ -58,8 +66,8 @@ void tvram_write_byte(uint32_t addr, uint32_t value) {
 }
 
 void tvram_write_word(uint32_t addr, uint32_t value) {
-    uint32_t r21 = crtc_reg(21), offset = offset_of(addr), keep = kept_bits_word(r21);
-    if (r21 & R21_SIMULTANEOUS) {
+    uint32_t r21 = crtc_reg(CRTC_TEXT_ACCESS), offset = offset_of(addr), keep = kept_bits_word(r21);
+    if (r21 & CRTC_ACCESS_SIMULTANEOUS) {
         uint32_t planes = selected_planes(r21);
         if (!planes) return;
         offset &= TVRAM_PLANE_SIZE - 1;
@@ -73,9 +81,9 @@ void tvram_write_word(uint32_t addr, uint32_t value) {
 }
 
 void tvram_write_long(uint32_t addr, uint32_t value) {
-    uint32_t r21 = crtc_reg(21);
+    uint32_t r21 = crtc_reg(CRTC_TEXT_ACCESS);
     bool last_word_of_plane = mem_last_word_of_page(addr);  // a page is one plane
-    if (r21 & R21_MASK) {
+    if (r21 & CRTC_ACCESS_MASKED) {
         // Two masked word writes, the low word first.
         uint32_t next = (addr + 2) & 0xFFFFFF;
         if (last_word_of_plane) [[unlikely]] g_bus_write_word_table[bus_page(next)](next, value & 0xFFFF);
@@ -88,7 +96,7 @@ void tvram_write_long(uint32_t addr, uint32_t value) {
     // the text VRAM.
     if (last_word_of_plane) [[unlikely]] return mem_write_long_split(addr, value);
     uint32_t offset = offset_of(addr);
-    if (r21 & R21_SIMULTANEOUS) {
+    if (r21 & CRTC_ACCESS_SIMULTANEOUS) {
         uint32_t planes = selected_planes(r21);
         if (!planes) return;
         offset &= TVRAM_PLANE_SIZE - 1;

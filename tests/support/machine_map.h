@@ -8,6 +8,7 @@
 // False when an allocation or the map fails.
 bool machine_map_install(uint32_t ram_size = 0x400000);
 
-// Zeroes the VRAM, palette, video controller, sprite and composition state
-// so that a picture depends only on what the test writes.
+// Powers the video devices on as start-up does, clears the host side of
+// the picture and zeroes the sprite area (which powers on as 0xFF), so that
+// a picture depends only on what the test writes.
 void video_state_clear();

@@ -52,7 +52,7 @@ const Colour& colour(char c) {
 int digit(char c) { return c == '.' ? 0 : c <= '9' ? c - '0' : c - 'A' + 10; }
 
 void write_word(uint32_t addr, uint32_t v) { mem_write_word_c(v, addr); }
-void crtc(uint32_t reg, uint32_t v) { write_word(0xE80000 + 2 * reg, v); }
+void crtc(CrtcReg reg, uint32_t v) { write_word(CRTC_BASE + 2 * reg, v); }
 void vc(uint32_t reg, uint32_t v) { write_word(0xE82400 + 0x100 * reg, v); }
 void palette(uint32_t index, char c) { write_word(0xE82000 + 2 * index, colour(c).word); }
 
@@ -119,11 +119,11 @@ protected:
 
   // Picture of w dots and h raster lines; R20 mode in `r20`.
   void geometry(int w, int h, uint32_t r20) {
-    crtc(2, 0);
-    crtc(3, uint32_t(w / 8));
-    crtc(6, 40);
-    crtc(7, 40 + uint32_t(h));
-    crtc(20, r20);
+    crtc(CRTC_H_DISP_START, 0);
+    crtc(CRTC_H_DISP_END, uint32_t(w / 8));
+    crtc(CRTC_V_DISP_START, 40);
+    crtc(CRTC_V_DISP_END, 40 + uint32_t(h));
+    crtc(CRTC_MODE, r20);
     mem_map_set_gvram();
     emu_clear_requests();
   }
@@ -132,11 +132,11 @@ protected:
   void start_frame() {
     emu_set_raster_line(0);
     emu_latch_video_state();
-    emu_set_raster_line(crtc_reg(6));
+    emu_set_raster_line(crtc_reg(CRTC_V_DISP_START));
     g_sprite_unit.resolution = spr_area_word(SPR_RESOLUTION);
     std::memcpy(g_vc_latch, g_vc_regs, sizeof g_vc_latch);
   }
-  void at_raster(uint32_t n) { emu_set_raster_line(crtc_reg(6) + n); }
+  void at_raster(uint32_t n) { emu_set_raster_line(crtc_reg(CRTC_V_DISP_START) + n); }
 
   void render(uint8_t* buffer = nullptr) {
     pal_refresh_pacing();
@@ -261,12 +261,12 @@ TEST_P(VideoCompose, RasterSplitOfLayerByteAndTextScroll) {
     SCOPED_TRACE(testing::Message() << std::hex << c.r20);
     geometry(16, c.raster_lines, c.r20);
     graphic16(0, 0, 0, std::vector<std::string>(8, "1..............."));
-    crtc(10, 0);
+    crtc(CRTC_TEXT_X, 0);
     vc(2, 0x21);
     std::fill(fb.pixels.begin(), fb.pixels.end(), CANARY);
     start_frame();
     at_raster(c.scroll_at);
-    crtc(10, 2);  // the text moves 2 dots left
+    crtc(CRTC_TEXT_X, 2);  // the text moves 2 dots left
     at_raster(c.text_off_at);
     vc(2, 0x01);  // text off
     render();
@@ -315,7 +315,7 @@ TEST_P(VideoCompose, RedrawPacing) {
   auto redrawn = [] { return int(std::count(g_video.line_redraw, g_video.line_redraw + 8, 1)); };
   frame();
   EXPECT_EQ(redrawn(), 0);
-  crtc(11, 3);
+  crtc(CRTC_TEXT_Y, 3);
   frame();
   EXPECT_EQ(redrawn(), 8);
   frame();
@@ -361,7 +361,7 @@ TEST(VideoGeometry, SizeAndScaleTable) {
   ASSERT_TRUE(mem_alloc_images());
   ASSERT_TRUE(mem_alloc_main_ram(0x400000));
   ASSERT_EQ(mem_map_build(), 0);
-  std::memset(&g_video, 0, sizeof g_video);
+  g_video_host = {};
   vid_static_init();
   FrameBuffer fb;
   frame_buffer_setup(fb, false);
@@ -392,13 +392,13 @@ TEST(VideoGeometry, SizeAndScaleTable) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.r02 << " " << c.r03 << " " << c.r06 << " " << c.r07 << " " << std::hex
                                     << c.r20 << " crt " << c.crt);
-    g_crtc_regs[2] = c.r02;
-    g_crtc_regs[3] = c.r03;
-    g_crtc_regs[6] = c.r06;
-    g_crtc_regs[7] = c.r07;
-    g_crtc_regs[20] = c.r20;
+    g_crtc_regs[CRTC_H_DISP_START] = c.r02;
+    g_crtc_regs[CRTC_H_DISP_END] = c.r03;
+    g_crtc_regs[CRTC_V_DISP_START] = c.r06;
+    g_crtc_regs[CRTC_V_DISP_END] = c.r07;
+    g_crtc_regs[CRTC_MODE] = c.r20;
     g_sys_port[SYS_DISPLAY] = c.port7;
-    g_video.g_cfg_crt = c.crt;
+    g_video_host.g_cfg_crt = c.crt;
     // Everything on, to walk every renderer over the whole picture.
     g_vc_regs[VC_R2_LOW] = 0x7F;
     g_video.g_full_redraw_countdown = 1;
@@ -437,10 +437,10 @@ TEST_P(VideoCompose, IncrementalRenderEqualsFreshRender) {
       }
       switch (pick(8)) {
         case 0:
-          crtc(10 + pick(2), pick(32));  // text scroll
+          crtc(CrtcReg(CRTC_TEXT_X + pick(2)), pick(32));  // text scroll
           break;
         case 1:
-          crtc(12 + pick(4), pick(24));  // graphic page 0/1 scroll
+          crtc(CrtcReg(CRTC_GR0_X + pick(4)), pick(24));  // graphic page 0/1 scroll
           break;
         case 2:
           vc(2, layer_bytes[pick(5)]);
@@ -453,8 +453,9 @@ TEST_P(VideoCompose, IncrementalRenderEqualsFreshRender) {
       // at a later one, so that the frame ends with the value it began with.
       switch (pick(4)) {
         case 0: {
-          const uint32_t regs[] = {10, 12, 14};
-          uint32_t reg = regs[pick(3)], old = crtc_reg(reg), first = pick(40);
+          const CrtcReg regs[] = {CRTC_TEXT_X, CRTC_GR0_X, CRTC_GR1_X};
+          const CrtcReg reg = regs[pick(3)];
+          uint32_t old = crtc_reg(reg), first = pick(40);
           at_raster(first);
           crtc(reg, pick(32));
           if (pick(3)) {
@@ -477,13 +478,9 @@ TEST_P(VideoCompose, IncrementalRenderEqualsFreshRender) {
       render();
       kept = fb.pixels;
 
-      // A fresh render of the same state, from nothing kept.
+      // A fresh render of the same state, from nothing kept; the record
+      // holds all the composition state, so the kept run goes on from it.
       VideoState saved = g_video;
-      uint16_t saved_prev[10];
-      std::memcpy(saved_prev, g_crtc_prev_scroll, sizeof saved_prev);
-      int32_t saved_text = text_scroll_countdown, saved_counter = full_redraw_counter;
-      int32_t saved_graphic[4];
-      std::memcpy(saved_graphic, graphic_scroll_countdown, sizeof saved_graphic);
       std::fill(fresh.begin(), fresh.end(), CANARY);
       g_video.g_full_redraw_countdown = 1;
       full_redraw_counter = 0;
@@ -494,10 +491,6 @@ TEST_P(VideoCompose, IncrementalRenderEqualsFreshRender) {
       g_video.vid_render_frame(reinterpret_cast<uint8_t*>(fresh.data()), FB_ROWS, -1);
       render::g_use_ssse3 = vector_paths;
       g_video = saved;
-      std::memcpy(g_crtc_prev_scroll, saved_prev, sizeof saved_prev);
-      text_scroll_countdown = saved_text;
-      full_redraw_counter = saved_counter;
-      std::memcpy(graphic_scroll_countdown, saved_graphic, sizeof saved_graphic);
 
       for (int32_t i = 0; i < g_video.src_height; i++)
         for (int32_t n = 0; n < g_video.src_width; n++) {
@@ -544,10 +537,10 @@ TEST_P(VideoCompose, DescriptionAndScreenshot) {
   EXPECT_EQ(fb.info.masks[0], GetParam() ? 0xF800u : 0x7C00u);
   EXPECT_EQ(fb.info.masks[1], GetParam() ? 0x07E0u : 0x03E0u);
   EXPECT_EQ(fb.info.masks[2], 0x001Fu);
-  EXPECT_EQ(g_video.g_halftone_mask, GetParam() ? 0xF7DE : 0x7BDE);
-  EXPECT_EQ(g_video.stride, 2080);
-  EXPECT_EQ(g_video.buffer_height, 880);
-  EXPECT_EQ(g_video.origin_offset, (2080 + 2) * 16);
+  EXPECT_EQ(g_video_host.g_halftone_mask, GetParam() ? 0xF7DE : 0x7BDE);
+  EXPECT_EQ(g_video_host.stride, 2080);
+  EXPECT_EQ(g_video_host.buffer_height, 880);
+  EXPECT_EQ(g_video_host.origin_offset, (2080 + 2) * 16);
 
   palette(1, 'R');
   palette(2, 'B');
@@ -584,7 +577,7 @@ TEST_P(VideoCompose, DescriptionAndScreenshot) {
 // Display modes: the list, the first fitting mode, the least-excess
 // exclusive mode, and the window origin.
 TEST(VideoDisplayMode, ListFindFitAndExclusive) {
-  std::memset(&g_video, 0, sizeof g_video);
+  g_video_host = {};
   host_display_reset();
   HostDisplayConfig& c = host_display_config();
   c.modes = {{640, 480, 16}, {800, 600, 16}, {1024, 768, 16}, {1075, 814, 16}, {1076, 700, 16},
@@ -606,8 +599,8 @@ TEST(VideoDisplayMode, ListFindFitAndExclusive) {
   EXPECT_EQ(g_display_mode_changed, 1);
   int32_t ow, oh;
   display_outer_size(768, 512, ow, oh);
-  EXPECT_EQ(g_video.g_window_origin_x, (800 - ow - 2) / 2);
-  EXPECT_EQ(g_video.g_window_origin_y, (600 - oh) / 2);
+  EXPECT_EQ(g_video_host.g_window_origin_x, (800 - ow - 2) / 2);
+  EXPECT_EQ(g_video_host.g_window_origin_y, (600 - oh) / 2);
 
   // A mode 10 dots narrower than the outer window: origin x -4, not -6;
   // a mode lower than it: y = mode height - outer height.
@@ -616,21 +609,21 @@ TEST(VideoDisplayMode, ListFindFitAndExclusive) {
   c.modes = {{ow - 10, 490, 16}};
   display_enum_modes(16);
   display_fit_window(640, 480);
-  EXPECT_EQ(g_video.g_window_origin_x, -4);
-  EXPECT_EQ(g_video.g_window_origin_y, 490 - oh);
+  EXPECT_EQ(g_video_host.g_window_origin_x, -4);
+  EXPECT_EQ(g_video_host.g_window_origin_y, 490 - oh);
 
   // Exclusive switcher: unavailable gives the message and stays off.
   host_display_reset();
   ddraw_static_init();
   g_cfg_ddraw = 1;
   ddraw_setup();
-  EXPECT_EQ(g_video.g_ddraw_active, 0);
+  EXPECT_EQ(g_video_host.g_ddraw_active, 0);
   host_display_config().exclusive_available = true;
   host_display_config().exclusive_modes = {{640, 480, 16}, {800, 600, 16}, {1024, 768, 16}, {600, 800, 16},
                                            {800, 600, 32}};
   ddraw_setup();
-  ASSERT_EQ(g_video.g_ddraw_active, 1);
-  EXPECT_EQ(g_video.g_relayout_request, 1);
+  ASSERT_EQ(g_video_host.g_ddraw_active, 1);
+  EXPECT_EQ(g_video_host.g_relayout_request, 1);
   EXPECT_EQ(g_ddraw_screen.count, 4);
   EXPECT_EQ(ddraw_find_best_mode(768, 512), 1);
   EXPECT_EQ(ddraw_find_best_mode(600, 600), 1);  // 800 x 600 and 600 x 800 tie: the earlier
@@ -648,7 +641,7 @@ TEST(VideoDisplayMode, ListFindFitAndExclusive) {
   EXPECT_EQ(g_display_modes.current, -1);
   g_cfg_ddraw = 0;
   ddraw_setup();
-  EXPECT_EQ(g_video.g_ddraw_active, 0);
+  EXPECT_EQ(g_video_host.g_ddraw_active, 0);
   host_display_reset();
 }
 

@@ -18,7 +18,7 @@ protected:
         std::memset(g_palette, 0, sizeof g_palette);
         std::memset(g_vc_regs, 0, sizeof g_vc_regs);
         std::memset(g_video.g_line_log_layers, 0, sizeof g_video.g_line_log_layers);
-        g_video.rgb565 = 0;
+        g_video_host.rgb565 = 0;
         g_video.g_redraw_holdoff = 0;
         g_pal_change_count = 0;
         g_pal_quiet_frames = 0;
@@ -44,7 +44,7 @@ TEST_F(VideoPalette, ColourWordsBecomeHostPixelsByContrastAndFormat) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "565 " << c.rgb565 << " contrast " << c.contrast
                                         << " word " << std::hex << c.word);
-        g_video.rgb565 = c.rgb565;
+        g_video_host.rgb565 = c.rgb565;
         contrast(c.contrast);
         EXPECT_EQ(g_pal_lut[c.word], c.pixel);
     }
@@ -52,7 +52,7 @@ TEST_F(VideoPalette, ColourWordsBecomeHostPixelsByContrastAndFormat) {
 
 TEST_F(VideoPalette, OnlyColourWordZeroIsTransparentAtAnyContrast) {
     for (int rgb565 = 0; rgb565 <= 1; rgb565++) {
-        g_video.rgb565 = rgb565;
+        g_video_host.rgb565 = rgb565;
         for (uint32_t c = 0; c < 16; c++) {
             contrast(c);
             uint32_t zeros = 0;
@@ -72,7 +72,7 @@ TEST_F(VideoPalette, ARebuildRedrawsTheNextFrameAndTheSameContrastDoesNothing) {
     EXPECT_EQ(g_video.g_full_redraw_countdown, 0);
 
     // The host format changed under an unchanged contrast: the table follows.
-    g_video.rgb565 = 1;
+    g_video_host.rgb565 = 1;
     pal_build_lut();
     EXPECT_EQ(g_pal_lut[0x0001], 0x0020);
 }

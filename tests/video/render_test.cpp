@@ -74,8 +74,8 @@ protected:
     static void settle() {
         for (int k = 0; k < 8 && g_event_request; k++) emu_dispatch_request();
     }
-    static void crtc(uint32_t n, uint32_t v) {
-        mem_write_word_c(v, 0xE80000 + 2 * n);
+    static void crtc(CrtcReg n, uint32_t v) {
+        mem_write_word_c(v, CRTC_BASE + 2 * n);
         settle();
     }
     static void palette(uint32_t j, uint32_t word) { mem_write_word_c(word, 0xE82000 + 2 * j); }
@@ -87,11 +87,11 @@ protected:
     void geometry(int w, int h, uint32_t mode, uint32_t r20_low = 0x16) {
         width = w;
         height = h;
-        crtc(2, 0);
-        crtc(3, uint32_t(w / 8));
-        crtc(6, 0);
-        crtc(7, uint32_t(h));
-        crtc(20, mode << 8 | r20_low);
+        crtc(CRTC_H_DISP_START, 0);
+        crtc(CRTC_H_DISP_END, uint32_t(w / 8));
+        crtc(CRTC_V_DISP_START, 0);
+        crtc(CRTC_V_DISP_END, uint32_t(h));
+        crtc(CRTC_MODE, mode << 8 | r20_low);
     }
 
     static void frame_start() {
@@ -99,18 +99,18 @@ protected:
         emu_latch_video_state();
     }
     static void display_start() {
-        emu_set_raster_line(crtc_reg(6));
+        emu_set_raster_line(crtc_reg(CRTC_V_DISP_START));
         std::memcpy(g_vc_latch, g_vc_regs, sizeof g_vc_latch);
         g_sprite_unit.resolution = spr_area_word(SPR_RESOLUTION);
     }
-    static void at_raster(uint32_t n) { emu_set_raster_line(crtc_reg(6) + n); }
+    static void at_raster(uint32_t n) { emu_set_raster_line(crtc_reg(CRTC_V_DISP_START) + n); }
     static void raster_hit(uint32_t n) {
         at_raster(n);
         g_sprite_unit.cur_raster = g_raster_line;
         if (g_raster_line > 0) g_sprite_unit.armed = 1;
     }
     static void display_end() {
-        emu_set_raster_line(crtc_reg(7));
+        emu_set_raster_line(crtc_reg(CRTC_V_DISP_END));
         if (g_sprite_unit.snapshot_count) {
             g_sprite_unit.cur_raster = g_raster_line;
             spr_take_snapshot();
@@ -251,7 +251,7 @@ TEST_P(VideoRender, HalfToneBlendsOddIndicesOfTheFrontPageWithThePictureUnderIt)
     vc(2, 0x4003);  // half-tone on, positions 0 and 1 on
     g_cfg_gpriority = 0;
     frame();
-    const uint32_t m = g_video.g_halftone_mask;
+    const uint32_t m = g_video_host.g_halftone_mask;
     auto blend = [&](uint32_t a, uint32_t b) { return uint16_t(((g_pal_lut[a] & m) + (g_pal_lut[b] & m)) / 2); };
     legend = {{'.', 0}, {'#', CANARY}, {'2', g_pal_lut[colour(2)]}, {'4', g_pal_lut[colour(4)]},
               {'x', blend(colour(2), colour(4))},   // index 3: even colour 2 over 4
@@ -302,7 +302,7 @@ TEST_P(VideoRender, Graphic256And65536And1024Modes) {
     text_art(0, {"ffffffff", "ffffffff"});
     graphic_art(0, 1020, 0, {"1...", "...."}, true);
     graphic_art(0, 0, 0, {"2...", "...."}, true);
-    crtc(12, 1020);
+    crtc(CRTC_GR0_X, 1020);
     frame();
     EXPECT_PICTURE((Art{"1OOO2OOO", "OOOOOOOO"}));
     frame();  // the scroll's second frame; then only changed lines
@@ -328,8 +328,8 @@ TEST_P(VideoRender, TextPlanesCombineIntoIndicesAndScrollWithinTheirLine) {
         {0, 1, "....A..........."},     // Y scroll: text line 1 on top
     };
     for (const Case& c : cases) {
-        crtc(10, c.x);
-        crtc(11, c.y);
+        crtc(CRTC_TEXT_X, c.x);
+        crtc(CRTC_TEXT_Y, c.y);
         frame();
         EXPECT_EQ(picture()[0], c.row0) << "X " << c.x << " Y " << c.y;
     }
@@ -422,7 +422,7 @@ TEST_P(VideoRender, RasterSplitOfGraphicAndBgScrollMidFrame) {
     vc(2, 0x0041);
     frame([&] {
         at_raster(2);
-        crtc(12, 511);               // graphic X scroll: one dot right
+        crtc(CRTC_GR0_X, 511);               // graphic X scroll: one dot right
         at_raster(4);
         sprite_reg(SPR_BG0_X, 508);  // BG0: four dots right
     });
@@ -508,7 +508,7 @@ TEST_P(VideoRender, DegenerateGeometryStaysInsideTheBuffer) {
     sprite_reg(SPR_BG_CTRL, 0x201);
     for (uint32_t e = 0; e < 64 * 64; e++) mem_write_word_c(0x0100, 0xEBC000 + e * 2);
     text_art(0, {std::string(1024, 'f')});
-    crtc(10, 5);
+    crtc(CRTC_TEXT_X, 5);
     vc(2, 0x0060);
     sprite(0, 1023, 16, 0x0100, 1);
     frame();
@@ -519,7 +519,7 @@ TEST_P(VideoRender, DegenerateGeometryStaysInsideTheBuffer) {
     geometry(8, 1600, 0, 0x10);  // line step 4: raster 2i
     text_art(0, std::vector<std::string>(1024, "1"));
     sprite_reg(SPR_BG_CTRL, 0);
-    crtc(10, 0);
+    crtc(CRTC_TEXT_X, 0);
     vc(2, 0x0020);
     std::fill(fb.pixels.begin(), fb.pixels.end(), CANARY);
     frame([&] {

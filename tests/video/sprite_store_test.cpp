@@ -24,7 +24,7 @@ protected:
         std::memset(g_sprite_area, 0, SPRITE_AREA_SIZE);
         std::memset(&g_sprite_unit, 0, sizeof g_sprite_unit);
         clear_logs();
-        g_crtc_regs[20] = 0;
+        g_crtc_regs[CRTC_MODE] = 0;
         g_raster_line = 0;
     }
     static void clear_logs() {
@@ -74,7 +74,7 @@ TEST_F(VideoSpriteStore, ALongWriteAtTheLastWordStaysInTheImage) {
 }
 
 TEST_F(VideoSpriteStore, TheFirstTableWriteAfterARasterHitSavesTheTableWithItsBand) {
-    g_crtc_regs[20] = 0x0004;  // 512 lines: picture lines are raster lines x 2
+    g_crtc_regs[CRTC_MODE] = 0x0004;  // 512 lines: picture lines are raster lines x 2
     spr_write_word(SPR + 0x0010, 0x0100);  // sprite 2 X
     SpriteUnit& u = g_sprite_unit;
 
@@ -174,10 +174,10 @@ TEST_F(VideoSpriteStore, BgRegisterWritesAreLoggedAtTheirRasterLine) {
 TEST_F(VideoSpriteStore, RasterLinesScaleToPictureLinesByTheResolution) {
     const int32_t expected[8] = {101, 202, 202, 202, 50, 101, 202, 202};
     for (uint32_t index = 0; index < 8; index++) {
-        g_crtc_regs[20] = uint16_t(0x0300 | index << 2 | 3);  // other bits do not count
+        g_crtc_regs[CRTC_MODE] = uint16_t(0x0300 | index << 2 | 3);  // other bits do not count
         EXPECT_EQ(spr_scale_raster(101), expected[index]) << index;
     }
-    g_crtc_regs[20] = 4 << 2;
+    g_crtc_regs[CRTC_MODE] = 4 << 2;
     EXPECT_EQ(spr_scale_raster(-3), -1);  // truncated toward 0
 }
 
