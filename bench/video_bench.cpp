@@ -28,11 +28,11 @@ void set_up_machine(FrameBuffer& fb, uint32_t pages) {
   frame_buffer_setup(fb, true);
   std::mt19937 rng(68000);
 
-  g_crtc_regs[2] = 4;
-  g_crtc_regs[3] = 100;   // 96 x 8 = 768 dots
-  g_crtc_regs[6] = 40;
-  g_crtc_regs[7] = 552;   // 512 lines
-  g_crtc_regs[20] = 0x0016;  // 16 colours, 512 lines at 31 kHz
+  g_crtc_regs[CRTC_H_DISP_START] = 4;
+  g_crtc_regs[CRTC_H_DISP_END] = 100;   // 96 x 8 = 768 dots
+  g_crtc_regs[CRTC_V_DISP_START] = 40;
+  g_crtc_regs[CRTC_V_DISP_END] = 552;   // 512 lines
+  g_crtc_regs[CRTC_MODE] = 0x0016;  // 16 colours, 512 lines at 31 kHz
   for (uint32_t r = 10; r < 20; r++) g_crtc_regs[r] = uint16_t(rng() % 64);
 
   for (uint32_t j = 0; j < 512; j++) put_word(g_palette, 2 * j, j == 0 || j == 256 ? 0 : 0x0842 * (j % 31 + 1));

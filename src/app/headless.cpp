@@ -154,7 +154,8 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
     uint64_t cycles_before = g_cycles_total;
     uint32_t vsyncs_before = g_vsync_count;
     clock_start_timer();
-    bool broke = false;
+    bool broke = false, halt_loop = false;
+    uint32_t halt_pc = 0;
     for (;;) {
         init_run_slice(0);
         if (g_event_request == REQ_END_SLICE) {
@@ -171,6 +172,10 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
             break;
         }
         if (options.frames && result.frames >= options.frames) break;
+        if (init_halt_looping(&halt_pc)) {
+            halt_loop = true;
+            break;
+        }
     }
     clock_stop_timer();
     uint64_t cycles = g_cycles_total - cycles_before;
@@ -187,7 +192,11 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
     if (!written) std::fprintf(stderr, "zolm: %s could not be written\n", options.dump_ram.c_str());
     if (!shot) std::fprintf(stderr, "zolm: %s could not be written\n", options.screenshot.c_str());
     host_message_box_flush();
+    if (halt_loop)
+        std::fprintf(stderr, "zolm: stopped: the machine does nothing but halt on a double bus fault "
+                             "(last at PC $%06X) and reset\n", halt_pc & 0xFFFFFF);
     if (sram_save_failed()) result.exit_status = EXIT_SRAM_UNSAVED;
+    else if (halt_loop) result.exit_status = EXIT_HALT_LOOP;
     else result.exit_status = (broke && !result.powered_off) || !written || !shot ? EXIT_RUN_FAILED : 0;
     return result;
 }

@@ -31,6 +31,7 @@ inline constexpr int EXIT_START_FAILED = 1; // the machine could not start (a RO
 inline constexpr int EXIT_USAGE = 2;        // a bad host option; nothing ran
 inline constexpr int EXIT_RUN_FAILED = 2;   // a break, or a file asked for not written
 inline constexpr int EXIT_SRAM_UNSAVED = 3; // "sram.ram" could not be saved at the end
+inline constexpr int EXIT_HALT_LOOP = 4;    // the machine did nothing but halt and reset
 
 struct HeadlessResult {
     int exit_status;

@@ -1,7 +1,7 @@
 #include "core/bus.h"
 
 #include "core/exceptions.h"
-#include "machine/machine.h"
+#include "core/cpu_regs.h"
 
 BusReadFn g_bus_read_byte_table[128];
 BusReadFn g_bus_read_word_table[128];

@@ -18,7 +18,6 @@ struct CpuRegs {
     uint32_t irq_level;
     uint32_t irq_vector_offset;
     uint32_t irq_pending;      // bits 0-15 MFP channels, 16+L levels, 22 any MFP, 23 NMI
-    uint32_t frame_budget;
     uint32_t cycles_per_frame;
     std::atomic<uint32_t> cycles_since_tick;
     uint32_t cycles_in_frame;
@@ -44,13 +43,29 @@ inline constexpr auto& g_irq_request = g_cpu_regs.irq_request;
 inline constexpr auto& g_irq_level = g_cpu_regs.irq_level;
 inline constexpr auto& g_irq_vector_offset = g_cpu_regs.irq_vector_offset;
 inline constexpr auto& g_irq_pending = g_cpu_regs.irq_pending;
-inline constexpr auto& g_frame_budget = g_cpu_regs.frame_budget;
 inline constexpr auto& g_cycles_per_frame = g_cpu_regs.cycles_per_frame;
 inline constexpr auto& g_cycles_since_tick = g_cpu_regs.cycles_since_tick;
 inline constexpr auto& g_cycles_in_frame = g_cpu_regs.cycles_in_frame;
 inline constexpr auto& g_cycles = g_cpu_regs.cycles;
 inline constexpr auto& g_cycle_deadline = g_cpu_regs.cycle_deadline;
 inline constexpr auto& g_event_kind = g_cpu_regs.event_kind;
+
+// Run flags: any nonzero value ends the instruction loop after the current
+// instruction. Set from other threads too (the host timer, signals).
+inline constexpr uint32_t RUN_STEP = 1;     // stop after one instruction
+inline constexpr uint32_t RUN_BREAK = 2;    // watch hit, power-off, debugger
+inline constexpr uint32_t RUN_REQUEST = 4;  // machine request pending
+inline constexpr uint32_t RUN_RTC_TICK = 8; // host timer tick
+extern std::atomic<uint32_t> g_run_flags;
+inline void run_flags_set(uint32_t bits) { g_run_flags.fetch_or(bits, std::memory_order_relaxed); }
+inline void run_flags_clear(uint32_t bits) { g_run_flags.fetch_and(~bits, std::memory_order_relaxed); }
+inline uint32_t run_flags() { return g_run_flags.load(std::memory_order_relaxed); }
+
+// Bits of irq_pending besides the MFP channels 0-15.
+inline constexpr uint32_t IRQ_PENDING_MFP_CHANNELS = 0xFFFF;
+inline constexpr uint32_t IRQ_PENDING_MFP_ANY = 1u << 22;
+inline constexpr uint32_t IRQ_PENDING_NMI = 1u << 23;
+inline constexpr uint32_t irq_pending_level(uint32_t level) { return 1u << (16 + level); }
 
 // Status register bits.
 inline constexpr uint32_t SR_C = 0x01, SR_V = 0x02, SR_Z = 0x04, SR_N = 0x08, SR_X = 0x10;

@@ -5,12 +5,11 @@
 #include <cstdlib>
 #include <cstring>
 
+#include "core/boundary.h"
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
 #include "core/flags.h"
 #include "core/trace.h"
-#include "debugger/debugger.h"
-#include "debugger/disasm.h"
 
 const DecodeRecord* g_opcode_table[65536];
 DecodeRecord g_decode_pool[DECODE_POOL_SIZE];

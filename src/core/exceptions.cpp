@@ -1,22 +1,11 @@
 // Exception entry, the fault road, trace, interrupts and SR writes.
 #include "core/exceptions.h"
 
-#include <cstdio>
-
-#include "app/config.h"
+#include "core/boundary.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/run_loop.h"
 #include "core/trace.h"
-#include "debugger/debugger.h"
-#include "debugger/disasm.h"
-#include "firmware/fe_calls.h"
-#include "host/message_box.h"
-#include "machine/machine.h"
-#include "machine/mfp.h"
-#include "machine/scheduler.h"
-#include "machine/startup.h"
-#include "storage/dma.h"
 
 uint8_t g_cpu_idle = 1;
 uint32_t g_exception_busy = 0x100;
@@ -36,8 +25,9 @@ static uint32_t enter_supervisor() {
 }
 
 static uint32_t main_ram_vector(uint32_t offset) {
-    if (!g_main_ram || offset + 4 > g_main_ram_size) return 0;
-    return be_read32(g_main_ram + offset);
+    const uint8_t* ram = emu_main_ram();
+    if (!ram || offset + 4 > emu_main_ram_size()) return 0;
+    return be_read32(ram + offset);
 }
 
 void cpu_take_exception(uint32_t v, uint32_t pc) {
@@ -54,7 +44,7 @@ void cpu_take_exception(uint32_t v, uint32_t pc) {
     mem_write_word(cpu_sp(), old_sr);
     if (v == VEC_BUS_ERROR || v == VEC_ADDRESS_ERROR) {
         uint32_t op_addr = g_cpu_op_addr & ~1u;
-        uint32_t insn = (op_addr & 0xFFFFFF) < g_main_ram_size ? mem_read_word(op_addr) : 0;
+        uint32_t insn = (op_addr & 0xFFFFFF) < emu_main_ram_size() ? mem_read_word(op_addr) : 0;
         mem_write_word(cpu_sp() - 2, insn);
         mem_write_long(cpu_sp() - 6, g_fault_addr);
         mem_write_word(cpu_sp() - 8, (insn & 0xFFE0) | g_fault_code);
@@ -72,7 +62,7 @@ void cpu_raise_zero_divide(uint32_t pc) { cpu_take_exception(VEC_ZERO_DIVIDE, pc
 
 void cpu_raise_fault_exception(uint32_t v, uint32_t pc) {
     if (g_debugger_active) run_flags_set(RUN_STEP | RUN_BREAK);
-    if (g_cpu_idle) return;
+    if (g_cpu_idle || g_host_fault_unwinding) return;
     cpu_take_exception(v, pc);
 }
 
@@ -81,11 +71,7 @@ void cpu_privilege_violation(uint32_t handler_pc) {
 }
 
 void cpu_double_fault_halt() {
-    char text[160];
-    std::snprintf(text, sizeof text, "%s\n PC=%8X",
-                  "double buss haltが発生しました。\nMC68000をリセットします", g_cpu_op_addr);
-    host_message_box(text, "MPU HALT", MB_INFO);
-    init_reset_machine();
+    emu_cpu_halted(g_cpu_op_addr);
     g_exception_busy = 0x100;
     cpu_loop_exit();
 }
@@ -114,9 +100,9 @@ OpResult cpu_op_dos_call(const DecodeRecord*, uint32_t pc) {
 }
 
 OpResult cpu_op_fe_call(const DecodeRecord*, uint32_t pc) {
-    FirmwareRoutine routine = g_fe_call_table[cpu_fetch_word(pc - 2) & 0xFF];
-    if (!g_cfg_fpu || !routine) cpu_raise_exception(VEC_LINE_F, pc - 2);
-    routine();
+    FirmwareRoutine routine = fe_call_routine(cpu_fetch_word(pc - 2) & 0xFF);
+    if (!routine) cpu_raise_exception(VEC_LINE_F, pc - 2);
+    cpu_call_host(routine);
     optrace_record_reg_l(cpu_d(0));
     return {8, pc};
 }
@@ -155,89 +141,38 @@ void cpu_request_interrupt(uint32_t vector, uint32_t level) {
     g_irq_request = 1;
 }
 
-void cpu_raise_mfp_interrupt(uint32_t ch) {
-    g_irq_pending |= (1u << ch) | (1u << 22);
-    run_flags_set(RUN_REQUEST);
-    g_scheduler.countdown[ch] = 0;
-    emu_post_request(REQ_RESCHEDULE);
-    sched_set_event(-1, 0);
-    switch (ch) {
-    case 3: sched_set_event(3, 0); break;
-    case 4: mfp_schedule_timer_d(1); break;
-    case 5: mfp_schedule_timer_c(1); break;
-    case 12: emu_post_request(REQ_KEY); break;
-    case 14: emu_post_request(REQ_RASTER_HIT); break;
-    default: break;
-    }
-    cpu_check_interrupts();
-}
-
 void cpu_raise_level_interrupt(uint32_t level) {
-    g_irq_pending |= 1u << (16 + level);
-    g_scheduler.countdown[16 + level] = 0;
-    emu_post_request(REQ_RESCHEDULE);
-    sched_set_event(-1, 0);
+    g_irq_pending |= irq_pending_level(level);
     if (level == 7 || sr_mask() < level) cpu_check_interrupts();
 }
 
+// The vector each level is answered with; level 3 takes the DMA
+// controller's, level 6 is the MFP's (its own scan).
 static void cpu_ack_level(uint32_t level) {
-    static const uint32_t vectors[8] = {0, 25, 0x42, 0, 0x8E, 0x54, 0, 31};
-    g_irq_pending &= ~(1u << (16 + level));
+    static const uint32_t vectors[8] = {0, 0x19, 0x42, 0, 0x8E, 0x54, 0, 0x1F};
+    g_irq_pending &= ~irq_pending_level(level);
     uint32_t vector = level == 3 ? (g_dmac_pending_vector & 0xFF) : vectors[level];
     cpu_request_interrupt(vector, level);
-}
-
-// Registers of channel ch: A for 8-15, B for 0-7.
-static uint8_t& mfp_reg(uint32_t a_reg, uint32_t ch) { return g_mfp_regs[ch >= 8 ? a_reg : a_reg + 2]; }
-
-// Requests the best pending unmasked MFP channel; true when one was requested.
-static bool cpu_mfp_scan() {
-    uint32_t pending = g_irq_pending;
-    for (int ch = 15; ch >= 0; ch--) {
-        uint32_t bit = 1u << ch;
-        if (!(pending & bit)) continue;
-        uint8_t b = uint8_t(1u << (ch & 7));
-        if (!(mfp_reg(MFP_IERA, ch) & b)) {
-            mfp_reg(MFP_IPRA, ch) &= uint8_t(~b);
-            pending &= ~bit;
-            continue;
-        }
-        mfp_reg(MFP_IPRA, ch) |= b;
-        uint8_t gpip_bit = ch == 3 ? 0x08 : ch == 14 ? 0x40 : 0;
-        if (!(mfp_reg(MFP_IMRA, ch) & b)) {
-            g_mfp_regs[MFP_GPIP] &= uint8_t(~gpip_bit);
-            continue;
-        }
-        g_mfp_regs[MFP_GPIP] |= gpip_bit;
-        g_irq_pending = pending & ~bit;
-        cpu_request_interrupt((g_mfp_regs[MFP_VR] & 0xF0) + uint32_t(ch), 6);
-        mfp_reg(MFP_IPRA, ch) &= uint8_t(~b);
-        if (g_mfp_regs[MFP_VR] & 0x08) mfp_reg(MFP_ISRA, ch) |= b;
-        else mfp_reg(MFP_ISRA, ch) &= uint8_t(~b);
-        return true;
-    }
-    g_irq_pending = pending;
-    return false;
 }
 
 void cpu_check_interrupts() {
     // An accepted interrupt that waits to be taken is not displaced: its
     // pending bit is gone already, so it would be lost.
     if (g_irq_pending == 0 || g_irq_request) return;
-    if (g_irq_pending & (1u << 23)) {
+    if (g_irq_pending & IRQ_PENDING_NMI) {
         cpu_ack_level(7);
         return;
     }
     uint32_t mask = sr_mask();
     if (mask >= 6) return;
-    if (g_irq_pending & (1u << 22)) {
-        bool requested = cpu_mfp_scan();
-        if (!(g_irq_pending & 0xFFFF)) g_irq_pending &= ~(1u << 22);
+    if (g_irq_pending & IRQ_PENDING_MFP_ANY) {
+        bool requested = mfp_scan_interrupts();
+        if (!(g_irq_pending & IRQ_PENDING_MFP_CHANNELS)) g_irq_pending &= ~IRQ_PENDING_MFP_ANY;
         if (requested) return;
     }
     for (uint32_t level = 5; level >= 1; level--) {
         if (level <= mask) return;
-        if (g_irq_pending & (1u << (16 + level))) {
+        if (g_irq_pending & irq_pending_level(level)) {
             cpu_ack_level(level);
             return;
         }

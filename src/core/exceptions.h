@@ -28,7 +28,7 @@ OpResult cpu_op_fe_call(const DecodeRecord* rec, uint32_t pc);
 void cpu_set_sr(uint32_t value);
 inline void cpu_set_sr_reg(uint32_t value) { cpu_set_sr(value); }
 
-void cpu_raise_mfp_interrupt(uint32_t channel);
+// Sets the pending bit of a level 1-7 and lets the processor accept it.
 void cpu_raise_level_interrupt(uint32_t level);
 void cpu_check_interrupts();
 void cpu_request_interrupt(uint32_t vector, uint32_t level);

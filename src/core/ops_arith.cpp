@@ -12,7 +12,7 @@
 #include "core/ea.h"
 #include "core/flags.h"
 #include "core/trace.h"
-#include "debugger/disasm.h"
+#include "core/boundary.h"
 
 namespace {
 

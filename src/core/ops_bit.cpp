@@ -7,7 +7,7 @@
 #include "core/cpu_regs.h"
 #include "core/decode.h"
 #include "core/ea.h"
-#include "debugger/disasm.h"
+#include "core/boundary.h"
 
 namespace {
 

@@ -11,7 +11,7 @@
 #include "core/ea.h"
 #include "core/exceptions.h"
 #include "core/trace.h"
-#include "debugger/disasm.h"
+#include "core/boundary.h"
 
 namespace {
 

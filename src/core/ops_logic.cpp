@@ -10,7 +10,7 @@
 #include "core/exceptions.h"
 #include "core/flags.h"
 #include "core/trace.h"
-#include "debugger/disasm.h"
+#include "core/boundary.h"
 
 namespace {
 

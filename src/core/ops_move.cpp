@@ -10,7 +10,7 @@
 #include "core/ea_modes.h"
 #include "core/exceptions.h"
 #include "core/flags.h"
-#include "debugger/disasm.h"
+#include "core/boundary.h"
 
 namespace {
 

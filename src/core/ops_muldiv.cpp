@@ -8,7 +8,7 @@
 #include "core/ea.h"
 #include "core/exceptions.h"
 #include "core/flags.h"
-#include "debugger/disasm.h"
+#include "core/boundary.h"
 
 namespace {
 

@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "core/boundary.h"
 #include "core/bus.h"
 #include "core/conditions.h"
 #include "core/cpu_regs.h"
@@ -10,12 +11,8 @@
 #include "core/exceptions.h"
 #include "core/flags.h"
 #include "core/ops_logic.h"
+#include "core/run_loop.h"
 #include "core/trace.h"
-#include "debugger/disasm.h"
-#include "firmware/iocs.h"
-#include "input/keyboard.h"
-#include "sound/fm_card.h"
-#include "sound/sndlib.h"
 
 namespace {
 
@@ -27,35 +24,30 @@ template <int Bits> inline void set_nz(uint32_t result) {
     cpu_merge_nzvc_from_flags(host_flags_nz<Bits>(result));
 }
 
-// The paste text is typed on with every IOCS call except _B_KEYSNS ($01).
-inline void pump_paste_text(uint32_t call) {
-    if (call != 1 && g_paste_text[0] != 0) key_type_pump();
-}
-
 // TRAP #15: IOCS call number in D0.b; served on the host when a native
 // routine is installed, else by the firmware through the exception.
 OpResult iocs_call(uint32_t vector_offset, uint32_t pc) {
     uint32_t call = cpu_d(0) & 0xFF;
-    if (FirmwareRoutine hook = g_iocs_hook_table[call]) hook();
+    if (FirmwareRoutine hook = g_iocs_hook_table[call]) cpu_call_host(hook);
     call = cpu_d(0) & 0xFF;
     FirmwareRoutine native = g_iocs_native_table[call];
-    pump_paste_text(call);
+    cpu_call_host([call] { iocs_call_started(call); });
     if (!native) cpu_take_exception(vector_offset, pc);
-    native();
+    cpu_call_host(native);
+    // The history shows the call served on the host by its number.
     g_trace_index += 1;
     uint32_t e = trace_entry();
     g_trace_kind[e] = TRACE_IOCS;
     g_trace_pc[e] = g_cpu_op_addr;
-    g_trace_value[e] = uint32_t(reinterpret_cast<uintptr_t>(native));
+    g_trace_value[e] = call;
     return {78, pc};
 }
 
 // TRAP #2: PCM8 calls, served through the external sound library for the
 // function groups it handles.
 OpResult pcm8_call(uint32_t vector_offset, uint32_t pc) {
-    uint32_t group = (cpu_d(0) >> 4) & 0xFF;
-    if (g_cfg_fmpcm8 != 0 && g_cfg_fm == 4 && group < 16 && g_pcm8_fn_served[group]) {
-        sndlib_pcm8_call();
+    if (pcm8_call_served(cpu_d(0))) {
+        cpu_call_host(sndlib_pcm8_call);
         return {78, pc};
     }
     cpu_take_exception(vector_offset, pc);
@@ -67,6 +59,9 @@ template <int Bits> inline OpResult tst(const DecodeRecord* rec, uint32_t pc) {
     return {rec->cycles, r.pc};
 }
 
+// The TRAPs served on the host: #15 IOCS, #2 the PCM8 driver.
+constexpr uint32_t TRAP_IOCS = 15, TRAP_PCM8 = 2;
+
 // Cycles of LEA and PEA by mode index for the control modes.
 constexpr uint8_t lea_cycles[12] = {0, 0, 4, 0, 0, 8, 12, 8, 12, 8, 12, 0};
 constexpr uint8_t pea_cycles[12] = {0, 0, 14, 0, 0, 18, 22, 18, 22, 18, 22, 0};
@@ -76,8 +71,8 @@ constexpr uint8_t pea_cycles[12] = {0, 0, 14, 0, 0, 18, 22, 18, 22, 18, 22, 0};
 OpResult cpu_op_trap(const DecodeRecord* rec, uint32_t pc) {
     uint32_t vector_offset = uint32_t(rec->value);
     switch ((vector_offset - VEC_TRAP0) >> 2) {
-    case 15: return iocs_call(vector_offset, pc);
-    case 2: return pcm8_call(vector_offset, pc);
+    case TRAP_IOCS: return iocs_call(vector_offset, pc);
+    case TRAP_PCM8: return pcm8_call(vector_offset, pc);
     default: cpu_take_exception(vector_offset, pc);
     }
 }

@@ -2,56 +2,49 @@
 #include "core/run_loop.h"
 
 #include <csetjmp>
+#include <cstring>
 
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/decode.h"
 #include "core/exceptions.h"
+#include "core/boundary.h"
 #include "core/trace.h"
-#include "machine/machine.h"
-#include "machine/scheduler.h"
-#include "sound/fm_card.h"
 
 CpuRegs g_cpu_regs;
+std::atomic<uint32_t> g_run_flags;
+uint32_t g_host_call_depth;
+uint32_t g_host_fault_unwinding;
 
-// Where an exception leaves the instruction in progress.
+// Where an exception leaves the instruction in progress. The core's own
+// frames hold nothing to destroy, so a jump is enough; host code under a
+// HostCallScope is left by a C++ exception instead, so its destructors run.
 static std::jmp_buf g_loop_resume;
 
-void cpu_loop_exit() { std::longjmp(g_loop_resume, 1); }
+void cpu_loop_exit() {
+    if (g_host_call_depth != 0) {
+        g_host_fault_unwinding = 1;
+        throw GuestExceptionTaken{};
+    }
+    std::longjmp(g_loop_resume, 1);
+}
+
+void cpu_power_on() {
+    std::memset(static_cast<void*>(&g_cpu_regs), 0, sizeof g_cpu_regs);
+    g_cpu_idle = 1;
+    g_exception_busy = 0x100;
+    g_trace_delay = 0;
+    g_cpu_stopped = 0;
+    g_refetch = 1;
+}
+
+std::span<const uint8_t> cpu_state() {
+    return {reinterpret_cast<const uint8_t*>(&g_cpu_regs), sizeof g_cpu_regs};
+}
 
 void cpu_dispatch_event() {
-    uint32_t kind = g_event_kind;
-    if (kind < 16) {
-        if (kind != 7) cpu_raise_mfp_interrupt(kind);
-        return;
-    }
-    switch (kind) {
-    case 16: break;
-    case 17: case 18: case 19: case 20: case 21: case 22: case 23:
-        cpu_raise_level_interrupt(kind - 16);
-        break;
-    case EV_FRAME_START: emu_post_request(REQ_FRAME_START); break;
-    case EV_VSYNC_END: emu_post_request(REQ_VSYNC_END); break;
-    case EV_OPM_TIMER_A:
-    case EV_OPM_TIMER_B: {
-        uint32_t timer = kind - EV_OPM_TIMER_A; // 0 = A, 1 = B
-        uint8_t control = g_fmcard.opm_regs[0x14];
-        if (!(control & (1u << timer))) {
-            sched_set_event(int(kind), 0);
-            break;
-        }
-        if (timer == 0) emu_opm_timer_a(1); else emu_opm_timer_b(1);
-        if (control & (4u << timer)) {
-            sched_set_event(3, 2);
-            g_fmcard.opm_regs[0] |= uint8_t(1u << timer);
-        }
-        break;
-    }
-    case EV_VDISP_START: emu_post_request(REQ_VDISP_START); break;
-    case EV_VDISP_END: emu_post_request(REQ_VDISP_END); break;
-    case EV_REFIND: sched_set_event(-1, 0); break;
-    default: break;
-    }
+    HostCallScope host;
+    sched_dispatch(g_event_kind);
 }
 
 void cpu_check_deadline() {
@@ -62,10 +55,9 @@ void cpu_check_deadline() {
 static bool cpu_loop_resume() {
     uint32_t flags = run_flags();
     if (flags == 0) return false;
-    if ((flags & 7) == 0 && (flags & RUN_RTC_TICK)) {
-        g_event_request = REQ_RTC_TICK;
+    if ((flags & (RUN_STEP | RUN_BREAK | RUN_REQUEST)) == 0 && (flags & RUN_RTC_TICK)) {
         run_flags_clear(RUN_RTC_TICK);
-        run_flags_set(RUN_REQUEST);
+        emu_post_request(REQ_RTC_TICK);
     }
     return true;
 }
@@ -137,21 +129,35 @@ static void cpu_run_loop() {
 
 void cpu_enter_loop() {
     g_refetch = 1;
-    if (setjmp(g_loop_resume) != 0) {
-        // An exception left an instruction; its frame is stacked.
-        if (cpu_loop_resume()) return;
+    volatile bool resumed = false;
+    if (setjmp(g_loop_resume) != 0) resumed = true;
+    for (;;) {
+        try {
+            if (resumed) {
+                // An exception left an instruction; its frame is stacked. An
+                // event that fell due meanwhile runs now, as it would have
+                // after the instruction: a machine whose every instruction
+                // faults keeps time.
+                cpu_check_deadline();
+                if (cpu_loop_resume()) return;
+            }
+            cpu_run_loop();
+            return;
+        } catch (const GuestExceptionTaken&) {
+            // The same, from host code that has now unwound.
+            g_host_fault_unwinding = 0;
+            resumed = true;
+        }
     }
-    cpu_run_loop();
 }
 
 void cpu_run() {
     g_cpu_idle = 0;
-    g_slice_continue = 1;
     for (;;) {
-        if (g_event_request == 0) {
+        if (emu_pending_request() == REQ_NONE) {
             cpu_enter_loop();
             // A debugger step runs one instruction; a request it left waits.
-            if (g_event_request == 0 || (run_flags() & RUN_STEP)) {
+            if (emu_pending_request() == REQ_NONE || (run_flags() & RUN_STEP)) {
                 g_cpu_idle = 1;
                 return;
             }

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "core/bus.h"
+#include "machine/bus_peek.h"
 #include "core/cpu_regs.h"
 #include "debugger/disasm.h"
 
@@ -34,7 +35,7 @@ uint32_t dis_bcc(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out
         target = branch_target(pc, int8_t(uint8_t(d8)));
         next = pc + 2;
     } else {
-        const uint32_t w = mem_read_word_c(pc + 2);
+        const uint32_t w = bus_peek_word(pc + 2);
         char word[8];
         std::snprintf(word, sizeof word, "%4.4X", w);
         dis_put(out, 13, word);
@@ -48,7 +49,7 @@ uint32_t dis_bcc(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out
 uint32_t dis_dbcc(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
     static const char* const cond[16] = {"t    ", "f    ", "hi   ", "ls   ", "cc   ", "cs   ", "ne   ", "eq   ",
                                          "vc   ", "vs   ", "pl   ", "mi   ", "ge   ", "lt   ", "gt   ", "le   "};
-    const uint32_t w = mem_read_word_c(pc + 2);
+    const uint32_t w = bus_peek_word(pc + 2);
     dis_head_ext(out, pc, opcode, w);
     dis_append(out, "db%s", cond[(opcode >> 8) & 0xF]);
     put_target(out, "   D%1d,$%6.6X", dis_ry(opcode), branch_target(pc, int16_t(uint16_t(w))));
@@ -132,7 +133,7 @@ void register_list(DisLine& out, uint32_t mask, bool reversed) {
 } // namespace
 
 uint32_t dis_movem(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
-    const uint32_t mask = mem_read_word_c(pc + 2);
+    const uint32_t mask = bus_peek_word(pc + 2);
     const uint32_t size = (opcode & 0x40) ? 32 : 16;
     const uint32_t mode = dis_ea_mode(opcode);
     dis_head_ext(out, pc, opcode, mask);

@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "core/bus.h"
+#include "machine/bus_peek.h"
 #include "core/cpu_regs.h"
 #include "core/trace.h"
 #include "debugger/comment_file.h"
@@ -84,7 +85,7 @@ uint32_t dis_format_ea(DisLine& line, uint32_t reg, uint32_t ext_addr, uint32_t 
     case EA_PREDEC: dis_append(line, "-(A%1d)", reg); return ext_addr;
     default: break;
     }
-    const uint32_t w = mem_read_word_c(ext_addr);
+    const uint32_t w = bus_peek_word(ext_addr);
     switch (mode) {
     case EA_DISP:
         dis_append(line, "$%.4X(A%1d)", w, reg);
@@ -112,7 +113,7 @@ uint32_t dis_format_ea(DisLine& line, uint32_t reg, uint32_t ext_addr, uint32_t 
             dis_append(line, "#$%.4X", w);
             break;
         }
-        const uint32_t l = mem_read_long_c(ext_addr);
+        const uint32_t l = bus_peek_long(ext_addr);
         dis_append(line, mode == EA_IMM ? "#$%.8X" : "$%.8X", l);
         dis_comment_for_address(l);
         head_word(line, "%.8X ", l);
@@ -156,7 +157,7 @@ void dis_emit_line(DisLine& line, uint32_t marker_addr) {
 
 uint32_t dis_line(uint32_t address, DisLine& out) {
     address &= 0xFFFFFE;
-    const uint32_t opcode = mem_read_word_c(address);
+    const uint32_t opcode = bus_peek_word(address);
     if (!g_dis_history_mode) dis_comment_clear();
     out.len = 0;
     out.text[0] = '\0';

@@ -1,6 +1,7 @@
 // Operand-form listing routines: a mnemonic field, then operands formatted
 // by addressing mode with their extension words shown in the head.
 #include "core/bus.h"
+#include "machine/bus_peek.h"
 #include "debugger/disasm.h"
 
 namespace {
@@ -233,7 +234,7 @@ uint32_t bit_op(DisLine& out, uint32_t pc, uint32_t opcode, const char* name) {
         dis_append(out, "%s.%s  D%1X,", name, letter, dis_rx(opcode));
         return done(out, pc, ea(out, opcode, pc + 2, 8));
     }
-    const uint32_t w = mem_read_word_c(pc + 2);
+    const uint32_t w = bus_peek_word(pc + 2);
     dis_head_ext(out, pc, opcode, w);
     dis_append(out, "%s.%s  #$%.4X,", name, letter, w & (mode == EA_DN ? 31 : 7));
     return done(out, pc, ea(out, opcode, pc + 4, 8));

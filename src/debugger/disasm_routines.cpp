@@ -1,5 +1,6 @@
 // Fixed-form listing routines: the operands come from opcode fields alone.
 #include "core/bus.h"
+#include "machine/bus_peek.h"
 #include "debugger/comment_file.h"
 #include "debugger/disasm.h"
 
@@ -84,7 +85,7 @@ uint32_t dis_swap(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& ou
 }
 
 uint32_t dis_link(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
-    const uint32_t w = mem_read_word_c(pc + 2);
+    const uint32_t w = bus_peek_word(pc + 2);
     dis_head_ext(out, pc, opcode, w);
     dis_append(out, "%s    A%1d,#$%.4X", "link", dis_ry(opcode), w);
     return fixed(out, pc, pc + 4);
@@ -104,7 +105,7 @@ uint32_t dis_trap(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& ou
 
 uint32_t dis_stop(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
     dis_head(out, pc, opcode);
-    dis_append(out, "%s #$%.4X", "stop", mem_read_word_c(pc + 2));
+    dis_append(out, "%s #$%.4X", "stop", bus_peek_word(pc + 2));
     return fixed(out, pc, pc + 4);
 }
 
@@ -120,7 +121,7 @@ uint32_t dis_moveq(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& o
     dis_append(out, "%s   #$%8.8X,D%d", "moveq", data, dis_rx(opcode));
     // MOVEQ #n,D0 before TRAP #15 selects IOCS call n.
     constexpr uint32_t TRAP_15 = 0x4E4F;
-    if (dis_rx(opcode) == 0 && (mem_read_word_c(pc + 2) == TRAP_15 || mem_read_word_c(pc + 4) == TRAP_15))
+    if (dis_rx(opcode) == 0 && (bus_peek_word(pc + 2) == TRAP_15 || bus_peek_word(pc + 4) == TRAP_15))
         dis_comment_for_value(data);
     return fixed(out, pc, pc + 2);
 }

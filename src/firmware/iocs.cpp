@@ -1,4 +1,11 @@
 #include "firmware/iocs.h"
 
+#include "input/keyboard.h"
+
 FirmwareRoutine g_iocs_hook_table[256];
 FirmwareRoutine g_iocs_native_table[256];
+
+// The paste text is typed on with every IOCS call but _B_KEYSNS.
+void iocs_call_started(uint32_t call) {
+    if (call != IOCS_B_KEYSNS && g_paste_text[0] != 0) key_type_pump();
+}

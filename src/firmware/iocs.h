@@ -1,8 +1,7 @@
 // IOCS call tables (TRAP #15 served on the host).
 #pragma once
 
-// Firmware routines take no arguments; they work on the registers and memory.
-using FirmwareRoutine = void (*)();
+#include "core/boundary.h"  // FirmwareRoutine, g_iocs_hook_table, g_iocs_native_table
 
-extern FirmwareRoutine g_iocs_hook_table[256];
-extern FirmwareRoutine g_iocs_native_table[256];
+// The IOCS call that only senses the keyboard; the paste text waits over it.
+inline constexpr uint32_t IOCS_B_KEYSNS = 0x01;

@@ -12,6 +12,7 @@
 #include "video/crtc.h"
 
 uint32_t g_tick_ring_index;
+ClockShared g_clock_shared;
 
 namespace {
 
@@ -25,7 +26,6 @@ constexpr const char* START_FAILED_TEXT =
 // 61.4, 55.5 and 53.1 frames a second.
 constexpr uint32_t RING_FRAMES_X10[3] = {393, 355, 340};
 
-constexpr uint16_t CRTC_R20_MODE_BIT = 0x10; // R20 low byte bit 4
 constexpr uint8_t SYS_DISPLAY_MODE_BIT = 0x02;
 
 ClockPacing s_pacing = ClockPacing::HostThread;
@@ -34,22 +34,20 @@ uint32_t s_last_timer_id;
 // Never destroyed, so that the machine's destructor can still stop it at exit.
 PeriodicTimer* s_thread_timer;
 
-// Words the user-interface thread owns, read from the timer thread.
-template <typename T> T shared_load(T& word) {
-    return std::atomic_ref<T>(word).load(std::memory_order_relaxed);
-}
-
+// On the emulation thread.
 uint32_t display_mode() {
-    if (shared_load(g_crtc_regs[20]) & CRTC_R20_MODE_BIT) return 1;
-    if (shared_load(g_sys_port[SYS_DISPLAY]) & SYS_DISPLAY_MODE_BIT) return 2;
+    if (g_crtc_regs[CRTC_MODE] & CRTC_MODE_HIGH_RES) return 1;
+    if (g_sys_port[SYS_DISPLAY] & SYS_DISPLAY_MODE_BIT) return 2;
     return 0;
 }
+
+uint32_t published_inputs() { return g_clock_shared.inputs.load(std::memory_order_relaxed); }
 
 uint32_t budget_from_ring(uint32_t floor) {
     uint64_t sum = 0;
     for (uint32_t e : g_tick_ring) sum += e;
     // Divide first: the budget is a whole number of ten-cycle steps.
-    uint64_t budget = sum / RING_FRAMES_X10[display_mode()] * 10;
+    uint64_t budget = sum / RING_FRAMES_X10[published_inputs() & CLOCK_IN_DISPLAY_MODE] * 10;
     if (budget < floor) return floor;
     return budget > UINT32_MAX ? UINT32_MAX : uint32_t(budget);
 }
@@ -61,9 +59,10 @@ void tick_with(uint32_t cycles, bool ran) {
         g_tick_ring_index++;
         g_tick_ring[g_tick_ring_index % 32] = cycles;
     }
-    uint32_t floor = shared_load(g_cfg_minclock) ? CLOCK_FLOOR_MINCLOCK : CLOCK_FLOOR;
-    uint32_t budget = shared_load(g_cfg_frame) ? budget_from_ring(floor) : floor;
-    std::atomic_ref<uint32_t>(g_frame_budget).store(budget, std::memory_order_relaxed);
+    uint32_t inputs = published_inputs();
+    uint32_t floor = (inputs & CLOCK_IN_MINCLOCK) ? CLOCK_FLOOR_MINCLOCK : CLOCK_FLOOR;
+    uint32_t budget = (inputs & CLOCK_IN_FRAME) ? budget_from_ring(floor) : floor;
+    g_frame_budget.store(budget, std::memory_order_relaxed);
     if (rtc_holdoff_tick()) run_flags_set(RUN_RTC_TICK);
 }
 
@@ -79,9 +78,16 @@ const bool s_budget_ready = (clock_init_budget(), true);
 
 void clock_set_pacing(ClockPacing pacing) { s_pacing = pacing; }
 
+void clock_publish_settings() {
+    uint32_t inputs = display_mode() |
+                      (g_cfg_frame ? CLOCK_IN_FRAME : 0) | (g_cfg_minclock ? CLOCK_IN_MINCLOCK : 0) |
+                      (g_cycles != 0 ? CLOCK_IN_CYCLES_PENDING : 0);
+    g_clock_shared.inputs.store(inputs, std::memory_order_relaxed);
+}
+
 void clock_init_budget() {
     for (uint32_t& e : g_tick_ring) e = CLOCK_RING_START;
-    std::atomic_ref<uint32_t>(g_frame_budget).store(CLOCK_START_BUDGET, std::memory_order_relaxed);
+    g_frame_budget.store(CLOCK_START_BUDGET, std::memory_order_relaxed);
     g_cycles_per_frame = CLOCK_START_BUDGET;
     g_frame_counter = 0;
     // Cycles run while no timer ran belong to no tick.
@@ -101,8 +107,9 @@ void clock_start_timer() {
         host_message_box(NO_TIMER_TEXT, TIMER_CAPTION, MB_INFO);
         return;
     }
-    // The ring and the budget are set before the thread can tick.
+    // The ring, the budget and the inputs are set before the thread can tick.
     clock_init_budget();
+    clock_publish_settings();
     if (!s_thread_timer) s_thread_timer = new PeriodicTimer;
     if (!s_thread_timer->start(clock_timer_period_ms(min_period), clock_timer_tick)) {
         host_message_box(START_FAILED_TEXT, TIMER_CAPTION, MB_INFO);
@@ -121,18 +128,17 @@ void clock_stop_timer() {
 void clock_timer_tick() {
     uint32_t s = g_cycles_since_tick.exchange(0, std::memory_order_relaxed);
     // Cycles not yet handed to the scheduler count for a later tick.
-    bool ran = s != 0 || shared_load(g_cycles) != 0;
+    bool ran = s != 0 || (published_inputs() & CLOCK_IN_CYCLES_PENDING);
     tick_with(s, ran);
 }
 
 void clock_virtual_poll() {
     if (g_scheduler.timer_id == 0 || s_running_pacing != ClockPacing::Virtual) return;
+    clock_publish_settings();
     while (g_cycles_since_tick.load(std::memory_order_relaxed) >= VIRTUAL_TICK_CYCLES) {
         g_cycles_since_tick.fetch_sub(VIRTUAL_TICK_CYCLES, std::memory_order_relaxed);
         tick_with(VIRTUAL_TICK_CYCLES, true);
     }
 }
 
-uint32_t clock_frame_budget() {
-    return std::atomic_ref<uint32_t>(g_frame_budget).load(std::memory_order_relaxed);
-}
+uint32_t clock_frame_budget() { return g_frame_budget.load(std::memory_order_relaxed); }

@@ -3,6 +3,7 @@
 // also paces the clock chip's refreshes from the host time.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 
 #include "machine/scheduler.h"
@@ -18,6 +19,25 @@ inline constexpr uint32_t VIRTUAL_TICK_CYCLES = 200000;  // cycles per tick of t
 // last entry stored (used modulo 32). Only the tick writes them.
 inline constexpr auto& g_tick_ring = g_scheduler.tick_ring;
 extern uint32_t g_tick_ring_index;
+
+// The words the emulation thread and the timer thread share: all atomic,
+// so neither thread ever reads a word the other writes plainly.
+struct ClockShared {
+    std::atomic<uint32_t> frame_budget;  // written by the tick, read at each frame start
+    // What the tick needs of the machine, published by the emulation thread
+    // (clock_publish_settings): CLOCK_IN_* bits.
+    std::atomic<uint32_t> inputs;
+};
+extern ClockShared g_clock_shared;
+inline constexpr auto& g_frame_budget = g_clock_shared.frame_budget;
+inline constexpr uint32_t CLOCK_IN_DISPLAY_MODE = 0x03;   // 0, 1 (31 kHz) or 2
+inline constexpr uint32_t CLOCK_IN_FRAME = 0x04;          // FRAME setting on
+inline constexpr uint32_t CLOCK_IN_MINCLOCK = 0x08;       // MINCLOCK setting on
+inline constexpr uint32_t CLOCK_IN_CYCLES_PENDING = 0x10; // cycles ran that the scheduler has not taken yet
+// Publishes the display mode, the FRAME and MINCLOCK settings and whether
+// cycles wait in the run loop. Called on the emulation thread at each
+// slice's start and end, each frame start and a timer start.
+void clock_publish_settings();
 
 // What drives the ticks: a host thread every 20 ms, or a virtual clock that
 // ticks once per 200,000 emulated cycles (tests and headless runs).

@@ -3,11 +3,23 @@
 
 #include "core/bus.h"
 #include "core/cpu_regs.h"
+#include "core/run_loop.h"
 #include "core/trace.h"
+#include "input/ppi.h"
+#include "input/printer.h"
+#include "input/scc.h"
 #include "machine/memory_map.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
 #include "machine/system_port.h"
+#include "sound/adpcm.h"
+#include "sound/opm.h"
+#include "storage/dma.h"
+#include "storage/fdc.h"
+#include "storage/host_drive.h"
+#include "storage/sasi.h"
+#include "video/crtc.h"
+#include "video/palette.h"
 
 const IoSlotTable g_io_slot_table = {
     {crtc_read_byte, pal_read_byte, dma_read_byte, area_read_byte,
@@ -34,34 +46,61 @@ const IoSlotTable g_io_slot_table = {
      mfp_write_long, rtc_write_long, prt_write_long, sys_write_long,
      opm_write_long, adpcm_write_long, fdc_write_long, sasi_write_long,
      scc_write_long, ppi_write_long, io_e9c_write_long, io_e9e_write_long},
+    {crtc_peek_byte, pal_peek_byte, dma_peek_byte, area_peek_byte,
+     mfp_peek_byte, rtc_peek_byte, prt_peek_byte, sys_peek_byte,
+     opm_peek_byte, adpcm_peek_byte, fdc_peek_byte, sasi_peek_byte,
+     scc_peek_byte, ppi_peek_byte, io_e9c_peek_byte, windrv_io_peek_byte},
 };
+
+uint32_t io_peek_byte(uint32_t addr) { return g_io_slot_table.peek_byte[io_slot(addr)](addr) & 0xFF; }
 
 // A device that raises a bus error leaves the access here, unlogged.
 uint32_t io_read_byte(uint32_t addr) {
-    uint32_t value = g_io_slot_table.read_byte[io_slot(addr)](addr);
+    uint32_t value;
+    {
+        HostCallScope device;
+        value = g_io_slot_table.read_byte[io_slot(addr)](addr);
+    }
     iotrace_record_read_b(addr, value, g_cpu_pc);
     return value;
 }
 uint32_t io_read_word(uint32_t addr) {
-    uint32_t value = g_io_slot_table.read_word[io_slot(addr)](addr);
+    uint32_t value;
+    {
+        HostCallScope device;
+        value = g_io_slot_table.read_word[io_slot(addr)](addr);
+    }
     iotrace_record_read_w(addr, value, g_cpu_pc);
     return value;
 }
 uint32_t io_read_long(uint32_t addr) {
-    uint32_t value = g_io_slot_table.read_long[io_slot(addr)](addr);
+    uint32_t value;
+    {
+        HostCallScope device;
+        value = g_io_slot_table.read_long[io_slot(addr)](addr);
+    }
     iotrace_record_read_l(addr, value, g_cpu_pc);
     return value;
 }
 void io_write_byte(uint32_t addr, uint32_t value) {
-    g_io_slot_table.write_byte[io_slot(addr)](addr, value);
+    {
+        HostCallScope device;
+        g_io_slot_table.write_byte[io_slot(addr)](addr, value);
+    }
     iotrace_record_write_b(addr, value, g_cpu_pc);
 }
 void io_write_word(uint32_t addr, uint32_t value) {
-    g_io_slot_table.write_word[io_slot(addr)](addr, value);
+    {
+        HostCallScope device;
+        g_io_slot_table.write_word[io_slot(addr)](addr, value);
+    }
     iotrace_record_write_w(addr, value, g_cpu_pc);
 }
 void io_write_long(uint32_t addr, uint32_t value) {
-    g_io_slot_table.write_long[io_slot(addr)](addr, value);
+    {
+        HostCallScope device;
+        g_io_slot_table.write_long[io_slot(addr)](addr, value);
+    }
     iotrace_record_write_l(addr, value, g_cpu_pc);
 }
 

@@ -5,8 +5,10 @@
 
 #include "app/config.h"
 #include "core/cpu_regs.h"
+#include "core/exceptions.h"
 #include "core/run_loop.h"
 #include "input/keyboard.h"
+#include "machine/device.h"
 #include "machine/host_timer.h"
 #include "machine/memory_map.h"
 #include "machine/mfp.h"
@@ -24,8 +26,11 @@ uint32_t g_slice_step = 10;
 uint16_t g_crtc_line;
 uint32_t g_raster_line;
 
-// Codes posted while another one waits; no request is lost.
-static uint32_t g_queued_requests;
+inline constexpr auto& g_queued_requests = g_machine.requests.queued_requests;
+
+uint32_t emu_pending_request() { return g_event_request; }
+const uint8_t* emu_main_ram() { return g_main_ram; }
+uint32_t emu_main_ram_size() { return g_main_ram_size; }
 
 void emu_post_request(uint32_t code) {
     if (g_event_request == REQ_NONE || g_event_request == code) g_event_request = code;
@@ -62,20 +67,22 @@ void emu_end_slice() {
 void init_run_slice(uint32_t flags) {
     g_cpu_op_addr = g_cpu_pc;
     // A clock tick that arrived between slices is kept.
-    g_run_flags.fetch_and(RUN_RTC_TICK, std::memory_order_relaxed);
+    run_flags_clear(~RUN_RTC_TICK);
     run_flags_set(flags);
+    clock_publish_settings();
     cpu_run();
+    clock_publish_settings();
 }
 
 void emu_set_raster_line(uint32_t n) {
     g_crtc_line = uint16_t(n);
-    int32_t line = int32_t(n) - int32_t(crtc_reg(6));
+    int32_t line = int32_t(n) - int32_t(crtc_reg(CRTC_V_DISP_START));
     g_raster_line = uint32_t(line < 0 ? 0 : line > 511 ? 511 : line);
 }
 
 // Lines per frame: R04, or 567 for a CRTC not programmed yet.
 static uint32_t frame_lines() {
-    uint32_t lines = crtc_reg(4);
+    uint32_t lines = crtc_reg(CRTC_V_TOTAL);
     return lines <= 64 ? 567 : lines;
 }
 
@@ -87,19 +94,22 @@ static int64_t line_time(uint32_t n, uint32_t lines) {
 static void frame_start(uint32_t lines) {
     g_frame_counter++;
     g_vsync_count++;
-    g_mfp_regs[MFP_GPIP] &= uint8_t(~0x10);
+    g_mfp_regs[MFP_GPIP] &= uint8_t(~GPIP_VDISP);
     g_cycles_in_frame = 0;
     // The budget is written by the timer thread.
     g_cycles_per_frame = clock_frame_budget();
+    clock_publish_settings();
     sched_set_event(EV_FRAME_START, g_cycles_per_frame);
-    uint32_t r5 = crtc_reg(5), r6 = crtc_reg(6), r7 = crtc_reg(7), r9 = crtc_reg(9);
+    uint32_t r5 = crtc_reg(CRTC_V_SYNC_END), r6 = crtc_reg(CRTC_V_DISP_START);
+    uint32_t r7 = crtc_reg(CRTC_V_DISP_END), r9 = crtc_reg(CRTC_RASTER_INT);
     sched_set_event(EV_VSYNC_END, line_time(r5 >= 1 && r5 <= lines ? r5 : 5, lines));
     sched_set_event(EV_VDISP_START, line_time(r6 >= 1 && r6 <= lines ? r6 : 40, lines));
     uint32_t end = r7 != 0 ? r7 : 552;
     if (end > lines) end = lines - 8;
     sched_set_event(EV_VDISP_END, line_time(end, lines));
-    int64_t raster = r9 != 0 ? line_time(r9, lines) : (int64_t(crtc_reg(4)) - 1) * g_cycles_per_frame / lines;
-    sched_set_event(14, raster);
+    int64_t raster = r9 != 0 ? line_time(r9, lines)
+                             : (int64_t(crtc_reg(CRTC_V_TOTAL)) - 1) * g_cycles_per_frame / lines;
+    sched_set_event(EV_MFP_RASTER, raster);
     emu_set_raster_line(0);
     emu_latch_video_state();
 }
@@ -112,11 +122,11 @@ static void latch_display_registers() {
 }
 
 static void raster_line_changed(uint32_t lines) {
-    uint32_t r9 = crtc_reg(9) & 0x3FF;
-    g_crtc_regs[9] = uint16_t(r9);
+    uint32_t r9 = crtc_reg(CRTC_RASTER_INT) & CRTC_RASTER_MASK;
+    g_crtc_regs[CRTC_RASTER_INT] = uint16_t(r9);
     int32_t t = int32_t(uint32_t(line_time(r9, lines)) - g_cycles - g_cycles_in_frame);
-    if (t > 0) sched_set_event(14, t);
-    else if (uint16_t(r9) > g_crtc_line) sched_set_event(14, (g_cycles_per_frame / lines) / 2);
+    if (t > 0) sched_set_event(EV_MFP_RASTER, t);
+    else if (uint16_t(r9) > g_crtc_line) sched_set_event(EV_MFP_RASTER, (g_cycles_per_frame / lines) / 2);
 }
 
 // Timer A counts V-DISP edges in event-count mode.
@@ -126,14 +136,14 @@ static void mfp_timer_a_count() {
     counter = uint8_t(counter - 1);
     if (counter != 0) return;
     counter = mfp_reload(MFP_TADR);
-    if (g_mfp_regs[MFP_IERA] & 0x20) sched_set_event(13, 1);
+    if (g_mfp_regs[MFP_IERA] & IER_TIMER_A) sched_set_event(EV_MFP_TIMER_A, 1);
 }
 
 // V-DISP edge: interrupt and timer A count on the edge that AER selects.
 static void vdisp_edge(bool rising) {
-    bool on_rising = (g_mfp_regs[MFP_AER] & 0x10) != 0;
+    bool on_rising = (g_mfp_regs[MFP_AER] & GPIP_VDISP) != 0;
     if (rising != on_rising) return;
-    if (g_mfp_regs[MFP_IERB] & 0x40) sched_set_event(6, 10);
+    if (g_mfp_regs[MFP_IERB] & IER_VDISP) sched_set_event(EV_MFP_VDISP, 10);
     mfp_timer_a_count();
 }
 
@@ -152,31 +162,31 @@ uint32_t emu_dispatch_request() {
     case REQ_RTC_TICK: rtc_update_from_host(); break;
     // Keyboard bytes and mouse packets are spaced by fractions of a frame.
     case REQ_MOUSE:
-        if (g_cfg_mouse) sched_set_event(EV_LEVEL + 5, int64_t(g_cycles_per_frame) * 24 / 182);
+        if (g_cfg_mouse) sched_set_event(EV_LEVEL_SCC, int64_t(g_cycles_per_frame) * 24 / 182);
         break;
     case REQ_KEY:
-        if (g_cfg_key && g_key_ring_count) sched_set_event(12, int64_t(g_cycles_per_frame) * 46 / 182);
+        if (g_cfg_key && g_key_ring_count) sched_set_event(EV_MFP_RX_FULL, int64_t(g_cycles_per_frame) * 46 / 182);
         break;
     case REQ_NMI:
         if (g_cfg_nmidebug) g_run_flags = RUN_STEP | RUN_BREAK;
-        else sched_set_event(EV_LEVEL + 7, 1);
+        else sched_set_event(EV_LEVEL_NMI, 1);
         break;
     case REQ_VSYNC_END:
         sched_set_event(EV_VSYNC_END, 0);
-        emu_set_raster_line(crtc_reg(5));
+        emu_set_raster_line(crtc_reg(CRTC_V_SYNC_END));
         break;
-    case REQ_POWER_SWITCH: sched_set_event(2, 1); break;
+    case REQ_POWER_SWITCH: sched_set_event(EV_MFP_POWER, 1); break;
     case REQ_VDISP_START:
-        g_mfp_regs[MFP_GPIP] |= 0x10;
+        g_mfp_regs[MFP_GPIP] |= GPIP_VDISP;
         vdisp_edge(true);
         sched_set_event(EV_VDISP_START, 0);
-        emu_set_raster_line(crtc_reg(6));
+        emu_set_raster_line(crtc_reg(CRTC_V_DISP_START));
         latch_display_registers();
         break;
     case REQ_VDISP_END:
-        g_mfp_regs[MFP_GPIP] &= uint8_t(~0x10);
+        g_mfp_regs[MFP_GPIP] &= uint8_t(~GPIP_VDISP);
         vdisp_edge(false);
-        emu_set_raster_line(crtc_reg(7));
+        emu_set_raster_line(crtc_reg(CRTC_V_DISP_END));
         if (g_sprite_unit.snapshot_count) {
             g_sprite_unit.cur_raster = g_raster_line;
             spr_take_snapshot();
@@ -185,9 +195,9 @@ uint32_t emu_dispatch_request() {
         sched_set_event(EV_VDISP_END, 0);
         break;
     case REQ_RASTER_HIT:
-        g_mfp_regs[MFP_GPIP] |= 0x40;
-        emu_set_raster_line(crtc_reg(9));
-        sched_set_event(14, 0);
+        g_mfp_regs[MFP_GPIP] |= GPIP_RASTER;
+        emu_set_raster_line(crtc_reg(CRTC_RASTER_INT));
+        sched_set_event(EV_MFP_RASTER, 0);
         g_sprite_unit.cur_raster = g_raster_line;
         if (g_raster_line > 0) g_sprite_unit.armed = 1;
         if (g_raster_line < 128) latch_display_registers();
@@ -198,5 +208,34 @@ uint32_t emu_dispatch_request() {
     return g_slice_continue;
 }
 
-void emu_opm_timer_a(int) {}
-void emu_opm_timer_b(int) {}
+// The video timing and interrupt-level events post their requests.
+static void request_event(uint32_t kind) {
+    switch (kind) {
+    case EV_FRAME_START: emu_post_request(REQ_FRAME_START); break;
+    case EV_VSYNC_END: emu_post_request(REQ_VSYNC_END); break;
+    case EV_VDISP_START: emu_post_request(REQ_VDISP_START); break;
+    case EV_VDISP_END: emu_post_request(REQ_VDISP_END); break;
+    default: break;
+    }
+}
+
+static void level_event(uint32_t kind) {
+    g_scheduler.countdown[kind] = 0;
+    emu_post_request(REQ_RESCHEDULE);
+    sched_set_event(-1, 0);
+    cpu_raise_level_interrupt(kind - EV_LEVEL);
+}
+
+void machine_power_on() {
+    device_clear(g_machine_requests);
+    g_frame_counter = g_vsync_count = 0;
+    g_crtc_line = 0;
+    g_raster_line = 0;
+    sched_power_on();
+    // Level 0 is no interrupt.
+    sched_register(EV_LEVEL + 1, 7, level_event);
+    sched_register(EV_FRAME_START, 2, request_event);
+    sched_register(EV_VDISP_START, 2, request_event);
+}
+
+std::span<const uint8_t> machine_state() { return device_state_bytes(g_machine_requests); }

@@ -2,6 +2,8 @@
 // supervisor area, the ROMs and the pages without memory.
 #include "machine/memory_map.h"
 
+#include "machine/device.h"
+
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
@@ -11,13 +13,19 @@
 #include "machine/machine.h"
 #include "machine/sram.h"
 #include "video/crtc.h"
+#include "video/palette.h"
 #include "video/sprite.h"
 #include "video/vram.h"
 
 uint8_t* g_cgrom;
 uint8_t* g_iplrom;
-int32_t g_gvram_layout_mode = -1;
-uint8_t g_area_set;
+MemoryMapState g_memory_map = {-1, 0};
+
+void mem_map_power_on() {
+    device_clear(g_memory_map);
+    g_gvram_layout_mode = -1;
+}
+std::span<const uint8_t> mem_map_state() { return device_state_bytes(g_memory_map); }
 
 namespace {
 
@@ -174,7 +182,7 @@ void mem_map_set_sram_protect(uint32_t v) {
 void mem_map_set_gvram() {
     g_pal_change_count = 100;
     pal_build_lut();
-    int32_t mode = (crtc_reg(20) >> 8) & 7;
+    int32_t mode = (crtc_reg(CRTC_MODE) >> 8) & 7;
     gvram_convert_layout(mode, g_gvram_layout_mode & 7);
     g_gvram_layout_mode = mode;
     for (uint32_t p = PAGE_GVRAM_HIGH; p < PAGE_TVRAM; p++) set_page(p, BUS_ERROR);

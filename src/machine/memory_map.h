@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 // Host images. Each lives at its own emulated offset inside a guest window
 // (host/guest_window.h), so image - first address is a fetch base that is
@@ -40,9 +41,19 @@ void mem_map_set_gvram();
 
 // Colour mode (R20 bits 8-10) the graphic store is laid out for; -1 before
 // the first mapping.
-extern int32_t g_gvram_layout_mode;
+struct MemoryMapState {
+    int32_t gvram_layout_mode;  // layout the graphic VRAM image is in, -1 none yet
+    uint8_t area_set;           // supervisor area register
+};
+extern MemoryMapState g_memory_map;
+inline constexpr auto& g_gvram_layout_mode = g_memory_map.gvram_layout_mode;
+// Power-on: no graphic layout yet, area set 0. The reset line leaves both.
+void mem_map_power_on();
+std::span<const uint8_t> mem_map_state();
+// The area-set register is write-only: its reads are bus errors, peeks $FF.
+inline uint32_t area_peek_byte(uint32_t) { return 0xFF; }
 // Last value written to the area-set register at $E86001.
-extern uint8_t g_area_set;
+inline constexpr auto& g_area_set = g_memory_map.area_set;
 
 // Page handlers. Word and long addresses are even (the bus sees to it). A
 // long access at the last word of a page is two word accesses, the second

@@ -3,11 +3,43 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
-// Register image indexed by address & 0x3F (registers at odd indexes). The
-// even byte below each timer data register holds that timer's reload value;
-// MFP_KEY_LED holds the keyboard LED byte.
-extern uint8_t g_mfp_regs[64];
+struct MfpState {
+    // Register image indexed by address & 0x3F (registers at odd indexes).
+    // The even byte below each timer data register holds that timer's
+    // reload value; MFP_KEY_LED holds the keyboard LED byte.
+    uint8_t regs[64];
+    // Cycles since the frame start at which each timer's data register (A,
+    // B, C, D) last counted down on a read.
+    int64_t read_stamps[4];
+};
+extern MfpState g_mfp;
+inline constexpr auto& g_mfp_regs = g_mfp.regs;
+inline constexpr auto& g_mfp_read_stamps = g_mfp.read_stamps;
+
+// Power-on: every register 0; registers the channels' events. The reset
+// line leaves the MFP as it is (the IPL ROM programs it).
+void mfp_power_on();
+std::span<const uint8_t> mfp_state();
+
+// Interrupt channels 0-15; the MFP asks for level 6 with vector VR + channel.
+enum MfpChannel : uint32_t {
+    MFP_CH_RTC_ALARM = 0, MFP_CH_EXPON = 1, MFP_CH_POWER = 2, MFP_CH_OPM = 3,
+    MFP_CH_TIMER_D = 4, MFP_CH_TIMER_C = 5, MFP_CH_VDISP = 6, MFP_CH_GPIP5 = 7,
+    MFP_CH_TIMER_B = 8, MFP_CH_TX_ERROR = 9, MFP_CH_TX_EMPTY = 10, MFP_CH_RX_ERROR = 11,
+    MFP_CH_RX_FULL = 12, MFP_CH_TIMER_A = 13, MFP_CH_RASTER = 14, MFP_CH_HSYNC = 15,
+};
+inline constexpr uint32_t MFP_CHANNELS = 16;
+// GPIP bits of the X68000's inputs.
+inline constexpr uint8_t GPIP_RTC_PULSE = 0x01, GPIP_OPM = 0x08, GPIP_VDISP = 0x10,
+                         GPIP_RASTER = 0x40, GPIP_HSYNC = 0x80;
+// Interrupt enable bits: timer A and the raster in IERA (channels 13, 14);
+// V-DISP, timer C and timer D in IERB (channels 6, 5, 4).
+inline constexpr uint8_t IER_TIMER_A = 0x20, IER_VDISP = 0x40, IER_TIMER_C = 0x20, IER_TIMER_D = 0x10;
+inline constexpr uint32_t MFP_IRQ_LEVEL = 6;
+inline constexpr uint8_t MFP_VR_VECTOR = 0xF0;       // VR bits 7-4: vector base
+inline constexpr uint8_t MFP_VR_SOFTWARE_EOI = 0x08; // VR bit 3: in-service bits kept
 
 enum MfpReg : uint32_t {
     MFP_GPIP = 0x01, MFP_AER = 0x03, MFP_DDR = 0x05,
@@ -25,9 +57,6 @@ inline uint8_t& mfp_reload(MfpReg data_reg) { return g_mfp_regs[data_reg - 1]; }
 // MFP clock steps in one emulated frame: one step is g_cycles_per_frame / 72724 cycles.
 inline constexpr uint32_t MFP_STEPS_PER_FRAME = 72724;
 
-// Cycles since the frame start at which each timer's data register (A, B,
-// C, D) last counted down on a read.
-extern int64_t g_mfp_read_stamps[4];
 
 // What the MFP asks of the keyboard; start-up wires it. A link left empty
 // reads as: no key byte to move, KEY setting 0.
@@ -38,6 +67,8 @@ struct MfpLinks {
 extern MfpLinks g_mfp_links;
 
 // Port handlers of I/O slot 4. Even addresses raise a bus error.
+// The byte a read at addr gives, without its side effects (even: $FF).
+uint32_t mfp_peek_byte(uint32_t addr);
 uint32_t mfp_read_byte(uint32_t addr);
 uint32_t mfp_read_word(uint32_t addr);
 uint32_t mfp_read_long(uint32_t addr);

@@ -2,6 +2,7 @@
 
 #include "core/bus.h"
 #include "host/local_time.h"
+#include "machine/device.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
@@ -19,7 +20,7 @@ constexpr uint32_t RTC_BANKED_END = 0x1A;
 constexpr uint8_t RTC_1HZ_OFF = 0x08;
 
 constexpr uint32_t HOLDOFF_REFRESH = 6, HOLDOFF_SECOND = 0x40;
-constexpr int EV_RTC_ALARM = 0;
+constexpr int EV_RTC_ALARM = EV_MFP_RTC_ALARM;
 
 uint32_t block_offset(uint32_t addr) { return addr & 0x1FFF; }
 
@@ -57,7 +58,7 @@ void rtc_update_from_host() {
     r[0x18] = uint8_t(year / 10);
     if (r[0x00] == second && r[0x04] == minute && r[0x08] == hour) return;
     if (r[RTC_RESET - 1] & RTC_1HZ_OFF) return;
-    g_mfp_regs[MFP_GPIP] &= uint8_t(~0x01);
+    g_mfp_regs[MFP_GPIP] &= uint8_t(~GPIP_RTC_PULSE);
     sched_set_event(EV_RTC_ALARM, 30);
     holdoff_or(HOLDOFF_SECOND);
 }
@@ -76,6 +77,12 @@ bool rtc_holdoff_tick() {
     uint32_t h = holdoff();
     while (h != 0 && !g_rtc_holdoff.compare_exchange_weak(h, h - 1, std::memory_order_relaxed)) {}
     return h != 0;
+}
+
+uint32_t rtc_peek_byte(uint32_t addr) {
+    if (!(addr & 1)) return 0xFF;
+    uint32_t offset = block_offset(addr);
+    return offset >= RTC_END ? 0 : g_rtc.regs[fold(offset)];
 }
 
 uint32_t rtc_read_byte(uint32_t addr) {
@@ -135,3 +142,6 @@ void rtc_write_long(uint32_t addr, uint32_t value) {
     rtc_write_word(addr, value >> 16);
     rtc_write_word(addr + 2, value);
 }
+
+void rtc_power_on() { device_clear(g_rtc); }
+std::span<const uint8_t> rtc_state() { return device_state_bytes(g_rtc); }

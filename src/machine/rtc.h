@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdint>
+#include <span>
 
 inline constexpr uint32_t RTC_BASE = 0xE8A000;
 
@@ -41,6 +42,11 @@ void rtc_update_from_host();
 void rtc_access_request();
 // Machine reset: bank 0, no hold-off. The registers keep their values.
 void rtc_reset();
+// Power-on: all 0 (the digits come from the host at the first refresh).
+void rtc_power_on();
+std::span<const uint8_t> rtc_state();
+// The byte a read at addr gives, without moving the last-read address.
+uint32_t rtc_peek_byte(uint32_t addr);
 // Host timer tick: counts a running hold-off down by one and returns true
 // (a refresh is due), or returns false when none runs.
 bool rtc_holdoff_tick();

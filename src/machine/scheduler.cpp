@@ -1,18 +1,35 @@
 #include "machine/scheduler.h"
 
+#include "core/boundary.h"
 #include "core/cpu_regs.h"
 
 Scheduler g_scheduler;
 uint32_t g_event_time_scale = 10;
 uint64_t g_cycles_total;
 
+static EventHandler s_handlers[EV_NONE + 1];
+
+void sched_register(int first_kind, int count, EventHandler handler) {
+    for (int k = first_kind; k < first_kind + count && k <= EV_NONE; k++)
+        if (k >= 0) s_handlers[k] = handler;
+}
+
+void sched_dispatch(uint32_t kind) {
+    if (kind == EV_REFIND) {
+        sched_set_event(-1, 0);
+        return;
+    }
+    if (kind <= EV_NONE && s_handlers[kind]) s_handlers[kind](kind);
+}
+
 void sched_advance() {
     uint32_t run = g_cycles;
     for (int k = 0; k < SCHED_SLOTS; k++) {
         int64_t& c = g_scheduler.countdown[k];
         if (c <= 0) continue;
-        // An overdue event stays due; overdue kinds come due in kind order.
-        c = c <= int64_t(run) ? k + 1 : c - run;
+        // An overdue kind stays due at the next instruction; its due time
+        // keeps its place among the others.
+        c = c <= int64_t(run) ? 1 : c - run;
     }
     g_cycles_in_frame += run;
     g_cycles_total += run;
@@ -20,19 +37,23 @@ void sched_advance() {
     g_cycles = 0;
 }
 
+// The next kind: the earliest due time, the lower kind on a tie.
 void sched_find_next() {
-    int64_t best = 0;
     int best_kind = -1;
     for (int k = 0; k < SCHED_SLOTS; k++) {
-        int64_t c = g_scheduler.countdown[k];
-        if (c > 0 && (best_kind < 0 || c < best)) {
-            best = c;
-            best_kind = k;
-        }
+        if (g_scheduler.countdown[k] <= 0) continue;
+        if (best_kind < 0 || g_scheduler.due[k] < g_scheduler.due[best_kind]) best_kind = k;
     }
     if (best_kind < 0) {
         g_cycle_deadline = 0xFFFFFFFF;
         g_event_kind = EV_NONE;
+        return;
+    }
+    int64_t best = g_scheduler.countdown[best_kind];
+    if (g_scheduler.due[best_kind] <= g_cycles_total) {
+        // Overdue: due at once, at the next check however few cycles run.
+        g_cycle_deadline = 0;
+        g_event_kind = uint32_t(best_kind);
     } else if (best >= 0xFFFFFFFF) {
         // Too far for the 32-bit deadline: look again when that much has run.
         g_cycle_deadline = 0xFFFFFFFE;
@@ -48,15 +69,29 @@ void sched_set_event(int kind, int64_t t) {
     if (kind >= 0 && kind < SCHED_SLOTS) {
         int64_t c = t > 0 ? t * int64_t(g_event_time_scale) / 10 : 0;
         g_scheduler.countdown[kind] = c > 0 ? c : 0;
+        g_scheduler.due[kind] = g_cycles_total + uint64_t(c > 0 ? c : 0);
     }
     sched_find_next();
 }
 
+static bool video_timing_kind(int k) {
+    return k == EV_MFP_VDISP || k == EV_MFP_RASTER || k == EV_MFP_HSYNC || k == EV_FRAME_START ||
+           k == EV_VSYNC_END || k == EV_VDISP_START || k == EV_VDISP_END;
+}
+
 void sched_clear() {
-    for (int k = 0; k < SCHED_SLOTS; k++) {
-        bool video = k == 6 || k == 14 || k == 15 || k == EV_FRAME_START || k == EV_VSYNC_END ||
-                     k == EV_VDISP_START || k == EV_VDISP_END;
-        if (!video) g_scheduler.countdown[k] = 0;
-    }
+    for (int k = 0; k < SCHED_SLOTS; k++)
+        if (!video_timing_kind(k)) g_scheduler.countdown[k] = 0;
     sched_advance();
+}
+
+void sched_power_on() {
+    for (int k = 0; k < SCHED_SLOTS; k++) {
+        g_scheduler.countdown[k] = 0;
+        g_scheduler.due[k] = 0;
+    }
+    g_cycles = 0;
+    g_cycles_total = 0;
+    g_cycles_in_frame = 0;
+    sched_find_next();
 }

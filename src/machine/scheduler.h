@@ -1,4 +1,5 @@
-// The event scheduler: one countdown in CPU cycles per event kind.
+// The event scheduler: one countdown in CPU cycles per event kind, and the
+// handler each device registered for its kinds.
 #pragma once
 
 #include <cstdint>
@@ -6,8 +7,23 @@
 inline constexpr int SCHED_SLOTS = 30;
 
 enum EventKind : int {
+    // Kinds 0-15 raise MFP channels 0-15 (EV_MFP_CHANNEL + channel).
     EV_MFP_CHANNEL = 0,
+    EV_MFP_RTC_ALARM = 0,   // GPIP 0
+    EV_MFP_POWER = 2,       // GPIP 2, the power switch
+    EV_MFP_OPM = 3,         // GPIP 3, the YM2151's interrupt
+    EV_MFP_TIMER_D = 4,
+    EV_MFP_TIMER_C = 5,
+    EV_MFP_VDISP = 6,       // GPIP 4, V-DISP
+    EV_MFP_RX_FULL = 12,    // USART receive buffer full (keyboard)
+    EV_MFP_TIMER_A = 13,
+    EV_MFP_RASTER = 14,     // GPIP 6, CRTC raster interrupt
+    EV_MFP_HSYNC = 15,      // GPIP 7
+    // Kinds 16-23 raise interrupt levels 0-7 (EV_LEVEL + level).
     EV_LEVEL = 16,
+    EV_LEVEL_DMA = 19,      // level 3, DMA controller
+    EV_LEVEL_SCC = 21,      // level 5, SCC (mouse)
+    EV_LEVEL_NMI = 23,      // level 7, NMI switch
     EV_FRAME_START = 24,
     EV_VSYNC_END = 25,
     EV_OPM_TIMER_A = 26,
@@ -20,7 +36,11 @@ enum EventKind : int {
 
 struct Scheduler {
     uint32_t timer_id;
+    // Cycles until each kind falls due; 0 or less: not scheduled.
     int64_t countdown[SCHED_SLOTS];
+    // Scheduler time (g_cycles_total) at which each scheduled kind falls
+    // due; overdue kinds run in this order.
+    uint64_t due[SCHED_SLOTS];
     uint32_t tick_ring[32];
 };
 
@@ -36,3 +56,11 @@ void sched_advance();
 void sched_find_next();
 // Cancels everything but the video timing kinds.
 void sched_clear();
+// Cancels every kind and clears the clock (power-on).
+void sched_power_on();
+
+// Handlers run when their kind falls due (sched_dispatch, core/boundary.h).
+// Each device registers its own kinds at start-up; a kind without one does
+// nothing.
+using EventHandler = void (*)(uint32_t kind);
+void sched_register(int first_kind, int count, EventHandler handler);

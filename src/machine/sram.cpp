@@ -131,3 +131,8 @@ bool sram_save(const std::filesystem::path& folder) {
 }
 
 bool sram_save_failed() { return g_save_failed; }
+
+void sram_power_on() {
+    if (g_sram) std::memset(g_sram, 0, SRAM_SIZE);
+    g_sram_dirty = 0;
+}

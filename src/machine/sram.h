@@ -5,6 +5,8 @@
 #include <filesystem>
 #include <vector>
 
+#include "storage/virus_warning.h"  // the boot check's question and its settings
+
 inline constexpr uint32_t SRAM_BASE = 0xED0000, SRAM_SIZE = 0x4000;
 inline constexpr uint32_t SRAM_BOOT_SETTING = 0xED0018; // 0xB0 there asks first
 inline constexpr char SRAM_FILE_NAME[] = "sram.ram";
@@ -14,6 +16,9 @@ inline constexpr char SRAM_FILE_NAME[] = "sram.ram";
 extern uint8_t* g_sram;
 // Set by every SRAM write; never cleared while the program runs.
 extern uint8_t g_sram_dirty;
+// Power-on: the image 0 (sram_load fills it from the file) and not dirty.
+// The write protection is the system port's.
+void sram_power_on();
 
 // The question put before the boot setting becomes 0xB0: 0 allows the
 // write, nonzero refuses it. The virus warning by default.
@@ -45,8 +50,3 @@ bool sram_save(const std::filesystem::path& folder);
 // True when the last sram_save failed; the program's exit status tells it.
 bool sram_save_failed();
 
-// Configuration and virus warning values the boot check reads.
-extern int g_cfg_warnvirus;   // WARNVIRUS: 0 switches the question off
-extern int g_virus_warn_off;  // 1 after the user allowed and asked not to be asked again
-// The virus warning (kind 5: the SRAM boot setting): 0 allow, 1 refuse.
-int32_t disk_confirm_write(int32_t kind);

@@ -8,7 +8,9 @@
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/trace.h"
+#include "host/message_box.h"
 #include "host/paths.h"
+#include "machine/device.h"
 #include "machine/host_timer.h"
 #include "machine/io_page.h"
 #include "machine/log_lines.h"
@@ -19,18 +21,59 @@
 #include "machine/scheduler.h"
 #include "machine/sram.h"
 #include "machine/system_port.h"
-#include "video/sprite.h"
 
 static bool g_machine_running;
 
+namespace {
+// The reset vectors: SSP and PC, read from the IPL ROM.
+constexpr uint32_t RESET_SSP_VECTOR = 0xFF0000, RESET_PC_VECTOR = 0xFF0004;
+constexpr uint32_t RESET_SR = 0x2700;
+// The processor's reset sequence, in clock cycles.
+constexpr uint32_t CPU_RESET_CYCLES = 40;
+// A machine that halts again within a frame of its last halt, for this
+// many frames' worth of cycles, does nothing but halt and reset.
+constexpr uint64_t HALT_LOOP_FRAMES = 60;
+
+struct HaltRecord {
+    uint64_t last_halt_at;  // scheduler time of the last halt
+    uint64_t loop_start;    // scheduler time the run of close halts began
+    uint32_t last_pc;
+    bool looping;
+};
+HaltRecord s_halts;
+} // namespace
+
 bool init_machine_running() { return g_machine_running; }
 
+void emu_cpu_halted(uint32_t pc) {
+    char text[160];
+    std::snprintf(text, sizeof text, "%s\n PC=%8X",
+                  "double buss haltが発生しました。\nMC68000をリセットします", pc);
+    host_message_box(text, "MPU HALT", MB_INFO);
+    sched_advance();
+    uint64_t now = g_cycles_total;
+    uint64_t frame = g_cycles_per_frame ? g_cycles_per_frame : CLOCK_FLOOR;
+    if (s_halts.last_halt_at == 0 || now - s_halts.last_halt_at >= frame) s_halts.loop_start = now;
+    s_halts.last_halt_at = now;
+    s_halts.last_pc = pc;
+    if (now - s_halts.loop_start >= HALT_LOOP_FRAMES * frame) s_halts.looping = true;
+    init_reset_machine();
+}
+
+bool init_halt_looping(uint32_t* pc) {
+    if (pc) *pc = s_halts.last_pc;
+    return s_halts.looping;
+}
+
 void init_reset_cpu() {
-    g_cpu_sr = 0x2700;
-    g_cpu_pc = mem_read_long_c(0xFF0004);
-    uint32_t ssp = mem_read_long_c(0xFF0000);
+    // The cycles run before the reset belong to the time that went by, and
+    // so does the reset sequence: frames go on through resets.
+    sched_advance();
+    g_cpu_sr = RESET_SR;
+    g_cpu_pc = mem_read_long_c(RESET_PC_VECTOR);
+    uint32_t ssp = mem_read_long_c(RESET_SSP_VECTOR);
     cpu_sp() = g_cpu_usp_save = g_cpu_ssp_save = ssp;
-    g_cycles = 0;
+    g_cycles = CPU_RESET_CYCLES;
     g_cycle_deadline = 0x7FFFFFFF;
     g_irq_request = g_irq_level = g_irq_vector_offset = 0;
     g_cpu_stopped = 0;
@@ -38,19 +81,15 @@ void init_reset_cpu() {
 }
 
 void init_reset_machine_state() {
+    emu_clear_requests();
     sched_clear();
     // The reset leaves the deadline at 0x7FFFFFFF with a kind that may be
     // stale; recompute it so the video timing that survived goes on.
     sched_find_next();
-    rtc_reset();
     g_mem_probe_mode = 0;
 }
 
-void init_reset_machine() {
-    init_reset_cpu();
-    emu_clear_requests();
-    init_reset_machine_state();
-}
+void init_reset_machine() { devices_reset(); }
 
 static void load_access_map() {
     std::FILE* f = std::fopen("access.dat", "rb");
@@ -66,12 +105,11 @@ static void save_access_map() {
 }
 
 int init_startup() {
-    sched_advance();
     init_clear_trace_buffers();
     std::memset(g_rom_access_map, 0, ROM_ACCESS_MAP_SIZE);
-    g_gvram_layout_mode = -1;
+    s_halts = {};
     if (!mem_alloc_images()) return -1;
-    spr_init_area();
+    devices_power_on();
     if (init_load_roms() != 0) return -1;
     init_load_font_rom();
 
@@ -84,9 +122,6 @@ int init_startup() {
     }
     load_access_map();
     if (mem_map_build() != 0) return -1;
-    fdc_reset_counters();
-    g_pal_last_contrast = 0;
-    g_sys_power_off_count = 0; // a new start is a new power-on
     clock_init_budget();
     init_reset_machine();
     g_event_request = REQ_FRAME_START;

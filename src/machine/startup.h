@@ -12,10 +12,15 @@ int init_startup();
 void init_shutdown();
 
 // Resets the processor from the IPL ROM's vectors and the devices that a
-// reset touches; RAM, VRAM and the memory map stay.
+// reset touches (every device's reset, machine/device.h); RAM, VRAM and
+// the memory map stay.
 void init_reset_machine();
 void init_reset_cpu();
 void init_reset_machine_state();
+
+// True when the machine has done nothing but halt on double bus faults
+// and reset for a while; pc is the last halt's.
+bool init_halt_looping(uint32_t* pc = nullptr);
 
 // True between a successful init_start and init_stop.
 bool init_machine_running();

@@ -2,20 +2,21 @@
 // enable and the power-off register.
 #include "machine/system_port.h"
 
+#include "machine/device.h"
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "video/palette.h"
 
-uint8_t g_sys_port[16];
-uint32_t g_pal_last_contrast;
-uint32_t g_sys_power_off_count;
+SysPortState g_sys;
 
 namespace {
 constexpr uint32_t SYS_PORT_SIZE = 16;
 bool in_port(uint32_t addr) { return (addr & 0xFFFFFF) - SYS_PORT_BASE < SYS_PORT_SIZE; }
 } // namespace
 
-uint32_t sys_read_byte(uint32_t addr) { return in_port(addr) ? g_sys_port[addr & 0xF] : 0; }
+uint32_t sys_peek_byte(uint32_t addr) { return in_port(addr) ? g_sys_port[addr & 0xF] : 0; }
+uint32_t sys_read_byte(uint32_t addr) { return sys_peek_byte(addr); }
 uint32_t sys_read_word(uint32_t addr) { return sys_read_byte(addr + 1); }
 uint32_t sys_read_long(uint32_t addr) {
     return (sys_read_word(addr) << 16) + (sys_read_word(addr + 2) & 0xFFFF);
@@ -49,3 +50,10 @@ void sys_write_long(uint32_t addr, uint32_t value) {
     sys_write_word(addr, value >> 16);
     sys_write_word(addr + 2, value);
 }
+
+// The display starts at full contrast.
+void sys_power_on() {
+    device_clear(g_sys);
+    g_sys_port[SYS_CONTRAST] = SYS_CONTRAST_FULL;
+}
+std::span<const uint8_t> sys_state() { return device_state_bytes(g_sys); }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 inline constexpr uint32_t SYS_PORT_BASE = 0xE8E000;
 
@@ -14,13 +15,27 @@ enum SysPortReg : uint32_t {
     SYS_POWER_OFF = 0xF,     // the second write stops the run
 };
 
-// Image of $E8E000-$E8E00F, indexed by address & 0xF; starts at 0 and
-// survives machine resets.
-extern uint8_t g_sys_port[16];
-// Contrast the palette table was last built with (the palette's).
-extern uint32_t g_pal_last_contrast;
-// Writes of $E8E00F since the last byte write of $E8E000.
-extern uint32_t g_sys_power_off_count;
+struct SysPortState {
+    // Image of $E8E000-$E8E00F, indexed by address & 0xF; starts at 0 and
+    // survives machine resets.
+    uint8_t regs[16];
+    // Contrast the palette table was last built with (the palette's).
+    uint32_t last_contrast;
+    // Writes of $E8E00F since the last byte write of $E8E000.
+    uint32_t power_off_count;
+};
+extern SysPortState g_sys;
+inline constexpr auto& g_sys_port = g_sys.regs;
+inline constexpr auto& g_pal_last_contrast = g_sys.last_contrast;
+inline constexpr auto& g_sys_power_off_count = g_sys.power_off_count;
+
+inline constexpr uint8_t SYS_CONTRAST_FULL = 15;
+
+// Power-on: all 0 but the contrast, at full. The reset line leaves the port.
+void sys_power_on();
+std::span<const uint8_t> sys_state();
+// The byte a read at addr gives (reads have no side effects).
+uint32_t sys_peek_byte(uint32_t addr);
 
 uint32_t sys_read_byte(uint32_t addr);
 uint32_t sys_read_word(uint32_t addr);

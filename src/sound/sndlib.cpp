@@ -1,5 +1,13 @@
 #include "sound/sndlib.h"
 
+#include "sound/fm_card.h"
+
 uint8_t g_pcm8_fn_served[16];
+
+// A PCM8 call is served by the library for the function groups it handles.
+bool pcm8_call_served(uint32_t d0) {
+    uint32_t group = (d0 >> 4) & 0xFF;
+    return g_cfg_fmpcm8 != 0 && g_cfg_fm == FM_EXTERNAL_LIBRARY && group < 16 && g_pcm8_fn_served[group];
+}
 
 void sndlib_pcm8_call() {}

@@ -55,7 +55,7 @@ inline constexpr auto& g_crtc_op_port = g_crtc.op_port;
 void crtc_power_on();
 std::span<const uint8_t> crtc_state();
 
-inline uint32_t crtc_reg(unsigned n) { return g_crtc_regs[n]; }
+inline uint32_t crtc_reg(CrtcReg n) { return g_crtc_regs[n]; }
 // The scroll registers of graphic page 0-3.
 inline CrtcReg crtc_graphic_x(uint32_t page) { return CrtcReg(CRTC_GR0_X + 2 * page); }
 inline CrtcReg crtc_graphic_y(uint32_t page) { return CrtcReg(CRTC_GR0_Y + 2 * page); }

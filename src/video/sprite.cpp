@@ -7,6 +7,7 @@
 #include "machine/device.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "sound/midi.h"
 #include "video/crtc.h"
 #include "video/video_state.h"
 

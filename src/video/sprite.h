@@ -90,11 +90,3 @@ void spr_write_byte(uint32_t addr, uint32_t value);
 void spr_write_word(uint32_t addr, uint32_t value);
 void spr_write_long(uint32_t addr, uint32_t value);
 
-// MIDI board ($EAFA00-$EAFA0F); the sprite handlers pass addresses below
-// $EB0000 on to these.
-uint32_t midi_read_byte(uint32_t addr);
-uint32_t midi_read_word(uint32_t addr);
-uint32_t midi_read_long(uint32_t addr);
-void midi_write_byte(uint32_t addr, uint32_t value);
-void midi_write_word(uint32_t addr, uint32_t value);
-void midi_write_long(uint32_t addr, uint32_t value);

@@ -17,6 +17,8 @@
 #include <string>
 #include <vector>
 
+#include "app/headless.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -198,6 +200,29 @@ TEST_F(Headless, HaltingOverAndOverWritesOneBoxAndItsCount) {
     ASSERT_TRUE(r.err.starts_with(box + "\n")) << r.err.substr(0, 400);
     EXPECT_LT(r.err.size(), 400u) << r.err.substr(0, 400);
     EXPECT_NE(r.err.find("\n" + box + " (repeated 999 times)\n"), std::string::npos) << r.err.substr(0, 400);
+}
+
+// Machines that never reach a frame end on their own still count frames:
+// a frame limit ends them, and one that only halts and resets stops by itself.
+TEST_F(Headless, RunsThatNeverPowerOffEndAtTheFrameLimit) {
+    install_cgrom();
+    for (const char* rom : {"halt_loop", "timer_d_fast"}) {
+        SCOPED_TRACE(rom);
+        install_rom(rom);
+        Outcome r = zolm("--headless --virtual-clock --frames 10", "timeout 60");
+        EXPECT_EQ(r.status, 0) << r.err.substr(0, 400);
+        EXPECT_LT(r.err.size(), 400u) << r.err.substr(0, 400);
+    }
+}
+
+TEST_F(Headless, AMachineThatOnlyHaltsIsStopped) {
+    install_rom("halt_loop");
+    install_cgrom();
+    Outcome r = zolm("--headless --virtual-clock", "timeout 60");
+    EXPECT_EQ(r.status, EXIT_HALT_LOOP) << r.err.substr(0, 400);
+    EXPECT_NE(r.err.find("zolm: stopped: the machine does nothing but halt on a double bus fault"),
+              std::string::npos) << r.err.substr(0, 400);
+    EXPECT_LT(r.err.size(), 400u) << r.err.substr(0, 400);
 }
 
 } // namespace

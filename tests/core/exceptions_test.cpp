@@ -8,6 +8,7 @@
 #include "firmware/fe_calls.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
+#include "machine/scheduler.h"
 #include "support/flat_bus.h"
 
 namespace {
@@ -81,8 +82,8 @@ TEST_F(Exceptions, MfpChannelsAreTakenByPriorityAgainstTheMask) {
     flat_write_words(0x4000, {NOP, NOP});
 
     g_cpu_sr = 0x2500;
-    cpu_raise_mfp_interrupt(10);
-    cpu_raise_mfp_interrupt(14); // 10 was accepted first and is not displaced
+    sched_dispatch(EV_MFP_CHANNEL + 10);
+    sched_dispatch(EV_MFP_CHANNEL + 14); // 10 was accepted first and is not displaced
     cpu_test_step();
     EXPECT_EQ(g_cpu_sr & 0x0700, 0x0600u);
     EXPECT_EQ(g_cpu_pc, handler(0x40 + 10) + 2);
@@ -90,7 +91,7 @@ TEST_F(Exceptions, MfpChannelsAreTakenByPriorityAgainstTheMask) {
     // With the mask at 6 the channel stays pending; level 7 is taken at any mask.
     cpu_test_reset(0x4000, 0x2000, 0x2600);
     g_irq_pending = 0;
-    cpu_raise_mfp_interrupt(14);
+    sched_dispatch(EV_MFP_CHANNEL + 14);
     cpu_test_step();
     EXPECT_EQ(g_cpu_pc, 0x4002u);
     EXPECT_NE(g_irq_pending & (1u << 14), 0u);

@@ -43,6 +43,7 @@ protected:
     // A host-thread tick after s cycles were handed on.
     static void tick_after(uint32_t s) {
         g_cycles_since_tick = s;
+        clock_publish_settings(); // as the emulation thread does between slices
         clock_timer_tick();
     }
     static uint64_t ring_sum() {
@@ -61,14 +62,14 @@ TEST_F(HostTimer, StartSetsTheStartingValuesOnlyWhenStopped) {
     g_frame_budget = 200000;
     g_frame_counter = 7;
     clock_start_timer();
-    EXPECT_EQ(g_frame_budget, 200000u);
+    EXPECT_EQ(clock_frame_budget(), 200000u);
     EXPECT_EQ(g_frame_counter, 7u);
     // Stopped, the budget keeps its value; the next start resets it and the counter.
     clock_stop_timer();
     EXPECT_EQ(g_scheduler.timer_id, 0u);
-    EXPECT_EQ(g_frame_budget, 200000u);
+    EXPECT_EQ(clock_frame_budget(), 200000u);
     clock_start_timer();
-    EXPECT_EQ(g_frame_budget, 162279u);
+    EXPECT_EQ(clock_frame_budget(), 162279u);
     EXPECT_EQ(g_frame_counter, 0u);
 }
 
@@ -99,7 +100,7 @@ TEST_F(HostTimer, BudgetFollowsFrameMinclockAndDisplayMode) {
         clock_start_timer();
         g_cfg_frame = c.frame;
         g_cfg_minclock = c.minclock;
-        g_crtc_regs[20] = c.r20;
+        g_crtc_regs[CRTC_MODE] = c.r20;
         g_sys_port[SYS_DISPLAY] = c.sys;
         for (int i = 0; i < 32; i++) tick_after(c.per_tick);
         EXPECT_EQ(clock_frame_budget(), c.budget)
@@ -111,7 +112,7 @@ TEST_F(HostTimer, DisplayModeChangeTakesEffectAtTheNextTick) {
     g_cfg_frame = 1;
     for (int i = 0; i < 32; i++) tick_after(300000);
     EXPECT_EQ(clock_frame_budget(), 244270u);
-    g_crtc_regs[20] = 0x10;
+    g_crtc_regs[CRTC_MODE] = 0x10;
     EXPECT_EQ(clock_frame_budget(), 244270u);
     tick_after(300000);
     EXPECT_EQ(clock_frame_budget(), 270420u);

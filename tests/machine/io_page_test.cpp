@@ -23,7 +23,7 @@ protected:
         cpu_test_reset(CODE, SSP);
         ASSERT_TRUE(mem_alloc_images());
         ASSERT_TRUE(mem_alloc_main_ram(0x400000));
-        g_crtc_regs[20] = 0;
+        g_crtc_regs[CRTC_MODE] = 0;
         ASSERT_EQ(mem_map_build(), 0);
         be_write32(g_main_ram + 0x08, BUS_ERROR_HANDLER);
         for (auto& b : g_sys_port) b = 0;

@@ -3,6 +3,7 @@
 #include "app/config.h"
 #include "core/cpu_regs.h"
 #include "input/keyboard.h"
+#include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
@@ -38,8 +39,8 @@ TEST_F(MachineRequests, FrameStartSchedulesTheFramesEvents) {
         {500, 600, 600, 0, 0, cpf * 5 / 500, cpf * 40 / 500, cpf * 492 / 500, 499 * cpf / 500},
     };
     for (const Case& c : cases) {
-        g_crtc_regs[4] = c.r4; g_crtc_regs[5] = c.r5; g_crtc_regs[6] = c.r6;
-        g_crtc_regs[7] = c.r7; g_crtc_regs[9] = c.r9;
+        g_crtc_regs[CRTC_V_TOTAL] = c.r4; g_crtc_regs[CRTC_V_SYNC_END] = c.r5; g_crtc_regs[CRTC_V_DISP_START] = c.r6;
+        g_crtc_regs[CRTC_V_DISP_END] = c.r7; g_crtc_regs[CRTC_RASTER_INT] = c.r9;
         g_cycles = 0;
         EXPECT_EQ(dispatch(REQ_FRAME_START), 1u);
         EXPECT_EQ(g_cycles_per_frame, 181818u);
@@ -47,12 +48,12 @@ TEST_F(MachineRequests, FrameStartSchedulesTheFramesEvents) {
         EXPECT_EQ(g_scheduler.countdown[EV_VSYNC_END], c.sync_end) << c.r4;
         EXPECT_EQ(g_scheduler.countdown[EV_VDISP_START], c.disp_start) << c.r4;
         EXPECT_EQ(g_scheduler.countdown[EV_VDISP_END], c.disp_end) << c.r4;
-        EXPECT_EQ(g_scheduler.countdown[14], c.raster) << c.r4;
+        EXPECT_EQ(g_scheduler.countdown[EV_MFP_RASTER], c.raster) << c.r4;
     }
 }
 
 TEST_F(MachineRequests, DisplayEndEndsTheSliceAndLeavesRequest6) {
-    g_crtc_regs[4] = 568; g_crtc_regs[6] = 40; g_crtc_regs[7] = 552;
+    g_crtc_regs[CRTC_V_TOTAL] = 568; g_crtc_regs[CRTC_V_DISP_START] = 40; g_crtc_regs[CRTC_V_DISP_END] = 552;
     g_mfp_regs[MFP_GPIP] = 0x10;
     EXPECT_EQ(dispatch(REQ_VDISP_END), 0u);
     EXPECT_EQ(g_event_request, uint32_t(REQ_END_SLICE));
@@ -68,29 +69,29 @@ TEST_F(MachineRequests, ASecondPostWaitsForTheFirst) {
     EXPECT_NE(run_flags() & RUN_REQUEST, 0u);
     emu_dispatch_request();
     EXPECT_EQ(g_event_request, 0u);
-    EXPECT_EQ(g_scheduler.countdown[2], 1);
+    EXPECT_EQ(g_scheduler.countdown[EV_MFP_POWER], 1);
 }
 
 TEST_F(MachineRequests, RasterLineRewrite) {
-    g_crtc_regs[4] = 568;
+    g_crtc_regs[CRTC_V_TOTAL] = 568;
     g_cycles_per_frame = 181818;
     // A later line still ahead is timed from now.
     g_cycles_in_frame = 1000;
-    g_crtc_regs[9] = 0x400 | 100; // only the low 10 bits count
+    g_crtc_regs[CRTC_RASTER_INT] = 0x400 | 100; // only the low 10 bits count
     dispatch(REQ_RASTER_LINE);
-    EXPECT_EQ(g_crtc_regs[9], 100);
-    EXPECT_EQ(g_scheduler.countdown[14], 100 * 181818 / 568 - 1000);
+    EXPECT_EQ(g_crtc_regs[CRTC_RASTER_INT], 100);
+    EXPECT_EQ(g_scheduler.countdown[EV_MFP_RASTER], 100 * 181818 / 568 - 1000);
     // A later line whose time has passed comes half a line later.
-    g_scheduler.countdown[14] = 0;
+    g_scheduler.countdown[EV_MFP_RASTER] = 0;
     g_cycles_in_frame = 100000;
     g_crtc_line = 50;
     dispatch(REQ_RASTER_LINE);
-    EXPECT_EQ(g_scheduler.countdown[14], 181818 / 568 / 2);
+    EXPECT_EQ(g_scheduler.countdown[EV_MFP_RASTER], 181818 / 568 / 2);
     // A line at or before the current one schedules nothing.
-    g_scheduler.countdown[14] = 0;
+    g_scheduler.countdown[EV_MFP_RASTER] = 0;
     g_crtc_line = 200;
     dispatch(REQ_RASTER_LINE);
-    EXPECT_EQ(g_scheduler.countdown[14], 0);
+    EXPECT_EQ(g_scheduler.countdown[EV_MFP_RASTER], 0);
 }
 
 TEST_F(MachineRequests, SettingsDecideWhatInputAndNmiRequestsSchedule) {
@@ -126,10 +127,11 @@ TEST_F(MachineRequests, SchedulerOrderAndCancellation) {
     sched_set_event(9, 100);
     sched_set_event(3, 100);
     EXPECT_EQ(g_event_kind, 3u); // equal countdowns: the lower kind first
-    g_cycles = 500;              // both overdue
+    g_cycles = 500;              // both overdue: due at the next instruction, in order
     sched_set_event(-1, 0);
-    EXPECT_EQ(g_scheduler.countdown[3], 4);
-    EXPECT_EQ(g_scheduler.countdown[9], 10);
+    EXPECT_EQ(g_scheduler.countdown[3], 1);
+    EXPECT_EQ(g_scheduler.countdown[9], 1);
+    EXPECT_EQ(g_event_kind, 3u);
     sched_set_event(3, -5);
     EXPECT_EQ(g_scheduler.countdown[3], 0);
     EXPECT_EQ(g_event_kind, 9u);
@@ -138,6 +140,24 @@ TEST_F(MachineRequests, SchedulerOrderAndCancellation) {
     sched_set_event(1, int64_t(1) << 33);
     EXPECT_EQ(g_cycle_deadline, 0xFFFFFFFEu);
     EXPECT_EQ(g_event_kind, uint32_t(EV_REFIND));
+}
+
+// Overdue kinds run in the order they fell due: a kind that falls due
+// again and again every few cycles never keeps an earlier one waiting.
+TEST_F(MachineRequests, OverdueKindsRunInTheOrderTheyFellDue) {
+    for (auto& c : g_scheduler.countdown) c = 0;
+    sched_set_event(EV_FRAME_START, 20);
+    sched_set_event(EV_MFP_TIMER_D, 30);
+    g_cycles = 100; // both overdue; the frame start fell due first
+    sched_set_event(-1, 0);
+    EXPECT_EQ(g_event_kind, uint32_t(EV_FRAME_START));
+    // The timer falling due again after 9 cycles still comes second.
+    sched_set_event(EV_MFP_TIMER_D, 9);
+    g_cycles = 12;
+    sched_set_event(-1, 0);
+    EXPECT_EQ(g_event_kind, uint32_t(EV_FRAME_START));
+    sched_set_event(EV_FRAME_START, 0);
+    EXPECT_EQ(g_event_kind, uint32_t(EV_MFP_TIMER_D));
 }
 
 } // namespace

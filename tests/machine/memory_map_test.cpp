@@ -9,6 +9,7 @@
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "video/palette.h"
 #include "machine/sram.h"
 #include "support/flat_bus.h"
 #include "video/crtc.h"
@@ -39,7 +40,7 @@ protected:
         cpu_test_reset(CODE, SSP);
         ASSERT_TRUE(mem_alloc_images());
         ASSERT_TRUE(mem_alloc_main_ram(ram_size));
-        g_crtc_regs[20] = 0;
+        g_crtc_regs[CRTC_MODE] = 0;
         g_gvram_layout_mode = -1;
         ASSERT_EQ(mem_map_build(), 0);
         std::memset(g_iplrom, 0, IPLROM_SIZE);
@@ -212,7 +213,7 @@ TEST_F(MemoryMap, GraphicPagesFollowTheColourMode) {
     const Case cases[] = {{0, 0xDFFFFF}, {1, 0xCFFFFF}, {3, 0xC7FFFF}, {4, 0xDFFFFF}, {2, 0xDFFFFF}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
-        g_crtc_regs[20] = uint16_t(c.mode << 8);
+        g_crtc_regs[CRTC_MODE] = uint16_t(c.mode << 8);
         g_pal_change_count = 0;
         mem_map_set_gvram();
         EXPECT_EQ(g_gvram_layout_mode, c.mode);

@@ -47,7 +47,7 @@ protected:
         cpu_test_reset(0x300000, 0x3F0000);
         ASSERT_TRUE(mem_alloc_images());
         ASSERT_TRUE(mem_alloc_main_ram(0x400000));
-        g_crtc_regs[20] = 0;
+        g_crtc_regs[CRTC_MODE] = 0;
         ASSERT_EQ(mem_map_build(), 0);
         std::memset(g_sram, 0, SRAM_SIZE);
         std::memset(g_sys_port, 0, sizeof g_sys_port);

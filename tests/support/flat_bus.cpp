@@ -8,6 +8,7 @@
 #include "core/run_loop.h"
 #include "core/trace.h"
 #include "host/guest_window.h"
+#include "machine/device.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
 
@@ -55,9 +56,8 @@ void flat_bus_install() {
     g_main_ram = g_flat;
     g_main_ram_size = GUEST_WINDOW_SIZE;
     init_clear_trace_buffers();
-    g_event_request = 0;
+    devices_power_on();
     g_run_flags = 0;
-    for (auto& c : g_scheduler.countdown) c = 0;
 }
 
 uint8_t* flat_bus_memory() { return g_flat; }

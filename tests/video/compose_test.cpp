@@ -2,6 +2,8 @@
 // and raster steps of the machine record, rendered into a canary-filled
 // buffer and compared exactly in 555 and 565.
 #include <gtest/gtest.h>
+
+#include <unistd.h>
 #include <png.h>
 
 #include <algorithm>
@@ -548,7 +550,8 @@ TEST_P(VideoCompose, DescriptionAndScreenshot) {
   vc(2, 0x01);
   graphic16(0, 0, 0, {"12..............", "................", "...............1"});
   start_frame();
-  std::string path = ::testing::TempDir() + "/compose_screenshot.png";
+  // Each format's run has a file of its own: they may run side by side.
+  std::string path = ::testing::TempDir() + "/compose_screenshot_" + std::to_string(getpid()) + ".png";
   ASSERT_TRUE(frame_buffer_screenshot(fb, path));
 
   FILE* f = std::fopen(path.c_str(), "rb");

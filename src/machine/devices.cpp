@@ -1,0 +1,69 @@
+// The one start-up list of the machine's devices.
+#include "machine/device.h"
+
+#include <array>
+
+#include "core/run_loop.h"
+#include "input/keyboard.h"
+#include "input/ppi.h"
+#include "input/scc.h"
+#include "machine/machine.h"
+#include "machine/memory_map.h"
+#include "machine/mfp.h"
+#include "machine/rtc.h"
+#include "machine/sram.h"
+#include "machine/startup.h"
+#include "machine/system_port.h"
+#include "sound/adpcm.h"
+#include "sound/opm.h"
+#include "storage/dma.h"
+#include "storage/fdc.h"
+#include "video/crtc.h"
+#include "video/palette.h"
+#include "video/sprite.h"
+#include "video/video_state.h"
+#include "video/vram.h"
+
+namespace {
+
+// The machine's own reset: requests forgotten, the scheduler cleared but
+// for the video timing, the bus out of probe mode.
+void machine_reset() { init_reset_machine_state(); }
+
+std::span<const uint8_t> sram_record() { return device_state_bytes(g_sram_dirty); }
+
+const std::array<DeviceEntry, 20> s_devices = {{
+    {"MC68000", cpu_power_on, init_reset_cpu, cpu_state},
+    {"machine", machine_power_on, machine_reset, machine_state},
+    {"memory map", mem_map_power_on, nullptr, mem_map_state},
+    {"MFP", mfp_power_on, nullptr, mfp_state},
+    {"RTC", rtc_power_on, rtc_reset, rtc_state},
+    {"system port", sys_power_on, nullptr, sys_state},
+    {"SRAM", sram_power_on, nullptr, sram_record},
+    {"CRTC", crtc_power_on, nullptr, crtc_state},
+    {"palette", pal_power_on, nullptr, pal_state},
+    {"sprite and BG", spr_power_on, nullptr, spr_state},
+    {"text VRAM", tvram_power_on, nullptr, tvram_state},
+    {"graphic VRAM", gvram_power_on, nullptr, gvram_state},
+    {"composition", vid_power_on, nullptr, vid_state},
+    {"DMA controller", dma_power_on, nullptr, dma_state},
+    {"YM2151", opm_power_on, nullptr, opm_state},
+    {"ADPCM", adpcm_power_on, nullptr, adpcm_state},
+    {"floppy controller", fdc_power_on, nullptr, fdc_state},
+    {"SCC", scc_power_on, nullptr, scc_state},
+    {"i8255", ppi_power_on, nullptr, ppi_state},
+    {"keyboard", key_power_on, nullptr, key_state},
+}};
+
+} // namespace
+
+std::span<const DeviceEntry> machine_devices() { return s_devices; }
+
+void devices_power_on() {
+    for (const DeviceEntry& d : s_devices) d.power_on();
+}
+
+void devices_reset() {
+    for (const DeviceEntry& d : s_devices)
+        if (d.reset) d.reset();
+}

@@ -1,0 +1,22 @@
+// MSM6258 ADPCM, I/O slot 9 ($E92000-$E93FFF): stored bytes until the voice is written.
+#pragma once
+
+#include <cstdint>
+#include <span>
+
+struct AdpcmState {
+    uint8_t regs[4];
+};
+extern AdpcmState g_adpcm;
+
+// Power-on: all 0. The reset line leaves it.
+void adpcm_power_on();
+std::span<const uint8_t> adpcm_state();
+
+uint32_t adpcm_peek_byte(uint32_t addr);
+uint32_t adpcm_read_byte(uint32_t addr);
+uint32_t adpcm_read_word(uint32_t addr);
+uint32_t adpcm_read_long(uint32_t addr);
+void adpcm_write_byte(uint32_t addr, uint32_t value);
+void adpcm_write_word(uint32_t addr, uint32_t value);
+void adpcm_write_long(uint32_t addr, uint32_t value);

@@ -1,0 +1,168 @@
+// The start-up list of devices: a second start after a power-off finds
+// every device as a power-on leaves it, and the debugger's view of the I/O
+// page changes nothing.
+#include <gtest/gtest.h>
+
+#include <stdlib.h>
+
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "app/config.h"
+#include "core/bus.h"
+#include "core/decode.h"
+#include "core/trace.h"
+#include "debugger/disasm.h"
+#include "host/paths.h"
+#include "machine/bus_peek.h"
+#include "machine/device.h"
+#include "machine/io_page.h"
+#include "machine/machine.h"
+#include "machine/memory_map.h"
+#include "machine/mfp.h"
+#include "machine/rom_files.h"
+#include "machine/sram.h"
+#include "machine/startup.h"
+#include "machine/system_port.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+using Snapshot = std::map<std::string, std::vector<uint8_t>>;
+
+Snapshot device_snapshot() {
+    Snapshot s;
+    for (const DeviceEntry& d : machine_devices()) {
+        std::span<const uint8_t> bytes = d.state();
+        s[d.name].assign(bytes.begin(), bytes.end());
+    }
+    return s;
+}
+
+// The first differing byte of each device, as a readable list.
+std::string differences(const Snapshot& a, const Snapshot& b) {
+    std::string out;
+    for (const auto& [name, bytes] : a) {
+        const std::vector<uint8_t>& other = b.at(name);
+        for (size_t i = 0; i < bytes.size(); i++)
+            if (bytes[i] != other[i]) {
+                out += name + " at byte " + std::to_string(i) + "; ";
+                break;
+            }
+    }
+    return out;
+}
+
+MessageBoxAnswer quiet_box(const char*, const char*, MessageBoxKind) { return MB_ANSWER_OK; }
+std::unique_ptr<FontRenderer> no_renderer(const std::string&, std::string* why) {
+    if (why) *why = "switched off";
+    return nullptr;
+}
+
+class Devices : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { init_build_cpu_tables(); }
+    void SetUp() override {
+        std::string tmpl = (fs::temp_directory_path() / "zolm-devices-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        root_ = tmpl;
+        fs::copy_file(fs::path(ZOLM_TEST_ROM_DIR) / "devices_touch.rom", root_ / "iplrom.dat");
+        std::ofstream(root_ / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0');
+        fs::current_path(root_);
+        g_start_dir = g_exe_dir = root_.string();
+        g_init_message_box = quiet_box;
+        g_font_renderer_factory = no_renderer;
+        g_cfg_warnvirus = 0;
+    }
+    void TearDown() override {
+        if (init_machine_running()) init_stop();
+        fs::current_path(old_cwd_);
+        g_start_dir = saved_dirs_[0];
+        g_exe_dir = saved_dirs_[1];
+        g_init_message_box = saved_box_;
+        g_font_renderer_factory = saved_factory_;
+        std::error_code ec;
+        fs::remove_all(root_, ec);
+    }
+    // Runs the started machine until the ROM switches the power off.
+    static bool run_to_power_off() {
+        for (int slice = 0; slice < 2000; slice++) {
+            init_run_slice(0);
+            if (g_event_request == REQ_END_SLICE) emu_take_request();
+            if ((run_flags() & RUN_BREAK) && g_sys_power_off_count >= 2) return true;
+        }
+        return false;
+    }
+
+    fs::path root_;
+    fs::path old_cwd_ = fs::current_path();
+    std::string saved_dirs_[2] = {g_start_dir, g_exe_dir};
+    InitMessageBoxFn saved_box_ = g_init_message_box;
+    FontRendererFactory saved_factory_ = g_font_renderer_factory;
+};
+
+TEST_F(Devices, ASecondStartFindsEveryDeviceAsPoweredOn) {
+    ASSERT_EQ(init_start(), 0u);
+    Snapshot fresh = device_snapshot();
+    ASSERT_TRUE(run_to_power_off());
+    Snapshot used = device_snapshot();
+    init_stop();
+    // The ROM reached every device (the keyboard and SRAM records have
+    // nothing it can change).
+    for (const auto& [name, bytes] : fresh)
+        if (name != "keyboard" && name != "SRAM") EXPECT_NE(bytes, used.at(name)) << name << " was not changed";
+
+    ASSERT_EQ(init_start(), 0u);
+    Snapshot again = device_snapshot();
+    EXPECT_EQ(differences(fresh, again), "");
+}
+
+TEST_F(Devices, ListingTheIoPageChangesNothing) {
+    ASSERT_EQ(init_start(), 0u);
+    ASSERT_TRUE(run_to_power_off());
+    Snapshot before = device_snapshot();
+    std::vector<uint8_t> access_map(g_rom_access_map, g_rom_access_map + ROM_ACCESS_MAP_SIZE);
+    auto iotrace = std::make_unique<IoTrace>(g_iotrace);
+    uint32_t probe = g_mem_probe_mode, flags = run_flags();
+
+    for (uint32_t a = IO_PAGE_BASE; a < IO_PAGE_BASE + IO_PAGE_SIZE; a += 2) {
+        DisLine line;
+        dis_line(a, line);
+    }
+
+    EXPECT_EQ(differences(before, device_snapshot()), "");
+    EXPECT_EQ(std::memcmp(access_map.data(), g_rom_access_map, ROM_ACCESS_MAP_SIZE), 0);
+    EXPECT_EQ(std::memcmp(iotrace.get(), &g_iotrace, sizeof g_iotrace), 0) << "the I/O log changed";
+    EXPECT_EQ(g_mem_probe_mode, probe);
+    EXPECT_EQ(run_flags(), flags);
+}
+
+// A peek gives what a read gives, where a read has no side effect, and
+// nothing where nothing answers.
+TEST_F(Devices, PeeksReadWhatTheBusHolds) {
+    ASSERT_EQ(init_start(), 0u);
+    ASSERT_TRUE(run_to_power_off());
+    struct Case { uint32_t addr, want; const char* what; };
+    const Case cases[] = {
+        {0xE8E001, 0x0B, "system port contrast"},
+        {0xE88017, 0x40, "MFP VR"},
+        {0xE88016, 0xFF, "MFP even address (a bus error)"},
+        {0xE86001, 0xFF, "area set (write-only)"},
+        {0xE9E001, 0xFF, "host drive port (absent)"},
+        {0xE9A007, 0x92, "i8255 control"},
+        {0xE84005, 0x55, "DMA controller"},
+        {0xEAFA01, 0xFF, "MIDI board (absent)"},
+        {0xFF0000, g_iplrom[0x10000], "IPL ROM"},
+        {0x001004, 'D', "main RAM"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(bus_peek_byte(c.addr), c.want) << c.what;
+    EXPECT_EQ(bus_peek_long(0x001004), 0x444F4E45u);
+}
+
+} // namespace
