@@ -57,14 +57,16 @@ void io_write_long(uint32_t addr, uint32_t value);
 // The byte a read at addr would give, without side effects.
 uint32_t io_peek_byte(uint32_t addr);
 
-// Slot 14 ($E9C000-$E9DFFF), no device: reads 0, writes vanish.
-inline uint32_t io_e9c_peek_byte(uint32_t) { return 0; }
-uint32_t io_e9c_read_byte(uint32_t addr);
-uint32_t io_e9c_read_word(uint32_t addr);
-uint32_t io_e9c_read_long(uint32_t addr);
-void io_e9c_write_byte(uint32_t addr, uint32_t value);
-void io_e9c_write_word(uint32_t addr, uint32_t value);
-void io_e9c_write_long(uint32_t addr, uint32_t value);
+// A slot without a device: reads 0, writes vanish. Slot 14 ($E9C000-$E9DFFF)
+// has none; the printer port (slot 6) and the SASI controller (slot 11) use
+// these until they are written.
+inline uint32_t io_empty_peek_byte(uint32_t) { return 0; }
+uint32_t io_empty_read_byte(uint32_t addr);
+uint32_t io_empty_read_word(uint32_t addr);
+uint32_t io_empty_read_long(uint32_t addr);
+void io_empty_write_byte(uint32_t addr, uint32_t value);
+void io_empty_write_word(uint32_t addr, uint32_t value);
+void io_empty_write_long(uint32_t addr, uint32_t value);
 // Slot 15 ($E9E000-$E9FFFF): only byte accesses reach the host-drive port;
 // word and long accesses are bus errors.
 uint32_t io_e9e_read_word(uint32_t addr);

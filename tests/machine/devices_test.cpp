@@ -3,34 +3,24 @@
 // page changes nothing.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <cstring>
-#include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "core/bus.h"
-#include "core/decode.h"
 #include "core/trace.h"
 #include "debugger/disasm.h"
-#include "host/paths.h"
 #include "machine/bus_peek.h"
 #include "machine/device.h"
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "machine/mfp.h"
-#include "machine/rom_files.h"
-#include "machine/sram.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
-
-namespace fs = std::filesystem;
+#include "support/rom_folder.h"
 
 namespace {
 
@@ -59,37 +49,9 @@ std::string differences(const Snapshot& a, const Snapshot& b) {
     return out;
 }
 
-MessageBoxAnswer quiet_box(const char*, const char*, MessageBoxKind) { return MB_ANSWER_OK; }
-std::unique_ptr<FontRenderer> no_renderer(const std::string&, std::string* why) {
-    if (why) *why = "switched off";
-    return nullptr;
-}
-
 class Devices : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { init_build_cpu_tables(); }
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "zolm-devices-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        root_ = tmpl;
-        fs::copy_file(fs::path(ZOLM_TEST_ROM_DIR) / "devices_touch.rom", root_ / "iplrom.dat");
-        std::ofstream(root_ / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0');
-        fs::current_path(root_);
-        g_start_dir = g_exe_dir = root_.string();
-        g_init_message_box = quiet_box;
-        g_font_renderer_factory = no_renderer;
-        g_cfg_warnvirus = 0;
-    }
-    void TearDown() override {
-        if (init_machine_running()) init_stop();
-        fs::current_path(old_cwd_);
-        g_start_dir = saved_dirs_[0];
-        g_exe_dir = saved_dirs_[1];
-        g_init_message_box = saved_box_;
-        g_font_renderer_factory = saved_factory_;
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
+    void SetUp() override { ASSERT_TRUE(folder_.ok()); }
     // Runs the started machine until the ROM switches the power off.
     static bool run_to_power_off() {
         for (int slice = 0; slice < 2000; slice++) {
@@ -100,11 +62,7 @@ protected:
         return false;
     }
 
-    fs::path root_;
-    fs::path old_cwd_ = fs::current_path();
-    std::string saved_dirs_[2] = {g_start_dir, g_exe_dir};
-    InitMessageBoxFn saved_box_ = g_init_message_box;
-    FontRendererFactory saved_factory_ = g_font_renderer_factory;
+    RomFolder folder_{"devices_touch"};
 };
 
 TEST_F(Devices, ASecondStartFindsEveryDeviceAsPoweredOn) {

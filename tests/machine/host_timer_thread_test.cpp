@@ -2,26 +2,17 @@
 // changing the words they share.
 #include <gtest/gtest.h>
 
-#include <stdlib.h>
-
 #include <chrono>
-#include <filesystem>
-#include <fstream>
-#include <string>
 #include <thread>
 
 #include "app/config.h"
 #include "core/cpu_regs.h"
-#include "core/decode.h"
-#include "host/paths.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
-#include "machine/rom_files.h"
 #include "machine/rtc.h"
 #include "machine/startup.h"
+#include "support/rom_folder.h"
 #include "video/crtc.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -75,31 +66,13 @@ TEST(HostTimerThread, TicksArriveAndNoUpdateIsLost) {
     g_run_flags = 0;
 }
 
-MessageBoxAnswer quiet_box(const char*, const char*, MessageBoxKind) { return MB_ANSWER_OK; }
-std::unique_ptr<FontRenderer> no_renderer(const std::string&, std::string* why) {
-    if (why) *why = "switched off";
-    return nullptr;
-}
-
 // The whole machine on the real timer thread with FRAME on: a ROM keeps
 // writing the CRTC and system port words the tick depends on, and the
 // emulation side changes the FRAME and MINCLOCK settings between slices.
 // Under ThreadSanitizer any word the two threads share unguarded shows.
 TEST(HostTimerThread, MachineRunsBesideTheTimerThread) {
-    std::string tmpl = (fs::temp_directory_path() / "zolm-timer-thread-XXXXXX").string();
-    ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-    fs::path root = tmpl, old_cwd = fs::current_path();
-    fs::copy_file(fs::path(ZOLM_TEST_ROM_DIR) / "timer_inputs.rom", root / "iplrom.dat");
-    std::ofstream(root / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0');
-    fs::current_path(root);
-    std::string saved_dirs[2] = {g_start_dir, g_exe_dir};
-    InitMessageBoxFn saved_box = g_init_message_box;
-    FontRendererFactory saved_factory = g_font_renderer_factory;
-    g_start_dir = g_exe_dir = root.string();
-    g_init_message_box = quiet_box;
-    g_font_renderer_factory = no_renderer;
-    init_build_cpu_tables();
-
+    RomFolder folder("timer_inputs");
+    ASSERT_TRUE(folder.ok());
     clock_set_pacing(ClockPacing::HostThread);
     g_cfg_frame = 1;
     g_cfg_minclock = 0;
@@ -121,14 +94,7 @@ TEST(HostTimerThread, MachineRunsBesideTheTimerThread) {
     uint32_t ticks = g_tick_ring_index - first_index;
     init_stop();
 
-    fs::current_path(old_cwd);
-    g_start_dir = saved_dirs[0];
-    g_exe_dir = saved_dirs[1];
-    g_init_message_box = saved_box;
-    g_font_renderer_factory = saved_factory;
     g_cfg_frame = g_cfg_minclock = 0;
-    std::error_code ec;
-    fs::remove_all(root, ec);
 
     EXPECT_GT(frames, 0u);
     EXPECT_GE(ticks, 2u);

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "support/flat_bus.h"
 #include "video/crtc.h"
@@ -29,4 +30,12 @@ void video_state_clear() {
     // The sprite area powers on as 0xFF; a picture here starts from an
     // empty one.
     std::memset(g_sprite_area, 0, SPRITE_AREA_SIZE);
+}
+
+void video_start_frame() {
+    emu_set_raster_line(0);
+    emu_latch_video_state();
+    emu_set_raster_line(crtc_reg(CRTC_V_DISP_START));
+    g_sprite_unit.resolution = spr_area_word(SPR_RESOLUTION);
+    std::memcpy(g_vc_latch, g_vc_regs, sizeof g_vc_latch);
 }

@@ -12,3 +12,7 @@ bool machine_map_install(uint32_t ram_size = 0x400000);
 // the picture and zeroes the sprite area (which powers on as 0xFF), so that
 // a picture depends only on what the test writes.
 void video_state_clear();
+
+// What the machine does at a frame start and then at the start of the
+// vertical display: the video state latched, the display registers taken.
+void video_start_frame();

@@ -131,13 +131,7 @@ protected:
   }
 
   // Frame start, then the start of the vertical display.
-  void start_frame() {
-    emu_set_raster_line(0);
-    emu_latch_video_state();
-    emu_set_raster_line(crtc_reg(CRTC_V_DISP_START));
-    g_sprite_unit.resolution = spr_area_word(SPR_RESOLUTION);
-    std::memcpy(g_vc_latch, g_vc_regs, sizeof g_vc_latch);
-  }
+  void start_frame() { video_start_frame(); }
   void at_raster(uint32_t n) { emu_set_raster_line(crtc_reg(CRTC_V_DISP_START) + n); }
 
   void render(uint8_t* buffer = nullptr) {

@@ -68,13 +68,7 @@ protected:
     }
     void TearDown() override { emu_clear_requests(); }
 
-    void start_frame() {
-        emu_set_raster_line(0);
-        emu_latch_video_state();
-        emu_set_raster_line(crtc_reg(CRTC_V_DISP_START));
-        g_sprite_unit.resolution = spr_area_word(SPR_RESOLUTION);
-        std::memcpy(g_vc_latch, g_vc_regs, sizeof g_vc_latch);
-    }
+    void start_frame() { video_start_frame(); }
     void render() {
         pal_refresh_pacing();
         g_video.vid_render_frame(fb.bytes(), FB_ROWS, -1);
