@@ -19,6 +19,11 @@ PACKAGES=(
   libfontconfig-dev
   fonts-ipafont-gothic
   libpng-dev
+  libsdl2-dev
+  libimgui-dev
+  xvfb
+  xauth
+  xdotool
 )
 
 missing=()
