@@ -1,0 +1,28 @@
+// ".DIM" disk images: a 256-byte header (media type, one presence flag per
+// track) followed by the present tracks; converted into a plain image.
+#pragma once
+
+#include <cstddef>
+#include <cstdio>
+#include <string>
+
+#include "app/drive_slots.h"
+
+inline constexpr size_t DIM_HEADER_BYTES = 256;
+inline constexpr size_t DIM_TRACK_FLAGS_OFFSET = 1;
+inline constexpr int DIM_TRACKS = 170;
+inline constexpr int DIM_TYPES = 4;
+inline constexpr unsigned char DIM_ABSENT_FILL = 0xE5;
+
+// Track size in bytes and the last track the plain image has at least, per type.
+inline constexpr size_t DIM_TRACK_BYTES[DIM_TYPES] = {8192, 9216, 7680, 9216};
+inline constexpr int DIM_LAST_TRACK_MIN[DIM_TYPES] = {153, 159, 159, 159};
+
+// Folder of the temporary images: $TMPDIR when set and not empty, else /tmp.
+std::string dim_temp_folder();
+
+// Converts the ".DIM" file open in `in` into a new temporary plain image
+// ("ZOLM$XXXXXX" in dim_temp_folder, made by mkstemp). On success answers 0,
+// slot.path names the image and slot.media is FD_MEDIA_TEMPORARY | type.
+// On failure answers 1 and leaves no temporary file; slot.path is untouched.
+int panel_convert_dim(std::FILE* in, FdMedia& slot);

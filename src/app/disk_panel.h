@@ -1,0 +1,60 @@
+// The disk panel: drive buttons with the images' names, EJECT buttons and
+// lamps, access LEDs, the keyboard and status LEDs, and "power". Drawn into
+// its own top-level window; the window's caption is the statistics title.
+#pragma once
+
+#include <functional>
+#include <string>
+
+#include "app/drive_slots.h"
+#include "app/file_chooser.h"
+
+enum PanelLed : int { LED_OFF = 0, LED_GREEN = 1, LED_RED = 2 };
+inline constexpr int PANEL_KEY_LEDS = 7;
+inline constexpr const char* PANEL_KEY_LED_LABELS[PANEL_KEY_LEDS] = {
+    "かな", "ローマ字", "コード", "CAPS", "INS", "ひらがな", "全角"};
+inline constexpr const char* PANEL_CAPTION = "X68000";
+
+// What the LEDs show, made by panel_update_leds.
+struct PanelLeds {
+    PanelLed key[PANEL_KEY_LEDS] = {};
+    PanelLed drive[FD_DRIVES] = {};
+    PanelLed eject[FD_DRIVES] = {};
+    PanelLed hard_disk = LED_OFF;
+    PanelLed high_res = LED_OFF, timer = LED_OFF, power = LED_OFF;
+    bool valid = false;  // false before the machine has main RAM
+};
+
+struct DiskPanel {
+    std::string title = PANEL_CAPTION; // the window's caption
+    PanelLeds leds;
+    bool open = false;
+    int chooser_drive = -1;            // drive whose file chooser is open
+    FileChooser chooser;
+    // Called when "power" is pressed (app_on_power); empty: nothing.
+    std::function<void()> on_power;
+    // Gives the keyboard focus back to the main window; empty: nothing.
+    std::function<void()> focus_main;
+};
+extern DiskPanel g_panel_dlg;
+// Slices until the panel's next refresh; 0 when none is due.
+extern int g_panel_refresh_countdown;
+
+// Sets every LED from the machine state and the slots; access LEDs above 1
+// count down, and a red or blinking LED re-arms g_panel_refresh_countdown.
+void panel_update_leds(PanelLeds& leds);
+// Refresh of the panel (names are drawn from the slots each frame): the LEDs.
+void panel_refresh(DiskPanel& panel);
+// The title of the statistics update.
+void panel_set_title(DiskPanel& panel, std::string title);
+// Opens the file chooser for a drive (the drive buttons); while one is open
+// it only gives the focus back.
+void panel_choose_image(DiskPanel& panel, int drive);
+// Applies the chooser's answer for its drive: the same file again only sets
+// the write protection; another is inserted.
+void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_only);
+// At exit: closed, the temporary images deleted.
+void panel_close(DiskPanel& panel);
+
+// Draws the panel into the current ImGui context (a whole-window pane).
+void disk_panel_draw(DiskPanel& panel);
