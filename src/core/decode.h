@@ -65,9 +65,8 @@ extern uint32_t g_decode_pool_next;
 // Record 0 is the illegal-instruction record.
 inline const DecodeRecord* cpu_illegal_record() { return &g_decode_pool[0]; }
 
-void init_build_cpu_tables();   // cpu_build_tables, then cpu_build_ccr_table
+void init_build_cpu_tables();
 void cpu_build_tables();
-void cpu_build_ccr_table();
 void cpu_reset_tables();
 // Allocates the record of an opcode and points the opcode table at it.
 DecodeRecord* cpu_new_ind(uint32_t opcode);

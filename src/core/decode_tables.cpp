@@ -8,13 +8,11 @@
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
-#include "core/flags.h"
 #include "core/trace.h"
 
 const DecodeRecord* g_opcode_table[65536];
 DecodeRecord g_decode_pool[DECODE_POOL_SIZE];
 uint32_t g_decode_pool_next;
-uint32_t g_ccr_table[4096];
 
 const uint8_t g_ea_time_bw[12] = {0, 0, 4, 4, 6, 8, 10, 8, 12, 8, 10, 4};
 const uint8_t g_ea_time_l[12] = {0, 0, 8, 8, 10, 12, 14, 12, 16, 12, 14, 8};
@@ -109,14 +107,6 @@ void cpu_build_tables() {
     cpu_build_fe_calls();
 }
 
-void cpu_build_ccr_table() {
-    for (uint32_t i = 0; i < 4096; i++) {
-        g_ccr_table[i] = ((i & HF_C) ? 0x11 : 0) | ((i & HF_V) ? 0x02 : 0) |
-                         ((i & HF_Z) ? 0x04 : 0) | ((i & HF_N) ? 0x08 : 0);
-    }
-}
-
 void init_build_cpu_tables() {
     cpu_build_tables();
-    cpu_build_ccr_table();
 }

@@ -20,9 +20,7 @@ template <uint32_t Mode, uint32_t Size> EaResult ea_read_mem(uint32_t* slot, uin
 }
 
 template <uint32_t Mode, uint32_t Size> EaResult ea_peek_mem(uint32_t* slot, uint32_t pc) {
-    uint32_t p = pc;
-    uint32_t a = address<Mode, Size, false>(slot, p);
-    return {Op<Size>::read(a), pc};
+    return peek<Mode, Size>(slot, pc);
 }
 
 template <uint32_t Size> uint32_t ea_write_dn(uint32_t* slot, uint32_t value, uint32_t pc) {

@@ -3,7 +3,9 @@
 // start-up use them directly.
 #pragma once
 
+#include <array>
 #include <cstdint>
+#include <utility>
 
 #include "core/bus.h"
 #include "core/decode.h"
@@ -120,6 +122,19 @@ template <uint32_t Mode, uint32_t Size> ZOLM_ALWAYS_INLINE EaResult read(uint32_
     } else return read_mem<Mode, Size>(slot, pc);
 }
 
+// Read without side effects: registers and (An) as read, the other memory
+// modes without the step of An or the PC.
+template <uint32_t Mode, uint32_t Size> ZOLM_ALWAYS_INLINE EaResult peek(uint32_t* slot, uint32_t pc) {
+    if constexpr (Mode == EA_DN || Mode == EA_AN || Mode == EA_IND) return read<Mode, Size>(slot, pc);
+    else if constexpr (Mode == EA_IMM) {
+        if constexpr (Size == SIZE_L) return {cpu_fetch_long(pc), pc};
+        else return {cpu_fetch_word(pc), pc};
+    } else {
+        uint32_t p = pc;
+        return {Op<Size>::read(address<Mode, Size, false>(slot, p)), pc};
+    }
+}
+
 template <uint32_t Size> ZOLM_ALWAYS_INLINE uint32_t write_dn(uint32_t* slot, uint32_t value, uint32_t pc) {
     *slot = Op<Size>::merge(*slot, value);
     Op<Size>::record_reg(*slot);
@@ -137,6 +152,82 @@ template <uint32_t Mode, uint32_t Size> ZOLM_ALWAYS_INLINE uint32_t write_mem(ui
 template <uint32_t Mode, uint32_t Size> ZOLM_ALWAYS_INLINE uint32_t write(uint32_t* slot, uint32_t value, uint32_t pc) {
     if constexpr (Mode == EA_DN) return write_dn<Size>(slot, value, pc);
     else return write_mem<Mode, Size>(slot, value, pc);
+}
+
+// Handlers chosen per mode at start-up take the mode as a template
+// argument; EA_BY_RECORD stands for the operand routines of the record,
+// which serve the modes that have no handler of their own.
+inline constexpr uint32_t EA_BY_RECORD = 12;
+
+template <int Bits> inline constexpr uint32_t kSizeOf = Bits == 8 ? SIZE_B : Bits == 16 ? SIZE_W : SIZE_L;
+
+// The operand at the record's EA slot: read, peek, write, or its address.
+template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_read(const DecodeRecord* rec, uint32_t pc) {
+    if constexpr (Mode == EA_BY_RECORD) return rec->src(rec->ea, pc);
+    else return read<Mode, kSizeOf<Bits>>(rec->ea, pc);
+}
+template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_peek(const DecodeRecord* rec, uint32_t pc) {
+    if constexpr (Mode == EA_BY_RECORD) return rec->src(rec->ea, pc);
+    else return peek<Mode, kSizeOf<Bits>>(rec->ea, pc);
+}
+template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE uint32_t operand_write(const DecodeRecord* rec, uint32_t v, uint32_t pc) {
+    if constexpr (Mode == EA_BY_RECORD) return rec->dst(rec->ea, v, pc);
+    else return write<Mode, kSizeOf<Bits>>(rec->ea, v, pc);
+}
+template <uint32_t Mode> ZOLM_ALWAYS_INLINE EaResult operand_address(const DecodeRecord* rec, uint32_t pc) {
+    if constexpr (Mode == EA_BY_RECORD) return rec->src(rec->ea, pc);
+    else {
+        uint32_t a = address<Mode, SIZE_L, true>(rec->ea, pc);
+        return {a, pc};
+    }
+}
+
+// History records that a handler's next record replaces, and those that
+// cannot change what is recorded, are left out:
+// - a register operand's record, when a register record follows with no
+//   access between them (it replaces kind and value);
+// - a register record of the size of a memory operand read just before
+//   (a register record never replaces a memory one of its size).
+template <uint32_t Mode> inline constexpr bool kRegisterMode = Mode == EA_DN || Mode == EA_AN;
+template <uint32_t Mode> inline constexpr bool kMemoryMode = Mode >= EA_IND && Mode <= EA_PCINDEX;
+
+// The source read of a handler that makes a register record next.
+template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_read_before_reg(const DecodeRecord* rec, uint32_t pc) {
+    if constexpr (kRegisterMode<Mode>) return {*rec->ea, pc};
+    else return operand_read<Mode, Bits>(rec, pc);
+}
+// The operand of a read-modify-write: a data register's write records it anew.
+template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_peek_before_write(const DecodeRecord* rec, uint32_t pc) {
+    if constexpr (Mode == EA_DN) return {*rec->ea, pc};
+    else return operand_peek<Mode, Bits>(rec, pc);
+}
+// A register record of the source's size after reading it.
+template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE void record_reg_after(uint32_t v) {
+    if constexpr (!kMemoryMode<Mode>) Op<kSizeOf<Bits>>::record_reg(v);
+}
+
+// Mode sets, one bit per mode index.
+inline constexpr uint32_t mode_bit(uint32_t m) { return 1u << m; }
+inline constexpr uint32_t MODES_REG_AND_SIMPLE_MEM = mode_bit(EA_DN) | mode_bit(EA_IND) | mode_bit(EA_POSTINC) |
+                                                     mode_bit(EA_PREDEC) | mode_bit(EA_DISP) | mode_bit(EA_ABSW) |
+                                                     mode_bit(EA_ABSL);
+inline constexpr uint32_t MODES_SOURCE = MODES_REG_AND_SIMPLE_MEM | mode_bit(EA_AN) | mode_bit(EA_IMM);
+
+// Handlers by mode index: F::run<Mode> for the modes in the set, nullptr
+// (the family's handler through the record) for the others.
+using ModeHandlers = std::array<OpHandler, 12>;
+template <class F, uint32_t Modes, uint32_t M> constexpr OpHandler mode_handler() {
+    if constexpr ((Modes >> M) & 1) return &F::template run<M>;
+    else return nullptr;
+}
+template <class F, uint32_t Modes, size_t... M> constexpr ModeHandlers mode_handlers(std::index_sequence<M...>) {
+    return {mode_handler<F, Modes, uint32_t(M)>()...};
+}
+template <class F, uint32_t Modes> constexpr ModeHandlers mode_handlers() {
+    return mode_handlers<F, Modes>(std::make_index_sequence<12>{});
+}
+inline OpHandler handler_for_mode(const ModeHandlers& handlers, uint32_t m, OpHandler by_record) {
+    return handlers[m] ? handlers[m] : by_record;
 }
 
 } // namespace ea_modes

@@ -7,6 +7,7 @@
 #include "core/cpu_regs.h"
 #include "core/decode.h"
 #include "core/ea.h"
+#include "core/ea_modes.h"
 #include "core/exceptions.h"
 #include "core/flags.h"
 #include "core/trace.h"
@@ -30,7 +31,7 @@ template <int Bits> inline void record_reg(uint32_t v) {
 
 // N and Z of the result, V = C = 0, X kept.
 template <int Bits> inline void logic_flags(uint32_t result) {
-    cpu_merge_nzvc_from_flags(host_flags_nz<Bits>(result));
+    cpu_merge_nzvc(ccr_nz<Bits>(result));
 }
 
 // The immediate operand at pc: one word for byte and word, one long for long.
@@ -39,33 +40,37 @@ template <int Bits> inline EaResult fetch_imm(uint32_t pc) {
     else return {cpu_fetch_word(pc) & Width<Bits>::mask, pc + 2};
 }
 
+using ea_modes::EA_BY_RECORD;
+
+// Each handler takes the mode of its EA operand (EA_BY_RECORD: through the
+// record's routines).
 // <ea>,Dn: only the low byte or word of Dn changes at those sizes.
-template <Logic Op, int Bits> inline OpResult logic_ea_dn(const DecodeRecord* rec, uint32_t pc) {
+template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD> inline OpResult logic_ea_dn(const DecodeRecord* rec, uint32_t pc) {
     constexpr uint32_t m = Width<Bits>::mask;
-    EaResult src = rec->src(rec->ea, pc);
+    EaResult src = ea_modes::operand_read_before_reg<M, Bits>(rec, pc);
     uint32_t& dn = *rec->reg;
     uint32_t result = logic_apply<Op>(dn, src.value) & m;
     dn = (dn & ~m) | result;
     logic_flags<Bits>(result);
-    record_reg<Bits>(dn);
+    ea_modes::record_reg_after<M, Bits>(dn);
     return {rec->cycles, src.pc};
 }
 
 // Dn,<ea> (and EOR): peek, operate, write through the same mode.
-template <Logic Op, int Bits> inline OpResult logic_dn_ea(const DecodeRecord* rec, uint32_t pc) {
-    uint32_t operand = rec->src(rec->ea, pc).value;
+template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD> inline OpResult logic_dn_ea(const DecodeRecord* rec, uint32_t pc) {
+    uint32_t operand = ea_modes::operand_peek_before_write<M, Bits>(rec, pc).value;
     uint32_t result = logic_apply<Op>(operand, *rec->reg) & Width<Bits>::mask;
     logic_flags<Bits>(result);
-    return {rec->cycles, rec->dst(rec->ea, result, pc)};
+    return {rec->cycles, ea_modes::operand_write<M, Bits>(rec, result, pc)};
 }
 
 // #imm,<ea>: the immediate comes first, the destination's extension words after it.
-template <Logic Op, int Bits> inline OpResult logic_imm_ea(const DecodeRecord* rec, uint32_t pc) {
+template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD> inline OpResult logic_imm_ea(const DecodeRecord* rec, uint32_t pc) {
     EaResult imm = fetch_imm<Bits>(pc);
-    uint32_t operand = rec->src(rec->ea, imm.pc).value;
+    uint32_t operand = ea_modes::operand_peek_before_write<M, Bits>(rec, imm.pc).value;
     uint32_t result = logic_apply<Op>(operand, imm.value) & Width<Bits>::mask;
     logic_flags<Bits>(result);
-    return {rec->cycles, rec->dst(rec->ea, result, imm.pc)};
+    return {rec->cycles, ea_modes::operand_write<M, Bits>(rec, result, imm.pc)};
 }
 
 template <int Bits> inline OpResult logic_not(const DecodeRecord* rec, uint32_t pc) {
@@ -138,6 +143,35 @@ namespace {
 
 inline uint32_t size_add(uint32_t s, uint32_t bw, uint32_t l) { return s < 2 ? bw : l; }
 
+using ea_modes::handler_for_mode;
+using ea_modes::mode_handlers;
+using ea_modes::ModeHandlers;
+using ea_modes::MODES_REG_AND_SIMPLE_MEM;
+using ea_modes::MODES_SOURCE;
+
+// The per-mode handlers of each form, by operation and size.
+template <Logic Op, int Bits> struct EaDn {
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return logic_ea_dn<Op, Bits, M>(rec, pc); }
+};
+template <Logic Op, int Bits> struct DnEa {
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return logic_dn_ea<Op, Bits, M>(rec, pc); }
+};
+template <Logic Op, int Bits> struct ImmEa {
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return logic_imm_ea<Op, Bits, M>(rec, pc); }
+};
+using ByMode = std::array<ModeHandlers, 3>;  // .B, .W, .L
+template <template <Logic, int> class F, Logic Op, uint32_t Modes> constexpr ByMode by_size() {
+    return {mode_handlers<F<Op, 8>, Modes>(), mode_handlers<F<Op, 16>, Modes>(), mode_handlers<F<Op, 32>, Modes>()};
+}
+// AND and OR read no An; the destinations are data alterable.
+constexpr ByMode kEaDn[2] = {by_size<EaDn, Logic::And, MODES_SOURCE>(), by_size<EaDn, Logic::Or, MODES_SOURCE>()};
+constexpr ByMode kDnEa[2] = {by_size<DnEa, Logic::And, MODES_REG_AND_SIMPLE_MEM>(),
+                             by_size<DnEa, Logic::Or, MODES_REG_AND_SIMPLE_MEM>()};
+constexpr ByMode kEor = by_size<DnEa, Logic::Eor, MODES_REG_AND_SIMPLE_MEM>();
+constexpr ByMode kAndi = by_size<ImmEa, Logic::And, MODES_REG_AND_SIMPLE_MEM>();
+constexpr ByMode kOri = by_size<ImmEa, Logic::Or, MODES_REG_AND_SIMPLE_MEM>();
+constexpr ByMode kEori = by_size<ImmEa, Logic::Eor, MODES_REG_AND_SIMPLE_MEM>();
+
 // One record for an opcode with an effective-address field.
 DecodeRecord* new_ea_record(uint32_t opcode, OpHandler exec, DisRoutine dis) {
     DecodeRecord* rec = cpu_new_ind(opcode);
@@ -150,12 +184,13 @@ DecodeRecord* new_ea_record(uint32_t opcode, OpHandler exec, DisRoutine dis) {
 inline uint32_t ea_index_of(uint32_t ea) { return cpu_ea_mode_index(ea >> 3, ea & 7); }
 
 // ANDI, ORI, EORI to an operand (data alterable), and to CCR (s = 0) and SR (s = 1).
-void build_logic_imm(uint32_t base, const OpHandler (&ops)[3], OpHandler to_ccr, OpHandler to_sr, DisRoutine dis) {
+void build_logic_imm(uint32_t base, const OpHandler (&ops)[3], const ByMode& modes, OpHandler to_ccr, OpHandler to_sr,
+                     DisRoutine dis) {
     for (uint32_t s = 0; s < 3; ++s) {
         for (uint32_t ea = 0; ea < 64; ++ea) {
             uint32_t m = ea_index_of(ea);
             if (!g_ea_valid_data_alterable[m]) continue;
-            DecodeRecord* rec = new_ea_record(base | (s << 6) | ea, ops[s], dis);
+            DecodeRecord* rec = new_ea_record(base | (s << 6) | ea, handler_for_mode(modes[s], m, ops[s]), dis);
             rec->src = ea_peek(s, m);
             rec->cycles = m == EA_DN ? size_add(s, 8, 16) : cpu_ea_time(s, m) + size_add(s, 12, 20);
             rec->dst = ea_write(s, m);
@@ -189,13 +224,15 @@ void cpu_build_and_or() {
                 for (uint32_t ea = 0; ea < 64; ++ea) {
                     uint32_t m = ea_index_of(ea);
                     if (g_ea_valid_data[m]) {
-                        DecodeRecord* rec = new_ea_record(bases[op] | (q << 9) | (s << 6) | ea, ea_dn[op][s], dis[op]);
+                        DecodeRecord* rec = new_ea_record(bases[op] | (q << 9) | (s << 6) | ea,
+                                                          handler_for_mode(kEaDn[op][s], m, ea_dn[op][s]), dis[op]);
                         rec->src = ea_read(s, m);
                         rec->reg = cpu_reg_slot(0, q);
                         rec->cycles = cpu_ea_time(s, m) + size_add(s, 4, 6);
                     }
                     if (g_ea_valid_mem_alterable[m]) {
-                        DecodeRecord* rec = new_ea_record(bases[op] | 0x100 | (q << 9) | (s << 6) | ea, dn_ea[op][s], dis[op]);
+                        DecodeRecord* rec = new_ea_record(bases[op] | 0x100 | (q << 9) | (s << 6) | ea,
+                                                          handler_for_mode(kDnEa[op][s], m, dn_ea[op][s]), dis[op]);
                         rec->src = ea_peek(s, m);
                         rec->reg = cpu_reg_slot(0, q);
                         rec->cycles = cpu_ea_time(s, m) + size_add(s, 8, 12);
@@ -210,8 +247,8 @@ void cpu_build_and_or() {
 void cpu_build_andi_ori() {
     static const OpHandler andi[3] = {cpu_op_andi_b, cpu_op_andi_w, cpu_op_andi_l};
     static const OpHandler ori[3] = {cpu_op_ori_b, cpu_op_ori_w, cpu_op_ori_l};
-    build_logic_imm(0x0200, andi, cpu_op_andi_ccr, cpu_op_andi_sr, dis_andi);
-    build_logic_imm(0x0000, ori, cpu_op_ori_ccr, cpu_op_ori_sr, dis_ori);
+    build_logic_imm(0x0200, andi, kAndi, cpu_op_andi_ccr, cpu_op_andi_sr, dis_andi);
+    build_logic_imm(0x0000, ori, kOri, cpu_op_ori_ccr, cpu_op_ori_sr, dis_ori);
 }
 
 void cpu_build_eor() {
@@ -221,7 +258,7 @@ void cpu_build_eor() {
             for (uint32_t ea = 0; ea < 64; ++ea) {
                 uint32_t m = ea_index_of(ea);
                 if (!g_ea_valid_data_alterable[m]) continue;
-                DecodeRecord* rec = new_ea_record(0xB100 | (q << 9) | (s << 6) | ea, eor[s], dis_eor);
+                DecodeRecord* rec = new_ea_record(0xB100 | (q << 9) | (s << 6) | ea, handler_for_mode(kEor[s], m, eor[s]), dis_eor);
                 rec->src = ea_peek(s, m);
                 rec->reg = cpu_reg_slot(0, q);
                 rec->cycles = cpu_ea_time(s, m) + size_add(s, 8, 12);
@@ -233,5 +270,5 @@ void cpu_build_eor() {
 
 void cpu_build_eori() {
     static const OpHandler eori[3] = {cpu_op_eori_b, cpu_op_eori_w, cpu_op_eori_l};
-    build_logic_imm(0x0A00, eori, cpu_op_eori_ccr, cpu_op_eori_sr, dis_eori);
+    build_logic_imm(0x0A00, eori, kEori, cpu_op_eori_ccr, cpu_op_eori_sr, dis_eori);
 }

@@ -17,18 +17,29 @@ namespace {
 template <int Bits> inline OpResult move(const DecodeRecord* rec, uint32_t pc) {
     const EaResult s = rec->src(rec->ea, pc);
     const uint32_t v = s.value & Width<Bits>::mask;
-    cpu_merge_nzvc_from_flags(host_flags_nz<Bits>(v));  // before the write: a faulting write stacks them
+    cpu_merge_nzvc(ccr_nz<Bits>(v));  // before the write: a faulting write stacks them
     return {rec->cycles, rec->dst(rec->reg, v, s.pc)};
 }
 
 // MOVE with its two modes fixed when the records are built: the operand
 // steps are inlined instead of called through the record.
+// A data register destination makes the last history record itself.
 template <int Bits, uint32_t MS, uint32_t MD> OpResult move_mode(const DecodeRecord* rec, uint32_t pc) {
-    constexpr uint32_t S = Bits == 8 ? SIZE_B : Bits == 16 ? SIZE_W : SIZE_L;
-    const EaResult s = ea_modes::read<MS, S>(rec->ea, pc);
-    const uint32_t v = s.value & Width<Bits>::mask;
-    cpu_merge_nzvc_from_flags(host_flags_nz<Bits>(v));
-    return {rec->cycles, ea_modes::write<MD, S>(rec->reg, v, s.pc)};
+    constexpr uint32_t S = ea_modes::kSizeOf<Bits>;
+    if constexpr (MD == EA_DN) {
+        const EaResult s = ea_modes::operand_read_before_reg<MS, Bits>(rec, pc);
+        const uint32_t v = s.value & Width<Bits>::mask;
+        cpu_merge_nzvc(ccr_nz<Bits>(v));
+        uint32_t& dn = *rec->reg;
+        dn = ea_modes::Op<S>::merge(dn, v);
+        ea_modes::record_reg_after<MS, Bits>(dn);
+        return {rec->cycles, s.pc};
+    } else {
+        const EaResult s = ea_modes::read<MS, S>(rec->ea, pc);
+        const uint32_t v = s.value & Width<Bits>::mask;
+        cpu_merge_nzvc(ccr_nz<Bits>(v));
+        return {rec->cycles, ea_modes::write<MD, S>(rec->reg, v, s.pc)};
+    }
 }
 
 // Handlers by source mode index (12) and destination mode index (Dn to abs.L).

@@ -15,11 +15,11 @@ namespace {
 inline constexpr uint32_t MUL_CYCLES = 70, DIVU_CYCLES = 140, DIVS_CYCLES = 158;
 
 // Quotient too large: V set, N, Z, C cleared, X kept, Dn unchanged.
-inline void div_overflow() { cpu_merge_nzvc_from_flags(HF_V); }
+inline void div_overflow() { cpu_merge_nzvc(SR_V); }
 
 inline void div_store(uint32_t& dn, uint32_t quotient, uint32_t remainder) {
     dn = ((remainder & 0xFFFF) << 16) | (quotient & 0xFFFF);
-    cpu_merge_nzvc_from_flags(host_flags_nz<16>(quotient));
+    cpu_merge_nzvc(ccr_nz<16>(quotient));
 }
 
 inline uint32_t sign_extend_w(uint32_t v) { return uint32_t(int32_t(int16_t(uint16_t(v)))); }
@@ -30,7 +30,7 @@ OpResult cpu_op_mulu(const DecodeRecord* rec, uint32_t pc) {
     EaResult src = rec->src(rec->ea, pc);
     uint32_t& dn = *rec->reg;
     dn = (dn & 0xFFFF) * (src.value & 0xFFFF);
-    cpu_merge_nzvc_from_flags(host_flags_nz<32>(dn));
+    cpu_merge_nzvc(ccr_nz<32>(dn));
     return {MUL_CYCLES, src.pc};
 }
 
@@ -39,7 +39,7 @@ OpResult cpu_op_muls(const DecodeRecord* rec, uint32_t pc) {
     uint32_t& dn = *rec->reg;
     // The product of two sign-extended words, taken modulo 2^32, is the signed product.
     dn = sign_extend_w(dn) * sign_extend_w(src.value);
-    cpu_merge_nzvc_from_flags(host_flags_nz<32>(dn));
+    cpu_merge_nzvc(ccr_nz<32>(dn));
     return {MUL_CYCLES, src.pc};
 }
 

@@ -74,16 +74,16 @@ inline uint32_t shift_by(uint32_t x, uint32_t count, uint32_t& flags) {
             carry = 0;
         }
     }
-    flags = host_flags_nz<Bits>(uint32_t(r)) | (carry ? HF_C : 0) | (overflow ? HF_V : 0);
+    flags = ccr_nz<Bits>(uint32_t(r)) | (carry ? CCR_CARRY : 0) | (overflow ? SR_V : 0);
     return uint32_t(r);
 }
 
 // ROR and ROL keep X; the others replace the CCR byte (X = C).
 template <Shift T> inline void shift_set_ccr(uint32_t flags) {
     if constexpr (T == Shift::RO)
-        cpu_merge_nzvc_from_flags(flags);
+        cpu_merge_nzvc(flags);
     else
-        cpu_set_ccr_from_flags(flags);
+        cpu_set_ccr(flags);
 }
 
 template <int Bits> inline void shift_record(uint32_t reg) {
@@ -124,11 +124,11 @@ inline OpResult shift_reg(const DecodeRecord* rec, uint32_t pc) {
     uint32_t& dy = *rec->ea;
     const uint32_t count = *rec->reg & 63;
     if (count == 0) {
-        const uint32_t nz = host_flags_nz<Bits>(dy);
+        const uint32_t nz = ccr_nz<Bits>(dy);
         if constexpr (T == Shift::ROX)
-            cpu_set_ccr_from_flags(nz | ((g_cpu_sr & SR_X) ? HF_C : 0));  // C = X
+            cpu_set_ccr(nz | ((g_cpu_sr & SR_X) ? CCR_CARRY : 0));  // C = X
         else
-            cpu_merge_nzvc_from_flags(nz);
+            cpu_merge_nzvc(nz);
     } else {
         uint32_t flags;
         const uint32_t r = shift_by<T, Left, Bits>(dy & m, count, flags);

@@ -21,7 +21,7 @@ inline uint32_t sext16(uint32_t w) { return uint32_t(int32_t(int16_t(uint16_t(w)
 
 // N and Z from the result, V and C cleared, X kept.
 template <int Bits> inline void set_nz(uint32_t result) {
-    cpu_merge_nzvc_from_flags(host_flags_nz<Bits>(result));
+    cpu_merge_nzvc(ccr_nz<Bits>(result));
 }
 
 // TRAP #15: IOCS call number in D0.b; served on the host when a native
@@ -181,7 +181,7 @@ OpResult cpu_op_swap(const DecodeRecord* rec, uint32_t pc) {
 
 OpResult cpu_op_clr(const DecodeRecord* rec, uint32_t pc) {
     uint32_t next = rec->dst(rec->ea, 0, pc);
-    cpu_merge_nzvc_from_flags(HF_Z);
+    cpu_merge_nzvc(SR_Z);
     return {rec->cycles, next};
 }
 

@@ -52,11 +52,21 @@ TEST_F(DecodeTables, RecordsHoldTheirPredecodedValues) {
     EXPECT_EQ(g_opcode_table[0x51C8]->exec, cpu_op_dbf);
 }
 
-TEST_F(DecodeTables, CcrTableTurnsHostFlagsIntoCcrBits) {
-    EXPECT_EQ(g_ccr_table[0x0801], 0x13u); // carry and overflow: C, X, V
-    EXPECT_EQ(g_ccr_table[0x00C0], 0x0Cu); // zero and sign
-    EXPECT_EQ(g_ccr_table[0x0000], 0x00u);
-    EXPECT_EQ(g_ccr_table[0x073E], 0x00u); // bits other than C, Z, N, V are ignored
+// The flag rules give the CCR's bits directly: X with C, the sign at the
+// width as N, bits above the width ignored.
+TEST_F(DecodeTables, FlagRulesGiveCcrBits) {
+    struct Case { uint32_t got, want; const char* what; };
+    const Case cases[] = {
+        {ccr_add<32>(0x80000000, 0x80000000, 0), 0x17, "carry, overflow and zero: X, C, V, Z"},
+        {ccr_add<16>(0x7FFF, 1, 0x8000), 0x0A, "signed overflow into the sign: N, V"},
+        {ccr_add<8>(0xFF, 0, 0x100, 1), 0x15, "carry in: X, C, Z at the width"},
+        {ccr_sub<8>(0x00, 0x01, 0xFF), 0x19, "borrow: X, C, N"},
+        {ccr_sub<32>(5, 5, 0), 0x04, "equal: Z only"},
+        {ccr_sub<16>(0x8000, 1, 0x7FFF), 0x02, "signed overflow out of the sign: V"},
+        {ccr_nz<16>(0x18000), 0x08, "sign at the width"},
+        {ccr_nz<8>(0x100), 0x04, "zero at the width"},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
 
 } // namespace
