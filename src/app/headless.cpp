@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "debugger/debugger.h"
 #include "host/message_box.h"
 #include "host/paths.h"
 #include "machine/host_timer.h"
@@ -55,6 +56,8 @@ const HostOption HOST_OPTIONS[] = {
      [](HeadlessOptions& o, const std::string& v) { o.screenshot = v; return std::string(); }},
     {"--virtual-clock", nullptr, "deterministic pacing: a timer tick every 200,000 cycles",
      [](HeadlessOptions& o, const std::string&) { o.virtual_clock = true; return std::string(); }},
+    {"--debugger", nullptr, "the console debugger on stdin/stdout (\"g\" runs the machine)",
+     [](HeadlessOptions& o, const std::string&) { o.debugger = true; return std::string(); }},
     {"--help", nullptr, "show these options and exit",
      [](HeadlessOptions& o, const std::string&) { o.help = true; return std::string(); }},
 };
@@ -139,64 +142,110 @@ static bool dump_main_ram(const std::string& path) {
     return write_file_whole(path, g_main_ram, g_main_ram_size);
 }
 
-HeadlessResult headless_run(const HeadlessOptions& options) {
-    HeadlessResult result{EXIT_START_FAILED, false, 0, {}};
-    clock_set_pacing(options.virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
-    // The picture's buffer is made before the machine starts, as the main window does.
-    FrameBuffer screenshot_buffer;
-    if (!options.screenshot.empty()) frame_buffer_setup(screenshot_buffer, true);
-    if (init_start() != 0) {
-        host_message_box_flush();
-        return result;
-    }
+namespace {
 
-    auto started = std::chrono::steady_clock::now();
-    uint64_t cycles_before = g_cycles_total;
-    uint32_t vsyncs_before = g_vsync_count;
+// One headless session: the options, the picture's buffer and what the
+// loop runs have found.
+struct HeadlessSession {
+    const HeadlessOptions* options;
+    FrameBuffer screenshot_buffer;
+    HeadlessResult result;
+    bool broke, halt_loop;
+    uint32_t halt_pc;
+};
+HeadlessSession g_session;
+
+// Brings the machine up; the picture's buffer is made before it starts, as
+// the main window does. 0 on success.
+uint32_t session_start() {
+    HeadlessSession& s = g_session;
+    clock_set_pacing(s.options->virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
+    if (!s.options->screenshot.empty()) frame_buffer_setup(s.screenshot_buffer, true);
+    return init_start();
+}
+
+// The run loop: slices until power-off, a break (or SIGINT in the
+// debugger), the frame limit of this run or a machine that only halts.
+void session_run() {
+    HeadlessSession& s = g_session;
+    uint32_t frames = 0;
     clock_start_timer();
-    bool broke = false, halt_loop = false;
-    uint32_t halt_pc = 0;
     for (;;) {
         init_run_slice(0);
         if (g_event_request == REQ_END_SLICE) {
             emu_take_request();
-            result.frames++;
+            frames++;
+            s.result.frames++;
         }
         clock_virtual_poll();
         if ((run_flags() & RUN_BREAK) && g_sys_power_off_count >= 2) {
-            result.powered_off = true;
+            s.result.powered_off = true;
             break;
         }
-        if (run_flags() & RUN_BREAK) {
-            broke = true;
+        if ((run_flags() & RUN_BREAK) || dbg_interrupt_pending()) {
+            s.broke = true;
             break;
         }
-        if (options.frames && result.frames >= options.frames) break;
-        if (init_halt_looping(&halt_pc)) {
-            halt_loop = true;
+        if (s.options->frames && frames >= s.options->frames) break;
+        if (init_halt_looping(&s.halt_pc)) {
+            s.halt_loop = true;
             break;
         }
     }
     clock_stop_timer();
+}
+
+// Writes what the options ask for, stops the machine and settles the status.
+void session_stop() {
+    HeadlessSession& s = g_session;
+    const HeadlessOptions& options = *s.options;
+    bool written = options.dump_ram.empty() || dump_main_ram(options.dump_ram);
+    bool shot = options.screenshot.empty() || frame_buffer_screenshot(s.screenshot_buffer, options.screenshot);
+    init_stop();
+    if (!written) std::fprintf(stderr, "zolm: %s could not be written\n", options.dump_ram.c_str());
+    if (!shot) std::fprintf(stderr, "zolm: %s could not be written\n", options.screenshot.c_str());
+    host_message_box_flush();
+    if (s.halt_loop)
+        std::fprintf(stderr, "zolm: stopped: the machine does nothing but halt on a double bus fault "
+                             "(last at PC $%06X) and reset\n", s.halt_pc & 0xFFFFFF);
+    // In the debugger a break hands control back to its prompt.
+    bool failed_run = !options.debugger && ((s.broke && !s.result.powered_off) || s.halt_loop);
+    if (sram_save_failed()) s.result.exit_status = EXIT_SRAM_UNSAVED;
+    else if (s.halt_loop && !options.debugger) s.result.exit_status = EXIT_HALT_LOOP;
+    else s.result.exit_status = failed_run || !written || !shot ? EXIT_RUN_FAILED : 0;
+}
+
+} // namespace
+
+HeadlessResult headless_run(const HeadlessOptions& options) {
+    g_session.options = &options;
+    g_session.screenshot_buffer = FrameBuffer();
+    g_session.result = HeadlessResult{EXIT_START_FAILED, false, 0, {}};
+    g_session.broke = g_session.halt_loop = false;
+    g_session.halt_pc = 0;
+
+    if (options.debugger) {
+        g_debugger_runner = session_run;
+        bool started = dbg_command_loop(DbgSession{session_start, session_stop});
+        g_debugger_runner = nullptr;
+        if (!started) host_message_box_flush();
+        return g_session.result;
+    }
+    if (session_start() != 0) {
+        host_message_box_flush();
+        return g_session.result;
+    }
+    auto started = std::chrono::steady_clock::now();
+    uint64_t cycles_before = g_cycles_total;
+    uint32_t vsyncs_before = g_vsync_count;
+    session_run();
     uint64_t cycles = g_cycles_total - cycles_before;
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (seconds <= 0) seconds = 1e-9;
     char stats[96];
     std::snprintf(stats, sizeof stats, "X68000 %.1fMHz %df/s:%df/s", double(cycles) / seconds / 1e6,
-                  int(result.frames / seconds), int((g_vsync_count - vsyncs_before) / seconds));
-    result.statistics = stats;
-
-    bool written = options.dump_ram.empty() || dump_main_ram(options.dump_ram);
-    bool shot = options.screenshot.empty() || frame_buffer_screenshot(screenshot_buffer, options.screenshot);
-    init_stop();
-    if (!written) std::fprintf(stderr, "zolm: %s could not be written\n", options.dump_ram.c_str());
-    if (!shot) std::fprintf(stderr, "zolm: %s could not be written\n", options.screenshot.c_str());
-    host_message_box_flush();
-    if (halt_loop)
-        std::fprintf(stderr, "zolm: stopped: the machine does nothing but halt on a double bus fault "
-                             "(last at PC $%06X) and reset\n", halt_pc & 0xFFFFFF);
-    if (sram_save_failed()) result.exit_status = EXIT_SRAM_UNSAVED;
-    else if (halt_loop) result.exit_status = EXIT_HALT_LOOP;
-    else result.exit_status = (broke && !result.powered_off) || !written || !shot ? EXIT_RUN_FAILED : 0;
-    return result;
+                  int(g_session.result.frames / seconds), int((g_vsync_count - vsyncs_before) / seconds));
+    g_session.result.statistics = stats;
+    session_stop();
+    return g_session.result;
 }

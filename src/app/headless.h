@@ -12,6 +12,7 @@ struct HeadlessOptions {
     std::string dump_ram;        // main RAM is written here at the end
     std::string screenshot;      // the visible picture as a PNG
     bool virtual_clock = false;  // deterministic pacing: a tick per 200,000 cycles
+    bool debugger = false;       // the console debugger on stdin/stdout; "g" runs the loop
     bool help = false;           // --help: show the host options and stop
     std::string error;           // "--option: what is wrong", the first one met
 };
@@ -41,5 +42,7 @@ struct HeadlessResult {
 };
 
 // Starts the machine, runs it until power-off, a break or the frame limit,
-// stops it and writes what the options ask for.
+// stops it and writes what the options ask for. With the debugger, the
+// console debugger runs instead, its "g" running the loop each time; a
+// break there is no failure, and no statistics come out.
 HeadlessResult headless_run(const HeadlessOptions& options);

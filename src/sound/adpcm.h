@@ -5,7 +5,7 @@
 #include <span>
 
 struct AdpcmState {
-    uint8_t regs[4];
+    uint8_t regs[8];  // $E92001 and $E92003 at 1 and 3; the dump reads 1, 3 and 5
 };
 extern AdpcmState g_adpcm;
 

@@ -226,3 +226,98 @@ TEST_F(Headless, AMachineThatOnlyHaltsIsStopped) {
 }
 
 } // namespace
+
+// The console debugger without a window: a script over every command on a
+// test ROM, its output against a golden file. The input ends without
+// "exit": the end of the input is "exit", and the run ends with status 0.
+namespace {
+
+const fs::path DEBUGGER_DATA = fs::path(__FILE__).parent_path().parent_path() / "debugger" / "data";
+
+TEST_F(Headless, DebuggerScriptMatchesItsGoldenOutput) {
+    install_rom("debugger_script");
+    install_cgrom();
+    const fs::path script = DEBUGGER_DATA / "debugger_script.txt";
+    Outcome r = zolm("--headless --debugger --virtual-clock --frames 2 <'" + script.string() + "'", "timeout 60");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const fs::path golden = DEBUGGER_DATA / "debugger_script.out";
+    if (std::getenv("ZOLM_UPDATE_GOLDEN")) std::ofstream(golden, std::ios::binary) << r.out;
+    EXPECT_EQ(r.out, file_text(golden));
+    // "f" logged the prompt, the typed line and what the step wrote.
+    const std::string log = file_text(run_dir() / "debug.log");
+    EXPECT_TRUE(log.starts_with("//START LOG//\n>s\n[ 1] ")) << log;
+    EXPECT_TRUE(log.ends_with("\n>f\n")) << log;
+    EXPECT_NE(r.out.find("LOG FILE <ON>\n//START LOG//\n>"), std::string::npos);
+}
+
+TEST_F(Headless, DebuggerEndsAtExitOrAtTheEndOfItsInput) {
+    install_rom("debugger_script");
+    install_cgrom();
+    struct Case {
+        const char* input;
+        const char* tail;  // the output's end
+    } cases[] = {
+        {"", ">\n"},                         // nothing at all
+        {"exit\nr\n", ">"},                  // lines after exit are not read as commands
+        {"b 3000", " break(R) 3000..3000\n break(W) 3000..3000\n>\n"},  // a last line without its end
+        {"EXIT\n", ">"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.input);
+        std::ofstream(root_ / "in", std::ios::binary) << c.input;
+        Outcome r = zolm("--headless --debugger --virtual-clock <'" + (root_ / "in").string() + "'", "timeout 60");
+        EXPECT_EQ(r.status, 0) << r.err;
+        EXPECT_TRUE(r.out.starts_with("-- ZOLM DEBUGGER -- \n initialize.....Ok\n>")) << r.out;
+        EXPECT_TRUE(r.out.ends_with(c.tail)) << r.out;
+        EXPECT_EQ(r.out.find("MHz"), std::string::npos) << "no statistics line in the debugger";
+    }
+}
+
+// "u" towards an address the program never reaches runs until SIGINT
+// breaks it; the debugger then reads its next line.
+TEST_F(Headless, SigintBreaksARunThatNeverEnds) {
+    install_rom("debugger_script");
+    install_cgrom();
+    int in[2], out[2];
+    ASSERT_EQ(pipe(in), 0);
+    ASSERT_EQ(pipe(out), 0);
+    const std::string bin = (root_ / "bin" / "zolm").string(), dir = run_dir().string();
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        close(in[1]);
+        close(out[0]);
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        execl(bin.c_str(), bin.c_str(), "--headless", "--debugger", "--virtual-clock", (char*)nullptr);
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    const std::string first = "u 123456\n";
+    ASSERT_EQ(write(in[1], first.data(), first.size()), ssize_t(first.size()));
+    usleep(500 * 1000);
+    kill(pid, SIGINT);
+    const std::string rest = "r\nexit\n";
+    ASSERT_EQ(write(in[1], rest.data(), rest.size()), ssize_t(rest.size()));
+    close(in[1]);
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) text.append(buf, size_t(n));
+    close(out[0]);
+    int status = 0;
+    for (int i = 0; i < 300 && waitpid(pid, &status, WNOHANG) == 0; i++) usleep(100 * 1000);
+    if (waitpid(pid, &status, WNOHANG) == 0) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+        FAIL() << "still running: " << text;
+    }
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(text.find("\nbreak!\n"), std::string::npos) << text;
+    const size_t broke = text.find("\nbreak!\n");
+    EXPECT_NE(text.find(">" " PC[", broke), std::string::npos) << "the line after the break was read: " << text;
+}
+
+} // namespace
