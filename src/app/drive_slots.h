@@ -1,26 +1,60 @@
 // The four floppy drive slots and the hard-disk LED, through which the disk
-// calls find their image files and the disk panel shows them.
+// calls find their image files and the disk panel shows them: insert, eject
+// and the change state.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
+#include <string_view>
 
 inline constexpr int FD_DRIVES = 4;
+inline constexpr const char* FD_NO_DISK = "no disk";
+
+// FdMedia::state
+inline constexpr int32_t FD_STATE_EMPTY = 0;
+inline constexpr int32_t FD_STATE_INSERTED = 1; // above 1: an access-LED countdown
+// FdMedia::flags (drive-check status bits)
+inline constexpr int32_t FD_FLAG_WRITE_PROTECT = 0x08;      // bit 3: the chooser's read-only box
+inline constexpr int32_t FD_FLAG_EJECT_INHIBIT = 0x40;      // bit 6: set by the drive-check call
+inline constexpr int32_t FD_FLAG_BLINK_EMPTY = 0x80;        // bit 7: LED blinks while empty
+inline constexpr int32_t FD_FLAGS_CLEARED_BY_EJECT = 0x0B;  // bits 0, 1 and 3
+// FdMedia::media: bits 0-1 the ".DIM" type, bit 7 path is a temporary image to delete.
+inline constexpr int32_t FD_MEDIA_DIM_TYPE = 0x03;
+inline constexpr int32_t FD_MEDIA_TEMPORARY = 0x80;
 
 struct FdMedia {
-    std::string name; // the image as chosen; saved as FD0-FD3
+    std::string name; // the image as chosen; saved as FD0-FD3; "no disk" after an eject
     std::string path; // the file the disk calls open (a converted ".DIM" image is a temporary file)
-    int32_t state;    // 0 empty, 1 inserted, above 1 an access-LED countdown
-    int32_t inserted; // set by an insertion, taken by the drive check
-    int32_t tick;
-    int32_t flags;    // drive-check bits: 3 write-protect, 6 eject inhibited, 7 blink
-    int32_t media;    // bits 0-1 ".DIM" type, bit 7 path is a temporary image
+    int32_t state;
+    int32_t inserted; // set by an insertion, taken by panel_take_media_changed
+    int32_t tick;     // counted down by panel_tick_leds
+    int32_t flags;
+    int32_t media;
     int32_t ejected;  // set by an eject, read by the drive check
 };
 
 extern FdMedia g_fd_media[FD_DRIVES];
 extern FdMedia g_hd_media; // only its state: the hard-disk LED
+// Called after an insert or an eject changed a slot: refresh the panel and
+// give the keyboard focus back to the main window. Empty: nothing.
+extern std::function<void()> g_panel_refresh_hook;
 
-// Every floppy slot marked inserted with flags and media cleared, the
+// Ejects drive: deletes its temporary image, names it "no disk".
+void panel_eject(int drive);
+// Inserts file_name into drive (0-3). An empty name does nothing; a file
+// that does not open leaves the drive ejected. A name holding ".DIM" (any
+// case) is converted to a plain temporary image first; a failed conversion
+// leaves the drive ejected and no temporary file.
+void panel_insert_image(std::string_view file_name, int drive);
+// Inserts the names of the four slots into their drives.
+void panel_insert_all();
+// 1 once after an insertion (the inserted flag cleared), else 0.
+int panel_take_media_changed(int drive);
+// Counts each floppy slot's tick down by one where it is nonzero.
+void panel_tick_leds();
+// Every floppy slot marked inserted with tick, flags and media cleared, the
 // hard-disk LED off; names and paths stay.
 void panel_reset_media();
+// At exit: deletes every temporary converted image.
+void panel_close_media();

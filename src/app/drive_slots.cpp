@@ -1,0 +1,108 @@
+#include "app/drive_slots.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstdio>
+#include <unistd.h>
+
+#include "app/dim_image.h"
+
+FdMedia g_fd_media[FD_DRIVES];
+FdMedia g_hd_media;
+std::function<void()> g_panel_refresh_hook;
+
+namespace {
+
+bool valid_drive(int drive) { return drive >= 0 && drive < FD_DRIVES; }
+
+bool names_dim_image(std::string_view name) {
+    std::string upper(name);
+    std::transform(upper.begin(), upper.end(), upper.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
+    return upper.find(".DIM") != std::string::npos;
+}
+
+void delete_temporary(FdMedia& slot) {
+    if (slot.media & FD_MEDIA_TEMPORARY) {
+        ::unlink(slot.path.c_str());
+        slot.media &= ~FD_MEDIA_TEMPORARY;
+    }
+}
+
+void notify_panel() {
+    if (g_panel_refresh_hook) g_panel_refresh_hook();
+}
+
+} // namespace
+
+void panel_eject(int drive) {
+    if (!valid_drive(drive)) return;
+    FdMedia& slot = g_fd_media[drive];
+    delete_temporary(slot);
+    slot.name = FD_NO_DISK;
+    slot.path = slot.name;
+    slot.state = FD_STATE_EMPTY;
+    slot.inserted = 0;
+    slot.flags &= ~FD_FLAGS_CLEARED_BY_EJECT;
+    slot.ejected = 1;
+    notify_panel();
+}
+
+void panel_insert_image(std::string_view file_name, int drive) {
+    if (file_name.empty() || !valid_drive(drive)) return;
+    std::string name(file_name);
+    std::FILE* file = std::fopen(name.c_str(), "rb");
+    if (!file) {
+        panel_eject(drive);
+        return;
+    }
+    panel_eject(drive);
+    FdMedia& slot = g_fd_media[drive];
+    slot.media = 0;
+    slot.name = name;
+    slot.path = name;
+    if (names_dim_image(name) && panel_convert_dim(file, slot) != 0) {
+        std::fclose(file);
+        panel_eject(drive);
+        return;
+    }
+    std::fclose(file);
+    slot.name = name;
+    slot.state = FD_STATE_INSERTED;
+    slot.inserted = 1;
+    notify_panel();
+}
+
+void panel_insert_all() {
+    for (int drive = 0; drive < FD_DRIVES; ++drive) {
+        std::string name = g_fd_media[drive].name;  // insertion rewrites the slot
+        panel_insert_image(name, drive);
+    }
+}
+
+int panel_take_media_changed(int drive) {
+    if (!valid_drive(drive) || !g_fd_media[drive].inserted) return 0;
+    g_fd_media[drive].inserted = 0;
+    return 1;
+}
+
+void panel_tick_leds() {
+    for (FdMedia& slot : g_fd_media)
+        if (slot.tick) --slot.tick;
+}
+
+void panel_reset_media() {
+    for (FdMedia& slot : g_fd_media) {
+        delete_temporary(slot);
+        slot.state = FD_STATE_INSERTED;
+        slot.inserted = 1;
+        slot.tick = 0;
+        slot.flags = 0;
+        slot.media = 0;
+    }
+    g_hd_media.state = FD_STATE_EMPTY;
+}
+
+void panel_close_media() {
+    for (FdMedia& slot : g_fd_media) delete_temporary(slot);
+}

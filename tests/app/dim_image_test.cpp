@@ -1,0 +1,127 @@
+// ".DIM" conversion on insertion: the plain image made, the refusals, and
+// that no temporary image outlives its drive.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <unistd.h>
+#include <filesystem>
+#include <fstream>
+#include <vector>
+
+#include "app/dim_image.h"
+#include "app/drive_slots.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DimImage : public ::testing::Test {
+protected:
+    fs::path dir, tmp;
+    std::string old_tmpdir;
+    bool had_tmpdir = false;
+
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("zolm-dim-" + std::to_string(::getpid()));
+        tmp = dir / "tmp";
+        fs::create_directories(tmp);
+        if (const char* t = std::getenv("TMPDIR")) { had_tmpdir = true; old_tmpdir = t; }
+        ::setenv("TMPDIR", tmp.c_str(), 1);
+        for (int d = 0; d < FD_DRIVES; ++d) g_fd_media[d] = FdMedia{};
+    }
+    void TearDown() override {
+        panel_close_media();
+        if (had_tmpdir) ::setenv("TMPDIR", old_tmpdir.c_str(), 1); else ::unsetenv("TMPDIR");
+        fs::remove_all(dir);
+    }
+    // A ".DIM" file: the header with type and flags, then `tracks` of data
+    // (each track filled with its number).
+    std::string write_dim(const std::string& name, int type, const std::vector<int>& present, size_t data_tracks,
+                          size_t track_bytes) {
+        std::vector<unsigned char> bytes(DIM_HEADER_BYTES, 0);
+        bytes[0] = static_cast<unsigned char>(type);
+        for (int t : present) bytes[DIM_TRACK_FLAGS_OFFSET + t] = 1;
+        for (size_t i = 0; i < data_tracks; ++i) bytes.insert(bytes.end(), track_bytes, static_cast<unsigned char>(i + 1));
+        fs::path p = dir / name;
+        std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+        return p.string();
+    }
+    size_t temporaries() const {
+        return static_cast<size_t>(std::distance(fs::directory_iterator(tmp), fs::directory_iterator()));
+    }
+    static std::vector<unsigned char> read_all(const std::string& path) {
+        std::ifstream in(path, std::ios::binary);
+        return {std::istreambuf_iterator<char>(in), {}};
+    }
+};
+
+TEST_F(DimImage, TypeZeroWithoutTracksIs154TracksOfE5) {
+    panel_insert_image(write_dim("a.dim", 0, {}, 0, 0), 0);
+    const FdMedia& s = g_fd_media[0];
+    ASSERT_EQ(s.state, FD_STATE_INSERTED);
+    EXPECT_EQ(s.media, FD_MEDIA_TEMPORARY | 0);
+    EXPECT_EQ(fs::path(s.path).parent_path(), tmp);
+    EXPECT_EQ(fs::path(s.path).filename().string().rfind("ZOLM$", 0), 0u);
+    std::vector<unsigned char> image = read_all(s.path);
+    ASSERT_EQ(image.size(), 154u * 8192u);
+    EXPECT_TRUE(std::all_of(image.begin(), image.end(), [](unsigned char b) { return b == DIM_ABSENT_FILL; }));
+}
+
+TEST_F(DimImage, TrackPresentPastTheTypesLastGivesItsCount) {
+    // Type 2 (7680-byte tracks, 160 at least): tracks 3 and 165 present.
+    panel_insert_image(write_dim("GAME.dim.xdf", 2, {3, 165}, 2, 7680), 1);
+    const FdMedia& s = g_fd_media[1];
+    ASSERT_EQ(s.media, FD_MEDIA_TEMPORARY | 2) << "a name holding .DIM anywhere is converted";
+    std::vector<unsigned char> image = read_all(s.path);
+    ASSERT_EQ(image.size(), 166u * 7680u);
+    EXPECT_EQ(image[3 * 7680], 1);
+    EXPECT_EQ(image[165 * 7680 + 7679], 2);
+    EXPECT_EQ(image[164 * 7680], DIM_ABSENT_FILL);
+}
+
+TEST_F(DimImage, RefusalsLeaveTheDriveEmptyAndNoTemporary) {
+    struct Case { const char* what; int type; std::vector<int> present; size_t tracks; size_t header_cut; };
+    const Case cases[] = {
+        {"type 4", 4, {}, 0, 0},
+        {"type 0x80", 0x80, {}, 0, 0},
+        {"short header", 0, {}, 0, 10},
+        {"short track data", 1, {0, 1}, 1, 0},
+    };
+    for (const Case& c : cases) {
+        std::string path = write_dim("bad.DIM", c.type, c.present, c.tracks, 9216);
+        if (c.header_cut) fs::resize_file(path, DIM_HEADER_BYTES - c.header_cut);
+        panel_insert_image(path, 2);
+        const FdMedia& s = g_fd_media[2];
+        EXPECT_EQ(s.state, FD_STATE_EMPTY) << c.what;
+        EXPECT_EQ(s.name, FD_NO_DISK) << c.what;
+        EXPECT_EQ(s.media & FD_MEDIA_TEMPORARY, 0) << c.what;
+        EXPECT_EQ(temporaries(), 0u) << c.what;
+        EXPECT_TRUE(fs::exists(path)) << c.what << ": the image itself is never deleted";
+    }
+}
+
+TEST_F(DimImage, NoTemporaryFolderLeavesTheDriveEmpty) {
+    ::setenv("TMPDIR", (dir / "missing").c_str(), 1);
+    panel_insert_image(write_dim("a.dim", 0, {}, 0, 0), 0);
+    EXPECT_EQ(g_fd_media[0].state, FD_STATE_EMPTY);
+    EXPECT_EQ(g_fd_media[0].name, FD_NO_DISK);
+}
+
+TEST_F(DimImage, EjectAndReinsertDeleteTheTemporary) {
+    std::string dim = write_dim("a.dim", 3, {0}, 1, 9216);
+    panel_insert_image(dim, 0);
+    std::string first = g_fd_media[0].path;
+    ASSERT_TRUE(fs::exists(first));
+    panel_insert_image(dim, 0);  // another insertion ejects first
+    EXPECT_FALSE(fs::exists(first));
+    EXPECT_EQ(temporaries(), 1u);
+    panel_eject(0);
+    EXPECT_EQ(temporaries(), 0u);
+    EXPECT_EQ(g_fd_media[0].path, FD_NO_DISK);
+    panel_insert_image(dim, 3);
+    panel_close_media();
+    EXPECT_EQ(temporaries(), 0u);
+}
+
+} // namespace
