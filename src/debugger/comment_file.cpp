@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "debugger/disasm.h"
+#include "debugger/text_scan.h"
 
 char g_dis_comment_out[DIS_COMMENT_OUT_SIZE];
 
@@ -35,14 +36,6 @@ bool next_line(TextLine& l) {
     return true;
 }
 
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
-
 // Reads an entry line the way "[%x %x] ;%s" and "[%x] ;%s" do: a space of
 // the format is any run of white space, a number may have white space and
 // "0x" before it, the comment is the first word after ";".
@@ -71,7 +64,7 @@ public:
     }
 
 private:
-    void skip_space() { while (is_space(*p_)) ++p_; }
+    void skip_space() { while (text_is_space(*p_)) ++p_; }
     bool literal(char c) {
         if (*p_ != c) return false;
         ++p_;
@@ -79,10 +72,10 @@ private:
     }
     bool number(uint32_t& v) {
         skip_space();
-        if (p_[0] == '0' && (p_[1] == 'x' || p_[1] == 'X') && hex_digit(p_[2]) >= 0) p_ += 2;
-        if (hex_digit(*p_) < 0) return false;
+        if (p_[0] == '0' && (p_[1] == 'x' || p_[1] == 'X') && text_hex_digit(p_[2]) >= 0) p_ += 2;
+        if (text_hex_digit(*p_) < 0) return false;
         uint64_t acc = 0;
-        for (int d; (d = hex_digit(*p_)) >= 0; ++p_) {
+        for (int d; (d = text_hex_digit(*p_)) >= 0; ++p_) {
             acc = acc << 4 | uint32_t(d);
             if (acc > 0xFFFFFFFFu) return false;  // not a 32-bit number: the line is no entry
         }
@@ -95,7 +88,7 @@ private:
         skip_space();
         if (*p_ == '\0') return false;
         size_t n = 0;
-        for (; *p_ && !is_space(*p_); ++p_)
+        for (; *p_ && !text_is_space(*p_); ++p_)
             if (n < DIS_COMMENT_WORD_SIZE - 1) word[n++] = *p_;
         word[n] = '\0';
         return true;

@@ -2,16 +2,9 @@
 
 #include <algorithm>
 
+#include "debugger/text_scan.h"
+
 namespace {
-
-bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
-
-int hex_digit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 uint32_t address(uint32_t v) { return v & DBG_ADDRESS_MASK; }
 
@@ -27,7 +20,7 @@ bool scan_range(DbgScan& s, uint32_t& first, uint32_t& second, bool& has_second)
 } // namespace
 
 void DbgScan::skip_space() {
-    while (pos_ < text_.size() && is_space(text_[pos_])) pos_++;
+    while (pos_ < text_.size() && text_is_space(text_[pos_])) pos_++;
 }
 
 bool DbgScan::lit(std::string_view s) {
@@ -45,11 +38,11 @@ bool DbgScan::space() {
 bool DbgScan::hex(uint32_t& value) {
     skip_space();
     size_t p = pos_;
-    if (text_.substr(p, 2) == "0x" && p + 2 < text_.size() && hex_digit(text_[p + 2]) >= 0) p += 2;
-    if (p >= text_.size() || hex_digit(text_[p]) < 0) return false;
+    if (text_.substr(p, 2) == "0x" && p + 2 < text_.size() && text_hex_digit(text_[p + 2]) >= 0) p += 2;
+    if (p >= text_.size() || text_hex_digit(text_[p]) < 0) return false;
     uint64_t v = 0;
-    for (; p < text_.size() && hex_digit(text_[p]) >= 0; p++)
-        v = std::min<uint64_t>(v * 16 + uint64_t(hex_digit(text_[p])), UINT32_MAX);
+    for (; p < text_.size() && text_hex_digit(text_[p]) >= 0; p++)
+        v = std::min<uint64_t>(v * 16 + uint64_t(text_hex_digit(text_[p])), UINT32_MAX);
     value = uint32_t(v);
     pos_ = p;
     return true;
@@ -78,7 +71,7 @@ bool DbgScan::any(char& c) {
 
 bool DbgScan::end() const {
     size_t p = pos_;
-    while (p < text_.size() && is_space(text_[p])) p++;
+    while (p < text_.size() && text_is_space(text_[p])) p++;
     return p == text_.size();
 }
 

@@ -15,9 +15,9 @@ TEST(DbgParse, Dump) {
     struct Case {
         std::string line;
         bool ok;
-        char size;
-        bool has_start, has_end;
-        uint32_t start, end;
+        char size = 0;
+        bool has_start = false, has_end = false;
+        uint32_t start = 0, end = 0;
     } cases[] = {
         {"d", true, 0, false, false, 0, 0},
         {"dw", true, 'w', false, false, 0, 0},
@@ -44,8 +44,12 @@ TEST(DbgParse, Dump) {
         EXPECT_EQ(a->size, c.size);
         EXPECT_EQ(a->has_start, c.has_start);
         EXPECT_EQ(a->has_end, c.has_end);
-        if (c.has_start) EXPECT_EQ(a->start, c.start);
-        if (c.has_end) EXPECT_EQ(a->end, c.end);
+        if (c.has_start) {
+            EXPECT_EQ(a->start, c.start);
+        }
+        if (c.has_end) {
+            EXPECT_EQ(a->end, c.end);
+        }
     }
 }
 
