@@ -18,6 +18,7 @@ namespace ea_modes {
 template <uint32_t Size> struct Op;
 template <> struct Op<SIZE_B> {
     static constexpr uint32_t bytes = 1;
+    static constexpr uint8_t mem_kind = TRACE_MEM_B;
     ZOLM_ALWAYS_INLINE static uint32_t read(uint32_t a) { return mem_read_byte(a); }
     ZOLM_ALWAYS_INLINE static void write(uint32_t a, uint32_t v) { mem_write_byte(a, v); }
     ZOLM_ALWAYS_INLINE static void record_mem(uint32_t a, uint32_t v) { optrace_record_mem_b(a, v); }
@@ -26,6 +27,7 @@ template <> struct Op<SIZE_B> {
 };
 template <> struct Op<SIZE_W> {
     static constexpr uint32_t bytes = 2;
+    static constexpr uint8_t mem_kind = TRACE_MEM_W;
     ZOLM_ALWAYS_INLINE static uint32_t read(uint32_t a) { return mem_read_word(a); }
     ZOLM_ALWAYS_INLINE static void write(uint32_t a, uint32_t v) { mem_write_word(a, v); }
     ZOLM_ALWAYS_INLINE static void record_mem(uint32_t a, uint32_t v) { optrace_record_mem_w(a, v); }
@@ -34,6 +36,7 @@ template <> struct Op<SIZE_W> {
 };
 template <> struct Op<SIZE_L> {
     static constexpr uint32_t bytes = 4;
+    static constexpr uint8_t mem_kind = TRACE_MEM_L;
     ZOLM_ALWAYS_INLINE static uint32_t read(uint32_t a) { return mem_read_long(a); }
     ZOLM_ALWAYS_INLINE static void write(uint32_t a, uint32_t v) { mem_write_long(a, v); }
     ZOLM_ALWAYS_INLINE static void record_mem(uint32_t a, uint32_t v) { optrace_record_mem_l(a, v); }
@@ -201,9 +204,11 @@ template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_peek_befo
     if constexpr (Mode == EA_DN) return {*rec->ea, pc};
     else return operand_peek<Mode, Bits>(rec, pc);
 }
-// A register record of the source's size after reading it.
+// A register record of the source's size after reading it; after a
+// register or an immediate it is the instruction's first record.
 template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE void record_reg_after(uint32_t v) {
-    if constexpr (!kMemoryMode<Mode>) Op<kSizeOf<Bits>>::record_reg(v);
+    if constexpr (kRegisterMode<Mode> || Mode == EA_IMM) optrace_record_reg_first(Op<kSizeOf<Bits>>::mem_kind, v);
+    else if constexpr (!kMemoryMode<Mode>) Op<kSizeOf<Bits>>::record_reg(v);
 }
 
 // Mode sets, one bit per mode index.

@@ -53,7 +53,7 @@ inline OpResult branch_to(uint32_t target, uint32_t cycles, uint32_t pc) {
 }
 
 template <unsigned Cc> inline OpResult bcc_b(const DecodeRecord* rec, uint32_t pc) {
-    optrace_record_reg_b(g_cpu_sr);
+    optrace_record_reg_first(TRACE_MEM_B, g_cpu_sr);  // as optrace_record_reg_b
     if (!cc_holds<Cc>(g_cpu_sr)) return {8, pc};
     return branch_to(pc + uint32_t(rec->value), 8, pc);
 }

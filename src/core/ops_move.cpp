@@ -56,6 +56,20 @@ constexpr std::array<MoveRow, 12> g_move_handlers[3] = {
     move_table<32>(std::make_index_sequence<12>{}),
 };
 
+// MOVEA: the word source sign-extended; no record of An.
+template <int Bits, uint32_t M = ea_modes::EA_BY_RECORD> inline OpResult movea(const DecodeRecord* rec, uint32_t pc) {
+    const EaResult s = ea_modes::operand_read<M, Bits>(rec, pc);
+    *rec->reg = Bits == 16 ? uint32_t(int32_t(int16_t(uint16_t(s.value)))) : s.value;
+    return {rec->cycles, s.pc};
+}
+template <int Bits> struct Movea {
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return movea<Bits, M>(rec, pc); }
+};
+constexpr ea_modes::ModeHandlers g_movea_handlers[2] = {
+    ea_modes::mode_handlers<Movea<16>, ea_modes::MODES_SOURCE>(),
+    ea_modes::mode_handlers<Movea<32>, ea_modes::MODES_SOURCE>(),
+};
+
 // MOVEM transfers: the bus steps inline, no history record.
 template <bool Long> inline uint32_t movem_load(uint32_t addr) {
     if constexpr (Long)
@@ -141,17 +155,8 @@ OpResult cpu_op_move_b(const DecodeRecord* rec, uint32_t pc) { return move<8>(re
 OpResult cpu_op_move_w(const DecodeRecord* rec, uint32_t pc) { return move<16>(rec, pc); }
 OpResult cpu_op_move_l(const DecodeRecord* rec, uint32_t pc) { return move<32>(rec, pc); }
 
-OpResult cpu_op_movea_w(const DecodeRecord* rec, uint32_t pc) {
-    const EaResult s = rec->src(rec->ea, pc);
-    *rec->reg = uint32_t(int32_t(int16_t(uint16_t(s.value))));
-    return {rec->cycles, s.pc};
-}
-
-OpResult cpu_op_movea_l(const DecodeRecord* rec, uint32_t pc) {
-    const EaResult s = rec->src(rec->ea, pc);
-    *rec->reg = s.value;
-    return {rec->cycles, s.pc};
-}
+OpResult cpu_op_movea_w(const DecodeRecord* rec, uint32_t pc) { return movea<16>(rec, pc); }
+OpResult cpu_op_movea_l(const DecodeRecord* rec, uint32_t pc) { return movea<32>(rec, pc); }
 
 OpResult cpu_op_moveq(const DecodeRecord* rec, uint32_t pc) {
     *rec->reg = uint32_t(rec->value);
@@ -315,7 +320,7 @@ void cpu_build_movea() {
                     const uint32_t m = cpu_ea_mode_index(mode, r);
                     if (!g_ea_valid_all[m]) continue;
                     DecodeRecord* rec = cpu_new_ind((l ? 0x2040 : 0x3040) | q << 9 | mode << 3 | r);
-                    rec->exec = l ? cpu_op_movea_l : cpu_op_movea_w;
+                    rec->exec = ea_modes::handler_for_mode(g_movea_handlers[l], m, l ? cpu_op_movea_l : cpu_op_movea_w);
                     rec->dis = dis_movea;
                     rec->ea = cpu_reg_slot(mode, r);
                     rec->src = ea_read(s, m);

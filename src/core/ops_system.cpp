@@ -8,6 +8,7 @@
 #include "core/conditions.h"
 #include "core/cpu_regs.h"
 #include "core/ea.h"
+#include "core/ea_modes.h"
 #include "core/exceptions.h"
 #include "core/flags.h"
 #include "core/ops_logic.h"
@@ -53,10 +54,25 @@ OpResult pcm8_call(uint32_t vector_offset, uint32_t pc) {
     cpu_take_exception(vector_offset, pc);
 }
 
-template <int Bits> inline OpResult tst(const DecodeRecord* rec, uint32_t pc) {
-    EaResult r = rec->src(rec->ea, pc);
+using ea_modes::EA_BY_RECORD;
+
+template <int Bits, uint32_t M = EA_BY_RECORD> inline OpResult tst(const DecodeRecord* rec, uint32_t pc) {
+    EaResult r = ea_modes::operand_read<M, Bits>(rec, pc);
     set_nz<Bits>(r.value);
     return {rec->cycles, r.pc};
+}
+
+template <uint32_t M = EA_BY_RECORD> inline OpResult lea(const DecodeRecord* rec, uint32_t pc) {
+    EaResult r = ea_modes::operand_address<M>(rec, pc);
+    *rec->reg = r.value;
+    optrace_record_reg_l(r.value);
+    return {rec->cycles, r.pc};
+}
+
+template <int Bits, uint32_t M = EA_BY_RECORD> inline OpResult clr(const DecodeRecord* rec, uint32_t pc) {
+    uint32_t next = ea_modes::operand_write<M, Bits>(rec, 0, pc);
+    cpu_merge_nzvc(SR_Z);
+    return {rec->cycles, next};
 }
 
 // The TRAPs served on the host: #15 IOCS, #2 the PCM8 driver.
@@ -135,12 +151,7 @@ OpResult cpu_op_unlk(const DecodeRecord* rec, uint32_t pc) {
     return {12, pc};
 }
 
-OpResult cpu_op_lea(const DecodeRecord* rec, uint32_t pc) {
-    EaResult r = rec->src(rec->ea, pc);
-    *rec->reg = r.value;
-    optrace_record_reg_l(r.value);
-    return {rec->cycles, r.pc};
-}
+OpResult cpu_op_lea(const DecodeRecord* rec, uint32_t pc) { return lea(rec, pc); }
 
 OpResult cpu_op_pea(const DecodeRecord* rec, uint32_t pc) {
     EaResult r = rec->src(rec->ea, pc);
@@ -179,11 +190,8 @@ OpResult cpu_op_swap(const DecodeRecord* rec, uint32_t pc) {
     return {4, pc};
 }
 
-OpResult cpu_op_clr(const DecodeRecord* rec, uint32_t pc) {
-    uint32_t next = rec->dst(rec->ea, 0, pc);
-    cpu_merge_nzvc(SR_Z);
-    return {rec->cycles, next};
-}
+// The write routine of the record sets the size.
+OpResult cpu_op_clr(const DecodeRecord* rec, uint32_t pc) { return clr<32>(rec, pc); }
 
 OpResult cpu_op_tst_b(const DecodeRecord* rec, uint32_t pc) { return tst<8>(rec, pc); }
 OpResult cpu_op_tst_w(const DecodeRecord* rec, uint32_t pc) { return tst<16>(rec, pc); }
@@ -244,11 +252,39 @@ void cpu_build_ext() {
     }
 }
 
+namespace {
+
+using ea_modes::handler_for_mode;
+using ea_modes::mode_bit;
+using ea_modes::mode_handlers;
+using ea_modes::ModeHandlers;
+using ea_modes::MODES_REG_AND_SIMPLE_MEM;
+
+struct Lea {
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return lea<M>(rec, pc); }
+};
+template <int Bits> struct Tst {
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return tst<Bits, M>(rec, pc); }
+};
+template <int Bits> struct Clr {
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return clr<Bits, M>(rec, pc); }
+};
+constexpr ModeHandlers kLea = mode_handlers<Lea, mode_bit(EA_IND) | mode_bit(EA_DISP) | mode_bit(EA_ABSW) |
+                                                     mode_bit(EA_ABSL) | mode_bit(EA_PCDISP)>();
+constexpr ModeHandlers kTst[3] = {mode_handlers<Tst<8>, MODES_REG_AND_SIMPLE_MEM>(),
+                                  mode_handlers<Tst<16>, MODES_REG_AND_SIMPLE_MEM>(),
+                                  mode_handlers<Tst<32>, MODES_REG_AND_SIMPLE_MEM>()};
+constexpr ModeHandlers kClr[3] = {mode_handlers<Clr<8>, MODES_REG_AND_SIMPLE_MEM>(),
+                                  mode_handlers<Clr<16>, MODES_REG_AND_SIMPLE_MEM>(),
+                                  mode_handlers<Clr<32>, MODES_REG_AND_SIMPLE_MEM>()};
+
+}  // namespace
+
 void cpu_build_lea() {
     for (uint32_t q = 0; q < 8; q++)
         cpu_for_each_ea(g_ea_valid_control, [q](uint32_t mode, uint32_t reg, uint32_t m) {
             DecodeRecord* rec = cpu_new_ind(0x41C0 | q << 9 | mode << 3 | reg);
-            rec->exec = cpu_op_lea;
+            rec->exec = handler_for_mode(kLea, m, cpu_op_lea);
             rec->dis = dis_lea;
             rec->ea = cpu_reg_slot(mode, reg);
             rec->src = ea_addr(m);
@@ -280,12 +316,12 @@ void cpu_build_clr_not_tst() {
                 uint32_t t = cpu_ea_time(s, m);
                 bool memory = m >= EA_IND;
                 if (op == 2) {
-                    rec->exec = tst_ops[s];
+                    rec->exec = handler_for_mode(kTst[s], m, tst_ops[s]);
                     rec->dis = dis_tst;
                     rec->src = ea_read(s, m);
                     rec->cycles = t + 4;
                 } else {
-                    rec->exec = op == 0 ? not_ops[s] : cpu_op_clr;
+                    rec->exec = op == 0 ? not_ops[s] : handler_for_mode(kClr[s], m, cpu_op_clr);
                     rec->dis = op == 0 ? dis_not : dis_clr;
                     rec->src = ea_peek(s, m);
                     rec->cycles = t + (s < 2 ? (memory ? 8 : 4) : (memory ? 12 : 6));

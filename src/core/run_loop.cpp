@@ -79,18 +79,19 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc) {
 // The PC, the fetch base and the history index stay in locals; the handlers
 // see them in g_cpu_pc, g_fetch_base and g_trace_index, which only the loop,
 // interrupts, the trace step and a TRAP served on the host change while it
-// runs (an exception leaves the loop altogether). The index goes through
-// memory once per instruction, not three times.
+// runs (an exception leaves the loop altogether). The index goes to memory
+// once per instruction, and again only before the loop hands over to other
+// code.
 static void cpu_run_loop() {
     uint32_t pc = g_cpu_pc;
     const uint8_t* base = g_fetch_base;
     uint32_t index = g_trace_index;
+    if (g_irq_request) [[unlikely]] {
+        cpu_take_interrupt();
+        pc = g_cpu_pc;
+        index = g_trace_index;
+    }
     for (;;) {
-        if (g_irq_request) [[unlikely]] {
-            cpu_take_interrupt();
-            pc = g_cpu_pc;
-            index = g_trace_index;
-        }
         uint32_t e = index % TRACE_SIZE;
         g_trace_index = e;
         g_trace_pc[e] = pc;
@@ -106,23 +107,30 @@ static void cpu_run_loop() {
         const DecodeRecord* rec = g_opcode_table[opcode];
         OpResult r = rec->exec(rec, pc + 2);
         index = g_trace_index + 1;
-        g_trace_index = index;
         pc = r.pc;
         g_cpu_pc = pc;
         uint32_t cycles = g_cycles + cpu_clamp_cycles(r.cycles);
         g_cycles = cycles;
         if (cycles >= g_cycle_deadline) [[unlikely]] {
+            g_trace_index = index;
             cpu_check_deadline();
             index = g_trace_index;
         }
-        // The trace bit and the run flags: one test on the common path.
-        if ((g_cpu_sr & SR_T) | run_flags()) [[unlikely]] {
+        // The trace bit, the run flags and an accepted interrupt: one test
+        // on the common path, then each in its order.
+        if ((g_cpu_sr & SR_T) | run_flags() | g_irq_request) [[unlikely]] {
+            g_trace_index = index;
             if (g_cpu_sr & SR_T) {
                 cpu_trace_step();
                 pc = g_cpu_pc;
                 index = g_trace_index;
             }
             if (run_flags() && cpu_loop_resume()) return;
+            if (g_irq_request) {
+                cpu_take_interrupt();
+                pc = g_cpu_pc;
+                index = g_trace_index;
+            }
         }
     }
 }

@@ -41,6 +41,12 @@ ZOLM_ALWAYS_INLINE void optrace_record_reg(uint8_t mem_kind, uint32_t value) {
     g_trace_kind[e] = uint8_t(mem_kind + 6);
     g_trace_value[e] = value;
 }
+// The same as the first record of an instruction (the entry holds TRACE_INSN).
+ZOLM_ALWAYS_INLINE void optrace_record_reg_first(uint8_t mem_kind, uint32_t value) {
+    uint32_t e = trace_entry();
+    g_trace_kind[e] = uint8_t(mem_kind + 6);
+    g_trace_value[e] = value;
+}
 ZOLM_ALWAYS_INLINE void optrace_record_reg_b(uint32_t v) { optrace_record_reg(TRACE_MEM_B, v); }
 ZOLM_ALWAYS_INLINE void optrace_record_reg_w(uint32_t v) { optrace_record_reg(TRACE_MEM_W, v); }
 ZOLM_ALWAYS_INLINE void optrace_record_reg_l(uint32_t v) { optrace_record_reg(TRACE_MEM_L, v); }
