@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <string_view>
 
+#include "app/command_line.h"
+#include "app/config_file.h"
 #include "debugger/debugger.h"
 #include "host/message_box.h"
 #include "host/paths.h"
@@ -58,6 +60,8 @@ const HostOption HOST_OPTIONS[] = {
      [](HeadlessOptions& o, const std::string&) { o.virtual_clock = true; return std::string(); }},
     {"--debugger", nullptr, "the console debugger on stdin/stdout (\"g\" runs the machine)",
      [](HeadlessOptions& o, const std::string&) { o.debugger = true; return std::string(); }},
+    {"--set", "KEY=VALUE", "give a setting of the configuration file VALUE for this run",
+     [](HeadlessOptions&, const std::string& v) { return cfg_add_override(v); }},
     {"--help", nullptr, "show these options and exit",
      [](HeadlessOptions& o, const std::string&) { o.help = true; return std::string(); }},
 };
@@ -95,6 +99,7 @@ std::string headless_options_help() {
 HeadlessOptions headless_parse_options(std::vector<std::string>& args) {
     HeadlessOptions o;
     std::vector<std::string> rest;
+    cfg_clear_overrides();
     for (size_t i = 0; i < args.size(); i++) {
         const std::string& word = args[i];
         if (i == 0 || !word.starts_with(OPTION_PREFIX)) {
@@ -133,6 +138,7 @@ HeadlessOptions headless_parse_options(std::vector<std::string>& args) {
         }
         if (o.help) break;
     }
+    app_parse_command_line(rest);
     args = rest;
     return o;
 }
@@ -159,6 +165,7 @@ HeadlessSession g_session;
 // the main window does. 0 on success.
 uint32_t session_start() {
     HeadlessSession& s = g_session;
+    cfg_load();
     clock_set_pacing(s.options->virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
     if (!s.options->screenshot.empty()) frame_buffer_setup(s.screenshot_buffer, true);
     return init_start();
@@ -202,6 +209,7 @@ void session_stop() {
     bool written = options.dump_ram.empty() || dump_main_ram(options.dump_ram);
     bool shot = options.screenshot.empty() || frame_buffer_screenshot(s.screenshot_buffer, options.screenshot);
     init_stop();
+    cfg_save();
     if (!written) std::fprintf(stderr, "zolm: %s could not be written\n", options.dump_ram.c_str());
     if (!shot) std::fprintf(stderr, "zolm: %s could not be written\n", options.screenshot.c_str());
     host_message_box_flush();

@@ -7,5 +7,5 @@ FirmwareRoutine g_iocs_native_table[256];
 
 // The paste text is typed on with every IOCS call but _B_KEYSNS.
 void iocs_call_started(uint32_t call) {
-    if (call != IOCS_B_KEYSNS && g_paste_text[0] != 0) key_type_pump();
+    if (call != IOCS_B_KEYSNS && !g_paste_text.empty()) key_type_pump();
 }

@@ -2,10 +2,12 @@
 
 #include "machine/device.h"
 
-char g_paste_text[256];
+std::string g_paste_text;
 KeyboardState g_keyboard;
 
 void key_type_pump() {}
+
+bool kbd_detect_type() { return false; }
 
 void key_power_on() { device_clear(g_keyboard); }
 std::span<const uint8_t> key_state() { return device_state_bytes(g_keyboard); }

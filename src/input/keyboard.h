@@ -3,11 +3,17 @@
 
 #include <cstdint>
 #include <span>
+#include <string>
 
-// Text typed into the emulated keyboard from the command line.
-extern char g_paste_text[256];
+// Text typed into the emulated keyboard from the command line (';' is typed
+// as a carriage return).
+extern std::string g_paste_text;
 // Advances the typing of the paste text.
 void key_type_pump();
+
+// True for a Japanese keyboard on the host; the configuration then turns
+// KEY on. The host's keyboard type is not looked at yet: false.
+bool kbd_detect_type();
 
 struct KeyboardState {
     uint32_t ring_count;  // key bytes waiting to be sent to the MFP

@@ -4,6 +4,16 @@
 
 #include <cstdint>
 
+struct MidiState {
+    uint32_t group_base;    // register group selected through R01, times 16
+    int32_t host_state;     // 0 not open, 1 open, -1 opening failed
+    uint32_t transmit_byte; // the last value written to R56
+    int32_t enable;         // MIDI: output on
+    uint8_t regs[256];
+};
+inline MidiState g_midi;
+inline constexpr auto& g_cfg_midi = g_midi.enable;
+
 uint32_t midi_read_byte(uint32_t addr);
 uint32_t midi_read_word(uint32_t addr);
 uint32_t midi_read_long(uint32_t addr);

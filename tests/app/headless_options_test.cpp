@@ -99,7 +99,7 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
 
     std::string help = headless_options_help();
     for (const char* listed : {"  --headless ", "  --frames N ", "  --dump-ram FILE ", "  --screenshot FILE ",
-                               "  --virtual-clock ", "  --debugger ", "  --help "})
+                               "  --virtual-clock ", "  --debugger ", "  --set KEY=VALUE ", "  --help "})
         EXPECT_NE(help.find(listed), std::string::npos) << listed;
     // Each line of an option parses as it is shown, and says what it does.
     std::istringstream lines(help);
@@ -111,15 +111,15 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
         std::string name, value;
         words >> name >> value;
         bool takes_value = !value.empty() && std::isupper(static_cast<unsigned char>(value[0])) &&
-                           value.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ") == std::string::npos;
+                           value.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ=") == std::string::npos;
         std::vector<std::string> one = {"zolm", name};
-        if (takes_value) one.push_back("1");
+        if (takes_value) one.push_back(value == "KEY=VALUE" ? "SPEED=1" : "1");
         EXPECT_EQ(headless_parse_options(one).error, "") << line;
         std::string what;
         words >> what;
         EXPECT_FALSE(what.empty()) << line;
     }
-    EXPECT_EQ(options, 7);
+    EXPECT_EQ(options, 8);
 }
 
 } // namespace

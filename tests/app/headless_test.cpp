@@ -225,6 +225,50 @@ TEST_F(Headless, AMachineThatOnlyHaltsIsStopped) {
     EXPECT_LT(r.err.size(), 400u) << r.err.substr(0, 400);
 }
 
+// The configuration file: read before the machine starts, written whole at
+// the end unless -n; --set gives a setting for the run only.
+TEST_F(Headless, WritesTheConfigurationFileUnlessToldNotTo) {
+    install_rom("demo");
+    install_cgrom();
+    const fs::path cfg = run_dir() / "X68.CFG";
+    Outcome n = zolm("--headless --virtual-clock --frames 1 -n");
+    EXPECT_EQ(n.status, 0) << n.err;
+    EXPECT_FALSE(fs::exists(cfg));
+
+    Outcome r = zolm("--headless --virtual-clock --frames 1");
+    EXPECT_EQ(r.status, 0) << r.err;
+    std::string text = file_text(cfg);
+    std::vector<std::string> lines;
+    for (size_t at = 0, end; (end = text.find('\n', at)) != std::string::npos; at = end + 1)
+        lines.push_back(text.substr(at, end - at));
+    ASSERT_EQ(lines.size(), 52u) << text;
+    EXPECT_EQ(lines.front(), "ZOLM option setting.");
+    EXPECT_EQ(lines[1], "101,0,0,0,0,0,0,0");
+    EXPECT_EQ(lines.back(), "END:");
+    EXPECT_TRUE(text.ends_with("END:\n"));
+
+    // A setting given with --set holds for the run; the file keeps its own.
+    // An image on the command line selects its own configuration file.
+    std::ofstream(cfg, std::ios::trunc) << "ZOLM\n101\nSPEED:4\nFMVOL:300\nEND:\n";
+    Outcome set = zolm("--headless --virtual-clock --frames 1 --set SPEED=0 --set=FMVOL=65535");
+    EXPECT_EQ(set.status, 0) << set.err;
+    text = file_text(cfg);
+    EXPECT_NE(text.find("\nSPEED:4\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("\nFMVOL:300\n"), std::string::npos) << text;
+    Outcome image = zolm("--headless --virtual-clock --frames 1 'my disk.XDF'");
+    EXPECT_EQ(image.status, 0) << image.err;
+    EXPECT_NE(file_text(run_dir() / "my disk.cfg").find("\nFD0:my disk.XDF\n"), std::string::npos);
+}
+
+TEST_F(Headless, BadSettingStopsBeforeTheMachineStarts) {
+    // No ROM is installed: a machine that started would show "ZOLM initialize 1".
+    Outcome r = zolm("--headless --set FM=5");
+    EXPECT_EQ(r.status, EXIT_USAGE);
+    EXPECT_EQ(r.err, "zolm: --set: FM does not take \"5\"\n");
+    EXPECT_FALSE(fs::exists(run_dir() / "X68.CFG"));
+}
+
+
 } // namespace
 
 // The console debugger without a window: a script over every command on a

@@ -1,0 +1,74 @@
+#include "app/command_line.h"
+
+#include <algorithm>
+#include <cctype>
+#include <string_view>
+
+#include "app/config_file.h"
+#include "input/keyboard.h"
+
+std::string g_config_file_name = CFG_FILE_NAME;
+std::string g_cmdline_image_name;
+int g_no_save_config;
+
+namespace {
+
+constexpr char SWITCH = '-';
+constexpr char SWITCH_PASTE = 'c', SWITCH_NO_SAVE = 'n', SWITCH_CONFIG = 'o';
+constexpr std::string_view CONFIG_EXTENSION = ".cfg";
+// Tested in this order.
+constexpr std::string_view IMAGE_EXTENSIONS[] = {".xdf", ".dim", ".2hd", ".dup", ".hdm"};
+
+char lower(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
+
+// Where ext first stands in word, compared without case; npos if nowhere.
+size_t find_without_case(std::string_view word, std::string_view ext) {
+    auto at = std::search(word.begin(), word.end(), ext.begin(), ext.end(),
+                          [](char a, char b) { return lower(a) == lower(b); });
+    return at == word.end() ? std::string_view::npos : size_t(at - word.begin());
+}
+
+void take_word(std::string_view word) {
+    if (find_without_case(word, CONFIG_EXTENSION) != std::string_view::npos) {
+        g_config_file_name = word;
+        return;
+    }
+    for (std::string_view ext : IMAGE_EXTENSIONS) {
+        size_t at = find_without_case(word, ext);
+        if (at == std::string_view::npos) continue;
+        g_cmdline_image_name = word;
+        g_config_file_name = std::string(word.substr(0, at)) + std::string(CONFIG_EXTENSION);
+        return;
+    }
+}
+
+} // namespace
+
+void app_parse_command_line(const std::vector<std::string>& argv) {
+    g_config_file_name = CFG_FILE_NAME;
+    g_cmdline_image_name.clear();
+    g_paste_text.clear();
+    g_no_save_config = 0;
+    for (size_t i = 1; i < argv.size(); i++) {
+        std::string_view word = argv[i];
+        // A switch letter is followed by the rest of its word: -nx goes on with x.
+        while (word.size() >= 2 && word[0] == SWITCH) {
+            char letter = lower(word[1]);
+            std::string_view tail = word.substr(2);
+            if (letter == SWITCH_PASTE) {
+                g_paste_text = tail;
+                for (size_t j = i + 1; j < argv.size(); j++) g_paste_text += " " + argv[j];
+                return;
+            }
+            if (letter == SWITCH_CONFIG) {
+                if (tail.empty() && i + 1 < argv.size()) tail = argv[++i];
+                g_config_file_name = tail;
+                tail = {};
+            } else if (letter == SWITCH_NO_SAVE) {
+                g_no_save_config = 1;
+            }
+            word = tail;
+        }
+        if (!word.empty() && word[0] != SWITCH) take_word(word);
+    }
+}

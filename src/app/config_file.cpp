@@ -1,0 +1,153 @@
+#include "app/config_file.h"
+
+#include <cerrno>
+#include <cstring>
+#include <vector>
+
+#include "app/command_line.h"
+#include "app/config.h"
+#include "app/config_keys.h"
+#include "app/drive_slots.h"
+#include "app/settings_apply.h"
+#include "host/message_box.h"
+#include "host/paths.h"
+#include "input/keyboard.h"
+#include "machine/log_lines.h"
+#include "sound/fm_card.h"
+
+namespace {
+
+constexpr char SAVE_FAILED_CAPTION[] = "ZOLM";
+constexpr char KEY_SEPARATOR = ':';
+
+// A --set assignment: the value given, and the setting's text before and
+// after it was applied.
+struct Override {
+    const CfgKey* key;
+    std::string value;
+    std::string before, applied;
+};
+std::vector<Override> g_overrides;
+
+void apply_overrides() {
+    for (Override& o : g_overrides) {
+        o.before = cfg_format_value(*o.key);
+        cfg_set_value(*o.key, o.value);
+        o.applied = cfg_format_value(*o.key);
+    }
+    // The earliest "before" of a key is the file's value.
+    for (size_t i = 0; i < g_overrides.size(); i++)
+        for (size_t j = 0; j < i; j++)
+            if (g_overrides[j].key == g_overrides[i].key) g_overrides[i].before = g_overrides[j].before;
+}
+
+// The text a save writes for the key: an overridden setting still at its
+// override is written as the file had it.
+std::string saved_value(const CfgKey& key) {
+    std::string now = cfg_format_value(key);
+    for (auto o = g_overrides.rbegin(); o != g_overrides.rend(); ++o)
+        if (o->key == &key) return now == o->applied ? o->before : now;
+    return now;
+}
+
+void apply_settings() {
+    opt_apply_settings();
+    fmcard_select(g_fmcard, g_fmcard.fm);
+    if (kbd_detect_type()) g_cfg_key = 1;
+}
+
+} // namespace
+
+bool path_is_absolute(std::string_view path) { return !path.empty() && path.front() == '/'; }
+
+std::string cfg_file_path() {
+    if (path_is_absolute(g_config_file_name)) return g_config_file_name;
+    return path_join(g_start_dir, g_config_file_name);
+}
+
+bool cfg_starts_with(std::string_view line, std::string_view key) { return line.starts_with(key); }
+
+int cfg_parse_line(std::string_view line) {
+    if (cfg_starts_with(line, CFG_END)) return CFG_LINE_END;
+    size_t colon = line.find(KEY_SEPARATOR);
+    if (colon == std::string_view::npos) return CFG_LINE_OTHER;
+    const CfgKey* key = cfg_find_key(line.substr(0, colon));
+    if (!key) return CFG_LINE_OTHER;
+    cfg_set_value(*key, line.substr(colon + 1));
+    // The image named on the command line stays in drive 0.
+    if (key->text == &g_fd_media[0].name && !g_cmdline_image_name.empty()) g_fd_media[0].name = g_cmdline_image_name;
+    return CFG_LINE_KEY;
+}
+
+bool cfg_read_line(std::istream& in, std::string& line) {
+    if (!std::getline(in, line)) return false;
+    if (!in.eof() && !line.empty() && line.back() == '\r') line.pop_back();
+    return true;
+}
+
+std::optional<std::ifstream> cfg_open_checked(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::string first;
+    if (!in || !cfg_read_line(in, first) || !cfg_starts_with(first, CFG_MAGIC)) return std::nullopt;
+    return in;
+}
+
+std::string cfg_load() {
+    panel_reset_media();
+    cfg_set_defaults();
+    opt_apply_settings();
+    if (!g_cmdline_image_name.empty()) g_fd_media[0].name = g_cmdline_image_name;
+
+    std::string path;
+    std::optional<std::ifstream> in;
+    for (std::string candidate : {cfg_file_path(), path_join(g_start_dir, CFG_FALLBACK_FILE_NAME),
+                                  path_join(g_exe_dir, CFG_FALLBACK_FILE_NAME)}) {
+        in = cfg_open_checked(candidate);
+        if (in) {
+            path = candidate;
+            break;
+        }
+    }
+    if (in) {
+        log_add_line("loading..:" + path);
+        std::string line;
+        cfg_read_line(*in, line); // the format line: not used
+        while (cfg_read_line(*in, line))
+            if (line.size() <= CFG_LINE_MAX && cfg_parse_line(line) == CFG_LINE_END) break;
+    }
+    apply_overrides();
+    if (in || !g_overrides.empty()) apply_settings();
+    return path;
+}
+
+std::string cfg_file_text() {
+    std::string text = std::string(CFG_HEADER) + "\n" + std::to_string(CFG_FORMAT_VERSION) + ",0,0,0,0,0,0,0\n";
+    for (const CfgKey& key : cfg_keys()) text += std::string(key.name) + KEY_SEPARATOR + saved_value(key) + "\n";
+    text += std::string(CFG_END) + "\n";
+    return text;
+}
+
+bool cfg_save() {
+    if (g_no_save_config) return true;
+    std::string path = cfg_file_path();
+    std::string text = cfg_file_text();
+    if (write_file_whole(path, text.data(), text.size())) return true;
+    std::string why = path + " could not be saved: " + std::strerror(errno);
+    log_add_line(why);
+    why += "\nthe settings of this run are lost";
+    host_message_box(why.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);
+    return false;
+}
+
+std::string cfg_add_override(std::string_view assignment) {
+    size_t equals = assignment.find('=');
+    if (equals == std::string_view::npos) return "takes KEY=VALUE";
+    std::string_view name = assignment.substr(0, equals), value = assignment.substr(equals + 1);
+    const CfgKey* key = cfg_find_key(name);
+    if (!key) return "no such setting \"" + std::string(name) + "\"";
+    if (!cfg_value_valid(*key, value)) return std::string(name) + " does not take \"" + std::string(value) + "\"";
+    g_overrides.push_back({key, std::string(value), {}, {}});
+    return {};
+}
+
+void cfg_clear_overrides() { g_overrides.clear(); }

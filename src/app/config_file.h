@@ -1,0 +1,58 @@
+// The configuration file: every setting as one "KEY:value" line between a
+// header and "END:", read once before the machine starts and written back
+// at shut-down and when the debugger closes.
+#pragma once
+
+#include <cstddef>
+#include <fstream>
+#include <optional>
+#include <string>
+#include <string_view>
+
+inline constexpr char CFG_FILE_NAME[] = "X68.CFG";
+inline constexpr char CFG_FALLBACK_FILE_NAME[] = "ZOLM_DEF.CFG";
+inline constexpr char CFG_HEADER[] = "ZOLM option setting.";
+inline constexpr std::string_view CFG_MAGIC = "ZOLM"; // what the first line must begin with
+inline constexpr int CFG_FORMAT_VERSION = 101;      // the second line: "101,0,0,0,0,0,0,0"
+inline constexpr std::string_view CFG_END = "END:";
+inline constexpr size_t CFG_LINE_MAX = 4096; // longer lines are skipped
+
+// Answers of cfg_parse_line.
+inline constexpr int CFG_LINE_KEY = 1;
+inline constexpr int CFG_LINE_OTHER = 0;
+inline constexpr int CFG_LINE_END = -1;
+
+bool path_is_absolute(std::string_view path);
+// g_config_file_name, in the start folder unless it is absolute.
+std::string cfg_file_path();
+
+bool cfg_starts_with(std::string_view line, std::string_view key);
+// Applies one line (without its line end): CFG_LINE_KEY when it names a
+// key (its value stored when the key takes it), CFG_LINE_END for "END:",
+// CFG_LINE_OTHER for anything else.
+int cfg_parse_line(std::string_view line);
+
+// Reads a line up to its line feed, which is dropped with a carriage
+// return before it; false at the end of the file.
+bool cfg_read_line(std::istream& in, std::string& line);
+// The file open for reading past its first line, when that line begins
+// with "ZOLM".
+std::optional<std::ifstream> cfg_open_checked(const std::string& path);
+
+// Sets every setting to its default and reads the configuration file over
+// them ("X68.CFG" or the command line's name, else "ZOLM_DEF.CFG" in the
+// start folder, then in the program's folder), then the --set overrides,
+// and applies the result. Answers the path read, empty when none opened.
+std::string cfg_load();
+
+// The whole file as cfg_save writes it.
+std::string cfg_file_text();
+// Writes the file whole or not at all; nothing with the "n" switch. A
+// failure is logged and told in a message box; false then.
+bool cfg_save();
+
+// --set KEY=VALUE: the setting takes VALUE for this run, over the file;
+// a save writes the file's value back for it unless it was changed again.
+// Answers what is wrong with the assignment, empty when nothing is.
+std::string cfg_add_override(std::string_view assignment);
+void cfg_clear_overrides();

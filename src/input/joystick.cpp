@@ -1,0 +1,3 @@
+#include "input/joystick.h"
+
+JoystickState g_joystick;
