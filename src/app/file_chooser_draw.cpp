@@ -2,6 +2,7 @@
 #include <imgui_stdlib.h>
 
 #include "app/file_chooser.h"
+#include "app/info_dialogs_frame.h"
 
 namespace {
 
@@ -48,13 +49,8 @@ void draw_filters(FileChooser& chooser) {
 bool file_chooser_draw(FileChooser& chooser) {
     if (!chooser.visible) return false;
     ImGui::PushID(&chooser);
-    if (!chooser.popup_opened) {
-        ImGui::OpenPopup(chooser.title.c_str());
-        chooser.popup_opened = true;
-    }
-    ImGui::SetNextWindowSize(ImVec2(CHOOSER_WIDTH, 0), ImGuiCond_Appearing);
     bool keep = true;
-    if (ImGui::BeginPopupModal(chooser.title.c_str(), &keep)) {
+    if (dialog_begin_modal(chooser.title.c_str(), chooser.popup_opened, CHOOSER_WIDTH, &keep)) {
         ImGui::TextUnformatted(chooser.folder.c_str());
         draw_listing(chooser);
         if (ImGui::InputText("##name", &chooser.name, ImGuiInputTextFlags_EnterReturnsTrue))

@@ -1,0 +1,28 @@
+// The two frames the dialogs are drawn in: a pane filling a top-level
+// window of its own, and a modal opened on its first frame.
+#pragma once
+
+#include <imgui.h>
+
+// Begins a pane over the whole window of the current context; call
+// ImGui::End() after it whatever it answers.
+inline bool dialog_begin_pane(const char* name) {
+    const ImGuiViewport* view = ImGui::GetMainViewport();
+    ImGui::SetNextWindowPos(view->Pos);
+    ImGui::SetNextWindowSize(view->Size);
+    constexpr ImGuiWindowFlags pane = ImGuiWindowFlags_NoDecoration | ImGuiWindowFlags_NoMove |
+                                      ImGuiWindowFlags_NoSavedSettings | ImGuiWindowFlags_NoBringToFrontOnFocus;
+    return ImGui::Begin(name, nullptr, pane);
+}
+
+// Opens the modal title once (popup_opened remembers it) and begins it;
+// ImGui::EndPopup() follows when it answers true.
+inline bool dialog_begin_modal(const char* title, bool& popup_opened, float width, bool* keep = nullptr,
+                               ImGuiWindowFlags flags = 0) {
+    if (!popup_opened) {
+        ImGui::OpenPopup(title);
+        popup_opened = true;
+    }
+    ImGui::SetNextWindowSize(ImVec2(width, 0), ImGuiCond_Appearing);
+    return ImGui::BeginPopupModal(title, keep, flags);
+}
