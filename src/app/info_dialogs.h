@@ -14,9 +14,12 @@ inline constexpr const char* INFO_CONFIG_SEPARATOR = "--- config ---";
 // Draws the five lines as a whole-window pane of the current ImGui context.
 void debug_info_draw(const std::string (&text)[DEBUG_TEXT_LINES]);
 
-// Log lines about the host: system, release and machine (uname), memory
-// and processors (sysinfo), the steady clock's resolution.
+// Log lines about the host: system, release and machine (uname), the
+// steady clock's resolution.
 std::vector<std::string> info_host_lines();
+// Rebuilds g_config_lines: the memory line (sysinfo), the floppy
+// controller's last access, and the settings "SPEED:%d" ... "WINFONT:%s".
+void init_build_config_lines();
 // Logs info_host_lines (start-up).
 void info_log_host();
 

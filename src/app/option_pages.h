@@ -66,9 +66,13 @@ struct OptionSheet;
 struct OptionPage {
     const char* caption;
     std::span<const OptionControl> controls;
-    // Runs after the controls were read into the settings; old holds the
-    // values before. Answers true when the change turns Cancel into Close.
-    bool (*after_commit)(OptionSheet& sheet, const int* old);
+    // Runs on the values read from the controls before they are stored
+    // (fall-backs for missing devices); may be null.
+    void (*adjust)(OptionSheet& sheet);
+    // Runs after the values were stored; old holds those before, changed
+    // tells whether a control that applies changed. Answers true when the
+    // change turns Cancel into Close.
+    bool (*after_commit)(OptionSheet& sheet, const int* old, bool changed);
 };
 // In tab order: "画面", "サウンド", "その他", "STICK", "マウス/キーボード", "DEBUG".
 extern const OptionPage OPTION_PAGE_TABLE[OPTION_PAGES];

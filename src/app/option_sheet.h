@@ -20,6 +20,7 @@ struct OptionSheet {
     int values[OPT_KEYS] = {};  // the copy of the active page's settings
     std::string font;           // the copy of FONT (screen page)
     bool cancel_is_close = false;
+    bool select_tab = true;     // the tab bar is to show `active` (opening, a refused change)
     // Sound page: the volume slider; the label stays empty until it moves.
     int volume_position = 0;
     std::string volume_label;
@@ -47,6 +48,9 @@ void option_sheet_load_page(OptionSheet& sheet);
 void option_sheet_volume_moved(OptionSheet& sheet, int position);
 // The font button's chooser closed: accepted with path, or cancelled.
 void option_sheet_font_chosen(OptionSheet& sheet, bool accepted, const std::string& path);
+
+// The sound library runs (FM 4): its volume follows the slider.
+bool option_sound_library_on(const OptionSheet& sheet);
 
 // Draws the sheet as a modal in the current ImGui context; answers false
 // once it is closed.
