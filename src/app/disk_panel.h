@@ -53,7 +53,10 @@ void panel_choose_image(DiskPanel& panel, int drive);
 // Applies the chooser's answer for its drive: the same file again only sets
 // the write protection; another is inserted.
 void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_only);
-// At exit: closed, the temporary images deleted.
+// Makes insert and eject refresh this panel and give the focus back
+// (g_panel_refresh_hook); the first frame of an open panel does it too.
+void panel_attach_slots(DiskPanel& panel);
+// At exit: closed, the hook taken away, the temporary images deleted.
 void panel_close(DiskPanel& panel);
 
 // Draws the panel into the current ImGui context (a whole-window pane).

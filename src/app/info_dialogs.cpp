@@ -1,0 +1,75 @@
+#include "app/info_dialogs.h"
+
+#include <chrono>
+#include <cstdio>
+#include <sys/sysinfo.h>
+#include <sys/utsname.h>
+
+#include "app/config.h"
+#include "input/joystick.h"
+#include "machine/log_lines.h"
+#include "storage/fdc_access.h"
+#include "video/frame_buffer.h"
+#include "video/video_state.h"
+
+namespace {
+
+template <typename... Args>
+std::string format(const char* fmt, Args... args) {
+    char text[512];
+    std::snprintf(text, sizeof text, fmt, args...);
+    return text;
+}
+
+} // namespace
+
+std::vector<std::string> info_host_lines() {
+    std::vector<std::string> lines;
+    struct utsname u {};
+    if (uname(&u) == 0) lines.push_back(format("Platform: %s %s %s %s", u.sysname, u.release, u.version, u.machine));
+    using clock = std::chrono::steady_clock;
+    lines.push_back(format("steady clock: %lld/%lld s", static_cast<long long>(clock::period::num),
+                           static_cast<long long>(clock::period::den)));
+    return lines;
+}
+
+void info_log_host() {
+    for (const std::string& line : info_host_lines()) log_add_line(line);
+}
+
+void init_build_config_lines() {
+    std::vector<std::string>& out = g_config_lines;
+    out.clear();
+    struct sysinfo si {};
+    if (sysinfo(&si) == 0) {
+        const unsigned long long unit = si.mem_unit ? si.mem_unit : 1;
+        const unsigned long long total = si.totalram * unit, avail = (si.freeram + si.bufferram) * unit;
+        const long load = total ? static_cast<long>((total - avail) * 100 / total) : 0;
+        out.push_back(format("memory:free (%ld%%) physical (%ldMB) available (%ldMB)", load,
+                             static_cast<long>(total >> 20), static_cast<long>(avail >> 20)));
+    }
+    out.push_back(format("FDC access:%x count:%d", g_fdc_last_access, g_fdc_access_count));
+    const struct {
+        const char* fmt;
+        int value;
+    } settings[] = {
+        {"SPEED:%d", g_cfg_speed}, {"CRT:%d", g_video_host.g_cfg_crt}, {"FRAME:%d", g_cfg_frame},
+        {"MINCLOCK:%d", g_cfg_minclock}, {"AUTOSIZE:%d", g_cfg_autosize},
+        {"SEL15BPP:%d", g_video_host.g_cfg_sel15bpp}, {"BPPREG:%d", g_video_host.g_cfg_bppreg},
+        {"DDRAW:%d", g_cfg_ddraw}, {"JOY0:%d", g_cfg_joy0}, {"JOY1:%d", g_cfg_joy1}, {"JOYOUT:%d", g_cfg_joyout},
+        {"FPU:%d", g_cfg_fpu}, {"BACKG:%d", g_cfg_backg}, {"EJECT:%d", g_cfg_eject}, {"MOUSE:%d", g_cfg_mouse},
+        {"KEY:%d", g_cfg_key}, {"IME:%d", g_cfg_ime},
+    };
+    for (const auto& s : settings) out.push_back(format(s.fmt, s.value));
+    out.push_back("FONT:" + g_cfg_font);
+    out.push_back("WINFONT:" + g_cfg_winfont);
+}
+
+void info_dialog_open(InfoDialog& dialog) {
+    dialog.lines = g_log_lines;
+    dialog.lines.emplace_back(INFO_CONFIG_SEPARATOR);
+    init_build_config_lines();
+    dialog.lines.insert(dialog.lines.end(), g_config_lines.begin(), g_config_lines.end());
+    dialog.open = true;
+    dialog.popup_opened = false;
+}

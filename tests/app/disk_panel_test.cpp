@@ -1,0 +1,107 @@
+// Disk panel LEDs from the machine state and the slots, and the refresh
+// that insert and eject bring.
+#include <gtest/gtest.h>
+
+#include <vector>
+
+#include "app/config.h"
+#include "app/disk_panel.h"
+#include "machine/machine.h"
+#include "machine/mfp.h"
+#include "machine/rtc.h"
+#include "video/crtc.h"
+
+namespace {
+
+class DiskPanelLeds : public ::testing::Test {
+protected:
+    std::vector<uint8_t> ram = std::vector<uint8_t>(0x1000);
+    uint8_t* saved_ram = nullptr;
+    uint32_t saved_size = 0;
+    void SetUp() override {
+        saved_ram = g_main_ram;
+        saved_size = g_main_ram_size;
+        g_main_ram = ram.data();
+        g_main_ram_size = static_cast<uint32_t>(ram.size());
+        for (FdMedia& s : g_fd_media) s = FdMedia{};
+        g_hd_media = FdMedia{};
+        g_panel_refresh_countdown = 0;
+        g_frame_counter = 0;
+        g_cfg_key = 0;
+        g_mfp_regs[MFP_GPIP] = 0;
+        g_crtc_regs[CRTC_MODE] = 0;
+        g_rtc.regs[1] = 0;
+    }
+    void TearDown() override {
+        g_main_ram = saved_ram;
+        g_main_ram_size = saved_size;
+        g_panel_refresh_hook = nullptr;
+    }
+};
+
+TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
+    PanelLeds leds;
+    g_main_ram = nullptr;
+    panel_update_leds(leds);
+    EXPECT_FALSE(leds.valid) << "nothing before the machine has main RAM";
+    g_main_ram = ram.data();
+
+    ram[0x810] = 0x05;                          // IOCS work area with KEY 0
+    g_fd_media[0].state = 20;                   // an access
+    g_fd_media[1].state = FD_STATE_INSERTED;
+    g_fd_media[1].flags = FD_FLAG_EJECT_INHIBIT;
+    g_fd_media[2].flags = FD_FLAG_BLINK_EMPTY;  // empty, blinking
+    g_frame_counter = 0x20;
+    g_hd_media.state = 6;
+    g_crtc_regs[CRTC_MODE] = CRTC_MODE_HIGH_RES;
+    g_rtc.regs[1] = 1;
+    panel_update_leds(leds);
+    ASSERT_TRUE(leds.valid);
+    EXPECT_EQ(leds.key[0], LED_GREEN);
+    EXPECT_EQ(leds.key[1], LED_OFF);
+    EXPECT_EQ(leds.key[2], LED_GREEN);
+    EXPECT_EQ(leds.drive[0], LED_RED);
+    EXPECT_EQ(g_fd_media[0].state, 19);
+    EXPECT_EQ(leds.drive[1], LED_GREEN);
+    EXPECT_EQ(leds.drive[2], LED_GREEN);
+    EXPECT_EQ(leds.drive[3], LED_OFF);
+    EXPECT_EQ(leds.eject[0], LED_GREEN);
+    EXPECT_EQ(leds.eject[1], LED_OFF) << "eject inhibited";
+    EXPECT_EQ(leds.eject[2], LED_OFF) << "empty";
+    EXPECT_EQ(leds.hard_disk, LED_RED);
+    EXPECT_EQ(g_hd_media.state, 5);
+    EXPECT_EQ(leds.high_res, LED_RED);
+    EXPECT_EQ(leds.timer, LED_OFF);
+    EXPECT_EQ(leds.power, LED_GREEN);
+    EXPECT_EQ(g_panel_refresh_countdown, 2) << "red re-arms the refresh";
+
+    g_cfg_key = 1;
+    g_mfp_regs[MFP_KEY_LED] = 0x40;
+    g_mfp_regs[MFP_GPIP] = 0x04;  // power switch: the LED blinks
+    g_frame_counter = 0x10;
+    g_fd_media[0].state = FD_STATE_INSERTED;
+    g_hd_media.state = 0;
+    g_panel_refresh_countdown = 0;
+    g_fd_media[2].flags = 0;
+    panel_update_leds(leds);
+    EXPECT_EQ(leds.key[6], LED_GREEN);
+    EXPECT_EQ(leds.key[0], LED_OFF);
+    EXPECT_EQ(leds.power, LED_OFF);
+    EXPECT_EQ(g_panel_refresh_countdown, 16);
+}
+
+TEST_F(DiskPanelLeds, EjectRefreshesTheAttachedPanelAndGivesTheFocusBack) {
+    DiskPanel panel;
+    int focus = 0;
+    panel.focus_main = [&] { ++focus; };
+    panel_attach_slots(panel);
+    g_fd_media[0].state = FD_STATE_INSERTED;
+    panel_eject(0);
+    EXPECT_TRUE(panel.leds.valid);
+    EXPECT_EQ(panel.leds.eject[0], LED_OFF);
+    EXPECT_EQ(focus, 1);
+    panel_close(panel);
+    EXPECT_FALSE(g_panel_refresh_hook);
+}
+
+} // namespace

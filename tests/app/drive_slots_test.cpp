@@ -1,0 +1,102 @@
+// Drive slots: insert, eject, the change report, the LED ticks, the reset,
+// and the chooser's answer.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
+
+#include "app/disk_panel.h"
+#include "app/drive_slots.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class DriveSlots : public ::testing::Test {
+protected:
+    fs::path dir;
+    int refreshes = 0;
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("zolm-slots-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        for (int d = 0; d < FD_DRIVES; ++d) g_fd_media[d] = FdMedia{};
+        g_panel_refresh_hook = [this] { ++refreshes; };
+    }
+    void TearDown() override {
+        g_panel_refresh_hook = nullptr;
+        fs::remove_all(dir);
+    }
+    std::string image(const std::string& name) {
+        fs::path p = dir / name;
+        std::ofstream(p) << "disk";
+        return p.string();
+    }
+};
+
+TEST_F(DriveSlots, InsertEjectAndTheChangeReport) {
+    std::string a = image("a.xdf");
+    g_fd_media[0].flags = FD_FLAG_EJECT_INHIBIT | FD_FLAG_BLINK_EMPTY | FD_FLAG_WRITE_PROTECT | 0x03;
+    panel_insert_image(a, 0);
+    EXPECT_EQ(g_fd_media[0].name, a);
+    EXPECT_EQ(g_fd_media[0].path, a);
+    EXPECT_EQ(g_fd_media[0].state, FD_STATE_INSERTED);
+    EXPECT_EQ(panel_take_media_changed(0), 1);
+    EXPECT_EQ(panel_take_media_changed(0), 0);
+    EXPECT_EQ(g_fd_media[0].flags, FD_FLAG_EJECT_INHIBIT | FD_FLAG_BLINK_EMPTY) << "eject clears bits 0, 1, 3";
+    EXPECT_EQ(g_fd_media[0].ejected, 1);
+    EXPECT_GT(refreshes, 0);
+
+    panel_insert_image((dir / "missing.xdf").string(), 1);
+    EXPECT_EQ(g_fd_media[1].name, FD_NO_DISK);
+    EXPECT_EQ(g_fd_media[1].state, FD_STATE_EMPTY);
+
+    g_fd_media[2].name = "kept";
+    panel_insert_image("", 2);
+    EXPECT_EQ(g_fd_media[2].name, "kept") << "an empty name does nothing";
+    EXPECT_EQ(panel_take_media_changed(-1), 0);
+    EXPECT_EQ(panel_take_media_changed(FD_DRIVES), 0);
+}
+
+TEST_F(DriveSlots, TicksResetAndInsertAll) {
+    g_fd_media[0].tick = 2;
+    panel_tick_leds();
+    panel_tick_leds();
+    panel_tick_leds();
+    EXPECT_EQ(g_fd_media[0].tick, 0);
+
+    g_fd_media[1].name = image("b.xdf");
+    g_fd_media[1].flags = FD_FLAG_WRITE_PROTECT;
+    g_hd_media.state = 6;
+    panel_reset_media();
+    EXPECT_EQ(g_fd_media[1].state, FD_STATE_INSERTED);
+    EXPECT_EQ(g_fd_media[1].flags, 0);
+    EXPECT_EQ(g_hd_media.state, 0);
+    EXPECT_NE(g_fd_media[1].name, FD_NO_DISK) << "names stay";
+
+    g_fd_media[2].name = (dir / "gone.xdf").string();
+    panel_insert_all();
+    EXPECT_EQ(g_fd_media[1].path, g_fd_media[1].name);
+    EXPECT_EQ(g_fd_media[2].name, FD_NO_DISK);
+}
+
+TEST_F(DriveSlots, ChoosingTheSameFileOnlySetsWriteProtection) {
+    DiskPanel panel;
+    std::string a = image("a.xdf");
+    panel_insert_image(a, 0);
+    panel_take_media_changed(0);
+    panel.chooser_drive = 0;
+    panel_apply_choice(panel, a, true);
+    EXPECT_EQ(g_fd_media[0].flags & FD_FLAG_WRITE_PROTECT, FD_FLAG_WRITE_PROTECT);
+    EXPECT_EQ(panel_take_media_changed(0), 0) << "not re-inserted";
+    EXPECT_EQ(panel.chooser_drive, -1);
+
+    std::string b = image("b.xdf");
+    panel.chooser_drive = 0;
+    panel_apply_choice(panel, b, false);
+    EXPECT_EQ(g_fd_media[0].name, b);
+    EXPECT_EQ(g_fd_media[0].flags & FD_FLAG_WRITE_PROTECT, 0);
+    EXPECT_EQ(panel_take_media_changed(0), 1);
+}
+
+} // namespace
