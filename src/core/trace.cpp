@@ -4,11 +4,7 @@
 
 #include "core/bus.h"
 
-uint8_t g_trace_kind[TRACE_SIZE];
-uint32_t g_trace_pc[TRACE_SIZE];
-uint32_t g_trace_addr[TRACE_SIZE];
-uint32_t g_trace_value[TRACE_SIZE];
-uint32_t g_trace_index;
+TraceHistory g_trace_history;
 
 IoTrace g_iotrace = {0xE80000, 0xE9FFFF, 0, {}, {}, {}, {}};
 

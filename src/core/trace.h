@@ -16,11 +16,21 @@ enum TraceKind : uint8_t {
     TRACE_EXCEPTION = 15, TRACE_INTERRUPT = 17, TRACE_IOCS = 19,
 };
 
-extern uint8_t g_trace_kind[TRACE_SIZE];
-extern uint32_t g_trace_pc[TRACE_SIZE];
-extern uint32_t g_trace_addr[TRACE_SIZE];
-extern uint32_t g_trace_value[TRACE_SIZE];
-extern uint32_t g_trace_index;
+// The history in one record, so that the loop and the handlers reach every
+// array from one base address.
+struct TraceHistory {
+    uint32_t index;
+    uint32_t pc[TRACE_SIZE];
+    uint32_t addr[TRACE_SIZE];
+    uint32_t value[TRACE_SIZE];
+    uint8_t kind[TRACE_SIZE];
+};
+extern TraceHistory g_trace_history;
+inline constexpr auto& g_trace_index = g_trace_history.index;
+inline constexpr auto& g_trace_pc = g_trace_history.pc;
+inline constexpr auto& g_trace_addr = g_trace_history.addr;
+inline constexpr auto& g_trace_value = g_trace_history.value;
+inline constexpr auto& g_trace_kind = g_trace_history.kind;
 
 ZOLM_ALWAYS_INLINE uint32_t trace_entry() { return g_trace_index % TRACE_SIZE; }
 
