@@ -14,6 +14,7 @@
 #include "input/keyboard.h"
 #include "machine/log_lines.h"
 #include "sound/fm_card.h"
+#include "storage/host_drive_scan.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ std::string saved_value(const CfgKey& key) {
 void apply_settings() {
     opt_apply_settings();
     fmcard_select(g_fmcard, g_fmcard.fm);
+    windrv_scan_drives();
     if (kbd_detect_type()) g_cfg_key = 1;
 }
 
@@ -132,7 +134,8 @@ bool cfg_save() {
     std::string path = cfg_file_path();
     std::string text = cfg_file_text();
     if (write_file_whole(path, text.data(), text.size())) return true;
-    std::string why = path + " could not be saved: " + std::strerror(errno);
+    int err = errno;
+    std::string why = path + " could not be saved: " + std::strerror(err);
     log_add_line(why);
     why += "\nthe settings of this run are lost";
     host_message_box(why.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);

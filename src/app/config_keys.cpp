@@ -6,9 +6,11 @@
 
 #include "app/config.h"
 #include "app/drive_slots.h"
+#include "app/settings_apply.h"
 #include "input/joystick.h"
 #include "sound/fm_card.h"
 #include "sound/midi.h"
+#include "sound/sndlib.h"
 #include "storage/virus_warning.h"
 #include "video/frame_buffer.h"
 #include "video/palette.h"
@@ -52,7 +54,7 @@ const CfgKey KEYS[] = {
     text("FD3", &g_fd_media[3].name),
     text("EXT", &g_cfg_ext, EXT_DEFAULT),
     number("FDNUM", &g_cfg_fdnum, 0),
-    number("SPEED", &g_cfg_speed, 2, 0, 7),
+    number("SPEED", &g_cfg_speed, 2, 0, SPEED_SETTINGS - 1),
     number("CRT", &g_video_host.g_cfg_crt, 2, 0, 3),
     number("FRAME", &g_cfg_frame, 1),
     number("MINCLOCK", &g_cfg_minclock, 1),
@@ -62,7 +64,7 @@ const CfgKey KEYS[] = {
     number("DDRAW", &g_cfg_ddraw, 0),
     number("JOY0", &g_cfg_joy0, 0, 0, 4),
     number("JOY1", &g_cfg_joy1, 0, 0, 4),
-    number("JOYOUT", &g_cfg_joyout, 0, 0, 5),
+    number("JOYOUT", &g_cfg_joyout, 0, 0, JOY_PAD_TABLES - 1),
     number("FPU", &g_cfg_fpu, 0),
     number("PAL", &g_cfg_pal, 1),
     number("PRIORITY", &g_cfg_priority, 1),
@@ -78,7 +80,7 @@ const CfgKey KEYS[] = {
     number("IME", &g_cfg_ime, 0),
     number("WAV", &g_cfg_wav, 1),
     number("MIDI", &g_cfg_midi, 1),
-    number("FM", &g_fmcard.fm, 0, 0, 4),
+    number("FM", &g_fmcard.fm, 0, 0, FM_EXTERNAL_LIBRARY),
     number("FMWAIT1", &g_fmcard.fmwait1, 1),
     number("FMWAIT2", &g_fmcard.fmwait2, 2),
     number("FMSAMPLE", &g_fmcard.fmsample, 1, 0, 1),

@@ -1,8 +1,13 @@
 #include "app/settings_apply.h"
 
 #include "app/config.h"
+#include "firmware/iocs_switches.h"
+#include "input/joystick_probe.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "sound/fm_card.h"
+#include "sound/midi_devices.h"
+#include "sound/sndlib.h"
 #include "video/frame_buffer.h"
 
 namespace {
@@ -18,7 +23,12 @@ void opt_set_speed_timing(int32_t speed) {
     g_slice_step = SPEED_TABLE[speed + SPEED_SETTINGS];
 }
 
+// The host always has a steady clock, so PERFORM stays as set.
 void opt_apply_settings() {
     opt_set_speed_timing(g_cfg_speed);
+    midi_check_devices(g_midi);
+    trap_set_keyboard_calls();
+    if (!(g_fmcard.fmpcm8 && g_fmcard.fm == FM_EXTERNAL_LIBRARY)) trap_set_adpcm_calls();
+    joy_probe_fm_port(g_joystick);
     ddraw_setup();
 }

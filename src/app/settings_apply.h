@@ -9,6 +9,7 @@ inline constexpr int32_t SPEED_SETTINGS = 8; // SPEED 0-7 (6 and 7 have no butto
 // x4, x8, x1.5, x1, x1.
 void opt_set_speed_timing(int32_t speed);
 
-// Applies the settings after a load or a change of the options: the speed
-// and the display-mode switcher.
+// Brings the running system in line with the settings, after a load or a
+// change of the options: speed, MIDI output, the IOCS call switches, the FM
+// card's joystick port and the display-mode switcher.
 void opt_apply_settings();
