@@ -24,8 +24,12 @@ void draw_drive_row(DiskPanel& panel, int d) {
     draw_led(panel.leds.drive[d]);
     ImGui::SameLine();
     // The name is the button's text; "##" keeps the id apart from it.
+    // Right-aligned: a long path shows its file name.
     std::string label = g_fd_media[d].name + "##drive";
+    ImGui::PushStyleVar(ImGuiStyleVar_ButtonTextAlign, ImVec2(1.0f, 0.5f));
     if (ImGui::Button(label.c_str(), ImVec2(DRIVE_BUTTON_WIDTH, 0))) panel_choose_image(panel, d);
+    ImGui::PopStyleVar();
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", g_fd_media[d].name.c_str());
     ImGui::SameLine();
     if (ImGui::Button("EJECT")) panel_eject(d);
     ImGui::SameLine();

@@ -23,6 +23,10 @@ inline bool dialog_begin_modal(const char* title, bool& popup_opened, float widt
         ImGui::OpenPopup(title);
         popup_opened = true;
     }
-    ImGui::SetNextWindowSize(ImVec2(width, 0), ImGuiCond_Appearing);
-    return ImGui::BeginPopupModal(title, keep, flags);
+    // Centred at every frame: a page of another height keeps it on the window.
+    const ImGuiViewport* view = ImGui::GetMainViewport();
+    ImGui::SetNextWindowPos(ImVec2(view->Pos.x + view->Size.x / 2, view->Pos.y + view->Size.y / 2), ImGuiCond_Always,
+                            ImVec2(0.5f, 0.5f));
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0), ImVec2(width, view->Size.y));
+    return ImGui::BeginPopupModal(title, keep, flags | ImGuiWindowFlags_AlwaysAutoResize);
 }

@@ -22,9 +22,19 @@ void draw_check(OptionSheet& s, const OptionControl& c) {
     ImGui::EndDisabled();
 }
 
+// Width of a radio button with its label.
+float radio_width(const char* label) {
+    const ImGuiStyle& style = ImGui::GetStyle();
+    return ImGui::GetFrameHeight() + style.ItemInnerSpacing.x + ImGui::CalcTextSize(label, nullptr, true).x;
+}
+
+// A group's buttons run on one line while they fit.
 void draw_radio(OptionSheet& s, const OptionControl& c) {
     ImGui::PushID(c.key);
+    const float right = ImGui::GetWindowPos().x + ImGui::GetWindowContentRegionMax().x;
     for (int i = 0; i < static_cast<int>(c.labels.size()); ++i) {
+        if (i > 0 && ImGui::GetItemRectMax().x + ImGui::GetStyle().ItemSpacing.x + radio_width(c.labels[i]) <= right)
+            ImGui::SameLine();
         ImGui::BeginDisabled((c.disabled >> i) & 1);
         if (ImGui::RadioButton(c.labels[i], s.values[c.key] == i)) s.values[c.key] = i;
         ImGui::EndDisabled();
@@ -111,7 +121,7 @@ void draw_tabs(OptionSheet& s) {
 
 bool option_sheet_draw(OptionSheet& s) {
     if (!s.open) return false;
-    if (dialog_begin_modal(OPTION_SHEET_TITLE, s.popup_opened, SHEET_WIDTH, nullptr, ImGuiWindowFlags_AlwaysAutoResize)) {
+    if (dialog_begin_modal(OPTION_SHEET_TITLE, s.popup_opened, SHEET_WIDTH)) {
         draw_tabs(s);
         if (!s.range_message.empty()) ImGui::TextColored(ImVec4(1, 0.3f, 0.3f, 1), "%s", s.range_message.c_str());
         ImGui::Separator();
