@@ -8,7 +8,6 @@ TraceHistory g_trace_history;
 
 IoTrace g_iotrace = {0xE80000, 0xE9FFFF, 0, {}, {}, {}, {}};
 
-uint32_t g_opcode_counts[65536];
 uint8_t g_rom_access_map[ROM_ACCESS_MAP_SIZE];
 
 void iotrace_record(uint8_t kind, uint32_t addr, uint32_t value, uint32_t pc) {

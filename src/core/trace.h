@@ -16,14 +16,15 @@ enum TraceKind : uint8_t {
     TRACE_EXCEPTION = 15, TRACE_INTERRUPT = 17, TRACE_IOCS = 19,
 };
 
-// The history in one record, so that the loop and the handlers reach every
-// array from one base address.
+// The history and the per-opcode counters in one record, so that the loop
+// and the handlers reach every array from one base address.
 struct TraceHistory {
     uint32_t index;
     uint32_t pc[TRACE_SIZE];
     uint32_t addr[TRACE_SIZE];
     uint32_t value[TRACE_SIZE];
     uint8_t kind[TRACE_SIZE];
+    uint32_t opcode_counts[65536];
 };
 extern TraceHistory g_trace_history;
 inline constexpr auto& g_trace_index = g_trace_history.index;
@@ -88,7 +89,7 @@ inline void iotrace_record_write_l(uint32_t a, uint32_t v, uint32_t pc) { iotrac
 // Empties the history and the I/O log, resets the log window and disarms the watches.
 void init_clear_trace_buffers();
 
-extern uint32_t g_opcode_counts[65536];
+inline constexpr auto& g_opcode_counts = g_trace_history.opcode_counts;
 
 // One flag byte per IPL ROM byte ($FE0000-$FFFFFF).
 inline constexpr uint32_t ROM_ACCESS_MAP_SIZE = 0x20000;
