@@ -8,6 +8,7 @@
 
 #include "app/command_line.h"
 #include "app/config_file.h"
+#include "app/drive_slots.h"
 #include "debugger/debugger.h"
 #include "host/message_box.h"
 #include "host/paths.h"
@@ -166,6 +167,7 @@ HeadlessSession g_session;
 uint32_t session_start() {
     HeadlessSession& s = g_session;
     cfg_load();
+    panel_insert_all();
     clock_set_pacing(s.options->virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
     if (!s.options->screenshot.empty()) frame_buffer_setup(s.screenshot_buffer, true);
     return init_start();
@@ -210,6 +212,7 @@ void session_stop() {
     bool shot = options.screenshot.empty() || frame_buffer_screenshot(s.screenshot_buffer, options.screenshot);
     init_stop();
     cfg_save();
+    panel_close_media();
     if (!written) std::fprintf(stderr, "zolm: %s could not be written\n", options.dump_ram.c_str());
     if (!shot) std::fprintf(stderr, "zolm: %s could not be written\n", options.screenshot.c_str());
     host_message_box_flush();

@@ -255,6 +255,7 @@ TEST_F(Headless, WritesTheConfigurationFileUnlessToldNotTo) {
     text = file_text(cfg);
     EXPECT_NE(text.find("\nSPEED:4\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nFMVOL:300\n"), std::string::npos) << text;
+    std::ofstream(run_dir() / "my disk.XDF"); // drive 0 takes it: the name stays
     Outcome image = zolm("--headless --virtual-clock --frames 1 'my disk.XDF'");
     EXPECT_EQ(image.status, 0) << image.err;
     EXPECT_NE(file_text(run_dir() / "my disk.cfg").find("\nFD0:my disk.XDF\n"), std::string::npos);
