@@ -12,12 +12,14 @@
 
 bool DbgLineReader::next(std::string& line) {
     for (;;) {
-        size_t eol = pending_.find('\n');
+        size_t eol = pending_.find('\n', scanned_);
+        scanned_ = eol == std::string::npos ? pending_.size() : 0;
         if (eol != std::string::npos || (ended_ && !pending_.empty())) {
             size_t taken = eol == std::string::npos ? pending_.size() : eol + 1;
             line.assign(pending_, 0, eol == std::string::npos ? pending_.size() : eol);
             if (!line.empty() && line.back() == '\r') line.pop_back();
             pending_.erase(0, taken);
+            scanned_ = 0;
             return true;
         }
         if (ended_) return false;
