@@ -80,8 +80,11 @@ std::optional<DumpArgs> dbg_parse_dump(std::string_view line) {
     DumpArgs a{0, false, false, 0, 0};
     if (!s.lit("d")) return std::nullopt;
     if (s.end()) return a;
-    if (s.lit("b") || s.lit("w") || s.lit("l")) {
-        a.size = line[1];
+    if (line[1] >= 'a' && line[1] <= 'z') {
+        // Sizes other than w and l are bytes ("ds" of the help too).
+        a.size = line[1] == 'w' || line[1] == 'l' ? line[1] : 'b';
+        char letter;
+        s.any(letter);
         if (s.end()) return a;
         if (!s.space()) return std::nullopt;
     } else if (!s.space()) {

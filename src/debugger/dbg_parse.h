@@ -34,8 +34,8 @@ private:
     size_t pos_ = 0;
 };
 
-// "d", "dX", "dX st", "dX st,ed" (X = b, w, l), also "d st" and "d st,ed"
-// with the last size. size 0 keeps the last size.
+// "d", "dX", "dX st", "dX st,ed" (X = b, w, l; any other letter is b),
+// also "d st" and "d st,ed" with the last size. size 0 keeps the last size.
 struct DumpArgs {
     char size;
     bool has_start, has_end;

@@ -27,7 +27,8 @@ TEST(DbgParse, Dump) {
         {"d 100", true, 0, true, false, 0x100, 0},
         {"db ffff00,ffffffff", true, 'b', true, true, 0xFFFF00, 0xFFFFFF},  // 32-bit end cut
         {"db 0,123456789abc", true, 'b', true, true, 0, 0xFFFFFF},          // too long: the largest
-        {"dq 100", false},
+        {"ds 0,ff", true, 'b', true, true, 0, 0xFF},  // the help's form: bytes
+        {"dq 100", true, 'b', true, false, 0x100, 0},
         {"db", true, 'b', false, false, 0, 0},
         {"dbz", false},
         {"db 100 200", false},
