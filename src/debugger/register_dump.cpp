@@ -50,7 +50,10 @@ std::string resolution(uint32_t bits) {
     }
 }
 
-const char* const CRTC_LABELS[20] = {
+constexpr uint32_t CRTC_RESOLUTION_BITS = 0x1F;  // R20 bits 0-4
+constexpr uint32_t CRTC_LABELLED = CRTC_MODE;       // R0-R19 take one label and their value
+
+const char* const CRTC_LABELS[CRTC_LABELLED] = {
     "H total    %d\n", "Hsync stop %d\n", "Hdisp start %d\n", "Hdisp stop %d\n",
     "V total    %d\n", "Vsync stop %d\n", "Vdisp start %d\n", "Vdisp stop %d\n",
     "H adjust   %d\n", "raster int %d\n", "t X scroll %d\n", "t Y scroll %d\n",
@@ -63,11 +66,11 @@ void crtc_section(std::string& out) {
     for (unsigned n = 0; n < CRTC_REGS; n++) {
         const uint32_t v = g_crtc_regs[n];
         put(out, " R%-2d=%04xH %-4d   ;", n, v, v);
-        if (n < 20) {
+        if (n < CRTC_LABELLED) {
             put(out, CRTC_LABELS[n], v);
         } else if (n == CRTC_MODE) {
             put(out, "%s ", colour_mode(v >> CRTC_MODE_MEMORY_SHIFT));
-            out += resolution(v & 0x1F) + "\n";
+            out += resolution(v & CRTC_RESOLUTION_BITS) + "\n";
         } else if (n == CRTC_TEXT_ACCESS) {
             if (v & CRTC_ACCESS_SIMULTANEOUS) put(out, "text同時on:");
             if (v & CRTC_ACCESS_MASKED) put(out, "textmaskon:");
@@ -108,6 +111,7 @@ void video_section(std::string& out) {
 
 const char* const LINE_NAMES[4] = {"256line", "512line", "2:undef", "3:undef"};
 constexpr uint32_t SPR_H_TOTAL = 0x80A;
+constexpr uint32_t SPR_RES_HIGH = 0x10;  // resolution register bit 4: 31 kHz
 
 void sprite_section(std::string& out) {
     put(out, "[SPRITE]\n");
@@ -125,7 +129,8 @@ void sprite_section(std::string& out) {
         case SPR_H_DISP: put(out, "Hdisp st. %d", v); break;
         case SPR_V_DISP: put(out, "Vdisp st. %d", v); break;
         default:
-            put(out, "%s Hres(%s) Vres(%s)", (v & 0x10) ? "H" : "L", LINE_NAMES[v & 3], LINE_NAMES[(v >> 2) & 3]);
+            put(out, "%s Hres(%s) Vres(%s)", (v & SPR_RES_HIGH) ? "H" : "L", LINE_NAMES[v & 3],
+                LINE_NAMES[(v >> 2) & 3]);
             break;
         }
         put(out, "\n");
