@@ -296,6 +296,12 @@ TEST_F(Headless, DebuggerScriptMatchesItsGoldenOutput) {
 }
 
 TEST_F(Headless, DebuggerEndsAtExitOrAtTheEndOfItsInput) {
+    // A machine that cannot start ends the session before the prompt.
+    std::ofstream(root_ / "in") << "g\n";
+    Outcome no_rom = zolm("--headless --debugger --virtual-clock <'" + (root_ / "in").string() + "'", "timeout 60");
+    EXPECT_EQ(no_rom.status, EXIT_START_FAILED);
+    EXPECT_EQ(no_rom.out, "-- ZOLM DEBUGGER -- \n initialize...\n");
+
     install_rom("debugger_script");
     install_cgrom();
     struct Case {
