@@ -44,11 +44,14 @@ template <unsigned Cc> inline bool cc_holds(uint32_t ccr) {
 }
 
 // Taken branch to pc + displacement (pc = opcode + 2).
+// An odd target, apart: the branch itself then keeps no registers to save.
+[[gnu::noinline, gnu::cold]] OpResult branch_to_odd(uint32_t target, uint32_t cycles, uint32_t pc) {
+    cpu_branch_address_error(target);
+    return {cycles, pc};
+}
+
 inline OpResult branch_to(uint32_t target, uint32_t cycles, uint32_t pc) {
-    if (target & 1) {
-        cpu_branch_address_error(target);
-        return {cycles, pc};
-    }
+    if (target & 1) [[unlikely]] return branch_to_odd(target, cycles, pc);
     return {cycles, target};
 }
 
