@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
-# Builds ZOLM and runs it headless. With no arguments it runs the project's
-# own demo IPL ROM in build/demo-run until the machine powers off; with
-# arguments it runs in the current folder with them.
+# Builds ZOLM and runs it. With no arguments it starts zolm in its window
+# on the project's own demo IPL ROM in build/demo-run (the console
+# debugger opens on this terminal: "g" or "exit", then "reset", runs the
+# demo; "power" ends it). Without a display zolm says so and runs headless,
+# here for 600 frames. With arguments it runs zolm with them in the current
+# folder.
 set -euo pipefail
 caller_dir=$PWD
 source "$(dirname "${BASH_SOURCE[0]}")/common.sh"
@@ -11,7 +14,10 @@ if [[ $# -eq 0 ]]; then
   mkdir -p "$run_dir"
   cp "$BUILD_DIR/roms/demo.rom" "$run_dir/iplrom.dat"
   cd "$run_dir"
-  exec "$BUILD_DIR/zolm" --headless
+  if [[ -z "${DISPLAY:-}" && -z "${WAYLAND_DISPLAY:-}" ]]; then
+    exec "$BUILD_DIR/zolm" --frames 600
+  fi
+  exec "$BUILD_DIR/zolm"
 fi
 cd "$caller_dir"
 exec "$BUILD_DIR/zolm" "$@"

@@ -47,7 +47,7 @@ bool parse_count(const std::string& v, uint32_t& n) {
 }
 
 const HostOption HOST_OPTIONS[] = {
-    {"--headless", nullptr, "run without a window (the only mode so far)",
+    {"--headless", nullptr, "run without a window",
      [](HeadlessOptions& o, const std::string&) { o.headless = true; return std::string(); }},
     {"--frames", "N", "stop after N frames (0: at power-off)",
      [](HeadlessOptions& o, const std::string& v) {
@@ -57,6 +57,8 @@ const HostOption HOST_OPTIONS[] = {
      [](HeadlessOptions& o, const std::string& v) { o.dump_ram = v; return std::string(); }},
     {"--screenshot", "FILE", "write the visible picture to FILE as a PNG at the end",
      [](HeadlessOptions& o, const std::string& v) { o.screenshot = v; return std::string(); }},
+    {"--window-shot", "FILE", "with the window: write its picture area to FILE as a PNG at the end",
+     [](HeadlessOptions& o, const std::string& v) { o.window_shot = v; return std::string(); }},
     {"--virtual-clock", nullptr, "deterministic pacing: a timer tick every 200,000 cycles",
      [](HeadlessOptions& o, const std::string&) { o.virtual_clock = true; return std::string(); }},
     {"--debugger", nullptr, "the console debugger on stdin/stdout (\"g\" runs the machine)",

@@ -11,6 +11,7 @@ struct HeadlessOptions {
     uint32_t frames = 0;         // 0 = until power-off or a break
     std::string dump_ram;        // main RAM is written here at the end
     std::string screenshot;      // the visible picture as a PNG
+    std::string window_shot;     // the window's picture area as a PNG, read back from the window
     bool virtual_clock = false;  // deterministic pacing: a tick per 200,000 cycles
     bool debugger = false;       // the console debugger on stdin/stdout; "g" runs the loop
     bool help = false;           // --help: show the host options and stop

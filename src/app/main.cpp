@@ -3,6 +3,7 @@
 #include <vector>
 
 #include "app/headless.h"
+#include "app/main_window.h"
 #include "core/decode.h"
 #include "host/paths.h"
 #include "host/version.h"
@@ -22,10 +23,11 @@ int main(int argc, char** argv) {
     paths_init();
     init_build_cpu_tables();
     vid_static_init();
-    if (!options.headless) {
-        std::fprintf(stderr, "ZOLM for Linux %s: the window comes later; run with --headless\n", zolm_version());
-        return EXIT_USAGE;
+    if (!options.headless && !main_window_display_present()) {
+        std::fprintf(stderr, "zolm: no display (DISPLAY and WAYLAND_DISPLAY are unset): running headless\n");
+        options.headless = true;
     }
+    if (!options.headless) return main_window_run(options);
     HeadlessResult result = headless_run(options);
     if (!result.statistics.empty()) std::printf("%s\n", result.statistics.c_str());
     return result.exit_status;

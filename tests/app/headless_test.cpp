@@ -105,8 +105,8 @@ TEST_F(Headless, PowersOffCleanlyAndDumpsRam) {
 }
 
 TEST_F(Headless, FrameLimitEndsTheRunWithoutPowerOff) {
-    // The demo ROM counts V-DISP frames at $1004 and powers off after ten.
-    install_rom("demo");
+    // The ten-frame ROM counts V-DISP frames at $1004 and powers off after ten.
+    install_rom("ten_frames");
     install_cgrom();
     struct Case {
         const char* frames;

@@ -400,10 +400,10 @@ TEST_F(MachineRom, PowerOffAtTheSecondWrite) {
 }
 
 // A machine started again in the same program runs as the first one did,
-// although the power-off count lives on between them. The demo ROM counts
+// although the power-off count lives on between them. The ten-frame ROM counts
 // ten frames at $1004 and restarts the count only just before its power-off.
 TEST_F(MachineRom, RunsAgainAfterAPowerOff) {
-    install_rom("demo");
+    install_rom("ten_frames");
     for (int n = 1; n <= 2; n++) {
         SCOPED_TRACE(n == 1 ? "first run" : "second run");
         std::vector<uint8_t> ram = run();

@@ -1,0 +1,337 @@
+#include "app/main_window.h"
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+
+#include "app/app_commands.h"
+#include "app/config.h"
+#include "app/config_file.h"
+#include "app/disk_panel.h"
+#include "app/drive_slots.h"
+#include "app/main_window_impl.h"
+#include "core/cpu_regs.h"
+#include "debugger/debugger.h"
+#include "host/imgui_fonts.h"
+#include "host/message_box_sdl.h"
+#include "host/sdl_events.h"
+#include "host/signals.h"
+#include "host/version.h"
+#include "machine/host_timer.h"
+#include "machine/log_lines.h"
+#include "machine/machine.h"
+#include "machine/sram.h"
+#include "machine/startup.h"
+#include "video/video_state.h"
+
+namespace {
+
+constexpr int PANEL_WIDTH = 420, PANEL_HEIGHT = 230;
+constexpr int DEBUG_WIDTH = 360, DEBUG_HEIGHT = 130;
+constexpr int START_WIDTH = 768, START_HEIGHT = 512;
+constexpr uint32_t DEBUGGER_IDLE_PUMP_MS = 100; // the debugger's idle hook comes this often
+constexpr uint32_t MODAL_WAIT_MS = 32;
+
+// Texts of the menu, for the font's glyph ranges.
+const std::vector<const char*> UI_TEXTS = {
+    "X", "AC plug", "----", "information", "reset", "nmi", "option", "power", "デバッグ情報",
+    OPTION_SHEET_TITLE, INFO_DIALOG_TITLE, "かなローマ字コードひらがな全角",
+};
+
+MainWindow* g_window; // the one main window, for the debugger's hooks
+
+void debugger_run() {
+    if (g_window) dlg_run_main_loop(*g_window, 0);
+}
+
+// Keeps the windows responsive while the console waits for a line: events
+// are pumped into SDL's queue, none is taken; the windows are drawn again.
+void debugger_idle() {
+    SDL_PumpEvents();
+    if (g_window) g_window->redraw();
+}
+
+uint32_t session_start() { return init_start(); }
+void session_stop() { init_stop(); }
+
+} // namespace
+
+bool main_window_display_present() {
+    const char* x = std::getenv("DISPLAY");
+    const char* wl = std::getenv("WAYLAND_DISPLAY");
+    return (x && *x) || (wl && *wl);
+}
+
+bool MainWindow::open() {
+    SDL_SetHint(SDL_HINT_NO_SIGNAL_HANDLERS, "1");
+    SDL_SetHint(SDL_HINT_RENDER_VSYNC, "0");
+    SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
+    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
+        std::fprintf(stderr, "zolm: no window: %s\n", SDL_GetError());
+        return false;
+    }
+    host_signals_install();
+    std::string title = std::string("ZOLM ") + zolm_version();
+    menu_height_ = int(UI_FONT_PIXELS) + 2 * 3; // the font and the menu bar's frame padding
+    if (!main_.open(title.c_str(), START_WIDTH, menu_height_ + START_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS) ||
+        !panel_.open(PANEL_CAPTION, PANEL_WIDTH, PANEL_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS) ||
+        !debug_.open(DEBUG_INFO_TITLE, DEBUG_WIDTH, DEBUG_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS)) {
+        std::fprintf(stderr, "zolm: no window: %s\n", SDL_GetError());
+        return false;
+    }
+    main_.make_current();
+    menu_height_ = int(ImGui::GetFontSize() + 2 * ImGui::GetStyle().FramePadding.y);
+    g_window = this;
+    g_main_window_id = main_.id();
+    host_message_box_use_sdl(main_.window());
+    g_panel_dlg.open = true;
+    g_panel_dlg.on_power = app_on_power;
+    g_panel_dlg.focus_main = [this] { SDL_RaiseWindow(main_.window()); };
+    g_debugger_runner = debugger_run;
+    g_debugger_idle_hook = debugger_idle;
+
+    // The main dialog's initialisation.
+    cfg_load();
+    panel_insert_all();
+    g_video.src_width = START_WIDTH;
+    check_color_depth();
+    display_enum_modes(16);
+    g_video_host.g_relayout_request = 0;
+    if (g_cfg_ime) SDL_StopTextInput();
+    else SDL_StartTextInput();
+    ddraw_setup();
+    SDL_RaiseWindow(main_.window());
+    return true;
+}
+
+void MainWindow::close() {
+    panel_close(g_panel_dlg);
+    g_debugger_runner = nullptr;
+    g_debugger_idle_hook = nullptr;
+    g_main_window_id = 0;
+    g_message_box_backend = host_message_box_show;
+    g_window = nullptr;
+    debug_.close();
+    panel_.close();
+    main_.close();
+    SDL_Quit();
+}
+
+uint32_t MainWindow::now_ms() {
+    using namespace std::chrono;
+    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+bool MainWindow::has_focus() { return main_.is_open() && SDL_GetKeyboardFocus() == main_.window(); }
+
+void MainWindow::wait_event(uint32_t ms) {
+    SDL_WaitEventTimeout(nullptr, int(ms));
+    redraw();
+}
+
+void MainWindow::run_slice(uint32_t step_flag) {
+    if (!measuring_) { // from the first slice: the 555/565 choice is no emulation
+        measuring_ = true;
+        run_started_ = std::chrono::steady_clock::now();
+        run_cycles_ = g_cycles_total;
+    }
+    init_run_slice(step_flag);
+    if (g_event_request == REQ_END_SLICE && options_.frames && ++frames_ >= options_.frames)
+        g_stop_request = STOP_AC_PLUG;
+    if (dbg_interrupt_pending()) run_flags_set(RUN_BREAK);
+}
+
+void MainWindow::refresh_panel() { panel_refresh(g_panel_dlg); }
+
+void MainWindow::show_statistics(const std::string& title) {
+    last_title_ = title;
+    panel_set_title(g_panel_dlg, title);
+    panel_.set_title(g_panel_dlg.title);
+}
+
+bool MainWindow::pump() {
+    SDL_Event e;
+    bool stop = false;
+    while (!stop && SDL_PollEvent(&e)) handle_event(e, stop);
+    if (host_signal_take_ac_plug()) on_cancel();
+    refresh_ui();
+    // A chooser of the panel is modal: no slice runs while it is open.
+    if (g_panel_dlg.chooser.visible)
+        modal_loop([](MainWindow&) { return g_panel_dlg.chooser.visible; });
+    return !quit_;
+}
+
+void MainWindow::modal_loop(bool (*still_open)(MainWindow&)) {
+    while (still_open(*this) && !quit_) {
+        SDL_Event e;
+        bool stop = false;
+        while (SDL_PollEvent(&e)) handle_event(e, stop);
+        if (host_signal_take_ac_plug()) {
+            on_cancel();
+            break;
+        }
+        redraw();
+        SDL_WaitEventTimeout(nullptr, int(MODAL_WAIT_MS));
+    }
+}
+
+void MainWindow::handle_event(const SDL_Event& e, bool& stop_pump) {
+    if (e.type == SDL_QUIT) {
+        on_cancel();
+        return;
+    }
+    uint32_t id = 0;
+    switch (e.type) {
+    case SDL_WINDOWEVENT: id = e.window.windowID; break;
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: id = e.key.windowID; break;
+    case SDL_TEXTINPUT: id = e.text.windowID; break;
+    case SDL_MOUSEMOTION: id = e.motion.windowID; break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: id = e.button.windowID; break;
+    case SDL_MOUSEWHEEL: id = e.wheel.windowID; break;
+    default: return;
+    }
+    if (id == main_.id()) {
+        main_.process_event(e);
+        ui_events_ = true;
+        main_window_event(e, stop_pump);
+    } else if (id == panel_.id()) {
+        panel_.process_event(e);
+        side_events_ = true;
+    } else if (id == debug_.id()) {
+        debug_.process_event(e);
+        side_events_ = true;
+    }
+}
+
+void MainWindow::main_window_event(const SDL_Event& e, bool& stop_pump) {
+    if (e.type == SDL_WINDOWEVENT) {
+        if (e.window.event == SDL_WINDOWEVENT_CLOSE) on_cancel();
+        if (e.window.event == SDL_WINDOWEVENT_FOCUS_LOST) focus_lost();
+        if (e.window.event == SDL_WINDOWEVENT_EXPOSED) g_video.g_full_redraw_countdown = 1;
+        return;
+    }
+    if (e.type == SDL_KEYDOWN && e.key.keysym.sym == SDLK_o && (e.key.keysym.mod & KMOD_ALT) && !e.key.repeat) {
+        on_command(CMD_OPTION);
+        return;
+    }
+    // With IME set, Alt is the machine's F10 instead of the menu's key.
+    if ((e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) && g_cfg_ime && !e.key.repeat &&
+        (e.key.keysym.scancode == SDL_SCANCODE_LALT || e.key.keysym.scancode == SDL_SCANCODE_RALT)) {
+        if (e.type == SDL_KEYDOWN && g_window_input.key_on_key_down && g_window_input.key_on_key_up) {
+            g_window_input.key_on_key_down(alt_as_f10(main_.id(), true));
+            g_window_input.key_on_key_up(alt_as_f10(main_.id(), false));
+        }
+        return;
+    }
+    main_.make_current();
+    ImGuiIO& io = ImGui::GetIO();
+    bool ui_mouse = io.WantCaptureMouse || (e.type != SDL_MOUSEMOTION && e.type != SDL_MOUSEWHEEL &&
+                                            (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) &&
+                                            e.button.y < menu_height_);
+    bool is_mouse = e.type == SDL_MOUSEMOTION || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP;
+    if (is_mouse && ui_mouse) return;
+    if (!is_mouse && io.WantCaptureKeyboard) return;
+    EventMessages m = sdl_event_messages(e, menu_height_);
+    for (int i = 0; i < m.count; i++) emu_dispatch_window_message(m.list[i]);
+    // SDL makes no double-click messages: each button event has a pass of
+    // its own, so the machine sees every press and release.
+    if (m.mouse_button) stop_pump = true;
+}
+
+void MainWindow::focus_lost() {
+    if (g_window_input.focus_lost) g_window_input.focus_lost();
+}
+
+void MainWindow::on_command(uint32_t id) {
+    switch (id) {
+    case CMD_RESET: on_ok(); break;
+    case CMD_AC_PLUG: on_cancel(); break;
+    case CMD_DEBUGGER: on_debugger(); break;
+    case CMD_NMI: app_on_nmi(); break;
+    case CMD_POWER: app_on_power(); break;
+    case CMD_OPTION: run_option_sheet(); break;
+    case CMD_INFORMATION: run_information(); break;
+    default: break;
+    }
+}
+
+void MainWindow::on_ok() {
+    if (g_running) {
+        init_reset_machine();
+        return;
+    }
+    g_running = 1;
+    g_debugger_active = 0;
+    if (init_start() == 0) {
+        measuring_ = false;
+        dlg_run_main_loop(*this, 0);
+        if (!write_window_shot()) shot_failed_ = true;
+        finish_run();
+        init_stop();
+    } else {
+        start_failed_ = true;
+    }
+    g_running = 0;
+    dialog_ended_ = true;
+}
+
+void MainWindow::on_cancel() {
+    g_stop_request = STOP_AC_PLUG;
+    if (!g_running) dialog_ended_ = true;
+}
+
+void MainWindow::on_debugger() {
+    if (g_running) {
+        dbg_dump_registers();
+        return;
+    }
+    g_running = 1;
+    g_debugger_active = 1;
+    dbg_command_loop(DbgSession{session_start, session_stop});
+    g_running = 0;
+    g_debugger_active = 0;
+    run_flags_clear(RUN_BREAK | RUN_STEP);
+    cfg_save();
+}
+
+void MainWindow::run_option_sheet() {
+    option_sheet_open(sheet_);
+    modal_loop([](MainWindow& w) { return w.sheet_.open; });
+}
+
+void MainWindow::run_information() {
+    info_dialog_open(info_);
+    modal_loop([](MainWindow& w) { return w.info_.open; });
+}
+
+int MainWindow::run() {
+    on_command(CMD_DEBUGGER); // opened at every start
+    while (!dialog_ended_ && !quit_) {
+        SDL_Event e;
+        bool stop = false;
+        while (!dialog_ended_ && SDL_PollEvent(&e)) handle_event(e, stop);
+        if (host_signal_take_ac_plug()) on_cancel();
+        if (dialog_ended_) break;
+        redraw();
+        SDL_WaitEventTimeout(nullptr, int(MODAL_WAIT_MS));
+    }
+    cfg_save();
+    host_message_box_flush();
+    if (start_failed_) return EXIT_START_FAILED;
+    if (sram_save_failed()) return EXIT_SRAM_UNSAVED;
+    return shot_failed_ ? EXIT_RUN_FAILED : 0;
+}
+
+int main_window_run(const HeadlessOptions& options) {
+    clock_set_pacing(options.virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
+    MainWindow window(options);
+    if (!window.open()) {
+        window.close();
+        return EXIT_START_FAILED;
+    }
+    int status = window.run();
+    window.close();
+    return status;
+}

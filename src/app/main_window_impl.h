@@ -1,0 +1,94 @@
+// The main window's object, shared by its source files.
+#pragma once
+
+#include <SDL.h>
+
+#include <chrono>
+#include <cstdint>
+#include <string>
+
+#include "app/headless.h"
+#include "app/info_dialogs.h"
+#include "app/option_sheet.h"
+#include "app/run_loop.h"
+#include "host/sdl_window.h"
+#include "video/frame_buffer.h"
+
+class MainWindow : public RunLoopHost {
+public:
+    explicit MainWindow(const HeadlessOptions& options) : options_(options) {}
+
+    bool open();    // the three windows, the picture (OnInitDialog)
+    int run();      // the main dialog's loop; the exit status
+    void close();
+
+    // RunLoopHost
+    bool pump() override;
+    bool has_focus() override;
+    void wait_event(uint32_t ms) override;
+    uint32_t now_ms() override;
+    void run_slice(uint32_t step_flag) override;
+    void draw_frame() override;
+    void refresh_panel() override;
+    void show_statistics(const std::string& title) override;
+
+    // Menu commands.
+    void on_command(uint32_t id);
+    void on_ok();      // "reset"
+    void on_cancel();  // "AC plug" and the close box
+    void on_debugger();
+    void run_option_sheet();
+    void run_information();
+
+    // Draws every window once (the picture as the texture holds it).
+    void redraw();
+    // Writes the window shot when one is asked for; false when it fails.
+    bool write_window_shot();
+
+private:
+    void handle_event(const SDL_Event& e, bool& stop_pump);
+    void main_window_event(const SDL_Event& e, bool& stop_pump);
+    void focus_lost();
+    // A modal dialog's own loop: events and redraws until it closes.
+    void modal_loop(bool (*still_open)(MainWindow&));
+    void draw_main_ui();
+    void draw_menu();
+    void picture_rect(SDL_Rect& src, SDL_Rect& dst) const;
+    static void draw_picture(HostWindow& w, void* self);
+    void fit_client();
+    void check_color_depth();
+    void choose_pixel_format() override;
+    bool choose_timed_run(bool rgb565, int& paints);
+    // The end of a run from the menu: the statistics line, the RAM dump and
+    // the screenshot the options ask for.
+    void finish_run();
+    void run_pending_command();
+
+    const HeadlessOptions& options_;
+    HostWindow main_, panel_, debug_;
+    FrameBuffer fb_;
+    bool bitmap_ready_ = false;
+    int32_t forced_top_ = FB_DRAWABLE_LINES, forced_bottom_ = 0;
+    int menu_height_ = 0;
+    bool dialog_ended_ = false;
+    bool quit_ = false;
+    bool start_failed_ = false;
+    bool shot_taken_ = false, shot_failed_ = false;
+    uint32_t frames_ = 0; // frames of this program run, for --frames
+    std::string last_title_;
+    OptionSheet sheet_;
+    InfoDialog info_;
+    // While running, the menu bar is drawn again after an event of the main
+    // window, else every UI_REDRAW_MS; a frame that changed is drawn at once.
+    static constexpr uint32_t UI_REDRAW_MS = 500;
+    bool ui_events_ = true;
+    uint32_t ui_drawn_ = 0;
+    void refresh_ui();
+    static constexpr uint32_t SIDE_REDRAW_MS = 250;
+    bool side_events_ = true;      // the panel or the debug window had an event
+    uint32_t side_drawn_ = 0;      // when they were drawn last
+    uint32_t pending_command_ = 0; // chosen in the menu, run after the frame
+    bool measuring_ = false;       // the run's first slice has come
+    uint64_t run_cycles_ = 0;      // g_cycles_total at the run's first slice
+    std::chrono::steady_clock::time_point run_started_;
+};

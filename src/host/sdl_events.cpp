@@ -1,0 +1,85 @@
+#include "host/sdl_events.h"
+
+#include "host/sdl_keys.h"
+
+namespace {
+
+constexpr uint32_t CHAR_BS = 0x08, CHAR_TAB = 0x09, CHAR_CR = 0x0D, CHAR_ESC = 0x1B;
+constexpr uint32_t ASCII_FIRST = 0x20, ASCII_LAST = 0x7E;
+
+void add(EventMessages& out, uint32_t window, uint32_t message, uint32_t wparam, uint32_t lparam) {
+    if (out.count < SDL_EVENT_MAX_MESSAGES) out.list[out.count++] = {window, message, wparam, lparam};
+}
+
+// The character a key makes that SDL does not give as text.
+uint32_t control_char(const SDL_KeyboardEvent& k) {
+    switch (k.keysym.sym) {
+    case SDLK_RETURN:
+    case SDLK_KP_ENTER: return CHAR_CR;
+    case SDLK_BACKSPACE: return CHAR_BS;
+    case SDLK_TAB: return CHAR_TAB;
+    case SDLK_ESCAPE: return CHAR_ESC;
+    default: break;
+    }
+    if ((k.keysym.mod & KMOD_CTRL) && k.keysym.sym >= SDLK_a && k.keysym.sym <= SDLK_z)
+        return uint32_t(k.keysym.sym - SDLK_a + 1);
+    return 0;
+}
+
+uint32_t buttons_held(uint32_t state) {
+    return (state & SDL_BUTTON_LMASK ? MK_LBUTTON : 0) | (state & SDL_BUTTON_RMASK ? MK_RBUTTON : 0);
+}
+
+void key_event(const SDL_KeyboardEvent& k, EventMessages& out) {
+    HostKey key = sdl_scancode_to_vk(k.keysym.scancode);
+    bool alt = (k.keysym.mod & KMOD_ALT) != 0;
+    if (key.vk == VK_NONE || key.vk == VK_MENU || key.vk == VK_F10 || alt) return;
+    bool down = k.type == SDL_KEYDOWN;
+    uint32_t lparam = KEY_LPARAM_REPEAT_ONE | (key.extended ? KEY_LPARAM_EXTENDED : 0);
+    if (!down) lparam |= KEY_LPARAM_WAS_DOWN | KEY_LPARAM_RELEASED;
+    else if (k.repeat) lparam |= KEY_LPARAM_WAS_DOWN;
+    add(out, k.windowID, down ? WM_KEYDOWN : WM_KEYUP, key.vk, lparam);
+    if (down) {
+        uint32_t c = control_char(k);
+        if (c) add(out, k.windowID, WM_CHAR, c, lparam);
+    }
+}
+
+} // namespace
+
+EventMessages sdl_event_messages(const SDL_Event& e, int picture_top) {
+    EventMessages out;
+    switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: key_event(e.key, out); break;
+    case SDL_TEXTINPUT:
+        if (SDL_GetModState() & KMOD_ALT) break;
+        for (const char* p = e.text.text; *p; p++) {
+            uint32_t c = static_cast<unsigned char>(*p);
+            if (c >= ASCII_FIRST && c <= ASCII_LAST) add(out, e.text.windowID, WM_CHAR, c, KEY_LPARAM_REPEAT_ONE);
+        }
+        break;
+    case SDL_MOUSEMOTION:
+        add(out, e.motion.windowID, WM_MOUSEMOVE, buttons_held(e.motion.state),
+            mouse_lparam(e.motion.x, e.motion.y - picture_top));
+        break;
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+        const SDL_MouseButtonEvent& b = e.button;
+        bool down = e.type == SDL_MOUSEBUTTONDOWN;
+        uint32_t msg = b.button == SDL_BUTTON_LEFT ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP)
+                     : b.button == SDL_BUTTON_RIGHT ? (down ? WM_RBUTTONDOWN : WM_RBUTTONUP) : 0;
+        if (!msg) break;
+        add(out, b.windowID, msg, buttons_held(SDL_GetMouseState(nullptr, nullptr)),
+            mouse_lparam(b.x, b.y - picture_top));
+        out.mouse_button = true;
+        break;
+    }
+    default: break;
+    }
+    return out;
+}
+
+WindowMessage alt_as_f10(uint32_t window, bool down) {
+    return {window, uint32_t(down ? WM_KEYDOWN : WM_KEYUP), VK_F10, 0};
+}

@@ -1,0 +1,63 @@
+// A top-level SDL window with a renderer and an ImGui context of its own.
+// The main window also holds the picture: a streaming 16-bit texture of the
+// host frame buffer.
+#pragma once
+
+#include <SDL.h>
+#include <imgui.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+struct SDL_Rect;
+
+class HostWindow {
+public:
+    HostWindow() = default;
+    HostWindow(const HostWindow&) = delete;
+    HostWindow& operator=(const HostWindow&) = delete;
+    ~HostWindow() { close(); }
+
+    // Opens the window (hidden windows stay hidden until shown) with its
+    // renderer (no vsync) and ImGui context, the UI font holding texts.
+    bool open(const char* title, int w, int h, uint32_t flags, const std::vector<const char*>& font_texts);
+    void close();
+    bool is_open() const { return window_ != nullptr; }
+    uint32_t id() const { return window_ ? SDL_GetWindowID(window_) : 0; }
+    SDL_Window* window() const { return window_; }
+    SDL_Renderer* renderer() const { return renderer_; }
+
+    // Makes this window's ImGui context the current one.
+    void make_current() const { ImGui::SetCurrentContext(context_); }
+    // Gives ImGui the event (its window is this one).
+    void process_event(const SDL_Event& e);
+    // Starts an ImGui frame of this window.
+    void begin_frame();
+    // Renders ImGui over what draw_under put (when given) and presents.
+    void end_frame(void (*draw_under)(HostWindow&, void*) = nullptr, void* arg = nullptr);
+
+    void set_title(const std::string& title);
+    void set_client_size(int w, int h);
+    void client_size(int& w, int& h) const;
+
+    // The picture: a width x height texture of 16-bit pixels, 565 or 555.
+    bool picture_setup(int width, int height, bool rgb565);
+    // Copies rows top..bottom (inclusive) of pixels (stride_pixels a row).
+    void picture_update(const uint16_t* pixels, int stride_pixels, int top, int bottom);
+    // Copies src of the texture to dst of the window, nearest scaling.
+    void picture_draw(const SDL_Rect& src, const SDL_Rect& dst);
+    bool picture_rgb565() const { return rgb565_; }
+
+    // Reads rect of what the renderer drew and writes it as a PNG. Call
+    // between drawing and presenting.
+    bool read_png(const SDL_Rect& rect, const std::string& path);
+
+private:
+    SDL_Window* window_ = nullptr;
+    SDL_Renderer* renderer_ = nullptr;
+    ImGuiContext* context_ = nullptr;
+    SDL_Texture* picture_ = nullptr;
+    bool rgb565_ = true;
+    int picture_w_ = 0, picture_h_ = 0;
+};

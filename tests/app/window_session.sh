@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# One session of zolm in its window, run under an X server (xvfb-run):
+# the console debugger gets "exit", then the menu's "reset" starts the
+# machine; once the disk panel's caption shows the statistics, "power"
+# switches it off and the program ends.
+#
+#   window_session.sh ZOLM FOLDER [zolm arguments...]
+#
+# Runs in FOLDER; leaves the program's stdout, stderr and exit status in
+# out.txt, err.txt and status.txt there. Exits 0 when every step was seen.
+set -u
+zolm=$1
+cd "$2" || exit 1
+shift 2
+
+# Menu bar items, centres in window coordinates, for the UI font (16 px).
+readonly RESET_X=56 POWER_X=216 MENU_Y=10
+readonly WAIT_STEPS=300 # of 0.1 s
+
+wait_for_window() { # regex; prints the window id
+    local i id
+    for ((i = 0; i < WAIT_STEPS; i++)); do
+        id=$(xdotool search --name "$1" 2>/dev/null | head -n 1)
+        if [[ -n $id ]]; then echo "$id"; return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
+
+click() { # window x y
+    xdotool mousemove --window "$1" "$2" "$3"
+    sleep 0.3
+    xdotool click 1
+}
+
+printf 'exit\n' | "$zolm" "$@" >out.txt 2>err.txt &
+pid=$!
+fail() {
+    echo "window session: $1" >&2
+    kill -TERM "$pid" 2>/dev/null
+    wait "$pid"
+    exit 1
+}
+
+main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
+sleep 0.5
+click "$main" "$RESET_X" "$MENU_Y"
+wait_for_window '^X68000 [0-9.]+MHz' >/dev/null || fail "the panel never showed the statistics"
+click "$main" "$POWER_X" "$MENU_Y"
+for ((i = 0; i < WAIT_STEPS; i++)); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "still running after power"
+wait "$pid"
+echo $? >status.txt
+exit 0

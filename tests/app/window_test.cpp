@@ -1,0 +1,101 @@
+// The program in its window under a virtual X server (xvfb-run), driven by
+// xdotool: the debugger opened at start reads "exit", "reset" starts the
+// demo ROM, the disk panel shows the statistics, "power" switches it off
+// and the program ends with status 0, the configuration written and the
+// window's picture area the picture the machine made.
+#include <gtest/gtest.h>
+
+#include <png.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const fs::path SESSION_SCRIPT = fs::path(__FILE__).parent_path() / "window_session.sh";
+
+bool have_program(const char* name) {
+    return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
+}
+
+std::string file_text(const fs::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+struct Picture {
+    uint32_t width = 0, height = 0;
+    std::vector<uint8_t> rgb;
+    const uint8_t* at(uint32_t x, uint32_t y) const { return &rgb[(size_t(y) * width + x) * 3]; }
+};
+
+bool read_png(const fs::path& path, Picture& out) {
+    png_image image{};
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_file(&image, path.c_str())) return false;
+    image.format = PNG_FORMAT_RGB;
+    out.width = image.width;
+    out.height = image.height;
+    out.rgb.resize(PNG_IMAGE_SIZE(image));
+    return png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
+}
+
+class Window : public ::testing::Test {
+protected:
+    void SetUp() override {
+        if (!have_program("xvfb-run") || !have_program("xdotool"))
+            GTEST_SKIP() << "xvfb-run and xdotool are needed (scripts/deps.sh installs them)";
+        std::string tmpl = (fs::temp_directory_path() / "zolm-window-XXXXXX").string();
+        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
+        root_ = tmpl;
+    }
+    void TearDown() override {
+        std::error_code ec;
+        if (!root_.empty()) fs::remove_all(root_, ec);
+    }
+    fs::path root_;
+};
+
+TEST_F(Window, ResetRunsTheDemoAndPowerEndsTheProgram) {
+    fs::copy_file(fs::path(ZOLM_TEST_ROM_DIR) / "demo.rom", root_ / "iplrom.dat");
+    std::string cmd = "ASAN_OPTIONS=detect_leaks=0 timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' '" +
+                      SESSION_SCRIPT.string() + "' '" + ZOLM_BINARY + "' '" + root_.string() +
+                      "' --window-shot window.png --screenshot picture.png 2>'" + (root_ / "session.txt").string() +
+                      "'";
+    int rc = std::system(cmd.c_str());
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
+
+    const std::string out = file_text(root_ / "out.txt");
+    EXPECT_TRUE(out.starts_with("-- ZOLM DEBUGGER -- \n")) << out;
+    EXPECT_NE(out.find("MHz\n"), std::string::npos) << "the run's statistics line: " << out;
+
+    const std::string cfg = file_text(root_ / "X68.CFG");
+    EXPECT_TRUE(cfg.starts_with("ZOLM option setting.\n")) << cfg;
+    EXPECT_TRUE(cfg.ends_with("\nEND:\n")) << cfg;
+
+    // The window shows the picture scaled to its client area, nearest dot.
+    Picture window, picture;
+    ASSERT_TRUE(read_png(root_ / "window.png", window));
+    ASSERT_TRUE(read_png(root_ / "picture.png", picture));
+    ASSERT_GT(picture.width, 0u);
+    ASSERT_GT(window.width, 0u);
+    uint32_t wrong = 0;
+    for (uint32_t y = 0; y < window.height; y++)
+        for (uint32_t x = 0; x < window.width; x++) {
+            const uint8_t* w = window.at(x, y);
+            const uint8_t* p = picture.at(x * picture.width / window.width, y * picture.height / window.height);
+            if (w[0] != p[0] || w[1] != p[1] || w[2] != p[2]) wrong++;
+        }
+    EXPECT_EQ(wrong, 0u) << window.width << "x" << window.height << " against " << picture.width << "x"
+                         << picture.height;
+}
+
+} // namespace
