@@ -52,7 +52,8 @@ ZOLM_ALWAYS_INLINE void optrace_record_reg(uint8_t mem_kind, uint32_t value) {
     g_trace_kind[e] = uint8_t(mem_kind + 6);
     g_trace_value[e] = value;
 }
-// The same as the first record of an instruction (the entry holds TRACE_INSN).
+// A register record that is the instruction's first: its entry still holds
+// TRACE_INSN, so there is no memory record to keep.
 ZOLM_ALWAYS_INLINE void optrace_record_reg_first(uint8_t mem_kind, uint32_t value) {
     uint32_t e = trace_entry();
     g_trace_kind[e] = uint8_t(mem_kind + 6);
