@@ -26,9 +26,8 @@
 
 namespace {
 
-constexpr int PANEL_WIDTH = 420, PANEL_HEIGHT = 230;
+constexpr int PANEL_WIDTH = 480, PANEL_HEIGHT = 230;
 constexpr int DEBUG_WIDTH = 360, DEBUG_HEIGHT = 130;
-constexpr int START_WIDTH = 768, START_HEIGHT = 512;
 constexpr uint32_t DEBUGGER_IDLE_PUMP_MS = 100; // the debugger's idle hook comes this often
 constexpr uint32_t MODAL_WAIT_MS = 32;
 
@@ -72,7 +71,7 @@ bool MainWindow::open() {
     }
     host_signals_install();
     std::string title = std::string("ZOLM ") + zolm_version();
-    menu_height_ = int(UI_FONT_PIXELS) + 2 * 3; // the font and the menu bar's frame padding
+    menu_height_ = 0;
     if (!main_.open(title.c_str(), START_WIDTH, menu_height_ + START_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS) ||
         !panel_.open(PANEL_CAPTION, PANEL_WIDTH, PANEL_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS) ||
         !debug_.open(DEBUG_INFO_TITLE, DEBUG_WIDTH, DEBUG_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS)) {
@@ -80,7 +79,9 @@ bool MainWindow::open() {
         return false;
     }
     main_.make_current();
-    menu_height_ = int(ImGui::GetFontSize() + 2 * ImGui::GetStyle().FramePadding.y);
+    const ImFontAtlas& fonts = *ImGui::GetIO().Fonts;
+    float font_px = fonts.Fonts.empty() ? UI_FONT_PIXELS : fonts.Fonts[0]->FontSize;
+    menu_height_ = int(font_px + 2 * ImGui::GetStyle().FramePadding.y); // the menu bar's, until it is drawn
     g_window = this;
     g_main_window_id = main_.id();
     host_message_box_use_sdl(main_.window());
@@ -296,14 +297,23 @@ void MainWindow::on_debugger() {
     cfg_save();
 }
 
+// A modal of the main window: the window grows to hold it while it is open.
+void MainWindow::run_main_modal(bool (*still_open)(MainWindow&)) {
+    modal_open_ = true;
+    fit_client();
+    modal_loop(still_open);
+    modal_open_ = false;
+    fit_client();
+}
+
 void MainWindow::run_option_sheet() {
     option_sheet_open(sheet_);
-    modal_loop([](MainWindow& w) { return w.sheet_.open; });
+    run_main_modal([](MainWindow& w) { return w.sheet_.open; });
 }
 
 void MainWindow::run_information() {
     info_dialog_open(info_);
-    modal_loop([](MainWindow& w) { return w.info_.open; });
+    run_main_modal([](MainWindow& w) { return w.info_.open; });
 }
 
 int MainWindow::run() {

@@ -95,7 +95,25 @@ void MainWindow::choose_pixel_format() {
 }
 
 void MainWindow::fit_client() {
-    main_.set_client_size(g_video_host.client_width, menu_height_ + g_video_host.client_height);
+    bool shown = g_video_host.client_width > 0 && g_video_host.client_height > 0;
+    want_w_ = shown ? g_video_host.client_width : START_WIDTH;
+    want_h_ = menu_height_ + (shown ? g_video_host.client_height : START_HEIGHT);
+    if (modal_open_) { // a dialog of the main window needs room; the picture is scaled meanwhile
+        want_w_ = std::max(want_w_, MODAL_MIN_W);
+        want_h_ = std::max(want_h_, MODAL_MIN_H);
+    }
+    main_.set_client_size(want_w_, want_h_);
+    fit_asked_ = now_ms();
+}
+
+// X11 applies sizes late, and an early answer can undo a later request:
+// the size is asked again until the window has it.
+void MainWindow::keep_client_size() {
+    int w, h;
+    main_.client_size(w, h);
+    if (want_w_ <= 0 || (w == want_w_ && h == want_h_) || now_ms() - fit_asked_ < FIT_RETRY_MS) return;
+    SDL_SetWindowSize(main_.window(), want_w_, want_h_);
+    fit_asked_ = now_ms();
 }
 
 void MainWindow::draw_frame() {
@@ -165,7 +183,12 @@ void MainWindow::draw_menu() {
     if (ImGui::MenuItem("nmi")) pending_command_ = CMD_NMI;
     if (ImGui::MenuItem("option", "Alt+O")) pending_command_ = CMD_OPTION;
     if (ImGui::MenuItem("power")) pending_command_ = CMD_POWER;
+    int height = int(ImGui::GetWindowHeight());
     ImGui::EndMainMenuBar();
+    if (height != menu_height_) {
+        menu_height_ = height;
+        if (want_w_ > 0) fit_client();
+    }
 }
 
 void MainWindow::draw_main_ui() {
@@ -177,6 +200,7 @@ void MainWindow::draw_main_ui() {
 void MainWindow::redraw() {
     ui_events_ = false;
     ui_drawn_ = now_ms();
+    keep_client_size();
     main_.begin_frame();
     draw_main_ui();
     main_.end_frame(draw_picture, this);

@@ -14,6 +14,9 @@
 #include "host/sdl_window.h"
 #include "video/frame_buffer.h"
 
+// The window's picture area before the first frame sets its size.
+inline constexpr int START_WIDTH = 768, START_HEIGHT = 512;
+
 class MainWindow : public RunLoopHost {
 public:
     explicit MainWindow(const HeadlessOptions& options) : options_(options) {}
@@ -56,6 +59,7 @@ private:
     void picture_rect(SDL_Rect& src, SDL_Rect& dst) const;
     static void draw_picture(HostWindow& w, void* self);
     void fit_client();
+    void keep_client_size();
     void check_color_depth();
     void choose_pixel_format() override;
     bool choose_timed_run(bool rgb565, int& paints);
@@ -85,6 +89,12 @@ private:
     uint32_t ui_drawn_ = 0;
     void refresh_ui();
     static constexpr uint32_t SIDE_REDRAW_MS = 250;
+    static constexpr uint32_t FIT_RETRY_MS = 100;
+    int want_w_ = 0, want_h_ = 0;  // the window size the picture asks for
+    static constexpr int MODAL_MIN_W = 640, MODAL_MIN_H = 560;
+    bool modal_open_ = false;      // the option sheet or the information dialog
+    void run_main_modal(bool (*still_open)(MainWindow&));
+    uint32_t fit_asked_ = 0;
     bool side_events_ = true;      // the panel or the debug window had an event
     uint32_t side_drawn_ = 0;      // when they were drawn last
     uint32_t pending_command_ = 0; // chosen in the menu, run after the frame
