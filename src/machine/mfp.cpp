@@ -269,7 +269,7 @@ void mfp_power_on() {
     device_clear(g_mfp);
     // Channel 7 (GPIP 5) has no source.
     sched_register(EV_MFP_CHANNEL, MFP_CHANNELS, mfp_channel_event);
-    sched_register(EV_MFP_CHANNEL + MFP_CH_GPIP5, 1, nullptr);
+    sched_register(EV_MFP_CHANNEL + int(MFP_CH_GPIP5), 1, nullptr);
 }
 
 std::span<const uint8_t> mfp_state() { return device_state_bytes(g_mfp); }
