@@ -87,7 +87,7 @@ bool MainWindow::open() {
     host_message_box_use_sdl(main_.window());
     g_panel_dlg.open = true;
     g_panel_dlg.on_power = app_on_power;
-    g_panel_dlg.focus_main = [this] { SDL_RaiseWindow(main_.window()); };
+    g_panel_dlg.focus_main = [this] { give_focus(); };
     g_debugger_runner = debugger_run;
     g_debugger_idle_hook = debugger_idle;
 
@@ -101,7 +101,7 @@ bool MainWindow::open() {
     if (g_cfg_ime) SDL_StopTextInput();
     else SDL_StartTextInput();
     ddraw_setup();
-    SDL_RaiseWindow(main_.window());
+    give_focus();
     return true;
 }
 
@@ -121,6 +121,11 @@ void MainWindow::close() {
 uint32_t MainWindow::now_ms() {
     using namespace std::chrono;
     return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
+}
+
+void MainWindow::give_focus() {
+    SDL_RaiseWindow(main_.window());
+    SDL_SetWindowInputFocus(main_.window());
 }
 
 bool MainWindow::has_focus() { return main_.is_open() && SDL_GetKeyboardFocus() == main_.window(); }

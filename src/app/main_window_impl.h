@@ -52,6 +52,7 @@ private:
     void handle_event(const SDL_Event& e, bool& stop_pump);
     void main_window_event(const SDL_Event& e, bool& stop_pump);
     void focus_lost();
+    void give_focus(); // the keyboard focus to the main window
     // A modal dialog's own loop: events and redraws until it closes.
     void modal_loop(bool (*still_open)(MainWindow&));
     void draw_main_ui();

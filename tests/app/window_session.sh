@@ -6,6 +6,9 @@
 #
 #   window_session.sh ZOLM FOLDER [zolm arguments...]
 #
+# With ZOLM_SESSION=sigterm the program gets SIGTERM once its window is
+# there, instead of the clicks.
+#
 # Runs in FOLDER; leaves the program's stdout, stderr and exit status in
 # out.txt, err.txt and status.txt there. Exits 0 when every step was seen.
 set -u
@@ -44,6 +47,13 @@ fail() {
 
 main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
 sleep 0.5
+if [[ ${ZOLM_SESSION:-} == sigterm ]]; then
+    # SIGTERM is the AC plug: the program ends as from the menu.
+    kill -TERM "$pid"
+    wait "$pid"
+    echo $? >status.txt
+    exit 0
+fi
 click "$main" "$RESET_X" "$MENU_Y"
 wait_for_window '^X68000 [0-9.]+MHz' >/dev/null || fail "the panel never showed the statistics"
 click "$main" "$POWER_X" "$MENU_Y"

@@ -55,6 +55,16 @@ protected:
         ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
         root_ = tmpl;
     }
+    // Runs window_session.sh on the demo ROM with the zolm arguments args;
+    // env goes before it. The session's exit status.
+    int session(const std::string& args, const std::string& env = "") {
+        fs::copy_file(fs::path(ZOLM_TEST_ROM_DIR) / "demo.rom", root_ / "iplrom.dat",
+                      fs::copy_options::overwrite_existing);
+        std::string cmd = env + " ASAN_OPTIONS=detect_leaks=0 timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' '" +
+                          SESSION_SCRIPT.string() + "' '" + ZOLM_BINARY + "' '" + root_.string() + "' " + args +
+                          " 2>'" + (root_ / "session.txt").string() + "'";
+        return std::system(cmd.c_str());
+    }
     void TearDown() override {
         std::error_code ec;
         if (!root_.empty()) fs::remove_all(root_, ec);
@@ -63,15 +73,11 @@ protected:
 };
 
 TEST_F(Window, ResetRunsTheDemoAndPowerEndsTheProgram) {
-    fs::copy_file(fs::path(ZOLM_TEST_ROM_DIR) / "demo.rom", root_ / "iplrom.dat");
-    std::string cmd = "ASAN_OPTIONS=detect_leaks=0 timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' '" +
-                      SESSION_SCRIPT.string() + "' '" + ZOLM_BINARY + "' '" + root_.string() +
-                      "' --window-shot window.png --screenshot picture.png 2>'" + (root_ / "session.txt").string() +
-                      "'";
-    int rc = std::system(cmd.c_str());
+    int rc = session("--window-shot window.png --screenshot picture.png");
     const std::string err = file_text(root_ / "err.txt");
     ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
     EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
+
 
     const std::string out = file_text(root_ / "out.txt");
     EXPECT_TRUE(out.starts_with("-- ZOLM DEBUGGER -- \n")) << out;
@@ -96,6 +102,14 @@ TEST_F(Window, ResetRunsTheDemoAndPowerEndsTheProgram) {
         }
     EXPECT_EQ(wrong, 0u) << window.width << "x" << window.height << " against " << picture.width << "x"
                          << picture.height;
+}
+
+TEST_F(Window, SigtermIsTheAcPlug) {
+    int rc = session("", "ZOLM_SESSION=sigterm");
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
+    EXPECT_TRUE(file_text(root_ / "X68.CFG").ends_with("\nEND:\n")) << "saved at the end as ever";
 }
 
 } // namespace
