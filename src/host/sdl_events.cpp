@@ -67,9 +67,10 @@ EventMessages sdl_event_messages(const SDL_Event& e, int picture_top) {
     case SDL_MOUSEBUTTONUP: {
         const SDL_MouseButtonEvent& b = e.button;
         bool down = e.type == SDL_MOUSEBUTTONDOWN;
-        uint32_t msg = b.button == SDL_BUTTON_LEFT ? (down ? WM_LBUTTONDOWN : WM_LBUTTONUP)
-                     : b.button == SDL_BUTTON_RIGHT ? (down ? WM_RBUTTONDOWN : WM_RBUTTONUP) : 0;
-        if (!msg) break;
+        uint32_t msg;
+        if (b.button == SDL_BUTTON_LEFT) msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
+        else if (b.button == SDL_BUTTON_RIGHT) msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
+        else break; // the machine's mouse has two buttons
         add(out, b.windowID, msg, buttons_held(SDL_GetMouseState(nullptr, nullptr)),
             mouse_lparam(b.x, b.y - picture_top));
         out.mouse_button = true;

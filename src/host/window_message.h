@@ -36,6 +36,7 @@ struct WindowMessage {
     uint32_t message; // WindowMessageCode
     uint32_t wparam;
     uint32_t lparam;
+    bool operator==(const WindowMessage&) const = default;
 };
 
 // The main window's id (0 while there is none); only its records reach the

@@ -1,0 +1,148 @@
+// Host events as the machine's window messages, and their routing to the
+// devices: key records with virtual keys, characters, mouse records in
+// client coordinates; F10 and Alt kept from the machine; only the main
+// window's records reach it.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "app/config.h"
+#include "host/sdl_events.h"
+#include "host/sdl_keys.h"
+#include "video/video_state.h"
+
+namespace {
+
+constexpr uint32_t MAIN = 7, OTHER = 8;
+constexpr int MENU_BAR = 22;
+
+SDL_Event key(uint32_t type, SDL_Scancode sc, SDL_Keycode sym, uint16_t mod = KMOD_NONE, uint8_t repeat = 0) {
+    SDL_Event e{};
+    e.key.type = type;
+    e.key.windowID = MAIN;
+    e.key.repeat = repeat;
+    e.key.keysym.scancode = sc;
+    e.key.keysym.sym = sym;
+    e.key.keysym.mod = mod;
+    return e;
+}
+
+std::vector<WindowMessage> messages(const SDL_Event& e) {
+    EventMessages m = sdl_event_messages(e, MENU_BAR);
+    return {m.list, m.list + m.count};
+}
+
+constexpr uint32_t DOWN = KEY_LPARAM_REPEAT_ONE, HELD = DOWN | KEY_LPARAM_WAS_DOWN,
+                   UP = DOWN | KEY_LPARAM_WAS_DOWN | KEY_LPARAM_RELEASED;
+
+TEST(WindowEvents, KeysBecomeVirtualKeyAndCharacterRecords) {
+    struct Case {
+        const char* what;
+        SDL_Event event;
+        std::vector<WindowMessage> want;
+    } cases[] = {
+        {"letter", key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a), {{MAIN, WM_KEYDOWN, 0x41, DOWN}}},
+        {"autorepeat", key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_NONE, 1), {{MAIN, WM_KEYDOWN, 0x41, HELD}}},
+        {"release", key(SDL_KEYUP, SDL_SCANCODE_Z, SDLK_z), {{MAIN, WM_KEYUP, 0x5A, UP}}},
+        {"digit 0", key(SDL_KEYDOWN, SDL_SCANCODE_0, SDLK_0), {{MAIN, WM_KEYDOWN, 0x30, DOWN}}},
+        {"arrow, extended", key(SDL_KEYDOWN, SDL_SCANCODE_UP, SDLK_UP),
+         {{MAIN, WM_KEYDOWN, 0x26, DOWN | KEY_LPARAM_EXTENDED}}},
+        {"Enter", key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN),
+         {{MAIN, WM_KEYDOWN, VK_RETURN, DOWN}, {MAIN, WM_CHAR, 0x0D, DOWN}}},
+        {"BS", key(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE),
+         {{MAIN, WM_KEYDOWN, VK_BACK, DOWN}, {MAIN, WM_CHAR, 0x08, DOWN}}},
+        {"Esc", key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE),
+         {{MAIN, WM_KEYDOWN, VK_ESCAPE, DOWN}, {MAIN, WM_CHAR, 0x1B, DOWN}}},
+        {"Ctrl+C", key(SDL_KEYDOWN, SDL_SCANCODE_C, SDLK_c, KMOD_LCTRL),
+         {{MAIN, WM_KEYDOWN, 0x43, DOWN}, {MAIN, WM_CHAR, 0x03, DOWN}}},
+        {"F10", key(SDL_KEYDOWN, SDL_SCANCODE_F10, SDLK_F10), {}},
+        {"Alt", key(SDL_KEYDOWN, SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT), {}},
+        {"Alt+O", key(SDL_KEYDOWN, SDL_SCANCODE_O, SDLK_o, KMOD_LALT), {}},
+        {"no such key", key(SDL_KEYDOWN, SDL_SCANCODE_UNKNOWN, SDLK_UNKNOWN), {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(messages(c.event), c.want);
+    }
+}
+
+TEST(WindowEvents, TextGivesItsAsciiCharacters) {
+    SDL_Event e{};
+    e.text.type = SDL_TEXTINPUT;
+    e.text.windowID = MAIN;
+    std::snprintf(e.text.text, sizeof e.text.text, "%s", "a~ あ"); // あ is no ASCII
+    std::vector<WindowMessage> want = {
+        {MAIN, WM_CHAR, 'a', DOWN}, {MAIN, WM_CHAR, '~', DOWN}, {MAIN, WM_CHAR, ' ', DOWN}};
+    EXPECT_EQ(messages(e), want);
+}
+
+TEST(WindowEvents, MouseRecordsAreInPictureCoordinates) {
+    SDL_Event move{};
+    move.motion.type = SDL_MOUSEMOTION;
+    move.motion.windowID = MAIN;
+    move.motion.x = 100;
+    move.motion.y = MENU_BAR + 40;
+    move.motion.state = SDL_BUTTON_LMASK;
+    EventMessages m = sdl_event_messages(move, MENU_BAR);
+    ASSERT_EQ(m.count, 1);
+    EXPECT_EQ(m.list[0], (WindowMessage{MAIN, WM_MOUSEMOVE, MK_LBUTTON, 40u << 16 | 100u}));
+    EXPECT_FALSE(m.mouse_button);
+
+    SDL_Event press{};
+    press.button.type = SDL_MOUSEBUTTONDOWN;
+    press.button.windowID = MAIN;
+    press.button.button = SDL_BUTTON_RIGHT;
+    press.button.x = 3;
+    press.button.y = MENU_BAR;
+    m = sdl_event_messages(press, MENU_BAR);
+    ASSERT_EQ(m.count, 1);
+    EXPECT_EQ(m.list[0].message, uint32_t(WM_RBUTTONDOWN));
+    EXPECT_EQ(m.list[0].lparam, 3u);
+    EXPECT_TRUE(m.mouse_button) << "a button event ends the pump";
+
+    press.button.button = SDL_BUTTON_MIDDLE;
+    EXPECT_EQ(sdl_event_messages(press, MENU_BAR).count, 0);
+}
+
+// What the devices were given, in order.
+std::vector<std::string> g_seen;
+
+TEST(WindowEvents, OnlyTheMainWindowsRecordsReachTheDevices) {
+    g_seen.clear();
+    WindowInputSinks saved = g_window_input;
+    uint32_t saved_id = g_main_window_id;
+    int saved_key = g_cfg_key;
+    int32_t saved_h = g_video.h_scale, saved_v = g_video.v_scale;
+    g_window_input = {};
+    g_window_input.joy_on_key_down = [](uint32_t vk) { g_seen.push_back("joy down " + std::to_string(vk)); };
+    g_window_input.key_on_key_down = [](const WindowMessage& m) { g_seen.push_back("key down " + std::to_string(m.wparam)); };
+    g_window_input.key_on_char = [](const WindowMessage& m) { g_seen.push_back("char " + std::to_string(m.wparam)); };
+    g_window_input.mouse_move = [](uint32_t l) { g_seen.push_back("move " + std::to_string(l)); };
+    g_window_input.mouse_left_down = [] { g_seen.push_back("left down"); };
+    g_main_window_id = MAIN;
+    g_video.h_scale = 4096;
+    g_video.v_scale = 0; // no picture yet: moves are not given
+
+    g_cfg_key = 1;
+    for (WindowMessage m : std::vector<WindowMessage>{{MAIN, WM_KEYDOWN, 0x41, DOWN},
+                                                      {OTHER, WM_KEYDOWN, 0x42, DOWN},
+                                                      {MAIN, WM_CHAR, 'a', DOWN},
+                                                      {MAIN, WM_MOUSEMOVE, 0, 5},
+                                                      {MAIN, WM_LBUTTONDOWN, MK_LBUTTON, 5},
+                                                      {MAIN, WM_KEYUP, 0x41, UP}})
+        EXPECT_EQ(emu_dispatch_window_message(m), 1u);
+    g_cfg_key = 0;
+    g_video.v_scale = 1024;
+    emu_dispatch_window_message({MAIN, WM_CHAR, 'b', DOWN});
+    emu_dispatch_window_message({MAIN, WM_MOUSEMOVE, 0, 6});
+    EXPECT_EQ(g_seen, (std::vector<std::string>{"joy down 65", "key down 65", "left down", "char 98", "move 6"}));
+
+    g_window_input = saved;
+    g_main_window_id = saved_id;
+    g_cfg_key = saved_key;
+    g_video.h_scale = saved_h;
+    g_video.v_scale = saved_v;
+}
+
+} // namespace
