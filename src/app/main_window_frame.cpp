@@ -251,7 +251,8 @@ void MainWindow::finish_run() {
         std::fprintf(stderr, "zolm: %s could not be written\n", options_.screenshot.c_str());
         shot_failed_ = true;
     }
-    if (!options_.dump_ram.empty() && !(g_main_ram && write_file_whole(options_.dump_ram, g_main_ram, g_main_ram_size))) {
+    if (options_.dump_ram.empty()) return;
+    if (!g_main_ram || !write_file_whole(options_.dump_ram, g_main_ram, g_main_ram_size)) {
         std::fprintf(stderr, "zolm: %s could not be written\n", options_.dump_ram.c_str());
         shot_failed_ = true;
     }

@@ -99,7 +99,8 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
 
     std::string help = headless_options_help();
     for (const char* listed : {"  --headless ", "  --frames N ", "  --dump-ram FILE ", "  --screenshot FILE ",
-                               "  --virtual-clock ", "  --debugger ", "  --set KEY=VALUE ", "  --help "})
+                               "  --window-shot FILE ", "  --virtual-clock ", "  --debugger ", "  --set KEY=VALUE ",
+                               "  --help "})
         EXPECT_NE(help.find(listed), std::string::npos) << listed;
     // Each line of an option parses as it is shown, and says what it does.
     std::istringstream lines(help);
@@ -119,7 +120,7 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
         words >> what;
         EXPECT_FALSE(what.empty()) << line;
     }
-    EXPECT_EQ(options, 8);
+    EXPECT_EQ(options, 9);
 }
 
 } // namespace
