@@ -164,11 +164,11 @@ bool MainWindow::pump() {
     // A chooser of the panel is modal: no slice runs while it is open.
     if (g_panel_dlg.chooser.visible)
         modal_loop([](MainWindow&) { return g_panel_dlg.chooser.visible; });
-    return !quit_;
+    return true;
 }
 
 void MainWindow::modal_loop(bool (*still_open)(MainWindow&)) {
-    while (still_open(*this) && !quit_) {
+    while (still_open(*this)) {
         SDL_Event e;
         bool stop = false;
         while (SDL_PollEvent(&e)) handle_event(e, stop);
@@ -233,12 +233,11 @@ void MainWindow::main_window_event(const SDL_Event& e, bool& stop_pump) {
     }
     main_.make_current();
     ImGuiIO& io = ImGui::GetIO();
-    bool ui_mouse = io.WantCaptureMouse || (e.type != SDL_MOUSEMOTION && e.type != SDL_MOUSEWHEEL &&
-                                            (e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP) &&
-                                            e.button.y < menu_height_);
-    bool is_mouse = e.type == SDL_MOUSEMOTION || e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP;
-    if (is_mouse && ui_mouse) return;
-    if (!is_mouse && io.WantCaptureKeyboard) return;
+    bool button = e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP;
+    bool mouse = button || e.type == SDL_MOUSEMOTION;
+    // The menu bar and the dialogs take what is meant for them.
+    if (mouse && (io.WantCaptureMouse || (button && e.button.y < menu_height_))) return;
+    if (!mouse && io.WantCaptureKeyboard) return;
     EventMessages m = sdl_event_messages(e, menu_height_);
     for (int i = 0; i < m.count; i++) emu_dispatch_window_message(m.list[i]);
     // SDL makes no double-click messages: each button event has a pass of
@@ -323,7 +322,7 @@ void MainWindow::run_information() {
 
 int MainWindow::run() {
     on_command(CMD_DEBUGGER); // opened at every start
-    while (!dialog_ended_ && !quit_) {
+    while (!dialog_ended_) {
         SDL_Event e;
         bool stop = false;
         while (!dialog_ended_ && SDL_PollEvent(&e)) handle_event(e, stop);

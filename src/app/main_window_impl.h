@@ -76,7 +76,6 @@ private:
     int32_t forced_top_ = FB_DRAWABLE_LINES, forced_bottom_ = 0;
     int menu_height_ = 0;
     bool dialog_ended_ = false;
-    bool quit_ = false;
     bool start_failed_ = false;
     bool shot_taken_ = false, shot_failed_ = false;
     uint32_t frames_ = 0; // frames of this program run, for --frames
