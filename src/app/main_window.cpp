@@ -106,6 +106,7 @@ bool MainWindow::open() {
 }
 
 void MainWindow::close() {
+    g_run_flags = RUN_STEP | RUN_BREAK; // the machine stays stopped
     panel_close(g_panel_dlg);
     g_debugger_runner = nullptr;
     g_debugger_idle_hook = nullptr;
