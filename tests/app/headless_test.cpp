@@ -269,7 +269,6 @@ TEST_F(Headless, BadSettingStopsBeforeTheMachineStarts) {
     EXPECT_FALSE(fs::exists(run_dir() / "X68.CFG"));
 }
 
-
 } // namespace
 
 // The console debugger without a window: a script over every command on a
