@@ -260,25 +260,7 @@ palette:
         colour  28, 28, 28
         .fill   10, 2, 0
 
-| One nibble a dot, leftmost first: 1 frame, 2 body, 3 mark.
-sprite_pattern:
-        .long   0x11111111              | cell 4: top left
-        .rept   6
-        .long   0x13333332
-        .endr
-        .long   0x12222222
-        .rept   7                       | cell 5: bottom left
-        .long   0x12222222
-        .endr
-        .long   0x11111111
-        .long   0x11111111              | cell 6: top right
-        .rept   7
-        .long   0x22222221
-        .endr
-        .rept   7                       | cell 7: bottom right
-        .long   0x22222221
-        .endr
-        .long   0x11111111
+        .include "sprite_pattern.inc"
 bg_tile:                                | cell 8
         .long   0x44444444
         .rept   6
