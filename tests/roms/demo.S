@@ -170,18 +170,7 @@ draw_text:
         bra.s   draw_text
 2:      rts
 
-        .balign 2
-| R00-R08: horizontal total, sync end, display start and end; vertical
-| total, sync end, display start and end; adjust.
-crtc_timing:
-        .word   0x002D, 0x0004, R02, R02 + 32
-        .word   0x0237, 0x0005, R06, R06 + 512, 0x001B
-
-palette:
-        colour  2, 2, 8                 | graphic 0: background
-        .irp    k, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15
-        colour  2*\k+1, \k, 31-2*\k
-        .endr
+        .include "picture_setup.inc"
         .word   0                       | text 0: transparent
         colour  31, 31, 31              | text 1: the lines
         .fill   14, 2, 0
