@@ -174,7 +174,7 @@ void chip_sections(std::string& out) {
     put(out, "[ADPCM]\n");
     for (uint32_t n = 1; n <= ADPCM_DUMP_LAST; n += 2) put(out, " R%-d=%02x\n", n, unsigned(g_adpcm.regs[n]));
     put(out, "[FM]\n");
-    for (uint32_t n = 0; n < OPM_REGS; n++) put(out, " R%-2x=%02x\n", n, unsigned(g_fmcard.opm_regs[n]));
+    for (uint32_t n = 0; n < OPM_REGS; n++) put(out, " R%-2x=%02x\n", n, unsigned(g_fmcard.chip.opm_regs[n]));
 }
 
 } // namespace

@@ -4,10 +4,15 @@
 
 #include <cstdint>
 
-struct FmCard {
+// The chip's side of the card, cleared at power-on.
+struct FmChip {
     uint8_t opm_regs[256];     // byte 0 holds the timer status
     uint16_t opl_shadow[512];  // last value of each OPL register, bank * 256 + register
-    int32_t opm_latch;
+    int32_t opm_latch;         // register number the next data write goes to
+};
+
+struct FmCard {
+    FmChip chip;
     int32_t running_type;      // back end now running, 0-4 as FM
     int32_t fm;                // FM: 0 none, 1 OPL3, 2 OPL2, 3 PC-98 card, 4 library
     int32_t fmsample;          // FMSAMPLE: 0 = 22050 Hz, 1 = 44100 Hz
@@ -34,11 +39,6 @@ struct FmCard {
 extern FmCard g_fmcard;
 inline constexpr auto& g_cfg_fm = g_fmcard.fm;
 inline constexpr auto& g_cfg_fmpcm8 = g_fmcard.fmpcm8;
-
-// The machine's power-on clears the chip's side of the card (register
-// image, OPL shadow, address latch); the settings and what was found of the
-// host's ports stay.
-void device_clear(FmCard& card);
 
 // Starts the back end the FM setting names. No back end is fitted yet:
 // the card stays silent and nothing runs.

@@ -10,13 +10,8 @@ inline constexpr uint32_t OPM_ADDRESS_PORT = 0xE90001, OPM_DATA_PORT = 0xE90003;
 inline constexpr uint32_t OPM_STATUS = 0x00;       // image byte 0: the timer flags
 inline constexpr uint32_t OPM_TIMER_CONTROL = 0x14; // bits 0-1 load A/B, 2-3 flag A/B
 
-struct OpmState {
-    uint8_t latch;  // register number the next data write goes to
-};
-extern OpmState g_opm;
-
-// Power-on: the latch and the FM card's register image 0; registers the
-// timer events. The reset line leaves them.
+// Power-on: the chip's side of the FM card (register image, address latch)
+// 0, the settings kept; registers the timer events. The reset line leaves it.
 void opm_power_on();
 std::span<const uint8_t> opm_state();
 

@@ -47,7 +47,7 @@ protected:
         std::memset(g_mfp_regs, 0, sizeof g_mfp_regs);
         std::memset(&g_dmac, 0, sizeof g_dmac);
         std::memset(&g_adpcm, 0, sizeof g_adpcm);
-        std::memset(g_fmcard.opm_regs, 0, sizeof g_fmcard.opm_regs);
+        std::memset(g_fmcard.chip.opm_regs, 0, sizeof g_fmcard.chip.opm_regs);
         saved_cpf_ = g_cycles_per_frame;
     }
     void TearDown() override {
@@ -79,7 +79,7 @@ protected:
         g_adpcm.regs[1] = 0x81;
         g_adpcm.regs[3] = 0x0C;
         g_adpcm.regs[5] = 0x77;
-        for (uint32_t n = 0; n < 256; n++) g_fmcard.opm_regs[n] = uint8_t(255 - n);
+        for (uint32_t n = 0; n < 256; n++) g_fmcard.chip.opm_regs[n] = uint8_t(255 - n);
     }
 
     std::vector<uint8_t> sprite_;
