@@ -21,6 +21,8 @@ struct KeyboardState {
 extern KeyboardState g_keyboard;
 inline constexpr auto& g_key_ring_count = g_keyboard.ring_count;
 
-// Power-on: no key byte waits. The reset line leaves it.
+// Power-on: no key byte waits; the built-in key map. The reset reads the
+// key and pad map "AT2X.KEY" again and leaves the rest.
 void key_power_on();
+void key_reset();
 std::span<const uint8_t> key_state();

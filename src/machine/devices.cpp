@@ -52,7 +52,7 @@ const std::array<DeviceEntry, 20> s_devices = {{
     {"floppy controller", fdc_power_on, nullptr, fdc_state},
     {"SCC", scc_power_on, nullptr, scc_state},
     {"i8255", ppi_power_on, nullptr, ppi_state},
-    {"keyboard", key_power_on, nullptr, key_state},
+    {"keyboard", key_power_on, key_reset, key_state},
 }};
 
 } // namespace
