@@ -5,6 +5,7 @@
 |
 | 256 x 256 dots on 31 kHz, each line shown twice.
         .include "iplrom.inc"
+        .include "picture_crtc.inc"
 
         reset_vectors 0x00002000, start
 
@@ -46,17 +47,7 @@
 start:
         clr.l   FRAMES
 | CRTC: 256 x 256 dots on 31 kHz, 16-colour graphic memory.
-        lea     CRTC, a0
-        lea     crtc_timing, a1
-        moveq   #9 - 1, d0
-1:      move.w  (a1)+, (a0)+            | R00-R08
-        dbra    d0, 1b
-        moveq   #0, d1
-        lea     CRTC_R10, a0
-        moveq   #5 - 1, d0
-2:      move.l  d1, (a0)+               | scrolls R10-R19 := 0
-        dbra    d0, 2b
-        move.w  #0x0010, CRTC_R20
+        picture_crtc
 
 | Palette: 16 graphic colours, 16 text colours, sprite block 1.
         lea     palette, a1

@@ -25,6 +25,7 @@
 | Every register that is logged per raster line is written once, with its
 | final value.
         .include "report.inc"
+        .include "picture_crtc.inc"
 
         reset_vectors STACK_TOP, start
 
@@ -63,17 +64,7 @@ start:
 
 | CRTC: 256 x 256 dots on 31 kHz, 16-colour graphic memory. The word
 | write of R20 switches the graphic pages to the 16-colour layout.
-        lea     CRTC, a0
-        lea     crtc_timing, a1
-        moveq   #9 - 1, d0
-1:      move.w  (a1)+, (a0)+            | R00-R08
-        dbra    d0, 1b
-        moveq   #0, d1
-        lea     CRTC_R10, a0
-        moveq   #5 - 1, d0
-2:      move.l  d1, (a0)+               | scrolls R10-R19 := 0
-        dbra    d0, 2b
-        move.w  #0x0010, CRTC_R20
+        picture_crtc
 
 | Palette: 16 graphic colours, then text and sprite/BG blocks 0-3.
         lea     palette, a1
