@@ -24,6 +24,12 @@ PACKAGES=(
   xvfb
   xauth
   xdotool
+  libadplug-dev
+  libfluidsynth-dev
+  libasound2-dev
+  fluid-soundfont-gm
+  python3-mpmath
+  valgrind
 )
 
 missing=()

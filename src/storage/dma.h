@@ -25,3 +25,9 @@ uint32_t dma_read_long(uint32_t addr);
 void dma_write_byte(uint32_t addr, uint32_t value);
 void dma_write_word(uint32_t addr, uint32_t value);
 void dma_write_long(uint32_t addr, uint32_t value);
+
+// The host bytes behind [addr, addr + length): main RAM, the graphic VRAM
+// store or the text VRAM store, when the whole range lies in one of them;
+// otherwise nullptr. The address is not cut to 24 bits and the end never
+// wraps.
+uint8_t* dma_host_pointer(uint32_t addr, uint32_t length);
