@@ -20,3 +20,6 @@ uint32_t adpcm_read_long(uint32_t addr);
 void adpcm_write_byte(uint32_t addr, uint32_t value);
 void adpcm_write_word(uint32_t addr, uint32_t value);
 void adpcm_write_long(uint32_t addr, uint32_t value);
+
+// Channel 3 of the DMAC started with STR and INT (FM other than 4).
+void adpcm_dma_start_hook();

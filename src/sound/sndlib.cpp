@@ -1,6 +1,7 @@
 #include "sound/sndlib.h"
 
 #include "sound/fm_card.h"
+#include "storage/dma.h"
 
 uint8_t g_pcm8_fn_served[16];
 
@@ -11,3 +12,9 @@ bool pcm8_call_served(uint32_t d0) {
 }
 
 void sndlib_pcm8_call() {}
+
+// No library is fitted yet: the DMAC's own image answers and nothing is handed on.
+uint32_t sndlib_dma_read(uint32_t offset) { return dma_peek_byte(offset); }
+void sndlib_dma_poke(uint32_t, uint32_t) {}
+void sndlib_ppi_write() {}
+void sndlib_ppi_ctrl() {}

@@ -9,3 +9,12 @@
 extern uint8_t g_pcm8_fn_served[16];
 // The FM setting of the external sound library.
 inline constexpr int FM_EXTERNAL_LIBRARY = 4;
+
+// DMAC byte read at offset 0-$FF of its block: channel 3's registers come
+// from the library with FM 4, the rest from the register image.
+uint32_t sndlib_dma_read(uint32_t offset);
+// A byte written to a channel-3 register (offset 0-$3F) with FM 4.
+void sndlib_dma_poke(uint32_t reg, uint32_t value);
+// The i8255's port C byte or control byte, handed to the library with FM 4.
+void sndlib_ppi_write();
+void sndlib_ppi_ctrl();
