@@ -56,6 +56,9 @@ extern uint32_t g_dmac_pending_vector;
 using FirmwareRoutine = void (*)();
 extern FirmwareRoutine g_iocs_hook_table[256];
 extern FirmwareRoutine g_iocs_native_table[256];
+// Set by a native routine that waits (an empty key buffer): the TRAP runs
+// again, its PC kept on it, so that time and interrupts go on meanwhile.
+extern uint32_t g_iocs_call_again;
 // Called with the IOCS call number as each TRAP #15 starts.
 void iocs_call_started(uint32_t call);
 // The FE-call routine of index 0-255, nullptr when FE-calls are not served.

@@ -41,6 +41,10 @@ OpResult iocs_call(uint32_t vector_offset, uint32_t pc) {
     g_trace_kind[e] = TRACE_IOCS;
     g_trace_pc[e] = g_cpu_op_addr;
     g_trace_value[e] = call;
+    if (g_iocs_call_again) {
+        g_iocs_call_again = 0;
+        return {78, g_cpu_op_addr};
+    }
     return {78, pc};
 }
 

@@ -1,10 +1,23 @@
 #include "host/window_message.h"
 
 #include "app/config.h"
+#include "input/keyboard.h"
 #include "video/video_state.h"
 
 uint32_t g_main_window_id;
-WindowInputSinks g_window_input;
+
+namespace {
+
+void input_focus_lost() { key_release_all(); }
+
+} // namespace
+
+WindowInputSinks g_window_input = {
+    .key_on_key_down = key_on_key_down,
+    .key_on_key_up = key_on_key_up,
+    .key_on_char = key_on_char,
+    .focus_lost = input_focus_lost,
+};
 
 namespace {
 
@@ -37,6 +50,7 @@ uint32_t emu_dispatch_window_message(const WindowMessage& m) {
     case WM_LBUTTONUP: call(s.mouse_left_up); break;
     case WM_RBUTTONDOWN: call(s.mouse_right_down); break;
     case WM_RBUTTONUP: call(s.mouse_right_up); break;
+    case WM_KILLFOCUS: call(s.focus_lost); break;
     default: break;
     }
     return 1;

@@ -7,6 +7,7 @@
 
 // Message codes, as the Windows messages they stand for.
 enum WindowMessageCode : uint32_t {
+    WM_KILLFOCUS = 0x0008,
     WM_KEYDOWN = 0x0100,
     WM_KEYUP = 0x0101,
     WM_CHAR = 0x0102,
@@ -43,8 +44,8 @@ struct WindowMessage {
 // machine.
 extern uint32_t g_main_window_id;
 
-// Where the routed records go. The input devices set these as they come;
-// a null entry takes nothing.
+// Where the routed records go: the input devices' handlers (tests put
+// their own); a null entry takes nothing.
 struct WindowInputSinks {
     void (*joy_on_key_down)(uint32_t vk);
     void (*joy_on_key_up)(uint32_t vk);
@@ -64,5 +65,5 @@ extern WindowInputSinks g_window_input;
 // Gives a main-window record to the devices: keys to the joystick, then the
 // keyboard; characters to the keyboard only when KEY is 0; mouse moves only
 // while both picture scale factors are nonzero. Every other record passes
-// untouched. Always answers 1.
+// untouched; WM_KILLFOCUS is the focus lost. Always answers 1.
 uint32_t emu_dispatch_window_message(const WindowMessage& m);

@@ -165,7 +165,7 @@ uint32_t emu_dispatch_request() {
         if (g_cfg_mouse) sched_set_event(EV_LEVEL_SCC, int64_t(g_cycles_per_frame) * 24 / 182);
         break;
     case REQ_KEY:
-        if (g_cfg_key && g_key_ring_count) sched_set_event(EV_MFP_RX_FULL, int64_t(g_cycles_per_frame) * 46 / 182);
+        key_schedule_next_byte();
         break;
     case REQ_NMI:
         if (g_cfg_nmidebug) g_run_flags = RUN_STEP | RUN_BREAK;

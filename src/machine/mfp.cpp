@@ -1,15 +1,16 @@
 #include "machine/mfp.h"
 
+#include "app/config.h"
 #include "core/boundary.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
+#include "input/keyboard.h"
 #include "machine/device.h"
 #include "machine/scheduler.h"
 #include "video/crtc.h"
 
 MfpState g_mfp;
-MfpLinks g_mfp_links;
 
 namespace {
 
@@ -62,7 +63,6 @@ uint32_t delay_mode_a_b(uint8_t control) {
 uint32_t mode_c() { return (g_mfp_regs[MFP_TCDCR] >> 4) & 7; }
 uint32_t mode_d() { return g_mfp_regs[MFP_TCDCR] & 7; }
 
-uint32_t key_setting() { return g_mfp_links.key_setting ? uint32_t(g_mfp_links.key_setting()) : 0; }
 
 } // namespace
 
@@ -126,7 +126,7 @@ uint32_t mfp_peek_byte(uint32_t addr) {
     switch (index) {
     case MFP_GPIP: return (regs[MFP_GPIP] & ~GPIP_HSYNC) | GPIP_FIXED_ONES | mfp_hsync_bit();
     case MFP_IPRA: return (regs[MFP_IPRA] & ~GPIP_HSYNC) | mfp_hsync_bit();
-    case MFP_TSR: return regs[MFP_TSR] | (key_setting() ? 0x81 : 0x80);
+    case MFP_TSR: return regs[MFP_TSR] | (g_cfg_key ? 0x81 : 0x80);
     default: return index < MFP_WINDOW_END ? regs[index] : 0;
     }
 }
@@ -152,7 +152,7 @@ uint32_t mfp_read_byte(uint32_t addr) {
     case MFP_TCDR: return mfp_counting_read(TIMER_C, MFP_TCDR, mode_c());
     case MFP_TDDR: return mfp_counting_read(TIMER_D, MFP_TDDR, mode_d());
     case MFP_UDR:
-        if (g_mfp_links.key_deliver_next_byte) g_mfp_links.key_deliver_next_byte();
+        key_deliver_next_byte();
         return regs[MFP_UDR];
     default:
         return value;

@@ -57,15 +57,6 @@ inline uint8_t& mfp_reload(MfpReg data_reg) { return g_mfp_regs[data_reg - 1]; }
 // MFP clock steps in one emulated frame: one step is g_cycles_per_frame / 72724 cycles.
 inline constexpr uint32_t MFP_STEPS_PER_FRAME = 72724;
 
-
-// What the MFP asks of the keyboard; start-up wires it. A link left empty
-// reads as: no key byte to move, KEY setting 0.
-struct MfpLinks {
-    void (*key_deliver_next_byte)(); // the keyboard moves its next queued byte into UDR
-    int (*key_setting)();            // the KEY setting
-};
-extern MfpLinks g_mfp_links;
-
 // Port handlers of I/O slot 4. Even addresses raise a bus error.
 // The byte a read at addr gives, without its side effects (even: $FF).
 uint32_t mfp_peek_byte(uint32_t addr);

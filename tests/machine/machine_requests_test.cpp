@@ -110,14 +110,14 @@ TEST_F(MachineRequests, SettingsDecideWhatInputAndNmiRequestsSchedule) {
     for (const Case& c : cases) {
         for (auto& k : g_scheduler.countdown) k = 0;
         g_cfg_key = c.key; g_cfg_mouse = c.mouse; g_cfg_nmidebug = c.nmidebug;
-        g_key_ring_count = c.key_bytes;
+        g_keyboard.ring_count = int32_t(c.key_bytes);
         g_run_flags = 0;
         dispatch(c.code);
         EXPECT_EQ(g_scheduler.countdown[c.kind], c.after) << c.code;
         EXPECT_EQ(run_flags(), c.flags) << c.code;
     }
     g_cfg_key = g_cfg_mouse = g_cfg_nmidebug = 0;
-    g_key_ring_count = 0;
+    g_keyboard.ring_count = 0;
 }
 
 TEST_F(MachineRequests, SchedulerOrderAndCancellation) {

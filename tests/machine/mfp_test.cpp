@@ -4,7 +4,9 @@
 #include <iterator>
 #include <utility>
 
+#include "app/config.h"
 #include "core/bus.h"
+#include "input/keyboard.h"
 #include "core/cpu_regs.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
@@ -22,7 +24,6 @@ protected:
         std::fill(std::begin(g_mfp_read_stamps), std::end(g_mfp_read_stamps), 0);
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
         std::fill(std::begin(g_crtc_regs), std::end(g_crtc_regs), 0);
-        g_mfp_links = {};
         g_event_time_scale = 10;
         g_cycles = 0;
         g_cycles_in_frame = 0;
@@ -207,26 +208,20 @@ TEST_F(Mfp, ACountingReadStepsOncePerPrescaleFromTheWrittenValueToOne) {
     }
 }
 
-int g_deliveries;
-int g_key_on;
-
 TEST_F(Mfp, UsartKeyboardPath) {
-    g_deliveries = 0;
-    g_mfp_links.key_deliver_next_byte = [] {
-        g_deliveries++;
-        g_mfp_regs[MFP_UDR] = 0x5A;
-    };
-    g_mfp_links.key_setting = [] { return g_key_on; };
-
     // A UDR read lets the keyboard move its next byte in first.
+    key_power_on();
+    g_cfg_key = 1;
+    key_send_to_mfp(0x5A);
     EXPECT_EQ(read(MFP_UDR), 0x5Au);
-    EXPECT_EQ(g_deliveries, 1);
+    EXPECT_EQ(read(MFP_UDR), 0u) << "nothing waits";
 
     // TSR: transmit buffer empty always, transmitter enabled with KEY on.
     for (int key : {0, 1}) {
-        g_key_on = key;
+        g_cfg_key = key;
         EXPECT_EQ(read(MFP_TSR), key ? 0x81u : 0x80u);
     }
+    g_cfg_key = 0;
 
     // A UDR write with bit 7 set is an LED command: a cleared bit lights its LED.
     g_mfp_regs[MFP_KEY_LED] = 0x55;
