@@ -2,6 +2,7 @@
 
 #include "app/config.h"
 #include "input/keyboard.h"
+#include "input/mouse.h"
 #include "video/video_state.h"
 
 uint32_t g_main_window_id;
@@ -16,6 +17,11 @@ WindowInputSinks g_window_input = {
     .key_on_key_down = key_on_key_down,
     .key_on_key_up = key_on_key_up,
     .key_on_char = key_on_char,
+    .mouse_move = mouse_move,
+    .mouse_left_down = mouse_left_down,
+    .mouse_left_up = mouse_left_up,
+    .mouse_right_down = mouse_right_down,
+    .mouse_right_up = mouse_right_up,
     .focus_lost = input_focus_lost,
 };
 

@@ -84,8 +84,6 @@ bool key_iocs_has_room();
 bool key_push_iocs(uint16_t entry);
 uint16_t key_pop_iocs(bool remove);
 void key_set_matrix(uint16_t entry, bool pressed);
-// A byte of the work area, 0 without main RAM.
-uint8_t key_work_byte(uint32_t addr);
 
 // Typing of g_paste_text, on every IOCS call but _B_KEYSNS: a delay, then
 // one character per call while there is room for it.

@@ -6,7 +6,7 @@
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
 #include "input/keyboard.h"
-#include "machine/machine.h"
+#include "input/work_area.h"
 
 namespace {
 
@@ -35,15 +35,15 @@ void key_iocs_b_keysns() {
 }
 
 void key_iocs_b_sftsns() {
-    uint32_t shift = key_work_byte(KEY_WORK_SHIFT);
-    uint32_t ins_hira = (key_work_byte(KEY_WORK_MATRIX + MATRIX_INS_HIRA) >> 6) & 3;
-    uint32_t zenkaku = key_work_byte(KEY_WORK_MATRIX + MATRIX_ZENKAKU) & 1;
+    uint32_t shift = work_area_byte(KEY_WORK_SHIFT);
+    uint32_t ins_hira = (work_area_byte(KEY_WORK_MATRIX + MATRIX_INS_HIRA) >> 6) & 3;
+    uint32_t zenkaku = work_area_byte(KEY_WORK_MATRIX + MATRIX_ZENKAKU) & 1;
     d0() = (d0() & 0xFFFF0000) | shift | ins_hira << 8 | zenkaku << 10;
 }
 
 void key_iocs_key_init() {
     key_init();
-    if (g_main_ram && KEY_WORK_MATRIX + 16 <= g_main_ram_size) std::memset(g_main_ram + KEY_WORK_MATRIX, 0, 16);
+    if (work_area_has(KEY_WORK_MATRIX, 16)) std::memset(g_main_ram + KEY_WORK_MATRIX, 0, 16);
 }
 
-void key_iocs_bitsns() { d0() = (d0() & 0xFFFFFF00) | key_work_byte(KEY_WORK_MATRIX + (g_cpu_regs.r[1] & 0xF)); }
+void key_iocs_bitsns() { d0() = (d0() & 0xFFFFFF00) | work_area_byte(KEY_WORK_MATRIX + (g_cpu_regs.r[1] & 0xF)); }

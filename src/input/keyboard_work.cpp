@@ -3,7 +3,7 @@
 #include "input/keyboard.h"
 
 #include "app/disk_panel.h"
-#include "machine/machine.h"
+#include "input/work_area.h"
 
 namespace {
 
@@ -11,62 +11,48 @@ namespace {
 // bits 0-3; かな, ローマ字, コード入力, CAPS in $80B bits 2-5.
 constexpr uint32_t MATRIX_MODIFIERS = 0xE, MATRIX_MODES = 0xB;
 
-bool ram_has(uint32_t addr, uint32_t size) { return g_main_ram && addr + size <= g_main_ram_size; }
-
-uint16_t ram_word(uint32_t addr) {
-    if (!ram_has(addr, 2)) return 0;
-    return uint16_t(g_main_ram[addr] << 8 | g_main_ram[addr + 1]);
-}
-
-void set_ram_word(uint32_t addr, uint16_t v) {
-    if (!ram_has(addr, 2)) return;
-    g_main_ram[addr] = uint8_t(v >> 8);
-    g_main_ram[addr + 1] = uint8_t(v);
-}
-
 // The buffer slot a pointer word names, as an even offset 0-$7E.
 uint32_t slot_of(uint16_t pointer) { return (uint32_t(pointer) - KEY_WORK_READ) & KEY_WORK_SLOT_MASK; }
 
 } // namespace
 
-uint8_t key_work_byte(uint32_t addr) { return ram_has(addr, 1) ? g_main_ram[addr] : 0; }
 
 void key_set_matrix(uint16_t entry, bool pressed) {
     uint32_t scan = (entry >> 8) & KEY_SCAN_MASK;
     uint32_t addr = KEY_WORK_MATRIX + ((scan >> 3) & 0xF);
-    if (!ram_has(KEY_WORK_MATRIX, KEY_WORK_SHIFT + 1 - KEY_WORK_MATRIX)) return;
+    if (!work_area_has(KEY_WORK_MATRIX, KEY_WORK_SHIFT + 1 - KEY_WORK_MATRIX)) return;
     uint8_t bit = uint8_t(1u << (scan & 7));
     if (pressed) g_main_ram[addr] |= bit;
     else g_main_ram[addr] &= uint8_t(~bit);
-    uint8_t modifiers = key_work_byte(KEY_WORK_MATRIX + MATRIX_MODIFIERS) & 0x0F;
-    uint8_t modes = uint8_t((key_work_byte(KEY_WORK_MATRIX + MATRIX_MODES) << 2) & 0xF0);
+    uint8_t modifiers = work_area_byte(KEY_WORK_MATRIX + MATRIX_MODIFIERS) & 0x0F;
+    uint8_t modes = uint8_t((work_area_byte(KEY_WORK_MATRIX + MATRIX_MODES) << 2) & 0xF0);
     g_main_ram[KEY_WORK_SHIFT] = uint8_t(modifiers | modes);
     if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST) g_panel_refresh_countdown = 2;
 }
 
 bool key_iocs_has_room() {
-    return ram_has(KEY_WORK_MATRIX, KEY_WORK_BUFFER + 2 * KEY_WORK_ENTRIES - KEY_WORK_MATRIX) &&
-           ram_word(KEY_WORK_COUNT) < KEY_WORK_ENTRIES;
+    return work_area_has(KEY_WORK_MATRIX, KEY_WORK_BUFFER + 2 * KEY_WORK_ENTRIES - KEY_WORK_MATRIX) &&
+           work_area_word(KEY_WORK_COUNT) < KEY_WORK_ENTRIES;
 }
 
 bool key_push_iocs(uint16_t entry) {
     if (!key_iocs_has_room()) return false;
-    uint16_t count = ram_word(KEY_WORK_COUNT);
-    uint32_t p = slot_of(ram_word(KEY_WORK_WRITE));
-    set_ram_word(KEY_WORK_BUFFER + p, entry);
-    set_ram_word(KEY_WORK_WRITE, uint16_t(KEY_WORK_BUFFER + p));
-    set_ram_word(KEY_WORK_COUNT, uint16_t(count + 1));
+    uint16_t count = work_area_word(KEY_WORK_COUNT);
+    uint32_t p = slot_of(work_area_word(KEY_WORK_WRITE));
+    work_area_set_word(KEY_WORK_BUFFER + p, entry);
+    work_area_set_word(KEY_WORK_WRITE, uint16_t(KEY_WORK_BUFFER + p));
+    work_area_set_word(KEY_WORK_COUNT, uint16_t(count + 1));
     return true;
 }
 
 uint16_t key_pop_iocs(bool remove) {
-    uint16_t count = ram_word(KEY_WORK_COUNT);
+    uint16_t count = work_area_word(KEY_WORK_COUNT);
     if (count == 0) return 0;
-    uint32_t p = slot_of(ram_word(KEY_WORK_READ));
-    uint16_t entry = ram_word(KEY_WORK_BUFFER + p);
+    uint32_t p = slot_of(work_area_word(KEY_WORK_READ));
+    uint16_t entry = work_area_word(KEY_WORK_BUFFER + p);
     if (remove) {
-        set_ram_word(KEY_WORK_READ, uint16_t(KEY_WORK_BUFFER + p));
-        set_ram_word(KEY_WORK_COUNT, uint16_t(count - 1));
+        work_area_set_word(KEY_WORK_READ, uint16_t(KEY_WORK_BUFFER + p));
+        work_area_set_word(KEY_WORK_COUNT, uint16_t(count - 1));
     }
     return entry;
 }

@@ -5,6 +5,7 @@
 
 #include "core/run_loop.h"
 #include "input/keyboard.h"
+#include "input/mouse.h"
 #include "input/ppi.h"
 #include "input/scc.h"
 #include "machine/machine.h"
@@ -32,7 +33,7 @@ void machine_reset() { init_reset_machine_state(); }
 
 std::span<const uint8_t> sram_record() { return device_state_bytes(g_sram_dirty); }
 
-const std::array<DeviceEntry, 20> s_devices = {{
+const std::array<DeviceEntry, 21> s_devices = {{
     {"MC68000", cpu_power_on, init_reset_cpu, cpu_state},
     {"machine", machine_power_on, machine_reset, machine_state},
     {"memory map", mem_map_power_on, nullptr, mem_map_state},
@@ -53,6 +54,7 @@ const std::array<DeviceEntry, 20> s_devices = {{
     {"SCC", scc_power_on, nullptr, scc_state},
     {"i8255", ppi_power_on, nullptr, ppi_state},
     {"keyboard", key_power_on, key_reset, key_state},
+    {"mouse", mouse_power_on, nullptr, mouse_state},
 }};
 
 } // namespace
