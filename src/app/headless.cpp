@@ -9,6 +9,7 @@
 #include "app/command_line.h"
 #include "app/config_file.h"
 #include "app/drive_slots.h"
+#include "app/run_loop.h"
 #include "debugger/debugger.h"
 #include "host/message_box.h"
 #include "host/paths.h"
@@ -18,6 +19,8 @@
 #include "machine/sram.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
+#include "sound/fm_card.h"
+#include "sound/sound_host.h"
 #include "video/frame_buffer.h"
 #include "video/video_state.h"
 
@@ -61,6 +64,10 @@ const HostOption HOST_OPTIONS[] = {
      [](HeadlessOptions& o, const std::string& v) { o.window_shot = v; return std::string(); }},
     {"--virtual-clock", nullptr, "deterministic pacing: a timer tick every 200,000 cycles",
      [](HeadlessOptions& o, const std::string&) { o.virtual_clock = true; return std::string(); }},
+    {"--wav", "FILE", "write the sound output to FILE (WAV, 44100 Hz 16-bit stereo) at the end",
+     [](HeadlessOptions& o, const std::string& v) { o.wav = v; return std::string(); }},
+    {"--midi-port", "PORT", "send MIDI to the ALSA sequencer port PORT (CLIENT:PORT), not FluidSynth",
+     [](HeadlessOptions& o, const std::string& v) { o.midi_port = v; return std::string(); }},
     {"--debugger", nullptr, "the console debugger on stdin/stdout (\"g\" runs the machine)",
      [](HeadlessOptions& o, const std::string&) { o.debugger = true; return std::string(); }},
     {"--set", "KEY=VALUE", "give a setting of the configuration file VALUE for this run",
@@ -146,6 +153,15 @@ HeadlessOptions headless_parse_options(std::vector<std::string>& args) {
     return o;
 }
 
+SoundHostOptions sound_host_options(const HeadlessOptions& options, bool window) {
+    SoundHostOptions o;
+    o.sdl_sink = window;
+    o.wav = options.wav;
+    o.virtual_clock = options.virtual_clock;
+    o.midi_port = options.midi_port;
+    return o;
+}
+
 static bool dump_main_ram(const std::string& path) {
     if (!g_main_ram) return false;
     return write_file_whole(path, g_main_ram, g_main_ram_size);
@@ -168,6 +184,7 @@ HeadlessSession g_session;
 // the main window does. 0 on success.
 uint32_t session_start() {
     HeadlessSession& s = g_session;
+    sound_host_start(sound_host_options(*s.options, false));
     cfg_load();
     panel_insert_all();
     clock_set_pacing(s.options->virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
@@ -181,8 +198,12 @@ void session_run() {
     HeadlessSession& s = g_session;
     uint32_t frames = 0;
     clock_start_timer();
+    // Headless counts as focused: the sound plays.
+    g_has_focus = 1;
+    g_fmcard.output_on = 1;
     for (;;) {
         init_run_slice(0);
+        sound_host_poll();
         if (g_event_request == REQ_END_SLICE) {
             emu_take_request();
             frames++;
@@ -215,6 +236,8 @@ void session_stop() {
     init_stop();
     cfg_save();
     panel_close_media();
+    bool sound_written = sound_host_finish();
+    if (!sound_written) std::fprintf(stderr, "zolm: %s could not be written\n", options.wav.c_str());
     if (!written) std::fprintf(stderr, "zolm: %s could not be written\n", options.dump_ram.c_str());
     if (!shot) std::fprintf(stderr, "zolm: %s could not be written\n", options.screenshot.c_str());
     host_message_box_flush();
@@ -225,7 +248,7 @@ void session_stop() {
     bool failed_run = !options.debugger && ((s.broke && !s.result.powered_off) || s.halt_loop);
     if (sram_save_failed()) s.result.exit_status = EXIT_SRAM_UNSAVED;
     else if (s.halt_loop && !options.debugger) s.result.exit_status = EXIT_HALT_LOOP;
-    else s.result.exit_status = failed_run || !written || !shot ? EXIT_RUN_FAILED : 0;
+    else s.result.exit_status = failed_run || !written || !shot || !sound_written ? EXIT_RUN_FAILED : 0;
 }
 
 } // namespace

@@ -13,6 +13,8 @@ struct HeadlessOptions {
     std::string screenshot;      // the visible picture as a PNG
     std::string window_shot;     // the window's picture area as a PNG, read back from the window
     bool virtual_clock = false;  // deterministic pacing: a tick per 200,000 cycles
+    std::string wav;             // the sound output as a 44100 Hz 16-bit stereo WAV file
+    std::string midi_port;       // MIDI to this ALSA sequencer port (CLIENT:PORT)
     bool debugger = false;       // the console debugger on stdin/stdout; "g" runs the loop
     bool help = false;           // --help: show the host options and stop
     std::string error;           // "--option: what is wrong", the first one met
@@ -24,6 +26,10 @@ struct HeadlessOptions {
 // follows '=' ("--frames=5"). An unknown option, a missing, malformed or
 // unwanted value sets error and stops the parse; so does --help, with help.
 HeadlessOptions headless_parse_options(std::vector<std::string>& args);
+
+// What the sound needs of the options; window: play through SDL audio.
+struct SoundHostOptions;
+SoundHostOptions sound_host_options(const HeadlessOptions& options, bool window);
 
 // The host options, one line each with what it does, for --help.
 std::string headless_options_help();

@@ -22,6 +22,7 @@
 #include "machine/machine.h"
 #include "machine/sram.h"
 #include "machine/startup.h"
+#include "sound/sound_host.h"
 #include "video/video_state.h"
 
 namespace {
@@ -341,12 +342,18 @@ int MainWindow::run() {
 
 int main_window_run(const HeadlessOptions& options) {
     clock_set_pacing(options.virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
+    sound_host_start(sound_host_options(options, true));
     MainWindow window(options);
     if (!window.open()) {
         window.close();
+        sound_host_finish();
         return EXIT_START_FAILED;
     }
     int status = window.run();
     window.close();
+    if (!sound_host_finish()) {
+        std::fprintf(stderr, "zolm: %s could not be written\n", options.wav.c_str());
+        if (status == 0) status = EXIT_RUN_FAILED;
+    }
     return status;
 }

@@ -9,6 +9,7 @@
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "sound/fm_card.h"
+#include "sound/sound_host.h"
 
 int g_stop_request;
 int g_has_focus;
@@ -70,6 +71,7 @@ void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag) {
         for (uint32_t n = tenths / SLICE_STEP_ONE; n > 0; n--) {
             perf_mark_start(PERF_MPU);
             host.run_slice(step_flag);
+            sound_host_poll();
             perf_mark_end(PERF_MPU);
             perf_elapsed(PERF_MPU);
             clock_virtual_poll();

@@ -99,7 +99,7 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
 
     std::string help = headless_options_help();
     for (const char* listed : {"  --headless ", "  --frames N ", "  --dump-ram FILE ", "  --screenshot FILE ",
-                               "  --window-shot FILE ", "  --virtual-clock ", "  --debugger ", "  --set KEY=VALUE ",
+                               "  --window-shot FILE ", "  --virtual-clock ", "  --wav FILE ", "  --midi-port PORT ", "  --debugger ", "  --set KEY=VALUE ",
                                "  --help "})
         EXPECT_NE(help.find(listed), std::string::npos) << listed;
     // Each line of an option parses as it is shown, and says what it does.
@@ -120,7 +120,7 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
         words >> what;
         EXPECT_FALSE(what.empty()) << line;
     }
-    EXPECT_EQ(options, 9);
+    EXPECT_EQ(options, 11);
 }
 
 } // namespace

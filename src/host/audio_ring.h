@@ -1,0 +1,20 @@
+// The ring between the mixer (emulation thread) and the sink's callback
+// (SDL's audio thread): one writer, one reader, atomics only.
+#pragma once
+
+#include <cstdint>
+
+inline constexpr uint32_t AUDIO_RING_FRAMES = 16384;   // stereo frames held
+// The callback starts (and starts again after running dry) once this many wait.
+inline constexpr uint32_t AUDIO_RING_START_FRAMES = 2048;
+
+// Writer: frames interleaved stereo frames; what does not fit is dropped.
+void audio_ring_push(const int16_t* frames, uint32_t count);
+// Reader: up to count frames into out; the rest of out is silence. Returns
+// the frames taken.
+uint32_t audio_ring_pop(int16_t* out, uint32_t count);
+// Frames waiting; frames dropped because the ring was full.
+uint32_t audio_ring_fill();
+uint64_t audio_ring_dropped();
+// Empties the ring (no reader running).
+void audio_ring_clear();

@@ -1,0 +1,46 @@
+#include "sound/sound_host.h"
+
+#include "host/audio_mixer.h"
+#include "host/wave_voice.h"
+#include "sound/fm_card.h"
+#include "sound/sound_clock.h"
+
+namespace {
+
+SoundHostOptions s_options;
+
+// The back ends and voices a run left: stopped, their streams closed. The
+// FM setting stays as configured.
+void sound_host_stop_sources() {
+    int32_t fm = g_fmcard.fm;
+    fmcard_select(g_fmcard, 0);
+    g_fmcard.fm = fm;
+    host_sound_close();
+}
+
+void sound_host_poll_sources() {}
+
+} // namespace
+
+void sound_host_start(const SoundHostOptions& options) {
+    sound_host_stop_sources();
+    s_options = options;
+    host_time_set_emulated(options.virtual_clock);
+    sound_clock_attach();
+    mixer_keep_output(!options.wav.empty());
+    if (!mixer_open_sink(options.sdl_sink ? MixerSink::Sdl : MixerSink::Null)) mixer_open_sink(MixerSink::Null);
+}
+
+void sound_host_poll() {
+    mixer_advance();
+    sound_host_poll_sources();
+}
+
+bool sound_host_finish() {
+    mixer_finish();
+    bool written = s_options.wav.empty() || mixer_write_wav(s_options.wav);
+    sound_host_stop_sources();
+    mixer_keep_output(false);
+    mixer_close_sink();
+    return written;
+}
