@@ -13,6 +13,7 @@
 #include "debugger/debugger.h"
 #include "host/message_box.h"
 #include "host/paths.h"
+#include "input/joystick.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
@@ -188,6 +189,7 @@ uint32_t session_start() {
     cfg_load();
     panel_insert_all();
     clock_set_pacing(s.options->virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
+    joy_open_devices();
     if (!s.options->screenshot.empty()) frame_buffer_setup(s.screenshot_buffer, true);
     return init_start();
 }
@@ -204,6 +206,7 @@ void session_run() {
     for (;;) {
         init_run_slice(0);
         sound_host_poll();
+        joy_poll();
         if (g_event_request == REQ_END_SLICE) {
             emu_take_request();
             frames++;

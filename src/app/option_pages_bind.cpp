@@ -5,7 +5,6 @@
 #include "app/option_sheet.h"
 #include "app/settings_apply.h"
 #include "input/joystick.h"
-#include "input/joystick_probe.h"
 #include "input/keyboard.h"
 #include "machine/rom_files.h"
 #include "sound/adpcm_output.h"

@@ -6,6 +6,7 @@
 #include <string>
 
 #include "app/info_dialogs.h"
+#include "input/joystick.h"
 
 // What the loop needs of the window system. The SDL window is one; the
 // tests drive the loop through a fake.
@@ -24,7 +25,7 @@ public:
     // One run slice of the machine (init_run_slice).
     virtual void run_slice(uint32_t step_flag) = 0;
     // The joystick poll, with the focus only.
-    virtual void poll_joystick() {}
+    virtual void poll_joystick() { joy_poll(); }
     // Composes and shows the frame.
     virtual void draw_frame() = 0;
     // The panel's refresh (its LEDs) when its countdown ran out.

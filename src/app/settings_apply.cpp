@@ -2,7 +2,7 @@
 
 #include "app/config.h"
 #include "firmware/iocs_switches.h"
-#include "input/joystick_probe.h"
+#include "input/joystick.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
 #include "sound/fm_card.h"

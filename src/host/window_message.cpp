@@ -1,6 +1,7 @@
 #include "host/window_message.h"
 
 #include "app/config.h"
+#include "input/joystick.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "video/video_state.h"
@@ -9,11 +10,16 @@ uint32_t g_main_window_id;
 
 namespace {
 
-void input_focus_lost() { key_release_all(); }
+void input_focus_lost() {
+    key_release_all();
+    joy_release_all();
+}
 
 } // namespace
 
 WindowInputSinks g_window_input = {
+    .joy_on_key_down = joy_on_key_down,
+    .joy_on_key_up = joy_on_key_up,
     .key_on_key_down = key_on_key_down,
     .key_on_key_up = key_on_key_up,
     .key_on_char = key_on_char,

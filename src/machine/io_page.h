@@ -58,8 +58,8 @@ void io_write_long(uint32_t addr, uint32_t value);
 uint32_t io_peek_byte(uint32_t addr);
 
 // A slot without a device: reads 0, writes vanish. Slot 14 ($E9C000-$E9DFFF)
-// has none; the printer port (slot 6) and the SASI controller (slot 11) use
-// these until they are written.
+// has none; the printer port (slot 6) is this, and the SASI controller
+// (slot 11) uses these until it is written.
 inline uint32_t io_empty_peek_byte(uint32_t) { return 0; }
 uint32_t io_empty_read_byte(uint32_t addr);
 uint32_t io_empty_read_word(uint32_t addr);
