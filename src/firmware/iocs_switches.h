@@ -1,9 +1,10 @@
 // Switches of the IOCS call tables by the settings.
 #pragma once
 
-// Serves the keyboard IOCS calls on the host while KEY is 0. The tables
-// are not switched yet: nothing happens.
-inline void trap_set_keyboard_calls() {}
-// Gives the ADPCM IOCS calls back to the machine's own routines; called
-// unless FMPCM8 is on with the sound library. Nothing happens yet.
-inline void trap_set_adpcm_calls() {}
+// Serves the keyboard calls $00-$04 on the host while KEY is 0; with KEY 1
+// the ROM serves $00-$07 through the MFP. Slots $05-$07 are always emptied.
+void trap_set_keyboard_calls();
+// With FMPCM8 on and FM 4: the ADPCM calls $60, $62, $64 and $66 go to the
+// sound library and $67 informs it first; otherwise all of $60-$67 go to
+// the ROM. Sets adpcm_calls_set of the FM card accordingly.
+void trap_set_adpcm_calls();

@@ -169,22 +169,24 @@ TEST_F(Exceptions, InterruptFromUserModeStacksOnTheSupervisorStack) {
 }
 
 TEST_F(Exceptions, FeCallsAreServedOnlyWithTheSetting) {
-    static int calls;
-    calls = 0;
-    g_fe_call_table[1] = [] { calls++; };
+    // $FE01: D0 := D0 / D1.
     flat_write_words(0x4000, {0xFE01, NOP});
     g_cfg_fpu = 0;
+    cpu_d(0) = 7;
+    cpu_d(1) = 2;
     cpu_test_step();
     EXPECT_EQ(g_cpu_pc, handler(11));
     EXPECT_EQ(flat_read_long(cpu_sp() + 2), 0x4000u);
+    EXPECT_EQ(cpu_d(0), 7u);
 
     cpu_test_reset(0x4000);
     g_cfg_fpu = 1;
+    cpu_d(0) = 7;
+    cpu_d(1) = 2;
     EXPECT_EQ(cpu_test_step(), 8u);
     EXPECT_EQ(g_cpu_pc, 0x4002u);
-    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(cpu_d(0), 3u);
     g_cfg_fpu = 0;
-    g_fe_call_table[1] = nullptr;
 }
 
 TEST_F(Exceptions, SetSrKeepsOnlyTheImplementedBits) {
