@@ -48,7 +48,7 @@ const std::array<DeviceEntry, 21> s_devices = {{
     {"graphic VRAM", gvram_power_on, nullptr, gvram_state},
     {"composition", vid_power_on, nullptr, vid_state},
     {"DMA controller", dma_power_on, nullptr, dma_state},
-    {"YM2151", opm_power_on, nullptr, opm_state},
+    {"YM2151", opm_power_on, opm_reset, opm_state},
     {"ADPCM", adpcm_power_on, nullptr, adpcm_state},
     {"floppy controller", fdc_power_on, nullptr, fdc_state},
     {"SCC", scc_power_on, nullptr, scc_state},

@@ -40,6 +40,26 @@ extern FmCard g_fmcard;
 inline constexpr auto& g_cfg_fm = g_fmcard.fm;
 inline constexpr auto& g_cfg_fmpcm8 = g_fmcard.fmpcm8;
 
-// Starts the back end the FM setting names. No back end is fitted yet:
-// the card stays silent and nothing runs.
-void fmcard_select(FmCard& card, int32_t fm);
+// FM values: the back end every OPM write goes to.
+inline constexpr int32_t FM_NONE = 0, FM_OPL3 = 1, FM_OPL2 = 2, FM_PC98 = 3;
+
+// Starts the back end type names, stopping the one that runs, unless it
+// already runs.
+void fmcard_select(FmCard& card, int32_t type);
+void fmcard_start(FmCard& card, int32_t type);
+void fmcard_stop(FmCard& card);
+// The reset line: output allowed again; the running chip reinitialised.
+void fmcard_reset(FmCard& card);
+// Every channel keyed off (the window lost the focus, or a stop).
+void fmcard_all_off(FmCard& card);
+// One OPM register write, handed to the back end FM names.
+void fmcard_write_opm(uint32_t reg, uint32_t value);
+
+// BLASTER: the environment variable's fields into the card (A port, P, T
+// channels; D, H, I read and not used). A number above $FFFF is no number:
+// an A field that large names no port.
+void fmcard_parse_blaster(FmCard& card);
+// The parse of one BLASTER text, without the environment (tests).
+void fmcard_parse_blaster_text(FmCard& card, const char* text);
+// The D, H and I values of the last parse.
+extern int32_t g_blaster_d, g_blaster_h, g_blaster_i;

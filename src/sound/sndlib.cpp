@@ -18,3 +18,6 @@ uint32_t sndlib_dma_read(uint32_t offset) { return dma_peek_byte(offset); }
 void sndlib_dma_poke(uint32_t, uint32_t) {}
 void sndlib_ppi_write() {}
 void sndlib_ppi_ctrl() {}
+void sndlib_ensure_started() {}
+void sndlib_stop() {}
+void sndlib_write_opm(uint32_t, uint32_t) {}
