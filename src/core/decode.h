@@ -3,14 +3,36 @@
 
 #include <cstdint>
 
+#include "core/inline.h"
+
 struct DecodeRecord;
 struct DisLine;
 
+// Cycles as the run loop counts them: below 4 or from 160 on, 256.
+constexpr uint32_t cpu_counted_cycles(uint32_t c) { return (c < 4 || c >= 160) ? 256 : c; }
+
+// A record's cycle count, stored as counted (a record that never gets one
+// counts 256, as 0 would).
+class RecordCycles {
+public:
+    RecordCycles& operator=(uint32_t c) {
+        counted_ = cpu_counted_cycles(c);
+        return *this;
+    }
+    operator uint32_t() const { return counted_; }
+private:
+    uint32_t counted_;
+};
+
 // An instruction handler takes its record and the PC of the word after the
-// opcode; it gives back the cycles and the PC of the next instruction.
+// opcode; it gives back the cycles, as counted, and the PC of the next
+// instruction. A count the handler computes is turned into a counted one
+// here, where a constant folds; a record's count already is one.
 // The PC sits in its own eightbyte, so that it comes back in a register of
 // its own: the next opcode fetch then does not wait for the cycle count.
 struct OpResult {
+    ZOLM_ALWAYS_INLINE constexpr OpResult(uint32_t c, uint32_t next_pc) : cycles(cpu_counted_cycles(c)), pc(next_pc) {}
+    ZOLM_ALWAYS_INLINE OpResult(RecordCycles c, uint32_t next_pc) : cycles(c), pc(next_pc) {}
     uint32_t cycles;
     alignas(8) uint32_t pc;
 };
@@ -51,7 +73,7 @@ struct DecodeRecord {
     EaRead src;
     EaWrite dst;
     CondRoutine cond;
-    uint32_t cycles;
+    RecordCycles cycles;
     int32_t value;
     uint32_t aux;
 };

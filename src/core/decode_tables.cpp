@@ -27,6 +27,7 @@ const uint8_t g_ea_valid_data_alterable[16] = {1, 0, 1, 1, 1, 1, 1, 1, 1, 0, 0, 
 
 void cpu_reset_tables() {
     std::memset(g_decode_pool, 0, sizeof g_decode_pool);
+    for (DecodeRecord& rec : g_decode_pool) rec.cycles = 0;
     std::memset(g_opcode_counts, 0, sizeof g_opcode_counts);
     g_decode_pool[0].exec = cpu_op_illegal;
     g_decode_pool[0].dis = dis_illegal;

@@ -33,7 +33,7 @@ static uint32_t main_ram_vector(uint32_t offset) {
 void cpu_take_exception(uint32_t v, uint32_t pc) {
     g_refetch = 1;
     g_trace_kind[trace_entry()] = TRACE_EXCEPTION;
-    g_trace_index++;
+    trace_advance();
     if (v < 0x10 && g_exception_busy < 0x10) cpu_double_fault_halt();
     g_exception_busy = v;
     g_cpu_stopped = 0;
@@ -195,7 +195,7 @@ void cpu_take_interrupt() {
     g_trace_kind[e] = TRACE_INTERRUPT;
     g_trace_pc[e] = pc;
     g_trace_value[e] = g_irq_level;
-    g_trace_index++;
+    trace_advance();
     g_refetch = 1;
     g_irq_request = 0;
     g_cpu_pc = pc;

@@ -36,7 +36,7 @@ OpResult iocs_call(uint32_t vector_offset, uint32_t pc) {
     if (!native) cpu_take_exception(vector_offset, pc);
     cpu_call_host(native);
     // The history shows the call served on the host by its number.
-    g_trace_index += 1;
+    trace_advance();
     uint32_t e = trace_entry();
     g_trace_kind[e] = TRACE_IOCS;
     g_trace_pc[e] = g_cpu_op_addr;

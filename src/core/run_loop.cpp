@@ -76,23 +76,21 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc) {
     return base;
 }
 
-// The PC, the fetch base and the history index stay in locals; the handlers
+// The PC, the fetch base and the history entry stay in locals; the handlers
 // see them in g_cpu_pc, g_fetch_base and g_trace_index, which only the loop,
 // interrupts, the trace step and a TRAP served on the host change while it
-// runs (an exception leaves the loop altogether). The index goes to memory
+// runs (an exception leaves the loop altogether). The entry goes to memory
 // once per instruction, and again only before the loop hands over to other
 // code.
 static void cpu_run_loop() {
     uint32_t pc = g_cpu_pc;
     const uint8_t* base = g_fetch_base;
-    uint32_t index = g_trace_index;
     if (g_irq_request) [[unlikely]] {
         cpu_take_interrupt();
         pc = g_cpu_pc;
-        index = g_trace_index;
     }
+    uint32_t e = trace_entry();
     for (;;) {
-        uint32_t e = index % TRACE_SIZE;
         g_trace_index = e;
         g_trace_pc[e] = pc;
         g_trace_kind[e] = TRACE_INSN;
@@ -106,30 +104,32 @@ static void cpu_run_loop() {
         g_opcode_counts[opcode]++;
         const DecodeRecord* rec = g_opcode_table[opcode];
         OpResult r = rec->exec(rec, pc + 2);
-        index = g_trace_index + 1;
+        e = trace_next(trace_entry());
         pc = r.pc;
         g_cpu_pc = pc;
-        uint32_t cycles = g_cycles + cpu_clamp_cycles(r.cycles);
+        uint32_t cycles = g_cycles + r.cycles;
         g_cycles = cycles;
         if (cycles >= g_cycle_deadline) [[unlikely]] {
-            g_trace_index = index;
+            g_trace_index = e;
             cpu_check_deadline();
-            index = g_trace_index;
+            e = trace_entry();
         }
         // The trace bit, the run flags and an accepted interrupt: one test
         // on the common path, then each in its order.
         if ((g_cpu_sr & SR_T) | run_flags() | g_irq_request) [[unlikely]] {
-            g_trace_index = index;
+            // Read afresh here, so that the test above keeps nothing in registers.
+            asm volatile("" ::: "memory");
+            g_trace_index = e;
             if (g_cpu_sr & SR_T) {
                 cpu_trace_step();
                 pc = g_cpu_pc;
-                index = g_trace_index;
+                e = trace_entry();
             }
             if (run_flags() && cpu_loop_resume()) return;
             if (g_irq_request) {
                 cpu_take_interrupt();
                 pc = g_cpu_pc;
-                index = g_trace_index;
+                e = trace_entry();
             }
         }
     }

@@ -36,5 +36,3 @@ template <typename Routine> inline void cpu_call_host(Routine&& routine) {
     HostCallScope host;
     routine();
 }
-// Cycle count the loop adds for a handler's result.
-inline uint32_t cpu_clamp_cycles(uint32_t c) { return (c < 4 || c >= 160) ? 256 : c; }

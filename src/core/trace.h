@@ -33,7 +33,10 @@ inline constexpr auto& g_trace_addr = g_trace_history.addr;
 inline constexpr auto& g_trace_value = g_trace_history.value;
 inline constexpr auto& g_trace_kind = g_trace_history.kind;
 
-ZOLM_ALWAYS_INLINE uint32_t trace_entry() { return g_trace_index % TRACE_SIZE; }
+// The index is kept below TRACE_SIZE: it is the entry of the newest record.
+ZOLM_ALWAYS_INLINE uint32_t trace_entry() { return g_trace_index; }
+ZOLM_ALWAYS_INLINE uint32_t trace_next(uint32_t e) { return (e + 1) % TRACE_SIZE; }
+ZOLM_ALWAYS_INLINE void trace_advance() { g_trace_index = trace_next(g_trace_index); }
 
 ZOLM_ALWAYS_INLINE void optrace_record_mem(uint8_t kind, uint32_t keep_mask, uint32_t addr, uint32_t value) {
     uint32_t e = trace_entry();
