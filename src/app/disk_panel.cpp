@@ -106,10 +106,12 @@ void panel_attach_slots(DiskPanel& panel) {
         panel_refresh(panel);
         focus_main(panel);
     };
+    g_panel_led_hook = [&panel] { panel_refresh(panel); };
 }
 
 void panel_close(DiskPanel& panel) {
     panel.open = false;
     g_panel_refresh_hook = nullptr;
+    g_panel_led_hook = nullptr;
     panel_close_media();
 }

@@ -10,6 +10,7 @@
 FdMedia g_fd_media[FD_DRIVES];
 FdMedia g_hd_media;
 std::function<void()> g_panel_refresh_hook;
+std::function<void()> g_panel_led_hook;
 
 namespace {
 

@@ -39,6 +39,9 @@ extern FdMedia g_hd_media; // only its state: the hard-disk LED
 // Called after an insert or an eject changed a slot: refresh the panel and
 // give the keyboard focus back to the main window. Empty: nothing.
 extern std::function<void()> g_panel_refresh_hook;
+// Refreshes the panel's LEDs at once (a disk access lit an idle LED).
+// Empty: nothing.
+extern std::function<void()> g_panel_led_hook;
 
 // Ejects drive: deletes its temporary image, names it "no disk".
 void panel_eject(int drive);

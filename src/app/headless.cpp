@@ -50,6 +50,11 @@ bool parse_count(const std::string& v, uint32_t& n) {
     return true;
 }
 
+// --fdN IMAGE: the FD0-FD3 setting for this run.
+template <char Drive> std::string set_floppy(HeadlessOptions&, const std::string& v) {
+    return cfg_add_override(std::string("FD") + Drive + "=" + v);
+}
+
 const HostOption HOST_OPTIONS[] = {
     {"--headless", nullptr, "run without a window",
      [](HeadlessOptions& o, const std::string&) { o.headless = true; return std::string(); }},
@@ -71,6 +76,10 @@ const HostOption HOST_OPTIONS[] = {
      [](HeadlessOptions& o, const std::string& v) { o.midi_port = v; return std::string(); }},
     {"--debugger", nullptr, "the console debugger on stdin/stdout (\"g\" runs the machine)",
      [](HeadlessOptions& o, const std::string&) { o.debugger = true; return std::string(); }},
+    {"--fd0", "IMAGE", "put IMAGE in floppy drive 0 for this run", set_floppy<'0'>},
+    {"--fd1", "IMAGE", "put IMAGE in floppy drive 1 for this run", set_floppy<'1'>},
+    {"--fd2", "IMAGE", "put IMAGE in floppy drive 2 for this run", set_floppy<'2'>},
+    {"--fd3", "IMAGE", "put IMAGE in floppy drive 3 for this run", set_floppy<'3'>},
     {"--set", "KEY=VALUE", "give a setting of the configuration file VALUE for this run",
      [](HeadlessOptions&, const std::string& v) { return cfg_add_override(v); }},
     {"--help", nullptr, "show these options and exit",

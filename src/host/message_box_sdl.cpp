@@ -1,5 +1,9 @@
 #include "host/message_box_sdl.h"
 
+#include <string>
+
+#include "host/virus_question.h"
+
 namespace {
 
 SDL_Window* g_parent;
@@ -31,7 +35,29 @@ MessageBoxAnswer host_message_box_show_sdl(const char* text, const char* caption
     return pressed == BUTTON_YES ? MB_ANSWER_YES : MB_ANSWER_NO;
 }
 
+// The virus question as three buttons: allow, allow and ask no more, refuse
+// (also Esc). The close box refuses; a box SDL cannot show is no dialog.
+VirusAnswer host_virus_question_sdl(const VirusQuestionText& text) {
+    constexpr int ALLOW = 0, ALLOW_QUIET = 1, REFUSE = 2;
+    const std::string quiet = std::string(text.allow) + " + " + text.check;
+    const SDL_MessageBoxButtonData buttons[] = {
+        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, ALLOW, text.allow},
+        {0, ALLOW_QUIET, quiet.c_str()},
+        {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, REFUSE, text.refuse}};
+    const std::string body = std::string(text.message) + "\n\n" + text.body;
+    SDL_MessageBoxData box{SDL_MESSAGEBOX_WARNING, g_parent, text.caption, body.c_str(), 3, buttons, nullptr};
+    int pressed = -1;
+    if (SDL_ShowMessageBox(&box, &pressed) != 0) return VirusAnswer::no_dialog;
+    switch (pressed) {
+    case ALLOW: return VirusAnswer::allow;
+    case ALLOW_QUIET: return VirusAnswer::allow_quiet;
+    case REFUSE: return VirusAnswer::refuse;
+    default: return VirusAnswer::escape;
+    }
+}
+
 void host_message_box_use_sdl(SDL_Window* parent) {
     g_parent = parent;
     g_message_box_backend = host_message_box_show_sdl;
+    g_virus_question = host_virus_question_sdl;
 }

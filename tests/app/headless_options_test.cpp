@@ -3,6 +3,7 @@
 #include <cctype>
 #include <sstream>
 
+#include "app/config_file.h"
 #include "app/headless.h"
 
 namespace {
@@ -100,7 +101,7 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
     std::string help = headless_options_help();
     for (const char* listed : {"  --headless ", "  --frames N ", "  --dump-ram FILE ", "  --screenshot FILE ",
                                "  --window-shot FILE ", "  --virtual-clock ", "  --wav FILE ", "  --midi-port PORT ", "  --debugger ", "  --set KEY=VALUE ",
-                               "  --help "})
+                               "  --fd0 IMAGE ", "  --fd3 IMAGE ", "  --help "})
         EXPECT_NE(help.find(listed), std::string::npos) << listed;
     // Each line of an option parses as it is shown, and says what it does.
     std::istringstream lines(help);
@@ -120,7 +121,15 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
         words >> what;
         EXPECT_FALSE(what.empty()) << line;
     }
-    EXPECT_EQ(options, 11);
+    EXPECT_EQ(options, 15);
+}
+
+TEST(HeadlessOptions, FloppyImagesNeedAName) {
+    std::vector<std::string> args = {"zolm", "--fd1", "a.xdf", "--fd3=b.dim"};
+    EXPECT_EQ(headless_parse_options(args).error, "");
+    args = {"zolm", "--fd2="};
+    EXPECT_EQ(headless_parse_options(args).error, "--fd2: the value is empty (--fd2 IMAGE)");
+    cfg_clear_overrides();
 }
 
 } // namespace
