@@ -5,6 +5,7 @@
 #include "app/config.h"
 #include "app/disk_panel.h"
 #include "core/cpu_regs.h"
+#include "firmware/disk_calls.h"
 #include "firmware/iocs_switches.h"
 #include "firmware/rs232c.h"
 #include "input/keyboard.h"
@@ -47,6 +48,7 @@ void iocs_set_start_tables() {
     std::fill(std::begin(g_iocs_native_table), std::end(g_iocs_native_table), nullptr);
     for (uint32_t call : LED_REFRESH_CALLS) g_iocs_hook_table[call] = trap_hook_led_refresh;
     std::copy(std::begin(RS232C_CALLS), std::end(RS232C_CALLS), g_iocs_native_table + IOCS_SET232C);
+    trap_install_disk_calls();
 }
 
 // The paste text is typed on with every IOCS call but _B_KEYSNS.

@@ -8,7 +8,6 @@
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/trace.h"
-#include "firmware/disk_calls.h"
 #include "host/message_box.h"
 #include "host/paths.h"
 #include "machine/device.h"
@@ -111,7 +110,6 @@ int init_startup() {
     s_halts = {};
     if (!mem_alloc_images()) return -1;
     devices_power_on();
-    trap_install_disk_calls();
     if (init_load_roms() != 0) return -1;
     init_load_font_rom();
 
