@@ -20,16 +20,21 @@ int64_t timer_b_period() {
     return (256 - int64_t(regs()[OPM_CLKB])) * int64_t(g_cycles_per_frame) / OPM_TIMER_B_STEPS;
 }
 
+// Scheduler time by which the expiry being handled came late (an event
+// falls due between instructions); the next period makes up for it.
+int64_t s_expiry_late;
+
 // Arms a timer's event. A register write leaves a pending countdown that
 // runs out no later than the new period.
 void arm(int kind, int64_t period, int restart) {
+    if (restart) period -= s_expiry_late * 10 / int64_t(g_event_time_scale);
     int64_t pending = g_scheduler.countdown[kind];
     if (!restart && pending > 0) {
         sched_set_event(-1, 0);  // the countdown as of now
         pending = g_scheduler.countdown[kind];
         if (pending > 0 && pending <= period * int64_t(g_event_time_scale) / 10) return;
     }
-    sched_set_event(kind, period);
+    sched_set_event(kind, period > 0 ? period : 1);
 }
 
 // A timer's event: a stopped timer is cancelled; a running one runs out,
@@ -41,7 +46,10 @@ void opm_timer_event(uint32_t kind) {
         sched_set_event(int(kind), 0);
         return;
     }
+    uint64_t now = g_cycles_total + g_cycles;
+    s_expiry_late = now > g_scheduler.due[kind] ? int64_t(now - g_scheduler.due[kind]) : 0;
     if (timer == 0) emu_opm_timer_a(1); else emu_opm_timer_b(1);
+    s_expiry_late = 0;
     if (control & (OPM_IRQ_A << timer)) {
         sched_set_event(EV_MFP_OPM, 2);
         regs()[OPM_STATUS] |= uint8_t(1u << timer);

@@ -1,0 +1,137 @@
+| The YM2151 from inside the machine: timers A and B interrupting through
+| MFP GPIP3 for 550 frames, and one note heard on whatever FM back end runs.
+|
+| Channel 0 plays KC $4A (A#4 on the OPM's scale) with operator M1 alone:
+| CON 7, no feedback, MUL 1, TL 0, AR 31, sustained. On the OPL road that is
+| F-number 647 in block 4: 647 x 49716 / 2^16 = 490.8 Hz.
+| Timer A: CLKA 1000, 24 steps of 1/1136 frame. Timer B: CLKB 255, one step
+| of 1/70 frame. Both interrupt; the handler counts each flag and clears it.
+|
+| Results:
+|    0  V-DISP interrupts in the window (550)
+|    1  timer A interrupts in it          2  timer B interrupts in it
+|    3  status byte after both timers stopped and flags cleared
+        .include "report.inc"
+
+        reset_vectors STACK_TOP, start
+
+        .equ    MFP, 0xE88000
+        .equ    AER, MFP+0x03
+        .equ    IERA, MFP+0x07
+        .equ    IERB, MFP+0x09
+        .equ    IMRA, MFP+0x13
+        .equ    IMRB, MFP+0x15
+        .equ    VR, MFP+0x17
+        .equ    OPM_ADDR, 0xE90001
+        .equ    OPM_DATA, 0xE90003
+        .equ    MFP_VECTORS, 0x40
+
+        .equ    COUNTS, 0x001400
+        .equ    CNT_VDISP, COUNTS+0
+        .equ    CNT_A, COUNTS+4
+        .equ    CNT_B, COUNTS+8
+        .equ    SNAP, COUNTS+0x10
+
+| opm reg, value: one register write through the chip's port.
+        .macro  opm reg:req, value:req
+        move.b  #\reg, OPM_ADDR
+        move.b  #\value, OPM_DATA
+        .endm
+
+        .text
+start:
+        rom_init
+        clr.l   CNT_VDISP
+        clr.l   CNT_A
+        clr.l   CNT_B
+        move.l  #irq_vdisp, (MFP_VECTORS+6)*4
+        move.l  #irq_opm, (MFP_VECTORS+3)*4
+        clr.b   IERA
+        clr.b   IMRA
+        move.b  #MFP_VECTORS, VR
+        move.b  #0x10, AER              | V-DISP counts on its rise
+        move.b  #0x48, IMRB             | V-DISP and GPIP3 (the OPM)
+        move.b  #0x48, IERB
+        move.w  #0x2000, sr
+
+| The voice of channel 0.
+        opm     0x20, 0xC7              | RL both, FB 0, CON 7
+        opm     0x28, 0x4A              | KC
+        opm     0x30, 0x00              | KF
+        opm     0x40, 0x01              | M1: DT1 0, MUL 1
+        opm     0x60, 0x00              | M1: TL 0
+        opm     0x80, 0x1F              | M1: KS 0, AR 31
+        opm     0xA0, 0x00              | M1: D1R 0
+        opm     0xC0, 0x00              | M1: D2R 0
+        opm     0xE0, 0x0F              | M1: D1L 0, RR 15
+        opm     0x08, 0x08              | key on: channel 0, M1
+
+| The timers.
+        opm     0x10, 0xFA              | CLKA 1000 = $3E8: bits 9-2 $FA
+        opm     0x11, 0x00              |   bits 1-0 0
+        opm     0x12, 0xFF              | CLKB 255
+        opm     0x14, 0x3F              | clear flags, IRQ A and B, load A and B
+
+        moveq   #2, d1
+        bsr     wait_frames
+        bsr     snapshot
+        move.w  #550, d1
+        bsr     wait_frames
+        move.l  CNT_VDISP, d7
+        sub.l   SNAP+0, d7
+        result  0, d7
+        move.l  CNT_A, d7
+        sub.l   SNAP+4, d7
+        result  1, d7
+        move.l  CNT_B, d7
+        sub.l   SNAP+8, d7
+        result  2, d7
+
+        opm     0x08, 0x00              | key off
+        move.w  #0x2700, sr
+        opm     0x14, 0x30              | timers stopped, flags cleared
+        byte_result 3, OPM_DATA
+        moveq   #10, d1
+        move.w  #0x2000, sr
+        bsr     wait_frames
+        clr.b   IMRB
+        clr.b   IERB
+        rom_done
+
+| Waits for d1 V-DISP interrupts.
+wait_frames:
+        move.l  CNT_VDISP, d0
+        add.l   d1, d0
+1:      cmp.l   CNT_VDISP, d0
+        bhi.s   1b
+        rts
+
+snapshot:
+        lea     COUNTS, a0
+        lea     SNAP, a1
+        move.l  (a0)+, (a1)+
+        move.l  (a0)+, (a1)+
+        move.l  (a0)+, (a1)+
+        rts
+
+irq_vdisp:
+        addq.l  #1, CNT_VDISP
+        rte
+
+| Counts the flags that are set and clears those, timers kept running.
+irq_opm:
+        move.l  d0, -(sp)
+        move.b  OPM_DATA, d0
+        btst    #0, d0
+        beq.s   1f
+        addq.l  #1, CNT_A
+1:      btst    #1, d0
+        beq.s   2f
+        addq.l  #1, CNT_B
+2:      andi.b  #3, d0                  | clears only the flags counted
+        lsl.b   #4, d0
+        ori.b   #0x0F, d0
+        move.b  #0x14, OPM_ADDR
+        move.b  d0, OPM_DATA
+        move.l  (sp)+, d0
+        rte
