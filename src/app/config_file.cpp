@@ -54,7 +54,6 @@ std::string saved_value(const CfgKey& key) {
 void apply_settings() {
     opt_apply_settings();
     fmcard_select(g_fmcard, g_fmcard.fm);
-    windrv_scan_drives();
     if (kbd_detect_type()) g_cfg_key = 1;
 }
 
@@ -119,6 +118,8 @@ std::string cfg_load() {
     }
     apply_overrides();
     if (in || !g_overrides.empty()) apply_settings();
+    // The host drive's units come from the command line: with a file or without.
+    windrv_scan_drives();
     return path;
 }
 

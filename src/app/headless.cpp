@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
+#include <sys/stat.h>
 
 #include "app/command_line.h"
 #include "app/config_file.h"
@@ -22,6 +23,8 @@
 #include "machine/system_port.h"
 #include "sound/fm_card.h"
 #include "sound/sound_host.h"
+#include "storage/host_drive.h"
+#include "storage/host_drive_scan.h"
 #include "video/frame_buffer.h"
 #include "video/video_state.h"
 
@@ -55,6 +58,17 @@ template <char Drive> std::string set_floppy(HeadlessOptions&, const std::string
     return cfg_add_override(std::string("FD") + Drive + "=" + v);
 }
 
+// One more unit of the host drive.
+std::string add_host_drive(const std::string& dir) {
+    std::vector<std::string> roots = windrv_roots();
+    if (roots.size() >= WINDRV_MAX_UNITS) return "at most 26 folders";
+    struct stat st;
+    if (stat(dir.c_str(), &st) != 0 || !S_ISDIR(st.st_mode)) return "\"" + dir + "\" is no folder";
+    roots.push_back(dir);
+    windrv_set_roots(std::move(roots));
+    return {};
+}
+
 const HostOption HOST_OPTIONS[] = {
     {"--headless", nullptr, "run without a window",
      [](HeadlessOptions& o, const std::string&) { o.headless = true; return std::string(); }},
@@ -80,6 +94,8 @@ const HostOption HOST_OPTIONS[] = {
     {"--fd1", "IMAGE", "put IMAGE in floppy drive 1 for this run", set_floppy<'1'>},
     {"--fd2", "IMAGE", "put IMAGE in floppy drive 2 for this run", set_floppy<'2'>},
     {"--fd3", "IMAGE", "put IMAGE in floppy drive 3 for this run", set_floppy<'3'>},
+    {"--host-drive", "DIR", "the folder DIR as the host drive's next unit (up to 26)",
+     [](HeadlessOptions&, const std::string& v) { return add_host_drive(v); }},
     {"--set", "KEY=VALUE", "give a setting of the configuration file VALUE for this run",
      [](HeadlessOptions&, const std::string& v) { return cfg_add_override(v); }},
     {"--help", nullptr, "show these options and exit",
@@ -120,6 +136,7 @@ HeadlessOptions headless_parse_options(std::vector<std::string>& args) {
     HeadlessOptions o;
     std::vector<std::string> rest;
     cfg_clear_overrides();
+    windrv_set_roots({});
     for (size_t i = 0; i < args.size(); i++) {
         const std::string& word = args[i];
         if (i == 0 || !word.starts_with(OPTION_PREFIX)) {

@@ -19,6 +19,7 @@
 #include "sound/opm.h"
 #include "storage/dma.h"
 #include "storage/fdc.h"
+#include "storage/host_drive.h"
 #include "video/crtc.h"
 #include "video/palette.h"
 #include "video/sprite.h"
@@ -33,7 +34,7 @@ void machine_reset() { init_reset_machine_state(); }
 
 std::span<const uint8_t> sram_record() { return device_state_bytes(g_sram_dirty); }
 
-const std::array<DeviceEntry, 21> s_devices = {{
+const std::array<DeviceEntry, 22> s_devices = {{
     {"MC68000", cpu_power_on, init_reset_cpu, cpu_state},
     {"machine", machine_power_on, machine_reset, machine_state},
     {"memory map", mem_map_power_on, nullptr, mem_map_state},
@@ -51,6 +52,7 @@ const std::array<DeviceEntry, 21> s_devices = {{
     {"YM2151", opm_power_on, opm_reset, opm_state},
     {"ADPCM", adpcm_power_on, nullptr, adpcm_state},
     {"floppy controller", fdc_power_on, nullptr, fdc_state},
+    {"host drive", windrv_power_on, nullptr, windrv_state},
     {"SCC", scc_power_on, nullptr, scc_state},
     {"i8255", ppi_power_on, nullptr, ppi_state},
     {"keyboard", key_power_on, key_reset, key_state},

@@ -5,6 +5,7 @@
 
 #include "app/config_file.h"
 #include "app/headless.h"
+#include "storage/host_drive_scan.h"
 
 namespace {
 
@@ -81,6 +82,7 @@ TEST(HeadlessOptions, EveryFaultIsOneLineNamingTheOption) {
         {{"--frames", "4294967296"}, "--frames: takes a whole number"},
         {{"--frames", "99999999999"}, "--frames: takes a whole number"},
         {{"--frames", "1\n2"}, "--frames: takes a whole number, not \"1?2\""},
+        {{"--host-drive", "/no/such/folder"}, "--host-drive: \"/no/such/folder\" is no folder"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"zolm"};
@@ -100,8 +102,9 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
 
     std::string help = headless_options_help();
     for (const char* listed : {"  --headless ", "  --frames N ", "  --dump-ram FILE ", "  --screenshot FILE ",
-                               "  --window-shot FILE ", "  --virtual-clock ", "  --wav FILE ", "  --midi-port PORT ", "  --debugger ", "  --set KEY=VALUE ",
-                               "  --fd0 IMAGE ", "  --fd3 IMAGE ", "  --help "})
+                               "  --window-shot FILE ", "  --virtual-clock ", "  --wav FILE ", "  --midi-port PORT ",
+                               "  --debugger ", "  --host-drive DIR ", "  --set KEY=VALUE ", "  --fd0 IMAGE ",
+                               "  --fd3 IMAGE ", "  --help "})
         EXPECT_NE(help.find(listed), std::string::npos) << listed;
     // Each line of an option parses as it is shown, and says what it does.
     std::istringstream lines(help);
@@ -115,13 +118,13 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
         bool takes_value = !value.empty() && std::isupper(static_cast<unsigned char>(value[0])) &&
                            value.find_first_not_of("ABCDEFGHIJKLMNOPQRSTUVWXYZ=") == std::string::npos;
         std::vector<std::string> one = {"zolm", name};
-        if (takes_value) one.push_back(value == "KEY=VALUE" ? "SPEED=1" : "1");
+        if (takes_value) one.push_back(value == "KEY=VALUE" ? "SPEED=1" : value == "DIR" ? "." : "1");
         EXPECT_EQ(headless_parse_options(one).error, "") << line;
         std::string what;
         words >> what;
         EXPECT_FALSE(what.empty()) << line;
     }
-    EXPECT_EQ(options, 15);
+    EXPECT_EQ(options, 16);
 }
 
 TEST(HeadlessOptions, FloppyImagesNeedAName) {
@@ -130,6 +133,18 @@ TEST(HeadlessOptions, FloppyImagesNeedAName) {
     args = {"zolm", "--fd2="};
     EXPECT_EQ(headless_parse_options(args).error, "--fd2: the value is empty (--fd2 IMAGE)");
     cfg_clear_overrides();
+}
+
+TEST(HeadlessOptions, HostDrivesAreUnitsInTheirOrder) {
+    std::vector<std::string> args = {"zolm", "--host-drive", "/", "--host-drive=."};
+    HeadlessOptions o = headless_parse_options(args);
+    EXPECT_EQ(o.error, "");
+    EXPECT_EQ(windrv_roots(), (std::vector<std::string>{"/", "."}));
+    std::vector<std::string> many = {"zolm"};
+    for (int i = 0; i < 27; i++) many.insert(many.end(), {"--host-drive", "."});
+    EXPECT_EQ(headless_parse_options(many).error, "--host-drive: at most 26 folders");
+    EXPECT_EQ(windrv_roots().size(), 26u);
+    windrv_set_roots({});
 }
 
 } // namespace
