@@ -1,6 +1,9 @@
 #include "app/dim_image.h"
 
+#include <algorithm>
 #include <cstdlib>
+#include <fstream>
+#include <iterator>
 #include <unistd.h>
 #include <vector>
 
@@ -61,4 +64,34 @@ int panel_convert_dim(std::FILE* in, FdMedia& slot) {
     slot.path = name;
     slot.media = FD_MEDIA_TEMPORARY | type;
     return 0;
+}
+
+bool dim_write_back(const FdMedia& slot) {
+    std::ifstream image_in(slot.path, std::ios::binary);
+    if (!image_in) return false;
+    const std::vector<unsigned char> image{std::istreambuf_iterator<char>(image_in), {}};
+    if (image_in.bad()) return false;
+
+    unsigned char header[DIM_HEADER_BYTES] = {};
+    std::ifstream old(slot.name, std::ios::binary);
+    if (old) old.read(reinterpret_cast<char*>(header), DIM_HEADER_BYTES);
+    const int type = slot.media & FD_MEDIA_DIM_TYPE;
+    header[0] = static_cast<unsigned char>(type);
+    const size_t track_bytes = DIM_TRACK_BYTES[type];
+    const size_t tracks = std::min<size_t>(image.size() / track_bytes, DIM_TRACKS);
+    unsigned char* present = header + DIM_TRACK_FLAGS_OFFSET;
+    std::vector<unsigned char> data;
+    for (size_t t = 0; t < size_t(DIM_TRACKS); ++t) {
+        if (t >= tracks) {
+            present[t] = 0;
+            continue;
+        }
+        const auto track = image.begin() + std::ptrdiff_t(t * track_bytes);
+        const bool blank = std::all_of(track, track + std::ptrdiff_t(track_bytes),
+                                       [](unsigned char b) { return b == DIM_ABSENT_FILL; });
+        if (!present[t] && !blank) present[t] = 1;
+        if (present[t]) data.insert(data.end(), track, track + std::ptrdiff_t(track_bytes));
+    }
+    data.insert(data.begin(), header, header + DIM_HEADER_BYTES);
+    return write_file_whole(slot.name, data.data(), data.size());
 }

@@ -26,3 +26,9 @@ std::string dim_temp_folder();
 // slot.path names the image and slot.media is FD_MEDIA_TEMPORARY | type.
 // On failure answers 1 and leaves no temporary file; slot.path is untouched.
 int panel_convert_dim(std::FILE* in, FdMedia& slot);
+
+// Writes the temporary image of slot back as the ".DIM" file slot.name,
+// whole or not at all: the old header's type and bytes 171-255 kept, a
+// track present when it was or when it holds anything but the fill, at
+// most 170 tracks. False when it could not be written.
+bool dim_write_back(const FdMedia& slot);

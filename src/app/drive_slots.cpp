@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "app/dim_image.h"
+#include "machine/log_lines.h"
 
 FdMedia g_fd_media[FD_DRIVES];
 FdMedia g_hd_media;
@@ -23,11 +24,17 @@ bool names_dim_image(std::string_view name) {
     return upper.find(".DIM") != std::string::npos;
 }
 
+// A written image that cannot be written back stays, and its path is told.
 void delete_temporary(FdMedia& slot) {
-    if (slot.media & FD_MEDIA_TEMPORARY) {
+    if (!(slot.media & FD_MEDIA_TEMPORARY)) return;
+    if (!(slot.media & FD_MEDIA_WRITTEN) || dim_write_back(slot)) {
         ::unlink(slot.path.c_str());
-        slot.media &= ~FD_MEDIA_TEMPORARY;
+    } else {
+        std::string why = slot.name + ": could not be written back; the disk's contents are kept in " + slot.path;
+        std::fprintf(stderr, "%s\n", why.c_str());
+        log_add_line(why);
     }
+    slot.media &= ~(FD_MEDIA_TEMPORARY | FD_MEDIA_WRITTEN);
 }
 
 void notify_panel() {

@@ -22,6 +22,7 @@ inline constexpr int32_t FD_FLAGS_CLEARED_BY_EJECT = 0x0B;  // bits 0, 1 and 3
 // FdMedia::media: bits 0-1 the ".DIM" type, bit 7 path is a temporary image to delete.
 inline constexpr int32_t FD_MEDIA_DIM_TYPE = 0x03;
 inline constexpr int32_t FD_MEDIA_TEMPORARY = 0x80;
+inline constexpr int32_t FD_MEDIA_WRITTEN = 0x40;  // bit 6: a disk call wrote the temporary image
 
 struct FdMedia {
     std::string name; // the image as chosen; saved as FD0-FD3; "no disk" after an eject
@@ -43,7 +44,8 @@ extern std::function<void()> g_panel_refresh_hook;
 // Empty: nothing.
 extern std::function<void()> g_panel_led_hook;
 
-// Ejects drive: deletes its temporary image, names it "no disk".
+// Ejects drive: deletes its temporary image (written back into its ".DIM"
+// first when a disk call wrote it), names it "no disk".
 void panel_eject(int drive);
 // Inserts file_name into drive (0-3). An empty name does nothing; a file
 // that does not open leaves the drive ejected. A name holding ".DIM" (any
@@ -59,5 +61,6 @@ void panel_tick_leds();
 // Every floppy slot marked inserted with tick, flags and media cleared, the
 // hard-disk LED off; names and paths stay.
 void panel_reset_media();
-// At exit: deletes every temporary converted image.
+// At exit: deletes every temporary converted image, written back first
+// when a disk call wrote it.
 void panel_close_media();

@@ -8,7 +8,7 @@
 #include "app/config.h"
 #include "input/joystick.h"
 #include "machine/log_lines.h"
-#include "storage/fdc_access.h"
+#include "storage/fdc.h"
 #include "video/frame_buffer.h"
 #include "video/video_state.h"
 
@@ -48,7 +48,7 @@ void init_build_config_lines() {
         out.push_back(format("memory:free (%ld%%) physical (%ldMB) available (%ldMB)", load,
                              static_cast<long>(total >> 20), static_cast<long>(avail >> 20)));
     }
-    out.push_back(format("FDC access:%x count:%d", g_fdc_last_access, g_fdc_access_count));
+    out.push_back(format("FDC access:%x count:%d", g_fdc.last_access, int(g_fdc.access_count)));
     const struct {
         const char* fmt;
         int value;

@@ -116,6 +116,7 @@ uint32_t disk_iocs_b_write() {
         if (!file) return DISK_REFUSED;
         if (p.s == 0 && disk_confirm_write(int32_t(drive_of_unit())) == 1) return DISK_REFUSED;
         if (!write_image(file, offset)) return DISK_REFUSED;
+        slot_of_unit().media |= FD_MEDIA_WRITTEN;
         return floppy_result(p, cpu_d(3), true);
     }
     if (!hard_disk_record_ok() || !disk_image_present(unit)) return DISK_HD_ERROR;

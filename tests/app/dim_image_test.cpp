@@ -124,4 +124,78 @@ TEST_F(DimImage, EjectAndReinsertDeleteTheTemporary) {
     EXPECT_EQ(temporaries(), 0u);
 }
 
+TEST_F(DimImage, TypeOneWithTracks0_5_165Is166TracksWithE5Between) {
+    panel_insert_image(write_dim("g.dim", 1, {0, 5, 165}, 3, 9216), 1);
+    const FdMedia& s = g_fd_media[1];
+    ASSERT_EQ(s.media, FD_MEDIA_TEMPORARY | 1);
+    std::vector<unsigned char> image = read_all(s.path);
+    ASSERT_EQ(image.size(), 166u * 9216);
+    EXPECT_EQ(image[0], 1);
+    EXPECT_EQ(image[5 * 9216 + 9215], 2);
+    EXPECT_EQ(image[165 * 9216], 3);
+    EXPECT_EQ(image[1 * 9216], DIM_ABSENT_FILL);
+    EXPECT_EQ(image[164 * 9216 + 9215], DIM_ABSENT_FILL);
+}
+
+// A written image goes back into its ".DIM" at eject: type and the unread
+// header bytes kept, a track present when it was or now holds data.
+TEST_F(DimImage, WrittenImageIsWrittenBackAndReadsTheSame) {
+    std::string dim = write_dim("w.dim", 1, {0, 5, 165}, 3, 9216);
+    {
+        std::vector<unsigned char> bytes = read_all(dim);
+        bytes[171] = 0x5A;
+        bytes[255] = 0xA5;
+        std::ofstream(dim, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
+    }
+    panel_insert_image(dim, 0);
+    FdMedia& s = g_fd_media[0];
+    const std::string temp = s.path;
+    {
+        std::fstream io(temp, std::ios::binary | std::ios::in | std::ios::out);
+        io.seekp(10 * 9216 + 100);
+        io.put(0x77);
+        io.seekp(5 * 9216);
+        io.put(static_cast<char>(DIM_ABSENT_FILL));
+    }
+    s.media |= FD_MEDIA_WRITTEN;  // as a disk write call marks it
+    std::vector<unsigned char> image = read_all(temp);
+    panel_eject(0);
+    EXPECT_FALSE(fs::exists(temp));
+
+    std::vector<unsigned char> back = read_all(dim);
+    ASSERT_EQ(back.size(), DIM_HEADER_BYTES + 4 * 9216u) << "tracks 0, 5, 10 and 165";
+    EXPECT_EQ(back[0], 1);
+    for (int t = 0; t < DIM_TRACKS; ++t)
+        EXPECT_EQ(back[DIM_TRACK_FLAGS_OFFSET + t], (t == 0 || t == 5 || t == 10 || t == 165) ? 1 : 0) << t;
+    EXPECT_EQ(back[171], 0x5A);
+    EXPECT_EQ(back[255], 0xA5);
+    EXPECT_EQ(back[DIM_HEADER_BYTES + 2 * 9216 + 100], 0x77);
+
+    panel_insert_image(dim, 0);
+    EXPECT_EQ(read_all(g_fd_media[0].path), image) << "the round trip changed the disk";
+}
+
+TEST_F(DimImage, UnwrittenImageIsLeftAsItWas) {
+    std::string dim = write_dim("u.dim", 2, {3}, 1, 7680);
+    std::vector<unsigned char> before = read_all(dim);
+    auto stamp = fs::last_write_time(dim);
+    panel_insert_image(dim, 2);
+    panel_close_media();
+    EXPECT_EQ(read_all(dim), before);
+    EXPECT_EQ(fs::last_write_time(dim), stamp);
+    EXPECT_EQ(temporaries(), 0u);
+}
+
+TEST_F(DimImage, FailedWriteBackKeepsTheTemporary) {
+    fs::create_directories(dir / "gone");
+    std::string dim = write_dim("gone/f.dim", 0, {}, 0, 0);
+    panel_insert_image(dim, 0);
+    const std::string temp = g_fd_media[0].path;
+    g_fd_media[0].media |= FD_MEDIA_WRITTEN;
+    fs::remove_all(dir / "gone");
+    panel_eject(0);
+    EXPECT_TRUE(fs::exists(temp)) << "the written disk was lost";
+    EXPECT_EQ(g_fd_media[0].name, FD_NO_DISK);
+}
+
 } // namespace
