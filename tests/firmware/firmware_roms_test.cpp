@@ -26,7 +26,7 @@ namespace {
 
 constexpr uint32_t MARK_START = 0x1000, MARK_DONE = 0x1004, STRAY_VECTOR = 0x1008, RESULTS = 0x1100;
 constexpr uint32_t LINEF_MAP = 0x1400;
-constexpr uint32_t ADDRESS_ERROR = 3;
+constexpr uint32_t BUS_ERROR = 2, ADDRESS_ERROR = 3;
 
 uint32_t be32(const std::vector<uint8_t>& ram, uint32_t addr) {
     if (addr + 4 > ram.size()) return 0xDEADDEAD;
@@ -130,10 +130,11 @@ TEST_F(FirmwareRom, FeCallsTakeLineFWithFpuOff) {
     std::vector<uint8_t> ram = run_rom("fe_calls", [] { g_cfg_fpu = 0; });
     for (uint32_t n = 0; n < 256; n++) EXPECT_EQ(ram[LINEF_MAP + n], 1) << "$FE" << std::hex << n;
     EXPECT_EQ(result(ram, 1), 0u) << "line F with the PC past the opcode";
-    // 256 from the sweep, 29 from the table, and $FEE0 in user mode.
-    EXPECT_EQ(result(ram, 0), 256u + 29 + 1);
+    // 256 from the sweep, 29 from the table, $FEE0 and $FEED.
+    EXPECT_EQ(result(ram, 0), 256u + 29 + 2);
     EXPECT_EQ(result(ram, 89), 0u) << "no address error without the FPU setting";
     EXPECT_EQ(result(ram, 91), 0u);
+    EXPECT_EQ(result(ram, 92), 0u) << "no bus error without the FPU setting";
 }
 
 TEST_F(FirmwareRom, FeCallsServedWithFpuOn) {
@@ -208,6 +209,9 @@ TEST_F(FirmwareRom, FeCallsServedWithFpuOn) {
     EXPECT_EQ(result(ram, 89), ADDRESS_ERROR << 24 | 0x007005);
     EXPECT_EQ(result(ram, 90), 0x11u) << "user data read";
     EXPECT_EQ(result(ram, 91), 0u) << "longs changed";
+    // A stack running past the end of RAM: a bus error from within the call.
+    EXPECT_EQ(result(ram, 92), BUS_ERROR << 24 | 0x400000);
+    EXPECT_EQ(result(ram, 93), 0u) << "the first double was written";
 }
 
 } // namespace

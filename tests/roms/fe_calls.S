@@ -10,6 +10,7 @@
         .equ    SWEEP, 0x002000         | the opcode, then a jump back
         .equ    SCRATCH_SP, 0x003000    | A7 while an opcode of the sweep runs
         .equ    GUARD, 0x006FF0         | 32 bytes that $FEE0 must not change
+        .equ    RAM_END, 0x400000       | 4 MB without "sram.ram"
         .equ    VEC_LINE_F, 11 * 4
         .equ    JMP_ABS_L, 0x4EF9
 
@@ -133,6 +134,22 @@ sweep_back:
         addq.l  #1, d1
 5:      dbra    d0, 4b
         result  91, d1                  | longs changed
+
+        | $FEED with its second double beyond the end of RAM: a bus error
+        | on the read of (A7+8), nothing written.
+        move.l  #0x11111111, RAM_END - 8
+        move.l  #0x22222222, RAM_END - 4
+        catch   6f
+        lea     RAM_END - 8, sp
+        .word   0xFEED
+6:      caught
+        result  92, CAUGHT
+        move.l  RAM_END - 8, d0
+        sub.l   #0x11111111, d0
+        move.l  RAM_END - 4, d1
+        sub.l   #0x22222222, d1
+        or.l    d1, d0
+        result  93, d0                  | nonzero when a long changed
         rom_done
 
 | Line F: result 0 counts every one, result 1 those whose stacked PC is not
