@@ -36,6 +36,7 @@ namespace {
 constexpr uint32_t MIX_BLOCK = 1024;      // output frames mixed at a time
 constexpr uint32_t RENDER_BLOCK = 4096;   // input frames rendered at a time
 constexpr uint32_t MAX_RATE = 384000;
+constexpr uint32_t CONVERT_PADDING = 8192;     // input frames of silence after a piece
 
 MixerTime s_manual_time;
 MixerTime manual_clock() { return s_manual_time; }
@@ -67,18 +68,22 @@ unsigned __int128 input_position(const MixerStream& s, uint64_t k) {
     return ((unsigned __int128)(k - s.start) * s.rate << 32) / MIXER_RATE;
 }
 
-// Whole samples at the stream's rate converted to output frames.
+// Whole samples at the stream's rate converted to output frames. SDL's
+// converter keeps its last packet back even when flushed, so silence
+// follows the samples and the output is cut to their length.
 std::vector<int16_t> convert_whole(const MixerStream& s, const int16_t* samples, uint32_t frames) {
     std::vector<int16_t> out;
     if (!frames) return out;
     SDL_AudioStream* cvt = new_converter(s.rate, s.channels);
     if (!cvt) return out;
+    std::vector<int16_t> padding(size_t(CONVERT_PADDING) * s.channels, 0);
     SDL_AudioStreamPut(cvt, samples, int(frames * s.channels * sizeof(int16_t)));
+    SDL_AudioStreamPut(cvt, padding.data(), int(padding.size() * sizeof(int16_t)));
     SDL_AudioStreamFlush(cvt);
-    out.resize(size_t(SDL_AudioStreamAvailable(cvt)) / sizeof(int16_t));
+    uint64_t want = (uint64_t(frames) * MIXER_RATE + s.rate - 1) / s.rate;
+    out.resize(size_t(want) * MIXER_CHANNELS);
     int got = SDL_AudioStreamGet(cvt, out.data(), int(out.size() * sizeof(int16_t)));
-    out.resize(got > 0 ? size_t(got) / sizeof(int16_t) : 0);
-    out.resize(out.size() / MIXER_CHANNELS * MIXER_CHANNELS);
+    out.resize(got > 0 ? size_t(got) / sizeof(int16_t) / MIXER_CHANNELS * MIXER_CHANNELS : 0);
     SDL_FreeAudioStream(cvt);
     return out;
 }

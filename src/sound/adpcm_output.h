@@ -1,4 +1,6 @@
-// Host wave outputs for the ADPCM player. None is opened yet.
+// Host wave outputs for the ADPCM player: the mixer's voice.
 #pragma once
 
-inline int adpcm_wave_device_count() { return 0; }
+#include "sound/adpcm.h"
+
+inline int adpcm_wave_device_count() { return g_adpcm_player.device_count; }

@@ -21,3 +21,5 @@ void sndlib_ppi_ctrl() {}
 void sndlib_ensure_started() {}
 void sndlib_stop() {}
 void sndlib_write_opm(uint32_t, uint32_t) {}
+uint32_t sndlib_adpcm_peek() { return 0; }
+void sndlib_adpcm_poke(uint32_t) {}

@@ -24,3 +24,6 @@ void sndlib_ppi_ctrl();
 void sndlib_ensure_started();
 void sndlib_stop();
 void sndlib_write_opm(uint32_t reg, uint32_t value);
+// The ADPCM port with FM 4: the status read and the command write.
+uint32_t sndlib_adpcm_peek();
+void sndlib_adpcm_poke(uint32_t value);

@@ -2,6 +2,7 @@
 
 #include "host/audio_mixer.h"
 #include "host/wave_voice.h"
+#include "sound/adpcm.h"
 #include "sound/fm_card.h"
 #include "sound/sound_clock.h"
 
@@ -15,16 +16,18 @@ void sound_host_stop_sources() {
     int32_t fm = g_fmcard.fm;
     fmcard_select(g_fmcard, 0);
     g_fmcard.fm = fm;
+    if (g_adpcm_player.end_time) adpcm_stop();
     host_sound_close();
 }
 
-void sound_host_poll_sources() {}
+void sound_host_poll_sources() { adpcm_poll_end(); }
 
 } // namespace
 
 void sound_host_start(const SoundHostOptions& options) {
     sound_host_stop_sources();
     s_options = options;
+    if (!g_adpcm_player.device_count) adpcm_probe_wave_out();
     host_time_set_emulated(options.virtual_clock);
     sound_clock_attach();
     mixer_keep_output(!options.wav.empty());

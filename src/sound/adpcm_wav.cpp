@@ -1,0 +1,155 @@
+// The ADPCM decoder (the published Dialogic/OKI algorithm) and the WAV
+// player: one buffer decoded to 8-bit samples at 11025 or 22050 Hz, played
+// as an in-memory WAV image by the host voice.
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "app/config.h"
+#include "app/run_loop.h"
+#include "host/wave_voice.h"
+#include "machine/log_lines.h"
+#include "sound/adpcm.h"
+#include "storage/dma.h"
+
+AdpcmPlayer g_adpcm_player;
+int32_t g_adpcm_step_index, g_adpcm_accumulator;
+uint32_t g_adpcm_phase, g_adpcm_phase_step;
+int32_t g_adpcm_sample, g_adpcm_prev_sample;
+
+const int16_t ADPCM_STEP_SIZES[49] = {
+    16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41,  45,  50,  55,  60,   66,   73,
+    80,  88,  97,  107, 118, 130, 143, 157, 173, 190, 209, 230, 253, 279, 307,  337,  371,
+    408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552,
+};
+
+namespace {
+
+constexpr int CH = DMA_CHANNEL_ADPCM;
+constexpr int8_t INDEX_ADJUST[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
+constexpr int32_t ACCUMULATOR_LIMIT = 4032;
+constexpr uint32_t LOW_RATE = 11025, HIGH_RATE = 22050;
+constexpr uint32_t PHASE_ONE = 0x10000;
+constexpr uint8_t SILENCE = 0x80;
+constexpr uint8_t CSR_ACT = 0x08;
+constexpr uint32_t END_SLACK_MS = 7;
+constexpr uint32_t WAVE_FORMATS_8BIT_MONO = 0x11;  // 11.025 and 22.05 kHz
+
+void put16(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v);
+    p[1] = uint8_t(v >> 8);
+}
+void put32(uint8_t* p, uint32_t v) {
+    put16(p, v);
+    put16(p + 2, v >> 16);
+}
+
+// Sample writer bounded by the image; what it does not reach stays silence.
+struct SampleOut {
+    uint8_t* at;
+    uint8_t* end;
+    void put(int32_t v) {
+        if (at < end) *at++ = uint8_t(v);
+    }
+};
+
+} // namespace
+
+uint32_t adpcm_make_wav_header(uint8_t* h, uint32_t rate, uint32_t bits, uint32_t channels, uint32_t data_size) {
+    uint32_t align = bits * channels / 8;
+    std::memcpy(h, "RIFF", 4);
+    put32(h + 4, data_size + 36);
+    std::memcpy(h + 8, "WAVEfmt ", 8);
+    put32(h + 16, 16);
+    put16(h + 20, 1);
+    put16(h + 22, channels);
+    put32(h + 24, rate);
+    put32(h + 28, rate * align);
+    put16(h + 32, align);
+    put16(h + 34, bits);
+    std::memcpy(h + 36, "data", 4);
+    put32(h + 40, data_size);
+    return ADPCM_WAV_HEADER_BYTES;
+}
+
+void adpcm_resample_init(uint32_t input_rate, uint32_t output_rate) {
+    g_adpcm_step_index = 0;
+    g_adpcm_accumulator = 0;
+    g_adpcm_phase = 0x8000;
+    g_adpcm_sample = g_adpcm_prev_sample = SILENCE;
+    g_adpcm_phase_step = uint32_t((uint64_t(output_rate) << 16) / input_rate - PHASE_ONE);
+}
+
+void adpcm_decode_nibble(uint32_t code) {
+    int32_t diff = ADPCM_STEP_SIZES[g_adpcm_step_index] * (2 * int32_t(code & 7) + 1) / 8;
+    g_adpcm_accumulator += (code & 8) ? -diff : diff;
+    g_adpcm_accumulator = std::clamp(g_adpcm_accumulator, -ACCUMULATOR_LIMIT, ACCUMULATOR_LIMIT);
+    g_adpcm_step_index = std::clamp(g_adpcm_step_index + INDEX_ADJUST[code & 7], 0, 48);
+    g_adpcm_prev_sample = g_adpcm_sample;
+    g_adpcm_sample = ((g_adpcm_accumulator + 4) >> 5) + 128;
+}
+
+void adpcm_play_buffer(const uint8_t* source, uint32_t length, int32_t rate) {
+    AdpcmPlayer& p = g_adpcm_player;
+    adpcm_stop();
+    uint64_t now = host_time_ms();
+    if (!g_cfg_wav || rate <= 0) {
+        p.end_time = now + 1;  // completes at the next poll, silently
+        return;
+    }
+    uint32_t out_rate = uint32_t(rate) < LOW_RATE ? LOW_RATE : HIGH_RATE;
+    uint32_t data_size = uint32_t(2 * (uint64_t(out_rate) * length / uint32_t(rate)) + ADPCM_LEAD_IN + ADPCM_TAIL);
+    uint32_t padded = (data_size + 4) & ~3u;
+    p.wav.assign(ADPCM_WAV_HEADER_BYTES + padded, SILENCE);
+    adpcm_make_wav_header(p.wav.data(), out_rate, 8, 1, data_size);
+    adpcm_resample_init(uint32_t(rate), out_rate);
+    SampleOut out{p.wav.data() + ADPCM_WAV_HEADER_BYTES, p.wav.data() + p.wav.size()};
+    for (uint32_t i = 0; i < ADPCM_LEAD_IN; i++) out.put(SILENCE);
+    for (uint32_t i = 0; i < 2 * length; i++) {
+        adpcm_decode_nibble(i & 1 ? source[i / 2] >> 4 : source[i / 2] & 15);
+        out.put(g_adpcm_prev_sample);
+        g_adpcm_phase += g_adpcm_phase_step;
+        for (int extra = 0; extra < 2 && g_adpcm_phase >= PHASE_ONE; extra++) {
+            g_adpcm_phase -= PHASE_ONE;
+            out.put((g_adpcm_prev_sample + g_adpcm_sample) / 2);
+        }
+    }
+    for (uint32_t i = 0; i < ADPCM_TAIL; i++) {
+        out.put(g_adpcm_sample);
+        g_adpcm_sample += g_adpcm_sample > SILENCE ? -1 : g_adpcm_sample < SILENCE ? 1 : 0;
+    }
+    // Heard only with the focus; a voice that cannot play still keeps the
+    // time, so the transfer completes either way.
+    if (g_has_focus) host_play_sound(p.wav.data(), p.wav.size());
+    p.end_time = now + uint64_t(padded) * 1000 / out_rate + END_SLACK_MS;
+    dma_set_reg_byte(CH, DMA_CSR, CSR_ACT);
+    dma_set_reg_byte(CH, DMA_CER, 0);
+}
+
+void adpcm_stop() {
+    AdpcmPlayer& p = g_adpcm_player;
+    host_play_sound(nullptr, 0);
+    p.wav.clear();
+    p.wav.shrink_to_fit();
+    p.end_time = 0;
+    dma_set_reg_byte(CH, DMA_CSR, dma_reg_byte(CH, DMA_CSR) & ~CSR_ACT);
+}
+
+void adpcm_poll_end() {
+    AdpcmPlayer& p = g_adpcm_player;
+    if (!p.end_time || p.end_time >= host_time_ms()) return;
+    adpcm_stop();
+    dma_set_reg_byte(CH, DMA_CSR, dma_reg_byte(CH, DMA_CSR) | DMA_CSR_DONE);
+    if (dma_reg_byte(CH, DMA_CCR) & DMA_CCR_INT) dma_raise_interrupt(dma_reg_byte(CH, DMA_NIV));
+}
+
+void adpcm_probe_wave_out() {
+    AdpcmPlayer& p = g_adpcm_player;
+    p.device_count = 1;  // the mixer's voice, whatever the sink
+    char line[48];
+    std::snprintf(line, sizeof line, "waveOutGetNumDevs: %d", p.device_count);
+    log_add_line(line);
+    p.formats = WAVE_FORMATS_8BIT_MONO;
+    std::snprintf(line, sizeof line, "wave format: %d", p.formats);
+    log_add_line(line);
+}

@@ -1,0 +1,102 @@
+| The ADPCM voice on the WAV road: DMA channel 3 hands 8000 bytes to the
+| MSM6258 at 15600 Hz; the player decodes them, plays them and completes the
+| transfer with channel 3's interrupt when their time has run out.
+|
+| The data repeat "44 44 44 44 CC CC CC CC": eight codes up, eight down,
+| a period of 16 samples: 15600 / 16 = 975 Hz. 8000 bytes give a WAV image
+| of 22752 bytes at 22050 Hz: 1032 ms, and the transfer completes 1038 ms
+| after the start.
+|
+| Results:
+|    0  V-DISP count at the start     1  status right after the start
+|    2  frames from the start to channel 3's interrupt
+|    3  status after it               4  channel 3's CSR after it
+        .include "report.inc"
+
+        reset_vectors STACK_TOP, start
+
+        .equ    MFP, 0xE88000
+        .equ    AER, MFP+0x03
+        .equ    IERA, MFP+0x07
+        .equ    IERB, MFP+0x09
+        .equ    IMRA, MFP+0x13
+        .equ    IMRB, MFP+0x15
+        .equ    VR, MFP+0x17
+        .equ    MFP_VECTORS, 0x40
+        .equ    DMA3, 0xE840C0
+        .equ    CSR3, DMA3+0x00
+        .equ    OCR3, DMA3+0x05
+        .equ    CCR3, DMA3+0x07
+        .equ    MTC3, DMA3+0x0A
+        .equ    MAR3, DMA3+0x0C
+        .equ    NIV3, DMA3+0x25
+        .equ    DMA_VECTOR, 0x60
+        .equ    PPI_C, 0xE9A005
+        .equ    ADPCM_CMD, 0xE92001
+        .equ    DATA, 0x010000
+        .equ    DATA_BYTES, 8000
+
+        .equ    CNT_VDISP, 0x001400
+        .equ    DONE_AT, 0x001404
+
+        .text
+start:
+        rom_init
+        clr.l   CNT_VDISP
+        clr.l   DONE_AT
+        move.l  #irq_vdisp, (MFP_VECTORS+6)*4
+        move.l  #irq_dma, DMA_VECTOR*4
+        clr.b   IERA
+        clr.b   IMRA
+        move.b  #MFP_VECTORS, VR
+        move.b  #0x10, AER
+        move.b  #0x40, IMRB
+        move.b  #0x40, IERB
+        move.w  #0x2000, sr
+
+        lea     DATA, a0
+        move.w  #DATA_BYTES/8-1, d0
+1:      move.l  #0x44444444, (a0)+
+        move.l  #0xCCCCCCCC, (a0)+
+        dbra    d0, 1b
+
+        move.b  #0x08, PPI_C            | 15600 Hz
+        move.b  #0x00, OCR3             | memory to device, bytes, no chain
+        move.l  #DATA, MAR3
+        move.w  #DATA_BYTES, MTC3
+        move.b  #DMA_VECTOR, NIV3
+        move.b  #0x88, CCR3             | STR and INT
+
+        moveq   #1, d1
+        bsr     wait_frames
+        move.l  CNT_VDISP, d6
+        result  0, d6
+        move.b  #0x02, ADPCM_CMD        | play
+        byte_result 1, ADPCM_CMD
+2:      tst.l   DONE_AT
+        beq.s   2b
+        move.l  DONE_AT, d7
+        sub.l   d6, d7
+        result  2, d7
+        byte_result 3, ADPCM_CMD
+        byte_result 4, CSR3
+        moveq   #10, d1
+        bsr     wait_frames
+        clr.b   IMRB
+        clr.b   IERB
+        rom_done
+
+wait_frames:
+        move.l  CNT_VDISP, d0
+        add.l   d1, d0
+1:      cmp.l   CNT_VDISP, d0
+        bhi.s   1b
+        rts
+
+irq_vdisp:
+        addq.l  #1, CNT_VDISP
+        rte
+
+irq_dma:
+        move.l  CNT_VDISP, DONE_AT
+        rte
