@@ -1,8 +1,9 @@
 // Program flow: branches, DBcc, JMP, JSR, RTS, RTR and RTE.
 //
 // Relative branches keep the fetch base and test their own targets for an
-// odd address; jumps and returns set g_refetch so that the run loop checks
-// the new PC and reloads the base.
+// odd address; jumps and returns keep it for an even target fetched through
+// the same base, and otherwise set g_refetch so that the run loop checks the
+// new PC and reloads the base.
 #include "core/ops_flow.h"
 
 #include "core/bus.h"
@@ -41,6 +42,12 @@ template <unsigned Cc> inline bool cc_holds(uint32_t ccr) {
     case 14: return g_cc_gt_table[ccr & 0x0F] != 0;
     default: return g_cc_le_table[ccr & 0x0F] != 0;
     }
+}
+
+// The fetch base after a jump to target: kept when the run loop's reload
+// would find it again, else reloaded (and the target checked) by the loop.
+inline void jump_fetch(uint32_t target) {
+    if ((target & 1) || g_fetch_page_table[bus_page(target & 0xFFFFFF)] != g_fetch_base) g_refetch = 1;
 }
 
 // Taken branch to pc + displacement (pc = opcode + 2).
@@ -126,7 +133,7 @@ OpResult cpu_op_dbf(const DecodeRecord* rec, uint32_t pc) { return db_step(rec, 
 
 OpResult cpu_op_jmp(const DecodeRecord* rec, uint32_t pc) {
     EaResult target = rec->src(rec->ea, pc);
-    g_refetch = 1;
+    jump_fetch(target.value);
     return {rec->cycles, target.value};
 }
 
@@ -134,14 +141,14 @@ OpResult cpu_op_jsr(const DecodeRecord* rec, uint32_t pc) {
     optrace_record_reg_l(cpu_d(0));
     EaResult target = rec->src(rec->ea, pc);
     push_long(target.pc);
-    g_refetch = 1;
+    jump_fetch(target.value);
     return {rec->cycles, target.value};
 }
 
 OpResult cpu_op_rts(const DecodeRecord*, uint32_t) {
     uint32_t target = mem_read_long(cpu_sp());
     cpu_sp() += 4;
-    g_refetch = 1;
+    jump_fetch(target);
     optrace_record_reg_l(cpu_sp());
     return {16, target};
 }
@@ -152,7 +159,7 @@ OpResult cpu_op_rtr(const DecodeRecord*, uint32_t) {
     cpu_sp() += 2;
     uint32_t target = mem_read_long(cpu_sp());
     cpu_sp() += 4;
-    g_refetch = 1;
+    jump_fetch(target);
     return {20, target};
 }
 

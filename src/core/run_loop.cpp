@@ -8,11 +8,13 @@
 #include "core/cpu_regs.h"
 #include "core/decode.h"
 #include "core/exceptions.h"
+#include "core/inline.h"
 #include "core/boundary.h"
 #include "core/trace.h"
 
 CpuRegs g_cpu_regs;
 std::atomic<uint32_t> g_run_flags;
+uint32_t g_cpu_attention;
 uint32_t g_host_call_depth;
 uint32_t g_host_fault_unwinding;
 
@@ -62,11 +64,27 @@ static bool cpu_loop_resume() {
     return true;
 }
 
-static const uint8_t* cpu_reload_fetch_base(uint32_t pc) {
+// The bookkeeping before an instruction at pc: its history entry e, the IPL
+// ROM access map, the opcode address and the read watch on the opcode word.
+ZOLM_ALWAYS_INLINE void cpu_begin_instruction(uint32_t pc, uint32_t e) {
+    g_trace_index = e;
+    g_trace_pc[e] = pc;
+    g_trace_kind[e] = TRACE_INSN;
+    if (pc - 0xFE0000u < ROM_ACCESS_MAP_SIZE) [[unlikely]]
+        g_rom_access_map[pc - 0xFE0000u] |= ROM_EXECUTED;
+    g_cpu_op_addr = pc;
+    mem_watch_read_word(pc);
+}
+
+// The fetch base for the instruction at pc (history entry e) after
+// g_refetch. A fetch that faults does so after the instruction's
+// bookkeeping, as a fetch does.
+static const uint8_t* cpu_reload_fetch_base(uint32_t pc, uint32_t e) {
+    const uint8_t* base = (pc & 1) ? nullptr : g_fetch_page_table[bus_page(pc & 0xFFFFFF)];
     g_refetch = 0;
-    if (pc & 1) mem_address_error_fetch(pc);
-    const uint8_t* base = g_fetch_page_table[bus_page(pc & 0xFFFFFF)];
     if (!base) {
+        cpu_begin_instruction(pc, e);
+        if (pc & 1) mem_address_error_fetch(pc);
         g_fault_code = mem_fault_code_read();
         g_fault_addr = pc;
         cpu_raise_fault_exception(VEC_BUS_ERROR, pc);
@@ -83,6 +101,9 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc) {
 // once per instruction, and again only before the loop hands over to other
 // code.
 static void cpu_run_loop() {
+    // The registers may have been changed from outside: the first
+    // instruction's test is the full one.
+    g_cpu_attention = 1;
     uint32_t pc = g_cpu_pc;
     const uint8_t* base = g_fetch_base;
     if (g_irq_request) [[unlikely]] {
@@ -90,15 +111,9 @@ static void cpu_run_loop() {
         pc = g_cpu_pc;
     }
     uint32_t e = trace_entry();
+    if (g_refetch) base = cpu_reload_fetch_base(pc, e);
     for (;;) {
-        g_trace_index = e;
-        g_trace_pc[e] = pc;
-        g_trace_kind[e] = TRACE_INSN;
-        if (pc - 0xFE0000u < ROM_ACCESS_MAP_SIZE) [[unlikely]]
-            g_rom_access_map[pc - 0xFE0000u] |= ROM_EXECUTED;
-        g_cpu_op_addr = pc;
-        mem_watch_read_word(pc);
-        if (g_refetch) [[unlikely]] base = cpu_reload_fetch_base(pc);
+        cpu_begin_instruction(pc, e);
         const uint8_t* p = base + (pc & 0xFFFFFF);
         uint32_t opcode = (uint32_t(p[0]) << 8) | p[1];
         g_opcode_counts[opcode]++;
@@ -114,11 +129,9 @@ static void cpu_run_loop() {
             cpu_check_deadline();
             e = trace_entry();
         }
-        // The trace bit, the run flags and an accepted interrupt: one test
-        // on the common path, then each in its order.
-        if ((g_cpu_sr & SR_T) | run_flags() | g_irq_request) [[unlikely]] {
-            // Read afresh here, so that the test above keeps nothing in registers.
-            asm volatile("" ::: "memory");
+        // The trace bit, the run flags, an accepted interrupt and a reload of
+        // the fetch base: one test on the common path, then each in its order.
+        if (g_cpu_attention | g_refetch | run_flags()) [[unlikely]] {
             g_trace_index = e;
             if (g_cpu_sr & SR_T) {
                 cpu_trace_step();
@@ -131,6 +144,8 @@ static void cpu_run_loop() {
                 pc = g_cpu_pc;
                 e = trace_entry();
             }
+            g_cpu_attention = (g_cpu_sr & SR_T) | g_irq_request;
+            if (g_refetch) base = cpu_reload_fetch_base(pc, e);
         }
     }
 }
