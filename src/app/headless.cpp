@@ -10,9 +10,12 @@
 #include "app/command_line.h"
 #include "app/config_file.h"
 #include "app/drive_slots.h"
+#include "app/input_script.h"
 #include "app/run_loop.h"
 #include "debugger/debugger.h"
 #include "host/message_box.h"
+#include "host/joystick_source.h"
+#include "host/window_message.h"
 #include "host/paths.h"
 #include "input/joystick.h"
 #include "machine/host_timer.h"
@@ -88,6 +91,12 @@ const HostOption HOST_OPTIONS[] = {
      [](HeadlessOptions& o, const std::string& v) { o.wav = v; return std::string(); }},
     {"--midi-port", "PORT", "send MIDI to the ALSA sequencer port PORT (CLIENT:PORT), not FluidSynth",
      [](HeadlessOptions& o, const std::string& v) { o.midi_port = v; return std::string(); }},
+    {"--input", "FILE", "run headless, feeding the machine the input script FILE (FRAME EVENT ARGS lines)",
+     [](HeadlessOptions& o, const std::string& v) {
+         o.input = v;
+         o.headless = true;
+         return std::string();
+     }},
     {"--debugger", nullptr, "the console debugger on stdin/stdout (\"g\" runs the machine)",
      [](HeadlessOptions& o, const std::string&) { o.debugger = true; return std::string(); }},
     {"--fd0", "IMAGE", "put IMAGE in floppy drive 0 for this run", set_floppy<'0'>},
@@ -204,7 +213,11 @@ struct HeadlessSession {
     HeadlessResult result;
     bool broke, halt_loop;
     uint32_t halt_pc;
+    InputScript script;
 };
+
+// The main window's id headless: the input script's records are its.
+constexpr uint32_t HEADLESS_WINDOW_ID = 1;
 HeadlessSession g_session;
 
 // Brings the machine up; the picture's buffer is made before it starts, as
@@ -215,6 +228,8 @@ uint32_t session_start() {
     cfg_load();
     panel_insert_all();
     clock_set_pacing(s.options->virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
+    g_main_window_id = HEADLESS_WINDOW_ID;
+    if (!s.script.events.empty()) host_set_joystick_source(&s.script.pads);
     joy_open_devices();
     if (!s.options->screenshot.empty()) frame_buffer_setup(s.screenshot_buffer, true);
     return init_start();
@@ -230,6 +245,7 @@ void session_run() {
     g_has_focus = 1;
     g_fmcard.output_on = 1;
     for (;;) {
+        input_script_apply(s.script, s.result.frames);
         init_run_slice(0);
         sound_host_poll();
         joy_poll();
@@ -264,6 +280,8 @@ void session_stop() {
     bool shot = options.screenshot.empty() || frame_buffer_screenshot(s.screenshot_buffer, options.screenshot);
     init_stop();
     cfg_save();
+    host_set_joystick_source(nullptr);
+    g_main_window_id = 0;
     panel_close_media();
     bool sound_written = sound_host_finish();
     if (!sound_written) std::fprintf(stderr, "zolm: %s could not be written\n", options.wav.c_str());
@@ -288,6 +306,15 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
     g_session.result = HeadlessResult{EXIT_START_FAILED, false, 0, {}};
     g_session.broke = g_session.halt_loop = false;
     g_session.halt_pc = 0;
+    g_session.script = {};
+    if (!options.input.empty()) {
+        std::string why = input_script_load(options.input, g_session.script);
+        if (!why.empty()) {
+            std::fprintf(stderr, "zolm: --input: %s\n", printable(why).c_str());
+            g_session.result.exit_status = EXIT_USAGE;
+            return g_session.result;
+        }
+    }
 
     if (options.debugger) {
         g_debugger_runner = session_run;

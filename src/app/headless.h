@@ -15,6 +15,7 @@ struct HeadlessOptions {
     bool virtual_clock = false;  // deterministic pacing: a tick per 200,000 cycles
     std::string wav;             // the sound output as a 44100 Hz 16-bit stereo WAV file
     std::string midi_port;       // MIDI to this ALSA sequencer port (CLIENT:PORT)
+    std::string input;           // the input script applied frame by frame (implies headless)
     bool debugger = false;       // the console debugger on stdin/stdout; "g" runs the loop
     bool help = false;           // --help: show the host options and stop
     std::string error;           // "--option: what is wrong", the first one met

@@ -13,8 +13,11 @@
 #include "core/cpu_regs.h"
 #include "debugger/debugger.h"
 #include "host/imgui_fonts.h"
+#include "host/keyboard_type.h"
 #include "host/message_box_sdl.h"
 #include "host/sdl_events.h"
+#include "host/sdl_keys.h"
+#include "input/joystick.h"
 #include "host/signals.h"
 #include "host/version.h"
 #include "machine/host_timer.h"
@@ -71,6 +74,9 @@ bool MainWindow::open() {
         return false;
     }
     host_signals_install();
+    host_set_keyboard_type(sdl_layout_is_japanese() ? HOST_KEYBOARD_JP106 : HOST_KEYBOARD_US101);
+    if (joysticks_.open()) host_set_joystick_source(&joysticks_);
+    joy_open_devices();
     std::string title = std::string("ZOLM ") + zolm_version();
     menu_height_ = 0;
     if (!main_.open(title.c_str(), START_WIDTH, menu_height_ + START_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS) ||
@@ -114,6 +120,8 @@ void MainWindow::close() {
     g_main_window_id = 0;
     g_message_box_backend = host_message_box_show;
     g_window = nullptr;
+    host_set_joystick_source(nullptr);
+    joysticks_.close();
     debug_.close();
     panel_.close();
     main_.close();
@@ -240,7 +248,15 @@ void MainWindow::main_window_event(const SDL_Event& e, bool& stop_pump) {
     // The menu bar and the dialogs take what is meant for them.
     if (mouse && (io.WantCaptureMouse || (button && e.button.y < menu_height_))) return;
     if (!mouse && io.WantCaptureKeyboard) return;
-    EventMessages m = sdl_event_messages(e, menu_height_);
+    VirtualPointer* relative = nullptr;
+    if (SDL_GetRelativeMouseMode()) {
+        SDL_Rect src, dst;
+        picture_rect(src, dst);
+        pointer_.width = dst.w;
+        pointer_.height = dst.h;
+        relative = &pointer_;
+    }
+    EventMessages m = sdl_event_messages(e, menu_height_, relative);
     for (int i = 0; i < m.count; i++) emu_dispatch_window_message(m.list[i]);
     // SDL makes no double-click messages: each button event has a pass of
     // its own, so the machine sees every press and release.

@@ -11,6 +11,8 @@
 #include "app/info_dialogs.h"
 #include "app/option_sheet.h"
 #include "app/run_loop.h"
+#include "host/sdl_events.h"
+#include "host/sdl_joysticks.h"
 #include "host/sdl_window.h"
 #include "video/frame_buffer.h"
 
@@ -98,6 +100,8 @@ private:
     bool side_events_ = true;      // the panel or the debug window had an event
     uint32_t side_drawn_ = 0;      // when they were drawn last
     uint32_t pending_command_ = 0; // chosen in the menu, run after the frame
+    SdlJoystickSource joysticks_;  // devices 0 and 1 for the joystick ports
+    VirtualPointer pointer_;       // the mouse in SDL's relative mode
     bool measuring_ = false;       // the run's first slice has come
     uint64_t run_cycles_ = 0;      // g_cycles_total at the run's first slice
     std::chrono::steady_clock::time_point run_started_;

@@ -1,5 +1,6 @@
 // Host keys as Windows virtual-key codes, the codes the emulated keyboard
-// and joystick tables are written in.
+// and joystick tables are written in: SDL scancodes (physical keys) through
+// the US-101 or the JP-106 layout as Windows codes them.
 #pragma once
 
 #include <SDL.h>
@@ -21,7 +22,13 @@ enum VirtualKey : uint32_t {
 struct HostKey {
     uint32_t vk;   // VK_NONE: a key the machine never sees
     bool extended; // the record's extended-key bit
+    uint8_t set1;  // the key's Set-1 scan code (make)
 };
 
-// The virtual key of a physical key (SDL scancodes name positions).
-HostKey sdl_scancode_to_vk(SDL_Scancode sc);
+// The virtual key of a physical key; japanese: the JP-106 layout.
+HostKey sdl_scancode_to_vk(SDL_Scancode sc, bool japanese);
+// The scan code and extended bits of a key record's lParam for a virtual
+// key, as the US-101 layout places it; 0 for a key it does not have.
+uint32_t vk_set1_lparam(uint32_t vk);
+// The layout SDL reports: '@' right of P is a Japanese keyboard.
+bool sdl_layout_is_japanese();
