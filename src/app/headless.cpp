@@ -231,7 +231,9 @@ uint32_t session_start() {
     g_main_window_id = HEADLESS_WINDOW_ID;
     if (!s.script.events.empty()) host_set_joystick_source(&s.script.pads);
     joy_open_devices();
-    if (!s.options->screenshot.empty()) frame_buffer_setup(s.screenshot_buffer, true);
+    // The picture is composed for a screenshot, and for an input script's
+    // mouse, whose positions are in the picture as drawn.
+    if (!s.options->screenshot.empty() || !s.script.events.empty()) frame_buffer_setup(s.screenshot_buffer, true);
     return init_start();
 }
 
@@ -253,6 +255,9 @@ void session_run() {
             emu_take_request();
             frames++;
             s.result.frames++;
+            // With a script the frame is drawn, as in the window: the mouse's
+            // positions are in the picture as drawn.
+            if (!s.script.events.empty()) g_video.vid_render_frame(s.screenshot_buffer.bytes(), FB_ROWS, -1);
         }
         clock_virtual_poll();
         if ((run_flags() & RUN_BREAK) && g_sys_power_off_count >= 2) {

@@ -20,8 +20,8 @@ constexpr uint32_t NO_CHAR = 0;
 uint32_t next_code_point(const unsigned char*& p) {
     uint32_t c = *p++;
     int more = c >= 0xF0 && c < 0xF8 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    if (c >= 0x80 && more == 0) return NO_CHAR;
-    if (c >= 0xF8) return NO_CHAR;
+    if (c < 0x80) return c;
+    if (more == 0 || c >= 0xF8) return NO_CHAR;
     c &= 0x3Fu >> more;
     for (; more > 0; more--) {
         if ((*p & 0xC0) != 0x80) return NO_CHAR;

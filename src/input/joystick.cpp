@@ -3,8 +3,10 @@
 #include "input/joystick.h"
 
 #include "host/joystick_source.h"
+#include "host/port_bus.h"
 #include "input/ppi.h"
 #include "machine/machine.h"
+#include "sound/opn.h"
 
 namespace {
 
@@ -12,6 +14,10 @@ constexpr uint32_t VK_LEFT = 0x25, VK_UP = 0x26, VK_RIGHT = 0x27, VK_DOWN = 0x28
 
 // Buttons 1-8 on the keyboard: Z X C A S D V B.
 constexpr char BUTTON_KEYS[] = {'Z', 'X', 'C', 'A', 'S', 'D', 'V', 'B'};
+// The YM2203's I/O ports: register 15 selects the card's joystick
+// connector, register 14 reads it.
+constexpr uint32_t OPN_IO_SELECT = 15, OPN_IO_PORT = 14;
+constexpr uint32_t OPN_IO_SELECT_PORT0 = 0x80, OPN_IO_SELECT_PORT1 = 0xC0;
 // joyGetPos reads buttons 1-4; joyGetPosEx 1-12.
 constexpr int POS_BUTTONS = 4;
 
@@ -152,7 +158,17 @@ void joy_poll() {
 
 int joy_probe_fm_port(JoystickState& j) {
     j.fm_port = 0;
+    if (j.pad[0].mode != JOY_FM_CARD && j.pad[1].mode != JOY_FM_CARD) return 0;
+    for (uint16_t port : OPN_CARD_PORTS)
+        if (port_in(port) == 0) {
+            j.fm_port = port;
+            return 1;
+        }
     return 0;
 }
 
-int32_t joy_read_fm_port(int) { return -1; }
+int32_t joy_read_fm_port(int p) {
+    if (!g_joystick.fm_port) return -1;
+    opn_write_register(OPN_IO_SELECT, p == 0 ? OPN_IO_SELECT_PORT0 : OPN_IO_SELECT_PORT1);
+    return opn_read_register(OPN_IO_PORT);
+}

@@ -58,7 +58,8 @@ void joy_merge_state(int p);
 // The device count and every device's axis thresholds; a device without
 // caps takes the full 0-65535 range.
 void joy_open_devices();
-// The FM card's joystick connector: no card is looked for on this host,
-// so fm_port stays 0 and an FM-card port reads as nothing pressed.
+// The FM card's joystick connector: with a port in mode 4, the first of
+// the card's ports that reads 0 (1 when found); its connector through the
+// YM2203's I/O registers, -1 without a card.
 int joy_probe_fm_port(JoystickState& j);
 int32_t joy_read_fm_port(int p);

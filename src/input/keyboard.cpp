@@ -102,8 +102,11 @@ bool key_send_to_mfp(uint8_t b) {
     return true;
 }
 
+// The byte under this interrupt is still in the ring (its UDR read comes
+// next and schedules what follows): only a byte behind it is scheduled, so
+// that no interrupt comes without a byte.
 void key_schedule_next_byte() {
-    if (g_cfg_key && g_keyboard.ring_count)
+    if (g_cfg_key && g_keyboard.ring_count > 1)
         sched_set_event(EV_MFP_RX_FULL, int64_t(g_cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
 }
 

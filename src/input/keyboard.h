@@ -74,7 +74,8 @@ void key_release_all();
 bool key_send_to_mfp(uint8_t b);
 // At every UDR read: the oldest waiting byte into UDR (0 when none).
 void key_deliver_next_byte();
-// Request 17 (the receive interrupt was raised): the next byte's event.
+// Request 17 (the receive interrupt was raised, its byte not yet read):
+// the event of the byte behind it, if one waits.
 void key_schedule_next_byte();
 
 // KEY 0: the IOCS work area, while main RAM exists. A push into a full

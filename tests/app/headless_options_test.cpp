@@ -103,7 +103,7 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
     std::string help = headless_options_help();
     for (const char* listed : {"  --headless ", "  --frames N ", "  --dump-ram FILE ", "  --screenshot FILE ",
                                "  --window-shot FILE ", "  --virtual-clock ", "  --wav FILE ", "  --midi-port PORT ",
-                               "  --debugger ", "  --host-drive DIR ", "  --set KEY=VALUE ", "  --fd0 IMAGE ",
+                               "  --input FILE ", "  --debugger ", "  --host-drive DIR ", "  --set KEY=VALUE ", "  --fd0 IMAGE ",
                                "  --fd3 IMAGE ", "  --help "})
         EXPECT_NE(help.find(listed), std::string::npos) << listed;
     // Each line of an option parses as it is shown, and says what it does.
@@ -124,7 +124,7 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
         words >> what;
         EXPECT_FALSE(what.empty()) << line;
     }
-    EXPECT_EQ(options, 16);
+    EXPECT_EQ(options, 17);
 }
 
 TEST(HeadlessOptions, FloppyImagesNeedAName) {

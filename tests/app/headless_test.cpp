@@ -18,70 +18,11 @@
 #include <vector>
 
 #include "app/headless.h"
+#include "headless_fixture.h"
 
-namespace fs = std::filesystem;
+using namespace headless_fixture;
 
 namespace {
-
-constexpr uint32_t MARK_DONE = 0x1004, RESULTS = 0x1100;
-constexpr size_t MB = 0x100000;
-
-std::vector<uint8_t> file_bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-std::string file_text(const fs::path& p) {
-    std::vector<uint8_t> b = file_bytes(p);
-    return {b.begin(), b.end()};
-}
-uint32_t be32(const std::vector<uint8_t>& ram, uint32_t addr) {
-    if (addr + 4 > ram.size()) return 0xDEADDEAD;
-    return uint32_t(ram[addr]) << 24 | uint32_t(ram[addr + 1]) << 16 | uint32_t(ram[addr + 2]) << 8 | ram[addr + 3];
-}
-
-struct Outcome {
-    int status; // exit status, -1 when the program did not exit normally
-    std::string out, err;
-};
-
-class Headless : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "zolm-headless-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        root_ = tmpl;
-        fs::create_directory(root_ / "bin");
-        fs::create_directory(root_ / "run");
-        fs::copy_file(ZOLM_BINARY, root_ / "bin" / "zolm");
-        fs::permissions(root_ / "bin" / "zolm", fs::perms::owner_all);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-
-    fs::path run_dir() const { return root_ / "run"; }
-
-    void install_rom(const char* name) {
-        fs::path rom = fs::path(ZOLM_TEST_ROM_DIR) / (std::string(name) + ".rom");
-        ASSERT_TRUE(fs::exists(rom)) << rom;
-        fs::copy_file(rom, run_dir() / "iplrom.dat", fs::copy_options::overwrite_existing);
-    }
-    void install_cgrom() {
-        std::ofstream(run_dir() / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0');
-    }
-
-    // Runs "zolm args" in the start folder; env is put before the command.
-    Outcome zolm(const std::string& args, const std::string& env = "") {
-        std::string cmd = "cd '" + run_dir().string() + "' && " + env + " '" + (root_ / "bin" / "zolm").string() +
-                          "' " + args + " >'" + (root_ / "out").string() + "' 2>'" + (root_ / "err").string() + "'";
-        int rc = std::system(cmd.c_str());
-        Outcome r{WIFEXITED(rc) ? WEXITSTATUS(rc) : -1, file_text(root_ / "out"), file_text(root_ / "err")};
-        return r;
-    }
-
-    fs::path root_;
-};
 
 const std::regex STATISTICS(R"(X68000 [0-9]+\.[0-9]MHz [0-9]+f/s:[0-9]+f/s\n)");
 

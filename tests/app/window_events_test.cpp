@@ -33,6 +33,7 @@ std::vector<WindowMessage> messages(const SDL_Event& e) {
     return {m.list, m.list + m.count};
 }
 
+constexpr uint32_t set1(uint32_t scan) { return scan << KEY_LPARAM_SCAN_SHIFT; }
 constexpr uint32_t DOWN = KEY_LPARAM_REPEAT_ONE, HELD = DOWN | KEY_LPARAM_WAS_DOWN,
                    UP = DOWN | KEY_LPARAM_WAS_DOWN | KEY_LPARAM_RELEASED;
 
@@ -42,20 +43,21 @@ TEST(WindowEvents, KeysBecomeVirtualKeyAndCharacterRecords) {
         SDL_Event event;
         std::vector<WindowMessage> want;
     } cases[] = {
-        {"letter", key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a), {{MAIN, WM_KEYDOWN, 0x41, DOWN}}},
-        {"autorepeat", key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_NONE, 1), {{MAIN, WM_KEYDOWN, 0x41, HELD}}},
-        {"release", key(SDL_KEYUP, SDL_SCANCODE_Z, SDLK_z), {{MAIN, WM_KEYUP, 0x5A, UP}}},
-        {"digit 0", key(SDL_KEYDOWN, SDL_SCANCODE_0, SDLK_0), {{MAIN, WM_KEYDOWN, 0x30, DOWN}}},
+        {"letter", key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a), {{MAIN, WM_KEYDOWN, 0x41, DOWN | set1(0x1E)}}},
+        {"autorepeat", key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_NONE, 1),
+         {{MAIN, WM_KEYDOWN, 0x41, HELD | set1(0x1E)}}},
+        {"release", key(SDL_KEYUP, SDL_SCANCODE_Z, SDLK_z), {{MAIN, WM_KEYUP, 0x5A, UP | set1(0x2C)}}},
+        {"digit 0", key(SDL_KEYDOWN, SDL_SCANCODE_0, SDLK_0), {{MAIN, WM_KEYDOWN, 0x30, DOWN | set1(0x0B)}}},
         {"arrow, extended", key(SDL_KEYDOWN, SDL_SCANCODE_UP, SDLK_UP),
-         {{MAIN, WM_KEYDOWN, 0x26, DOWN | KEY_LPARAM_EXTENDED}}},
+         {{MAIN, WM_KEYDOWN, 0x26, DOWN | set1(0x48) | KEY_LPARAM_EXTENDED}}},
         {"Enter", key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN),
-         {{MAIN, WM_KEYDOWN, VK_RETURN, DOWN}, {MAIN, WM_CHAR, 0x0D, DOWN}}},
+         {{MAIN, WM_KEYDOWN, VK_RETURN, DOWN | set1(0x1C)}, {MAIN, WM_CHAR, 0x0D, DOWN | set1(0x1C)}}},
         {"BS", key(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE),
-         {{MAIN, WM_KEYDOWN, VK_BACK, DOWN}, {MAIN, WM_CHAR, 0x08, DOWN}}},
+         {{MAIN, WM_KEYDOWN, VK_BACK, DOWN | set1(0x0E)}, {MAIN, WM_CHAR, 0x08, DOWN | set1(0x0E)}}},
         {"Esc", key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE),
-         {{MAIN, WM_KEYDOWN, VK_ESCAPE, DOWN}, {MAIN, WM_CHAR, 0x1B, DOWN}}},
+         {{MAIN, WM_KEYDOWN, VK_ESCAPE, DOWN | set1(0x01)}, {MAIN, WM_CHAR, 0x1B, DOWN | set1(0x01)}}},
         {"Ctrl+C", key(SDL_KEYDOWN, SDL_SCANCODE_C, SDLK_c, KMOD_LCTRL),
-         {{MAIN, WM_KEYDOWN, 0x43, DOWN}, {MAIN, WM_CHAR, 0x03, DOWN}}},
+         {{MAIN, WM_KEYDOWN, 0x43, DOWN | set1(0x2E)}, {MAIN, WM_CHAR, 0x03, DOWN | set1(0x2E)}}},
         {"F10", key(SDL_KEYDOWN, SDL_SCANCODE_F10, SDLK_F10), {}},
         {"Alt", key(SDL_KEYDOWN, SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT), {}},
         {"Alt+O", key(SDL_KEYDOWN, SDL_SCANCODE_O, SDLK_o, KMOD_LALT), {}},
@@ -67,14 +69,35 @@ TEST(WindowEvents, KeysBecomeVirtualKeyAndCharacterRecords) {
     }
 }
 
-TEST(WindowEvents, TextGivesItsAsciiCharacters) {
+TEST(WindowEvents, TextGivesTheMachinesCharacters) {
     SDL_Event e{};
     e.text.type = SDL_TEXTINPUT;
     e.text.windowID = MAIN;
-    std::snprintf(e.text.text, sizeof e.text.text, "%s", "a~ あ"); // あ is no ASCII
-    std::vector<WindowMessage> want = {
-        {MAIN, WM_CHAR, 'a', DOWN}, {MAIN, WM_CHAR, '~', DOWN}, {MAIN, WM_CHAR, ' ', DOWN}};
+    // ASCII as it is, ¥ as 0x5C, half-width katakana ｡ and ﾟ as 0xA1 and
+    // 0xDF; あ, é, a broken sequence and a control character are dropped.
+    std::snprintf(e.text.text, sizeof e.text.text, "%s", "a~ あ¥\xEF\xBD\xA1\xEF\xBE\x9F\xC3\xA9\xE3\x81\x1F");
+    std::vector<WindowMessage> want = {{MAIN, WM_CHAR, 'a', DOWN},  {MAIN, WM_CHAR, '~', DOWN},
+                                       {MAIN, WM_CHAR, ' ', DOWN},  {MAIN, WM_CHAR, 0x5C, DOWN},
+                                       {MAIN, WM_CHAR, 0xA1, DOWN}, {MAIN, WM_CHAR, 0xDF, DOWN}};
     EXPECT_EQ(messages(e), want);
+}
+
+TEST(WindowEvents, RelativeModeMovesAVirtualPointerInThePicture) {
+    VirtualPointer p{10, 10, 100, 50};
+    SDL_Event move{};
+    move.motion.type = SDL_MOUSEMOTION;
+    move.motion.windowID = MAIN;
+    move.motion.x = 700; // where the host pointer is plays no part
+    move.motion.y = 700;
+    struct Step { int dx, dy; uint32_t x, y; };
+    const Step steps[] = {{5, -3, 15, 7}, {-40, 0, 0, 7}, {500, 500, 99, 49}};
+    for (const Step& s : steps) {
+        move.motion.xrel = s.dx;
+        move.motion.yrel = s.dy;
+        EventMessages m = sdl_event_messages(move, MENU_BAR, &p);
+        ASSERT_EQ(m.count, 1);
+        EXPECT_EQ(m.list[0].lparam, s.y << 16 | s.x);
+    }
 }
 
 TEST(WindowEvents, MouseRecordsAreInPictureCoordinates) {

@@ -1,0 +1,126 @@
+// The headless runner's input script (--input): its lines, and test ROMs
+// fed by it through the keyboard's two roads, the mouse and the joysticks.
+#include "app/input_script.h"
+
+#include <gtest/gtest.h>
+
+#include <random>
+
+#include "headless_fixture.h"
+
+using namespace headless_fixture;
+
+namespace {
+
+TEST(InputScript, LinesToEvents) {
+    std::vector<ScriptEvent> events;
+    std::string why;
+    for (const char* line : {"", "   ", "# comment", "0 key-down 0x41", "0 key-up 65", "1 char a", "1 char 0x7E",
+                             "2 mouse-move 300 50", "2 mouse-down left", "2 mouse-up right", "3 pad 1 0xFFF 0 65535",
+                             "3 pad-unplug 0", "4 focus-lost"})
+        EXPECT_TRUE(input_script_parse_line(line, events, why)) << line << ": " << why;
+    ASSERT_EQ(events.size(), 10u);
+    EXPECT_EQ(events[0].message, (WindowMessage{0, WM_KEYDOWN, 0x41, 0x001E0001}));
+    EXPECT_EQ(events[1].message.lparam, 0xC01E0001u);
+    EXPECT_EQ(events[2].message, (WindowMessage{0, WM_CHAR, 'a', 1}));
+    EXPECT_EQ(events[3].message.wparam, 0x7Eu);
+    EXPECT_EQ(events[4].message, (WindowMessage{0, WM_MOUSEMOVE, 0, 50u << 16 | 300u}));
+    EXPECT_EQ(events[5].message.message, uint32_t(WM_LBUTTONDOWN));
+    EXPECT_EQ(events[6].message.message, uint32_t(WM_RBUTTONUP));
+    EXPECT_EQ(events[7].action, ScriptAction::PAD);
+    EXPECT_EQ(events[7].pad, 1);
+    EXPECT_EQ(events[7].pos.buttons, 0xFFFu);
+    EXPECT_EQ(events[7].pos.y, 65535u);
+    EXPECT_EQ(events[8].action, ScriptAction::PAD_UNPLUG);
+    EXPECT_EQ(events[9].message.message, uint32_t(WM_KILLFOCUS));
+
+    struct Bad { const char* line; const char* why; };
+    const Bad bad[] = {
+        {"x key-down 1", "\"x\" is not a frame number"},
+        {"5", "the event is missing"},
+        {"3 key-down 1", "frame 3 comes after frame 4"},
+        {"5 key-down", "key-down takes 1 argument"},
+        {"5 key-down 256", "key-down: \"256\" is not a number 0-255"},
+        {"5 key-down 0x", "key-down: \"0x\" is not a number 0-255"},
+        {"5 mouse-down middle", "mouse-down: left or right, not \"middle\""},
+        {"5 pad 2 0 0 0", "pad: \"2\" is not a number 0-1"},
+        {"5 pad 0 0 0 65536", "pad: \"65536\" is not a number 0-65535"},
+        {"5 focus-lost now", "focus-lost takes 0 arguments"},
+        {"5 jump", "no such event \"jump\""},
+        {"99999999999 focus-lost", "\"99999999999\" is not a frame number"},
+    };
+    for (const Bad& b : bad) {
+        why.clear();
+        EXPECT_FALSE(input_script_parse_line(b.line, events, why)) << b.line;
+        EXPECT_EQ(why, b.why) << b.line;
+    }
+    EXPECT_EQ(events.size(), 10u);
+}
+
+class InputRun : public Headless {
+protected:
+    void write(const char* name, const std::string& text) { std::ofstream(run_dir() / name, std::ios::binary) << text; }
+    std::vector<uint32_t> results(int n) {
+        std::vector<uint8_t> ram = file_bytes(run_dir() / "ram.bin");
+        EXPECT_EQ(be32(ram, MARK_DONE), 0x444F4E45u) << "the ROM did not finish";
+        std::vector<uint32_t> r;
+        for (int i = 0; i < n; i++) r.push_back(be32(ram, RESULTS + 4 * i));
+        return r;
+    }
+};
+
+TEST_F(InputRun, KeysMouseAndPadsThroughTheHardware) {
+    install_rom("input_hardware");
+    install_cgrom();
+    // 'A' is scan code $1E; table 0: up ('1') bit 0, button 1 ('A') bit 5.
+    write("AT2X.KEY", "/key.\n1e=41\n/pad.\n0 = * * * * * * * * * * A * * * * 1\n");
+    write("input.txt", "# frame event\n3 key-down 0x41\n4 mouse-move 300 50\n5 key-up 0x41\n"
+                       "6 key-down 0x5A\n6 key-down 0x26\n7 pad 1 1 32767 0\n");
+    Outcome r = zolm("--input input.txt --virtual-clock --frames 200 --dump-ram ram.bin -n "
+                     "--set KEY=1 --set MOUSE=1 --set JOY0=1 --set JOY1=3");
+    ASSERT_EQ(r.status, 0) << r.err;
+    // Two key bytes, make and break, and no interrupt without a byte; the
+    // pointer 200 dots right of the cursor at 100 is a count of 39; Z and
+    // up on the keyboard pad, button 1 and up on host pad 1.
+    EXPECT_EQ(results(8), (std::vector<uint32_t>{2, 0x1E, 0x9E, 0, 39, 0, 0xDE, 0xDE}));
+}
+
+TEST_F(InputRun, KeysThroughTheIocsCalls) {
+    install_rom("input_iocs");
+    install_cgrom();
+    write("AT2X.KEY", "/asc.\n1e=61\n");
+    write("input.txt", "30 char a\n");
+    Outcome r = zolm("--input input.txt --virtual-clock --frames 200 --dump-ram ram.bin -n --set KEY=0");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(results(3), (std::vector<uint32_t>{0x1E61, 0, 0})) << "_B_KEYINP waited for the character";
+}
+
+TEST_F(InputRun, AMalformedLineStopsBeforeTheRun) {
+    install_rom("input_iocs");
+    install_cgrom();
+    write("input.txt", "1 char a\n\n2 press 5\n");
+    Outcome r = zolm("--input input.txt --frames 5 --dump-ram ram.bin");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "zolm: --input: input.txt:3: no such event \"press\"\n");
+    EXPECT_FALSE(fs::exists(run_dir() / "ram.bin")) << "the machine did not start";
+    r = zolm("--input missing.txt --frames 5");
+    EXPECT_EQ(r.status, 2);
+    EXPECT_EQ(r.err, "zolm: --input: missing.txt: cannot be read\n");
+}
+
+TEST_F(InputRun, RandomAndOversizedKeyMapsStartTheMachine) {
+    install_rom("input_iocs");
+    install_cgrom();
+    write("input.txt", "2 char a\n2 focus-lost\n");
+    std::mt19937 rng(11);
+    std::string big = "/key.\n" + std::string(300000, '1') + "\n/pad.\n0 = " + std::string(100000, '*') + "\n";
+    std::string noise(70000, '\0');
+    for (char& c : noise) c = char(rng());
+    for (const std::string& map : {big, noise, std::string("/pad.\n5 = aAbB1248\x1a\n/asc.\n1e=61\n")}) {
+        write("AT2X.KEY", map);
+        Outcome r = zolm("--input input.txt --virtual-clock --frames 60 -n --set KEY=0");
+        EXPECT_EQ(r.status, 0) << r.err;
+    }
+}
+
+} // namespace

@@ -1,0 +1,104 @@
+| Input through the hardware: key bytes from the MFP's receiver (KEY 1),
+| a mouse packet from SCC channel B (MOUSE 1) and the joystick ports, fed
+| by the headless runner's input script. Frames are counted by V-DISP.
+| Results: 0 key bytes received, 1 and 2 the first two; 3-5 the mouse
+| packet (status, X, Y); 6 and 7 ports A and B at frame 12.
+        .include "report.inc"
+
+        reset_vectors STACK_TOP, start
+
+        .equ    GPIP, 0xE88001
+        .equ    MFP_IERA, 0xE88007
+        .equ    MFP_IMRA, 0xE88013
+        .equ    MFP_VR, 0xE88017
+        .equ    MFP_UDR, 0xE8802F
+        .equ    SCC_B_COMMAND, 0xE98001
+        .equ    SCC_B_DATA, 0xE98003
+        .equ    PPI_A, 0xE9A001
+        .equ    PPI_B, 0xE9A003
+        .equ    PPI_C, 0xE9A005
+        .equ    PPI_CONTROL, 0xE9A007
+        .equ    MOUSE_CURSOR_X, 0xACE   | the firmware's cursor in its work area
+        .equ    MOUSE_CURSOR_Y, 0xAD0
+        .equ    VEC_RX_FULL, (0x40 + 12) * 4
+        .equ    VEC_LEVEL5, 0x54 * 4
+        .equ    KEY_COUNT, 0x001400
+        .equ    KEY_BYTES, 0x001404     | one long each
+        .equ    MOUSE_INDEX, 0x001420
+        .equ    MOUSE_BYTES, 0x001424   | one long each
+
+| Waits for the start of the next frame's display.
+        .macro  next_frame
+8:      btst    #4, GPIP
+        bne.s   8b
+9:      btst    #4, GPIP
+        beq.s   9b
+        .endm
+
+        .text
+start:
+        rom_init
+        lea     KEY_COUNT, a0
+        moveq   #15, d0
+1:      clr.l   (a0)+
+        dbra    d0, 1b
+        move.l  #rx_full, VEC_RX_FULL
+        move.l  #mouse_byte, VEC_LEVEL5
+        move.b  #0x40, MFP_VR
+        move.b  #0x10, MFP_IERA         | channel 12, receive buffer full
+        move.b  #0x10, MFP_IMRA
+        move.b  #0x92, PPI_CONTROL      | mode set: ports A and B in
+        move.b  #0x00, PPI_C            | ports A and B show their low bytes
+        move.w  #100, MOUSE_CURSOR_X
+        move.w  #50, MOUSE_CURSOR_Y
+        move.w  #0x2000, sr
+        moveq   #10 - 1, d1
+3:      next_frame
+        tst.b   PPI_A                   | the program reads the ports: pads are polled
+        dbra    d1, 3b
+        move.b  #5, SCC_B_COMMAND       | WR5
+        move.b  #2, SCC_B_COMMAND       | RTS: a packet
+        next_frame
+        next_frame
+        moveq   #0, d0
+        move.b  PPI_A, d0
+        result  6, d0
+        move.b  PPI_B, d0
+        result  7, d0
+        next_frame
+        move.w  #0x2700, sr
+        result  0, KEY_COUNT
+        result  1, KEY_BYTES
+        result  2, KEY_BYTES + 4
+        result  3, MOUSE_BYTES
+        result  4, MOUSE_BYTES + 4
+        result  5, MOUSE_BYTES + 8
+        rom_done
+
+rx_full:
+        movem.l d0/a0, -(sp)
+        moveq   #0, d0
+        move.b  MFP_UDR, d0
+        move.l  KEY_COUNT, a0
+        cmpa.w  #8, a0
+        bcc.s   1f
+        adda.l  a0, a0
+        adda.l  a0, a0
+        move.l  d0, KEY_BYTES(a0)
+        addq.l  #1, KEY_COUNT
+1:      movem.l (sp)+, d0/a0
+        rte
+
+mouse_byte:
+        movem.l d0/a0, -(sp)
+        moveq   #0, d0
+        move.b  SCC_B_DATA, d0
+        move.l  MOUSE_INDEX, a0
+        cmpa.w  #3, a0
+        bcc.s   1f
+        adda.l  a0, a0
+        adda.l  a0, a0
+        move.l  d0, MOUSE_BYTES(a0)
+        addq.l  #1, MOUSE_INDEX
+1:      movem.l (sp)+, d0/a0
+        rte
