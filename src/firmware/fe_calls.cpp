@@ -80,7 +80,6 @@ struct Outcome {
 
 constexpr uint64_t DOUBLE_SIGN = 0x8000000000000000;
 constexpr uint32_t FLOAT_SIGN = 0x80000000;
-constexpr int32_t INT32_LOWEST = INT32_MIN;
 
 // Longs a value of the format takes.
 uint32_t longs_of(FeType t) { return t == FE_DOUBLE ? 2 : 1; }

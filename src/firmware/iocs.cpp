@@ -30,8 +30,8 @@ const FirmwareRoutine g_iocs_adpcm_set[IOCS_ADPCM_CALLS + 1] = {
 
 namespace {
 
-// Calls whose ROM code changes what the panel shows.
-constexpr uint32_t LED_REFRESH_CALLS[] = {IOCS_KEY_INIT, IOCS_LEDMOD, IOCS_TGUSEMD, IOCS_BEEPSNS};
+// Calls whose ROM code changes the keyboard LEDs the panel shows.
+constexpr uint32_t LED_REFRESH_CALLS[] = {IOCS_KEY_INIT, IOCS_LEDCTRL, IOCS_LEDSET, IOCS_LEDMOD};
 constexpr int PANEL_REFRESH_SLICES = 2;
 
 const FirmwareRoutine RS232C_CALLS[IOCS_RS232C_CALLS] = {

@@ -10,10 +10,10 @@
 inline constexpr uint32_t IOCS_B_KEYINP = 0x00;
 inline constexpr uint32_t IOCS_B_KEYSNS = 0x01;  // only senses; the paste text waits over it
 inline constexpr uint32_t IOCS_KEY_INIT = 0x03;
-inline constexpr uint32_t IOCS_LEDMOD = 0x06;
-inline constexpr uint32_t IOCS_TGUSEMD = 0x07;
+inline constexpr uint32_t IOCS_LEDCTRL = 0x06;
+inline constexpr uint32_t IOCS_LEDSET = 0x07;
 inline constexpr uint32_t IOCS_KEY_CALLS = 8;    // $00-$07: the keyboard group
-inline constexpr uint32_t IOCS_BEEPSNS = 0x0D;
+inline constexpr uint32_t IOCS_LEDMOD = 0x0D;
 inline constexpr uint32_t IOCS_SET232C = 0x30;   // $30-$35: RS-232C
 inline constexpr uint32_t IOCS_RS232C_CALLS = 6;
 inline constexpr uint32_t IOCS_ADPCMOUT = 0x60;  // $60-$66: ADPCM
@@ -31,7 +31,7 @@ extern const FirmwareRoutine g_iocs_adpcm_set[IOCS_ADPCM_CALLS + 1];
 // the disk calls; no keyboard or ADPCM routine.
 void iocs_set_start_tables();
 
-// Pre-hook of the calls that change the keyboard LEDs or sound: the disk
+// Pre-hook of the calls that change the keyboard LEDs: the disk
 // panel is refreshed two slices later.
 void trap_hook_led_refresh();
 
