@@ -165,7 +165,7 @@ int32_t windrv_cmd_create(const WinDrvRequest& r) {
     Located at;
     Locate found = windrv_locate(r, r.arg1, true, false, at);
     if (found != Locate::Found && found != Locate::Missing) return WINDRV_FAIL;
-    if (!windrv_name_fits(at.sjis)) return WINDRV_FAIL;
+    if (!windrv_name_fits(at.asked)) return WINDRV_FAIL;
     std::string rel = windrv_join(at.dir.rel, at.host);
     struct stat st;
     if (found == Locate::Found && (!windrv_stat(r, rel, st) || !S_ISREG(st.st_mode))) return WINDRV_FAIL;

@@ -30,6 +30,7 @@ Locate windrv_locate(const WinDrvRequest& r, uint32_t addr, bool with_name2, boo
     if (!windrv_namests_path(record, with_name2, name) || !windrv_component_to_host(name.name, wildcards, utf8))
         return Locate::Refused;
     out.entry_path = name.entry_path;
+    out.asked = name.name;
     out.drive = record[NAMESTS_DRIVE];
     const ConfinedRoot& root = windrv_root(r.unit);
     if (!windrv_resolve_dir(root, name.dirs, out.dir)) return Locate::NoFolder;

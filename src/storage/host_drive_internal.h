@@ -60,6 +60,7 @@ struct Located {
     std::string host;   // the host name found, or the guest's spelling (UTF-8) when missing
     std::string sjis;   // the name as the emulated system sees it
     std::string spelled;  // the guest's spelling, UTF-8 (exact names only)
+    std::string asked;    // the guest's spelling, Shift-JIS
     std::string entry_path;
     uint8_t drive;
 };

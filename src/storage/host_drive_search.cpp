@@ -3,6 +3,7 @@
 #include <cstring>
 #include <deque>
 
+#include "core/bus.h"
 #include "host/sjis_text.h"
 #include "storage/host_drive_dir.h"
 #include "storage/host_drive_internal.h"
@@ -89,9 +90,6 @@ bool listing_for(const WinDrvSearch& s, std::vector<HostEntry>& matches) {
     return true;
 }
 
-void put16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v >> 8); p[1] = uint8_t(v); }
-void put32(uint8_t* p, uint32_t v) { put16(p, v >> 16); put16(p + 2, v); }
-
 void copy_name(uint8_t* field, std::string_view name) {
     std::memset(field, 0, FILES_NAME_SIZE);
     std::memcpy(field, name.data(), sjis_cut(name, FILES_NAME_SIZE));
@@ -108,11 +106,11 @@ int32_t report(uint32_t buffer, const std::vector<HostEntry>* matches, uint32_t 
     }
     const HostEntry& e = (*matches)[n];
     std::memcpy(b + FILES_MARK, FILES_MARK_BYTES, sizeof FILES_MARK_BYTES);
-    put16(b + FILES_MATCH, FILES_MATCH_STEP * n);
+    be_write16(b + FILES_MATCH, FILES_MATCH_STEP * n);
     b[FILES_ATTRIBUTE] = e.attribute;
-    put16(b + FILES_TIME, e.time.time);
-    put16(b + FILES_DATE, e.time.date);
-    put32(b + FILES_SIZE_FIELD, e.size);
+    be_write16(b + FILES_TIME, e.time.time);
+    be_write16(b + FILES_DATE, e.time.date);
+    be_write32(b + FILES_SIZE_FIELD, e.size);
     copy_name(b + FILES_NAME, e.sjis);
     windrv_guest_write(buffer, b, FILES_SIZE);
     return WINDRV_OK;

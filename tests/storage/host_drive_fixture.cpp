@@ -66,12 +66,11 @@ void HostDriveTest::put_namests(uint32_t addr, std::string_view path, std::strin
     uint8_t* p = ram(addr);
     std::memset(p, 0, 88);
     p[2] = '\t';
-    std::memcpy(p + 3, path.data(), std::min<size_t>(path.size(), 64));
-    std::memset(p + 67, ' ', 8);
-    std::memcpy(p + 67, name1.data(), std::min<size_t>(name1.size(), 8));
-    std::memset(p + 75, ' ', 3);
-    std::memcpy(p + 75, ext.data(), std::min<size_t>(ext.size(), 3));
-    std::memcpy(p + 78, name2.data(), std::min<size_t>(name2.size(), 10));
+    std::memset(p + 67, ' ', 11);
+    path.copy(reinterpret_cast<char*>(p + 3), 64);
+    name1.copy(reinterpret_cast<char*>(p + 67), 8);
+    ext.copy(reinterpret_cast<char*>(p + 75), 3);
+    name2.copy(reinterpret_cast<char*>(p + 78), 10);
 }
 
 void HostDriveTest::put_name(uint32_t addr, std::string_view path, std::string_view file) {

@@ -8,6 +8,7 @@
 #include "host_drive_fixture.h"
 #include "storage/host_drive.h"
 #include "storage/host_drive_scan.h"
+#include "video/vram.h"
 
 namespace fs = std::filesystem;
 
@@ -112,6 +113,18 @@ TEST_F(StorageHostDriveFiles, ReadWriteSeekFollowThePosition) {
     // Closing twice finds the entry twice.
     EXPECT_EQ(run(WINDRV_CMD_CLOSE, {0, 0, 0, FCB}), WINDRV_OK);
     EXPECT_EQ(run(WINDRV_CMD_CLOSE, {0, 0, 0, FCB}), WINDRV_OK);
+}
+
+TEST_F(StorageHostDriveFiles, TextVramBuffersGoThroughTheBus) {
+    host_file("V.BIN", "\x12\x34\x56\x78");
+    ASSERT_EQ(open("", "V.BIN", 2), WINDRV_OK);
+    EXPECT_EQ(run(WINDRV_CMD_READ, {0, TVRAM_BASE + 0x80, 4, FCB}), 4);
+    EXPECT_EQ(g_tvram[0x80], 0x12);
+    EXPECT_EQ(g_tvram[0x83], 0x78);
+    g_tvram[0x100] = 'v';
+    ASSERT_EQ(run(WINDRV_CMD_SEEK, {0, 0, 0, FCB}), 0);
+    EXPECT_EQ(run(WINDRV_CMD_WRITE, {0, TVRAM_BASE + 0x100, 1, FCB}), 1);
+    EXPECT_EQ(host_read("V.BIN"), "v\x34\x56\x78");
 }
 
 TEST_F(StorageHostDriveFiles, The65thOpenTakesTheOldestEntry) {

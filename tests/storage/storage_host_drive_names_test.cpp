@@ -29,6 +29,7 @@ std::string found_name(const uint8_t* buffer) {
 }
 
 TEST(StorageHostDriveWildcards, FollowTheDosRules) {
+    const std::string long_name(255, 'a');
     struct Case {
         const char* pattern;
         const char* name;
@@ -39,7 +40,7 @@ TEST(StorageHostDriveWildcards, FollowTheDosRules) {
         {"A??", "A", true},           {"A??.TXT", "A.TXT", true},   {"A?", "ABC", false},
         {"FOO.*", "FOO", true},       {"FOO.*", "FOO.C", true},     {"FOO.*", "FOOD", false},
         {"?.C", "\x83\x65.C", true},  {"??", "\x83\x65", true},     {"*\x83\x5c", "A\x83\x5c", true},
-        {"\x83\x5c", "\x83\x7c", false}, {"*?*?*?*?*?*?*?*?*?*?*?*?*?*?", std::string(255, 'a').c_str(), true},
+        {"\x83\x5c", "\x83\x7c", false}, {"*?*?*?*?*?*?*?*?*?*?*?*?*?*?", long_name.c_str(), true},
     };
     for (const Case& c : cases) EXPECT_EQ(windrv_wild_match(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
     EXPECT_TRUE(windrv_name_fits("LongFileName12345.txt"));
