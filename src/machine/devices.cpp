@@ -16,6 +16,7 @@
 #include "machine/startup.h"
 #include "machine/system_port.h"
 #include "sound/adpcm.h"
+#include "sound/midi.h"
 #include "sound/opm.h"
 #include "storage/dma.h"
 #include "storage/fdc.h"
@@ -34,7 +35,7 @@ void machine_reset() { init_reset_machine_state(); }
 
 std::span<const uint8_t> sram_record() { return device_state_bytes(g_sram_dirty); }
 
-const std::array<DeviceEntry, 22> s_devices = {{
+const std::array<DeviceEntry, 23> s_devices = {{
     {"MC68000", cpu_power_on, init_reset_cpu, cpu_state},
     {"machine", machine_power_on, machine_reset, machine_state},
     {"memory map", mem_map_power_on, nullptr, mem_map_state},
@@ -51,6 +52,7 @@ const std::array<DeviceEntry, 22> s_devices = {{
     {"DMA controller", dma_power_on, nullptr, dma_state},
     {"YM2151", opm_power_on, opm_reset, opm_state},
     {"ADPCM", adpcm_power_on, nullptr, adpcm_state},
+    {"MIDI board", midi_power_on, nullptr, midi_state},
     {"floppy controller", fdc_power_on, nullptr, fdc_state},
     {"host drive", windrv_power_on, nullptr, windrv_state},
     {"SCC", scc_power_on, nullptr, scc_state},

@@ -22,6 +22,7 @@ enum EventKind : int {
     // Kinds 16-23 raise interrupt levels 0-7 (EV_LEVEL + level).
     EV_LEVEL = 16,
     EV_LEVEL_DMA = 19,      // level 3, DMA controller
+    EV_LEVEL_MIDI = 20,     // level 4, MIDI board timer
     EV_LEVEL_SCC = 21,      // level 5, SCC (mouse)
     EV_LEVEL_NMI = 23,      // level 7, NMI switch
     EV_FRAME_START = 24,

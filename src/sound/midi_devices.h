@@ -1,7 +1,11 @@
-// MIDI output devices of the host. None is opened yet: the check finds none.
+// MIDI output devices of the host: the back ends that open.
 #pragma once
 
+#include "host/midi_out.h"
 #include "sound/midi.h"
 
-// Opens or closes the host's MIDI output as the MIDI setting asks.
-inline void midi_check_devices(MidiState&) {}
+// With MIDI on and no back end that opens, MIDI goes off (the board is
+// not fitted).
+inline void midi_check_devices(MidiState& m) {
+    if (m.enable && midi_out_device_count() == 0) m.enable = 0;
+}

@@ -1,9 +1,11 @@
 #include "sound/sound_host.h"
 
 #include "host/audio_mixer.h"
+#include "host/midi_out.h"
 #include "host/wave_voice.h"
 #include "sound/adpcm.h"
 #include "sound/fm_card.h"
+#include "sound/midi.h"
 #include "sound/sound_clock.h"
 
 namespace {
@@ -17,6 +19,7 @@ void sound_host_stop_sources() {
     fmcard_select(g_fmcard, 0);
     g_fmcard.fm = fm;
     if (g_adpcm_player.end_time) adpcm_stop();
+    midi_close();
     host_sound_close();
 }
 
@@ -29,6 +32,7 @@ void sound_host_start(const SoundHostOptions& options) {
     s_options = options;
     if (!g_adpcm_player.device_count) adpcm_probe_wave_out();
     host_time_set_emulated(options.virtual_clock);
+    midi_out_set_port(options.midi_port);
     sound_clock_attach();
     mixer_keep_output(!options.wav.empty());
     if (!mixer_open_sink(options.sdl_sink ? MixerSink::Sdl : MixerSink::Null)) mixer_open_sink(MixerSink::Null);

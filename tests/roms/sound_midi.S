@@ -1,0 +1,99 @@
+| The MIDI board: a flute plays note $45 (A4, 440 Hz) for 30 frames through
+| the host's MIDI output, and the board's timer interrupts once.
+|
+| Results:
+|    0  V-DISP count at the note on     1  V-DISP count at the note off
+|    2  frames from the timer's start to its interrupt (R84 = 2250: one frame)
+        .include "report.inc"
+
+        reset_vectors STACK_TOP, start
+
+        .equ    MFP, 0xE88000
+        .equ    AER, MFP+0x03
+        .equ    IERA, MFP+0x07
+        .equ    IERB, MFP+0x09
+        .equ    IMRA, MFP+0x13
+        .equ    IMRB, MFP+0x15
+        .equ    VR, MFP+0x17
+        .equ    MFP_VECTORS, 0x40
+        .equ    MIDI_R01, 0xEAFA03      | group select
+        .equ    MIDI_R05, 0xEAFA0B      | group 0
+        .equ    MIDI_R06, 0xEAFA0D      | group 0
+        .equ    MIDI_R56, 0xEAFA0D      | group 5: transmit data
+        .equ    MIDI_R84, 0xEAFA09      | group 8
+        .equ    MIDI_R85, 0xEAFA0B      | group 8
+        .equ    LEVEL4_VECTOR, 0x8E     | the MIDI board's level-4 vector
+
+        .equ    CNT_VDISP, 0x001400
+        .equ    TIMER_AT, 0x001404
+
+| midi byte: one byte through the transmit register (group 5 selected).
+        .macro  midi byte:req
+        move.b  #\byte, MIDI_R56
+        .endm
+
+        .text
+start:
+        rom_init
+        clr.l   CNT_VDISP
+        clr.l   TIMER_AT
+        move.l  #irq_vdisp, (MFP_VECTORS+6)*4
+        move.l  #irq_timer, LEVEL4_VECTOR*4
+        clr.b   IERA
+        clr.b   IMRA
+        move.b  #MFP_VECTORS, VR
+        move.b  #0x10, AER
+        move.b  #0x40, IMRB
+        move.b  #0x40, IERB
+        move.w  #0x2000, sr
+
+        move.b  #5, MIDI_R01
+        midi    0xC0                    | program change: flute
+        midi    73
+        moveq   #2, d1
+        bsr     wait_frames
+        move.b  #5, MIDI_R01
+        midi    0x90                    | note on: $45, velocity 100
+        midi    0x45
+        midi    0x64
+        result  0, CNT_VDISP
+        moveq   #30, d1
+        bsr     wait_frames
+        midi    0x45                    | running status: velocity 0 is a note off
+        midi    0x00
+        result  1, CNT_VDISP
+
+| The timer: 2250 steps, one frame.
+        move.b  #8, MIDI_R01
+        move.b  #0xCA, MIDI_R84         | 2250 = $8CA
+        move.b  #0x08, MIDI_R85
+        clr.b   MIDI_R01
+        move.b  #0x80, MIDI_R05
+        move.l  CNT_VDISP, d6
+        move.b  #0x80, MIDI_R06         | starts it
+1:      tst.l   TIMER_AT
+        beq.s   1b
+        move.l  TIMER_AT, d7
+        sub.l   d6, d7
+        result  2, d7
+
+        moveq   #40, d1
+        bsr     wait_frames
+        clr.b   IMRB
+        clr.b   IERB
+        rom_done
+
+wait_frames:
+        move.l  CNT_VDISP, d0
+        add.l   d1, d0
+1:      cmp.l   CNT_VDISP, d0
+        bhi.s   1b
+        rts
+
+irq_vdisp:
+        addq.l  #1, CNT_VDISP
+        rte
+
+irq_timer:
+        move.l  CNT_VDISP, TIMER_AT
+        rte
