@@ -57,6 +57,8 @@ void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag) {
         // BACKG 0 no pass would ever come to it.
         if (g_stop_request) break;
         bool focus = host.has_focus();
+        // Losing the focus keys every FM channel off while output still reaches the card.
+        if (g_has_focus && !focus) fmcard_all_off(g_fmcard);
         g_has_focus = focus;
         g_fmcard.output_on = focus; // g_fm_output_on
         if (!focus) {

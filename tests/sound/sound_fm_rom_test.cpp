@@ -1,5 +1,6 @@
 #include <cstdlib>
 
+#include "sound/fm_card.h"
 #include "sound_rom.h"
 #include "tone.h"
 
@@ -33,12 +34,17 @@ TEST(SoundFmRom, sound_fm1_plays_the_note_and_times) {
     EXPECT_LT(tone_rms(s, 2, s.size() / 2 - 2000, 2000), 50);
 }
 
-// FM 0: nothing is heard, and the timers run just the same.
-TEST(SoundFmRom, sound_fm0_is_silent_with_timers) {
-    SoundRun run = sound_run_rom("sound_fm", {"FM=0"}, 700);
-    expect_timers(run);
-    EXPECT_GT(run.wav.samples.size() / 2, 44100u * 10);
-    EXPECT_EQ(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 0);
+// FM 0, and FM 3 with no PC-98 card (its card check falls back to 0):
+// nothing is heard, and the timers run just the same.
+TEST(SoundFmRom, sound_fm0_and_fm3_fallback_are_silent_with_timers) {
+    for (const char* fm : {"FM=0", "FM=3"}) {
+        SCOPED_TRACE(fm);
+        SoundRun run = sound_run_rom("sound_fm", {fm}, 700);
+        expect_timers(run);
+        EXPECT_GT(run.wav.samples.size() / 2, 44100u * 10);
+        EXPECT_EQ(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 0);
+        EXPECT_EQ(g_fmcard.fm, FM_NONE);
+    }
 }
 
 } // namespace
