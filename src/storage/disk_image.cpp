@@ -87,9 +87,6 @@ template <typename Io, typename Ptr> uint64_t move_all(Io io, int fd, Ptr data, 
 uint64_t read_at(int fd, uint8_t* data, uint64_t length, uint64_t offset) {
     return move_all(::pread, fd, data, length, offset);
 }
-uint64_t write_at(int fd, const uint8_t* data, uint64_t length, uint64_t offset) {
-    return move_all(::pwrite, fd, data, length, offset);
-}
 
 DiskFile open_hard_disk(uint32_t number, DiskMode mode) {
     if (DiskFile file = disk_open_regular(disk_hard_disk_path(number, ".hdf"), mode)) return file;
@@ -177,6 +174,10 @@ uint64_t disk_read_to_memory(uint32_t address, uint32_t length, const DiskFile& 
     return done;
 }
 
+uint64_t disk_write_at(const DiskFile& file, const uint8_t* data, uint64_t length, uint64_t offset) {
+    return move_all(::pwrite, file.fd(), data, length, offset);
+}
+
 int64_t disk_write_from_memory(uint32_t address, uint32_t length, const DiskFile& file, uint64_t offset) {
     const uint32_t a = address & 0xFFFFFF;
     const uint64_t end = uint64_t(a) + length;
@@ -189,6 +190,6 @@ int64_t disk_write_from_memory(uint32_t address, uint32_t length, const DiskFile
         {g_iplrom, IPLROM_BASE, IPLROM_BASE + IPLROM_SIZE},
     };
     for (const Area& area : areas)
-        if (holds(area, a, end)) return int64_t(write_at(file.fd(), area.base + (a - area.start), length, offset));
+        if (holds(area, a, end)) return int64_t(disk_write_at(file, area.base + (a - area.start), length, offset));
     return -1;
 }

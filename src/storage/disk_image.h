@@ -59,6 +59,9 @@ int disk_image_present(uint32_t unit);
 // The hard-disk image path of unit 0-15 with extension ".hdf" or ".xdf".
 std::string disk_hard_disk_path(uint32_t number, const char* extension);
 
+// pwrite until all is written or an error; the bytes written.
+uint64_t disk_write_at(const DiskFile& file, const uint8_t* data, uint64_t length, uint64_t offset);
+
 // Reads length bytes at offset of the file into emulated memory at address
 // (cut to 24 bits): straight into main RAM, text VRAM or graphic VRAM when
 // the whole range lies in one of them (the VRAM lines are marked for the

@@ -115,8 +115,8 @@ uint32_t disk_iocs_b_write() {
         DiskFile file = disk_open_image(unit, DiskMode::update);
         if (!file) return DISK_REFUSED;
         if (p.s == 0 && disk_confirm_write(int32_t(drive_of_unit())) == 1) return DISK_REFUSED;
-        if (!write_image(file, offset)) return DISK_REFUSED;
         slot_of_unit().media |= FD_MEDIA_WRITTEN;
+        if (!write_image(file, offset)) return DISK_REFUSED;
         return floppy_result(p, cpu_d(3), true);
     }
     if (!hard_disk_record_ok() || !disk_image_present(unit)) return DISK_HD_ERROR;
@@ -185,7 +185,8 @@ uint32_t disk_iocs_b_recali() {
 
 uint32_t disk_iocs_b_format() {
     const uint32_t unit = unit_word();
-    if (disk_is_floppy_call(unit) || !hard_disk_record_ok()) return disk_is_floppy_call(unit) ? DISK_REFUSED : DISK_HD_ERROR;
+    if (disk_is_floppy_call(unit)) return DISK_REFUSED;
+    if (!hard_disk_record_ok()) return DISK_HD_ERROR;
     DiskFile file;
     if (disk_image_present(unit))
         file = disk_open_image(unit, DiskMode::update);
@@ -194,10 +195,9 @@ uint32_t disk_iocs_b_format() {
                                O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644));
     if (!file) return DISK_HD_ERROR;
     const std::vector<uint8_t> zeros(HD_FORMAT_BYTES, 0);
-    const uint64_t offset = hard_disk_offset();
-    ssize_t n = ::pwrite(file.fd(), zeros.data(), zeros.size(), off_t(offset));
+    const uint64_t n = disk_write_at(file, zeros.data(), zeros.size(), hard_disk_offset());
     const bool closed = file.close();
-    return closed && n == ssize_t(zeros.size()) ? 0 : DISK_HD_ERROR;
+    return closed && n == zeros.size() ? 0 : DISK_HD_ERROR;
 }
 
 uint32_t disk_iocs_b_drvchk() {
