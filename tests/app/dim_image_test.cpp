@@ -124,7 +124,10 @@ TEST_F(DimImage, EjectAndReinsertDeleteTheTemporary) {
     EXPECT_EQ(temporaries(), 0u);
 }
 
-TEST_F(DimImage, TypeOneWithTracks0_5_165Is166TracksWithE5Between) {
+// The disk side of ".DIM" images: the fixture the disk calls' write-back works on.
+using StorageDimImage = DimImage;
+
+TEST_F(StorageDimImage, TypeOneWithTracks0_5_165Is166TracksWithE5Between) {
     panel_insert_image(write_dim("g.dim", 1, {0, 5, 165}, 3, 9216), 1);
     const FdMedia& s = g_fd_media[1];
     ASSERT_EQ(s.media, FD_MEDIA_TEMPORARY | 1);
@@ -139,7 +142,7 @@ TEST_F(DimImage, TypeOneWithTracks0_5_165Is166TracksWithE5Between) {
 
 // A written image goes back into its ".DIM" at eject: type and the unread
 // header bytes kept, a track present when it was or now holds data.
-TEST_F(DimImage, WrittenImageIsWrittenBackAndReadsTheSame) {
+TEST_F(StorageDimImage, WrittenImageIsWrittenBackAndReadsTheSame) {
     std::string dim = write_dim("w.dim", 1, {0, 5, 165}, 3, 9216);
     {
         std::vector<unsigned char> bytes = read_all(dim);
@@ -175,7 +178,7 @@ TEST_F(DimImage, WrittenImageIsWrittenBackAndReadsTheSame) {
     EXPECT_EQ(read_all(g_fd_media[0].path), image) << "the round trip changed the disk";
 }
 
-TEST_F(DimImage, UnwrittenImageIsLeftAsItWas) {
+TEST_F(StorageDimImage, UnwrittenImageIsLeftAsItWas) {
     std::string dim = write_dim("u.dim", 2, {3}, 1, 7680);
     std::vector<unsigned char> before = read_all(dim);
     auto stamp = fs::last_write_time(dim);
@@ -186,7 +189,7 @@ TEST_F(DimImage, UnwrittenImageIsLeftAsItWas) {
     EXPECT_EQ(temporaries(), 0u);
 }
 
-TEST_F(DimImage, FailedWriteBackKeepsTheTemporary) {
+TEST_F(StorageDimImage, FailedWriteBackKeepsTheTemporary) {
     fs::create_directories(dir / "gone");
     std::string dim = write_dim("gone/f.dim", 0, {}, 0, 0);
     panel_insert_image(dim, 0);
