@@ -22,7 +22,9 @@ std::vector<std::string> s_root_paths;
 ConfinedRoot s_roots[WINDRV_MAX_UNITS];
 unsigned s_unit_count;
 
+constexpr uint32_t ADDRESS_MASK = 0xFFFFFF;
 constexpr uint32_t PORT_COMMAND_MASK = 0xFF;
+constexpr uint32_t BUS_ERROR_PEEK = 0xFF;  // what a peek shows of a bus error
 constexpr uint8_t DRVCTRL_ANSWER = 0x42;
 constexpr uint32_t DSKFRE_SECTOR = 512;
 constexpr uint64_t DSKFRE_MAX_CLUSTERS = 0xFFFF;
@@ -84,6 +86,8 @@ constexpr CommandEntry COMMANDS[WINDRV_CMD_LAST - WINDRV_CMD_INIT + 1] = {
     {cmd_nothing, ResultWrite::Value, WINDRV_FAIL, false},
 };
 
+bool is_port(uint32_t addr) { return (addr & ADDRESS_MASK) >= WINDRV_PORT_BASE; }
+
 } // namespace
 
 void windrv_power_on() {
@@ -93,16 +97,16 @@ void windrv_power_on() {
 
 std::span<const uint8_t> windrv_state() { return device_state_bytes(g_windrv); }
 
-uint32_t windrv_io_peek_byte(uint32_t addr) { return (addr & 0xFFFFFF) >= WINDRV_PORT_BASE ? WINDRV_PORT_ID : 0xFF; }
+uint32_t windrv_io_peek_byte(uint32_t addr) { return is_port(addr) ? WINDRV_PORT_ID : BUS_ERROR_PEEK; }
 
 uint32_t windrv_io_read_byte(uint32_t addr) {
-    if ((addr & 0xFFFFFF) >= WINDRV_PORT_BASE) return WINDRV_PORT_ID;
+    if (is_port(addr)) return WINDRV_PORT_ID;
     mem_bus_error_read(addr);
     return 0;
 }
 
 void windrv_io_write_byte(uint32_t addr, uint32_t) {
-    if ((addr & 0xFFFFFF) >= WINDRV_PORT_BASE) windrv_dispatch();
+    if (is_port(addr)) windrv_dispatch();
     else mem_bus_error_write(addr);
 }
 

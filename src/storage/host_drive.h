@@ -88,8 +88,7 @@ struct WinDrvState {
 };
 extern WinDrvState g_windrv;
 
-// Power-on: no open file, no search. The reset line leaves it (as the
-// emulated system's driver expects after a reset).
+// Power-on: no open file, no search. The reset line leaves it.
 void windrv_power_on();
 std::span<const uint8_t> windrv_state();
 

@@ -19,7 +19,7 @@ namespace {
 constexpr uint32_t FCB_SIZE = 73;
 constexpr uint32_t FCB_POSITION = 6;
 constexpr uint32_t FCB_MODE = 14;
-constexpr uint32_t FCB_CLEARED = 32;
+constexpr uint32_t FCB_CLEARED = 32, FCB_CLEARED_SIZE = 4;
 constexpr uint32_t FCB_NAME1 = 36;
 constexpr uint32_t FCB_EXT = 44;
 constexpr uint32_t FCB_ATTRIBUTE = 47;
@@ -98,7 +98,7 @@ int32_t open_fcb(const WinDrvRequest& r, const Located& at, const struct stat& s
     FcbNameFields names = windrv_host_name_fields(at.sjis, windrv_longname());
     fcb.set_position(0);
     fcb.b[FCB_ATTRIBUTE] = attribute;
-    std::memset(fcb.b + FCB_CLEARED, 0, 4);
+    std::memset(fcb.b + FCB_CLEARED, 0, FCB_CLEARED_SIZE);
     std::memcpy(fcb.b + FCB_NAME1, names.name1, sizeof names.name1);
     std::memcpy(fcb.b + FCB_EXT, names.ext, sizeof names.ext);
     std::memcpy(fcb.b + FCB_NAME2, names.name2, sizeof names.name2);

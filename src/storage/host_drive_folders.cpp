@@ -1,6 +1,5 @@
 // Commands on names: change, make and remove folders, rename, delete and
 // attributes, each in a folder resolved beneath the unit's.
-#include <cerrno>
 #include <fcntl.h>
 #include <stdio.h>
 #include <unistd.h>

@@ -20,9 +20,7 @@ constexpr size_t HOST_NAME_MAX_BYTES = 255;
 constexpr size_t LONG_NAME_FIELD = 18;
 constexpr size_t SHORT_NAME_FIELD = 8;
 
-bool sjis_trail_ok(uint8_t c) { return (c >= 0x40 && c <= 0x7E) || (c >= 0x80 && c <= 0xFC); }
-// Single bytes CP932 leaves undefined.
-bool sjis_single_undefined(uint8_t c) { return c == 0x80 || c == 0xA0 || c >= 0xFD; }
+constexpr uint8_t FIRST_PRINTABLE = 0x20, DEL = 0x7F;
 
 char ascii_lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
@@ -88,11 +86,11 @@ bool windrv_component_to_host(std::string_view sjis, bool wildcards, std::string
     for (size_t i = 0; i < sjis.size();) {
         uint8_t c = uint8_t(sjis[i]);
         if (sjis_is_lead(c)) {
-            if (i + 1 >= sjis.size() || !sjis_trail_ok(uint8_t(sjis[i + 1]))) return false;
+            if (i + 1 >= sjis.size() || !sjis_is_trail(uint8_t(sjis[i + 1]))) return false;
             i += 2;
             continue;
         }
-        if (c < 0x20 || c == 0x7F || sjis_single_undefined(c)) return false;
+        if (c < FIRST_PRINTABLE || c == DEL || sjis_single_undefined(c)) return false;
         if (NEVER_IN_NAMES.find(char(c)) != std::string_view::npos) return false;
         if (!wildcards && PATTERN_ONLY.find(char(c)) != std::string_view::npos) return false;
         i++;
