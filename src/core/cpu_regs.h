@@ -12,7 +12,7 @@ struct CpuRegs {
     uint32_t ssp_save;         // supervisor stack pointer while the user stack is active
     uint32_t sr;               // status register in the low 16 bits
     const uint8_t* fetch_base; // host = fetch_base + (pc & 0xFFFFFF)
-    uint32_t refetch;          // reload the fetch base before the next fetch
+    uint32_t refetch;          // the run loop's slow step follows the instruction (REFETCH_*)
     uint32_t fault_addr;
     uint32_t irq_request;      // an accepted interrupt waits to be taken
     uint32_t irq_level;
@@ -37,6 +37,10 @@ inline constexpr auto& g_cpu_ssp_save = g_cpu_regs.ssp_save;
 inline constexpr auto& g_cpu_sr = g_cpu_regs.sr;
 inline constexpr auto& g_fetch_base = g_cpu_regs.fetch_base;
 inline constexpr auto& g_refetch = g_cpu_regs.refetch;
+// Bits of refetch: reload the fetch base before the next fetch; test the
+// trace bit and an accepted interrupt after the instruction (every SR write
+// and interrupt request sets it; the loop clears it when neither holds).
+inline constexpr uint32_t REFETCH_BASE = 1, REFETCH_TESTS = 2;
 inline constexpr auto& g_fault_addr = g_cpu_regs.fault_addr;
 inline constexpr auto& g_fault_code = g_cpu_regs.fault_code;
 inline constexpr auto& g_irq_request = g_cpu_regs.irq_request;

@@ -129,7 +129,7 @@ void cpu_set_sr(uint32_t value) {
     // Setting T starts the trace afresh: the instruction that sets it is not traced.
     if ((value & SR_T) && !(g_cpu_sr & SR_T)) g_trace_delay = 0;
     g_cpu_sr = value & SR_IMPLEMENTED;
-    g_cpu_attention = 1;
+    g_refetch |= REFETCH_TESTS;
     cpu_check_deadline();
     cpu_check_interrupts();
 }
@@ -140,7 +140,7 @@ void cpu_request_interrupt(uint32_t vector, uint32_t level) {
     g_irq_level = level;
     g_irq_vector_offset = vector * 4;
     g_irq_request = 1;
-    g_cpu_attention = 1;
+    g_refetch |= REFETCH_TESTS;
 }
 
 void cpu_raise_level_interrupt(uint32_t level) {

@@ -14,7 +14,6 @@
 
 CpuRegs g_cpu_regs;
 std::atomic<uint32_t> g_run_flags;
-uint32_t g_cpu_attention;
 uint32_t g_host_call_depth;
 uint32_t g_host_fault_unwinding;
 
@@ -81,7 +80,7 @@ ZOLM_ALWAYS_INLINE void cpu_begin_instruction(uint32_t pc, uint32_t e) {
 // bookkeeping, as a fetch does.
 static const uint8_t* cpu_reload_fetch_base(uint32_t pc, uint32_t e) {
     const uint8_t* base = (pc & 1) ? nullptr : g_fetch_page_table[bus_page(pc & 0xFFFFFF)];
-    g_refetch = 0;
+    g_refetch &= ~REFETCH_BASE;
     if (!base) {
         cpu_begin_instruction(pc, e);
         if (pc & 1) mem_address_error_fetch(pc);
@@ -101,9 +100,6 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc, uint32_t e) {
 // once per instruction, and again only before the loop hands over to other
 // code.
 static void cpu_run_loop() {
-    // The registers may have been changed from outside: the first
-    // instruction's test is the full one.
-    g_cpu_attention = 1;
     uint32_t pc = g_cpu_pc;
     const uint8_t* base = g_fetch_base;
     if (g_irq_request) [[unlikely]] {
@@ -111,7 +107,10 @@ static void cpu_run_loop() {
         pc = g_cpu_pc;
     }
     uint32_t e = trace_entry();
-    if (g_refetch) base = cpu_reload_fetch_base(pc, e);
+    if (g_refetch & REFETCH_BASE) base = cpu_reload_fetch_base(pc, e);
+    // The registers may have been changed from outside: the first
+    // instruction's test is the full one.
+    g_refetch = REFETCH_TESTS;
     for (;;) {
         cpu_begin_instruction(pc, e);
         const uint8_t* p = base + (pc & 0xFFFFFF);
@@ -131,7 +130,7 @@ static void cpu_run_loop() {
         }
         // The trace bit, the run flags, an accepted interrupt and a reload of
         // the fetch base: one test on the common path, then each in its order.
-        if (g_cpu_attention | g_refetch | run_flags()) [[unlikely]] {
+        if (g_refetch | run_flags()) [[unlikely]] {
             g_trace_index = e;
             if (g_cpu_sr & SR_T) {
                 cpu_trace_step();
@@ -144,8 +143,8 @@ static void cpu_run_loop() {
                 pc = g_cpu_pc;
                 e = trace_entry();
             }
-            g_cpu_attention = (g_cpu_sr & SR_T) | g_irq_request;
-            if (g_refetch) base = cpu_reload_fetch_base(pc, e);
+            if (g_refetch & REFETCH_BASE) base = cpu_reload_fetch_base(pc, e);
+            g_refetch = ((g_cpu_sr & SR_T) | g_irq_request) ? REFETCH_TESTS : 0;
         }
     }
 }

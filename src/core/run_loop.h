@@ -10,10 +10,6 @@ void cpu_run();
 void cpu_power_on();
 std::span<const uint8_t> cpu_state();
 void cpu_enter_loop();
-// Nonzero when the run loop must test the trace bit and an accepted
-// interrupt after the instruction: set by every SR write that may set T and
-// by every interrupt request; the loop's test clears what no longer holds.
-extern uint32_t g_cpu_attention;
 void cpu_check_deadline();
 void cpu_dispatch_event();
 // Leaves the instruction in progress and continues at the loop's resume step.
