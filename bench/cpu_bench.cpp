@@ -9,6 +9,7 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <string>
 #include <vector>
@@ -148,8 +149,6 @@ void BM_CpuWorkload(benchmark::State& state) {
     g_last.seconds = std::chrono::duration<double>(stop - start).count();
 }
 
-BENCHMARK(BM_CpuWorkload)->Unit(benchmark::kMillisecond)->UseRealTime();
-
 } // namespace
 
 int main(int argc, char** argv) {
@@ -163,6 +162,11 @@ int main(int argc, char** argv) {
     int n = int(args.size());
     args.push_back(nullptr);
     benchmark::Initialize(&n, args.data());
+    auto* bench = benchmark::RegisterBenchmark("BM_CpuWorkload", BM_CpuWorkload);
+    bench->Unit(benchmark::kMillisecond)->UseRealTime();
+    // ZOLM_BENCH_SLICES=N runs exactly N slices, so that an instruction-count
+    // profile runs the same instructions however busy the host is.
+    if (const char* slices = std::getenv("ZOLM_BENCH_SLICES")) bench->Iterations(std::atoi(slices));
     if (benchmark::ReportUnrecognizedArguments(n, args.data())) return 1;
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();

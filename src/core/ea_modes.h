@@ -165,9 +165,15 @@ inline constexpr uint32_t EA_BY_RECORD = 12;
 template <int Bits> inline constexpr uint32_t kSizeOf = Bits == 8 ? SIZE_B : Bits == 16 ? SIZE_W : SIZE_L;
 
 // The operand at the record's EA slot: read, peek, write, or its address.
+// The families that use these read no memory before a register operand of
+// the record's EA, so its record is the instruction's first.
 template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_read(const DecodeRecord* rec, uint32_t pc) {
     if constexpr (Mode == EA_BY_RECORD) return rec->src(rec->ea, pc);
-    else return read<Mode, kSizeOf<Bits>>(rec->ea, pc);
+    else if constexpr (Mode == EA_DN || Mode == EA_AN) {
+        uint32_t v = *rec->ea;
+        optrace_record_reg_first(Op<kSizeOf<Bits>>::mem_kind, v);
+        return {v, pc};
+    } else return read<Mode, kSizeOf<Bits>>(rec->ea, pc);
 }
 template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_peek(const DecodeRecord* rec, uint32_t pc) {
     if constexpr (Mode == EA_BY_RECORD) return rec->src(rec->ea, pc);
@@ -175,7 +181,12 @@ template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_peek(cons
 }
 template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE uint32_t operand_write(const DecodeRecord* rec, uint32_t v, uint32_t pc) {
     if constexpr (Mode == EA_BY_RECORD) return rec->dst(rec->ea, v, pc);
-    else return write<Mode, kSizeOf<Bits>>(rec->ea, v, pc);
+    else if constexpr (Mode == EA_DN) {
+        uint32_t* dn = rec->ea;
+        *dn = Op<kSizeOf<Bits>>::merge(*dn, v);
+        optrace_record_reg_first(Op<kSizeOf<Bits>>::mem_kind, *dn);
+        return pc;
+    } else return write<Mode, kSizeOf<Bits>>(rec->ea, v, pc);
 }
 template <uint32_t Mode> ZOLM_ALWAYS_INLINE EaResult operand_address(const DecodeRecord* rec, uint32_t pc) {
     if constexpr (Mode == EA_BY_RECORD) return rec->src(rec->ea, pc);

@@ -22,10 +22,11 @@ template <int Bits, int Bit> ZOLM_ALWAYS_INLINE uint32_t sign_to(uint32_t v) {
     return (v >> (Bits - 1 - Bit)) & (1u << Bit);
 }
 
-// N and Z of a result; V and C clear.
+// N and Z of a result; V and C clear. Z: only 0 borrows from bit 32 when
+// 1 is taken away.
 template <int Bits> ZOLM_ALWAYS_INLINE uint32_t ccr_nz(uint32_t result) {
     result &= Width<Bits>::mask;
-    return sign_to<Bits, 3>(result) | (result == 0 ? SR_Z : 0);
+    return sign_to<Bits, 3>(result) | (uint32_t((uint64_t(result) - 1) >> 61) & SR_Z);
 }
 
 // dst + src + carry_in, result at the width: N, Z, V, and the carry.
@@ -33,7 +34,7 @@ template <int Bits> ZOLM_ALWAYS_INLINE uint32_t ccr_add(uint32_t dst, uint32_t s
     constexpr uint32_t m = Width<Bits>::mask;
     dst &= m; src &= m; result &= m;
     uint32_t carry = (uint64_t(dst) + src + carry_in) > m ? CCR_CARRY : 0;
-    return ccr_nz<Bits>(result) | sign_to<Bits, 1>(~(dst ^ src) & (dst ^ result)) | carry;
+    return ccr_nz<Bits>(result) | sign_to<Bits, 1>((dst ^ result) & (src ^ result)) | carry;
 }
 
 // dst - src - borrow_in, result at the width: N, Z, V, and the borrow.

@@ -162,7 +162,7 @@ OpResult cpu_op_subq_l(const DecodeRecord* rec, uint32_t pc) { return op_rmw<32,
 OpResult cpu_op_addq_an(const DecodeRecord* rec, uint32_t pc) {
     uint32_t& an = *rec->ea;
     an += uint32_t(rec->value);
-    optrace_record_reg_l(an);
+    optrace_record_reg_first(TRACE_MEM_L, an);
     return {rec->cycles, pc};
 }
 

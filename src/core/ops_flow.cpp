@@ -72,7 +72,7 @@ inline OpResult db_step(const DecodeRecord* rec, uint32_t pc) {
     uint32_t* dn = rec->reg;
     uint32_t count = (*dn - 1) & 0xFFFF;
     *dn = (*dn & 0xFFFF0000) | count;
-    optrace_record_reg_w(*dn);
+    optrace_record_reg_first(TRACE_MEM_W, *dn);
     if (count == 0xFFFF) return {14, pc + 2};
     return branch_to(pc + sext16(cpu_fetch_word(pc)), 10, pc + 2);
 }
@@ -119,7 +119,7 @@ OpResult cpu_op_bsr_w(const DecodeRecord*, uint32_t pc) {
 }
 
 OpResult cpu_op_bcond_w(const DecodeRecord* rec, uint32_t pc) {
-    optrace_record_reg_b(g_cpu_sr);
+    optrace_record_reg_first(TRACE_MEM_B, g_cpu_sr);
     if (rec->cond() == 0) return {10, pc + 2};
     return branch_to(pc + sext16(cpu_fetch_word(pc)), 12, pc + 2);
 }
@@ -138,7 +138,7 @@ OpResult cpu_op_jmp(const DecodeRecord* rec, uint32_t pc) {
 }
 
 OpResult cpu_op_jsr(const DecodeRecord* rec, uint32_t pc) {
-    optrace_record_reg_l(cpu_d(0));
+    optrace_record_reg_first(TRACE_MEM_L, cpu_d(0));
     EaResult target = rec->src(rec->ea, pc);
     push_long(target.pc);
     jump_fetch(target.value);
@@ -149,7 +149,7 @@ OpResult cpu_op_rts(const DecodeRecord*, uint32_t) {
     uint32_t target = mem_read_long(cpu_sp());
     cpu_sp() += 4;
     jump_fetch(target);
-    optrace_record_reg_l(cpu_sp());
+    optrace_record_reg_first(TRACE_MEM_L, cpu_sp());  // the stack read makes no record
     return {16, target};
 }
 

@@ -86,13 +86,9 @@ template <Shift T> inline void shift_set_ccr(uint32_t flags) {
         cpu_set_ccr(flags);
 }
 
+// A register shift reads no memory: its record is the instruction's first.
 template <int Bits> inline void shift_record(uint32_t reg) {
-    if constexpr (Bits == 8)
-        optrace_record_reg_b(reg);
-    else if constexpr (Bits == 16)
-        optrace_record_reg_w(reg);
-    else
-        optrace_record_reg_l(reg);
+    optrace_record_reg_first(Bits == 8 ? TRACE_MEM_B : Bits == 16 ? TRACE_MEM_W : TRACE_MEM_L, reg);
 }
 
 // Which register forms leave the result in the execution history.

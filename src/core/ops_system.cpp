@@ -69,7 +69,7 @@ template <int Bits, uint32_t M = EA_BY_RECORD> inline OpResult tst(const DecodeR
 template <uint32_t M = EA_BY_RECORD> inline OpResult lea(const DecodeRecord* rec, uint32_t pc) {
     EaResult r = ea_modes::operand_address<M>(rec, pc);
     *rec->reg = r.value;
-    optrace_record_reg_l(r.value);
+    optrace_record_reg_first(TRACE_MEM_L, r.value);  // an address reads no memory
     return {rec->cycles, r.pc};
 }
 
