@@ -8,8 +8,10 @@
 #include <iterator>
 
 #include "host/joystick_source.h"
+#include "host/port_bus.h"
 #include "input/ppi.h"
 #include "machine/machine.h"
+#include "sound/fm_card.h"
 
 namespace {
 
@@ -146,12 +148,58 @@ TEST_F(Joystick, HostJoysticksPollWhileTheProgramReads) {
     joy_poll();
     EXPECT_EQ(g_ppi.raw[0], uint16_t(~0x10)) << "not polled";
 
-    // The FM card's connector: no card on this host, nothing pressed.
+    // Without a device the thresholds still take the full range.
+    host_set_joystick_source(nullptr);
+    joy_open_devices();
+    EXPECT_EQ(g_joystick.num_devs, 0);
+    EXPECT_EQ(g_joystick.pad[1].y_low, 16383u);
+    EXPECT_EQ(g_joystick.pad[1].y_high, 49149u);
+}
+
+// A PC-9801 card at $288 whose YM2203 I/O port B reads the connector that
+// register 15 selects.
+struct FakeOpnCard {
+    uint8_t address = 0, select = 0;
+    static bool in(void* user, uint16_t port, uint8_t& v) {
+        auto& c = *static_cast<FakeOpnCard*>(user);
+        if (port == 0x288) v = 0; // status: ready
+        else if (port == 0x28A) v = c.address == 14 ? (c.select == 0x80 ? 0xFE : 0xEF) : 0xFF;
+        else return false;
+        return true;
+    }
+    static bool out(void* user, uint16_t port, uint8_t v) {
+        auto& c = *static_cast<FakeOpnCard*>(user);
+        if (port == 0x288) c.address = v;
+        else if (port == 0x28A && c.address == 15) c.select = v;
+        else return port == 0x28A || port == 0x5F;
+        return true;
+    }
+};
+
+TEST_F(Joystick, FmCardConnector) {
     g_cfg_joy0 = JOY_FM_CARD;
-    EXPECT_EQ(joy_probe_fm_port(g_joystick), 0);
+    g_cfg_joy1 = JOY_FM_CARD;
+    EXPECT_EQ(joy_probe_fm_port(g_joystick), 0) << "no card on the port bus";
     ppi_read_byte(PORT_A);
     joy_poll();
     EXPECT_EQ(g_ppi.raw[0], JOY_RAW_NONE);
+
+    FakeOpnCard card;
+    int handle = port_bus_attach({FakeOpnCard::in, FakeOpnCard::out, &card});
+    FmCard saved = g_fmcard;
+    g_fmcard.fm = FM_PC98;
+    g_fmcard.output_on = 1;
+    g_fmcard.port = 0x288;
+    EXPECT_EQ(joy_probe_fm_port(g_joystick), 1);
+    EXPECT_EQ(g_joystick.fm_port, 0x288);
+    joy_poll();
+    EXPECT_EQ(g_ppi.raw[0], 0xFFFE) << "connector 0: up";
+    EXPECT_EQ(g_ppi.raw[1], 0xFFEF) << "connector 1: button 1";
+    EXPECT_EQ(g_ppi_regs[PPI_PORT_B], 0xDFu);
+    g_cfg_joy0 = g_cfg_joy1 = JOY_KEYBOARD;
+    EXPECT_EQ(joy_probe_fm_port(g_joystick), 0) << "looked for only with a port in mode 4";
+    g_fmcard = saved;
+    port_bus_detach(handle);
 }
 
 } // namespace

@@ -83,6 +83,16 @@ TEST_F(Mouse, IocsModeWritesTheWorkArea) {
     EXPECT_EQ(g_mouse.left, 0);
     mouse_left_up();
     EXPECT_EQ(work(MOUSE_WORK_LEFT), 0);
+
+    // Without main RAM the work area is left alone.
+    uint8_t* ram = g_main_ram;
+    g_main_ram = nullptr;
+    mouse_move(mouse_lparam(10, 10));
+    mouse_right_up();
+    g_cfg_mouse = MOUSE_ABSOLUTE;
+    mouse_update_packet();
+    g_main_ram = ram;
+    EXPECT_EQ(g_mouse.packet_dx, 7) << "without RAM the cursor reads as 0; the pointer is at 10";
 }
 
 TEST_F(Mouse, SccPacketAbsoluteAndRelative) {
