@@ -75,30 +75,25 @@ start:
         result  5, MOUSE_BYTES + 8
         rom_done
 
-rx_full:
+| keep_byte PORT, COUNT, LIST, MAX: a byte read from PORT joins LIST
+| (one long each) while COUNT is below MAX.
+        .macro  keep_byte port:req, count:req, list:req, max:req
         movem.l d0/a0, -(sp)
         moveq   #0, d0
-        move.b  MFP_UDR, d0
-        move.l  KEY_COUNT, a0
-        cmpa.w  #8, a0
+        move.b  \port, d0
+        move.l  \count, a0
+        cmpa.w  #\max, a0
         bcc.s   1f
         adda.l  a0, a0
         adda.l  a0, a0
-        move.l  d0, KEY_BYTES(a0)
-        addq.l  #1, KEY_COUNT
+        move.l  d0, \list(a0)
+        addq.l  #1, \count
 1:      movem.l (sp)+, d0/a0
         rte
+        .endm
+
+rx_full:
+        keep_byte MFP_UDR, KEY_COUNT, KEY_BYTES, 8
 
 mouse_byte:
-        movem.l d0/a0, -(sp)
-        moveq   #0, d0
-        move.b  SCC_B_DATA, d0
-        move.l  MOUSE_INDEX, a0
-        cmpa.w  #3, a0
-        bcc.s   1f
-        adda.l  a0, a0
-        adda.l  a0, a0
-        move.l  d0, MOUSE_BYTES(a0)
-        addq.l  #1, MOUSE_INDEX
-1:      movem.l (sp)+, d0/a0
-        rte
+        keep_byte SCC_B_DATA, MOUSE_INDEX, MOUSE_BYTES, 3
