@@ -240,7 +240,6 @@ void mixer_finish() {
 uint64_t mixer_frames_mixed() { return s_pos - s_base; }
 
 void mixer_reset() {
-    while (!s_streams.empty()) mixer_close(s_streams.back().get());
     s_kept.clear();
     s_pos = s_base = now_frames();
 }

@@ -83,8 +83,8 @@ void mixer_finish();
 // Output frames mixed so far since mixer_reset.
 uint64_t mixer_frames_mixed();
 
-// Closes every stream, drops the kept output and starts the output at now.
-// The sink stays open.
+// Drops the kept output and starts the output at now. The streams and the
+// sink stay open.
 void mixer_reset();
 
 // Keeping the output whole: every frame mixed from now on is kept.

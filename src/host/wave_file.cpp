@@ -7,7 +7,6 @@
 
 namespace {
 
-constexpr size_t WAVE_HEADER_BYTES = 44;
 constexpr uint16_t WAVE_FORMAT_PCM = 1;
 
 void put16(uint8_t* p, uint32_t v) {
@@ -23,25 +22,30 @@ uint32_t get32(const uint8_t* p) { return get16(p) | get16(p + 2) << 16; }
 
 } // namespace
 
-bool wave_file_write(const std::string& path, const int16_t* samples, size_t frames, uint32_t rate,
-                     uint32_t channels) {
-    size_t data_bytes = frames * channels * sizeof(int16_t);
-    if (data_bytes > 0xFFFFFFFFu - 36) return false;
-    std::vector<uint8_t> file(WAVE_HEADER_BYTES + data_bytes);
-    uint8_t* h = file.data();
+uint32_t wave_header_write(uint8_t* h, uint32_t rate, uint32_t bits, uint32_t channels, uint32_t data_size) {
+    uint32_t align = bits * channels / 8;
     std::memcpy(h, "RIFF", 4);
-    put32(h + 4, uint32_t(data_bytes + 36));
+    put32(h + 4, data_size + 36);
     std::memcpy(h + 8, "WAVEfmt ", 8);
     put32(h + 16, 16);
     put16(h + 20, WAVE_FORMAT_PCM);
     put16(h + 22, channels);
     put32(h + 24, rate);
-    put32(h + 28, rate * channels * 2);
-    put16(h + 32, channels * 2);
-    put16(h + 34, 16);
+    put32(h + 28, rate * align);
+    put16(h + 32, align);
+    put16(h + 34, bits);
     std::memcpy(h + 36, "data", 4);
-    put32(h + 40, uint32_t(data_bytes));
-    uint8_t* d = h + WAVE_HEADER_BYTES;
+    put32(h + 40, data_size);
+    return WAVE_HEADER_BYTES;
+}
+
+bool wave_file_write(const std::string& path, const int16_t* samples, size_t frames, uint32_t rate,
+                     uint32_t channels) {
+    size_t data_bytes = frames * channels * sizeof(int16_t);
+    if (data_bytes > 0xFFFFFFFFu - 36) return false;
+    std::vector<uint8_t> file(WAVE_HEADER_BYTES + data_bytes);
+    wave_header_write(file.data(), rate, 16, channels, uint32_t(data_bytes));
+    uint8_t* d = file.data() + WAVE_HEADER_BYTES;
     for (size_t i = 0; i < frames * channels; i++) put16(d + 2 * i, uint16_t(samples[i]));
     return write_file_whole(path, file.data(), file.size());
 }

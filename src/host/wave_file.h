@@ -6,6 +6,12 @@
 #include <string>
 #include <vector>
 
+inline constexpr uint32_t WAVE_HEADER_BYTES = 44;
+
+// The 44-byte header of a PCM image: rate, bits per sample, channels and
+// the data size in bytes. Returns its length.
+uint32_t wave_header_write(uint8_t* header, uint32_t rate, uint32_t bits, uint32_t channels, uint32_t data_size);
+
 // Writes frames frames of interleaved 16-bit samples as a WAV file, whole
 // or not at all.
 bool wave_file_write(const std::string& path, const int16_t* samples, size_t frames, uint32_t rate,

@@ -11,7 +11,6 @@
 inline constexpr uint32_t ADPCM_COMMAND = 0xE92001;
 inline constexpr uint32_t ADPCM_CMD_PLAY = 0x02;
 inline constexpr uint8_t ADPCM_STATUS_PLAYING = 0x40, ADPCM_STATUS_IDLE = 0xC0;
-inline constexpr uint32_t ADPCM_WAV_HEADER_BYTES = 44;
 inline constexpr uint32_t ADPCM_LEAD_IN = 8, ADPCM_TAIL = 128;  // samples around the decoded ones
 // Gathered chain transfers are cut to this many bytes.
 inline constexpr uint32_t ADPCM_GATHER_LIMIT = 16u << 20;

@@ -3,10 +3,10 @@
 // as an in-memory WAV image by the host voice.
 #include <algorithm>
 #include <cstdio>
-#include <cstring>
 
 #include "app/config.h"
 #include "app/run_loop.h"
+#include "host/wave_file.h"
 #include "host/wave_voice.h"
 #include "machine/log_lines.h"
 #include "sound/adpcm.h"
@@ -35,15 +35,6 @@ constexpr uint8_t CSR_ACT = 0x08;
 constexpr uint32_t END_SLACK_MS = 7;
 constexpr uint32_t WAVE_FORMATS_8BIT_MONO = 0x11;  // 11.025 and 22.05 kHz
 
-void put16(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v);
-    p[1] = uint8_t(v >> 8);
-}
-void put32(uint8_t* p, uint32_t v) {
-    put16(p, v);
-    put16(p + 2, v >> 16);
-}
-
 // Sample writer bounded by the image; what it does not reach stays silence.
 struct SampleOut {
     uint8_t* at;
@@ -56,20 +47,7 @@ struct SampleOut {
 } // namespace
 
 uint32_t adpcm_make_wav_header(uint8_t* h, uint32_t rate, uint32_t bits, uint32_t channels, uint32_t data_size) {
-    uint32_t align = bits * channels / 8;
-    std::memcpy(h, "RIFF", 4);
-    put32(h + 4, data_size + 36);
-    std::memcpy(h + 8, "WAVEfmt ", 8);
-    put32(h + 16, 16);
-    put16(h + 20, 1);
-    put16(h + 22, channels);
-    put32(h + 24, rate);
-    put32(h + 28, rate * align);
-    put16(h + 32, align);
-    put16(h + 34, bits);
-    std::memcpy(h + 36, "data", 4);
-    put32(h + 40, data_size);
-    return ADPCM_WAV_HEADER_BYTES;
+    return wave_header_write(h, rate, bits, channels, data_size);
 }
 
 void adpcm_resample_init(uint32_t input_rate, uint32_t output_rate) {
@@ -100,10 +78,10 @@ void adpcm_play_buffer(const uint8_t* source, uint32_t length, int32_t rate) {
     uint32_t out_rate = uint32_t(rate) < LOW_RATE ? LOW_RATE : HIGH_RATE;
     uint32_t data_size = uint32_t(2 * (uint64_t(out_rate) * length / uint32_t(rate)) + ADPCM_LEAD_IN + ADPCM_TAIL);
     uint32_t padded = (data_size + 4) & ~3u;
-    p.wav.assign(ADPCM_WAV_HEADER_BYTES + padded, SILENCE);
+    p.wav.assign(WAVE_HEADER_BYTES + padded, SILENCE);
     adpcm_make_wav_header(p.wav.data(), out_rate, 8, 1, data_size);
     adpcm_resample_init(uint32_t(rate), out_rate);
-    SampleOut out{p.wav.data() + ADPCM_WAV_HEADER_BYTES, p.wav.data() + p.wav.size()};
+    SampleOut out{p.wav.data() + WAVE_HEADER_BYTES, p.wav.data() + p.wav.size()};
     for (uint32_t i = 0; i < ADPCM_LEAD_IN; i++) out.put(SILENCE);
     for (uint32_t i = 0; i < 2 * length; i++) {
         adpcm_decode_nibble(i & 1 ? source[i / 2] >> 4 : source[i / 2] & 15);

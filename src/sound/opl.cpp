@@ -4,6 +4,7 @@
 
 #include "host/port_bus.h"
 #include "sound/fm_card.h"
+#include "sound/fm_fnum.h"
 #include "sound/opm.h"
 #include "sound/sndlib.h"
 
@@ -44,15 +45,12 @@ constexpr int32_t ROW_MASK_OF_CHANNEL[8] = {15, 15, 15, 15, 15, 15, 7, 7};
 constexpr int32_t FOUR_OP_ROW = 8;
 
 // Key code to F-number: base, octave add and step per 256 KF units, by note.
-struct FnumRow {
-    uint16_t base;
-    uint8_t octave_add, step;
-};
 constexpr FnumRow OPL_FNUM[16] = {{408, 0, 24}, {432, 0, 26}, {458, 0, 27}, {472, 0, 14}, {485, 0, 29}, {514, 0, 30},
                                   {544, 0, 33}, {561, 0, 17}, {577, 0, 34}, {611, 0, 36}, {647, 0, 39}, {666, 0, 20},
                                   {686, 0, 40}, {363, 1, 22}, {385, 1, 23}, {397, 1, 11}};
 
 constexpr uint32_t MAX_LEVEL = 63;
+constexpr uint32_t OPL_BLOCK_DIVISOR = 4;  // the block above a 10-bit F-number
 constexpr uint32_t OPM_OP_STRIDE = 8;
 
 const AlgoRow& row_of(uint32_t channel) { return ROWS[g_opl_channel_algo[channel]]; }
@@ -214,9 +212,5 @@ void opl_load_voice(uint32_t channel, uint32_t key_slots) {
 void opl_set_key(uint32_t channel) { opl_set_pitch(channel, 0); }
 
 uint32_t opl_kc_to_fnum(uint32_t channel) {
-    uint32_t v = (uint32_t(opm()[OPM_KC + channel]) * 256 + opm()[OPM_KF + channel]) & 0x7FFC;
-    const FnumRow& r = OPL_FNUM[(v >> 8) & 15];
-    uint32_t k = v & 0xFF;
-    uint32_t c = std::min<uint32_t>(r.octave_add * 0x1000u + (v & 0x7000), 0x7000);
-    return r.base + r.step * k / 256 + c / 4;
+    return fm_kc_to_fnum(OPL_FNUM, channel, OPL_BLOCK_DIVISOR);
 }

@@ -5,6 +5,7 @@
 #include "host/message_box.h"
 #include "host/port_bus.h"
 #include "sound/fm_card.h"
+#include "sound/fm_fnum.h"
 #include "sound/opm.h"
 
 namespace {
@@ -13,19 +14,15 @@ constexpr int WAIT_READY_READS = 50, READ_READY_READS = 10;
 constexpr int32_t DELAY_WRITES = 12, DELAY_WRITES_MAX = 20;
 constexpr uint32_t OPNA_CHANNELS = 6, OPN_CHANNELS = 3;
 constexpr uint32_t OPN_BANK_STRIDE = 4;  // bank 1 ports at base + 4 and + 6
+constexpr uint32_t OPN_BLOCK_DIVISOR = 2;  // the block above an 11-bit F-number
 constexpr uint8_t CONTROL_MASK_BIT = 0x02, CONTROL_EXTENDED_BIT = 0x01;
 
-struct FnumRow {
-    uint16_t base;
-    uint8_t octave_add, step;
-};
 constexpr FnumRow OPN_FNUM[16] = {{735, 0, 44},  {779, 0, 46},  {825, 0, 49},  {850, 0, 25},
                                   {874, 0, 52},  {926, 0, 55},  {981, 0, 59},  {1011, 0, 29},
                                   {1040, 0, 62}, {1102, 0, 65}, {1167, 0, 70}, {1202, 0, 35},
                                   {1237, 0, 73}, {655, 1, 39},  {694, 1, 41},  {714, 1, 21}};
 
 FmCard& card() { return g_fmcard; }
-const uint8_t* opm() { return g_fmcard.chip.opm_regs; }
 
 uint32_t channel_offset(uint32_t ch) { return ch < 3 ? ch : 0x100 + (ch - 3); }
 uint32_t key_code(uint32_t ch) { return ch < 3 ? ch : ch + 1; }
@@ -146,9 +143,5 @@ void opn_write_opm(uint32_t reg, uint32_t value) {
 }
 
 uint32_t opn_kc_to_fnum(uint32_t ch) {
-    uint32_t v = (uint32_t(opm()[OPM_KC + ch]) * 256 + opm()[OPM_KF + ch]) & 0x7FFC;
-    const FnumRow& r = OPN_FNUM[(v >> 8) & 15];
-    uint32_t k = v & 0xFF;
-    uint32_t b = std::min<uint32_t>(r.octave_add * 0x1000u + (v & 0x7000), 0x7000);
-    return r.base + r.step * k / 256 + b / 2;
+    return fm_kc_to_fnum(OPN_FNUM, ch, OPN_BLOCK_DIVISOR);
 }

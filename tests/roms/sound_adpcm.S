@@ -12,17 +12,10 @@
 |    2  frames from the start to channel 3's interrupt
 |    3  status after it               4  channel 3's CSR after it
         .include "report.inc"
+        .include "sound_frames.inc"
 
         reset_vectors STACK_TOP, start
 
-        .equ    MFP, 0xE88000
-        .equ    AER, MFP+0x03
-        .equ    IERA, MFP+0x07
-        .equ    IERB, MFP+0x09
-        .equ    IMRA, MFP+0x13
-        .equ    IMRB, MFP+0x15
-        .equ    VR, MFP+0x17
-        .equ    MFP_VECTORS, 0x40
         .equ    DMA3, 0xE840C0
         .equ    CSR3, DMA3+0x00
         .equ    OCR3, DMA3+0x05
@@ -36,23 +29,14 @@
         .equ    DATA, 0x010000
         .equ    DATA_BYTES, 8000
 
-        .equ    CNT_VDISP, 0x001400
-        .equ    DONE_AT, 0x001404
+        .equ    DONE_AT, CNT_VDISP+4
 
         .text
 start:
         rom_init
-        clr.l   CNT_VDISP
         clr.l   DONE_AT
-        move.l  #irq_vdisp, (MFP_VECTORS+6)*4
         move.l  #irq_dma, DMA_VECTOR*4
-        clr.b   IERA
-        clr.b   IMRA
-        move.b  #MFP_VECTORS, VR
-        move.b  #0x10, AER
-        move.b  #0x40, IMRB
-        move.b  #0x40, IERB
-        move.w  #0x2000, sr
+        count_frames 0x40
 
         lea     DATA, a0
         move.w  #DATA_BYTES/8-1, d0
@@ -82,20 +66,10 @@ start:
         byte_result 4, CSR3
         moveq   #10, d1
         bsr     wait_frames
-        clr.b   IMRB
-        clr.b   IERB
+        stop_frames
         rom_done
 
-wait_frames:
-        move.l  CNT_VDISP, d0
-        add.l   d1, d0
-1:      cmp.l   CNT_VDISP, d0
-        bhi.s   1b
-        rts
 
-irq_vdisp:
-        addq.l  #1, CNT_VDISP
-        rte
 
 irq_dma:
         move.l  CNT_VDISP, DONE_AT

@@ -12,22 +12,14 @@
 |    1  timer A interrupts in it          2  timer B interrupts in it
 |    3  status byte after both timers stopped and flags cleared
         .include "report.inc"
+        .include "sound_frames.inc"
 
         reset_vectors STACK_TOP, start
 
-        .equ    MFP, 0xE88000
-        .equ    AER, MFP+0x03
-        .equ    IERA, MFP+0x07
-        .equ    IERB, MFP+0x09
-        .equ    IMRA, MFP+0x13
-        .equ    IMRB, MFP+0x15
-        .equ    VR, MFP+0x17
         .equ    OPM_ADDR, 0xE90001
         .equ    OPM_DATA, 0xE90003
-        .equ    MFP_VECTORS, 0x40
 
-        .equ    COUNTS, 0x001400
-        .equ    CNT_VDISP, COUNTS+0
+        .equ    COUNTS, CNT_VDISP
         .equ    CNT_A, COUNTS+4
         .equ    CNT_B, COUNTS+8
         .equ    SNAP, COUNTS+0x10
@@ -41,18 +33,10 @@
         .text
 start:
         rom_init
-        clr.l   CNT_VDISP
         clr.l   CNT_A
         clr.l   CNT_B
-        move.l  #irq_vdisp, (MFP_VECTORS+6)*4
         move.l  #irq_opm, (MFP_VECTORS+3)*4
-        clr.b   IERA
-        clr.b   IMRA
-        move.b  #MFP_VECTORS, VR
-        move.b  #0x10, AER              | V-DISP counts on its rise
-        move.b  #0x48, IMRB             | V-DISP and GPIP3 (the OPM)
-        move.b  #0x48, IERB
-        move.w  #0x2000, sr
+        count_frames 0x48               | V-DISP and GPIP3 (the OPM)
 
 | The voice of channel 0.
         opm     0x20, 0xC7              | RL both, FB 0, CON 7
@@ -94,17 +78,10 @@ start:
         moveq   #10, d1
         move.w  #0x2000, sr
         bsr     wait_frames
-        clr.b   IMRB
-        clr.b   IERB
+        stop_frames
         rom_done
 
 | Waits for d1 V-DISP interrupts.
-wait_frames:
-        move.l  CNT_VDISP, d0
-        add.l   d1, d0
-1:      cmp.l   CNT_VDISP, d0
-        bhi.s   1b
-        rts
 
 snapshot:
         lea     COUNTS, a0
@@ -114,9 +91,6 @@ snapshot:
         move.l  (a0)+, (a1)+
         rts
 
-irq_vdisp:
-        addq.l  #1, CNT_VDISP
-        rte
 
 | Counts the flags that are set and clears those, timers kept running.
 irq_opm:

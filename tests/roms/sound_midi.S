@@ -5,17 +5,10 @@
 |    0  V-DISP count at the note on     1  V-DISP count at the note off
 |    2  frames from the timer's start to its interrupt (R84 = 2250: one frame)
         .include "report.inc"
+        .include "sound_frames.inc"
 
         reset_vectors STACK_TOP, start
 
-        .equ    MFP, 0xE88000
-        .equ    AER, MFP+0x03
-        .equ    IERA, MFP+0x07
-        .equ    IERB, MFP+0x09
-        .equ    IMRA, MFP+0x13
-        .equ    IMRB, MFP+0x15
-        .equ    VR, MFP+0x17
-        .equ    MFP_VECTORS, 0x40
         .equ    MIDI_R01, 0xEAFA03      | group select
         .equ    MIDI_R05, 0xEAFA0B      | group 0
         .equ    MIDI_R06, 0xEAFA0D      | group 0
@@ -24,8 +17,7 @@
         .equ    MIDI_R85, 0xEAFA0B      | group 8
         .equ    LEVEL4_VECTOR, 0x8E     | the MIDI board's level-4 vector
 
-        .equ    CNT_VDISP, 0x001400
-        .equ    TIMER_AT, 0x001404
+        .equ    TIMER_AT, CNT_VDISP+4
 
 | midi byte: one byte through the transmit register (group 5 selected).
         .macro  midi byte:req
@@ -35,17 +27,9 @@
         .text
 start:
         rom_init
-        clr.l   CNT_VDISP
         clr.l   TIMER_AT
-        move.l  #irq_vdisp, (MFP_VECTORS+6)*4
         move.l  #irq_timer, LEVEL4_VECTOR*4
-        clr.b   IERA
-        clr.b   IMRA
-        move.b  #MFP_VECTORS, VR
-        move.b  #0x10, AER
-        move.b  #0x40, IMRB
-        move.b  #0x40, IERB
-        move.w  #0x2000, sr
+        count_frames 0x40
 
         move.b  #5, MIDI_R01
         midi    0xC0                    | program change: flute
@@ -79,20 +63,10 @@ start:
 
         moveq   #40, d1
         bsr     wait_frames
-        clr.b   IMRB
-        clr.b   IERB
+        stop_frames
         rom_done
 
-wait_frames:
-        move.l  CNT_VDISP, d0
-        add.l   d1, d0
-1:      cmp.l   CNT_VDISP, d0
-        bhi.s   1b
-        rts
 
-irq_vdisp:
-        addq.l  #1, CNT_VDISP
-        rte
 
 irq_timer:
         move.l  CNT_VDISP, TIMER_AT

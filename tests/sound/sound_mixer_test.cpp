@@ -62,6 +62,7 @@ TEST_F(SoundMixer, sound_render_stream_in_emulated_time) {
     ASSERT_NE(s, nullptr);
     run_to(500, 1500);
     mixer_finish();
+    mixer_close(s);
     const auto& out = mixer_kept_output();
     ASSERT_EQ(out.size() / 2, 1500 * MIXER_RATE / 1000);
     EXPECT_EQ(tone_rms(out, 2, 0, 22000), 0);
@@ -95,6 +96,7 @@ TEST_F(SoundMixer, sound_push_stream_play_cut_queue) {
     EXPECT_EQ(out[2 * 15434], 500);
     EXPECT_EQ(out[2 * 15435], 0);
     EXPECT_EQ(mixer_frames_left(s), 0u);
+    mixer_close(s);
 }
 
 // sndPlaySoundA's stand-in: an 8-bit mono image plays at its rate and
@@ -153,8 +155,9 @@ TEST_F(SoundMixer, sound_sdl_sink_delivers_samples) {
     ASSERT_TRUE(mixer_open_sink(MixerSink::Sdl)) << SDL_GetError();
     EXPECT_EQ(mixer_sink(), MixerSink::Sdl);
     Sine sine{440, 44100};
-    mixer_open(44100, 1, render_sine, &sine);
+    MixerStream* s = mixer_open(44100, 1, render_sine, &sine);
     run_to(0, 1000);
+    mixer_close(s);
     auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (mixer_sink_frames_played() < 10000 && std::chrono::steady_clock::now() < until)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
