@@ -42,6 +42,7 @@ void fmcard_start(FmCard& card, int32_t type) {
         opn_detect_card();
         if (!card.card_found) type = FM_NONE;
     } else if (type == FM_EXTERNAL_LIBRARY) {
+        card.card_found = 0;  // the library sets it when it runs
         sndlib_ensure_started();
         if (!card.card_found) card.fm = type = FM_NONE;
     } else {

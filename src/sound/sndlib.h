@@ -19,8 +19,9 @@ void sndlib_dma_poke(uint32_t reg, uint32_t value);
 void sndlib_ppi_write();
 void sndlib_ppi_ctrl();
 
-// FM 4's back end: starts the library (card_found 1 when it runs), stops
-// it, and takes one OPM register write. Nothing is fitted yet.
+// FM 4's back end: starts the library (it sets g_fmcard.card_found to 1
+// when it runs), stops it, and takes one OPM register write. Nothing is
+// fitted yet.
 void sndlib_ensure_started();
 void sndlib_stop();
 void sndlib_write_opm(uint32_t reg, uint32_t value);
