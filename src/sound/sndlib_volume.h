@@ -1,4 +1,4 @@
-// Total volume of the external sound library. No library runs yet: nothing to set.
+// Total volume of the sound library (256 = unity).
 #pragma once
 
-inline void X68Sound_TotalVolume(int) {}
+#include "sound/sndlib/x68sound.h"

@@ -45,9 +45,9 @@ inline size_t pow2_at_most(size_t n) {
 inline double peak_hz(const std::vector<double>& x, double rate, double min_hz = 20) {
     size_t n = pow2_at_most(x.size());
     auto mag = spectrum(x, n);
-    size_t best = 1;
+    size_t best = 0;
     for (size_t i = 1; i + 1 < mag.size(); ++i)
-        if (i * rate / n >= min_hz && mag[i] > mag[best]) best = i;
+        if (i * rate / n >= min_hz && (best == 0 || mag[i] > mag[best])) best = i;
     double a = std::log(mag[best - 1] + 1e-12), b = std::log(mag[best] + 1e-12), c = std::log(mag[best + 1] + 1e-12);
     double d = 0.5 * (a - c) / (a - 2 * b + c);
     return (best + d) * rate / n;
