@@ -1,14 +1,54 @@
-// Glue to the external sound library.
+// Glue to the sound library (FM 4): loading its calls from the table,
+// start and stop with the FM settings, the OPM, DMAC and i8255 hand-overs,
+// its callbacks and the PCM8 calls of TRAP #2.
 #pragma once
 
 #include <cstdint>
 
 #include "core/boundary.h"  // pcm8_call_served, sndlib_pcm8_call
+#include "sound/sndlib/x68sound.h"
 
 // PCM8 function groups served through the library.
 extern uint8_t g_pcm8_fn_served[16];
 // The FM setting of the external sound library.
 inline constexpr int FM_EXTERNAL_LIBRARY = 4;
+
+// One pointer per call of the library, filled by sndlib_load.
+struct SndLibEntries {
+#define SNDLIB_ENTRY(name) decltype(&::name) name;
+    SNDLIB_ENTRY(X68Sound_Start) SNDLIB_ENTRY(X68Sound_Samprate) SNDLIB_ENTRY(X68Sound_Reset)
+    SNDLIB_ENTRY(X68Sound_Free) SNDLIB_ENTRY(X68Sound_BetwInt) SNDLIB_ENTRY(X68Sound_StartPcm)
+    SNDLIB_ENTRY(X68Sound_GetPcm) SNDLIB_ENTRY(X68Sound_OpmPeek) SNDLIB_ENTRY(X68Sound_OpmReg)
+    SNDLIB_ENTRY(X68Sound_OpmPoke) SNDLIB_ENTRY(X68Sound_OpmInt) SNDLIB_ENTRY(X68Sound_OpmWait)
+    SNDLIB_ENTRY(X68Sound_AdpcmPeek) SNDLIB_ENTRY(X68Sound_AdpcmPoke) SNDLIB_ENTRY(X68Sound_PpiPeek)
+    SNDLIB_ENTRY(X68Sound_PpiPoke) SNDLIB_ENTRY(X68Sound_PpiCtrl) SNDLIB_ENTRY(X68Sound_DmaPeek)
+    SNDLIB_ENTRY(X68Sound_DmaPoke) SNDLIB_ENTRY(X68Sound_DmaInt) SNDLIB_ENTRY(X68Sound_DmaErrInt)
+    SNDLIB_ENTRY(X68Sound_MemReadFunc) SNDLIB_ENTRY(X68Sound_WaveFunc) SNDLIB_ENTRY(X68Sound_Pcm8_Out)
+    SNDLIB_ENTRY(X68Sound_Pcm8_Aot) SNDLIB_ENTRY(X68Sound_Pcm8_Lot) SNDLIB_ENTRY(X68Sound_Pcm8_SetMode)
+    SNDLIB_ENTRY(X68Sound_Pcm8_GetRest) SNDLIB_ENTRY(X68Sound_Pcm8_GetMode) SNDLIB_ENTRY(X68Sound_Pcm8_Abort)
+    SNDLIB_ENTRY(X68Sound_TotalVolume) SNDLIB_ENTRY(X68Sound_ErrorCode) SNDLIB_ENTRY(X68Sound_DebugValue)
+#undef SNDLIB_ENTRY
+};
+extern SndLibEntries g_sndlib;
+extern uint32_t g_sndlib_active;  // 1 while the library is started
+
+// 0 loaded; -1 the library is not there; -2 a call is missing.
+int sndlib_load();
+// The table sndlib_load looks in (the library's own by default; nullptr:
+// no library). For tests.
+void sndlib_use_table(const SndLibExport* table, int count);
+// 1 started, 0 failed (a message box says why, card_found 0).
+int sndlib_start();
+void sndlib_ensure_started();
+void sndlib_stop();
+// One OPM register write through the library.
+void sndlib_write_opm(uint32_t reg, uint32_t value);
+
+// Callbacks handed to the library.
+int32_t sndlib_mem_read(uint32_t addr);
+void sndlib_dma_int();
+void sndlib_dma_err_int();
+void sndlib_opm_int();
 
 // DMAC byte read at offset 0-$FF of its block: channel 3's registers come
 // from the library with FM 4, the rest from the register image.
@@ -18,13 +58,6 @@ void sndlib_dma_poke(uint32_t reg, uint32_t value);
 // The i8255's port C byte or control byte, handed to the library with FM 4.
 void sndlib_ppi_write();
 void sndlib_ppi_ctrl();
-
-// FM 4's back end: starts the library (it sets g_fmcard.card_found to 1
-// when it runs), stops it, and takes one OPM register write. Nothing is
-// fitted yet.
-void sndlib_ensure_started();
-void sndlib_stop();
-void sndlib_write_opm(uint32_t reg, uint32_t value);
 // The ADPCM port with FM 4: the status read and the command write.
 uint32_t sndlib_adpcm_peek();
 void sndlib_adpcm_poke(uint32_t value);

@@ -44,9 +44,6 @@ void SoundLib::wire() {
 
 int SoundLib::start(const LibSettings& s, bool with_stream) {
     if (started_) free();
-    if (with_stream && !clock) return error_code = SNDLIB_NO_CLOCK;
-    if (with_stream && !(stream.open && stream.write && stream.open(stream.ctx, s.rate, s.late_ms)))
-        return error_code = SNDLIB_NO_STREAM;
     set_ = s;
     total_volume = 256;
     try {
@@ -56,13 +53,21 @@ int SoundLib::start(const LibSettings& s, bool with_stream) {
         pcm_.reserve(2 * 4096);
         resampled_.reserve(2 * 4096);
     } catch (const std::bad_alloc&) {
-        if (with_stream && stream.close) stream.close(stream.ctx);
         return error_code = SNDLIB_NO_MEMORY;
     }
-    streaming_ = with_stream;
     started_ = true;
     wire();
     reset();
+    if (with_stream) {
+        auto render = [](void* user, int16_t* lr, uint32_t frames) {
+            static_cast<SoundLib*>(user)->get_pcm(lr, int32_t(frames));
+        };
+        if (!(stream.open && stream.catch_up && stream.open(stream.ctx, s.rate, render, this))) {
+            free();
+            return error_code = SNDLIB_NO_STREAM;
+        }
+        streaming_ = true;
+    }
     return error_code = SNDLIB_OK;
 }
 
@@ -79,11 +84,11 @@ void SoundLib::reset() {
     rs_.setup(opm.sample_rate() * set_.rev, set_.rate);
     ring_.clear();
     chip_samples = 0;
-    t0_ = clock && streaming_ ? clock(clock_ctx) : 0;
 }
 
 void SoundLib::free() {
     if (streaming_ && stream.close) stream.close(stream.ctx);
+    rendering_ = false;
     started_ = streaming_ = false;
     std::vector<int16_t>().swap(ring_);
     std::vector<int32_t>().swap(mix_);
@@ -91,37 +96,41 @@ void SoundLib::free() {
     std::vector<float>().swap(resampled_);
 }
 
+// A new output rate: a stream is opened again at it.
 int SoundLib::set_rate(int rate) {
     set_.rate = std::clamp(rate, 8000, 192000);
-    if (started_) {
-        flush_stream();
-        rs_.setup(opm.sample_rate() * set_.rev, set_.rate);
-        ring_cap_ = size_t(set_.rate) * set_.late_ms * set_.pcmbuf / 1000;
+    if (!started_) return 0;
+    rs_.setup(opm.sample_rate() * set_.rev, set_.rate);
+    ring_cap_ = size_t(set_.rate) * set_.late_ms * set_.pcmbuf / 1000;
+    ring_.clear();
+    if (streaming_) {
+        stream.close(stream.ctx);
+        auto render = [](void* user, int16_t* lr, uint32_t frames) {
+            static_cast<SoundLib*>(user)->get_pcm(lr, int32_t(frames));
+        };
+        streaming_ = stream.open(stream.ctx, set_.rate, render, this);
     }
-    return 0;
+    return streaming_ || !stream.open ? 0 : SNDLIB_NO_STREAM;
 }
 
 void SoundLib::render_to_now() {
-    if (!started_ || !streaming_ || !clock) return;
-    double t = clock(clock_ctx) - t0_;
-    if (t < 0) t = 0;
-    uint64_t target = uint64_t(t * opm.sample_rate());
-    const uint32_t chunk = std::max<uint32_t>(1, opm.sample_rate() * set_.betw_ms / 1000);
-    while (chip_samples < target) {
-        uint32_t n = uint32_t(std::min<uint64_t>(chunk, target - chip_samples));
-        render_chip(n);
-        flush_stream();
-        if (betw_int) betw_int();
-    }
+    if (started_ && streaming_ && !rendering_) stream.catch_up(stream.ctx);
 }
 
+// Renders at most FMBETW ms at a time; the chips' callbacks may call the
+// library meanwhile, which then renders nothing more.
 int32_t SoundLib::get_pcm(int16_t* buf, int32_t frames) {
     if (!started_ || frames <= 0) return 0;
-    double step = opm.sample_rate() * set_.rev / set_.rate;
+    bool outer = !rendering_;
+    rendering_ = true;
+    const double step = opm.sample_rate() * set_.rev / set_.rate;
+    const double chunk = std::max(1.0, opm.sample_rate() * set_.betw_ms / 1000.0);
     while (ring_.size() / 2 < size_t(frames)) {
         double need = (frames - double(ring_.size() / 2)) * step + 1;
-        render_chip(uint32_t(std::clamp(need, 1.0, 2048.0)));
+        render_chip(uint32_t(std::clamp(need, 1.0, chunk)));
+        if (betw_int) betw_int();
     }
+    if (outer) rendering_ = false;
     std::copy(ring_.begin(), ring_.begin() + 2 * frames, buf);
     ring_.erase(ring_.begin(), ring_.begin() + 2 * frames);
     return frames;
@@ -163,7 +172,7 @@ void SoundLib::render_chip(uint32_t n) {
 }
 
 // Output frames: the total volume (256 = unity), saturated to 16 bits,
-// into the ring; the oldest frames go when it is full.
+// into the ring.
 void SoundLib::emit(const std::vector<float>& frames) {
     const float vol = float(total_volume) / 256.0f;
     size_t first = ring_.size();
@@ -172,14 +181,6 @@ void SoundLib::emit(const std::vector<float>& frames) {
         ring_.push_back(int16_t(std::clamp(v, -32768.0f, 32767.0f)));
     }
     if (wave) wave(ring_.data() + first, int32_t((ring_.size() - first) / 2));
-    if (!streaming_ && ring_.size() > 2 * ring_cap_ + 2 * 4096)
-        ring_.erase(ring_.begin(), ring_.end() - 2 * ring_cap_);
-}
-
-void SoundLib::flush_stream() {
-    if (!streaming_ || ring_.empty()) return;
-    stream.write(stream.ctx, ring_.data(), uint32_t(ring_.size() / 2));
-    ring_.clear();
 }
 
 }  // namespace sndlib

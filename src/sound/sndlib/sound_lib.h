@@ -14,8 +14,8 @@
 
 namespace sndlib {
 
-// Results of X68Sound_Start.
-inline constexpr int SNDLIB_OK = 0, SNDLIB_NO_STREAM = -1, SNDLIB_NO_CLOCK = -2, SNDLIB_NO_MEMORY = -3;
+// Results of X68Sound_Start. (-2, no timer, cannot happen in emulated time.)
+inline constexpr int SNDLIB_OK = 0, SNDLIB_NO_STREAM = -1, SNDLIB_NO_MEMORY = -3;
 
 // Settings, clamped to these ranges.
 struct LibSettings {
@@ -29,15 +29,16 @@ struct LibSettings {
 };
 LibSettings clamp_settings(int rate, int opm, int adpcm, int betw, int pcmbuf, int late, double rev);
 
-// The host mixer's stream, as the glue hands it over.
+// The host mixer's stream, as the glue hands it over. The mixer keeps the
+// emulated clock: it asks the library for the frames up to now through
+// render, and catch_up has it do so at once.
+using RenderFn = void (*)(void* user, int16_t* lr, uint32_t frames);
 struct MixerStream {
     void* ctx = nullptr;
-    bool (*open)(void* ctx, int rate, int latency_ms) = nullptr;
-    void (*write)(void* ctx, const int16_t* lr, uint32_t frames) = nullptr;
+    bool (*open)(void* ctx, int rate, RenderFn render, void* user) = nullptr;
+    void (*catch_up)(void* ctx) = nullptr;
     void (*close)(void* ctx) = nullptr;
 };
-// Emulated time in seconds.
-using ClockFn = double (*)(void* ctx);
 
 using VoidCallback = void (*)();
 using MemReadCallback = int32_t (*)(uint32_t addr);
@@ -53,9 +54,9 @@ public:
     void reset();
     bool started() const { return started_; }
     bool streaming() const { return streaming_; }
-    // Renders up to the clock's now (stream mode only).
+    // Renders up to the mixer's now (stream mode only).
     void render_to_now();
-    // Pulls frames of output into buf (StartPcm mode).
+    // Makes frames of output into buf (the stream's render, or GetPcm).
     int32_t get_pcm(int16_t* buf, int32_t frames);
     int set_rate(int rate);
     int32_t total_volume = 256;
@@ -69,8 +70,6 @@ public:
     int32_t opm_wait = 0;
     int32_t error_code = 0;
 
-    ClockFn clock = nullptr;
-    void* clock_ctx = nullptr;
     MixerStream stream;
     VoidCallback opm_int = nullptr, dma_int = nullptr, dma_err_int = nullptr, betw_int = nullptr;
     MemReadCallback mem_read = nullptr;
@@ -81,11 +80,9 @@ public:
 private:
     void render_chip(uint32_t n);
     void emit(const std::vector<float>& frames);
-    void flush_stream();
     void wire();
     LibSettings set_;
-    bool started_ = false, streaming_ = false;
-    double t0_ = 0;
+    bool started_ = false, streaming_ = false, rendering_ = false;
     double adpcm_pos_ = 0;
     int32_t adpcm_prev_ = 0, adpcm_cur_ = 0;
     Resampler rs_;

@@ -89,10 +89,6 @@ int32_t X68Sound_TotalVolume(int32_t v) {
 int32_t X68Sound_ErrorCode() { return sound_lib().error_code; }
 int32_t X68Sound_DebugValue() { return int32_t(sound_lib().chip_samples); }
 
-void sndlib_install_clock(sndlib::ClockFn clock, void* ctx) {
-    sound_lib().clock = clock;
-    sound_lib().clock_ctx = ctx;
-}
 void sndlib_install_stream(const sndlib::MixerStream& stream) { sound_lib().stream = stream; }
 void sndlib_render_now() { sound_lib().render_to_now(); }
 

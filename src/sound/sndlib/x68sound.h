@@ -51,8 +51,7 @@ extern const SndLibExport g_sndlib_exports[SNDLIB_EXPORT_COUNT];
 // The call of that name in a table of count entries, or nullptr.
 SndLibProc sndlib_find(const SndLibExport* table, int count, const char* name);
 
-// Beyond the 33: the glue's emulated clock and the host mixer's stream.
-void sndlib_install_clock(sndlib::ClockFn clock, void* ctx);
+// Beyond the 33: the host mixer's stream, which keeps the emulated clock.
 void sndlib_install_stream(const sndlib::MixerStream& stream);
 // Renders up to now (frame start and the vertical display events).
 void sndlib_render_now();

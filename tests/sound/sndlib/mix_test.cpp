@@ -102,37 +102,58 @@ TEST(SoundLibMix, CallTableHoldsAll33) {
 }
 
 namespace {
-double g_now = 0;
-size_t g_frames = 0;
-bool g_open_ok = true;
-int g_closed = 0;
+// A render stream on a clock of output frames, as the host mixer is.
+struct FakeStream {
+    uint64_t now = 0, done = 0;
+    bool open_ok = true;
+    int closed = 0, rate = 0;
+    RenderFn render = nullptr;
+    void* user = nullptr;
+    std::vector<int16_t> out;
+};
+FakeStream g_fake;
+MixerStream fake_stream() {
+    MixerStream s;
+    s.ctx = &g_fake;
+    s.open = [](void* c, int rate, RenderFn render, void* user) {
+        auto* f = static_cast<FakeStream*>(c);
+        f->rate = rate;
+        f->render = render;
+        f->user = user;
+        return f->open_ok;
+    };
+    s.catch_up = [](void* c) {
+        auto* f = static_cast<FakeStream*>(c);
+        if (f->now <= f->done) return;
+        std::vector<int16_t> buf(2 * (f->now - f->done));
+        f->render(f->user, buf.data(), uint32_t(f->now - f->done));
+        f->out.insert(f->out.end(), buf.begin(), buf.end());
+        f->done = f->now;
+    };
+    s.close = [](void* c) { ++static_cast<FakeStream*>(c)->closed; };
+    return s;
+}
 }  // namespace
 
-TEST(SoundLibMix, StreamModeRendersUpToTheClock) {
-    sndlib_install_clock(nullptr, nullptr);
+TEST(SoundLibMix, StreamModeRendersUpToTheMixersNow) {
     sndlib_install_stream(MixerStream{});
-    EXPECT_EQ(X68Sound_Start(44100, 1, 1, 5, 5, 200, 1.0), SNDLIB_NO_CLOCK);
-    sndlib_install_clock([](void*) { return g_now; }, nullptr);
     EXPECT_EQ(X68Sound_Start(44100, 1, 1, 5, 5, 200, 1.0), SNDLIB_NO_STREAM);
-    MixerStream s;
-    s.open = [](void*, int rate, int late) { return g_open_ok && rate == 22050 && late == 20; };
-    s.write = [](void*, const int16_t*, uint32_t frames) { g_frames += frames; };
-    s.close = [](void*) { ++g_closed; };
-    sndlib_install_stream(s);
-    g_now = 10.0;
-    g_open_ok = false;
+    g_fake = FakeStream{};
+    g_fake.open_ok = false;
+    sndlib_install_stream(fake_stream());
     EXPECT_EQ(X68Sound_Start(22050, 1, 1, 5, 5, 10, 1.0), SNDLIB_NO_STREAM);
-    g_open_ok = true;
+    g_fake.open_ok = true;
     ASSERT_EQ(X68Sound_Start(22050, 1, 1, 5, 5, 10, 1.0), SNDLIB_OK);
-    // Each call brings the sound to the clock's now.
-    g_now = 10.5;
+    EXPECT_EQ(g_fake.rate, 22050);
+    // Each call brings the sound to now.
+    g_fake.now = 11025;
     X68Sound_OpmPeek();
-    EXPECT_NEAR(double(g_frames), 22050 * 0.5, 200);
-    g_now = 11.0;
+    EXPECT_EQ(g_fake.out.size(), 2u * 11025);
+    g_fake.now = 22050;
     sndlib_render_now();
-    EXPECT_NEAR(double(g_frames), 22050, 200);
-    EXPECT_EQ(X68Sound_DebugValue(), 62500);
-    // Library timer A: its interrupt callback comes when the time is rendered.
+    EXPECT_EQ(g_fake.out.size(), 2u * 22050);
+    EXPECT_NEAR(X68Sound_DebugValue(), 62500, 200);
+    // Library timer A (16 us x 1024): its interrupt comes as the time is rendered.
     static int irqs;
     irqs = 0;
     X68Sound_OpmInt([] { ++irqs; });
@@ -140,10 +161,9 @@ TEST(SoundLibMix, StreamModeRendersUpToTheClock) {
     X68Sound_OpmPoke(0);
     X68Sound_OpmReg(OPM_REG_TIMER_CTRL);
     X68Sound_OpmPoke(0x05);
-    g_now = 11.0 + 1024 * 16e-6 * 1.5;
-    X68Sound_OpmPeek();
-    EXPECT_EQ(irqs, 1);
+    g_fake.now += 22050 * 1024 * 16 / 1000000 + 10;
     EXPECT_EQ(X68Sound_OpmPeek(), OPM_STATUS_TIMER_A);
+    EXPECT_EQ(irqs, 1);
     X68Sound_Free();
-    EXPECT_EQ(g_closed, 1);
+    EXPECT_EQ(g_fake.closed, 1);
 }
