@@ -129,9 +129,9 @@ TEST_F(ConfigFile, FixturesGiveTheirValues) {
         EXPECT_EQ(g_cfg_joy0, c.joy0);
         EXPECT_EQ(g_cfg_joy1, c.joy1);
         EXPECT_EQ(g_cfg_joyout, c.joyout);
-        // FM is read, then its back end starts: with no BLASTER, no PC-98
-        // card and no sound library here, every one falls back to none.
-        EXPECT_EQ(g_fmcard.fm, FM_NONE) << c.fm;
+        // FM is read, then its back end starts: with no BLASTER and no
+        // PC-98 card here, those fall back to none; FM 4 is the sound library.
+        EXPECT_EQ(g_fmcard.fm, c.fm == 4 ? 4 : FM_NONE) << c.fm;
         EXPECT_EQ(g_cfg_mouse, c.mouse);
         EXPECT_EQ(g_fmcard.fmsample, c.fmsample);
         EXPECT_EQ(g_fmcard.fmvol, c.fmvol);
