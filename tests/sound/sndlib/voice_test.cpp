@@ -127,7 +127,9 @@ TEST(SoundLibDma, ChainsAndErrorCodes) {
             EXPECT_EQ(X68Sound_DmaPeek(DMA_CER), k.cer) << k.what;
             EXPECT_EQ(g_dma_err_ints, 1) << k.what;
             EXPECT_EQ(g_dma_ints, 0) << k.what;
-            if (k.bytes) EXPECT_EQ(mar, 0x30000 + k.bytes) << k.what;
+            if (k.bytes) {
+                EXPECT_EQ(mar, 0x30000 + k.bytes) << k.what;
+            }
         } else {
             EXPECT_EQ(X68Sound_DmaPeek(DMA_CSR), CSR_COC | CSR_BLC | CSR_NDT) << k.what;
             EXPECT_EQ(g_dma_ints, 1) << k.what;
