@@ -134,7 +134,8 @@ int sndlib_start() {
 }
 
 void sndlib_ensure_started() {
-    if (!g_sndlib_active) sndlib_start();
+    if (g_sndlib_active) g_fmcard.card_found = 1;
+    else sndlib_start();
 }
 
 void sndlib_stop() {
