@@ -114,8 +114,12 @@ ZOLM_ALWAYS_INLINE uint32_t cpu_fetch_word(uint32_t pc) {
     const uint8_t* p = g_fetch_base + (pc & 0xFFFFFF);
     return (uint32_t(p[0]) << 8) | p[1];
 }
+// One read of four bytes, but where the second word wraps to address 0.
 ZOLM_ALWAYS_INLINE uint32_t cpu_fetch_long(uint32_t pc) {
-    return (cpu_fetch_word(pc) << 16) | cpu_fetch_word(pc + 2);
+    uint32_t a = pc & 0xFFFFFF;
+    if (a == 0xFFFFFE) [[unlikely]] return (cpu_fetch_word(pc) << 16) | cpu_fetch_word(pc + 2);
+    const uint8_t* p = g_fetch_base + a;
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
 
 // Big-endian host memory helpers for page handlers and images.

@@ -67,6 +67,17 @@ TEST_F(MoveTest, ImmediateByteKeepsUpperBits) {
     EXPECT_EQ(g_cpu_pc, kPc + 4);
 }
 
+// A long immediate at the top of the 24-bit space: its low word is the one
+// at address 0, as the address wraps.
+TEST_F(MoveTest, LongImmediateWrapsAtTheTopOfTheAddressSpace) {
+    cpu_test_reset(0xFFFFFC, kSsp);
+    flat_write_words(0xFFFFFC, {0x203C, 0x1234});  // MOVE.L #$1234xxxx,D0
+    flat_write_word(0x000000, 0x5678);
+    cpu_test_step();
+    EXPECT_EQ(cpu_d(0), 0x12345678u);
+    EXPECT_EQ(g_cpu_pc, 0x1000002u);
+}
+
 // The source's extension words come before the destination's.
 TEST_F(MoveTest, ExtensionWordOrder) {
     code({0x2368, 0x0004, 0x0008});  // MOVE.L (4,A0),(8,A1)
