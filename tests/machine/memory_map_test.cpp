@@ -11,6 +11,7 @@
 #include "machine/memory_map.h"
 #include "video/palette.h"
 #include "machine/sram.h"
+#include "sound/midi.h"
 #include "support/flat_bus.h"
 #include "video/crtc.h"
 #include "video/vram.h"
@@ -42,6 +43,7 @@ protected:
         ASSERT_TRUE(mem_alloc_main_ram(ram_size));
         g_crtc_regs[CRTC_MODE] = 0;
         g_gvram_layout_mode = -1;
+        g_cfg_midi = 0;  // the MIDI board switched off
         ASSERT_EQ(mem_map_build(), 0);
         std::memset(g_iplrom, 0, IPLROM_SIZE);
         std::memset(g_cgrom, 0, CGROM_SIZE);
