@@ -16,7 +16,8 @@ std::atomic<uint64_t> s_write, s_read, s_dropped;
 void audio_ring_push(const int16_t* frames, uint32_t count) {
     uint64_t w = s_write.load(std::memory_order_relaxed);
     uint64_t r = s_read.load(std::memory_order_acquire);
-    uint32_t room = AUDIO_RING_FRAMES - uint32_t(w - r);
+    uint32_t fill = uint32_t(w - r);
+    uint32_t room = fill < AUDIO_RING_FILL_LIMIT ? AUDIO_RING_FILL_LIMIT - fill : 0;
     uint32_t n = std::min(count, room);
     for (uint32_t i = 0; i < n; i++) {
         uint32_t at = uint32_t((w + i) % AUDIO_RING_FRAMES) * MIXER_CHANNELS;

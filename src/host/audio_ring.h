@@ -7,6 +7,9 @@
 inline constexpr uint32_t AUDIO_RING_FRAMES = 16384;   // stereo frames held
 // The callback starts (and starts again after running dry) once this many wait.
 inline constexpr uint32_t AUDIO_RING_START_FRAMES = 2048;
+// The writer keeps no more than this waiting (about 140 ms): an emulation
+// running ahead of the sound card drops frames instead of adding delay.
+inline constexpr uint32_t AUDIO_RING_FILL_LIMIT = 6144;
 
 // Writer: frames interleaved stereo frames; what does not fit is dropped.
 void audio_ring_push(const int16_t* frames, uint32_t count);
