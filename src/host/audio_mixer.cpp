@@ -101,19 +101,32 @@ void add_scaled(int32_t* acc, const int16_t* src, size_t n, float gain) {
 // silent.
 void mix_render(MixerStream& s, int32_t* acc, uint64_t a, uint64_t b) {
     uint64_t from = std::max(a, s.start);
+    if (from >= b) return;
+    // The input position steps by rate / MIXER_RATE a frame, kept exact
+    // with its remainder.
+    unsigned __int128 num = (unsigned __int128)(from - s.start) * s.rate << 32;
+    unsigned __int128 pos = num / MIXER_RATE;
+    uint64_t rem = uint64_t(num % MIXER_RATE);
+    const uint64_t step = (uint64_t(s.rate) << 32) / MIXER_RATE, step_rem = (uint64_t(s.rate) << 32) % MIXER_RATE;
     for (uint64_t k = from; k < b; k++) {
-        unsigned __int128 pos = input_position(s, k);
         uint64_t i = uint64_t(pos >> 32);
         int64_t f = int64_t(uint64_t(pos) & 0xFFFFFFFF);
         if (i + 1 >= s.rendered) break;
-        if (i < s.base) continue;
-        const int16_t* p = s.input.data() + (i - s.base) * s.channels;
-        int32_t* o = acc + (k - a) * MIXER_CHANNELS;
-        for (uint32_t c = 0; c < MIXER_CHANNELS; c++) {
-            uint32_t ch = s.channels == 1 ? 0 : c;
-            int64_t x0 = p[ch], x1 = p[ch + s.channels];
-            int32_t v = int32_t(x0 + (((x1 - x0) * f) >> 32));
-            o[c] += s.gain == 1.0f ? v : int32_t(float(v) * s.gain);
+        if (i >= s.base) {
+            const int16_t* p = s.input.data() + (i - s.base) * s.channels;
+            int32_t* o = acc + (k - a) * MIXER_CHANNELS;
+            for (uint32_t c = 0; c < MIXER_CHANNELS; c++) {
+                uint32_t ch = s.channels == 1 ? 0 : c;
+                int64_t x0 = p[ch], x1 = p[ch + s.channels];
+                int32_t v = int32_t(x0 + (((x1 - x0) * f) >> 32));
+                o[c] += s.gain == 1.0f ? v : int32_t(float(v) * s.gain);
+            }
+        }
+        pos += step;
+        rem += step_rem;
+        if (rem >= MIXER_RATE) {
+            rem -= MIXER_RATE;
+            pos++;
         }
     }
     // Input before the next frame's is no longer needed.
