@@ -21,8 +21,6 @@ namespace {
 
 constexpr int PANEL_REFRESH_SLICES = 2;
 
-bool has_led(uint8_t scan) { return scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST; }
-
 // IOCS road: idx is the virtual key's low 7 bits.
 void iocs_key_down(uint32_t vk) {
     uint32_t idx = vk & 0x7F;
@@ -47,6 +45,10 @@ void mfp_key(uint32_t vk, bool down) {
 }
 
 } // namespace
+
+void key_led_changed(uint32_t scan) {
+    if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST) g_panel_refresh_countdown = PANEL_REFRESH_SLICES;
+}
 
 void key_init() { std::memset(g_key_state, KEY_RELEASED, sizeof g_key_state); }
 
@@ -98,7 +100,7 @@ bool key_send_to_mfp(uint8_t b) {
     k.ring_count++;
     g_mfp_regs[MFP_RSR] = KEY_RSR_FULL;
     sched_set_event(EV_MFP_RX_FULL, KEY_FIRST_BYTE_CYCLES);
-    if (has_led(b & KEY_SCAN_MASK)) g_panel_refresh_countdown = PANEL_REFRESH_SLICES;
+    key_led_changed(b & KEY_SCAN_MASK);
     return true;
 }
 

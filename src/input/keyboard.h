@@ -59,6 +59,8 @@ extern int32_t g_paste_delay;
 void key_power_on();
 void key_reset();
 std::span<const uint8_t> key_state();
+// A key with a mode LED changed: the panel shows the LEDs again soon.
+void key_led_changed(uint32_t scan);
 // Marks every key released (start-up and _KEY_INIT).
 void key_init();
 

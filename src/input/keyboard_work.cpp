@@ -2,7 +2,6 @@
 // and the 64-entry key buffer.
 #include "input/keyboard.h"
 
-#include "app/disk_panel.h"
 #include "input/work_area.h"
 
 namespace {
@@ -27,7 +26,7 @@ void key_set_matrix(uint16_t entry, bool pressed) {
     uint8_t modifiers = work_area_byte(KEY_WORK_MATRIX + MATRIX_MODIFIERS) & 0x0F;
     uint8_t modes = uint8_t((work_area_byte(KEY_WORK_MATRIX + MATRIX_MODES) << 2) & 0xF0);
     g_main_ram[KEY_WORK_SHIFT] = uint8_t(modifiers | modes);
-    if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST) g_panel_refresh_countdown = 2;
+    key_led_changed(scan);
 }
 
 bool key_iocs_has_room() {

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "app/config.h"
+#include "app/disk_panel.h"
 #include "core/cpu_regs.h"
 #include "firmware/iocs.h"
 #include "input/keyboard_iocs.h"
@@ -247,6 +248,19 @@ TEST_F(Keyboard, PasteTypesOnlyWhenThereIsRoom) {
     key_type_pump();
     EXPECT_EQ(g_paste_text, "");
     EXPECT_EQ(g_keyboard.ring_count, 126);
+}
+
+TEST_F(Keyboard, ModeKeysRefreshThePanelLeds) {
+    const uint32_t VK_KANA = 0x15;
+    for (int key : {1, 0}) {
+        g_cfg_key = key;
+        for (uint8_t scan : {uint8_t(0x59), uint8_t(0x5A), uint8_t(0x60), uint8_t(0x61)}) {
+            g_keymap_key[VK_KANA] = g_keymap_sca[VK_KANA] = g_keymap_ext[VK_KANA] = scan;
+            g_panel_refresh_countdown = 0;
+            key_on_key_down(down(VK_KANA));
+            EXPECT_EQ(g_panel_refresh_countdown, scan >= 0x5A && scan <= 0x60 ? 2 : 0) << key << " " << int(scan);
+        }
+    }
 }
 
 TEST_F(Keyboard, NoMainRamNoWorkArea) {
