@@ -248,6 +248,12 @@ void MainWindow::main_window_event(const SDL_Event& e, bool& stop_pump) {
     // The menu bar and the dialogs take what is meant for them.
     if (mouse && (io.WantCaptureMouse || (button && e.button.y < menu_height_))) return;
     if (!mouse && io.WantCaptureKeyboard) return;
+    // The middle button, which the machine's mouse lacks, captures the
+    // host pointer (relative mode) and lets it go.
+    if (e.type == SDL_MOUSEBUTTONDOWN && e.button.button == SDL_BUTTON_MIDDLE) {
+        set_mouse_capture(!SDL_GetRelativeMouseMode());
+        return;
+    }
     VirtualPointer* relative = nullptr;
     if (SDL_GetRelativeMouseMode()) {
         SDL_Rect src, dst;
@@ -264,7 +270,19 @@ void MainWindow::main_window_event(const SDL_Event& e, bool& stop_pump) {
 }
 
 void MainWindow::focus_lost() {
+    set_mouse_capture(false);
     if (g_window_input.focus_lost) g_window_input.focus_lost();
+}
+
+void MainWindow::set_mouse_capture(bool on) {
+    if (on == bool(SDL_GetRelativeMouseMode())) return;
+    if (on) { // the virtual pointer starts where the host pointer is
+        int x = 0, y = 0;
+        SDL_GetMouseState(&x, &y);
+        pointer_.x = x;
+        pointer_.y = y - menu_height_;
+    }
+    SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
 }
 
 void MainWindow::on_command(uint32_t id) {

@@ -54,6 +54,7 @@ private:
     void handle_event(const SDL_Event& e, bool& stop_pump);
     void main_window_event(const SDL_Event& e, bool& stop_pump);
     void focus_lost();
+    void set_mouse_capture(bool on); // SDL's relative mode with the virtual pointer
     void give_focus(); // the keyboard focus to the main window
     // A modal dialog's own loop: events and redraws until it closes.
     void modal_loop(bool (*still_open)(MainWindow&));
