@@ -35,7 +35,6 @@ extern AdpcmPlayer g_adpcm_player;
 extern int32_t g_adpcm_step_index, g_adpcm_accumulator;
 extern uint32_t g_adpcm_phase, g_adpcm_phase_step;
 extern int32_t g_adpcm_sample, g_adpcm_prev_sample;
-extern const int16_t ADPCM_STEP_SIZES[49];
 
 // Power-on: all 0. The reset line leaves it.
 void adpcm_power_on();

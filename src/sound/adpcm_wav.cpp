@@ -10,6 +10,7 @@
 #include "host/wave_voice.h"
 #include "machine/log_lines.h"
 #include "sound/adpcm.h"
+#include "sound/adpcm_codec.h"
 #include "storage/dma.h"
 
 AdpcmPlayer g_adpcm_player;
@@ -17,16 +18,10 @@ int32_t g_adpcm_step_index, g_adpcm_accumulator;
 uint32_t g_adpcm_phase, g_adpcm_phase_step;
 int32_t g_adpcm_sample, g_adpcm_prev_sample;
 
-const int16_t ADPCM_STEP_SIZES[49] = {
-    16,  17,  19,  21,  23,  25,  28,  31,  34,  37,  41,  45,  50,  55,  60,   66,   73,
-    80,  88,  97,  107, 118, 130, 143, 157, 173, 190, 209, 230, 253, 279, 307,  337,  371,
-    408, 449, 494, 544, 598, 658, 724, 796, 876, 963, 1060, 1166, 1282, 1411, 1552,
-};
 
 namespace {
 
 constexpr int CH = DMA_CHANNEL_ADPCM;
-constexpr int8_t INDEX_ADJUST[8] = {-1, -1, -1, -1, 2, 4, 6, 8};
 constexpr int32_t ACCUMULATOR_LIMIT = 4032;
 constexpr uint32_t LOW_RATE = 11025, HIGH_RATE = 22050;
 constexpr uint32_t PHASE_ONE = 0x10000;
@@ -59,10 +54,10 @@ void adpcm_resample_init(uint32_t input_rate, uint32_t output_rate) {
 }
 
 void adpcm_decode_nibble(uint32_t code) {
-    int32_t diff = ADPCM_STEP_SIZES[g_adpcm_step_index] * (2 * int32_t(code & 7) + 1) / 8;
+    int32_t diff = ADPCM_STEP_TABLE[g_adpcm_step_index] * (2 * int32_t(code & 7) + 1) / 8;
     g_adpcm_accumulator += (code & 8) ? -diff : diff;
     g_adpcm_accumulator = std::clamp(g_adpcm_accumulator, -ACCUMULATOR_LIMIT, ACCUMULATOR_LIMIT);
-    g_adpcm_step_index = std::clamp(g_adpcm_step_index + INDEX_ADJUST[code & 7], 0, 48);
+    g_adpcm_step_index = std::clamp(g_adpcm_step_index + ADPCM_INDEX_ADJUST[code & 7], 0, 48);
     g_adpcm_prev_sample = g_adpcm_sample;
     g_adpcm_sample = ((g_adpcm_accumulator + 4) >> 5) + 128;
 }

@@ -14,6 +14,7 @@
 #include "machine/machine.h"
 #include "machine/scheduler.h"
 #include "sound/adpcm.h"
+#include "sound/adpcm_codec.h"
 #include "sound/fm_card.h"
 #include "sound/opm.h"
 #include "storage/dma.h"
@@ -88,9 +89,9 @@ std::vector<uint8_t> encode(const std::vector<int>& wanted) {
 
 // The step table follows 16 x 1.1^n; a hand-worked sequence; the limits.
 TEST_F(SoundAdpcm, sound_adpcm_decoder) {
-    for (int n = 0; n < 49; n++) EXPECT_NEAR(ADPCM_STEP_SIZES[n], 16 * std::pow(1.1, n), 1.0 + n * 0.02) << n;
-    EXPECT_EQ(ADPCM_STEP_SIZES[0], 16);
-    EXPECT_EQ(ADPCM_STEP_SIZES[48], 1552);
+    for (int n = 0; n < 49; n++) EXPECT_NEAR(ADPCM_STEP_TABLE[n], 16 * std::pow(1.1, n), 1.0 + n * 0.02) << n;
+    EXPECT_EQ(ADPCM_STEP_TABLE[0], 16);
+    EXPECT_EQ(ADPCM_STEP_TABLE[48], 1552);
     adpcm_resample_init(7800, 11025);
     EXPECT_EQ(g_adpcm_phase_step, (11025u << 16) / 7800 - 0x10000);
     struct Step {
