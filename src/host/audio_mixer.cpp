@@ -37,6 +37,7 @@ constexpr uint32_t MIX_BLOCK = 1024;      // output frames mixed at a time
 constexpr uint32_t RENDER_BLOCK = 4096;   // input frames rendered at a time
 constexpr uint32_t MAX_RATE = 384000;
 constexpr uint32_t CONVERT_PADDING = 8192;     // input frames of silence after a piece
+constexpr uint32_t SINK_WAIT_MAX_MS = 100;     // a sound card that stalls holds the emulation no longer
 
 MixerTime s_manual_time;
 MixerTime manual_clock() { return s_manual_time; }
@@ -160,7 +161,11 @@ void mix_to(uint64_t target) {
             else mix_push(*s, acc, s_pos, b);
         }
         for (size_t i = 0; i < n; i++) out[i] = int16_t(std::clamp(acc[i], -32768, 32767));
-        if (mixer_sink() == MixerSink::Sdl) audio_ring_push(out, uint32_t(n / MIXER_CHANNELS));
+        if (mixer_sink() == MixerSink::Sdl) {
+            // Running ahead of the sound card, the emulation waits for it.
+            audio_ring_wait_room(uint32_t(n / MIXER_CHANNELS), SINK_WAIT_MAX_MS);
+            audio_ring_push(out, uint32_t(n / MIXER_CHANNELS));
+        }
         if (s_keep) s_kept.insert(s_kept.end(), out, out + n);
         s_pos = b;
     }

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
 #include <cstring>
+#include <thread>
 
 #include "host/audio_mixer.h"
 
@@ -25,6 +27,14 @@ void audio_ring_push(const int16_t* frames, uint32_t count) {
     }
     s_write.store(w + n, std::memory_order_release);
     if (n < count) s_dropped.fetch_add(count - n, std::memory_order_relaxed);
+}
+
+bool audio_ring_wait_room(uint32_t count, uint32_t max_ms) {
+    for (uint32_t waited = 0;; waited++) {
+        if (audio_ring_fill() + count <= AUDIO_RING_FILL_LIMIT) return true;
+        if (waited >= max_ms) return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    }
 }
 
 uint32_t audio_ring_pop(int16_t* out, uint32_t count) {
