@@ -15,6 +15,7 @@ void Ym2151::reset(uint32_t clock) {
     on_irq = irq;
     irq_ctx = ctx;
     clock_ = clock ? clock : OPM_DEFAULT_CLOCK;
+    t_ = &opm_tables();
     for (auto& ch : ch_) {
         for (auto& op : ch.op) {
             op.env = OPM_ENV_MAX;
@@ -25,7 +26,6 @@ void Ym2151::reset(uint32_t clock) {
         update_freq(ch);
     }
     noise_lfsr_ = 1;
-    opm_tables();
 }
 
 void Ym2151::write(uint8_t r, uint8_t v) {
@@ -61,7 +61,12 @@ void Ym2151::write(uint8_t r, uint8_t v) {
         lfo_inc_ = uint32_t(std::llround(opm_lfo_hz(v, clock_) / sample_rate() * 4294967296.0));
         return;
     case OPM_REG_PMD_AMD:
-        if (v & 0x80) pmd_ = v & 0x7F; else amd_ = v & 0x7F;
+        if (v & 0x80) {
+            pmd_ = v & 0x7F;
+            for (auto& ch : ch_) update_freq(ch);
+        } else {
+            amd_ = v & 0x7F;
+        }
         return;
     case OPM_REG_CT_W:
         lfo_wave_ = v & 3;
@@ -87,7 +92,7 @@ void Ym2151::write_channel(uint8_t r, uint8_t v) {
     case OPM_REG_PMS_AMS:
         ch.pms = (v >> 4) & 7;
         ch.ams = v & 3;
-        return;
+        break;
     }
     update_freq(ch);
 }
@@ -98,19 +103,16 @@ void Ym2151::write_operator(uint8_t r, uint8_t v) {
     switch (r & 0xE0) {
     case OPM_REG_DT1_MUL: op.dt1 = (v >> 4) & 7; op.mul = v & 15; break;
     case OPM_REG_TL: op.tl = v & 0x7F; return;
-    case OPM_REG_KS_AR: op.ks = v >> 6; op.ar = v & 31; return;
+    case OPM_REG_KS_AR:
+        op.ks = v >> 6;
+        op.ar = v & 31;
+        op.ks_add = uint8_t((ch.kc >> 2) >> (3 - op.ks));
+        return;
     case OPM_REG_AMSEN_D1R: op.amsen = v >> 7; op.d1r = v & 31; return;
     case OPM_REG_DT2_D2R: op.dt2 = v >> 6; op.d2r = v & 31; break;
     case OPM_REG_D1L_RR: op.d1l = v >> 4; op.rr = v & 15; return;
     }
     update_freq(ch);
-}
-
-// Rate 0 stays 0; otherwise 2 x rate plus the key scaling, at most 63.
-int Ym2151::effective_rate(const OpmChannel& ch, const OpmOperator& op, int rate) const {
-    if (rate == 0) return 0;
-    int r = 2 * rate + ((ch.kc >> 2) >> (3 - op.ks));
-    return r > 63 ? 63 : r;
 }
 
 void Ym2151::key(OpmChannel& ch, int index, bool on, uint8_t source) {
@@ -119,7 +121,7 @@ void Ym2151::key(OpmChannel& ch, int index, bool on, uint8_t source) {
     op.key = on ? (op.key | source) : (op.key & ~source);
     if (!was && op.key) {
         op.phase = 0;
-        if (effective_rate(ch, op, op.ar) >= 62) {
+        if (effective_rate(op, op.ar) >= 62) {
             op.env = 0;
             op.phase_env = ENV_DECAY1;
         } else {
@@ -134,7 +136,7 @@ void Ym2151::key(OpmChannel& ch, int index, bool on, uint8_t source) {
 // The note's step: octave, semitone (code minus code / 4) and fraction,
 // raised by DT2, moved by DT1, times MUL (0 halves).
 void Ym2151::update_freq(OpmChannel& ch) {
-    const OpmTables& t = opm_tables();
+    const OpmTables& t = *t_;
     int oct = (ch.kc >> 4) & 7, code = ch.kc & 15;
     int note = (code - code / 4) * 64 + ch.kf;
     for (auto& op : ch.op) {
@@ -145,7 +147,9 @@ void Ym2151::update_freq(OpmChannel& ch) {
         if (stepped < 0) stepped = 0;
         uint64_t f = op.mul ? uint64_t(stepped) * op.mul : uint64_t(stepped) / 2;
         op.inc = op.inc_now = uint32_t(f);
+        op.ks_add = uint8_t((ch.kc >> 2) >> (3 - op.ks));
     }
+    ch.pm_u = PM_STALE;
 }
 
 // Counts one sample: timer A every sample, timer B every 16. With CSM an

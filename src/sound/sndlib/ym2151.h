@@ -22,6 +22,8 @@ inline constexpr uint32_t OPM_CLOCKS_PER_SAMPLE = 64;
 // Operator order in the registers and in the arrays: M1, M2, C1, C2.
 enum { OP_M1 = 0, OP_M2 = 1, OP_C1 = 2, OP_C2 = 3 };
 enum EnvPhase : uint8_t { ENV_ATTACK, ENV_DECAY1, ENV_DECAY2, ENV_RELEASE };
+inline constexpr int32_t PM_STALE = 1 << 30;
+struct OpmTables;
 
 struct OpmOperator {
     uint32_t phase;       // 32-bit; the top 10 bits index the sine
@@ -33,11 +35,13 @@ struct OpmOperator {
     uint8_t phase_env;    // EnvPhase
     uint8_t key;          // bit 0 register key, bit 1 CSM key
     uint8_t dt1, mul, tl, ks, ar, amsen, d1r, dt2, d2r, d1l, rr;
+    uint8_t ks_add;       // key scaling: key code >> 2 >> (3 - KS)
 };
 
 struct OpmChannel {
     OpmOperator op[4];
     int32_t fb_prev[2];   // M1's last two outputs
+    int32_t pm_u;         // PM offset in force (1/256 semitone); PM_STALE: none
     uint8_t kc, kf, con, fb, pms, ams;
     bool left, right;
 };
@@ -68,7 +72,12 @@ private:
     void lfo_step();
     void timers_step();
     int32_t channel_sample(OpmChannel& ch, int index);
-    int effective_rate(const OpmChannel& ch, const OpmOperator& op, int rate) const;
+    static int effective_rate(const OpmOperator& op, int rate) {
+        if (rate == 0) return 0;
+        int r = 2 * rate + op.ks_add;
+        return r > 63 ? 63 : r;
+    }
+    const OpmTables* t_ = nullptr;
 
     uint32_t clock_ = OPM_DEFAULT_CLOCK;
     uint8_t regs_[256]{};

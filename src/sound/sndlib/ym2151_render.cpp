@@ -8,7 +8,7 @@ namespace sndlib {
 static constexpr int ENV_SILENT4 = OPM_ENV_MAX * 4;
 
 void Ym2151::eg_tick() {
-    const OpmTables& t = opm_tables();
+    const OpmTables& t = *t_;
     ++eg_counter_;
     for (auto& ch : ch_) {
         int am = ch.ams ? ((lfo_am_ * amd_) / 127) << (ch.ams - 1) : 0;
@@ -20,7 +20,7 @@ void Ym2151::eg_tick() {
             case ENV_DECAY2: rate = op.d2r; break;
             default: rate = op.rr * 2 + 1; break;
             }
-            int r = effective_rate(ch, op, rate);
+            int r = effective_rate(op, rate);
             uint32_t shift = t.eg_shift[r];
             if ((eg_counter_ & ((1u << shift) - 1)) == 0) {
                 int step = t.eg_step[r][(eg_counter_ >> shift) & 7];
@@ -74,11 +74,14 @@ void Ym2151::lfo_step() {
 }
 
 int32_t Ym2151::channel_sample(OpmChannel& ch, int index) {
-    const OpmTables& t = opm_tables();
+    const OpmTables& t = *t_;
     if (ch.pms && pmd_) {
         int u = lfo_pm_ * pmd_ * OPM_PMS_CENTS[ch.pms] * OPM_PM_UNITS_PER_CENT_X100 / (128 * 127 * 100);
-        float f = t.pm_factor[u + 1792];
-        for (auto& op : ch.op) op.inc_now = uint32_t(float(op.inc) * f);
+        if (u != ch.pm_u) {
+            ch.pm_u = u;
+            float f = t.pm_factor[u + 1792];
+            for (auto& op : ch.op) op.inc_now = uint32_t(float(op.inc) * f);
+        }
     }
     auto gen = [&t](OpmOperator& op, int32_t mod) -> int32_t {
         op.phase += op.inc_now;
