@@ -4,7 +4,11 @@
 
 namespace sndlib {
 
-void DmacChannel3::reset() { std::memset(regs_, 0, sizeof regs_); }
+// As the IPL leaves the channel: the memory address counts up.
+void DmacChannel3::reset() {
+    std::memset(regs_, 0, sizeof regs_);
+    regs_[DMA_SCR] = SCR_MEMORY_UP;
+}
 
 uint32_t DmacChannel3::get(uint8_t reg, int bytes) const {
     uint32_t v = 0;

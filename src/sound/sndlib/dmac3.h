@@ -12,6 +12,7 @@ inline constexpr uint8_t DMA_CSR = 0x00, DMA_CER = 0x01, DMA_DCR = 0x04, DMA_OCR
                          DMA_BAR = 0x1C, DMA_NIV = 0x25, DMA_EIV = 0x27;
 // CSR bits.
 inline constexpr uint8_t CSR_COC = 0x80, CSR_BLC = 0x40, CSR_NDT = 0x20, CSR_ERR = 0x10, CSR_ACT = 0x08;
+inline constexpr uint8_t SCR_MEMORY_UP = 0x04;
 // CCR bits.
 inline constexpr uint8_t CCR_STR = 0x80, CCR_CNT = 0x40, CCR_HLT = 0x20, CCR_SAB = 0x10, CCR_INT = 0x08;
 // CER codes.

@@ -257,3 +257,4 @@ TEST_F(SoundLibGlue, AdpcmErrorRunsTheErrorSteps) {
     EXPECT_EQ(g_dmac_pending_vector, dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_EIV));
     EXPECT_EQ(X68Sound_AdpcmPeek(), sndlib::ADPCM_STATUS_IDLE);
 }
+

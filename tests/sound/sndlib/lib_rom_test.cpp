@@ -1,0 +1,65 @@
+// FM 4 from inside the machine: test ROMs heard in --wav output.
+#include <gtest/gtest.h>
+
+#include "sound/adpcm_iocs.h"
+#include "sound/fm_card.h"
+#include "sound/sound_rom.h"
+#include "sound/tone.h"
+
+namespace {
+
+constexpr double OPM_HZ = 491.7;            // KC $4A
+constexpr double TRIANGLE_HZ = 15625 / 16.0; // 16 codes a period at 15625 Hz
+constexpr double FRAME_S = 1.0 / 55;
+
+size_t at(double seconds) { return size_t(seconds * 44100); }
+
+// The FM ROM's note and timers with the library as the back end.
+TEST(SoundLibRom, sound_lib_fm4_plays_the_fm_rom) {
+    SoundRun run = sound_run_rom("sound_fm", {"FM=4"}, 700);
+    ASSERT_TRUE(run.finished());
+    EXPECT_EQ(run.result_long(0), 550u);
+    EXPECT_NEAR(double(run.result_long(1)), 550.0 * 1136 / 24, 550.0 * 1136 / 24 * 0.001);
+    EXPECT_NEAR(double(run.result_long(2)), 550.0 * 70, 550.0 * 70 * 0.001);
+    const auto& s = run.wav.samples;
+    size_t from = at(3), n = at(1);
+    EXPECT_GT(tone_rms(s, 2, from, n), 1000);
+    EXPECT_NEAR(tone_peak(s, 2, 0, from, n, 44100, 400, 600, 0.1), OPM_HZ, 0.5);
+    EXPECT_NEAR(tone_peak(s, 2, 1, from, n, 44100, 400, 600, 0.1), OPM_HZ, 0.5);
+    EXPECT_LT(tone_rms(s, 2, s.size() / 2 - 2000, 2000), 50);
+    EXPECT_EQ(g_fmcard.fm, 4);
+}
+
+TEST(SoundLibRom, sound_lib_opm_adpcmout_and_pcm8_heard) {
+    SoundRun run = sound_run_rom("sound_lib", {"FM=4", "FMPCM8=1"}, 600);
+    ASSERT_TRUE(run.finished());
+    const auto& s = run.wav.samples;
+    // The OPM note, both sides.
+    EXPECT_NEAR(tone_peak(s, 2, 0, at(0.5), at(1), 44100, 400, 1100, 0.1), OPM_HZ, 0.5);
+    EXPECT_NEAR(tone_peak(s, 2, 1, at(0.5), at(1), 44100, 400, 1100, 0.1), OPM_HZ, 0.5);
+    // _ADPCMOUT: busy (2) at once, idle after channel 3's interrupt, which
+    // comes 2 x 7816 / 15625 s after the call, within a frame.
+    EXPECT_EQ(run.result_long(1), ADPCM_IOCS_BLOCK);
+    EXPECT_EQ(run.result_long(3), 0u);
+    EXPECT_NEAR(double(run.result_long(2)), 2 * 7816 / 15625.0 / FRAME_S, 1.0);
+    double adpcm_start = run.result_long(0) * FRAME_S;
+    size_t a = at(adpcm_start + 0.2), n = at(0.6);
+    EXPECT_NEAR(tone_peak(s, 2, 0, a, n, 44100, 400, 1100, 0.1), TRIANGLE_HZ, 0.5);
+    EXPECT_NEAR(tone_peak(s, 2, 1, a, n, 44100, 400, 1100, 0.1), TRIANGLE_HZ, 0.5);
+    EXPECT_GT(tone_rms(s, 2, a, n), 50);
+    // The voice starts with the call, not before: quiet in the frame before it.
+    EXPECT_LT(tone_rms(s, 2, at(adpcm_start - 2 * FRAME_S), at(FRAME_S)), 5);
+    // PCM8: channel 1's mode kept by -1 (volume 8, 7.8 kHz, right); channel 0 left at 15.6 kHz.
+    EXPECT_EQ(run.result_long(4), 0x080202u);
+    double pcm8_start = run.result_long(5) * FRAME_S;
+    size_t p = at(pcm8_start + 0.3), m = at(0.5);
+    EXPECT_NEAR(tone_peak(s, 2, 0, p, m, 44100, 400, 1100, 0.1), TRIANGLE_HZ, 0.5);
+    EXPECT_NEAR(tone_peak(s, 2, 1, p, m, 44100, 400, 1100, 0.1), TRIANGLE_HZ / 2, 0.5);
+    // GetRest falls at the rate: 10 frames of 15625 / 2 bytes a second.
+    double fell = double(run.result_long(6)) - double(run.result_long(7));
+    EXPECT_NEAR(fell, 10 * FRAME_S * 15625 / 2, 15);
+    // All quiet at the end.
+    EXPECT_LT(tone_rms(s, 2, s.size() / 2 - 2000, 2000), 5);
+}
+
+}  // namespace
