@@ -81,20 +81,10 @@ int sndlib_load() {
     if (!s_table) return -1;
     SndLibEntries e{};
     bool all = true;
-#define SNDLIB_FIND(name)                                                            \
+#define SNDLIB_FIND(name)                                                                 \
     e.name = reinterpret_cast<decltype(e.name)>(sndlib_find(s_table, s_table_count, #name)); \
     all = all && e.name;
-    SNDLIB_FIND(X68Sound_Start) SNDLIB_FIND(X68Sound_Samprate) SNDLIB_FIND(X68Sound_Reset)
-    SNDLIB_FIND(X68Sound_Free) SNDLIB_FIND(X68Sound_BetwInt) SNDLIB_FIND(X68Sound_StartPcm)
-    SNDLIB_FIND(X68Sound_GetPcm) SNDLIB_FIND(X68Sound_OpmPeek) SNDLIB_FIND(X68Sound_OpmReg)
-    SNDLIB_FIND(X68Sound_OpmPoke) SNDLIB_FIND(X68Sound_OpmInt) SNDLIB_FIND(X68Sound_OpmWait)
-    SNDLIB_FIND(X68Sound_AdpcmPeek) SNDLIB_FIND(X68Sound_AdpcmPoke) SNDLIB_FIND(X68Sound_PpiPeek)
-    SNDLIB_FIND(X68Sound_PpiPoke) SNDLIB_FIND(X68Sound_PpiCtrl) SNDLIB_FIND(X68Sound_DmaPeek)
-    SNDLIB_FIND(X68Sound_DmaPoke) SNDLIB_FIND(X68Sound_DmaInt) SNDLIB_FIND(X68Sound_DmaErrInt)
-    SNDLIB_FIND(X68Sound_MemReadFunc) SNDLIB_FIND(X68Sound_WaveFunc) SNDLIB_FIND(X68Sound_Pcm8_Out)
-    SNDLIB_FIND(X68Sound_Pcm8_Aot) SNDLIB_FIND(X68Sound_Pcm8_Lot) SNDLIB_FIND(X68Sound_Pcm8_SetMode)
-    SNDLIB_FIND(X68Sound_Pcm8_GetRest) SNDLIB_FIND(X68Sound_Pcm8_GetMode) SNDLIB_FIND(X68Sound_Pcm8_Abort)
-    SNDLIB_FIND(X68Sound_TotalVolume) SNDLIB_FIND(X68Sound_ErrorCode) SNDLIB_FIND(X68Sound_DebugValue)
+    SNDLIB_CALLS(SNDLIB_FIND)
 #undef SNDLIB_FIND
     if (!all) return -2;
     g_sndlib = e;

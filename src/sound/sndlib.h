@@ -16,17 +16,7 @@ inline constexpr int FM_EXTERNAL_LIBRARY = 4;
 // One pointer per call of the library, filled by sndlib_load.
 struct SndLibEntries {
 #define SNDLIB_ENTRY(name) decltype(&::name) name;
-    SNDLIB_ENTRY(X68Sound_Start) SNDLIB_ENTRY(X68Sound_Samprate) SNDLIB_ENTRY(X68Sound_Reset)
-    SNDLIB_ENTRY(X68Sound_Free) SNDLIB_ENTRY(X68Sound_BetwInt) SNDLIB_ENTRY(X68Sound_StartPcm)
-    SNDLIB_ENTRY(X68Sound_GetPcm) SNDLIB_ENTRY(X68Sound_OpmPeek) SNDLIB_ENTRY(X68Sound_OpmReg)
-    SNDLIB_ENTRY(X68Sound_OpmPoke) SNDLIB_ENTRY(X68Sound_OpmInt) SNDLIB_ENTRY(X68Sound_OpmWait)
-    SNDLIB_ENTRY(X68Sound_AdpcmPeek) SNDLIB_ENTRY(X68Sound_AdpcmPoke) SNDLIB_ENTRY(X68Sound_PpiPeek)
-    SNDLIB_ENTRY(X68Sound_PpiPoke) SNDLIB_ENTRY(X68Sound_PpiCtrl) SNDLIB_ENTRY(X68Sound_DmaPeek)
-    SNDLIB_ENTRY(X68Sound_DmaPoke) SNDLIB_ENTRY(X68Sound_DmaInt) SNDLIB_ENTRY(X68Sound_DmaErrInt)
-    SNDLIB_ENTRY(X68Sound_MemReadFunc) SNDLIB_ENTRY(X68Sound_WaveFunc) SNDLIB_ENTRY(X68Sound_Pcm8_Out)
-    SNDLIB_ENTRY(X68Sound_Pcm8_Aot) SNDLIB_ENTRY(X68Sound_Pcm8_Lot) SNDLIB_ENTRY(X68Sound_Pcm8_SetMode)
-    SNDLIB_ENTRY(X68Sound_Pcm8_GetRest) SNDLIB_ENTRY(X68Sound_Pcm8_GetMode) SNDLIB_ENTRY(X68Sound_Pcm8_Abort)
-    SNDLIB_ENTRY(X68Sound_TotalVolume) SNDLIB_ENTRY(X68Sound_ErrorCode) SNDLIB_ENTRY(X68Sound_DebugValue)
+    SNDLIB_CALLS(SNDLIB_ENTRY)
 #undef SNDLIB_ENTRY
 };
 extern SndLibEntries g_sndlib;

@@ -13,22 +13,14 @@
 |    3  status byte after both timers stopped and flags cleared
         .include "report.inc"
         .include "sound_frames.inc"
+        .include "opm_note.inc"
 
         reset_vectors STACK_TOP, start
-
-        .equ    OPM_ADDR, 0xE90001
-        .equ    OPM_DATA, 0xE90003
 
         .equ    COUNTS, CNT_VDISP
         .equ    CNT_A, COUNTS+4
         .equ    CNT_B, COUNTS+8
         .equ    SNAP, COUNTS+0x10
-
-| opm reg, value: one register write through the chip's port.
-        .macro  opm reg:req, value:req
-        move.b  #\reg, OPM_ADDR
-        move.b  #\value, OPM_DATA
-        .endm
 
         .text
 start:
@@ -38,17 +30,8 @@ start:
         move.l  #irq_opm, (MFP_VECTORS+3)*4
         count_frames 0x48               | V-DISP and GPIP3 (the OPM)
 
-| The voice of channel 0.
-        opm     0x20, 0xC7              | RL both, FB 0, CON 7
-        opm     0x28, 0x4A              | KC
-        opm     0x30, 0x00              | KF
-        opm     0x40, 0x01              | M1: DT1 0, MUL 1
-        opm     0x60, 0x00              | M1: TL 0
-        opm     0x80, 0x1F              | M1: KS 0, AR 31
-        opm     0xA0, 0x00              | M1: D1R 0
-        opm     0xC0, 0x00              | M1: D2R 0
-        opm     0xE0, 0x0F              | M1: D1L 0, RR 15
-        opm     0x08, 0x08              | key on: channel 0, M1
+| The voice of channel 0, keyed on.
+        opm_note_m1
 
 | The timers.
         opm     0x10, 0xFA              | CLKA 1000 = $3E8: bits 9-2 $FA

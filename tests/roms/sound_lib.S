@@ -20,22 +20,16 @@
 |    7  PCM8 GetRest of channel 0 ten frames later
         .include "report.inc"
         .include "sound_frames.inc"
+        .include "opm_note.inc"
 
         reset_vectors STACK_TOP, start
 
-        .equ    OPM_ADDR, 0xE90001
-        .equ    OPM_DATA, 0xE90003
         .equ    NIV3, 0xE840E5
         .equ    DMA_VECTOR, 0x60
         .equ    DATA, 0x010000
         .equ    DATA_BYTES, 7816
         .equ    PCM8_ENTRY, 0x009000
         .equ    DONE_AT, CNT_VDISP+4
-
-        .macro  opm reg:req, value:req
-        move.b  #\reg, OPM_ADDR
-        move.b  #\value, OPM_DATA
-        .endm
 
         .text
 start:
@@ -56,16 +50,7 @@ start:
         move.l  #PCM8_ENTRY, 0x88
 
 | The note.
-        opm     0x20, 0xC7
-        opm     0x28, 0x4A
-        opm     0x30, 0x00
-        opm     0x40, 0x01
-        opm     0x60, 0x00
-        opm     0x80, 0x1F
-        opm     0xA0, 0x00
-        opm     0xC0, 0x00
-        opm     0xE0, 0x0F
-        opm     0x08, 0x08
+        opm_note_m1
         move.w  #110, d1
         bsr     wait_frames
         opm     0x08, 0x00

@@ -149,18 +149,18 @@ int32_t Pcm8::next_sample(Pcm8Voice& v) {
 void Pcm8::render(int32_t* out, uint32_t n, double chip_rate) {
     for (auto& v : v_) {
         if (v.kind == Pcm8Voice::IDLE) continue;
-        // Volume 8 is unity; each step 3 dB.
-        float gain = std::exp2((int(field(v.mode, 16)) - 8) * 0.5f);
-        uint32_t pan = field(v.mode, 0);
-        double step = pcm8_rate(v.mode) / chip_rate;
+        // Volume 8 is unity; each step 3 dB. Positions in 1/65536 sample.
+        const int32_t gain = int32_t(std::lround(std::exp2((int(field(v.mode, 16)) - 8) * 0.5) * 256));
+        const uint32_t pan = field(v.mode, 0);
+        const uint32_t step = uint32_t(std::lround(pcm8_rate(v.mode) / chip_rate * 65536));
         for (uint32_t i = 0; i < n && v.kind != Pcm8Voice::IDLE; ++i) {
             v.pos += step;
-            while (v.pos >= 1.0 && v.kind != Pcm8Voice::IDLE) {
-                v.pos -= 1.0;
+            while (v.pos >= 65536 && v.kind != Pcm8Voice::IDLE) {
+                v.pos -= 65536;
                 v.prev = v.cur;
                 v.cur = next_sample(v);
             }
-            int32_t s = int32_t(float(v.prev + (v.cur - v.prev) * v.pos) * gain);
+            int32_t s = (v.prev + (((v.cur - v.prev) * int32_t(v.pos)) >> 16)) * gain >> 8;
             if (pan & 1) out[2 * i] += s;
             if (pan & 2) out[2 * i + 1] += s;
         }

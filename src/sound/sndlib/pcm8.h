@@ -21,7 +21,7 @@ struct Pcm8Voice {
     uint32_t table = 0, left = 0;  // next table entry; array entries still to play
     AdpcmDecoder dec;
     uint8_t byte = 0, half = 0;
-    double pos = 0;
+    uint32_t pos = 0;  // fraction of the sample in 1/65536
     int32_t prev = 0, cur = 0;
 };
 

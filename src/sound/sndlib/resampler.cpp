@@ -14,8 +14,9 @@ static double bessel_i0(double x) {
 }
 
 // Dot product of n taps (a multiple of 8) in eight partial sums, so that
-// it runs in vector lanes.
-static inline float dot(const float* __restrict c, const float* __restrict x, int n) {
+// it runs in vector lanes (AVX2 where the host has it).
+__attribute__((target_clones("avx2", "default"))) static float dot(const float* __restrict c,
+                                                                    const float* __restrict x, int n) {
     float a[8] = {};
     for (int k = 0; k < n; k += 8)
         for (int j = 0; j < 8; ++j) a[j] += c[k + j] * x[k + j];

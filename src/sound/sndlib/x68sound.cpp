@@ -92,20 +92,8 @@ int32_t X68Sound_DebugValue() { return int32_t(sound_lib().chip_samples); }
 void sndlib_install_stream(const sndlib::MixerStream& stream) { sound_lib().stream = stream; }
 void sndlib_render_now() { sound_lib().render_to_now(); }
 
-#define SNDLIB_EXPORT(name) {#name, reinterpret_cast<SndLibProc>(&name)}
-const SndLibExport g_sndlib_exports[SNDLIB_EXPORT_COUNT] = {
-    SNDLIB_EXPORT(X68Sound_Start),        SNDLIB_EXPORT(X68Sound_Samprate),     SNDLIB_EXPORT(X68Sound_Reset),
-    SNDLIB_EXPORT(X68Sound_Free),         SNDLIB_EXPORT(X68Sound_BetwInt),      SNDLIB_EXPORT(X68Sound_StartPcm),
-    SNDLIB_EXPORT(X68Sound_GetPcm),       SNDLIB_EXPORT(X68Sound_OpmPeek),      SNDLIB_EXPORT(X68Sound_OpmReg),
-    SNDLIB_EXPORT(X68Sound_OpmPoke),      SNDLIB_EXPORT(X68Sound_OpmInt),       SNDLIB_EXPORT(X68Sound_OpmWait),
-    SNDLIB_EXPORT(X68Sound_AdpcmPeek),    SNDLIB_EXPORT(X68Sound_AdpcmPoke),    SNDLIB_EXPORT(X68Sound_PpiPeek),
-    SNDLIB_EXPORT(X68Sound_PpiPoke),      SNDLIB_EXPORT(X68Sound_PpiCtrl),      SNDLIB_EXPORT(X68Sound_DmaPeek),
-    SNDLIB_EXPORT(X68Sound_DmaPoke),      SNDLIB_EXPORT(X68Sound_DmaInt),       SNDLIB_EXPORT(X68Sound_DmaErrInt),
-    SNDLIB_EXPORT(X68Sound_MemReadFunc),  SNDLIB_EXPORT(X68Sound_WaveFunc),     SNDLIB_EXPORT(X68Sound_Pcm8_Out),
-    SNDLIB_EXPORT(X68Sound_Pcm8_Aot),     SNDLIB_EXPORT(X68Sound_Pcm8_Lot),     SNDLIB_EXPORT(X68Sound_Pcm8_SetMode),
-    SNDLIB_EXPORT(X68Sound_Pcm8_GetRest), SNDLIB_EXPORT(X68Sound_Pcm8_GetMode), SNDLIB_EXPORT(X68Sound_Pcm8_Abort),
-    SNDLIB_EXPORT(X68Sound_TotalVolume),  SNDLIB_EXPORT(X68Sound_ErrorCode),    SNDLIB_EXPORT(X68Sound_DebugValue),
-};
+#define SNDLIB_EXPORT(name) {#name, reinterpret_cast<SndLibProc>(&name)},
+const SndLibExport g_sndlib_exports[SNDLIB_EXPORT_COUNT] = {SNDLIB_CALLS(SNDLIB_EXPORT)};
 #undef SNDLIB_EXPORT
 
 SndLibProc sndlib_find(const SndLibExport* table, int count, const char* name) {

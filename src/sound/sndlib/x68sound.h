@@ -40,6 +40,17 @@ int32_t X68Sound_TotalVolume(int32_t v);
 int32_t X68Sound_ErrorCode();
 int32_t X68Sound_DebugValue();
 
+// The 33 names, in the library's order.
+#define SNDLIB_CALLS(X)                                                                                      \
+    X(X68Sound_Start) X(X68Sound_Samprate) X(X68Sound_Reset) X(X68Sound_Free) X(X68Sound_BetwInt)            \
+    X(X68Sound_StartPcm) X(X68Sound_GetPcm) X(X68Sound_OpmPeek) X(X68Sound_OpmReg) X(X68Sound_OpmPoke)       \
+    X(X68Sound_OpmInt) X(X68Sound_OpmWait) X(X68Sound_AdpcmPeek) X(X68Sound_AdpcmPoke) X(X68Sound_PpiPeek)   \
+    X(X68Sound_PpiPoke) X(X68Sound_PpiCtrl) X(X68Sound_DmaPeek) X(X68Sound_DmaPoke) X(X68Sound_DmaInt)       \
+    X(X68Sound_DmaErrInt) X(X68Sound_MemReadFunc) X(X68Sound_WaveFunc) X(X68Sound_Pcm8_Out)                  \
+    X(X68Sound_Pcm8_Aot) X(X68Sound_Pcm8_Lot) X(X68Sound_Pcm8_SetMode) X(X68Sound_Pcm8_GetRest)              \
+    X(X68Sound_Pcm8_GetMode) X(X68Sound_Pcm8_Abort) X(X68Sound_TotalVolume) X(X68Sound_ErrorCode)            \
+    X(X68Sound_DebugValue)
+
 // An entry of the table: a name and its call, cast to a common type.
 using SndLibProc = void (*)();
 struct SndLibExport {

@@ -101,18 +101,37 @@ void Ym2151::write_operator(uint8_t r, uint8_t v) {
     OpmChannel& ch = ch_[r & 7];
     OpmOperator& op = ch.op[(r >> 3) & 3];
     switch (r & 0xE0) {
-    case OPM_REG_DT1_MUL: op.dt1 = (v >> 4) & 7; op.mul = v & 15; break;
-    case OPM_REG_TL: op.tl = v & 0x7F; return;
+    case OPM_REG_DT1_MUL:
+        op.dt1 = (v >> 4) & 7;
+        op.mul = v & 15;
+        update_freq(ch);
+        break;
+    case OPM_REG_TL: op.tl = v & 0x7F; break;
     case OPM_REG_KS_AR:
         op.ks = v >> 6;
         op.ar = v & 31;
         op.ks_add = uint8_t((ch.kc >> 2) >> (3 - op.ks));
-        return;
-    case OPM_REG_AMSEN_D1R: op.amsen = v >> 7; op.d1r = v & 31; return;
-    case OPM_REG_DT2_D2R: op.dt2 = v >> 6; op.d2r = v & 31; break;
-    case OPM_REG_D1L_RR: op.d1l = v >> 4; op.rr = v & 15; return;
+        break;
+    case OPM_REG_AMSEN_D1R: op.amsen = v >> 7; op.d1r = v & 31; break;
+    case OPM_REG_DT2_D2R:
+        op.dt2 = v >> 6;
+        op.d2r = v & 31;
+        update_freq(ch);
+        break;
+    case OPM_REG_D1L_RR: op.d1l = v >> 4; op.rr = v & 15; break;
     }
-    update_freq(ch);
+    refresh_rate(op);
+}
+
+void Ym2151::refresh_rate(OpmOperator& op) {
+    int rate;
+    switch (op.phase_env) {
+    case ENV_ATTACK: rate = op.ar; break;
+    case ENV_DECAY1: rate = op.d1r; break;
+    case ENV_DECAY2: rate = op.d2r; break;
+    default: rate = op.rr * 2 + 1; break;
+    }
+    op.rate_now = uint8_t(effective_rate(op, rate));
 }
 
 void Ym2151::key(OpmChannel& ch, int index, bool on, uint8_t source) {
@@ -131,6 +150,7 @@ void Ym2151::key(OpmChannel& ch, int index, bool on, uint8_t source) {
     } else if (was && !op.key) {
         op.phase_env = ENV_RELEASE;
     }
+    refresh_rate(op);
 }
 
 // The note's step: octave, semitone (code minus code / 4) and fraction,
@@ -148,6 +168,7 @@ void Ym2151::update_freq(OpmChannel& ch) {
         uint64_t f = op.mul ? uint64_t(stepped) * op.mul : uint64_t(stepped) / 2;
         op.inc = op.inc_now = uint32_t(f);
         op.ks_add = uint8_t((ch.kc >> 2) >> (3 - op.ks));
+        refresh_rate(op);
     }
     ch.pm_u = PM_STALE;
 }

@@ -36,6 +36,7 @@ struct OpmOperator {
     uint8_t key;          // bit 0 register key, bit 1 CSM key
     uint8_t dt1, mul, tl, ks, ar, amsen, d1r, dt2, d2r, d1l, rr;
     uint8_t ks_add;       // key scaling: key code >> 2 >> (3 - KS)
+    uint8_t rate_now;     // effective rate of the envelope's phase
 };
 
 struct OpmChannel {
@@ -72,6 +73,7 @@ private:
     void lfo_step();
     void timers_step();
     int32_t channel_sample(OpmChannel& ch, int index);
+    static void refresh_rate(OpmOperator& op);
     static int effective_rate(const OpmOperator& op, int rate) {
         if (rate == 0) return 0;
         int r = 2 * rate + op.ks_add;

@@ -13,14 +13,7 @@ void Ym2151::eg_tick() {
     for (auto& ch : ch_) {
         int am = ch.ams ? ((lfo_am_ * amd_) / 127) << (ch.ams - 1) : 0;
         for (auto& op : ch.op) {
-            int rate;
-            switch (op.phase_env) {
-            case ENV_ATTACK: rate = op.ar; break;
-            case ENV_DECAY1: rate = op.d1r; break;
-            case ENV_DECAY2: rate = op.d2r; break;
-            default: rate = op.rr * 2 + 1; break;
-            }
-            int r = effective_rate(op, rate);
+            int r = op.rate_now;
             uint32_t shift = t.eg_shift[r];
             if ((eg_counter_ & ((1u << shift) - 1)) == 0) {
                 int step = t.eg_step[r][(eg_counter_ >> shift) & 7];
@@ -31,6 +24,7 @@ void Ym2151::eg_tick() {
                     if (env <= 0) {
                         env = 0;
                         op.phase_env = ENV_DECAY1;
+                        refresh_rate(op);
                     }
                 } else {
                     env += step;
@@ -38,7 +32,10 @@ void Ym2151::eg_tick() {
                 }
                 // D1L 15 is 93 dB (31 x 3 dB).
                 int d1l = (op.d1l == 15 ? 31 : op.d1l) << 5;
-                if (op.phase_env == ENV_DECAY1 && env >= d1l) op.phase_env = ENV_DECAY2;
+                if (op.phase_env == ENV_DECAY1 && env >= d1l) {
+                    op.phase_env = ENV_DECAY2;
+                    refresh_rate(op);
+                }
                 op.env = uint16_t(env);
             }
             int total = op.env + (op.tl << 3) + (op.amsen ? am : 0);
