@@ -221,8 +221,7 @@ TEST(SoundLibYm2151, TimersRunAtTheirPeriodsAndRaiseFlags) {
         c.w(OPM_REG_TIMER_B, k.b);
         // A alone: 16 us x (1024 - A); the flag stays until reset.
         c.w(OPM_REG_TIMER_CTRL, 0x05);
-        double us_a = 16.0 * (1024 - k.a);
-        size_t n = size_t(us_a * 1e-6 * RATE);
+        size_t n = size_t(std::lround(16e-6 * (1024 - k.a) * RATE));
         c.run(n - 1);
         EXPECT_EQ(c.opm.status() & OPM_STATUS_TIMER_A, 0) << k.a;
         c.run(1);
@@ -233,7 +232,7 @@ TEST(SoundLibYm2151, TimersRunAtTheirPeriodsAndRaiseFlags) {
         EXPECT_EQ(c.opm.status(), 0);
         // B alone: 256 us x (256 - B).
         c.w(OPM_REG_TIMER_CTRL, 0x0A);
-        size_t m = size_t(256.0 * (256 - k.b) * 1e-6 * RATE + 0.5);
+        size_t m = size_t(std::lround(256e-6 * (256 - k.b) * RATE));
         c.run(m - 1);
         EXPECT_EQ(c.opm.status(), 0) << k.b;
         c.run(1);
