@@ -14,17 +14,23 @@ static double bessel_i0(double x) {
 }
 
 // Dot product of n taps (a multiple of 8) in eight partial sums, so that
-// it runs in vector lanes (AVX2 where the host has it).
-__attribute__((target_clones("avx2", "default"))) static float dot(const float* __restrict c,
-                                                                    const float* __restrict x, int n) {
-    float a[8] = {};
-    for (int k = 0; k < n; k += 8)
-        for (int j = 0; j < 8; ++j) a[j] += c[k + j] * x[k + j];
+// it runs in vector lanes; an AVX2 build of it is picked where the host has it.
+#define SNDLIB_DOT_BODY                                               \
+    float a[8] = {};                                                  \
+    for (int k = 0; k < n; k += 8)                                    \
+        for (int j = 0; j < 8; ++j) a[j] += c[k + j] * x[k + j];      \
     return ((a[0] + a[4]) + (a[1] + a[5])) + ((a[2] + a[6]) + (a[3] + a[7]));
+
+static float dot_plain(const float* __restrict c, const float* __restrict x, int n) { SNDLIB_DOT_BODY }
+__attribute__((target("avx2"))) static float dot_avx2(const float* __restrict c, const float* __restrict x, int n) {
+    SNDLIB_DOT_BODY
 }
+#undef SNDLIB_DOT_BODY
 
 void Resampler::setup(double in_rate, double out_rate) {
     step_ = in_rate / out_rate;
+    __builtin_cpu_init();
+    dot_ = __builtin_cpu_supports("avx2") ? dot_avx2 : dot_plain;
     // Pass to 45% of the lower rate; stop by 55% of it (no alias into the pass band).
     double low = in_rate < out_rate ? in_rate : out_rate;
     double fc = 0.5 * low / in_rate;  // cut-off, cycles per input sample
@@ -68,8 +74,8 @@ void Resampler::process(const int32_t* in, uint32_t n, std::vector<float>& out) 
         const float* c = &coef_[size_t(phase) * taps_];
         const float* pl = &l_[base + 1 - taps_ / 2];
         const float* pr = &r_[base + 1 - taps_ / 2];
-        out.push_back(dot(c, pl, taps_));
-        out.push_back(dot(c, pr, taps_));
+        out.push_back(dot_(c, pl, taps_));
+        out.push_back(dot_(c, pr, taps_));
         pos_ += step_;
     }
     // Keep what the next outputs still need.

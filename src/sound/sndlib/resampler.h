@@ -24,6 +24,7 @@ private:
     double pos_ = 0.0;    // next output's position, relative to hist_ start
     std::vector<float> coef_;   // PHASES + 1 rows of taps_
     std::vector<float> l_, r_;  // input history
+    float (*dot_)(const float*, const float*, int) = nullptr;
 };
 
 }  // namespace sndlib

@@ -23,6 +23,11 @@ LibSettings clamp_settings(int rate, int opm, int adpcm, int betw, int pcmbuf, i
     return s;
 }
 
+// The mixer stream's render: the frames up to now.
+static void render(void* user, int16_t* lr, uint32_t frames) {
+    static_cast<SoundLib*>(user)->get_pcm(lr, int32_t(frames));
+}
+
 // The chips' callbacks into the library's own.
 void SoundLib::wire() {
     opm.on_irq = [](void* c) {
@@ -59,9 +64,6 @@ int SoundLib::start(const LibSettings& s, bool with_stream) {
     wire();
     reset();
     if (with_stream) {
-        auto render = [](void* user, int16_t* lr, uint32_t frames) {
-            static_cast<SoundLib*>(user)->get_pcm(lr, int32_t(frames));
-        };
         if (!(stream.open && stream.catch_up && stream.open(stream.ctx, s.rate, render, this))) {
             free();
             return error_code = SNDLIB_NO_STREAM;
@@ -105,9 +107,6 @@ int SoundLib::set_rate(int rate) {
     ring_.clear();
     if (streaming_) {
         stream.close(stream.ctx);
-        auto render = [](void* user, int16_t* lr, uint32_t frames) {
-            static_cast<SoundLib*>(user)->get_pcm(lr, int32_t(frames));
-        };
         streaming_ = stream.open(stream.ctx, set_.rate, render, this);
     }
     return streaming_ || !stream.open ? 0 : SNDLIB_NO_STREAM;
