@@ -29,13 +29,10 @@
         .equ    DATA, 0x010000
         .equ    DATA_BYTES, 8000
 
-        .equ    DONE_AT, CNT_VDISP+4
-
         .text
 start:
         rom_init
-        clr.l   DONE_AT
-        move.l  #irq_dma, DMA_VECTOR*4
+        catch_dma_done DMA_VECTOR
         count_frames 0x40
 
         lea     DATA, a0
@@ -68,9 +65,3 @@ start:
         bsr     wait_frames
         stop_frames
         rom_done
-
-
-
-irq_dma:
-        move.l  CNT_VDISP, DONE_AT
-        rte

@@ -29,13 +29,11 @@
         .equ    DATA, 0x010000
         .equ    DATA_BYTES, 7816
         .equ    PCM8_ENTRY, 0x009000
-        .equ    DONE_AT, CNT_VDISP+4
 
         .text
 start:
         rom_init
-        clr.l   DONE_AT
-        move.l  #irq_dma, DMA_VECTOR*4
+        catch_dma_done DMA_VECTOR
         move.b  #DMA_VECTOR, NIV3
         count_frames 0x40
 
@@ -112,7 +110,3 @@ start:
         bsr     wait_frames
         stop_frames
         rom_done
-
-irq_dma:
-        move.l  CNT_VDISP, DONE_AT
-        rte
