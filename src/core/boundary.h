@@ -40,6 +40,25 @@ uint32_t emu_main_ram_size();
 // resets it); the core then leaves the instruction.
 void emu_cpu_halted(uint32_t pc);
 
+// Memory map (machine/memory_map.cpp): host bases of the pages where an
+// access only loads or stores big-endian bytes (plain main RAM), host =
+// base + 24-bit address; nullptr sends the access through the page tables.
+// Writes to the supervisor area are plain in supervisor mode only: those
+// pages have a base in the *_super tables alone. Bytes and words index
+// address >> 17. Longs index (address + 2) >> 17, so one at a page's last
+// word meets the page above: a long entry is set only where the page below
+// has the same base (page 0 needs none), and entry 128 (a long at $FFFFFE,
+// which wraps) stays nullptr.
+struct DirectPages {
+    uint8_t* read[129];
+    uint8_t* write[129];
+    uint8_t* write_super[129];
+    uint8_t* read_long[129];
+    uint8_t* write_long[129];
+    uint8_t* write_long_super[129];
+};
+extern DirectPages g_direct_pages;
+
 // Scheduler (machine/scheduler.cpp): runs the handler its device
 // registered for the event kind that fell due.
 void sched_dispatch(uint32_t kind);

@@ -60,11 +60,11 @@ void mem_write_word_c(uint32_t value, uint32_t addr) {
     addr &= 0xFFFFFF;
     mem_watch_write_word(addr);
     if (addr & 1) { mem_address_error_write(addr); return; }
-    g_bus_write_word_table[bus_page(addr)](addr, value);
+    bus_write_word(addr, value);
 }
 void mem_write_long_c(uint32_t value, uint32_t addr) {
     addr &= 0xFFFFFF;
     mem_watch_write_long(addr);
     if (addr & 1) { mem_address_error_write(addr); return; }
-    g_bus_write_long_table[bus_page(addr)](addr, value);
+    bus_write_long(addr, value);
 }

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include "core/boundary.h"
 #include "core/cpu_regs.h"
 #include "core/inline.h"
 
@@ -65,40 +66,93 @@ ZOLM_ALWAYS_INLINE void mem_watch_write_byte(uint32_t a) { mem_watch_test(g_watc
 ZOLM_ALWAYS_INLINE void mem_watch_write_word(uint32_t a) { mem_watch_test(g_watch_write, a, 1, 'W'); }
 ZOLM_ALWAYS_INLINE void mem_watch_write_long(uint32_t a) { mem_watch_test(g_watch_write, a, 3, 'W'); }
 
+// Big-endian host memory helpers for page handlers and images.
+ZOLM_ALWAYS_INLINE uint32_t be_read16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
+ZOLM_ALWAYS_INLINE uint32_t be_read32(const uint8_t* p) {
+    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
+}
+ZOLM_ALWAYS_INLINE void be_write16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v >> 8); p[1] = uint8_t(v); }
+ZOLM_ALWAYS_INLINE void be_write32(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+}
+
+// Plain RAM through g_direct_pages, everything else through the page
+// tables; a is a 24-bit address, even for words and longs.
+ZOLM_ALWAYS_INLINE uint32_t bus_read_byte(uint32_t a) {
+    if (const uint8_t* p = g_direct_pages.read[bus_page(a)]) [[likely]] return p[a];
+    return g_bus_read_byte_table[bus_page(a)](a);
+}
+ZOLM_ALWAYS_INLINE uint32_t bus_read_word(uint32_t a) {
+    if (const uint8_t* p = g_direct_pages.read[bus_page(a)]) [[likely]] return be_read16(p + a);
+    return g_bus_read_word_table[bus_page(a)](a);
+}
+ZOLM_ALWAYS_INLINE uint32_t bus_read_long(uint32_t a) {
+    if (const uint8_t* p = g_direct_pages.read_long[bus_page(a + 2)]) [[likely]] return be_read32(p + a);
+    return g_bus_read_long_table[bus_page(a)](a);
+}
+// Writes look at the *_super table only when the page has no base for
+// both modes.
+ZOLM_ALWAYS_INLINE uint8_t* bus_write_base(uint8_t* const* both, uint8_t* const* super, uint32_t page) {
+    if (uint8_t* p = both[page]) [[likely]] return p;
+    return cpu_supervisor() ? super[page] : nullptr;
+}
+ZOLM_ALWAYS_INLINE void bus_write_byte(uint32_t a, uint32_t v) {
+    if (uint8_t* p = bus_write_base(g_direct_pages.write, g_direct_pages.write_super, bus_page(a))) [[likely]] {
+        p[a] = uint8_t(v);
+        return;
+    }
+    g_bus_write_byte_table[bus_page(a)](a, v);
+}
+ZOLM_ALWAYS_INLINE void bus_write_word(uint32_t a, uint32_t v) {
+    if (uint8_t* p = bus_write_base(g_direct_pages.write, g_direct_pages.write_super, bus_page(a))) [[likely]] {
+        be_write16(p + a, v);
+        return;
+    }
+    g_bus_write_word_table[bus_page(a)](a, v);
+}
+ZOLM_ALWAYS_INLINE void bus_write_long(uint32_t a, uint32_t v) {
+    uint32_t page = bus_page(a + 2);
+    if (uint8_t* p = bus_write_base(g_direct_pages.write_long, g_direct_pages.write_long_super, page)) [[likely]] {
+        be_write32(p + a, v);
+        return;
+    }
+    g_bus_write_long_table[bus_page(a)](a, v);
+}
+
 // The core's access operations.
 ZOLM_ALWAYS_INLINE uint32_t mem_read_byte(uint32_t addr) {
     addr &= 0xFFFFFF;
     mem_watch_read_byte(addr);
-    return g_bus_read_byte_table[bus_page(addr)](addr);
+    return bus_read_byte(addr);
 }
 ZOLM_ALWAYS_INLINE uint32_t mem_read_word(uint32_t addr) {
     if (addr & 1) { mem_address_error_read(addr); return 0; }
     addr &= 0xFFFFFF;
     mem_watch_read_word(addr);
-    return g_bus_read_word_table[bus_page(addr)](addr);
+    return bus_read_word(addr);
 }
 ZOLM_ALWAYS_INLINE uint32_t mem_read_long(uint32_t addr) {
     if (addr & 1) { mem_address_error_read(addr); return 0; }
     addr &= 0xFFFFFF;
     mem_watch_read_long(addr);
-    return g_bus_read_long_table[bus_page(addr)](addr);
+    return bus_read_long(addr);
 }
 ZOLM_ALWAYS_INLINE void mem_write_byte(uint32_t addr, uint32_t value) {
     addr &= 0xFFFFFF;
     mem_watch_write_byte(addr);
-    g_bus_write_byte_table[bus_page(addr)](addr, value);
+    bus_write_byte(addr, value);
 }
 ZOLM_ALWAYS_INLINE void mem_write_word(uint32_t addr, uint32_t value) {
     if (addr & 1) { mem_address_error_write(addr); return; }
     addr &= 0xFFFFFF;
     mem_watch_write_word(addr);
-    g_bus_write_word_table[bus_page(addr)](addr, value);
+    bus_write_word(addr, value);
 }
 ZOLM_ALWAYS_INLINE void mem_write_long(uint32_t addr, uint32_t value) {
     if (addr & 1) { mem_address_error_write(addr); return; }
     addr &= 0xFFFFFF;
     mem_watch_write_long(addr);
-    g_bus_write_long_table[bus_page(addr)](addr, value);
+    bus_write_long(addr, value);
 }
 
 // Callable forms for the rest of the system (write forms take the value first).
@@ -120,14 +174,4 @@ ZOLM_ALWAYS_INLINE uint32_t cpu_fetch_long(uint32_t pc) {
     if (a == 0xFFFFFE) [[unlikely]] return (cpu_fetch_word(pc) << 16) | cpu_fetch_word(pc + 2);
     const uint8_t* p = g_fetch_base + a;
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-
-// Big-endian host memory helpers for page handlers and images.
-ZOLM_ALWAYS_INLINE uint32_t be_read16(const uint8_t* p) { return (uint32_t(p[0]) << 8) | p[1]; }
-ZOLM_ALWAYS_INLINE uint32_t be_read32(const uint8_t* p) {
-    return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
-}
-ZOLM_ALWAYS_INLINE void be_write16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v >> 8); p[1] = uint8_t(v); }
-ZOLM_ALWAYS_INLINE void be_write32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
 }

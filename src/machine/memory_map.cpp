@@ -19,6 +19,7 @@
 
 uint8_t* g_cgrom;
 uint8_t* g_iplrom;
+DirectPages g_direct_pages;
 MemoryMapState g_memory_map = {-1, 0};
 
 void mem_map_power_on() {
@@ -45,14 +46,17 @@ uint32_t s_ram_mapped_end;
 struct PageHandlers {
     BusReadFn rb, rw, rl;
     BusWriteFn wb, ww, wl;
+    // Main RAM, direct through g_direct_pages: reads, writes in both modes,
+    // writes in supervisor mode.
+    bool plain_read = false, plain_write = false, plain_super_write = false;
 };
 
 constexpr PageHandlers BUS_ERROR = {mem_bus_error_read_b, mem_bus_error_read_w, mem_bus_error_read_l,
                                     mem_bus_error_write_b, mem_bus_error_write_w, mem_bus_error_write_l};
 constexpr PageHandlers RAM = {mem_ram_read_b, mem_ram_read_w, mem_ram_read_l,
-                              mem_ram_write_b, mem_ram_write_w, mem_ram_write_l};
+                              mem_ram_write_b, mem_ram_write_w, mem_ram_write_l, true, true, true};
 constexpr PageHandlers SUPERVISOR = {mem_super_read_b, mem_super_read_w, mem_super_read_l,
-                                     mem_super_write_b, mem_super_write_w, mem_super_write_l};
+                                     mem_super_write_b, mem_super_write_w, mem_super_write_l, true, false, true};
 constexpr PageHandlers GVRAM = {gvram_read_byte, gvram_read_word, gvram_read_long,
                                 gvram_write_byte, gvram_write_word, gvram_write_long};
 constexpr PageHandlers GVRAM_64K = {gvram_read_byte_64k, gvram_read_word_64k, gvram_read_long_64k,
@@ -69,20 +73,38 @@ constexpr PageHandlers CGROM = {rom_read_cg_byte, rom_read_cg_word, rom_read_cg_
                                 mem_bus_error_write_b, mem_bus_error_write_w, mem_bus_error_write_l};
 constexpr PageHandlers IPLROM = {rom_read_ipl_byte, rom_read_ipl_word, rom_read_ipl_long,
                                  mem_bus_error_write_b, mem_bus_error_write_w, mem_bus_error_write_l};
+constexpr PageHandlers SRAM_WRITABLE = {sram_read_byte, sram_read_word, sram_read_long,
+                                        sram_write_byte, sram_write_word, sram_write_long};
+constexpr PageHandlers SRAM_PROTECTED = {sram_read_byte, sram_read_word, sram_read_long,
+                                         sram_write_ignored, sram_write_ignored, sram_write_ignored};
+
+// The long entries of pages first..end, which look at the page below.
+void link_long_entries(uint8_t* const* direct, uint8_t** direct_long, uint32_t first, uint32_t end) {
+    for (uint32_t p = first; p <= end && p < PAGES; p++) {
+        bool joined = p == 0 || direct[p - 1] == direct[p];
+        direct_long[p] = joined ? direct[p] : nullptr;
+    }
+}
 
 void set_readers(uint32_t page, const PageHandlers& h) {
     g_bus_read_byte_table[page] = h.rb;
     g_bus_read_word_table[page] = h.rw;
     g_bus_read_long_table[page] = h.rl;
+    g_direct_pages.read[page] = h.plain_read ? g_main_ram : nullptr;
+    link_long_entries(g_direct_pages.read, g_direct_pages.read_long, page, page + 1);
 }
-void set_writers(uint32_t page, BusWriteFn wb, BusWriteFn ww, BusWriteFn wl) {
-    g_bus_write_byte_table[page] = wb;
-    g_bus_write_word_table[page] = ww;
-    g_bus_write_long_table[page] = wl;
+void set_writers(uint32_t page, const PageHandlers& h) {
+    g_bus_write_byte_table[page] = h.wb;
+    g_bus_write_word_table[page] = h.ww;
+    g_bus_write_long_table[page] = h.wl;
+    g_direct_pages.write[page] = h.plain_write ? g_main_ram : nullptr;
+    g_direct_pages.write_super[page] = h.plain_super_write ? g_main_ram : nullptr;
+    link_long_entries(g_direct_pages.write, g_direct_pages.write_long, page, page + 1);
+    link_long_entries(g_direct_pages.write_super, g_direct_pages.write_long_super, page, page + 1);
 }
 void set_page(uint32_t page, const PageHandlers& h) {
     set_readers(page, h);
-    set_writers(page, h.wb, h.ww, h.wl);
+    set_writers(page, h);
 }
 void set_pages(uint32_t first, uint32_t end, const PageHandlers& h, const uint8_t* fetch_base) {
     for (uint32_t p = first; p < end; p++) {
@@ -97,6 +119,17 @@ const uint8_t* fetch_base_of(const uint8_t* image, uint32_t base) { return image
 bool past_image_end(uint32_t offset, uint32_t size) { return offset > size - 4; }
 
 } // namespace
+
+void mem_map_set_direct(uint32_t first, uint32_t end, uint8_t* read_base, uint8_t* write_base) {
+    for (uint32_t p = first; p < end; p++) {
+        g_direct_pages.read[p] = read_base;
+        g_direct_pages.write[p] = write_base;
+        g_direct_pages.write_super[p] = write_base;
+    }
+    link_long_entries(g_direct_pages.read, g_direct_pages.read_long, first, end);
+    link_long_entries(g_direct_pages.write, g_direct_pages.write_long, first, end);
+    link_long_entries(g_direct_pages.write_super, g_direct_pages.write_long_super, first, end);
+}
 
 bool mem_alloc_images() {
     if (s_image_window) return true;
@@ -173,9 +206,7 @@ void mem_map_set_supervisor_area(uint32_t v) {
 
 void mem_map_set_sram_protect(uint32_t v) {
     if (!g_sram) return;
-    set_readers(PAGE_SRAM, {sram_read_byte, sram_read_word, sram_read_long, nullptr, nullptr, nullptr});
-    if (v == 0x31) set_writers(PAGE_SRAM, sram_write_byte, sram_write_word, sram_write_long);
-    else set_writers(PAGE_SRAM, sram_write_ignored, sram_write_ignored, sram_write_ignored);
+    set_page(PAGE_SRAM, v == 0x31 ? SRAM_WRITABLE : SRAM_PROTECTED);
     g_fetch_page_table[PAGE_SRAM] = fetch_base_of(g_sram, SRAM_BASE);
 }
 

@@ -96,6 +96,11 @@ void area_write_byte(uint32_t addr, uint32_t value);
 void area_write_word(uint32_t addr, uint32_t value);
 void area_write_long(uint32_t addr, uint32_t value);
 
+// Direct host bases (g_direct_pages, core/boundary.h) of pages first..end-1
+// for page tables installed by hand (the flat test bus); nullptr for none.
+// The memory map keeps them itself for the pages it sets.
+void mem_map_set_direct(uint32_t first, uint32_t end, uint8_t* read_base, uint8_t* write_base);
+
 // Long accesses made of two word accesses through the page tables; the
 // second half goes to the next address of the 24-bit bus.
 uint32_t mem_read_long_split(uint32_t addr);

@@ -8,6 +8,7 @@
 
 #include "core/bus.h"
 #include "core/cpu_regs.h"
+#include "machine/memory_map.h"
 #include "support/flat_bus.h"
 
 namespace steps {
@@ -102,6 +103,7 @@ void install_bus() {
         g_bus_write_word_table[p] = logged_write_word;
         g_bus_write_long_table[p] = logged_write_long;
     }
+    mem_map_set_direct(0, 128, flat_bus_memory(), nullptr);  // writes through the log
 }
 
 // ------------------------------------------------------------- outcome

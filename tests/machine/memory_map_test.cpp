@@ -5,6 +5,7 @@
 
 #include "core/bus.h"
 #include "core/cpu_regs.h"
+#include "core/run_loop.h"
 #include "core/trace.h"
 #include "machine/io_page.h"
 #include "machine/machine.h"
@@ -125,6 +126,62 @@ TEST_F(MemoryMap, UserWritesToTheSupervisorAreaAreAPrivilegeViolation) {
     EXPECT_EQ(g_cpu_pc, PRIVILEGE_HANDLER);
     EXPECT_EQ(g_main_ram[0x1000], 0x77);
     EXPECT_EQ(be_read32(g_main_ram + cpu_sp() + 2), CODE + 2);  // the opcode's address
+}
+
+// Plain RAM is reached through direct host pointers: they follow the
+// area-set register both ways, for every size.
+TEST_F(MemoryMap, UserWritesFollowTheAreaSetRegisterAtEverySize) {
+    // move.<size> d0,(a0), d0 = $A1B2C3D4; first: the byte then at the
+    // address, $11 where the write faulted.
+    struct Case { uint16_t opcode; uint32_t addr, area; uint8_t first; bool supervisor = false; };
+    const Case cases[] = {
+        {0x1080, 0x1FFFFF, 255, 0x11}, {0x1080, 0x1FFFFF, 0, 0xD4}, {0x1080, 0x1FFFFF, 255, 0x11},
+        {0x3080, 0x100000, 255, 0x11}, {0x3080, 0x100000, 0, 0xC3}, {0x3080, 0x100000, 255, 0x11},
+        {0x2080, 0x01FFFE, 255, 0x11}, {0x2080, 0x01FFFE, 0, 0xA1}, {0x2080, 0x01FFFE, 255, 0x11},
+        {0x2080, 0x1FFFFE, 15, 0xA1},  // a long from page 15 into page 16, both user pages
+        {0x2080, 0x03FFFE, 31, 0x11},  // from the last supervisor page into a user one
+        {0x2080, 0x03FFFE, 31, 0xA1, true}, {0x3080, 0x100000, 255, 0xC3, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.opcode << " at " << c.addr << " area " << c.area);
+        mem_write_byte_c(c.area, 0xE86001);
+        std::memset(g_main_ram + c.addr, 0x11, 4);
+        cpu_test_reset(CODE, SSP, c.supervisor ? 0x2700 : 0x0000);
+        be_write16(g_main_ram + CODE, c.opcode);
+        cpu_a(0) = c.addr;
+        cpu_d(0) = 0xA1B2C3D4;
+        cpu_test_step();
+        EXPECT_EQ(g_cpu_pc, c.first == 0x11 ? PRIVILEGE_HANDLER : CODE + 2);
+        EXPECT_EQ(g_main_ram[c.addr], c.first);
+    }
+}
+
+// Watches see accesses to direct RAM pages as to any other.
+TEST_F(MemoryMap, WatchesFireOnRamPages) {
+    struct Case { uint16_t opcode; bool read; uint32_t watched; uint8_t kind; };
+    const Case cases[] = {
+        {0x1010, true, 0x1000, 'r'},   // move.b (a0),d0
+        {0x2010, true, 0x1003, 'R'},   // move.l (a0),d0: its last byte
+        {0x3080, false, 0x1001, 'W'},  // move.w d0,(a0)
+        {0x2080, false, 0x1002, 'W'},  // move.l d0,(a0)
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.opcode);
+        cpu_test_reset(CODE, SSP);
+        be_write16(g_main_ram + CODE, c.opcode);
+        be_write16(g_main_ram + CODE + 2, 0x4E71);
+        cpu_a(0) = 0x1000;
+        WatchRange& w = c.read ? g_watch_read : g_watch_write;
+        w = {c.watched + 1, c.watched, 1};
+        g_cpu_op_addr = g_cpu_pc;
+        g_run_flags = 0;
+        cpu_run();
+        w.enable = 0;
+        EXPECT_EQ(g_cpu_pc, CODE + 2);
+        EXPECT_EQ(run_flags(), RUN_BREAK);
+        EXPECT_EQ(g_watch_hit_addr, 0x1000u);
+        EXPECT_EQ(g_watch_hit_kind, c.kind);
+    }
 }
 
 TEST_F(MemoryMap, AccessesWithoutMemoryRaiseABusErrorFrame) {

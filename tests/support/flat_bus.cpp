@@ -10,6 +10,7 @@
 #include "host/guest_window.h"
 #include "machine/device.h"
 #include "machine/machine.h"
+#include "machine/memory_map.h"
 #include "machine/scheduler.h"
 
 namespace {
@@ -53,6 +54,7 @@ void flat_bus_install() {
         g_bus_write_long_table[p] = flat_wl;
         g_fetch_page_table[p] = g_flat;
     }
+    mem_map_set_direct(0, 128, g_flat, g_flat);
     g_main_ram = g_flat;
     g_main_ram_size = GUEST_WINDOW_SIZE;
     init_clear_trace_buffers();
