@@ -49,6 +49,41 @@ void mem_address_error_fetch(uint32_t pc) {
     cpu_take_exception(VEC_ADDRESS_ERROR, pc);
 }
 
+uint32_t mem_read_byte_slow(uint32_t addr) {
+    addr &= 0xFFFFFF;
+    mem_watch_read_byte(addr);
+    return bus_read_byte(addr);
+}
+uint32_t mem_read_word_slow(uint32_t addr) {
+    if (addr & 1) { mem_address_error_read(addr); return 0; }
+    addr &= 0xFFFFFF;
+    mem_watch_read_word(addr);
+    return bus_read_word(addr);
+}
+uint32_t mem_read_long_slow(uint32_t addr) {
+    if (addr & 1) { mem_address_error_read(addr); return 0; }
+    addr &= 0xFFFFFF;
+    mem_watch_read_long(addr);
+    return bus_read_long(addr);
+}
+void mem_write_byte_slow(uint32_t addr, uint32_t value) {
+    addr &= 0xFFFFFF;
+    mem_watch_write_byte(addr);
+    bus_write_byte(addr, value);
+}
+void mem_write_word_slow(uint32_t addr, uint32_t value) {
+    if (addr & 1) { mem_address_error_write(addr); return; }
+    addr &= 0xFFFFFF;
+    mem_watch_write_word(addr);
+    bus_write_word(addr, value);
+}
+void mem_write_long_slow(uint32_t addr, uint32_t value) {
+    if (addr & 1) { mem_address_error_write(addr); return; }
+    addr &= 0xFFFFFF;
+    mem_watch_write_long(addr);
+    bus_write_long(addr, value);
+}
+
 uint32_t mem_read_byte_c(uint32_t addr) { return mem_read_byte(addr); }
 uint32_t mem_read_word_c(uint32_t addr) { return mem_read_word(addr); }
 uint32_t mem_read_long_c(uint32_t addr) { return mem_read_long(addr); }
