@@ -38,8 +38,9 @@ inline constexpr auto& g_cpu_sr = g_cpu_regs.sr;
 inline constexpr auto& g_fetch_base = g_cpu_regs.fetch_base;
 inline constexpr auto& g_refetch = g_cpu_regs.refetch;
 // Bits of refetch: reload the fetch base before the next fetch; test the
-// trace bit and an accepted interrupt after the instruction (every SR write
-// and interrupt request sets it; the loop clears it when neither holds).
+// trace bit and an accepted interrupt after the instruction, and the read
+// watch on the next opcode word (every SR write and interrupt request sets
+// it; the loop clears it when none of them holds).
 inline constexpr uint32_t REFETCH_BASE = 1, REFETCH_TESTS = 2;
 inline constexpr auto& g_fault_addr = g_cpu_regs.fault_addr;
 inline constexpr auto& g_fault_code = g_cpu_regs.fault_code;

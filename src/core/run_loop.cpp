@@ -64,7 +64,8 @@ static bool cpu_loop_resume() {
 }
 
 // The bookkeeping before an instruction at pc: its history entry e, the IPL
-// ROM access map, the opcode address and the read watch on the opcode word.
+// ROM access map and the opcode address. The read watch on the opcode word
+// is tested apart (cpu_watch_opcode).
 ZOLM_ALWAYS_INLINE void cpu_begin_instruction(uint32_t pc, uint32_t e) {
     g_trace_index = e;
     g_trace_pc[e] = pc;
@@ -72,7 +73,12 @@ ZOLM_ALWAYS_INLINE void cpu_begin_instruction(uint32_t pc, uint32_t e) {
     if (pc - 0xFE0000u < ROM_ACCESS_MAP_SIZE) [[unlikely]]
         g_rom_access_map[pc - 0xFE0000u] |= ROM_EXECUTED;
     g_cpu_op_addr = pc;
+}
+// While a read watch is set, the test after each instruction runs the full
+// way and tests the next opcode word there, the last thing before it runs.
+ZOLM_ALWAYS_INLINE uint32_t cpu_watch_opcode(uint32_t pc) {
     mem_watch_read_word(pc);
+    return g_watch_read.enable ? REFETCH_TESTS : 0;
 }
 
 // The fetch base for the instruction at pc (history entry e) after
@@ -83,6 +89,7 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc, uint32_t e) {
     g_refetch &= ~REFETCH_BASE;
     if (!base) {
         cpu_begin_instruction(pc, e);
+        mem_watch_read_word(pc);
         if (pc & 1) mem_address_error_fetch(pc);
         g_fault_code = mem_fault_code_read();
         g_fault_addr = pc;
@@ -111,6 +118,7 @@ static void cpu_run_loop() {
     // The registers may have been changed from outside: the first
     // instruction's test is the full one.
     g_refetch = REFETCH_TESTS;
+    cpu_watch_opcode(pc);
     for (;;) {
         cpu_begin_instruction(pc, e);
         const uint8_t* p = base + (pc & 0xFFFFFF);
@@ -145,6 +153,7 @@ static void cpu_run_loop() {
             }
             if (g_refetch & REFETCH_BASE) base = cpu_reload_fetch_base(pc, e);
             g_refetch = ((g_cpu_sr & SR_T) | g_irq_request) ? REFETCH_TESTS : 0;
+            g_refetch |= cpu_watch_opcode(pc);
         }
     }
 }

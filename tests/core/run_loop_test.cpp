@@ -132,6 +132,29 @@ TEST_F(RunLoop, AWatchHitLetsTheInstructionFinish) {
     g_watch_read.enable = 0;
 }
 
+TEST_F(RunLoop, AReadWatchOnAnOpcodeWordStopsAfterItsInstruction) {
+    // NOP; NOP; BRA.S to $1008 over a NOP; NOP; NOP.
+    struct Case { uint32_t watched, stop_pc; };
+    for (Case c : {Case{0x1000, 0x1002}, Case{0x1002, 0x1004}, Case{0x1008, 0x100A}}) {
+        SCOPED_TRACE(c.watched);
+        flat_write_words(0x1000, {NOP, NOP, 0x6002, NOP, NOP, NOP});
+        cpu_test_reset(0x1000);
+        g_watch_read = {c.watched + 2, c.watched, 1};
+        g_cycle_deadline = 40;  // a run the watch misses ends at this event
+        g_event_kind = EV_FRAME_START;
+        g_cpu_op_addr = g_cpu_pc;
+        g_run_flags = 0;
+        g_cpu_idle = 0;  // as cpu_run has it
+        cpu_enter_loop();
+        g_cpu_idle = 1;
+        g_watch_read.enable = 0;
+        EXPECT_EQ(g_cpu_pc, c.stop_pc);
+        EXPECT_EQ(run_flags(), RUN_BREAK);
+        EXPECT_EQ(g_watch_hit_addr, c.watched);
+        EXPECT_EQ(g_watch_hit_kind, 'R');
+    }
+}
+
 TEST_F(RunLoop, JumpToAnOddAddressFaultsAtTheNextFetch) {
     flat_write_long(0x0C, 0x3000);
     flat_write_words(0x1000, {0x4ED0}); // JMP (A0)
