@@ -118,8 +118,8 @@ void file_chooser_enter(FileChooser& chooser, const std::string& folder_name) {
                                         : fs::path(chooser.folder) / folder_name;
     std::error_code ec;
     fs::path canonical = fs::weakly_canonical(next, ec);
-    chooser.folder = (ec ? next : canonical).string();
-    if (chooser.folder.empty()) chooser.folder = "/";
+    std::string folder = (ec ? next : canonical).string();
+    chooser.folder = folder.empty() ? std::string(1, '/') : std::move(folder);
     file_chooser_list(chooser);
 }
 

@@ -18,7 +18,7 @@
 #include <vector>
 
 #include "app/headless.h"
-#include "headless_fixture.h"
+#include "support/headless_fixture.h"
 
 using namespace headless_fixture;
 

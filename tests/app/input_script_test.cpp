@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "headless_fixture.h"
+#include "support/headless_fixture.h"
 
 using namespace headless_fixture;
 

@@ -4,34 +4,17 @@
 // must equal data/video_picture.png dot for dot. The program runs from a
 // folder of its own (a copy of the binary) with the ROM files in its start
 // folder, so that nothing lying next to the build's binary takes part.
-#include <gtest/gtest.h>
-
 #include <png.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdio>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
 
-namespace fs = std::filesystem;
+#include "support/headless_fixture.h"
+
+using namespace headless_fixture;
 
 namespace {
 
-constexpr uint32_t MARK_DONE = 0x1004, STRAY_VECTOR = 0x1008;
-
-std::vector<uint8_t> file_bytes(const fs::path& p) {
-    std::ifstream in(p, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-uint32_t be32(const std::vector<uint8_t>& ram, uint32_t addr) {
-    if (addr + 4 > ram.size()) return 0xDEADDEAD;
-    return uint32_t(ram[addr]) << 24 | uint32_t(ram[addr + 1]) << 16 | uint32_t(ram[addr + 2]) << 8 | ram[addr + 3];
-}
+constexpr uint32_t STRAY_VECTOR = 0x1008;
 
 struct Picture {
     uint32_t width = 0, height = 0;
@@ -54,39 +37,15 @@ bool read_png(const fs::path& path, Picture& pic) {
     return true;
 }
 
-class VideoScreenshot : public ::testing::Test {
-protected:
-    void SetUp() override {
-        std::string tmpl = (fs::temp_directory_path() / "zolm-screenshot-XXXXXX").string();
-        ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
-        root_ = tmpl;
-        fs::create_directory(root_ / "bin");
-        fs::create_directory(run_dir());
-        fs::copy_file(ZOLM_BINARY, root_ / "bin" / "zolm");
-        fs::permissions(root_ / "bin" / "zolm", fs::perms::owner_all);
-    }
-    void TearDown() override {
-        std::error_code ec;
-        fs::remove_all(root_, ec);
-    }
-    fs::path run_dir() const { return root_ / "run"; }
-
-    fs::path root_;
-};
+using VideoScreenshot = Headless;
 
 TEST_F(VideoScreenshot, PictureMatchesTheReference) {
-    fs::path rom = fs::path(ZOLM_TEST_ROM_DIR) / "video_picture.rom";
-    ASSERT_TRUE(fs::exists(rom)) << rom;
-    fs::copy_file(rom, run_dir() / "iplrom.dat");
-    std::ofstream(run_dir() / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0');
+    install_rom("video_picture");
+    install_cgrom();
 
     // The frame limit only bounds a ROM that never reaches its power-off.
-    std::string cmd = "cd '" + run_dir().string() + "' && '" + (root_ / "bin" / "zolm").string() +
-                      "' --headless --virtual-clock --frames 600 --dump-ram ram.bin --screenshot out.png" +
-                      " >/dev/null 2>'" + (root_ / "err").string() + "'";
-    int rc = std::system(cmd.c_str());
-    std::vector<uint8_t> err = file_bytes(root_ / "err");
-    ASSERT_TRUE(WIFEXITED(rc) && WEXITSTATUS(rc) == 0) << std::string(err.begin(), err.end());
+    Outcome run = zolm("--headless --virtual-clock --frames 600 --dump-ram ram.bin --screenshot out.png");
+    ASSERT_EQ(run.status, 0) << run.err;
     std::vector<uint8_t> ram = file_bytes(run_dir() / "ram.bin");
     ASSERT_EQ(be32(ram, STRAY_VECTOR), 0u) << "the ROM took an exception";
     ASSERT_EQ(be32(ram, MARK_DONE), 0x444F4E45u) << "the ROM did not reach its power-off";
