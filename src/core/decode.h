@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "core/inline.h"
+#include "core/opcode_indexed.h"
 
 struct DecodeRecord;
 struct DisLine;
@@ -80,7 +81,7 @@ struct DecodeRecord {
 
 inline constexpr uint32_t DECODE_POOL_SIZE = 49152; // records; a full build uses 46,331
 
-extern const DecodeRecord* g_opcode_table[65536];
+extern OpcodeIndexed<const DecodeRecord*> g_opcode_table;
 extern DecodeRecord g_decode_pool[DECODE_POOL_SIZE];
 extern uint32_t g_decode_pool_next;
 

@@ -122,9 +122,11 @@ static void cpu_run_loop() {
     for (;;) {
         cpu_begin_instruction(pc, e);
         const uint8_t* p = base + (pc & 0xFFFFFF);
-        uint32_t opcode = (uint32_t(p[0]) << 8) | p[1];
-        g_opcode_counts[opcode]++;
-        const DecodeRecord* rec = g_opcode_table[opcode];
+        // The opcode word as the host loads it: both tables are in that order.
+        uint16_t slot;
+        std::memcpy(&slot, p, sizeof slot);
+        g_opcode_counts.raw(slot)++;
+        const DecodeRecord* rec = g_opcode_table.raw(slot);
         OpResult r = rec->exec(rec, pc + 2);
         e = trace_next(trace_entry());
         pc = r.pc;

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "core/inline.h"
+#include "core/opcode_indexed.h"
 
 inline constexpr uint32_t TRACE_SIZE = 8192;
 
@@ -24,7 +25,7 @@ struct TraceHistory {
     uint32_t addr[TRACE_SIZE];
     uint32_t value[TRACE_SIZE];
     uint8_t kind[TRACE_SIZE];
-    uint32_t opcode_counts[65536];
+    OpcodeIndexed<uint32_t> opcode_counts;
 };
 extern TraceHistory g_trace_history;
 inline constexpr auto& g_trace_index = g_trace_history.index;
