@@ -125,6 +125,11 @@ extern const uint8_t g_ea_valid_control[16];
 extern const uint8_t g_ea_valid_mem_alterable[16];
 extern const uint8_t g_ea_valid_data_alterable[16];
 
+// Records of a byte read-modify-write on every data-alterable mode (NBCD,
+// TAS): the operand peeked and written back by the mode's routines; cycles
+// reg_cycles on Dn, else the mode's time plus mem_extra.
+void cpu_build_byte_rmw(uint32_t base, OpHandler exec, DisRoutine dis, uint32_t reg_cycles, uint32_t mem_extra);
+
 // Family builders, called by cpu_build_tables in this order.
 // ops_arith.cpp
 void cpu_build_abcd_sbcd();        // 1

@@ -266,17 +266,7 @@ void cpu_build_cmpm() {
             }
 }
 
-void cpu_build_nbcd() {
-    cpu_for_each_ea(g_ea_valid_data_alterable, [](uint32_t mode, uint32_t r, uint32_t m) {
-        DecodeRecord* rec = cpu_new_ind(0x4800 | mode << 3 | r);
-        rec->exec = cpu_op_nbcd;
-        rec->dis = dis_nbcd;
-        rec->ea = cpu_reg_slot(mode, r);
-        rec->src = ea_peek(SIZE_B, m);
-        rec->dst = ea_write(SIZE_B, m);
-        rec->cycles = m == EA_DN ? 6 : cpu_ea_time(SIZE_B, m) + 8;
-    });
-}
+void cpu_build_nbcd() { cpu_build_byte_rmw(0x4800, cpu_op_nbcd, dis_nbcd, 6, 8); }
 
 void cpu_build_neg_negx() {
     struct Op {

@@ -378,17 +378,19 @@ void cpu_build_swap() {
     }
 }
 
-void cpu_build_tas() {
-    cpu_for_each_ea(g_ea_valid_data_alterable, [](uint32_t mode, uint32_t reg, uint32_t m) {
-        DecodeRecord* rec = cpu_new_ind(0x4AC0 | mode << 3 | reg);
-        rec->exec = cpu_op_tas;
-        rec->dis = dis_tas;
+void cpu_build_byte_rmw(uint32_t base, OpHandler exec, DisRoutine dis, uint32_t reg_cycles, uint32_t mem_extra) {
+    cpu_for_each_ea(g_ea_valid_data_alterable, [&](uint32_t mode, uint32_t reg, uint32_t m) {
+        DecodeRecord* rec = cpu_new_ind(base | mode << 3 | reg);
+        rec->exec = exec;
+        rec->dis = dis;
         rec->ea = cpu_reg_slot(mode, reg);
         rec->src = ea_peek(SIZE_B, m);
         rec->dst = ea_write(SIZE_B, m);
-        rec->cycles = m == EA_DN ? 4 : cpu_ea_time(SIZE_B, m) + 10;
+        rec->cycles = m == EA_DN ? reg_cycles : cpu_ea_time(SIZE_B, m) + mem_extra;
     });
 }
+
+void cpu_build_tas() { cpu_build_byte_rmw(0x4AC0, cpu_op_tas, dis_tas, 4, 10); }
 
 void cpu_build_trap() {
     for (uint32_t n = 0; n < 16; n++) {
