@@ -18,8 +18,9 @@ extern BusReadFn g_bus_read_long_table[128];
 extern BusWriteFn g_bus_write_byte_table[128];
 extern BusWriteFn g_bus_write_word_table[128];
 extern BusWriteFn g_bus_write_long_table[128];
-// Host fetch bases: host = base + (pc & 0xFFFFFF); nullptr = no memory. Every
-// base must be readable for the whole 16 MB range (see host/guest_window.h).
+// Host fetch bases: host = base + pc; nullptr = no memory. Every base is a
+// guest window, which repeats its 16 MB through the 32-bit range (see
+// host/guest_window.h).
 extern const uint8_t* g_fetch_page_table[128];
 
 inline uint32_t bus_page(uint32_t addr24) { return addr24 >> 17; }
@@ -179,14 +180,12 @@ void mem_write_word_c(uint32_t value, uint32_t addr);
 void mem_write_long_c(uint32_t value, uint32_t addr);
 
 // Instruction stream: words at the fetch base, no page handler, no tests.
+// The window's copies make a read past $FFFFFF wrap to address 0.
 ZOLM_ALWAYS_INLINE uint32_t cpu_fetch_word(uint32_t pc) {
-    const uint8_t* p = g_fetch_base + (pc & 0xFFFFFF);
+    const uint8_t* p = g_fetch_base + pc;
     return (uint32_t(p[0]) << 8) | p[1];
 }
-// One read of four bytes, but where the second word wraps to address 0.
 ZOLM_ALWAYS_INLINE uint32_t cpu_fetch_long(uint32_t pc) {
-    uint32_t a = pc & 0xFFFFFF;
-    if (a == 0xFFFFFE) [[unlikely]] return (cpu_fetch_word(pc) << 16) | cpu_fetch_word(pc + 2);
-    const uint8_t* p = g_fetch_base + a;
+    const uint8_t* p = g_fetch_base + pc;
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }

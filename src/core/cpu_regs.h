@@ -11,7 +11,7 @@ struct CpuRegs {
     uint32_t usp_save;         // user stack pointer while the supervisor stack is active
     uint32_t ssp_save;         // supervisor stack pointer while the user stack is active
     uint32_t sr;               // status register in the low 16 bits
-    const uint8_t* fetch_base; // host = fetch_base + (pc & 0xFFFFFF)
+    const uint8_t* fetch_base; // host = fetch_base + pc
     uint32_t refetch;          // the run loop's slow step follows the instruction (REFETCH_*)
     uint32_t fault_addr;
     uint32_t irq_request;      // an accepted interrupt waits to be taken

@@ -121,7 +121,7 @@ static void cpu_run_loop() {
     cpu_watch_opcode(pc);
     for (;;) {
         cpu_begin_instruction(pc, e);
-        const uint8_t* p = base + (pc & 0xFFFFFF);
+        const uint8_t* p = base + pc;
         // The opcode word as the host loads it: both tables are in that order.
         uint16_t slot;
         std::memcpy(&slot, p, sizeof slot);
@@ -130,10 +130,10 @@ static void cpu_run_loop() {
         OpResult r = rec->exec(rec, pc + 2);
         e = trace_next(trace_entry());
         pc = r.pc;
-        g_cpu_pc = pc;
         uint32_t cycles = g_cycles + r.cycles;
         g_cycles = cycles;
         if (cycles >= g_cycle_deadline) [[unlikely]] {
+            g_cpu_pc = pc;
             g_trace_index = e;
             cpu_check_deadline();
             e = trace_entry();
@@ -141,6 +141,7 @@ static void cpu_run_loop() {
         // The trace bit, the run flags, an accepted interrupt and a reload of
         // the fetch base: one test on the common path, then each in its order.
         if (g_refetch | run_flags()) [[unlikely]] {
+            g_cpu_pc = pc;
             g_trace_index = e;
             if (g_cpu_sr & SR_T) {
                 cpu_trace_step();

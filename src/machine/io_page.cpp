@@ -60,7 +60,7 @@ uint32_t io_read_byte(uint32_t addr) {
         HostCallScope device;
         value = g_io_slot_table.read_byte[io_slot(addr)](addr);
     }
-    iotrace_record_read_b(addr, value, g_cpu_pc);
+    iotrace_record_read_b(addr, value, g_cpu_op_addr);
     return value;
 }
 uint32_t io_read_word(uint32_t addr) {
@@ -69,7 +69,7 @@ uint32_t io_read_word(uint32_t addr) {
         HostCallScope device;
         value = g_io_slot_table.read_word[io_slot(addr)](addr);
     }
-    iotrace_record_read_w(addr, value, g_cpu_pc);
+    iotrace_record_read_w(addr, value, g_cpu_op_addr);
     return value;
 }
 uint32_t io_read_long(uint32_t addr) {
@@ -78,7 +78,7 @@ uint32_t io_read_long(uint32_t addr) {
         HostCallScope device;
         value = g_io_slot_table.read_long[io_slot(addr)](addr);
     }
-    iotrace_record_read_l(addr, value, g_cpu_pc);
+    iotrace_record_read_l(addr, value, g_cpu_op_addr);
     return value;
 }
 void io_write_byte(uint32_t addr, uint32_t value) {
@@ -86,21 +86,21 @@ void io_write_byte(uint32_t addr, uint32_t value) {
         HostCallScope device;
         g_io_slot_table.write_byte[io_slot(addr)](addr, value);
     }
-    iotrace_record_write_b(addr, value, g_cpu_pc);
+    iotrace_record_write_b(addr, value, g_cpu_op_addr);
 }
 void io_write_word(uint32_t addr, uint32_t value) {
     {
         HostCallScope device;
         g_io_slot_table.write_word[io_slot(addr)](addr, value);
     }
-    iotrace_record_write_w(addr, value, g_cpu_pc);
+    iotrace_record_write_w(addr, value, g_cpu_op_addr);
 }
 void io_write_long(uint32_t addr, uint32_t value) {
     {
         HostCallScope device;
         g_io_slot_table.write_long[io_slot(addr)](addr, value);
     }
-    iotrace_record_write_l(addr, value, g_cpu_pc);
+    iotrace_record_write_l(addr, value, g_cpu_op_addr);
 }
 
 uint32_t io_empty_read_byte(uint32_t) { return 0; }

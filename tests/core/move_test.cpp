@@ -67,15 +67,22 @@ TEST_F(MoveTest, ImmediateByteKeepsUpperBits) {
     EXPECT_EQ(g_cpu_pc, kPc + 4);
 }
 
-// A long immediate at the top of the 24-bit space: its low word is the one
-// at address 0, as the address wraps.
-TEST_F(MoveTest, LongImmediateWrapsAtTheTopOfTheAddressSpace) {
-    cpu_test_reset(0xFFFFFC, kSsp);
-    flat_write_words(0xFFFFFC, {0x203C, 0x1234});  // MOVE.L #$1234xxxx,D0
-    flat_write_word(0x000000, 0x5678);
-    cpu_test_step();
-    EXPECT_EQ(cpu_d(0), 0x12345678u);
-    EXPECT_EQ(g_cpu_pc, 0x1000002u);
+// The bus has 24 address lines: a PC with a high byte runs the code below
+// 16 MB, and a long immediate at the top of the space takes its low word
+// from address 0, whether the PC wraps at 24 or at 32 bits.
+TEST_F(MoveTest, FetchesFollowTheTwentyFourBitBus) {
+    const struct {
+        uint32_t pc, next_pc;
+    } cases[] = {{0xFFFFFC, 0x1000002}, {0xFFFFFFFC, 0x00000002}, {0x7F0FFFFC, 0x7F100002}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(testing::Message() << std::hex << c.pc);
+        cpu_test_reset(c.pc, kSsp);
+        flat_write_words(c.pc, {0x203C, 0x1234});  // MOVE.L #$1234xxxx,D0
+        flat_write_word(c.next_pc - 2, 0x5678);
+        cpu_test_step();
+        EXPECT_EQ(cpu_d(0), 0x12345678u);
+        EXPECT_EQ(g_cpu_pc, c.next_pc);
+    }
 }
 
 // The source's extension words come before the destination's.

@@ -39,7 +39,7 @@ TEST_F(IoPage, EveryAccessIsOneLogEntry) {
     };
     g_sys_port[1] = 0x0C;
     g_sys_port[3] = 0x56;
-    g_cpu_pc = 0x123456;
+    g_cpu_op_addr = 0x123456;  // the instruction making the accesses
     const Case cases[] = {
         {[] { return mem_read_long_c(0xE8E000); }, IOTRACE_READ_L, 0xE8E000, 0x000C0056},
         {[] { return mem_read_word_c(0xE8E002); }, IOTRACE_READ_W, 0xE8E002, 0x56},
