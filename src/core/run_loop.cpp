@@ -100,12 +100,28 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc, uint32_t e) {
     return base;
 }
 
-// The PC, the fetch base and the history entry stay in locals; the handlers
-// see them in g_cpu_pc, g_fetch_base and g_trace_index, which only the loop,
-// interrupts, the trace step and a TRAP served on the host change while it
-// runs (an exception leaves the loop altogether). The entry goes to memory
-// once per instruction, and again only before the loop hands over to other
-// code.
+// The slow step after an instruction that left the next PC and history entry:
+// each test in its order. True when the loop must return to the run driver;
+// else the loop goes on from g_cpu_pc, the history index and g_fetch_base.
+[[gnu::noinline]] static bool cpu_after_instruction(uint32_t pc, uint32_t e) {
+    g_cpu_pc = pc;
+    g_trace_index = e;
+    if (g_cpu_sr & SR_T) cpu_trace_step();
+    if (run_flags() && cpu_loop_resume()) return true;
+    if (g_irq_request) cpu_take_interrupt();
+    pc = g_cpu_pc;
+    if (g_refetch & REFETCH_BASE) cpu_reload_fetch_base(pc, trace_entry());
+    g_refetch = ((g_cpu_sr & SR_T) | g_irq_request) ? REFETCH_TESTS : 0;
+    g_refetch |= cpu_watch_opcode(pc);
+    return false;
+}
+
+// The PC, the fetch base and the history entry stay in locals. A handler
+// finds its opcode address in g_cpu_op_addr, the base in g_fetch_base and
+// its entry in g_trace_index; g_cpu_pc gets the next PC only when the loop
+// leaves its fast path (the slow step, an event, an exception). Only the
+// loop, interrupts, the trace step and a TRAP served on the host move the
+// entry.
 static void cpu_run_loop() {
     uint32_t pc = g_cpu_pc;
     const uint8_t* base = g_fetch_base;
@@ -139,24 +155,12 @@ static void cpu_run_loop() {
             e = trace_entry();
         }
         // The trace bit, the run flags, an accepted interrupt and a reload of
-        // the fetch base: one test on the common path, then each in its order.
+        // the fetch base: one test on the common path, the rest apart.
         if (g_refetch | run_flags()) [[unlikely]] {
-            g_cpu_pc = pc;
-            g_trace_index = e;
-            if (g_cpu_sr & SR_T) {
-                cpu_trace_step();
-                pc = g_cpu_pc;
-                e = trace_entry();
-            }
-            if (run_flags() && cpu_loop_resume()) return;
-            if (g_irq_request) {
-                cpu_take_interrupt();
-                pc = g_cpu_pc;
-                e = trace_entry();
-            }
-            if (g_refetch & REFETCH_BASE) base = cpu_reload_fetch_base(pc, e);
-            g_refetch = ((g_cpu_sr & SR_T) | g_irq_request) ? REFETCH_TESTS : 0;
-            g_refetch |= cpu_watch_opcode(pc);
+            if (cpu_after_instruction(pc, e)) return;
+            pc = g_cpu_pc;
+            e = trace_entry();
+            base = g_fetch_base;
         }
     }
 }
