@@ -70,8 +70,10 @@ ZOLM_ALWAYS_INLINE void cpu_begin_instruction(uint32_t pc, uint32_t e) {
     g_trace_index = e;
     g_trace_pc[e] = pc;
     g_trace_kind[e] = TRACE_INSN;
-    if (pc - 0xFE0000u < ROM_ACCESS_MAP_SIZE) [[unlikely]]
-        g_rom_access_map[pc - 0xFE0000u] |= ROM_EXECUTED;
+    // One compare: the IPL ROM is the top of the 24-bit space.
+    if (pc >= ROM_ACCESS_MAP_BASE) [[unlikely]] {
+        if (pc - ROM_ACCESS_MAP_BASE < ROM_ACCESS_MAP_SIZE) g_rom_access_map[pc - ROM_ACCESS_MAP_BASE] |= ROM_EXECUTED;
+    }
     g_cpu_op_addr = pc;
 }
 // While a read watch is set, the test after each instruction runs the full

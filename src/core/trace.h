@@ -97,6 +97,7 @@ void init_clear_trace_buffers();
 inline constexpr auto& g_opcode_counts = g_trace_history.opcode_counts;
 
 // One flag byte per IPL ROM byte ($FE0000-$FFFFFF).
+inline constexpr uint32_t ROM_ACCESS_MAP_BASE = 0xFE0000;
 inline constexpr uint32_t ROM_ACCESS_MAP_SIZE = 0x20000;
 enum RomAccess : uint8_t {
     ROM_EXECUTED = 0x01, ROM_LABEL_A = 0x02, ROM_LABEL_B = 0x04, ROM_LABEL_C = 0x08,
