@@ -102,7 +102,7 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc, uint32_t e) {
     return base;
 }
 
-// The slow step after an instruction that left the next PC and history entry:
+// The slow step after an instruction, given the next PC and history entry:
 // each test in its order. True when the loop must return to the run driver;
 // else the loop goes on from g_cpu_pc, the history index and g_fetch_base.
 [[gnu::noinline]] static bool cpu_after_instruction(uint32_t pc, uint32_t e) {
