@@ -14,6 +14,7 @@
 inline constexpr size_t GUEST_WINDOW_SIZE = 0x1000000;
 inline constexpr size_t GUEST_WINDOW_COPIES = 257;
 inline constexpr size_t GUEST_WINDOW_SPAN = GUEST_WINDOW_SIZE * GUEST_WINDOW_COPIES;
+static_assert(sizeof(size_t) >= 8, "a guest window spans more than 4 GB of address space");
 
 // A zeroed read-write window of GUEST_WINDOW_SIZE bytes, seen again at every
 // multiple of GUEST_WINDOW_SIZE up to GUEST_WINDOW_SPAN; nullptr on failure.
