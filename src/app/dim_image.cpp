@@ -63,35 +63,45 @@ int panel_convert_dim(std::FILE* in, FdMedia& slot) {
     }
     slot.path = name;
     slot.media = FD_MEDIA_TEMPORARY | type;
+    slot.tracks = last_track + 1;
     return 0;
 }
 
-bool dim_write_back(const FdMedia& slot) {
+DimWriteBack dim_write_back(const FdMedia& slot) {
     std::ifstream image_in(slot.path, std::ios::binary);
-    if (!image_in) return false;
+    if (!image_in) return DimWriteBack::image_gone;
     const std::vector<unsigned char> image{std::istreambuf_iterator<char>(image_in), {}};
-    if (image_in.bad()) return false;
+    if (image_in.bad()) return DimWriteBack::image_gone;
+
+    const int type = slot.media & FD_MEDIA_DIM_TYPE;
+    const size_t track_bytes = DIM_TRACK_BYTES[type];
+    const size_t converted = size_t(std::clamp(slot.tracks, 0, DIM_TRACKS));
+    size_t needed = converted * track_bytes;
+    for (size_t t = 0; t < size_t(DIM_TRACKS); ++t)
+        if (slot.written[t]) needed = std::max(needed, t * track_bytes + 1);
+    if (image.size() < needed) return DimWriteBack::image_short;
 
     unsigned char header[DIM_HEADER_BYTES] = {};
     std::ifstream old(slot.name, std::ios::binary);
     if (old) old.read(reinterpret_cast<char*>(header), DIM_HEADER_BYTES);
-    const int type = slot.media & FD_MEDIA_DIM_TYPE;
     header[0] = static_cast<unsigned char>(type);
-    const size_t track_bytes = DIM_TRACK_BYTES[type];
-    const size_t tracks = std::min<size_t>(image.size() / track_bytes, DIM_TRACKS);
     unsigned char* present = header + DIM_TRACK_FLAGS_OFFSET;
-    std::vector<unsigned char> data;
+    std::vector<unsigned char> data(header, header + DIM_HEADER_BYTES);
+    std::vector<unsigned char> track(track_bytes);
     for (size_t t = 0; t < size_t(DIM_TRACKS); ++t) {
-        if (t >= tracks) {
+        const size_t start = t * track_bytes;
+        if (start >= image.size()) {
             present[t] = 0;
             continue;
         }
-        const auto track = image.begin() + std::ptrdiff_t(t * track_bytes);
-        const bool blank = std::all_of(track, track + std::ptrdiff_t(track_bytes),
-                                       [](unsigned char b) { return b == DIM_ABSENT_FILL; });
-        if (!present[t] && !blank) present[t] = 1;
-        if (present[t]) data.insert(data.end(), track, track + std::ptrdiff_t(track_bytes));
+        // A written track that the image ends in is filled up as absent.
+        const size_t have = std::min(track_bytes, image.size() - start);
+        std::fill(std::copy_n(image.begin() + std::ptrdiff_t(start), have, track.begin()), track.end(),
+                  DIM_ABSENT_FILL);
+        const bool blank = std::all_of(track.begin(), track.end(), [](unsigned char b) { return b == DIM_ABSENT_FILL; });
+        if (slot.written[t] || (t < converted && !blank)) present[t] = 1;
+        if (present[t]) data.insert(data.end(), track.begin(), track.end());
     }
-    data.insert(data.begin(), header, header + DIM_HEADER_BYTES);
-    return write_file_whole(slot.name, data.data(), data.size());
+    std::copy(header, header + DIM_HEADER_BYTES, data.begin());
+    return write_file_whole(slot.name, data.data(), data.size()) ? DimWriteBack::written : DimWriteBack::failed;
 }

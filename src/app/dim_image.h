@@ -7,12 +7,13 @@
 #include <string>
 
 #include "app/drive_slots.h"
+#include "storage/disk_image.h"
 
 inline constexpr size_t DIM_HEADER_BYTES = 256;
 inline constexpr size_t DIM_TRACK_FLAGS_OFFSET = 1;
 inline constexpr int DIM_TRACKS = 170;
 inline constexpr int DIM_TYPES = 4;
-inline constexpr unsigned char DIM_ABSENT_FILL = 0xE5;
+inline constexpr unsigned char DIM_ABSENT_FILL = DISK_ABSENT_FILL;
 
 // Track size in bytes and the last track the plain image has at least, per type.
 inline constexpr size_t DIM_TRACK_BYTES[DIM_TYPES] = {8192, 9216, 7680, 9216};
@@ -28,7 +29,10 @@ std::string dim_temp_folder();
 int panel_convert_dim(std::FILE* in, FdMedia& slot);
 
 // Writes the temporary image of slot back as the ".DIM" file slot.name,
-// whole or not at all: the old header's type and bytes 171-255 kept, a
-// track present when it was or when it holds anything but the fill, at
-// most 170 tracks. False when it could not be written.
-bool dim_write_back(const FdMedia& slot);
+// whole or not at all: the old header's type and bytes 171-255 kept; a
+// track present when it was, when a disk call wrote it, or when a track of
+// the converted image holds anything but the fill; at most 170 tracks. A
+// temporary image shorter than the converted one or than its written
+// tracks is not written back.
+enum class DimWriteBack { written, image_gone, image_short, failed };
+DimWriteBack dim_write_back(const FdMedia& slot);

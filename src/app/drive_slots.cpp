@@ -7,6 +7,7 @@
 
 #include "app/dim_image.h"
 #include "machine/log_lines.h"
+#include "storage/disk_image.h"
 
 FdMedia g_fd_media[FD_DRIVES];
 FdMedia g_hd_media;
@@ -24,15 +25,28 @@ bool names_dim_image(std::string_view name) {
     return upper.find(".DIM") != std::string::npos;
 }
 
-// A written image that cannot be written back stays, and its path is told.
+void tell(const std::string& why) {
+    std::fprintf(stderr, "%s\n", why.c_str());
+    log_add_line(why);
+}
+
+// A written image goes back into its ".DIM" first; one that cannot stays,
+// and the run says where it is.
 void delete_temporary(FdMedia& slot) {
     if (!(slot.media & FD_MEDIA_TEMPORARY)) return;
-    if (!(slot.media & FD_MEDIA_WRITTEN) || dim_write_back(slot)) {
-        ::unlink(slot.path.c_str());
-    } else {
-        std::string why = slot.name + ": could not be written back; the disk's contents are kept in " + slot.path;
-        std::fprintf(stderr, "%s\n", why.c_str());
-        log_add_line(why);
+    const DimWriteBack back = slot.media & FD_MEDIA_WRITTEN ? dim_write_back(slot) : DimWriteBack::written;
+    switch (back) {
+    case DimWriteBack::written: ::unlink(slot.path.c_str()); break;
+    case DimWriteBack::image_gone:
+        tell(slot.name + ": not written back, its temporary image is gone; " + slot.name + " is left as it was");
+        break;
+    case DimWriteBack::image_short:
+        tell(slot.name + ": not written back, its temporary image " + slot.path + " is shorter than the disk; " +
+             slot.name + " is left as it was");
+        break;
+    case DimWriteBack::failed:
+        tell(slot.name + ": could not be written back; the disk's contents are kept in " + slot.path);
+        break;
     }
     slot.media &= ~(FD_MEDIA_TEMPORARY | FD_MEDIA_WRITTEN);
 }
@@ -53,6 +67,8 @@ void panel_eject(int drive) {
     slot.inserted = 0;
     slot.flags &= ~FD_FLAGS_CLEARED_BY_EJECT;
     slot.ejected = 1;
+    slot.tracks = 0;
+    slot.written.reset();
     notify_panel();
 }
 
@@ -69,10 +85,14 @@ void panel_insert_image(std::string_view file_name, int drive) {
     slot.media = 0;
     slot.name = name;
     slot.path = name;
-    if (names_dim_image(name) && panel_convert_dim(file, slot) != 0) {
-        std::fclose(file);
-        panel_eject(drive);
-        return;
+    if (names_dim_image(name)) {
+        if (panel_convert_dim(file, slot) != 0) {
+            std::fclose(file);
+            panel_eject(drive);
+            return;
+        }
+        // What cannot go back into the ".DIM" is refused like a write to a read-only image.
+        if (!disk_open_regular(name, DiskMode::update)) slot.media |= FD_MEDIA_READ_ONLY;
     }
     std::fclose(file);
     slot.name = name;
@@ -107,6 +127,8 @@ void panel_reset_media() {
         slot.tick = 0;
         slot.flags = 0;
         slot.media = 0;
+        slot.tracks = 0;
+        slot.written.reset();
     }
     g_hd_media.state = FD_STATE_EMPTY;
 }

@@ -3,6 +3,7 @@
 // and the change state.
 #pragma once
 
+#include <bitset>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -23,6 +24,9 @@ inline constexpr int32_t FD_FLAGS_CLEARED_BY_EJECT = 0x0B;  // bits 0, 1 and 3
 inline constexpr int32_t FD_MEDIA_DIM_TYPE = 0x03;
 inline constexpr int32_t FD_MEDIA_TEMPORARY = 0x80;
 inline constexpr int32_t FD_MEDIA_WRITTEN = 0x40;  // bit 6: a disk call wrote the temporary image
+inline constexpr int32_t FD_MEDIA_READ_ONLY = 0x20;  // bit 5: the ".DIM" behind it cannot be written
+// Tracks a slot keeps marks for: more than cylinders 0-80 of two heads.
+inline constexpr int FD_TRACK_MARKS = 256;
 
 struct FdMedia {
     std::string name; // the image as chosen; saved as FD0-FD3; "no disk" after an eject
@@ -33,6 +37,8 @@ struct FdMedia {
     int32_t flags;
     int32_t media;
     int32_t ejected;  // set by an eject, read by the drive check
+    int32_t tracks = 0;                       // tracks of the converted temporary image when made
+    std::bitset<FD_TRACK_MARKS> written = {}; // tracks a disk call wrote since the insertion
 };
 
 extern FdMedia g_fd_media[FD_DRIVES];

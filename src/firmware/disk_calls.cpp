@@ -14,10 +14,10 @@ constexpr uint32_t EJECT_STATUS = 0xFFFFFFFF;
 constexpr uint32_t SEEK_CYCLES = 400, TRANSFER_CYCLES = 1000, FORMAT_CYCLES = 8000;
 
 // The floppy slot of a floppy unit word, nullptr for drives above 3 and
-// for hard-disk unit words.
+// for every other unit word.
 FdMedia* floppy_slot() {
     const uint32_t unit = cpu_d(1) & 0xFFFF;
-    if (!disk_is_floppy_call(unit) || disk_unit_number(unit) >= FD_DRIVES) return nullptr;
+    if (disk_unit_kind(unit) != DiskUnitKind::floppy || disk_unit_number(unit) >= FD_DRIVES) return nullptr;
     return &g_fd_media[disk_unit_number(unit)];
 }
 
@@ -39,7 +39,9 @@ void refresh_panel_now() {
 } // namespace
 
 void trap_disk_access_led() {
-    if (disk_is_floppy_call(cpu_d(1))) {
+    const DiskUnitKind kind = disk_unit_kind(cpu_d(1) & 0xFFFF);
+    if (kind == DiskUnitKind::none) return;  // a unit word naming no drive lights nothing
+    if (kind == DiskUnitKind::floppy) {
         FdMedia* slot = floppy_slot();
         if (!slot || slot->state == FD_STATE_EMPTY) return;
         const int32_t before = slot->state;

@@ -20,6 +20,9 @@
 
 int g_hd_xdf_notice_count;
 
+int disk_open_host(const char* path, int flags) { return ::open(path, flags); }
+DiskOpenFn g_disk_open_fn = disk_open_host;
+
 DiskFile::~DiskFile() { close(); }
 
 DiskFile& DiskFile::operator=(DiskFile&& other) noexcept {
@@ -100,16 +103,24 @@ DiskFile open_hard_disk(uint32_t number, DiskMode mode) {
     return file;
 }
 
+// The slot of a floppy unit word naming drive 0-3 that holds or held an
+// image, else nullptr.
 FdMedia* floppy_slot(uint32_t unit) {
     const uint32_t drive = disk_unit_number(unit);
-    return drive < FD_DRIVES ? &g_fd_media[drive] : nullptr;
+    if (disk_unit_kind(unit) != DiskUnitKind::floppy || drive >= FD_DRIVES) return nullptr;
+    FdMedia* slot = &g_fd_media[drive];
+    return slot->state || slot->inserted ? slot : nullptr;
+}
+
+bool refuses_update(const FdMedia& slot, DiskMode mode) {
+    return mode == DiskMode::update && (slot.media & FD_MEDIA_READ_ONLY);
 }
 
 } // namespace
 
 DiskFile disk_open_regular(const std::string& path, DiskMode mode) {
     const int access = mode == DiskMode::update ? O_RDWR : O_RDONLY;
-    DiskFile file(::open(path.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    DiskFile file(g_disk_open_fn(path.c_str(), access | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
     struct stat st;
     if (!file || ::fstat(file.fd(), &st) != 0 || !S_ISREG(st.st_mode)) return {};
     return file;
@@ -120,9 +131,9 @@ std::string disk_hard_disk_path(uint32_t number, const char* extension) {
 }
 
 DiskFile disk_open_image(uint32_t unit, DiskMode mode) {
-    if ((unit & DISK_UNIT_CLASS) == DISK_UNIT_HARD_DISK) return open_hard_disk(disk_unit_number(unit), mode);
+    if (disk_unit_kind(unit) == DiskUnitKind::hard_disk) return open_hard_disk(disk_unit_number(unit), mode);
     FdMedia* slot = floppy_slot(unit);
-    if (!slot || (!slot->state && !slot->inserted)) return {};
+    if (!slot || refuses_update(*slot, mode)) return {};
     DiskFile file = slot->path.empty() ? DiskFile{} : disk_open_regular(slot->path, mode);
     if (!file && mode == DiskMode::read) {
         slot->state = FD_STATE_EMPTY;
@@ -132,9 +143,8 @@ DiskFile disk_open_image(uint32_t unit, DiskMode mode) {
 }
 
 DiskFile disk_open_floppy_image(uint32_t unit, DiskMode mode) {
-    if ((unit & DISK_UNIT_CLASS) != DISK_UNIT_FLOPPY) return {};
     FdMedia* slot = floppy_slot(unit);
-    if (!slot || (!slot->state && !slot->inserted) || slot->path.empty()) return {};
+    if (!slot || slot->path.empty() || refuses_update(*slot, mode)) return {};
     return disk_open_regular(slot->path, mode);
 }
 

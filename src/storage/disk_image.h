@@ -11,7 +11,21 @@ inline constexpr uint32_t DISK_UNIT_CLASS = 0xF000;
 inline constexpr uint32_t DISK_UNIT_HARD_DISK = 0x8000;
 inline constexpr uint32_t DISK_UNIT_FLOPPY = 0x9000;  // and every word above: floppy calls
 inline uint32_t disk_unit_number(uint32_t unit) { return (unit >> 8) & 15; }
+// Which statuses a call answers with: floppy ones from $9000 up.
 inline bool disk_is_floppy_call(uint32_t unit) { return (unit & 0xFFFF) >= DISK_UNIT_FLOPPY; }
+// The drive a unit word names: class $9 a floppy drive, class $8 a hard-disk
+// unit; any other class names none and reaches no image.
+enum class DiskUnitKind { none, floppy, hard_disk };
+inline DiskUnitKind disk_unit_kind(uint32_t unit) {
+    switch (unit & DISK_UNIT_CLASS) {
+    case DISK_UNIT_FLOPPY: return DiskUnitKind::floppy;
+    case DISK_UNIT_HARD_DISK: return DiskUnitKind::hard_disk;
+    default: return DiskUnitKind::none;
+    }
+}
+
+// What a track of a floppy image holds where no data was ever written.
+inline constexpr unsigned char DISK_ABSENT_FILL = 0xE5;
 
 // Hard-disk images: 256-byte records; a byte offset must stay below 2^31.
 inline constexpr uint32_t HD_RECORD_BYTES = 256;
@@ -45,10 +59,16 @@ enum class DiskMode { read, update };
 // Opens a regular file for reading or for update ("rb", "r+b"): never
 // created, never truncated; FIFOs and devices are refused without blocking.
 DiskFile disk_open_regular(const std::string& path, DiskMode mode);
+// The host's open(2) behind disk_open_regular; a test puts a failing file
+// system in its place.
+using DiskOpenFn = int (*)(const char* path, int flags);
+extern DiskOpenFn g_disk_open_fn;
+int disk_open_host(const char* path, int flags);
 
 // The image of a unit word: for class $8 the hard-disk file of the unit,
-// else floppy slot 0-3 while it holds or held an image. A floppy image that
-// cannot be opened for reading empties its slot.
+// for class $9 floppy slot 0-3 while it holds or held an image, else none.
+// A floppy image that cannot be opened for reading empties its slot; one
+// whose slot is marked read-only does not open for update.
 DiskFile disk_open_image(uint32_t unit, DiskMode mode);
 // Floppy class ($9xxx) only; a slot is never emptied.
 DiskFile disk_open_floppy_image(uint32_t unit, DiskMode mode);

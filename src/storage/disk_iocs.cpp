@@ -4,6 +4,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "app/config.h"
@@ -91,6 +92,16 @@ uint32_t read_call() {
     return n == length ? hard_disk_result(length) : DISK_HD_ERROR;
 }
 
+// A floppy write is about to start: the slot counts as written, and so do
+// the tracks of the bytes at offset (a converted image keeps them).
+void mark_written(FdMedia& slot, uint64_t offset, uint32_t length, const Geometry& g) {
+    slot.media |= FD_MEDIA_WRITTEN;
+    if (length == 0) return;
+    const uint64_t track_bytes = uint64_t(g.spt) * g.sector_bytes;
+    const uint64_t last = std::min<uint64_t>((offset + length - 1) / track_bytes, FD_TRACK_MARKS - 1);
+    for (uint64_t t = offset / track_bytes; t <= last; ++t) slot.written.set(size_t(t));
+}
+
 // Writes D3 bytes from A1 at offset; false when short or the close failed.
 bool write_image(DiskFile& file, uint64_t offset) {
     const int64_t n = disk_write_from_memory(cpu_a(1), cpu_d(3), file, offset);
@@ -115,7 +126,7 @@ uint32_t disk_iocs_b_write() {
         DiskFile file = disk_open_image(unit, DiskMode::update);
         if (!file) return DISK_REFUSED;
         if (p.s == 0 && disk_confirm_write(int32_t(drive_of_unit())) == 1) return DISK_REFUSED;
-        slot_of_unit().media |= FD_MEDIA_WRITTEN;
+        mark_written(slot_of_unit(), offset, cpu_d(3), p.g);
         if (!write_image(file, offset)) return DISK_REFUSED;
         return floppy_result(p, cpu_d(3), true);
     }
@@ -202,8 +213,9 @@ uint32_t disk_iocs_b_format() {
 
 uint32_t disk_iocs_b_drvchk() {
     const uint32_t unit = unit_word();
-    // A floppy unit word beyond drive 3 has no slot.
-    FdMedia* slot = disk_is_floppy_call(unit) && drive_of_unit() >= FD_DRIVES ? nullptr : &slot_of_unit();
+    // Only a floppy unit word of drive 0-3 has a slot with flags and a change report.
+    FdMedia* slot =
+        disk_unit_kind(unit) == DiskUnitKind::floppy && drive_of_unit() < FD_DRIVES ? &slot_of_unit() : nullptr;
     const uint32_t flags = slot ? uint32_t(slot->flags) & ~7u : 0;
     uint32_t status = DISK_CHECK_EMPTY;
     if (disk_image_present(unit)) status = disk_probe_writable(unit) == 0 ? DISK_CHECK_WRITABLE : DISK_CHECK_READ_ONLY;

@@ -1,6 +1,8 @@
 // The disk IOCS calls by TRAP #15 from a ROM, on images the test makes.
+#include <fcntl.h>
 #include <unistd.h>
 
+#include <cerrno>
 #include <filesystem>
 #include <fstream>
 
@@ -31,6 +33,26 @@ std::vector<uint8_t> read_file(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
+// A file system that holds the files named by g_read_only_suffix
+// read-only, whoever asks (root too).
+std::string g_read_only_suffix;
+int open_read_only_fs(const char* path, int flags) {
+    const std::string p(path);
+    if ((flags & O_ACCMODE) != O_RDONLY && p.size() >= g_read_only_suffix.size() &&
+        p.compare(p.size() - g_read_only_suffix.size(), std::string::npos, g_read_only_suffix) == 0) {
+        errno = EROFS;
+        return -1;
+    }
+    return disk_open_host(path, flags);
+}
+struct ReadOnlyFiles {
+    explicit ReadOnlyFiles(std::string suffix) {
+        g_read_only_suffix = std::move(suffix);
+        g_disk_open_fn = open_read_only_fs;
+    }
+    ~ReadOnlyFiles() { g_disk_open_fn = disk_open_host; }
+};
+
 size_t open_descriptors() {
     return size_t(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
 }
@@ -50,7 +72,7 @@ TEST(StorageDiskRom, DiskCallsOnImages) {
     const fs::path root = folder.path();
     write_indexed(root / "fd0.xdf", FD_SECTORS, SECTOR);
     write_indexed(root / "fd1.xdf", FD_SECTORS, SECTOR);
-    fs::permissions(root / "fd1.xdf", fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    const ReadOnlyFiles read_only("/fd1.xdf");
     write_indexed(root / "hd0.hdf", 40, RECORD);
     write_indexed(root / "hd1.xdf", 40, RECORD);
     cfg_clear_overrides();
@@ -122,11 +144,8 @@ TEST(StorageDiskRom, DiskCallsOnImages) {
     EXPECT_EQ(fd0[32 * SECTOR], 0xA5);
     EXPECT_EQ(fd0[33 * SECTOR + 3], 33);
     EXPECT_EQ(fd0[3], 0) << "refused boot sector write";
-    // Root writes a file without write permission: the read-only case is then not shown.
-    if (::access((root / "fd1.xdf").c_str(), W_OK) != 0) {
-        expect_results(ram, {{36, REF, "write to a read-only image"}, {102, 10, "check FD1: read-only"}});
-        EXPECT_EQ(read_file(root / "fd1.xdf")[32 * SECTOR + 3], 32) << "read-only image written";
-    }
+    expect_results(ram, {{36, REF, "write to a read-only image"}, {102, 10, "check FD1: read-only"}});
+    EXPECT_EQ(read_file(root / "fd1.xdf")[32 * SECTOR + 3], 32) << "read-only image written";
     const std::vector<uint8_t> hd0 = read_file(root / "hd0.hdf");
     EXPECT_EQ(hd0[3 * RECORD + 3], 3);
     EXPECT_EQ(hd0[4 * RECORD], 0xA5);
@@ -134,4 +153,106 @@ TEST(StorageDiskRom, DiskCallsOnImages) {
     EXPECT_EQ(fs::file_size(root / "hd3.hdf"), 2u * RECORD + 33u * RECORD);
     EXPECT_FALSE(fs::exists(root / "hd1.hdf")) << "format masked hd1.xdf";
     EXPECT_EQ(read_file(root / "hd1.xdf")[3], 0) << "hd1.xdf formatted";
+}
+
+// Unit words that name no drive reach no image: the floppy image and the
+// hard-disk image stay as they were, nothing is asked, no image is made,
+// and the drives are served as before.
+TEST(StorageDiskRom, UnitWordsThatNameNoDriveTouchNoImage) {
+    RomFolder folder("disk_units");
+    ASSERT_TRUE(folder.ok());
+    const fs::path root = folder.path();
+    write_indexed(root / "fd.xdf", FD_SECTORS, SECTOR);
+    write_indexed(root / "hd0.hdf", 40, RECORD);
+    const std::vector<uint8_t> fd_before = read_file(root / "fd.xdf"), hd_before = read_file(root / "hd0.hdf");
+    cfg_clear_overrides();
+    for (std::string o : {"FD0=" + (root / "fd.xdf").string(), std::string("EJECT=1"), std::string("WARNVIRUS=1")})
+        ASSERT_EQ(cfg_add_override(o), "");
+    g_asked.clear();
+    const VirusQuestionFn saved_question = g_virus_question;
+    g_virus_question = answer_in_turn;
+    g_virus_warn_off = 0;
+
+    std::vector<uint8_t> ram = run(folder);
+    g_virus_question = saved_question;
+    cfg_clear_overrides();
+    expect_finished(ram);
+
+    const uint32_t REF = 0x08000000, ERR = 0xFFFFFFFF;
+    expect_results(ram, {
+        {0, ERR, "$0000 write at record $10000"}, {1, 0x10000, "D2 kept"},
+        {2, ERR, "$0000 write at record 0"}, {4, ERR, "$0000 format"}, {6, ERR, "$0100 format"},
+        {8, ERR, "$0000 read"}, {9, 0, "D2 kept"}, {10, 0xFFFFFF28, "$7000 seek: no unit"},
+        {12, ERR, "$0000 sense"}, {14, 1, "$0000 media change: none"}, {16, 4, "$0000 check: empty"},
+        {18, REF, "$A000 boot sector write"}, {20, REF, "$F000 write"}, {22, 0x48000000, "$A000 read: no image"},
+        {24, 0x80000000, "$A000 sense: empty"}, {26, 1, "$A000 media change: none"},
+        {28, 4, "$B000 inhibit: empty, no flags"},
+        {30, ERR, "FD0 media change: its insertion still reported"}, {32, 2, "FD0 check: writable, not inhibited"},
+        {34, 0, "HD0 read"},
+    });
+    EXPECT_TRUE(g_asked.empty()) << "a write to no drive asked the virus question";
+    EXPECT_EQ(read_file(root / "fd.xdf"), fd_before) << "the floppy image changed";
+    EXPECT_EQ(read_file(root / "hd0.hdf"), hd_before) << "the hard-disk image changed";
+    EXPECT_FALSE(fs::exists(root / "hd1.hdf"));
+}
+
+namespace {
+
+std::vector<uint8_t> dim_file(uint32_t tracks_present) {
+    std::vector<uint8_t> dim(256, 0);
+    for (uint32_t t = 0; t < tracks_present; ++t) {
+        dim[1 + t] = 1;
+        dim.insert(dim.end(), 8192, uint8_t(t + 1));
+    }
+    return dim;
+}
+
+void write_bytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+}
+
+} // namespace
+
+// A converted ".DIM" keeps what the guest wrote past its last track, and
+// only that; one whose file cannot be written refuses writes like a
+// read-only image.
+TEST(StorageDiskRom, DimImagesKeepWhatTheGuestWrote) {
+    RomFolder folder("disk_dim");
+    ASSERT_TRUE(folder.ok());
+    const fs::path root = folder.path();
+    fs::create_directories(root / "tmp");
+    const char* tmpdir = std::getenv("TMPDIR");
+    const std::string saved_tmpdir = tmpdir ? tmpdir : "";
+    ::setenv("TMPDIR", (root / "tmp").c_str(), 1);
+    const ReadOnlyFiles read_only("/ro.dim");
+    write_bytes(root / "rw.dim", dim_file(1));
+    write_bytes(root / "ro.dim", dim_file(2));
+    const std::vector<uint8_t> ro_before = read_file(root / "ro.dim");
+    cfg_clear_overrides();
+    for (std::string o : {"FD0=" + (root / "rw.dim").string(), "FD1=" + (root / "ro.dim").string()})
+        ASSERT_EQ(cfg_add_override(o), "");
+
+    const uint32_t REF = 0x08000000;
+    std::vector<uint8_t> first = run(folder);
+    expect_finished(first);
+    expect_results(first, {
+        {0, REF, "nothing at cylinder 80, head 1 yet"}, {4, 0x50, "write there"}, {5, 0x03500101, "D2"},
+        {6, REF, "write to the read-only .DIM"}, {8, 10, "check FD1: read-only"}, {10, 2, "check FD0: writable"},
+    });
+    const std::vector<uint8_t> dim = read_file(root / "rw.dim");
+    ASSERT_EQ(dim.size(), 256u + 2 * 8192) << "tracks 0 and 161";
+    for (int t = 0; t < 170; ++t) EXPECT_EQ(dim[1 + t], t == 0 || t == 161 ? 1 : 0) << "track " << t;
+    EXPECT_EQ(dim[256 + 8192 - 1], 1);
+    EXPECT_EQ(dim[256 + 8192], 0xA5);
+    EXPECT_EQ(dim[256 + 8192 + 1023], 0xA5);
+    EXPECT_EQ(dim[256 + 8192 + 1024], 0xE5) << "the rest of track 161 reads as never written";
+    EXPECT_EQ(read_file(root / "ro.dim"), ro_before);
+
+    std::vector<uint8_t> second = run(folder);
+    cfg_clear_overrides();
+    if (tmpdir) ::setenv("TMPDIR", saved_tmpdir.c_str(), 1); else ::unsetenv("TMPDIR");
+    expect_finished(second);
+    expect_results(second, {{0, 0x50, "the first run's write read back"}, {2, 0xA5A5A5A5, "its data"},
+                            {3, 0xA5A5A5A5, "its data"}});
+    EXPECT_TRUE(fs::is_empty(root / "tmp")) << "a temporary image outlived the run";
 }
