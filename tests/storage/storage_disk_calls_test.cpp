@@ -9,8 +9,10 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <vector>
 
+#include "failing_opens.h"
 #include "app/config.h"
 #include "app/drive_slots.h"
 #include "core/cpu_regs.h"
@@ -238,31 +240,58 @@ TEST_F(StorageDiskCalls, GuardsOfTheWorkers) {
     EXPECT_TRUE(g_fd_media[0].media & FD_MEDIA_WRITTEN);
 }
 
-// An image that does not open for reading empties its slot; a FIFO is no
-// image and does not block; one that opens for reading only keeps its slot.
+// An image that does not open for reading empties its slot (gone, a folder
+// or a FIFO in its place, an error of the file system); one that opens for
+// reading only keeps its slot, refuses writes and is reported read-only.
 TEST_F(StorageDiskCalls, FailedOpensEmptyTheSlotOnlyWhenUnreadable) {
-    insert(0);
-    g_fd_media[0].path = (root_ / "missing.xdf").string();
-    cpu_d(1) = 0x9000;
-    EXPECT_EQ(disk_iocs_b_drvsns(), DISK_FLOPPY_EMPTY);
-    EXPECT_EQ(g_fd_media[0].state, FD_STATE_EMPTY);
-    const std::string fifo = (root_ / "fifo.xdf").string();
-    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
-    insert(1);
-    g_fd_media[1].path = fifo;
-    cpu_d(1) = 0x9100;
-    EXPECT_EQ(disk_iocs_b_drvsns(), DISK_FLOPPY_EMPTY);
-
-    const std::string image = insert(2);
-    ::chmod(image.c_str(), 0444);
-    if (disk_open_regular(image, DiskMode::update)) GTEST_SKIP() << "the host lets a read-only file be written (root)";
-    cpu_d(1) = 0x9200;
-    cpu_d(2) = 0x03000002;
-    cpu_d(3) = 16;
-    cpu_a(1) = BUF;
-    EXPECT_EQ(disk_iocs_b_write(), DISK_REFUSED);
-    EXPECT_EQ(g_fd_media[2].state, FD_STATE_INSERTED);
-    EXPECT_EQ(disk_iocs_b_drvchk(), DISK_CHECK_READ_ONLY);
+    struct Case {
+        const char* what;
+        void (*replace)(const std::string& image);
+        int error;  // of the failing file system, 0 for none
+        bool writes_only;
+        bool readable;
+    } cases[] = {
+        {"removed", [](const std::string& p) { fs::remove(p); }, 0, false, false},
+        {"a folder in its place",
+         [](const std::string& p) {
+             fs::remove(p);
+             fs::create_directory(p);
+         },
+         0, false, false},
+        {"a FIFO in its place",
+         [](const std::string& p) {
+             fs::remove(p);
+             ::mkfifo(p.c_str(), 0600);
+         },
+         0, false, false},
+        {"an I/O error", [](const std::string&) {}, EIO, false, false},
+        {"a read-only file system", [](const std::string&) {}, EROFS, true, true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::string image = insert(2);
+        c.replace(image);
+        std::optional<FailingOpens> failing;
+        if (c.error) failing.emplace("/fd2.xdf", c.error, c.writes_only);
+        cpu_d(1) = 0x9200;
+        cpu_d(2) = 0x03000002;
+        cpu_d(3) = 16;
+        cpu_a(1) = BUF;
+        std::memset(g_main_ram + BUF, 0x22, 16);
+        EXPECT_EQ(disk_iocs_b_write(), DISK_REFUSED);
+        EXPECT_EQ(cpu_d(2), 0x03000002u);
+        EXPECT_EQ(disk_iocs_b_drvchk(), c.readable ? DISK_CHECK_READ_ONLY : DISK_CHECK_EMPTY);
+        EXPECT_EQ(disk_iocs_b_drvsns(), c.readable ? DISK_MEDIUM : DISK_FLOPPY_EMPTY);
+        EXPECT_EQ(g_fd_media[2].state, c.readable ? FD_STATE_INSERTED : FD_STATE_EMPTY);
+        failing.reset();
+        if (c.readable) {
+            std::ifstream in(image, std::ios::binary);
+            EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), std::string(TYPE0_BYTES, '\x11'))
+                << "a read-only image was written";
+        }
+        std::error_code ec;
+        fs::remove_all(image, ec);
+    }
 }
 
 // Reads straight into VRAM mark its lines; SRAM is reached by the bus, so

@@ -1,8 +1,8 @@
 // The disk IOCS calls by TRAP #15 from a ROM, on images the test makes.
-#include <fcntl.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 
@@ -10,6 +10,7 @@
 #include "app/drive_slots.h"
 #include "host/virus_question.h"
 #include "storage/disk_image.h"
+#include "failing_opens.h"
 #include "storage/virus_warning.h"
 #include "storage_rom.h"
 
@@ -33,26 +34,6 @@ std::vector<uint8_t> read_file(const fs::path& path) {
     return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
 }
 
-// A file system that holds the files named by g_read_only_suffix
-// read-only, whoever asks (root too).
-std::string g_read_only_suffix;
-int open_read_only_fs(const char* path, int flags) {
-    const std::string p(path);
-    if ((flags & O_ACCMODE) != O_RDONLY && p.size() >= g_read_only_suffix.size() &&
-        p.compare(p.size() - g_read_only_suffix.size(), std::string::npos, g_read_only_suffix) == 0) {
-        errno = EROFS;
-        return -1;
-    }
-    return disk_open_host(path, flags);
-}
-struct ReadOnlyFiles {
-    explicit ReadOnlyFiles(std::string suffix) {
-        g_read_only_suffix = std::move(suffix);
-        g_disk_open_fn = open_read_only_fs;
-    }
-    ~ReadOnlyFiles() { g_disk_open_fn = disk_open_host; }
-};
-
 size_t open_descriptors() {
     return size_t(std::distance(fs::directory_iterator("/proc/self/fd"), fs::directory_iterator{}));
 }
@@ -72,7 +53,7 @@ TEST(StorageDiskRom, DiskCallsOnImages) {
     const fs::path root = folder.path();
     write_indexed(root / "fd0.xdf", FD_SECTORS, SECTOR);
     write_indexed(root / "fd1.xdf", FD_SECTORS, SECTOR);
-    const ReadOnlyFiles read_only("/fd1.xdf");
+    const FailingOpens read_only("/fd1.xdf", EROFS, true);
     write_indexed(root / "hd0.hdf", 40, RECORD);
     write_indexed(root / "hd1.xdf", 40, RECORD);
     cfg_clear_overrides();
@@ -224,7 +205,7 @@ TEST(StorageDiskRom, DimImagesKeepWhatTheGuestWrote) {
     const char* tmpdir = std::getenv("TMPDIR");
     const std::string saved_tmpdir = tmpdir ? tmpdir : "";
     ::setenv("TMPDIR", (root / "tmp").c_str(), 1);
-    const ReadOnlyFiles read_only("/ro.dim");
+    const FailingOpens read_only("/ro.dim", EROFS, true);
     write_bytes(root / "rw.dim", dim_file(1));
     write_bytes(root / "ro.dim", dim_file(2));
     const std::vector<uint8_t> ro_before = read_file(root / "ro.dim");
