@@ -201,4 +201,42 @@ TEST_F(StorageDimImage, FailedWriteBackKeepsTheTemporary) {
     EXPECT_EQ(g_fd_media[0].name, FD_NO_DISK);
 }
 
+
+// A temporary image cut short or gone during the run is not written back:
+// the ".DIM" stays as it was and the message names only a file that is there.
+TEST_F(StorageDimImage, ShortOrMissingTemporaryLeavesTheDim) {
+    struct Case {
+        const char* what;
+        bool remove;
+        uintmax_t size;
+    } cases[] = {
+        {"cut to 5 tracks", false, 5 * 8192},
+        {"cut into the written track", false, 160 * 8192},
+        {"removed", true, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        std::string dim = write_dim("t.dim", 0, {0}, 1, 8192);
+        const std::vector<unsigned char> before = read_all(dim);
+        panel_insert_image(dim, 0);
+        FdMedia& s = g_fd_media[0];
+        const std::string temp = s.path;
+        fs::resize_file(temp, 161 * 8192);  // as a write to track 160 leaves it
+        s.media |= FD_MEDIA_WRITTEN;
+        s.written.set(160);
+        if (c.remove)
+            fs::remove(temp);
+        else
+            fs::resize_file(temp, c.size);
+        testing::internal::CaptureStderr();
+        panel_eject(0);
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_EQ(read_all(dim), before);
+        EXPECT_NE(said.find(dim + ": not written back"), std::string::npos) << said;
+        EXPECT_EQ(said.find(temp) != std::string::npos, fs::exists(temp)) << said;
+        EXPECT_EQ(fs::exists(temp), !c.remove) << "a cut image is the only copy of what was written";
+        fs::remove(temp);
+    }
+}
+
 } // namespace

@@ -145,6 +145,15 @@ TEST_F(StorageDiskCalls, AccessLedsCyclesAndFixedStatuses) {
         EXPECT_EQ(g_fd_media[1].state, 1);
         EXPECT_EQ(g_led_refreshes, 0);
     }
+    // A unit word that names no drive lights neither FD0 nor the hard disk.
+    insert(0);
+    g_hd_media.state = 0;
+    for (uint32_t unit : {0x0000u, 0x7100u, 0xA000u}) {
+        trap(0x40, unit);
+        EXPECT_EQ(g_fd_media[0].state, FD_STATE_INSERTED);
+        EXPECT_EQ(g_hd_media.state, 0);
+        EXPECT_EQ(g_led_refreshes, 0);
+    }
 }
 
 TEST_F(StorageDiskCalls, DriveCheckAndEject) {
