@@ -202,6 +202,25 @@ TEST_F(StorageDimImage, FailedWriteBackKeepsTheTemporary) {
 }
 
 
+// Past the converted tracks only what a disk call wrote is kept, even a
+// track of nothing but the fill; the holes before it stay absent.
+TEST_F(StorageDimImage, WrittenTracksPastTheConvertedOnesAreKept) {
+    std::string dim = write_dim("p.dim", 0, {}, 0, 0);
+    panel_insert_image(dim, 0);
+    FdMedia& s = g_fd_media[0];
+    {
+        std::fstream io(s.path, std::ios::binary | std::ios::in | std::ios::out);
+        io.seekp(157 * 8192);
+        io << std::string(8192, static_cast<char>(DIM_ABSENT_FILL));  // tracks 154-156 left as holes
+    }
+    s.media |= FD_MEDIA_WRITTEN;
+    s.written.set(157);
+    panel_eject(0);
+    std::vector<unsigned char> back = read_all(dim);
+    ASSERT_EQ(back.size(), DIM_HEADER_BYTES + 8192u);
+    for (int t = 0; t < DIM_TRACKS; ++t) EXPECT_EQ(back[DIM_TRACK_FLAGS_OFFSET + t], t == 157 ? 1 : 0) << t;
+}
+
 // A temporary image cut short or gone during the run is not written back:
 // the ".DIM" stays as it was and the message names only a file that is there.
 TEST_F(StorageDimImage, ShortOrMissingTemporaryLeavesTheDim) {
