@@ -28,8 +28,14 @@ size_t find_without_case(std::string_view word, std::string_view ext) {
     return at == word.end() ? std::string_view::npos : size_t(at - word.begin());
 }
 
+bool ends_without_case(std::string_view word, std::string_view ext) {
+    return word.size() >= ext.size() && find_without_case(word.substr(word.size() - ext.size()), ext) == 0;
+}
+
+// Only a word that ends in ".cfg" names the settings: "backup.cfg.xdf" is
+// an image, whose settings are "backup.cfg.cfg".
 void take_word(std::string_view word) {
-    if (find_without_case(word, CONFIG_EXTENSION) != std::string_view::npos) {
+    if (ends_without_case(word, CONFIG_EXTENSION)) {
         g_config_file_name = word;
         return;
     }

@@ -2,6 +2,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 #include "app/command_line.h"
@@ -80,18 +81,34 @@ int cfg_parse_line(std::string_view line) {
     return CFG_LINE_KEY;
 }
 
-bool cfg_read_line(std::istream& in, std::string& line) {
-    if (!std::getline(in, line)) return false;
-    if (!in.eof() && !line.empty() && line.back() == '\r') line.pop_back();
+bool g_cfg_file_foreign;
+
+bool cfg_read_line(std::FILE* in, std::string& line) {
+    bool too_long;
+    if (!read_bounded_line(in, line, CFG_LINE_MAX, too_long)) return false;
+    if (too_long) line.clear();
     return true;
 }
 
-std::optional<std::ifstream> cfg_open_checked(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
+CfgFile cfg_open_checked(const std::string& path) {
+    CfgFile in(fopen_regular(path));
     std::string first;
-    if (!in || !cfg_read_line(in, first) || !cfg_starts_with(first, CFG_MAGIC)) return std::nullopt;
+    if (!in || !cfg_read_line(in.get(), first) || !cfg_starts_with(first, CFG_MAGIC)) return nullptr;
     return in;
 }
+
+namespace {
+
+// Something other than a settings file at path: a file of another kind,
+// or a regular one whose first line is not the header.
+bool foreign_file_at(const std::string& path) {
+    struct stat st{};
+    if (stat(path.c_str(), &st) != 0) return false;
+    if (S_ISREG(st.st_mode) && st.st_size == 0) return false; // nothing there to lose
+    return !S_ISREG(st.st_mode) || !cfg_open_checked(path);
+}
+
+} // namespace
 
 std::string cfg_load() {
     panel_reset_media();
@@ -100,7 +117,13 @@ std::string cfg_load() {
     if (!g_cmdline_image_name.empty()) g_fd_media[0].name = g_cmdline_image_name;
 
     std::string path;
-    std::optional<std::ifstream> in;
+    CfgFile in;
+    g_cfg_file_foreign = foreign_file_at(cfg_file_path());
+    if (g_cfg_file_foreign) {
+        std::string why = cfg_file_path() + " is not a settings file: it is not read, and not written over";
+        std::fprintf(stderr, "zolm: %s\n", why.c_str());
+        log_add_line(why);
+    }
     for (std::string candidate : {cfg_file_path(), path_join(g_start_dir, CFG_FALLBACK_FILE_NAME),
                                   path_join(g_exe_dir, CFG_FALLBACK_FILE_NAME)}) {
         in = cfg_open_checked(candidate);
@@ -112,9 +135,9 @@ std::string cfg_load() {
     if (in) {
         log_add_line("loading..:" + path);
         std::string line;
-        cfg_read_line(*in, line); // the format line: not used
-        while (cfg_read_line(*in, line))
-            if (line.size() <= CFG_LINE_MAX && cfg_parse_line(line) == CFG_LINE_END) break;
+        cfg_read_line(in.get(), line); // the format line: not used
+        while (cfg_read_line(in.get(), line))
+            if (cfg_parse_line(line) == CFG_LINE_END) break;
     }
     apply_overrides();
     if (in || !g_overrides.empty()) apply_settings();
@@ -125,7 +148,15 @@ std::string cfg_load() {
 
 std::string cfg_file_text() {
     std::string text = std::string(CFG_HEADER) + "\n" + std::to_string(CFG_FORMAT_VERSION) + ",0,0,0,0,0,0,0\n";
-    for (const CfgKey& key : cfg_keys()) text += std::string(key.name) + KEY_SEPARATOR + saved_value(key) + "\n";
+    for (const CfgKey& key : cfg_keys()) {
+        std::string value = saved_value(key);
+        // A line end inside a value would start a line of its own.
+        if (value.find_first_of("\r\n") != std::string::npos) {
+            log_add_line(std::string(key.name) + ": a value with a line end is not saved");
+            value.clear();
+        }
+        text += std::string(key.name) + KEY_SEPARATOR + value + "\n";
+    }
     text += std::string(CFG_END) + "\n";
     return text;
 }
@@ -133,6 +164,7 @@ std::string cfg_file_text() {
 bool cfg_save() {
     if (g_no_save_config) return true;
     std::string path = cfg_file_path();
+    if (g_cfg_file_foreign) return true; // said at start
     std::string text = cfg_file_text();
     if (write_file_whole(path, text.data(), text.size())) return true;
     int err = errno;

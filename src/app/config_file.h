@@ -4,8 +4,8 @@
 #pragma once
 
 #include <cstddef>
-#include <fstream>
-#include <optional>
+#include <cstdio>
+#include <memory>
 #include <string>
 #include <string_view>
 
@@ -33,11 +33,21 @@ bool cfg_starts_with(std::string_view line, std::string_view key);
 int cfg_parse_line(std::string_view line);
 
 // Reads a line up to its line feed, which is dropped with a carriage
-// return before it; false at the end of the file.
-bool cfg_read_line(std::istream& in, std::string& line);
-// The file open for reading past its first line, when that line begins
-// with "ZOLM".
-std::optional<std::ifstream> cfg_open_checked(const std::string& path);
+// return before it; false at the end of the file. A line over
+// CFG_LINE_MAX bytes is read in pieces and dropped: it comes back empty.
+bool cfg_read_line(std::FILE* in, std::string& line);
+
+struct CfgFileCloser {
+    void operator()(std::FILE* f) const { std::fclose(f); }
+};
+using CfgFile = std::unique_ptr<std::FILE, CfgFileCloser>;
+// The file open for reading past its first line, when it is a regular file
+// whose first line begins with "ZOLM".
+CfgFile cfg_open_checked(const std::string& path);
+
+// Whether the settings file of this run exists but is no settings file:
+// it is then never written over.
+extern bool g_cfg_file_foreign;
 
 // Sets every setting to its default and reads the configuration file over
 // them ("X68.CFG" or the command line's name, else "ZOLM_DEF.CFG" in the

@@ -177,7 +177,10 @@ bool cfg_value_valid(const CfgKey& key, std::string_view value) {
 bool cfg_set_value(const CfgKey& key, std::string_view value) {
     int32_t n;
     switch (key.kind) {
-    case CfgKind::Text: *key.text = value; return true;
+    case CfgKind::Text:
+        // A value ends at a line end: "A:x\r" at the end of a file reads as x.
+        *key.text = value.substr(0, value.find_first_of("\r\n"));
+        return true;
     case CfgKind::Integer:
         if (!parse_int32(value, key.min, key.max, n)) return false;
         *key.integer = n;

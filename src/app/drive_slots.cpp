@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include "app/dim_image.h"
+#include "host/paths.h"
 #include "machine/log_lines.h"
 #include "storage/disk_image.h"
 
@@ -19,7 +20,8 @@ namespace {
 bool valid_drive(int drive) { return drive >= 0 && drive < FD_DRIVES; }
 
 bool names_dim_image(std::string_view name) {
-    std::string upper(name);
+    // The file's own name decides: a folder "my.dimages" does not.
+    std::string upper(name.substr(name.find_last_of('/') + 1));
     std::transform(upper.begin(), upper.end(), upper.begin(),
                    [](unsigned char c) { return static_cast<char>(std::toupper(c)); });
     return upper.find(".DIM") != std::string::npos;
@@ -75,7 +77,7 @@ void panel_eject(int drive) {
 void panel_insert_image(std::string_view file_name, int drive) {
     if (file_name.empty() || !valid_drive(drive)) return;
     std::string name(file_name);
-    std::FILE* file = std::fopen(name.c_str(), "rb");
+    std::FILE* file = fopen_regular(name);
     if (!file) {
         panel_eject(drive);
         return;

@@ -1,9 +1,12 @@
 #include "app/input_script.h"
 
 #include <charconv>
-#include <fstream>
+#include <cerrno>
+#include <cstdio>
+#include <memory>
 #include <sstream>
 
+#include "host/paths.h"
 #include "host/sdl_keys.h"
 
 namespace {
@@ -122,12 +125,12 @@ bool input_script_parse_line(const std::string& line, std::vector<ScriptEvent>& 
 std::string input_script_load(const std::string& path, InputScript& script) {
     script.events.clear();
     script.next = 0;
-    std::ifstream in(path, std::ios::binary);
-    if (!in) return path + ": cannot be read";
+    std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fopen_regular(path), std::fclose);
+    if (!in) return path + (errno == EPERM || errno == EISDIR ? ": cannot be read: not a regular file" : ": cannot be read");
     std::string line, why;
-    for (size_t n = 1; std::getline(in, line); n++) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.size() > LINE_LIMIT) why = "the line is longer than 4096 characters";
+    bool too_long;
+    for (size_t n = 1; read_bounded_line(in.get(), line, LINE_LIMIT, too_long); n++) {
+        if (too_long) why = "the line is longer than 4096 characters";
         else if (input_script_parse_line(line, script.events, why)) continue;
         script.events.clear();
         return path + ":" + std::to_string(n) + ": " + why;

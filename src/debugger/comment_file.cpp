@@ -5,6 +5,7 @@
 #include <cstring>
 
 #include "debugger/disasm.h"
+#include "host/paths.h"
 #include "debugger/text_scan.h"
 
 char g_dis_comment_out[DIS_COMMENT_OUT_SIZE];
@@ -126,7 +127,7 @@ void dis_comment_append(const char* word) {
 }
 
 bool dis_load_comments_from(const char* path) {
-    std::FILE* f = std::fopen(path, "rb");
+    std::FILE* f = fopen_regular(path);
     if (!f) return false;
     long size = -1;
     if (std::fseek(f, 0, SEEK_END) == 0) size = std::ftell(f);

@@ -4,6 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <csignal>
+#include <cstring>
+#include <pthread.h>
 #include <cerrno>
 #include <climits>
 #include <vector>
@@ -88,31 +91,86 @@ std::string path_join(std::string_view folder, std::string_view name) {
     return path;
 }
 
-bool write_file_whole(const std::string& path, const void* data, size_t size) {
-    std::string target = resolve_links(path);
-    if (target.empty()) return false;
-    std::string folder = parent_of(target);
-    std::string tmp = temp_name_beside(target, folder);
-    int fd = mkstemp(tmp.data());
-    if (fd < 0) return false;
-    // mkstemp makes the file 0600: keep the mode of the file replaced, or
-    // give a new one the usual 0644.
-    struct stat old{};
-    fchmod(fd, stat(target.c_str(), &old) == 0 ? (old.st_mode & 07777) : 0644);
+namespace {
 
+bool write_all(int fd, const void* data, size_t size) {
     const auto* p = static_cast<const unsigned char*>(data);
     size_t left = size;
-    bool ok = true;
     while (left > 0) {
         ssize_t n = write(fd, p, left);
         if (n < 0) {
             if (errno == EINTR) continue;
-            ok = false;
-            break;
+            return false;
         }
         p += n;
         left -= static_cast<size_t>(n);
     }
+    return true;
+}
+
+// A character device or a FIFO that exists is written in place: that is
+// what a user naming /dev/null or a pipe means. A FIFO with no reader is
+// refused (ENXIO) rather than waited for; anything else that is not a
+// regular file is refused (EPERM).
+bool write_special_in_place(const std::string& target, mode_t mode, const void* data, size_t size) {
+    if (!S_ISCHR(mode) && !S_ISFIFO(mode)) {
+        errno = S_ISDIR(mode) ? EISDIR : EPERM;
+        return false;
+    }
+    int fd = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return false;
+    struct stat st{};
+    if (fstat(fd, &st) != 0 || (st.st_mode & S_IFMT) != (mode & S_IFMT)) {
+        close(fd);
+        errno = EPERM;
+        return false;
+    }
+    int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    bool ok = write_all(fd, data, size);
+    int err = errno;
+    if (close(fd) != 0 && ok) return false;
+    errno = err;
+    return ok;
+}
+
+// Holds off the signals that end a run while a temporary file exists, so
+// that none is left behind: they are taken when the save is done.
+class SignalsHeld {
+public:
+    SignalsHeld() {
+        sigset_t set;
+        sigemptyset(&set);
+        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&set, sig);
+        pthread_sigmask(SIG_BLOCK, &set, &old_);
+    }
+    ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &old_, nullptr); }
+    SignalsHeld(const SignalsHeld&) = delete;
+    SignalsHeld& operator=(const SignalsHeld&) = delete;
+
+private:
+    sigset_t old_;
+};
+
+} // namespace
+
+bool write_file_whole(const std::string& path, const void* data, size_t size) {
+    std::string target = resolve_links(path);
+    if (target.empty()) return false;
+    struct stat old{};
+    bool exists = stat(target.c_str(), &old) == 0;
+    if (exists && !S_ISREG(old.st_mode)) return write_special_in_place(target, old.st_mode, data, size);
+
+    std::string folder = parent_of(target);
+    std::string tmp = temp_name_beside(target, folder);
+    SignalsHeld held;
+    int fd = mkstemp(tmp.data());
+    if (fd < 0) return false;
+    // mkstemp makes the file 0600: keep the mode of the file replaced, or
+    // give a new one the usual 0644.
+    fchmod(fd, exists ? (old.st_mode & 07777) : 0644);
+
+    bool ok = write_all(fd, data, size);
     if (ok && fsync(fd) != 0) ok = false;
     if (close(fd) != 0) ok = false;
     if (ok && rename(tmp.c_str(), target.c_str()) != 0) ok = false;
@@ -129,4 +187,48 @@ bool write_file_whole(const std::string& path, const void* data, size_t size) {
         close(dfd);
     }
     return true;
+}
+
+std::string write_error_text(int err) {
+    switch (err) {
+    case ENXIO: return "a FIFO that nothing reads";
+    case EPERM: return "not a regular file, a character device or a FIFO";
+    default: return std::strerror(err);
+    }
+}
+
+std::FILE* fopen_regular(const std::string& path) {
+    int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
+    if (fd < 0) return nullptr;
+    struct stat st{};
+    if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int err = S_ISDIR(st.st_mode) ? EISDIR : EPERM;
+        close(fd);
+        errno = err;
+        return nullptr;
+    }
+    int flags = fcntl(fd, F_GETFL);
+    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
+    std::FILE* f = fdopen(fd, "rb");
+    if (!f) close(fd);
+    return f;
+}
+
+bool read_bounded_line(std::FILE* f, std::string& line, size_t limit, bool& too_long) {
+    line.clear();
+    too_long = false;
+    bool any = false;
+    for (;;) {
+        int c = getc_unlocked(f);
+        if (c == EOF) return any;
+        any = true;
+        if (c == '\n') return true;
+        if (c == '\r') {
+            int next = getc_unlocked(f);
+            if (next == '\n') return true;
+            if (next != EOF) ungetc(next, f);
+        }
+        if (line.size() < limit) line.push_back(static_cast<char>(c));
+        else too_long = true;
+    }
 }

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdio>
 #include <string>
 #include <string_view>
 
@@ -28,5 +29,22 @@ std::string path_join(std::string_view folder, std::string_view name);
 // over path. A path that is a symbolic link is written through: the file
 // it leads to is replaced the same way, in its own folder, and the link
 // stays. On failure the temporary file is removed, an old file at path is
-// untouched and errno tells the cause.
+// untouched and errno tells the cause. A path that is a character device or
+// a FIFO is written in place (a FIFO only while something reads it: ENXIO
+// otherwise); any other file that is not a regular one is refused (EPERM,
+// EISDIR) and never replaced. The signals that end a run are held off
+// while the temporary file exists, so none is left behind.
 bool write_file_whole(const std::string& path, const void* data, size_t size);
+
+// Why a write failed, for a message: errno as write_file_whole sets it.
+std::string write_error_text(int err);
+
+// Opens path for reading when it is a regular file. A FIFO or a device
+// never blocks the open; it is refused like a folder: nullptr, errno
+// EISDIR or EPERM.
+std::FILE* fopen_regular(const std::string& path);
+
+// Reads one line (LF or CR LF ends it) of at most limit bytes: the rest
+// of a longer line is read and dropped as it comes, never held, and
+// too_long is set. False at the end of the file.
+bool read_bounded_line(std::FILE* f, std::string& line, size_t limit, bool& too_long);

@@ -205,7 +205,7 @@ void keymap_read(std::FILE* f) {
 
 void keymap_load() {
     for (const std::string* folder : {&g_start_dir, &g_exe_dir}) {
-        std::FILE* f = init_open_logged(KEYMAP_FILE_NAME, "rb", *folder);
+        std::FILE* f = init_open_logged(KEYMAP_FILE_NAME, *folder);
         if (!f) continue;
         keymap_read(f);
         std::fclose(f);

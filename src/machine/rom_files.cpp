@@ -52,7 +52,7 @@ void show_box(const std::string& text, const char* caption, MessageBoxKind kind 
 bool load_first(const char* const* names, size_t count, uint8_t* image, size_t size) {
     for (const std::string* folder : {&g_start_dir, &g_exe_dir})
         for (size_t i = 0; i < count; ++i) {
-            std::FILE* f = init_open_logged(names[i], "rb", *folder);
+            std::FILE* f = init_open_logged(names[i], *folder);
             if (!f) continue;
             size_t got = read_up_to(f, image, size);
             bool read_error = std::ferror(f) != 0;
@@ -87,15 +87,10 @@ FontRendererFactory g_font_renderer_factory = font_renderer_open_freetype;
 InitMessageBoxFn g_init_message_box = host_message_box;
 void (*g_cgrom_notice)(bool shown) = notice_to_stderr;
 
-std::FILE* init_open_logged(std::string_view name, const char* mode, std::string_view folder) {
+std::FILE* init_open_logged(std::string_view name, std::string_view folder) {
     std::string path = path_join(folder, name);
-    std::FILE* f = std::fopen(path.c_str(), mode);
+    std::FILE* f = fopen_regular(path);
     if (!f) return nullptr;
-    struct stat st{};
-    if (fstat(fileno(f), &st) != 0 || S_ISDIR(st.st_mode)) {
-        std::fclose(f);
-        return nullptr;
-    }
     log_add_line("loading..:" + path);
     return f;
 }
@@ -162,7 +157,7 @@ int init_load_cgrom_tmp() {
     if (!g_cgrom) return 0;
     std::vector<uint8_t> buf(CGROM_SIZE + 1);
     for (const std::string* folder : {&g_start_dir, &g_exe_dir}) {
-        std::FILE* f = init_open_logged(CGROM_TMP, "rb", *folder);
+        std::FILE* f = init_open_logged(CGROM_TMP, *folder);
         if (!f) continue;
         size_t got = read_up_to(f, buf.data(), buf.size());
         std::fclose(f);
@@ -189,7 +184,7 @@ int init_load_cgrom_tmp() {
 
 int init_load_font_rom() {
     if (g_cfg_font.empty() || !g_cgrom) return 0;
-    std::FILE* f = std::fopen(g_cfg_font.c_str(), "rb");
+    std::FILE* f = fopen_regular(g_cfg_font);
     if (!f) {
         log_add_line("File could not be opened " + errno_text(errno) + ": " + g_cfg_font);
         return 0;

@@ -12,10 +12,10 @@
 #include "host/font_renderer.h"
 #include "host/message_box.h"
 
-// Opens folder/name with mode ("rb", "wb"); on success logs "loading..:"
-// and the full path. A folder in place of a file does not open. Whole-file
-// writes go through write_file_whole (host/paths.h) instead of "wb".
-std::FILE* init_open_logged(std::string_view name, const char* mode, std::string_view folder);
+// Opens folder/name for reading when it is a regular file (fopen_regular);
+// on success logs "loading..:" and the full path. Whole-file writes go
+// through write_file_whole (host/paths.h).
+std::FILE* init_open_logged(std::string_view name, std::string_view folder);
 
 // Writes the data, whole or not at all, as name in the first of the current
 // folder, g_start_dir and g_exe_dir where the write succeeds. Returns the

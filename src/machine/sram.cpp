@@ -96,7 +96,7 @@ std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folder
     if (!mem_alloc_images()) return {};
     for (const auto& folder : folders) {
         std::filesystem::path path = folder / SRAM_FILE_NAME;
-        std::FILE* f = std::fopen(path.c_str(), "rb");
+        std::FILE* f = fopen_regular(path.string());
         if (!f) continue;
         // Read aside first: a file that fails to read leaves the image alone.
         std::array<uint8_t, SRAM_SIZE> data;

@@ -92,7 +92,7 @@ void init_reset_machine_state() {
 void init_reset_machine() { devices_reset(); }
 
 static void load_access_map() {
-    std::FILE* f = std::fopen("access.dat", "rb");
+    std::FILE* f = fopen_regular("access.dat");
     if (!f) return;
     size_t got = std::fread(g_rom_access_map, 1, ROM_ACCESS_MAP_SIZE, f);
     std::fclose(f);

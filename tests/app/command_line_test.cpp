@@ -33,6 +33,10 @@ TEST(CommandLine, ArgvGivesImageConfigPasteTextAndNoSave) {
         {{"zolm", "game.xdf.bak"}, "game.xdf.bak", "game.cfg", "", 0},
         // .xdf is tested before .dim.
         {{"zolm", "a.dim.xdf"}, "a.dim.xdf", "a.dim.cfg", "", 0},
+        // Only a word that ends in .cfg names the settings.
+        {{"zolm", "backup.cfg.xdf"}, "backup.cfg.xdf", "backup.cfg.cfg", "", 0},
+        {{"zolm", "notes.cfg.txt"}, "", "X68.CFG", "", 0},
+        {{"zolm", "My.CFG"}, "", "My.CFG", "", 0},
         // An absolute path is a word, not a switch; spaces and UTF-8 stay.
         {{"zolm", "/cdrom/my disks/ゲーム.xdf"}, "/cdrom/my disks/ゲーム.xdf", "/cdrom/my disks/ゲーム.cfg", "", 0},
         {{"zolm", "\"q.xdf\""}, "\"q.xdf\"", "\"q.cfg", "", 0},

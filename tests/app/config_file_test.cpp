@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <sys/resource.h>
+#include <sys/stat.h>
 
 #include <csignal>
 #include <cstdlib>
@@ -298,3 +299,73 @@ TEST_F(ConfigFile, OverridesHoldForTheRunOnly) {
 }
 
 } // namespace
+
+// What is at the settings path but is no settings file (other text, a FIFO,
+// a link to an endless device) is neither read nor written over, and the
+// start does not wait on it.
+TEST_F(ConfigFile, WhatIsNoSettingsFileIsLeftAsItWas) {
+    const fs::path cfg = start() / CFG_FILE_NAME;
+    std::ofstream(start() / CFG_FALLBACK_FILE_NAME) << "ZOLM\n101\nSPEED:3\nEND:\n";
+
+    std::ofstream(cfg) << "my notes\nSPEED:1\n";
+    cfg_load();
+    EXPECT_TRUE(g_cfg_file_foreign);
+    EXPECT_EQ(g_cfg_speed, 3) << "the fallback is read instead";
+    EXPECT_TRUE(cfg_save());
+    EXPECT_EQ(file_text(cfg), "my notes\nSPEED:1\n");
+    fs::remove(cfg);
+
+    ASSERT_EQ(mkfifo(cfg.c_str(), 0600), 0);
+    cfg_load();
+    EXPECT_TRUE(cfg_save());
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(cfg)));
+    fs::remove(cfg);
+
+    fs::create_symlink("/dev/zero", cfg);
+    cfg_load();
+    EXPECT_EQ(g_cfg_speed, 3);
+    EXPECT_TRUE(cfg_save());
+    EXPECT_TRUE(fs::is_symlink(fs::symlink_status(cfg)));
+    fs::remove(cfg);
+
+    // With no file, or an empty one, the settings are written.
+    std::ofstream{cfg};
+    cfg_load();
+    EXPECT_FALSE(g_cfg_file_foreign);
+    ASSERT_TRUE(cfg_save());
+    EXPECT_TRUE(file_text(cfg).starts_with(CFG_HEADER));
+}
+
+// A line end in a value never makes a line of its own, and a value that
+// ends in CR reads and saves the same every time.
+TEST_F(ConfigFile, LineEndsInValuesDoNotMakeLines) {
+    const fs::path cfg = start() / CFG_FILE_NAME;
+    cfg_load();
+    g_fd_media[1].name = "evil\nSPEED:5\nEND:";
+    ASSERT_TRUE(cfg_save());
+    EXPECT_EQ(file_text(cfg).find("\nSPEED:5\n"), std::string::npos);
+    EXPECT_NE(file_text(cfg).find("\nFD1:\n"), std::string::npos);
+    cfg_load();
+    EXPECT_NE(g_cfg_speed, 5);
+
+    std::ofstream(cfg, std::ios::binary) << "ZOLM\n101\nFD2:a.xdf\r\r\nFONT:f.dat\r";
+    cfg_load();
+    EXPECT_EQ(g_fd_media[2].name, "a.xdf");
+    EXPECT_EQ(g_cfg_font, "f.dat");
+    ASSERT_TRUE(cfg_save());
+    std::string first = file_text(cfg);
+    cfg_load();
+    ASSERT_TRUE(cfg_save());
+    EXPECT_EQ(file_text(cfg), first);
+}
+
+// A line far over the limit is skipped as it is read; the lines after it count.
+TEST_F(ConfigFile, AnOverlongLineIsSkipped) {
+    {
+        std::ofstream out(start() / CFG_FILE_NAME, std::ios::binary);
+        out << "ZOLM\n101\nFONT:" << std::string(8u << 20, 'x') << "\nSPEED:4\nEND:\n";
+    }
+    cfg_load();
+    EXPECT_TRUE(g_cfg_font.empty());
+    EXPECT_EQ(g_cfg_speed, 4);
+}
