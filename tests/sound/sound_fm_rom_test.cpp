@@ -55,7 +55,7 @@ MessageBoxAnswer record_box(const char* text, const char* caption, MessageBoxKin
 
 // FM 3 on the emulated PC-98 card: it answers the probe (no card-check
 // box), and KC $4A is F-number 1167 in block 4: 1167 x 8 x 7987200 / 144
-// / 2^20 = 493.9 Hz on both sides, silent after the key off.
+// / 2^20 = 493.8 Hz on both sides, silent after the key off.
 TEST(SoundFmRom, sound_fm3_plays_the_note_on_the_opna_card) {
     constexpr double OPNA_NOTE_HZ = 1167.0 * 8 * 7987200 / 144 / 1048576;
     g_boxes.clear();
