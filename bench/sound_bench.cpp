@@ -1,7 +1,8 @@
 // The sound library: one emulated second per iteration, rendered and
 // resampled to 44.1 kHz stereo. OPM alone (8 channels keyed, connection 0,
 // LFO on); the whole library with the ADPCM voice and 8 PCM8 voices; and
-// the OPL3 road's chip (libadplug) for comparison.
+// the OPL3 road's chip (libadplug) for comparison; the YM2151 and the
+// OPNA card's FM part alone, per channel.
 #include <benchmark/benchmark.h>
 
 #include <cmath>
@@ -9,6 +10,8 @@
 
 #include "sound/adpcm_codec.h"
 #include "sound/sndlib/x68sound.h"
+#include "sound/sndlib/ym2151.h"
+#include "sound/sndlib/ym2608.h"
 
 extern "C" {
 #include <adplug/nukedopl.h>
@@ -59,6 +62,64 @@ void BM_OpmEightChannels(benchmark::State& state) {
     X68Sound_Free();
 }
 BENCHMARK(BM_OpmEightChannels)->Unit(benchmark::kMillisecond);
+
+// The chips alone, one second at their own rates, all channels keyed with
+// connection 5 and feedback: the YM2151's 8 channels and the OPNA card's 6
+// on the same voice. "per_channel" (seconds of
+// host time per channel) compares them.
+void BM_Ym2151ChipEightChannels(benchmark::State& state) {
+    Ym2151 chip;
+    chip.reset();
+    for (int ch = 0; ch < 8; ++ch) {
+        chip.write(uint8_t(OPM_REG_RL_FB_CON + ch), 0xC0 | (5 << 3) | 5);
+        for (int op = 0; op < 4; ++op) {
+            uint8_t s = uint8_t(op * 8 + ch);
+            chip.write(uint8_t(OPM_REG_DT1_MUL + s), uint8_t(0x10 | (op + 1)));
+            chip.write(uint8_t(OPM_REG_TL + s), op == OP_C2 ? 10 : 30);
+            chip.write(uint8_t(OPM_REG_KS_AR + s), 31);
+            chip.write(uint8_t(OPM_REG_D1L_RR + s), 0x27);
+        }
+        chip.write(uint8_t(OPM_REG_KC + ch), uint8_t(0x30 + ch * 5));
+        chip.write(OPM_REG_KEY_ON, uint8_t(0x78 | ch));
+    }
+    std::vector<int32_t> buf(2 * chip.sample_rate());
+    for (auto _ : state) {
+        std::fill(buf.begin(), buf.end(), 0);
+        chip.render(buf.data(), chip.sample_rate());
+        benchmark::DoNotOptimize(buf.data());
+    }
+    state.counters["per_channel"] = benchmark::Counter(8, benchmark::Counter::kIsIterationInvariantRate |
+                                                              benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_Ym2151ChipEightChannels)->Unit(benchmark::kMillisecond);
+
+void BM_OpnaChipSixChannels(benchmark::State& state) {
+    Ym2608 chip;
+    chip.reset();
+    for (int ch = 0; ch < OPNA_CHANNELS; ++ch) {
+        uint16_t bank = uint16_t(ch / 3 * OPN_BANK1), c = uint16_t(ch % 3);
+        chip.write(bank + OPN_REG_FB_ALGO + c, (5 << 3) | 5);
+        for (int op = 0; op < 4; ++op) {
+            uint16_t s = uint16_t(bank + 4 * op + c);
+            chip.write(s + OPN_REG_DT_MUL, uint8_t(0x10 | (op + 1)));
+            chip.write(s + OPN_REG_TL, op == OP_C2 ? 10 : 30);
+            chip.write(s + OPN_REG_KS_AR, 31);
+            chip.write(s + OPN_REG_SL_RR, 0x27);
+        }
+        chip.write(bank + OPN_REG_BLOCK_FNUM + c, uint8_t(3 << 3 | 4));
+        chip.write(bank + OPN_REG_FNUM_LOW + c, uint8_t(0x80 + ch * 8));
+        chip.write(OPN_REG_KEY_ON, uint8_t(0xF0 | (ch / 3 * 4 + c)));
+    }
+    std::vector<int32_t> buf(2 * chip.sample_rate());
+    for (auto _ : state) {
+        std::fill(buf.begin(), buf.end(), 0);
+        chip.render(buf.data(), chip.sample_rate());
+        benchmark::DoNotOptimize(buf.data());
+    }
+    state.counters["per_channel"] = benchmark::Counter(OPNA_CHANNELS, benchmark::Counter::kIsIterationInvariantRate |
+                                                                          benchmark::Counter::kInvert);
+}
+BENCHMARK(BM_OpnaChipSixChannels)->Unit(benchmark::kMillisecond);
 
 void BM_WholeLibrary(benchmark::State& state) {
     for (size_t i = 0; i < g_mem.size(); ++i) g_mem[i] = uint8_t(i * 37 >> 3);

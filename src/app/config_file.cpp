@@ -12,6 +12,7 @@
 #include "app/settings_apply.h"
 #include "host/message_box.h"
 #include "host/paths.h"
+#include "input/joystick.h"
 #include "input/keyboard.h"
 #include "machine/log_lines.h"
 #include "sound/fm_card.h"
@@ -55,6 +56,7 @@ std::string saved_value(const CfgKey& key) {
 void apply_settings() {
     opt_apply_settings();
     fmcard_select(g_fmcard, g_fmcard.fm);
+    joy_probe_fm_port(g_joystick);  // FM 3's card answers only now
     if (kbd_detect_type()) g_cfg_key = 1;
 }
 

@@ -73,7 +73,10 @@ OptionSystem option_system_defaults() {
     s.apply_settings = [] { opt_apply_settings(); };
     s.ddraw_setup = [] { ddraw_setup(); };
     s.midi_check_devices = [] { midi_check_devices(g_midi); };
-    s.fmcard_select = [](int fm) { fmcard_select(g_fmcard, fm); };
+    s.fmcard_select = [](int fm) {
+        fmcard_select(g_fmcard, fm);
+        joy_probe_fm_port(g_joystick);  // FM 3's card comes and goes with it
+    };
     s.joy_probe_fm_port = [] { joy_probe_fm_port(g_joystick); };
     s.kbd_detect_type = [] { kbd_detect_type(); };
     s.joystick_count = [] { return static_cast<int>(g_joystick.num_devs); };

@@ -4,6 +4,7 @@
 
 #include "firmware/iocs_switches.h"
 #include "host/opl3_card.h"
+#include "sound/opna_card.h"
 #include "machine/log_lines.h"
 #include "sound/opl.h"
 #include "sound/opm.h"
@@ -39,6 +40,8 @@ void fmcard_start(FmCard& card, int32_t type) {
             opl3_card_attach(uint16_t(card.port), card.pc98_layout != 0, !opl3);
         }
     } else if (type == FM_PC98) {
+        // The card that answers the probe is our emulated one.
+        opna_card_attach(OPN_CARD_PORTS[0]);
         opn_detect_card();
         if (!card.card_found) type = FM_NONE;
     } else if (type == FM_EXTERNAL_LIBRARY) {
@@ -62,6 +65,7 @@ void fmcard_stop(FmCard& card) {
     fmcard_reset(card);
     card.fm = card.running_type = FM_NONE;
     opl3_card_detach();
+    opna_card_detach();
 }
 
 void fmcard_reset(FmCard& card) {

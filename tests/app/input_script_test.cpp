@@ -85,6 +85,21 @@ TEST_F(InputRun, KeysMouseAndPadsThroughTheHardware) {
     EXPECT_EQ(results(8), (std::vector<uint32_t>{2, 0x1E, 0x9E, 0, 39, 0, 0xDE, 0xDE}));
 }
 
+// JOY0=4 with FM 3: host pad 0 reaches port A through the PC-98 card's
+// connector 0 and reads what JOY1=2 reads of host pad 1, the same events.
+TEST_F(InputRun, PadsThroughTheFmCardsConnector) {
+    install_rom("input_hardware");
+    install_cgrom();
+    write("AT2X.KEY", "/pad.\n0 = * * * * * * * * * * A * * * * 1\n");
+    write("input.txt", "7 pad 0 1 32767 0\n7 pad 1 1 32767 0\n");
+    Outcome r = zolm("--input input.txt --virtual-clock --frames 200 --dump-ram ram.bin -n "
+                     "--set KEY=1 --set MOUSE=1 --set FM=3 --set JOY0=4 --set JOY1=2");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<uint32_t> got = results(8);
+    EXPECT_EQ(got[6], 0xDEu) << "port A: button 1 and up through the card";
+    EXPECT_EQ(got[7], 0xDEu) << "port B: the same on host pad 1";
+}
+
 TEST_F(InputRun, KeysThroughTheIocsCalls) {
     install_rom("input_iocs");
     install_cgrom();

@@ -257,8 +257,11 @@ TEST_F(SoundOpl, sound_opn_card_on_a_fake_card) {
     EXPECT_TRUE(ports.to(0x18A).empty());
 }
 
-// FM 3 without a card: the card-check box, and FM falls back to 0.
+// FM 3 where no card answers the probe (something else reads $FF at all
+// three ports): the card-check box, and FM falls back to 0.
 TEST_F(SoundOpl, sound_opn_card_missing_falls_back) {
+    ports.answer = [](RecordingPorts&, uint16_t) -> uint8_t { return 0xFF; };
+    ports.attach();
     std::vector<std::string> boxes;
     static std::vector<std::string>* seen;
     seen = &boxes;

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <cstring>
 
+#include "sound/sndlib/fm_operator.h"
 #include "sound/sndlib/ym2151_tables.h"
 
 namespace sndlib {
@@ -38,7 +39,7 @@ void Ym2151::write(uint8_t r, uint8_t v) {
         OpmChannel& ch = ch_[v & 7];
         // Bits 3-6: M1, C1, M2, C2.
         static const int slot_op[4] = {OP_M1, OP_C1, OP_M2, OP_C2};
-        for (int i = 0; i < 4; ++i) key(ch, slot_op[i], (v >> (3 + i)) & 1, 1);
+        for (int i = 0; i < 4; ++i) fm_key(ch, slot_op[i], (v >> (3 + i)) & 1, 1);
         return;
     }
     case OPM_REG_NOISE:
@@ -120,37 +121,7 @@ void Ym2151::write_operator(uint8_t r, uint8_t v) {
         break;
     case OPM_REG_D1L_RR: op.d1l = v >> 4; op.rr = v & 15; break;
     }
-    refresh_rate(op);
-}
-
-void Ym2151::refresh_rate(OpmOperator& op) {
-    int rate;
-    switch (op.phase_env) {
-    case ENV_ATTACK: rate = op.ar; break;
-    case ENV_DECAY1: rate = op.d1r; break;
-    case ENV_DECAY2: rate = op.d2r; break;
-    default: rate = op.rr * 2 + 1; break;
-    }
-    op.rate_now = uint8_t(effective_rate(op, rate));
-}
-
-void Ym2151::key(OpmChannel& ch, int index, bool on, uint8_t source) {
-    OpmOperator& op = ch.op[index];
-    uint8_t was = op.key;
-    op.key = on ? (op.key | source) : (op.key & ~source);
-    if (!was && op.key) {
-        op.phase = 0;
-        if (effective_rate(op, op.ar) >= 62) {
-            op.env = 0;
-            op.phase_env = ENV_DECAY1;
-        } else {
-            op.phase_env = ENV_ATTACK;
-        }
-        if (index == OP_M1) ch.fb_prev[0] = ch.fb_prev[1] = 0;
-    } else if (was && !op.key) {
-        op.phase_env = ENV_RELEASE;
-    }
-    refresh_rate(op);
+    fm_refresh_rate(op);
 }
 
 // The note's step: octave, semitone (code minus code / 4) and fraction,
@@ -168,7 +139,7 @@ void Ym2151::update_freq(OpmChannel& ch) {
         uint64_t f = op.mul ? uint64_t(stepped) * op.mul : uint64_t(stepped) / 2;
         op.inc = op.inc_now = uint32_t(f);
         op.ks_add = uint8_t((ch.kc >> 2) >> (3 - op.ks));
-        refresh_rate(op);
+        fm_refresh_rate(op);
     }
     ch.pm_u = PM_STALE;
 }
@@ -179,7 +150,7 @@ void Ym2151::timers_step() {
     if (csm_keyed_) {
         csm_keyed_ = false;
         for (auto& ch : ch_)
-            for (int i = 0; i < 4; ++i) key(ch, i, false, 2);
+            for (int i = 0; i < 4; ++i) fm_key(ch, i, false, 2);
     }
     uint8_t ctrl = regs_[OPM_REG_TIMER_CTRL];
     bool irq = false;
@@ -192,7 +163,7 @@ void Ym2151::timers_step() {
         }
         if (ctrl & 0x80) {
             for (auto& ch : ch_)
-                for (int i = 0; i < 4; ++i) key(ch, i, true, 2);
+                for (int i = 0; i < 4; ++i) fm_key(ch, i, true, 2);
             csm_keyed_ = true;
         }
     }

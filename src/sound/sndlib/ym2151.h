@@ -67,18 +67,11 @@ public:
 private:
     void write_channel(uint8_t reg, uint8_t value);
     void write_operator(uint8_t reg, uint8_t value);
-    void key(OpmChannel& ch, int op, bool on, uint8_t source);
     void update_freq(OpmChannel& ch);
     void eg_tick();
     void lfo_step();
     void timers_step();
     int32_t channel_sample(OpmChannel& ch, int index);
-    static void refresh_rate(OpmOperator& op);
-    static int effective_rate(const OpmOperator& op, int rate) {
-        if (rate == 0) return 0;
-        int r = 2 * rate + op.ks_add;
-        return r > 63 ? 63 : r;
-    }
     const OpmTables* t_ = nullptr;
 
     uint32_t clock_ = OPM_DEFAULT_CLOCK;
