@@ -187,7 +187,7 @@ void MainWindow::modal_loop(bool (*still_open)(MainWindow&)) {
             break;
         }
         redraw();
-        SDL_WaitEventTimeout(nullptr, int(MODAL_WAIT_MS));
+        SDL_WaitEventTimeout(nullptr, input_held() ? 0 : int(MODAL_WAIT_MS));
     }
 }
 
@@ -365,7 +365,7 @@ int MainWindow::run() {
         if (host_signal_take_ac_plug()) on_cancel();
         if (dialog_ended_) break;
         redraw();
-        SDL_WaitEventTimeout(nullptr, int(MODAL_WAIT_MS));
+        SDL_WaitEventTimeout(nullptr, input_held() ? 0 : int(MODAL_WAIT_MS));
     }
     cfg_save();
     host_message_box_flush();

@@ -91,6 +91,8 @@ private:
     bool ui_events_ = true;
     uint32_t ui_drawn_ = 0;
     void refresh_ui();
+    // A window holds button events for frames to come.
+    bool input_held() const { return main_.input_held() || panel_.input_held() || debug_.input_held(); }
     static constexpr uint32_t SIDE_REDRAW_MS = 250;
     static constexpr uint32_t FIT_RETRY_MS = 100;
     int want_w_ = 0, want_h_ = 0;  // the window size the picture asks for
