@@ -58,6 +58,7 @@ private:
     void give_focus(); // the keyboard focus to the main window
     // A modal dialog's own loop: events and redraws until it closes.
     void modal_loop(bool (*still_open)(MainWindow&));
+    void run_panel_chooser();
     void draw_main_ui();
     void draw_menu();
     void picture_rect(SDL_Rect& src, SDL_Rect& dst) const;

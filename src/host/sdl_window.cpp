@@ -64,6 +64,12 @@ bool HostWindow::open(const char* title, int w, int h, uint32_t flags, const std
     return true;
 }
 
+void HostWindow::enable_keyboard_navigation() {
+    if (!context_) return;
+    make_current();
+    ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+}
+
 void HostWindow::close() {
     if (context_) {
         ImGuiContext* before = ImGui::GetCurrentContext();

@@ -28,6 +28,8 @@ public:
     SDL_Window* window() const { return window_; }
     SDL_Renderer* renderer() const { return renderer_; }
 
+    // The arrow keys, Space and Enter work the controls (a dialog's window).
+    void enable_keyboard_navigation();
     // Makes this window's ImGui context the current one.
     void make_current() const { ImGui::SetCurrentContext(context_); }
     // Gives ImGui the event (its window is this one). Button events wait
