@@ -2,7 +2,7 @@
 // arrived in the same instant (a tap, a jump of the pointer), with press
 // and release between two frames, still chooses the option sheet's tab,
 // also right after a control was clicked (the control was hovered last).
-// An SDL window on the offscreen video driver; the events as SDL gives them.
+// An SDL window on the dummy video driver; the events as SDL gives them.
 #include <gtest/gtest.h>
 
 #include <imgui.h>
@@ -18,8 +18,10 @@ namespace {
 class WindowClicks : public ::testing::Test {
 protected:
     void SetUp() override {
-        SDL_SetHint(SDL_HINT_VIDEODRIVER, "offscreen"); // a hint: programs the tests start keep X
-        if (SDL_Init(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no offscreen video: " << SDL_GetError();
+        // Hints, not the environment: programs the other tests start keep X.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
+        if (SDL_Init(SDL_INIT_VIDEO) != 0) GTEST_SKIP() << "no dummy video: " << SDL_GetError();
         ASSERT_TRUE(window.open("clicks", 800, 600, SDL_WINDOW_SHOWN, {OPTION_SHEET_TITLE}));
         for (int k = 0; k < OPT_KEYS; ++k) bind.var[k] = &vars[k];
         bind.font = &font;
