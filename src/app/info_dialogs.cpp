@@ -2,10 +2,12 @@
 
 #include <chrono>
 #include <cstdio>
+#include <filesystem>
 #include <sys/sysinfo.h>
 #include <sys/utsname.h>
 
 #include "app/config.h"
+#include "host/paths.h"
 #include "input/joystick.h"
 #include "machine/log_lines.h"
 #include "storage/fdc.h"
@@ -23,18 +25,24 @@ std::string format(const char* fmt, Args... args) {
 
 } // namespace
 
-std::vector<std::string> info_host_lines() {
+std::vector<std::string> info_host_lines(const std::vector<std::string>& command_line) {
     std::vector<std::string> lines;
     struct utsname u {};
     if (uname(&u) == 0) lines.push_back(format("Platform: %s %s %s %s", u.sysname, u.release, u.version, u.machine));
+    std::error_code ec;
+    lines.push_back("execute path: " + std::filesystem::read_symlink("/proc/self/exe", ec).string());
+    std::string words;
+    for (const std::string& w : command_line) words += (words.empty() ? "" : " ") + w;
+    lines.push_back("commandline:" + words);
+    lines.push_back("current path:" + g_start_dir);
     using clock = std::chrono::steady_clock;
     lines.push_back(format("steady clock: %lld/%lld s", static_cast<long long>(clock::period::num),
                            static_cast<long long>(clock::period::den)));
     return lines;
 }
 
-void info_log_host() {
-    for (const std::string& line : info_host_lines()) log_add_line(line);
+void info_log_host(const std::vector<std::string>& command_line) {
+    for (const std::string& line : info_host_lines(command_line)) log_add_line(line);
 }
 
 void init_build_config_lines() {

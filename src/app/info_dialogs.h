@@ -14,14 +14,16 @@ inline constexpr const char* INFO_CONFIG_SEPARATOR = "--- config ---";
 // Draws the five lines as a whole-window pane of the current ImGui context.
 void debug_info_draw(const std::string (&text)[DEBUG_TEXT_LINES]);
 
-// Log lines about the host: system, release and machine (uname), the
-// steady clock's resolution.
-std::vector<std::string> info_host_lines();
+// The start-up lines: the platform (uname), "execute path: " with the
+// program file, "commandline:" with the words the program got (joined by
+// spaces), "current path:" with the start folder, then the steady clock's
+// resolution.
+std::vector<std::string> info_host_lines(const std::vector<std::string>& command_line);
 // Rebuilds g_config_lines: the memory line (sysinfo), the floppy
 // controller's last access, and the settings "SPEED:%d" ... "WINFONT:%s".
 void init_build_config_lines();
-// Logs info_host_lines (start-up).
-void info_log_host();
+// Logs info_host_lines (start-up, after paths_init).
+void info_log_host(const std::vector<std::string>& command_line);
 
 struct InfoDialog {
     bool open = false;

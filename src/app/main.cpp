@@ -2,15 +2,16 @@
 #include <string>
 #include <vector>
 
+#include "app/app_startup.h"
 #include "app/headless.h"
 #include "app/main_window.h"
 #include "core/decode.h"
-#include "host/paths.h"
 #include "host/version.h"
 #include "video/video_state.h"
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv, argv + argc);
+    const std::vector<std::string> command_line = args;
     HeadlessOptions options = headless_parse_options(args);
     if (!options.error.empty()) {
         std::fprintf(stderr, "zolm: %s\n", options.error.c_str());
@@ -20,7 +21,7 @@ int main(int argc, char** argv) {
         std::fputs(headless_options_help().c_str(), stdout);
         return 0;
     }
-    paths_init();
+    app_init_instance(command_line);
     init_build_cpu_tables();
     vid_static_init();
     if (!options.headless && !main_window_display_present()) {

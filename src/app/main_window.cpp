@@ -1,5 +1,6 @@
 #include "app/main_window.h"
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -31,6 +32,7 @@
 namespace {
 
 constexpr int PANEL_WIDTH = 480, PANEL_HEIGHT = 230;
+constexpr int CHOOSER_PANEL_WIDTH = 560, CHOOSER_PANEL_HEIGHT = 460; // the disk panel while its chooser is open
 constexpr int DEBUG_WIDTH = 360, DEBUG_HEIGHT = 130;
 constexpr uint32_t DEBUGGER_IDLE_PUMP_MS = 100; // the debugger's idle hook comes this often
 constexpr uint32_t MODAL_WAIT_MS = 32;
@@ -85,6 +87,7 @@ bool MainWindow::open() {
         std::fprintf(stderr, "zolm: no window: %s\n", SDL_GetError());
         return false;
     }
+    panel_.enable_keyboard_navigation(); // its file chooser
     main_.make_current();
     const ImFontAtlas& fonts = *ImGui::GetIO().Fonts;
     float font_px = fonts.Fonts.empty() ? UI_FONT_PIXELS : fonts.Fonts[0]->FontSize;
@@ -172,9 +175,20 @@ bool MainWindow::pump() {
     if (host_signal_take_ac_plug()) on_cancel();
     refresh_ui();
     // A chooser of the panel is modal: no slice runs while it is open.
-    if (g_panel_dlg.chooser.visible)
-        modal_loop([](MainWindow&) { return g_panel_dlg.chooser.visible; });
+    if (g_panel_dlg.chooser.visible) run_panel_chooser();
     return true;
+}
+
+// The panel grows to hold the chooser (which fits any size it gets) and
+// takes the keyboard for it; afterwards it is as it was.
+void MainWindow::run_panel_chooser() {
+    int w = 0, h = 0;
+    panel_.client_size(w, h);
+    panel_.set_client_size(std::max(w, CHOOSER_PANEL_WIDTH), std::max(h, CHOOSER_PANEL_HEIGHT));
+    SDL_RaiseWindow(panel_.window());
+    SDL_SetWindowInputFocus(panel_.window());
+    modal_loop([](MainWindow&) { return g_panel_dlg.chooser.visible; });
+    panel_.set_client_size(w, h);
 }
 
 void MainWindow::modal_loop(bool (*still_open)(MainWindow&)) {
@@ -187,7 +201,7 @@ void MainWindow::modal_loop(bool (*still_open)(MainWindow&)) {
             break;
         }
         redraw();
-        SDL_WaitEventTimeout(nullptr, int(MODAL_WAIT_MS));
+        SDL_WaitEventTimeout(nullptr, input_held() ? 0 : int(MODAL_WAIT_MS));
     }
 }
 
@@ -365,7 +379,8 @@ int MainWindow::run() {
         if (host_signal_take_ac_plug()) on_cancel();
         if (dialog_ended_) break;
         redraw();
-        SDL_WaitEventTimeout(nullptr, int(MODAL_WAIT_MS));
+        if (g_panel_dlg.chooser.visible) run_panel_chooser();
+        SDL_WaitEventTimeout(nullptr, input_held() ? 0 : int(MODAL_WAIT_MS));
     }
     cfg_save();
     host_message_box_flush();

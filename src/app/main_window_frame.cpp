@@ -148,7 +148,7 @@ void MainWindow::draw_frame() {
 }
 
 void MainWindow::refresh_ui() {
-    if (ui_events_ || now_ms() - ui_drawn_ >= UI_REDRAW_MS) redraw();
+    if (ui_events_ || input_held() || now_ms() - ui_drawn_ >= UI_REDRAW_MS) redraw();
 }
 
 void MainWindow::picture_rect(SDL_Rect& src, SDL_Rect& dst) const {
@@ -207,7 +207,7 @@ void MainWindow::redraw() {
     // The panel and the debug information change at most with the
     // statistics: drawn after their own events, else every SIDE_REDRAW_MS.
     uint32_t now = now_ms();
-    if (side_events_ || now - side_drawn_ >= SIDE_REDRAW_MS) {
+    if (side_events_ || panel_.input_held() || debug_.input_held() || now - side_drawn_ >= SIDE_REDRAW_MS) {
         side_events_ = false;
         side_drawn_ = now;
         panel_.begin_frame();

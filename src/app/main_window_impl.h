@@ -58,6 +58,7 @@ private:
     void give_focus(); // the keyboard focus to the main window
     // A modal dialog's own loop: events and redraws until it closes.
     void modal_loop(bool (*still_open)(MainWindow&));
+    void run_panel_chooser();
     void draw_main_ui();
     void draw_menu();
     void picture_rect(SDL_Rect& src, SDL_Rect& dst) const;
@@ -91,6 +92,8 @@ private:
     bool ui_events_ = true;
     uint32_t ui_drawn_ = 0;
     void refresh_ui();
+    // A window holds button events for frames to come.
+    bool input_held() const { return main_.input_held() || panel_.input_held() || debug_.input_held(); }
     static constexpr uint32_t SIDE_REDRAW_MS = 250;
     static constexpr uint32_t FIT_RETRY_MS = 100;
     int want_w_ = 0, want_h_ = 0;  // the window size the picture asks for

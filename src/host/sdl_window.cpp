@@ -64,6 +64,12 @@ bool HostWindow::open(const char* title, int w, int h, uint32_t flags, const std
     return true;
 }
 
+void HostWindow::enable_keyboard_navigation() {
+    if (!context_) return;
+    make_current();
+    ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
+}
+
 void HostWindow::close() {
     if (context_) {
         ImGuiContext* before = ImGui::GetCurrentContext();
@@ -82,15 +88,79 @@ void HostWindow::close() {
     window_ = nullptr;
 }
 
+namespace {
+
+bool is_button_event(const SDL_Event& e) { return e.type == SDL_MOUSEBUTTONDOWN || e.type == SDL_MOUSEBUTTONUP; }
+
+// ImGui's button index of an SDL button; -1 for the others.
+int imgui_button(uint8_t sdl_button) {
+    switch (sdl_button) {
+    case SDL_BUTTON_LEFT: return ImGuiMouseButton_Left;
+    case SDL_BUTTON_RIGHT: return ImGuiMouseButton_Right;
+    case SDL_BUTTON_MIDDLE: return ImGuiMouseButton_Middle;
+    default: return -1;
+    }
+}
+
+ImVec2 event_position(const SDL_Event& e) { return ImVec2(float(e.button.x), float(e.button.y)); }
+
+bool same_position(ImVec2 a, ImVec2 b) { return a.x == b.x && a.y == b.y; }
+
+} // namespace
+
 void HostWindow::process_event(const SDL_Event& e) {
     make_current();
-    ImGui_ImplSDL2_ProcessEvent(&e);
+    if (!is_button_event(e)) {
+        ImGui_ImplSDL2_ProcessEvent(&e);
+        return;
+    }
+    if (held_.size() >= HELD_EVENTS_MAX) { // a flood: the oldest take effect at once
+        for (const SDL_Event& h : held_) apply_button(h);
+        held_.clear();
+    }
+    held_.push_back(e);
+}
+
+void HostWindow::apply_button(const SDL_Event& e) {
+    int b = imgui_button(e.button.button);
+    if (b < 0) return;
+    buttons_down_[b] = e.type == SDL_MOUSEBUTTONDOWN;
+    if (buttons_down_[b]) buttons_pressed_[b] = true;
+}
+
+// The buttons come from the events alone, not from SDL's state, which runs
+// ahead of them: one press a frame, at the pointer's place once a frame saw
+// the pointer there, and a frame with the buttons up before the next press.
+void HostWindow::feed_held_buttons() {
+    ImGuiIO& io = ImGui::GetIO();
+    if (release_frame_) {
+        io.MousePos = frame_mouse_; // the last press lets go where it was
+        release_frame_ = false;
+    } else if (!held_.empty()) {
+        const SDL_Event& front = held_.front();
+        const ImVec2 at = event_position(front);
+        const bool press = front.type == SDL_MOUSEBUTTONDOWN;
+        if (!press || same_position(at, frame_mouse_)) {
+            size_t n = 0;
+            do apply_button(held_[n++]);
+            while (n < held_.size() && held_[n].type != SDL_MOUSEBUTTONDOWN);
+            held_.erase(held_.begin(), held_.begin() + long(n));
+            release_frame_ = press;
+        }
+        io.MousePos = at; // where the button went (or the pointer arrives first), wherever it is now
+    }
+    for (int b = 0; b < MOUSE_BUTTONS; ++b) {
+        io.MouseDown[b] = buttons_down_[b] || buttons_pressed_[b];
+        buttons_pressed_[b] = false;
+    }
 }
 
 void HostWindow::begin_frame() {
     make_current();
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    feed_held_buttons();
+    frame_mouse_ = ImGui::GetIO().MousePos;
     ImGui::NewFrame();
 }
 

@@ -28,10 +28,20 @@ public:
     SDL_Window* window() const { return window_; }
     SDL_Renderer* renderer() const { return renderer_; }
 
+    // The arrow keys, Space and Enter work the controls (a dialog's window).
+    void enable_keyboard_navigation();
     // Makes this window's ImGui context the current one.
     void make_current() const { ImGui::SetCurrentContext(context_); }
-    // Gives ImGui the event (its window is this one).
+    // Gives ImGui the event (its window is this one). Button events wait
+    // for the frames to come: a press where the last frame did not see the
+    // pointer first gets a frame with the pointer there and the button up
+    // (a tab takes a press only where it was hovered the frame before),
+    // then a frame of its own, and a frame with the buttons up comes before
+    // the next press. So every click counts, however short, and wherever
+    // the pointer came from.
     void process_event(const SDL_Event& e);
+    // Button events wait for frames of their own: draw again soon.
+    bool input_held() const { return !held_.empty() || release_frame_; }
     // Starts an ImGui frame of this window.
     void begin_frame();
     // Renders ImGui over what draw_under put (when given) and presents.
@@ -54,6 +64,17 @@ public:
     bool read_png(const SDL_Rect& rect, const std::string& path);
 
 private:
+    // At most this many button events wait; more pass on at once.
+    static constexpr size_t HELD_EVENTS_MAX = 32;
+    static constexpr int MOUSE_BUTTONS = 3; // left, right, middle
+    void feed_held_buttons();
+    void apply_button(const SDL_Event& e);
+
+    std::vector<SDL_Event> held_;      // button events waiting, oldest first
+    bool release_frame_ = false;       // the next frame shows a press let go, in its place
+    bool buttons_down_[MOUSE_BUTTONS] = {};
+    bool buttons_pressed_[MOUSE_BUTTONS] = {}; // pressed since the last frame
+    ImVec2 frame_mouse_{-1.0f, -1.0f}; // the pointer as the last frame saw it
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     ImGuiContext* context_ = nullptr;

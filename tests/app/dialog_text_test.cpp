@@ -62,7 +62,7 @@ TEST(DialogText, EnvironmentListIsRebuiltAtEachOpening) {
     EXPECT_TRUE(has("SPEED:4"));
     EXPECT_FALSE(has("SPEED:3"));
     g_cfg_speed = speed;
-    EXPECT_FALSE(info_host_lines().empty());
+    EXPECT_FALSE(info_host_lines({}).empty());
 }
 
 } // namespace

@@ -7,7 +7,8 @@
 #   window_session.sh ZOLM FOLDER [zolm arguments...]
 #
 # With ZOLM_SESSION=sigterm the program gets SIGTERM once its window is
-# there, instead of the clicks.
+# there, instead of the clicks. ZOLM_CAPTION is the caption (a regex) the
+# panel must show before "power"; the clock statistics by default.
 #
 # Runs in FOLDER; leaves the program's stdout, stderr and exit status in
 # out.txt, err.txt and status.txt there. Exits 0 when every step was seen.
@@ -55,7 +56,8 @@ if [[ ${ZOLM_SESSION:-} == sigterm ]]; then
     exit 0
 fi
 click "$main" "$RESET_X" "$MENU_Y"
-wait_for_window '^X68000 [0-9.]+MHz' >/dev/null || fail "the panel never showed the statistics"
+caption=${ZOLM_CAPTION:-'^X68000 [0-9.]+MHz'}
+wait_for_window "$caption" >/dev/null || fail "the panel never showed the caption $caption"
 click "$main" "$POWER_X" "$MENU_Y"
 for ((i = 0; i < WAIT_STEPS; i++)); do
     kill -0 "$pid" 2>/dev/null || break
