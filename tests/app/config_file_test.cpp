@@ -104,9 +104,9 @@ TEST_F(ConfigFile, FixturesGiveTheirValues) {
         // A CR before each LF is dropped; names keep their spaces.
         {"crlf.cfg", true, 5, 3, 0, 0, 0, 0, 1, 1, 1000, 200, 5, 5, -1, 1, 1, 1,
          "/disks/a.xdf", "", "", "", "/fonts/x68 font.dat", "IPA ゴシック", ext, 1.0},
-        // Read to the end; a CR with no LF after it stays.
+        // Read to the end; a CR with no LF after it ends the value too.
         {"no_end.cfg", true, 1, 2, 0, 0, 5, 0, 1, 1, 256, 200, 5, 5, -1, 1, 1, 1,
-         "", "", "", "", "", "face\r", ext, 1.0},
+         "", "", "", "", "", "face", ext, 1.0},
         {"lower_case.cfg", true, 2, 2, 0, 0, 0, 3, 1, 1, 256, 200, 5, 5, -1, 1, 1, 1,
          "", "", "", "", "", "ＭＳ ゴシック", ext, 1.0},
         // Out of range or not a number: the default stays.
@@ -130,9 +130,10 @@ TEST_F(ConfigFile, FixturesGiveTheirValues) {
         EXPECT_EQ(g_cfg_joy0, c.joy0);
         EXPECT_EQ(g_cfg_joy1, c.joy1);
         EXPECT_EQ(g_cfg_joyout, c.joyout);
-        // FM is read, then its back end starts: with no BLASTER and no
-        // PC-98 card here, those fall back to none; FM 4 is the sound library.
-        EXPECT_EQ(g_fmcard.fm, c.fm == 4 ? 4 : FM_NONE) << c.fm;
+        // FM is read, then its back end starts: with no BLASTER here FM 1
+        // and 2 fall back to none; FM 3 is the emulated PC-98 card, FM 4
+        // the sound library.
+        EXPECT_EQ(g_fmcard.fm, c.fm >= 3 ? c.fm : FM_NONE) << c.fm;
         EXPECT_EQ(g_cfg_mouse, c.mouse);
         EXPECT_EQ(g_fmcard.fmsample, c.fmsample);
         EXPECT_EQ(g_fmcard.fmvol, c.fmvol);
