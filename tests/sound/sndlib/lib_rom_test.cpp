@@ -63,3 +63,20 @@ TEST(SoundLibRom, sound_lib_opm_adpcmout_and_pcm8_heard) {
 }
 
 }  // namespace
+
+// A PCM8 link table, _ADPCMLOT and channel 3 on a table whose one empty
+// entry links to itself: the PCM8 voice ends, channel 3 stops with a count
+// error, and the machine runs on to its end.
+TEST(SoundLibRom, sound_chains_looping_on_empty_entries_end) {
+    SoundRun run = sound_run_rom("sound_chains", {"FM=4", "FMPCM8=1"}, 30);
+    ASSERT_TRUE(run.finished());
+    EXPECT_EQ(run.result.exit_status, 0);
+    EXPECT_EQ(run.result_long(0), 0u);  // the call returns
+    EXPECT_EQ(run.result_long(1), 0u);  // and the voice has ended
+    EXPECT_EQ(run.result_long(2), 0u);
+    EXPECT_EQ(run.result_long(3), 0u);  // _ADPCMLOT's error steps: idle
+    EXPECT_EQ(run.result_long(4), 0x10u);
+    EXPECT_EQ(run.result_long(5), 0x0Du);
+    EXPECT_EQ(run.result_long(6), 0x61u);  // the error vector
+    EXPECT_LT(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 5);
+}
