@@ -1,5 +1,5 @@
-| FM 4 with FMPCM8: our sound library plays an OPM note, an _ADPCMOUT block
-| and two PCM8 voices, one after another.
+| FM 4 with FMPCM8: our sound library plays an OPM note, an _ADPCMOUT block,
+| two PCM8 voices and an _ADPCMLOT link table, one after another.
 |
 | Channel 0 plays KC $4A with M1 alone (CON 7, MUL 1, TL 0, AR 31): 491.7 Hz
 | for 110 frames, then keyed off (RR 15).
