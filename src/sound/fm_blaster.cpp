@@ -13,6 +13,9 @@ namespace {
 constexpr uint32_t BLASTER_NUMBER_LIMIT = 0xFFFF;  // larger values saturate past it
 constexpr int32_t PC98_PORT_FIRST = 0xD0, PC98_PORT_LAST = 0xDF;
 constexpr int32_t PC98_PORT_ADD = 0x2000;
+// The emulated card is always fitted: unset, BLASTER reads as its usual
+// value, an OPL3 at $220.
+constexpr const char* BLASTER_UNSET_TEXT = "A220 T6";
 
 char upper(char c) { return char(std::toupper(static_cast<unsigned char>(c))); }
 
@@ -70,7 +73,7 @@ void fmcard_parse_blaster(FmCard& card) {
     const char* text = std::getenv("BLASTER");
     if (!text) {
         log_add_line("BLASTER変数は設定されていない");
-        return;
+        text = BLASTER_UNSET_TEXT;
     }
     log_add_line(std::string("BLASTER : ") + text);
     fmcard_parse_blaster_text(card, text);

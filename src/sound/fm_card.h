@@ -57,7 +57,7 @@ void fmcard_write_opm(uint32_t reg, uint32_t value);
 
 // BLASTER: the environment variable's fields into the card (A port, P, T
 // channels; D, H, I read and not used). A number above $FFFF is no number:
-// an A field that large names no port.
+// an A field that large names no port. Unset, it reads as "A220 T6".
 void fmcard_parse_blaster(FmCard& card);
 // The parse of one BLASTER text, without the environment (tests).
 void fmcard_parse_blaster_text(FmCard& card, const char* text);

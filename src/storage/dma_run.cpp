@@ -18,6 +18,9 @@ constexpr uint32_t PROBE_ADDRESS_READ = 1, PROBE_ADDRESS_WRITE = 2;
 // A link chain that has not ended after this many entries loops: count fault.
 constexpr uint32_t LINK_CHAIN_LIMIT = 65536;
 constexpr uint32_t CHAIN_ENTRY_BYTES = 6;
+// A run that would move more than the whole address space (a chain that
+// repeats its blocks) stops there with a count fault.
+constexpr uint64_t RUN_BYTES_LIMIT = 0x1000000;
 
 bool g_channel2_running;
 
@@ -110,6 +113,12 @@ void dma_run_channel2() {
         const int32_t dev_step = address_step(scr & 3) * int32_t(size);
         const uint32_t dcr_ocr = dcr << 8 | ocr;
         uint32_t dev = dma_reg_long(CH, DMA_DAR);
+        uint64_t moved = 0;
+        auto transfer = [&](uint32_t mem, uint32_t count) {
+            moved += uint64_t(count) * size;
+            if (moved > RUN_BYTES_LIMIT) g_mem_probe_fault = FAULT_COUNT;
+            else dma_transfer(size, mem, dev, mem_step, dev_step, dcr_ocr, count);
+        };
 
         if (dma_reg_byte(CH, DMA_CSR) & (DMA_CSR_BLC | DMA_CSR_NDT | DMA_CSR_ERR)) g_mem_probe_fault = FAULT_TIMING;
         const uint32_t chain = (ocr >> 2) & 3;
@@ -117,7 +126,7 @@ void dma_run_channel2() {
             if (chain == 0) {
                 uint32_t mem = dma_reg_long(CH, DMA_MAR), count = dma_reg_word(CH, DMA_MTC);
                 if (count == 0) g_mem_probe_fault = FAULT_COUNT;
-                else dma_transfer(size, mem, dev, mem_step, dev_step, dcr_ocr, count);
+                else transfer(mem, count);
             } else if (chain == 2) {
                 uint32_t table = dma_reg_long(CH, DMA_BAR), entries = dma_reg_word(CH, DMA_BTC);
                 if (entries == 0) g_mem_probe_fault = FAULT_COUNT;
@@ -127,7 +136,7 @@ void dma_run_channel2() {
                     table += CHAIN_ENTRY_BYTES;
                     if (g_mem_probe_fault != FAULT_NONE) break;
                     if (count == 0) g_mem_probe_fault = FAULT_COUNT;
-                    else dma_transfer(size, mem, dev, mem_step, dev_step, dcr_ocr, count);
+                    else transfer(mem, count);
                 }
             } else if (chain == 3) {
                 uint32_t table = dma_reg_long(CH, DMA_BAR);
@@ -145,7 +154,7 @@ void dma_run_channel2() {
                     }
                     uint32_t link = mem_read_long_c(table + CHAIN_ENTRY_BYTES);
                     if (g_mem_probe_fault != FAULT_NONE) break;
-                    dma_transfer(size, mem, dev, mem_step, dev_step, dcr_ocr, count);
+                    transfer(mem, count);
                     if (link == 0 || g_mem_probe_fault != FAULT_NONE) break;
                     table = link;
                 }

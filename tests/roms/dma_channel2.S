@@ -180,6 +180,15 @@ start:
         moveq   #0, d7
         move.w  CH2 + DCR, d7
         result  61, d7
+| 62-64: a link entry of $FFFF longs to an 8-bit port, linked to itself,
+| stops with a count error once it has moved 16 MB.
+        lea     TABLE + 0xC0, a0
+        move.l  #SRC, (a0)+
+        move.w  #0xFFFF, (a0)+
+        move.l  #TABLE + 0xC0, (a0)+
+        move.l  #TABLE + 0xC0, CH2 + BAR
+        run2    0x2C, 0x04, 0x00, 0, 0, DST + 0x700
+        outcome 62
         move.w  #0x2700, sr
         rom_done
 

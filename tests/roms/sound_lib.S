@@ -1,5 +1,5 @@
-| FM 4 with FMPCM8: our sound library plays an OPM note, an _ADPCMOUT block
-| and two PCM8 voices, one after another.
+| FM 4 with FMPCM8: our sound library plays an OPM note, an _ADPCMOUT block,
+| two PCM8 voices and an _ADPCMLOT link table, one after another.
 |
 | Channel 0 plays KC $4A with M1 alone (CON 7, MUL 1, TL 0, AR 31): 491.7 Hz
 | for 110 frames, then keyed off (RR 15).
@@ -18,6 +18,12 @@
 |    3  _ADPCMSNS after the interrupt  4  PCM8 mode of channel 1 (GetMode)
 |    5  frames at the PCM8 start       6  PCM8 GetRest of channel 0 then
 |    7  PCM8 GetRest of channel 0 ten frames later
+|    8  frames at the _ADPCMLOT        9  _ADPCMSNS right after it
+|   10  frames from it to channel 3's interrupt
+|   11  _ADPCMSNS after the interrupt
+|
+| _ADPCMLOT, mode $0403: a link table of two entries of 3904 bytes each of
+| the same data, 2 x 7808 / 15625 s = 55.0 frames.
         .include "report.inc"
         .include "sound_frames.inc"
         .include "opm_note.inc"
@@ -29,6 +35,8 @@
         .equ    DATA, 0x010000
         .equ    DATA_BYTES, 7816
         .equ    PCM8_ENTRY, 0x009000
+        .equ    LINK_TABLE, 0x00A000
+        .equ    LINK_BYTES, 3904
 
         .text
 start:
@@ -107,6 +115,35 @@ start:
         trap    #2
         result  7, d0
         moveq   #60, d1
+        bsr     wait_frames
+
+| _ADPCMLOT.
+        lea     LINK_TABLE, a0
+        move.l  #DATA, (a0)+
+        move.w  #LINK_BYTES, (a0)+
+        move.l  #LINK_TABLE+10, (a0)+
+        move.l  #DATA, (a0)+
+        move.w  #LINK_BYTES, (a0)+
+        clr.l   (a0)+
+        clr.l   DONE_AT
+        move.l  CNT_VDISP, d6
+        result  8, d6
+        moveq   #0x64, d0
+        lea     LINK_TABLE, a1
+        move.l  #0x0403, d1
+        trap    #15
+        moveq   #0x66, d0
+        trap    #15
+        result  9, d0
+4:      tst.l   DONE_AT
+        beq.s   4b
+        move.l  DONE_AT, d7
+        sub.l   d6, d7
+        result  10, d7
+        moveq   #0x66, d0
+        trap    #15
+        result  11, d0
+        moveq   #30, d1
         bsr     wait_frames
         stop_frames
         rom_done

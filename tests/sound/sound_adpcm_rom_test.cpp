@@ -29,4 +29,16 @@ TEST(SoundAdpcmRom, sound_adpcm_heard_and_timed) {
     EXPECT_NEAR(tone_peak(s, 2, 0, onset + 4410, 32768, 44100, 900, 1050, 0.5), 975, 1);
 }
 
+// On the WAV road the chain that links its one empty entry to itself is
+// given up: nothing plays, the voice stays idle and channel 3 has no
+// interrupt; the machine runs on to its end.
+TEST(SoundAdpcmRom, sound_chains_looping_link_given_up) {
+    SoundRun run = sound_run_rom("sound_chains", {"FM=0", "WAV=1"}, 30);
+    ASSERT_TRUE(run.finished());
+    EXPECT_EQ(run.result.exit_status, 0);
+    EXPECT_EQ(run.result_long(6), 0u);
+    EXPECT_EQ(run.result_long(7), 0xC0u);
+    EXPECT_LT(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 5);
+}
+
 } // namespace

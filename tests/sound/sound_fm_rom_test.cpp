@@ -22,29 +22,41 @@ void expect_timers(const SoundRun& run) {
     EXPECT_EQ(run.result_long(3), 0u);
 }
 
-// FM 1 on the emulated OPL3 that BLASTER names: the note is heard at its pitch.
+// FM 1 on the emulated OPL3 that BLASTER names, or at $220 with BLASTER
+// unset: the note is heard at its pitch.
 TEST(SoundFmRom, sound_fm1_plays_the_note_and_times) {
-    setenv("BLASTER", "A220 T6", 1);
-    SoundRun run = sound_run_rom("sound_fm", {"FM=1"}, 700);
-    unsetenv("BLASTER");
-    expect_timers(run);
-    const auto& s = run.wav.samples;
-    ASSERT_GT(s.size() / 2, 44100u * 6);
-    size_t from = 44100 * 3, n = 44100;
-    EXPECT_GT(tone_rms(s, 2, from, n), 1000);
-    EXPECT_NEAR(tone_peak(s, 2, 0, from, n, 44100, 400, 600, 0.1), NOTE_HZ, 0.5);
-    EXPECT_NEAR(tone_peak(s, 2, 1, from, n, 44100, 400, 600, 0.1), NOTE_HZ, 0.5);
-    // Keyed off at the end: silence after the release.
-    EXPECT_LT(tone_rms(s, 2, s.size() / 2 - 2000, 2000), 50);
+    for (const char* blaster : {"A220 T6", static_cast<const char*>(nullptr)}) {
+        SCOPED_TRACE(blaster ? blaster : "(unset)");
+        if (blaster) setenv("BLASTER", blaster, 1);
+        else unsetenv("BLASTER");
+        SoundRun run = sound_run_rom("sound_fm", {"FM=1"}, 700);
+        unsetenv("BLASTER");
+        expect_timers(run);
+        EXPECT_EQ(g_fmcard.fm, FM_OPL3);
+        const auto& s = run.wav.samples;
+        ASSERT_GT(s.size() / 2, 44100u * 6);
+        size_t from = 44100 * 3, n = 44100;
+        EXPECT_GT(tone_rms(s, 2, from, n), 1000);
+        EXPECT_NEAR(tone_peak(s, 2, 0, from, n, 44100, 400, 600, 0.1), NOTE_HZ, 0.5);
+        EXPECT_NEAR(tone_peak(s, 2, 1, from, n, 44100, 400, 600, 0.1), NOTE_HZ, 0.5);
+        // Keyed off at the end: silence after the release.
+        EXPECT_LT(tone_rms(s, 2, s.size() / 2 - 2000, 2000), 50);
+    }
 }
 
-// FM 0: nothing is heard, and the timers run just the same.
-TEST(SoundFmRom, sound_fm0_is_silent_with_timers) {
-    SoundRun run = sound_run_rom("sound_fm", {"FM=0"}, 700);
-    expect_timers(run);
-    EXPECT_GT(run.wav.samples.size() / 2, 44100u * 10);
-    EXPECT_EQ(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 0);
-    EXPECT_EQ(g_fmcard.fm, FM_NONE);
+// FM 0, and FM 1 with a BLASTER that names no port: nothing is heard,
+// and the timers run just the same.
+TEST(SoundFmRom, sound_fm0_and_fm1_without_a_port_are_silent_with_timers) {
+    setenv("BLASTER", "I5 D1 T6", 1);
+    for (const char* fm : {"FM=0", "FM=1"}) {
+        SCOPED_TRACE(fm);
+        SoundRun run = sound_run_rom("sound_fm", {fm}, 700);
+        expect_timers(run);
+        EXPECT_GT(run.wav.samples.size() / 2, 44100u * 10);
+        EXPECT_EQ(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 0);
+        EXPECT_EQ(g_fmcard.fm, FM_NONE);
+    }
+    unsetenv("BLASTER");
 }
 
 std::vector<std::string> g_boxes;

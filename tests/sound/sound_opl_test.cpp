@@ -40,7 +40,8 @@ TEST_F(SoundOpl, sound_blaster_table) {
         {"A220 I5 D1 T3", FM_OPL3, FM_OPL2, 7, 0x220, 0},
         {"A388 T6", FM_OPL3, FM_OPL3, 15, 0x388, 0},
         {"I5 D1 T6", FM_OPL3, FM_NONE, 0, 0, 0},
-        {nullptr, FM_OPL3, FM_NONE, 0, 0, 0},
+        {nullptr, FM_OPL2, FM_OPL3, 15, 0x220, 0},          // unset: the card at its usual $220
+        {"", FM_OPL3, FM_NONE, 0, 0, 0},
         {"AD2 T6", FM_OPL3, FM_OPL3, 15, 0x20D2, 1},
         {"A2X0 T6", FM_OPL3, FM_OPL2, 7, 0x2, 0},          // stops at X: T never read
         {"a220 t6", FM_OPL3, FM_OPL3, 15, 0x220, 0},        // letters in any case

@@ -38,5 +38,6 @@ TEST(StorageDmaRom, Channel2RunsChainsErrorsAndInterrupts) {
         {58, 1, "self-CCR: one run"},
         {59, 0x80, "CSR $FF"}, {60, 0x80, "CSR $00"},
         {61, 0x0810, "word read DCR:OCR"},
+        {62, 0x10, "16 MB run: CSR"}, {63, 0x0D, "16 MB run: CER"}, {64, ERROR, "16 MB run: EIV"},
     });
 }

@@ -62,6 +62,7 @@ int32_t Pcm8::link_out(int ch, uint32_t table, uint32_t mode) {
     if (bad(ch)) return PCM8_BAD_CHANNEL;
     Pcm8Voice& v = v_[ch];
     restart(v, Pcm8Voice::LINK, merge_mode(v.mode, mode), 0, 0, table, 0);
+    v.links = PCM8_LINK_ALLOWANCE;
     if (!next_block(v)) v.kind = Pcm8Voice::IDLE;
     return 0;
 }
@@ -89,28 +90,35 @@ bool Pcm8::any_active() const {
     return false;
 }
 
-// The next block of an array (address, count) or link table (address,
-// count, next). A fault or the end of the chain ends the voice.
+// The next block with bytes of an array (address, count) or link table
+// (address, count, next); empty entries are passed over. A fault, the end
+// of the chain or a link chain past its allowance ends the voice.
 bool Pcm8::next_block(Pcm8Voice& v) {
-    if (v.kind == Pcm8Voice::BLOCK || (v.kind == Pcm8Voice::ARRAY && v.left == 0) ||
-        (v.kind == Pcm8Voice::LINK && v.table == 0))
-        return false;
-    uint32_t e[10];
-    int len = v.kind == Pcm8Voice::LINK ? 10 : 6;
-    for (int i = 0; i < len; ++i) {
-        int32_t b = read ? read(ctx, (v.table + i) & 0xFFFFFF) : 0;
-        if (b & ~0xFF) return false;
-        e[i] = uint32_t(b);
+    for (;;) {
+        if (v.kind == Pcm8Voice::BLOCK || (v.kind == Pcm8Voice::ARRAY && v.left == 0) ||
+            (v.kind == Pcm8Voice::LINK && v.table == 0))
+            return false;
+        if (v.kind == Pcm8Voice::LINK) {
+            if (v.links == 0) return false;
+            --v.links;
+        }
+        uint32_t e[10];
+        int len = v.kind == Pcm8Voice::LINK ? 10 : 6;
+        for (int i = 0; i < len; ++i) {
+            int32_t b = read ? read(ctx, (v.table + i) & 0xFFFFFF) : 0;
+            if (b & ~0xFF) return false;
+            e[i] = uint32_t(b);
+        }
+        v.addr = (e[0] << 24 | e[1] << 16 | e[2] << 8 | e[3]) & 0xFFFFFF;
+        v.rest = e[4] << 8 | e[5];
+        if (v.kind == Pcm8Voice::ARRAY) {
+            v.table += 6;
+            --v.left;
+        } else {
+            v.table = e[6] << 24 | e[7] << 16 | e[8] << 8 | e[9];
+        }
+        if (v.rest != 0) return true;
     }
-    v.addr = (e[0] << 24 | e[1] << 16 | e[2] << 8 | e[3]) & 0xFFFFFF;
-    v.rest = e[4] << 8 | e[5];
-    if (v.kind == Pcm8Voice::ARRAY) {
-        v.table += 6;
-        --v.left;
-    } else {
-        v.table = e[6] << 24 | e[7] << 16 | e[8] << 8 | e[9];
-    }
-    return v.rest != 0 || next_block(v);
 }
 
 int32_t Pcm8::byte_at(Pcm8Voice& v, bool& ok) {
@@ -153,6 +161,7 @@ void Pcm8::render(int32_t* out, uint32_t n, double chip_rate) {
         const int32_t gain = int32_t(std::lround(std::exp2((int(field(v.mode, 16)) - 8) * 0.5) * 256));
         const uint32_t pan = field(v.mode, 0);
         const uint32_t step = uint32_t(std::lround(pcm8_rate(v.mode) / chip_rate * 65536));
+        v.links = n + PCM8_LINK_ALLOWANCE;
         for (uint32_t i = 0; i < n && v.kind != Pcm8Voice::IDLE; ++i) {
             v.pos += step;
             while (v.pos >= 65536 && v.kind != Pcm8Voice::IDLE) {

@@ -12,6 +12,10 @@ namespace sndlib {
 inline constexpr int PCM8_CHANNELS = 8;
 inline constexpr uint32_t PCM8_DEFAULT_MODE = 0x080403;  // volume 8, 15.6 kHz, both sides
 inline constexpr int32_t PCM8_BAD_CHANNEL = -1;
+// Link entries a voice may load at its start, and in a render step beyond
+// one per output sample; a link chain that loads more (one that loops on
+// empty entries) ends there, as at the end of its table.
+inline constexpr uint32_t PCM8_LINK_ALLOWANCE = 1024;
 
 struct Pcm8Voice {
     enum Kind : uint8_t { IDLE, BLOCK, ARRAY, LINK };
@@ -19,6 +23,7 @@ struct Pcm8Voice {
     uint32_t mode = PCM8_DEFAULT_MODE;
     uint32_t addr = 0, rest = 0;   // current block
     uint32_t table = 0, left = 0;  // next table entry; array entries still to play
+    uint32_t links = 0;            // link entries it may still load in this step
     AdpcmDecoder dec;
     uint8_t byte = 0, half = 0;
     uint32_t pos = 0;  // fraction of the sample in 1/65536

@@ -58,8 +58,38 @@ TEST(SoundLibRom, sound_lib_opm_adpcmout_and_pcm8_heard) {
     // GetRest falls at the rate: 10 frames of 15625 / 2 bytes a second.
     double fell = double(run.result_long(6)) - double(run.result_long(7));
     EXPECT_NEAR(fell, 10 * FRAME_S * 15625 / 2, 15);
+    // _ADPCMLOT: the link state ($22) at once, idle after channel 3's
+    // interrupt at the end of the second entry, both entries heard.
+    EXPECT_EQ(run.result_long(9), ADPCM_IOCS_LINK);
+    EXPECT_EQ(run.result_long(11), 0u);
+    EXPECT_NEAR(double(run.result_long(10)), 2 * 7808 / 15625.0 / FRAME_S, 1.0);
+    double lot_start = run.result_long(8) * FRAME_S;
+    for (double from : {0.1, 0.6}) {
+        size_t l = at(lot_start + from), k = at(0.3);
+        EXPECT_NEAR(tone_peak(s, 2, 0, l, k, 44100, 400, 1100, 0.1), TRIANGLE_HZ, 1.0) << from;
+        EXPECT_NEAR(tone_peak(s, 2, 1, l, k, 44100, 400, 1100, 0.1), TRIANGLE_HZ, 1.0) << from;
+        EXPECT_GT(tone_rms(s, 2, l, k), 50) << from;
+    }
+    EXPECT_LT(tone_rms(s, 2, at(lot_start + 1.1), at(0.2)), 5);
     // All quiet at the end.
     EXPECT_LT(tone_rms(s, 2, s.size() / 2 - 2000, 2000), 5);
 }
 
 }  // namespace
+
+// A PCM8 link table, _ADPCMLOT and channel 3 on a table whose one empty
+// entry links to itself: the PCM8 voice ends, channel 3 stops with a count
+// error, and the machine runs on to its end.
+TEST(SoundLibRom, sound_chains_looping_on_empty_entries_end) {
+    SoundRun run = sound_run_rom("sound_chains", {"FM=4", "FMPCM8=1"}, 30);
+    ASSERT_TRUE(run.finished());
+    EXPECT_EQ(run.result.exit_status, 0);
+    EXPECT_EQ(run.result_long(0), 0u);  // the call returns
+    EXPECT_EQ(run.result_long(1), 0u);  // and the voice has ended
+    EXPECT_EQ(run.result_long(2), 0u);
+    EXPECT_EQ(run.result_long(3), 0u);  // _ADPCMLOT's error steps: idle
+    EXPECT_EQ(run.result_long(4), 0x10u);
+    EXPECT_EQ(run.result_long(5), 0x0Du);
+    EXPECT_EQ(run.result_long(6), 0x61u);  // the error vector
+    EXPECT_LT(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 5);
+}

@@ -100,3 +100,48 @@ TEST(SoundLibPcm8, ArraysLinksAndPcmSamples) {
     X68Sound_Pcm8_Aot(0, 0x72000, -1, 1);
     EXPECT_EQ(X68Sound_Pcm8_GetRest(0), 0);
 }
+
+// Empty entries are passed over; a chain that loops on them ends as at the
+// end of its table, while a loop that plays bytes goes on.
+TEST(SoundLibPcm8, EmptyEntriesAndLoopingChains) {
+    auto tone = adpcm_encode(sine(976.5625, 15625, 1600));  // 100 periods, 800 bytes
+    std::copy(tone.begin(), tone.end(), memory().begin() + 0x80000);
+    auto link = [](uint32_t at, uint32_t addr, uint32_t count, uint32_t next) {
+        put_be(at, addr, 4);
+        put_be(at + 4, count, 2);
+        put_be(at + 6, next, 4);
+    };
+    struct Case {
+        const char* name;
+        uint32_t table;
+        bool plays_on;  // still playing after 0.5 s, longer than the tone's 800 bytes
+    } cases[] = {
+        {"an empty entry linked to itself", 0x81000, false},
+        {"two empty entries linked to each other after the tone", 0x81100, false},
+        {"empty entries before the tone, which links back to itself", 0x81200, true},
+        {"the tone and an empty entry in a loop", 0x81300, true},
+    };
+    link(0x81000, 0x80000, 0, 0x81000);
+    link(0x81100, 0x80000, 800, 0x81110);
+    link(0x81110, 0x80000, 0, 0x81120);
+    link(0x81120, 0x80000, 0, 0x81110);
+    link(0x81200, 0x80000, 0, 0x81210);
+    link(0x81210, 0x80000, 0, 0x81220);
+    link(0x81220, 0x80000, 800, 0x81220);
+    link(0x81300, 0x80000, 800, 0x81310);
+    link(0x81310, 0x80000, 0, 0x81300);
+    for (const Case& k : cases) {
+        Lib lib;
+        EXPECT_EQ(X68Sound_Pcm8_Lot(0, int32_t(k.table), 0x080403), 0) << k.name;
+        auto x = side(pull(44100 / 2), 0);
+        EXPECT_EQ(X68Sound_Pcm8_GetRest(0) > 0, k.plays_on) << k.name;
+        if (k.plays_on) EXPECT_NEAR(sigtest::peak_hz(std::vector<double>(x.begin() + 4410, x.end()), 44100), 976.5, 2) << k.name;
+        else EXPECT_LT(sigtest::rms(side(pull(4410), 0)), 1.0) << k.name;
+    }
+    // An array of 65535 empty entries plays nothing and ends.
+    for (uint32_t i = 0; i < 0xFFFF; ++i) put_be(0x90000 + 6 * i, 0x80000, 4), put_be(0x90004 + 6 * i, 0, 2);
+    Lib lib;
+    EXPECT_EQ(X68Sound_Pcm8_Aot(1, 0x90000, 0x080403, 0xFFFF), 0);
+    EXPECT_EQ(X68Sound_Pcm8_GetRest(1), 0);
+    EXPECT_LT(sigtest::rms(side(pull(4410), 0)), 1.0);
+}
