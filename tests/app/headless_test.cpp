@@ -156,6 +156,20 @@ TEST_F(Headless, RunsThatNeverPowerOffEndAtTheFrameLimit) {
     }
 }
 
+TEST_F(Headless, HaltsAtTwoPlacesByTurnsWriteTwoBoxesAndTheirCounts) {
+    install_rom("alternate_halts");
+    install_cgrom();
+    Outcome r = zolm("--headless --virtual-clock --frames 10", "timeout 60");
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 400);
+    EXPECT_LT(r.err.size(), 600u) << r.err.substr(0, 600);
+    const std::string box = "[MPU HALT] double buss haltが発生しました。";
+    size_t shown = 0, counts = 0;
+    for (size_t at = 0; (at = r.err.find(box, at)) != std::string::npos; at += box.size())
+        (r.err.compare(at + box.size(), 11, " (repeated ") == 0 ? counts : shown)++;
+    EXPECT_EQ(shown, 2u) << r.err.substr(0, 600);
+    EXPECT_EQ(counts, 2u) << r.err.substr(0, 600);
+}
+
 // The ROM's address-error handler lies at an odd address: the fault on its
 // first fetch is a double fault, so one frame is stacked before each halt,
 // and the halts and resets cost their time.
