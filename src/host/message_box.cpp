@@ -1,5 +1,6 @@
 // The part of the message boxes shared by every back end: a box shown again
-// and again is counted, not shown, also among a few that take turns.
+// and again is counted, not shown, also among a few that take turns; a
+// storm of boxes that all differ is cut short.
 #include "host/message_box.h"
 
 #include <algorithm>
@@ -24,8 +25,21 @@ struct HeldBox {
 // too; the one seen longest ago gives way to a new one.
 constexpr size_t HELD_BOXES = 8;
 
+// More new boxes than this within one span are counted, not shown (but a
+// question, which needs its answer): a storm of boxes that all differ
+// writes a bounded number of lines.
+constexpr unsigned STORM_BOXES = 16;
+
+struct Storm {
+    std::chrono::steady_clock::time_point start; // of the span being counted
+    unsigned shown = 0;                          // new boxes shown in it
+    unsigned long held_back = 0;                 // boxes not shown since
+    std::string caption;                         // of the last held back
+};
+
 std::mutex g_lock;
 std::vector<HeldBox> g_held;
+Storm g_storm;
 
 void show_repeats(HeldBox& box) {
     if (box.repeats == 0) return;
@@ -37,6 +51,11 @@ void show_repeats(HeldBox& box) {
 
 void show_all_repeats() {
     for (HeldBox& box : g_held) show_repeats(box);
+    if (g_storm.held_back == 0) return;
+    std::string line = std::to_string(g_storm.held_back) +
+                       (g_storm.held_back == 1 ? " more box was not shown" : " more boxes were not shown");
+    g_message_box_backend(line.c_str(), g_storm.caption.c_str(), MB_INFO);
+    g_storm.held_back = 0;
 }
 
 } // namespace
@@ -52,6 +71,16 @@ MessageBoxAnswer host_message_box(const char* text, const char* caption, Message
         same->seen = now;
         return same->answer;
     }
+    if (now - g_storm.start >= MESSAGE_REPEAT_SPAN) {
+        g_storm.start = now;
+        g_storm.shown = 0;
+    }
+    if (g_storm.shown >= STORM_BOXES && kind != MB_QUESTION) {
+        g_storm.held_back++;
+        g_storm.caption = caption;
+        return MB_ANSWER_OK;
+    }
+    g_storm.shown++;
     // The counts so far come out before the box that is shown.
     show_all_repeats();
     if (!same) {
@@ -75,4 +104,5 @@ void host_message_box_flush() {
     std::lock_guard<std::mutex> guard(g_lock);
     show_all_repeats();
     g_held.clear();
+    g_storm = Storm{};
 }

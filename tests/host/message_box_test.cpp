@@ -100,8 +100,25 @@ TEST_F(MessageBoxRepeats, BoxesThatTakeTurnsAreCountedEach) {
     g_shown.clear();
     const char* nine[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
     for (int round = 0; round < 3; round++)
-        for (const char* text : nine) box(text);
+        for (const char* text : nine) box(text, MESSAGE_REPEAT_SPAN / 10);
     EXPECT_EQ(g_shown.size(), 27u);
+}
+
+TEST_F(MessageBoxRepeats, AStormOfDifferentBoxesIsCutShort) {
+    for (int i = 0; i < 1000; i++) box(("halt\nPC=" + std::to_string(i)).c_str());
+    ASSERT_EQ(g_shown.size(), 16u);
+    EXPECT_EQ(g_shown.back(), "MPU HALT: halt\nPC=15");
+    // A question is shown all the same, the number held back first.
+    EXPECT_EQ(box("Go on?", milliseconds(1), "Q", MB_QUESTION), MB_ANSWER_NO);
+    ASSERT_EQ(g_shown.size(), 18u);
+    EXPECT_EQ(g_shown[16], "MPU HALT: 984 more boxes were not shown");
+    EXPECT_EQ(g_shown[17], "Q: Go on?");
+    // Held back till the span is over; then new boxes are shown again.
+    box("halt\nPC=x");
+    box("halt\nPC=again", MESSAGE_REPEAT_SPAN);
+    host_message_box_flush();
+    EXPECT_EQ(std::vector<std::string>(g_shown.begin() + 18, g_shown.end()),
+              (std::vector<std::string>{"MPU HALT: 1 more box was not shown", "MPU HALT: halt\nPC=again"}));
 }
 
 TEST_F(MessageBoxRepeats, RepeatsGetTheAnswerOfTheShownBox) {
