@@ -42,6 +42,9 @@ inline constexpr auto& g_refetch = g_cpu_regs.refetch;
 // watch on the next opcode word (every SR write and interrupt request sets
 // it; the loop clears it when none of them holds).
 inline constexpr uint32_t REFETCH_BASE = 1, REFETCH_TESTS = 2;
+// g_exception_busy when no exception is processed; vector offsets below
+// EXCEPTION_GROUP0_END are the bus and address errors.
+inline constexpr uint32_t EXCEPTION_NONE = 0x100, EXCEPTION_GROUP0_END = 0x10;
 inline constexpr auto& g_fault_addr = g_cpu_regs.fault_addr;
 inline constexpr auto& g_fault_code = g_cpu_regs.fault_code;
 inline constexpr auto& g_irq_request = g_cpu_regs.irq_request;
@@ -85,6 +88,6 @@ inline bool cpu_supervisor() { return (g_cpu_sr & SR_S) != 0; }
 inline unsigned cpu_reg_number(const uint32_t* slot) { return unsigned(slot - g_cpu_regs.r); }
 
 extern uint8_t g_cpu_idle;           // 1 while the run loop is not running
-extern uint32_t g_exception_busy;    // vector offset being stacked, 0x100 when none
+extern uint32_t g_exception_busy;    // vector offset being processed, EXCEPTION_NONE when none
 extern uint32_t g_trace_delay;       // trace step counter
 extern uint32_t g_cpu_stopped;       // a STOP at g_cpu_pc waits for an interrupt

@@ -8,7 +8,7 @@
 #include "core/trace.h"
 
 uint8_t g_cpu_idle = 1;
-uint32_t g_exception_busy = 0x100;
+uint32_t g_exception_busy = EXCEPTION_NONE;
 uint32_t g_trace_delay;
 uint32_t g_cpu_stopped;
 
@@ -24,6 +24,19 @@ static uint32_t enter_supervisor() {
     return old_sr;
 }
 
+// The chip's time for the exception processing, which stands for the
+// instruction that raised it too (its own count is abandoned). An interrupt
+// is taken apart and adds none.
+static uint32_t exception_cycles(uint32_t v) {
+    switch (v) {
+    case VEC_BUS_ERROR:
+    case VEC_ADDRESS_ERROR: return 50;
+    case VEC_ZERO_DIVIDE: return 38;
+    case VEC_CHK: return 40;
+    default: return 34;
+    }
+}
+
 static uint32_t main_ram_vector(uint32_t offset) {
     const uint8_t* ram = emu_main_ram();
     if (!ram || offset + 4 > emu_main_ram_size()) return 0;
@@ -34,7 +47,7 @@ void cpu_take_exception(uint32_t v, uint32_t pc) {
     g_refetch = 1;
     g_trace_kind[trace_entry()] = TRACE_EXCEPTION;
     trace_advance();
-    if (v < 0x10 && g_exception_busy < 0x10) cpu_double_fault_halt();
+    if (v < EXCEPTION_GROUP0_END && g_exception_busy < EXCEPTION_GROUP0_END) cpu_double_fault_halt();
     g_exception_busy = v;
     g_cpu_stopped = 0;
     uint32_t old_sr = enter_supervisor();
@@ -53,7 +66,11 @@ void cpu_take_exception(uint32_t v, uint32_t pc) {
     g_cpu_pc = main_ram_vector(v);
     g_cpu_sr |= SR_S;
     g_refetch = 1;
-    g_exception_busy = 0x100;
+    g_cycles += exception_cycles(v);
+    // A bus or address error is processed until the handler's first word is
+    // fetched: a fault on that fetch (an odd or unmapped handler) is a double
+    // fault too. The loop's fetch-base reload ends it.
+    g_exception_busy = v < EXCEPTION_GROUP0_END ? v : EXCEPTION_NONE;
     cpu_loop_exit();
 }
 
@@ -72,7 +89,7 @@ void cpu_privilege_violation(uint32_t handler_pc) {
 
 void cpu_double_fault_halt() {
     emu_cpu_halted(g_cpu_op_addr);
-    g_exception_busy = 0x100;
+    g_exception_busy = EXCEPTION_NONE;
     cpu_loop_exit();
 }
 

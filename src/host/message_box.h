@@ -11,10 +11,14 @@ enum MessageBoxAnswer { MB_ANSWER_OK, MB_ANSWER_YES, MB_ANSWER_NO, MB_ANSWER_CAN
 inline constexpr std::chrono::milliseconds MESSAGE_REPEAT_SPAN{2000};
 
 // Shows text under caption through the back end and waits for the answer.
-// A repeat within MESSAGE_REPEAT_SPAN gives the answer the shown box got;
-// the count comes out as one box, the first line of the text followed by
-// "(repeated N times)", before the next box that differs or comes later
-// than the span, or at host_message_box_flush.
+// A repeat within MESSAGE_REPEAT_SPAN of the same box's last coming gives
+// the answer the shown box got, also when other boxes came in between (the
+// last HELD_BOXES different ones are told apart); the count comes out as
+// one box, the first line of the text followed by "(repeated N times)",
+// before the next box that is shown, or at host_message_box_flush. Beyond
+// 16 new boxes within one span the rest of the span's boxes (but questions)
+// are not shown; their number comes out the same way, as "N more boxes
+// were not shown".
 MessageBoxAnswer host_message_box(const char* text, const char* caption, MessageBoxKind kind);
 // Shows the count of repeats still held and forgets the last box; called
 // at exit.

@@ -14,6 +14,7 @@
 #include "machine/log_lines.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
+#include "machine/startup.h"
 
 KeyboardState g_keyboard;
 
@@ -58,7 +59,9 @@ void key_power_on() {
     keymap_power_on();
 }
 
-void key_reset() { keymap_load(); }
+void key_reset() {
+    if (init_reset_reads_files()) keymap_load();
+}
 std::span<const uint8_t> key_state() { return device_state_bytes(g_keyboard); }
 
 void key_on_key_down(const WindowMessage& m) {

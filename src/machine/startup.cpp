@@ -41,6 +41,7 @@ struct HaltRecord {
     bool looping;
 };
 HaltRecord s_halts;
+bool s_reset_reads_files = true;
 } // namespace
 
 bool init_machine_running() { return g_machine_running; }
@@ -53,12 +54,20 @@ void emu_cpu_halted(uint32_t pc) {
     sched_advance();
     uint64_t now = g_cycles_total;
     uint64_t frame = g_cycles_per_frame ? g_cycles_per_frame : CLOCK_FLOOR;
-    if (s_halts.last_halt_at == 0 || now - s_halts.last_halt_at >= frame) s_halts.loop_start = now;
+    bool close = s_halts.last_halt_at != 0 && now - s_halts.last_halt_at < frame;
+    if (!close) s_halts.loop_start = now;
     s_halts.last_halt_at = now;
     s_halts.last_pc = pc;
     if (now - s_halts.loop_start >= HALT_LOOP_FRAMES * frame) s_halts.looping = true;
+    // A halt that follows the last within a frame resets without reading
+    // files again: a machine that halts over and over costs no more host
+    // work per reset than the reset's own emulated time.
+    s_reset_reads_files = !close;
     init_reset_machine();
+    s_reset_reads_files = true;
 }
+
+bool init_reset_reads_files() { return s_reset_reads_files; }
 
 bool init_halt_looping(uint32_t* pc) {
     if (pc) *pc = s_halts.last_pc;
@@ -77,6 +86,7 @@ void init_reset_cpu() {
     g_cycle_deadline = 0x7FFFFFFF;
     g_irq_request = g_irq_level = g_irq_vector_offset = 0;
     g_cpu_stopped = 0;
+    g_exception_busy = EXCEPTION_NONE;
     g_refetch = 1;
 }
 

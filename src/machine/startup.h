@@ -17,6 +17,9 @@ void init_shutdown();
 void init_reset_machine();
 void init_reset_cpu();
 void init_reset_machine_state();
+// False while the reset of a halt close to the last one runs: the devices
+// then keep what they read from files (the key map).
+bool init_reset_reads_files();
 
 // True when the machine has done nothing but halt on double bus faults
 // and reset for a while; pc is the last halt's.

@@ -156,6 +156,42 @@ TEST_F(Headless, RunsThatNeverPowerOffEndAtTheFrameLimit) {
     }
 }
 
+TEST_F(Headless, HaltsAtTwoPlacesByTurnsWriteTwoBoxesAndTheirCounts) {
+    install_rom("alternate_halts");
+    install_cgrom();
+    Outcome r = zolm("--headless --virtual-clock --frames 10", "timeout 60");
+    EXPECT_EQ(r.status, 0) << r.err.substr(0, 400);
+    EXPECT_LT(r.err.size(), 600u) << r.err.substr(0, 600);
+    const std::string box = "[MPU HALT] double buss haltが発生しました。";
+    size_t shown = 0, counts = 0;
+    for (size_t at = 0; (at = r.err.find(box, at)) != std::string::npos; at += box.size())
+        (r.err.compare(at + box.size(), 11, " (repeated ") == 0 ? counts : shown)++;
+    EXPECT_EQ(shown, 2u) << r.err.substr(0, 600);
+    EXPECT_EQ(counts, 2u) << r.err.substr(0, 600);
+}
+
+// The ROM's address-error handler lies at an odd address: the fault on its
+// first fetch is a double fault, so one frame is stacked before each halt,
+// and the halts and resets cost their time.
+TEST_F(Headless, AFaultOnAFaultHandlersFetchHaltsAndTheFrameLimitHolds) {
+    install_rom("odd_vectors");
+    install_cgrom();
+    Outcome r = zolm("--headless --virtual-clock --frames 120 --dump-ram ram.bin", "timeout 20");
+    EXPECT_TRUE(r.status == 0 || r.status == EXIT_HALT_LOOP) << r.status << "\n" << r.err.substr(0, 400);
+    EXPECT_LT(r.err.size(), 400u) << r.err.substr(0, 400);
+    EXPECT_NE(r.err.find(" PC=    1235\n"), std::string::npos) << r.err.substr(0, 400);
+    std::vector<uint8_t> ram = file_bytes(run_dir() / "ram.bin");
+    ASSERT_EQ(ram.size(), 4 * MB);
+    // The frame of the jump's address error, below the reset SSP $2000.
+    constexpr uint32_t FRAME = 0x2000 - 14;
+    EXPECT_EQ(be32(ram, FRAME + 2), 0x1001u);
+    EXPECT_EQ(be32(ram, FRAME + 10), 0x1001u);
+    EXPECT_EQ(be32(ram, 0x0C), 0x1235u);
+    size_t written_below = 0;
+    for (uint32_t a = 0x100; a < FRAME; a++) written_below += ram[a] != 0;
+    EXPECT_EQ(written_below, 0u) << "more frames were stacked below the first";
+}
+
 TEST_F(Headless, AMachineThatOnlyHaltsIsStopped) {
     install_rom("halt_loop");
     install_cgrom();

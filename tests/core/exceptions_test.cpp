@@ -76,6 +76,68 @@ TEST_F(Exceptions, AFaultWhileStackingAFaultHaltsAndResets) {
     EXPECT_EQ(g_exception_busy, 0x100u);
 }
 
+// A bus or address error is processed until its handler's first word is
+// fetched; other exceptions, and a handler that runs, fault as usual.
+TEST_F(Exceptions, AFaultOnTheFirstFetchOfAFaultsHandlerHalts) {
+    constexpr uint16_t MOVE_W_A0_D0 = 0x3010, TRAP_0 = 0x4E40;
+    struct Case {
+        const char* what;
+        uint16_t op;
+        uint32_t vector;     // whose handler is changed
+        uint32_t handler;    // odd: its fetch faults
+        uint32_t pc, sp;     // after the instruction and the handler's first step
+    };
+    const Case cases[] = {
+        {"address error, odd handler: halt and reset", MOVE_W_A0_D0, 3, 0x10001, 0x5000, 0x3000},
+        {"TRAP, odd handler: an address error", TRAP_0, 32, 0x10001, handler(3), 0x2000 - 6 - 14},
+        {"address error whose handler faults: another one", MOVE_W_A0_D0, 3, 0x6000, 0x6000, 0x2000 - 28},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        SetUp();
+        flat_write_long(0xFF0000, 0x3000);
+        flat_write_long(0xFF0004, 0x5000);
+        flat_write_words(0x4000, {c.op});
+        flat_write_words(0x6000, {MOVE_W_A0_D0});
+        flat_write_long(c.vector * 4, c.handler);
+        cpu_a(0) = 0x1001;
+        cpu_test_step();
+        cpu_test_step();
+        EXPECT_EQ(g_cpu_pc, c.pc);
+        EXPECT_EQ(cpu_sp(), c.sp);
+    }
+}
+
+// The chip's times for the exception processing (MC68000 user's manual),
+// in place of the instruction's own.
+TEST_F(Exceptions, ExceptionProcessingTakesItsCycles) {
+    struct Case {
+        const char* what;
+        uint16_t op;
+        uint32_t sr, d0, cycles;
+    };
+    const Case cases[] = {
+        {"TRAP #0", 0x4E40, 0x2700, 0, 34},
+        {"illegal instruction", 0x4AFC, 0x2700, 0, 34},
+        {"line A", 0xA000, 0x2700, 0, 34},
+        {"line F", 0xF000, 0x2700, 0, 34},
+        {"DIVU D1,D0 by zero", 0x80C1, 0x2700, 7, 38},
+        {"CHK D1,D0 with D0 negative", 0x4181, 0x2700, 0x8000, 40},
+        {"TRAPV with V set", 0x4E76, 0x2702, 0, 34},
+        {"RTE in user mode", RTE, 0x0000, 0, 34},
+        {"MOVE.W (A0),D0 at an odd address", 0x3010, 0x2700, 0, 50},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        cpu_test_reset(0x4000, 0x2000, c.sr);
+        flat_write_words(0x4000, {c.op});
+        cpu_d(0) = c.d0;
+        cpu_d(1) = 0;
+        cpu_a(0) = 0x1001;
+        EXPECT_EQ(cpu_test_step(), c.cycles);
+    }
+}
+
 TEST_F(Exceptions, MfpChannelsAreTakenByPriorityAgainstTheMask) {
     g_mfp_regs[MFP_IERA] = g_mfp_regs[MFP_IMRA] = 0xFF;
     g_mfp_regs[MFP_VR] = 0x40;

@@ -72,6 +72,9 @@ struct WrongData {
     const char* name;
     const char* what;
     bool (*shows)(const Vector& v);
+    // Puts the record right, after which the vector is judged as any other;
+    // without it the vector is skipped.
+    void (*mend)(Vector& v);
     uint32_t seen;
 };
 
@@ -84,8 +87,13 @@ struct Verdict {
 const char* field_name(int f);
 constexpr uint32_t bit(int f) { return 1u << f; }
 
-// Reads one group file.
+// Reads one group file (a gzipped JSON array of vectors).
 bool load_group(const std::string& path, std::vector<Vector>& out, std::string& error);
+// Reads a file of one JSON vector a line, plain or gzipped.
+bool load_vector_lines(const std::string& path, std::vector<Vector>& out, std::string& error);
+// The group of a vector by its name: the mnemonic after '[', e.g. "DIVU"
+// in "80ef [DIVU (d16, A7), D0] 5745".
+std::string group_of(const std::string& name);
 // The flat bus with every write logged.
 void install_bus();
 // The byte a RAM list holds at addr.

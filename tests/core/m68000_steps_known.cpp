@@ -207,16 +207,23 @@ bool data_fault_as_described(const Case& c, uint32_t regs, uint32_t edits) {
 // The core's frame for a fault on the fetch at an odd target, from the
 // chip's, which stacks the target as the access address: the core stacks
 // the target as the PC and, cut to 24 bits, as the address, and reads the
-// instruction word at the target.
-void fetch_fault_frame(const Vector& v, const uint8_t* chip, uint8_t* want) {
+// instruction word at the target. want holds `size` bytes of the core's
+// stack from its final SSP core_sp; bytes from 14 on (a JSR's return
+// address) are the caller's. The word is read after the SR and PC are
+// stacked and what lies above is pushed, so those may cover the target.
+void fetch_fault_frame(const Vector& v, const uint8_t* chip, uint32_t core_sp, uint8_t* want, uint32_t size) {
     uint32_t target = be_read32(chip + 2);
+    std::memcpy(want + 8, chip + 8, 2);
+    be_write32(want + 10, target);
+    auto byte_read = [&](uint32_t addr) {
+        uint32_t off = (addr - core_sp) & 0xFFFFFF;
+        return off >= 8 && off < size ? want[off] : initial_byte(v, addr);
+    };
     uint32_t at = target & 0xFFFFFE;
-    uint32_t insn = uint32_t(initial_byte(v, at)) << 8 | initial_byte(v, at + 1);
+    uint32_t insn = uint32_t(byte_read(at)) << 8 | byte_read(at + 1);
     be_write16(want, (insn & 0xFFE0) | (chip[1] & 0x1Fu));
     be_write32(want + 2, target & 0xFFFFFF);
     be_write16(want + 6, insn);
-    std::memcpy(want + 8, chip + 8, 2);
-    be_write32(want + 10, target);
 }
 
 // Extension words of a control addressing mode.
@@ -391,12 +398,14 @@ KnownDifference g_known[] = {
          if (c.o.diff_fields || !c.o.stray.empty() || !chip_stack(c.v, kGroup0Frame, chip) ||
              !ram_diffs_within(c.o, c.v.final.reg[F_SSP], kGroup0Frame))
              return false;
-         fetch_fault_frame(c.v, chip, want);
+         fetch_fault_frame(c.v, chip, c.o.got[F_SSP], want, kGroup0Frame);
          return std::memcmp(c.o.core_stack, want, kGroup0Frame) == 0;
      }, 0},
     {"odd JSR target", "JSR", "address error on the fetch at an odd target",
      "as for JMP, and the core has pushed the return address (the word after the instruction) "
-     "before the target is fetched, so its frame lies 4 bytes lower; the chip faults before the push",
+     "before the target is fetched, so its frame lies 4 bytes lower; the chip faults before the push. "
+     "The instruction word is read at the target after the return address, SR and PC are stacked, "
+     "which may cover it",
      [](const Case& c) { return chip_address_error(c.v, true); },
      [](const Case& c) {
          const Outcome& o = c.o;
@@ -407,9 +416,9 @@ KnownDifference g_known[] = {
              return false;
          for (uint32_t a : o.stray)
              if (((a - core_sp) & 0xFFFFFF) >= 4) return false;
-         fetch_fault_frame(c.v, chip, want);
          be_write32(want + kGroup0Frame,
                     c.v.initial.reg[F_PC] + 2 + 2 * control_ext_words(opcode(c.v) & 0x3F));
+         fetch_fault_frame(c.v, chip, core_sp, want, sizeof want);
          return std::memcmp(o.core_stack, want, sizeof want) == 0;
      }, 0},
 };
@@ -443,9 +452,45 @@ bool d2_upper_changed(const Vector& v) {
     return ((v.initial.reg[F_D0 + 2] ^ v.final.reg[F_D0 + 2]) & 0xFFFFFF00) != 0;
 }
 
+// Extension words of a word-sized data source.
+uint32_t data_ext_words(uint32_t ea) {
+    uint32_t mode = ea >> 3, reg = ea & 7;
+    if (mode < 5) return 0;
+    if (mode == 7 && reg == 1) return 2;
+    return 1;
+}
+
+// A divide's address of the next instruction.
+uint32_t divide_next_pc(const Vector& v) {
+    return v.initial.reg[F_PC] + 2 + 2 * data_ext_words(opcode(v) & 0x3F);
+}
+
+// The chip took the zero-divide trap, and its frame holds the opcode's
+// address as the PC.
+bool zero_divide_stacks_opcode(const Vector& v) {
+    uint8_t frame[kNormalFrame];
+    return chip_took(v, 0x14) && chip_stack(v, kNormalFrame, frame) && be_read32(frame + 2) == v.initial.reg[F_PC];
+}
+
+// The frame as the manual has it: the PC of the next instruction.
+void zero_divide_stack_next(Vector& v) {
+    uint32_t pc = divide_next_pc(v), sp = v.final.reg[F_SSP];
+    for (auto& [a, b] : v.final.ram) {
+        uint32_t off = (a - sp - 2) & 0xFFFFFF;
+        if (off < 4) b = uint8_t(pc >> (24 - 8 * off));
+    }
+}
+
 WrongData g_wrong[] = {
-    {"ASL.b", "e502 [ASL.b Q, D2] 1583", "final D2 changes bits 8-31, which ASL.b leaves alone", d2_upper_changed, 0},
-    {"ASL.b", "e502 [ASL.b Q, D2] 1761", "final D2 changes bits 8-31, which ASL.b leaves alone", d2_upper_changed, 0},
+    {"ASL.b", "e502 [ASL.b Q, D2] 1583", "final D2 changes bits 8-31, which ASL.b leaves alone", d2_upper_changed,
+     nullptr, 0},
+    {"ASL.b", "e502 [ASL.b Q, D2] 1761", "final D2 changes bits 8-31, which ASL.b leaves alone", d2_upper_changed,
+     nullptr, 0},
+    // The only zero divide of the full set's DIVU group.
+    {"DIVU", "80ef [DIVU (d16, A7), D0] 5745",
+     "the zero-divide frame holds the opcode's address as the PC, where the manual's rule for a zero divide "
+     "(as for TRAP, TRAPV and CHK) stacks the address of the next instruction; judged with that PC",
+     zero_divide_stacks_opcode, zero_divide_stack_next, 0},
 };
 
 WrongData* find_wrong(const std::string& group, const Vector& v) {
@@ -457,12 +502,23 @@ WrongData* find_wrong(const std::string& group, const Vector& v) {
 // ------------------------------------------------------------ verdict
 
 
-Verdict judge(const std::string& group, const Vector& v, Outcome& o) {
-    if (WrongData* w = find_wrong(group, v)) return {Verdict::kWrongData, nullptr, w};
+Verdict judge_run(const std::string& group, const Vector& v, Outcome& o) {
     run_vector(v, o);
     if (o.matches()) return {Verdict::kMatch};
     if (KnownDifference* k = find_known(Case{group, v, o})) return {Verdict::kListed, k};
     return {Verdict::kFailed};
+}
+
+// A wrong vector with a mend is judged as mended; one without is skipped.
+Verdict judge(const std::string& group, const Vector& v, Outcome& o) {
+    WrongData* w = find_wrong(group, v);
+    if (!w) return judge_run(group, v, o);
+    if (!w->mend) return {Verdict::kWrongData, nullptr, w};
+    Vector mended = v;
+    w->mend(mended);
+    Verdict verdict = judge_run(group, mended, o);
+    if (verdict.kind == Verdict::kFailed) return verdict;
+    return {Verdict::kWrongData, verdict.known, w};
 }
 
 

@@ -45,30 +45,66 @@ CpuState parse_state(const nlohmann::json& j) {
     return s;
 }
 
-// Reads one group file; the bus transactions are not needed and are dropped
-// while parsing.
-bool load_group(const std::string& path, std::vector<Vector>& out, std::string& error) {
-    std::string text;
-    if (!read_gzip(path, text)) { error = "cannot read " + path; return false; }
+// The bus transactions are not needed and are dropped while parsing.
+nlohmann::json parse_without_transactions(const std::string& text) {
     auto drop_transactions = [](int, nlohmann::json::parse_event_t ev, nlohmann::json& parsed) {
         return !(ev == nlohmann::json::parse_event_t::key && parsed == "transactions");
     };
-    nlohmann::json doc = nlohmann::json::parse(text, drop_transactions, false);
+    return nlohmann::json::parse(text, drop_transactions, false);
+}
+
+Vector parse_vector(const nlohmann::json& j) {
+    Vector v;
+    v.name = j.at("name").get<std::string>();
+    v.initial = parse_state(j.at("initial"));
+    v.final = parse_state(j.at("final"));
+    v.length = j.at("length").get<uint32_t>();
+    return v;
+}
+
+bool load_group(const std::string& path, std::vector<Vector>& out, std::string& error) {
+    std::string text;
+    if (!read_gzip(path, text)) { error = "cannot read " + path; return false; }
+    nlohmann::json doc = parse_without_transactions(text);
     if (doc.is_discarded() || !doc.is_array()) { error = "not a JSON array: " + path; return false; }
     try {
-        for (const auto& j : doc) {
-            Vector v;
-            v.name = j.at("name").get<std::string>();
-            v.initial = parse_state(j.at("initial"));
-            v.final = parse_state(j.at("final"));
-            v.length = j.at("length").get<uint32_t>();
-            out.push_back(std::move(v));
-        }
+        for (const auto& j : doc) out.push_back(parse_vector(j));
     } catch (const nlohmann::json::exception& e) {
         error = path + ": " + e.what();
         return false;
     }
     return true;
+}
+
+bool load_vector_lines(const std::string& path, std::vector<Vector>& out, std::string& error) {
+    std::string text;
+    if (!read_gzip(path, text)) { error = "cannot read " + path; return false; } // reads plain files too
+    size_t line_number = 0;
+    for (size_t at = 0; at < text.size();) {
+        size_t end = text.find('\n', at);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(at, end - at);
+        at = end + 1;
+        ++line_number;
+        if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
+        nlohmann::json j = parse_without_transactions(line);
+        std::string where = path + " line " + std::to_string(line_number);
+        if (j.is_discarded() || !j.is_object()) { error = where + ": not a JSON object"; return false; }
+        try {
+            out.push_back(parse_vector(j));
+        } catch (const nlohmann::json::exception& e) {
+            error = where + ": " + e.what();
+            return false;
+        }
+    }
+    return true;
+}
+
+std::string group_of(const std::string& name) {
+    size_t open = name.find('[');
+    if (open == std::string::npos) return "";
+    size_t end = name.find_first_of(" ]", open + 1);
+    return name.substr(open + 1, end == std::string::npos ? std::string::npos : end - open - 1);
 }
 
 // ------------------------------------------------------- write tracking

@@ -61,7 +61,7 @@ TEST_F(MessageBoxRepeats, ATightLoopShowsOneBoxAndItsCountAtTheFlush) {
 }
 
 TEST_F(MessageBoxRepeats, CountEndsAtADifferentBoxOrAfterTheSpan) {
-    const milliseconds span = MESSAGE_REPEAT_SPAN, near = span - milliseconds(1);
+    const milliseconds span = MESSAGE_REPEAT_SPAN, near = span - milliseconds(1), soon{1};
     struct Step { const char* text; milliseconds after; const char* caption; MessageBoxKind kind; };
     struct Case { const char* what; std::vector<Step> steps; std::vector<std::string> shown; };
     const Case cases[] = {
@@ -72,6 +72,10 @@ TEST_F(MessageBoxRepeats, CountEndsAtADifferentBoxOrAfterTheSpan) {
         {"gaps under the span, however long in all",
          {{"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}},
          {"C: A"}},
+        {"two boxes that take turns, then another",
+         {{"A", soon, "C", MB_INFO}, {"B", soon, "C", MB_INFO}, {"A", soon, "C", MB_INFO}, {"B", soon, "C", MB_INFO},
+          {"D", soon, "C", MB_INFO}},
+         {"C: A", "C: B", "C: A (repeated 1 time)", "C: B (repeated 1 time)", "C: D"}},
         {"a gap of the span",
          {{"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}, {"A", span, "C", MB_INFO}},
          {"C: A", "C: A (repeated 2 times)", "C: A"}},
@@ -83,6 +87,38 @@ TEST_F(MessageBoxRepeats, CountEndsAtADifferentBoxOrAfterTheSpan) {
         for (const Step& s : c.steps) box(s.text, s.after, s.caption, s.kind);
         EXPECT_EQ(g_shown, c.shown);
     }
+}
+
+TEST_F(MessageBoxRepeats, BoxesThatTakeTurnsAreCountedEach) {
+    // Two halts at two PCs, over and over.
+    for (int i = 0; i < 100000; i++) box(i % 2 ? "halt\nPC=1000" : "halt\nPC=2000");
+    host_message_box_flush();
+    EXPECT_EQ(g_shown, (std::vector<std::string>{"MPU HALT: halt\nPC=2000", "MPU HALT: halt\nPC=1000",
+                                                 "MPU HALT: halt (repeated 49999 times)",
+                                                 "MPU HALT: halt (repeated 49999 times)"}));
+    // Only the last few different boxes are told apart: nine in turn show each time.
+    g_shown.clear();
+    const char* nine[] = {"1", "2", "3", "4", "5", "6", "7", "8", "9"};
+    for (int round = 0; round < 3; round++)
+        for (const char* text : nine) box(text, MESSAGE_REPEAT_SPAN / 10);
+    EXPECT_EQ(g_shown.size(), 27u);
+}
+
+TEST_F(MessageBoxRepeats, AStormOfDifferentBoxesIsCutShort) {
+    for (int i = 0; i < 1000; i++) box(("halt\nPC=" + std::to_string(i)).c_str());
+    ASSERT_EQ(g_shown.size(), 16u);
+    EXPECT_EQ(g_shown.back(), "MPU HALT: halt\nPC=15");
+    // A question is shown all the same, the number held back first.
+    EXPECT_EQ(box("Go on?", milliseconds(1), "Q", MB_QUESTION), MB_ANSWER_NO);
+    ASSERT_EQ(g_shown.size(), 18u);
+    EXPECT_EQ(g_shown[16], "MPU HALT: 984 more boxes were not shown");
+    EXPECT_EQ(g_shown[17], "Q: Go on?");
+    // Held back till the span is over; then new boxes are shown again.
+    box("halt\nPC=x");
+    box("halt\nPC=again", MESSAGE_REPEAT_SPAN);
+    host_message_box_flush();
+    EXPECT_EQ(std::vector<std::string>(g_shown.begin() + 18, g_shown.end()),
+              (std::vector<std::string>{"MPU HALT: 1 more box was not shown", "MPU HALT: halt\nPC=again"}));
 }
 
 TEST_F(MessageBoxRepeats, RepeatsGetTheAnswerOfTheShownBox) {
