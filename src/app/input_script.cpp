@@ -3,12 +3,14 @@
 #include <charconv>
 #include <fstream>
 #include <sstream>
+#include <sys/stat.h>
 
 #include "host/sdl_keys.h"
 
 namespace {
 
 constexpr size_t LINE_LIMIT = 4096;
+constexpr char COMMENT = '#';
 
 bool parse_number(const std::string& word, uint32_t& out, uint32_t max) {
     const char* first = word.data();
@@ -99,8 +101,12 @@ bool parse_event(const Words& w, ScriptEvent& e, std::string& why) {
 bool input_script_parse_line(const std::string& line, std::vector<ScriptEvent>& out, std::string& why) {
     Words w;
     std::istringstream in(line);
-    for (std::string word; in >> word;) w.w.push_back(word);
-    if (w.size() == 0 || w[0][0] == '#') return true;
+    // A word beginning with '#' starts a comment, but for the character of "char".
+    for (std::string word; in >> word;) {
+        if (word[0] == COMMENT && !(w.size() == 2 && w[1] == "char")) break;
+        w.w.push_back(word);
+    }
+    if (w.size() == 0) return true;
     ScriptEvent e{};
     if (!parse_number(w[0], e.frame, UINT32_MAX)) {
         why = "\"" + w[0] + "\" is not a frame number";
@@ -122,6 +128,8 @@ bool input_script_parse_line(const std::string& line, std::vector<ScriptEvent>& 
 std::string input_script_load(const std::string& path, InputScript& script) {
     script.events.clear();
     script.next = 0;
+    struct stat st;
+    if (::stat(path.c_str(), &st) == 0 && S_ISDIR(st.st_mode)) return path + ": a folder, not a script";
     std::ifstream in(path, std::ios::binary);
     if (!in) return path + ": cannot be read";
     std::string line, why;
