@@ -9,6 +9,9 @@
 #include <unistd.h>
 
 #include <cstring>
+#include <functional>
+
+#include "app/headless.h"
 
 #include "support/headless_fixture.h"
 
@@ -36,9 +39,9 @@ protected:
     }
 
     // Starts zolm headless on game.dim, waits until the guest's sector is in
-    // the temporary image, sends sig and answers the wait status (-1: the
-    // program did not end within 30 s and was killed).
-    int run_and_signal(int sig, const fs::path& tmp, std::string& why) {
+    // the temporary image, runs meanwhile, sends sig and answers the wait
+    // status (-1: the program did not end within 30 s and was killed).
+    int run_and_signal(int sig, const fs::path& tmp, std::string& why, const std::function<void()>& meanwhile = {}) {
         const std::string bin = (root_ / "bin" / "zolm").string(), dir = run_dir().string();
         const std::string err = (root_ / "err").string(), tmpdir = tmp.string();
         pid_t pid = fork();
@@ -61,6 +64,7 @@ protected:
             written = bytes.size() >= 2 * SECTOR && std::memcmp(bytes.data() + SECTOR, MARK, 4) == 0;
         }
         if (!written) why = "the guest's write never reached the temporary image";
+        if (meanwhile) meanwhile();
         kill(pid, sig);
         int status = 0;
         for (int i = 0; i < 300; i++) {
@@ -99,6 +103,84 @@ TEST_F(HeadlessSignal, SignalIsAcPlugAndEverythingIsSaved) {
         EXPECT_EQ(fs::file_size(run_dir() / "access.dat"), 0x20000u);
         EXPECT_TRUE(fs::is_empty(tmp)) << "the temporary image stayed";
     }
+}
+
+} // namespace
+
+namespace {
+
+// A ".DIM" that cannot be written back keeps its temporary image, says
+// where, and fails the run as an unsaved "sram.ram" does.
+TEST_F(HeadlessSignal, DimThatCannotBeWrittenBackFailsTheRun) {
+    install_rom("disk_write_wait");
+    install_cgrom();
+    const fs::path tmp = root_ / "tmp", dim = run_dir() / "game.dim";
+    fs::create_directory(tmp);
+    write_empty_dim(dim);
+    std::string why;
+    int status = run_and_signal(SIGTERM, tmp, why, [&] {
+        fs::remove(dim);
+        fs::create_directory(dim);
+    });
+    ASSERT_TRUE(why.empty()) << why;
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), EXIT_UNSAVED);
+    const fs::path kept = temporary_image(tmp);
+    ASSERT_FALSE(kept.empty());
+    EXPECT_NE(file_text(root_ / "err").find("the disk's contents are kept in " + kept.string()), std::string::npos)
+        << file_text(root_ / "err");
+}
+
+} // namespace
+
+namespace {
+
+// In the console debugger SIGTERM stops the run and ends the session as
+// the end of its input does, though the input stays open.
+TEST_F(Headless, SigtermEndsTheDebuggerSession) {
+    install_rom("debugger_script");
+    install_cgrom();
+    int in[2], out[2];
+    ASSERT_EQ(pipe(in), 0);
+    ASSERT_EQ(pipe(out), 0);
+    const std::string bin = (root_ / "bin" / "zolm").string(), dir = run_dir().string();
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
+        dup2(in[0], 0);
+        dup2(out[1], 1);
+        close(in[1]);
+        close(out[0]);
+        if (chdir(dir.c_str()) != 0) _exit(127);
+        execl(bin.c_str(), bin.c_str(), "--headless", "--debugger", "--virtual-clock", (char*)nullptr);
+        _exit(127);
+    }
+    close(in[0]);
+    close(out[1]);
+    const std::string never_ends = "u 123456\n";
+    ASSERT_EQ(write(in[1], never_ends.data(), never_ends.size()), ssize_t(never_ends.size()));
+    usleep(500 * 1000);
+    kill(pid, SIGTERM);
+    int status = 0;
+    bool ended = false;
+    for (int i = 0; i < 300 && !ended; i++) {
+        ended = waitpid(pid, &status, WNOHANG) == pid;
+        if (!ended) usleep(100 * 1000);
+    }
+    if (!ended) {
+        kill(pid, SIGKILL);
+        waitpid(pid, &status, 0);
+    }
+    close(in[1]);
+    std::string text;
+    char buf[4096];
+    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) text.append(buf, size_t(n));
+    close(out[0]);
+    ASSERT_TRUE(ended) << "still running: " << text;
+    ASSERT_TRUE(WIFEXITED(status)) << text;
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+    EXPECT_NE(text.find("\nbreak!\n"), std::string::npos) << text;
+    EXPECT_TRUE(file_text(run_dir() / "X68.CFG").ends_with("\nEND:\n"));
 }
 
 } // namespace
