@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "app/config_file.h"
+#include "app/drive_slots.h"
 #include "input/keyboard.h"
 
 std::string g_config_file_name = CFG_FILE_NAME;
@@ -77,4 +78,18 @@ void app_parse_command_line(const std::vector<std::string>& argv) {
         }
         if (!word.empty() && word[0] != SWITCH) take_word(word);
     }
+}
+
+std::string app_insert_images() {
+    std::array<std::string, FD_DRIVES> names;
+    for (int drive = 0; drive < FD_DRIVES; drive++) names[size_t(drive)] = g_fd_media[drive].name;
+    std::array<std::string, FD_DRIVES> why = panel_insert_all();
+    for (int drive = 0; drive < FD_DRIVES; drive++) {
+        const std::string key = "FD" + std::to_string(drive);
+        bool named = cfg_overridden(key) || (drive == 0 && !g_cmdline_image_name.empty());
+        if (named && !why[size_t(drive)].empty())
+            return names[size_t(drive)] + ": cannot be put in drive " + std::to_string(drive) + ": " +
+                   why[size_t(drive)];
+    }
+    return {};
 }

@@ -22,3 +22,9 @@ extern int g_no_save_config;             // 1 after -n: the configuration is not
 // Extensions and switch letters are matched without case; other switch
 // letters and words are ignored; later words win.
 void app_parse_command_line(const std::vector<std::string>& argv);
+
+// Inserts the four drives' images (panel_insert_all). An image the command
+// line named (an image word, --fdN or --set FDN=) that could not be
+// inserted is refused: answers "NAME: cannot be put in drive N: why" for
+// the first, empty when every one went in.
+std::string app_insert_images();

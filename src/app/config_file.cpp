@@ -189,3 +189,10 @@ std::string cfg_add_override(std::string_view assignment) {
 }
 
 void cfg_clear_overrides() { g_overrides.clear(); }
+
+bool cfg_overridden(std::string_view name) {
+    const CfgKey* key = cfg_find_key(name);
+    for (const Override& o : g_overrides)
+        if (key && o.key == key) return true;
+    return false;
+}

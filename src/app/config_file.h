@@ -66,3 +66,5 @@ bool cfg_save();
 // Answers what is wrong with the assignment, empty when nothing is.
 std::string cfg_add_override(std::string_view assignment);
 void cfg_clear_overrides();
+// True when an override names the setting key (as "FD0").
+bool cfg_overridden(std::string_view key);

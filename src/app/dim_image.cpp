@@ -1,7 +1,9 @@
 #include "app/dim_image.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstdlib>
+#include <cstring>
 #include <fstream>
 #include <iterator>
 #include <unistd.h>
@@ -29,37 +31,45 @@ std::string dim_temp_folder() {
     return (tmp && *tmp) ? std::string(tmp) : std::string("/tmp");
 }
 
-int panel_convert_dim(std::FILE* in, FdMedia& slot) {
+int panel_convert_dim(std::FILE* in, FdMedia& slot, std::string* why) {
+    auto fail = [why](std::string text) {
+        if (why) *why = std::move(text);
+        return 1;
+    };
     unsigned char header[DIM_HEADER_BYTES];
-    if (std::fread(header, 1, DIM_HEADER_BYTES, in) != DIM_HEADER_BYTES) return 1;
+    if (std::fread(header, 1, DIM_HEADER_BYTES, in) != DIM_HEADER_BYTES)
+        return fail("no .DIM image: the header is shorter than 256 bytes");
     const int type = header[0];
-    if (type >= DIM_TYPES) return 1;
+    if (type >= DIM_TYPES) return fail("no .DIM image: media type " + std::to_string(type) + " is not 0-3");
     const unsigned char* present = header + DIM_TRACK_FLAGS_OFFSET;
     int last_track = DIM_LAST_TRACK_MIN[type];
     for (int t = 0; t < DIM_TRACKS; ++t)
         if (present[t] && t > last_track) last_track = t;
 
-    std::string name = path_join(dim_temp_folder(), "ZOLM$XXXXXX");
+    const std::string folder = dim_temp_folder();
+    std::string name = path_join(folder, "ZOLM$XXXXXX");
     std::vector<char> pattern(name.begin(), name.end());
     pattern.push_back('\0');
     int fd = ::mkstemp(pattern.data());
-    if (fd < 0) return 1;
+    if (fd < 0) return fail("no temporary image can be made in " + folder + ": " + std::strerror(errno));
     name.assign(pattern.data());
 
     const size_t track_bytes = DIM_TRACK_BYTES[type];
     std::vector<unsigned char> track(track_bytes);
-    bool ok = true;
-    for (int t = 0; ok && t <= last_track; ++t) {
-        if (present[t])
-            ok = std::fread(track.data(), 1, track_bytes, in) == track_bytes;
-        else
+    std::string wrong;
+    for (int t = 0; wrong.empty() && t <= last_track; ++t) {
+        if (!present[t])
             std::fill(track.begin(), track.end(), DIM_ABSENT_FILL);
-        ok = ok && write_all(fd, track.data(), track_bytes);
+        else if (std::fread(track.data(), 1, track_bytes, in) != track_bytes)
+            wrong = "no .DIM image: track " + std::to_string(t) + " is cut short";
+        if (wrong.empty() && !write_all(fd, track.data(), track_bytes))
+            wrong = "the temporary image " + name + " could not be written: " + std::strerror(errno);
     }
-    ok = (::close(fd) == 0) && ok;
-    if (!ok) {
+    if (::close(fd) != 0 && wrong.empty())
+        wrong = "the temporary image " + name + " could not be written: " + std::strerror(errno);
+    if (!wrong.empty()) {
         ::unlink(name.c_str());
-        return 1;
+        return fail(wrong);
     }
     slot.path = name;
     slot.media = FD_MEDIA_TEMPORARY | type;

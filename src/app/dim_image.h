@@ -25,8 +25,9 @@ std::string dim_temp_folder();
 // Converts the ".DIM" file open in `in` into a new temporary plain image
 // ("ZOLM$XXXXXX" in dim_temp_folder, made by mkstemp). On success answers 0,
 // slot.path names the image and slot.media is FD_MEDIA_TEMPORARY | type.
-// On failure answers 1 and leaves no temporary file; slot.path is untouched.
-int panel_convert_dim(std::FILE* in, FdMedia& slot);
+// On failure answers 1 and leaves no temporary file; slot.path is untouched,
+// and why (when given) says what was wrong.
+int panel_convert_dim(std::FILE* in, FdMedia& slot, std::string* why = nullptr);
 
 // Writes the temporary image of slot back as the ".DIM" file slot.name,
 // whole or not at all: the old header's type and bytes 171-255 kept; a

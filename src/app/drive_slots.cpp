@@ -2,7 +2,10 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "app/dim_image.h"
@@ -16,6 +19,8 @@ std::function<void()> g_panel_refresh_hook;
 std::function<void()> g_panel_led_hook;
 
 namespace {
+
+bool s_write_back_failed;
 
 bool valid_drive(int drive) { return drive >= 0 && drive < FD_DRIVES; }
 
@@ -50,6 +55,7 @@ void delete_temporary(FdMedia& slot) {
         tell(slot.name + ": could not be written back; the disk's contents are kept in " + slot.path);
         break;
     }
+    if (back != DimWriteBack::written) s_write_back_failed = true;
     slot.media &= ~(FD_MEDIA_TEMPORARY | FD_MEDIA_WRITTEN);
 }
 
@@ -74,13 +80,29 @@ void panel_eject(int drive) {
     notify_panel();
 }
 
-void panel_insert_image(std::string_view file_name, int drive) {
-    if (file_name.empty() || !valid_drive(drive)) return;
+namespace {
+
+// Why name cannot be an image, empty when it can be: only regular files
+// are (a FIFO would block the open, a folder or device holds no sectors).
+std::string not_an_image(const std::string& name) {
+    struct stat st;
+    if (::stat(name.c_str(), &st) != 0) return std::strerror(errno);
+    if (S_ISDIR(st.st_mode)) return "a folder, not a disk image";
+    if (!S_ISREG(st.st_mode)) return "not a regular file";
+    return {};
+}
+
+} // namespace
+
+std::string panel_insert_image(std::string_view file_name, int drive) {
+    if (file_name.empty() || !valid_drive(drive)) return {};
     std::string name(file_name);
-    std::FILE* file = fopen_regular(name);
+    std::string why = not_an_image(name);
+    std::FILE* file = why.empty() ? fopen_regular(name) : nullptr;
     if (!file) {
+        if (why.empty()) why = std::strerror(errno);
         panel_eject(drive);
-        return;
+        return why;
     }
     panel_eject(drive);
     FdMedia& slot = g_fd_media[drive];
@@ -88,10 +110,10 @@ void panel_insert_image(std::string_view file_name, int drive) {
     slot.name = name;
     slot.path = name;
     if (names_dim_image(name)) {
-        if (panel_convert_dim(file, slot) != 0) {
+        if (panel_convert_dim(file, slot, &why) != 0) {
             std::fclose(file);
             panel_eject(drive);
-            return;
+            return why;
         }
         // What cannot go back into the ".DIM" is refused like a write to a read-only image.
         if (!disk_open_regular(name, DiskMode::update)) slot.media |= FD_MEDIA_READ_ONLY;
@@ -101,13 +123,16 @@ void panel_insert_image(std::string_view file_name, int drive) {
     slot.state = FD_STATE_INSERTED;
     slot.inserted = 1;
     notify_panel();
+    return {};
 }
 
-void panel_insert_all() {
+std::array<std::string, FD_DRIVES> panel_insert_all() {
+    std::array<std::string, FD_DRIVES> why;
     for (int drive = 0; drive < FD_DRIVES; ++drive) {
         std::string name = g_fd_media[drive].name;  // insertion rewrites the slot
-        panel_insert_image(name, drive);
+        why[size_t(drive)] = panel_insert_image(name, drive);
     }
+    return why;
 }
 
 int panel_take_media_changed(int drive) {
@@ -138,3 +163,5 @@ void panel_reset_media() {
 void panel_close_media() {
     for (FdMedia& slot : g_fd_media) delete_temporary(slot);
 }
+
+bool panel_write_back_failed() { return s_write_back_failed; }

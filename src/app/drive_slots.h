@@ -3,6 +3,7 @@
 // and the change state.
 #pragma once
 
+#include <array>
 #include <bitset>
 #include <cstdint>
 #include <functional>
@@ -54,12 +55,15 @@ extern std::function<void()> g_panel_led_hook;
 // first when a disk call wrote it), names it "no disk".
 void panel_eject(int drive);
 // Inserts file_name into drive (0-3). An empty name does nothing; a file
-// that does not open leaves the drive ejected. A name holding ".DIM" (any
-// case) is converted to a plain temporary image first; a failed conversion
-// leaves the drive ejected and no temporary file.
-void panel_insert_image(std::string_view file_name, int drive);
-// Inserts the names of the four slots into their drives.
-void panel_insert_all();
+// that is not a regular file or does not open leaves the drive ejected. A
+// name holding ".DIM" (any case) is converted to a plain temporary image
+// first; a failed conversion leaves the drive ejected and no temporary
+// file. Answers why the image was not inserted, empty when it was (or the
+// name was empty).
+std::string panel_insert_image(std::string_view file_name, int drive);
+// Inserts the names of the four slots into their drives; answers each
+// drive's panel_insert_image.
+std::array<std::string, FD_DRIVES> panel_insert_all();
 // 1 once after an insertion (the inserted flag cleared), else 0.
 int panel_take_media_changed(int drive);
 // Counts each floppy slot's tick down by one where it is nonzero.
@@ -70,3 +74,6 @@ void panel_reset_media();
 // At exit: deletes every temporary converted image, written back first
 // when a disk call wrote it.
 void panel_close_media();
+// True once a written ".DIM" could not be written back (its temporary
+// image is kept); for the exit status.
+bool panel_write_back_failed();

@@ -16,6 +16,7 @@
 #include "host/joystick_source.h"
 #include "host/message_box.h"
 #include "host/paths.h"
+#include "host/signals.h"
 #include "host/window_message.h"
 #include "input/joystick.h"
 #include "machine/host_timer.h"
@@ -226,7 +227,13 @@ uint32_t session_start() {
     HeadlessSession& s = g_session;
     sound_host_start(sound_host_options(*s.options, false));
     cfg_load();
-    panel_insert_all();
+    std::string refused = app_insert_images();
+    if (!refused.empty()) {
+        std::fprintf(stderr, "zolm: %s\n", printable(refused).c_str());
+        panel_close_media();
+        s.result.exit_status = EXIT_USAGE;
+        return 1;
+    }
     clock_set_pacing(s.options->virtual_clock ? ClockPacing::Virtual : ClockPacing::HostThread);
     g_main_window_id = HEADLESS_WINDOW_ID;
     if (!s.script.events.empty()) host_set_joystick_source(&s.script.pads);
@@ -238,7 +245,8 @@ uint32_t session_start() {
 }
 
 // The run loop: slices until power-off, a break (or SIGINT in the
-// debugger), the frame limit of this run or a machine that only halts.
+// debugger), the frame limit of this run, a machine that only halts or AC
+// plug by a signal (left pending: in the debugger it ends the session too).
 void session_run() {
     HeadlessSession& s = g_session;
     uint32_t frames = 0;
@@ -247,6 +255,7 @@ void session_run() {
     g_has_focus = 1;
     g_fmcard.output_on = 1;
     for (;;) {
+        if (host_signal_ac_plug_pending()) break;
         input_script_apply(s.script, s.result.frames);
         init_run_slice(0);
         sound_host_poll();
@@ -284,7 +293,7 @@ void session_stop() {
     bool written = options.dump_ram.empty() || dump_main_ram(options.dump_ram);
     bool shot = options.screenshot.empty() || frame_buffer_screenshot(s.screenshot_buffer, options.screenshot);
     init_stop();
-    cfg_save();
+    bool settings_saved = cfg_save();
     host_set_joystick_source(nullptr);
     g_main_window_id = 0;
     panel_close_media();
@@ -298,7 +307,7 @@ void session_stop() {
                              "(last at PC $%06X) and reset\n", s.halt_pc & 0xFFFFFF);
     // In the debugger a break hands control back to its prompt.
     bool failed_run = !options.debugger && ((s.broke && !s.result.powered_off) || s.halt_loop);
-    if (sram_save_failed()) s.result.exit_status = EXIT_SRAM_UNSAVED;
+    if (sram_save_failed() || !settings_saved || panel_write_back_failed()) s.result.exit_status = EXIT_UNSAVED;
     else if (s.halt_loop && !options.debugger) s.result.exit_status = EXIT_HALT_LOOP;
     else s.result.exit_status = failed_run || !written || !shot || !sound_written ? EXIT_RUN_FAILED : 0;
 }
@@ -306,6 +315,8 @@ void session_stop() {
 } // namespace
 
 HeadlessResult headless_run(const HeadlessOptions& options) {
+    // SIGTERM and SIGINT are AC plug here too: the run ends in order.
+    host_signals_install();
     g_session.options = &options;
     g_session.screenshot_buffer = FrameBuffer();
     g_session.result = HeadlessResult{EXIT_START_FAILED, false, 0, {}};

@@ -37,9 +37,9 @@ std::string headless_options_help();
 
 // Exit statuses of the program besides 0.
 inline constexpr int EXIT_START_FAILED = 1; // the machine could not start (a ROM missing)
-inline constexpr int EXIT_USAGE = 2;        // a bad host option; nothing ran
+inline constexpr int EXIT_USAGE = 2;        // a bad host option or an image refused; nothing ran
 inline constexpr int EXIT_RUN_FAILED = 2;   // a break, or a file asked for not written
-inline constexpr int EXIT_SRAM_UNSAVED = 3; // "sram.ram" could not be saved at the end
+inline constexpr int EXIT_UNSAVED = 3;      // "sram.ram", the settings or a written ".DIM" not saved at the end
 inline constexpr int EXIT_HALT_LOOP = 4;    // the machine did nothing but halt and reset
 
 struct HeadlessResult {
@@ -49,8 +49,8 @@ struct HeadlessResult {
     std::string statistics; // "X68000 %.1fMHz %df/s:%df/s"
 };
 
-// Starts the machine, runs it until power-off, a break or the frame limit,
-// stops it and writes what the options ask for. With the debugger, the
+// Starts the machine, runs it until power-off, a break, the frame limit or
+// SIGTERM or SIGINT (AC plug), stops it and writes what the options ask for. With the debugger, the
 // console debugger runs instead, its "g" running the loop each time; a
 // break there is no failure, and no statistics come out.
 HeadlessResult headless_run(const HeadlessOptions& options);

@@ -12,6 +12,7 @@
 namespace {
 
 constexpr size_t LINE_LIMIT = 4096;
+constexpr char COMMENT = '#';
 
 bool parse_number(const std::string& word, uint32_t& out, uint32_t max) {
     const char* first = word.data();
@@ -102,8 +103,12 @@ bool parse_event(const Words& w, ScriptEvent& e, std::string& why) {
 bool input_script_parse_line(const std::string& line, std::vector<ScriptEvent>& out, std::string& why) {
     Words w;
     std::istringstream in(line);
-    for (std::string word; in >> word;) w.w.push_back(word);
-    if (w.size() == 0 || w[0][0] == '#') return true;
+    // A word beginning with '#' starts a comment, but for the character of "char".
+    for (std::string word; in >> word;) {
+        if (word[0] == COMMENT && !(w.size() == 2 && w[1] == "char")) break;
+        w.w.push_back(word);
+    }
+    if (w.size() == 0) return true;
     ScriptEvent e{};
     if (!parse_number(w[0], e.frame, UINT32_MAX)) {
         why = "\"" + w[0] + "\" is not a frame number";
@@ -126,7 +131,8 @@ std::string input_script_load(const std::string& path, InputScript& script) {
     script.events.clear();
     script.next = 0;
     std::unique_ptr<std::FILE, int (*)(std::FILE*)> in(fopen_regular(path), std::fclose);
-    if (!in) return path + (errno == EPERM || errno == EISDIR ? ": cannot be read: not a regular file" : ": cannot be read");
+    if (!in && errno == EISDIR) return path + ": a folder, not a script";
+    if (!in) return path + (errno == EPERM ? ": cannot be read: not a regular file" : ": cannot be read");
     std::string line, why;
     bool too_long;
     for (size_t n = 1; read_bounded_line(in.get(), line, LINE_LIMIT, too_long); n++) {

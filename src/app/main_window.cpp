@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/app_commands.h"
+#include "app/command_line.h"
 #include "app/config.h"
 #include "app/config_file.h"
 #include "app/disk_panel.h"
@@ -103,7 +104,12 @@ bool MainWindow::open() {
 
     // The main dialog's initialisation.
     cfg_load();
-    panel_insert_all();
+    std::string refused = app_insert_images();
+    if (!refused.empty()) {
+        std::fprintf(stderr, "zolm: %s\n", refused.c_str());
+        images_refused_ = true;
+        return false;
+    }
     g_video.src_width = START_WIDTH;
     check_color_depth();
     display_enum_modes(16);
@@ -382,10 +388,10 @@ int MainWindow::run() {
         if (g_panel_dlg.chooser.visible) run_panel_chooser();
         SDL_WaitEventTimeout(nullptr, input_held() ? 0 : int(MODAL_WAIT_MS));
     }
-    cfg_save();
+    bool settings_saved = cfg_save();
     host_message_box_flush();
     if (start_failed_) return EXIT_START_FAILED;
-    if (sram_save_failed()) return EXIT_SRAM_UNSAVED;
+    if (sram_save_failed() || !settings_saved) return EXIT_UNSAVED;
     return shot_failed_ ? EXIT_RUN_FAILED : 0;
 }
 
@@ -396,10 +402,11 @@ int main_window_run(const HeadlessOptions& options) {
     if (!window.open()) {
         window.close();
         sound_host_finish();
-        return EXIT_START_FAILED;
+        return window.images_refused() ? EXIT_USAGE : EXIT_START_FAILED;
     }
     int status = window.run();
-    window.close();
+    window.close(); // ejects: a written ".DIM" is written back
+    if (panel_write_back_failed()) status = EXIT_UNSAVED;
     if (!sound_host_finish()) {
         std::fprintf(stderr, "zolm: %s could not be written\n", options.wav.c_str());
         if (status == 0) status = EXIT_RUN_FAILED;

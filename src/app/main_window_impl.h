@@ -26,6 +26,7 @@ public:
     bool open();    // the three windows, the picture (OnInitDialog)
     int run();      // the main dialog's loop; the exit status
     void close();
+    bool images_refused() const { return images_refused_; }
 
     // RunLoopHost
     bool pump() override;
@@ -81,6 +82,7 @@ private:
     int menu_height_ = 0;
     bool dialog_ended_ = false;
     bool start_failed_ = false;
+    bool images_refused_ = false; // an image the command line named could not be inserted
     bool shot_taken_ = false, shot_failed_ = false;
     uint32_t frames_ = 0; // frames of this program run, for --frames
     std::string last_title_;

@@ -9,6 +9,7 @@
 #include "core/cpu_regs.h"
 #include "debugger/dbg_commands.h"
 #include "debugger/debugger.h"
+#include "host/signals.h"
 
 bool DbgLineReader::next(std::string& line) {
     for (;;) {
@@ -23,6 +24,11 @@ bool DbgLineReader::next(std::string& line) {
             return true;
         }
         if (ended_) return false;
+        // AC plug by a signal (SIGTERM): the input ends, as "exit".
+        if (host_signal_ac_plug_pending()) {
+            ended_ = true;
+            continue;
+        }
         pollfd p{fd_, POLLIN, 0};
         int ready = poll(&p, 1, DBG_IDLE_PERIOD_MS);
         if (ready < 0 && errno != EINTR) {

@@ -34,3 +34,5 @@ void host_signals_install() {
 }
 
 bool host_signal_take_ac_plug() { return g_signal_ac_plug.exchange(false); }
+
+bool host_signal_ac_plug_pending() { return g_signal_ac_plug.load(); }

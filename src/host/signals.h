@@ -14,3 +14,5 @@ extern std::atomic<bool> g_signal_interrupt;
 void host_signals_install();
 // True once after an AC plug signal came.
 bool host_signal_take_ac_plug();
+// True while an AC plug signal waits to be taken.
+bool host_signal_ac_plug_pending();

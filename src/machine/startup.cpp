@@ -33,6 +33,9 @@ constexpr uint32_t CPU_RESET_CYCLES = 40;
 // A machine that halts again within a frame of its last halt, for this
 // many frames' worth of cycles, does nothing but halt and reset.
 constexpr uint64_t HALT_LOOP_FRAMES = 60;
+// The address space of the images or main RAM could not be had.
+constexpr char NO_MEMORY_TEXT[] = "メモリの確保が出来ません！\n";
+constexpr char NO_MEMORY_CAPTION[] = "ZOLM initialize 3";
 
 struct HaltRecord {
     uint64_t last_halt_at;  // scheduler time of the last halt
@@ -118,7 +121,10 @@ int init_startup() {
     init_clear_trace_buffers();
     std::memset(g_rom_access_map, 0, ROM_ACCESS_MAP_SIZE);
     s_halts = {};
-    if (!mem_alloc_images()) return -1;
+    if (!mem_alloc_images()) {
+        g_init_message_box(NO_MEMORY_TEXT, NO_MEMORY_CAPTION, MB_INFO);
+        return -1;
+    }
     devices_power_on();
     if (init_load_roms() != 0) return -1;
     init_load_font_rom();
@@ -127,7 +133,7 @@ int init_startup() {
     std::filesystem::path sram_path = sram_load({g_start_dir, g_exe_dir});
     if (!sram_path.empty()) log_add_line("loading..:" + sram_path.string());
     if (!mem_alloc_main_ram(g_main_ram_size) && !mem_alloc_main_ram(0x400000)) {
-        g_init_message_box("メモリの確保が出来ません！\n", "ZOLM initialize 3", MB_INFO);
+        g_init_message_box(NO_MEMORY_TEXT, NO_MEMORY_CAPTION, MB_INFO);
         return -1;
     }
     load_access_map();

@@ -57,6 +57,30 @@ TEST(InputScript, LinesToEvents) {
     EXPECT_EQ(events.size(), 10u);
 }
 
+TEST(InputScript, CommentsMayFollowTheArguments) {
+    struct Case {
+        const char* line;
+        uint32_t message, wparam;
+    } cases[] = {
+        {"0 key-down 0x41 # the A key", WM_KEYDOWN, 0x41},
+        {"0 focus-lost #now", WM_KILLFOCUS, 0},
+        {"1 char #", WM_CHAR, '#'},  // the character itself
+        {"1 char # # types a hash", WM_CHAR, '#'},
+    };
+    for (const Case& c : cases) {
+        std::vector<ScriptEvent> events;
+        std::string why;
+        EXPECT_TRUE(input_script_parse_line(c.line, events, why)) << c.line << ": " << why;
+        ASSERT_EQ(events.size(), 1u) << c.line;
+        EXPECT_EQ(events[0].message.message, c.message) << c.line;
+        EXPECT_EQ(events[0].message.wparam, c.wparam) << c.line;
+    }
+    std::vector<ScriptEvent> events;
+    std::string why;
+    EXPECT_FALSE(input_script_parse_line("2 key-down # no key", events, why));
+    EXPECT_EQ(why, "key-down takes 1 argument");
+}
+
 class InputRun : public Headless {
 protected:
     void write(const char* name, const std::string& text) { std::ofstream(run_dir() / name, std::ios::binary) << text; }
