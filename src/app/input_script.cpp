@@ -8,6 +8,7 @@
 
 #include "host/paths.h"
 #include "host/sdl_keys.h"
+#include "video/video_state.h"
 
 namespace {
 
@@ -146,7 +147,13 @@ std::string input_script_load(const std::string& path, InputScript& script) {
 
 void input_script_apply(InputScript& script, uint32_t frame) {
     while (script.next < script.events.size() && script.events[script.next].frame <= frame) {
-        ScriptEvent& e = script.events[script.next++];
+        ScriptEvent& e = script.events[script.next];
+        // A pointer position needs the picture's scale: until the first
+        // picture is drawn, it and what follows it wait.
+        if (e.action == ScriptAction::MESSAGE && e.message.message == WM_MOUSEMOVE &&
+            (g_video.h_scale == 0 || g_video.v_scale == 0 || g_video.src_width == 0 || g_video.src_height == 0))
+            return;
+        script.next++;
         switch (e.action) {
         case ScriptAction::MESSAGE: {
             WindowMessage m = e.message;

@@ -22,9 +22,10 @@ namespace {
 
 constexpr int PANEL_REFRESH_SLICES = 2;
 
-// IOCS road: idx is the virtual key's low 7 bits.
+// IOCS road: the tables are looked up by the whole virtual key, as the map
+// file stores them (keys at $80 and above are the JP-106's own).
 void iocs_key_down(uint32_t vk) {
-    uint32_t idx = vk & 0x7F;
+    uint32_t idx = vk & 0xFF;
     uint8_t s = g_keymap_sca[idx];
     if (s == 0) return;
     key_set_matrix(uint16_t(s << 8), true);
@@ -32,7 +33,7 @@ void iocs_key_down(uint32_t vk) {
 }
 
 void iocs_key_up(uint32_t vk) {
-    uint8_t s = g_keymap_sca[vk & 0x7F];
+    uint8_t s = g_keymap_sca[vk & 0xFF];
     if (s == 0) return;
     if (s >= KEY_SHIFT_FIRST) key_push_iocs(uint16_t(s << 8 | KEY_ENTRY_RELEASE));
     key_set_matrix(uint16_t(s << 8), false);
@@ -78,8 +79,9 @@ void key_on_key_up(const WindowMessage& m) {
     else iocs_key_up(vk);
 }
 
+// The character byte as typed: half-width katakana ($A1-$DF) keep bit 7.
 void key_on_char(const WindowMessage& m) {
-    uint32_t c = m.wparam & 0x7F;
+    uint32_t c = m.wparam & 0xFF;
     if (c == 0) return;
     uint8_t scan = g_keymap_asc[c];
     uint16_t release = (m.lparam & KEY_LPARAM_RELEASED) ? KEY_ENTRY_RELEASE : 0;

@@ -81,8 +81,7 @@ void mouse_move(uint32_t lparam) {
         work_area_set_word(MOUSE_WORK_Y, uint16_t(m.y));
         mouse_update_iocs_delta();
         break;
-    case MOUSE_RELATIVE: mouse_update_packet(); break;
-    default: break;
+    default: break;  // MOUSE 1 and 2: the packet is made when it is sent
     }
 }
 

@@ -44,7 +44,9 @@ void mouse_left_up();
 void mouse_right_down();
 void mouse_right_up();
 
-// Movement of the next packet by MOUSE (1 absolute, 2 relative).
+// Movement of the packet being sent by MOUSE (1 absolute, 2 relative),
+// made when its status byte is read: MOUSE 2 sends all the movement since
+// the last packet (up to 127 counts; the rest goes with the next).
 void mouse_update_packet();
 void mouse_packet_delta_absolute();
 void mouse_packet_delta_relative();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
+
 #include <random>
 
 #include "support/headless_fixture.h"
@@ -122,6 +124,69 @@ TEST_F(InputRun, PadsThroughTheFmCardsConnector) {
     std::vector<uint32_t> got = results(8);
     EXPECT_EQ(got[6], 0xDEu) << "port A: button 1 and up through the card";
     EXPECT_EQ(got[7], 0xDEu) << "port B: the same on host pad 1";
+}
+
+// MOUSE 2 over the whole road: 120 moves of 4 dots, packets asked for
+// every other frame; the machine's cursor follows the 480 dots within a
+// count. A move on frame 0, before any picture, waits for the first one.
+TEST_F(InputRun, RelativeMouseFollowsEveryMove) {
+    install_rom("input_mouse_relative");
+    install_cgrom();
+    std::string script = "0 mouse-move 20 100\n";
+    for (int i = 1; i <= 120; i++) script += std::to_string(40 + i) + " mouse-move " + std::to_string(20 + 4 * i) + " 100\n";
+    write("input.txt", script);
+    Outcome r = zolm("--input input.txt --virtual-clock --frames 400 --dump-ram ram.bin -n --set MOUSE=2");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<uint32_t> got = results(3);
+    EXPECT_NEAR(double(got[0]), 20, 2) << "the move on frame 0 was taken";
+    EXPECT_NEAR(double(got[1]) - double(got[0]), 480, 2);
+    EXPECT_EQ(got[2] % 3, 0u);
+}
+
+// A half-width katakana typed with KEY 0 reaches the buffer as its byte.
+TEST_F(InputRun, KatakanaKeepsItsByte) {
+    install_rom("input_iocs");
+    install_cgrom();
+    write("input.txt", "30 char 0xB1\n");
+    Outcome r = zolm("--input input.txt --virtual-clock --frames 200 --dump-ram ram.bin -n --set KEY=0");
+    ASSERT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(results(1)[0] & 0xFF, 0xB1u);
+}
+
+// Every key of the shipped JP-106 map, pressed and released in turn with
+// KEY 0, reaches the key matrix at its own scan code; those that make a
+// buffer entry bring their scan code there too.
+TEST_F(InputRun, EveryKeyOfTheShippedMapReachesTheMatrix) {
+    install_rom("input_key_matrix");
+    install_cgrom();
+    fs::copy_file(ZOLM_SHIPPED_KEYMAP, run_dir() / "AT2X.KEY");
+    std::ifstream map(ZOLM_SHIPPED_KEYMAP);
+    std::string line, script;
+    uint32_t matrix[4] = {}, buffer[4] = {};
+    int frame = 4;
+    bool in_sca = false;
+    while (std::getline(map, line)) {
+        if (line.starts_with("/")) in_sca = line.starts_with("/sca.");
+        unsigned value, vk;
+        if (!in_sca || std::sscanf(line.c_str(), "%x=%x", &value, &vk) != 2) continue;
+        uint32_t scan = value & 0x7F;
+        matrix[scan / 32] |= 0x80000000u >> (scan % 32 / 8 * 8) >> (7 - scan % 8);
+        // The shift keys ($70 up) leave an entry at key-up in any case.
+        if (!(value & 0x8000) || scan >= 0x70) buffer[scan / 32] |= 0x80000000u >> (scan % 32 / 8 * 8) >> (7 - scan % 8);
+        script += std::to_string(frame) + " key-down " + std::to_string(vk) + "\n";
+        script += std::to_string(frame + 1) + " key-up " + std::to_string(vk) + "\n";
+        frame += 2;
+    }
+    ASSERT_GT(frame, 150) << "the map's keys were read";
+    ASSERT_LT(frame, 250) << "the ROM watches 260 frames";
+    write("input.txt", script);
+    Outcome r = zolm("--input input.txt --virtual-clock --frames 400 --dump-ram ram.bin -n --set KEY=0");
+    ASSERT_EQ(r.status, 0) << r.err;
+    std::vector<uint32_t> got = results(8);
+    for (int i = 0; i < 4; i++) {
+        EXPECT_EQ(got[i], matrix[i]) << std::hex << "matrix bytes " << 4 * i << "-" << 4 * i + 3;
+        EXPECT_EQ(got[4 + i], buffer[i]) << std::hex << "buffer scan codes " << 32 * i << "-" << 32 * i + 31;
+    }
 }
 
 TEST_F(InputRun, KeysThroughTheIocsCalls) {

@@ -115,14 +115,25 @@ TEST_F(Mouse, SccPacketAbsoluteAndRelative) {
     EXPECT_EQ(g_scc.packet_index, 3) << "the index stops after the packet";
     EXPECT_EQ(scc_read_byte(SCC_B_DATA), 0u);
 
-    // MOUSE 2: movement from the tracked position, which follows d(count).
+    // MOUSE 2: a packet carries all the movement since the last one sent,
+    // from the tracked position, which follows d(count); moves and reads
+    // between packets lose none.
     g_cfg_mouse = MOUSE_RELATIVE;
-    mouse_move(mouse_lparam(200, 0));
-    EXPECT_EQ(g_mouse.packet_dx, 39);
+    auto packet_x = [] {
+        scc_write_byte(SCC_B_COMMAND, 5);
+        scc_write_byte(SCC_B_COMMAND, 2);
+        scc_read_byte(SCC_B_DATA);
+        return int8_t(scc_read_byte(SCC_B_DATA));
+    };
+    g_mouse.tracked_x = 0;
+    for (int x = 50; x <= 200; x += 50) mouse_move(mouse_lparam(x, 0));
+    EXPECT_EQ(packet_x(), 39);
     EXPECT_EQ(g_mouse.tracked_x, 195);
     mouse_move(mouse_lparam(200, 0));
-    EXPECT_EQ(g_mouse.packet_dx, 3) << "the 5 left over";
+    EXPECT_EQ(packet_x(), 3) << "the 5 left over";
     EXPECT_EQ(g_mouse.tracked_x, 198);
+    EXPECT_EQ(packet_x(), 1) << "2 left: d(1) is below 2, d(2) is not";
+    EXPECT_EQ(packet_x(), 0) << "1 left: less than a count";
 }
 
 TEST_F(Mouse, SccCommandPorts) {
