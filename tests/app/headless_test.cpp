@@ -305,34 +305,20 @@ TEST_F(Headless, DebuggerEndsAtExitOrAtTheEndOfItsInput) {
 TEST_F(Headless, SigintBreaksARunThatNeverEnds) {
     install_rom("debugger_script");
     install_cgrom();
-    int in[2], out[2];
-    ASSERT_EQ(pipe(in), 0);
-    ASSERT_EQ(pipe(out), 0);
-    const std::string bin = (root_ / "bin" / "zolm").string(), dir = run_dir().string();
-    pid_t pid = fork();
+    int to_zolm, from_zolm;
+    pid_t pid = start_debugger(to_zolm, from_zolm);
     ASSERT_GE(pid, 0);
-    if (pid == 0) {
-        dup2(in[0], 0);
-        dup2(out[1], 1);
-        close(in[1]);
-        close(out[0]);
-        if (chdir(dir.c_str()) != 0) _exit(127);
-        execl(bin.c_str(), bin.c_str(), "--headless", "--debugger", "--virtual-clock", (char*)nullptr);
-        _exit(127);
-    }
-    close(in[0]);
-    close(out[1]);
     const std::string first = "u 123456\n";
-    ASSERT_EQ(write(in[1], first.data(), first.size()), ssize_t(first.size()));
+    ASSERT_EQ(write(to_zolm, first.data(), first.size()), ssize_t(first.size()));
     usleep(500 * 1000);
     kill(pid, SIGINT);
     const std::string rest = "r\nexit\n";
-    ASSERT_EQ(write(in[1], rest.data(), rest.size()), ssize_t(rest.size()));
-    close(in[1]);
+    ASSERT_EQ(write(to_zolm, rest.data(), rest.size()), ssize_t(rest.size()));
+    close(to_zolm);
     std::string text;
     char buf[4096];
-    for (ssize_t n; (n = read(out[0], buf, sizeof buf)) > 0;) text.append(buf, size_t(n));
-    close(out[0]);
+    for (ssize_t n; (n = read(from_zolm, buf, sizeof buf)) > 0;) text.append(buf, size_t(n));
+    close(from_zolm);
     int status = 0;
     for (int i = 0; i < 300 && waitpid(pid, &status, WNOHANG) == 0; i++) usleep(100 * 1000);
     if (waitpid(pid, &status, WNOHANG) == 0) {

@@ -4,10 +4,10 @@
 | Results: 0 key bytes received, 1 and 2 the first two; 3-5 the mouse
 | packet (status, X, Y); 6 and 7 ports A and B at frame 12.
         .include "report.inc"
+        .include "next_frame.inc"
 
         reset_vectors STACK_TOP, start
 
-        .equ    GPIP, 0xE88001
         .equ    MFP_IERA, 0xE88007
         .equ    MFP_IMRA, 0xE88013
         .equ    MFP_VR, 0xE88017
@@ -26,14 +26,6 @@
         .equ    KEY_BYTES, 0x001404     | one long each
         .equ    MOUSE_INDEX, 0x001420
         .equ    MOUSE_BYTES, 0x001424   | one long each
-
-| Waits for the start of the next frame's display.
-        .macro  next_frame
-8:      btst    #4, GPIP
-        bne.s   8b
-9:      btst    #4, GPIP
-        beq.s   9b
-        .endm
 
         .text
 start:

@@ -4,23 +4,15 @@
 | each entry marked in BUFFER_SEEN (bit scan & 7 of byte scan >> 3).
 | Results: 0-3 MATRIX_SEEN as four longs, 4-7 BUFFER_SEEN.
         .include "report.inc"
+        .include "next_frame.inc"
 
         reset_vectors STACK_TOP, start
 
-        .equ    GPIP, 0xE88001
         .equ    KEY_MATRIX, 0x000800
         .equ    MATRIX_SEEN, 0x001400
         .equ    BUFFER_SEEN, 0x001410
         .equ    FRAMES, 260
         .equ    DRAIN_MAX, 70           | more than the buffer holds
-
-| Waits for the start of the next frame's display.
-        .macro  next_frame
-8:      btst    #4, GPIP
-        bne.s   8b
-9:      btst    #4, GPIP
-        beq.s   9b
-        .endm
 
         .text
 start:

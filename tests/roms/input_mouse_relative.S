@@ -6,10 +6,10 @@
 | Results: 0 the cursor at frame SNAP, 1 the cursor at the end, 2 the
 | packet bytes taken.
         .include "report.inc"
+        .include "next_frame.inc"
 
         reset_vectors STACK_TOP, start
 
-        .equ    GPIP, 0xE88001
         .equ    SCC_B_COMMAND, 0xE98001
         .equ    SCC_B_DATA, 0xE98003
         .equ    VEC_LEVEL5, 0x54 * 4
@@ -17,13 +17,6 @@
         .equ    BYTES_TAKEN, 0x001404
         .equ    SNAP, 30
         .equ    FRAMES, 240
-
-        .macro  next_frame
-8:      btst    #4, GPIP
-        bne.s   8b
-9:      btst    #4, GPIP
-        beq.s   9b
-        .endm
 
         .text
 start:

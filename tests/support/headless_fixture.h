@@ -76,6 +76,30 @@ protected:
         return r;
     }
 
+    // Starts "zolm --headless --debugger --virtual-clock" in the start
+    // folder; to_zolm and from_zolm are the test's ends of its input and
+    // output pipes.
+    pid_t start_debugger(int& to_zolm, int& from_zolm) {
+        int in[2], out[2];
+        if (pipe(in) != 0 || pipe(out) != 0) return -1;
+        const std::string bin = (root_ / "bin" / "zolm").string(), dir = run_dir().string();
+        pid_t pid = fork();
+        if (pid == 0) {
+            dup2(in[0], 0);
+            dup2(out[1], 1);
+            close(in[1]);
+            close(out[0]);
+            if (chdir(dir.c_str()) != 0) _exit(127);
+            execl(bin.c_str(), bin.c_str(), "--headless", "--debugger", "--virtual-clock", (char*)nullptr);
+            _exit(127);
+        }
+        close(in[0]);
+        close(out[1]);
+        to_zolm = in[1];
+        from_zolm = out[0];
+        return pid;
+    }
+
     fs::path root_;
 };
 

@@ -13,6 +13,16 @@ namespace sndlib {
 
 inline constexpr int FM_ENV_SILENT4 = OPM_ENV_MAX * 4;
 
+// A channel as reset leaves it: every operator released and silent, MUL 1.
+inline void fm_channel_silence(OpmChannel& ch) {
+    for (auto& op : ch.op) {
+        op.env = OPM_ENV_MAX;
+        op.phase_env = ENV_RELEASE;
+        op.att4 = OPM_ENV_MAX * 4;
+        op.mul = 1;
+    }
+}
+
 inline int fm_effective_rate(const OpmOperator& op, int rate) {
     if (rate == 0) return 0;
     int r = 2 * rate + op.ks_add;

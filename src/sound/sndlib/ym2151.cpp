@@ -18,12 +18,7 @@ void Ym2151::reset(uint32_t clock) {
     clock_ = clock ? clock : OPM_DEFAULT_CLOCK;
     t_ = &opm_tables();
     for (auto& ch : ch_) {
-        for (auto& op : ch.op) {
-            op.env = OPM_ENV_MAX;
-            op.phase_env = ENV_RELEASE;
-            op.att4 = OPM_ENV_MAX * 4;
-            op.mul = 1;
-        }
+        fm_channel_silence(ch);
         update_freq(ch);
     }
     noise_lfsr_ = 1;

@@ -38,12 +38,7 @@ void Ym2608::reset(uint32_t clock) {
     t_ = &opm_tables();
     for (int c = 0; c < OPNA_CHANNELS; ++c) {
         OpmChannel& ch = ch_[c];
-        for (auto& op : ch.op) {
-            op.env = OPM_ENV_MAX;
-            op.phase_env = ENV_RELEASE;
-            op.att4 = OPM_ENV_MAX * 4;
-            op.mul = 1;
-        }
+        fm_channel_silence(ch);
         ch.left = ch.right = true;
         regs_[(c / CHANNELS_PER_BANK) * OPN_BANK1 + OPN_REG_LR_AMS_PMS + c % CHANNELS_PER_BANK] = LR_BOTH;
         update_freq(ch, c);
