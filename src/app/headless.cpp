@@ -1,6 +1,7 @@
 #include "app/headless.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
@@ -286,21 +287,27 @@ void session_run() {
     clock_stop_timer();
 }
 
+// The line for an output that could not be written, errno telling why.
+std::string write_failure(const std::string& path) {
+    return "zolm: " + path + " could not be written: " + write_error_text(errno) + "\n";
+}
+
 // Writes what the options ask for, stops the machine and settles the status.
 void session_stop() {
     HeadlessSession& s = g_session;
     const HeadlessOptions& options = *s.options;
     bool written = options.dump_ram.empty() || dump_main_ram(options.dump_ram);
+    std::string told = written ? "" : write_failure(options.dump_ram);
     bool shot = options.screenshot.empty() || frame_buffer_screenshot(s.screenshot_buffer, options.screenshot);
+    if (!shot) told += write_failure(options.screenshot);
     init_stop();
     bool settings_saved = cfg_save();
     host_set_joystick_source(nullptr);
     g_main_window_id = 0;
     panel_close_media();
     bool sound_written = sound_host_finish();
-    if (!sound_written) std::fprintf(stderr, "zolm: %s could not be written\n", options.wav.c_str());
-    if (!written) std::fprintf(stderr, "zolm: %s could not be written\n", options.dump_ram.c_str());
-    if (!shot) std::fprintf(stderr, "zolm: %s could not be written\n", options.screenshot.c_str());
+    if (!sound_written) told = write_failure(options.wav) + told;
+    std::fputs(told.c_str(), stderr);
     host_message_box_flush();
     if (s.halt_loop)
         std::fprintf(stderr, "zolm: stopped: the machine does nothing but halt on a double bus fault "

@@ -2,6 +2,7 @@
 // menu bar over it, the other two windows, the 555/565 choice and the
 // window shot.
 #include <algorithm>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 
@@ -248,12 +249,14 @@ void MainWindow::finish_run() {
     if (seconds <= 0) seconds = 1e-9;
     std::printf("X68000 %.1fMHz\n", double(g_cycles_total - run_cycles_) / seconds / 1e6);
     if (!options_.screenshot.empty() && !frame_buffer_screenshot(fb_, options_.screenshot)) {
-        std::fprintf(stderr, "zolm: %s could not be written\n", options_.screenshot.c_str());
+        std::fprintf(stderr, "zolm: %s could not be written: %s\n", options_.screenshot.c_str(),
+                     write_error_text(errno).c_str());
         shot_failed_ = true;
     }
     if (options_.dump_ram.empty()) return;
     if (!g_main_ram || !write_file_whole(options_.dump_ram, g_main_ram, g_main_ram_size)) {
-        std::fprintf(stderr, "zolm: %s could not be written\n", options_.dump_ram.c_str());
+        std::fprintf(stderr, "zolm: %s could not be written: %s\n", options_.dump_ram.c_str(),
+                     write_error_text(g_main_ram ? errno : ENOMEM).c_str());
         shot_failed_ = true;
     }
 }
