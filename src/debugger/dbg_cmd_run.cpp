@@ -8,6 +8,7 @@
 #include "debugger/dbg_parse.h"
 #include "debugger/debugger.h"
 #include "debugger/disasm.h"
+#include "host/signals.h"
 #include "machine/bus_peek.h"
 #include "machine/machine.h"
 
@@ -21,7 +22,8 @@ void step_one() {
     if (g_event_request == REQ_END_SLICE) emu_take_request();
 }
 
-bool stopped() { return (run_flags() & RUN_BREAK) || dbg_run_interrupted(); }
+// AC plug by a signal stops the steps too; the console then takes it.
+bool stopped() { return (run_flags() & RUN_BREAK) || dbg_run_interrupted() || host_signal_ac_plug_pending(); }
 
 bool at_return() {
     const uint32_t op = bus_peek_word(g_cpu_pc);
