@@ -322,6 +322,7 @@ TEST_F(ConfigFile, WhatIsNoSettingsFileIsLeftAsItWas) {
     EXPECT_TRUE(fs::is_fifo(fs::symlink_status(cfg)));
     fs::remove(cfg);
 
+    // Only read: a link to an endless device is no settings file, never written.
     fs::create_symlink("/dev/zero", cfg);
     cfg_load();
     EXPECT_EQ(g_cfg_speed, 3);

@@ -15,12 +15,12 @@ using namespace headless_fixture;
 
 namespace {
 
-using SpecialFiles = Headless;
+using NonRegularFiles = Headless;
 
 bool is_char_device(const fs::path& p) { return fs::is_character_file(fs::status(p)); }
 bool names_fifo(const fs::path& p) { return fs::is_fifo(fs::symlink_status(p)); }
 
-TEST_F(SpecialFiles, OutputsToDevicesAndFifosLeaveThemAsTheyWere) {
+TEST_F(NonRegularFiles, OutputsToDevicesAndFifosLeaveThemAsTheyWere) {
     install_rom("power_off");
     install_cgrom();
     const fs::path fifo = run_dir() / "fifo";
@@ -50,7 +50,7 @@ TEST_F(SpecialFiles, OutputsToDevicesAndFifosLeaveThemAsTheyWere) {
         EXPECT_EQ(entry.path().filename().string().find(".tmp-"), std::string::npos) << entry.path();
 }
 
-TEST_F(SpecialFiles, FifosAndEndlessDevicesAtStartAreRefused) {
+TEST_F(NonRegularFiles, FifosAndEndlessDevicesAtStartAreRefused) {
     install_rom("power_off");
     install_cgrom();
     for (const char* name : {"X68.CFG", "AT2X.KEY", "sram.ram", "access.dat", "comment.lst"})
@@ -60,13 +60,25 @@ TEST_F(SpecialFiles, FifosAndEndlessDevicesAtStartAreRefused) {
     for (const char* name : {"X68.CFG", "AT2X.KEY", "access.dat", "comment.lst"})
         EXPECT_TRUE(names_fifo(run_dir() / name)) << name;
 
-    for (const char* name : {"X68.CFG", "AT2X.KEY", "sram.ram", "access.dat", "comment.lst"}) {
+    // Links to an endless device: the system's /dev/zero only for files
+    // that are only read (X68.CFG is no settings file, so it is never
+    // written over); the saved ones lead to a private node when one can be
+    // made, so that nothing outside this folder is written.
+    for (const char* name : {"X68.CFG", "AT2X.KEY", "comment.lst"}) {
         fs::remove(run_dir() / name);
         fs::create_symlink("/dev/zero", run_dir() / name);
+    }
+    const bool private_zero = mknod((run_dir() / "zero").c_str(), S_IFCHR | 0600, makedev(1, 5)) == 0;
+    for (const char* name : {"sram.ram", "access.dat"}) {
+        fs::remove(run_dir() / name);
+        if (private_zero) fs::create_symlink("zero", run_dir() / name);
     }
     r = zolm("--headless --virtual-clock --frames 5", "timeout 60");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(run_dir() / "X68.CFG")));
+    if (private_zero) {
+        EXPECT_TRUE(is_char_device(run_dir() / "zero"));
+    }
 
     // The IPL ROM itself as a FIFO: not found, as with no file.
     fs::remove(run_dir() / "iplrom.dat");
