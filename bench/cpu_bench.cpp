@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "core/cpu_regs.h"
-#include "core/run_loop.h"
+#include "core/cpu_loop.h"
 #include "core/trace.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
@@ -44,7 +44,7 @@ std::vector<uint8_t> load_image() {
 // Instructions run since the last call: the loop counts every opcode.
 uint64_t take_opcode_counts() {
     uint64_t sum = 0;
-    for (uint32_t& c : g_opcode_counts) {
+    for (uint32_t& c : g_trace_history.opcode_counts) {
         sum += c;
         c = 0;
     }
@@ -54,12 +54,12 @@ uint64_t take_opcode_counts() {
 // One run slice: the event due at the budget is the end of the vertical
 // display, whose request ends the slice.
 void run_slice(uint32_t budget) {
-    g_cycles = 0;
-    g_cycle_deadline = budget;
-    g_event_kind = EV_VDISP_END;
-    g_event_request = 0;
+    g_cpu_regs.cycles = 0;
+    g_cpu_regs.cycle_deadline = budget;
+    g_cpu_regs.event_kind = EV_VDISP_END;
+    g_machine.requests.event_request = 0;
     g_run_flags = 0;
-    g_cpu_op_addr = g_cpu_pc;
+    g_cpu_regs.op_addr = g_cpu_regs.pc;
     cpu_run();
 }
 

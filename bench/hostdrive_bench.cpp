@@ -10,8 +10,8 @@
 
 #include "core/cpu_regs.h"
 #include "machine/machine.h"
-#include "storage/host_drive.h"
-#include "storage/host_drive_scan.h"
+#include "storage/windrv.h"
+#include "storage/windrv_scan.h"
 #include "support/machine_map.h"
 
 namespace fs = std::filesystem;
@@ -23,16 +23,16 @@ constexpr uint32_t REQUEST = 0x1000, NAMESTS = 0x1100, FILES = 0x1200;
 constexpr uint8_t ATTRIBUTE_FILES = 0x20;
 
 void put32(uint32_t addr, uint32_t v) {
-    for (int i = 0; i < 4; i++) g_main_ram[addr + i] = uint8_t(v >> (24 - 8 * i));
+    for (int i = 0; i < 4; i++) g_machine.main_ram[addr + i] = uint8_t(v >> (24 - 8 * i));
 }
 int32_t result() {
-    const uint8_t* p = g_main_ram + REQUEST + 18;
+    const uint8_t* p = g_machine.main_ram + REQUEST + 18;
     return int32_t(uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3]);
 }
 
 int32_t command(uint8_t code, uint8_t byte13, uint32_t arg1, uint32_t arg2) {
-    g_main_ram[REQUEST + 1] = 0;
-    g_main_ram[REQUEST + 13] = byte13;
+    g_machine.main_ram[REQUEST + 1] = 0;
+    g_machine.main_ram[REQUEST + 13] = byte13;
     put32(REQUEST + 14, arg1);
     put32(REQUEST + 18, arg2);
     cpu_d(0) = code;
@@ -53,7 +53,7 @@ fs::path set_up() {
     windrv_set_roots({tmpl});
     windrv_scan_drives();
     windrv_power_on();
-    uint8_t* rec = g_main_ram + NAMESTS;
+    uint8_t* rec = g_machine.main_ram + NAMESTS;
     std::memset(rec, 0, 88);
     rec[2] = '\t';
     std::memcpy(rec + 67, "???????????", 11);

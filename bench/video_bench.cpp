@@ -28,14 +28,14 @@ void set_up_machine(FrameBuffer& fb, uint32_t pages) {
   frame_buffer_setup(fb, true);
   std::mt19937 rng(68000);
 
-  g_crtc_regs[CRTC_H_DISP_START] = 4;
-  g_crtc_regs[CRTC_H_DISP_END] = 100;   // 96 x 8 = 768 dots
-  g_crtc_regs[CRTC_V_DISP_START] = 40;
-  g_crtc_regs[CRTC_V_DISP_END] = 552;   // 512 lines
-  g_crtc_regs[CRTC_MODE] = 0x0016;  // 16 colours, 512 lines at 31 kHz
-  for (uint32_t r = 10; r < 20; r++) g_crtc_regs[r] = uint16_t(rng() % 64);
+  g_crtc.regs[CRTC_H_DISP_START] = 4;
+  g_crtc.regs[CRTC_H_DISP_END] = 100;   // 96 x 8 = 768 dots
+  g_crtc.regs[CRTC_V_DISP_START] = 40;
+  g_crtc.regs[CRTC_V_DISP_END] = 552;   // 512 lines
+  g_crtc.regs[CRTC_MODE] = 0x0016;  // 16 colours, 512 lines at 31 kHz
+  for (uint32_t r = 10; r < 20; r++) g_crtc.regs[r] = uint16_t(rng() % 64);
 
-  for (uint32_t j = 0; j < 512; j++) put_word(g_palette, 2 * j, j == 0 || j == 256 ? 0 : 0x0842 * (j % 31 + 1));
+  for (uint32_t j = 0; j < 512; j++) put_word(g_pal.palette, 2 * j, j == 0 || j == 256 ? 0 : 0x0842 * (j % 31 + 1));
   // Sparse graphic pixels on the back pages, dense on the front one.
   for (uint32_t p = 0; p < 4; p++)
     for (uint32_t i = 0; i < 0x40000; i++) g_gvram[p * 0x40000 + i] = uint8_t(rng() % (p == 0 ? 4 : 16) == 0 ? rng() % 16 : 0);
@@ -63,12 +63,12 @@ void set_up_machine(FrameBuffer& fb, uint32_t pages) {
   put_word(g_sprite_area, SPR_RESOLUTION, 0x0004);  // 256-dot plane: both BG planes shown
   g_sprite_unit.resolution = 0x0004;
 
-  g_vc_regs[VC_R0_LOW] = 0;
-  g_vc_regs[VC_R1_HIGH] = 0x12;  // graphic at the back, sprites, text in front
-  g_vc_regs[VC_R1_LOW] = 0xE4;
-  g_vc_regs[VC_R2_HIGH] = 0;
-  g_vc_regs[VC_R2_LOW] = uint8_t(0x60 | ((1u << pages) - 1));  // sprites/BG, text, graphic
-  std::memcpy(g_vc_latch, g_vc_regs, sizeof g_vc_latch);
+  g_pal.vc_regs[VC_R0_LOW] = 0;
+  g_pal.vc_regs[VC_R1_HIGH] = 0x12;  // graphic at the back, sprites, text in front
+  g_pal.vc_regs[VC_R1_LOW] = 0xE4;
+  g_pal.vc_regs[VC_R2_HIGH] = 0;
+  g_pal.vc_regs[VC_R2_LOW] = uint8_t(0x60 | ((1u << pages) - 1));  // sprites/BG, text, graphic
+  std::memcpy(g_pal.vc_latch, g_pal.vc_regs, sizeof g_pal.vc_latch);
 }
 
 void BM_ComposeFullFrame(benchmark::State& state) {

@@ -16,6 +16,6 @@ void app_on_nmi() { emu_post_request(REQ_NMI); }
 
 void app_on_power() {
     emu_post_request(REQ_POWER_SWITCH);
-    g_mfp_regs[MFP_GPIP] ^= GPIP_POWER_SWITCH;
+    g_mfp.regs[MFP_GPIP] ^= GPIP_POWER_SWITCH;
     g_panel_refresh_countdown = PANEL_REFRESH_AFTER_POWER;
 }

@@ -16,7 +16,7 @@
 #include "input/keyboard.h"
 #include "machine/log_lines.h"
 #include "sound/fm_card.h"
-#include "storage/host_drive_scan.h"
+#include "storage/windrv_scan.h"
 
 namespace {
 

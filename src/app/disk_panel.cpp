@@ -45,10 +45,10 @@ void focus_main(DiskPanel& panel) {
 } // namespace
 
 void panel_update_leds(PanelLeds& leds) {
-    leds.valid = g_main_ram != nullptr;
+    leds.valid = g_machine.main_ram != nullptr;
     if (!leds.valid) return;
-    const uint8_t key_leds = g_cfg_key ? g_mfp_regs[MFP_KEY_LED]
-                                       : (g_main_ram_size > IOCS_KEY_LED_WORK ? g_main_ram[IOCS_KEY_LED_WORK] : 0);
+    const uint8_t key_leds = g_cfg_key ? g_mfp.regs[MFP_KEY_LED]
+                                       : (g_machine.main_ram_size > IOCS_KEY_LED_WORK ? g_machine.main_ram[IOCS_KEY_LED_WORK] : 0);
     for (int n = 0; n < PANEL_KEY_LEDS; ++n) leds.key[n] = (key_leds >> n) & 1 ? LED_GREEN : LED_OFF;
 
     for (int d = 0; d < FD_DRIVES; ++d) {
@@ -61,10 +61,10 @@ void panel_update_leds(PanelLeds& leds) {
         leds.eject[d] = (slot.state != FD_STATE_EMPTY && !(slot.flags & FD_FLAG_EJECT_INHIBIT)) ? LED_GREEN : LED_OFF;
     }
 
-    leds.high_res = (g_crtc_regs[CRTC_MODE] & CRTC_MODE_HIGH_RES) ? LED_RED : LED_GREEN;
+    leds.high_res = (g_crtc.regs[CRTC_MODE] & CRTC_MODE_HIGH_RES) ? LED_RED : LED_GREEN;
     leds.timer = g_rtc.regs[RTC_BANK1_CLOCK_SELECT] == 0 ? LED_GREEN : LED_OFF;
     leds.power = LED_GREEN;
-    if (g_mfp_regs[MFP_GPIP] & GPIP_POWER_SWITCH) {
+    if (g_mfp.regs[MFP_GPIP] & GPIP_POWER_SWITCH) {
         arm_refresh(POWER_BLINK_REFRESH_SLICES, true);
         if (g_frame_counter & BLINK_POWER_BIT) leds.power = LED_OFF;
     }

@@ -28,8 +28,8 @@
 #include "machine/system_port.h"
 #include "sound/fm_card.h"
 #include "sound/sound_host.h"
-#include "storage/host_drive.h"
-#include "storage/host_drive_scan.h"
+#include "storage/windrv.h"
+#include "storage/windrv_scan.h"
 #include "video/frame_buffer.h"
 #include "video/video_state.h"
 
@@ -201,8 +201,8 @@ SoundHostOptions sound_host_options(const HeadlessOptions& options, bool window)
 }
 
 static bool dump_main_ram(const std::string& path) {
-    if (!g_main_ram) return false;
-    return write_file_whole(path, g_main_ram, g_main_ram_size);
+    if (!g_machine.main_ram) return false;
+    return write_file_whole(path, g_machine.main_ram, g_machine.main_ram_size);
 }
 
 namespace {
@@ -261,7 +261,7 @@ void session_run() {
         init_run_slice(0);
         sound_host_poll();
         joy_poll();
-        if (g_event_request == REQ_END_SLICE) {
+        if (g_machine.requests.event_request == REQ_END_SLICE) {
             emu_take_request();
             frames++;
             s.result.frames++;
@@ -270,7 +270,7 @@ void session_run() {
             if (!s.script.events.empty()) g_video.vid_render_frame(s.screenshot_buffer.bytes(), FB_ROWS, -1);
         }
         clock_virtual_poll();
-        if ((run_flags() & RUN_BREAK) && g_sys_power_off_count >= 2) {
+        if ((run_flags() & RUN_BREAK) && g_sys.power_off_count >= 2) {
             s.result.powered_off = true;
             break;
         }

@@ -161,7 +161,7 @@ void MainWindow::run_slice(uint32_t step_flag) {
         run_cycles_ = g_cycles_total;
     }
     init_run_slice(step_flag);
-    if (g_event_request == REQ_END_SLICE && options_.frames && ++frames_ >= options_.frames)
+    if (g_machine.requests.event_request == REQ_END_SLICE && options_.frames && ++frames_ >= options_.frames)
         g_stop_request = STOP_AC_PLUG;
     if (dbg_interrupt_pending()) run_flags_set(RUN_BREAK);
 }

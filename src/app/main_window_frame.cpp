@@ -254,9 +254,9 @@ void MainWindow::finish_run() {
         shot_failed_ = true;
     }
     if (options_.dump_ram.empty()) return;
-    if (!g_main_ram || !write_file_whole(options_.dump_ram, g_main_ram, g_main_ram_size)) {
+    if (!g_machine.main_ram || !write_file_whole(options_.dump_ram, g_machine.main_ram, g_machine.main_ram_size)) {
         std::fprintf(stderr, "zolm: %s could not be written: %s\n", options_.dump_ram.c_str(),
-                     write_error_text(g_main_ram ? errno : ENOMEM).c_str());
+                     write_error_text(g_machine.main_ram ? errno : ENOMEM).c_str());
         shot_failed_ = true;
     }
 }

@@ -20,7 +20,7 @@
 #include "video/video_state.h"
 
 namespace {
-// g_layer_off order: text, sprites, BG0, BG1, graphic pages 0-3.
+// g_video_host.layer_off order: text, sprites, BG0, BG1, graphic pages 0-3.
 enum LayerIndex { LAYER_TEXT, LAYER_SPRITE, LAYER_BG0, LAYER_BG1, LAYER_GRAPH0 };
 } // namespace
 
@@ -55,11 +55,11 @@ OptionBindings option_bind_globals() {
     v[OPT_JOY0] = &g_cfg_joy0;
     v[OPT_JOY1] = &g_cfg_joy1;
     v[OPT_JOYOUT] = &g_cfg_joyout;
-    v[OPT_LAYER_TEXT] = &g_layer_off[LAYER_TEXT];
-    v[OPT_LAYER_SPRITE] = &g_layer_off[LAYER_SPRITE];
-    v[OPT_LAYER_BG0] = &g_layer_off[LAYER_BG0];
-    v[OPT_LAYER_BG1] = &g_layer_off[LAYER_BG1];
-    for (int page = 0; page < 4; ++page) v[OPT_LAYER_GRAPH0 + page] = &g_layer_off[LAYER_GRAPH0 + page];
+    v[OPT_LAYER_TEXT] = &g_video_host.layer_off[LAYER_TEXT];
+    v[OPT_LAYER_SPRITE] = &g_video_host.layer_off[LAYER_SPRITE];
+    v[OPT_LAYER_BG0] = &g_video_host.layer_off[LAYER_BG0];
+    v[OPT_LAYER_BG1] = &g_video_host.layer_off[LAYER_BG1];
+    for (int page = 0; page < 4; ++page) v[OPT_LAYER_GRAPH0 + page] = &g_video_host.layer_off[LAYER_GRAPH0 + page];
     v[OPT_PERFORM] = &g_cfg_perform;
     v[OPT_KEY] = &g_cfg_key;
     v[OPT_IME] = &g_cfg_ime;

@@ -18,12 +18,12 @@ template <int Bits> inline uint32_t merge_low(uint32_t old, uint32_t v) {
 }
 
 template <int Bits> inline void record_reg(uint32_t v) {
-    if constexpr (Bits == 8) optrace_record_reg_b(v);
-    else if constexpr (Bits == 16) optrace_record_reg_w(v);
-    else optrace_record_reg_l(v);
+    if constexpr (Bits == 8) optrace_record_reg_byte(v);
+    else if constexpr (Bits == 16) optrace_record_reg_word(v);
+    else optrace_record_reg_long(v);
 }
 
-inline uint32_t x_bit() { return (g_cpu_sr >> 4) & 1; }
+inline uint32_t x_bit() { return (g_cpu_regs.sr >> 4) & 1; }
 
 enum class Alu { Add, Sub };
 

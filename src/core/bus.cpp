@@ -30,10 +30,10 @@ static void mem_fault(uint32_t probe_kind, uint32_t code, uint32_t addr, uint32_
         g_mem_probe_fault = probe_kind;
         return;
     }
-    g_fault_code = code;
-    g_fault_addr = addr;
+    g_cpu_regs.fault_code = code;
+    g_cpu_regs.fault_addr = addr;
     // The stacked PC is the word after the opcode, as the chip's prefetch leaves it.
-    cpu_raise_fault_exception(vector, g_cpu_op_addr + 2);
+    cpu_raise_fault_exception(vector, g_cpu_regs.op_addr + 2);
 }
 
 void mem_address_error_read(uint32_t addr) { mem_fault(1, mem_fault_code_read(), addr, VEC_ADDRESS_ERROR); }
@@ -42,8 +42,8 @@ void mem_bus_error_read(uint32_t addr) { mem_fault(3, mem_fault_code_read(), add
 void mem_bus_error_write(uint32_t addr) { mem_fault(4, mem_fault_code_write(), addr, VEC_BUS_ERROR); }
 
 void mem_address_error_fetch(uint32_t pc) {
-    g_fault_code = mem_fault_code_fetch();
-    g_fault_addr = pc & 0xFFFFFF;
+    g_cpu_regs.fault_code = mem_fault_code_fetch();
+    g_cpu_regs.fault_addr = pc & 0xFFFFFF;
     cpu_raise_fault_exception(VEC_ADDRESS_ERROR, pc);
     // Only reached while idle, and the loop never fetches then.
     cpu_take_exception(VEC_ADDRESS_ERROR, pc);

@@ -182,10 +182,10 @@ void mem_write_long_c(uint32_t value, uint32_t addr);
 // Instruction stream: words at the fetch base, no page handler, no tests.
 // The window's copies make a read past $FFFFFF wrap to address 0.
 ZOLM_ALWAYS_INLINE uint32_t cpu_fetch_word(uint32_t pc) {
-    const uint8_t* p = g_fetch_base + pc;
+    const uint8_t* p = g_cpu_regs.fetch_base + pc;
     return (uint32_t(p[0]) << 8) | p[1];
 }
 ZOLM_ALWAYS_INLINE uint32_t cpu_fetch_long(uint32_t pc) {
-    const uint8_t* p = g_fetch_base + pc;
+    const uint8_t* p = g_cpu_regs.fetch_base + pc;
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }

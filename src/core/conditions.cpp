@@ -10,7 +10,7 @@ const uint8_t g_cc_lt_table[16] = {0, 0, 1, 1, 0, 0, 1, 1, 1, 1, 0, 0, 1, 1, 0, 
 const uint8_t g_cc_gt_table[16] = {1, 1, 0, 0, 0, 0, 0, 0, 0, 0, 1, 1, 0, 0, 0, 0};
 const uint8_t g_cc_le_table[16] = {0, 0, 1, 1, 1, 1, 1, 1, 1, 1, 0, 0, 1, 1, 1, 1};
 
-static inline uint32_t ccr() { return g_cpu_sr & 0xFF; }
+static inline uint32_t ccr() { return g_cpu_regs.sr & 0xFF; }
 
 uint32_t cpu_cc_t() { return 1; }
 uint32_t cpu_cc_f() { return 0; }

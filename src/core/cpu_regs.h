@@ -30,13 +30,6 @@ struct CpuRegs {
 extern CpuRegs g_cpu_regs;
 
 // The record's fields under the names the rest of the system uses.
-inline constexpr auto& g_cpu_pc = g_cpu_regs.pc;
-inline constexpr auto& g_cpu_op_addr = g_cpu_regs.op_addr;
-inline constexpr auto& g_cpu_usp_save = g_cpu_regs.usp_save;
-inline constexpr auto& g_cpu_ssp_save = g_cpu_regs.ssp_save;
-inline constexpr auto& g_cpu_sr = g_cpu_regs.sr;
-inline constexpr auto& g_fetch_base = g_cpu_regs.fetch_base;
-inline constexpr auto& g_refetch = g_cpu_regs.refetch;
 // Bits of refetch: reload the fetch base before the next fetch; test the
 // trace bit and an accepted interrupt after the instruction, and the read
 // watch on the next opcode word (every SR write and interrupt request sets
@@ -45,18 +38,6 @@ inline constexpr uint32_t REFETCH_BASE = 1, REFETCH_TESTS = 2;
 // g_exception_busy when no exception is processed; vector offsets below
 // EXCEPTION_GROUP0_END are the bus and address errors.
 inline constexpr uint32_t EXCEPTION_NONE = 0x100, EXCEPTION_GROUP0_END = 0x10;
-inline constexpr auto& g_fault_addr = g_cpu_regs.fault_addr;
-inline constexpr auto& g_fault_code = g_cpu_regs.fault_code;
-inline constexpr auto& g_irq_request = g_cpu_regs.irq_request;
-inline constexpr auto& g_irq_level = g_cpu_regs.irq_level;
-inline constexpr auto& g_irq_vector_offset = g_cpu_regs.irq_vector_offset;
-inline constexpr auto& g_irq_pending = g_cpu_regs.irq_pending;
-inline constexpr auto& g_cycles_per_frame = g_cpu_regs.cycles_per_frame;
-inline constexpr auto& g_cycles_since_tick = g_cpu_regs.cycles_since_tick;
-inline constexpr auto& g_cycles_in_frame = g_cpu_regs.cycles_in_frame;
-inline constexpr auto& g_cycles = g_cpu_regs.cycles;
-inline constexpr auto& g_cycle_deadline = g_cpu_regs.cycle_deadline;
-inline constexpr auto& g_event_kind = g_cpu_regs.event_kind;
 
 // Run flags: any nonzero value ends the instruction loop after the current
 // instruction. Set from other threads too (the host timer, signals).
@@ -83,11 +64,11 @@ inline constexpr uint32_t SR_IMPLEMENTED = 0xA71F; // the bits the chip has
 inline uint32_t& cpu_d(unsigned n) { return g_cpu_regs.r[n]; }
 inline uint32_t& cpu_a(unsigned n) { return g_cpu_regs.r[8 + n]; }
 inline uint32_t& cpu_sp() { return g_cpu_regs.r[15]; }
-inline bool cpu_supervisor() { return (g_cpu_sr & SR_S) != 0; }
+inline bool cpu_supervisor() { return (g_cpu_regs.sr & SR_S) != 0; }
 // Register number 0-15 of a register slot.
 inline unsigned cpu_reg_number(const uint32_t* slot) { return unsigned(slot - g_cpu_regs.r); }
 
 extern uint8_t g_cpu_idle;           // 1 while the run loop is not running
 extern uint32_t g_exception_busy;    // vector offset being processed, EXCEPTION_NONE when none
 extern uint32_t g_trace_delay;       // trace step counter
-extern uint32_t g_cpu_stopped;       // a STOP at g_cpu_pc waits for an interrupt
+extern uint32_t g_cpu_stopped;       // a STOP at g_cpu_regs.pc waits for an interrupt

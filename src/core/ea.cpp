@@ -29,13 +29,13 @@ template <uint32_t Size> uint32_t ea_write_dn(uint32_t* slot, uint32_t value, ui
 
 uint32_t ea_write_an_w(uint32_t* slot, uint32_t value, uint32_t pc) {
     *slot = sext16(value);
-    optrace_record_reg_l(*slot);
+    optrace_record_reg_long(*slot);
     return pc;
 }
 
 uint32_t ea_write_an_l(uint32_t* slot, uint32_t value, uint32_t pc) {
     *slot = value;
-    optrace_record_reg_l(value);
+    optrace_record_reg_long(value);
     return pc;
 }
 

@@ -22,7 +22,7 @@ template <> struct Op<SIZE_B> {
     ZOLM_ALWAYS_INLINE static uint32_t read(uint32_t a) { return mem_read_byte(a); }
     ZOLM_ALWAYS_INLINE static void write(uint32_t a, uint32_t v) { mem_write_byte(a, v); }
     ZOLM_ALWAYS_INLINE static void record_mem(uint32_t a, uint32_t v) { optrace_record_mem_b(a, v); }
-    ZOLM_ALWAYS_INLINE static void record_reg(uint32_t v) { optrace_record_reg_b(v); }
+    ZOLM_ALWAYS_INLINE static void record_reg(uint32_t v) { optrace_record_reg_byte(v); }
     ZOLM_ALWAYS_INLINE static uint32_t merge(uint32_t reg, uint32_t v) { return (reg & 0xFFFFFF00) | (v & 0xFF); }
 };
 template <> struct Op<SIZE_W> {
@@ -31,7 +31,7 @@ template <> struct Op<SIZE_W> {
     ZOLM_ALWAYS_INLINE static uint32_t read(uint32_t a) { return mem_read_word(a); }
     ZOLM_ALWAYS_INLINE static void write(uint32_t a, uint32_t v) { mem_write_word(a, v); }
     ZOLM_ALWAYS_INLINE static void record_mem(uint32_t a, uint32_t v) { optrace_record_mem_w(a, v); }
-    ZOLM_ALWAYS_INLINE static void record_reg(uint32_t v) { optrace_record_reg_w(v); }
+    ZOLM_ALWAYS_INLINE static void record_reg(uint32_t v) { optrace_record_reg_word(v); }
     ZOLM_ALWAYS_INLINE static uint32_t merge(uint32_t reg, uint32_t v) { return (reg & 0xFFFF0000) | (v & 0xFFFF); }
 };
 template <> struct Op<SIZE_L> {
@@ -40,7 +40,7 @@ template <> struct Op<SIZE_L> {
     ZOLM_ALWAYS_INLINE static uint32_t read(uint32_t a) { return mem_read_long(a); }
     ZOLM_ALWAYS_INLINE static void write(uint32_t a, uint32_t v) { mem_write_long(a, v); }
     ZOLM_ALWAYS_INLINE static void record_mem(uint32_t a, uint32_t v) { optrace_record_mem_l(a, v); }
-    ZOLM_ALWAYS_INLINE static void record_reg(uint32_t v) { optrace_record_reg_l(v); }
+    ZOLM_ALWAYS_INLINE static void record_reg(uint32_t v) { optrace_record_reg_long(v); }
     ZOLM_ALWAYS_INLINE static uint32_t merge(uint32_t, uint32_t v) { return v; }
 };
 

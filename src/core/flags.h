@@ -47,10 +47,10 @@ template <int Bits> ZOLM_ALWAYS_INLINE uint32_t ccr_sub(uint32_t dst, uint32_t s
 
 // Replaces the whole CCR (X with the carry; bits 5-7 become 0).
 ZOLM_ALWAYS_INLINE void cpu_set_ccr(uint32_t ccr) {
-    g_cpu_sr = (g_cpu_sr & 0xFF00) | ccr;
+    g_cpu_regs.sr = (g_cpu_regs.sr & 0xFF00) | ccr;
 }
 
 // Sets N, Z, V and C and keeps X.
 ZOLM_ALWAYS_INLINE void cpu_merge_nzvc(uint32_t ccr) {
-    g_cpu_sr = (g_cpu_sr & ~CCR_NZVC) | (ccr & CCR_NZVC);
+    g_cpu_regs.sr = (g_cpu_regs.sr & ~CCR_NZVC) | (ccr & CCR_NZVC);
 }

@@ -38,7 +38,7 @@ using ea_modes::record_reg_after;
 // The long register record of the address forms after a source of Bits.
 template <uint32_t M, int Bits> inline void record_long_after(uint32_t an) {
     if constexpr (Bits == 32 || ea_modes::kRegisterMode<M> || M == EA_IMM) record_reg_after<M, 32>(an);
-    else optrace_record_reg_l(an);
+    else optrace_record_reg_long(an);
 }
 
 // Each handler takes the mode of its EA operand (EA_BY_RECORD: through the

@@ -21,7 +21,7 @@ template <BitOp Op> inline uint32_t bit_apply(uint32_t v, uint32_t mask) {
 }
 
 inline void bit_set_z(uint32_t v, uint32_t mask) {
-    g_cpu_sr = (g_cpu_sr & ~SR_Z) | ((v & mask) ? 0 : SR_Z);
+    g_cpu_regs.sr = (g_cpu_regs.sr & ~SR_Z) | ((v & mask) ? 0 : SR_Z);
 }
 
 // Data register operand: all 32 bits, bit number modulo 32.

@@ -14,17 +14,17 @@ using namespace arith;
 // ADDX, SUBX, NEGX: the whole CCR from the flag rule, except that a zero result
 // keeps Z as it was and a nonzero one clears it.
 inline void set_ccr_extended(uint32_t f) {
-    uint32_t z = (f & SR_Z) ? (g_cpu_sr & SR_Z) : 0;
+    uint32_t z = (f & SR_Z) ? (g_cpu_regs.sr & SR_Z) : 0;
     cpu_set_ccr((f & ~SR_Z) | z);
 }
 
 // ABCD, SBCD, NBCD: X and C from the decimal carry, Z cleared by a nonzero
 // result; N, V and bits 5-7 stay.
 inline void set_ccr_decimal(uint32_t result, uint32_t carry) {
-    uint32_t sr = g_cpu_sr & ~(SR_X | SR_C);
+    uint32_t sr = g_cpu_regs.sr & ~(SR_X | SR_C);
     if (carry) sr |= SR_X | SR_C;
     if (result & 0xFF) sr &= ~SR_Z;
-    g_cpu_sr = sr;
+    g_cpu_regs.sr = sr;
 }
 
 struct Bcd {

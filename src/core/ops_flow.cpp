@@ -2,7 +2,7 @@
 //
 // Relative branches keep the fetch base and test their own targets for an
 // odd address; jumps and returns keep it for an even target fetched through
-// the same base, and otherwise set g_refetch so that the run loop checks the
+// the same base, and otherwise set g_cpu_regs.refetch so that the run loop checks the
 // new PC and reloads the base.
 #include "core/ops_flow.h"
 
@@ -47,7 +47,7 @@ template <unsigned Cc> inline bool cc_holds(uint32_t ccr) {
 // The fetch base after a jump to target: kept when the run loop's reload
 // would find it again, else reloaded (and the target checked) by the loop.
 inline void jump_fetch(uint32_t target) {
-    if ((target & 1) || g_fetch_page_table[bus_page(target & 0xFFFFFF)] != g_fetch_base) g_refetch = 1;
+    if ((target & 1) || g_fetch_page_table[bus_page(target & 0xFFFFFF)] != g_cpu_regs.fetch_base) g_cpu_regs.refetch = 1;
 }
 
 // Taken branch to pc + displacement (pc = opcode + 2).
@@ -63,8 +63,8 @@ inline OpResult branch_to(uint32_t target, uint32_t cycles, uint32_t pc) {
 }
 
 template <unsigned Cc> inline OpResult bcc_b(const DecodeRecord* rec, uint32_t pc) {
-    optrace_record_reg_first(TRACE_MEM_B, g_cpu_sr);  // as optrace_record_reg_b
-    if (!cc_holds<Cc>(g_cpu_sr)) return {8, pc};
+    optrace_record_reg_first(TRACE_MEM_B, g_cpu_regs.sr);  // as optrace_record_reg_byte
+    if (!cc_holds<Cc>(g_cpu_regs.sr)) return {8, pc};
     return branch_to(pc + uint32_t(rec->value), 8, pc);
 }
 
@@ -80,9 +80,9 @@ inline OpResult db_step(const DecodeRecord* rec, uint32_t pc) {
 } // namespace
 
 void cpu_branch_address_error(uint32_t target) {
-    g_fault_code = mem_fault_code_fetch();
-    g_fault_addr = target;
-    cpu_raise_fault_exception(VEC_ADDRESS_ERROR, g_cpu_op_addr + 2);
+    g_cpu_regs.fault_code = mem_fault_code_fetch();
+    g_cpu_regs.fault_addr = target;
+    cpu_raise_fault_exception(VEC_ADDRESS_ERROR, g_cpu_regs.op_addr + 2);
 }
 
 OpResult cpu_op_bra_b(const DecodeRecord* rec, uint32_t pc) {
@@ -119,7 +119,7 @@ OpResult cpu_op_bsr_w(const DecodeRecord*, uint32_t pc) {
 }
 
 OpResult cpu_op_bcond_w(const DecodeRecord* rec, uint32_t pc) {
-    optrace_record_reg_first(TRACE_MEM_B, g_cpu_sr);
+    optrace_record_reg_first(TRACE_MEM_B, g_cpu_regs.sr);
     if (rec->cond() == 0) return {10, pc + 2};
     return branch_to(pc + sext16(cpu_fetch_word(pc)), 12, pc + 2);
 }
@@ -155,7 +155,7 @@ OpResult cpu_op_rts(const DecodeRecord*, uint32_t) {
 
 OpResult cpu_op_rtr(const DecodeRecord*, uint32_t) {
     uint32_t ccr = mem_read_word(cpu_sp());
-    g_cpu_sr = (g_cpu_sr & 0xFF00) | (ccr & 0x1F);
+    g_cpu_regs.sr = (g_cpu_regs.sr & 0xFF00) | (ccr & 0x1F);
     cpu_sp() += 2;
     uint32_t target = mem_read_long(cpu_sp());
     cpu_sp() += 4;
@@ -172,7 +172,7 @@ OpResult cpu_op_rte(const DecodeRecord*, uint32_t pc) {
     cpu_sp() += 2;
     uint32_t target = mem_read_long(cpu_sp());
     cpu_sp() += 4;
-    g_refetch = 1;
+    g_cpu_regs.refetch = 1;
     cpu_set_sr(sr);
     return {20, target};
 }

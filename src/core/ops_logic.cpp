@@ -24,9 +24,9 @@ template <Logic Op> inline uint32_t logic_apply(uint32_t a, uint32_t b) {
 }
 
 template <int Bits> inline void record_reg(uint32_t v) {
-    if constexpr (Bits == 8) optrace_record_reg_b(v);
-    else if constexpr (Bits == 16) optrace_record_reg_w(v);
-    else optrace_record_reg_l(v);
+    if constexpr (Bits == 8) optrace_record_reg_byte(v);
+    else if constexpr (Bits == 16) optrace_record_reg_word(v);
+    else optrace_record_reg_long(v);
 }
 
 // N and Z of the result, V = C = 0, X kept.
@@ -81,8 +81,8 @@ template <int Bits> inline OpResult logic_not(const DecodeRecord* rec, uint32_t 
 
 // Only the five flags of the CCR exist; the system byte is untouched.
 template <Logic Op> inline OpResult logic_ccr(uint32_t pc) {
-    uint32_t ccr = logic_apply<Op>(g_cpu_sr, cpu_fetch_word(pc)) & 0x1F;
-    g_cpu_sr = (g_cpu_sr & ~uint32_t(0xFF)) | ccr;
+    uint32_t ccr = logic_apply<Op>(g_cpu_regs.sr, cpu_fetch_word(pc)) & 0x1F;
+    g_cpu_regs.sr = (g_cpu_regs.sr & ~uint32_t(0xFF)) | ccr;
     return {20, pc + 2};
 }
 
@@ -91,7 +91,7 @@ template <Logic Op> inline OpResult logic_sr(uint32_t pc) {
         cpu_privilege_violation(pc);
         return {4, pc};
     }
-    cpu_set_sr(logic_apply<Op>(g_cpu_sr, cpu_fetch_word(pc)) & 0xFFFF);
+    cpu_set_sr(logic_apply<Op>(g_cpu_regs.sr, cpu_fetch_word(pc)) & 0xFFFF);
     return {20, pc + 2};
 }
 

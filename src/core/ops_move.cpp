@@ -160,13 +160,13 @@ OpResult cpu_op_movea_l(const DecodeRecord* rec, uint32_t pc) { return movea<32>
 
 OpResult cpu_op_moveq(const DecodeRecord* rec, uint32_t pc) {
     *rec->reg = uint32_t(rec->value);
-    g_cpu_sr = (g_cpu_sr & ~uint32_t(0x0F)) | rec->aux;
+    g_cpu_regs.sr = (g_cpu_regs.sr & ~uint32_t(0x0F)) | rec->aux;
     return {4, pc};
 }
 
 OpResult cpu_op_move_to_ccr(const DecodeRecord* rec, uint32_t pc) {
     const EaResult s = rec->src(rec->ea, pc);
-    g_cpu_sr = (g_cpu_sr & ~uint32_t(0xFF)) | (s.value & 0x1F);
+    g_cpu_regs.sr = (g_cpu_regs.sr & ~uint32_t(0xFF)) | (s.value & 0x1F);
     return {rec->cycles, s.pc};
 }
 
@@ -181,7 +181,7 @@ OpResult cpu_op_move_to_sr(const DecodeRecord* rec, uint32_t pc) {
 }
 
 OpResult cpu_op_move_from_sr(const DecodeRecord* rec, uint32_t pc) {
-    return {rec->cycles, rec->dst(rec->ea, g_cpu_sr & 0xFFFF, pc)};
+    return {rec->cycles, rec->dst(rec->ea, g_cpu_regs.sr & 0xFFFF, pc)};
 }
 
 OpResult cpu_op_move_usp_an(const DecodeRecord* rec, uint32_t pc) {
@@ -189,7 +189,7 @@ OpResult cpu_op_move_usp_an(const DecodeRecord* rec, uint32_t pc) {
         cpu_privilege_violation(pc);
         return {4, pc};
     }
-    *rec->ea = g_cpu_usp_save;
+    *rec->ea = g_cpu_regs.usp_save;
     return {4, pc};
 }
 
@@ -198,7 +198,7 @@ OpResult cpu_op_move_an_usp(const DecodeRecord* rec, uint32_t pc) {
         cpu_privilege_violation(pc);
         return {4, pc};
     }
-    g_cpu_usp_save = *rec->ea;
+    g_cpu_regs.usp_save = *rec->ea;
     return {4, pc};
 }
 

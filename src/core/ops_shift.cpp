@@ -36,7 +36,7 @@ inline uint32_t shift_by(uint32_t x, uint32_t count, uint32_t& flags) {
         // X sits above the operand's top bit: a rotation of width + 1 bits.
         constexpr uint64_t m1 = (uint64_t(1) << (w + 1)) - 1;
         const uint32_t n = (count - 1) % (w + 1) + 1;
-        uint64_t wide = v | (uint64_t((g_cpu_sr >> 4) & 1) << w);
+        uint64_t wide = v | (uint64_t((g_cpu_regs.sr >> 4) & 1) << w);
         if constexpr (Left)
             wide = ((wide << n) | (wide >> (w + 1 - n))) & m1;
         else
@@ -122,7 +122,7 @@ inline OpResult shift_reg(const DecodeRecord* rec, uint32_t pc) {
     if (count == 0) {
         const uint32_t nz = ccr_nz<Bits>(dy);
         if constexpr (T == Shift::ROX)
-            cpu_set_ccr(nz | ((g_cpu_sr & SR_X) ? CCR_CARRY : 0));  // C = X
+            cpu_set_ccr(nz | ((g_cpu_regs.sr & SR_X) ? CCR_CARRY : 0));  // C = X
         else
             cpu_merge_nzvc(nz);
     } else {

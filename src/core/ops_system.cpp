@@ -12,7 +12,7 @@
 #include "core/exceptions.h"
 #include "core/flags.h"
 #include "core/ops_logic.h"
-#include "core/run_loop.h"
+#include "core/cpu_loop.h"
 #include "core/trace.h"
 
 namespace {
@@ -38,12 +38,12 @@ OpResult iocs_call(uint32_t vector_offset, uint32_t pc) {
     // The history shows the call served on the host by its number.
     trace_advance();
     uint32_t e = trace_entry();
-    g_trace_kind[e] = TRACE_IOCS;
-    g_trace_pc[e] = g_cpu_op_addr;
-    g_trace_value[e] = call;
+    g_trace_history.kind[e] = TRACE_IOCS;
+    g_trace_history.pc[e] = g_cpu_regs.op_addr;
+    g_trace_history.value[e] = call;
     if (g_iocs_call_again) {
         g_iocs_call_again = 0;
-        return {78, g_cpu_op_addr};
+        return {78, g_cpu_regs.op_addr};
     }
     return {78, pc};
 }
@@ -98,16 +98,16 @@ OpResult cpu_op_trap(const DecodeRecord* rec, uint32_t pc) {
 }
 
 OpResult cpu_op_trapv(const DecodeRecord*, uint32_t pc) {
-    if (g_cpu_sr & SR_V) cpu_take_exception(VEC_TRAPV, pc);
+    if (g_cpu_regs.sr & SR_V) cpu_take_exception(VEC_TRAPV, pc);
     return {4, pc};
 }
 
 OpResult cpu_op_chk(const DecodeRecord* rec, uint32_t pc) {
     EaResult bound = rec->src(rec->ea, pc);
     int32_t value = int16_t(uint16_t(*rec->reg));
-    g_cpu_sr &= ~SR_N;
+    g_cpu_regs.sr &= ~SR_N;
     if (value < 0) {
-        g_cpu_sr |= SR_N;
+        g_cpu_regs.sr |= SR_N;
         cpu_take_exception(VEC_CHK, bound.pc);
     }
     if (value > int16_t(uint16_t(bound.value))) cpu_take_exception(VEC_CHK, bound.pc);

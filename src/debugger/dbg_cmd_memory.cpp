@@ -26,9 +26,9 @@ void set_watch(WatchRange& w, uint32_t start, uint32_t last) {
 
 void dbg_show_registers() {
     const bool s = cpu_supervisor();
-    const uint32_t ssp = s ? cpu_sp() : g_cpu_ssp_save;
-    const uint32_t usp = s ? g_cpu_usp_save : cpu_sp();
-    dbg_write(" PC[%08X] SR[%04X]     SSP[%08X] USP[%08X]\n", g_cpu_pc, g_cpu_sr & 0xFFFF, ssp, usp);
+    const uint32_t ssp = s ? cpu_sp() : g_cpu_regs.ssp_save;
+    const uint32_t usp = s ? g_cpu_regs.usp_save : cpu_sp();
+    dbg_write(" PC[%08X] SR[%04X]     SSP[%08X] USP[%08X]\n", g_cpu_regs.pc, g_cpu_regs.sr & 0xFFFF, ssp, usp);
     dbg_write(" D[%08X %08X %08X %08X - %08X %08X %08X %08X \n", cpu_d(0), cpu_d(1), cpu_d(2), cpu_d(3), cpu_d(4),
               cpu_d(5), cpu_d(6), cpu_d(7));
     dbg_write(" A[%08X %08X %08X %08X - %08X %08X %08X %08X \n", cpu_a(0), cpu_a(1), cpu_a(2), cpu_a(3), cpu_a(4),
@@ -46,8 +46,8 @@ bool dbg_cmd_register(std::string_view line) {
     case RegTarget::Data: cpu_d(a.number) = a.value; break;
     case RegTarget::Address: cpu_a(a.number) = a.value; break;
     case RegTarget::Pc:
-        g_cpu_pc = a.value;
-        g_refetch = 1;
+        g_cpu_regs.pc = a.value;
+        g_cpu_regs.refetch = 1;
         break;
     }
     dbg_show_registers();
@@ -77,7 +77,7 @@ void dbg_cmd_dump(std::string_view line) {
     if (g_dbg.dump_size != 'b') start &= DBG_ADDRESS_MASK & ~1u;
     g_dbg.dump_next = end & DBG_ADDRESS_MASK;
     dbg_dump_memory(g_dbg.dump_size, start, end);
-    dis_instruction(g_cpu_pc);
+    dis_instruction(g_cpu_regs.pc);
 }
 
 void dbg_cmd_watch(std::string_view line) {

@@ -19,14 +19,14 @@ constexpr uint32_t OP_RTS = 0x4E75, OP_RTR = 0x4E77, OP_RTE = 0x4E73;
 // One instruction; a slice end it meets is taken as the run loop takes it.
 void step_one() {
     init_run_slice(RUN_STEP);
-    if (g_event_request == REQ_END_SLICE) emu_take_request();
+    if (g_machine.requests.event_request == REQ_END_SLICE) emu_take_request();
 }
 
 // AC plug by a signal stops the steps too; the console then takes it.
 bool stopped() { return (run_flags() & RUN_BREAK) || dbg_run_interrupted() || host_signal_ac_plug_pending(); }
 
 bool at_return() {
-    const uint32_t op = bus_peek_word(g_cpu_pc);
+    const uint32_t op = bus_peek_word(g_cpu_regs.pc);
     return op == OP_RTS || op == OP_RTR || op == OP_RTE;
 }
 
@@ -39,9 +39,9 @@ template <typename Done> void run_steps(Done done) {
     // SIGINT is told by "break!" below; only a watch hit is told again.
     if (dbg_run_interrupted() && !g_watch_hit_kind) run_flags_clear(RUN_BREAK);
     dbg_interrupt_clear();
-    dis_instruction(g_cpu_op_addr);
+    dis_instruction(g_cpu_regs.op_addr);
     dbg_write("break!\n");
-    dis_instruction(g_cpu_pc);
+    dis_instruction(g_cpu_regs.pc);
 }
 
 } // namespace
@@ -50,13 +50,13 @@ bool dbg_cmd_step(std::string_view line) {
     std::optional<StepArgs> a = dbg_parse_step(line);
     if (!a) return false;
     if (a->has_address) {
-        g_cpu_pc = a->address;
-        g_refetch = 1;
+        g_cpu_regs.pc = a->address;
+        g_cpu_regs.refetch = 1;
     }
     step_one();
     dbg_cmd_history("h 1");
     if (g_dbg.show_registers) dbg_show_registers();
-    dis_instruction(g_cpu_pc);
+    dis_instruction(g_cpu_regs.pc);
     return true;
 }
 
@@ -67,7 +67,7 @@ void dbg_cmd_next() {
 bool dbg_cmd_until(std::string_view line) {
     std::optional<uint32_t> target = dbg_parse_until(line);
     if (!target) return false;
-    run_steps([&] { return (g_cpu_pc & DBG_ADDRESS_MASK) == *target; });
+    run_steps([&] { return (g_cpu_regs.pc & DBG_ADDRESS_MASK) == *target; });
     return true;
 }
 
@@ -93,7 +93,7 @@ void dbg_report_break() {
     } else {
         dbg_write(" # break!\n");
     }
-    dis_instruction(g_cpu_pc);
+    dis_instruction(g_cpu_regs.pc);
     g_watch_hit_kind = 0;
     run_flags_clear(RUN_BREAK);
 }

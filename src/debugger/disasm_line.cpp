@@ -145,8 +145,8 @@ void dis_emit_line(DisLine& line, uint32_t marker_addr) {
         if (f & ROM_EXECUTED) line.text[DIS_MARKER_COLUMN] = '+';
     }
     if (g_dis_access_note[0]) dis_put(line, 8, g_dis_access_note);
-    if (marker_addr == (g_cpu_op_addr & 0xFFFFFF)) line.text[DIS_MARKER_COLUMN] = '*';
-    if (marker_addr == (g_cpu_pc & 0xFFFFFF)) line.text[DIS_MARKER_COLUMN] = '@';
+    if (marker_addr == (g_cpu_regs.op_addr & 0xFFFFFF)) line.text[DIS_MARKER_COLUMN] = '*';
+    if (marker_addr == (g_cpu_regs.pc & 0xFFFFFF)) line.text[DIS_MARKER_COLUMN] = '@';
     if (g_dis_comment_out[0]) dis_append(line, " ;%s", g_dis_comment_out);
     // The line end always fits: one place is kept free for it.
     line.text[line.len++] = '\n';

@@ -64,7 +64,7 @@ const char* const CRTC_LABELS[CRTC_LABELLED] = {
 void crtc_section(std::string& out) {
     put(out, "[CRTC]\n");
     for (unsigned n = 0; n < CRTC_REGS; n++) {
-        const uint32_t v = g_crtc_regs[n];
+        const uint32_t v = g_crtc.regs[n];
         put(out, " R%-2d=%04xH %-4d   ;", n, v, v);
         if (n < CRTC_LABELLED) {
             put(out, CRTC_LABELS[n], v);
@@ -82,13 +82,13 @@ void crtc_section(std::string& out) {
             put(out, "bitmask %x\n", v);
         }
     }
-    put(out, " mod=%04x\n", unsigned(g_crtc_op_port));
+    put(out, " mod=%04x\n", unsigned(g_crtc.op_port));
 }
 
 void video_section(std::string& out) {
     put(out, "[VIDEO]\n");
     for (uint32_t n = 0; n < VC_BYTES; n++) {
-        const uint32_t v = g_vc_regs[n];
+        const uint32_t v = g_pal.vc_regs[n];
         put(out, " R%-d=%02x  ;", n, v);
         switch (n) {
         case VC_R0_HIGH: put(out, "\n"); break;
@@ -149,14 +149,14 @@ constexpr int64_t MS_PER_FRAME = 18;  // the dump's frame length in milliseconds
 
 void counter_section(std::string& out) {
     put(out, "[I counter]\n");
-    const int64_t per_frame = int64_t(g_cycles_per_frame);
+    const int64_t per_frame = int64_t(g_cpu_regs.cycles_per_frame);
     for (int k = 0; k < SCHED_SLOTS; k++) {
         const int64_t c = g_scheduler.countdown[k];
         const long long ms = per_frame ? (long long)(c * MS_PER_FRAME / per_frame) : 0;
         put(out, " R%-2x=%08xH %4lldms ", unsigned(k), uint32_t(c), ms);
         put(out, "%s\n", EVENT_NAMES[k]);
     }
-    put(out, " SYNC_BASE=%08xH\n", unsigned(g_cycles_per_frame));
+    put(out, " SYNC_BASE=%08xH\n", unsigned(g_cpu_regs.cycles_per_frame));
 }
 
 constexpr uint32_t MFP_DUMP_LAST = 0x33;
@@ -165,9 +165,9 @@ constexpr uint32_t ADPCM_DUMP_LAST = 5;
 constexpr uint32_t OPM_REGS = 256;
 
 void chip_sections(std::string& out) {
-    put(out, "[AREA]\n %02x\n", unsigned(g_area_set));
+    put(out, "[AREA]\n %02x\n", unsigned(g_memory_map.area_set));
     put(out, "[MFP]\n");
-    for (uint32_t n = 1; n <= MFP_DUMP_LAST; n += 2) put(out, " R%-2x=%02x\n", n, unsigned(g_mfp_regs[n]));
+    for (uint32_t n = 1; n <= MFP_DUMP_LAST; n += 2) put(out, " R%-2x=%02x\n", n, unsigned(g_mfp.regs[n]));
     put(out, "[DMA]\n");
     for (uint32_t n = 0; n < DMAC_DUMP_BYTES; n += 2)
         put(out, " R%-2x=%04x\n", n, unsigned(g_dmac.regs[n]) << 8 | g_dmac.regs[n + 1]);

@@ -24,7 +24,7 @@ FdMedia* floppy_slot() {
 template <uint32_t (*Worker)(), uint32_t Cycles, bool Led> void call() {
     if (Led) trap_disk_access_led();
     cpu_d(0) = Worker();
-    g_cycles += Cycles;
+    g_cpu_regs.cycles += Cycles;
 }
 
 template <uint32_t Status, bool Led> void fixed() {

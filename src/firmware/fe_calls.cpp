@@ -202,7 +202,7 @@ void fe_run(FeForm form, FeKind kind, FeType type) {
         out = floating_op(kind, type, a, b);
     }
     if (out.store) write_value(form, result_type(kind, type), out.bits);
-    g_cpu_sr = (g_cpu_sr & ~info.clears) | out.ccr;
+    g_cpu_regs.sr = (g_cpu_regs.sr & ~info.clears) | out.ccr;
 }
 
 #define ZOLM_DEFINE_FE_CALL(index, name, form, kind, type) \

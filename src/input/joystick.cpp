@@ -62,8 +62,8 @@ void joy_merge_state(int p) {
         out &= table[k];
         if (autofire) out &= table[JOY_AUTOFIRE + k];
     }
-    g_ppi_regs[PPI_PORT_A + 2 * p] = uint8_t(out);
-    g_ppi_regs[PPI_PORT_A_HIGH + 2 * p] = uint8_t(out >> 8);
+    g_ppi.regs[PPI_PORT_A + 2 * p] = uint8_t(out);
+    g_ppi.regs[PPI_PORT_A_HIGH + 2 * p] = uint8_t(out >> 8);
 }
 
 uint16_t joy_key_to_buttons(uint32_t vk) {

@@ -26,14 +26,14 @@ constexpr int PANEL_REFRESH_SLICES = 2;
 // file stores them (keys at $80 and above are the JP-106's own).
 void iocs_key_down(uint32_t vk) {
     uint32_t idx = vk & 0xFF;
-    uint8_t s = g_keymap_sca[idx];
+    uint8_t s = g_keymap.sca[idx];
     if (s == 0) return;
     key_set_matrix(uint16_t(s << 8), true);
-    if (g_keymap_ext[idx] == 0) key_push_iocs(uint16_t(s << 8));
+    if (g_keymap.ext[idx] == 0) key_push_iocs(uint16_t(s << 8));
 }
 
 void iocs_key_up(uint32_t vk) {
-    uint8_t s = g_keymap_sca[vk & 0xFF];
+    uint8_t s = g_keymap.sca[vk & 0xFF];
     if (s == 0) return;
     if (s >= KEY_SHIFT_FIRST) key_push_iocs(uint16_t(s << 8 | KEY_ENTRY_RELEASE));
     key_set_matrix(uint16_t(s << 8), false);
@@ -41,7 +41,7 @@ void iocs_key_up(uint32_t vk) {
 
 // MFP road: an unmapped key sends nothing.
 void mfp_key(uint32_t vk, bool down) {
-    uint8_t scan = g_keymap_key[vk & 0xFF] & KEY_SCAN_MASK;
+    uint8_t scan = g_keymap.key[vk & 0xFF] & KEY_SCAN_MASK;
     if (scan == 0) return;
     key_send_to_mfp(down ? scan : uint8_t(scan | KEY_BREAK));
 }
@@ -52,7 +52,7 @@ void key_led_changed(uint32_t scan) {
     if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST) g_panel_refresh_countdown = PANEL_REFRESH_SLICES;
 }
 
-void key_init() { std::memset(g_key_state, KEY_RELEASED, sizeof g_key_state); }
+void key_init() { std::memset(g_keyboard.key_state, KEY_RELEASED, sizeof g_keyboard.key_state); }
 
 void key_power_on() {
     device_clear(g_keyboard);
@@ -83,7 +83,7 @@ void key_on_key_up(const WindowMessage& m) {
 void key_on_char(const WindowMessage& m) {
     uint32_t c = m.wparam & 0xFF;
     if (c == 0) return;
-    uint8_t scan = g_keymap_asc[c];
+    uint8_t scan = g_keymap.asc[c];
     uint16_t release = (m.lparam & KEY_LPARAM_RELEASED) ? KEY_ENTRY_RELEASE : 0;
     key_push_iocs(uint16_t(scan << 8 | release | c));
 }
@@ -93,17 +93,17 @@ void key_release_all() {
         if (g_keyboard.host_down[vk])
             key_on_key_up({0, WM_KEYUP, vk, KEY_LPARAM_REPEAT_ONE | KEY_LPARAM_WAS_DOWN | KEY_LPARAM_RELEASED});
     for (uint32_t scan = 0; scan < KEY_SCAN_CODES; scan++)
-        if (g_key_state[scan] != KEY_RELEASED) key_send_to_mfp(uint8_t(scan | KEY_BREAK));
+        if (g_keyboard.key_state[scan] != KEY_RELEASED) key_send_to_mfp(uint8_t(scan | KEY_BREAK));
 }
 
 bool key_send_to_mfp(uint8_t b) {
     KeyboardState& k = g_keyboard;
     if (k.ring_count + 1 >= KEY_RING_SIZE) return false;
-    g_key_state[b & KEY_SCAN_MASK] = b & KEY_BREAK;
+    g_keyboard.key_state[b & KEY_SCAN_MASK] = b & KEY_BREAK;
     k.ring[k.ring_write % KEY_RING_SIZE] = b;
     k.ring_write = (k.ring_write + 1) % KEY_RING_SIZE;
     k.ring_count++;
-    g_mfp_regs[MFP_RSR] = KEY_RSR_FULL;
+    g_mfp.regs[MFP_RSR] = KEY_RSR_FULL;
     sched_set_event(EV_MFP_RX_FULL, KEY_FIRST_BYTE_CYCLES);
     key_led_changed(b & KEY_SCAN_MASK);
     return true;
@@ -114,20 +114,20 @@ bool key_send_to_mfp(uint8_t b) {
 // that no interrupt comes without a byte.
 void key_schedule_next_byte() {
     if (g_cfg_key && g_keyboard.ring_count > 1)
-        sched_set_event(EV_MFP_RX_FULL, int64_t(g_cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
+        sched_set_event(EV_MFP_RX_FULL, int64_t(g_cpu_regs.cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
 }
 
 void key_deliver_next_byte() {
     KeyboardState& k = g_keyboard;
-    g_mfp_regs[MFP_UDR] = 0;
+    g_mfp.regs[MFP_UDR] = 0;
     if (k.ring_count == 0) return;
-    g_mfp_regs[MFP_UDR] = k.ring[(k.ring_write - k.ring_count + KEY_RING_SIZE) % KEY_RING_SIZE];
+    g_mfp.regs[MFP_UDR] = k.ring[(k.ring_write - k.ring_count + KEY_RING_SIZE) % KEY_RING_SIZE];
     k.ring_count--;
     if (k.ring_count) {
-        sched_set_event(EV_MFP_RX_FULL, int64_t(g_cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
-        g_mfp_regs[MFP_RSR] = KEY_RSR_FULL;
+        sched_set_event(EV_MFP_RX_FULL, int64_t(g_cpu_regs.cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
+        g_mfp.regs[MFP_RSR] = KEY_RSR_FULL;
     } else {
-        g_mfp_regs[MFP_RSR] = KEY_RSR_EMPTY;
+        g_mfp.regs[MFP_RSR] = KEY_RSR_EMPTY;
     }
 }
 

@@ -12,7 +12,7 @@
 inline constexpr int KEY_RING_SIZE = 128;       // make/break bytes; at most 127 wait
 inline constexpr int KEY_SCAN_CODES = 128;
 inline constexpr int KEY_HOST_KEYS = 256;       // virtual-key codes
-inline constexpr uint8_t KEY_RELEASED = 0x80;   // g_key_state: key up; 0 = down
+inline constexpr uint8_t KEY_RELEASED = 0x80;   // g_keyboard.key_state: key up; 0 = down
 inline constexpr uint8_t KEY_BREAK = 0x80;      // a break byte: scan code + 0x80
 inline constexpr uint8_t KEY_SCAN_MASK = 0x7F;
 // Scan codes of the keys with a mode LED (かな to 全角): the panel shows them.
@@ -47,7 +47,6 @@ struct KeyboardState {
     uint8_t host_down[KEY_HOST_KEYS];  // virtual keys the host holds down
 };
 extern KeyboardState g_keyboard;
-inline constexpr auto& g_key_state = g_keyboard.key_state;
 
 // Text typed into the emulated keyboard from the command line (';' is typed
 // as a carriage return), and IOCS calls to let pass before it starts.

@@ -43,7 +43,7 @@ void key_iocs_b_sftsns() {
 
 void key_iocs_key_init() {
     key_init();
-    if (work_area_has(KEY_WORK_MATRIX, 16)) std::memset(g_main_ram + KEY_WORK_MATRIX, 0, 16);
+    if (work_area_has(KEY_WORK_MATRIX, 16)) std::memset(g_machine.main_ram + KEY_WORK_MATRIX, 0, 16);
 }
 
 void key_iocs_bitsns() { d0() = (d0() & 0xFFFFFF00) | work_area_byte(KEY_WORK_MATRIX + (g_cpu_regs.r[1] & 0xF)); }

@@ -26,7 +26,7 @@ void key_type_next_char() {
     if (!room_for_char()) return;
     uint8_t ch = static_cast<uint8_t>(g_paste_text[0]);
     if (ch == PASTE_RETURN) ch = CHAR_CR;
-    uint8_t scan = g_keymap_asc[ch];
+    uint8_t scan = g_keymap.asc[ch];
     if (g_cfg_key) {
         scan &= KEY_SCAN_MASK;
         // An unmapped character sends nothing.

@@ -21,11 +21,11 @@ void key_set_matrix(uint16_t entry, bool pressed) {
     uint32_t addr = KEY_WORK_MATRIX + ((scan >> 3) & 0xF);
     if (!work_area_has(KEY_WORK_MATRIX, KEY_WORK_SHIFT + 1 - KEY_WORK_MATRIX)) return;
     uint8_t bit = uint8_t(1u << (scan & 7));
-    if (pressed) g_main_ram[addr] |= bit;
-    else g_main_ram[addr] &= uint8_t(~bit);
+    if (pressed) g_machine.main_ram[addr] |= bit;
+    else g_machine.main_ram[addr] &= uint8_t(~bit);
     uint8_t modifiers = work_area_byte(KEY_WORK_MATRIX + MATRIX_MODIFIERS) & 0x0F;
     uint8_t modes = uint8_t((work_area_byte(KEY_WORK_MATRIX + MATRIX_MODES) << 2) & 0xF0);
-    g_main_ram[KEY_WORK_SHIFT] = uint8_t(modifiers | modes);
+    g_machine.main_ram[KEY_WORK_SHIFT] = uint8_t(modifiers | modes);
     key_led_changed(scan);
 }
 

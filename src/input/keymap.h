@@ -24,11 +24,6 @@ struct KeymapState {
     uint8_t old_pad_format;   // a pad line used the older format's characters
 };
 extern KeymapState g_keymap;
-inline constexpr auto& g_keymap_sca = g_keymap.sca;
-inline constexpr auto& g_keymap_ext = g_keymap.ext;
-inline constexpr auto& g_keymap_asc = g_keymap.asc;
-inline constexpr auto& g_keymap_key = g_keymap.key;
-inline constexpr auto& g_old_pad_format = g_keymap.old_pad_format;
 
 // Power-on: the built-in tables. The pad tables are the joystick's.
 void keymap_power_on();
@@ -39,7 +34,7 @@ std::span<const uint8_t> keymap_state();
 void keymap_load();
 // Reads an open map file into the tables: the key tables cleared first,
 // the pad tables kept but for those the file defines. A pad line in the
-// older format sets g_old_pad_format, for keymap_load's notice. Memory
+// older format sets g_keymap.old_pad_format, for keymap_load's notice. Memory
 // stays bounded whatever the file holds.
 void keymap_read(std::FILE* f);
 

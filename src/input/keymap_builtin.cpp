@@ -34,11 +34,11 @@ constexpr BuiltinKey BUILTIN_CHARS[] = {
 void keymap_power_on() {
     device_clear(g_keymap);
     for (const BuiltinKey& k : BUILTIN_KEYS) {
-        g_keymap_sca[k.vk] = k.scan;
-        g_keymap_ext[k.vk] = k.scan;
-        g_keymap_key[k.vk] = k.scan;
+        g_keymap.sca[k.vk] = k.scan;
+        g_keymap.ext[k.vk] = k.scan;
+        g_keymap.key[k.vk] = k.scan;
     }
-    for (const BuiltinKey& c : BUILTIN_CHARS) g_keymap_asc[c.vk] = c.scan;
+    for (const BuiltinKey& c : BUILTIN_CHARS) g_keymap.asc[c.vk] = c.scan;
 }
 
 std::span<const uint8_t> keymap_state() { return device_state_bytes(g_keymap); }

@@ -114,16 +114,16 @@ void store_entry(Section section, uint32_t v, uint32_t i) {
     bool ext = (v & KEYMAP_EXT_BIT) != 0;
     switch (section) {
     case Section::SCA:
-        g_keymap_sca[i & 0xFF] = low;
-        if (ext) g_keymap_ext[i & 0xFF] = low;
+        g_keymap.sca[i & 0xFF] = low;
+        if (ext) g_keymap.ext[i & 0xFF] = low;
         break;
-    case Section::ASC: g_keymap_asc[i & 0xFF] = low; break;
+    case Section::ASC: g_keymap.asc[i & 0xFF] = low; break;
     case Section::TSCA:
-        g_keymap_sca[KEYMAP_UPPER + (i & 0x7F)] = low;
-        if (ext) g_keymap_ext[KEYMAP_UPPER + (i & 0x7F)] = low;
+        g_keymap.sca[KEYMAP_UPPER + (i & 0x7F)] = low;
+        if (ext) g_keymap.ext[KEYMAP_UPPER + (i & 0x7F)] = low;
         break;
-    case Section::TASC: g_keymap_asc[KEYMAP_UPPER + (i & 0x7F)] = low; break;
-    case Section::KEY: g_keymap_key[i & 0xFF] = low & KEYMAP_KEY_MASK; break;
+    case Section::TASC: g_keymap.asc[KEYMAP_UPPER + (i & 0x7F)] = low; break;
+    case Section::KEY: g_keymap.key[i & 0xFF] = low & KEYMAP_KEY_MASK; break;
     case Section::NONE:
     case Section::PAD: break;
     }
@@ -144,7 +144,7 @@ void read_pad_line(std::string_view line) {
     size_t pos = KEYMAP_PAD_COLUMN;
     for (int bit = KEYMAP_PAD_BITS - 1; bit >= 0; --bit) {
         while (pos < line.size() && keymap_pad_char_index(line[pos]) < 0) {
-            if (is_old_pad_char(line[pos])) g_old_pad_format = 1;
+            if (is_old_pad_char(line[pos])) g_keymap.old_pad_format = 1;
             ++pos;
         }
         if (pos >= line.size()) return;
@@ -173,10 +173,10 @@ int keymap_pad_char_index(char c) {
 }
 
 void keymap_read(std::FILE* f) {
-    std::memset(g_keymap_sca, 0, sizeof g_keymap_sca);
-    std::memset(g_keymap_ext, 0, sizeof g_keymap_ext);
-    std::memset(g_keymap_asc, 0, sizeof g_keymap_asc);
-    std::memset(g_keymap_key, 0, sizeof g_keymap_key);
+    std::memset(g_keymap.sca, 0, sizeof g_keymap.sca);
+    std::memset(g_keymap.ext, 0, sizeof g_keymap.ext);
+    std::memset(g_keymap.asc, 0, sizeof g_keymap.asc);
+    std::memset(g_keymap.key, 0, sizeof g_keymap.key);
     Section section = Section::NONE;
     std::string raw, lower;
     raw.reserve(KEYMAP_LINE_MAX);
@@ -209,8 +209,8 @@ void keymap_load() {
         if (!f) continue;
         keymap_read(f);
         std::fclose(f);
-        if (g_old_pad_format) {
-            g_old_pad_format = 0;
+        if (g_keymap.old_pad_format) {
+            g_keymap.old_pad_format = 0;
             g_init_message_box(OLD_PAD_TEXT, OLD_PAD_CAPTION, MB_INFO);
         }
         return;

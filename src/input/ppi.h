@@ -18,7 +18,6 @@ struct PpiState {
     uint16_t raw[2];           // host input per port, active low
 };
 extern PpiState g_ppi;
-inline constexpr auto& g_ppi_regs = g_ppi.regs;
 
 // Power-on: every byte $FF, nothing pressed, no poll due. The reset line
 // leaves it.

@@ -3,7 +3,7 @@
 
 #include <array>
 
-#include "core/run_loop.h"
+#include "core/cpu_loop.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "input/ppi.h"
@@ -20,7 +20,7 @@
 #include "sound/opm.h"
 #include "storage/dma.h"
 #include "storage/fdc.h"
-#include "storage/host_drive.h"
+#include "storage/windrv.h"
 #include "video/crtc.h"
 #include "video/palette.h"
 #include "video/sprite.h"

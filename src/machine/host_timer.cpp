@@ -36,8 +36,8 @@ PeriodicTimer* s_thread_timer;
 
 // On the emulation thread.
 uint32_t display_mode() {
-    if (g_crtc_regs[CRTC_MODE] & CRTC_MODE_HIGH_RES) return 1;
-    if (g_sys_port[SYS_DISPLAY] & SYS_DISPLAY_MODE_BIT) return 2;
+    if (g_crtc.regs[CRTC_MODE] & CRTC_MODE_HIGH_RES) return 1;
+    if (g_sys.regs[SYS_DISPLAY] & SYS_DISPLAY_MODE_BIT) return 2;
     return 0;
 }
 
@@ -45,7 +45,7 @@ uint32_t published_inputs() { return g_clock_shared.inputs.load(std::memory_orde
 
 uint32_t budget_from_ring(uint32_t floor) {
     uint64_t sum = 0;
-    for (uint32_t e : g_tick_ring) sum += e;
+    for (uint32_t e : g_scheduler.tick_ring) sum += e;
     // Divide first: the budget is a whole number of ten-cycle steps.
     uint64_t budget = sum / RING_FRAMES_X10[published_inputs() & CLOCK_IN_DISPLAY_MODE] * 10;
     if (budget < floor) return floor;
@@ -57,12 +57,12 @@ uint32_t budget_from_ring(uint32_t floor) {
 void tick_with(uint32_t cycles, bool ran) {
     if (ran) {
         g_tick_ring_index++;
-        g_tick_ring[g_tick_ring_index % 32] = cycles;
+        g_scheduler.tick_ring[g_tick_ring_index % 32] = cycles;
     }
     uint32_t inputs = published_inputs();
     uint32_t floor = (inputs & CLOCK_IN_MINCLOCK) ? CLOCK_FLOOR_MINCLOCK : CLOCK_FLOOR;
     uint32_t budget = (inputs & CLOCK_IN_FRAME) ? budget_from_ring(floor) : floor;
-    g_frame_budget.store(budget, std::memory_order_relaxed);
+    g_clock_shared.frame_budget.store(budget, std::memory_order_relaxed);
     if (rtc_holdoff_tick()) run_flags_set(RUN_RTC_TICK);
 }
 
@@ -81,17 +81,17 @@ void clock_set_pacing(ClockPacing pacing) { s_pacing = pacing; }
 void clock_publish_settings() {
     uint32_t inputs = display_mode() |
                       (g_cfg_frame ? CLOCK_IN_FRAME : 0) | (g_cfg_minclock ? CLOCK_IN_MINCLOCK : 0) |
-                      (g_cycles != 0 ? CLOCK_IN_CYCLES_PENDING : 0);
+                      (g_cpu_regs.cycles != 0 ? CLOCK_IN_CYCLES_PENDING : 0);
     g_clock_shared.inputs.store(inputs, std::memory_order_relaxed);
 }
 
 void clock_init_budget() {
-    for (uint32_t& e : g_tick_ring) e = CLOCK_RING_START;
-    g_frame_budget.store(CLOCK_START_BUDGET, std::memory_order_relaxed);
-    g_cycles_per_frame = CLOCK_START_BUDGET;
+    for (uint32_t& e : g_scheduler.tick_ring) e = CLOCK_RING_START;
+    g_clock_shared.frame_budget.store(CLOCK_START_BUDGET, std::memory_order_relaxed);
+    g_cpu_regs.cycles_per_frame = CLOCK_START_BUDGET;
     g_frame_counter = 0;
     // Cycles run while no timer ran belong to no tick.
-    g_cycles_since_tick.store(0, std::memory_order_relaxed);
+    g_cpu_regs.cycles_since_tick.store(0, std::memory_order_relaxed);
 }
 
 void clock_start_timer() {
@@ -126,7 +126,7 @@ void clock_stop_timer() {
 }
 
 void clock_timer_tick() {
-    uint32_t s = g_cycles_since_tick.exchange(0, std::memory_order_relaxed);
+    uint32_t s = g_cpu_regs.cycles_since_tick.exchange(0, std::memory_order_relaxed);
     // Cycles not yet handed to the scheduler count for a later tick.
     bool ran = s != 0 || (published_inputs() & CLOCK_IN_CYCLES_PENDING);
     tick_with(s, ran);
@@ -135,10 +135,10 @@ void clock_timer_tick() {
 void clock_virtual_poll() {
     if (g_scheduler.timer_id == 0 || s_running_pacing != ClockPacing::Virtual) return;
     clock_publish_settings();
-    while (g_cycles_since_tick.load(std::memory_order_relaxed) >= VIRTUAL_TICK_CYCLES) {
-        g_cycles_since_tick.fetch_sub(VIRTUAL_TICK_CYCLES, std::memory_order_relaxed);
+    while (g_cpu_regs.cycles_since_tick.load(std::memory_order_relaxed) >= VIRTUAL_TICK_CYCLES) {
+        g_cpu_regs.cycles_since_tick.fetch_sub(VIRTUAL_TICK_CYCLES, std::memory_order_relaxed);
         tick_with(VIRTUAL_TICK_CYCLES, true);
     }
 }
 
-uint32_t clock_frame_budget() { return g_frame_budget.load(std::memory_order_relaxed); }
+uint32_t clock_frame_budget() { return g_clock_shared.frame_budget.load(std::memory_order_relaxed); }

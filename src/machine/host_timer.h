@@ -17,7 +17,6 @@ inline constexpr uint32_t VIRTUAL_TICK_CYCLES = 200000;  // cycles per tick of t
 
 // Cycles run in each of the last 32 ticks, and the running index of the
 // last entry stored (used modulo 32). Only the tick writes them.
-inline constexpr auto& g_tick_ring = g_scheduler.tick_ring;
 extern uint32_t g_tick_ring_index;
 
 // The words the emulation thread and the timer thread share: all atomic,
@@ -29,7 +28,6 @@ struct ClockShared {
     std::atomic<uint32_t> inputs;
 };
 extern ClockShared g_clock_shared;
-inline constexpr auto& g_frame_budget = g_clock_shared.frame_budget;
 inline constexpr uint32_t CLOCK_IN_DISPLAY_MODE = 0x03;   // 0, 1 (31 kHz) or 2
 inline constexpr uint32_t CLOCK_IN_FRAME = 0x04;          // FRAME setting on
 inline constexpr uint32_t CLOCK_IN_MINCLOCK = 0x08;       // MINCLOCK setting on

@@ -3,7 +3,7 @@
 
 #include "core/bus.h"
 #include "core/cpu_regs.h"
-#include "core/run_loop.h"
+#include "core/cpu_loop.h"
 #include "core/trace.h"
 #include "input/ppi.h"
 #include "input/printer.h"
@@ -16,7 +16,7 @@
 #include "sound/opm.h"
 #include "storage/dma.h"
 #include "storage/fdc.h"
-#include "storage/host_drive.h"
+#include "storage/windrv.h"
 #include "video/crtc.h"
 #include "video/palette.h"
 
@@ -60,7 +60,7 @@ uint32_t io_read_byte(uint32_t addr) {
         HostCallScope device;
         value = g_io_slot_table.read_byte[io_slot(addr)](addr);
     }
-    iotrace_record_read_b(addr, value, g_cpu_op_addr);
+    iotrace_record_read_byte(addr, value, g_cpu_regs.op_addr);
     return value;
 }
 uint32_t io_read_word(uint32_t addr) {
@@ -69,7 +69,7 @@ uint32_t io_read_word(uint32_t addr) {
         HostCallScope device;
         value = g_io_slot_table.read_word[io_slot(addr)](addr);
     }
-    iotrace_record_read_w(addr, value, g_cpu_op_addr);
+    iotrace_record_read_word(addr, value, g_cpu_regs.op_addr);
     return value;
 }
 uint32_t io_read_long(uint32_t addr) {
@@ -78,7 +78,7 @@ uint32_t io_read_long(uint32_t addr) {
         HostCallScope device;
         value = g_io_slot_table.read_long[io_slot(addr)](addr);
     }
-    iotrace_record_read_l(addr, value, g_cpu_op_addr);
+    iotrace_record_read_long(addr, value, g_cpu_regs.op_addr);
     return value;
 }
 void io_write_byte(uint32_t addr, uint32_t value) {
@@ -86,21 +86,21 @@ void io_write_byte(uint32_t addr, uint32_t value) {
         HostCallScope device;
         g_io_slot_table.write_byte[io_slot(addr)](addr, value);
     }
-    iotrace_record_write_b(addr, value, g_cpu_op_addr);
+    iotrace_record_write_byte(addr, value, g_cpu_regs.op_addr);
 }
 void io_write_word(uint32_t addr, uint32_t value) {
     {
         HostCallScope device;
         g_io_slot_table.write_word[io_slot(addr)](addr, value);
     }
-    iotrace_record_write_w(addr, value, g_cpu_op_addr);
+    iotrace_record_write_word(addr, value, g_cpu_regs.op_addr);
 }
 void io_write_long(uint32_t addr, uint32_t value) {
     {
         HostCallScope device;
         g_io_slot_table.write_long[io_slot(addr)](addr, value);
     }
-    iotrace_record_write_l(addr, value, g_cpu_op_addr);
+    iotrace_record_write_long(addr, value, g_cpu_regs.op_addr);
 }
 
 uint32_t io_empty_read_byte(uint32_t) { return 0; }

@@ -46,7 +46,7 @@ void io_long_to_bytes(uint32_t addr, uint32_t value) {
 }
 
 // The page handlers of page 116. Device code runs under a HostCallScope,
-// so a fault it raises unwinds it (core/run_loop.h).
+// so a fault it raises unwinds it (core/cpu_loop.h).
 uint32_t io_read_byte(uint32_t addr);
 uint32_t io_read_word(uint32_t addr);
 uint32_t io_read_long(uint32_t addr);

@@ -21,11 +21,6 @@ struct MachineState {
 
 extern MachineState g_machine;
 
-inline constexpr auto& g_main_ram = g_machine.main_ram;
-inline constexpr auto& g_main_ram_size = g_machine.main_ram_size;
-inline constexpr auto& g_machine_requests = g_machine.requests;
-inline constexpr auto& g_event_request = g_machine.requests.event_request;
-inline constexpr auto& g_slice_continue = g_machine.requests.slice_continue;
 
 // Power-on of the request record, the frame counters and the scheduler;
 // registers the video timing and interrupt-level events.

@@ -24,7 +24,7 @@ MemoryMapState g_memory_map = {-1, 0};
 
 void mem_map_power_on() {
     device_clear(g_memory_map);
-    g_gvram_layout_mode = -1;
+    g_memory_map.gvram_layout_mode = -1;
 }
 std::span<const uint8_t> mem_map_state() { return device_state_bytes(g_memory_map); }
 
@@ -51,12 +51,12 @@ struct PageHandlers {
     bool plain_read = false, plain_write = false, plain_super_write = false;
 };
 
-constexpr PageHandlers BUS_ERROR = {mem_bus_error_read_b, mem_bus_error_read_w, mem_bus_error_read_l,
-                                    mem_bus_error_write_b, mem_bus_error_write_w, mem_bus_error_write_l};
-constexpr PageHandlers RAM = {mem_ram_read_b, mem_ram_read_w, mem_ram_read_l,
-                              mem_ram_write_b, mem_ram_write_w, mem_ram_write_l, true, true, true};
-constexpr PageHandlers SUPERVISOR = {mem_super_read_b, mem_super_read_w, mem_super_read_l,
-                                     mem_super_write_b, mem_super_write_w, mem_super_write_l, true, false, true};
+constexpr PageHandlers BUS_ERROR = {mem_bus_error_read_byte, mem_bus_error_read_word, mem_bus_error_read_long,
+                                    mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long};
+constexpr PageHandlers RAM = {mem_ram_read_byte, mem_ram_read_word, mem_ram_read_long,
+                              mem_ram_write_byte, mem_ram_write_word, mem_ram_write_long, true, true, true};
+constexpr PageHandlers SUPERVISOR = {mem_super_read_byte, mem_super_read_word, mem_super_read_long,
+                                     mem_super_write_byte, mem_super_write_word, mem_super_write_long, true, false, true};
 constexpr PageHandlers GVRAM = {gvram_read_byte, gvram_read_word, gvram_read_long,
                                 gvram_write_byte, gvram_write_word, gvram_write_long};
 constexpr PageHandlers GVRAM_64K = {gvram_read_byte_64k, gvram_read_word_64k, gvram_read_long_64k,
@@ -70,9 +70,9 @@ constexpr PageHandlers IO = {io_read_byte, io_read_word, io_read_long,
 constexpr PageHandlers SPRITE = {spr_read_byte, spr_read_word, spr_read_long,
                                  spr_write_byte, spr_write_word, spr_write_long};
 constexpr PageHandlers CGROM = {rom_read_cg_byte, rom_read_cg_word, rom_read_cg_long,
-                                mem_bus_error_write_b, mem_bus_error_write_w, mem_bus_error_write_l};
+                                mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long};
 constexpr PageHandlers IPLROM = {rom_read_ipl_byte, rom_read_ipl_word, rom_read_ipl_long,
-                                 mem_bus_error_write_b, mem_bus_error_write_w, mem_bus_error_write_l};
+                                 mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long};
 constexpr PageHandlers SRAM_WRITABLE = {sram_read_byte, sram_read_word, sram_read_long,
                                         sram_write_byte, sram_write_word, sram_write_long};
 constexpr PageHandlers SRAM_PROTECTED = {sram_read_byte, sram_read_word, sram_read_long,
@@ -90,15 +90,15 @@ void set_readers(uint32_t page, const PageHandlers& h) {
     g_bus_read_byte_table[page] = h.rb;
     g_bus_read_word_table[page] = h.rw;
     g_bus_read_long_table[page] = h.rl;
-    g_direct_pages.read[page] = h.plain_read ? g_main_ram : nullptr;
+    g_direct_pages.read[page] = h.plain_read ? g_machine.main_ram : nullptr;
     link_long_entries(g_direct_pages.read, g_direct_pages.read_long, page, page + 1);
 }
 void set_writers(uint32_t page, const PageHandlers& h) {
     g_bus_write_byte_table[page] = h.wb;
     g_bus_write_word_table[page] = h.ww;
     g_bus_write_long_table[page] = h.wl;
-    g_direct_pages.write[page] = h.plain_write ? g_main_ram : nullptr;
-    g_direct_pages.write_super[page] = h.plain_super_write ? g_main_ram : nullptr;
+    g_direct_pages.write[page] = h.plain_write ? g_machine.main_ram : nullptr;
+    g_direct_pages.write_super[page] = h.plain_super_write ? g_machine.main_ram : nullptr;
     link_long_entries(g_direct_pages.write, g_direct_pages.write_long, page, page + 1);
     link_long_entries(g_direct_pages.write_super, g_direct_pages.write_long_super, page, page + 1);
 }
@@ -149,21 +149,21 @@ bool mem_alloc_main_ram(uint32_t size) {
     if (size == 0 || size > RAM_PAGE_LIMIT << 17) return false;
     s_ram_window = guest_window_alloc();
     if (!s_ram_window) return false;
-    g_main_ram = s_ram_window;
-    g_main_ram_size = size;
+    g_machine.main_ram = s_ram_window;
+    g_machine.main_ram_size = size;
     return true;
 }
 
 void mem_free_main_ram() {
-    if (g_main_ram) {
+    if (g_machine.main_ram) {
         for (uint32_t p = 0; p < RAM_PAGE_LIMIT; p++) {
-            if (g_fetch_page_table[p] != g_main_ram) continue;
+            if (g_fetch_page_table[p] != g_machine.main_ram) continue;
             set_page(p, BUS_ERROR);
             g_fetch_page_table[p] = nullptr;
         }
-        if (g_fetch_base == g_main_ram) {
-            g_fetch_base = nullptr;
-            g_refetch = 1;
+        if (g_cpu_regs.fetch_base == g_machine.main_ram) {
+            g_cpu_regs.fetch_base = nullptr;
+            g_cpu_regs.refetch = 1;
         }
     }
     s_ram_mapped_end = 0;
@@ -171,16 +171,16 @@ void mem_free_main_ram() {
     // is just forgotten.
     guest_window_free(s_ram_window);
     s_ram_window = nullptr;
-    g_main_ram = nullptr;
-    g_main_ram_size = 0;
+    g_machine.main_ram = nullptr;
+    g_machine.main_ram_size = 0;
 }
 
 int mem_map_build() {
     set_pages(0, PAGES, BUS_ERROR, nullptr);
     s_ram_mapped_end = 0;
-    if (!mem_alloc_images() || !g_main_ram) return -1;
+    if (!mem_alloc_images() || !g_machine.main_ram) return -1;
     mem_map_set_supervisor_area(255);
-    g_vc_regs[1] = 4;  // video controller R0 low byte
+    g_pal.vc_regs[1] = 4;  // video controller R0 low byte
     mem_map_set_gvram();
     set_pages(PAGE_TVRAM, PAGE_IO, TVRAM, fetch_base_of(g_tvram, TVRAM_BASE));
     // Devices hold no code: a jump into the I/O page is a bus error.
@@ -193,13 +193,13 @@ int mem_map_build() {
 }
 
 void mem_map_set_supervisor_area(uint32_t v) {
-    if (!g_main_ram) return;
+    if (!g_machine.main_ram) return;
     uint32_t n = (((v & 0xFF) + 1) * 8192) >> 17;
-    uint32_t ram_pages = g_main_ram_size >> 17;
+    uint32_t ram_pages = g_machine.main_ram_size >> 17;
     if (ram_pages > RAM_PAGE_LIMIT) ram_pages = RAM_PAGE_LIMIT;
     for (uint32_t p = 0; p < ram_pages; p++) {
         set_page(p, p < n ? SUPERVISOR : RAM);
-        g_fetch_page_table[p] = g_main_ram;
+        g_fetch_page_table[p] = g_machine.main_ram;
     }
     s_ram_mapped_end = ram_pages << 17;
 }
@@ -211,11 +211,11 @@ void mem_map_set_sram_protect(uint32_t v) {
 }
 
 void mem_map_set_gvram() {
-    g_pal_change_count = 100;
+    g_pal.change_count = 100;
     pal_build_lut();
     int32_t mode = (crtc_reg(CRTC_MODE) >> 8) & 7;
-    gvram_convert_layout(mode, g_gvram_layout_mode & 7);
-    g_gvram_layout_mode = mode;
+    gvram_convert_layout(mode, g_memory_map.gvram_layout_mode & 7);
+    g_memory_map.gvram_layout_mode = mode;
     for (uint32_t p = PAGE_GVRAM_HIGH; p < PAGE_TVRAM; p++) set_page(p, BUS_ERROR);
     if (!g_gvram) return;
     const uint8_t* base = fetch_base_of(g_gvram, GVRAM_BASE);
@@ -240,45 +240,45 @@ void mem_write_long_split(uint32_t addr, uint32_t value) {
 }
 
 // Main RAM.
-uint32_t mem_ram_read_b(uint32_t addr) { return g_main_ram[addr]; }
-uint32_t mem_ram_read_w(uint32_t addr) { return be_read16(g_main_ram + addr); }
-uint32_t mem_ram_read_l(uint32_t addr) {
+uint32_t mem_ram_read_byte(uint32_t addr) { return g_machine.main_ram[addr]; }
+uint32_t mem_ram_read_word(uint32_t addr) { return be_read16(g_machine.main_ram + addr); }
+uint32_t mem_ram_read_long(uint32_t addr) {
     if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_read_long_split(addr);
-    return be_read32(g_main_ram + addr);
+    return be_read32(g_machine.main_ram + addr);
 }
-void mem_ram_write_b(uint32_t addr, uint32_t value) { g_main_ram[addr] = uint8_t(value); }
-void mem_ram_write_w(uint32_t addr, uint32_t value) { be_write16(g_main_ram + addr, value); }
-void mem_ram_write_l(uint32_t addr, uint32_t value) {
+void mem_ram_write_byte(uint32_t addr, uint32_t value) { g_machine.main_ram[addr] = uint8_t(value); }
+void mem_ram_write_word(uint32_t addr, uint32_t value) { be_write16(g_machine.main_ram + addr, value); }
+void mem_ram_write_long(uint32_t addr, uint32_t value) {
     if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_write_long_split(addr, value);
-    be_write32(g_main_ram + addr, value);
+    be_write32(g_machine.main_ram + addr, value);
 }
 
 // Supervisor area. The privilege violation stacks the opcode's address.
-uint32_t mem_super_read_b(uint32_t addr) { return mem_ram_read_b(addr); }
-uint32_t mem_super_read_w(uint32_t addr) { return mem_ram_read_w(addr); }
-uint32_t mem_super_read_l(uint32_t addr) { return mem_ram_read_l(addr); }
+uint32_t mem_super_read_byte(uint32_t addr) { return mem_ram_read_byte(addr); }
+uint32_t mem_super_read_word(uint32_t addr) { return mem_ram_read_word(addr); }
+uint32_t mem_super_read_long(uint32_t addr) { return mem_ram_read_long(addr); }
 static bool super_write_allowed() {
     if (cpu_supervisor()) return true;
-    cpu_privilege_violation(g_cpu_op_addr + 2);
+    cpu_privilege_violation(g_cpu_regs.op_addr + 2);
     return false;
 }
-void mem_super_write_b(uint32_t addr, uint32_t value) {
-    if (super_write_allowed()) mem_ram_write_b(addr, value);
+void mem_super_write_byte(uint32_t addr, uint32_t value) {
+    if (super_write_allowed()) mem_ram_write_byte(addr, value);
 }
-void mem_super_write_w(uint32_t addr, uint32_t value) {
-    if (super_write_allowed()) mem_ram_write_w(addr, value);
+void mem_super_write_word(uint32_t addr, uint32_t value) {
+    if (super_write_allowed()) mem_ram_write_word(addr, value);
 }
-void mem_super_write_l(uint32_t addr, uint32_t value) {
-    if (super_write_allowed()) mem_ram_write_l(addr, value);
+void mem_super_write_long(uint32_t addr, uint32_t value) {
+    if (super_write_allowed()) mem_ram_write_long(addr, value);
 }
 
 // Pages without memory.
-uint32_t mem_bus_error_read_b(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-uint32_t mem_bus_error_read_w(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-uint32_t mem_bus_error_read_l(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-void mem_bus_error_write_b(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
-void mem_bus_error_write_w(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
-void mem_bus_error_write_l(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
+uint32_t mem_bus_error_read_byte(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+uint32_t mem_bus_error_read_word(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+uint32_t mem_bus_error_read_long(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+void mem_bus_error_write_byte(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
+void mem_bus_error_write_word(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
+void mem_bus_error_write_long(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
 
 // CG ROM.
 uint32_t rom_read_cg_byte(uint32_t addr) { return g_cgrom[addr - CGROM_BASE]; }
@@ -323,8 +323,8 @@ static bool area_store_byte(uint32_t addr, uint32_t value) {
         mem_bus_error_write(addr);
         return false;
     }
-    g_area_set = uint8_t(value);
-    mem_map_set_supervisor_area(g_area_set);
+    g_memory_map.area_set = uint8_t(value);
+    mem_map_set_supervisor_area(g_memory_map.area_set);
     return true;
 }
 static bool area_store_word(uint32_t addr, uint32_t value) {

@@ -19,8 +19,8 @@ inline constexpr uint32_t IPLROM_BASE = 0xFE0000, IPLROM_SIZE = 0x20000;
 // had stay nullptr. Call before anything is loaded into them.
 bool mem_alloc_images();
 
-// Main RAM: g_main_ram is a zeroed guest window with RAM at offset 0 and
-// g_main_ram_size = size (0x400000-0xC00000). Frees RAM that was there
+// Main RAM: g_machine.main_ram is a zeroed guest window with RAM at offset 0 and
+// g_machine.main_ram_size = size (0x400000-0xC00000). Frees RAM that was there
 // before. Returns false (no RAM, size 0) when the host has no memory or the
 // size is out of range.
 bool mem_alloc_main_ram(uint32_t size);
@@ -46,38 +46,36 @@ struct MemoryMapState {
     uint8_t area_set;           // supervisor area register
 };
 extern MemoryMapState g_memory_map;
-inline constexpr auto& g_gvram_layout_mode = g_memory_map.gvram_layout_mode;
 // Power-on: no graphic layout yet, area set 0. The reset line leaves both.
 void mem_map_power_on();
 std::span<const uint8_t> mem_map_state();
 // The area-set register is write-only: its reads are bus errors, peeks $FF.
 inline uint32_t area_peek_byte(uint32_t) { return 0xFF; }
 // Last value written to the area-set register at $E86001.
-inline constexpr auto& g_area_set = g_memory_map.area_set;
 
 // Page handlers. Word and long addresses are even (the bus sees to it). A
 // long access at the last word of a page is two word accesses, the second
 // through the next page, so no access leaves an image.
-uint32_t mem_ram_read_b(uint32_t addr);
-uint32_t mem_ram_read_w(uint32_t addr);
-uint32_t mem_ram_read_l(uint32_t addr);
-void mem_ram_write_b(uint32_t addr, uint32_t value);
-void mem_ram_write_w(uint32_t addr, uint32_t value);
-void mem_ram_write_l(uint32_t addr, uint32_t value);
+uint32_t mem_ram_read_byte(uint32_t addr);
+uint32_t mem_ram_read_word(uint32_t addr);
+uint32_t mem_ram_read_long(uint32_t addr);
+void mem_ram_write_byte(uint32_t addr, uint32_t value);
+void mem_ram_write_word(uint32_t addr, uint32_t value);
+void mem_ram_write_long(uint32_t addr, uint32_t value);
 // Reads as RAM; writes in user mode raise a privilege violation.
-uint32_t mem_super_read_b(uint32_t addr);
-uint32_t mem_super_read_w(uint32_t addr);
-uint32_t mem_super_read_l(uint32_t addr);
-void mem_super_write_b(uint32_t addr, uint32_t value);
-void mem_super_write_w(uint32_t addr, uint32_t value);
-void mem_super_write_l(uint32_t addr, uint32_t value);
+uint32_t mem_super_read_byte(uint32_t addr);
+uint32_t mem_super_read_word(uint32_t addr);
+uint32_t mem_super_read_long(uint32_t addr);
+void mem_super_write_byte(uint32_t addr, uint32_t value);
+void mem_super_write_word(uint32_t addr, uint32_t value);
+void mem_super_write_long(uint32_t addr, uint32_t value);
 // Pages without memory: the bus error (in probe mode only its fault kind).
-uint32_t mem_bus_error_read_b(uint32_t addr);
-uint32_t mem_bus_error_read_w(uint32_t addr);
-uint32_t mem_bus_error_read_l(uint32_t addr);
-void mem_bus_error_write_b(uint32_t addr, uint32_t value);
-void mem_bus_error_write_w(uint32_t addr, uint32_t value);
-void mem_bus_error_write_l(uint32_t addr, uint32_t value);
+uint32_t mem_bus_error_read_byte(uint32_t addr);
+uint32_t mem_bus_error_read_word(uint32_t addr);
+uint32_t mem_bus_error_read_long(uint32_t addr);
+void mem_bus_error_write_byte(uint32_t addr, uint32_t value);
+void mem_bus_error_write_word(uint32_t addr, uint32_t value);
+void mem_bus_error_write_long(uint32_t addr, uint32_t value);
 uint32_t rom_read_cg_byte(uint32_t addr);
 uint32_t rom_read_cg_word(uint32_t addr);
 uint32_t rom_read_cg_long(uint32_t addr);

@@ -37,7 +37,7 @@ uint32_t mfp_prescale(uint32_t mode) {
 // A data register of 0 (its reset value) counts 256 steps, as a written 0 does.
 int64_t mfp_timer_period(uint8_t counter, uint32_t mode, int64_t extra) {
     int64_t n = counter == 0 ? MFP_FULL_COUNT : counter;
-    int64_t steps = (n + 1) * g_cycles_per_frame / MFP_STEPS_PER_FRAME;
+    int64_t steps = (n + 1) * g_cpu_regs.cycles_per_frame / MFP_STEPS_PER_FRAME;
     return steps * mfp_prescale(mode) + extra;
 }
 
@@ -47,8 +47,8 @@ bool event_active(int kind) { return g_scheduler.countdown[kind] > 0; }
 // has passed since the last count, from its written value to 1, then
 // reloads. mode 0 means the timer is not running.
 uint32_t mfp_counting_read(MfpTimer timer, MfpReg data_reg, uint32_t mode) {
-    uint8_t& counter = g_mfp_regs[data_reg];
-    if (mode != 0 && mfp_timer_elapsed(mode, g_mfp_read_stamps[timer])) {
+    uint8_t& counter = g_mfp.regs[data_reg];
+    if (mode != 0 && mfp_timer_elapsed(mode, g_mfp.read_stamps[timer])) {
         counter = uint8_t(counter - 1);
         if (counter == 0) counter = mfp_reload(data_reg);
     }
@@ -60,8 +60,8 @@ uint32_t delay_mode_a_b(uint8_t control) {
     uint32_t mode = control & 0x0F;
     return mode >= 1 && mode <= 7 ? mode : 0;
 }
-uint32_t mode_c() { return (g_mfp_regs[MFP_TCDCR] >> 4) & 7; }
-uint32_t mode_d() { return g_mfp_regs[MFP_TCDCR] & 7; }
+uint32_t mode_c() { return (g_mfp.regs[MFP_TCDCR] >> 4) & 7; }
+uint32_t mode_d() { return g_mfp.regs[MFP_TCDCR] & 7; }
 
 
 } // namespace
@@ -69,15 +69,15 @@ uint32_t mode_d() { return g_mfp_regs[MFP_TCDCR] & 7; }
 uint32_t mfp_hsync_bit() {
     uint32_t total = crtc_reg(CRTC_V_TOTAL); // lines per frame
     if (total == 0) total = 512;
-    uint32_t line = g_cycles_per_frame / total;
+    uint32_t line = g_cpu_regs.cycles_per_frame / total;
     // A frame shorter than its line count has no line to be in.
     if (line == 0) return 0;
-    return g_cycles % line < line / 5 ? 0x80 : 0;
+    return g_cpu_regs.cycles % line < line / 5 ? 0x80 : 0;
 }
 
 int mfp_timer_elapsed(uint32_t mode, int64_t& stamp) {
-    int64_t now = int64_t(g_cycles) + g_cycles_in_frame;
-    int64_t step = int64_t(mfp_prescale(mode)) * g_cycles_per_frame / MFP_STEPS_PER_FRAME;
+    int64_t now = int64_t(g_cpu_regs.cycles) + g_cpu_regs.cycles_in_frame;
+    int64_t step = int64_t(mfp_prescale(mode)) * g_cpu_regs.cycles_per_frame / MFP_STEPS_PER_FRAME;
     if (stamp > now) { // a new frame has begun
         stamp = 0;
         return 1;
@@ -90,39 +90,39 @@ int mfp_timer_elapsed(uint32_t mode, int64_t& stamp) {
 }
 
 void mfp_schedule_timer_a() {
-    uint32_t mode = g_mfp_regs[MFP_TACR] & 0x0F;
+    uint32_t mode = g_mfp.regs[MFP_TACR] & 0x0F;
     // Mode 8 counts V-DISP edges instead (the frame logic does that).
-    if (!(g_mfp_regs[MFP_IERA] & IER_TIMER_A) || mode == 0 || mode == 8) {
+    if (!(g_mfp.regs[MFP_IERA] & IER_TIMER_A) || mode == 0 || mode == 8) {
         sched_set_event(EV_TIMER_A, 0);
         return;
     }
-    sched_set_event(EV_TIMER_A, mfp_timer_period(g_mfp_regs[MFP_TADR], mode, 10));
+    sched_set_event(EV_TIMER_A, mfp_timer_period(g_mfp.regs[MFP_TADR], mode, 10));
 }
 
 void mfp_schedule_timer_c(int restart) {
     uint32_t mode = mode_c();
-    if (mode == 0 || !(g_mfp_regs[MFP_IERB] & IER_TIMER_C)) {
+    if (mode == 0 || !(g_mfp.regs[MFP_IERB] & IER_TIMER_C)) {
         sched_set_event(EV_TIMER_C, 0);
         return;
     }
     if (!restart && event_active(EV_TIMER_C)) return;
-    sched_set_event(EV_TIMER_C, mfp_timer_period(g_mfp_regs[MFP_TCDR], mode, 10));
+    sched_set_event(EV_TIMER_C, mfp_timer_period(g_mfp.regs[MFP_TCDR], mode, 10));
 }
 
 void mfp_schedule_timer_d(int restart) {
     uint32_t mode = mode_d();
-    if (mode == 0 || !(g_mfp_regs[MFP_IERB] & IER_TIMER_D)) {
+    if (mode == 0 || !(g_mfp.regs[MFP_IERB] & IER_TIMER_D)) {
         sched_set_event(EV_TIMER_D, 0);
         return;
     }
     if (!restart && event_active(EV_TIMER_D)) return;
-    sched_set_event(EV_TIMER_D, mfp_timer_period(g_mfp_regs[MFP_TDDR], mode, 1));
+    sched_set_event(EV_TIMER_D, mfp_timer_period(g_mfp.regs[MFP_TDDR], mode, 1));
 }
 
 uint32_t mfp_peek_byte(uint32_t addr) {
     if (!(addr & 1)) return 0xFF;
     uint32_t index = addr & 0x3F;
-    const uint8_t* regs = g_mfp_regs;
+    const uint8_t* regs = g_mfp.regs;
     switch (index) {
     case MFP_GPIP: return (regs[MFP_GPIP] & ~GPIP_HSYNC) | GPIP_FIXED_ONES | mfp_hsync_bit();
     case MFP_IPRA: return (regs[MFP_IPRA] & ~GPIP_HSYNC) | mfp_hsync_bit();
@@ -137,7 +137,7 @@ uint32_t mfp_read_byte(uint32_t addr) {
         return 0;
     }
     uint32_t index = addr & 0x3F;
-    uint8_t* regs = g_mfp_regs;
+    uint8_t* regs = g_mfp.regs;
     uint32_t value = mfp_peek_byte(addr);
     switch (index) {
     case MFP_GPIP:
@@ -178,10 +178,10 @@ void mfp_write_byte(uint32_t addr, uint32_t value) {
     case MFP_TADR: case MFP_TBDR: case MFP_TCDR: case MFP_TDDR:
         // 0 is a full period of 256 steps, as 255 is.
         if (v == 0) v = MFP_FULL_COUNT;
-        g_mfp_regs[index] = g_mfp_regs[index - 1] = v;
+        g_mfp.regs[index] = g_mfp.regs[index - 1] = v;
         return;
     default:
-        g_mfp_regs[index] = v;
+        g_mfp.regs[index] = v;
         break;
     }
     switch (index) {
@@ -194,7 +194,7 @@ void mfp_write_byte(uint32_t addr, uint32_t value) {
         break;
     case MFP_UDR:
         // A keyboard LED command: a cleared bit lights its LED.
-        if (v & 0x80) g_mfp_regs[MFP_KEY_LED] = uint8_t(~v);
+        if (v & 0x80) g_mfp.regs[MFP_KEY_LED] = uint8_t(~v);
         break;
     default:
         break;
@@ -209,7 +209,7 @@ void mfp_write_long(uint32_t addr, uint32_t value) {
 }
 
 // Registers of channel ch: A for 8-15, B for 0-7.
-static uint8_t& channel_reg(uint32_t a_reg, uint32_t ch) { return g_mfp_regs[ch >= 8 ? a_reg : a_reg + 2]; }
+static uint8_t& channel_reg(uint32_t a_reg, uint32_t ch) { return g_mfp.regs[ch >= 8 ? a_reg : a_reg + 2]; }
 
 // GPIP bit a pending channel shows while it is enabled: 3 the YM2151, 14 the raster.
 static uint8_t channel_gpip_bit(uint32_t ch) {
@@ -217,7 +217,7 @@ static uint8_t channel_gpip_bit(uint32_t ch) {
 }
 
 bool mfp_scan_interrupts() {
-    uint32_t pending = g_irq_pending;
+    uint32_t pending = g_cpu_regs.irq_pending;
     for (int ch = MFP_CHANNELS - 1; ch >= 0; ch--) {
         uint32_t bit = 1u << ch;
         if (!(pending & bit)) continue;
@@ -230,18 +230,18 @@ bool mfp_scan_interrupts() {
         channel_reg(MFP_IPRA, ch) |= b;
         uint8_t gpip_bit = channel_gpip_bit(ch);
         if (!(channel_reg(MFP_IMRA, ch) & b)) {
-            g_mfp_regs[MFP_GPIP] &= uint8_t(~gpip_bit);
+            g_mfp.regs[MFP_GPIP] &= uint8_t(~gpip_bit);
             continue;
         }
-        g_mfp_regs[MFP_GPIP] |= gpip_bit;
-        g_irq_pending = pending & ~bit;
-        cpu_request_interrupt((g_mfp_regs[MFP_VR] & MFP_VR_VECTOR) + uint32_t(ch), MFP_IRQ_LEVEL);
+        g_mfp.regs[MFP_GPIP] |= gpip_bit;
+        g_cpu_regs.irq_pending = pending & ~bit;
+        cpu_request_interrupt((g_mfp.regs[MFP_VR] & MFP_VR_VECTOR) + uint32_t(ch), MFP_IRQ_LEVEL);
         channel_reg(MFP_IPRA, ch) &= uint8_t(~b);
-        if (g_mfp_regs[MFP_VR] & MFP_VR_SOFTWARE_EOI) channel_reg(MFP_ISRA, ch) |= b;
+        if (g_mfp.regs[MFP_VR] & MFP_VR_SOFTWARE_EOI) channel_reg(MFP_ISRA, ch) |= b;
         else channel_reg(MFP_ISRA, ch) &= uint8_t(~b);
         return true;
     }
-    g_irq_pending = pending;
+    g_cpu_regs.irq_pending = pending;
     return false;
 }
 
@@ -249,7 +249,7 @@ bool mfp_scan_interrupts() {
 // repeat or lead on are scheduled again.
 static void mfp_channel_event(uint32_t kind) {
     uint32_t ch = kind - EV_MFP_CHANNEL;
-    g_irq_pending |= (1u << ch) | IRQ_PENDING_MFP_ANY;
+    g_cpu_regs.irq_pending |= (1u << ch) | IRQ_PENDING_MFP_ANY;
     run_flags_set(RUN_REQUEST);
     g_scheduler.countdown[kind] = 0;
     emu_post_request(REQ_RESCHEDULE);

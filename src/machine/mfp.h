@@ -15,8 +15,6 @@ struct MfpState {
     int64_t read_stamps[4];
 };
 extern MfpState g_mfp;
-inline constexpr auto& g_mfp_regs = g_mfp.regs;
-inline constexpr auto& g_mfp_read_stamps = g_mfp.read_stamps;
 
 // Power-on: every register 0; registers the channels' events. The reset
 // line leaves the MFP as it is (the IPL ROM programs it).
@@ -52,9 +50,9 @@ enum MfpReg : uint32_t {
 };
 
 // Reload value of the timer whose data register is at index data_reg.
-inline uint8_t& mfp_reload(MfpReg data_reg) { return g_mfp_regs[data_reg - 1]; }
+inline uint8_t& mfp_reload(MfpReg data_reg) { return g_mfp.regs[data_reg - 1]; }
 
-// MFP clock steps in one emulated frame: one step is g_cycles_per_frame / 72724 cycles.
+// MFP clock steps in one emulated frame: one step is g_cpu_regs.cycles_per_frame / 72724 cycles.
 inline constexpr uint32_t MFP_STEPS_PER_FRAME = 72724;
 
 // Port handlers of I/O slot 4. Even addresses raise a bus error.

@@ -32,8 +32,8 @@ uint32_t fold(uint32_t offset) {
     return f;
 }
 
-void holdoff_or(uint32_t bits) { g_rtc_holdoff.fetch_or(bits, std::memory_order_relaxed); }
-uint32_t holdoff() { return g_rtc_holdoff.load(std::memory_order_relaxed); }
+void holdoff_or(uint32_t bits) { g_rtc.holdoff.fetch_or(bits, std::memory_order_relaxed); }
+uint32_t holdoff() { return g_rtc.holdoff.load(std::memory_order_relaxed); }
 
 } // namespace
 
@@ -58,7 +58,7 @@ void rtc_update_from_host() {
     r[0x18] = uint8_t(year / 10);
     if (r[0x00] == second && r[0x04] == minute && r[0x08] == hour) return;
     if (r[RTC_RESET - 1] & RTC_1HZ_OFF) return;
-    g_mfp_regs[MFP_GPIP] &= uint8_t(~GPIP_RTC_PULSE);
+    g_mfp.regs[MFP_GPIP] &= uint8_t(~GPIP_RTC_PULSE);
     sched_set_event(EV_RTC_ALARM, 30);
     holdoff_or(HOLDOFF_SECOND);
 }
@@ -70,12 +70,12 @@ void rtc_access_request() {
 
 void rtc_reset() {
     g_rtc.bank = 0;
-    g_rtc_holdoff.store(0, std::memory_order_relaxed);
+    g_rtc.holdoff.store(0, std::memory_order_relaxed);
 }
 
 bool rtc_holdoff_tick() {
     uint32_t h = holdoff();
-    while (h != 0 && !g_rtc_holdoff.compare_exchange_weak(h, h - 1, std::memory_order_relaxed)) {}
+    while (h != 0 && !g_rtc.holdoff.compare_exchange_weak(h, h - 1, std::memory_order_relaxed)) {}
     return h != 0;
 }
 

@@ -23,7 +23,6 @@ struct RtcState {
 };
 
 extern RtcState g_rtc;
-inline constexpr auto& g_rtc_holdoff = g_rtc.holdoff;
 
 // Port handlers of I/O slot 5. Even addresses raise a bus error.
 uint32_t rtc_read_byte(uint32_t addr);

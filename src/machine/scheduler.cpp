@@ -23,7 +23,7 @@ void sched_dispatch(uint32_t kind) {
 }
 
 void sched_advance() {
-    uint32_t run = g_cycles;
+    uint32_t run = g_cpu_regs.cycles;
     for (int k = 0; k < SCHED_SLOTS; k++) {
         int64_t& c = g_scheduler.countdown[k];
         if (c <= 0) continue;
@@ -31,10 +31,10 @@ void sched_advance() {
         // keeps its place among the others.
         c = c <= int64_t(run) ? 1 : c - run;
     }
-    g_cycles_in_frame += run;
+    g_cpu_regs.cycles_in_frame += run;
     g_cycles_total += run;
-    g_cycles_since_tick.fetch_add(run, std::memory_order_relaxed);
-    g_cycles = 0;
+    g_cpu_regs.cycles_since_tick.fetch_add(run, std::memory_order_relaxed);
+    g_cpu_regs.cycles = 0;
 }
 
 // The next kind: the earliest due time, the lower kind on a tie.
@@ -45,22 +45,22 @@ void sched_find_next() {
         if (best_kind < 0 || g_scheduler.due[k] < g_scheduler.due[best_kind]) best_kind = k;
     }
     if (best_kind < 0) {
-        g_cycle_deadline = 0xFFFFFFFF;
-        g_event_kind = EV_NONE;
+        g_cpu_regs.cycle_deadline = 0xFFFFFFFF;
+        g_cpu_regs.event_kind = EV_NONE;
         return;
     }
     int64_t best = g_scheduler.countdown[best_kind];
     if (g_scheduler.due[best_kind] <= g_cycles_total) {
         // Overdue: due at once, at the next check however few cycles run.
-        g_cycle_deadline = 0;
-        g_event_kind = uint32_t(best_kind);
+        g_cpu_regs.cycle_deadline = 0;
+        g_cpu_regs.event_kind = uint32_t(best_kind);
     } else if (best >= 0xFFFFFFFF) {
         // Too far for the 32-bit deadline: look again when that much has run.
-        g_cycle_deadline = 0xFFFFFFFE;
-        g_event_kind = EV_REFIND;
+        g_cpu_regs.cycle_deadline = 0xFFFFFFFE;
+        g_cpu_regs.event_kind = EV_REFIND;
     } else {
-        g_cycle_deadline = uint32_t(best);
-        g_event_kind = uint32_t(best_kind);
+        g_cpu_regs.cycle_deadline = uint32_t(best);
+        g_cpu_regs.event_kind = uint32_t(best_kind);
     }
 }
 
@@ -90,8 +90,8 @@ void sched_power_on() {
         g_scheduler.countdown[k] = 0;
         g_scheduler.due[k] = 0;
     }
-    g_cycles = 0;
+    g_cpu_regs.cycles = 0;
     g_cycles_total = 0;
-    g_cycles_in_frame = 0;
+    g_cpu_regs.cycles_in_frame = 0;
     sched_find_next();
 }

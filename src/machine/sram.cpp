@@ -107,7 +107,7 @@ std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folder
         std::memcpy(g_sram, data.data(), n);
 
         uint32_t size = be_read32(g_sram + SRAM_RAM_SIZE);
-        g_main_ram_size = size < RAM_SIZE_MIN ? RAM_SIZE_MIN : size > RAM_SIZE_MAX ? RAM_SIZE_MAX : size;
+        g_machine.main_ram_size = size < RAM_SIZE_MIN ? RAM_SIZE_MIN : size > RAM_SIZE_MAX ? RAM_SIZE_MAX : size;
         if (g_sram[SRAM_FIXUP + 1] == 0xFC) {
             g_sram[SRAM_FIXUP + 1] = 0xBF;
             g_sram[SRAM_FIXUP + 2] = 0xFF;

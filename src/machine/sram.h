@@ -38,9 +38,9 @@ void sram_write_ignored(uint32_t addr, uint32_t value);
 
 // Reads "sram.ram" from the first folder that holds it (a short file fills
 // only part of the image), takes the main RAM size from it into
-// g_main_ram_size (clamped to 4-12 MB) and fixes up the long at offset
+// g_machine.main_ram_size (clamped to 4-12 MB) and fixes up the long at offset
 // 0x0C. Returns the path of the file read, empty when none opened: the
-// image and g_main_ram_size then stay as they were.
+// image and g_machine.main_ram_size then stay as they were.
 std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folders);
 // When the SRAM changed, writes the image to "sram.ram" in folder, whole or
 // not at all (a temporary file renamed over the old one). Returns false

@@ -56,7 +56,7 @@ void emu_cpu_halted(uint32_t pc) {
     host_message_box(text, "MPU HALT", MB_INFO);
     sched_advance();
     uint64_t now = g_cycles_total;
-    uint64_t frame = g_cycles_per_frame ? g_cycles_per_frame : CLOCK_FLOOR;
+    uint64_t frame = g_cpu_regs.cycles_per_frame ? g_cpu_regs.cycles_per_frame : CLOCK_FLOOR;
     bool close = s_halts.last_halt_at != 0 && now - s_halts.last_halt_at < frame;
     if (!close) s_halts.loop_start = now;
     s_halts.last_halt_at = now;
@@ -81,16 +81,16 @@ void init_reset_cpu() {
     // The cycles run before the reset belong to the time that went by, and
     // so does the reset sequence: frames go on through resets.
     sched_advance();
-    g_cpu_sr = RESET_SR;
-    g_cpu_pc = mem_read_long_c(RESET_PC_VECTOR);
+    g_cpu_regs.sr = RESET_SR;
+    g_cpu_regs.pc = mem_read_long_c(RESET_PC_VECTOR);
     uint32_t ssp = mem_read_long_c(RESET_SSP_VECTOR);
-    cpu_sp() = g_cpu_usp_save = g_cpu_ssp_save = ssp;
-    g_cycles = CPU_RESET_CYCLES;
-    g_cycle_deadline = 0x7FFFFFFF;
-    g_irq_request = g_irq_level = g_irq_vector_offset = 0;
+    cpu_sp() = g_cpu_regs.usp_save = g_cpu_regs.ssp_save = ssp;
+    g_cpu_regs.cycles = CPU_RESET_CYCLES;
+    g_cpu_regs.cycle_deadline = 0x7FFFFFFF;
+    g_cpu_regs.irq_request = g_cpu_regs.irq_level = g_cpu_regs.irq_vector_offset = 0;
     g_cpu_stopped = 0;
     g_exception_busy = EXCEPTION_NONE;
-    g_refetch = 1;
+    g_cpu_regs.refetch = 1;
 }
 
 void init_reset_machine_state() {
@@ -129,10 +129,10 @@ int init_startup() {
     if (init_load_roms() != 0) return -1;
     init_load_font_rom();
 
-    g_main_ram_size = 0x400000;
+    g_machine.main_ram_size = 0x400000;
     std::filesystem::path sram_path = sram_load({g_start_dir, g_exe_dir});
     if (!sram_path.empty()) log_add_line("loading..:" + sram_path.string());
-    if (!mem_alloc_main_ram(g_main_ram_size) && !mem_alloc_main_ram(0x400000)) {
+    if (!mem_alloc_main_ram(g_machine.main_ram_size) && !mem_alloc_main_ram(0x400000)) {
         g_init_message_box(NO_MEMORY_TEXT, NO_MEMORY_CAPTION, MB_INFO);
         return -1;
     }
@@ -140,7 +140,7 @@ int init_startup() {
     if (mem_map_build() != 0) return -1;
     clock_init_budget();
     init_reset_machine();
-    g_event_request = REQ_FRAME_START;
+    g_machine.requests.event_request = REQ_FRAME_START;
     run_flags_set(RUN_REQUEST);
     run_flags_clear(RUN_RTC_TICK);
     return 0;

@@ -15,7 +15,7 @@ constexpr uint32_t SYS_PORT_SIZE = 16;
 bool in_port(uint32_t addr) { return (addr & 0xFFFFFF) - SYS_PORT_BASE < SYS_PORT_SIZE; }
 } // namespace
 
-uint32_t sys_peek_byte(uint32_t addr) { return in_port(addr) ? g_sys_port[addr & 0xF] : 0; }
+uint32_t sys_peek_byte(uint32_t addr) { return in_port(addr) ? g_sys.regs[addr & 0xF] : 0; }
 uint32_t sys_read_byte(uint32_t addr) { return sys_peek_byte(addr); }
 uint32_t sys_read_word(uint32_t addr) { return sys_read_byte(addr + 1); }
 uint32_t sys_read_long(uint32_t addr) {
@@ -25,10 +25,10 @@ uint32_t sys_read_long(uint32_t addr) {
 void sys_write_byte(uint32_t addr, uint32_t value) {
     if (!in_port(addr)) return;
     uint8_t byte = uint8_t(value);
-    g_sys_port[addr & 0xF] = byte;
+    g_sys.regs[addr & 0xF] = byte;
     switch (addr & 0xF) {
     case SYS_POWER_RESET:
-        g_sys_power_off_count = 0;
+        g_sys.power_off_count = 0;
         break;
     case SYS_CONTRAST:
         pal_build_lut();
@@ -38,8 +38,8 @@ void sys_write_byte(uint32_t addr, uint32_t value) {
         break;
     case SYS_POWER_OFF:
         // The count stops above 2, so only the second write stops the run.
-        if (g_sys_power_off_count < 3) g_sys_power_off_count++;
-        if (g_sys_power_off_count == 2) run_flags_set(RUN_BREAK);
+        if (g_sys.power_off_count < 3) g_sys.power_off_count++;
+        if (g_sys.power_off_count == 2) run_flags_set(RUN_BREAK);
         break;
     default:
         break;
@@ -54,6 +54,6 @@ void sys_write_long(uint32_t addr, uint32_t value) {
 // The display starts at full contrast.
 void sys_power_on() {
     device_clear(g_sys);
-    g_sys_port[SYS_CONTRAST] = SYS_CONTRAST_FULL;
+    g_sys.regs[SYS_CONTRAST] = SYS_CONTRAST_FULL;
 }
 std::span<const uint8_t> sys_state() { return device_state_bytes(g_sys); }

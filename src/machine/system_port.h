@@ -25,9 +25,6 @@ struct SysPortState {
     uint32_t power_off_count;
 };
 extern SysPortState g_sys;
-inline constexpr auto& g_sys_port = g_sys.regs;
-inline constexpr auto& g_pal_last_contrast = g_sys.last_contrast;
-inline constexpr auto& g_sys_power_off_count = g_sys.power_off_count;
 
 inline constexpr uint8_t SYS_CONTRAST_FULL = 15;
 

@@ -24,14 +24,14 @@ constexpr uint32_t ARRAY_ENTRY = 6, LINK_ENTRY = 10;
 // recorded, not raised.
 class ProbeScope {
 public:
-    ProbeScope() : sr_(g_cpu_sr), mode_(g_mem_probe_mode) {
-        g_cpu_sr |= SR_S;
+    ProbeScope() : sr_(g_cpu_regs.sr), mode_(g_mem_probe_mode) {
+        g_cpu_regs.sr |= SR_S;
         g_mem_probe_mode = 1;
         g_mem_probe_fault = 0;
     }
     ~ProbeScope() {
         g_mem_probe_mode = mode_;
-        g_cpu_sr = sr_;
+        g_cpu_regs.sr = sr_;
     }
     ProbeScope(const ProbeScope&) = delete;
     ProbeScope& operator=(const ProbeScope&) = delete;
@@ -83,7 +83,7 @@ std::vector<uint8_t> gather(const std::vector<ChainEntry>& entries) {
 } // namespace
 
 uint32_t adpcm_input_rate() {
-    uint32_t rate = RATES[(g_ppi_regs[PPI_PORT_C] >> 2) & 3];
+    uint32_t rate = RATES[(g_ppi.regs[PPI_PORT_C] >> 2) & 3];
     if (g_fmcard.chip.opm_regs[OPM_CT_RATE] & 0x80) rate /= 2;
     return rate;
 }
@@ -116,7 +116,7 @@ uint32_t adpcm_read_byte(uint32_t addr) { return adpcm_peek_byte(addr); }
 void adpcm_write_byte(uint32_t addr, uint32_t value) {
     uint32_t a = addr & 0xFFFFFF;
     if (a > ADPCM_COMMAND + 6) return;
-    g_adpcm_regs[a & 7] = uint8_t(value);
+    g_adpcm.regs[a & 7] = uint8_t(value);
     if (a != ADPCM_COMMAND) return;
     if (g_fmcard.fm == FM_EXTERNAL_LIBRARY) sndlib_adpcm_poke(value & 0xFF);
     else if (value & ADPCM_CMD_PLAY) adpcm_play_dma();

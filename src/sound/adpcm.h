@@ -20,7 +20,6 @@ struct AdpcmState {
     uint8_t regs[8];  // last byte written to $E92000-$E92007; 1 is the command
 };
 extern AdpcmState g_adpcm;
-inline constexpr auto& g_adpcm_regs = g_adpcm.regs;
 
 // The WAV player: the image that plays and when it counts as finished.
 struct AdpcmPlayer {

@@ -94,7 +94,7 @@ void midi_schedule_timer() {
     if (r[MIDI_R06] & R06_GENERAL_TIMER) count = int64_t(r[MIDI_R85] & 0x3F) * 256 + r[MIDI_R84];
     else if (r[MIDI_R06] & R06_CLOCK_TIMER) count = int64_t(r[MIDI_R87] & 0x3F) * 256 + r[MIDI_R86];
     else return;
-    sched_set_event(EV_LEVEL_MIDI, count * int64_t(g_cycles_per_frame) / MIDI_TIMER_STEPS + TIMER_SLACK);
+    sched_set_event(EV_LEVEL_MIDI, count * int64_t(g_cpu_regs.cycles_per_frame) / MIDI_TIMER_STEPS + TIMER_SLACK);
 }
 
 void midi_close() {

@@ -14,10 +14,10 @@ uint8_t* regs() { return g_fmcard.chip.opm_regs; }
 // Timer A: (1024 - CLKA) steps of 1/1136 frame; timer B: (256 - CLKB) steps of 1/70 frame.
 int64_t timer_a_period() {
     int64_t clka = int64_t(regs()[OPM_CLKA_HIGH]) * 4 + (regs()[OPM_CLKA_LOW] & 3);
-    return (1024 - clka) * int64_t(g_cycles_per_frame) / OPM_TIMER_A_STEPS;
+    return (1024 - clka) * int64_t(g_cpu_regs.cycles_per_frame) / OPM_TIMER_A_STEPS;
 }
 int64_t timer_b_period() {
-    return (256 - int64_t(regs()[OPM_CLKB])) * int64_t(g_cycles_per_frame) / OPM_TIMER_B_STEPS;
+    return (256 - int64_t(regs()[OPM_CLKB])) * int64_t(g_cpu_regs.cycles_per_frame) / OPM_TIMER_B_STEPS;
 }
 
 // Scheduler time by which the expiry being handled came late (an event
@@ -46,7 +46,7 @@ void opm_timer_event(uint32_t kind) {
         sched_set_event(int(kind), 0);
         return;
     }
-    uint64_t now = g_cycles_total + g_cycles;
+    uint64_t now = g_cycles_total + g_cpu_regs.cycles;
     s_expiry_late = now > g_scheduler.due[kind] ? int64_t(now - g_scheduler.due[kind]) : 0;
     if (timer == 0) emu_opm_timer_a(1); else emu_opm_timer_b(1);
     s_expiry_late = 0;

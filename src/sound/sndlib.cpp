@@ -181,11 +181,11 @@ void sndlib_dma_poke(uint32_t reg, uint32_t value) {
 }
 
 void sndlib_ppi_write() {
-    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiPoke(g_ppi_regs[PPI_PORT_C]);
+    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiPoke(g_ppi.regs[PPI_PORT_C]);
 }
 
 void sndlib_ppi_ctrl() {
-    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiCtrl(g_ppi_regs[PPI_CONTROL]);
+    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiCtrl(g_ppi.regs[PPI_CONTROL]);
 }
 
 uint32_t sndlib_adpcm_peek() {
@@ -209,7 +209,7 @@ void sndlib_pcm8_call() {
     if (!g_fmcard.adpcm_calls_set) {
         uint32_t fault, mark_fault;
         uint32_t vec = probe_read(mem_read_long_c, PCM8_TRAP_VECTOR, fault);
-        if (!fault && !(vec & 1) && vec >= 8 && vec < g_main_ram_size &&
+        if (!fault && !(vec & 1) && vec >= 8 && vec < g_machine.main_ram_size &&
             probe_read(mem_read_long_c, vec - 8, mark_fault) == PCM8_MARK && !mark_fault)
             trap_set_adpcm_calls();
     }

@@ -1,5 +1,5 @@
 // The sound's clock: emulated time from the CPU cycles run, one frame of
-// g_cycles_per_frame cycles being 1/55 s. The mixer reads it (mixer_set_clock).
+// g_cpu_regs.cycles_per_frame cycles being 1/55 s. The mixer reads it (mixer_set_clock).
 #pragma once
 
 #include "host/audio_mixer.h"

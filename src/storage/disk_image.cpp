@@ -158,10 +158,10 @@ int disk_image_present(uint32_t unit) { return disk_open_image(unit, DiskMode::r
 uint64_t disk_read_to_memory(uint32_t address, uint32_t length, const DiskFile& file, uint64_t offset) {
     const uint32_t a = address & 0xFFFFFF;
     const uint64_t end = uint64_t(a) + length;
-    const Area ram{g_main_ram, 0, g_main_ram_size};
+    const Area ram{g_machine.main_ram, 0, g_machine.main_ram_size};
     const Area text{g_tvram, TVRAM_BASE, TVRAM_BASE + TVRAM_SIZE};
     const Area graphic{g_gvram, GVRAM_BASE, GVRAM_DIRECT_END};
-    if (holds(ram, a, end)) return read_at(file.fd(), g_main_ram + a, length, offset);
+    if (holds(ram, a, end)) return read_at(file.fd(), g_machine.main_ram + a, length, offset);
     if (holds(text, a, end)) {
         uint64_t n = read_at(file.fd(), g_tvram + (a - TVRAM_BASE), length, offset);
         mark_text_lines(a - TVRAM_BASE, n);
@@ -192,7 +192,7 @@ int64_t disk_write_from_memory(uint32_t address, uint32_t length, const DiskFile
     const uint32_t a = address & 0xFFFFFF;
     const uint64_t end = uint64_t(a) + length;
     const Area areas[] = {
-        {g_main_ram, 0, g_main_ram_size},
+        {g_machine.main_ram, 0, g_machine.main_ram_size},
         {g_tvram, TVRAM_BASE, TVRAM_BASE + TVRAM_SIZE},
         {g_gvram, GVRAM_BASE, GVRAM_DIRECT_END},
         {g_sram, SRAM_BASE, SRAM_BASE + SRAM_SIZE},

@@ -74,7 +74,7 @@ void dma_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<dma_write_
 
 uint8_t* dma_host_pointer(uint32_t addr, uint32_t length) {
     const uint64_t end = uint64_t(addr) + length;
-    if (g_main_ram && end <= g_main_ram_size) return g_main_ram + addr;
+    if (g_machine.main_ram && end <= g_machine.main_ram_size) return g_machine.main_ram + addr;
     if (g_gvram && addr >= GVRAM_BASE && end <= GVRAM_BASE + uint64_t(GVRAM_SIZE))
         return g_gvram + (addr - GVRAM_BASE);
     if (g_tvram && addr >= TVRAM_BASE && end <= TVRAM_BASE + uint64_t(TVRAM_SIZE))

@@ -38,8 +38,8 @@ uint8_t cer_of_fault(uint32_t fault) {
 // Supervisor state and probe mode for the run, put back afterwards.
 class RunScope {
 public:
-    RunScope() : sr_(g_cpu_sr), probe_mode_(g_mem_probe_mode) {
-        g_cpu_sr |= SR_S;
+    RunScope() : sr_(g_cpu_regs.sr), probe_mode_(g_mem_probe_mode) {
+        g_cpu_regs.sr |= SR_S;
         g_mem_probe_mode = 1;
         g_mem_probe_fault = FAULT_NONE;
         g_channel2_running = true;
@@ -47,7 +47,7 @@ public:
     ~RunScope() {
         g_channel2_running = false;
         g_mem_probe_mode = probe_mode_;
-        g_cpu_sr = sr_;
+        g_cpu_regs.sr = sr_;
     }
     RunScope(const RunScope&) = delete;
     RunScope& operator=(const RunScope&) = delete;

@@ -104,7 +104,7 @@ void vid_compute_geometry() {
   int32_t max_height = std::min({h.drawable_lines, h.buffer_height - 32, 1024});
   v.src_height = std::clamp(lines, 1, std::max(max_height, 1));
 
-  int32_t g = int32_t(crtc_reg(CRTC_MODE) & CRTC_MODE_H_RES) | int32_t((g_sys_port[SYS_DISPLAY] & 2) << 1);
+  int32_t g = int32_t(crtc_reg(CRTC_MODE) & CRTC_MODE_H_RES) | int32_t((g_sys.regs[SYS_DISPLAY] & 2) << 1);
   bool low_v = (crtc_reg(CRTC_MODE) & CRTC_MODE_V_RES) == 0;
   int32_t hs = 4096, vs = 1024;
   switch (h.g_cfg_crt) {
@@ -151,8 +151,8 @@ void vid_compute_geometry() {
 // special-priority bits (latched and live).
 uint64_t layer_setup() {
   return uint64_t(g_video.layers_or & 0x7F) | uint64_t(g_video.bgctrl_or & 0x200 ? 0x80 : 0) |
-         uint64_t(g_vc_latch[VC_R1_HIGH]) << 8 | uint64_t(g_vc_latch[VC_R1_LOW]) << 16 | uint64_t(g_vc_latch[VC_R2_HIGH]) << 24 |
-         uint64_t(g_vc_regs[VC_R2_HIGH]) << 32 | uint64_t(g_vc_latch[VC_R0_LOW] & 7) << 40 |
+         uint64_t(g_pal.vc_latch[VC_R1_HIGH]) << 8 | uint64_t(g_pal.vc_latch[VC_R1_LOW]) << 16 | uint64_t(g_pal.vc_latch[VC_R2_HIGH]) << 24 |
+         uint64_t(g_pal.vc_regs[VC_R2_HIGH]) << 32 | uint64_t(g_pal.vc_latch[VC_R0_LOW] & 7) << 40 |
          uint64_t(crtc_memory_mode()) << 44;
 }
 
@@ -298,7 +298,7 @@ void vid_finish_lines() {
 
 // Priority field of the latched R1 high byte; 3 counts as 2.
 int32_t priority_level(uint32_t shift) {
-  int32_t p = int32_t((g_vc_latch[VC_R1_HIGH] >> shift) & 3);
+  int32_t p = int32_t((g_pal.vc_latch[VC_R1_HIGH] >> shift) & 3);
   return p == 3 ? 2 : p;
 }
 
@@ -326,7 +326,7 @@ void VideoHost::vid_init() {
   buffer_height = drawable_lines + 32;
   stride = (buffer_width + 16) * bytes_per_pixel;
   origin_offset = (stride + bytes_per_pixel) * 16;
-  g_crtc_regs[CRTC_MODE] = 0x0416;
+  g_crtc.regs[CRTC_MODE] = 0x0416;
   if (g_video.sprite_plane_width == 0) g_video.sprite_plane_width = 256;
   if (g_video.sprite_plane_height == 0) g_video.sprite_plane_height = 256;
   pal_alloc_lut();
@@ -346,7 +346,7 @@ int32_t VideoState::vid_render_frame(uint8_t* buffer, int32_t top, int32_t botto
   }
 
   g_render_trace.clear();
-  if ((g_vc_regs[VC_R2_HIGH] & 0x1C) == 0x1C) g_render_trace += "(Half)";
+  if ((g_pal.vc_regs[VC_R2_HIGH] & 0x1C) == 0x1C) g_render_trace += "(Half)";
 
   vid_prepare_lines();
 
@@ -358,9 +358,9 @@ int32_t VideoState::vid_render_frame(uint8_t* buffer, int32_t top, int32_t botto
     if (gr == level) drawn |= vid_draw_graphic(buffer, drawn);
     if (sp == level) {
       drawn |= spr_draw(buffer, drawn);
-      if (drawn && (g_vc_latch[VC_R2_HIGH] & 0x5C) == 0x14 && gr > level) vid_draw_special_priority(buffer);
+      if (drawn && (g_pal.vc_latch[VC_R2_HIGH] & 0x5C) == 0x14 && gr > level) vid_draw_special_priority(buffer);
     }
-    if (g_layer_off[0] == 0 && tx == level) drawn |= tvram_draw(buffer, drawn);
+    if (g_video_host.layer_off[0] == 0 && tx == level) drawn |= tvram_draw(buffer, drawn);
   }
 
   vid_finish_lines();
@@ -431,7 +431,7 @@ void emu_latch_video_state() {
   for (uint32_t n = 0; n < 4; n++)
     v.g_line_log_bgscroll[n][0] = uint16_t(sprite_word(SPR_BG0_X + 2 * n) | VID_LOG_FLAG);
   v.g_line_log_bgctrl[0] = uint16_t(sprite_word(SPR_BG_CTRL) | VID_LOG_FLAG);
-  v.g_line_log_layers[0] = uint8_t(g_vc_regs[VC_R2_LOW] | VID_LAYER_LOG_FLAG);
+  v.g_line_log_layers[0] = uint8_t(g_pal.vc_regs[VC_R2_LOW] | VID_LAYER_LOG_FLAG);
   v.g_tscroll_log_mask = 0;
   v.g_bgscroll_log_mask = 0;
   v.g_gscroll_log_mask = 0;

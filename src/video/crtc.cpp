@@ -48,15 +48,15 @@ uint32_t clear_row_count() { return (crtc_reg(CRTC_MODE) & CRTC_MODE_512_LINES) 
 
 uint32_t crtc_peek_byte(uint32_t addr) {
     int32_t i = register_index(addr);
-    if (i < 0) return is_op_port(addr) ? g_crtc_op_port : 0;
+    if (i < 0) return is_op_port(addr) ? g_crtc.op_port : 0;
     // R10 and R11 (text scroll) read 0.
     if (uint32_t(i) >= REG_BYTES || (i >= high_byte(CRTC_TEXT_X) && i <= low_byte(CRTC_TEXT_Y))) return 0;
-    uint16_t reg = g_crtc_regs[i >> 1];
+    uint16_t reg = g_crtc.regs[i >> 1];
     return (i & 1) ? reg & 0xFF : reg >> 8;
 }
 
 uint32_t crtc_read_byte(uint32_t addr) {
-    if (register_index(addr) < 0 && is_op_port(addr)) g_crtc_op_port ^= CRTC_OP_READ_TOGGLE;
+    if (register_index(addr) < 0 && is_op_port(addr)) g_crtc.op_port ^= CRTC_OP_READ_TOGGLE;
     return crtc_peek_byte(addr);
 }
 
@@ -69,7 +69,7 @@ void crtc_write_byte(uint32_t addr, uint32_t value) {
         return;
     }
     if (uint32_t(i) >= REG_BYTES) return;
-    uint16_t& reg = g_crtc_regs[i >> 1];
+    uint16_t& reg = g_crtc.regs[i >> 1];
     if (i & 1) reg = uint16_t((reg & 0xFF00) | (value & 0xFF));
     else reg = uint16_t((reg & 0x00FF) | ((value & 0xFF) << 8));
 

@@ -47,15 +47,13 @@ struct CrtcState {
     uint8_t op_port;           // $E80481; only bit 1 is used
 };
 extern CrtcState g_crtc;
-inline constexpr auto& g_crtc_regs = g_crtc.regs;
-inline constexpr auto& g_crtc_op_port = g_crtc.op_port;
 
 // Power-on: every register and the port 0. The reset line leaves the CRTC
 // as it is (the IPL ROM programs it).
 void crtc_power_on();
 std::span<const uint8_t> crtc_state();
 
-inline uint32_t crtc_reg(CrtcReg n) { return g_crtc_regs[n]; }
+inline uint32_t crtc_reg(CrtcReg n) { return g_crtc.regs[n]; }
 // The scroll registers of graphic page 0-3.
 inline CrtcReg crtc_graphic_x(uint32_t page) { return CrtcReg(CRTC_GR0_X + 2 * page); }
 inline CrtcReg crtc_graphic_y(uint32_t page) { return CrtcReg(CRTC_GR0_Y + 2 * page); }

@@ -31,7 +31,7 @@ void forget_lut() {
     s_lut_rgb565 = -1;
 }
 
-uint8_t& vc_byte(uint32_t offset) { return g_vc_regs[((offset - VC_BASE) >> 8) * 2 + (offset & 1)]; }
+uint8_t& vc_byte(uint32_t offset) { return g_pal.vc_regs[((offset - VC_BASE) >> 8) * 2 + (offset & 1)]; }
 
 uint16_t host_pixel(uint32_t w, uint32_t c, bool rgb565) {
     uint32_t g = ((w >> 11) & 0x1F) * c / 15;
@@ -60,7 +60,7 @@ std::span<const uint8_t> pal_state() { return device_state_bytes(g_pal); }
 
 uint32_t pal_peek_byte(uint32_t addr) {
     uint32_t offset = addr & SLOT_MASK;
-    if (offset < PALETTE_END) return g_palette[offset];
+    if (offset < PALETTE_END) return g_pal.palette[offset];
     if (offset < VC_END) return vc_byte(offset);
     return 0;
 }
@@ -69,8 +69,8 @@ uint32_t pal_read_byte(uint32_t addr) { return pal_peek_byte(addr); }
 void pal_write_byte(uint32_t addr, uint32_t value) {
     uint32_t offset = addr & SLOT_MASK;
     if (offset < PALETTE_END) {
-        g_palette[offset] = uint8_t(value);
-        g_pal_change_count++;
+        g_pal.palette[offset] = uint8_t(value);
+        g_pal.change_count++;
         return;
     }
     if (offset >= VC_END) return;
@@ -89,40 +89,40 @@ void pal_write_word(uint32_t addr, uint32_t value) { io_word_to_bytes<pal_write_
 void pal_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<pal_write_byte>(addr, value); }
 
 void pal_build_lut() {
-    uint32_t c = g_sys_port[SYS_CONTRAST] & 0xF;
+    uint32_t c = g_sys.regs[SYS_CONTRAST] & 0xF;
     int32_t rgb565 = g_video_host.rgb565 ? 1 : 0;
     // The machine start forgets the last contrast as 0, which is a contrast
     // too: the table is also rebuilt whenever it holds another one.
-    if (c == g_pal_last_contrast && c == s_lut_contrast && rgb565 == s_lut_rgb565) return;
+    if (c == g_sys.last_contrast && c == s_lut_contrast && rgb565 == s_lut_rgb565) return;
     for (uint32_t w = 0; w < 0x10000; w++) g_pal_lut[w] = host_pixel(w, c, rgb565);
     s_lut_contrast = c;
     s_lut_rgb565 = rgb565;
-    g_pal_last_contrast = c;
+    g_sys.last_contrast = c;
     g_video.g_full_redraw_countdown = REDRAW_NOW;
 }
 
 void pal_alloc_lut() {
-    g_sys_port[SYS_CONTRAST] = 15;
+    g_sys.regs[SYS_CONTRAST] = 15;
     pal_free_lut();
     pal_build_lut();
 }
 
 void pal_free_lut() {
     forget_lut();
-    g_pal_last_contrast = NO_CONTRAST;
+    g_sys.last_contrast = NO_CONTRAST;
 }
 
 uint32_t pal_refresh_pacing() {
-    if (g_pal_change_count == 0 && g_pal_quiet_frames < PAL_QUIET) {
-        g_pal_quiet_frames++;
+    if (g_pal.change_count == 0 && g_pal.quiet_frames < PAL_QUIET) {
+        g_pal.quiet_frames++;
         return 0;
     }
-    if (g_pal_change_count >= PAL_BURST || g_cfg_pal || g_pal_quiet_frames >= PAL_QUIET) {
+    if (g_pal.change_count >= PAL_BURST || g_cfg_pal || g_pal.quiet_frames >= PAL_QUIET) {
         vid_request_full_redraw();
-        g_pal_quiet_frames = 0;
-        g_pal_change_count = 0;
+        g_pal.quiet_frames = 0;
+        g_pal.change_count = 0;
     } else {
-        g_pal_change_count++;
+        g_pal.change_count++;
     }
     return 0;
 }

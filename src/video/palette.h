@@ -34,11 +34,6 @@ struct PaletteState {
     uint32_t quiet_frames;
 };
 extern PaletteState g_pal;
-inline constexpr auto& g_palette = g_pal.palette;
-inline constexpr auto& g_vc_regs = g_pal.vc_regs;
-inline constexpr auto& g_vc_latch = g_pal.vc_latch;
-inline constexpr auto& g_pal_change_count = g_pal.change_count;
-inline constexpr auto& g_pal_quiet_frames = g_pal.quiet_frames;
 
 // Power-on: palette, registers and counts 0; the colour table forgets what
 // it was built for, so the next pal_build_lut builds it. The reset line
@@ -47,7 +42,7 @@ void pal_power_on();
 std::span<const uint8_t> pal_state();
 
 inline uint32_t pal_word(uint32_t j) {
-    const uint8_t* p = g_palette + ((j & 0x1FF) << 1);
+    const uint8_t* p = g_pal.palette + ((j & 0x1FF) << 1);
     return (uint32_t(p[0]) << 8) | p[1];
 }
 

@@ -212,7 +212,7 @@ IndexPage index_page(uint32_t store_page, uint32_t scroll_page, uint32_t mask) {
 
 PixelRule rule_for(bool halftone) {
     if (!halftone) return PixelRule::plain;
-    const bool keep_zero = !g_video.gzp_active || (g_vc_regs[VC_R2_HIGH] & 4);
+    const bool keep_zero = !g_video.gzp_active || (g_pal.vc_regs[VC_R2_HIGH] & 4);
     return keep_zero ? PixelRule::half_odd : PixelRule::half_all;
 }
 
@@ -270,7 +270,7 @@ void trace_page(const char* tag, int32_t number) {
 }  // namespace
 
 bool vid_halftone_enabled() {
-    const uint32_t h = g_vc_regs[VC_R2_HIGH];
+    const uint32_t h = g_pal.vc_regs[VC_R2_HIGH];
     if (h & 0x40) return true;
     return (h & 0x18) == 0x18 && (h & 3);
 }
@@ -309,14 +309,14 @@ int32_t vid_draw_g256(uint8_t* buffer, int32_t page, int32_t drawn, uint32_t mas
 }
 
 int32_t vid_draw_g65536(uint8_t* buffer, int32_t drawn) {
-    if ((g_vc_latch[VC_R0_LOW] & 7) != 3) return drawn;
+    if ((g_pal.vc_latch[VC_R0_LOW] & 7) != 3) return drawn;
     Surface s;
     if (!render::surface_of(buffer, s)) return drawn;
     VideoState& v = g_video;
     g_render_trace += "G16(1)";
     if (!drawn) vid_fill_lines(buffer, g_pal_lut[0]);
     const bool ht = vid_halftone_enabled();
-    const bool ht_odd = ht && (g_vc_regs[VC_R2_HIGH] & 4);
+    const bool ht_odd = ht && (g_pal.vc_regs[VC_R2_HIGH] & 4);
     const bool ht_all = ht && !ht_odd;
     const uint32_t y = crtc_reg(CRTC_GR0_Y);
     const uint32_t m = g_video_host.g_halftone_mask;
@@ -383,7 +383,7 @@ int32_t vid_draw_g1024(uint8_t* buffer, int32_t drawn) {
     render::ColourEntry colours[16];
     std::copy(pal, pal + 16, colours);
     const bool ht = vid_halftone_enabled();
-    const bool ht_odd = ht && (g_vc_regs[VC_R2_HIGH] & 4);
+    const bool ht_odd = ht && (g_pal.vc_regs[VC_R2_HIGH] & 4);
     const bool ht_all = ht && !ht_odd;
     // Index 0 is drawn in palette colour 0 here: a line of index 0 shows
     // nothing only while that colour is transparent.
@@ -449,26 +449,26 @@ int32_t vid_draw_graphic(uint8_t* buffer, int32_t drawn) {
     }
     v.gzp_clean = 1;
 
-    const uint32_t order = g_vc_latch[VC_R1_LOW];
+    const uint32_t order = g_pal.vc_latch[VC_R1_LOW];
     const uint32_t on = static_cast<uint32_t>(v.layers_or);
     switch (colour_mode()) {
         case 0:
             for (int32_t e = 3; e >= 0; --e) {
-                if (!g_layer_off[4 + e] && (on & (1u << e)))
+                if (!g_video_host.layer_off[4 + e] && (on & (1u << e)))
                     drawn |= vid_draw_g16(buffer, (order >> (2 * e)) & 3, drawn, 1u << e);
             }
             break;
         case 1:
             for (int32_t n = 2; n >= 0; n -= 2) {
-                if (!g_layer_off[4 + n / 2] && (on & (3u << n)))
+                if (!g_video_host.layer_off[4 + n / 2] && (on & (3u << n)))
                     drawn |= vid_draw_g256(buffer, (order >> (2 * n)) & 2, drawn, 3u << n);
             }
             break;
         case 3:
-            if (!g_layer_off[4] && (on & 0xF)) return vid_draw_g65536(buffer, drawn);
+            if (!g_video_host.layer_off[4] && (on & 0xF)) return vid_draw_g65536(buffer, drawn);
             break;
         default:
-            if (!g_layer_off[4] && (on & 0x10)) return vid_draw_g1024(buffer, drawn);
+            if (!g_video_host.layer_off[4] && (on & 0x10)) return vid_draw_g1024(buffer, drawn);
             break;
     }
     return drawn;
@@ -489,7 +489,7 @@ void vid_draw_g256_special(uint8_t* buffer, int32_t page, uint32_t mask) {
 
 void vid_draw_special_priority(uint8_t* buffer) {
     const uint32_t on = static_cast<uint32_t>(g_video.layers_or);
-    const uint32_t order = g_vc_latch[VC_R1_LOW];
+    const uint32_t order = g_pal.vc_latch[VC_R1_LOW];
     switch (colour_mode()) {
         case 0:
             if (on & 8) vid_draw_g16_special(buffer, order & 3, 8);

@@ -399,12 +399,12 @@ int32_t spr_draw(uint8_t* buffer, int32_t drawn) {
     std::memset(v.pcg_cell_nonempty, 1, sizeof v.pcg_cell_nonempty);
 
     const uint32_t ctrl = spr_area_word(SPR_BG_CTRL);
-    if (!g_layer_off[1]) spr_draw_sprites(buffer, 1);
-    if (!g_layer_off[3] && (v.bgctrl_or & 8) && v.sprite_plane_width <= 256)
+    if (!g_video_host.layer_off[1]) spr_draw_sprites(buffer, 1);
+    if (!g_video_host.layer_off[3] && (v.bgctrl_or & 8) && v.sprite_plane_width <= 256)
         spr_draw_bg(buffer, (ctrl >> 4) & 1, 1);
-    if (!g_layer_off[1]) spr_draw_sprites(buffer, 2);
-    if (!g_layer_off[2] && (v.bgctrl_or & 1)) spr_draw_bg(buffer, (ctrl >> 1) & 1, 0);
-    if (!g_layer_off[1]) spr_draw_sprites(buffer, 3);
+    if (!g_video_host.layer_off[1]) spr_draw_sprites(buffer, 2);
+    if (!g_video_host.layer_off[2] && (v.bgctrl_or & 1)) spr_draw_bg(buffer, (ctrl >> 1) & 1, 0);
+    if (!g_video_host.layer_off[1]) spr_draw_sprites(buffer, 3);
     return 1;
 }
 

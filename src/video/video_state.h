@@ -58,7 +58,6 @@ struct VideoHost {
   void vid_init();
 };
 extern VideoHost g_video_host;
-inline constexpr auto& g_layer_off = g_video_host.layer_off;
 
 // The composition's state: the picture of this frame, the per-line tables,
 // the per-raster logs, the redraw pacing and what the last frame showed.
@@ -137,10 +136,6 @@ struct VideoState {
 };
 
 extern VideoState g_video;
-inline constexpr auto& g_crtc_prev_scroll = g_video.crtc_prev_scroll;
-inline constexpr auto& text_scroll_countdown = g_video.text_scroll_countdown;
-inline constexpr auto& graphic_scroll_countdown = g_video.graphic_scroll_countdown;
-inline constexpr auto& full_redraw_counter = g_video.full_redraw_counter;
 
 // Power-on: the composition state 0 but for the 1:1 scales and the 256-dot
 // sprite plane; the colour caches of the renderers are made afresh. The

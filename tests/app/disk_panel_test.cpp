@@ -19,32 +19,32 @@ protected:
     uint8_t* saved_ram = nullptr;
     uint32_t saved_size = 0;
     void SetUp() override {
-        saved_ram = g_main_ram;
-        saved_size = g_main_ram_size;
-        g_main_ram = ram.data();
-        g_main_ram_size = static_cast<uint32_t>(ram.size());
+        saved_ram = g_machine.main_ram;
+        saved_size = g_machine.main_ram_size;
+        g_machine.main_ram = ram.data();
+        g_machine.main_ram_size = static_cast<uint32_t>(ram.size());
         for (FdMedia& s : g_fd_media) s = FdMedia{};
         g_hd_media = FdMedia{};
         g_panel_refresh_countdown = 0;
         g_frame_counter = 0;
         g_cfg_key = 0;
-        g_mfp_regs[MFP_GPIP] = 0;
-        g_crtc_regs[CRTC_MODE] = 0;
+        g_mfp.regs[MFP_GPIP] = 0;
+        g_crtc.regs[CRTC_MODE] = 0;
         g_rtc.regs[1] = 0;
     }
     void TearDown() override {
-        g_main_ram = saved_ram;
-        g_main_ram_size = saved_size;
+        g_machine.main_ram = saved_ram;
+        g_machine.main_ram_size = saved_size;
         g_panel_refresh_hook = nullptr;
     }
 };
 
 TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     PanelLeds leds;
-    g_main_ram = nullptr;
+    g_machine.main_ram = nullptr;
     panel_update_leds(leds);
     EXPECT_FALSE(leds.valid) << "nothing before the machine has main RAM";
-    g_main_ram = ram.data();
+    g_machine.main_ram = ram.data();
 
     ram[0x810] = 0x05;                          // IOCS work area with KEY 0
     g_fd_media[0].state = 20;                   // an access
@@ -53,7 +53,7 @@ TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     g_fd_media[2].flags = FD_FLAG_BLINK_EMPTY;  // empty, blinking
     g_frame_counter = 0x20;
     g_hd_media.state = 6;
-    g_crtc_regs[CRTC_MODE] = CRTC_MODE_HIGH_RES;
+    g_crtc.regs[CRTC_MODE] = CRTC_MODE_HIGH_RES;
     g_rtc.regs[1] = 1;
     panel_update_leds(leds);
     ASSERT_TRUE(leds.valid);
@@ -76,8 +76,8 @@ TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     EXPECT_EQ(g_panel_refresh_countdown, 2) << "red re-arms the refresh";
 
     g_cfg_key = 1;
-    g_mfp_regs[MFP_KEY_LED] = 0x40;
-    g_mfp_regs[MFP_GPIP] = 0x04;  // power switch: the LED blinks
+    g_mfp.regs[MFP_KEY_LED] = 0x40;
+    g_mfp.regs[MFP_GPIP] = 0x04;  // power switch: the LED blinks
     g_frame_counter = 0x10;
     g_fd_media[0].state = FD_STATE_INSERTED;
     g_hd_media.state = 0;

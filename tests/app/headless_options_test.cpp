@@ -5,7 +5,7 @@
 
 #include "app/config_file.h"
 #include "app/headless.h"
-#include "storage/host_drive_scan.h"
+#include "storage/windrv_scan.h"
 
 namespace {
 

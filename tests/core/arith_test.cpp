@@ -97,8 +97,8 @@ TEST_F(ArithTest, RegisterForms) {
         EXPECT_EQ(cpu_d(0), c.out_d0);
         EXPECT_EQ(cpu_d(1), d1);
         EXPECT_EQ(cpu_a(0), c.out_a0);
-        EXPECT_EQ(g_cpu_sr, 0x2700 | c.out_ccr);
-        EXPECT_EQ(g_cpu_pc, kPc + 2 * uint32_t(c.code.size()));
+        EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.out_ccr);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 2 * uint32_t(c.code.size()));
     }
 }
 
@@ -194,8 +194,8 @@ TEST_F(ArithTest, MemoryForms) {
         EXPECT_EQ(cpu_a(0), c.out_a0);
         EXPECT_EQ(cpu_a(1), c.out_a1);
         EXPECT_EQ(cpu_sp(), c.out_a7);
-        EXPECT_EQ(g_cpu_sr, 0x2700 | c.out_ccr);
-        EXPECT_EQ(g_cpu_pc, kPc + 2 * uint32_t(c.code.size()));
+        EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.out_ccr);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 2 * uint32_t(c.code.size()));
         for (const MemCell& m : c.out) {
             if (m.size) {
                 EXPECT_EQ(peek(m), m.value) << "at " << std::hex << m.addr;
@@ -231,10 +231,10 @@ TEST_F(ArithTest, AddressErrors) {
         cpu_a(0) = c.a0;
         cpu_a(1) = c.a1;
         cpu_test_step();
-        EXPECT_EQ(g_cpu_pc, kAddressErrorHandler);
+        EXPECT_EQ(g_cpu_regs.pc, kAddressErrorHandler);
         EXPECT_EQ(cpu_a(0), c.out_a0);
         EXPECT_EQ(cpu_a(1), c.out_a1);
-        EXPECT_EQ(g_fault_addr, c.fault_addr);
+        EXPECT_EQ(g_cpu_regs.fault_addr, c.fault_addr);
         EXPECT_EQ(flat_read_long(kData), 0x11112222u);
     }
 }

@@ -66,8 +66,8 @@ TEST(BitTest, Cases) {
         EXPECT_EQ(cpu_d(1), c.d1);  // the bit number register never changes
         EXPECT_EQ(flat_read_byte(kData), c.out_byte);
         EXPECT_EQ(cpu_a(0), kData);
-        EXPECT_EQ(g_cpu_sr, 0x2700 | kFlagsIn | (c.z ? 0x04u : 0));
-        EXPECT_EQ(g_cpu_pc, kPc + c.length);
+        EXPECT_EQ(g_cpu_regs.sr, 0x2700 | kFlagsIn | (c.z ? 0x04u : 0));
+        EXPECT_EQ(g_cpu_regs.pc, kPc + c.length);
         EXPECT_EQ(cycles, c.cycles);
     }
 }

@@ -25,7 +25,7 @@ protected:
             flat_write_long(v * 4, 0x10000 + v * 16);
             flat_write_words(0x10000 + v * 16, {NOP, NOP});
         }
-        std::fill(std::begin(g_mfp_regs), std::end(g_mfp_regs), 0);
+        std::fill(std::begin(g_mfp.regs), std::end(g_mfp.regs), 0);
         cpu_test_reset(0x4000, 0x2000, 0x2700);
     }
     static uint32_t handler(uint32_t vector) { return 0x10000 + vector * 16; }
@@ -33,18 +33,18 @@ protected:
 
 TEST_F(Exceptions, TrapFromUserModeSwitchesToTheSupervisorStack) {
     flat_write_words(0x4000, {0x4E40}); // TRAP #0
-    g_cpu_sr = 0x8000;                  // user mode, trace on
+    g_cpu_regs.sr = 0x8000;                  // user mode, trace on
     cpu_sp() = 0x1000;
-    g_cpu_usp_save = 0x1000;
-    g_cpu_ssp_save = 0x2000;
+    g_cpu_regs.usp_save = 0x1000;
+    g_cpu_regs.ssp_save = 0x2000;
     g_trace_delay = 0;
     cpu_test_step();
-    EXPECT_EQ(g_cpu_usp_save, 0x1000u);
+    EXPECT_EQ(g_cpu_regs.usp_save, 0x1000u);
     EXPECT_EQ(cpu_sp(), 0x1FFAu);
     EXPECT_EQ(flat_read_word(0x1FFA), 0x8000u);
     EXPECT_EQ(flat_read_long(0x1FFC), 0x4002u);
-    EXPECT_EQ(g_cpu_sr, 0x2000u);
-    EXPECT_EQ(g_cpu_pc, handler(32));
+    EXPECT_EQ(g_cpu_regs.sr, 0x2000u);
+    EXPECT_EQ(g_cpu_regs.pc, handler(32));
 }
 
 TEST_F(Exceptions, AddressErrorStacksTheGroupZeroFrame) {
@@ -60,7 +60,7 @@ TEST_F(Exceptions, AddressErrorStacksTheGroupZeroFrame) {
         EXPECT_EQ(flat_read_long(sp + 2), 0x1001u);
         EXPECT_EQ(flat_read_word(sp + 6), 0x3010u);
         EXPECT_EQ(flat_read_word(sp + 8), c.sr);
-        EXPECT_EQ(g_cpu_pc, handler(3));
+        EXPECT_EQ(g_cpu_regs.pc, handler(3));
     }
 }
 
@@ -71,7 +71,7 @@ TEST_F(Exceptions, AFaultWhileStackingAFaultHaltsAndResets) {
     cpu_a(0) = 0x1001;
     cpu_sp() = 0x2001; // the frame cannot be stacked
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, 0x5000u);
+    EXPECT_EQ(g_cpu_regs.pc, 0x5000u);
     EXPECT_EQ(cpu_sp(), 0x3000u);
     EXPECT_EQ(g_exception_busy, 0x100u);
 }
@@ -103,7 +103,7 @@ TEST_F(Exceptions, AFaultOnTheFirstFetchOfAFaultsHandlerHalts) {
         cpu_a(0) = 0x1001;
         cpu_test_step();
         cpu_test_step();
-        EXPECT_EQ(g_cpu_pc, c.pc);
+        EXPECT_EQ(g_cpu_regs.pc, c.pc);
         EXPECT_EQ(cpu_sp(), c.sp);
     }
 }
@@ -139,42 +139,42 @@ TEST_F(Exceptions, ExceptionProcessingTakesItsCycles) {
 }
 
 TEST_F(Exceptions, MfpChannelsAreTakenByPriorityAgainstTheMask) {
-    g_mfp_regs[MFP_IERA] = g_mfp_regs[MFP_IMRA] = 0xFF;
-    g_mfp_regs[MFP_VR] = 0x40;
+    g_mfp.regs[MFP_IERA] = g_mfp.regs[MFP_IMRA] = 0xFF;
+    g_mfp.regs[MFP_VR] = 0x40;
     flat_write_words(0x4000, {NOP, NOP});
 
-    g_cpu_sr = 0x2500;
+    g_cpu_regs.sr = 0x2500;
     sched_dispatch(EV_MFP_CHANNEL + 10);
     sched_dispatch(EV_MFP_CHANNEL + 14); // 10 was accepted first and is not displaced
     cpu_test_step();
-    EXPECT_EQ(g_cpu_sr & 0x0700, 0x0600u);
-    EXPECT_EQ(g_cpu_pc, handler(0x40 + 10) + 2);
+    EXPECT_EQ(g_cpu_regs.sr & 0x0700, 0x0600u);
+    EXPECT_EQ(g_cpu_regs.pc, handler(0x40 + 10) + 2);
 
     // With the mask at 6 the channel stays pending; level 7 is taken at any mask.
     cpu_test_reset(0x4000, 0x2000, 0x2600);
-    g_irq_pending = 0;
+    g_cpu_regs.irq_pending = 0;
     sched_dispatch(EV_MFP_CHANNEL + 14);
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, 0x4002u);
-    EXPECT_NE(g_irq_pending & (1u << 14), 0u);
-    g_cpu_sr = 0x2700;
+    EXPECT_EQ(g_cpu_regs.pc, 0x4002u);
+    EXPECT_NE(g_cpu_regs.irq_pending & (1u << 14), 0u);
+    g_cpu_regs.sr = 0x2700;
     cpu_raise_level_interrupt(7);
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, handler(31) + 2);
+    EXPECT_EQ(g_cpu_regs.pc, handler(31) + 2);
 }
 
 TEST_F(Exceptions, HigherChannelWinsAndDisabledChannelsAreDropped) {
-    g_mfp_regs[MFP_IERA] = 0x7F; // channel 15 disabled
-    g_mfp_regs[MFP_IMRA] = 0xFF;
-    g_mfp_regs[MFP_VR] = 0x40;
-    g_mfp_regs[MFP_IPRA] = 0x80;
-    g_cpu_sr = 0x2700;
-    g_irq_pending = (1u << 10) | (1u << 14) | (1u << 15) | (1u << 22);
+    g_mfp.regs[MFP_IERA] = 0x7F; // channel 15 disabled
+    g_mfp.regs[MFP_IMRA] = 0xFF;
+    g_mfp.regs[MFP_VR] = 0x40;
+    g_mfp.regs[MFP_IPRA] = 0x80;
+    g_cpu_regs.sr = 0x2700;
+    g_cpu_regs.irq_pending = (1u << 10) | (1u << 14) | (1u << 15) | (1u << 22);
     cpu_set_sr(0x2500);
-    EXPECT_EQ(g_irq_vector_offset, (0x40u + 14) * 4);
-    EXPECT_EQ(g_mfp_regs[MFP_IPRA] & 0x80, 0);
-    EXPECT_EQ(g_irq_pending & (1u << 15), 0u);
-    EXPECT_NE(g_irq_pending & (1u << 10), 0u);
+    EXPECT_EQ(g_cpu_regs.irq_vector_offset, (0x40u + 14) * 4);
+    EXPECT_EQ(g_mfp.regs[MFP_IPRA] & 0x80, 0);
+    EXPECT_EQ(g_cpu_regs.irq_pending & (1u << 15), 0u);
+    EXPECT_NE(g_cpu_regs.irq_pending & (1u << 10), 0u);
 }
 
 TEST_F(Exceptions, RteThatLowersTheMaskTakesAPendingLevel) {
@@ -182,10 +182,10 @@ TEST_F(Exceptions, RteThatLowersTheMaskTakesAPendingLevel) {
     flat_write_word(0x2000, 0x2000); // SR mask 0
     flat_write_long(0x2002, 0x6000);
     flat_write_words(0x6000, {NOP, NOP});
-    g_irq_pending = 1u << (16 + 2);
+    g_cpu_regs.irq_pending = 1u << (16 + 2);
     cpu_test_step(); // RTE accepts level 2
     cpu_test_step(); // taken before the next instruction
-    EXPECT_EQ(g_cpu_pc, handler(0x42) + 2);
+    EXPECT_EQ(g_cpu_regs.pc, handler(0x42) + 2);
     EXPECT_EQ(flat_read_long(cpu_sp() + 2), 0x6000u);
 }
 
@@ -195,9 +195,9 @@ TEST_F(Exceptions, TraceFollowsTheInstructionAfterTheOneThatSetsT) {
     flat_write_long(0x2002, 0x6000);
     flat_write_words(0x6000, {NOP, NOP});
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, 0x6000u); // the RTE itself is not traced
+    EXPECT_EQ(g_cpu_regs.pc, 0x6000u); // the RTE itself is not traced
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, handler(9));
+    EXPECT_EQ(g_cpu_regs.pc, handler(9));
     EXPECT_EQ(flat_read_long(cpu_sp() + 2), 0x6002u);
 }
 
@@ -209,25 +209,25 @@ TEST_F(Exceptions, AStaleTraceDelayDoesNotTraceAfterTIsSetAgain) {
     cpu_test_step();
     cpu_set_sr(0xA700); // T set again: the old delay is forgotten
     cpu_test_step();    // not traced
-    EXPECT_EQ(g_cpu_pc, 0x4006u);
+    EXPECT_EQ(g_cpu_regs.pc, 0x4006u);
     cpu_test_step(); // the next one is
-    EXPECT_EQ(g_cpu_pc, handler(9));
+    EXPECT_EQ(g_cpu_regs.pc, handler(9));
 }
 
 TEST_F(Exceptions, InterruptFromUserModeStacksOnTheSupervisorStack) {
     flat_write_words(0x4000, {NOP});
     // The user stack is odd; it must not be used for the frame.
-    g_cpu_sr = 0x8000;
+    g_cpu_regs.sr = 0x8000;
     cpu_sp() = 0x1001;
-    g_cpu_usp_save = 0x1001;
-    g_cpu_ssp_save = 0x2000;
+    g_cpu_regs.usp_save = 0x1001;
+    g_cpu_regs.ssp_save = 0x2000;
     cpu_raise_level_interrupt(7);
     cpu_test_step();
-    EXPECT_EQ(g_cpu_usp_save, 0x1001u);
+    EXPECT_EQ(g_cpu_regs.usp_save, 0x1001u);
     EXPECT_EQ(cpu_sp(), 0x2000u - 6);
     EXPECT_EQ(flat_read_word(0x2000 - 6), 0x8000u); // the old SR, T set
-    EXPECT_EQ(g_cpu_sr & 0xA700, 0x2700u);          // T clear while the handler runs
-    EXPECT_EQ(g_cpu_pc, handler(31) + 2);
+    EXPECT_EQ(g_cpu_regs.sr & 0xA700, 0x2700u);          // T clear while the handler runs
+    EXPECT_EQ(g_cpu_regs.pc, handler(31) + 2);
 }
 
 TEST_F(Exceptions, FeCallsAreServedOnlyWithTheSetting) {
@@ -237,7 +237,7 @@ TEST_F(Exceptions, FeCallsAreServedOnlyWithTheSetting) {
     cpu_d(0) = 7;
     cpu_d(1) = 2;
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, handler(11));
+    EXPECT_EQ(g_cpu_regs.pc, handler(11));
     EXPECT_EQ(flat_read_long(cpu_sp() + 2), 0x4000u);
     EXPECT_EQ(cpu_d(0), 7u);
 
@@ -246,14 +246,14 @@ TEST_F(Exceptions, FeCallsAreServedOnlyWithTheSetting) {
     cpu_d(0) = 7;
     cpu_d(1) = 2;
     EXPECT_EQ(cpu_test_step(), 8u);
-    EXPECT_EQ(g_cpu_pc, 0x4002u);
+    EXPECT_EQ(g_cpu_regs.pc, 0x4002u);
     EXPECT_EQ(cpu_d(0), 3u);
     g_cfg_fpu = 0;
 }
 
 TEST_F(Exceptions, SetSrKeepsOnlyTheImplementedBits) {
     cpu_set_sr(0xFFFF);
-    EXPECT_EQ(g_cpu_sr, 0xA71Fu);
+    EXPECT_EQ(g_cpu_regs.sr, 0xA71Fu);
 }
 
 } // namespace

@@ -28,7 +28,7 @@ protected:
     }
     void run(const std::vector<uint16_t>& code, uint32_t sr) {
         load_code(kPc, code);
-        g_cpu_sr = sr;
+        g_cpu_regs.sr = sr;
         cycles_ = cpu_test_step();
     }
     uint32_t cycles_ = 0;
@@ -47,14 +47,14 @@ TEST(ConditionTest, TruthByCcr) {
         {0x0F, "01010101011001"},
     };
     for (const auto& c : cases) {
-        g_cpu_sr = 0x2700 | c.ccr;
+        g_cpu_regs.sr = 0x2700 | c.ccr;
         EXPECT_EQ(g_cc_routines[0](), 1u);
         EXPECT_EQ(g_cc_routines[1](), 0u);
         for (int cc = 2; cc < 16; ++cc)
             EXPECT_EQ(g_cc_routines[cc]() != 0, c.truth[cc - 2] == '1')
                 << "ccr " << c.ccr << " cc " << cc;
     }
-    g_cpu_sr = 0x2704;
+    g_cpu_regs.sr = 0x2704;
     EXPECT_EQ(cpu_cc_eq(), 4u); // not reduced to 1
     EXPECT_EQ(cpu_cc_ls(), 4u);
 }
@@ -63,17 +63,17 @@ TEST(ConditionTest, TruthByCcr) {
 TEST_F(FlowTest, ConditionalBranchesFollowTheRoutines) {
     for (uint32_t cc = 2; cc < 16; ++cc)
         for (uint32_t ccr = 0; ccr < 16; ++ccr) {
-            g_cpu_sr = 0x2700 | ccr;
+            g_cpu_regs.sr = 0x2700 | ccr;
             bool taken = g_cc_routines[cc]() != 0;
 
             cpu_test_reset(kPc);
             run({uint16_t(0x6000 | cc << 8 | 0x10)}, 0x2700 | ccr);
-            EXPECT_EQ(g_cpu_pc, taken ? kPc + 0x12 : kPc + 2) << cc << " " << ccr;
+            EXPECT_EQ(g_cpu_regs.pc, taken ? kPc + 0x12 : kPc + 2) << cc << " " << ccr;
             EXPECT_EQ(cycles_, 8u);
 
             cpu_test_reset(kPc);
             run({uint16_t(0x6000 | cc << 8), 0xFFF0}, 0x2700 | ccr);
-            EXPECT_EQ(g_cpu_pc, taken ? kPc - 0x0E : kPc + 4) << cc << " " << ccr;
+            EXPECT_EQ(g_cpu_regs.pc, taken ? kPc - 0x0E : kPc + 4) << cc << " " << ccr;
             EXPECT_EQ(cycles_, taken ? 12u : 10u);
         }
 }
@@ -90,7 +90,7 @@ TEST_F(FlowTest, BranchForms) {
     for (const auto& c : cases) {
         cpu_test_reset(kPc);
         run(c.code, 0x2700);
-        EXPECT_EQ(g_cpu_pc, c.pc) << c.name;
+        EXPECT_EQ(g_cpu_regs.pc, c.pc) << c.name;
         EXPECT_EQ(cycles_, c.cycles) << c.name;
         if (c.pushed) {
             EXPECT_EQ(cpu_sp(), kSsp - 4) << c.name;
@@ -118,12 +118,12 @@ TEST_F(FlowTest, OddBranchTargetRaisesAddressError) {
     };
     for (const auto& c : cases) {
         cpu_test_reset(kPc);
-        g_cpu_usp_save = kUsp;
+        g_cpu_regs.usp_save = kUsp;
         cpu_sp() = (c.sr & 0x2000) ? kSsp : kUsp;
-        g_cpu_ssp_save = kSsp;
+        g_cpu_regs.ssp_save = kSsp;
         cpu_d(0) = c.d0;
         run(c.code, c.sr);
-        EXPECT_EQ(g_cpu_pc, kHandler) << c.name;
+        EXPECT_EQ(g_cpu_regs.pc, kHandler) << c.name;
         EXPECT_EQ(cpu_sp(), c.frame_sp) << c.name;
         EXPECT_EQ(flat_read_word(c.frame_sp) & 0x1F, c.code_bits) << c.name;
         EXPECT_EQ(flat_read_long(c.frame_sp + 2), c.fault_addr) << c.name;
@@ -151,7 +151,7 @@ TEST_F(FlowTest, Dbcc) {
         cpu_d(0) = c.d0;
         run({c.op, 0xFFF8}, c.sr);
         EXPECT_EQ(cpu_d(0), c.d0_after) << c.name;
-        EXPECT_EQ(g_cpu_pc, c.pc) << c.name;
+        EXPECT_EQ(g_cpu_regs.pc, c.pc) << c.name;
         EXPECT_EQ(cycles_, c.cycles) << c.name;
     }
 }
@@ -170,7 +170,7 @@ TEST_F(FlowTest, JmpAndJsr) {
         cpu_test_reset(kPc);
         cpu_a(0) = 0x3000;
         run(c.code, 0x2700);
-        EXPECT_EQ(g_cpu_pc, c.pc) << c.name;
+        EXPECT_EQ(g_cpu_regs.pc, c.pc) << c.name;
         EXPECT_EQ(cycles_, c.cycles) << c.name;
         EXPECT_EQ(cpu_sp(), c.pushed ? kSsp - 4 : kSsp) << c.name;
         if (c.pushed) {
@@ -183,9 +183,9 @@ TEST_F(FlowTest, JmpAndJsr) {
 TEST_F(FlowTest, JsrToOddAddressFaultsOnFetch) {
     cpu_a(0) = 0x3001;
     run({0x4E90}, 0x2700);
-    EXPECT_EQ(g_cpu_pc, 0x3001u);
+    EXPECT_EQ(g_cpu_regs.pc, 0x3001u);
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, kHandler);
+    EXPECT_EQ(g_cpu_regs.pc, kHandler);
     uint32_t sp = cpu_sp();
     EXPECT_EQ(sp, kSsp - 4 - 14);
     EXPECT_EQ(flat_read_word(sp) & 0x1F, 0x1Eu);
@@ -197,42 +197,42 @@ TEST_F(FlowTest, RtsAndRtr) {
     cpu_sp() = kSsp - 4;
     flat_write_long(kSsp - 4, 0x3000);
     run({0x4E75}, 0x2700);
-    EXPECT_EQ(g_cpu_pc, 0x3000u);
+    EXPECT_EQ(g_cpu_regs.pc, 0x3000u);
     EXPECT_EQ(cpu_sp(), kSsp);
     EXPECT_EQ(cycles_, 16u);
-    EXPECT_EQ(g_trace_value[(g_trace_index - 1) % TRACE_SIZE], kSsp); // the new A7
+    EXPECT_EQ(g_trace_history.value[(g_trace_history.index - 1) % TRACE_SIZE], kSsp); // the new A7
 
     cpu_test_reset(kPc);
     cpu_sp() = kSsp - 6;
     flat_write_word(kSsp - 6, 0xFFFF);
     flat_write_long(kSsp - 4, 0x3000);
     run({0x4E77}, 0x2700);
-    EXPECT_EQ(g_cpu_sr, 0x271Fu);
-    EXPECT_EQ(g_cpu_pc, 0x3000u);
+    EXPECT_EQ(g_cpu_regs.sr, 0x271Fu);
+    EXPECT_EQ(g_cpu_regs.pc, 0x3000u);
     EXPECT_EQ(cpu_sp(), kSsp);
     EXPECT_EQ(cycles_, 20u);
 }
 
 TEST_F(FlowTest, RteToUserMode) {
     cpu_sp() = kSsp - 6;
-    g_cpu_usp_save = kUsp;
+    g_cpu_regs.usp_save = kUsp;
     flat_write_word(kSsp - 6, 0x0015);
     flat_write_long(kSsp - 4, 0x3000);
     run({0x4E73}, 0x2700);
-    EXPECT_EQ(g_cpu_sr, 0x0015u);
-    EXPECT_EQ(g_cpu_pc, 0x3000u);
+    EXPECT_EQ(g_cpu_regs.sr, 0x0015u);
+    EXPECT_EQ(g_cpu_regs.pc, 0x3000u);
     EXPECT_EQ(cpu_sp(), kUsp);
-    EXPECT_EQ(g_cpu_ssp_save, kSsp);
+    EXPECT_EQ(g_cpu_regs.ssp_save, kSsp);
     EXPECT_EQ(cycles_, 20u);
 }
 
 TEST_F(FlowTest, RteInUserModeIsPrivileged) {
-    g_cpu_usp_save = kUsp;
+    g_cpu_regs.usp_save = kUsp;
     cpu_sp() = kUsp;
     flat_write_long(kUsp, 0xDEADBEEF);
     run({0x4E73}, 0x0000);
-    EXPECT_EQ(g_cpu_pc, kHandler);
-    EXPECT_EQ(g_cpu_usp_save, kUsp); // the user stack was not popped
+    EXPECT_EQ(g_cpu_regs.pc, kHandler);
+    EXPECT_EQ(g_cpu_regs.usp_save, kUsp); // the user stack was not popped
     EXPECT_EQ(cpu_sp(), kSsp - 6);
     EXPECT_EQ(flat_read_long(kSsp - 4), kPc); // the opcode's address
 }

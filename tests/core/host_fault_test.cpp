@@ -13,7 +13,7 @@
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
-#include "core/run_loop.h"
+#include "core/cpu_loop.h"
 #include "firmware/iocs.h"
 #include "machine/scheduler.h"
 #include "support/flat_bus.h"
@@ -59,7 +59,7 @@ protected:
 
     // The group-0 frame: access code and opcode word, fault address, SR, PC.
     void expect_address_error_frame(uint32_t fault_addr, uint32_t opcode, uint32_t stacked_pc) {
-        EXPECT_EQ(g_cpu_pc, kAddressErrorHandler);
+        EXPECT_EQ(g_cpu_regs.pc, kAddressErrorHandler);
         EXPECT_EQ(cpu_sp(), kSsp - 14);
         EXPECT_EQ(flat_read_word(kSsp - 14), (opcode & 0xFFE0) | 0x05); // supervisor data write
         EXPECT_EQ(flat_read_long(kSsp - 12), fault_addr);
@@ -84,7 +84,7 @@ TEST_F(HostFault, NativeRoutineUnwindsAndTheHandlerRuns) {
     expect_address_error_frame(kData + 0x101, TRAP_15, kPc + 2);
     // The machine runs on: the handler's NOP is the next instruction.
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, kAddressErrorHandler + 2);
+    EXPECT_EQ(g_cpu_regs.pc, kAddressErrorHandler + 2);
 }
 
 // The same fault from an event handler run at the deadline (which takes

@@ -77,8 +77,8 @@ TEST_F(LogicTest, OperandForms) {
         EXPECT_EQ(cpu_d(1), c.out_d1);
         EXPECT_EQ(cpu_a(0), c.out_a0);
         EXPECT_EQ(flat_read_long(kData), c.out_mem);
-        EXPECT_EQ(g_cpu_sr, 0x2700 | c.ccr);
-        EXPECT_EQ(g_cpu_pc, kPc + c.length);
+        EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.ccr);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + c.length);
         EXPECT_EQ(cycles, c.cycles);
     }
 }
@@ -105,37 +105,37 @@ TEST_F(LogicTest, StatusImmediates) {
     for (const StatusCase& c : kStatusCases) {
         SCOPED_TRACE(c.name);
         cpu_test_reset(kPc, kSsp, 0x2700);
-        g_cpu_sr = c.sr;  // same stack as reset when S is clear: no switch tested here
+        g_cpu_regs.sr = c.sr;  // same stack as reset when S is clear: no switch tested here
         load_code({c.opcode, c.imm});
         uint32_t cycles = cpu_test_step();
-        EXPECT_EQ(g_cpu_sr, c.out_sr);
-        EXPECT_EQ(g_cpu_pc, kPc + 4);
+        EXPECT_EQ(g_cpu_regs.sr, c.out_sr);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 4);
         EXPECT_EQ(cycles, 20u);
     }
 }
 
 TEST_F(LogicTest, AndiSrToUserModeSwitchesStacks) {
     cpu_test_reset(kPc, kSsp, 0x2700);
-    g_cpu_usp_save = 0x1800;
+    g_cpu_regs.usp_save = 0x1800;
     load_code({0x027C, 0xDFFF});
     cpu_test_step();
-    EXPECT_EQ(g_cpu_sr, 0x0700u);
+    EXPECT_EQ(g_cpu_regs.sr, 0x0700u);
     EXPECT_EQ(cpu_sp(), 0x1800u);
-    EXPECT_EQ(g_cpu_ssp_save, kSsp);
+    EXPECT_EQ(g_cpu_regs.ssp_save, kSsp);
 }
 
 TEST_F(LogicTest, AndiSrLoweringTheMaskTakesPendingInterrupt) {
     cpu_test_reset(kPc, kSsp, 0x2700);
-    g_irq_pending = 1u << 17;            // level 1 held back by the mask
+    g_cpu_regs.irq_pending = 1u << 17;            // level 1 held back by the mask
     flat_write_long(0x64, 0x4000);       // autovector 25
     load_code({0x027C, 0xF8FF});
     flat_write_words(0x4000, {0x0000, 0x0000});  // ORI.B #0,D0
     cpu_test_step();
-    EXPECT_EQ(g_irq_request, 1u);
-    EXPECT_EQ(g_irq_level, 1u);
+    EXPECT_EQ(g_cpu_regs.irq_request, 1u);
+    EXPECT_EQ(g_cpu_regs.irq_level, 1u);
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, 0x4004u);
-    EXPECT_EQ(g_cpu_sr & 0x2700, 0x2100u);
+    EXPECT_EQ(g_cpu_regs.pc, 0x4004u);
+    EXPECT_EQ(g_cpu_regs.sr & 0x2700, 0x2100u);
     EXPECT_EQ(cpu_sp(), kSsp - 6);
     EXPECT_EQ(flat_read_word(kSsp - 6), 0x2000u);  // SR after the ANDI
     EXPECT_EQ(flat_read_long(kSsp - 4), kPc + 4);
@@ -145,14 +145,14 @@ TEST_F(LogicTest, SrImmediatesArePrivileged) {
     for (uint16_t opcode : {uint16_t(0x007C), uint16_t(0x027C), uint16_t(0x0A7C)}) {
         SCOPED_TRACE(opcode);
         cpu_test_reset(kPc, kSsp, 0x2700);
-        g_cpu_sr = 0x0003;  // user mode, A7 stays as the user stack
+        g_cpu_regs.sr = 0x0003;  // user mode, A7 stays as the user stack
         cpu_sp() = 0x1800;
-        g_cpu_ssp_save = kSsp;
+        g_cpu_regs.ssp_save = kSsp;
         flat_write_long(0x20, 0x4000);
         load_code({opcode, 0x0700});
         cpu_test_step();
-        EXPECT_EQ(g_cpu_pc, 0x4000u);
-        EXPECT_EQ(g_cpu_sr & 0xFFFF, 0x2003u);
+        EXPECT_EQ(g_cpu_regs.pc, 0x4000u);
+        EXPECT_EQ(g_cpu_regs.sr & 0xFFFF, 0x2003u);
         EXPECT_EQ(cpu_sp(), kSsp - 6);
         EXPECT_EQ(flat_read_word(kSsp - 6), 0x0003u);
         EXPECT_EQ(flat_read_long(kSsp - 4), kPc);  // the opcode's address

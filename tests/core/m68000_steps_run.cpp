@@ -171,13 +171,13 @@ void run_vector(const Vector& v, Outcome& o) {
     cpu_test_reset(pc, in.reg[F_SSP], in.reg[F_SR]);
     for (int n = 0; n < 8; ++n) cpu_d(n) = in.reg[F_D0 + n];
     for (int n = 0; n < 7; ++n) cpu_a(n) = in.reg[F_A0 + n];
-    g_cpu_sr = in.reg[F_SR];
-    if (g_cpu_sr & SR_S) {
+    g_cpu_regs.sr = in.reg[F_SR];
+    if (g_cpu_regs.sr & SR_S) {
         cpu_sp() = in.reg[F_SSP];
-        g_cpu_usp_save = in.reg[F_USP];
+        g_cpu_regs.usp_save = in.reg[F_USP];
     } else {
         cpu_sp() = in.reg[F_USP];
-        g_cpu_ssp_save = in.reg[F_SSP];
+        g_cpu_regs.ssp_save = in.reg[F_SSP];
     }
     g_trace_delay = 0;
     g_exception_busy = 0x100;
@@ -188,15 +188,15 @@ void run_vector(const Vector& v, Outcome& o) {
     // A jump, return or exception to an odd address faults at the next
     // fetch, before anything of the next instruction runs; the chip reports
     // it as part of this instruction, so let the loop make that fetch.
-    if ((g_cpu_pc & 1) && g_refetch) cpu_test_step();
+    if ((g_cpu_regs.pc & 1) && g_cpu_regs.refetch) cpu_test_step();
 
     for (int n = 0; n < 8; ++n) o.got[F_D0 + n] = cpu_d(n);
     for (int n = 0; n < 7; ++n) o.got[F_A0 + n] = cpu_a(n);
-    bool super = (g_cpu_sr & SR_S) != 0;
-    o.got[F_USP] = super ? g_cpu_usp_save : cpu_sp();
-    o.got[F_SSP] = super ? cpu_sp() : g_cpu_ssp_save;
-    o.got[F_SR] = g_cpu_sr;
-    o.got[F_PC] = g_cpu_pc;
+    bool super = (g_cpu_regs.sr & SR_S) != 0;
+    o.got[F_USP] = super ? g_cpu_regs.usp_save : cpu_sp();
+    o.got[F_SSP] = super ? cpu_sp() : g_cpu_regs.ssp_save;
+    o.got[F_SR] = g_cpu_regs.sr;
+    o.got[F_PC] = g_cpu_regs.pc;
     for (int f = 0; f < F_COUNT; ++f) {
         o.want[f] = v.final.reg[f];
         if (o.want[f] != o.got[f]) o.diff_fields |= bit(f);

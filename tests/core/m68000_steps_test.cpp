@@ -9,7 +9,7 @@
 // (prefetch[0]); `final.pc` is the address of the next instruction, e.g.
 // NOP at $0C00 ends with pc $0C02, MOVE.W D4,(d8,A4,Xn) at $0C00 ends with
 // pc $0C04, and an instruction that takes an exception ends with pc at the
-// handler (the long read from the vector table). That is g_cpu_pc between
+// handler (the long read from the vector table). That is g_cpu_regs.pc between
 // instructions, so the two are compared as they stand.
 //
 // Where the core deliberately differs from the chip, the vector is counted

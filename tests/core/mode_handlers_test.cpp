@@ -103,14 +103,14 @@ protected:
         g_opcode_table[opcode] = saved;
 
         std::memcpy(o.regs, g_cpu_regs.r, sizeof o.regs);
-        o.sr = g_cpu_sr;
-        o.pc = g_cpu_pc;
+        o.sr = g_cpu_regs.sr;
+        o.pc = g_cpu_regs.pc;
         // The entry of the instruction: the exception entry comes after it.
         uint32_t e = 0;
-        while (e < TRACE_SIZE && g_trace_pc[e] != kPc) e++;
-        o.kind = e < TRACE_SIZE ? g_trace_kind[e] : 0;
-        o.value = e < TRACE_SIZE ? g_trace_value[e] : 0;
-        o.addr = e < TRACE_SIZE ? g_trace_addr[e] : 0;
+        while (e < TRACE_SIZE && g_trace_history.pc[e] != kPc) e++;
+        o.kind = e < TRACE_SIZE ? g_trace_history.kind[e] : 0;
+        o.value = e < TRACE_SIZE ? g_trace_history.value[e] : 0;
+        o.addr = e < TRACE_SIZE ? g_trace_history.addr[e] : 0;
         o.memory.assign(flat_bus_memory(), flat_bus_memory() + kWindow);
         return o;
     }

@@ -52,8 +52,8 @@ TEST_F(MoveTest, FlagsAndSizes) {
         cpu_d(1) = c.d1;
         EXPECT_EQ(cpu_test_step(), c.cycles);
         EXPECT_EQ(cpu_d(1), c.out_d1);
-        EXPECT_EQ(g_cpu_sr, 0x2700 | c.ccr_out);
-        EXPECT_EQ(g_cpu_pc, kPc + 2);
+        EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.ccr_out);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 2);
     }
 }
 
@@ -63,8 +63,8 @@ TEST_F(MoveTest, ImmediateByteKeepsUpperBits) {
     cpu_d(0) = 0x12345678;
     cpu_test_step();
     EXPECT_EQ(cpu_d(0), 0x12345600u);
-    EXPECT_EQ(g_cpu_sr, 0x2714u);
-    EXPECT_EQ(g_cpu_pc, kPc + 4);
+    EXPECT_EQ(g_cpu_regs.sr, 0x2714u);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 4);
 }
 
 // The bus has 24 address lines: a PC with a high byte runs the code below
@@ -81,7 +81,7 @@ TEST_F(MoveTest, FetchesFollowTheTwentyFourBitBus) {
         flat_write_word(c.next_pc - 2, 0x5678);
         cpu_test_step();
         EXPECT_EQ(cpu_d(0), 0x12345678u);
-        EXPECT_EQ(g_cpu_pc, c.next_pc);
+        EXPECT_EQ(g_cpu_regs.pc, c.next_pc);
     }
 }
 
@@ -93,8 +93,8 @@ TEST_F(MoveTest, ExtensionWordOrder) {
     flat_write_long(kData + 4, 0x80000001);
     EXPECT_EQ(cpu_test_step(), 28u);
     EXPECT_EQ(flat_read_long(kData + 0x108), 0x80000001u);
-    EXPECT_EQ(g_cpu_sr, 0x2708u);
-    EXPECT_EQ(g_cpu_pc, kPc + 6);
+    EXPECT_EQ(g_cpu_regs.sr, 0x2708u);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 6);
 
     cpu_test_reset(kPc);
     code({0x3360, 0x0010});  // MOVE.W -(A0),(16,A1)
@@ -127,13 +127,13 @@ TEST_F(MoveTest, MoveaSignExtendsWordAndKeepsFlags) {
     cpu_d(0) = 0x00018000;
     EXPECT_EQ(cpu_test_step(), 4u);
     EXPECT_EQ(cpu_a(1), 0xFFFF8000u);
-    EXPECT_EQ(g_cpu_sr, 0x2705u);
+    EXPECT_EQ(g_cpu_regs.sr, 0x2705u);
 }
 
 TEST_F(MoveTest, StatusRegisterMoves) {
     code({0x44FC, 0x00FF});  // MOVE #$FF,CCR
     EXPECT_EQ(cpu_test_step(), 16u);
-    EXPECT_EQ(g_cpu_sr, 0x271Fu);
+    EXPECT_EQ(g_cpu_regs.sr, 0x271Fu);
 
     cpu_test_reset(kPc, kSsp, 0x2715);
     code({0x40C0});  // MOVE SR,D0
@@ -143,19 +143,19 @@ TEST_F(MoveTest, StatusRegisterMoves) {
 
     // Leaving supervisor mode switches to the user stack.
     cpu_test_reset(kPc, kSsp);
-    g_cpu_usp_save = kUsp;
+    g_cpu_regs.usp_save = kUsp;
     code({0x46FC, 0x0015});  // MOVE #$0015,SR
     cpu_test_step();
-    EXPECT_EQ(g_cpu_sr, 0x0015u);
+    EXPECT_EQ(g_cpu_regs.sr, 0x0015u);
     EXPECT_EQ(cpu_sp(), kUsp);
-    EXPECT_EQ(g_cpu_pc, kPc + 4);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 4);
 }
 
 TEST_F(MoveTest, MoveUspInSupervisorMode) {
     code({0x4E60, 0x4E69});  // MOVE A0,USP; MOVE USP,A1
     cpu_a(0) = 0x12345678;
     EXPECT_EQ(cpu_test_step(), 4u);
-    EXPECT_EQ(g_cpu_usp_save, 0x12345678u);
+    EXPECT_EQ(g_cpu_regs.usp_save, 0x12345678u);
     EXPECT_EQ(cpu_sp(), kSsp);
     cpu_test_step();
     EXPECT_EQ(cpu_a(1), 0x12345678u);
@@ -174,8 +174,8 @@ TEST_F(MoveTest, PrivilegedInUserMode) {
         cpu_a(0) = kData + 1;  // an operand read would fault on this address
         cpu_a(1) = 0xA1A1A1A1;
         cpu_test_step();
-        EXPECT_EQ(g_cpu_pc, kHandler);
-        EXPECT_EQ(g_cpu_usp_save, kUsp);
+        EXPECT_EQ(g_cpu_regs.pc, kHandler);
+        EXPECT_EQ(g_cpu_regs.usp_save, kUsp);
         EXPECT_EQ(cpu_a(1), 0xA1A1A1A1u);
         EXPECT_EQ(cpu_sp(), kSsp - 6);
         EXPECT_EQ(flat_read_long(kSsp - 4), kPc);
@@ -190,7 +190,7 @@ TEST_F(MoveTest, MovemPredecrement) {
     EXPECT_EQ(flat_read_long(kSsp - 4), kSsp);
     EXPECT_EQ(flat_read_long(kSsp - 8), 0x11111111u);
     EXPECT_EQ(cpu_sp(), kSsp - 8);
-    EXPECT_EQ(g_cpu_pc, kPc + 4);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 4);
 
     // MOVEM.W D0-D1/A0,-(A0): low words, D0 ends at the lowest address.
     cpu_test_reset(kPc);
@@ -234,7 +234,7 @@ TEST_F(MoveTest, MovemPostincrementAndControl) {
     EXPECT_EQ(cpu_d(0), 0xD0D0D0D0u);
     EXPECT_EQ(cpu_d(1), 0xD1D1D1D1u);
     EXPECT_EQ(cpu_a(0), 0xA0A0A0A0u);
-    EXPECT_EQ(g_cpu_pc, kPc + 6);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 6);
 
     // MOVEM.L D0/A6,$3000.W: D0 first, ascending.
     cpu_test_reset(kPc);
@@ -244,14 +244,14 @@ TEST_F(MoveTest, MovemPostincrementAndControl) {
     EXPECT_EQ(cpu_test_step(), 36u);
     EXPECT_EQ(flat_read_long(kData), 0x01020304u);
     EXPECT_EQ(flat_read_long(kData + 4), 0x05060708u);
-    EXPECT_EQ(g_cpu_pc, kPc + 6);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 6);
 }
 
 TEST_F(MoveTest, MovemOddAddressLeavesAnUnchanged) {
     code({0x4CD8, 0x0001});  // MOVEM.L (A0)+,D0
     cpu_a(0) = kData + 1;
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, kAddressErrorHandler);
+    EXPECT_EQ(g_cpu_regs.pc, kAddressErrorHandler);
     EXPECT_EQ(cpu_a(0), kData + 1);
 }
 
@@ -278,7 +278,7 @@ TEST_F(MoveTest, Movep) {
         cpu_d(1) = c.d1;
         EXPECT_EQ(cpu_test_step(), c.cycles);
         EXPECT_EQ(cpu_d(1), c.out_d1);
-        EXPECT_EQ(g_cpu_pc, kPc + 4);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 4);
         if (c.opcode & 0x80) {
             const uint32_t n = (c.opcode & 0x40) ? 4 : 2;
             for (uint32_t i = 0; i < 16; i++) {

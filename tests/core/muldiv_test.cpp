@@ -62,8 +62,8 @@ TEST(MulDivTest, ResultsAndFlags) {
         uint32_t cycles = cpu_test_step();
         EXPECT_EQ(cpu_d(0), c.out_d0);
         EXPECT_EQ(cpu_d(1), c.out_d1);
-        EXPECT_EQ(g_cpu_sr, 0x2700 | c.ccr);
-        EXPECT_EQ(g_cpu_pc, kPc + c.length);
+        EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.ccr);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + c.length);
         EXPECT_EQ(cycles, c.cycles);
     }
 }
@@ -89,8 +89,8 @@ TEST(MulDivTest, DivideByZero) {
         flat_write_long(0x14, 0x4000);
         cpu_test_step();
         EXPECT_EQ(cpu_d(0), 0x12345678u);
-        EXPECT_EQ(g_cpu_pc, 0x4000u);
-        EXPECT_EQ(g_cpu_sr & 0xFFFF, kSrIn);
+        EXPECT_EQ(g_cpu_regs.pc, 0x4000u);
+        EXPECT_EQ(g_cpu_regs.sr & 0xFFFF, kSrIn);
         EXPECT_EQ(cpu_sp(), kSsp - 6);
         EXPECT_EQ(flat_read_word(kSsp - 6), kSrIn);
         EXPECT_EQ(flat_read_long(kSsp - 4), c.stacked_pc);

@@ -76,14 +76,14 @@ TEST_F(ShiftTest, RegisterForms) {
         SCOPED_TRACE(c.name);
         cpu_test_reset(kPc);
         flat_write_words(kPc, {c.opcode});
-        g_cpu_sr = 0x2700 | c.ccr_in;
+        g_cpu_regs.sr = 0x2700 | c.ccr_in;
         cpu_d(0) = c.d0;
         cpu_d(1) = c.d1;
         EXPECT_EQ(cpu_test_step(), c.cycles);
         EXPECT_EQ(cpu_d(0), c.out_d0);
-        EXPECT_EQ(g_cpu_sr, 0x2700 | c.ccr_out);
+        EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.ccr_out);
         EXPECT_EQ(cpu_d(1), c.d1);
-        EXPECT_EQ(g_cpu_pc, kPc + 2);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 2);
     }
 }
 
@@ -113,10 +113,10 @@ TEST_F(ShiftTest, HistoryRecords) {
         cpu_d(0) = 0x12345678;
         cpu_d(1) = c.count;
         cpu_test_step();
-        const uint32_t e = (g_trace_index - 1) % TRACE_SIZE;
-        EXPECT_EQ(g_trace_kind[e], c.kind);
+        const uint32_t e = (g_trace_history.index - 1) % TRACE_SIZE;
+        EXPECT_EQ(g_trace_history.kind[e], c.kind);
         if (c.kind != TRACE_INSN) {
-            EXPECT_EQ(g_trace_value[e], cpu_d(0));
+            EXPECT_EQ(g_trace_history.value[e], cpu_d(0));
         }
     }
 }
@@ -141,13 +141,13 @@ TEST_F(ShiftTest, MemoryForms) {
         cpu_test_reset(kPc);
         flat_write_words(kPc, c.code);
         flat_write_word(kData, c.word);
-        g_cpu_sr = 0x2700 | c.ccr_in;
+        g_cpu_regs.sr = 0x2700 | c.ccr_in;
         cpu_a(0) = c.a0;
         EXPECT_EQ(cpu_test_step(), c.cycles);
         EXPECT_EQ(flat_read_word(kData), c.out_word);
         EXPECT_EQ(cpu_a(0), c.out_a0);
-        EXPECT_EQ(g_cpu_sr, 0x2700 | c.ccr_out);
-        EXPECT_EQ(g_cpu_pc, kPc + c.length);
+        EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.ccr_out);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + c.length);
     }
 }
 
@@ -158,7 +158,7 @@ TEST_F(ShiftTest, MemoryFormOddAddressFaults) {
     flat_write_word(kData, 0x1234);
     cpu_a(0) = kData + 1;
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, 0x4000u);
+    EXPECT_EQ(g_cpu_regs.pc, 0x4000u);
     EXPECT_EQ(flat_read_word(kData), 0x1234u);
 }
 

@@ -41,12 +41,12 @@ protected:
     }
     void run(const std::vector<uint16_t>& code, uint32_t sr) {
         load_code(kPc, code);
-        g_cpu_sr = sr;
+        g_cpu_regs.sr = sr;
         cycles_ = cpu_test_step();
     }
     // A normal frame on the supervisor stack: the vector taken and the PC stacked.
     void expect_exception(uint32_t vector_offset, uint32_t stacked_pc, const char* name) {
-        EXPECT_EQ(g_cpu_pc, handler_of(vector_offset)) << name;
+        EXPECT_EQ(g_cpu_regs.pc, handler_of(vector_offset)) << name;
         EXPECT_EQ(cpu_sp(), kSsp - 6) << name;
         EXPECT_EQ(flat_read_long(kSsp - 4), stacked_pc) << name;
     }
@@ -79,12 +79,12 @@ TEST_F(SystemTest, Trap2ServedBySoundLibrary) {
     g_cfg_fm = 4;
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);
-    EXPECT_EQ(g_cpu_pc, handler_of(0x88)); // FMPCM8 off
+    EXPECT_EQ(g_cpu_regs.pc, handler_of(0x88)); // FMPCM8 off
     g_cfg_fmpcm8 = 1;
     cpu_test_reset(kPc);
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);
-    EXPECT_EQ(g_cpu_pc, kPc + 2);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 2);
     EXPECT_EQ(cycles_, 78u);
     EXPECT_EQ(cpu_sp(), kSsp);
 }
@@ -100,22 +100,22 @@ TEST_F(SystemTest, Trap15ServedByNativeRoutine) {
     g_iocs_native_table[0x20] = iocs_native_20;
     cpu_d(0) = 0x0121;
     run({0x4E4F}, 0x2700);
-    EXPECT_EQ(g_cpu_pc, kPc + 2);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 2);
     EXPECT_EQ(cycles_, 78u);
     EXPECT_EQ(cpu_sp(), kSsp);
     EXPECT_EQ(cpu_d(0), 0x0120u);
     EXPECT_EQ(cpu_d(1), 0xCAFEu);
-    uint32_t trap = (g_trace_index - 2) % TRACE_SIZE, call = (g_trace_index - 1) % TRACE_SIZE;
-    EXPECT_EQ(g_trace_kind[trap], TRACE_INSN);
-    EXPECT_EQ(g_trace_pc[trap], kPc);
-    EXPECT_EQ(g_trace_kind[call], TRACE_IOCS);
-    EXPECT_EQ(g_trace_pc[call], kPc);
-    EXPECT_EQ(g_trace_value[call], 0x20u);
+    uint32_t trap = (g_trace_history.index - 2) % TRACE_SIZE, call = (g_trace_history.index - 1) % TRACE_SIZE;
+    EXPECT_EQ(g_trace_history.kind[trap], TRACE_INSN);
+    EXPECT_EQ(g_trace_history.pc[trap], kPc);
+    EXPECT_EQ(g_trace_history.kind[call], TRACE_IOCS);
+    EXPECT_EQ(g_trace_history.pc[call], kPc);
+    EXPECT_EQ(g_trace_history.value[call], 0x20u);
 }
 
 TEST_F(SystemTest, Trapv) {
     run({0x4E76}, 0x2700);
-    EXPECT_EQ(g_cpu_pc, kPc + 2);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 2);
     EXPECT_EQ(cycles_, 4u);
     cpu_test_reset(kPc);
     run({0x4E76}, 0x2702);
@@ -146,8 +146,8 @@ TEST_F(SystemTest, Chk) {
             expect_exception(0x18, next, c.name);
             EXPECT_EQ(flat_read_word(kSsp - 6), 0x2700 | c.ccr) << c.name;
         } else {
-            EXPECT_EQ(g_cpu_pc, next) << c.name;
-            EXPECT_EQ(g_cpu_sr, 0x2700 | c.ccr) << c.name;
+            EXPECT_EQ(g_cpu_regs.pc, next) << c.name;
+            EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.ccr) << c.name;
             EXPECT_EQ(cycles_, c.cycles) << c.name;
         }
     }
@@ -158,26 +158,26 @@ TEST_F(SystemTest, Chk) {
 TEST_F(SystemTest, StopWaitsForAnInterrupt) {
     flat_write_long(0x54 * 4, 0x5000);
     flat_write_word(0x5000, 0x4E73); // RTE
-    g_irq_pending = 1u << (16 + 5);
+    g_cpu_regs.irq_pending = 1u << (16 + 5);
 
     run({0x4E72, 0x2700, 0x4E71}, 0x2700); // mask 7 holds the level back
-    EXPECT_EQ(g_cpu_pc, kPc);
+    EXPECT_EQ(g_cpu_regs.pc, kPc);
     EXPECT_EQ(cycles_, 16u);
     EXPECT_EQ(cpu_test_step(), 16u);
-    EXPECT_EQ(g_cpu_pc, kPc);
+    EXPECT_EQ(g_cpu_regs.pc, kPc);
 
     flat_write_word(kPc + 2, 0x2000);
     EXPECT_EQ(cpu_test_step(), 16u); // lowers the mask: level 5 is accepted
-    EXPECT_EQ(g_cpu_pc, kPc);
-    EXPECT_EQ(g_cpu_sr, 0x2000u);
+    EXPECT_EQ(g_cpu_regs.pc, kPc);
+    EXPECT_EQ(g_cpu_regs.sr, 0x2000u);
 
     cpu_test_step(); // the interrupt, then its RTE
     EXPECT_EQ(flat_read_word(kSsp - 6), 0x2000u);
     EXPECT_EQ(flat_read_long(kSsp - 4), kPc + 4);
-    EXPECT_EQ(g_cpu_pc, kPc + 4);
-    EXPECT_EQ(g_cpu_sr, 0x2000u);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 4);
+    EXPECT_EQ(g_cpu_regs.sr, 0x2000u);
     EXPECT_EQ(cpu_test_step(), 4u); // the NOP after the STOP
-    EXPECT_EQ(g_cpu_pc, kPc + 6);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 6);
 }
 
 TEST_F(SystemTest, PrivilegedControl) {
@@ -192,7 +192,7 @@ TEST_F(SystemTest, PrivilegedControl) {
         cpu_test_reset(kPc);
         run(c.code, c.sr);
         if (c.pc) {
-            EXPECT_EQ(g_cpu_pc, c.pc) << c.name;
+            EXPECT_EQ(g_cpu_regs.pc, c.pc) << c.name;
             EXPECT_EQ(cycles_, c.cycles) << c.name;
         } else {
             expect_exception(0x20, kPc, c.name);
@@ -222,7 +222,7 @@ TEST_F(SystemTest, LinkAndUnlk) {
         EXPECT_EQ(cpu_a(6), c.out_a6) << c.name;
         EXPECT_EQ(cpu_sp(), c.out_a7) << c.name;
         EXPECT_EQ(flat_read_long(c.mem_addr), c.out_mem) << c.name;
-        EXPECT_EQ(g_cpu_pc, kPc + 2 * uint32_t(c.code.size())) << c.name;
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 2 * uint32_t(c.code.size())) << c.name;
         EXPECT_EQ(cycles_, c.cycles) << c.name;
     }
 }
@@ -240,7 +240,7 @@ TEST_F(SystemTest, Pea) {
         run(c.code, 0x2700);
         EXPECT_EQ(cpu_sp(), kSsp - 4) << c.name;
         EXPECT_EQ(flat_read_long(kSsp - 4), c.pushed) << c.name;
-        EXPECT_EQ(g_cpu_pc, kPc + 2 * uint32_t(c.code.size())) << c.name;
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 2 * uint32_t(c.code.size())) << c.name;
         EXPECT_EQ(cycles_, c.cycles) << c.name;
     }
 }
@@ -317,13 +317,13 @@ TEST_F(SystemTest, OperandInstructions) {
         cpu_a(0) = c.a0;
         cpu_a(1) = c.a1;
         run(c.code, 0x2700 | c.ccr);
-        EXPECT_EQ(g_cpu_sr, 0x2700 | c.out_ccr) << c.name;
+        EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.out_ccr) << c.name;
         EXPECT_EQ(cpu_d(0), c.out_d0) << c.name;
         EXPECT_EQ(cpu_d(1), c.out_d1) << c.name;
         EXPECT_EQ(cpu_a(0), c.out_a0) << c.name;
         EXPECT_EQ(cpu_a(1), c.out_a1) << c.name;
         EXPECT_EQ(flat_read_long(kData), c.out_mem) << c.name;
-        EXPECT_EQ(g_cpu_pc, kPc + 2 * uint32_t(c.code.size())) << c.name;
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 2 * uint32_t(c.code.size())) << c.name;
         EXPECT_EQ(cycles_, c.cycles) << c.name;
     }
 }

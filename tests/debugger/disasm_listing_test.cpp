@@ -36,7 +36,7 @@ protected:
     void SetUp() override {
         flat_bus_install();
         std::fill(std::begin(g_rom_access_map), std::end(g_rom_access_map), uint8_t(0));
-        g_cpu_pc = g_cpu_op_addr = 0;
+        g_cpu_regs.pc = g_cpu_regs.op_addr = 0;
         g_dis_history_mode = 0;
         g_dis_access_note[0] = '\0';
         dis_free_comments();
@@ -78,8 +78,8 @@ TEST_F(DisasmListing, TestRomMatchesGoldenListing) {
     mark(sub, ROM_EXECUTED | ROM_LABEL_A | ROM_LABEL_C);
     mark(loop, ROM_LABEL_C);
     mark(addrs[1], ROM_EXECUTED);
-    g_cpu_op_addr = addrs[2];
-    g_cpu_pc = sub;  // '@' wins over '+'
+    g_cpu_regs.op_addr = addrs[2];
+    g_cpu_regs.pc = sub;  // '@' wins over '+'
 
     std::string listing;
     for (uint32_t a : addrs) listing += line_at(a);

@@ -420,7 +420,7 @@ TEST(DisasmObjdump, EveryOpcodeWordAgrees) {
     flat_bus_install();
     dis_free_comments();
     std::fill(std::begin(g_rom_access_map), std::end(g_rom_access_map), uint8_t(0));
-    g_cpu_pc = g_cpu_op_addr = 0;
+    g_cpu_regs.pc = g_cpu_regs.op_addr = 0;
     std::vector<Listed> listed = listed_differences();
     uint32_t matched = 0, failed = 0;
     std::vector<std::string> failures;

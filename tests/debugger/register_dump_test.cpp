@@ -44,15 +44,15 @@ protected:
         std::memset(&g_crtc, 0, sizeof g_crtc);
         std::memset(&g_pal, 0, sizeof g_pal);
         std::memset(g_scheduler.countdown, 0, sizeof g_scheduler.countdown);
-        std::memset(g_mfp_regs, 0, sizeof g_mfp_regs);
+        std::memset(g_mfp.regs, 0, sizeof g_mfp.regs);
         std::memset(&g_dmac, 0, sizeof g_dmac);
         std::memset(&g_adpcm, 0, sizeof g_adpcm);
         std::memset(g_fmcard.chip.opm_regs, 0, sizeof g_fmcard.chip.opm_regs);
-        saved_cpf_ = g_cycles_per_frame;
+        saved_cpf_ = g_cpu_regs.cycles_per_frame;
     }
     void TearDown() override {
         g_sprite_area = saved_area_;
-        g_cycles_per_frame = saved_cpf_;
+        g_cpu_regs.cycles_per_frame = saved_cpf_;
     }
     void put_sprite_word(uint32_t off, uint16_t v) {
         sprite_[off] = uint8_t(v >> 8);
@@ -63,18 +63,18 @@ protected:
         const uint16_t crtc[CRTC_REGS] = {0x89, 0x0E, 0x1C, 0x7C, 0x237, 0x05, 0x28, 0x228, 0x1B, 0x1F4,
                                           0x10, 0x3FF, 1, 2, 3, 4, 5, 6, 7, 8,
                                           0x0316, 0x0335, 0x1234, 0xA5A5, 0xBEEF};
-        std::memcpy(g_crtc_regs, crtc, sizeof crtc);
-        g_crtc_op_port = 0x02;
+        std::memcpy(g_crtc.regs, crtc, sizeof crtc);
+        g_crtc.op_port = 0x02;
         const uint8_t vc[VC_BYTES] = {0x00, 0x03, 0x24, 0xE4, 0xA5, 0x7F};
-        std::memcpy(g_vc_regs, vc, sizeof vc);
+        std::memcpy(g_pal.vc_regs, vc, sizeof vc);
         const uint16_t spr[] = {0x0010, 0x0020, 0x0030, 0x0040, 0x021B, 0x00FF, 0x0015, 0x0028, 0x0015};
         for (uint32_t i = 0; i < 9; i++) put_sprite_word(SPR_BG0_X + 2 * i, spr[i]);
-        g_cycles_per_frame = 181818;
+        g_cpu_regs.cycles_per_frame = 181818;
         g_scheduler.countdown[EV_MFP_TIMER_C] = 181818;       // 18 ms
         g_scheduler.countdown[EV_FRAME_START] = 90909;        // 9 ms
         g_scheduler.countdown[EV_VDISP_END] = 0x123456789LL;  // low 32 bits printed
-        g_area_set = 0x3C;
-        for (uint32_t n = 1; n < 0x34; n += 2) g_mfp_regs[n] = uint8_t(n * 3);
+        g_memory_map.area_set = 0x3C;
+        for (uint32_t n = 1; n < 0x34; n += 2) g_mfp.regs[n] = uint8_t(n * 3);
         for (uint32_t n = 0; n < 0x100; n++) g_dmac.regs[n] = uint8_t(n ^ 0x5A);
         g_adpcm.regs[1] = 0x81;
         g_adpcm.regs[3] = 0x0C;
@@ -98,8 +98,8 @@ TEST_F(RegisterDump, MatchesTheGoldenFile) {
 }
 
 TEST_F(RegisterDump, OddResolutionUnarmedSlotsAndNoFrameLength) {
-    g_crtc_regs[CRTC_MODE] = 0x0002;
-    g_cycles_per_frame = 0;  // before the first tick: no division by it
+    g_crtc.regs[CRTC_MODE] = 0x0002;
+    g_cpu_regs.cycles_per_frame = 0;  // before the first tick: no division by it
     g_scheduler.countdown[EV_MFP_TIMER_D] = 5000;
     const std::string text = dbg_register_dump_text();
     EXPECT_NE(text.find(" R20=0002H 2      ;0: 16c. x4p. 2h---\n"), std::string::npos);

@@ -173,9 +173,9 @@ protected:
         cpu_test_reset(kPc, kSsp, 0x2700 | ccr);
         flat_write_words(kPc, {uint16_t(0xFE00 | low_byte)});
         EXPECT_EQ(cpu_test_step(), 8u);
-        EXPECT_EQ(g_cpu_pc, kPc + 2);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 2);
     }
-    static uint32_t ccr() { return g_cpu_sr & 0x1F; }
+    static uint32_t ccr() { return g_cpu_regs.sr & 0x1F; }
 
     static void run_register_form(const FeRow& r, uint32_t start_ccr) {
         const uint32_t in[4] = {
@@ -188,7 +188,7 @@ protected:
         flat_write_words(kPc, {uint16_t(0xFE00 | r.reg)});
         for (unsigned i = 0; i < 4; i++) cpu_d(i) = in[i];
         EXPECT_EQ(cpu_test_step(), 8u);
-        EXPECT_EQ(g_cpu_pc, kPc + 2);
+        EXPECT_EQ(g_cpu_regs.pc, kPc + 2);
         if (r.result == KEPT) {
             for (unsigned i = 0; i < 4; i++) EXPECT_EQ(cpu_d(i), in[i]) << "D" << i;
         } else if (longs_of(r.out) == 2) {

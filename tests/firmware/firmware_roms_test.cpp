@@ -52,12 +52,12 @@ std::vector<uint8_t> run_rom(const char* rom, const std::function<void()>& setup
     bool stopped = false;
     for (int slice = 0; slice < 2000 && !stopped; slice++) {
         init_run_slice(0);
-        if (g_event_request == REQ_END_SLICE) emu_take_request();
+        if (g_machine.requests.event_request == REQ_END_SLICE) emu_take_request();
         clock_virtual_poll();
         stopped = (run_flags() & RUN_BREAK) != 0;
     }
     clock_stop_timer();
-    std::vector<uint8_t> ram(g_main_ram, g_main_ram + RESULTS + 0x1000);
+    std::vector<uint8_t> ram(g_machine.main_ram, g_machine.main_ram + RESULTS + 0x1000);
     init_stop();
     EXPECT_TRUE(stopped) << "no power-off";
     EXPECT_EQ(be32(ram, MARK_START), 0x5A4F4C4Du) << "the ROM did not start";

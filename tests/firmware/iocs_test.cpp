@@ -52,7 +52,7 @@ protected:
         cpu_d(1) = d1;
         return cpu_test_step();
     }
-    static bool entered_rom() { return g_cpu_pc == kIocsHandler; }
+    static bool entered_rom() { return g_cpu_regs.pc == kIocsHandler; }
 
     int saved_[3] = {g_cfg_key, g_cfg_fm, g_cfg_fmpcm8};
 };
@@ -115,7 +115,7 @@ TEST_F(Iocs, ApplyingTheOptionsSwitchesTheGroupsOff) {
 }
 
 // A native routine that adds cycles of its own.
-void slow_routine() { g_cycles += 100; }
+void slow_routine() { g_cpu_regs.cycles += 100; }
 // A hook that turns the call into $34 (OSNS232C).
 void hook_to_osns() { cpu_d(0) = (cpu_d(0) & 0xFFFFFF00) | 0x34; }
 
@@ -123,19 +123,19 @@ TEST_F(Iocs, ServedCallCostsAndHistory) {
     constexpr uint32_t SLOW = 0x80, HOOKED = 0x81;
     g_iocs_native_table[SLOW] = slow_routine;
     EXPECT_EQ(trap(SLOW), NATIVE_CYCLES + 100);
-    EXPECT_EQ(g_cpu_pc, kPc + 2);
+    EXPECT_EQ(g_cpu_regs.pc, kPc + 2);
     // The entry after the instruction's own; the loop stands on the next.
-    uint32_t e = (g_trace_index - 1) % TRACE_SIZE;
-    EXPECT_EQ(g_trace_kind[e], TRACE_IOCS);
-    EXPECT_EQ(g_trace_pc[e], kPc);
-    EXPECT_EQ(g_trace_value[e], SLOW);
+    uint32_t e = (g_trace_history.index - 1) % TRACE_SIZE;
+    EXPECT_EQ(g_trace_history.kind[e], TRACE_IOCS);
+    EXPECT_EQ(g_trace_history.pc[e], kPc);
+    EXPECT_EQ(g_trace_history.value[e], SLOW);
 
     // The hook's new D0.b picks the native routine.
     g_iocs_hook_table[HOOKED] = hook_to_osns;
     EXPECT_EQ(trap(0x12345600 | HOOKED), NATIVE_CYCLES);
     EXPECT_FALSE(entered_rom());
     EXPECT_EQ(cpu_d(0), RS232C_OUTPUT_READY);
-    EXPECT_EQ(g_trace_value[(g_trace_index - 1) % TRACE_SIZE], 0x34u);
+    EXPECT_EQ(g_trace_history.value[(g_trace_history.index - 1) % TRACE_SIZE], 0x34u);
 }
 
 TEST_F(Iocs, Rs232cRingPositionsWrapUnsigned) {

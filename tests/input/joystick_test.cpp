@@ -32,7 +32,7 @@ protected:
     void SetUp() override {
         saved_ = g_joystick;
         ppi_power_on();
-        g_ppi_regs[PPI_PORT_C] = 0; // ports A and B show their low bytes
+        g_ppi.regs[PPI_PORT_C] = 0; // ports A and B show their low bytes
         table0();
         g_cfg_joyout = 0;
         g_cfg_joy0 = JOY_KEYBOARD;
@@ -74,13 +74,13 @@ TEST_F(Joystick, AutofireAlternatesAndJoyoutOutsideTheTablesIsTableZero) {
     for (uint32_t frame : {0u, 1u, 2u, 3u}) {
         g_frame_counter = frame;
         joy_merge_state(0);
-        EXPECT_EQ(g_ppi_regs[PPI_PORT_A], frame & 1 ? 0x9Fu : 0xDFu) << frame;
+        EXPECT_EQ(g_ppi.regs[PPI_PORT_A], frame & 1 ? 0x9Fu : 0xDFu) << frame;
     }
     for (int32_t joyout : {6, -1, 1000}) {
         g_cfg_joyout = joyout;
         g_frame_counter = 0;
         joy_merge_state(0);
-        EXPECT_EQ(g_ppi_regs[PPI_PORT_A], 0xDFu) << joyout;
+        EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xDFu) << joyout;
     }
 }
 
@@ -94,27 +94,27 @@ TEST_F(Joystick, UndefinedTablesPressNothing) {
     g_cfg_joyout = 3;
     g_ppi.raw[0] = 0;
     joy_merge_state(0);
-    EXPECT_EQ(g_ppi_regs[PPI_PORT_A], 0xFFu);
-    EXPECT_EQ(g_ppi_regs[PPI_PORT_A_HIGH], 0xFFu);
+    EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xFFu);
+    EXPECT_EQ(g_ppi.regs[PPI_PORT_A_HIGH], 0xFFu);
 }
 
 TEST_F(Joystick, PpiPortsAndPortC) {
-    g_ppi_regs[PPI_PORT_A_HIGH] = 0x12;
+    g_ppi.regs[PPI_PORT_A_HIGH] = 0x12;
     ppi_write_byte(CONTROL, 0x09); // port C bit 4 set
-    EXPECT_EQ(g_ppi_regs[PPI_PORT_C] & 0x10, 0x10);
+    EXPECT_EQ(g_ppi.regs[PPI_PORT_C] & 0x10, 0x10);
     EXPECT_EQ(ppi_read_byte(PORT_A), 0x12u) << "the high byte of port 0's output";
     ppi_write_byte(CONTROL, 0x08);
-    EXPECT_EQ(g_ppi_regs[PPI_PORT_C] & 0x10, 0);
+    EXPECT_EQ(g_ppi.regs[PPI_PORT_C] & 0x10, 0);
     EXPECT_EQ(ppi_read_byte(PORT_A), 0xFFu);
     ppi_write_byte(CONTROL, 0x0B); // bit 5: port B's high byte
-    g_ppi_regs[PPI_PORT_B_HIGH] = 0x34;
+    g_ppi.regs[PPI_PORT_B_HIGH] = 0x34;
     EXPECT_EQ(ppi_read_word(0xE9A002), 0x34u);
     ppi_write_byte(PORT_C, 0x0F);
     EXPECT_EQ(ppi_read_byte(PORT_C), 0x0Fu);
     ppi_write_byte(0xE9A009, 0x00); // beyond the ports
-    EXPECT_EQ(g_ppi_regs[1], 0xFFu);
+    EXPECT_EQ(g_ppi.regs[1], 0xFFu);
     ppi_write_word(0xE9A006, 0x1292);
-    EXPECT_EQ(g_ppi_regs[PPI_CONTROL], 0x92u);
+    EXPECT_EQ(g_ppi.regs[PPI_CONTROL], 0x92u);
 }
 
 TEST_F(Joystick, HostJoysticksPollWhileTheProgramReads) {
@@ -123,11 +123,11 @@ TEST_F(Joystick, HostJoysticksPollWhileTheProgramReads) {
     fake_.set(0, 0x001, HOST_JOY_AXIS_CENTRE, 0); // button 1, up
     fake_.set(1, 0x800, 0, HOST_JOY_AXIS_MAX);    // button 12, left and down
     joy_poll();
-    EXPECT_EQ(g_ppi_regs[PPI_PORT_A], 0xFFu) << "no PPI read yet: no poll";
+    EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xFFu) << "no PPI read yet: no poll";
     ppi_read_byte(PORT_A);
     joy_poll();
     EXPECT_EQ(g_ppi.raw[0], uint16_t(~(JOY_UP | 0x10)));
-    EXPECT_EQ(g_ppi_regs[PPI_PORT_A], 0xDEu);
+    EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xDEu);
     EXPECT_EQ(g_ppi.raw[1], uint16_t(~(JOY_LEFT | JOY_DOWN))) << "joyGetPos reads buttons 1-4 only";
     EXPECT_EQ(g_joystick.num_devs, 2);
     EXPECT_EQ(g_joystick.pad[0].x_low, 16383u);
@@ -137,7 +137,7 @@ TEST_F(Joystick, HostJoysticksPollWhileTheProgramReads) {
     fake_.unplug(0);
     joy_poll();
     EXPECT_EQ(g_ppi.raw[0], JOY_RAW_NONE);
-    EXPECT_EQ(g_ppi_regs[PPI_PORT_A], 0xFFu);
+    EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xFFu);
 
     // 30 polls after the last read, polling stops.
     fake_.set(0, 0x001, HOST_JOY_AXIS_CENTRE, HOST_JOY_AXIS_CENTRE);
@@ -195,7 +195,7 @@ TEST_F(Joystick, FmCardConnector) {
     joy_poll();
     EXPECT_EQ(g_ppi.raw[0], 0xFFFE) << "connector 0: up";
     EXPECT_EQ(g_ppi.raw[1], 0xFFEF) << "connector 1: button 1";
-    EXPECT_EQ(g_ppi_regs[PPI_PORT_B], 0xDFu);
+    EXPECT_EQ(g_ppi.regs[PPI_PORT_B], 0xDFu);
     g_cfg_joy0 = g_cfg_joy1 = JOY_KEYBOARD;
     EXPECT_EQ(joy_probe_fm_port(g_joystick), 0) << "looked for only with a port in mode 4";
     g_fmcard = saved;

@@ -31,14 +31,14 @@ class Keyboard : public ::testing::Test {
 protected:
     void SetUp() override {
         flat_bus_install();
-        std::memset(g_mfp_regs, 0, sizeof g_mfp_regs);
+        std::memset(g_mfp.regs, 0, sizeof g_mfp.regs);
         for (auto& c : g_scheduler.countdown) c = 0;
         g_event_time_scale = 10;
-        g_cycles_per_frame = CPF;
+        g_cpu_regs.cycles_per_frame = CPF;
         key_power_on();
-        g_keymap_key[VK_A] = 0x1E; // as "/key." 1e=41 gives
-        g_keymap_sca[VK_A] = 0x1E;
-        g_keymap_asc['a'] = 0x1E;
+        g_keymap.key[VK_A] = 0x1E; // as "/key." 1e=41 gives
+        g_keymap.sca[VK_A] = 0x1E;
+        g_keymap.asc['a'] = 0x1E;
         g_cfg_key = 1;
         g_paste_text.clear();
         g_paste_delay = 0;
@@ -57,15 +57,15 @@ protected:
 TEST_F(Keyboard, MfpRoadBytesAndTimes) {
     key_on_key_down(down(VK_A));
     EXPECT_EQ(rx_event(), 8) << "the first receive interrupt comes 8 cycles after the first byte";
-    EXPECT_EQ(g_mfp_regs[MFP_RSR], 0x81);
+    EXPECT_EQ(g_mfp.regs[MFP_RSR], 0x81);
     key_on_key_up(up(VK_A));
-    EXPECT_EQ(g_key_state[0x1E], KEY_BREAK);
+    EXPECT_EQ(g_keyboard.key_state[0x1E], KEY_BREAK);
 
     EXPECT_EQ(udr(), 0x1Eu);
     EXPECT_EQ(rx_event(), int64_t(CPF) * 46 / 182) << "the next byte is spaced";
-    EXPECT_EQ(g_mfp_regs[MFP_RSR], 0x81);
+    EXPECT_EQ(g_mfp.regs[MFP_RSR], 0x81);
     EXPECT_EQ(udr(), 0x9Eu);
-    EXPECT_EQ(g_mfp_regs[MFP_RSR], 0x01) << "empty, receiver on";
+    EXPECT_EQ(g_mfp.regs[MFP_RSR], 0x01) << "empty, receiver on";
     EXPECT_EQ(udr(), 0u);
 
     // Request 17 comes before the interrupt's byte is read: it schedules
@@ -98,7 +98,7 @@ TEST_F(Keyboard, FocusLossReleasesEveryHeldKey) {
     key_release_all();
     EXPECT_EQ(udr(), 0xF0u);
     EXPECT_EQ(udr(), 0u) << "sent once";
-    EXPECT_EQ(g_key_state[0x70], KEY_RELEASED);
+    EXPECT_EQ(g_keyboard.key_state[0x70], KEY_RELEASED);
 
     // KEY 0: the matrix bit and the shift byte go, the release is an entry.
     g_cfg_key = 0;
@@ -177,8 +177,8 @@ TEST_F(Keyboard, IocsCalls) {
     const Case cases[] = {{0x10, 0x70, 0x001}, {0x11, 0x71, 0x002}, {0x12, 0x5A, 0x010}, {0x14, 0x5D, 0x080},
                           {0x2D, 0x5E, 0x100}, {0x15, 0x5F, 0x200}, {0x19, 0x60, 0x400}};
     for (const Case& c : cases) {
-        g_keymap_sca[c.vk] = c.scan;
-        g_keymap_ext[c.vk] = c.scan;
+        g_keymap.sca[c.vk] = c.scan;
+        g_keymap.ext[c.vk] = c.scan;
         key_on_key_down(down(c.vk));
         d0 = 0xFFFF0000;
         key_iocs_b_sftsns();
@@ -188,10 +188,10 @@ TEST_F(Keyboard, IocsCalls) {
 
     // _KEY_INIT: the matrix cleared, every key released.
     key_on_key_down(down(VK_A));
-    g_key_state[5] = 0;
+    g_keyboard.key_state[5] = 0;
     key_iocs_key_init();
     for (uint32_t a = 0x800; a < 0x810; a++) EXPECT_EQ(flat_read_byte(a), 0u);
-    EXPECT_EQ(g_key_state[5], KEY_RELEASED);
+    EXPECT_EQ(g_keyboard.key_state[5], KEY_RELEASED);
 }
 
 TEST_F(Keyboard, KeyinpWaitsOnTheTrap) {
@@ -203,12 +203,12 @@ TEST_F(Keyboard, KeyinpWaitsOnTheTrap) {
     g_iocs_native_table[0] = key_iocs_b_keyinp;
     g_cpu_regs.r[0] = 0;
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, PC) << "the PC stays on the TRAP";
+    EXPECT_EQ(g_cpu_regs.pc, PC) << "the PC stays on the TRAP";
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, PC);
+    EXPECT_EQ(g_cpu_regs.pc, PC);
     key_push_iocs(0x1E61);
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, PC + 2);
+    EXPECT_EQ(g_cpu_regs.pc, PC + 2);
     EXPECT_EQ(g_cpu_regs.r[0], 0x1E61u);
     g_iocs_native_table[0] = saved;
 }
@@ -257,7 +257,7 @@ TEST_F(Keyboard, ModeKeysRefreshThePanelLeds) {
     for (int key : {1, 0}) {
         g_cfg_key = key;
         for (uint8_t scan : {uint8_t(0x59), uint8_t(0x5A), uint8_t(0x60), uint8_t(0x61)}) {
-            g_keymap_key[VK_KANA] = g_keymap_sca[VK_KANA] = g_keymap_ext[VK_KANA] = scan;
+            g_keymap.key[VK_KANA] = g_keymap.sca[VK_KANA] = g_keymap.ext[VK_KANA] = scan;
             g_panel_refresh_countdown = 0;
             key_on_key_down(down(VK_KANA));
             EXPECT_EQ(g_panel_refresh_countdown, scan >= 0x5A && scan <= 0x60 ? 2 : 0) << key << " " << int(scan);
@@ -266,8 +266,8 @@ TEST_F(Keyboard, ModeKeysRefreshThePanelLeds) {
 }
 
 TEST_F(Keyboard, NoMainRamNoWorkArea) {
-    uint8_t* ram = g_main_ram;
-    g_main_ram = nullptr;
+    uint8_t* ram = g_machine.main_ram;
+    g_machine.main_ram = nullptr;
     g_cfg_key = 0;
     key_on_key_down(down(VK_A));
     key_on_char({1, WM_CHAR, 'a', 0});
@@ -275,7 +275,7 @@ TEST_F(Keyboard, NoMainRamNoWorkArea) {
     key_iocs_key_init();
     EXPECT_FALSE(key_push_iocs(1));
     EXPECT_EQ(key_pop_iocs(true), 0u);
-    g_main_ram = ram;
+    g_machine.main_ram = ram;
     EXPECT_EQ(count(), 0u);
 }
 

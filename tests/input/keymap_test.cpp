@@ -50,10 +50,10 @@ struct Entry {
 };
 uint8_t* table_of(Table t) {
     switch (t) {
-    case SCA: return g_keymap_sca;
-    case EXT: return g_keymap_ext;
-    case ASC: return g_keymap_asc;
-    case KEY: return g_keymap_key;
+    case SCA: return g_keymap.sca;
+    case EXT: return g_keymap.ext;
+    case ASC: return g_keymap.asc;
+    case KEY: return g_keymap.key;
     }
     return nullptr;
 }
@@ -147,8 +147,8 @@ TEST(KeymapFile, PadLinesToPadTables) {
     for (const PadCase& c : cases) {
         fill_pad_sentinel();
         read_text("/pad.\n" + c.line + "\n");
-        EXPECT_EQ(g_old_pad_format != 0, c.old_format) << c.what;
-        g_old_pad_format = 0;
+        EXPECT_EQ(g_keymap.old_pad_format != 0, c.old_format) << c.what;
+        g_keymap.old_pad_format = 0;
         for (int t = 0; t < JOY_PAD_TABLES; ++t)
             for (int s = 0; s < JOY_SOURCES; ++s) {
                 uint32_t expected = t == c.table ? ALL : PAD_SENTINEL;
@@ -184,9 +184,9 @@ TEST(KeymapFile, RandomFiles) {
                 text += tokens[rng() % std::size(tokens)];
         }
         read_text(text);
-        for (uint8_t v : g_keymap_key) ASSERT_LE(v, KEYMAP_KEY_MASK) << "file " << n;
+        for (uint8_t v : g_keymap.key) ASSERT_LE(v, KEYMAP_KEY_MASK) << "file " << n;
     }
-    g_old_pad_format = 0;
+    g_keymap.old_pad_format = 0;
 }
 
 // Two folders standing in for the start folder and the program's folder,
@@ -230,37 +230,37 @@ protected:
 TEST_F(KeymapFolders, NoFileKeepsTheBuiltInTables) {
     keymap_load();
     // The built-in tables, as the keyboard sees them.
-    EXPECT_EQ(g_keymap_sca[0x10], 0x70);
-    EXPECT_EQ(g_keymap_ext[0x11], 0x71);
-    EXPECT_EQ(g_keymap_key[0x13], 0x54);
-    EXPECT_EQ(g_keymap_key[0x25], 0x3B);
-    EXPECT_EQ(g_keymap_key[0x28], 0x3E);
-    EXPECT_EQ(g_keymap_sca[0x79], 0x6C);
-    EXPECT_EQ(g_keymap_key[0x7B], 0x73);
-    EXPECT_EQ(g_keymap_key[0x41], 0);
-    EXPECT_EQ(g_keymap_asc[0x08], 0x0F);
-    EXPECT_EQ(g_keymap_asc['\''], 0x08);
-    EXPECT_EQ(g_keymap_asc['0'], 0x0B);
-    EXPECT_EQ(g_keymap_asc['9'], 0x0A);
-    EXPECT_EQ(g_keymap_asc['a'], 0);
+    EXPECT_EQ(g_keymap.sca[0x10], 0x70);
+    EXPECT_EQ(g_keymap.ext[0x11], 0x71);
+    EXPECT_EQ(g_keymap.key[0x13], 0x54);
+    EXPECT_EQ(g_keymap.key[0x25], 0x3B);
+    EXPECT_EQ(g_keymap.key[0x28], 0x3E);
+    EXPECT_EQ(g_keymap.sca[0x79], 0x6C);
+    EXPECT_EQ(g_keymap.key[0x7B], 0x73);
+    EXPECT_EQ(g_keymap.key[0x41], 0);
+    EXPECT_EQ(g_keymap.asc[0x08], 0x0F);
+    EXPECT_EQ(g_keymap.asc['\''], 0x08);
+    EXPECT_EQ(g_keymap.asc['0'], 0x0B);
+    EXPECT_EQ(g_keymap.asc['9'], 0x0A);
+    EXPECT_EQ(g_keymap.asc['a'], 0);
     int nonzero = 0;
-    for (int i = 0; i < KEYMAP_SIZE; ++i) nonzero += (g_keymap_sca[i] != 0) + (g_keymap_asc[i] != 0);
+    for (int i = 0; i < KEYMAP_SIZE; ++i) nonzero += (g_keymap.sca[i] != 0) + (g_keymap.asc[i] != 0);
     EXPECT_EQ(nonzero, 25 + 21);
     // A folder of that name is no file either.
     std::filesystem::create_directory(dirs_[0] / KEYMAP_FILE_NAME);
     keymap_load();
-    EXPECT_EQ(g_keymap_sca[0x10], 0x70);
+    EXPECT_EQ(g_keymap.sca[0x10], 0x70);
     EXPECT_TRUE(s_boxes.empty());
 }
 
 TEST_F(KeymapFolders, StartFolderFirstThenProgramFolder) {
     write(1, "/key.\n1f=41\n");
     keymap_load();
-    EXPECT_EQ(g_keymap_key[0x41], 0x1F);
-    EXPECT_EQ(g_keymap_sca[0x10], 0) << "the key tables are cleared";
+    EXPECT_EQ(g_keymap.key[0x41], 0x1F);
+    EXPECT_EQ(g_keymap.sca[0x10], 0) << "the key tables are cleared";
     write(0, "/key.\n1e=41\n");
     keymap_load();
-    EXPECT_EQ(g_keymap_key[0x41], 0x1E);
+    EXPECT_EQ(g_keymap.key[0x41], 0x1E);
 }
 
 TEST_F(KeymapFolders, OldPadFormatNoticeOncePerLoad) {
@@ -268,7 +268,7 @@ TEST_F(KeymapFolders, OldPadFormatNoticeOncePerLoad) {
     keymap_load();
     ASSERT_EQ(s_boxes.size(), 1u);
     EXPECT_EQ(s_boxes[0], "PAD定義変更のお知らせ|PADの定義ファイルが変更になりました。\n\r新しいAT2X.KEYに差し替えてください。");
-    EXPECT_EQ(g_old_pad_format, 0);
+    EXPECT_EQ(g_keymap.old_pad_format, 0);
     write(0, "/pad.\n0 = 1\n");
     keymap_load();
     EXPECT_EQ(s_boxes.size(), 1u);
@@ -281,12 +281,12 @@ TEST_F(KeymapFolders, TheMachineResetReadsTheMap) {
         if (std::string(d.name) == "keyboard") keyboard = &d;
     ASSERT_NE(keyboard, nullptr);
     keyboard->power_on();
-    EXPECT_EQ(g_keymap_key[0x41], 0) << "power-on: the built-in tables";
-    EXPECT_EQ(g_keymap_key[0x10], 0x70);
+    EXPECT_EQ(g_keymap.key[0x41], 0) << "power-on: the built-in tables";
+    EXPECT_EQ(g_keymap.key[0x10], 0x70);
     ASSERT_NE(keyboard->reset, nullptr);
     keyboard->reset();
-    EXPECT_EQ(g_keymap_key[0x41], 0x1E);
-    EXPECT_EQ(g_keymap_key[0x10], 0);
+    EXPECT_EQ(g_keymap.key[0x41], 0x1E);
+    EXPECT_EQ(g_keymap.key[0x10], 0);
 }
 
 TEST(KeymapFile, ShippedMapForJp106) {
@@ -295,7 +295,7 @@ TEST(KeymapFile, ShippedMapForJp106) {
     fill_pad_sentinel();
     keymap_read(f);
     std::fclose(f);
-    EXPECT_EQ(g_old_pad_format, 0);
+    EXPECT_EQ(g_keymap.old_pad_format, 0);
     // Virtual key, scan code, whether its character message brings the entry.
     struct Key {
         int vk, scan;
@@ -309,17 +309,17 @@ TEST(KeymapFile, ShippedMapForJp106) {
                         {0x67, 0x43, true},  {0x1D, 0x55, false}, {0x1C, 0x56, false}, {0x70, 0x63, false},
                         {0x7B, 0x73, false}, {0x10, 0x70, true}};
     for (const Key& k : keys) {
-        EXPECT_EQ(g_keymap_key[k.vk], k.scan) << std::hex << k.vk;
-        EXPECT_EQ(g_keymap_sca[k.vk], k.scan) << std::hex << k.vk;
-        EXPECT_EQ(g_keymap_ext[k.vk], k.by_char ? k.scan : 0) << std::hex << k.vk;
+        EXPECT_EQ(g_keymap.key[k.vk], k.scan) << std::hex << k.vk;
+        EXPECT_EQ(g_keymap.sca[k.vk], k.scan) << std::hex << k.vk;
+        EXPECT_EQ(g_keymap.ext[k.vk], k.by_char ? k.scan : 0) << std::hex << k.vk;
     }
     const std::pair<char, int> chars[] = {{'a', 0x1E}, {'A', 0x1E}, {'!', 0x02}, {'=', 0x0C}, {'|', 0x0E},
                                           {'`', 0x1B}, {'+', 0x27}, {'*', 0x28}, {'?', 0x33}, {'_', 0x34},
                                           {'\r', 0x1D}, {' ', 0x35}, {'0', 0x0B}};
-    for (auto [c, scan] : chars) EXPECT_EQ(g_keymap_asc[static_cast<uint8_t>(c)], scan) << c;
+    for (auto [c, scan] : chars) EXPECT_EQ(g_keymap.asc[static_cast<uint8_t>(c)], scan) << c;
     // One key per scan code.
     int seen[KEYMAP_SIZE] = {};
-    for (uint8_t scan : g_keymap_key) {
+    for (uint8_t scan : g_keymap.key) {
         if (scan) {
             EXPECT_EQ(++seen[scan], 1) << std::hex << int(scan);
         }

@@ -28,7 +28,7 @@ protected:
     void TearDown() override { g_cfg_mouse = 1; }
     static int16_t work(uint32_t a) { return int16_t(flat_read_word(a)); }
     static uint32_t take_request() {
-        uint32_t r = g_event_request;
+        uint32_t r = g_machine.requests.event_request;
         emu_take_request();
         return r;
     }
@@ -85,13 +85,13 @@ TEST_F(Mouse, IocsModeWritesTheWorkArea) {
     EXPECT_EQ(work(MOUSE_WORK_LEFT), 0);
 
     // Without main RAM the work area is left alone.
-    uint8_t* ram = g_main_ram;
-    g_main_ram = nullptr;
+    uint8_t* ram = g_machine.main_ram;
+    g_machine.main_ram = nullptr;
     mouse_move(mouse_lparam(10, 10));
     mouse_right_up();
     g_cfg_mouse = MOUSE_ABSOLUTE;
     mouse_update_packet();
-    g_main_ram = ram;
+    g_machine.main_ram = ram;
     EXPECT_EQ(g_mouse.packet_dx, 7) << "without RAM the cursor reads as 0; the pointer is at 10";
 }
 
@@ -144,7 +144,7 @@ TEST_F(Mouse, SccCommandPorts) {
         g_scc.packet_index = 3;
         emu_clear_requests();
         for (uint32_t v : c.writes) scc_write_byte(SCC_B_COMMAND, v);
-        EXPECT_EQ(g_event_request == REQ_MOUSE, c.starts) << *c.writes.begin();
+        EXPECT_EQ(g_machine.requests.event_request == REQ_MOUSE, c.starts) << *c.writes.begin();
         EXPECT_EQ(g_scc.packet_index == 0, c.starts);
     }
     // Channel A: 0x24 before any pointer write; a read ends a pending value.

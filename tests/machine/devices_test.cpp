@@ -56,8 +56,8 @@ protected:
     static bool run_to_power_off() {
         for (int slice = 0; slice < 2000; slice++) {
             init_run_slice(0);
-            if (g_event_request == REQ_END_SLICE) emu_take_request();
-            if ((run_flags() & RUN_BREAK) && g_sys_power_off_count >= 2) return true;
+            if (g_machine.requests.event_request == REQ_END_SLICE) emu_take_request();
+            if ((run_flags() & RUN_BREAK) && g_sys.power_off_count >= 2) return true;
         }
         return false;
     }

@@ -37,8 +37,8 @@ TEST(HaltReset, HaltsInARowKeepTheKeyMapRead) {
     bool off = false;
     for (int slice = 0; slice < 2000 && !off; slice++) {
         init_run_slice(0);
-        if (g_event_request == REQ_END_SLICE) emu_take_request();
-        off = (run_flags() & RUN_BREAK) && g_sys_power_off_count >= 2;
+        if (g_machine.requests.event_request == REQ_END_SLICE) emu_take_request();
+        off = (run_flags() & RUN_BREAK) && g_sys.power_off_count >= 2;
     }
     EXPECT_TRUE(off);
     // Start-up and the first halt read it.

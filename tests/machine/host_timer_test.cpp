@@ -20,11 +20,11 @@ protected:
         clock_set_pacing(ClockPacing::Virtual);
         g_cfg_frame = 0;
         g_cfg_minclock = 0;
-        for (auto& r : g_crtc_regs) r = 0;
-        g_sys_port[SYS_DISPLAY] = 0;
-        g_rtc_holdoff = 0;
+        for (auto& r : g_crtc.regs) r = 0;
+        g_sys.regs[SYS_DISPLAY] = 0;
+        g_rtc.holdoff = 0;
         g_run_flags = 0;
-        g_cycles = 0;
+        g_cpu_regs.cycles = 0;
         clock_start_timer();
     }
     void TearDown() override {
@@ -32,23 +32,23 @@ protected:
         clock_set_pacing(ClockPacing::HostThread);
         g_cfg_frame = 0;
         g_cfg_minclock = 0;
-        g_rtc_holdoff = 0;
+        g_rtc.holdoff = 0;
         g_run_flags = 0;
     }
     // The cycles reach the timer the way the scheduler hands them on.
     static void run_cycles(uint32_t n) {
-        g_cycles += n;
+        g_cpu_regs.cycles += n;
         sched_advance();
     }
     // A host-thread tick after s cycles were handed on.
     static void tick_after(uint32_t s) {
-        g_cycles_since_tick = s;
+        g_cpu_regs.cycles_since_tick = s;
         clock_publish_settings(); // as the emulation thread does between slices
         clock_timer_tick();
     }
     static uint64_t ring_sum() {
         uint64_t sum = 0;
-        for (uint32_t e : g_tick_ring) sum += e;
+        for (uint32_t e : g_scheduler.tick_ring) sum += e;
         return sum;
     }
 };
@@ -56,10 +56,10 @@ protected:
 TEST_F(HostTimer, StartSetsTheStartingValuesOnlyWhenStopped) {
     EXPECT_NE(g_scheduler.timer_id, 0u);
     EXPECT_EQ(clock_frame_budget(), 162279u);
-    EXPECT_EQ(g_cycles_per_frame, 162279u);
+    EXPECT_EQ(g_cpu_regs.cycles_per_frame, 162279u);
     EXPECT_EQ(ring_sum(), 32u * 90155u);
     // A second start while running resets nothing.
-    g_frame_budget = 200000;
+    g_clock_shared.frame_budget = 200000;
     g_frame_counter = 7;
     clock_start_timer();
     EXPECT_EQ(clock_frame_budget(), 200000u);
@@ -100,8 +100,8 @@ TEST_F(HostTimer, BudgetFollowsFrameMinclockAndDisplayMode) {
         clock_start_timer();
         g_cfg_frame = c.frame;
         g_cfg_minclock = c.minclock;
-        g_crtc_regs[CRTC_MODE] = c.r20;
-        g_sys_port[SYS_DISPLAY] = c.sys;
+        g_crtc.regs[CRTC_MODE] = c.r20;
+        g_sys.regs[SYS_DISPLAY] = c.sys;
         for (int i = 0; i < 32; i++) tick_after(c.per_tick);
         EXPECT_EQ(clock_frame_budget(), c.budget)
             << c.frame << c.minclock << " r20=" << c.r20 << " sys=" << int(c.sys) << " " << c.per_tick;
@@ -112,7 +112,7 @@ TEST_F(HostTimer, DisplayModeChangeTakesEffectAtTheNextTick) {
     g_cfg_frame = 1;
     for (int i = 0; i < 32; i++) tick_after(300000);
     EXPECT_EQ(clock_frame_budget(), 244270u);
-    g_crtc_regs[CRTC_MODE] = 0x10;
+    g_crtc.regs[CRTC_MODE] = 0x10;
     EXPECT_EQ(clock_frame_budget(), 244270u);
     tick_after(300000);
     EXPECT_EQ(clock_frame_budget(), 270420u);
@@ -128,16 +128,16 @@ TEST_F(HostTimer, IdleTicksKeepTheRing) {
     EXPECT_EQ(clock_frame_budget(), 244270u);
     // Cycles ran but were not handed on yet: the oldest entry becomes 0,
     // and those cycles stay for a later tick.
-    g_cycles = 5;
+    g_cpu_regs.cycles = 5;
     tick_after(0);
     EXPECT_EQ(g_tick_ring_index, index + 1);
-    EXPECT_EQ(g_tick_ring[(index + 1) % 32], 0u);
+    EXPECT_EQ(g_scheduler.tick_ring[(index + 1) % 32], 0u);
     EXPECT_EQ(clock_frame_budget(), 236640u);
-    EXPECT_EQ(g_cycles, 5u);
+    EXPECT_EQ(g_cpu_regs.cycles, 5u);
 }
 
 TEST_F(HostTimer, RtcHoldoffRequestsOneRefreshPerTick) {
-    g_rtc_holdoff = 6;
+    g_rtc.holdoff = 6;
     g_run_flags = RUN_STEP;
     for (int i = 0; i < 6; i++) {
         tick_after(1000);
@@ -146,26 +146,26 @@ TEST_F(HostTimer, RtcHoldoffRequestsOneRefreshPerTick) {
     }
     tick_after(1000);
     EXPECT_EQ(run_flags(), RUN_STEP);
-    EXPECT_EQ(g_rtc_holdoff.load(), 0u);
+    EXPECT_EQ(g_rtc.holdoff.load(), 0u);
 }
 
 TEST_F(HostTimer, VirtualClockTicksEvery200000CyclesAndKeepsTheRest) {
     uint32_t index = g_tick_ring_index;
-    g_rtc_holdoff = 5;
+    g_rtc.holdoff = 5;
     run_cycles(450000);
     clock_virtual_poll();
     EXPECT_EQ(g_tick_ring_index, index + 2);
-    EXPECT_EQ(g_tick_ring[(index + 1) % 32], 200000u);
-    EXPECT_EQ(g_tick_ring[(index + 2) % 32], 200000u);
-    EXPECT_EQ(g_cycles_since_tick.load(), 50000u);
-    EXPECT_EQ(g_rtc_holdoff.load(), 3u);
+    EXPECT_EQ(g_scheduler.tick_ring[(index + 1) % 32], 200000u);
+    EXPECT_EQ(g_scheduler.tick_ring[(index + 2) % 32], 200000u);
+    EXPECT_EQ(g_cpu_regs.cycles_since_tick.load(), 50000u);
+    EXPECT_EQ(g_rtc.holdoff.load(), 3u);
     EXPECT_EQ(clock_frame_budget(), 181818u);
     clock_virtual_poll();
     EXPECT_EQ(g_tick_ring_index, index + 2);
     run_cycles(150000);
     clock_virtual_poll();
     EXPECT_EQ(g_tick_ring_index, index + 3);
-    EXPECT_EQ(g_cycles_since_tick.load(), 0u);
+    EXPECT_EQ(g_cpu_regs.cycles_since_tick.load(), 0u);
     // Stopped, it never ticks.
     clock_stop_timer();
     run_cycles(1000000);
@@ -173,7 +173,7 @@ TEST_F(HostTimer, VirtualClockTicksEvery200000CyclesAndKeepsTheRest) {
     EXPECT_EQ(g_tick_ring_index, index + 3);
     // The cycles run while stopped count for no tick.
     clock_start_timer();
-    EXPECT_EQ(g_cycles_since_tick.load(), 0u);
+    EXPECT_EQ(g_cpu_regs.cycles_since_tick.load(), 0u);
 }
 
 TEST_F(HostTimer, TickPeriodIsAtLeast20Ms) {
@@ -194,9 +194,9 @@ TEST_F(HostTimer, FramesTakeTheBudgetAtTheirStart) {
     uint32_t cpf[3];
     for (uint32_t& frame : cpf) {
         init_run_slice(0);
-        ASSERT_EQ(g_event_request, uint32_t(REQ_END_SLICE));
+        ASSERT_EQ(g_machine.requests.event_request, uint32_t(REQ_END_SLICE));
         emu_take_request();
-        frame = g_cycles_per_frame;
+        frame = g_cpu_regs.cycles_per_frame;
         clock_virtual_poll();
     }
     // The first 200,000 cycles end inside the second slice; the poll after

@@ -21,9 +21,9 @@ TEST(HostTimerThread, TicksArriveAndNoUpdateIsLost) {
     clock_set_pacing(ClockPacing::HostThread);
     g_cfg_frame = 0;
     g_cfg_minclock = 0;
-    g_cycles = 0;
+    g_cpu_regs.cycles = 0;
     g_run_flags = RUN_STEP;
-    g_rtc_holdoff = 1000000; // every tick asks for a refresh
+    g_rtc.holdoff = 1000000; // every tick asks for a refresh
     uint32_t first_index = g_tick_ring_index; // the timer thread owns it from the start on
     clock_start_timer();
     ASSERT_NE(g_scheduler.timer_id, 0u);
@@ -34,7 +34,7 @@ TEST(HostTimerThread, TicksArriveAndNoUpdateIsLost) {
     auto give_up = std::chrono::steady_clock::now() + std::chrono::seconds(10);
     while (refreshes < 3 && std::chrono::steady_clock::now() < give_up) {
         // As the scheduler hands on cycles and the run loop takes the tick bit.
-        g_cycles_since_tick.fetch_add(7, std::memory_order_relaxed);
+        g_cpu_regs.cycles_since_tick.fetch_add(7, std::memory_order_relaxed);
         added += 7;
         run_flags_set(RUN_BREAK);
         run_flags_clear(RUN_BREAK);
@@ -49,7 +49,7 @@ TEST(HostTimerThread, TicksArriveAndNoUpdateIsLost) {
         std::this_thread::sleep_for(std::chrono::microseconds(200));
     }
     clock_stop_timer();
-    g_rtc_holdoff = 0;
+    g_rtc.holdoff = 0;
 
     EXPECT_GE(refreshes, 3);
     EXPECT_TRUE(step_kept);
@@ -60,8 +60,8 @@ TEST(HostTimerThread, TicksArriveAndNoUpdateIsLost) {
     EXPECT_GE(stored, 1u);
     if (stored <= 32) {
         uint64_t in_ring = 0;
-        for (uint32_t i = 1; i <= stored; i++) in_ring += g_tick_ring[(first_index + i) % 32];
-        EXPECT_EQ(in_ring + g_cycles_since_tick.load(), added);
+        for (uint32_t i = 1; i <= stored; i++) in_ring += g_scheduler.tick_ring[(first_index + i) % 32];
+        EXPECT_EQ(in_ring + g_cpu_regs.cycles_since_tick.load(), added);
     }
     g_run_flags = 0;
 }
@@ -83,12 +83,12 @@ TEST(HostTimerThread, MachineRunsBesideTheTimerThread) {
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
     while (std::chrono::steady_clock::now() < until) {
         init_run_slice(0);
-        if (g_event_request == REQ_END_SLICE) {
+        if (g_machine.requests.event_request == REQ_END_SLICE) {
             emu_take_request();
             frames++;
         }
         g_cfg_minclock = frames & 1;
-        g_crtc_regs[CRTC_MODE] ^= CRTC_MODE_HIGH_RES;
+        g_crtc.regs[CRTC_MODE] ^= CRTC_MODE_HIGH_RES;
     }
     clock_stop_timer();
     uint32_t ticks = g_tick_ring_index - first_index;

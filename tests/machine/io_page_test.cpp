@@ -23,10 +23,10 @@ protected:
         cpu_test_reset(CODE, SSP);
         ASSERT_TRUE(mem_alloc_images());
         ASSERT_TRUE(mem_alloc_main_ram(0x400000));
-        g_crtc_regs[CRTC_MODE] = 0;
+        g_crtc.regs[CRTC_MODE] = 0;
         ASSERT_EQ(mem_map_build(), 0);
-        be_write32(g_main_ram + 0x08, BUS_ERROR_HANDLER);
-        for (auto& b : g_sys_port) b = 0;
+        be_write32(g_machine.main_ram + 0x08, BUS_ERROR_HANDLER);
+        for (auto& b : g_sys.regs) b = 0;
         init_clear_trace_buffers();
     }
 };
@@ -37,9 +37,9 @@ TEST_F(IoPage, EveryAccessIsOneLogEntry) {
         uint8_t kind;
         uint32_t addr, value;
     };
-    g_sys_port[1] = 0x0C;
-    g_sys_port[3] = 0x56;
-    g_cpu_op_addr = 0x123456;  // the instruction making the accesses
+    g_sys.regs[1] = 0x0C;
+    g_sys.regs[3] = 0x56;
+    g_cpu_regs.op_addr = 0x123456;  // the instruction making the accesses
     const Case cases[] = {
         {[] { return mem_read_long_c(0xE8E000); }, IOTRACE_READ_L, 0xE8E000, 0x000C0056},
         {[] { return mem_read_word_c(0xE8E002); }, IOTRACE_READ_W, 0xE8E002, 0x56},
@@ -61,8 +61,8 @@ TEST_F(IoPage, EveryAccessIsOneLogEntry) {
             EXPECT_EQ(got, c.value);
         }
     }
-    EXPECT_EQ(g_sys_port[5], 0x99);
-    EXPECT_EQ(g_sys_port[9], 0x34);       // a word write stores its low byte at address + 1
+    EXPECT_EQ(g_sys.regs[5], 0x99);
+    EXPECT_EQ(g_sys.regs[9], 0x34);       // a word write stores its low byte at address + 1
     EXPECT_EQ(mem_read_long_c(0xE9DFFC), 0u);  // writes to $E9C000-$E9DFFF change nothing
 
     g_iotrace.window_start = g_iotrace.window_end = 0xE8E001;
@@ -74,11 +74,11 @@ TEST_F(IoPage, EveryAccessIsOneLogEntry) {
 TEST_F(IoPage, SlotFollowsAddressBits13To16) {
     // $E86001 and $E87FFF are the same block: both reach the area-set register.
     mem_write_byte_c(40, 0xE87FFF);
-    EXPECT_EQ(g_area_set, 40);
+    EXPECT_EQ(g_memory_map.area_set, 40);
     mem_write_byte_c(50, 0xE86001);
-    EXPECT_EQ(g_area_set, 50);
+    EXPECT_EQ(g_memory_map.area_set, 50);
     mem_write_byte_c(60, 0xE8E003);  // the system port leaves it alone
-    EXPECT_EQ(g_area_set, 50);
+    EXPECT_EQ(g_memory_map.area_set, 50);
 }
 
 TEST_F(IoPage, DeviceBusErrorsLeaveTheAccessUnlogged) {
@@ -92,12 +92,12 @@ TEST_F(IoPage, DeviceBusErrorsLeaveTheAccessUnlogged) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.addr);
         cpu_test_reset(CODE, SSP);
-        be_write16(g_main_ram + CODE, c.opcode);
-        be_write32(g_main_ram + CODE + 2, c.addr);
+        be_write16(g_machine.main_ram + CODE, c.opcode);
+        be_write32(g_machine.main_ram + CODE + 2, c.addr);
         uint32_t before = g_iotrace.index;
         cpu_test_step();
-        EXPECT_EQ(g_cpu_pc, BUS_ERROR_HANDLER);
-        EXPECT_EQ(be_read32(g_main_ram + cpu_sp() + 2), c.addr);
+        EXPECT_EQ(g_cpu_regs.pc, BUS_ERROR_HANDLER);
+        EXPECT_EQ(be_read32(g_machine.main_ram + cpu_sp() + 2), c.addr);
         EXPECT_EQ(g_iotrace.index, before);
     }
     // In probe mode the fault returns, so the access is logged with the value left.

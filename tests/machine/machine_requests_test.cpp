@@ -18,8 +18,8 @@ protected:
         flat_bus_install();
         cpu_test_reset(0x1000);
         emu_clear_requests();
-        for (auto& r : g_crtc_regs) r = 0;
-        g_frame_budget = 181818;
+        for (auto& r : g_crtc.regs) r = 0;
+        g_clock_shared.frame_budget = 181818;
     }
     static uint32_t dispatch(uint32_t code) {
         emu_post_request(code);
@@ -39,11 +39,11 @@ TEST_F(MachineRequests, FrameStartSchedulesTheFramesEvents) {
         {500, 600, 600, 0, 0, cpf * 5 / 500, cpf * 40 / 500, cpf * 492 / 500, 499 * cpf / 500},
     };
     for (const Case& c : cases) {
-        g_crtc_regs[CRTC_V_TOTAL] = c.r4; g_crtc_regs[CRTC_V_SYNC_END] = c.r5; g_crtc_regs[CRTC_V_DISP_START] = c.r6;
-        g_crtc_regs[CRTC_V_DISP_END] = c.r7; g_crtc_regs[CRTC_RASTER_INT] = c.r9;
-        g_cycles = 0;
+        g_crtc.regs[CRTC_V_TOTAL] = c.r4; g_crtc.regs[CRTC_V_SYNC_END] = c.r5; g_crtc.regs[CRTC_V_DISP_START] = c.r6;
+        g_crtc.regs[CRTC_V_DISP_END] = c.r7; g_crtc.regs[CRTC_RASTER_INT] = c.r9;
+        g_cpu_regs.cycles = 0;
         EXPECT_EQ(dispatch(REQ_FRAME_START), 1u);
-        EXPECT_EQ(g_cycles_per_frame, 181818u);
+        EXPECT_EQ(g_cpu_regs.cycles_per_frame, 181818u);
         EXPECT_EQ(g_scheduler.countdown[EV_FRAME_START], cpf);
         EXPECT_EQ(g_scheduler.countdown[EV_VSYNC_END], c.sync_end) << c.r4;
         EXPECT_EQ(g_scheduler.countdown[EV_VDISP_START], c.disp_start) << c.r4;
@@ -53,11 +53,11 @@ TEST_F(MachineRequests, FrameStartSchedulesTheFramesEvents) {
 }
 
 TEST_F(MachineRequests, DisplayEndEndsTheSliceAndLeavesRequest6) {
-    g_crtc_regs[CRTC_V_TOTAL] = 568; g_crtc_regs[CRTC_V_DISP_START] = 40; g_crtc_regs[CRTC_V_DISP_END] = 552;
-    g_mfp_regs[MFP_GPIP] = 0x10;
+    g_crtc.regs[CRTC_V_TOTAL] = 568; g_crtc.regs[CRTC_V_DISP_START] = 40; g_crtc.regs[CRTC_V_DISP_END] = 552;
+    g_mfp.regs[MFP_GPIP] = 0x10;
     EXPECT_EQ(dispatch(REQ_VDISP_END), 0u);
-    EXPECT_EQ(g_event_request, uint32_t(REQ_END_SLICE));
-    EXPECT_EQ(g_mfp_regs[MFP_GPIP] & 0x10, 0);
+    EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_END_SLICE));
+    EXPECT_EQ(g_mfp.regs[MFP_GPIP] & 0x10, 0);
     EXPECT_EQ(g_raster_line, 511u);
 }
 
@@ -65,25 +65,25 @@ TEST_F(MachineRequests, ASecondPostWaitsForTheFirst) {
     emu_post_request(REQ_FRAME_START);
     emu_post_request(REQ_POWER_SWITCH);
     emu_dispatch_request();
-    EXPECT_EQ(g_event_request, uint32_t(REQ_POWER_SWITCH));
+    EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_POWER_SWITCH));
     EXPECT_NE(run_flags() & RUN_REQUEST, 0u);
     emu_dispatch_request();
-    EXPECT_EQ(g_event_request, 0u);
+    EXPECT_EQ(g_machine.requests.event_request, 0u);
     EXPECT_EQ(g_scheduler.countdown[EV_MFP_POWER], 1);
 }
 
 TEST_F(MachineRequests, RasterLineRewrite) {
-    g_crtc_regs[CRTC_V_TOTAL] = 568;
-    g_cycles_per_frame = 181818;
+    g_crtc.regs[CRTC_V_TOTAL] = 568;
+    g_cpu_regs.cycles_per_frame = 181818;
     // A later line still ahead is timed from now.
-    g_cycles_in_frame = 1000;
-    g_crtc_regs[CRTC_RASTER_INT] = 0x400 | 100; // only the low 10 bits count
+    g_cpu_regs.cycles_in_frame = 1000;
+    g_crtc.regs[CRTC_RASTER_INT] = 0x400 | 100; // only the low 10 bits count
     dispatch(REQ_RASTER_LINE);
-    EXPECT_EQ(g_crtc_regs[CRTC_RASTER_INT], 100);
+    EXPECT_EQ(g_crtc.regs[CRTC_RASTER_INT], 100);
     EXPECT_EQ(g_scheduler.countdown[EV_MFP_RASTER], 100 * 181818 / 568 - 1000);
     // A later line whose time has passed comes half a line later.
     g_scheduler.countdown[EV_MFP_RASTER] = 0;
-    g_cycles_in_frame = 100000;
+    g_cpu_regs.cycles_in_frame = 100000;
     g_crtc_line = 50;
     dispatch(REQ_RASTER_LINE);
     EXPECT_EQ(g_scheduler.countdown[EV_MFP_RASTER], 181818 / 568 / 2);
@@ -106,7 +106,7 @@ TEST_F(MachineRequests, SettingsDecideWhatInputAndNmiRequestsSchedule) {
         {REQ_NMI, 0, 0, 0, 0, EV_LEVEL + 7, 1, 0},
         {REQ_NMI, 0, 0, 1, 0, EV_LEVEL + 7, 0, RUN_STEP | RUN_BREAK}, // breaks into the debugger instead
     };
-    g_cycles_per_frame = uint32_t(cpf);
+    g_cpu_regs.cycles_per_frame = uint32_t(cpf);
     for (const Case& c : cases) {
         for (auto& k : g_scheduler.countdown) k = 0;
         g_cfg_key = c.key; g_cfg_mouse = c.mouse; g_cfg_nmidebug = c.nmidebug;
@@ -123,23 +123,23 @@ TEST_F(MachineRequests, SettingsDecideWhatInputAndNmiRequestsSchedule) {
 TEST_F(MachineRequests, SchedulerOrderAndCancellation) {
     for (auto& c : g_scheduler.countdown) c = 0;
     sched_set_event(-1, 0);
-    EXPECT_EQ(g_cycle_deadline, 0xFFFFFFFFu);
+    EXPECT_EQ(g_cpu_regs.cycle_deadline, 0xFFFFFFFFu);
     sched_set_event(9, 100);
     sched_set_event(3, 100);
-    EXPECT_EQ(g_event_kind, 3u); // equal countdowns: the lower kind first
-    g_cycles = 500;              // both overdue: due at the next instruction, in order
+    EXPECT_EQ(g_cpu_regs.event_kind, 3u); // equal countdowns: the lower kind first
+    g_cpu_regs.cycles = 500;              // both overdue: due at the next instruction, in order
     sched_set_event(-1, 0);
     EXPECT_EQ(g_scheduler.countdown[3], 1);
     EXPECT_EQ(g_scheduler.countdown[9], 1);
-    EXPECT_EQ(g_event_kind, 3u);
+    EXPECT_EQ(g_cpu_regs.event_kind, 3u);
     sched_set_event(3, -5);
     EXPECT_EQ(g_scheduler.countdown[3], 0);
-    EXPECT_EQ(g_event_kind, 9u);
+    EXPECT_EQ(g_cpu_regs.event_kind, 9u);
     // A countdown beyond 32 bits never truncates to an earlier deadline.
     sched_set_event(9, 0);
     sched_set_event(1, int64_t(1) << 33);
-    EXPECT_EQ(g_cycle_deadline, 0xFFFFFFFEu);
-    EXPECT_EQ(g_event_kind, uint32_t(EV_REFIND));
+    EXPECT_EQ(g_cpu_regs.cycle_deadline, 0xFFFFFFFEu);
+    EXPECT_EQ(g_cpu_regs.event_kind, uint32_t(EV_REFIND));
 }
 
 // Overdue kinds run in the order they fell due: a kind that falls due
@@ -148,16 +148,16 @@ TEST_F(MachineRequests, OverdueKindsRunInTheOrderTheyFellDue) {
     for (auto& c : g_scheduler.countdown) c = 0;
     sched_set_event(EV_FRAME_START, 20);
     sched_set_event(EV_MFP_TIMER_D, 30);
-    g_cycles = 100; // both overdue; the frame start fell due first
+    g_cpu_regs.cycles = 100; // both overdue; the frame start fell due first
     sched_set_event(-1, 0);
-    EXPECT_EQ(g_event_kind, uint32_t(EV_FRAME_START));
+    EXPECT_EQ(g_cpu_regs.event_kind, uint32_t(EV_FRAME_START));
     // The timer falling due again after 9 cycles still comes second.
     sched_set_event(EV_MFP_TIMER_D, 9);
-    g_cycles = 12;
+    g_cpu_regs.cycles = 12;
     sched_set_event(-1, 0);
-    EXPECT_EQ(g_event_kind, uint32_t(EV_FRAME_START));
+    EXPECT_EQ(g_cpu_regs.event_kind, uint32_t(EV_FRAME_START));
     sched_set_event(EV_FRAME_START, 0);
-    EXPECT_EQ(g_event_kind, uint32_t(EV_MFP_TIMER_D));
+    EXPECT_EQ(g_cpu_regs.event_kind, uint32_t(EV_MFP_TIMER_D));
 }
 
 } // namespace

@@ -347,10 +347,10 @@ TEST_F(MachineRom, ClockDigitsFromTheInjectedTime) {
     bool stopped = false;
     for (int slice = 0; slice < 1000 && !stopped; slice++) {
         init_run_slice(0);
-        if (g_event_request == REQ_END_SLICE) emu_take_request();
+        if (g_machine.requests.event_request == REQ_END_SLICE) emu_take_request();
         clock_virtual_poll();
         stopped = (run_flags() & RUN_BREAK) != 0;
-        const uint8_t* p = g_main_ram + PHASE;
+        const uint8_t* p = g_machine.main_ram + PHASE;
         uint32_t now = uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];
         if (now != phase && now <= 3) {
             phase = now;
@@ -359,7 +359,7 @@ TEST_F(MachineRom, ClockDigitsFromTheInjectedTime) {
         }
     }
     clock_stop_timer();
-    std::vector<uint8_t> ram(g_main_ram, g_main_ram + 4 * MB);
+    std::vector<uint8_t> ram(g_machine.main_ram, g_machine.main_ram + 4 * MB);
     init_stop();
     EXPECT_TRUE(stopped) << "no power-off";
     expect_finished(ram);

@@ -5,7 +5,7 @@
 
 #include "core/bus.h"
 #include "core/cpu_regs.h"
-#include "core/run_loop.h"
+#include "core/cpu_loop.h"
 #include "core/trace.h"
 #include "machine/io_page.h"
 #include "machine/machine.h"
@@ -35,22 +35,22 @@ uint32_t probe(const std::function<void()>& access) {
 class MemoryMap : public ::testing::Test {
 protected:
     void SetUp() override { build(4 * MB); }
-    void TearDown() override { g_cpu_sr = 0x2700; }
+    void TearDown() override { g_cpu_regs.sr = 0x2700; }
 
     static void build(uint32_t ram_size) {
         flat_bus_install();  // decode tables, cleared debugger data and requests
         cpu_test_reset(CODE, SSP);
         ASSERT_TRUE(mem_alloc_images());
         ASSERT_TRUE(mem_alloc_main_ram(ram_size));
-        g_crtc_regs[CRTC_MODE] = 0;
-        g_gvram_layout_mode = -1;
+        g_crtc.regs[CRTC_MODE] = 0;
+        g_memory_map.gvram_layout_mode = -1;
         g_cfg_midi = 0;  // the MIDI board switched off
         ASSERT_EQ(mem_map_build(), 0);
         std::memset(g_iplrom, 0, IPLROM_SIZE);
         std::memset(g_cgrom, 0, CGROM_SIZE);
         std::memset(g_rom_access_map, 0, ROM_ACCESS_MAP_SIZE);
-        be_write32(g_main_ram + 0x08, BUS_ERROR_HANDLER);
-        be_write32(g_main_ram + 0x20, PRIVILEGE_HANDLER);
+        be_write32(g_machine.main_ram + 0x08, BUS_ERROR_HANDLER);
+        be_write32(g_machine.main_ram + 0x20, PRIVILEGE_HANDLER);
     }
 };
 
@@ -85,14 +85,14 @@ TEST_F(MemoryMap, AreaSetRegisterMovesTheSupervisorBoundary) {
     const Case cases[] = {{0, 0}, {14, 0}, {15, 0x20000}, {30, 0x20000}, {31, 0x40000}, {255, 0x200000}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.v);
-        g_cpu_sr = 0x2700;
+        g_cpu_regs.sr = 0x2700;
         mem_write_byte_c(c.v, 0xE86001);
-        EXPECT_EQ(g_area_set, c.v);
-        g_main_ram[c.boundary] = 0x11;
-        if (c.boundary) g_main_ram[c.boundary - 1] = 0x11;
-        g_cpu_sr = 0x0000;  // user mode: reads succeed everywhere, writes only above
+        EXPECT_EQ(g_memory_map.area_set, c.v);
+        g_machine.main_ram[c.boundary] = 0x11;
+        if (c.boundary) g_machine.main_ram[c.boundary - 1] = 0x11;
+        g_cpu_regs.sr = 0x0000;  // user mode: reads succeed everywhere, writes only above
         mem_write_byte_c(0x22, c.boundary);
-        EXPECT_EQ(g_main_ram[c.boundary], 0x22);
+        EXPECT_EQ(g_machine.main_ram[c.boundary], 0x22);
         if (c.boundary) {
             mem_write_byte_c(0x22, c.boundary - 1);
             EXPECT_EQ(mem_read_byte_c(c.boundary - 1), 0x11u);
@@ -106,26 +106,26 @@ TEST_F(MemoryMap, AreaSetReadsAndWordWritesAreBusErrorsThatMoveNothing) {
     EXPECT_EQ(probe([] { mem_read_word_c(0xE86000); }), 3u);
     EXPECT_EQ(probe([] { mem_write_word_c(0x00FF, 0xE86000); }), 4u);
     EXPECT_EQ(probe([] { mem_write_long_c(0x00FF00FF, 0xE86000); }), 4u);
-    EXPECT_EQ(g_area_set, 31);
-    g_cpu_sr = 0x0000;
+    EXPECT_EQ(g_memory_map.area_set, 31);
+    g_cpu_regs.sr = 0x0000;
     mem_write_byte_c(0x22, 0x3FFFF);  // still in the two supervisor pages
-    EXPECT_EQ(g_main_ram[0x3FFFF], 0);
+    EXPECT_EQ(g_machine.main_ram[0x3FFFF], 0);
 }
 
 TEST_F(MemoryMap, UserWritesToTheSupervisorAreaAreAPrivilegeViolation) {
-    g_main_ram[0x1000] = 0x77;
+    g_machine.main_ram[0x1000] = 0x77;
     cpu_a(0) = 0x1000;
     cpu_d(0) = 0x99;
-    g_cpu_sr = 0x0000;
-    be_write16(g_main_ram + CODE, 0x1010);      // move.b (a0),d0
-    be_write16(g_main_ram + CODE + 2, 0x1080);  // move.b d0,(a0)
+    g_cpu_regs.sr = 0x0000;
+    be_write16(g_machine.main_ram + CODE, 0x1010);      // move.b (a0),d0
+    be_write16(g_machine.main_ram + CODE + 2, 0x1080);  // move.b d0,(a0)
     cpu_test_step();
     EXPECT_EQ(cpu_d(0), 0x77u);
-    EXPECT_EQ(g_cpu_pc, CODE + 2);
+    EXPECT_EQ(g_cpu_regs.pc, CODE + 2);
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, PRIVILEGE_HANDLER);
-    EXPECT_EQ(g_main_ram[0x1000], 0x77);
-    EXPECT_EQ(be_read32(g_main_ram + cpu_sp() + 2), CODE + 2);  // the opcode's address
+    EXPECT_EQ(g_cpu_regs.pc, PRIVILEGE_HANDLER);
+    EXPECT_EQ(g_machine.main_ram[0x1000], 0x77);
+    EXPECT_EQ(be_read32(g_machine.main_ram + cpu_sp() + 2), CODE + 2);  // the opcode's address
 }
 
 // Plain RAM is reached through direct host pointers: they follow the
@@ -145,14 +145,14 @@ TEST_F(MemoryMap, UserWritesFollowTheAreaSetRegisterAtEverySize) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.opcode << " at " << c.addr << " area " << c.area);
         mem_write_byte_c(c.area, 0xE86001);
-        std::memset(g_main_ram + c.addr, 0x11, 4);
+        std::memset(g_machine.main_ram + c.addr, 0x11, 4);
         cpu_test_reset(CODE, SSP, c.supervisor ? 0x2700 : 0x0000);
-        be_write16(g_main_ram + CODE, c.opcode);
+        be_write16(g_machine.main_ram + CODE, c.opcode);
         cpu_a(0) = c.addr;
         cpu_d(0) = 0xA1B2C3D4;
         cpu_test_step();
-        EXPECT_EQ(g_cpu_pc, c.first == 0x11 ? PRIVILEGE_HANDLER : CODE + 2);
-        EXPECT_EQ(g_main_ram[c.addr], c.first);
+        EXPECT_EQ(g_cpu_regs.pc, c.first == 0x11 ? PRIVILEGE_HANDLER : CODE + 2);
+        EXPECT_EQ(g_machine.main_ram[c.addr], c.first);
     }
 }
 
@@ -168,16 +168,16 @@ TEST_F(MemoryMap, WatchesFireOnRamPages) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.opcode);
         cpu_test_reset(CODE, SSP);
-        be_write16(g_main_ram + CODE, c.opcode);
-        be_write16(g_main_ram + CODE + 2, 0x4E71);
+        be_write16(g_machine.main_ram + CODE, c.opcode);
+        be_write16(g_machine.main_ram + CODE + 2, 0x4E71);
         cpu_a(0) = 0x1000;
         WatchRange& w = c.read ? g_watch_read : g_watch_write;
         w = {c.watched + 1, c.watched, 1};
-        g_cpu_op_addr = g_cpu_pc;
+        g_cpu_regs.op_addr = g_cpu_regs.pc;
         g_run_flags = 0;
         cpu_run();
         w.enable = 0;
-        EXPECT_EQ(g_cpu_pc, CODE + 2);
+        EXPECT_EQ(g_cpu_regs.pc, CODE + 2);
         EXPECT_EQ(run_flags(), RUN_BREAK);
         EXPECT_EQ(g_watch_hit_addr, 0x1000u);
         EXPECT_EQ(g_watch_hit_kind, c.kind);
@@ -195,15 +195,15 @@ TEST_F(MemoryMap, AccessesWithoutMemoryRaiseABusErrorFrame) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.addr);
         cpu_test_reset(CODE, SSP);
-        be_write16(g_main_ram + CODE, c.opcode);
+        be_write16(g_machine.main_ram + CODE, c.opcode);
         cpu_a(0) = c.addr;
         cpu_test_step();
-        EXPECT_EQ(g_cpu_pc, BUS_ERROR_HANDLER);
+        EXPECT_EQ(g_cpu_regs.pc, BUS_ERROR_HANDLER);
         uint32_t sp = cpu_sp();
         EXPECT_EQ(sp, SSP - 14);
-        EXPECT_EQ(be_read16(g_main_ram + sp) & 0x1F, c.code);
-        EXPECT_EQ(be_read32(g_main_ram + sp + 2), c.addr);
-        EXPECT_EQ(be_read32(g_main_ram + sp + 10), CODE + 2);  // the core stacks the word after the opcode
+        EXPECT_EQ(be_read16(g_machine.main_ram + sp) & 0x1F, c.code);
+        EXPECT_EQ(be_read32(g_machine.main_ram + sp + 2), c.addr);
+        EXPECT_EQ(be_read32(g_machine.main_ram + sp + 10), CODE + 2);  // the core stacks the word after the opcode
     }
 }
 
@@ -229,13 +229,13 @@ TEST_F(MemoryMap, LongAccessesAtTheLastWordOfAnImageStayInside) {
     for (const Case& c : cases) {
         build(c.ram_size);
         SCOPED_TRACE(testing::Message() << std::hex << c.addr);
-        be_write16(g_main_ram + 0, 0x00FF);
-        be_write16(g_main_ram + 0x3FFFFE, 0x1234);
+        be_write16(g_machine.main_ram + 0, 0x00FF);
+        be_write16(g_machine.main_ram + 0x3FFFFE, 0x1234);
         be_write16(g_iplrom + IPLROM_SIZE - 2, 0x4E75);
         be_write16(g_cgrom + CGROM_SIZE - 2, 0xCAFE);
         be_write16(g_sram + SRAM_SIZE - 2, 0xBEEF);
         be_write16(g_tvram + TVRAM_SIZE - 2, 0x5678);
-        g_crtc_regs[0] = 0x0089;
+        g_crtc.regs[0] = 0x0089;
         mem_write_word_c(0x9ABC, 0xEBFFFE);
         if (!c.write) {
             uint32_t value = 0;
@@ -253,7 +253,7 @@ TEST_F(MemoryMap, LongAccessesAtTheLastWordOfAnImageStayInside) {
 
 TEST_F(MemoryMap, IplReadsOfRunningCodeMarkTheAccessMap) {
     const uint16_t program[] = {0x1010, 0x3211, 0x2412};  // move.b (a0),d0; move.w (a1),d1; move.l (a2),d2
-    for (int i = 0; i < 3; i++) be_write16(g_main_ram + CODE + 2 * i, program[i]);
+    for (int i = 0; i < 3; i++) be_write16(g_machine.main_ram + CODE + 2 * i, program[i]);
     cpu_a(0) = 0xFE0101;
     cpu_a(1) = 0xFE0200;
     cpu_a(2) = 0xFE0300;
@@ -272,11 +272,11 @@ TEST_F(MemoryMap, GraphicPagesFollowTheColourMode) {
     const Case cases[] = {{0, 0xDFFFFF}, {1, 0xCFFFFF}, {3, 0xC7FFFF}, {4, 0xDFFFFF}, {2, 0xDFFFFF}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
-        g_crtc_regs[CRTC_MODE] = uint16_t(c.mode << 8);
-        g_pal_change_count = 0;
+        g_crtc.regs[CRTC_MODE] = uint16_t(c.mode << 8);
+        g_pal.change_count = 0;
         mem_map_set_gvram();
-        EXPECT_EQ(g_gvram_layout_mode, c.mode);
-        EXPECT_EQ(g_pal_change_count, 100u);
+        EXPECT_EQ(g_memory_map.gvram_layout_mode, c.mode);
+        EXPECT_EQ(g_pal.change_count, 100u);
         EXPECT_EQ(probe([&] { mem_read_word_c(c.last - 1); }), 0u);
         if (c.last < 0xDFFFFF) {
             EXPECT_EQ(probe([&] { mem_read_word_c(c.last + 1); }), 3u);
@@ -286,20 +286,20 @@ TEST_F(MemoryMap, GraphicPagesFollowTheColourMode) {
 }
 
 TEST_F(MemoryMap, FreedRamLeavesNoPointersAndNewRamIsZero) {
-    g_main_ram[0x1000] = 0x55;
-    g_fetch_base = g_main_ram;
-    g_refetch = 0;
+    g_machine.main_ram[0x1000] = 0x55;
+    g_cpu_regs.fetch_base = g_machine.main_ram;
+    g_cpu_regs.refetch = 0;
     mem_free_main_ram();
-    EXPECT_EQ(g_main_ram, nullptr);
-    EXPECT_EQ(g_fetch_base, nullptr);
-    EXPECT_EQ(g_refetch, 1u);
+    EXPECT_EQ(g_machine.main_ram, nullptr);
+    EXPECT_EQ(g_cpu_regs.fetch_base, nullptr);
+    EXPECT_EQ(g_cpu_regs.refetch, 1u);
     for (uint32_t p = 0; p < 96; p++) EXPECT_EQ(g_fetch_page_table[p], nullptr) << p;
     EXPECT_EQ(probe([] { mem_read_byte_c(0x1000); }), 3u);
     EXPECT_EQ(probe([] { mem_write_long_c(1, 0x1000); }), 4u);
 
     EXPECT_FALSE(mem_alloc_main_ram(12 * MB + 1));
     ASSERT_TRUE(mem_alloc_main_ram(4 * MB));
-    EXPECT_EQ(g_main_ram[0x1000], 0);
+    EXPECT_EQ(g_machine.main_ram[0x1000], 0);
     EXPECT_EQ(mem_map_build(), 0);
 }
 

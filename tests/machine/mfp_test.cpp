@@ -20,14 +20,14 @@ constexpr uint32_t CPF = 181818;
 class Mfp : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::fill(std::begin(g_mfp_regs), std::end(g_mfp_regs), 0);
-        std::fill(std::begin(g_mfp_read_stamps), std::end(g_mfp_read_stamps), 0);
+        std::fill(std::begin(g_mfp.regs), std::end(g_mfp.regs), 0);
+        std::fill(std::begin(g_mfp.read_stamps), std::end(g_mfp.read_stamps), 0);
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
-        std::fill(std::begin(g_crtc_regs), std::end(g_crtc_regs), 0);
+        std::fill(std::begin(g_crtc.regs), std::end(g_crtc.regs), 0);
         g_event_time_scale = 10;
-        g_cycles = 0;
-        g_cycles_in_frame = 0;
-        g_cycles_per_frame = CPF;
+        g_cpu_regs.cycles = 0;
+        g_cpu_regs.cycles_in_frame = 0;
+        g_cpu_regs.cycles_per_frame = CPF;
         g_mem_probe_mode = 0;
     }
     void TearDown() override { g_mem_probe_mode = 0; }
@@ -44,12 +44,12 @@ TEST_F(Mfp, PortAddressRules) {
     g_mem_probe_fault = 0;
     mfp_write_byte(MFP + 0x16, 0x40);
     EXPECT_EQ(g_mem_probe_fault, 4u);
-    EXPECT_EQ(g_mfp_regs[MFP_VR], 0);
-    EXPECT_EQ(g_mfp_regs[0x16], 0);
+    EXPECT_EQ(g_mfp.regs[MFP_VR], 0);
+    EXPECT_EQ(g_mfp.regs[0x16], 0);
     g_mem_probe_mode = 0;
 
     // The 64-byte window repeats through the block.
-    g_mfp_regs[MFP_GPIP] = 0x10;
+    g_mfp.regs[MFP_GPIP] = 0x10;
     EXPECT_EQ(mfp_read_byte(MFP + 0x41) & 0x7F, 0x32u);
     write(MFP_VR, 0x48);
     EXPECT_EQ(mfp_read_byte(MFP + 0x1FD7), 0x48u);
@@ -61,26 +61,26 @@ TEST_F(Mfp, PortAddressRules) {
         write(reg, 0xFF);
         EXPECT_EQ(read(reg), 0u) << reg;
     }
-    EXPECT_EQ(g_mfp_regs[MFP_KEY_LED], 0);
+    EXPECT_EQ(g_mfp.regs[MFP_KEY_LED], 0);
 
     // Word and long accesses take the odd byte of each word, the first word first.
     mfp_write_word(MFP + 0x16, 0x1240);
-    EXPECT_EQ(g_mfp_regs[MFP_VR], 0x40);
+    EXPECT_EQ(g_mfp.regs[MFP_VR], 0x40);
     mfp_write_long(MFP + 0x12, 0x12AA34BB);
-    EXPECT_EQ(g_mfp_regs[MFP_IMRA], 0xAA);
-    EXPECT_EQ(g_mfp_regs[MFP_IMRB], 0xBB);
+    EXPECT_EQ(g_mfp.regs[MFP_IMRA], 0xAA);
+    EXPECT_EQ(g_mfp.regs[MFP_IMRB], 0xBB);
     EXPECT_EQ(mfp_read_word(MFP + 0x12), 0xAAu);
     EXPECT_EQ(mfp_read_long(MFP + 0x12), 0x00AA00BBu);
 }
 
 TEST_F(Mfp, GpipReadSetsFixedBitsAndEndsTheRasterAndSecondPulses) {
-    g_cycles_per_frame = 512 * 100; // R04 = 0 counts as 512 lines: 100 cycles a line
-    g_mfp_regs[MFP_GPIP] = 0x50;    // raster and V-DISP high, second pulse low
-    g_cycles = 10;
+    g_cpu_regs.cycles_per_frame = 512 * 100; // R04 = 0 counts as 512 lines: 100 cycles a line
+    g_mfp.regs[MFP_GPIP] = 0x50;    // raster and V-DISP high, second pulse low
+    g_cpu_regs.cycles = 10;
     EXPECT_EQ(read(MFP_GPIP), 0xF2u);
-    g_cycles = 50;
+    g_cpu_regs.cycles = 50;
     EXPECT_EQ(read(MFP_GPIP), 0x33u);
-    EXPECT_EQ(g_mfp_regs[MFP_GPIP], 0x11);
+    EXPECT_EQ(g_mfp.regs[MFP_GPIP], 0x11);
 }
 
 TEST_F(Mfp, HsyncIsHighForTheFirstFifthOfEachLine) {
@@ -92,14 +92,14 @@ TEST_F(Mfp, HsyncIsHighForTheFirstFifthOfEachLine) {
         {500, 568, 0, 0}, {0, 0, 7, 0},
     };
     for (const Case& c : cases) {
-        g_cycles_per_frame = c.cpf;
-        g_crtc_regs[4] = c.r4;
-        g_cycles = c.cycles;
+        g_cpu_regs.cycles_per_frame = c.cpf;
+        g_crtc.regs[4] = c.r4;
+        g_cpu_regs.cycles = c.cycles;
         EXPECT_EQ(mfp_hsync_bit(), c.bit) << c.cpf << " " << c.r4 << " " << c.cycles;
         // IPRA shows it as channel 15 pending, and keeps what it showed.
-        g_mfp_regs[MFP_IPRA] = 0xFF;
+        g_mfp.regs[MFP_IPRA] = 0xFF;
         EXPECT_EQ(read(MFP_IPRA), 0x7Fu | c.bit);
-        EXPECT_EQ(g_mfp_regs[MFP_IPRA], 0x7Fu | c.bit);
+        EXPECT_EQ(g_mfp.regs[MFP_IPRA], 0x7Fu | c.bit);
     }
 }
 
@@ -108,7 +108,7 @@ TEST_F(Mfp, TimerDataWritesSetCounterAndReload) {
         const std::pair<uint32_t, uint8_t> values[] = {{0, 255}, {1, 1}, {200, 200}, {255, 255}};
         for (auto [written, stored] : values) {
             write(reg, 0x100 | written);
-            EXPECT_EQ(g_mfp_regs[reg], stored) << reg;
+            EXPECT_EQ(g_mfp.regs[reg], stored) << reg;
             EXPECT_EQ(mfp_reload(reg), stored) << reg;
         }
     }
@@ -154,12 +154,12 @@ TEST_F(Mfp, TimersCAndDRunOnAcrossRegisterWritesAndRestartWhenRaised) {
         write(MFP_IERB, c.ier);
         EXPECT_EQ(g_scheduler.countdown[c.kind], c.period);
         // Rewriting the registers with the timer still enabled does not restart it.
-        g_cycles = 1000;
+        g_cpu_regs.cycles = 1000;
         write(MFP_IERB, c.ier | 0x40);
         write(MFP_TCDCR, c.tcdcr);
         EXPECT_EQ(g_scheduler.countdown[c.kind], c.period - 1000);
         // The raise of its channel starts the next period.
-        g_cycles = 500;
+        g_cpu_regs.cycles = 500;
         c.schedule(1);
         EXPECT_EQ(g_scheduler.countdown[c.kind], c.period);
         // Clearing the enable bit cancels it.
@@ -178,18 +178,18 @@ TEST_F(Mfp, DataRegisterReadsCountOnlyInDelayModes) {
         {MFP_TDDR, MFP_TCDCR, 0x07, true}, {MFP_TDDR, MFP_TCDCR, 0x70, false},
     };
     for (const Case& c : cases) {
-        std::fill(std::begin(g_mfp_read_stamps), std::end(g_mfp_read_stamps), 0);
+        std::fill(std::begin(g_mfp.read_stamps), std::end(g_mfp.read_stamps), 0);
         write(c.control_reg, c.control);
         write(c.data_reg, 5);
-        g_cycles = 100000;
+        g_cpu_regs.cycles = 100000;
         EXPECT_EQ(read(c.data_reg), c.counts ? 4u : 5u) << c.data_reg << " " << int(c.control);
-        g_cycles = 0;
+        g_cpu_regs.cycles = 0;
         write(c.control_reg, 0);
     }
 }
 
 TEST_F(Mfp, ACountingReadStepsOncePerPrescaleFromTheWrittenValueToOne) {
-    g_cycles_per_frame = MFP_STEPS_PER_FRAME * 10; // mode 1: a prescaler step is 40 cycles
+    g_cpu_regs.cycles_per_frame = MFP_STEPS_PER_FRAME * 10; // mode 1: a prescaler step is 40 cycles
     write(MFP_TCDR, 3);
     write(MFP_TCDCR, 0x10);
     struct Step { uint32_t cycles; uint32_t expected; };
@@ -203,7 +203,7 @@ TEST_F(Mfp, ACountingReadStepsOncePerPrescaleFromTheWrittenValueToOne) {
         {0, 1},
     };
     for (const Step& s : steps) {
-        g_cycles = s.cycles;
+        g_cpu_regs.cycles = s.cycles;
         EXPECT_EQ(read(MFP_TCDR), s.expected) << s.cycles;
     }
 }
@@ -224,11 +224,11 @@ TEST_F(Mfp, UsartKeyboardPath) {
     g_cfg_key = 0;
 
     // A UDR write with bit 7 set is an LED command: a cleared bit lights its LED.
-    g_mfp_regs[MFP_KEY_LED] = 0x55;
+    g_mfp.regs[MFP_KEY_LED] = 0x55;
     const std::pair<uint32_t, uint8_t> commands[] = {{0x7F, 0x55}, {0x80, 0x7F}, {0x00, 0x7F}, {0xFE, 0x01}};
     for (auto [command, led] : commands) {
         write(MFP_UDR, command);
-        EXPECT_EQ(g_mfp_regs[MFP_KEY_LED], led) << command;
+        EXPECT_EQ(g_mfp.regs[MFP_KEY_LED], led) << command;
     }
 }
 

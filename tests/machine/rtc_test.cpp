@@ -22,11 +22,11 @@ protected:
         std::fill(std::begin(g_rtc.regs), std::end(g_rtc.regs), 0);
         g_rtc.bank = 0;
         g_rtc.last_read_addr = 0;
-        g_rtc_holdoff = 0;
-        std::fill(std::begin(g_mfp_regs), std::end(g_mfp_regs), 0);
+        g_rtc.holdoff = 0;
+        std::fill(std::begin(g_mfp.regs), std::end(g_mfp.regs), 0);
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
         g_event_time_scale = 10;
-        g_cycles = 0;
+        g_cpu_regs.cycles = 0;
         g_mem_probe_mode = 0;
         emu_clear_requests();
         set_time({2026, 3, 14, 6, 12, 34, 56});
@@ -42,13 +42,13 @@ protected:
     }
     // Forgets a second pulse so that the next one shows.
     static void clear_pulse() {
-        g_mfp_regs[MFP_GPIP] = 0x01;
+        g_mfp.regs[MFP_GPIP] = 0x01;
         g_scheduler.countdown[EV_RTC_ALARM] = 0;
-        g_rtc_holdoff = 0;
+        g_rtc.holdoff = 0;
     }
     static bool pulsed() {
-        return g_scheduler.countdown[EV_RTC_ALARM] == 30 && !(g_mfp_regs[MFP_GPIP] & 0x01) &&
-               (g_rtc_holdoff & 0x40);
+        return g_scheduler.countdown[EV_RTC_ALARM] == 30 && !(g_mfp.regs[MFP_GPIP] & 0x01) &&
+               (g_rtc.holdoff & 0x40);
     }
     HostLocalTime now_{};
 };
@@ -89,8 +89,8 @@ TEST_F(Rtc, AChangeOfTimeStartsASecondPulseWhileThe1HzOutputIsOn) {
         EXPECT_EQ(pulsed(), c.pulse) << int(c.reset_reg) << c.time_moves;
         if (!c.pulse) {
             EXPECT_EQ(g_scheduler.countdown[EV_RTC_ALARM], 0);
-            EXPECT_EQ(g_mfp_regs[MFP_GPIP], 0x01);
-            EXPECT_EQ(g_rtc_holdoff.load(), 0u);
+            EXPECT_EQ(g_mfp.regs[MFP_GPIP], 0x01);
+            EXPECT_EQ(g_rtc.holdoff.load(), 0u);
         }
     }
 }
@@ -99,21 +99,21 @@ TEST_F(Rtc, ReadingTheSecondsTwiceInARowRefreshesTheClock) {
     EXPECT_EQ(rtc_read_byte(RTC + 1), 0u); // first read: the stored digit
     EXPECT_EQ(rtc_read_byte(RTC + 1), 6u); // second: refreshed
     EXPECT_EQ(g_rtc.regs[0x02], 5);
-    EXPECT_TRUE(g_rtc_holdoff & 6);
+    EXPECT_TRUE(g_rtc.holdoff & 6);
 
     // While the hold-off runs, repeated reads do not refresh.
     set_time({2026, 3, 14, 6, 12, 34, 58});
     EXPECT_EQ(rtc_read_byte(RTC + 1), 6u);
 
     // A read of another register in between makes the next one ordinary.
-    g_rtc_holdoff = 0;
+    g_rtc.holdoff = 0;
     EXPECT_EQ(rtc_read_byte(RTC + 3), 5u);
     EXPECT_EQ(rtc_read_byte(RTC + 1), 6u);
-    EXPECT_EQ(g_rtc_holdoff.load(), 0u);
+    EXPECT_EQ(g_rtc.holdoff.load(), 0u);
     EXPECT_EQ(rtc_read_byte(RTC + 1), 8u);
 
     // In bank 1 the address holds another register: no refresh.
-    g_rtc_holdoff = 0;
+    g_rtc.holdoff = 0;
     g_rtc.bank = 1;
     g_rtc.regs[0x01] = 0x0A;
     set_time({2026, 3, 14, 6, 12, 34, 59});
@@ -171,10 +171,10 @@ TEST_F(Rtc, ModeAndResetRegisterWrites) {
     EXPECT_EQ(g_rtc.bank, 1);
     EXPECT_EQ(g_rtc.regs[0x1A], 0x09);
     EXPECT_EQ(g_rtc.regs[0x1B], 0x09);
-    EXPECT_EQ(g_event_request, uint32_t(REQ_NONE));
+    EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_NONE));
     rtc_write_byte(RTC + 0x1B, 0x08);
     EXPECT_EQ(g_rtc.bank, 0);
-    EXPECT_EQ(g_event_request, uint32_t(REQ_RTC_ACCESS));
+    EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_RTC_ACCESS));
     EXPECT_TRUE(run_flags() & RUN_REQUEST);
     emu_clear_requests();
 
@@ -182,36 +182,36 @@ TEST_F(Rtc, ModeAndResetRegisterWrites) {
     rtc_write_long(RTC + 0x1C, 0x00000008);
     EXPECT_EQ(g_rtc.regs[0x1E], 0x08);
     EXPECT_EQ(g_rtc.regs[0x1F], 0x08);
-    EXPECT_EQ(g_event_request, uint32_t(REQ_NONE));
-    EXPECT_EQ(g_rtc_holdoff.load(), 0u);
+    EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_NONE));
+    EXPECT_EQ(g_rtc.holdoff.load(), 0u);
     rtc_write_byte(RTC + 0x1F, 0x00);
-    EXPECT_EQ(g_event_request, uint32_t(REQ_RTC_ACCESS));
-    EXPECT_EQ(g_rtc_holdoff.load(), 0x40u);
+    EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_RTC_ACCESS));
+    EXPECT_EQ(g_rtc.holdoff.load(), 0x40u);
 }
 
 TEST_F(Rtc, HoldOffKeepsTheRefreshesGoing) {
     // An access request refreshes only when no hold-off runs.
-    g_rtc_holdoff = 1;
+    g_rtc.holdoff = 1;
     rtc_access_request();
     EXPECT_EQ(g_rtc.regs[0x00], 0);
-    EXPECT_EQ(g_rtc_holdoff.load(), 7u);
-    g_rtc_holdoff = 0;
+    EXPECT_EQ(g_rtc.holdoff.load(), 7u);
+    g_rtc.holdoff = 0;
     rtc_access_request();
     EXPECT_EQ(g_rtc.regs[0x00], 6);
-    EXPECT_EQ(g_rtc_holdoff.load(), 0x46u);
+    EXPECT_EQ(g_rtc.holdoff.load(), 0x46u);
 
     // Each host tick counts it down; at 0 no refresh is due.
-    g_rtc_holdoff = 2;
+    g_rtc.holdoff = 2;
     EXPECT_TRUE(rtc_holdoff_tick());
     EXPECT_TRUE(rtc_holdoff_tick());
     EXPECT_FALSE(rtc_holdoff_tick());
-    EXPECT_EQ(g_rtc_holdoff.load(), 0u);
+    EXPECT_EQ(g_rtc.holdoff.load(), 0u);
 
     g_rtc.bank = 1;
-    g_rtc_holdoff = 0x46;
+    g_rtc.holdoff = 0x46;
     rtc_reset();
     EXPECT_EQ(g_rtc.bank, 0);
-    EXPECT_EQ(g_rtc_holdoff.load(), 0u);
+    EXPECT_EQ(g_rtc.holdoff.load(), 0u);
     EXPECT_EQ(g_rtc.regs[0x00], 6);
 }
 

@@ -47,11 +47,11 @@ protected:
         cpu_test_reset(0x300000, 0x3F0000);
         ASSERT_TRUE(mem_alloc_images());
         ASSERT_TRUE(mem_alloc_main_ram(0x400000));
-        g_crtc_regs[CRTC_MODE] = 0;
+        g_crtc.regs[CRTC_MODE] = 0;
         ASSERT_EQ(mem_map_build(), 0);
         std::memset(g_sram, 0, SRAM_SIZE);
-        std::memset(g_sys_port, 0, sizeof g_sys_port);
-        g_sys_power_off_count = 0;
+        std::memset(g_sys.regs, 0, sizeof g_sys.regs);
+        g_sys.power_off_count = 0;
         g_sram_dirty = 0;
         g_cfg_warnvirus = 1;
         g_virus_warn_off = 0;
@@ -160,9 +160,9 @@ TEST_F(Sram, LoadTakesTheRamSizeAndFixesTheLongAtC) {
         be_write32(image.data() + 8, c.size_field);
         be_write32(image.data() + 0x0C, 0x00FC0000);
         write_file(dir_ / "a" / "sram.ram", image);
-        g_main_ram_size = 0x400000;
+        g_machine.main_ram_size = 0x400000;
         EXPECT_EQ(sram_load({dir_ / "a"}), dir_ / "a" / "sram.ram");
-        EXPECT_EQ(g_main_ram_size, c.ram_size);
+        EXPECT_EQ(g_machine.main_ram_size, c.ram_size);
         EXPECT_EQ(be_read32(g_sram + 0x0C), 0x00BFFFFCu);
         EXPECT_EQ(g_sram[SRAM_SIZE - 1], 0x5A);
         EXPECT_EQ(g_sram_dirty, 0);
@@ -171,22 +171,22 @@ TEST_F(Sram, LoadTakesTheRamSizeAndFixesTheLongAtC) {
 
 TEST_F(Sram, LoadSearchesTheFoldersInOrderAndTakesShortFiles) {
     std::memset(g_sram, 0x77, SRAM_SIZE);
-    g_main_ram_size = 0x400000;
+    g_machine.main_ram_size = 0x400000;
     EXPECT_TRUE(sram_load({dir_ / "none", dir_ / "nothing"}).empty());
     EXPECT_EQ(g_sram[0], 0x77);  // nothing found: image and size stay
-    EXPECT_EQ(g_main_ram_size, 0x400000u);
+    EXPECT_EQ(g_machine.main_ram_size, 0x400000u);
 
     std::vector<uint8_t> shorter(12, 0);
     be_write32(shorter.data() + 8, 0x00600000);
     write_file(dir_ / "exe" / "sram.ram", shorter);
     EXPECT_EQ(sram_load({dir_ / "start", dir_ / "exe"}), dir_ / "exe" / "sram.ram");
-    EXPECT_EQ(g_main_ram_size, 0x600000u);
+    EXPECT_EQ(g_machine.main_ram_size, 0x600000u);
     EXPECT_EQ(g_sram[11], 0x00);
     EXPECT_EQ(g_sram[12], 0x77);  // past the short file's end
 
     write_file(dir_ / "start" / "sram.ram", std::vector<uint8_t>(SRAM_SIZE, 0));
     EXPECT_EQ(sram_load({dir_ / "start", dir_ / "exe"}), dir_ / "start" / "sram.ram");
-    EXPECT_EQ(g_main_ram_size, 0x400000u);
+    EXPECT_EQ(g_machine.main_ram_size, 0x400000u);
 }
 
 TEST_F(Sram, SaveWritesTheWholeImageOrNothing) {
@@ -245,8 +245,8 @@ TEST_F(Sram, FailedSaveIsToldAndRemembered) {
 
 TEST_F(Sram, SystemPortStoresItsBytes) {
     mem_write_word_c(0x1234, 0xE8E000);
-    EXPECT_EQ(g_sys_port[0], 0);     // a word write goes to its odd byte
-    EXPECT_EQ(g_sys_port[1], 0x34);  // the contrast
+    EXPECT_EQ(g_sys.regs[0], 0);     // a word write goes to its odd byte
+    EXPECT_EQ(g_sys.regs[1], 0x34);  // the contrast
     mem_write_byte_c(0x56, 0xE8E002);
     EXPECT_EQ(mem_read_byte_c(0xE8E002), 0x56u);  // even bytes work too
     mem_write_byte_c(0x9A, 0xE8E007);

@@ -38,7 +38,7 @@ protected:
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
         g_fmcard.fm = FM_NONE;
         g_fmcard.chip.opm_regs[OPM_CT_RATE] = 0;
-        g_ppi_regs[PPI_PORT_C] = 0x08;  // 15600 Hz
+        g_ppi.regs[PPI_PORT_C] = 0x08;  // 15600 Hz
         g_cfg_wav = 1;
         g_has_focus = 1;
     }
@@ -128,11 +128,11 @@ TEST_F(SoundAdpcm, sound_adpcm_sine_round_trip) {
 
 // Header, data size, end time, status and the completion at the poll.
 TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
-    g_ppi_regs[PPI_PORT_C] = 0x00;  // 7800 Hz
+    g_ppi.regs[PPI_PORT_C] = 0x00;  // 7800 Hz
     dma_set_reg_byte(CH, DMA_CCR, DMA_CCR_INT);
     dma_set_reg_byte(CH, DMA_NIV, 0x6A);
     std::vector<uint8_t> bytes(100, 0x08);
-    for (size_t i = 0; i < bytes.size(); i++) g_main_ram[0x10000 + i] = bytes[i];
+    for (size_t i = 0; i < bytes.size(); i++) g_machine.main_ram[0x10000 + i] = bytes[i];
     dma_set_reg_long(CH, DMA_MAR, 0x10000);
     dma_set_reg_word(CH, DMA_MTC, 100);
     uint64_t start = now_ms();
@@ -164,13 +164,13 @@ TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
     adpcm_play_buffer(bytes.data(), 0, 7800);
     EXPECT_EQ(playing().size(), 136u);
     // Rate 3 in port C: nothing plays; it completes at the next poll.
-    g_ppi_regs[PPI_PORT_C] = 0x0C;
+    g_ppi.regs[PPI_PORT_C] = 0x0C;
     adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_TRUE(g_adpcm_player.wav.empty());
     EXPECT_EQ(g_adpcm_player.end_time, now_ms() + 1);
     // In the background: nothing heard, the same times.
     g_has_focus = 0;
-    g_ppi_regs[PPI_PORT_C] = 0x00;
+    g_ppi.regs[PPI_PORT_C] = 0x00;
     adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_FALSE(host_sound_playing());
     EXPECT_EQ(g_adpcm_player.end_time, now_ms() + 45);
@@ -184,12 +184,12 @@ TEST_F(SoundAdpcm, sound_adpcm_rates_and_refused_transfers) {
     };
     for (Rate r : {Rate{0x00, 0, 7800}, {0x04, 0, 10400}, {0x08, 0, 15600}, {0x08, 0x80, 7800}, {0x0C, 0, 0},
                    {0x04, 0x80, 5200}}) {
-        g_ppi_regs[PPI_PORT_C] = r.port_c;
+        g_ppi.regs[PPI_PORT_C] = r.port_c;
         g_fmcard.chip.opm_regs[OPM_CT_RATE] = r.ct;
         EXPECT_EQ(adpcm_input_rate(), r.rate);
     }
     g_fmcard.chip.opm_regs[OPM_CT_RATE] = 0;
-    g_ppi_regs[PPI_PORT_C] = 0x08;
+    g_ppi.regs[PPI_PORT_C] = 0x08;
     dma_set_reg_long(CH, DMA_MAR, 0x10000);
     dma_set_reg_word(CH, DMA_MTC, 100);
     for (uint8_t ocr : {0x80, 0x10, 0x20, 0x04}) {  // device to memory, word, long, continue mode

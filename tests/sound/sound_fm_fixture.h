@@ -61,8 +61,8 @@ protected:
         fmcard_select(g_fmcard, FM_NONE);
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
         g_event_time_scale = 10;
-        g_cycles = 0;
-        g_cycles_per_frame = TEST_CPF;
+        g_cpu_regs.cycles = 0;
+        g_cpu_regs.cycles_per_frame = TEST_CPF;
         opm_power_on();
         g_fmcard.output_on = 1;
         g_fmcard.fmwait1 = 0;

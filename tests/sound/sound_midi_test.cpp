@@ -29,7 +29,7 @@ protected:
         midi_power_on();
         g_midi.enable = 1;
         g_mem_probe_mode = 0;
-        g_cycles_per_frame = 181818;
+        g_cpu_regs.cycles_per_frame = 181818;
         g_event_time_scale = 10;
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
     }

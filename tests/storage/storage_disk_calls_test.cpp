@@ -85,8 +85,8 @@ protected:
     // Runs the call by TRAP #15 and returns the cycles the instruction took.
     uint32_t trap(uint32_t call, uint32_t unit, uint32_t d2 = 0x03000001, uint32_t d3 = 0, uint32_t a1 = BUF) {
         cpu_test_reset(CODE, 0x8000);
-        g_main_ram[CODE] = 0x4E;  // TRAP #15
-        g_main_ram[CODE + 1] = 0x4F;
+        g_machine.main_ram[CODE] = 0x4E;  // TRAP #15
+        g_machine.main_ram[CODE + 1] = 0x4F;
         cpu_d(0) = call;
         cpu_d(1) = unit;
         cpu_d(2) = d2;
@@ -286,7 +286,7 @@ TEST_F(StorageDiskCalls, FailedOpensEmptyTheSlotOnlyWhenUnreadable) {
         cpu_d(2) = 0x03000002;
         cpu_d(3) = 16;
         cpu_a(1) = BUF;
-        std::memset(g_main_ram + BUF, 0x22, 16);
+        std::memset(g_machine.main_ram + BUF, 0x22, 16);
         EXPECT_EQ(disk_iocs_b_write(), DISK_REFUSED);
         EXPECT_EQ(cpu_d(2), 0x03000002u);
         EXPECT_EQ(disk_iocs_b_drvchk(), c.readable ? DISK_CHECK_READ_ONLY : DISK_CHECK_EMPTY);

@@ -13,8 +13,8 @@ TEST(StorageDmaHostPointer, MapsWholeRangesInOneStoreOnly) {
         uint32_t addr, length;
         uint8_t* expect;
     } cases[] = {
-        {0, 16, g_main_ram},
-        {0x3FFFF0, 16, g_main_ram + 0x3FFFF0},
+        {0, 16, g_machine.main_ram},
+        {0x3FFFF0, 16, g_machine.main_ram + 0x3FFFF0},
         {0x3FFFF8, 16, nullptr},                 // runs past the end of RAM
         {0x10, 0xFFFFFFF8u, nullptr},            // the end would wrap
         {0xC00000, 0x100000, g_gvram},

@@ -5,7 +5,7 @@
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/decode.h"
-#include "core/run_loop.h"
+#include "core/cpu_loop.h"
 #include "core/trace.h"
 #include "host/guest_window.h"
 #include "machine/device.h"
@@ -55,8 +55,8 @@ void flat_bus_install() {
         g_fetch_page_table[p] = g_flat;
     }
     mem_map_set_direct(0, 128, g_flat, g_flat);
-    g_main_ram = g_flat;
-    g_main_ram_size = GUEST_WINDOW_SIZE;
+    g_machine.main_ram = g_flat;
+    g_machine.main_ram_size = GUEST_WINDOW_SIZE;
     init_clear_trace_buffers();
     devices_power_on();
     g_run_flags = 0;
@@ -80,28 +80,28 @@ void flat_write_words(uint32_t addr, std::initializer_list<uint16_t> words) {
 
 void cpu_test_reset(uint32_t pc, uint32_t ssp, uint32_t sr) {
     for (auto& r : g_cpu_regs.r) r = 0;
-    g_cpu_pc = pc;
-    g_cpu_op_addr = pc;
-    g_cpu_sr = sr;
-    g_cpu_ssp_save = g_cpu_usp_save = ssp;
+    g_cpu_regs.pc = pc;
+    g_cpu_regs.op_addr = pc;
+    g_cpu_regs.sr = sr;
+    g_cpu_regs.ssp_save = g_cpu_regs.usp_save = ssp;
     cpu_sp() = ssp;
-    g_irq_request = g_irq_level = g_irq_vector_offset = g_irq_pending = 0;
-    g_cycles = 0;
-    g_cycle_deadline = 0x7FFFFFFF;
-    g_event_kind = 0;
+    g_cpu_regs.irq_request = g_cpu_regs.irq_level = g_cpu_regs.irq_vector_offset = g_cpu_regs.irq_pending = 0;
+    g_cpu_regs.cycles = 0;
+    g_cpu_regs.cycle_deadline = 0x7FFFFFFF;
+    g_cpu_regs.event_kind = 0;
     g_exception_busy = 0x100;
     g_trace_delay = 0;
     g_cpu_stopped = 0;
-    g_refetch = 1;
-    g_event_request = 0;
+    g_cpu_regs.refetch = 1;
+    g_machine.requests.event_request = 0;
     g_run_flags = 0;
 }
 
 uint32_t cpu_test_step() {
-    uint32_t before = g_cycles;
-    g_cpu_op_addr = g_cpu_pc;
+    uint32_t before = g_cpu_regs.cycles;
+    g_cpu_regs.op_addr = g_cpu_regs.pc;
     g_run_flags = RUN_STEP;
     cpu_run();
     g_run_flags = 0;
-    return g_cycles - before;
+    return g_cpu_regs.cycles - before;
 }

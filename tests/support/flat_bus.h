@@ -6,7 +6,7 @@
 #include <initializer_list>
 
 // Builds the decode tables once, maps 16 MB of zeroed RAM on every page
-// (also as g_main_ram), clears the debugger data and the machine's requests.
+// (also as g_machine.main_ram), clears the debugger data and the machine's requests.
 void flat_bus_install();
 uint8_t* flat_bus_memory();
 

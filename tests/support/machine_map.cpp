@@ -37,5 +37,5 @@ void video_start_frame() {
     emu_latch_video_state();
     emu_set_raster_line(crtc_reg(CRTC_V_DISP_START));
     g_sprite_unit.resolution = spr_area_word(SPR_RESOLUTION);
-    std::memcpy(g_vc_latch, g_vc_regs, sizeof g_vc_latch);
+    std::memcpy(g_pal.vc_latch, g_pal.vc_regs, sizeof g_pal.vc_latch);
 }

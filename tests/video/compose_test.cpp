@@ -111,7 +111,7 @@ protected:
     video_state_clear();
     vid_static_init();
     frame_buffer_setup(fb, GetParam());
-    g_pal_change_count = g_pal_quiet_frames = 0;
+    g_pal.change_count = g_pal.quiet_frames = 0;
     std::fill(fb.pixels.begin(), fb.pixels.end(), CANARY);
     // A 16 x 8 picture, 16 colours, 512 lines at 31 kHz (one raster a line).
     geometry(16, 8, 0x0015);
@@ -388,15 +388,15 @@ TEST(VideoGeometry, SizeAndScaleTable) {
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << c.r02 << " " << c.r03 << " " << c.r06 << " " << c.r07 << " " << std::hex
                                     << c.r20 << " crt " << c.crt);
-    g_crtc_regs[CRTC_H_DISP_START] = c.r02;
-    g_crtc_regs[CRTC_H_DISP_END] = c.r03;
-    g_crtc_regs[CRTC_V_DISP_START] = c.r06;
-    g_crtc_regs[CRTC_V_DISP_END] = c.r07;
-    g_crtc_regs[CRTC_MODE] = c.r20;
-    g_sys_port[SYS_DISPLAY] = c.port7;
+    g_crtc.regs[CRTC_H_DISP_START] = c.r02;
+    g_crtc.regs[CRTC_H_DISP_END] = c.r03;
+    g_crtc.regs[CRTC_V_DISP_START] = c.r06;
+    g_crtc.regs[CRTC_V_DISP_END] = c.r07;
+    g_crtc.regs[CRTC_MODE] = c.r20;
+    g_sys.regs[SYS_DISPLAY] = c.port7;
     g_video_host.g_cfg_crt = c.crt;
     // Everything on, to walk every renderer over the whole picture.
-    g_vc_regs[VC_R2_LOW] = 0x7F;
+    g_pal.vc_regs[VC_R2_LOW] = 0x7F;
     g_video.g_full_redraw_countdown = 1;
     emu_latch_video_state();
     g_video.vid_render_frame(reinterpret_cast<uint8_t*>(guarded.data()), FB_ROWS, -1);
@@ -406,7 +406,7 @@ TEST(VideoGeometry, SizeAndScaleTable) {
     EXPECT_EQ(g_video.v_scale, c.v_scale);
     for (size_t k = fb.pixels.size(); k < guarded.size(); k++) ASSERT_EQ(guarded[k], CANARY);
   }
-  g_sys_port[SYS_DISPLAY] = 0;
+  g_sys.regs[SYS_DISPLAY] = 0;
 }
 
 // After random VRAM writes, scrolls and layer switches, between frames and
@@ -461,7 +461,7 @@ TEST_P(VideoCompose, IncrementalRenderEqualsFreshRender) {
           break;
         }
         case 1: {
-          uint32_t old = g_vc_regs[VC_R2_LOW], first = pick(40);
+          uint32_t old = g_pal.vc_regs[VC_R2_LOW], first = pick(40);
           at_raster(first);
           vc(2, layer_bytes[pick(5)]);
           at_raster(first + 1 + pick(8));
@@ -479,7 +479,7 @@ TEST_P(VideoCompose, IncrementalRenderEqualsFreshRender) {
       VideoState saved = g_video;
       std::fill(fresh.begin(), fresh.end(), CANARY);
       g_video.g_full_redraw_countdown = 1;
-      full_redraw_counter = 0;
+      g_video.full_redraw_counter = 0;
       std::memset(g_video.text_line_nonempty, 1, sizeof g_video.text_line_nonempty);
       std::memset(g_video.graphic_line_nonempty, 1, sizeof g_video.graphic_line_nonempty);
       const bool vector_paths = render::g_use_ssse3;

@@ -26,16 +26,16 @@ protected:
         std::memset(g_video.g_line_log_gscroll, 0, sizeof g_video.g_line_log_gscroll);
         g_video.g_tscroll_log_mask = g_video.g_gscroll_log_mask = 0;
         g_video.g_full_redraw_countdown = g_video.g_redraw_holdoff = 0;
-        g_crtc_op_port = 0;
+        g_crtc.op_port = 0;
         emu_clear_requests();
     }
     void TearDown() override { emu_clear_requests(); }
 
     // Takes the pending request; 0 when none. Checks nothing else is queued.
     static uint32_t take_request() {
-        uint32_t code = g_event_request;
+        uint32_t code = g_machine.requests.event_request;
         emu_take_request();
-        EXPECT_EQ(g_event_request, 0u) << "a second request was queued";
+        EXPECT_EQ(g_machine.requests.event_request, 0u) << "a second request was queued";
         return code;
     }
 };
@@ -60,16 +60,16 @@ TEST_F(VideoCrtc, RegisterAreaDecodesMirrorsAndHidesTheTextScroll) {
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.write_addr);
-        std::fill(std::begin(g_crtc_regs), std::end(g_crtc_regs), 0);
+        std::fill(std::begin(g_crtc.regs), std::end(g_crtc.regs), 0);
         mem_write_byte_c(c.value, c.write_addr);
-        for (int r = 0; r < 25; r++) EXPECT_EQ(g_crtc_regs[r], r == c.reg ? c.reg_value : 0) << "R" << r;
+        for (int r = 0; r < 25; r++) EXPECT_EQ(g_crtc.regs[r], r == c.reg ? c.reg_value : 0) << "R" << r;
         EXPECT_EQ(mem_read_byte_c(c.read_addr), c.read);
         emu_clear_requests();
     }
     // Words and longs are big-endian over the image.
     mem_write_long_c(0x12345678, 0xE80004);
-    EXPECT_EQ(g_crtc_regs[CRTC_H_DISP_START], 0x1234);
-    EXPECT_EQ(g_crtc_regs[CRTC_H_DISP_END], 0x5678);
+    EXPECT_EQ(g_crtc.regs[CRTC_H_DISP_START], 0x1234);
+    EXPECT_EQ(g_crtc.regs[CRTC_H_DISP_END], 0x5678);
     EXPECT_EQ(mem_read_word_c(0xE80006), 0x5678u);
     EXPECT_EQ(mem_read_long_c(0xE80004), 0x12345678u);
 }
@@ -91,7 +91,7 @@ TEST_F(VideoCrtc, RasterLineAndModeRegistersPostTheirRequestsOnTheRightByte) {
         else mem_write_byte_c(c.value, c.addr);
         EXPECT_EQ(take_request(), c.request);
     }
-    EXPECT_EQ(g_crtc_regs[CRTC_RASTER_INT], 0x0123);  // the word stored whole before the request
+    EXPECT_EQ(g_crtc.regs[CRTC_RASTER_INT], 0x0123);  // the word stored whole before the request
 }
 
 TEST_F(VideoCrtc, OperationPortToggles) {
@@ -112,7 +112,7 @@ TEST_F(VideoCrtc, ScrollWritesAreLoggedAtTheRasterLine) {
         {0xE80014, 0x0123, 300, -1}, {0xE80018, 0x01FF, 0, 0},  {0xE8001C, 0x0042, 511, 1},
         {0xE80020, 0x0007, 17, 2},   {0xE80024, 0x0100, 100, 3},
     };
-    g_crtc_regs[CRTC_V_DISP_START] = 40;  // display start: raster line = CRTC line - 40
+    g_crtc.regs[CRTC_V_DISP_START] = 40;  // display start: raster line = CRTC line - 40
     for (const Case& c : cases) {
         SCOPED_TRACE(c.addr);
         emu_set_raster_line(c.raster + 40);
@@ -138,8 +138,8 @@ TEST_F(VideoCrtc, RasterCopyCopiesSelectedPlanesAndMarksFourLines) {
     for (uint32_t p = 0; p < 4; p++) {
         for (uint32_t i = 0; i < 512; i++) g_tvram[p * 0x20000 + 1024 + i] = uint8_t(p * 16 + i);
     }
-    g_crtc_regs[CRTC_RASTER_COPY] = 0x0203;
-    g_crtc_regs[CRTC_TEXT_ACCESS] = 0x0005;  // planes 0 and 2
+    g_crtc.regs[CRTC_RASTER_COPY] = 0x0203;
+    g_crtc.regs[CRTC_TEXT_ACCESS] = 0x0005;  // planes 0 and 2
     mem_write_byte_c(0x08, 0xE80481);
     for (uint32_t p = 0; p < 4; p++) {
         const uint8_t* plane = g_tvram + p * 0x20000;
@@ -153,8 +153,8 @@ TEST_F(VideoCrtc, RasterCopyCopiesSelectedPlanesAndMarksFourLines) {
         EXPECT_EQ(g_video.g_tvram_dirty_lines[line] != 0, line >= 12 && line <= 15) << line;
     }
     // The last raster onto the first stays inside the planes.
-    g_crtc_regs[CRTC_RASTER_COPY] = 0xFF00;
-    g_crtc_regs[CRTC_TEXT_ACCESS] = 0x0008;
+    g_crtc.regs[CRTC_RASTER_COPY] = 0xFF00;
+    g_crtc.regs[CRTC_TEXT_ACCESS] = 0x0008;
     g_tvram[3 * 0x20000 + 0x1FFFF] = 0x77;
     mem_write_byte_c(0x08, 0xE80481);
     EXPECT_EQ(g_tvram[3 * 0x20000 + 511], 0x77);
@@ -167,14 +167,14 @@ TEST_F(VideoCrtc, PortWriteCopiesOnlyWithAPlaneSelectedAndThenClears) {
         {0x0A, 0x0, false, true}, {0x0A, 0x1, true, true}, {0x08, 0x1, true, false},
         {0x02, 0x1, false, true}, {0x05, 0x1, false, false},
     };
-    g_crtc_regs[CRTC_MODE] = 0x0400;  // 1024 mode: the clear needs no page
-    g_crtc_regs[CRTC_RASTER_COPY] = 0x0001;
+    g_crtc.regs[CRTC_MODE] = 0x0400;  // 1024 mode: the clear needs no page
+    g_crtc.regs[CRTC_RASTER_COPY] = 0x0001;
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << c.value << " " << c.r21);
         g_tvram[0] = 0x99;
         g_tvram[512] = 0;
         g_gvram[0] = 0x0F;
-        g_crtc_regs[CRTC_TEXT_ACCESS] = uint16_t(c.r21);
+        g_crtc.regs[CRTC_TEXT_ACCESS] = uint16_t(c.r21);
         mem_write_byte_c(c.value, 0xE80481);
         EXPECT_EQ(g_tvram[512] == 0x99, c.copies);
         EXPECT_EQ(g_gvram[0] == 0, c.clears);
@@ -208,11 +208,11 @@ TEST_F(VideoCrtc, FastClearZeroesTheRowsUnderTheYScroll) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         std::memset(g_gvram, 0xA5, GVRAM_SIZE);
-        g_crtc_regs[CRTC_MODE] = c.r20;
-        g_crtc_regs[CRTC_TEXT_ACCESS] = c.r21;
-        g_crtc_regs[CRTC_GR0_Y] = c.r13;
-        g_crtc_regs[CRTC_GR2_Y] = c.r17;
-        g_crtc_regs[CRTC_GR3_Y] = c.r19;
+        g_crtc.regs[CRTC_MODE] = c.r20;
+        g_crtc.regs[CRTC_TEXT_ACCESS] = c.r21;
+        g_crtc.regs[CRTC_GR0_Y] = c.r13;
+        g_crtc.regs[CRTC_GR2_Y] = c.r17;
+        g_crtc.regs[CRTC_GR3_Y] = c.r19;
         g_video.g_full_redraw_countdown = 0;
         g_video.g_redraw_holdoff = 0;
         crtc_fast_clear();

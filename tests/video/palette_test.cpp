@@ -15,13 +15,13 @@ constexpr uint32_t CONTRAST = 0xE8E001;
 class VideoPalette : public ::testing::Test {
 protected:
     void SetUp() override {
-        std::memset(g_palette, 0, sizeof g_palette);
-        std::memset(g_vc_regs, 0, sizeof g_vc_regs);
+        std::memset(g_pal.palette, 0, sizeof g_pal.palette);
+        std::memset(g_pal.vc_regs, 0, sizeof g_pal.vc_regs);
         std::memset(g_video.g_line_log_layers, 0, sizeof g_video.g_line_log_layers);
         g_video_host.rgb565 = 0;
         g_video.g_redraw_holdoff = 0;
-        g_pal_change_count = 0;
-        g_pal_quiet_frames = 0;
+        g_pal.change_count = 0;
+        g_pal.quiet_frames = 0;
         g_cfg_pal = 1;
         g_raster_line = 0;
         pal_alloc_lut();
@@ -65,7 +65,7 @@ TEST_F(VideoPalette, OnlyColourWordZeroIsTransparentAtAnyContrast) {
 
 TEST_F(VideoPalette, ARebuildRedrawsTheNextFrameAndTheSameContrastDoesNothing) {
     contrast(9);
-    EXPECT_EQ(g_pal_last_contrast, 9u);
+    EXPECT_EQ(g_sys.last_contrast, 9u);
     EXPECT_EQ(g_video.g_full_redraw_countdown, 1);
     g_video.g_full_redraw_countdown = 0;
     contrast(0x19);  // only bits 0-3 count
@@ -80,7 +80,7 @@ TEST_F(VideoPalette, ARebuildRedrawsTheNextFrameAndTheSameContrastDoesNothing) {
 TEST_F(VideoPalette, ContrastZeroAfterAMachineStartDarkensThePicture) {
     // The start forgets the last contrast as 0 while the table still holds 15.
     EXPECT_EQ(g_pal_lut[0xFFFE], 0x7FFF);
-    g_pal_last_contrast = 0;
+    g_sys.last_contrast = 0;
     contrast(0);
     EXPECT_EQ(g_pal_lut[0xFFFE], 0x8000);
     EXPECT_EQ(g_video.g_full_redraw_countdown, 1);
@@ -96,7 +96,7 @@ TEST_F(VideoPalette, SlotDecodesPaletteRegistersAndEmptyRange) {
 
     EXPECT_EQ(pal_word(511), 0x1234u);
     const uint8_t regs[6] = {0xA1, 0xA2, 0xB1, 0xB2, 0xC1, 0xC2};
-    EXPECT_EQ(std::memcmp(g_vc_regs, regs, 6), 0);
+    EXPECT_EQ(std::memcmp(g_pal.vc_regs, regs, 6), 0);
 
     struct Case { uint32_t addr; uint32_t byte; };
     const Case cases[] = {{0x3FE, 0x12}, {0x3FF, 0x34}, {0x402, 0xA1}, {0x4F1, 0xA2},
@@ -110,7 +110,7 @@ TEST_F(VideoPalette, SlotDecodesPaletteRegistersAndEmptyRange) {
 TEST_F(VideoPalette, PaletteWritesCountAndRegisterWritesRearmARunningCountdown) {
     g_video.g_full_redraw_countdown = 5;
     pal_write_long(PAL + 0x10, 0x11112222);
-    EXPECT_EQ(g_pal_change_count, 4u);
+    EXPECT_EQ(g_pal.change_count, 4u);
     EXPECT_EQ(g_video.g_full_redraw_countdown, 5);  // palette writes leave it alone
 
     struct Case { uint16_t countdown, holdoff, after; };
@@ -121,7 +121,7 @@ TEST_F(VideoPalette, PaletteWritesCountAndRegisterWritesRearmARunningCountdown) 
         pal_write_byte(PAL + 0x501, 0x24);
         EXPECT_EQ(g_video.g_full_redraw_countdown, c.after) << c.countdown << " " << c.holdoff;
     }
-    EXPECT_EQ(g_pal_change_count, 4u);
+    EXPECT_EQ(g_pal.change_count, 4u);
 }
 
 TEST_F(VideoPalette, LayerByteIsLoggedAtItsRasterLine) {
@@ -164,8 +164,8 @@ TEST_F(VideoPalette, PacingTurnsPaletteWritesIntoRedrawRequests) {
     EXPECT_EQ(calls_until_redraw(300), 30);
     for (int i = 0; i < 30; i++) pal_write_byte(PAL + 2, i);
     EXPECT_EQ(calls_until_redraw(300), 1);
-    EXPECT_EQ(g_pal_change_count, 0u);
-    EXPECT_EQ(g_pal_quiet_frames, 0u);
+    EXPECT_EQ(g_pal.change_count, 0u);
+    EXPECT_EQ(g_pal.quiet_frames, 0u);
 }
 
 } // namespace

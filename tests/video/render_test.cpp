@@ -72,7 +72,7 @@ protected:
 
     // --- the machine's side ---
     static void settle() {
-        for (int k = 0; k < 8 && g_event_request; k++) emu_dispatch_request();
+        for (int k = 0; k < 8 && g_machine.requests.event_request; k++) emu_dispatch_request();
     }
     static void crtc(CrtcReg n, uint32_t v) {
         mem_write_word_c(v, CRTC_BASE + 2 * n);
@@ -100,7 +100,7 @@ protected:
     }
     static void display_start() {
         emu_set_raster_line(crtc_reg(CRTC_V_DISP_START));
-        std::memcpy(g_vc_latch, g_vc_regs, sizeof g_vc_latch);
+        std::memcpy(g_pal.vc_latch, g_pal.vc_regs, sizeof g_pal.vc_latch);
         g_sprite_unit.resolution = spr_area_word(SPR_RESOLUTION);
     }
     static void at_raster(uint32_t n) { emu_set_raster_line(crtc_reg(CRTC_V_DISP_START) + n); }

@@ -17,14 +17,14 @@ class VideoSpriteStore : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(mem_alloc_images());
-        if (!g_main_ram) {
+        if (!g_machine.main_ram) {
             ASSERT_TRUE(mem_alloc_main_ram(0x400000));
         }
         ASSERT_EQ(mem_map_build(), 0);
         std::memset(g_sprite_area, 0, SPRITE_AREA_SIZE);
         std::memset(&g_sprite_unit, 0, sizeof g_sprite_unit);
         clear_logs();
-        g_crtc_regs[CRTC_MODE] = 0;
+        g_crtc.regs[CRTC_MODE] = 0;
         g_raster_line = 0;
     }
     static void clear_logs() {
@@ -74,7 +74,7 @@ TEST_F(VideoSpriteStore, ALongWriteAtTheLastWordStaysInTheImage) {
 }
 
 TEST_F(VideoSpriteStore, TheFirstTableWriteAfterARasterHitSavesTheTableWithItsBand) {
-    g_crtc_regs[CRTC_MODE] = 0x0004;  // 512 lines: picture lines are raster lines x 2
+    g_crtc.regs[CRTC_MODE] = 0x0004;  // 512 lines: picture lines are raster lines x 2
     spr_write_word(SPR + 0x0010, 0x0100);  // sprite 2 X
     SpriteUnit& u = g_sprite_unit;
 
@@ -174,10 +174,10 @@ TEST_F(VideoSpriteStore, BgRegisterWritesAreLoggedAtTheirRasterLine) {
 TEST_F(VideoSpriteStore, RasterLinesScaleToPictureLinesByTheResolution) {
     const int32_t expected[8] = {101, 202, 202, 202, 50, 101, 202, 202};
     for (uint32_t index = 0; index < 8; index++) {
-        g_crtc_regs[CRTC_MODE] = uint16_t(0x0300 | index << 2 | 3);  // other bits do not count
+        g_crtc.regs[CRTC_MODE] = uint16_t(0x0300 | index << 2 | 3);  // other bits do not count
         EXPECT_EQ(spr_scale_raster(101), expected[index]) << index;
     }
-    g_crtc_regs[CRTC_MODE] = 4 << 2;
+    g_crtc.regs[CRTC_MODE] = 4 << 2;
     EXPECT_EQ(spr_scale_raster(-3), -1);  // truncated toward 0
 }
 

@@ -186,13 +186,13 @@ TEST_F(VideoDevices, PowerOnMakesTheColourTableAfresh) {
 // it changes no state. The only side effect of a read is the operation
 // port's bit 1, which the peek shows as it stands before the read.
 TEST_F(VideoDevices, PeeksAreReadsWithoutSideEffects) {
-    for (uint32_t r = 0; r < CRTC_REGS; r++) g_crtc_regs[r] = uint16_t(0x0101 * (r + 1) ^ 0x8040);
-    for (uint32_t i = 0; i < sizeof g_palette; i++) g_palette[i] = uint8_t(i * 7 + 3);
+    for (uint32_t r = 0; r < CRTC_REGS; r++) g_crtc.regs[r] = uint16_t(0x0101 * (r + 1) ^ 0x8040);
+    for (uint32_t i = 0; i < sizeof g_pal.palette; i++) g_pal.palette[i] = uint8_t(i * 7 + 3);
     for (uint32_t i = 0; i < VC_BYTES; i++) {
-        g_vc_regs[i] = uint8_t(0xA1 + i);
-        g_vc_latch[i] = uint8_t(0x51 + i);
+        g_pal.vc_regs[i] = uint8_t(0xA1 + i);
+        g_pal.vc_latch[i] = uint8_t(0x51 + i);
     }
-    g_crtc_op_port = 0;
+    g_crtc.op_port = 0;
     constexpr size_t OP_PORT_BYTE = offsetof(CrtcState, op_port);
     constexpr uint32_t SLOT_SIZE = 0x2000;  // one I/O slot
     // The slots' own devices, checked at every address; all of them at the end.
@@ -236,7 +236,7 @@ TEST_F(VideoDevices, PeeksAreReadsWithoutSideEffects) {
     if (toggles % 2) all_expected[0][OP_PORT_BYTE] ^= CRTC_OP_READ_TOGGLE;
     EXPECT_TRUE(states() == all_expected) << "the sweep changed another device";
     // The port as the debugger sees it between two reads.
-    g_crtc_op_port = 0;
+    g_crtc.op_port = 0;
     EXPECT_EQ(crtc_peek_byte(CRTC_BASE + 0x481), 0u);
     EXPECT_EQ(crtc_read_byte(CRTC_BASE + 0x481), CRTC_OP_READ_TOGGLE);
     EXPECT_EQ(crtc_peek_byte(CRTC_BASE + 0x481), CRTC_OP_READ_TOGGLE);

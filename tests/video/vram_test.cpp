@@ -61,7 +61,7 @@ protected:
     // machine request it posts.
     static void set_mode(uint32_t mode) {
         mem_write_byte_c(mode, 0xE80028);
-        ASSERT_EQ(g_event_request, uint32_t(REQ_VIDEO_MODE));
+        ASSERT_EQ(g_machine.requests.event_request, uint32_t(REQ_VIDEO_MODE));
         emu_dispatch_request();
     }
     static std::vector<int> text_dirty() { return dirty_lines(g_video.g_tvram_dirty_lines, 1024); }
@@ -107,21 +107,21 @@ TEST_F(VideoVram, TextWritesFollowTheMaskAndSimultaneousAccess) {
         SCOPED_TRACE(c.what);
         clear();
         std::memset(g_tvram, 0xAA, TVRAM_SIZE);
-        g_crtc_regs[CRTC_H_TOTAL] = 0;
-        g_crtc_regs[CRTC_TEXT_ACCESS] = c.r21;
-        g_crtc_regs[CRTC_TEXT_MASK] = c.r23;
+        g_crtc.regs[CRTC_H_TOTAL] = 0;
+        g_crtc.regs[CRTC_TEXT_ACCESS] = c.r21;
+        g_crtc.regs[CRTC_TEXT_MASK] = c.r23;
         EXPECT_EQ(probe([&] { write_sized(c.size, c.addr, c.value); }), 0u);
         for (const auto& [offset, word] : c.words) {
             EXPECT_EQ(be_read16(g_tvram + offset), word) << std::hex << "offset " << offset;
         }
         EXPECT_EQ(text_dirty(), c.dirty);
         if (c.crtc_r00 >= 0) {
-            EXPECT_EQ(g_crtc_regs[CRTC_H_TOTAL], c.crtc_r00);
+            EXPECT_EQ(g_crtc.regs[CRTC_H_TOTAL], c.crtc_r00);
         }
         EXPECT_EQ(be_read32(g_tvram + TVRAM_SIZE), 0u) << "written past the image";
     }
     // Reads ignore R21: they return the addressed bytes.
-    g_crtc_regs[CRTC_TEXT_ACCESS] = 0x03F0;
+    g_crtc.regs[CRTC_TEXT_ACCESS] = 0x03F0;
     be_write32(g_tvram + 0x20010, 0x01020304);
     EXPECT_EQ(mem_read_byte_c(0xE20011), 0x02u);
     EXPECT_EQ(mem_read_word_c(0xE20010), 0x0102u);

@@ -123,7 +123,7 @@ TEST_F(SoundLibGlue, StopSleepIsBounded) {
 }
 
 TEST_F(SoundLibGlue, MemReadKeepsTheProbeStateItFound) {
-    g_main_ram[0x1234] = 0x5A;
+    g_machine.main_ram[0x1234] = 0x5A;
     for (uint32_t mode : {0u, 1u}) {
         g_mem_probe_mode = mode;
         g_mem_probe_fault = 7;
@@ -151,16 +151,16 @@ TEST_F(SoundLibGlue, Pcm8TrapCallsAndTheDriverCheck) {
     // The driver is recognised by "PCM8" 8 bytes before the TRAP #2 entry:
     // an even address of 8 or more inside main RAM.
     struct Case { uint32_t vector; bool found; } cases[] = {
-        {0x2000, true}, {0x2001, false}, {0x0004, false}, {0x0000, false}, {g_main_ram_size + 8, false},
+        {0x2000, true}, {0x2001, false}, {0x0004, false}, {0x0000, false}, {g_machine.main_ram_size + 8, false},
         {0xFFFFFFF8, false},
     };
     for (auto k : cases) {
         g_fmcard.adpcm_calls_set = 0;
-        std::fill(g_main_ram, g_main_ram + 16, 0);
+        std::fill(g_machine.main_ram, g_machine.main_ram + 16, 0);
         for (int i = 0; i < 4; ++i) {
-            g_main_ram[0x88 + i] = uint8_t(k.vector >> (24 - 8 * i));
-            g_main_ram[0x2000 - 8 + i] = uint8_t("PCM8"[i]);
-            g_main_ram[0x2001 - 8 + i] = uint8_t("PCM8"[i]);
+            g_machine.main_ram[0x88 + i] = uint8_t(k.vector >> (24 - 8 * i));
+            g_machine.main_ram[0x2000 - 8 + i] = uint8_t("PCM8"[i]);
+            g_machine.main_ram[0x2001 - 8 + i] = uint8_t("PCM8"[i]);
         }
         cpu_d(0) = 0x0090;
         sndlib_pcm8_call();
@@ -201,7 +201,7 @@ TEST_F(SoundLibGlue, AdpcmOutModesBlocksAndSense) {
     EXPECT_EQ(adpcm_iocs_sense(), 0u);
     EXPECT_EQ(g_iocs_call_again, 0u);
     // _ADPCMAOT: $12 until _ADPCMMOD(0).
-    for (int i = 0; i < 6; ++i) g_main_ram[0x20000 + i] = uint8_t("\x00\x01\x00\x00\x10\x00"[i]);
+    for (int i = 0; i < 6; ++i) g_machine.main_ram[0x20000 + i] = uint8_t("\x00\x01\x00\x00\x10\x00"[i]);
     adpcm_iocs_array_out(0x20000, 0x0403, 1);
     EXPECT_EQ(adpcm_iocs_sense(), ADPCM_IOCS_ARRAY);
     adpcm_iocs_mode(0);
@@ -248,7 +248,7 @@ TEST_F(SoundLibGlue, LongAdpcmOutStartsEachBlockAsTheLastEnds) {
 TEST_F(SoundLibGlue, AdpcmErrorRunsTheErrorSteps) {
     ASSERT_EQ(sndlib_start(), 1);
     // An array table whose entry has count 0: CER $0D.
-    std::fill(g_main_ram + 0x20000, g_main_ram + 0x20006, 0);
+    std::fill(g_machine.main_ram + 0x20000, g_machine.main_ram + 0x20006, 0);
     adpcm_iocs_array_out(0x20000, 0x0403, 1);
     EXPECT_EQ(g_adpcm_iocs_state, 0);
     EXPECT_EQ(g_adpcm_iocs_dma_error, sndlib::CER_COUNT);

@@ -5,8 +5,8 @@
 #include <unistd.h>
 
 #include "host/sjis_text.h"
-#include "storage/host_drive_internal.h"
-#include "storage/host_drive_names.h"
+#include "storage/windrv_internal.h"
+#include "storage/windrv_names.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "storage/host_drive_dir.h"
+#include "storage/windrv_dir.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -8,8 +8,8 @@
 #include <unistd.h>
 
 #include "host/sjis_text.h"
-#include "storage/host_drive.h"
-#include "storage/host_drive_names.h"
+#include "storage/windrv.h"
+#include "storage/windrv_names.h"
 
 uint64_t g_windrv_listings;
 

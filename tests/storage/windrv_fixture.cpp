@@ -1,4 +1,4 @@
-#include "host_drive_fixture.h"
+#include "windrv_fixture.h"
 
 #include <cstdlib>
 #include <cstring>
@@ -11,8 +11,8 @@
 #include "app/config.h"
 #include "core/cpu_regs.h"
 #include "machine/machine.h"
-#include "storage/host_drive.h"
-#include "storage/host_drive_scan.h"
+#include "storage/windrv.h"
+#include "storage/windrv_scan.h"
 #include "support/machine_map.h"
 
 namespace fs = std::filesystem;
@@ -92,7 +92,7 @@ int32_t HostDriveTest::open(std::string_view path, std::string_view file, uint8_
     return run(WINDRV_CMD_OPEN, {0, NAMESTS, 0, fcb});
 }
 
-uint8_t* HostDriveTest::ram(uint32_t addr) { return g_main_ram + addr; }
+uint8_t* HostDriveTest::ram(uint32_t addr) { return g_machine.main_ram + addr; }
 uint32_t HostDriveTest::be32(uint32_t addr) {
     const uint8_t* p = ram(addr);
     return uint32_t(p[0]) << 24 | uint32_t(p[1]) << 16 | uint32_t(p[2]) << 8 | p[3];

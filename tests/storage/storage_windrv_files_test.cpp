@@ -5,9 +5,9 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include "host_drive_fixture.h"
-#include "storage/host_drive.h"
-#include "storage/host_drive_scan.h"
+#include "windrv_fixture.h"
+#include "storage/windrv.h"
+#include "storage/windrv_scan.h"
 #include "video/vram.h"
 
 namespace fs = std::filesystem;

@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "app/config.h"
-#include "host_drive_fixture.h"
-#include "storage/host_drive.h"
-#include "storage/host_drive_names.h"
+#include "windrv_fixture.h"
+#include "storage/windrv.h"
+#include "storage/windrv_names.h"
 
 namespace fs = std::filesystem;
 

@@ -7,7 +7,7 @@
 #include <iterator>
 
 #include "app/headless.h"
-#include "storage/host_drive_scan.h"
+#include "storage/windrv_scan.h"
 #include "support/rom_folder.h"
 
 namespace fs = std::filesystem;
@@ -28,7 +28,7 @@ uint32_t be32(const std::string& ram, uint32_t addr) {
 }
 
 TEST(StorageHostDriveRom, TheDriverReachesTheFolderThroughThePort) {
-    RomFolder folder("host_drive_port");
+    RomFolder folder("windrv_port");
     ASSERT_TRUE(folder.ok());
     fs::path unit = folder.path() / "unit", dump = folder.path() / "ram.bin";
     fs::create_directory(unit);

@@ -10,8 +10,8 @@
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
 #include "host/confined_root.h"
-#include "host_drive_fixture.h"
-#include "storage/host_drive.h"
+#include "windrv_fixture.h"
+#include "storage/windrv.h"
 #include "support/flat_bus.h"
 
 namespace fs = std::filesystem;
@@ -171,7 +171,7 @@ TEST_F(HostDriveTest, UnmappedRequestHeaderIsABusError) {
     cpu_d(0) = WINDRV_CMD_MKDIR;
     cpu_a(5) = UNMAPPED;
     cpu_test_step();
-    EXPECT_EQ(g_cpu_pc, HANDLER);
+    EXPECT_EQ(g_cpu_regs.pc, HANDLER);
     EXPECT_EQ(tree_digest(root_), before);
 }
 

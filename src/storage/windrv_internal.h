@@ -7,8 +7,8 @@
 #include <sys/stat.h>
 
 #include "host/confined_root.h"
-#include "storage/host_drive.h"
-#include "storage/host_drive_dir.h"
+#include "storage/windrv.h"
+#include "storage/windrv_dir.h"
 
 struct WinDrvRequest {
     uint32_t a5;

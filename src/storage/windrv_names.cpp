@@ -1,10 +1,10 @@
-#include "storage/host_drive_names.h"
+#include "storage/windrv_names.h"
 
 #include <algorithm>
 #include <cstring>
 
 #include "host/sjis_text.h"
-#include "storage/host_drive.h"
+#include "storage/windrv.h"
 
 namespace {
 

@@ -9,9 +9,9 @@
 
 #include "core/bus.h"
 #include "host/sjis_text.h"
-#include "storage/host_drive_internal.h"
-#include "storage/host_drive_names.h"
-#include "storage/host_drive_scan.h"
+#include "storage/windrv_internal.h"
+#include "storage/windrv_names.h"
+#include "storage/windrv_scan.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The port, the command table and the units.
-#include "storage/host_drive.h"
+#include "storage/windrv.h"
 
 #include <algorithm>
 #include <cstring>
@@ -11,8 +11,8 @@
 #include "machine/device.h"
 #include "machine/machine.h"
 #include "storage/dma.h"
-#include "storage/host_drive_internal.h"
-#include "storage/host_drive_scan.h"
+#include "storage/windrv_internal.h"
+#include "storage/windrv_scan.h"
 
 WinDrvState g_windrv;
 
@@ -155,8 +155,8 @@ unsigned windrv_unit_count() { return s_unit_count; }
 bool windrv_reachable(uint32_t addr, uint32_t length) { return dma_host_pointer(addr, length) != nullptr; }
 
 uint8_t* windrv_guest_ram(uint32_t addr, uint32_t length) {
-    if (!g_main_ram || uint64_t(addr) + length > g_main_ram_size) return nullptr;
-    return g_main_ram + addr;
+    if (!g_machine.main_ram || uint64_t(addr) + length > g_machine.main_ram_size) return nullptr;
+    return g_machine.main_ram + addr;
 }
 
 void windrv_guest_read(uint32_t addr, uint8_t* dst, uint32_t length) {
