@@ -54,11 +54,3 @@ void ppi_write_byte(uint32_t addr, uint32_t value) {
     g_ppi.regs[i] = v;
     if (i == PPI_PORT_C) sndlib_ppi_write();
 }
-
-uint32_t ppi_read_word(uint32_t addr) { return ppi_read_byte(addr + 1); }
-uint32_t ppi_read_long(uint32_t addr) { return (ppi_read_word(addr) << 16) | ppi_read_word(addr + 2); }
-void ppi_write_word(uint32_t addr, uint32_t value) { ppi_write_byte(addr + 1, value); }
-void ppi_write_long(uint32_t addr, uint32_t value) {
-    ppi_write_word(addr, value >> 16);
-    ppi_write_word(addr + 2, value);
-}

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 inline constexpr uint32_t PPI_END = 0xE9A008; // ports A, B, C and control
 inline constexpr uint32_t PPI_PORT_A = 1, PPI_PORT_B = 3, PPI_PORT_C = 5, PPI_CONTROL = 7;
 inline constexpr uint32_t PPI_PORT_A_HIGH = 9, PPI_PORT_B_HIGH = 11; // bits 8-15 of each port's output
@@ -26,8 +28,5 @@ std::span<const uint8_t> ppi_state();
 
 uint32_t ppi_peek_byte(uint32_t addr);
 uint32_t ppi_read_byte(uint32_t addr);
-uint32_t ppi_read_word(uint32_t addr);
-uint32_t ppi_read_long(uint32_t addr);
 void ppi_write_byte(uint32_t addr, uint32_t value);
-void ppi_write_word(uint32_t addr, uint32_t value);
-void ppi_write_long(uint32_t addr, uint32_t value);
+inline constexpr BusDevice PPI_BUS = bus_device_of_odd_bytes<ppi_read_byte, ppi_write_byte, ppi_peek_byte>();

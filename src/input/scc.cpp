@@ -86,11 +86,3 @@ void scc_write_byte(uint32_t addr, uint32_t value) {
     default: break;
     }
 }
-
-uint32_t scc_read_word(uint32_t addr) { return io_word_of_bytes<scc_read_byte>(addr); }
-uint32_t scc_read_long(uint32_t addr) { return io_long_of_bytes<scc_read_byte>(addr); }
-void scc_write_word(uint32_t addr, uint32_t value) { scc_write_byte(addr + 1, value); }
-void scc_write_long(uint32_t addr, uint32_t value) {
-    scc_write_word(addr, value >> 16);
-    scc_write_word(addr + 2, value);
-}

@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 inline constexpr uint32_t SCC_B_COMMAND = 0xE98001, SCC_B_DATA = 0xE98003, SCC_A_COMMAND = 0xE98005;
 inline constexpr uint32_t SCC_WR5 = 5;            // transmit control: bit 1 RTS
 inline constexpr uint32_t SCC_WR5_RTS = 0x02;
@@ -28,8 +30,9 @@ std::span<const uint8_t> scc_state();
 
 uint32_t scc_peek_byte(uint32_t addr);
 uint32_t scc_read_byte(uint32_t addr);
-uint32_t scc_read_word(uint32_t addr);
-uint32_t scc_read_long(uint32_t addr);
 void scc_write_byte(uint32_t addr, uint32_t value);
-void scc_write_word(uint32_t addr, uint32_t value);
-void scc_write_long(uint32_t addr, uint32_t value);
+// Reads are byte reads on both lanes; writes reach the odd lane only.
+inline constexpr BusDevice SCC_BUS = {scc_read_byte, io_word_of_bytes<scc_read_byte>,
+                                      io_long_of_bytes<scc_read_byte>, scc_write_byte,
+                                      io_word_to_odd_byte<scc_write_byte>,
+                                      io_long_to_odd_bytes<scc_write_byte>, scc_peek_byte};

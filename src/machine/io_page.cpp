@@ -1,4 +1,4 @@
-// The I/O page dispatchers and the two blocks without a device of their own.
+// The I/O page: its list of devices and the dispatchers.
 #include "machine/io_page.h"
 
 #include "core/bus.h"
@@ -20,36 +20,56 @@
 #include "video/crtc.h"
 #include "video/palette.h"
 
-const IoSlotTable g_io_slot_table = {
-    {crtc_read_byte, pal_read_byte, dma_read_byte, area_read_byte,
-     mfp_read_byte, rtc_read_byte, prt_read_byte, sys_read_byte,
-     opm_read_byte, adpcm_read_byte, fdc_read_byte, io_empty_read_byte,
-     scc_read_byte, ppi_read_byte, io_empty_read_byte, windrv_io_read_byte},
-    {crtc_read_word, pal_read_word, dma_read_word, area_read_word,
-     mfp_read_word, rtc_read_word, prt_read_word, sys_read_word,
-     opm_read_word, adpcm_read_word, fdc_read_word, io_empty_read_word,
-     scc_read_word, ppi_read_word, io_empty_read_word, io_e9e_read_word},
-    {crtc_read_long, pal_read_long, dma_read_long, area_read_long,
-     mfp_read_long, rtc_read_long, prt_read_long, sys_read_long,
-     opm_read_long, adpcm_read_long, fdc_read_long, io_empty_read_long,
-     scc_read_long, ppi_read_long, io_empty_read_long, io_e9e_read_long},
-    {crtc_write_byte, pal_write_byte, dma_write_byte, area_write_byte,
-     mfp_write_byte, rtc_write_byte, prt_write_byte, sys_write_byte,
-     opm_write_byte, adpcm_write_byte, fdc_write_byte, io_empty_write_byte,
-     scc_write_byte, ppi_write_byte, io_empty_write_byte, windrv_io_write_byte},
-    {crtc_write_word, pal_write_word, dma_write_word, area_write_word,
-     mfp_write_word, rtc_write_word, prt_write_word, sys_write_word,
-     opm_write_word, adpcm_write_word, fdc_write_word, io_empty_write_word,
-     scc_write_word, ppi_write_word, io_empty_write_word, io_e9e_write_word},
-    {crtc_write_long, pal_write_long, dma_write_long, area_write_long,
-     mfp_write_long, rtc_write_long, prt_write_long, sys_write_long,
-     opm_write_long, adpcm_write_long, fdc_write_long, io_empty_write_long,
-     scc_write_long, ppi_write_long, io_empty_write_long, io_e9e_write_long},
-    {crtc_peek_byte, pal_peek_byte, dma_peek_byte, area_peek_byte,
-     mfp_peek_byte, rtc_peek_byte, prt_peek_byte, sys_peek_byte,
-     opm_peek_byte, adpcm_peek_byte, fdc_peek_byte, io_empty_peek_byte,
-     scc_peek_byte, ppi_peek_byte, io_empty_peek_byte, windrv_io_peek_byte},
+namespace {
+
+// The devices of slots 0-15, in address order from $E80000.
+constexpr BusDevice IO_DEVICES[IO_SLOTS] = {
+    CRTC_BUS,         // $E80000
+    PALETTE_BUS,      // $E82000 palette and video controller
+    DMA_BUS,          // $E84000
+    AREA_SET_BUS,     // $E86000
+    MFP_BUS,          // $E88000
+    RTC_BUS,          // $E8A000
+    PRINTER_BUS,      // $E8C000
+    SYSTEM_PORT_BUS,  // $E8E000
+    OPM_BUS,          // $E90000
+    ADPCM_BUS,        // $E92000
+    FDC_BUS,          // $E94000
+    IO_EMPTY_BUS,     // $E96000 SASI
+    SCC_BUS,          // $E98000
+    PPI_BUS,          // $E9A000
+    IO_EMPTY_BUS,     // $E9C000
+    WINDRV_IO_BUS,    // $E9E000 host-drive port
 };
+
+constexpr IoSlotTable slot_table_of(const BusDevice (&devices)[IO_SLOTS]) {
+    IoSlotTable t{};
+    for (uint32_t i = 0; i < IO_SLOTS; i++) {
+        t.read_byte[i] = devices[i].read_byte;
+        t.read_word[i] = devices[i].read_word;
+        t.read_long[i] = devices[i].read_long;
+        t.write_byte[i] = devices[i].write_byte;
+        t.write_word[i] = devices[i].write_word;
+        t.write_long[i] = devices[i].write_long;
+        t.peek_byte[i] = devices[i].peek_byte;
+    }
+    return t;
+}
+
+// A record given fewer handlers than seven leaves the rest null.
+constexpr bool every_handler_set(const BusDevice (&devices)[IO_SLOTS]) {
+    for (const BusDevice& d : devices) {
+        if (!d.read_byte || !d.read_word || !d.read_long || !d.write_byte || !d.write_word || !d.write_long ||
+            !d.peek_byte)
+            return false;
+    }
+    return true;
+}
+static_assert(every_handler_set(IO_DEVICES));
+
+} // namespace
+
+constexpr IoSlotTable g_io_slot_table = slot_table_of(IO_DEVICES);
 
 uint32_t io_peek_byte(uint32_t addr) { return g_io_slot_table.peek_byte[io_slot(addr)](addr) & 0xFF; }
 
@@ -102,15 +122,3 @@ void io_write_long(uint32_t addr, uint32_t value) {
     }
     iotrace_record_write_long(addr, value, g_cpu_regs.op_addr);
 }
-
-uint32_t io_empty_read_byte(uint32_t) { return 0; }
-uint32_t io_empty_read_word(uint32_t) { return 0; }
-uint32_t io_empty_read_long(uint32_t) { return 0; }
-void io_empty_write_byte(uint32_t, uint32_t) {}
-void io_empty_write_word(uint32_t, uint32_t) {}
-void io_empty_write_long(uint32_t, uint32_t) {}
-
-uint32_t io_e9e_read_word(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-uint32_t io_e9e_read_long(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-void io_e9e_write_word(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
-void io_e9e_write_long(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }

@@ -315,9 +315,6 @@ uint32_t rom_read_ipl_long(uint32_t addr) {
 
 // Area-set register. A write that faults stops the access, so a word write
 // never reaches the register through its odd byte.
-uint32_t area_read_byte(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-uint32_t area_read_word(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-uint32_t area_read_long(uint32_t addr) { mem_bus_error_read(addr); return 0; }
 static bool area_store_byte(uint32_t addr, uint32_t value) {
     if (!(addr & 1)) {
         mem_bus_error_write(addr);

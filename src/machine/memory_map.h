@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 // Host images. Each lives at its own emulated offset inside a guest window
 // (host/guest_window.h), so image - first address is a fetch base that is
 // safe for the whole 24-bit range.
@@ -87,12 +89,12 @@ uint32_t rom_read_ipl_long(uint32_t addr);
 
 // Area-set register, I/O slot 3: reads and even-address writes are bus
 // errors; a byte write at an odd address moves the supervisor boundary.
-uint32_t area_read_byte(uint32_t addr);
-uint32_t area_read_word(uint32_t addr);
-uint32_t area_read_long(uint32_t addr);
 void area_write_byte(uint32_t addr, uint32_t value);
 void area_write_word(uint32_t addr, uint32_t value);
 void area_write_long(uint32_t addr, uint32_t value);
+inline constexpr BusDevice AREA_SET_BUS = {mem_bus_error_read_byte, mem_bus_error_read_word,
+                                           mem_bus_error_read_long, area_write_byte, area_write_word,
+                                           area_write_long, area_peek_byte};
 
 // Direct host bases (g_direct_pages, core/boundary.h) of pages first..end-1
 // for page tables installed by hand (the flat test bus); nullptr for none.

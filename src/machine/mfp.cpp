@@ -63,7 +63,6 @@ uint32_t delay_mode_a_b(uint8_t control) {
 uint32_t mode_c() { return (g_mfp.regs[MFP_TCDCR] >> 4) & 7; }
 uint32_t mode_d() { return g_mfp.regs[MFP_TCDCR] & 7; }
 
-
 } // namespace
 
 uint32_t mfp_hsync_bit() {
@@ -159,13 +158,6 @@ uint32_t mfp_read_byte(uint32_t addr) {
     }
 }
 
-uint32_t mfp_read_word(uint32_t addr) { return mfp_read_byte(addr + 1); }
-
-uint32_t mfp_read_long(uint32_t addr) {
-    uint32_t high = mfp_read_word(addr);
-    return (high << 16) + (mfp_read_word(addr + 2) & 0xFFFF);
-}
-
 void mfp_write_byte(uint32_t addr, uint32_t value) {
     if (!(addr & 1)) {
         mem_bus_error_write(addr);
@@ -199,13 +191,6 @@ void mfp_write_byte(uint32_t addr, uint32_t value) {
     default:
         break;
     }
-}
-
-void mfp_write_word(uint32_t addr, uint32_t value) { mfp_write_byte(addr + 1, value); }
-
-void mfp_write_long(uint32_t addr, uint32_t value) {
-    mfp_write_word(addr, value >> 16);
-    mfp_write_word(addr + 2, value);
 }
 
 // Registers of channel ch: A for 8-15, B for 0-7.

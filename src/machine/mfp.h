@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 struct MfpState {
     // Register image indexed by address & 0x3F (registers at odd indexes).
     // The even byte below each timer data register holds that timer's
@@ -59,11 +61,8 @@ inline constexpr uint32_t MFP_STEPS_PER_FRAME = 72724;
 // The byte a read at addr gives, without its side effects (even: $FF).
 uint32_t mfp_peek_byte(uint32_t addr);
 uint32_t mfp_read_byte(uint32_t addr);
-uint32_t mfp_read_word(uint32_t addr);
-uint32_t mfp_read_long(uint32_t addr);
 void mfp_write_byte(uint32_t addr, uint32_t value);
-void mfp_write_word(uint32_t addr, uint32_t value);
-void mfp_write_long(uint32_t addr, uint32_t value);
+inline constexpr BusDevice MFP_BUS = bus_device_of_odd_bytes<mfp_read_byte, mfp_write_byte, mfp_peek_byte>();
 
 // Timer events: A is kind 13, C kind 5, D kind 4. restart is 0 from a
 // register write (a running C or D timer is left alone) and 1 when the

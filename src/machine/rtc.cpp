@@ -107,13 +107,6 @@ uint32_t rtc_read_byte(uint32_t addr) {
     return g_rtc.regs[f];
 }
 
-uint32_t rtc_read_word(uint32_t addr) { return rtc_read_byte(addr + 1); }
-
-uint32_t rtc_read_long(uint32_t addr) {
-    uint32_t high = rtc_read_word(addr);
-    return (high << 16) + (rtc_read_word(addr + 2) & 0xFFFF);
-}
-
 void rtc_write_byte(uint32_t addr, uint32_t value) {
     if (!(addr & 1)) {
         mem_bus_error_write(addr);
@@ -134,13 +127,6 @@ void rtc_write_byte(uint32_t addr, uint32_t value) {
             emu_post_request(REQ_RTC_ACCESS);
         }
     }
-}
-
-void rtc_write_word(uint32_t addr, uint32_t value) { rtc_write_byte(addr + 1, value); }
-
-void rtc_write_long(uint32_t addr, uint32_t value) {
-    rtc_write_word(addr, value >> 16);
-    rtc_write_word(addr + 2, value);
 }
 
 void rtc_power_on() { device_clear(g_rtc); }

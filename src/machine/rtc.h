@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 inline constexpr uint32_t RTC_BASE = 0xE8A000;
 
 struct RtcState {
@@ -26,11 +28,7 @@ extern RtcState g_rtc;
 
 // Port handlers of I/O slot 5. Even addresses raise a bus error.
 uint32_t rtc_read_byte(uint32_t addr);
-uint32_t rtc_read_word(uint32_t addr);
-uint32_t rtc_read_long(uint32_t addr);
 void rtc_write_byte(uint32_t addr, uint32_t value);
-void rtc_write_word(uint32_t addr, uint32_t value);
-void rtc_write_long(uint32_t addr, uint32_t value);
 
 // Writes the thirteen time digits from the host's local time. When the
 // time moved and the 1 Hz output is on, starts a second pulse: GPIP bit 0
@@ -46,6 +44,7 @@ void rtc_power_on();
 std::span<const uint8_t> rtc_state();
 // The byte a read at addr gives, without moving the last-read address.
 uint32_t rtc_peek_byte(uint32_t addr);
+inline constexpr BusDevice RTC_BUS = bus_device_of_odd_bytes<rtc_read_byte, rtc_write_byte, rtc_peek_byte>();
 // Host timer tick: counts a running hold-off down by one and returns true
 // (a refresh is due), or returns false when none runs.
 bool rtc_holdoff_tick();

@@ -17,10 +17,6 @@ bool in_port(uint32_t addr) { return (addr & 0xFFFFFF) - SYS_PORT_BASE < SYS_POR
 
 uint32_t sys_peek_byte(uint32_t addr) { return in_port(addr) ? g_sys.regs[addr & 0xF] : 0; }
 uint32_t sys_read_byte(uint32_t addr) { return sys_peek_byte(addr); }
-uint32_t sys_read_word(uint32_t addr) { return sys_read_byte(addr + 1); }
-uint32_t sys_read_long(uint32_t addr) {
-    return (sys_read_word(addr) << 16) + (sys_read_word(addr + 2) & 0xFFFF);
-}
 
 void sys_write_byte(uint32_t addr, uint32_t value) {
     if (!in_port(addr)) return;
@@ -44,11 +40,6 @@ void sys_write_byte(uint32_t addr, uint32_t value) {
     default:
         break;
     }
-}
-void sys_write_word(uint32_t addr, uint32_t value) { sys_write_byte(addr + 1, value); }
-void sys_write_long(uint32_t addr, uint32_t value) {
-    sys_write_word(addr, value >> 16);
-    sys_write_word(addr + 2, value);
 }
 
 // The display starts at full contrast.

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 inline constexpr uint32_t SYS_PORT_BASE = 0xE8E000;
 
 enum SysPortReg : uint32_t {
@@ -35,8 +37,6 @@ std::span<const uint8_t> sys_state();
 uint32_t sys_peek_byte(uint32_t addr);
 
 uint32_t sys_read_byte(uint32_t addr);
-uint32_t sys_read_word(uint32_t addr);
-uint32_t sys_read_long(uint32_t addr);
 void sys_write_byte(uint32_t addr, uint32_t value);
-void sys_write_word(uint32_t addr, uint32_t value);
-void sys_write_long(uint32_t addr, uint32_t value);
+inline constexpr BusDevice SYSTEM_PORT_BUS =
+    bus_device_of_odd_bytes<sys_read_byte, sys_write_byte, sys_peek_byte>();

@@ -121,8 +121,4 @@ void adpcm_write_byte(uint32_t addr, uint32_t value) {
     if (g_fmcard.fm == FM_EXTERNAL_LIBRARY) sndlib_adpcm_poke(value & 0xFF);
     else if (value & ADPCM_CMD_PLAY) adpcm_play_dma();
 }
-uint32_t adpcm_read_word(uint32_t addr) { return io_word_of_bytes<adpcm_read_byte>(addr); }
-uint32_t adpcm_read_long(uint32_t addr) { return io_long_of_bytes<adpcm_read_byte>(addr); }
-void adpcm_write_word(uint32_t addr, uint32_t value) { io_word_to_bytes<adpcm_write_byte>(addr, value); }
-void adpcm_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<adpcm_write_byte>(addr, value); }
 void adpcm_dma_start_hook() {}

@@ -8,6 +8,8 @@
 #include <span>
 #include <vector>
 
+#include "machine/bus_device.h"
+
 inline constexpr uint32_t ADPCM_COMMAND = 0xE92001;
 inline constexpr uint32_t ADPCM_CMD_PLAY = 0x02;
 inline constexpr uint8_t ADPCM_STATUS_PLAYING = 0x40, ADPCM_STATUS_IDLE = 0xC0;
@@ -41,11 +43,9 @@ std::span<const uint8_t> adpcm_state();
 
 uint32_t adpcm_peek_byte(uint32_t addr);
 uint32_t adpcm_read_byte(uint32_t addr);
-uint32_t adpcm_read_word(uint32_t addr);
-uint32_t adpcm_read_long(uint32_t addr);
 void adpcm_write_byte(uint32_t addr, uint32_t value);
-void adpcm_write_word(uint32_t addr, uint32_t value);
-void adpcm_write_long(uint32_t addr, uint32_t value);
+inline constexpr BusDevice ADPCM_BUS =
+    bus_device_of_bytes<adpcm_read_byte, adpcm_write_byte, adpcm_peek_byte>();
 
 // Channel 3 of the DMAC started with STR and INT (FM other than 4): the
 // play command does the work, so nothing happens here.

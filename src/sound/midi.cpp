@@ -73,11 +73,6 @@ void midi_write_byte(uint32_t addr, uint32_t value) {
     }
 }
 
-uint32_t midi_read_word(uint32_t addr) { return io_word_of_bytes<midi_read_byte>(addr); }
-uint32_t midi_read_long(uint32_t addr) { return io_long_of_bytes<midi_read_byte>(addr); }
-void midi_write_word(uint32_t addr, uint32_t value) { io_word_to_bytes<midi_write_byte>(addr, value); }
-void midi_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<midi_write_byte>(addr, value); }
-
 void midi_put_byte() {
     if (g_midi.host_state == 0) {
         s_out = midi_out_open();

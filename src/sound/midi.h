@@ -10,6 +10,8 @@
 #include <span>
 #include <vector>
 
+#include "machine/bus_device.h"
+
 inline constexpr uint32_t MIDI_BASE = 0xEAFA00, MIDI_END = 0xEAFA10;
 // Register indexes in the image (group registers at 16 x group + 2n + 1).
 inline constexpr uint32_t MIDI_R01 = 0x03;  // group select
@@ -38,12 +40,9 @@ void midi_power_on();
 std::span<const uint8_t> midi_state();
 
 uint32_t midi_read_byte(uint32_t addr);
-uint32_t midi_read_word(uint32_t addr);
-uint32_t midi_read_long(uint32_t addr);
 void midi_write_byte(uint32_t addr, uint32_t value);
-void midi_write_word(uint32_t addr, uint32_t value);
-void midi_write_long(uint32_t addr, uint32_t value);
 uint32_t midi_peek_byte(uint32_t addr);
+inline constexpr BusDevice MIDI_BUS = bus_device_of_bytes<midi_read_byte, midi_write_byte, midi_peek_byte>();
 
 // The byte to transmit, into the message in hand (the host output opens at
 // the first byte).

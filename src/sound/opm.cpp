@@ -74,8 +74,6 @@ void opm_write_byte(uint32_t addr, uint32_t value) {
         fmcard_write_opm(reg, value & 0xFF);
     }
 }
-void opm_write_word(uint32_t addr, uint32_t value) { io_word_to_bytes<opm_write_byte>(addr, value); }
-void opm_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<opm_write_byte>(addr, value); }
 
 void emu_opm_timer_a(int restart) { arm(EV_OPM_TIMER_A, timer_a_period(), restart); }
 void emu_opm_timer_b(int restart) { arm(EV_OPM_TIMER_B, timer_b_period(), restart); }

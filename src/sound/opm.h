@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 inline constexpr uint32_t OPM_ADDRESS_PORT = 0xE90001, OPM_DATA_PORT = 0xE90003;
 inline constexpr uint32_t OPM_STATUS = 0x00;       // image byte 0: the timer flags
 inline constexpr uint32_t OPM_KEY_ON = 0x08;        // bits 6-3 slots, 2-0 channel
@@ -42,8 +44,9 @@ uint32_t opm_read_byte(uint32_t addr);
 uint32_t opm_read_word(uint32_t addr);
 uint32_t opm_read_long(uint32_t addr);
 void opm_write_byte(uint32_t addr, uint32_t value);
-void opm_write_word(uint32_t addr, uint32_t value);
-void opm_write_long(uint32_t addr, uint32_t value);
+inline constexpr BusDevice OPM_BUS = {opm_read_byte, opm_read_word, opm_read_long,
+                                      opm_write_byte, io_word_to_bytes<opm_write_byte>,
+                                      io_long_to_bytes<opm_write_byte>, opm_peek_byte};
 
 // The status byte: the timer flags, bits 0-1.
 uint32_t fmcard_status();

@@ -67,11 +67,6 @@ void dma_write_byte(uint32_t addr, uint32_t value) {
         adpcm_dma_start_hook();
 }
 
-uint32_t dma_read_word(uint32_t addr) { return io_word_of_bytes<dma_read_byte>(addr); }
-uint32_t dma_read_long(uint32_t addr) { return io_long_of_bytes<dma_read_byte>(addr); }
-void dma_write_word(uint32_t addr, uint32_t value) { io_word_to_bytes<dma_write_byte>(addr, value); }
-void dma_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<dma_write_byte>(addr, value); }
-
 uint8_t* dma_host_pointer(uint32_t addr, uint32_t length) {
     const uint64_t end = uint64_t(addr) + length;
     if (g_machine.main_ram && end <= g_machine.main_ram_size) return g_machine.main_ram + addr;

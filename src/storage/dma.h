@@ -8,6 +8,7 @@
 #include <span>
 
 #include "core/boundary.h"  // g_dmac_pending_vector: vector of the pending level-3 interrupt
+#include "machine/bus_device.h"
 
 inline constexpr uint32_t DMAC_BASE = 0xE84000;
 inline constexpr uint32_t DMA_CHANNEL_STRIDE = 0x40;
@@ -63,13 +64,10 @@ void dma_raise_interrupt(uint32_t vector);
 
 uint32_t dma_peek_byte(uint32_t addr);
 uint32_t dma_read_byte(uint32_t addr);
-uint32_t dma_read_word(uint32_t addr);
-uint32_t dma_read_long(uint32_t addr);
 // A CSR write clears the bits written as 1 and sets COC; a CCR write with
 // STR starts channel 2; channel 3 goes to the sound library with FM 4.
 void dma_write_byte(uint32_t addr, uint32_t value);
-void dma_write_word(uint32_t addr, uint32_t value);
-void dma_write_long(uint32_t addr, uint32_t value);
+inline constexpr BusDevice DMA_BUS = bus_device_of_bytes<dma_read_byte, dma_write_byte, dma_peek_byte>();
 
 // dma_run.cpp: one whole run of channel 2, as started by its CCR. The run
 // works on copies of its counters and addresses; it leaves CSR and CER and

@@ -33,7 +33,3 @@ void fdc_write_byte(uint32_t addr, uint32_t value) {
     g_fdc.last_access = addr;
     g_fdc.access_count++;
 }
-uint32_t fdc_read_word(uint32_t addr) { return io_word_of_bytes<fdc_read_byte>(addr); }
-uint32_t fdc_read_long(uint32_t addr) { return io_long_of_bytes<fdc_read_byte>(addr); }
-void fdc_write_word(uint32_t addr, uint32_t value) { io_word_to_bytes<fdc_write_byte>(addr, value); }
-void fdc_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<fdc_write_byte>(addr, value); }

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 inline constexpr uint32_t FDC_BASE = 0xE94000, FDC_END = 0xE94008;
 inline constexpr uint32_t FDC_STATUS = 1;  // main status register, FDC_BASE + 1
 
@@ -22,8 +24,5 @@ std::span<const uint8_t> fdc_state();
 
 uint32_t fdc_peek_byte(uint32_t addr);
 uint32_t fdc_read_byte(uint32_t addr);
-uint32_t fdc_read_word(uint32_t addr);
-uint32_t fdc_read_long(uint32_t addr);
 void fdc_write_byte(uint32_t addr, uint32_t value);
-void fdc_write_word(uint32_t addr, uint32_t value);
-void fdc_write_long(uint32_t addr, uint32_t value);
+inline constexpr BusDevice FDC_BUS = bus_device_of_bytes<fdc_read_byte, fdc_write_byte, fdc_peek_byte>();

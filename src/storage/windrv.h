@@ -9,6 +9,8 @@
 #include <span>
 #include <string>
 
+#include "machine/memory_map.h"
+
 inline constexpr uint32_t WINDRV_PORT_BASE = 0xE9F000;
 inline constexpr uint8_t WINDRV_PORT_ID = 0x57;
 inline constexpr unsigned WINDRV_MAX_UNITS = 26;
@@ -95,6 +97,12 @@ std::span<const uint8_t> windrv_state();
 uint32_t windrv_io_peek_byte(uint32_t addr);
 uint32_t windrv_io_read_byte(uint32_t addr);
 void windrv_io_write_byte(uint32_t addr, uint32_t value);
+// Slot 15 ($E9E000-$E9FFFF): only byte accesses reach the port; word and
+// long accesses are bus errors.
+inline constexpr BusDevice WINDRV_IO_BUS = {windrv_io_read_byte, mem_bus_error_read_word,
+                                            mem_bus_error_read_long, windrv_io_write_byte,
+                                            mem_bus_error_write_word, mem_bus_error_write_long,
+                                            windrv_io_peek_byte};
 
 // Runs the command in D0.b on the request header at A5; D0 is 0 after.
 void windrv_dispatch();

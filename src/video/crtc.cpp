@@ -93,11 +93,6 @@ void crtc_write_byte(uint32_t addr, uint32_t value) {
     }
 }
 
-uint32_t crtc_read_word(uint32_t addr) { return io_word_of_bytes<crtc_read_byte>(addr); }
-uint32_t crtc_read_long(uint32_t addr) { return io_long_of_bytes<crtc_read_byte>(addr); }
-void crtc_write_word(uint32_t addr, uint32_t value) { io_word_to_bytes<crtc_write_byte>(addr, value); }
-void crtc_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<crtc_write_byte>(addr, value); }
-
 void crtc_raster_copy() {
     uint32_t r22 = crtc_reg(CRTC_RASTER_COPY);
     uint32_t dst = r22 & 0xFF, src = r22 >> 8;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 // Register numbers (R00-R24; register n is at $E80000 + 2n).
 enum CrtcReg : unsigned {
     CRTC_H_TOTAL = 0, CRTC_H_SYNC_END = 1, CRTC_H_DISP_START = 2, CRTC_H_DISP_END = 3,
@@ -66,14 +68,11 @@ inline uint32_t crtc_scan_mode() { return (crtc_reg(CRTC_MODE) >> CRTC_MODE_SCAN
 // effect of a low byte sees the whole new register. A read of the operation
 // port toggles its bit 1 first.
 uint32_t crtc_read_byte(uint32_t addr);
-uint32_t crtc_read_word(uint32_t addr);
-uint32_t crtc_read_long(uint32_t addr);
 void crtc_write_byte(uint32_t addr, uint32_t value);
-void crtc_write_word(uint32_t addr, uint32_t value);
-void crtc_write_long(uint32_t addr, uint32_t value);
 // The byte a read at addr gives, without its side effect: the operation
 // port as it stands, untoggled.
 uint32_t crtc_peek_byte(uint32_t addr);
+inline constexpr BusDevice CRTC_BUS = bus_device_of_bytes<crtc_read_byte, crtc_write_byte, crtc_peek_byte>();
 
 // Raster copy: text raster R22 high byte onto raster R22 low byte (512
 // bytes each) in the planes selected by R21 bits 0-3.

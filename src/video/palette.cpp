@@ -83,11 +83,6 @@ void pal_write_byte(uint32_t addr, uint32_t value) {
         g_video.g_full_redraw_countdown = g_video.g_redraw_holdoff ? REDRAW_HELD : REDRAW_NOW;
 }
 
-uint32_t pal_read_word(uint32_t addr) { return io_word_of_bytes<pal_read_byte>(addr); }
-uint32_t pal_read_long(uint32_t addr) { return io_long_of_bytes<pal_read_byte>(addr); }
-void pal_write_word(uint32_t addr, uint32_t value) { io_word_to_bytes<pal_write_byte>(addr, value); }
-void pal_write_long(uint32_t addr, uint32_t value) { io_long_to_bytes<pal_write_byte>(addr, value); }
-
 void pal_build_lut() {
     uint32_t c = g_sys.regs[SYS_CONTRAST] & 0xF;
     int32_t rgb565 = g_video_host.rgb565 ? 1 : 0;

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 inline constexpr uint32_t PAL_BASE = 0xE82000;  // I/O slot 1: palette, then the video controller
 
 // Video controller R0 ($E82400), R1 ($E82500), R2 ($E82600), each high byte
@@ -59,11 +61,8 @@ extern uint16_t g_pal_lut[0x10000];
 // side effects: a peek is a byte read.
 uint32_t pal_peek_byte(uint32_t addr);
 uint32_t pal_read_byte(uint32_t addr);
-uint32_t pal_read_word(uint32_t addr);
-uint32_t pal_read_long(uint32_t addr);
 void pal_write_byte(uint32_t addr, uint32_t value);
-void pal_write_word(uint32_t addr, uint32_t value);
-void pal_write_long(uint32_t addr, uint32_t value);
+inline constexpr BusDevice PALETTE_BUS = bus_device_of_bytes<pal_read_byte, pal_write_byte, pal_peek_byte>();
 
 // Sets the contrast register to 15 and builds the table afresh (for a new
 // host pixel format too).

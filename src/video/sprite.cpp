@@ -69,29 +69,29 @@ void spr_take_snapshot() {
 }
 
 uint32_t spr_read_byte(uint32_t addr) {
-    if (addr < SPRITE_AREA_BASE) return midi_read_byte(addr);
+    if (addr < SPRITE_AREA_BASE) return MIDI_BUS.read_byte(addr);
     return g_sprite_area[image_offset(addr)];
 }
 uint32_t spr_read_word(uint32_t addr) {
-    if (addr < SPRITE_AREA_BASE) return midi_read_word(addr);
+    if (addr < SPRITE_AREA_BASE) return MIDI_BUS.read_word(addr);
     return spr_area_word(image_offset(addr));
 }
 uint32_t spr_read_long(uint32_t addr) {
-    if (addr < SPRITE_AREA_BASE) return midi_read_long(addr);
+    if (addr < SPRITE_AREA_BASE) return MIDI_BUS.read_long(addr);
     // At $EBFFFE the second word belongs to the page above.
     if (mem_last_word_of_page(addr)) return mem_read_long_split(addr);
     return (spr_read_word(addr) << 16) | spr_read_word(addr + 2);
 }
 
 void spr_write_byte(uint32_t addr, uint32_t value) {
-    if (addr < SPRITE_AREA_BASE) return midi_write_byte(addr, value);
+    if (addr < SPRITE_AREA_BASE) return MIDI_BUS.write_byte(addr, value);
     uint32_t offset = image_offset(addr);
     before_store(offset);
     g_sprite_area[offset] = uint8_t(value);
     after_store(offset);
 }
 void spr_write_word(uint32_t addr, uint32_t value) {
-    if (addr < SPRITE_AREA_BASE) return midi_write_word(addr, value);
+    if (addr < SPRITE_AREA_BASE) return MIDI_BUS.write_word(addr, value);
     uint32_t offset = image_offset(addr) & ~1u;
     before_store(offset);
     g_sprite_area[offset] = uint8_t(value >> 8);
@@ -99,7 +99,7 @@ void spr_write_word(uint32_t addr, uint32_t value) {
     after_store(offset);
 }
 void spr_write_long(uint32_t addr, uint32_t value) {
-    if (addr < SPRITE_AREA_BASE) return midi_write_long(addr, value);
+    if (addr < SPRITE_AREA_BASE) return MIDI_BUS.write_long(addr, value);
     if (mem_last_word_of_page(addr)) return mem_write_long_split(addr, value);
     spr_write_word(addr, value >> 16);
     spr_write_word(addr + 2, value & 0xFFFF);

@@ -51,11 +51,11 @@ protected:
 TEST_F(Joystick, KeyboardPadThroughTableZero) {
     joy_on_key_down('Z');
     joy_on_key_down(VK_UP);
-    EXPECT_EQ(ppi_read_byte(PORT_A), 0xDEu);
-    EXPECT_EQ(ppi_read_byte(PORT_B), 0xFFu) << "port 1 is not the keyboard";
+    EXPECT_EQ(PPI_BUS.read_byte(PORT_A), 0xDEu);
+    EXPECT_EQ(PPI_BUS.read_byte(PORT_B), 0xFFu) << "port 1 is not the keyboard";
     joy_on_key_up('Z');
     joy_on_key_up(VK_UP);
-    EXPECT_EQ(ppi_read_byte(PORT_A), 0xFFu);
+    EXPECT_EQ(PPI_BUS.read_byte(PORT_A), 0xFFu);
 
     // Left then right leaves only right pressed.
     joy_on_key_down(VK_LEFT);
@@ -66,7 +66,7 @@ TEST_F(Joystick, KeyboardPadThroughTableZero) {
     joy_on_key_down('Z');
     joy_release_all();
     EXPECT_EQ(g_ppi.raw[0], JOY_RAW_NONE);
-    EXPECT_EQ(ppi_read_byte(PORT_A), 0xFFu);
+    EXPECT_EQ(PPI_BUS.read_byte(PORT_A), 0xFFu);
 }
 
 TEST_F(Joystick, AutofireAlternatesAndJoyoutOutsideTheTablesIsTableZero) {
@@ -100,20 +100,20 @@ TEST_F(Joystick, UndefinedTablesPressNothing) {
 
 TEST_F(Joystick, PpiPortsAndPortC) {
     g_ppi.regs[PPI_PORT_A_HIGH] = 0x12;
-    ppi_write_byte(CONTROL, 0x09); // port C bit 4 set
+    PPI_BUS.write_byte(CONTROL, 0x09); // port C bit 4 set
     EXPECT_EQ(g_ppi.regs[PPI_PORT_C] & 0x10, 0x10);
-    EXPECT_EQ(ppi_read_byte(PORT_A), 0x12u) << "the high byte of port 0's output";
-    ppi_write_byte(CONTROL, 0x08);
+    EXPECT_EQ(PPI_BUS.read_byte(PORT_A), 0x12u) << "the high byte of port 0's output";
+    PPI_BUS.write_byte(CONTROL, 0x08);
     EXPECT_EQ(g_ppi.regs[PPI_PORT_C] & 0x10, 0);
-    EXPECT_EQ(ppi_read_byte(PORT_A), 0xFFu);
-    ppi_write_byte(CONTROL, 0x0B); // bit 5: port B's high byte
+    EXPECT_EQ(PPI_BUS.read_byte(PORT_A), 0xFFu);
+    PPI_BUS.write_byte(CONTROL, 0x0B); // bit 5: port B's high byte
     g_ppi.regs[PPI_PORT_B_HIGH] = 0x34;
-    EXPECT_EQ(ppi_read_word(0xE9A002), 0x34u);
-    ppi_write_byte(PORT_C, 0x0F);
-    EXPECT_EQ(ppi_read_byte(PORT_C), 0x0Fu);
-    ppi_write_byte(0xE9A009, 0x00); // beyond the ports
+    EXPECT_EQ(PPI_BUS.read_word(0xE9A002), 0x34u);
+    PPI_BUS.write_byte(PORT_C, 0x0F);
+    EXPECT_EQ(PPI_BUS.read_byte(PORT_C), 0x0Fu);
+    PPI_BUS.write_byte(0xE9A009, 0x00); // beyond the ports
     EXPECT_EQ(g_ppi.regs[1], 0xFFu);
-    ppi_write_word(0xE9A006, 0x1292);
+    PPI_BUS.write_word(0xE9A006, 0x1292);
     EXPECT_EQ(g_ppi.regs[PPI_CONTROL], 0x92u);
 }
 
@@ -124,7 +124,7 @@ TEST_F(Joystick, HostJoysticksPollWhileTheProgramReads) {
     fake_.set(1, 0x800, 0, HOST_JOY_AXIS_MAX);    // button 12, left and down
     joy_poll();
     EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xFFu) << "no PPI read yet: no poll";
-    ppi_read_byte(PORT_A);
+    PPI_BUS.read_byte(PORT_A);
     joy_poll();
     EXPECT_EQ(g_ppi.raw[0], uint16_t(~(JOY_UP | 0x10)));
     EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xDEu);
@@ -141,7 +141,7 @@ TEST_F(Joystick, HostJoysticksPollWhileTheProgramReads) {
 
     // 30 polls after the last read, polling stops.
     fake_.set(0, 0x001, HOST_JOY_AXIS_CENTRE, HOST_JOY_AXIS_CENTRE);
-    ppi_read_byte(PORT_A);
+    PPI_BUS.read_byte(PORT_A);
     for (int i = 0; i < JOY_POLLS_PER_READ; i++) joy_poll();
     EXPECT_EQ(g_ppi.raw[0], uint16_t(~0x10));
     fake_.set(0, 0, HOST_JOY_AXIS_CENTRE, HOST_JOY_AXIS_CENTRE);
@@ -180,7 +180,7 @@ TEST_F(Joystick, FmCardConnector) {
     g_cfg_joy0 = JOY_FM_CARD;
     g_cfg_joy1 = JOY_FM_CARD;
     EXPECT_EQ(joy_probe_fm_port(g_joystick), 0) << "no card on the port bus";
-    ppi_read_byte(PORT_A);
+    PPI_BUS.read_byte(PORT_A);
     joy_poll();
     EXPECT_EQ(g_ppi.raw[0], JOY_RAW_NONE);
 

@@ -49,7 +49,7 @@ protected:
         g_paste_delay = KEY_PASTE_DELAY;
     }
     static int64_t rx_event() { return g_scheduler.countdown[EV_MFP_RX_FULL]; }
-    static uint32_t udr() { return mfp_read_byte(UDR); }
+    static uint32_t udr() { return MFP_BUS.read_byte(UDR); }
     static uint32_t word(uint32_t a) { return flat_read_word(a); }
     static uint32_t count() { return word(KEY_WORK_COUNT); }
 };

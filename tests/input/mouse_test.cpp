@@ -101,29 +101,29 @@ TEST_F(Mouse, SccPacketAbsoluteAndRelative) {
     flat_write_word(MOUSE_WORK_Y, 20);
     mouse_move(mouse_lparam(300, 10));
     mouse_left_down();
-    scc_write_byte(SCC_B_COMMAND, 5);
+    SCC_BUS.write_byte(SCC_B_COMMAND, 5);
     emu_take_request();
-    scc_write_byte(SCC_B_COMMAND, 2); // RTS
+    SCC_BUS.write_byte(SCC_B_COMMAND, 2); // RTS
     EXPECT_EQ(take_request(), uint32_t(REQ_MOUSE));
-    EXPECT_EQ(scc_read_byte(SCC_B_DATA), 1u) << "left button";
+    EXPECT_EQ(SCC_BUS.read_byte(SCC_B_DATA), 1u) << "left button";
     EXPECT_EQ(take_request(), uint32_t(REQ_MOUSE));
-    EXPECT_EQ(scc_read_byte(SCC_B_DATA), 39u);
+    EXPECT_EQ(SCC_BUS.read_byte(SCC_B_DATA), 39u);
     EXPECT_EQ(take_request(), uint32_t(REQ_MOUSE));
-    EXPECT_EQ(scc_read_byte(SCC_B_DATA), uint32_t(uint8_t(-7))) << "10 up: d(8) = 10 is not below 10";
+    EXPECT_EQ(SCC_BUS.read_byte(SCC_B_DATA), uint32_t(uint8_t(-7))) << "10 up: d(8) = 10 is not below 10";
     EXPECT_EQ(take_request(), uint32_t(REQ_NONE)) << "the Y byte asks for no interrupt";
-    for (int i = 0; i < 100000; i++) scc_read_byte(SCC_B_DATA);
+    for (int i = 0; i < 100000; i++) SCC_BUS.read_byte(SCC_B_DATA);
     EXPECT_EQ(g_scc.packet_index, 3) << "the index stops after the packet";
-    EXPECT_EQ(scc_read_byte(SCC_B_DATA), 0u);
+    EXPECT_EQ(SCC_BUS.read_byte(SCC_B_DATA), 0u);
 
     // MOUSE 2: a packet carries all the movement since the last one sent,
     // from the tracked position, which follows d(count); moves and reads
     // between packets lose none.
     g_cfg_mouse = MOUSE_RELATIVE;
     auto packet_x = [] {
-        scc_write_byte(SCC_B_COMMAND, 5);
-        scc_write_byte(SCC_B_COMMAND, 2);
-        scc_read_byte(SCC_B_DATA);
-        return int8_t(scc_read_byte(SCC_B_DATA));
+        SCC_BUS.write_byte(SCC_B_COMMAND, 5);
+        SCC_BUS.write_byte(SCC_B_COMMAND, 2);
+        SCC_BUS.read_byte(SCC_B_DATA);
+        return int8_t(SCC_BUS.read_byte(SCC_B_DATA));
     };
     g_mouse.tracked_x = 0;
     for (int x = 50; x <= 200; x += 50) mouse_move(mouse_lparam(x, 0));
@@ -143,23 +143,23 @@ TEST_F(Mouse, SccCommandPorts) {
         scc_power_on();
         g_scc.packet_index = 3;
         emu_clear_requests();
-        for (uint32_t v : c.writes) scc_write_byte(SCC_B_COMMAND, v);
+        for (uint32_t v : c.writes) SCC_BUS.write_byte(SCC_B_COMMAND, v);
         EXPECT_EQ(g_machine.requests.event_request == REQ_MOUSE, c.starts) << *c.writes.begin();
         EXPECT_EQ(g_scc.packet_index == 0, c.starts);
     }
     // Channel A: 0x24 before any pointer write; a read ends a pending value.
     scc_power_on();
-    EXPECT_EQ(scc_read_byte(SCC_A_COMMAND), 0x24u);
-    scc_write_byte(SCC_A_COMMAND, 3);
-    EXPECT_EQ(scc_read_byte(SCC_A_COMMAND), 0u);
+    EXPECT_EQ(SCC_BUS.read_byte(SCC_A_COMMAND), 0x24u);
+    SCC_BUS.write_byte(SCC_A_COMMAND, 3);
+    EXPECT_EQ(SCC_BUS.read_byte(SCC_A_COMMAND), 0u);
     EXPECT_EQ(g_scc.pending_a, 0);
     // A word read of $E98002 advances the packet once; its high byte is 0.
     scc_power_on();
     g_mouse.right = MOUSE_BUTTON_DOWN;
-    EXPECT_EQ(scc_read_word(0xE98002), 0x0002u);
+    EXPECT_EQ(SCC_BUS.read_word(0xE98002), 0x0002u);
     EXPECT_EQ(g_scc.packet_index, 1);
     // A word write is its low byte to address + 1.
-    scc_write_word(0xE98000, 0x1205);
+    SCC_BUS.write_word(0xE98000, 0x1205);
     EXPECT_EQ(g_scc.ptr_b, 5);
     emu_clear_requests();
 }

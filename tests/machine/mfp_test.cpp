@@ -31,18 +31,18 @@ protected:
         g_mem_probe_mode = 0;
     }
     void TearDown() override { g_mem_probe_mode = 0; }
-    static void write(uint32_t reg, uint32_t v) { mfp_write_byte(MFP + reg, v); }
-    static uint32_t read(uint32_t reg) { return mfp_read_byte(MFP + reg); }
+    static void write(uint32_t reg, uint32_t v) { MFP_BUS.write_byte(MFP + reg, v); }
+    static uint32_t read(uint32_t reg) { return MFP_BUS.read_byte(MFP + reg); }
 };
 
 TEST_F(Mfp, PortAddressRules) {
     // Even addresses are bus errors, for reads and for writes.
     g_mem_probe_mode = 1;
     g_mem_probe_fault = 0;
-    EXPECT_EQ(mfp_read_byte(MFP), 0u);
+    EXPECT_EQ(MFP_BUS.read_byte(MFP), 0u);
     EXPECT_EQ(g_mem_probe_fault, 3u);
     g_mem_probe_fault = 0;
-    mfp_write_byte(MFP + 0x16, 0x40);
+    MFP_BUS.write_byte(MFP + 0x16, 0x40);
     EXPECT_EQ(g_mem_probe_fault, 4u);
     EXPECT_EQ(g_mfp.regs[MFP_VR], 0);
     EXPECT_EQ(g_mfp.regs[0x16], 0);
@@ -50,9 +50,9 @@ TEST_F(Mfp, PortAddressRules) {
 
     // The 64-byte window repeats through the block.
     g_mfp.regs[MFP_GPIP] = 0x10;
-    EXPECT_EQ(mfp_read_byte(MFP + 0x41) & 0x7F, 0x32u);
+    EXPECT_EQ(MFP_BUS.read_byte(MFP + 0x41) & 0x7F, 0x32u);
     write(MFP_VR, 0x48);
-    EXPECT_EQ(mfp_read_byte(MFP + 0x1FD7), 0x48u);
+    EXPECT_EQ(MFP_BUS.read_byte(MFP + 0x1FD7), 0x48u);
 
     // $E88031 is stored; above it nothing is, and reads give 0.
     write(0x31, 0x5A);
@@ -64,13 +64,13 @@ TEST_F(Mfp, PortAddressRules) {
     EXPECT_EQ(g_mfp.regs[MFP_KEY_LED], 0);
 
     // Word and long accesses take the odd byte of each word, the first word first.
-    mfp_write_word(MFP + 0x16, 0x1240);
+    MFP_BUS.write_word(MFP + 0x16, 0x1240);
     EXPECT_EQ(g_mfp.regs[MFP_VR], 0x40);
-    mfp_write_long(MFP + 0x12, 0x12AA34BB);
+    MFP_BUS.write_long(MFP + 0x12, 0x12AA34BB);
     EXPECT_EQ(g_mfp.regs[MFP_IMRA], 0xAA);
     EXPECT_EQ(g_mfp.regs[MFP_IMRB], 0xBB);
-    EXPECT_EQ(mfp_read_word(MFP + 0x12), 0xAAu);
-    EXPECT_EQ(mfp_read_long(MFP + 0x12), 0x00AA00BBu);
+    EXPECT_EQ(MFP_BUS.read_word(MFP + 0x12), 0xAAu);
+    EXPECT_EQ(MFP_BUS.read_long(MFP + 0x12), 0x00AA00BBu);
 }
 
 TEST_F(Mfp, GpipReadSetsFixedBitsAndEndsTheRasterAndSecondPulses) {

@@ -96,29 +96,29 @@ TEST_F(Rtc, AChangeOfTimeStartsASecondPulseWhileThe1HzOutputIsOn) {
 }
 
 TEST_F(Rtc, ReadingTheSecondsTwiceInARowRefreshesTheClock) {
-    EXPECT_EQ(rtc_read_byte(RTC + 1), 0u); // first read: the stored digit
-    EXPECT_EQ(rtc_read_byte(RTC + 1), 6u); // second: refreshed
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 0u); // first read: the stored digit
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 6u); // second: refreshed
     EXPECT_EQ(g_rtc.regs[0x02], 5);
     EXPECT_TRUE(g_rtc.holdoff & 6);
 
     // While the hold-off runs, repeated reads do not refresh.
     set_time({2026, 3, 14, 6, 12, 34, 58});
-    EXPECT_EQ(rtc_read_byte(RTC + 1), 6u);
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 6u);
 
     // A read of another register in between makes the next one ordinary.
     g_rtc.holdoff = 0;
-    EXPECT_EQ(rtc_read_byte(RTC + 3), 5u);
-    EXPECT_EQ(rtc_read_byte(RTC + 1), 6u);
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 3), 5u);
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 6u);
     EXPECT_EQ(g_rtc.holdoff.load(), 0u);
-    EXPECT_EQ(rtc_read_byte(RTC + 1), 8u);
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 8u);
 
     // In bank 1 the address holds another register: no refresh.
     g_rtc.holdoff = 0;
     g_rtc.bank = 1;
     g_rtc.regs[0x01] = 0x0A;
     set_time({2026, 3, 14, 6, 12, 34, 59});
-    EXPECT_EQ(rtc_read_byte(RTC + 1), 0x0Au);
-    EXPECT_EQ(rtc_read_byte(RTC + 1), 0x0Au);
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 0x0Au);
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 0x0Au);
     EXPECT_EQ(g_rtc.regs[0x00], 8);
 }
 
@@ -135,31 +135,31 @@ TEST_F(Rtc, RegisterAddresses) {
     for (const Case& c : cases) {
         g_rtc.bank = c.bank;
         g_rtc.last_read_addr = 0;
-        EXPECT_EQ(rtc_read_byte(c.addr), c.value) << std::hex << c.addr << " bank " << int(c.bank);
+        EXPECT_EQ(RTC_BUS.read_byte(c.addr), c.value) << std::hex << c.addr << " bank " << int(c.bank);
     }
     g_rtc.bank = 0;
-    EXPECT_EQ(rtc_read_word(RTC + 0x0E), 0x8Eu);
-    EXPECT_EQ(rtc_read_long(RTC + 0x0C), 0x008C008Eu);
+    EXPECT_EQ(RTC_BUS.read_word(RTC + 0x0E), 0x8Eu);
+    EXPECT_EQ(RTC_BUS.read_long(RTC + 0x0C), 0x008C008Eu);
 
     uint8_t before[32];
     std::copy(std::begin(g_rtc.regs), std::end(g_rtc.regs), before);
-    rtc_write_byte(RTC + 0x21, 0x55);
-    rtc_write_byte(RTC + 0x1FFF, 0x55);
+    RTC_BUS.write_byte(RTC + 0x21, 0x55);
+    RTC_BUS.write_byte(RTC + 0x1FFF, 0x55);
     EXPECT_TRUE(std::equal(std::begin(before), std::end(before), g_rtc.regs));
 
     // Even addresses are bus errors.
     g_mem_probe_mode = 1;
     g_mem_probe_fault = 0;
-    EXPECT_EQ(rtc_read_byte(RTC), 0u);
+    EXPECT_EQ(RTC_BUS.read_byte(RTC), 0u);
     EXPECT_EQ(g_mem_probe_fault, 3u);
     g_mem_probe_fault = 0;
-    rtc_write_byte(RTC + 0x02, 0x55);
+    RTC_BUS.write_byte(RTC + 0x02, 0x55);
     EXPECT_EQ(g_mem_probe_fault, 4u);
     EXPECT_TRUE(std::equal(std::begin(before), std::end(before), g_rtc.regs));
 
     // A time digit written by the machine holds only until the next refresh.
     g_mem_probe_mode = 0;
-    rtc_write_word(RTC + 0x00, 0x0009);
+    RTC_BUS.write_word(RTC + 0x00, 0x0009);
     EXPECT_EQ(g_rtc.regs[0x00], 9);
     rtc_update_from_host();
     EXPECT_EQ(g_rtc.regs[0x00], 6);
@@ -167,24 +167,24 @@ TEST_F(Rtc, RegisterAddresses) {
 
 TEST_F(Rtc, ModeAndResetRegisterWrites) {
     // Selecting bank 1 asks for nothing; back in bank 0 the clock is refreshed.
-    rtc_write_byte(RTC + 0x1B, 0x09);
+    RTC_BUS.write_byte(RTC + 0x1B, 0x09);
     EXPECT_EQ(g_rtc.bank, 1);
     EXPECT_EQ(g_rtc.regs[0x1A], 0x09);
     EXPECT_EQ(g_rtc.regs[0x1B], 0x09);
     EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_NONE));
-    rtc_write_byte(RTC + 0x1B, 0x08);
+    RTC_BUS.write_byte(RTC + 0x1B, 0x08);
     EXPECT_EQ(g_rtc.bank, 0);
     EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_RTC_ACCESS));
     EXPECT_TRUE(run_flags() & RUN_REQUEST);
     emu_clear_requests();
 
     // The reset register with the 1 Hz output on starts the second pulses.
-    rtc_write_long(RTC + 0x1C, 0x00000008);
+    RTC_BUS.write_long(RTC + 0x1C, 0x00000008);
     EXPECT_EQ(g_rtc.regs[0x1E], 0x08);
     EXPECT_EQ(g_rtc.regs[0x1F], 0x08);
     EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_NONE));
     EXPECT_EQ(g_rtc.holdoff.load(), 0u);
-    rtc_write_byte(RTC + 0x1F, 0x00);
+    RTC_BUS.write_byte(RTC + 0x1F, 0x00);
     EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_RTC_ACCESS));
     EXPECT_EQ(g_rtc.holdoff.load(), 0x40u);
 }

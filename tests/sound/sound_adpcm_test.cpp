@@ -136,8 +136,8 @@ TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
     dma_set_reg_long(CH, DMA_MAR, 0x10000);
     dma_set_reg_word(CH, DMA_MTC, 100);
     uint64_t start = now_ms();
-    EXPECT_EQ(adpcm_read_byte(ADPCM_COMMAND), ADPCM_STATUS_IDLE);
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    EXPECT_EQ(ADPCM_BUS.read_byte(ADPCM_COMMAND), ADPCM_STATUS_IDLE);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     const std::vector<uint8_t>& img = g_adpcm_player.wav;
     ASSERT_EQ(img.size(), 44u + 420);
     const uint8_t head[] = {'R', 'I', 'F', 'F', 0xC6, 1, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
@@ -146,8 +146,8 @@ TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
     EXPECT_TRUE(std::equal(std::begin(head), std::end(head), img.begin()));
     EXPECT_EQ(g_adpcm_player.end_time, start + 45);
     EXPECT_EQ(dma_reg_byte(CH, DMA_CSR), 0x08);
-    EXPECT_EQ(adpcm_read_byte(ADPCM_COMMAND), ADPCM_STATUS_PLAYING);
-    EXPECT_EQ(adpcm_read_long(0xE92000), uint32_t(ADPCM_STATUS_PLAYING) << 16);
+    EXPECT_EQ(ADPCM_BUS.read_byte(ADPCM_COMMAND), ADPCM_STATUS_PLAYING);
+    EXPECT_EQ(ADPCM_BUS.read_long(0xE92000), uint32_t(ADPCM_STATUS_PLAYING) << 16);
     EXPECT_TRUE(host_sound_playing());
     at_ms(1000 + 45);
     adpcm_poll_end();
@@ -155,7 +155,7 @@ TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
     at_ms(1000 + 46);
     adpcm_poll_end();
     EXPECT_EQ(g_adpcm_player.end_time, 0u);
-    EXPECT_EQ(adpcm_read_byte(ADPCM_COMMAND), ADPCM_STATUS_IDLE);
+    EXPECT_EQ(ADPCM_BUS.read_byte(ADPCM_COMMAND), ADPCM_STATUS_IDLE);
     EXPECT_EQ(dma_reg_byte(CH, DMA_CSR), DMA_CSR_DONE);
     EXPECT_EQ(g_dmac_pending_vector, 0x6Au);
     EXPECT_GT(g_scheduler.countdown[EV_LEVEL_DMA], 0);
@@ -165,13 +165,13 @@ TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
     EXPECT_EQ(playing().size(), 136u);
     // Rate 3 in port C: nothing plays; it completes at the next poll.
     g_ppi.regs[PPI_PORT_C] = 0x0C;
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_TRUE(g_adpcm_player.wav.empty());
     EXPECT_EQ(g_adpcm_player.end_time, now_ms() + 1);
     // In the background: nothing heard, the same times.
     g_has_focus = 0;
     g_ppi.regs[PPI_PORT_C] = 0x00;
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_FALSE(host_sound_playing());
     EXPECT_EQ(g_adpcm_player.end_time, now_ms() + 45);
 }
@@ -194,16 +194,16 @@ TEST_F(SoundAdpcm, sound_adpcm_rates_and_refused_transfers) {
     dma_set_reg_word(CH, DMA_MTC, 100);
     for (uint8_t ocr : {0x80, 0x10, 0x20, 0x04}) {  // device to memory, word, long, continue mode
         dma_set_reg_byte(CH, DMA_OCR, ocr);
-        adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+        ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
         EXPECT_EQ(g_adpcm_player.end_time, 0u) << int(ocr);
     }
     dma_set_reg_byte(CH, DMA_OCR, 0x30);  // size 3 plays
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_NE(g_adpcm_player.end_time, 0u);
     adpcm_stop();
     dma_set_reg_long(CH, DMA_MAR, 0x00FF0000);  // the IPL ROM: not gathered
     dma_set_reg_byte(CH, DMA_OCR, 0x00);
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_EQ(g_adpcm_player.end_time, 0u);
 }
 
@@ -222,12 +222,12 @@ TEST_F(SoundAdpcm, sound_adpcm_chains) {
     dma_set_reg_byte(CH, DMA_OCR, 0x08);
     dma_set_reg_long(CH, DMA_BAR, 0x20000);
     dma_set_reg_word(CH, DMA_BTC, 3);
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_EQ(gathered(), size_for(150));
     // A table in a bus-error area: nothing.
     adpcm_stop();
     dma_set_reg_long(CH, DMA_BAR, 0xEC0000);
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_EQ(g_adpcm_player.end_time, 0u);
     EXPECT_EQ(g_mem_probe_mode, 0u);
     // 300 entries of 65535 bytes: cut at 16 MiB (decoded, not played).
@@ -235,7 +235,7 @@ TEST_F(SoundAdpcm, sound_adpcm_chains) {
     for (uint32_t i = 0; i < 300; i++) put_long(0x40000 + 6 * i, 0x100000), put_word(0x40004 + 6 * i, 0xFFFF);
     dma_set_reg_long(CH, DMA_BAR, 0x40000);
     dma_set_reg_word(CH, DMA_BTC, 300);
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_EQ(gathered(), size_for(ADPCM_GATHER_LIMIT));
     adpcm_stop();
 
@@ -245,7 +245,7 @@ TEST_F(SoundAdpcm, sound_adpcm_chains) {
     put_long(0x20100, 0x30000), put_word(0x20104, 20), put_long(0x20106, 0x20200);
     put_long(0x20200, 0x30000), put_word(0x20204, 30), put_long(0x20206, 0);
     dma_set_reg_long(CH, DMA_BAR, 0x20000);
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_EQ(gathered(), size_for(60));
     adpcm_stop();
     for (uint32_t n : {129u, 130u}) {
@@ -253,12 +253,12 @@ TEST_F(SoundAdpcm, sound_adpcm_chains) {
             put_long(0x50000 + 10 * i, 0x30000), put_word(0x50004 + 10 * i, 1),
                 put_long(0x50006 + 10 * i, i + 1 < n ? 0x50000 + 10 * (i + 1) : 0);
         dma_set_reg_long(CH, DMA_BAR, 0x50000);
-        adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+        ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
         EXPECT_EQ(gathered(), n == 129 ? size_for(129) : 0u) << n;
         adpcm_stop();
     }
     dma_set_reg_long(CH, DMA_BAR, 0);
-    adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+    ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_EQ(g_adpcm_player.end_time, 0u);
 }
 

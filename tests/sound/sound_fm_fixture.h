@@ -75,8 +75,8 @@ protected:
     }
     // A write through the chip's port: register, then data.
     static void opm(uint32_t reg, uint32_t value) {
-        opm_write_byte(OPM_ADDRESS_PORT, reg);
-        opm_write_byte(OPM_DATA_PORT, value);
+        OPM_BUS.write_byte(OPM_ADDRESS_PORT, reg);
+        OPM_BUS.write_byte(OPM_DATA_PORT, value);
     }
     // Runs the card's road as FM type on the recording ports at base.
     void road(int32_t type, int32_t base, int32_t channels) {

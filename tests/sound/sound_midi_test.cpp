@@ -41,8 +41,8 @@ protected:
     }
     // Transmits bytes through R56 (group 5, $EAFA0D).
     static void send(const Bytes& bytes) {
-        midi_write_byte(0xEAFA03, 5);
-        for (uint8_t b : bytes) midi_write_byte(0xEAFA0D, b);
+        MIDI_BUS.write_byte(0xEAFA03, 5);
+        for (uint8_t b : bytes) MIDI_BUS.write_byte(0xEAFA0D, b);
     }
     static std::vector<Bytes> sent() {
         std::vector<Bytes> out;
@@ -54,36 +54,36 @@ protected:
 
 // The board's registers and their addresses; absent while MIDI is off.
 TEST_F(SoundMidi, sound_midi_board_registers) {
-    EXPECT_EQ(midi_read_byte(0xEAFA00), 0xFFu);
-    EXPECT_EQ(midi_read_byte(0xEAFA02), 0u);
-    midi_write_byte(0xEAFA03, 5);  // R01: group 5
+    EXPECT_EQ(MIDI_BUS.read_byte(0xEAFA00), 0xFFu);
+    EXPECT_EQ(MIDI_BUS.read_byte(0xEAFA02), 0u);
+    MIDI_BUS.write_byte(0xEAFA03, 5);  // R01: group 5
     EXPECT_EQ(g_midi.group_base, 0x50u);
-    EXPECT_EQ(midi_read_byte(0xEAFA09), 0xC0u);  // R54: the transmitter always ready
-    midi_write_byte(0xEAFA0D, 0x90);             // R56 in group 5: transmits
+    EXPECT_EQ(MIDI_BUS.read_byte(0xEAFA09), 0xC0u);  // R54: the transmitter always ready
+    MIDI_BUS.write_byte(0xEAFA0D, 0x90);             // R56 in group 5: transmits
     EXPECT_EQ(g_midi.transmit_byte, 0x90u);
     EXPECT_EQ(g_midi.host_state, 1);
-    EXPECT_EQ(midi_read_word(0xEAFA00), 0xFF00u);
-    EXPECT_EQ(midi_read_long(0xEAFA00), 0xFF000005u);
+    EXPECT_EQ(MIDI_BUS.read_word(0xEAFA00), 0xFF00u);
+    EXPECT_EQ(MIDI_BUS.read_long(0xEAFA00), 0xFF000005u);
 
     // In group 0 the same address is R06: the timer, 16 steps of 1/2250 frame.
-    midi_write_byte(0xEAFA03, 0);
-    midi_write_byte(0xEAFA0B, 0x80);  // R05
-    midi_write_byte(0xEAFA03, 8);
-    midi_write_byte(0xEAFA09, 0x10);  // R84
-    midi_write_byte(0xEAFA0B, 0x00);  // R85
-    midi_write_byte(0xEAFA03, 0);
-    midi_write_byte(0xEAFA0D, 0x80);  // R06: the general timer
+    MIDI_BUS.write_byte(0xEAFA03, 0);
+    MIDI_BUS.write_byte(0xEAFA0B, 0x80);  // R05
+    MIDI_BUS.write_byte(0xEAFA03, 8);
+    MIDI_BUS.write_byte(0xEAFA09, 0x10);  // R84
+    MIDI_BUS.write_byte(0xEAFA0B, 0x00);  // R85
+    MIDI_BUS.write_byte(0xEAFA03, 0);
+    MIDI_BUS.write_byte(0xEAFA0D, 0x80);  // R06: the general timer
     EXPECT_EQ(g_scheduler.countdown[EV_LEVEL_MIDI], 16 * 181818 / 2250 + 4);
 
     g_midi.enable = 0;
     g_mem_probe_mode = 1;
     g_mem_probe_fault = 0;
-    midi_read_byte(0xEAFA01);
+    MIDI_BUS.read_byte(0xEAFA01);
     EXPECT_EQ(g_mem_probe_fault, 3u);
     g_mem_probe_fault = 0;
-    midi_write_byte(0xEAFA01, 0);
+    MIDI_BUS.write_byte(0xEAFA01, 0);
     EXPECT_EQ(g_mem_probe_fault, 4u);
-    EXPECT_EQ(midi_peek_byte(0xEAFA01), 0xFFu);
+    EXPECT_EQ(MIDI_BUS.peek_byte(0xEAFA01), 0xFFu);
 }
 
 // Messages leave as MIDI expects.
@@ -134,7 +134,7 @@ TEST_F(SoundMidi, sound_midi_open_failure) {
     midi_out_set_opener([]() -> std::unique_ptr<MidiOut> { return nullptr; });
     send({0x90, 0x3C, 0x64});
     EXPECT_EQ(g_midi.host_state, -1);
-    EXPECT_EQ(midi_read_byte(0xEAFA09), 0xC0u);
+    EXPECT_EQ(MIDI_BUS.read_byte(0xEAFA09), 0xC0u);
     // No ALSA port of that name: nothing opens.
     EXPECT_EQ(midi_out_open_alsa("no-such-client:0"), nullptr);
     EXPECT_EQ(midi_out_open_fluidsynth("/no/such.sf2"), nullptr);

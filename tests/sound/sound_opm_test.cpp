@@ -12,19 +12,19 @@ int64_t pending(int kind) { return g_scheduler.countdown[kind]; }
 // The status read anywhere in the block; writes through byte, word and long.
 TEST_F(SoundOpm, sound_port_reads_and_writes) {
     g_fmcard.chip.opm_regs[OPM_STATUS] = 0x83;
-    for (uint32_t a : {0xE90003u, 0xE90000u, 0xE91FFFu}) EXPECT_EQ(opm_read_byte(a), 3u) << std::hex << a;
-    EXPECT_EQ(opm_read_word(0xE90002), 3u);
-    EXPECT_EQ(opm_read_long(0xE90000), 0x00030003u);
+    for (uint32_t a : {0xE90003u, 0xE90000u, 0xE91FFFu}) EXPECT_EQ(OPM_BUS.read_byte(a), 3u) << std::hex << a;
+    EXPECT_EQ(OPM_BUS.read_word(0xE90002), 3u);
+    EXPECT_EQ(OPM_BUS.read_long(0xE90000), 0x00030003u);
     opm(0x00, 0x02);  // register 0 is the status byte
-    EXPECT_EQ(opm_read_byte(0xE90001), 2u);
+    EXPECT_EQ(OPM_BUS.read_byte(0xE90001), 2u);
 
-    opm_write_word(0xE90000, 0x0038);  // latch $38
+    OPM_BUS.write_word(0xE90000, 0x0038);  // latch $38
     EXPECT_EQ(g_fmcard.chip.opm_latch, 0x38);
-    opm_write_word(0xE90002, 0x0077);  // data, low byte
+    OPM_BUS.write_word(0xE90002, 0x0077);  // data, low byte
     EXPECT_EQ(g_fmcard.chip.opm_regs[0x38], 0x77);
-    opm_write_long(0xE90000, 0x00390055);
+    OPM_BUS.write_long(0xE90000, 0x00390055);
     EXPECT_EQ(g_fmcard.chip.opm_regs[0x39], 0x55);
-    opm_write_byte(0xE90005, 0x11);  // neither port
+    OPM_BUS.write_byte(0xE90005, 0x11);  // neither port
     EXPECT_EQ(g_fmcard.chip.opm_latch, 0x39);
 }
 

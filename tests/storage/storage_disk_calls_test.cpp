@@ -382,13 +382,14 @@ TEST(StorageVirusWarning, KindsTimesAnswers) {
 
 TEST(StorageControllerStubs, FloppyStatusTurnsAndAccessesCount) {
     fdc_power_on();
-    const uint32_t status[] = {fdc_read_byte(0xE94001), fdc_read_byte(0xE94001), fdc_read_byte(0xE94001),
-                               fdc_read_byte(0xE94001), fdc_read_byte(0xE94001)};
+    const uint32_t status[] = {FDC_BUS.read_byte(0xE94001), FDC_BUS.read_byte(0xE94001),
+                               FDC_BUS.read_byte(0xE94001), FDC_BUS.read_byte(0xE94001),
+                               FDC_BUS.read_byte(0xE94001)};
     EXPECT_EQ(std::vector<uint32_t>(status, status + 5), (std::vector<uint32_t>{0x90, 0xC0, 0xD0, 0x80, 0x90}));
-    fdc_write_byte(0xE94003, 0x12);
-    EXPECT_EQ(fdc_read_byte(0xE94003), 0x12u);
-    EXPECT_EQ(fdc_read_byte(0xE94008), 0u);
-    EXPECT_EQ(fdc_read_word(0xE95FFE), 0u);
+    FDC_BUS.write_byte(0xE94003, 0x12);
+    EXPECT_EQ(FDC_BUS.read_byte(0xE94003), 0x12u);
+    EXPECT_EQ(FDC_BUS.read_byte(0xE94008), 0u);
+    EXPECT_EQ(FDC_BUS.read_word(0xE95FFE), 0u);
     EXPECT_EQ(g_fdc.access_count, 7u);
     EXPECT_EQ(g_fdc.last_access, 0xE94003u);
 }

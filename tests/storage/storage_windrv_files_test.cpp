@@ -21,9 +21,9 @@ using StorageHostDrivePort = HostDriveTest;
 using StorageHostDriveFiles = HostDriveTest;
 
 TEST_F(StorageHostDrivePort, AnswersAndRunsEachCommandOnce) {
-    EXPECT_EQ(windrv_io_read_byte(0xE9F123), WINDRV_PORT_ID);
-    EXPECT_EQ(windrv_io_peek_byte(0xE9FFFF), WINDRV_PORT_ID);
-    EXPECT_EQ(windrv_io_peek_byte(0xE9E000), 0xFFu);
+    EXPECT_EQ(WINDRV_IO_BUS.read_byte(0xE9F123), WINDRV_PORT_ID);
+    EXPECT_EQ(WINDRV_IO_BUS.peek_byte(0xE9FFFF), WINDRV_PORT_ID);
+    EXPECT_EQ(WINDRV_IO_BUS.peek_byte(0xE9E000), 0xFFu);
 
     // $C4 renames as $44 does; $3F and $59 write nothing.
     host_file("a.txt", "x");

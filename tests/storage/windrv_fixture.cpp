@@ -56,7 +56,7 @@ int32_t HostDriveTest::run(uint8_t command, const HostDriveRequest& r) {
     set_be32(REQUEST + 22, r.arg3);
     cpu_d(0) = 0xFFFFFF00u | command;
     cpu_a(5) = REQUEST;
-    windrv_io_write_byte(WINDRV_PORT_BASE, 0);
+    WINDRV_IO_BUS.write_byte(WINDRV_PORT_BASE, 0);
     EXPECT_EQ(cpu_d(0), 0u);
     return int32_t(be32(REQUEST + 18));
 }

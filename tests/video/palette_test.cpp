@@ -28,7 +28,7 @@ protected:
         g_video.g_full_redraw_countdown = 0;
     }
     // Sets the contrast through the system port, as a program does.
-    static void contrast(uint32_t c) { sys_write_byte(CONTRAST, c); }
+    static void contrast(uint32_t c) { SYSTEM_PORT_BUS.write_byte(CONTRAST, c); }
 };
 
 TEST_F(VideoPalette, ColourWordsBecomeHostPixelsByContrastAndFormat) {
@@ -87,12 +87,12 @@ TEST_F(VideoPalette, ContrastZeroAfterAMachineStartDarkensThePicture) {
 }
 
 TEST_F(VideoPalette, SlotDecodesPaletteRegistersAndEmptyRange) {
-    pal_write_word(PAL + 0x3FE, 0x1234);     // last palette word
-    pal_write_byte(PAL + 0x400, 0xA1);       // R0 high
-    pal_write_byte(PAL + 0x4FF, 0xA2);       // R0 low, through its image
-    pal_write_word(PAL + 0x500, 0xB1B2);     // R1
-    pal_write_word(PAL + 0x6FE, 0xC1C2);     // R2 through its image
-    pal_write_byte(PAL + 0x700, 0x77);       // nothing there
+    PALETTE_BUS.write_word(PAL + 0x3FE, 0x1234);     // last palette word
+    PALETTE_BUS.write_byte(PAL + 0x400, 0xA1);       // R0 high
+    PALETTE_BUS.write_byte(PAL + 0x4FF, 0xA2);       // R0 low, through its image
+    PALETTE_BUS.write_word(PAL + 0x500, 0xB1B2);     // R1
+    PALETTE_BUS.write_word(PAL + 0x6FE, 0xC1C2);     // R2 through its image
+    PALETTE_BUS.write_byte(PAL + 0x700, 0x77);       // nothing there
 
     EXPECT_EQ(pal_word(511), 0x1234u);
     const uint8_t regs[6] = {0xA1, 0xA2, 0xB1, 0xB2, 0xC1, 0xC2};
@@ -101,15 +101,15 @@ TEST_F(VideoPalette, SlotDecodesPaletteRegistersAndEmptyRange) {
     struct Case { uint32_t addr; uint32_t byte; };
     const Case cases[] = {{0x3FE, 0x12}, {0x3FF, 0x34}, {0x402, 0xA1}, {0x4F1, 0xA2},
                           {0x5FE, 0xB1}, {0x601, 0xC2}, {0x700, 0}, {0x1FFF, 0}};
-    for (const Case& c : cases) EXPECT_EQ(pal_read_byte(PAL + c.addr), c.byte) << std::hex << c.addr;
-    EXPECT_EQ(pal_read_word(PAL + 0x500), 0xB1B2u);
-    EXPECT_EQ(pal_read_long(PAL + 0x3FC), 0x00001234u);
-    EXPECT_EQ(pal_read_long(PAL + 0x600), 0xC1C2C1C2u);  // R2 and its image
+    for (const Case& c : cases) EXPECT_EQ(PALETTE_BUS.read_byte(PAL + c.addr), c.byte) << std::hex << c.addr;
+    EXPECT_EQ(PALETTE_BUS.read_word(PAL + 0x500), 0xB1B2u);
+    EXPECT_EQ(PALETTE_BUS.read_long(PAL + 0x3FC), 0x00001234u);
+    EXPECT_EQ(PALETTE_BUS.read_long(PAL + 0x600), 0xC1C2C1C2u);  // R2 and its image
 }
 
 TEST_F(VideoPalette, PaletteWritesCountAndRegisterWritesRearmARunningCountdown) {
     g_video.g_full_redraw_countdown = 5;
-    pal_write_long(PAL + 0x10, 0x11112222);
+    PALETTE_BUS.write_long(PAL + 0x10, 0x11112222);
     EXPECT_EQ(g_pal.change_count, 4u);
     EXPECT_EQ(g_video.g_full_redraw_countdown, 5);  // palette writes leave it alone
 
@@ -118,7 +118,7 @@ TEST_F(VideoPalette, PaletteWritesCountAndRegisterWritesRearmARunningCountdown) 
     for (const Case& c : cases) {
         g_video.g_full_redraw_countdown = c.countdown;
         g_video.g_redraw_holdoff = c.holdoff;
-        pal_write_byte(PAL + 0x501, 0x24);
+        PALETTE_BUS.write_byte(PAL + 0x501, 0x24);
         EXPECT_EQ(g_video.g_full_redraw_countdown, c.after) << c.countdown << " " << c.holdoff;
     }
     EXPECT_EQ(g_pal.change_count, 4u);
@@ -126,10 +126,10 @@ TEST_F(VideoPalette, PaletteWritesCountAndRegisterWritesRearmARunningCountdown) 
 
 TEST_F(VideoPalette, LayerByteIsLoggedAtItsRasterLine) {
     g_raster_line = 300;
-    pal_write_byte(PAL + 0x601, 0x25);
-    pal_write_byte(PAL + 0x600, 0x44);  // the high byte is not logged
+    PALETTE_BUS.write_byte(PAL + 0x601, 0x25);
+    PALETTE_BUS.write_byte(PAL + 0x600, 0x44);  // the high byte is not logged
     g_raster_line = 511;
-    pal_write_word(PAL + 0x6F2, 0x0060);  // an image of R2, word write
+    PALETTE_BUS.write_word(PAL + 0x6F2, 0x0060);  // an image of R2, word write
     for (int line = 0; line < 512; line++) {
         uint8_t expected = line == 300 ? 0xA5 : line == 511 ? 0xE0 : 0;
         EXPECT_EQ(g_video.g_line_log_layers[line], expected) << line;
@@ -155,14 +155,14 @@ TEST_F(VideoPalette, PacingTurnsPaletteWritesIntoRedrawRequests) {
     EXPECT_EQ(calls_until_redraw(300), 201);
 
     // PAL on: the frame after a write.
-    pal_write_byte(PAL + 2, 1);
+    PALETTE_BUS.write_byte(PAL + 2, 1);
     EXPECT_EQ(calls_until_redraw(300), 1);
 
     // PAL off: one write shows on the 30th frame, thirty writes at once.
     g_cfg_pal = 0;
-    pal_write_byte(PAL + 2, 1);
+    PALETTE_BUS.write_byte(PAL + 2, 1);
     EXPECT_EQ(calls_until_redraw(300), 30);
-    for (int i = 0; i < 30; i++) pal_write_byte(PAL + 2, i);
+    for (int i = 0; i < 30; i++) PALETTE_BUS.write_byte(PAL + 2, i);
     EXPECT_EQ(calls_until_redraw(300), 1);
     EXPECT_EQ(g_pal.change_count, 0u);
     EXPECT_EQ(g_pal.quiet_frames, 0u);

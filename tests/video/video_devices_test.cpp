@@ -206,8 +206,8 @@ TEST_F(VideoDevices, PeeksAreReadsWithoutSideEffects) {
         uint32_t (*read)(uint32_t);
     };
     const Slot slots[] = {
-        {"CRTC", CRTC_BASE, crtc_peek_byte, crtc_read_byte},
-        {"palette", PAL_BASE, pal_peek_byte, pal_read_byte},
+        {"CRTC", CRTC_BASE, CRTC_BUS.peek_byte, CRTC_BUS.read_byte},
+        {"palette", PAL_BASE, PALETTE_BUS.peek_byte, PALETTE_BUS.read_byte},
     };
     uint32_t toggles = 0, nonzero = 0;
     for (const Slot& s : slots) {
@@ -237,10 +237,10 @@ TEST_F(VideoDevices, PeeksAreReadsWithoutSideEffects) {
     EXPECT_TRUE(states() == all_expected) << "the sweep changed another device";
     // The port as the debugger sees it between two reads.
     g_crtc.op_port = 0;
-    EXPECT_EQ(crtc_peek_byte(CRTC_BASE + 0x481), 0u);
-    EXPECT_EQ(crtc_read_byte(CRTC_BASE + 0x481), CRTC_OP_READ_TOGGLE);
-    EXPECT_EQ(crtc_peek_byte(CRTC_BASE + 0x481), CRTC_OP_READ_TOGGLE);
-    EXPECT_EQ(crtc_peek_byte(CRTC_BASE + 0x481), CRTC_OP_READ_TOGGLE);
+    EXPECT_EQ(CRTC_BUS.peek_byte(CRTC_BASE + 0x481), 0u);
+    EXPECT_EQ(CRTC_BUS.read_byte(CRTC_BASE + 0x481), CRTC_OP_READ_TOGGLE);
+    EXPECT_EQ(CRTC_BUS.peek_byte(CRTC_BASE + 0x481), CRTC_OP_READ_TOGGLE);
+    EXPECT_EQ(CRTC_BUS.peek_byte(CRTC_BASE + 0x481), CRTC_OP_READ_TOGGLE);
 }
 
 } // namespace
