@@ -1,6 +1,10 @@
 // The shape of a device on the bus: one handler for each access size and
 // direction, and the byte a read would give without side effects (the
-// debugger's view). The I/O page is a list of these.
+// debugger's view). The I/O page is a list of these, built into its tables
+// at compile time, so an I/O device gives its record in its header; the
+// memory map installs the records of the memory pages at run time. A memory
+// page has no peek of its own (nullptr): the debugger reads it through its
+// byte reader in probe mode (machine/bus_peek.cpp).
 #pragma once
 
 #include <cstdint>

@@ -43,40 +43,110 @@ uint8_t* s_ram_window;
 // split, so its second half meets the page above.
 uint32_t s_ram_mapped_end;
 
+// A long access at the last word of a page is two word accesses, the second
+// through the next page, so no access leaves an image.
+bool past_image_end(uint32_t offset, uint32_t size) { return offset > size - 4; }
+
+// Main RAM.
+uint32_t mem_ram_read_byte(uint32_t addr) { return g_machine.main_ram[addr]; }
+uint32_t mem_ram_read_word(uint32_t addr) { return be_read16(g_machine.main_ram + addr); }
+uint32_t mem_ram_read_long(uint32_t addr) {
+    if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_read_long_split(addr);
+    return be_read32(g_machine.main_ram + addr);
+}
+void mem_ram_write_byte(uint32_t addr, uint32_t value) { g_machine.main_ram[addr] = uint8_t(value); }
+void mem_ram_write_word(uint32_t addr, uint32_t value) { be_write16(g_machine.main_ram + addr, value); }
+void mem_ram_write_long(uint32_t addr, uint32_t value) {
+    if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_write_long_split(addr, value);
+    be_write32(g_machine.main_ram + addr, value);
+}
+
+// Supervisor area. The privilege violation stacks the opcode's address.
+uint32_t mem_super_read_byte(uint32_t addr) { return mem_ram_read_byte(addr); }
+uint32_t mem_super_read_word(uint32_t addr) { return mem_ram_read_word(addr); }
+uint32_t mem_super_read_long(uint32_t addr) { return mem_ram_read_long(addr); }
+bool super_write_allowed() {
+    if (cpu_supervisor()) return true;
+    cpu_privilege_violation(g_cpu_regs.op_addr + 2);
+    return false;
+}
+void mem_super_write_byte(uint32_t addr, uint32_t value) {
+    if (super_write_allowed()) mem_ram_write_byte(addr, value);
+}
+void mem_super_write_word(uint32_t addr, uint32_t value) {
+    if (super_write_allowed()) mem_ram_write_word(addr, value);
+}
+void mem_super_write_long(uint32_t addr, uint32_t value) {
+    if (super_write_allowed()) mem_ram_write_long(addr, value);
+}
+
+// CG ROM.
+uint32_t rom_read_cg_byte(uint32_t addr) { return g_cgrom[addr - CGROM_BASE]; }
+uint32_t rom_read_cg_word(uint32_t addr) { return be_read16(g_cgrom + (addr - CGROM_BASE)); }
+uint32_t rom_read_cg_long(uint32_t addr) {
+    uint32_t offset = addr - CGROM_BASE;
+    if (past_image_end(offset, CGROM_SIZE)) [[unlikely]] return mem_read_long_split(addr);
+    return be_read32(g_cgrom + offset);
+}
+
+// IPL ROM.
+void ipl_mark(uint32_t offset, uint8_t flag) {
+    if (!g_cpu_idle) g_rom_access_map[offset] |= flag;
+}
+uint32_t rom_read_ipl_byte(uint32_t addr) {
+    uint32_t offset = addr - IPLROM_BASE;
+    ipl_mark(offset, ROM_READ_B);
+    return g_iplrom[offset];
+}
+uint32_t rom_read_ipl_word(uint32_t addr) {
+    uint32_t offset = addr - IPLROM_BASE;
+    ipl_mark(offset, ROM_READ_W);
+    return be_read16(g_iplrom + offset);
+}
+uint32_t rom_read_ipl_long(uint32_t addr) {
+    uint32_t offset = addr - IPLROM_BASE;
+    ipl_mark(offset, ROM_READ_L);
+    if (past_image_end(offset, IPLROM_SIZE)) [[unlikely]] {
+        // $FFFFFE: the second word wraps round to address 0.
+        return (be_read16(g_iplrom + offset) << 16) | (g_bus_read_word_table[0](0) & 0xFFFF);
+    }
+    return be_read32(g_iplrom + offset);
+}
+
+constexpr BusDevice RAM_BUS = {mem_ram_read_byte, mem_ram_read_word, mem_ram_read_long,
+    mem_ram_write_byte, mem_ram_write_word, mem_ram_write_long, nullptr};
+constexpr BusDevice SUPERVISOR_BUS = {mem_super_read_byte, mem_super_read_word, mem_super_read_long,
+    mem_super_write_byte, mem_super_write_word, mem_super_write_long, nullptr};
+constexpr BusDevice NO_MEMORY_BUS = {mem_bus_error_read_byte, mem_bus_error_read_word,
+    mem_bus_error_read_long, mem_bus_error_write_byte, mem_bus_error_write_word,
+    mem_bus_error_write_long, nullptr};
+constexpr BusDevice CGROM_BUS = {rom_read_cg_byte, rom_read_cg_word, rom_read_cg_long,
+    mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long, nullptr};
+constexpr BusDevice IPLROM_BUS = {rom_read_ipl_byte, rom_read_ipl_word, rom_read_ipl_long,
+    mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long, nullptr};
+constexpr BusDevice IO_PAGE_BUS = {io_read_byte, io_read_word, io_read_long,
+    io_write_byte, io_write_word, io_write_long, io_peek_byte};
+
 struct PageHandlers {
-    BusReadFn rb, rw, rl;
-    BusWriteFn wb, ww, wl;
+    const BusDevice* bus;
     // Main RAM, direct through g_direct_pages: reads, writes in both modes,
     // writes in supervisor mode.
     bool plain_read = false, plain_write = false, plain_super_write = false;
 };
 
-constexpr PageHandlers BUS_ERROR = {mem_bus_error_read_byte, mem_bus_error_read_word, mem_bus_error_read_long,
-                                    mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long};
-constexpr PageHandlers RAM = {mem_ram_read_byte, mem_ram_read_word, mem_ram_read_long,
-                              mem_ram_write_byte, mem_ram_write_word, mem_ram_write_long, true, true, true};
-constexpr PageHandlers SUPERVISOR = {mem_super_read_byte, mem_super_read_word, mem_super_read_long,
-                                     mem_super_write_byte, mem_super_write_word, mem_super_write_long, true, false, true};
-constexpr PageHandlers GVRAM = {gvram_read_byte, gvram_read_word, gvram_read_long,
-                                gvram_write_byte, gvram_write_word, gvram_write_long};
-constexpr PageHandlers GVRAM_64K = {gvram_read_byte_64k, gvram_read_word_64k, gvram_read_long_64k,
-                                    gvram_write_byte_64k, gvram_write_word_64k, gvram_write_long_64k};
-constexpr PageHandlers GVRAM_1024 = {gvram_read_byte, gvram_read_word, gvram_read_long,
-                                     gvram_write_byte_1024, gvram_write_word_1024, gvram_write_long_1024};
-constexpr PageHandlers TVRAM = {tvram_read_byte, tvram_read_word, tvram_read_long,
-                                tvram_write_byte, tvram_write_word, tvram_write_long};
-constexpr PageHandlers IO = {io_read_byte, io_read_word, io_read_long,
-                             io_write_byte, io_write_word, io_write_long};
-constexpr PageHandlers SPRITE = {spr_read_byte, spr_read_word, spr_read_long,
-                                 spr_write_byte, spr_write_word, spr_write_long};
-constexpr PageHandlers CGROM = {rom_read_cg_byte, rom_read_cg_word, rom_read_cg_long,
-                                mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long};
-constexpr PageHandlers IPLROM = {rom_read_ipl_byte, rom_read_ipl_word, rom_read_ipl_long,
-                                 mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long};
-constexpr PageHandlers SRAM_WRITABLE = {sram_read_byte, sram_read_word, sram_read_long,
-                                        sram_write_byte, sram_write_word, sram_write_long};
-constexpr PageHandlers SRAM_PROTECTED = {sram_read_byte, sram_read_word, sram_read_long,
-                                         sram_write_ignored, sram_write_ignored, sram_write_ignored};
+constexpr PageHandlers BUS_ERROR = {&NO_MEMORY_BUS};
+constexpr PageHandlers RAM = {&RAM_BUS, true, true, true};
+constexpr PageHandlers SUPERVISOR = {&SUPERVISOR_BUS, true, false, true};
+constexpr PageHandlers GVRAM = {&GVRAM_BUS};
+constexpr PageHandlers GVRAM_64K = {&GVRAM_64K_BUS};
+constexpr PageHandlers GVRAM_1024 = {&GVRAM_1024_BUS};
+constexpr PageHandlers TVRAM = {&TVRAM_BUS};
+constexpr PageHandlers IO = {&IO_PAGE_BUS};
+constexpr PageHandlers SPRITE = {&SPRITE_BUS};
+constexpr PageHandlers CGROM = {&CGROM_BUS};
+constexpr PageHandlers IPLROM = {&IPLROM_BUS};
+constexpr PageHandlers SRAM_WRITABLE = {&SRAM_BUS};
+constexpr PageHandlers SRAM_PROTECTED = {&SRAM_PROTECTED_BUS};
 
 // The long entries of pages first..end, which look at the page below.
 void link_long_entries(uint8_t* const* direct, uint8_t** direct_long, uint32_t first, uint32_t end) {
@@ -87,16 +157,16 @@ void link_long_entries(uint8_t* const* direct, uint8_t** direct_long, uint32_t f
 }
 
 void set_readers(uint32_t page, const PageHandlers& h) {
-    g_bus_read_byte_table[page] = h.rb;
-    g_bus_read_word_table[page] = h.rw;
-    g_bus_read_long_table[page] = h.rl;
+    g_bus_read_byte_table[page] = h.bus->read_byte;
+    g_bus_read_word_table[page] = h.bus->read_word;
+    g_bus_read_long_table[page] = h.bus->read_long;
     g_direct_pages.read[page] = h.plain_read ? g_machine.main_ram : nullptr;
     link_long_entries(g_direct_pages.read, g_direct_pages.read_long, page, page + 1);
 }
 void set_writers(uint32_t page, const PageHandlers& h) {
-    g_bus_write_byte_table[page] = h.wb;
-    g_bus_write_word_table[page] = h.ww;
-    g_bus_write_long_table[page] = h.wl;
+    g_bus_write_byte_table[page] = h.bus->write_byte;
+    g_bus_write_word_table[page] = h.bus->write_word;
+    g_bus_write_long_table[page] = h.bus->write_long;
     g_direct_pages.write[page] = h.plain_write ? g_machine.main_ram : nullptr;
     g_direct_pages.write_super[page] = h.plain_super_write ? g_machine.main_ram : nullptr;
     link_long_entries(g_direct_pages.write, g_direct_pages.write_long, page, page + 1);
@@ -115,8 +185,6 @@ void set_pages(uint32_t first, uint32_t end, const PageHandlers& h, const uint8_
 
 // The fetch base of an image whose first byte is emulated address base.
 const uint8_t* fetch_base_of(const uint8_t* image, uint32_t base) { return image - base; }
-
-bool past_image_end(uint32_t offset, uint32_t size) { return offset > size - 4; }
 
 } // namespace
 
@@ -239,39 +307,6 @@ void mem_write_long_split(uint32_t addr, uint32_t value) {
     g_bus_write_word_table[bus_page(next)](next, value & 0xFFFF);
 }
 
-// Main RAM.
-uint32_t mem_ram_read_byte(uint32_t addr) { return g_machine.main_ram[addr]; }
-uint32_t mem_ram_read_word(uint32_t addr) { return be_read16(g_machine.main_ram + addr); }
-uint32_t mem_ram_read_long(uint32_t addr) {
-    if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_read_long_split(addr);
-    return be_read32(g_machine.main_ram + addr);
-}
-void mem_ram_write_byte(uint32_t addr, uint32_t value) { g_machine.main_ram[addr] = uint8_t(value); }
-void mem_ram_write_word(uint32_t addr, uint32_t value) { be_write16(g_machine.main_ram + addr, value); }
-void mem_ram_write_long(uint32_t addr, uint32_t value) {
-    if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_write_long_split(addr, value);
-    be_write32(g_machine.main_ram + addr, value);
-}
-
-// Supervisor area. The privilege violation stacks the opcode's address.
-uint32_t mem_super_read_byte(uint32_t addr) { return mem_ram_read_byte(addr); }
-uint32_t mem_super_read_word(uint32_t addr) { return mem_ram_read_word(addr); }
-uint32_t mem_super_read_long(uint32_t addr) { return mem_ram_read_long(addr); }
-static bool super_write_allowed() {
-    if (cpu_supervisor()) return true;
-    cpu_privilege_violation(g_cpu_regs.op_addr + 2);
-    return false;
-}
-void mem_super_write_byte(uint32_t addr, uint32_t value) {
-    if (super_write_allowed()) mem_ram_write_byte(addr, value);
-}
-void mem_super_write_word(uint32_t addr, uint32_t value) {
-    if (super_write_allowed()) mem_ram_write_word(addr, value);
-}
-void mem_super_write_long(uint32_t addr, uint32_t value) {
-    if (super_write_allowed()) mem_ram_write_long(addr, value);
-}
-
 // Pages without memory.
 uint32_t mem_bus_error_read_byte(uint32_t addr) { mem_bus_error_read(addr); return 0; }
 uint32_t mem_bus_error_read_word(uint32_t addr) { mem_bus_error_read(addr); return 0; }
@@ -280,38 +315,6 @@ void mem_bus_error_write_byte(uint32_t addr, uint32_t) { mem_bus_error_write(add
 void mem_bus_error_write_word(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
 void mem_bus_error_write_long(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
 
-// CG ROM.
-uint32_t rom_read_cg_byte(uint32_t addr) { return g_cgrom[addr - CGROM_BASE]; }
-uint32_t rom_read_cg_word(uint32_t addr) { return be_read16(g_cgrom + (addr - CGROM_BASE)); }
-uint32_t rom_read_cg_long(uint32_t addr) {
-    uint32_t offset = addr - CGROM_BASE;
-    if (past_image_end(offset, CGROM_SIZE)) [[unlikely]] return mem_read_long_split(addr);
-    return be_read32(g_cgrom + offset);
-}
-
-// IPL ROM.
-static void ipl_mark(uint32_t offset, uint8_t flag) {
-    if (!g_cpu_idle) g_rom_access_map[offset] |= flag;
-}
-uint32_t rom_read_ipl_byte(uint32_t addr) {
-    uint32_t offset = addr - IPLROM_BASE;
-    ipl_mark(offset, ROM_READ_B);
-    return g_iplrom[offset];
-}
-uint32_t rom_read_ipl_word(uint32_t addr) {
-    uint32_t offset = addr - IPLROM_BASE;
-    ipl_mark(offset, ROM_READ_W);
-    return be_read16(g_iplrom + offset);
-}
-uint32_t rom_read_ipl_long(uint32_t addr) {
-    uint32_t offset = addr - IPLROM_BASE;
-    ipl_mark(offset, ROM_READ_L);
-    if (past_image_end(offset, IPLROM_SIZE)) [[unlikely]] {
-        // $FFFFFE: the second word wraps round to address 0.
-        return (be_read16(g_iplrom + offset) << 16) | (g_bus_read_word_table[0](0) & 0xFFFF);
-    }
-    return be_read32(g_iplrom + offset);
-}
 
 // Area-set register. A write that faults stops the access, so a word write
 // never reaches the register through its odd byte.

@@ -55,37 +55,14 @@ std::span<const uint8_t> mem_map_state();
 inline uint32_t area_peek_byte(uint32_t) { return 0xFF; }
 // Last value written to the area-set register at $E86001.
 
-// Page handlers. Word and long addresses are even (the bus sees to it). A
-// long access at the last word of a page is two word accesses, the second
-// through the next page, so no access leaves an image.
-uint32_t mem_ram_read_byte(uint32_t addr);
-uint32_t mem_ram_read_word(uint32_t addr);
-uint32_t mem_ram_read_long(uint32_t addr);
-void mem_ram_write_byte(uint32_t addr, uint32_t value);
-void mem_ram_write_word(uint32_t addr, uint32_t value);
-void mem_ram_write_long(uint32_t addr, uint32_t value);
-// Reads as RAM; writes in user mode raise a privilege violation.
-uint32_t mem_super_read_byte(uint32_t addr);
-uint32_t mem_super_read_word(uint32_t addr);
-uint32_t mem_super_read_long(uint32_t addr);
-void mem_super_write_byte(uint32_t addr, uint32_t value);
-void mem_super_write_word(uint32_t addr, uint32_t value);
-void mem_super_write_long(uint32_t addr, uint32_t value);
-// Pages without memory: the bus error (in probe mode only its fault kind).
+// Page handlers of the pages without memory: the bus error (in probe mode
+// only its fault kind). Word and long addresses are even (the bus sees to it).
 uint32_t mem_bus_error_read_byte(uint32_t addr);
 uint32_t mem_bus_error_read_word(uint32_t addr);
 uint32_t mem_bus_error_read_long(uint32_t addr);
 void mem_bus_error_write_byte(uint32_t addr, uint32_t value);
 void mem_bus_error_write_word(uint32_t addr, uint32_t value);
 void mem_bus_error_write_long(uint32_t addr, uint32_t value);
-uint32_t rom_read_cg_byte(uint32_t addr);
-uint32_t rom_read_cg_word(uint32_t addr);
-uint32_t rom_read_cg_long(uint32_t addr);
-// IPL ROM reads made by running code mark g_rom_access_map at the first
-// byte of the access (0x10 byte, 0x20 word, 0x40 long).
-uint32_t rom_read_ipl_byte(uint32_t addr);
-uint32_t rom_read_ipl_word(uint32_t addr);
-uint32_t rom_read_ipl_long(uint32_t addr);
 
 // Area-set register, I/O slot 3: reads and even-address writes are bus
 // errors; a byte write at an odd address moves the supervisor boundary.

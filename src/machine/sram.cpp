@@ -46,8 +46,6 @@ void store_word(uint32_t offset, uint32_t value) {
     g_sram_dirty = 1;
 }
 
-} // namespace
-
 uint32_t sram_read_byte(uint32_t addr) {
     int64_t offset = sram_offset(addr, 1);
     if (offset < 0) { mem_bus_error_read(addr); return 0; }
@@ -90,7 +88,15 @@ void sram_write_long(uint32_t addr, uint32_t value) {
     mem_bus_error_write(addr + 2);
 }
 
+// Writes while the SRAM is protected: they vanish.
 void sram_write_ignored(uint32_t, uint32_t) {}
+
+} // namespace
+
+const BusDevice SRAM_BUS = {sram_read_byte, sram_read_word, sram_read_long,
+    sram_write_byte, sram_write_word, sram_write_long, nullptr};
+const BusDevice SRAM_PROTECTED_BUS = {sram_read_byte, sram_read_word, sram_read_long,
+    sram_write_ignored, sram_write_ignored, sram_write_ignored, nullptr};
 
 std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folders) {
     if (!mem_alloc_images()) return {};

@@ -5,6 +5,7 @@
 #include <filesystem>
 #include <vector>
 
+#include "machine/bus_device.h"
 #include "storage/virus_warning.h"  // the boot check's question and its settings
 
 inline constexpr uint32_t SRAM_BASE = 0xED0000, SRAM_SIZE = 0x4000;
@@ -26,15 +27,9 @@ using SramConfirmFn = int32_t (*)(int32_t kind);
 extern SramConfirmFn g_sram_confirm_write;
 
 // Page 118 ($EC0000-$EDFFFF): addresses outside the 16 KB raise the bus
-// error. The writers are mapped while the SRAM is writable.
-uint32_t sram_read_byte(uint32_t addr);
-uint32_t sram_read_word(uint32_t addr);
-uint32_t sram_read_long(uint32_t addr);
-void sram_write_byte(uint32_t addr, uint32_t value);
-void sram_write_word(uint32_t addr, uint32_t value);
-void sram_write_long(uint32_t addr, uint32_t value);
-// Mapped for all three sizes while the SRAM is protected: writes vanish.
-void sram_write_ignored(uint32_t addr, uint32_t value);
+// error. SRAM_BUS is mapped while the SRAM is writable; while it is
+// protected, SRAM_PROTECTED_BUS, whose writes vanish.
+extern const BusDevice SRAM_BUS, SRAM_PROTECTED_BUS;
 
 // Reads "sram.ram" from the first folder that holds it (a short file fills
 // only part of the image), takes the main RAM size from it into

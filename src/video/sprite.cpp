@@ -68,6 +68,8 @@ void spr_take_snapshot() {
     u.snapshot_count = k + 1;
 }
 
+namespace {
+
 uint32_t spr_read_byte(uint32_t addr) {
     if (addr < SPRITE_AREA_BASE) return MIDI_BUS.read_byte(addr);
     return g_sprite_area[image_offset(addr)];
@@ -104,3 +106,8 @@ void spr_write_long(uint32_t addr, uint32_t value) {
     spr_write_word(addr, value >> 16);
     spr_write_word(addr + 2, value & 0xFFFF);
 }
+
+} // namespace
+
+const BusDevice SPRITE_BUS = {spr_read_byte, spr_read_word, spr_read_long,
+    spr_write_byte, spr_write_word, spr_write_long, nullptr};

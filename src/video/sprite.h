@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 // Image of $EB0000-$EBFFFF (64 KB) in MC68000 byte order, like every other
 // image of the machine: emulated byte A is image byte A - $EB0000, so code
 // fetched from the page sees the words the program wrote. Read registers,
@@ -83,10 +85,4 @@ int32_t spr_scale_raster(int32_t value);
 
 // Page handlers of $EA0000-$EBFFFF. Below $EB0000 they hand the access to
 // the MIDI board.
-uint32_t spr_read_byte(uint32_t addr);
-uint32_t spr_read_word(uint32_t addr);
-uint32_t spr_read_long(uint32_t addr);
-void spr_write_byte(uint32_t addr, uint32_t value);
-void spr_write_word(uint32_t addr, uint32_t value);
-void spr_write_long(uint32_t addr, uint32_t value);
-
+extern const BusDevice SPRITE_BUS;

@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <span>
 
+#include "machine/bus_device.h"
+
 // Text VRAM, 512 KB for $E00000-$E7FFFF: four planes of 128 KB in MC68000
 // byte order (emulated address A is byte A - $E00000). A text line is 128
 // bytes, one bit per dot with bit 7 leftmost; a plane holds 1024 lines, and
@@ -38,34 +40,16 @@ std::span<const uint8_t> gvram_state();  // the store; empty before it is alloca
 // Text handlers. Reads return the stored bytes. Writes follow CRTC R21: bit 9
 // keeps the bits set in R23 (the write mask), bit 8 writes the same plane-0
 // offset into each plane of bits 4-7 (none selected: nothing is written).
-uint32_t tvram_read_byte(uint32_t addr);
-uint32_t tvram_read_word(uint32_t addr);
-uint32_t tvram_read_long(uint32_t addr);
-void tvram_write_byte(uint32_t addr, uint32_t value);
-void tvram_write_word(uint32_t addr, uint32_t value);
-void tvram_write_long(uint32_t addr, uint32_t value);
+extern const BusDevice TVRAM_BUS;
 
 // Byte-per-pixel modes (16 and 256 colours, 1024 x 1024): the pixel of word
 // address A is store byte (A - $C00000) >> 1. Reads give the pixel as the
 // low byte of the word (an even-address byte reads 0); writes store the low
 // byte of the word (an even-address byte write is ignored). The plain writers
-// mark 512-pixel lines, the _1024 writers 1024-pixel lines.
-uint32_t gvram_read_byte(uint32_t addr);
-uint32_t gvram_read_word(uint32_t addr);
-uint32_t gvram_read_long(uint32_t addr);
-void gvram_write_byte(uint32_t addr, uint32_t value);
-void gvram_write_word(uint32_t addr, uint32_t value);
-void gvram_write_long(uint32_t addr, uint32_t value);
-void gvram_write_byte_1024(uint32_t addr, uint32_t value);
-void gvram_write_word_1024(uint32_t addr, uint32_t value);
-void gvram_write_long_1024(uint32_t addr, uint32_t value);
+// mark 512-pixel lines, the 1024 record's 1024-pixel lines.
+extern const BusDevice GVRAM_BUS, GVRAM_1024_BUS;
 // 65536 colours: store byte = A - $C00000, big-endian words.
-uint32_t gvram_read_byte_64k(uint32_t addr);
-uint32_t gvram_read_word_64k(uint32_t addr);
-uint32_t gvram_read_long_64k(uint32_t addr);
-void gvram_write_byte_64k(uint32_t addr, uint32_t value);
-void gvram_write_word_64k(uint32_t addr, uint32_t value);
-void gvram_write_long_64k(uint32_t addr, uint32_t value);
+extern const BusDevice GVRAM_64K_BUS;
 
 // Re-lays the graphic store from the old colour mode (low 3 bits of the
 // layout mode) for the new one, through a 512 x 512 image of 16-bit words,

@@ -28,8 +28,6 @@ inline void mark_1024(uint32_t pixel) { g_video.g_gvram_dirty_lines[(pixel >> 10
 inline uint32_t offset_64k(uint32_t addr) { return addr & (GVRAM_SIZE - 1); }
 inline void mark_64k(uint32_t offset) { g_video.g_gvram_dirty_lines[(offset >> 10) & 0x1FF] = 1; }
 
-} // namespace
-
 // Byte-per-pixel readers. A long at the last word of a page is two words, the
 // second through the page above (which may not be graphic VRAM in this mode).
 uint32_t gvram_read_byte(uint32_t addr) { return (addr & 1) ? g_gvram[pixel_of(addr)] : 0; }
@@ -39,8 +37,6 @@ uint32_t gvram_read_long(uint32_t addr) {
     uint32_t p = pixel_of(addr);
     return (uint32_t(g_gvram[p]) << 16) | g_gvram[p + 1];
 }
-
-namespace {
 
 // Byte-per-pixel writes; Mark marks the pixel's line (512 or 1024 pixels).
 template <void (*Mark)(uint32_t)> void write_pixel_byte(uint32_t addr, uint32_t value) {
@@ -62,8 +58,6 @@ template <void (*Mark)(uint32_t)> void write_pixel_long(uint32_t addr, uint32_t 
     Mark(p);
     Mark(p + 1);
 }
-
-} // namespace
 
 // 16 and 256 colours: 512-pixel lines.
 void gvram_write_byte(uint32_t addr, uint32_t value) { write_pixel_byte<mark_512>(addr, value); }
@@ -99,6 +93,15 @@ void gvram_write_long_64k(uint32_t addr, uint32_t value) {
     mark_64k(offset);
     mark_64k(offset + 3);
 }
+
+} // namespace
+
+const BusDevice GVRAM_BUS = {gvram_read_byte, gvram_read_word, gvram_read_long,
+    gvram_write_byte, gvram_write_word, gvram_write_long, nullptr};
+const BusDevice GVRAM_1024_BUS = {gvram_read_byte, gvram_read_word, gvram_read_long,
+    gvram_write_byte_1024, gvram_write_word_1024, gvram_write_long_1024, nullptr};
+const BusDevice GVRAM_64K_BUS = {gvram_read_byte_64k, gvram_read_word_64k, gvram_read_long_64k,
+    gvram_write_byte_64k, gvram_write_word_64k, gvram_write_long_64k, nullptr};
 
 // Layout conversion. Every layout is gathered into a 512 x 512 image of
 // 16-bit words W(r, c) and scattered from it:

@@ -39,8 +39,6 @@ inline void store_word(uint8_t* p, uint32_t value, uint32_t keep) {
     be_write16(p, (be_read16(p) & keep) | (value & ~keep));
 }
 
-} // namespace
-
 uint32_t tvram_read_byte(uint32_t addr) { return g_tvram[offset_of(addr)]; }
 uint32_t tvram_read_word(uint32_t addr) { return be_read16(g_tvram + offset_of(addr)); }
 uint32_t tvram_read_long(uint32_t addr) {
@@ -110,3 +108,8 @@ void tvram_write_long(uint32_t addr, uint32_t value) {
     mark_line(offset);
     mark_line(offset + 3);
 }
+
+} // namespace
+
+const BusDevice TVRAM_BUS = {tvram_read_byte, tvram_read_word, tvram_read_long,
+    tvram_write_byte, tvram_write_word, tvram_write_long, nullptr};

@@ -39,17 +39,17 @@ protected:
 };
 
 TEST_F(VideoSpriteStore, AccessesOfEverySizeShareOneImage) {
-    spr_write_word(SPR + 0x0000, 0x0123);
-    spr_write_long(SPR + 0x0008, 0x00400050);  // sprite 1: X, then Y
-    spr_write_byte(SPR + 0x8001, 0xF0);        // PCG cell 0, row 0
-    spr_write_long(SPR + 0x8002, 0x12345678);
+    SPRITE_BUS.write_word(SPR + 0x0000, 0x0123);
+    SPRITE_BUS.write_long(SPR + 0x0008, 0x00400050);  // sprite 1: X, then Y
+    SPRITE_BUS.write_byte(SPR + 0x8001, 0xF0);        // PCG cell 0, row 0
+    SPRITE_BUS.write_long(SPR + 0x8002, 0x12345678);
 
-    EXPECT_EQ(spr_read_byte(SPR + 0x0000), 0x01u);
-    EXPECT_EQ(spr_read_byte(SPR + 0x0001), 0x23u);
+    EXPECT_EQ(SPRITE_BUS.read_byte(SPR + 0x0000), 0x01u);
+    EXPECT_EQ(SPRITE_BUS.read_byte(SPR + 0x0001), 0x23u);
     EXPECT_EQ(spr_area_word(0x0008), 0x0040u);
     EXPECT_EQ(spr_area_word(0x000A), 0x0050u);
-    EXPECT_EQ(spr_read_long(SPR + 0x0008), 0x00400050u);
-    EXPECT_EQ(spr_read_word(SPR + 0x8000), 0x00F0u);
+    EXPECT_EQ(SPRITE_BUS.read_long(SPR + 0x0008), 0x00400050u);
+    EXPECT_EQ(SPRITE_BUS.read_word(SPR + 0x8000), 0x00F0u);
     EXPECT_EQ(spr_area_long(0x8000), 0x00F01234u);
     EXPECT_EQ(spr_area_long(0x8002), 0x12345678u);
 
@@ -58,16 +58,16 @@ TEST_F(VideoSpriteStore, AccessesOfEverySizeShareOneImage) {
     uint8_t before[SPRITE_AREA_SIZE];
     std::memcpy(before, g_sprite_area, SPRITE_AREA_SIZE);
     const uint8_t* below = g_sprite_area - 0x600;  // $EAFA00
-    spr_write_byte(0xEAFA01, 0x55);
-    spr_write_word(0xEAFA00, 0x5555);
-    spr_write_long(0xEAFFFC, 0x55555555);
+    SPRITE_BUS.write_byte(0xEAFA01, 0x55);
+    SPRITE_BUS.write_word(0xEAFA00, 0x5555);
+    SPRITE_BUS.write_long(0xEAFFFC, 0x55555555);
     EXPECT_EQ(std::memcmp(before, g_sprite_area, SPRITE_AREA_SIZE), 0);
     EXPECT_EQ(below[0] | below[1], 0);
 }
 
 TEST_F(VideoSpriteStore, ALongWriteAtTheLastWordStaysInTheImage) {
     const uint8_t* past = g_sprite_area + SPRITE_AREA_SIZE;  // $EC0000, not this device's
-    spr_write_long(SPR + 0xFFFE, 0xABCD1234);
+    SPRITE_BUS.write_long(SPR + 0xFFFE, 0xABCD1234);
     EXPECT_EQ(spr_area_word(0xFFFE), 0xABCDu);
     EXPECT_EQ(past[0] | past[1], 0);
     EXPECT_EQ(spr_area_word(0x0000), 0u);  // no wrap to the first word either
@@ -75,14 +75,14 @@ TEST_F(VideoSpriteStore, ALongWriteAtTheLastWordStaysInTheImage) {
 
 TEST_F(VideoSpriteStore, TheFirstTableWriteAfterARasterHitSavesTheTableWithItsBand) {
     g_crtc.regs[CRTC_MODE] = 0x0004;  // 512 lines: picture lines are raster lines x 2
-    spr_write_word(SPR + 0x0010, 0x0100);  // sprite 2 X
+    SPRITE_BUS.write_word(SPR + 0x0010, 0x0100);  // sprite 2 X
     SpriteUnit& u = g_sprite_unit;
 
     // A raster hit at line 100.
     u.cur_raster = 100;
     u.armed = 1;
-    spr_write_word(SPR + 0x0004, 0x1234);  // sprite 0 attribute
-    spr_write_word(SPR + 0x0004, 0x5678);  // no second snapshot
+    SPRITE_BUS.write_word(SPR + 0x0004, 0x1234);  // sprite 0 attribute
+    SPRITE_BUS.write_word(SPR + 0x0004, 0x5678);  // no second snapshot
     ASSERT_EQ(u.snapshot_count, 1u);
     EXPECT_EQ(u.armed, 0u);
     EXPECT_EQ(u.prev_raster, 100u);
@@ -94,7 +94,7 @@ TEST_F(VideoSpriteStore, TheFirstTableWriteAfterARasterHitSavesTheTableWithItsBa
     // The next hit at line 150; a byte write at the top of the table area.
     u.cur_raster = 150;
     u.armed = 1;
-    spr_write_byte(SPR + 0x07FF, 0x99);
+    SPRITE_BUS.write_byte(SPR + 0x07FF, 0x99);
     ASSERT_EQ(u.snapshot_count, 2u);
     EXPECT_EQ(u.snapshot_bands[1].first, 200);
     EXPECT_EQ(u.snapshot_bands[1].last, 300);
@@ -102,8 +102,8 @@ TEST_F(VideoSpriteStore, TheFirstTableWriteAfterARasterHitSavesTheTableWithItsBa
 
     // Register and PCG writes take none.
     u.armed = 1;
-    spr_write_word(SPR + 0x0800, 1);
-    spr_write_long(SPR + 0x8000, 1);
+    SPRITE_BUS.write_word(SPR + 0x0800, 1);
+    SPRITE_BUS.write_long(SPR + 0x8000, 1);
     EXPECT_EQ(u.snapshot_count, 2u);
     EXPECT_EQ(u.armed, 1u);
 }
@@ -113,7 +113,7 @@ TEST_F(VideoSpriteStore, SixteenSnapshotsAFrameAtMost) {
     for (uint32_t k = 0; k < 20; k++) {
         u.cur_raster = k;
         u.armed = 1;
-        spr_write_word(SPR + 0x0000, k);
+        SPRITE_BUS.write_word(SPR + 0x0000, k);
     }
     EXPECT_EQ(u.snapshot_count, 16u);
     EXPECT_EQ(u.armed, 1u);  // stays armed, nothing more is saved
@@ -143,15 +143,15 @@ TEST_F(VideoSpriteStore, BgRegisterWritesAreLoggedAtTheirRasterLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.offset << " " << c.value);
         clear_logs();
-        spr_write_word(SPR + 0x800, 0x0100);
-        spr_write_word(SPR + 0x804, 0x0001);
-        spr_write_word(SPR + 0x808, 0x0200);
+        SPRITE_BUS.write_word(SPR + 0x800, 0x0100);
+        SPRITE_BUS.write_word(SPR + 0x804, 0x0001);
+        SPRITE_BUS.write_word(SPR + 0x808, 0x0200);
         clear_logs();
         g_raster_line = c.raster;
         uint32_t addr = SPR + c.offset;
-        if (c.size == BYTE) spr_write_byte(addr, c.value);
-        else if (c.size == WORD) spr_write_word(addr, c.value);
-        else spr_write_long(addr, c.value);
+        if (c.size == BYTE) SPRITE_BUS.write_byte(addr, c.value);
+        else if (c.size == WORD) SPRITE_BUS.write_word(addr, c.value);
+        else SPRITE_BUS.write_long(addr, c.value);
 
         uint32_t found = 0;
         for (int log = 0; log < 5; log++) {
