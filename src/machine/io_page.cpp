@@ -73,52 +73,53 @@ constexpr IoSlotTable g_io_slot_table = slot_table_of(IO_DEVICES);
 
 uint32_t io_peek_byte(uint32_t addr) { return g_io_slot_table.peek_byte[io_slot(addr)](addr) & 0xFF; }
 
-// A device that raises a bus error leaves the access here, unlogged.
-uint32_t io_read_byte(uint32_t addr) {
+namespace {
+
+using IoReadRow = BusReadFn (IoSlotTable::*)[IO_SLOTS];
+using IoWriteRow = BusWriteFn (IoSlotTable::*)[IO_SLOTS];
+using IoRecordFn = void (*)(uint32_t addr, uint32_t value, uint32_t pc);
+
+// The slot's handler of one row, then the I/O access log. A device that
+// raises a bus error leaves the access here, unlogged.
+template <IoReadRow row, IoRecordFn record>
+ZOLM_ALWAYS_INLINE uint32_t io_read(uint32_t addr) {
     uint32_t value;
     {
         HostCallScope device;
-        value = g_io_slot_table.read_byte[io_slot(addr)](addr);
+        value = (g_io_slot_table.*row)[io_slot(addr)](addr);
     }
-    iotrace_record_read_byte(addr, value, g_cpu_regs.op_addr);
+    record(addr, value, g_cpu_regs.op_addr);
     return value;
+}
+template <IoWriteRow row, IoRecordFn record>
+ZOLM_ALWAYS_INLINE void io_write(uint32_t addr, uint32_t value) {
+    {
+        HostCallScope device;
+        (g_io_slot_table.*row)[io_slot(addr)](addr, value);
+    }
+    record(addr, value, g_cpu_regs.op_addr);
+}
+
+uint32_t io_read_byte(uint32_t addr) {
+    return io_read<&IoSlotTable::read_byte, iotrace_record_read_byte>(addr);
 }
 uint32_t io_read_word(uint32_t addr) {
-    uint32_t value;
-    {
-        HostCallScope device;
-        value = g_io_slot_table.read_word[io_slot(addr)](addr);
-    }
-    iotrace_record_read_word(addr, value, g_cpu_regs.op_addr);
-    return value;
+    return io_read<&IoSlotTable::read_word, iotrace_record_read_word>(addr);
 }
 uint32_t io_read_long(uint32_t addr) {
-    uint32_t value;
-    {
-        HostCallScope device;
-        value = g_io_slot_table.read_long[io_slot(addr)](addr);
-    }
-    iotrace_record_read_long(addr, value, g_cpu_regs.op_addr);
-    return value;
+    return io_read<&IoSlotTable::read_long, iotrace_record_read_long>(addr);
 }
 void io_write_byte(uint32_t addr, uint32_t value) {
-    {
-        HostCallScope device;
-        g_io_slot_table.write_byte[io_slot(addr)](addr, value);
-    }
-    iotrace_record_write_byte(addr, value, g_cpu_regs.op_addr);
+    io_write<&IoSlotTable::write_byte, iotrace_record_write_byte>(addr, value);
 }
 void io_write_word(uint32_t addr, uint32_t value) {
-    {
-        HostCallScope device;
-        g_io_slot_table.write_word[io_slot(addr)](addr, value);
-    }
-    iotrace_record_write_word(addr, value, g_cpu_regs.op_addr);
+    io_write<&IoSlotTable::write_word, iotrace_record_write_word>(addr, value);
 }
 void io_write_long(uint32_t addr, uint32_t value) {
-    {
-        HostCallScope device;
-        g_io_slot_table.write_long[io_slot(addr)](addr, value);
-    }
-    iotrace_record_write_long(addr, value, g_cpu_regs.op_addr);
+    io_write<&IoSlotTable::write_long, iotrace_record_write_long>(addr, value);
 }
+
+} // namespace
+
+const BusDevice IO_PAGE_BUS = {io_read_byte, io_read_word, io_read_long,
+    io_write_byte, io_write_word, io_write_long, io_peek_byte};

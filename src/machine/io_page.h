@@ -27,14 +27,10 @@ struct IoSlotTable {
 };
 extern const IoSlotTable g_io_slot_table;
 
-// The page handlers of page 116. Device code runs under a HostCallScope,
-// so a fault it raises unwinds it (core/cpu_loop.h).
-uint32_t io_read_byte(uint32_t addr);
-uint32_t io_read_word(uint32_t addr);
-uint32_t io_read_long(uint32_t addr);
-void io_write_byte(uint32_t addr, uint32_t value);
-void io_write_word(uint32_t addr, uint32_t value);
-void io_write_long(uint32_t addr, uint32_t value);
+// The page handlers of page 116: one indexed call into the slot table,
+// each access recorded in the I/O access log. Device code runs under a
+// HostCallScope, so a fault it raises unwinds it (core/cpu_loop.h).
+extern const BusDevice IO_PAGE_BUS;
 
 // The byte a read at addr would give, without side effects.
 uint32_t io_peek_byte(uint32_t addr);

@@ -117,15 +117,12 @@ constexpr BusDevice RAM_BUS = {mem_ram_read_byte, mem_ram_read_word, mem_ram_rea
     mem_ram_write_byte, mem_ram_write_word, mem_ram_write_long, nullptr};
 constexpr BusDevice SUPERVISOR_BUS = {mem_super_read_byte, mem_super_read_word, mem_super_read_long,
     mem_super_write_byte, mem_super_write_word, mem_super_write_long, nullptr};
-constexpr BusDevice NO_MEMORY_BUS = {mem_bus_error_read_byte, mem_bus_error_read_word,
-    mem_bus_error_read_long, mem_bus_error_write_byte, mem_bus_error_write_word,
-    mem_bus_error_write_long, nullptr};
+constexpr BusDevice NO_MEMORY_BUS = {mem_bus_error_read_any, mem_bus_error_read_any, mem_bus_error_read_any,
+    mem_bus_error_write_any, mem_bus_error_write_any, mem_bus_error_write_any, nullptr};
 constexpr BusDevice CGROM_BUS = {rom_read_cg_byte, rom_read_cg_word, rom_read_cg_long,
-    mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long, nullptr};
+    mem_bus_error_write_any, mem_bus_error_write_any, mem_bus_error_write_any, nullptr};
 constexpr BusDevice IPLROM_BUS = {rom_read_ipl_byte, rom_read_ipl_word, rom_read_ipl_long,
-    mem_bus_error_write_byte, mem_bus_error_write_word, mem_bus_error_write_long, nullptr};
-constexpr BusDevice IO_PAGE_BUS = {io_read_byte, io_read_word, io_read_long,
-    io_write_byte, io_write_word, io_write_long, io_peek_byte};
+    mem_bus_error_write_any, mem_bus_error_write_any, mem_bus_error_write_any, nullptr};
 
 struct PageHandlers {
     const BusDevice* bus;
@@ -306,14 +303,6 @@ void mem_write_long_split(uint32_t addr, uint32_t value) {
     uint32_t next = (addr + 2) & 0xFFFFFF;
     g_bus_write_word_table[bus_page(next)](next, value & 0xFFFF);
 }
-
-// Pages without memory.
-uint32_t mem_bus_error_read_byte(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-uint32_t mem_bus_error_read_word(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-uint32_t mem_bus_error_read_long(uint32_t addr) { mem_bus_error_read(addr); return 0; }
-void mem_bus_error_write_byte(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
-void mem_bus_error_write_word(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
-void mem_bus_error_write_long(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
 
 
 // Area-set register. A write that faults stops the access, so a word write

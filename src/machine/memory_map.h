@@ -55,22 +55,18 @@ std::span<const uint8_t> mem_map_state();
 inline uint32_t area_peek_byte(uint32_t) { return 0xFF; }
 // Last value written to the area-set register at $E86001.
 
-// Page handlers of the pages without memory: the bus error (in probe mode
-// only its fault kind). Word and long addresses are even (the bus sees to it).
-uint32_t mem_bus_error_read_byte(uint32_t addr);
-uint32_t mem_bus_error_read_word(uint32_t addr);
-uint32_t mem_bus_error_read_long(uint32_t addr);
-void mem_bus_error_write_byte(uint32_t addr, uint32_t value);
-void mem_bus_error_write_word(uint32_t addr, uint32_t value);
-void mem_bus_error_write_long(uint32_t addr, uint32_t value);
+// Page handlers of the pages without memory, for every access size: the
+// bus error (in probe mode only its fault kind).
+inline uint32_t mem_bus_error_read_any(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+inline void mem_bus_error_write_any(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
 
 // Area-set register, I/O slot 3: reads and even-address writes are bus
 // errors; a byte write at an odd address moves the supervisor boundary.
 void area_write_byte(uint32_t addr, uint32_t value);
 void area_write_word(uint32_t addr, uint32_t value);
 void area_write_long(uint32_t addr, uint32_t value);
-inline constexpr BusDevice AREA_SET_BUS = {mem_bus_error_read_byte, mem_bus_error_read_word,
-                                           mem_bus_error_read_long, area_write_byte, area_write_word,
+inline constexpr BusDevice AREA_SET_BUS = {mem_bus_error_read_any, mem_bus_error_read_any,
+                                           mem_bus_error_read_any, area_write_byte, area_write_word,
                                            area_write_long, area_peek_byte};
 
 // Direct host bases (g_direct_pages, core/boundary.h) of pages first..end-1

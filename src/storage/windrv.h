@@ -99,9 +99,9 @@ uint32_t windrv_io_read_byte(uint32_t addr);
 void windrv_io_write_byte(uint32_t addr, uint32_t value);
 // Slot 15 ($E9E000-$E9FFFF): only byte accesses reach the port; word and
 // long accesses are bus errors.
-inline constexpr BusDevice WINDRV_IO_BUS = {windrv_io_read_byte, mem_bus_error_read_word,
-                                            mem_bus_error_read_long, windrv_io_write_byte,
-                                            mem_bus_error_write_word, mem_bus_error_write_long,
+inline constexpr BusDevice WINDRV_IO_BUS = {windrv_io_read_byte, mem_bus_error_read_any,
+                                            mem_bus_error_read_any, windrv_io_write_byte,
+                                            mem_bus_error_write_any, mem_bus_error_write_any,
                                             windrv_io_peek_byte};
 
 // Runs the command in D0.b on the request header at A5; D0 is 0 after.
