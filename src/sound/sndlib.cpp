@@ -60,13 +60,9 @@ void opm_busy_wait() {
 // A bus read in probe mode; the probe flag and fault kind are put back as
 // they were. fault gets the kind the read recorded (0: none).
 template <class Read> uint32_t probe_read(Read read, uint32_t addr, uint32_t& fault) {
-    uint32_t mode = g_mem_probe_mode, kind = g_mem_probe_fault;
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
+    ProbeScope probe(ProbeScope::RESTORE_FAULT);
     uint32_t v = read(addr);
-    fault = g_mem_probe_fault;
-    g_mem_probe_mode = mode;
-    g_mem_probe_fault = kind;
+    fault = probe.fault();
     return v;
 }
 
