@@ -10,7 +10,6 @@
 #include "app/config.h"
 #include "app/config_file.h"
 #include "app/disk_panel.h"
-#include "app/drive_slots.h"
 #include "app/main_window_impl.h"
 #include "core/cpu_regs.h"
 #include "debugger/debugger.h"
@@ -28,6 +27,7 @@
 #include "machine/sram.h"
 #include "machine/startup.h"
 #include "sound/sound_host.h"
+#include "storage/drive_slots.h"
 #include "video/video_state.h"
 
 namespace {
@@ -167,6 +167,8 @@ void MainWindow::run_slice(uint32_t step_flag) {
 }
 
 void MainWindow::refresh_panel() { panel_refresh(g_panel_dlg); }
+
+void MainWindow::take_notice() { panel_take_notice(g_panel_dlg); }
 
 void MainWindow::show_statistics(const std::string& title) {
     last_title_ = title;
