@@ -18,6 +18,7 @@
 #include "host/signals.h"
 #include "host/window_message.h"
 #include "input/joystick.h"
+#include "input/window_input.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"

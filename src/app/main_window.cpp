@@ -21,6 +21,7 @@
 #include "input/joystick.h"
 #include "host/signals.h"
 #include "host/version.h"
+#include "input/window_input.h"
 #include "machine/host_timer.h"
 #include "machine/log_lines.h"
 #include "machine/machine.h"
