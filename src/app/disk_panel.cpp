@@ -5,8 +5,8 @@
 #include "app/config.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
-#include "machine/ui_notice.h"
 #include "machine/rtc.h"
+#include "machine/ui_notice.h"
 #include "video/crtc.h"
 
 DiskPanel g_panel_dlg;

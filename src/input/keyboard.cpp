@@ -49,7 +49,8 @@ void mfp_key(uint32_t vk, bool down) {
 } // namespace
 
 void key_led_changed(uint32_t scan) {
-    if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST) g_ui_notice.panel_refresh_countdown = PANEL_REFRESH_SLICES;
+    if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST)
+        g_ui_notice.panel_refresh_countdown = PANEL_REFRESH_SLICES;
 }
 
 void key_init() { std::memset(g_keyboard.key_state, KEY_RELEASED, sizeof g_keyboard.key_state); }

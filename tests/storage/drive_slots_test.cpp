@@ -49,7 +49,7 @@ TEST_F(DriveSlots, InsertEjectAndTheChangeReport) {
     panel_insert_image((dir / "missing.xdf").string(), 1);
     EXPECT_EQ(g_fd_media[1].name, FD_NO_DISK);
     EXPECT_EQ(g_fd_media[1].state, FD_STATE_EMPTY);
-    EXPECT_EQ(g_ui_notice.media_changed, ui_notice_drive_bit(0) | ui_notice_drive_bit(1)) << "left ejected: told";
+    EXPECT_EQ(g_ui_notice.media_changed, ui_notice_drive_bit(0) | ui_notice_drive_bit(1)) << "ejected: told";
 
     g_fd_media[2].name = "kept";
     panel_insert_image("", 2);
