@@ -52,9 +52,11 @@ void debugger_run() {
 }
 
 // Keeps the windows responsive while the console waits for a line: events
-// are pumped into SDL's queue, none is taken; the windows are drawn again.
+// are pumped into SDL's queue, none is taken; the panel takes what the
+// stepped instructions told it; the windows are drawn again.
 void debugger_idle() {
     SDL_PumpEvents();
+    panel_take_notice(g_panel_dlg);
     if (g_window) g_window->redraw();
 }
 
