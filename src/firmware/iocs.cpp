@@ -3,13 +3,13 @@
 #include <algorithm>
 
 #include "app/config.h"
-#include "app/disk_panel.h"
 #include "core/cpu_regs.h"
 #include "firmware/disk_calls.h"
 #include "firmware/iocs_switches.h"
 #include "firmware/rs232c.h"
 #include "input/keyboard.h"
 #include "input/keyboard_iocs.h"
+#include "machine/ui_notice.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
@@ -56,7 +56,7 @@ void iocs_call_started(uint32_t call) {
     if (call != IOCS_B_KEYSNS && !g_paste_text.empty()) key_type_pump();
 }
 
-void trap_hook_led_refresh() { g_panel_refresh_countdown = PANEL_REFRESH_SLICES; }
+void trap_hook_led_refresh() { g_ui_notice.panel_refresh_countdown = PANEL_REFRESH_SLICES; }
 
 void trap_set_keyboard_calls() {
     for (uint32_t i = 0; i < IOCS_KEY_CALLS; i++)

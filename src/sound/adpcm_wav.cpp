@@ -5,10 +5,10 @@
 #include <cstdio>
 
 #include "app/config.h"
-#include "app/run_loop.h"
 #include "host/wave_file.h"
 #include "host/wave_voice.h"
 #include "machine/log_lines.h"
+#include "machine/ui_notice.h"
 #include "sound/adpcm.h"
 #include "sound/adpcm_codec.h"
 #include "storage/dma.h"
@@ -93,7 +93,7 @@ void adpcm_play_buffer(const uint8_t* source, uint32_t length, int32_t rate) {
     }
     // Heard only with the focus; a voice that cannot play still keeps the
     // time, so the transfer completes either way.
-    if (g_has_focus) host_play_sound(p.wav.data(), p.wav.size());
+    if (g_ui_notice.has_focus) host_play_sound(p.wav.data(), p.wav.size());
     p.end_time = now + uint64_t(padded) * 1000 / out_rate + END_SLACK_MS;
     dma_set_reg_byte(CH, DMA_CSR, CSR_ACT);
     dma_set_reg_byte(CH, DMA_CER, 0);

@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/config.h"
-#include "app/run_loop.h"
 #include "core/boundary.h"
 #include "core/bus.h"
 #include "host/audio_mixer.h"
@@ -13,6 +12,7 @@
 #include "input/ppi.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "machine/ui_notice.h"
 #include "sound/adpcm.h"
 #include "sound/adpcm_codec.h"
 #include "sound/fm_card.h"
@@ -40,13 +40,13 @@ protected:
         g_fmcard.chip.opm_regs[OPM_CT_RATE] = 0;
         g_ppi.regs[PPI_PORT_C] = 0x08;  // 15600 Hz
         g_cfg_wav = 1;
-        g_has_focus = 1;
+        g_ui_notice.has_focus = 1;
     }
     void TearDown() override {
         adpcm_stop();
         host_sound_close();
         host_time_set_emulated(false);
-        g_has_focus = 0;
+        g_ui_notice.has_focus = 0;
     }
     static void at_ms(uint64_t ms) { mixer_set_manual_time(mixer_frames_to_time((ms * 44100 + 999) / 1000)); }
     static uint64_t now_ms() { return host_time_ms(); }
@@ -169,7 +169,7 @@ TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
     EXPECT_TRUE(g_adpcm_player.wav.empty());
     EXPECT_EQ(g_adpcm_player.end_time, now_ms() + 1);
     // In the background: nothing heard, the same times.
-    g_has_focus = 0;
+    g_ui_notice.has_focus = 0;
     g_ppi.regs[PPI_PORT_C] = 0x00;
     adpcm_write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_FALSE(host_sound_playing());
@@ -231,7 +231,7 @@ TEST_F(SoundAdpcm, sound_adpcm_chains) {
     EXPECT_EQ(g_adpcm_player.end_time, 0u);
     EXPECT_EQ(g_mem_probe_mode, 0u);
     // 300 entries of 65535 bytes: cut at 16 MiB (decoded, not played).
-    g_has_focus = 0;
+    g_ui_notice.has_focus = 0;
     for (uint32_t i = 0; i < 300; i++) put_long(0x40000 + 6 * i, 0x100000), put_word(0x40004 + 6 * i, 0xFFFF);
     dma_set_reg_long(CH, DMA_BAR, 0x40000);
     dma_set_reg_word(CH, DMA_BTC, 300);
