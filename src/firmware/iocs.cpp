@@ -12,7 +12,6 @@
 #include "input/keyboard_iocs.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
-#include "sound/sndlib.h"
 #include "sound/sound_models.h"
 
 FirmwareRoutine g_iocs_hook_table[256];

@@ -12,8 +12,8 @@
 #include "firmware/iocs.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
-#include "support/flat_bus.h"
 #include "sound/sound_models.h"
+#include "support/flat_bus.h"
 
 namespace {
 

@@ -20,8 +20,8 @@
 #include "machine/startup.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
-#include "support/rom_folder.h"
 #include "sound/sound_models.h"
+#include "support/rom_folder.h"
 
 namespace {
 

@@ -13,8 +13,8 @@
 #include "firmware/rs232c.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
-#include "support/flat_bus.h"
 #include "sound/sound_models.h"
+#include "support/flat_bus.h"
 
 namespace {
 

@@ -17,10 +17,10 @@
 #include "sound/adpcm_codec.h"
 #include "sound/fm_card.h"
 #include "sound/opm.h"
+#include "sound/sound_models.h"
 #include "storage/dma.h"
 #include "support/machine_map.h"
 #include "tone.h"
-#include "sound/sound_models.h"
 
 namespace {
 

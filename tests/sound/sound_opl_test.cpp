@@ -6,7 +6,6 @@
 
 #include "host/message_box.h"
 #include "sound/opn.h"
-#include "sound/sound_models.h"
 
 namespace {
 

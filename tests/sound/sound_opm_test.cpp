@@ -2,7 +2,6 @@
 
 #include "core/boundary.h"
 #include "machine/mfp.h"
-#include "sound/sound_models.h"
 
 namespace {
 

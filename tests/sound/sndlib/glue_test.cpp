@@ -16,9 +16,9 @@
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 #include "storage/dma.h"
 #include "support/machine_map.h"
-#include "sound/sound_models.h"
 
 namespace {
 
@@ -262,3 +262,29 @@ TEST_F(SoundLibGlue, AdpcmErrorRunsTheErrorSteps) {
     EXPECT_EQ(X68Sound_AdpcmPeek(), sndlib::ADPCM_STATUS_IDLE);
 }
 
+
+// Selecting FM 4 hands the chips to the library and FM 0 gives them back;
+// FMPCM8 changed while FM 4 runs moves the calls alone, and a library that
+// cannot start leaves every chip with the machine.
+TEST_F(SoundLibGlue, SelectingTheFmModeHandsTheChipsOver) {
+    const SoundModel M = SoundModel::Machine, L = SoundModel::Library;
+    auto models = [] {
+        const SoundModels& m = g_sound_models;
+        return std::vector<SoundModel>{m.ym2151, m.adpcm, m.dma3, m.pcm8_calls};
+    };
+    fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);
+    EXPECT_EQ(models(), (std::vector<SoundModel>{L, L, L, L}));
+    EXPECT_EQ(g_sound_models.library_started, 1u);
+    g_fmcard.fmpcm8 = 0;
+    fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);  // runs already
+    EXPECT_EQ(models(), (std::vector<SoundModel>{L, L, L, M}));
+    EXPECT_EQ(g_sound_models.library_started, 1u);
+    fmcard_select(g_fmcard, FM_NONE);
+    EXPECT_EQ(models(), (std::vector<SoundModel>{M, M, M, M}));
+    EXPECT_EQ(g_sound_models.library_started, 0u);
+    g_fmcard.fmpcm8 = 1;
+    sndlib_use_table(nullptr, 0);
+    fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);
+    EXPECT_EQ(g_fmcard.fm, FM_NONE);
+    EXPECT_EQ(models(), (std::vector<SoundModel>{M, M, M, M}));
+}
