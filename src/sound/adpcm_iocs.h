@@ -36,5 +36,5 @@ void adpcm_iocs_mode(uint32_t mode);                                          //
 // The library's channel-3 transfer ended (error: it failed): the road's
 // completion steps when one of these calls started it.
 void adpcm_iocs_transfer_ended(bool error);
-// Idle, as at power-on (the library's start).
+// Idle, as a power-on leaves the calls; the library's start does it.
 void adpcm_iocs_reset();

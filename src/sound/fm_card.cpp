@@ -54,7 +54,7 @@ void fmcard_start(FmCard& card, int32_t type) {
         opna_card_attach(OPN_CARD_PORTS[0]);
         opn_detect_card();
         if (!card.card_found) type = FM_NONE;
-    } else if (g_sound_models.ym2151 == SoundModel::Library) {
+    } else if (g_sound_models.ym2151 == SoundModel::Library) {  // FM 4
         card.card_found = 0;  // the library sets it when it runs
         sndlib_ensure_started();
         if (!card.card_found) type = FM_NONE;

@@ -18,7 +18,6 @@ struct SndLibEntries {
 #undef SNDLIB_ENTRY
 };
 extern SndLibEntries g_sndlib;
-// While the library is started: g_sound_models.library_started (sound/sound_models.h).
 
 // 0 loaded; -1 the library is not there; -2 a call is missing.
 int sndlib_load();

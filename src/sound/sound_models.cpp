@@ -2,9 +2,13 @@
 
 #include "sound/sndlib.h"
 
-// Groups 0, 1, 2 (Out, Aot, Lot), 7 (SetMode), 8 (GetRest), 9 (GetMode).
-SoundModels g_sound_models = {SoundModel::Machine, SoundModel::Machine, SoundModel::Machine, SoundModel::Machine,
-                              0, {1, 1, 1, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0}};
+namespace {
+constexpr SoundModel MACHINE = SoundModel::Machine;
+} // namespace
+
+// Every chip the machine's until a mode is chosen. The library serves the
+// PCM8 groups 0, 1, 2 (Out, Aot, Lot), 7 (SetMode), 8 (GetRest), 9 (GetMode).
+SoundModels g_sound_models = {MACHINE, MACHINE, MACHINE, MACHINE, 0, {1, 1, 1, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0}};
 
 void sound_models_select(int fm, int fmpcm8) {
     SoundModel chips = fm == FM_EXTERNAL_LIBRARY ? SoundModel::Library : SoundModel::Machine;

@@ -65,24 +65,25 @@ protected:
 std::vector<uint8_t> encode(const std::vector<int>& wanted) {
     adpcm_resample_init(15600, 22050);
     std::vector<uint8_t> out((wanted.size() + 1) / 2, 0);
+    AdpcmWavDecoder& d = g_adpcm.decoder;
     for (size_t i = 0; i < wanted.size(); i++) {
-        int32_t idx = g_adpcm.decoder.step_index, acc = g_adpcm.decoder.accumulator, smp = g_adpcm.decoder.sample;
+        int32_t idx = d.step_index, acc = d.accumulator, smp = d.sample;
         uint32_t best = 0;
         int best_err = 1 << 30;
         for (uint32_t code = 0; code < 16; code++) {
-            g_adpcm.decoder.step_index = idx;
-            g_adpcm.decoder.accumulator = acc;
-            g_adpcm.decoder.sample = smp;
+            d.step_index = idx;
+            d.accumulator = acc;
+            d.sample = smp;
             adpcm_decode_nibble(code);
-            int err = std::abs(g_adpcm.decoder.sample - wanted[i]);
+            int err = std::abs(d.sample - wanted[i]);
             if (err < best_err) {
                 best_err = err;
                 best = code;
             }
         }
-        g_adpcm.decoder.step_index = idx;
-        g_adpcm.decoder.accumulator = acc;
-        g_adpcm.decoder.sample = smp;
+        d.step_index = idx;
+        d.accumulator = acc;
+        d.sample = smp;
         adpcm_decode_nibble(best);
         out[i / 2] |= uint8_t(i & 1 ? best << 4 : best);
     }
