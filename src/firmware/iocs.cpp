@@ -12,7 +12,7 @@
 #include "machine/ui_notice.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
-#include "sound/sndlib.h"
+#include "sound/sound_models.h"
 
 FirmwareRoutine g_iocs_hook_table[256];
 FirmwareRoutine g_iocs_native_table[256];
@@ -64,7 +64,7 @@ void trap_set_keyboard_calls() {
 }
 
 void trap_set_adpcm_calls() {
-    bool on = g_cfg_fmpcm8 != 0 && g_cfg_fm == FM_EXTERNAL_LIBRARY;
+    bool on = g_sound_models.pcm8_calls == SoundModel::Library;
     g_fmcard.adpcm_calls_set = on ? 1 : 0;
     for (uint32_t i = 0; i < IOCS_ADPCM_CALLS; i++)
         g_iocs_native_table[IOCS_ADPCMOUT + i] = on ? g_iocs_adpcm_set[i] : nullptr;

@@ -13,6 +13,7 @@
 #include "machine/ui_notice.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 #include "support/flat_bus.h"
 
 namespace {
@@ -34,6 +35,7 @@ protected:
         g_cfg_key = saved_[0];
         g_cfg_fm = saved_[1];
         g_cfg_fmpcm8 = saved_[2];
+        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
         g_fmcard.adpcm_calls_set = 0;
         iocs_set_start_tables();
     }
@@ -41,6 +43,7 @@ protected:
         g_cfg_key = key;
         g_cfg_fm = fm;
         g_cfg_fmpcm8 = fmpcm8;
+        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
         trap_set_keyboard_calls();
         trap_set_adpcm_calls();
     }
