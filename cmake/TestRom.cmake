@@ -24,6 +24,9 @@ set(ZOLM_M68K_ASFLAGS -m68000 --register-prefix-optional)
 # brings its own helpers for 32-bit multiply, divide and the like.
 set(ZOLM_M68K_CFLAGS -m68000 -O2 -ffreestanding -fno-builtin -fno-pic -fno-pie
                      -fno-asynchronous-unwind-tables -Wall -Wextra)
+if(ZOLM_WERROR)
+  list(APPEND ZOLM_M68K_CFLAGS -Werror)
+endif()
 
 add_custom_target(test_rom_images ALL)
 

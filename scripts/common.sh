@@ -16,7 +16,10 @@ else
   SANITIZE=OFF
 fi
 
+# ZOLM_WERROR=1 (set by CI) makes every warning an error.
+ZOLM_WERROR_FLAG=$([[ "${ZOLM_WERROR:-0}" == "1" ]] && echo ON || echo OFF)
+
 cmake -S "$ZOLM_ROOT" -B "$BUILD_DIR" -G Ninja \
   -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DZOLM_SANITIZE="$SANITIZE"
+  -DZOLM_SANITIZE="$SANITIZE" -DZOLM_WERROR="$ZOLM_WERROR_FLAG"
 cmake --build "$BUILD_DIR"

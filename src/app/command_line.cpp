@@ -5,8 +5,8 @@
 #include <string_view>
 
 #include "app/config_file.h"
-#include "app/drive_slots.h"
 #include "input/keyboard.h"
+#include "storage/drive_slots.h"
 
 std::string g_config_file_name = CFG_FILE_NAME;
 std::string g_cmdline_image_name;

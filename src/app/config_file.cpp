@@ -8,7 +8,6 @@
 #include "app/command_line.h"
 #include "app/config.h"
 #include "app/config_keys.h"
-#include "app/drive_slots.h"
 #include "app/settings_apply.h"
 #include "host/message_box.h"
 #include "host/paths.h"
@@ -16,6 +15,7 @@
 #include "input/keyboard.h"
 #include "machine/log_lines.h"
 #include "sound/fm_card.h"
+#include "storage/drive_slots.h"
 #include "storage/windrv_scan.h"
 
 namespace {

@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "app/config.h"
-#include "app/drive_slots.h"
 #include "app/settings_apply.h"
 #include "input/joystick.h"
 #include "sound/fm_card.h"
 #include "sound/midi.h"
 #include "sound/sndlib.h"
+#include "storage/drive_slots.h"
 #include "storage/virus_warning.h"
 #include "video/frame_buffer.h"
 #include "video/palette.h"

@@ -6,10 +6,10 @@
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
+#include "machine/ui_notice.h"
 #include "video/crtc.h"
 
 DiskPanel g_panel_dlg;
-int g_panel_refresh_countdown;
 
 namespace {
 
@@ -24,7 +24,8 @@ constexpr int POWER_BLINK_REFRESH_SLICES = 16;
 constexpr const char* DRIVE_CHOOSER_EXT = "XDF";
 
 void arm_refresh(int slices, bool only_when_idle) {
-    if (!only_when_idle || g_panel_refresh_countdown == 0) g_panel_refresh_countdown = slices;
+    int& countdown = g_ui_notice.panel_refresh_countdown;
+    if (!only_when_idle || countdown == 0) countdown = slices;
 }
 
 // Red while an access counts down (one step per refresh).
@@ -98,20 +99,29 @@ void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_onl
         panel_insert_image(path, drive);
     }
     if (read_only) slot.flags |= FD_FLAG_WRITE_PROTECT;
+    panel_take_notice(panel);
     focus_main(panel);
 }
 
 void panel_attach_slots(DiskPanel& panel) {
-    g_panel_refresh_hook = [&panel] {
-        panel_refresh(panel);
-        focus_main(panel);
-    };
-    g_panel_led_hook = [&panel] { panel_refresh(panel); };
+    panel.attached = true;
+    g_ui_notice.media_changed = 0;
+    g_ui_notice.access_lit = false;
+}
+
+bool panel_take_notice(DiskPanel& panel) {
+    const bool media_changed = g_ui_notice.media_changed != 0;
+    const bool refresh = media_changed || g_ui_notice.access_lit;
+    g_ui_notice.media_changed = 0;
+    g_ui_notice.access_lit = false;
+    if (!refresh || !panel.attached) return false;
+    panel_refresh(panel);
+    if (media_changed) focus_main(panel);
+    return true;
 }
 
 void panel_close(DiskPanel& panel) {
     panel.open = false;
-    g_panel_refresh_hook = nullptr;
-    g_panel_led_hook = nullptr;
+    panel.attached = false;
     panel_close_media();
 }

@@ -6,8 +6,8 @@
 #include <functional>
 #include <string>
 
-#include "app/drive_slots.h"
 #include "app/file_chooser.h"
+#include "storage/drive_slots.h"
 
 enum PanelLed : int { LED_OFF = 0, LED_GREEN = 1, LED_RED = 2 };
 inline constexpr int PANEL_KEY_LEDS = 7;
@@ -35,13 +35,14 @@ struct DiskPanel {
     std::function<void()> on_power;
     // Gives the keyboard focus back to the main window; empty: nothing.
     std::function<void()> focus_main;
+    // Takes the devices' notice (panel_take_notice): set by panel_attach_slots.
+    bool attached = false;
 };
 extern DiskPanel g_panel_dlg;
-// Slices until the panel's next refresh; 0 when none is due.
-extern int g_panel_refresh_countdown;
 
 // Sets every LED from the machine state and the slots; access LEDs above 1
-// count down, and a red or blinking LED re-arms g_panel_refresh_countdown.
+// count down, and a red or blinking LED re-arms the refresh countdown
+// (g_ui_notice.panel_refresh_countdown).
 void panel_update_leds(PanelLeds& leds);
 // Refresh of the panel (names are drawn from the slots each frame): the LEDs.
 void panel_refresh(DiskPanel& panel);
@@ -53,10 +54,15 @@ void panel_choose_image(DiskPanel& panel, int drive);
 // Applies the chooser's answer for its drive: the same file again only sets
 // the write protection; another is inserted.
 void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_only);
-// Makes insert and eject refresh this panel and give the focus back
-// (g_panel_refresh_hook); the first frame of an open panel does it too.
+// Makes insert and eject refresh this panel and give the focus back, and a
+// lit access LED refresh it, through panel_take_notice; what the notice held
+// before is dropped. The first frame of an open panel does it too.
 void panel_attach_slots(DiskPanel& panel);
-// At exit: closed, the hook taken away, the temporary images deleted.
+// Takes the notice's changed media and lit LED (g_ui_notice): an attached
+// panel is refreshed, and after an insert or an eject gives the focus back.
+// Answers whether it was refreshed.
+bool panel_take_notice(DiskPanel& panel);
+// At exit: closed, detached, the temporary images deleted.
 void panel_close(DiskPanel& panel);
 
 // Draws the panel into the current ImGui context (a whole-window pane).

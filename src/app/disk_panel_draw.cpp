@@ -31,7 +31,10 @@ void draw_drive_row(DiskPanel& panel, int d) {
     ImGui::PopStyleVar();
     if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", g_fd_media[d].name.c_str());
     ImGui::SameLine();
-    if (ImGui::Button("EJECT")) panel_eject(d);
+    if (ImGui::Button("EJECT")) {
+        panel_eject(d);
+        panel_take_notice(panel);
+    }
     ImGui::SameLine();
     draw_led(panel.leds.eject[d]);
     ImGui::PopID();
@@ -51,7 +54,7 @@ void draw_chooser(DiskPanel& panel) {
 } // namespace
 
 void disk_panel_draw(DiskPanel& panel) {
-    if (panel.open && !g_panel_refresh_hook) panel_attach_slots(panel);
+    if (panel.open && !panel.attached) panel_attach_slots(panel);
     if (dialog_begin_pane(PANEL_CAPTION)) {
         for (int d = 0; d < FD_DRIVES; ++d) draw_drive_row(panel, d);
         draw_led(panel.leds.hard_disk);

@@ -10,9 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/config_file.h"
-#include "app/drive_slots.h"
 #include "app/input_script.h"
-#include "app/run_loop.h"
 #include "debugger/debugger.h"
 #include "host/joystick_source.h"
 #include "host/message_box.h"
@@ -20,14 +18,17 @@
 #include "host/signals.h"
 #include "host/window_message.h"
 #include "input/joystick.h"
+#include "input/window_input.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
 #include "machine/sram.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
+#include "machine/ui_notice.h"
 #include "sound/fm_card.h"
 #include "sound/sound_host.h"
+#include "storage/drive_slots.h"
 #include "storage/windrv.h"
 #include "storage/windrv_scan.h"
 #include "video/frame_buffer.h"
@@ -253,7 +254,7 @@ void session_run() {
     uint32_t frames = 0;
     clock_start_timer();
     // Headless counts as focused: the sound plays.
-    g_has_focus = 1;
+    g_ui_notice.has_focus = 1;
     g_fmcard.output_on = 1;
     for (;;) {
         if (host_signal_ac_plug_pending()) break;

@@ -8,6 +8,7 @@
 
 #include "host/paths.h"
 #include "host/sdl_keys.h"
+#include "input/window_input.h"
 #include "video/video_state.h"
 
 namespace {

@@ -10,7 +10,6 @@
 #include "app/config.h"
 #include "app/config_file.h"
 #include "app/disk_panel.h"
-#include "app/drive_slots.h"
 #include "app/main_window_impl.h"
 #include "core/cpu_regs.h"
 #include "debugger/debugger.h"
@@ -22,12 +21,14 @@
 #include "input/joystick.h"
 #include "host/signals.h"
 #include "host/version.h"
+#include "input/window_input.h"
 #include "machine/host_timer.h"
 #include "machine/log_lines.h"
 #include "machine/machine.h"
 #include "machine/sram.h"
 #include "machine/startup.h"
 #include "sound/sound_host.h"
+#include "storage/drive_slots.h"
 #include "video/video_state.h"
 
 namespace {
@@ -51,9 +52,11 @@ void debugger_run() {
 }
 
 // Keeps the windows responsive while the console waits for a line: events
-// are pumped into SDL's queue, none is taken; the windows are drawn again.
+// are pumped into SDL's queue, none is taken; the panel takes what the
+// stepped instructions told it; the windows are drawn again.
 void debugger_idle() {
     SDL_PumpEvents();
+    panel_take_notice(g_panel_dlg);
     if (g_window) g_window->redraw();
 }
 
@@ -167,6 +170,8 @@ void MainWindow::run_slice(uint32_t step_flag) {
 }
 
 void MainWindow::refresh_panel() { panel_refresh(g_panel_dlg); }
+
+void MainWindow::take_notice() { panel_take_notice(g_panel_dlg); }
 
 void MainWindow::show_statistics(const std::string& title) {
     last_title_ = title;

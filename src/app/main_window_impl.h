@@ -36,6 +36,7 @@ public:
     void run_slice(uint32_t step_flag) override;
     void draw_frame() override;
     void refresh_panel() override;
+    void take_notice() override;
     void show_statistics(const std::string& title) override;
 
     // Menu commands.

@@ -3,16 +3,15 @@
 #include <cstdio>
 
 #include "app/config.h"
-#include "app/disk_panel.h"
 #include "app/disk_panel_perf.h"
 #include "core/cpu_regs.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
+#include "machine/ui_notice.h"
 #include "sound/fm_card.h"
 #include "sound/sound_host.h"
 
 int g_stop_request;
-int g_has_focus;
 uint32_t g_stats_time;
 uint32_t g_draw_count;
 std::string g_debug_text[DEBUG_TEXT_LINES];
@@ -58,8 +57,8 @@ void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag) {
         if (g_stop_request) break;
         bool focus = host.has_focus();
         // Losing the focus keys every FM channel off while output still reaches the card.
-        if (g_has_focus && !focus) fmcard_all_off(g_fmcard);
-        g_has_focus = focus;
+        if (g_ui_notice.has_focus && !focus) fmcard_all_off(g_fmcard);
+        g_ui_notice.has_focus = focus;
         g_fmcard.output_on = focus; // g_fm_output_on
         if (!focus) {
             if (g_cfg_backg == 0) {
@@ -73,6 +72,7 @@ void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag) {
         for (uint32_t n = tenths / SLICE_STEP_ONE; n > 0; n--) {
             perf_mark_start(PERF_MPU);
             host.run_slice(step_flag);
+            host.take_notice();
             sound_host_poll();
             perf_mark_end(PERF_MPU);
             perf_elapsed(PERF_MPU);
@@ -83,7 +83,8 @@ void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag) {
                 frame_ready = true;
                 emu_take_request();
             }
-            if (g_panel_refresh_countdown && --g_panel_refresh_countdown == 0) host.refresh_panel();
+            int& countdown = g_ui_notice.panel_refresh_countdown;
+            if (countdown && --countdown == 0) host.refresh_panel();
             update_statistics(host);
         }
         tenths %= SLICE_STEP_ONE;

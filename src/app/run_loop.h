@@ -30,6 +30,9 @@ public:
     virtual void draw_frame() = 0;
     // The panel's refresh (its LEDs) when its countdown ran out.
     virtual void refresh_panel() {}
+    // After every slice: the devices' notice to the panel (an insert or an
+    // eject, an access LED lit) taken.
+    virtual void take_notice() {}
     // The statistics title for the disk panel's caption; the debug
     // information lines changed.
     virtual void show_statistics(const std::string& title) = 0;
@@ -39,8 +42,6 @@ public:
 
 // Ends the running loop at its next pass (AC plug: 3); 0 at every start.
 extern int g_stop_request;
-// The main window had the focus at the last pass (also g_fm_output_on).
-extern int g_has_focus;
 // Statistics: the time of the last update, frames drawn since then.
 extern uint32_t g_stats_time;
 extern uint32_t g_draw_count;

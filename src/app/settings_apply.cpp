@@ -8,6 +8,7 @@
 #include "sound/fm_card.h"
 #include "sound/midi_devices.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 #include "video/frame_buffer.h"
 
 namespace {
@@ -28,6 +29,7 @@ void opt_apply_settings() {
     opt_set_speed_timing(g_cfg_speed);
     midi_check_devices(g_midi);
     trap_set_keyboard_calls();
+    sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
     if (!(g_fmcard.fmpcm8 && g_fmcard.fm == FM_EXTERNAL_LIBRARY)) trap_set_adpcm_calls();
     joy_probe_fm_port(g_joystick);
     ddraw_setup();

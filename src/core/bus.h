@@ -35,9 +35,40 @@ extern WatchRange g_watch_write;
 extern uint32_t g_watch_hit_addr;
 extern uint8_t g_watch_hit_kind;
 
-// Memory probe mode (set by the DMA controller and the sound library).
+// Memory probe mode and the last fault kind it recorded (see ProbeScope).
 extern uint32_t g_mem_probe_mode;
 extern uint32_t g_mem_probe_fault;
+
+// Probe mode while host code reaches guest memory on its own account (a DMA
+// run, a chain table, a peek): a faulting access records its kind in
+// g_mem_probe_fault, cleared here, and raises nothing. The probe flag is put
+// back at the end. SUPERVISOR: the accesses are made in supervisor state, SR
+// put back at the end. RESTORE_FAULT: the fault kind found is put back too,
+// so that a probe inside another leaves the outer one's record alone.
+class ProbeScope {
+public:
+    enum Options : uint32_t { SUPERVISOR = 1, RESTORE_FAULT = 2 };
+    explicit ProbeScope(uint32_t options = 0)
+        : options_(options), sr_(g_cpu_regs.sr), mode_(g_mem_probe_mode), fault_(g_mem_probe_fault) {
+        if (options_ & SUPERVISOR) g_cpu_regs.sr |= SR_S;
+        g_mem_probe_mode = 1;
+        g_mem_probe_fault = 0;
+    }
+    ~ProbeScope() {
+        g_mem_probe_mode = mode_;
+        if (options_ & RESTORE_FAULT) g_mem_probe_fault = fault_;
+        if (options_ & SUPERVISOR) g_cpu_regs.sr = sr_;
+    }
+    ProbeScope(const ProbeScope&) = delete;
+    ProbeScope& operator=(const ProbeScope&) = delete;
+    // The kind the last faulting access in the scope recorded: 0 none, 1 and
+    // 2 address errors on a read and a write, 3 and 4 bus errors.
+    static uint32_t fault() { return g_mem_probe_fault; }
+    static bool faulted() { return g_mem_probe_fault != 0; }
+
+private:
+    uint32_t options_, sr_, mode_, fault_;
+};
 
 // Fault raisers. They return only when no exception is taken (probe mode,
 // or the run loop is not running); otherwise they leave the instruction.

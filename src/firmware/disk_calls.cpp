@@ -1,11 +1,12 @@
 #include "firmware/disk_calls.h"
 
 #include "app/config.h"
-#include "app/drive_slots.h"
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
+#include "machine/ui_notice.h"
 #include "storage/disk_image.h"
 #include "storage/disk_iocs.h"
+#include "storage/drive_slots.h"
 
 namespace {
 
@@ -32,9 +33,8 @@ template <uint32_t Status, bool Led> void fixed() {
     cpu_d(0) = Status;
 }
 
-void refresh_panel_now() {
-    if (g_panel_led_hook) g_panel_led_hook();
-}
+// The panel shows the lit LED at once, not at its next refresh.
+void refresh_panel_now() { g_ui_notice.access_lit = true; }
 
 } // namespace
 

@@ -3,16 +3,16 @@
 #include <algorithm>
 
 #include "app/config.h"
-#include "app/disk_panel.h"
 #include "core/cpu_regs.h"
 #include "firmware/disk_calls.h"
 #include "firmware/iocs_switches.h"
 #include "firmware/rs232c.h"
 #include "input/keyboard.h"
 #include "input/keyboard_iocs.h"
+#include "machine/ui_notice.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
-#include "sound/sndlib.h"
+#include "sound/sound_models.h"
 
 FirmwareRoutine g_iocs_hook_table[256];
 FirmwareRoutine g_iocs_native_table[256];
@@ -56,7 +56,7 @@ void iocs_call_started(uint32_t call) {
     if (call != IOCS_B_KEYSNS && !g_paste_text.empty()) key_type_pump();
 }
 
-void trap_hook_led_refresh() { g_panel_refresh_countdown = PANEL_REFRESH_SLICES; }
+void trap_hook_led_refresh() { g_ui_notice.panel_refresh_countdown = PANEL_REFRESH_SLICES; }
 
 void trap_set_keyboard_calls() {
     for (uint32_t i = 0; i < IOCS_KEY_CALLS; i++)
@@ -64,7 +64,7 @@ void trap_set_keyboard_calls() {
 }
 
 void trap_set_adpcm_calls() {
-    bool on = g_cfg_fmpcm8 != 0 && g_cfg_fm == FM_EXTERNAL_LIBRARY;
+    bool on = g_sound_models.pcm8_calls == SoundModel::Library;
     g_fmcard.adpcm_calls_set = on ? 1 : 0;
     for (uint32_t i = 0; i < IOCS_ADPCM_CALLS; i++)
         g_iocs_native_table[IOCS_ADPCMOUT + i] = on ? g_iocs_adpcm_set[i] : nullptr;

@@ -6,7 +6,6 @@
 #include <cstring>
 
 #include "app/config.h"
-#include "app/disk_panel.h"
 #include "core/cpu_regs.h"
 #include "host/keyboard_type.h"
 #include "input/keymap.h"
@@ -15,6 +14,7 @@
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
 #include "machine/startup.h"
+#include "machine/ui_notice.h"
 
 KeyboardState g_keyboard;
 
@@ -49,7 +49,8 @@ void mfp_key(uint32_t vk, bool down) {
 } // namespace
 
 void key_led_changed(uint32_t scan) {
-    if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST) g_panel_refresh_countdown = PANEL_REFRESH_SLICES;
+    if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST)
+        g_ui_notice.panel_refresh_countdown = PANEL_REFRESH_SLICES;
 }
 
 void key_init() { std::memset(g_keyboard.key_state, KEY_RELEASED, sizeof g_keyboard.key_state); }

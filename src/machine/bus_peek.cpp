@@ -16,14 +16,9 @@ uint32_t bus_peek_byte(uint32_t addr) {
     if (!read) return NO_ANSWER;
     // The memory pages' readers have no side effects; in probe mode a page
     // without memory answers by the probe flag, which is put back.
-    uint32_t probe_mode = g_mem_probe_mode, probe_fault = g_mem_probe_fault;
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
+    ProbeScope probe(ProbeScope::RESTORE_FAULT);
     uint32_t value = read(addr) & 0xFF;
-    bool answered = g_mem_probe_fault == 0;
-    g_mem_probe_mode = probe_mode;
-    g_mem_probe_fault = probe_fault;
-    return answered ? value : NO_ANSWER;
+    return probe.faulted() ? NO_ANSWER : value;
 }
 
 uint32_t bus_peek_word(uint32_t addr) { return (bus_peek_byte(addr) << 8) | bus_peek_byte(addr + 1); }

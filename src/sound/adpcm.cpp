@@ -1,13 +1,13 @@
 #include "sound/adpcm.h"
 
 #include "core/bus.h"
-#include "core/cpu_regs.h"
 #include "input/ppi.h"
 #include "machine/device.h"
 #include "machine/io_page.h"
 #include "sound/fm_card.h"
 #include "sound/opm.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 #include "storage/dma.h"
 
 AdpcmState g_adpcm;
@@ -20,35 +20,15 @@ constexpr uint8_t OCR_DEVICE_TO_MEMORY = 0x80;
 constexpr uint32_t CHAIN_NONE = 0, CHAIN_CONTINUE = 1, CHAIN_ARRAY = 2, CHAIN_LINK = 3;
 constexpr uint32_t ARRAY_ENTRY = 6, LINK_ENTRY = 10;
 
-// Chain tables are read in probe mode and supervisor state: a fault is
-// recorded, not raised.
-class ProbeScope {
-public:
-    ProbeScope() : sr_(g_cpu_regs.sr), mode_(g_mem_probe_mode) {
-        g_cpu_regs.sr |= SR_S;
-        g_mem_probe_mode = 1;
-        g_mem_probe_fault = 0;
-    }
-    ~ProbeScope() {
-        g_mem_probe_mode = mode_;
-        g_cpu_regs.sr = sr_;
-    }
-    ProbeScope(const ProbeScope&) = delete;
-    ProbeScope& operator=(const ProbeScope&) = delete;
-    static bool faulted() { return g_mem_probe_fault != 0; }
-
-private:
-    uint32_t sr_, mode_;
-};
-
 struct ChainEntry {
     uint32_t addr, count;
 };
 
 // The entries of an array chain, or of a link chain; false (nothing to
-// play) for a fault or a link chain too long.
+// play) for a fault or a link chain too long. The tables are read in probe
+// mode and supervisor state: a fault is recorded, not raised.
 bool read_chain(uint32_t mode, std::vector<ChainEntry>& entries) {
-    ProbeScope probe;
+    ProbeScope probe(ProbeScope::SUPERVISOR);
     uint32_t bar = dma_reg_long(CH, DMA_BAR);
     if (mode == CHAIN_ARRAY) {
         uint32_t n = dma_reg_word(CH, DMA_BTC);
@@ -109,7 +89,7 @@ std::span<const uint8_t> adpcm_state() { return device_state_bytes(g_adpcm); }
 
 uint32_t adpcm_peek_byte(uint32_t addr) {
     if ((addr & 0xFFFFFF) != ADPCM_COMMAND) return 0;
-    if (g_fmcard.fm == FM_EXTERNAL_LIBRARY) return sndlib_adpcm_peek() & 0xFF;
+    if (g_sound_models.adpcm == SoundModel::Library) return sndlib_adpcm_peek() & 0xFF;
     return g_adpcm_player.end_time ? ADPCM_STATUS_PLAYING : ADPCM_STATUS_IDLE;
 }
 uint32_t adpcm_read_byte(uint32_t addr) { return adpcm_peek_byte(addr); }
@@ -118,7 +98,7 @@ void adpcm_write_byte(uint32_t addr, uint32_t value) {
     if (a > ADPCM_COMMAND + 6) return;
     g_adpcm.regs[a & 7] = uint8_t(value);
     if (a != ADPCM_COMMAND) return;
-    if (g_fmcard.fm == FM_EXTERNAL_LIBRARY) sndlib_adpcm_poke(value & 0xFF);
+    if (g_sound_models.adpcm == SoundModel::Library) sndlib_adpcm_poke(value & 0xFF);
     else if (value & ADPCM_CMD_PLAY) adpcm_play_dma();
 }
 void adpcm_dma_start_hook() {}

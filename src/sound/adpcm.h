@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "machine/bus_device.h"
+#include "sound/adpcm_iocs.h"
 
 inline constexpr uint32_t ADPCM_COMMAND = 0xE92001;
 inline constexpr uint32_t ADPCM_CMD_PLAY = 0x02;
@@ -18,8 +19,17 @@ inline constexpr uint32_t ADPCM_LEAD_IN = 8, ADPCM_TAIL = 128;  // samples aroun
 inline constexpr uint32_t ADPCM_GATHER_LIMIT = 16u << 20;
 inline constexpr uint32_t ADPCM_LINK_CHAIN_MAX = 129;            // entries of a link array chain
 
+// The WAV road's decoder, reset for every buffer.
+struct AdpcmWavDecoder {
+    int32_t step_index, accumulator;
+    uint32_t phase, phase_step;   // resampling phase, 16 bits of fraction
+    int32_t sample, prev_sample;  // the last two decoded samples
+};
+
 struct AdpcmState {
-    uint8_t regs[8];  // last byte written to $E92000-$E92007; 1 is the command
+    uint8_t regs[8];      // last byte written to $E92000-$E92007; 1 is the command
+    AdpcmWavDecoder decoder;
+    AdpcmIocs iocs;       // the IOCS ADPCM calls on the library
 };
 extern AdpcmState g_adpcm;
 
@@ -31,11 +41,6 @@ struct AdpcmPlayer {
     uint64_t end_time;          // host_time_ms at which it counts as finished; 0 idle
 };
 extern AdpcmPlayer g_adpcm_player;
-
-// Decoder state, reset for every buffer.
-extern int32_t g_adpcm_step_index, g_adpcm_accumulator;
-extern uint32_t g_adpcm_phase, g_adpcm_phase_step;
-extern int32_t g_adpcm_sample, g_adpcm_prev_sample;
 
 // Power-on: all 0. The reset line leaves it.
 void adpcm_power_on();

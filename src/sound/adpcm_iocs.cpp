@@ -1,25 +1,18 @@
 #include "sound/adpcm_iocs.h"
 
 #include "core/boundary.h"
+#include "machine/device.h"
+#include "sound/adpcm.h"
 #include "sound/fm_card.h"
 #include "sound/opm.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 
-uint8_t g_adpcm_iocs_state;
-uint8_t g_adpcm_iocs_opm_ct;
-uint8_t g_adpcm_iocs_dma_error;
 const uint8_t g_adpcm_pan_table[4] = {3, 1, 2, 0};
 
 namespace {
 
 using namespace sndlib;
-
-// An _ADPCMOUT still starting its blocks: the next block's offset.
-struct OutProgress {
-    bool pending;
-    uint32_t address, mode, length, done;
-};
-OutProgress s_out;
 
 constexpr uint8_t OCR_BLOCK = 0x32, OCR_ARRAY = 0x3A, OCR_LINK = 0x3E;
 constexpr uint8_t CCR_GO = 0x88, CCR_ABORT = 0x10, CCR_PAUSE = 0x20, CCR_RESUME = 0x08;
@@ -32,7 +25,7 @@ void poke(uint8_t reg, uint32_t value, int bytes) {
 
 // Waits never block: the TRAP runs again while the voice is busy.
 bool busy() {
-    if (g_adpcm_iocs_state == ADPCM_IOCS_IDLE) return false;
+    if (g_adpcm.iocs.state == ADPCM_IOCS_IDLE) return false;
     g_iocs_call_again = 1;
     return true;
 }
@@ -48,12 +41,12 @@ void outputs_off_and_stop() {
 void set_rate_pan(uint32_t mode, uint8_t ccr) {
     mode &= 0xFFFF;
     if (mode < MODE_4MHZ_BELOW) {
-        g_adpcm_iocs_opm_ct |= OPM_CT1;
+        g_adpcm.iocs.opm_ct |= OPM_CT1;
     } else {
-        g_adpcm_iocs_opm_ct &= uint8_t(~OPM_CT1);
+        g_adpcm.iocs.opm_ct &= uint8_t(~OPM_CT1);
         mode -= MODE_4MHZ_BELOW;
     }
-    uint8_t ct = uint8_t((g_fmcard.chip.opm_regs[OPM_CT_RATE] & ~OPM_CT1) | g_adpcm_iocs_opm_ct);
+    uint8_t ct = uint8_t((g_fmcard.chip.opm_regs[OPM_CT_RATE] & ~OPM_CT1) | g_adpcm.iocs.opm_ct);
     sndlib_write_opm(OPM_CT_RATE, ct);
     uint8_t port_c = uint8_t(g_adpcm_pan_table[mode & 3] | ((mode >> 6) & 0x0C) | (g_sndlib.X68Sound_PpiPeek() & 0xF0));
     g_sndlib.X68Sound_DmaPoke(DMA_CCR, ccr);
@@ -62,11 +55,11 @@ void set_rate_pan(uint32_t mode, uint8_t ccr) {
 
 // The voice starts unless the channel failed at once (its error steps ran).
 void start_voice() {
-    if (g_adpcm_iocs_state != ADPCM_IOCS_IDLE) g_sndlib.X68Sound_AdpcmPoke(ADPCM_CMD_START);
+    if (g_adpcm.iocs.state != ADPCM_IOCS_IDLE) g_sndlib.X68Sound_AdpcmPoke(ADPCM_CMD_START);
 }
 
 void start_block(bool more, uint32_t mode, uint32_t length, uint32_t address) {
-    g_adpcm_iocs_state = uint8_t(ADPCM_IOCS_BLOCK | (more ? ADPCM_IOCS_MORE : 0));
+    g_adpcm.iocs.state = uint8_t(ADPCM_IOCS_BLOCK | (more ? ADPCM_IOCS_MORE : 0));
     g_sndlib.X68Sound_DmaPoke(DMA_OCR, OCR_BLOCK);
     g_sndlib.X68Sound_DmaPoke(DMA_CSR, 0xFF);
     poke(DMA_MAR, address, 4);
@@ -76,7 +69,7 @@ void start_block(bool more, uint32_t mode, uint32_t length, uint32_t address) {
 }
 
 void start_chain(uint8_t state, uint8_t ocr, uint32_t table) {
-    g_adpcm_iocs_state = state;
+    g_adpcm.iocs.state = state;
     g_sndlib.X68Sound_DmaPoke(DMA_OCR, ocr);
     g_sndlib.X68Sound_DmaPoke(DMA_CSR, 0xFF);
     poke(DMA_BAR, table, 4);
@@ -84,34 +77,30 @@ void start_chain(uint8_t state, uint8_t ocr, uint32_t table) {
 
 }  // namespace
 
-void adpcm_iocs_reset() {
-    g_adpcm_iocs_state = ADPCM_IOCS_IDLE;
-    g_adpcm_iocs_opm_ct = 0;
-    g_adpcm_iocs_dma_error = 0;
-    s_out = {};
-}
+void adpcm_iocs_reset() { device_clear(g_adpcm.iocs); }
 
 // Blocks of $FF00 bytes while more remain, each marked as followed by
 // more, then the last; a length of 0 starts nothing.
 void adpcm_iocs_out(uint32_t address, uint32_t mode, uint32_t length) {
-    if (!g_sndlib_active) return;
-    if (!s_out.pending) {
+    if (!g_sound_models.library_started) return;
+    AdpcmIocsOut& out = g_adpcm.iocs.out;
+    if (!out.pending) {
         if (length == 0 || busy()) return;
-        s_out = {true, address, mode, length, 0};
+        out = {1, address, mode, length, 0};
     } else if (busy()) {
         return;
     }
-    uint32_t left = s_out.length - s_out.done;
+    uint32_t left = out.length - out.done;
     bool more = left > ADPCM_IOCS_BLOCK_MAX;
     uint32_t n = more ? ADPCM_IOCS_BLOCK_MAX : left;
-    start_block(more, s_out.mode, n, s_out.address + s_out.done);
-    s_out.done += n;
-    s_out.pending = more;
+    start_block(more, out.mode, n, out.address + out.done);
+    out.done += n;
+    out.pending = more ? 1 : 0;
     if (more) g_iocs_call_again = 1;
 }
 
 void adpcm_iocs_array_out(uint32_t table, uint32_t mode, uint32_t count) {
-    if (!g_sndlib_active || busy()) return;
+    if (!g_sound_models.library_started || busy()) return;
     start_chain(ADPCM_IOCS_ARRAY, OCR_ARRAY, table);
     poke(DMA_BTC, count, 2);
     set_rate_pan(mode, CCR_GO);
@@ -119,20 +108,20 @@ void adpcm_iocs_array_out(uint32_t table, uint32_t mode, uint32_t count) {
 }
 
 void adpcm_iocs_link_out(uint32_t table, uint32_t mode) {
-    if (!g_sndlib_active || busy()) return;
+    if (!g_sound_models.library_started || busy()) return;
     start_chain(ADPCM_IOCS_LINK, OCR_LINK, table);
     set_rate_pan(mode, CCR_GO);
     start_voice();
 }
 
-uint32_t adpcm_iocs_sense() { return g_adpcm_iocs_state & 0x7F; }
+uint32_t adpcm_iocs_sense() { return g_adpcm.iocs.state & 0x7F; }
 
 void adpcm_iocs_mode(uint32_t mode) {
-    if (!g_sndlib_active) return;
+    if (!g_sound_models.library_started) return;
     switch (mode) {
     case 0:
-        g_adpcm_iocs_state = ADPCM_IOCS_IDLE;
-        s_out.pending = false;
+        g_adpcm.iocs.state = ADPCM_IOCS_IDLE;
+        g_adpcm.iocs.out.pending = 0;
         outputs_off_and_stop();
         g_sndlib.X68Sound_DmaPoke(DMA_CCR, CCR_ABORT);
         break;
@@ -143,14 +132,14 @@ void adpcm_iocs_mode(uint32_t mode) {
 }
 
 void adpcm_iocs_transfer_ended(bool error) {
-    if (g_adpcm_iocs_state == ADPCM_IOCS_IDLE) return;
+    if (g_adpcm.iocs.state == ADPCM_IOCS_IDLE) return;
     if (error) {
-        g_adpcm_iocs_dma_error = uint8_t(g_sndlib.X68Sound_DmaPeek(DMA_CER));
-        s_out.pending = false;
+        g_adpcm.iocs.dma_error = uint8_t(g_sndlib.X68Sound_DmaPeek(DMA_CER));
+        g_adpcm.iocs.out.pending = 0;
         outputs_off_and_stop();
-    } else if (!(g_adpcm_iocs_state & ADPCM_IOCS_MORE)) {
+    } else if (!(g_adpcm.iocs.state & ADPCM_IOCS_MORE)) {
         outputs_off_and_stop();
     }
-    g_adpcm_iocs_state = ADPCM_IOCS_IDLE;
+    g_adpcm.iocs.state = ADPCM_IOCS_IDLE;
     g_sndlib.X68Sound_DmaPoke(DMA_CSR, 0xFF);
 }

@@ -6,11 +6,21 @@
 
 #include <cstdint>
 
-// 0 idle; 2 one block (+$80 while more blocks of the call follow); $12
-// array chain; $22 link array chain.
-extern uint8_t g_adpcm_iocs_state;
-extern uint8_t g_adpcm_iocs_opm_ct;     // bit 7: the ADPCM clock select of OPM $1B
-extern uint8_t g_adpcm_iocs_dma_error;  // CER of the last failed transfer
+// An _ADPCMOUT still starting its blocks: the next block's offset.
+struct AdpcmIocsOut {
+    uint32_t pending;  // 1 while blocks remain
+    uint32_t address, mode, length, done;
+};
+
+// The calls' state, part of the ADPCM record (g_adpcm.iocs, sound/adpcm.h).
+struct AdpcmIocs {
+    // 0 idle; 2 one block (+$80 while more blocks of the call follow); $12
+    // array chain; $22 link array chain.
+    uint8_t state;
+    uint8_t opm_ct;     // bit 7: the ADPCM clock select of OPM $1B
+    uint8_t dma_error;  // CER of the last failed transfer
+    AdpcmIocsOut out;
+};
 extern const uint8_t g_adpcm_pan_table[4];
 
 inline constexpr uint8_t ADPCM_IOCS_IDLE = 0, ADPCM_IOCS_BLOCK = 0x02, ADPCM_IOCS_MORE = 0x80,
@@ -26,5 +36,5 @@ void adpcm_iocs_mode(uint32_t mode);                                          //
 // The library's channel-3 transfer ended (error: it failed): the road's
 // completion steps when one of these calls started it.
 void adpcm_iocs_transfer_ended(bool error);
-// Power-on: idle.
+// Idle, as a power-on leaves the calls; the library's start does it.
 void adpcm_iocs_reset();

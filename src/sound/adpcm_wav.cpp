@@ -5,18 +5,15 @@
 #include <cstdio>
 
 #include "app/config.h"
-#include "app/run_loop.h"
 #include "host/wave_file.h"
 #include "host/wave_voice.h"
 #include "machine/log_lines.h"
+#include "machine/ui_notice.h"
 #include "sound/adpcm.h"
 #include "sound/adpcm_codec.h"
 #include "storage/dma.h"
 
 AdpcmPlayer g_adpcm_player;
-int32_t g_adpcm_step_index, g_adpcm_accumulator;
-uint32_t g_adpcm_phase, g_adpcm_phase_step;
-int32_t g_adpcm_sample, g_adpcm_prev_sample;
 
 
 namespace {
@@ -46,20 +43,22 @@ uint32_t adpcm_make_wav_header(uint8_t* h, uint32_t rate, uint32_t bits, uint32_
 }
 
 void adpcm_resample_init(uint32_t input_rate, uint32_t output_rate) {
-    g_adpcm_step_index = 0;
-    g_adpcm_accumulator = 0;
-    g_adpcm_phase = 0x8000;
-    g_adpcm_sample = g_adpcm_prev_sample = SILENCE;
-    g_adpcm_phase_step = uint32_t((uint64_t(output_rate) << 16) / input_rate - PHASE_ONE);
+    AdpcmWavDecoder& d = g_adpcm.decoder;
+    d.step_index = 0;
+    d.accumulator = 0;
+    d.phase = 0x8000;
+    d.sample = d.prev_sample = SILENCE;
+    d.phase_step = uint32_t((uint64_t(output_rate) << 16) / input_rate - PHASE_ONE);
 }
 
 void adpcm_decode_nibble(uint32_t code) {
-    int32_t diff = ADPCM_STEP_TABLE[g_adpcm_step_index] * (2 * int32_t(code & 7) + 1) / 8;
-    g_adpcm_accumulator += (code & 8) ? -diff : diff;
-    g_adpcm_accumulator = std::clamp(g_adpcm_accumulator, -ACCUMULATOR_LIMIT, ACCUMULATOR_LIMIT);
-    g_adpcm_step_index = std::clamp(g_adpcm_step_index + ADPCM_INDEX_ADJUST[code & 7], 0, 48);
-    g_adpcm_prev_sample = g_adpcm_sample;
-    g_adpcm_sample = ((g_adpcm_accumulator + 4) >> 5) + 128;
+    AdpcmWavDecoder& d = g_adpcm.decoder;
+    int32_t diff = ADPCM_STEP_TABLE[d.step_index] * (2 * int32_t(code & 7) + 1) / 8;
+    d.accumulator += (code & 8) ? -diff : diff;
+    d.accumulator = std::clamp(d.accumulator, -ACCUMULATOR_LIMIT, ACCUMULATOR_LIMIT);
+    d.step_index = std::clamp(d.step_index + ADPCM_INDEX_ADJUST[code & 7], 0, 48);
+    d.prev_sample = d.sample;
+    d.sample = ((d.accumulator + 4) >> 5) + 128;
 }
 
 void adpcm_play_buffer(const uint8_t* source, uint32_t length, int32_t rate) {
@@ -76,24 +75,25 @@ void adpcm_play_buffer(const uint8_t* source, uint32_t length, int32_t rate) {
     p.wav.assign(WAVE_HEADER_BYTES + padded, SILENCE);
     adpcm_make_wav_header(p.wav.data(), out_rate, 8, 1, data_size);
     adpcm_resample_init(uint32_t(rate), out_rate);
+    AdpcmWavDecoder& d = g_adpcm.decoder;
     SampleOut out{p.wav.data() + WAVE_HEADER_BYTES, p.wav.data() + p.wav.size()};
     for (uint32_t i = 0; i < ADPCM_LEAD_IN; i++) out.put(SILENCE);
     for (uint32_t i = 0; i < 2 * length; i++) {
         adpcm_decode_nibble(i & 1 ? source[i / 2] >> 4 : source[i / 2] & 15);
-        out.put(g_adpcm_prev_sample);
-        g_adpcm_phase += g_adpcm_phase_step;
-        for (int extra = 0; extra < 2 && g_adpcm_phase >= PHASE_ONE; extra++) {
-            g_adpcm_phase -= PHASE_ONE;
-            out.put((g_adpcm_prev_sample + g_adpcm_sample) / 2);
+        out.put(d.prev_sample);
+        d.phase += d.phase_step;
+        for (int extra = 0; extra < 2 && d.phase >= PHASE_ONE; extra++) {
+            d.phase -= PHASE_ONE;
+            out.put((d.prev_sample + d.sample) / 2);
         }
     }
     for (uint32_t i = 0; i < ADPCM_TAIL; i++) {
-        out.put(g_adpcm_sample);
-        g_adpcm_sample += g_adpcm_sample > SILENCE ? -1 : g_adpcm_sample < SILENCE ? 1 : 0;
+        out.put(d.sample);
+        d.sample += d.sample > SILENCE ? -1 : d.sample < SILENCE ? 1 : 0;
     }
     // Heard only with the focus; a voice that cannot play still keeps the
     // time, so the transfer completes either way.
-    if (g_has_focus) host_play_sound(p.wav.data(), p.wav.size());
+    if (g_ui_notice.has_focus) host_play_sound(p.wav.data(), p.wav.size());
     p.end_time = now + uint64_t(padded) * 1000 / out_rate + END_SLACK_MS;
     dma_set_reg_byte(CH, DMA_CSR, CSR_ACT);
     dma_set_reg_byte(CH, DMA_CER, 0);

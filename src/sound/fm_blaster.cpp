@@ -6,8 +6,6 @@
 #include "machine/log_lines.h"
 #include "sound/fm_card.h"
 
-int32_t g_blaster_d, g_blaster_h, g_blaster_i;
-
 namespace {
 
 constexpr uint32_t BLASTER_NUMBER_LIMIT = 0xFFFF;  // larger values saturate past it
@@ -57,9 +55,9 @@ void fmcard_parse_blaster_text(FmCard& card, const char* text) {
                 card.pc98_layout = 1;
             }
             break;
-        case 'D': ok = parse_number(cursor, v, 10); g_blaster_d = clamp_field(v); break;
-        case 'H': ok = parse_number(cursor, v, 10); g_blaster_h = clamp_field(v); break;
-        case 'I': ok = parse_number(cursor, v, 10); g_blaster_i = clamp_field(v); break;
+        case 'D': ok = parse_number(cursor, v, 10); card.blaster_d = clamp_field(v); break;
+        case 'H': ok = parse_number(cursor, v, 10); card.blaster_h = clamp_field(v); break;
+        case 'I': ok = parse_number(cursor, v, 10); card.blaster_i = clamp_field(v); break;
         case 'P': ok = parse_number(cursor, v, 16); card.blaster_p = clamp_field(v); break;
         case 'T': ok = parse_number(cursor, v, 10); card.channels = clamp_field(v); break;
         default: break;

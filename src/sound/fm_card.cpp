@@ -10,6 +10,7 @@
 #include "sound/opm.h"
 #include "sound/opn.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 
 FmCard g_fmcard;
 
@@ -18,16 +19,25 @@ namespace {
 constexpr int32_t OPL3_MASK = 15, OPL2_MASK = 7;
 constexpr int32_t OPL3_MIN_CHANNELS = 4;  // BLASTER T at least this: an OPL3
 
+// The FM mode, and the sound models with it.
+void set_fm(FmCard& card, int32_t fm) {
+    card.fm = fm;
+    sound_models_select(fm, card.fmpcm8);
+}
+
 } // namespace
 
 void fmcard_select(FmCard& card, int32_t type) {
-    if (type == card.running_type) return;
+    if (type == card.running_type) {
+        set_fm(card, card.fm);  // FMPCM8 may have changed
+        return;
+    }
     fmcard_stop(card);
     fmcard_start(card, type);
 }
 
 void fmcard_start(FmCard& card, int32_t type) {
-    card.fm = type;
+    set_fm(card, type);
     if (type == FM_OPL3 || type == FM_OPL2) {
         fmcard_parse_blaster(card);
         if (!card.card_found) {
@@ -44,26 +54,28 @@ void fmcard_start(FmCard& card, int32_t type) {
         opna_card_attach(OPN_CARD_PORTS[0]);
         opn_detect_card();
         if (!card.card_found) type = FM_NONE;
-    } else if (type == FM_EXTERNAL_LIBRARY) {
+    } else if (g_sound_models.ym2151 == SoundModel::Library) {  // FM 4
         card.card_found = 0;  // the library sets it when it runs
         sndlib_ensure_started();
-        if (!card.card_found) card.fm = type = FM_NONE;
+        if (!card.card_found) type = FM_NONE;
     } else {
         type = FM_NONE;
     }
-    if (!(card.fmpcm8 && card.fm == FM_EXTERNAL_LIBRARY)) trap_set_adpcm_calls();
-    card.running_type = card.fm = type;
+    card.running_type = type;
+    set_fm(card, type);
+    if (g_sound_models.pcm8_calls != SoundModel::Library) trap_set_adpcm_calls();
     char line[32];
     std::snprintf(line, sizeof line, "fm type : %d", type);
     log_add_line(line);
 }
 
 void fmcard_stop(FmCard& card) {
-    card.fm = card.running_type;
+    set_fm(card, card.running_type);
     fmcard_all_off(card);
-    if (card.running_type == FM_EXTERNAL_LIBRARY) sndlib_stop();
+    if (g_sound_models.ym2151 == SoundModel::Library) sndlib_stop();
     fmcard_reset(card);
-    card.fm = card.running_type = FM_NONE;
+    card.running_type = FM_NONE;
+    set_fm(card, FM_NONE);
     opl3_card_detach();
     opna_card_detach();
 }
@@ -80,7 +92,7 @@ void fmcard_all_off(FmCard& card) {
 }
 
 void fmcard_write_opm(uint32_t reg, uint32_t value) {
-    if (g_fmcard.fm == FM_EXTERNAL_LIBRARY) {
+    if (g_sound_models.ym2151 == SoundModel::Library) {
         if (reg == OPM_TIMER_CONTROL) opm_timer_control(value);
         sndlib_write_opm(reg, value);
     } else if (g_fmcard.fm == FM_PC98) {

@@ -9,6 +9,9 @@ struct FmChip {
     uint8_t opm_regs[256];     // byte 0 holds the timer status
     uint16_t opl_shadow[512];  // last value of each OPL register, bank * 256 + register
     int32_t opm_latch;         // register number the next data write goes to
+    // The OPL road, by OPM channel: the algorithm row and the key-on slot bits.
+    int32_t opl_channel_algo[8];
+    int32_t opl_key_slots[8];
 };
 
 struct FmCard {
@@ -20,6 +23,7 @@ struct FmCard {
     int32_t adpcm_calls_set;   // the IOCS ADPCM calls go to the library
     int32_t port;              // host I/O base port
     int32_t blaster_p;
+    int32_t blaster_d, blaster_h, blaster_i;  // BLASTER D, H, I: read and not used
     int32_t fmwait1;           // FMWAIT1: dummy reads after an OPL address write
     int32_t fmwait2;           // FMWAIT2: dummy reads after an OPL data write
     int32_t opl_channel_mask;
@@ -61,5 +65,3 @@ void fmcard_write_opm(uint32_t reg, uint32_t value);
 void fmcard_parse_blaster(FmCard& card);
 // The parse of one BLASTER text, without the environment (tests).
 void fmcard_parse_blaster_text(FmCard& card, const char* text);
-// The D, H and I values of the last parse.
-extern int32_t g_blaster_d, g_blaster_h, g_blaster_i;

@@ -6,10 +6,7 @@
 #include "sound/fm_card.h"
 #include "sound/fm_fnum.h"
 #include "sound/opm.h"
-#include "sound/sndlib.h"
-
-int32_t g_opl_channel_algo[8];
-int32_t g_opl_key_slots[8];
+#include "sound/sound_models.h"
 
 namespace {
 
@@ -53,7 +50,7 @@ constexpr uint32_t MAX_LEVEL = 63;
 constexpr uint32_t OPL_BLOCK_DIVISOR = 4;  // the block above a 10-bit F-number
 constexpr uint32_t OPM_OP_STRIDE = 8;
 
-const AlgoRow& row_of(uint32_t channel) { return ROWS[g_opl_channel_algo[channel]]; }
+const AlgoRow& row_of(uint32_t channel) { return ROWS[card().chip.opl_channel_algo[channel]]; }
 // The OPM register of block base for the operator slot i takes.
 uint8_t opm_op(uint32_t base, uint32_t channel, int slot) {
     return opm()[base + channel + OPM_OP_STRIDE * row_of(channel).op[slot]];
@@ -73,7 +70,7 @@ void opl_write_channel_pair(uint32_t channel, uint32_t base, uint32_t value) {
 void opl_set_connection(uint32_t channel) {
     int32_t con = opm()[OPM_CONNECT + channel] & 7;
     int32_t row = ROW_OF_CON[con] & ROW_MASK_OF_CHANNEL[channel] & card().opl_channel_mask;
-    g_opl_channel_algo[channel] = row;
+    card().chip.opl_channel_algo[channel] = row;
     uint16_t& four = card().chip.opl_shadow[OPL_FOUR_OP];
     uint16_t bit = uint16_t(1u << channel);
     uint32_t value = row >= FOUR_OP_ROW ? (four | bit) : (four & ~bit);
@@ -131,20 +128,21 @@ void opl_set_pitch(uint32_t channel, uint32_t key) {
 
 void opl_on_key_on(uint32_t value) {
     uint32_t channel = value & 7;
-    g_opl_key_slots[channel] = int32_t((value >> 3) & 15);
-    if (g_opl_key_slots[channel]) opl_load_voice(channel, uint32_t(g_opl_key_slots[channel]));
+    int32_t& slots = card().chip.opl_key_slots[channel];
+    slots = int32_t((value >> 3) & 15);
+    if (slots) opl_load_voice(channel, uint32_t(slots));
     else opl_set_key(channel);
 }
 
 void opl_on_key_code(uint32_t reg) {
     uint32_t channel = reg & 7;
     if (card().chip.opl_shadow[OPL_KEY_BLOCK + OPL_CHANNELS[channel][0]] & OPL_KEY_ON_BIT)
-        opl_load_voice(channel, uint32_t(g_opl_key_slots[channel]));
+        opl_load_voice(channel, uint32_t(card().chip.opl_key_slots[channel]));
 }
 
 void opl_on_total_level(uint32_t reg) {
     uint32_t channel = reg & 7;
-    opl_set_levels(channel, uint32_t(g_opl_key_slots[channel]), 1u << ((reg >> 3) & 3));
+    opl_set_levels(channel, uint32_t(card().chip.opl_key_slots[channel]), 1u << ((reg >> 3) & 3));
 }
 
 } // namespace
@@ -153,7 +151,7 @@ void opl_write_register(uint32_t reg, uint32_t value) {
     FmCard& c = card();
     if (!c.output_on || c.fm == FM_NONE) return;
     uint32_t bank = (reg >> 8) & 1;
-    if (c.fm != FM_EXTERNAL_LIBRARY) {
+    if (g_sound_models.ym2151 != SoundModel::Library) {
         uint32_t address = c.pc98_layout ? uint32_t(c.port) + 0x200 * bank : uint32_t(c.port) + 2 * bank;
         uint32_t data = c.pc98_layout ? address + 0x100 : address + 1;
         port_out(uint16_t(address), uint8_t(reg));

@@ -12,10 +12,6 @@ inline constexpr uint32_t OPL_FLAGS_MUL = 0x20, OPL_KSL_TL = 0x40, OPL_AR_DR = 0
 inline constexpr uint32_t OPL_FNUM_LOW = 0xA0, OPL_KEY_BLOCK = 0xB0, OPL_FB_CNT = 0xC0, OPL_WAVE = 0xE0;
 inline constexpr uint32_t OPL_KEY_ON_BIT = 0x20;
 
-// Algorithm rows per channel and key-on slot bits, by OPM channel.
-extern int32_t g_opl_channel_algo[8];
-extern int32_t g_opl_key_slots[8];
-
 // One register (0-$1FF) to the card's ports, then the shadow; nothing
 // without output or with FM 0; with FM 4 the shadow only.
 void opl_write_register(uint32_t reg, uint32_t value);

@@ -32,9 +32,10 @@ inline constexpr uint32_t OPM_RESET_A = 0x10, OPM_RESET_B = 0x20;
 // Timer steps in one emulated frame.
 inline constexpr int64_t OPM_TIMER_A_STEPS = 1136, OPM_TIMER_B_STEPS = 70;
 
-// Power-on: the chip's side of the FM card (register image, address latch)
-// 0, the settings kept; registers the timer events. The reset line leaves
-// the image and resets the FM card's back end (fmcard_reset).
+// Power-on: the chip's side of the FM card (register image, address latch,
+// the OPL road's rows and key slots) 0, the settings kept; registers the
+// timer events. The reset line leaves the image and resets the FM card's
+// back end (fmcard_reset).
 void opm_power_on();
 void opm_reset();
 std::span<const uint8_t> opm_state();

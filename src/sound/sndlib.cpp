@@ -11,14 +11,13 @@
 #include "host/message_box.h"
 #include "input/ppi.h"
 #include "machine/machine.h"
+#include "sound/adpcm.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
+#include "sound/sound_models.h"
 #include "storage/dma.h"
 
 SndLibEntries g_sndlib;
-uint32_t g_sndlib_active;
-// Groups 0, 1, 2 (Out, Aot, Lot), 7 (SetMode), 8 (GetRest), 9 (GetMode).
-uint8_t g_pcm8_fn_served[16] = {1, 1, 1, 0, 0, 0, 0, 1, 1, 1, 0, 0, 0, 0, 0, 0};
 
 namespace {
 
@@ -60,13 +59,9 @@ void opm_busy_wait() {
 // A bus read in probe mode; the probe flag and fault kind are put back as
 // they were. fault gets the kind the read recorded (0: none).
 template <class Read> uint32_t probe_read(Read read, uint32_t addr, uint32_t& fault) {
-    uint32_t mode = g_mem_probe_mode, kind = g_mem_probe_fault;
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
+    ProbeScope probe(ProbeScope::RESTORE_FAULT);
     uint32_t v = read(addr);
-    fault = g_mem_probe_fault;
-    g_mem_probe_mode = mode;
-    g_mem_probe_fault = kind;
+    fault = probe.fault();
     return v;
 }
 
@@ -104,7 +99,7 @@ int sndlib_start() {
                                     g_fmcard.fmbetw, g_fmcard.fmpcmbuf, g_fmcard.fmlate, g_fmcard.fmrev);
     if (s == 0) {
         g_fmcard.card_found = 1;
-        g_sndlib_active = 1;
+        g_sound_models.library_started = 1;
         g_sndlib.X68Sound_MemReadFunc(sndlib_mem_read);
         g_sndlib.X68Sound_DmaInt(sndlib_dma_int);
         g_sndlib.X68Sound_DmaErrInt(sndlib_dma_err_int);
@@ -124,12 +119,12 @@ int sndlib_start() {
 }
 
 void sndlib_ensure_started() {
-    if (g_sndlib_active) g_fmcard.card_found = 1;
+    if (g_sound_models.library_started) g_fmcard.card_found = 1;
     else sndlib_start();
 }
 
 void sndlib_stop() {
-    if (g_sndlib_active) {
+    if (g_sound_models.library_started) {
         for (int ch = 0; ch < 8; ++ch) g_sndlib.X68Sound_Pcm8_Out(ch, 0, 0, 0);
         g_sndlib.X68Sound_Pcm8_Abort();
         int64_t ms = std::clamp<int64_t>(int64_t(g_fmcard.fmlate) + g_fmcard.fmbetw, 0, STOP_SLEEP_MAX_MS);
@@ -137,11 +132,11 @@ void sndlib_stop() {
         g_sndlib.X68Sound_Reset();
         g_sndlib.X68Sound_Free();
     }
-    g_sndlib_active = 0;
+    g_sound_models.library_started = 0;
 }
 
 void sndlib_write_opm(uint32_t reg, uint32_t value) {
-    if (!g_sndlib_active) return;
+    if (!g_sound_models.library_started) return;
     opm_busy_wait();
     g_sndlib.X68Sound_OpmReg(int32_t(reg & 0xFF));
     opm_busy_wait();
@@ -164,42 +159,45 @@ void sndlib_dma_err_int() {
     adpcm_iocs_transfer_ended(true);
     dma_raise_interrupt(dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_EIV));
     dma_set_reg_byte(DMA_CHANNEL_ADPCM, DMA_CSR, DMA_CSR_ERR);
-    dma_set_reg_byte(DMA_CHANNEL_ADPCM, DMA_CER, g_adpcm_iocs_dma_error);
+    dma_set_reg_byte(DMA_CHANNEL_ADPCM, DMA_CER, g_adpcm.iocs.dma_error);
 }
 
 void sndlib_opm_int() {}
 
 uint32_t sndlib_dma_read(uint32_t offset) {
     offset &= 0xFF;
-    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active && offset >= DMA_CH3)
+    if (g_sound_models.dma3 == SoundModel::Library && g_sound_models.library_started && offset >= DMA_CH3)
         return uint32_t(g_sndlib.X68Sound_DmaPeek(int32_t(offset & 0x3F))) & 0xFF;
     return dma_peek_byte(offset);
 }
 
 void sndlib_dma_poke(uint32_t reg, uint32_t value) {
-    if (g_sndlib_active) g_sndlib.X68Sound_DmaPoke(int32_t(reg & 0x3F), int32_t(value & 0xFF));
+    if (g_sound_models.library_started) g_sndlib.X68Sound_DmaPoke(int32_t(reg & 0x3F), int32_t(value & 0xFF));
 }
 
 void sndlib_ppi_write() {
-    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiPoke(g_ppi.regs[PPI_PORT_C]);
+    if (g_sound_models.adpcm == SoundModel::Library && g_sound_models.library_started)
+        g_sndlib.X68Sound_PpiPoke(g_ppi.regs[PPI_PORT_C]);
 }
 
 void sndlib_ppi_ctrl() {
-    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiCtrl(g_ppi.regs[PPI_CONTROL]);
+    if (g_sound_models.adpcm == SoundModel::Library && g_sound_models.library_started)
+        g_sndlib.X68Sound_PpiCtrl(g_ppi.regs[PPI_CONTROL]);
 }
 
 uint32_t sndlib_adpcm_peek() {
-    return g_sndlib_active ? uint32_t(g_sndlib.X68Sound_AdpcmPeek()) & 0xFF : sndlib::ADPCM_STATUS_IDLE;
+    if (!g_sound_models.library_started) return sndlib::ADPCM_STATUS_IDLE;
+    return uint32_t(g_sndlib.X68Sound_AdpcmPeek()) & 0xFF;
 }
 
 void sndlib_adpcm_poke(uint32_t value) {
-    if (g_sndlib_active) g_sndlib.X68Sound_AdpcmPoke(int32_t(value & 0xFF));
+    if (g_sound_models.library_started) g_sndlib.X68Sound_AdpcmPoke(int32_t(value & 0xFF));
 }
 
 // A PCM8 call is served by the library for the function groups it handles.
 bool pcm8_call_served(uint32_t d0) {
     uint32_t group = (d0 >> 4) & 0xFF;
-    return g_cfg_fmpcm8 != 0 && g_cfg_fm == FM_EXTERNAL_LIBRARY && group < 16 && g_pcm8_fn_served[group];
+    return g_sound_models.pcm8_calls == SoundModel::Library && group < 16 && g_sound_models.pcm8_groups[group];
 }
 
 // TRAP #2. The first call looks for the PCM8 driver behind the vector
@@ -213,7 +211,7 @@ void sndlib_pcm8_call() {
             probe_read(mem_read_long_c, vec - 8, mark_fault) == PCM8_MARK && !mark_fault)
             trap_set_adpcm_calls();
     }
-    if (!g_sndlib_active) {
+    if (!g_sound_models.library_started) {
         cpu_d(0) = 0;
         return;
     }

@@ -8,8 +8,6 @@
 #include "core/boundary.h"  // pcm8_call_served, sndlib_pcm8_call
 #include "sound/sndlib/x68sound.h"
 
-// PCM8 function groups served through the library.
-extern uint8_t g_pcm8_fn_served[16];
 // The FM setting of the external sound library.
 inline constexpr int FM_EXTERNAL_LIBRARY = 4;
 
@@ -20,7 +18,6 @@ struct SndLibEntries {
 #undef SNDLIB_ENTRY
 };
 extern SndLibEntries g_sndlib;
-extern uint32_t g_sndlib_active;  // 1 while the library is started
 
 // 0 loaded; -1 the library is not there; -2 a call is missing.
 int sndlib_load();

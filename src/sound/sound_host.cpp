@@ -7,6 +7,7 @@
 #include "sound/fm_card.h"
 #include "sound/midi.h"
 #include "sound/sound_clock.h"
+#include "sound/sound_models.h"
 
 namespace {
 
@@ -18,6 +19,7 @@ void sound_host_stop_sources() {
     int32_t fm = g_fmcard.fm;
     fmcard_select(g_fmcard, 0);
     g_fmcard.fm = fm;
+    sound_models_select(fm, g_fmcard.fmpcm8);  // the setting's models, the library stopped
     if (g_adpcm_player.end_time) adpcm_stop();
     midi_close();
     host_sound_close();

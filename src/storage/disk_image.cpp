@@ -8,13 +8,13 @@
 #include <cerrno>
 #include <vector>
 
-#include "app/drive_slots.h"
 #include "core/bus.h"
 #include "host/message_box.h"
 #include "host/paths.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "machine/sram.h"
+#include "storage/drive_slots.h"
 #include "video/video_state.h"
 #include "video/vram.h"
 

@@ -8,9 +8,9 @@
 #include <vector>
 
 #include "app/config.h"
-#include "app/drive_slots.h"
 #include "core/cpu_regs.h"
 #include "storage/disk_image.h"
+#include "storage/drive_slots.h"
 #include "storage/virus_warning.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include "machine/machine.h"
 #include "machine/scheduler.h"
 #include "sound/adpcm.h"
-#include "sound/fm_card.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 #include "video/vram.h"
 
 DmacState g_dmac;
@@ -57,7 +57,7 @@ void dma_write_byte(uint32_t addr, uint32_t value) {
     else
         reg = uint8_t(value);
     const uint32_t channel = a / DMA_CHANNEL_STRIDE, offset = a % DMA_CHANNEL_STRIDE;
-    if (channel == DMA_CHANNEL_ADPCM && g_cfg_fm == FM_EXTERNAL_LIBRARY) {
+    if (channel == DMA_CHANNEL_ADPCM && g_sound_models.dma3 == SoundModel::Library) {
         sndlib_dma_poke(offset, value);
         return;
     }

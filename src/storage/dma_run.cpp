@@ -1,7 +1,6 @@
 // Channel 2's runs: the whole transfer at once, through the bus in probe
 // mode as a supervisor access, then status, error and interrupt.
 #include "core/bus.h"
-#include "core/cpu_regs.h"
 #include "storage/dma.h"
 
 namespace {
@@ -35,25 +34,17 @@ uint8_t cer_of_fault(uint32_t fault) {
     }
 }
 
-// Supervisor state and probe mode for the run, put back afterwards.
+// For the run: channel 2 marked running, probe mode and supervisor state;
+// all put back afterwards.
 class RunScope {
 public:
-    RunScope() : sr_(g_cpu_regs.sr), probe_mode_(g_mem_probe_mode) {
-        g_cpu_regs.sr |= SR_S;
-        g_mem_probe_mode = 1;
-        g_mem_probe_fault = FAULT_NONE;
-        g_channel2_running = true;
-    }
-    ~RunScope() {
-        g_channel2_running = false;
-        g_mem_probe_mode = probe_mode_;
-        g_cpu_regs.sr = sr_;
-    }
+    RunScope() { g_channel2_running = true; }
+    ~RunScope() { g_channel2_running = false; }
     RunScope(const RunScope&) = delete;
     RunScope& operator=(const RunScope&) = delete;
 
 private:
-    uint32_t sr_, probe_mode_;
+    ProbeScope probe_{ProbeScope::SUPERVISOR};
 };
 
 // Address count field (2 bits) to a step in units.

@@ -18,12 +18,12 @@
 #include "app/command_line.h"
 #include "app/config.h"
 #include "app/config_file.h"
-#include "app/drive_slots.h"
 #include "host/message_box.h"
 #include "host/paths.h"
 #include "input/joystick.h"
 #include "machine/log_lines.h"
 #include "sound/fm_card.h"
+#include "storage/drive_slots.h"
 #include "video/palette.h"
 #include "video/video_state.h"
 

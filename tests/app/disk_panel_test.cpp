@@ -1,7 +1,10 @@
-// Disk panel LEDs from the machine state and the slots, and the refresh
-// that insert and eject bring.
+// Disk panel LEDs from the machine state and the slots, the refresh that
+// the devices' notice brings, and the chooser's answer.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
+#include <unistd.h>
 #include <vector>
 
 #include "app/config.h"
@@ -9,6 +12,7 @@
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
+#include "machine/ui_notice.h"
 #include "video/crtc.h"
 
 namespace {
@@ -25,7 +29,9 @@ protected:
         g_machine.main_ram_size = static_cast<uint32_t>(ram.size());
         for (FdMedia& s : g_fd_media) s = FdMedia{};
         g_hd_media = FdMedia{};
-        g_panel_refresh_countdown = 0;
+        g_ui_notice.panel_refresh_countdown = 0;
+        g_ui_notice.media_changed = 0;
+        g_ui_notice.access_lit = false;
         g_frame_counter = 0;
         g_cfg_key = 0;
         g_mfp.regs[MFP_GPIP] = 0;
@@ -35,7 +41,8 @@ protected:
     void TearDown() override {
         g_machine.main_ram = saved_ram;
         g_machine.main_ram_size = saved_size;
-        g_panel_refresh_hook = nullptr;
+        g_ui_notice.media_changed = 0;
+        g_ui_notice.access_lit = false;
     }
 };
 
@@ -73,7 +80,7 @@ TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     EXPECT_EQ(leds.high_res, LED_RED);
     EXPECT_EQ(leds.timer, LED_OFF);
     EXPECT_EQ(leds.power, LED_GREEN);
-    EXPECT_EQ(g_panel_refresh_countdown, 2) << "red re-arms the refresh";
+    EXPECT_EQ(g_ui_notice.panel_refresh_countdown, 2) << "red re-arms the refresh";
 
     g_cfg_key = 1;
     g_mfp.regs[MFP_KEY_LED] = 0x40;
@@ -81,27 +88,83 @@ TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     g_frame_counter = 0x10;
     g_fd_media[0].state = FD_STATE_INSERTED;
     g_hd_media.state = 0;
-    g_panel_refresh_countdown = 0;
+    g_ui_notice.panel_refresh_countdown = 0;
     g_fd_media[2].flags = 0;
     panel_update_leds(leds);
     EXPECT_EQ(leds.key[6], LED_GREEN);
     EXPECT_EQ(leds.key[0], LED_OFF);
     EXPECT_EQ(leds.power, LED_OFF);
-    EXPECT_EQ(g_panel_refresh_countdown, 16);
+    EXPECT_EQ(g_ui_notice.panel_refresh_countdown, 16);
 }
 
-TEST_F(DiskPanelLeds, EjectRefreshesTheAttachedPanelAndGivesTheFocusBack) {
+TEST_F(DiskPanelLeds, TheNoticeRefreshesTheAttachedPanel) {
     DiskPanel panel;
     int focus = 0;
     panel.focus_main = [&] { ++focus; };
-    panel_attach_slots(panel);
     g_fd_media[0].state = FD_STATE_INSERTED;
     panel_eject(0);
+    EXPECT_FALSE(panel_take_notice(panel));
+    EXPECT_FALSE(panel.leds.valid) << "not attached: the notice is dropped";
+    panel_eject(1);
+    panel_attach_slots(panel);
+    EXPECT_FALSE(panel_take_notice(panel)) << "what came before the attach is dropped";
+
+    g_fd_media[0].state = FD_STATE_INSERTED;
+    panel_eject(0);  // the software eject of the disk calls is this one
+    EXPECT_TRUE(panel_take_notice(panel));
     EXPECT_TRUE(panel.leds.valid);
     EXPECT_EQ(panel.leds.eject[0], LED_OFF);
-    EXPECT_EQ(focus, 1);
+    EXPECT_EQ(focus, 1) << "an eject gives the focus back";
+    EXPECT_FALSE(panel_take_notice(panel)) << "taken once";
+
+    g_fd_media[1].state = 20;  // an access lit drive 1
+    g_ui_notice.access_lit = true;
+    EXPECT_TRUE(panel_take_notice(panel));
+    EXPECT_EQ(panel.leds.drive[1], LED_RED);
+    EXPECT_EQ(focus, 1) << "a lit LED leaves the focus";
     panel_close(panel);
-    EXPECT_FALSE(g_panel_refresh_hook);
+    EXPECT_FALSE(panel.attached);
+}
+
+namespace fs = std::filesystem;
+
+class DiskPanelChoice : public ::testing::Test {
+protected:
+    fs::path dir;
+    void SetUp() override {
+        dir = fs::temp_directory_path() / ("zolm-panel-choice-" + std::to_string(::getpid()));
+        fs::create_directories(dir);
+        for (FdMedia& s : g_fd_media) s = FdMedia{};
+    }
+    void TearDown() override {
+        g_ui_notice.media_changed = 0;
+        fs::remove_all(dir);
+    }
+    std::string image(const std::string& name) {
+        fs::path p = dir / name;
+        std::ofstream(p) << "disk";
+        return p.string();
+    }
+};
+
+TEST_F(DiskPanelChoice, ChoosingTheSameFileOnlySetsWriteProtection) {
+    DiskPanel panel;
+    std::string a = image("a.xdf");
+    panel_insert_image(a, 0);
+    panel_take_media_changed(0);
+    panel.chooser_drive = 0;
+    panel_apply_choice(panel, a, true);
+    EXPECT_EQ(g_fd_media[0].flags & FD_FLAG_WRITE_PROTECT, FD_FLAG_WRITE_PROTECT);
+    EXPECT_EQ(panel_take_media_changed(0), 0) << "not re-inserted";
+    EXPECT_EQ(panel.chooser_drive, -1);
+
+    std::string b = image("b.xdf");
+    panel.chooser_drive = 0;
+    panel_apply_choice(panel, b, false);
+    EXPECT_EQ(g_fd_media[0].name, b);
+    EXPECT_EQ(g_fd_media[0].flags & FD_FLAG_WRITE_PROTECT, 0);
+    EXPECT_EQ(panel_take_media_changed(0), 1);
+    EXPECT_EQ(g_ui_notice.media_changed, 0u) << "the panel took its own notice";
 }
 
 } // namespace

@@ -1,5 +1,6 @@
 // The main window's run loop on a fake host: slices per pass by SPEED, the
-// focus rule and BACKG, a break, the stop request and the statistics.
+// focus rule and BACKG, a break, the stop request, the devices' notice and
+// the statistics.
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -7,11 +8,11 @@
 #include <vector>
 
 #include "app/config.h"
-#include "app/disk_panel.h"
 #include "app/run_loop.h"
 #include "core/cpu_regs.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
+#include "machine/ui_notice.h"
 
 namespace {
 
@@ -29,7 +30,7 @@ public:
     uint32_t pass = 0;                      // passes pumped so far
     std::vector<uint32_t> slices_in_pass;   // per pass
     std::vector<uint32_t> drawn_in_pass;    // per pass
-    uint32_t slices = 0, waits = 0, panel_refreshes = 0;
+    uint32_t slices = 0, waits = 0, panel_refreshes = 0, notices_taken = 0;
     uint32_t clock = 1000000;
     std::vector<std::string> titles;
 
@@ -59,6 +60,7 @@ public:
     }
     void draw_frame() override { drawn_in_pass.back()++; }
     void refresh_panel() override { panel_refreshes++; }
+    void take_notice() override { notices_taken++; }
     void show_statistics(const std::string& title) override { titles.push_back(title); }
 };
 
@@ -74,7 +76,7 @@ protected:
         g_slice_step = 10;
         g_vsync_count = 0;
         g_draw_count = 0;
-        g_panel_refresh_countdown = 0;
+        g_ui_notice.panel_refresh_countdown = 0;
         g_stats_time = host.clock;
     }
     void TearDown() override {
@@ -128,7 +130,7 @@ TEST_F(RunLoop, WithoutTheFocusBackgDecidesWhetherPassesRun) {
 
 TEST_F(RunLoop, ABreakEndsThePassAtOnce) {
     g_slice_step = 20;
-    g_panel_refresh_countdown = 4;
+    g_ui_notice.panel_refresh_countdown = 4;
     host.on_slice = [](uint32_t slice) {
         if (slice == 4) run_flags_set(RUN_BREAK); // the first slice of the third pass
     };
@@ -136,8 +138,9 @@ TEST_F(RunLoop, ABreakEndsThePassAtOnce) {
     EXPECT_EQ(host.pass, 3u) << "the loop returned to its caller";
     EXPECT_EQ(host.slices_in_pass, (std::vector<uint32_t>{2, 2, 1}));
     EXPECT_EQ(host.drawn_in_pass, (std::vector<uint32_t>{1, 1, 0})) << "no frame drawn in the broken pass";
-    EXPECT_EQ(g_panel_refresh_countdown, 0) << "counted by the four slices before the break";
+    EXPECT_EQ(g_ui_notice.panel_refresh_countdown, 0) << "counted by the four slices before the break";
     EXPECT_EQ(host.panel_refreshes, 1u);
+    EXPECT_EQ(host.notices_taken, 5u) << "after every slice, the broken one too";
     EXPECT_EQ(emu_pending_request(), uint32_t(REQ_END_SLICE)) << "the broken slice's request stays";
 }
 
@@ -160,7 +163,7 @@ TEST_F(RunLoop, AStopRequestEndsTheLoopWhateverTheFocus) {
     dlg_run_main_loop(host, 0);
     EXPECT_EQ(host.pass, 4u);
     EXPECT_EQ(host.slices, 3u) << "the pass that saw the request ran nothing";
-    EXPECT_EQ(g_has_focus, 1);
+    EXPECT_EQ(g_ui_notice.has_focus, 1);
 }
 
 TEST_F(RunLoop, StatisticsComeAfter800msWithTheRatesOfTheInterval) {

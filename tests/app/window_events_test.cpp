@@ -10,6 +10,7 @@
 #include "app/config.h"
 #include "host/sdl_events.h"
 #include "host/sdl_keys.h"
+#include "input/window_input.h"
 #include "video/video_state.h"
 
 namespace {

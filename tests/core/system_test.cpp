@@ -12,6 +12,7 @@
 #include "firmware/iocs.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 #include "support/flat_bus.h"
 
 namespace {
@@ -35,9 +36,10 @@ protected:
     void TearDown() override {
         std::memset(g_iocs_hook_table, 0, sizeof g_iocs_hook_table);
         std::memset(g_iocs_native_table, 0, sizeof g_iocs_native_table);
-        std::memset(g_pcm8_fn_served, 0, sizeof g_pcm8_fn_served);
+        std::memset(g_sound_models.pcm8_groups, 0, sizeof g_sound_models.pcm8_groups);
         g_cfg_fm = 0;
         g_cfg_fmpcm8 = 0;
+        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
     }
     void run(const std::vector<uint16_t>& code, uint32_t sr) {
         load_code(kPc, code);
@@ -56,7 +58,8 @@ protected:
 TEST_F(SystemTest, TrapTakesItsVector) {
     g_cfg_fm = 4;
     g_cfg_fmpcm8 = 1;
-    g_pcm8_fn_served[7] = 1;
+    sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
+    g_sound_models.pcm8_groups[7] = 1;
     struct Case { const char* name; uint16_t op; uint32_t d0, vector; };
     const Case cases[] = {
         {"TRAP #0", 0x4E40, 0, 0x80},
@@ -75,12 +78,14 @@ TEST_F(SystemTest, TrapTakesItsVector) {
 }
 
 TEST_F(SystemTest, Trap2ServedBySoundLibrary) {
-    g_pcm8_fn_served[7] = 1;
+    g_sound_models.pcm8_groups[7] = 1;
     g_cfg_fm = 4;
+    sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);
     EXPECT_EQ(g_cpu_regs.pc, handler_of(0x88)); // FMPCM8 off
     g_cfg_fmpcm8 = 1;
+    sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
     cpu_test_reset(kPc);
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);

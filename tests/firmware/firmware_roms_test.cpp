@@ -20,6 +20,7 @@
 #include "machine/startup.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 #include "support/rom_folder.h"
 
 namespace {
@@ -74,6 +75,7 @@ protected:
         g_cfg_fm = saved_[1];
         g_cfg_fmpcm8 = saved_[2];
         g_cfg_fpu = saved_[3];
+        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
         iocs_set_start_tables();
     }
     int saved_[4] = {g_cfg_key, g_cfg_fm, g_cfg_fmpcm8, g_cfg_fpu};
@@ -93,6 +95,7 @@ TEST_F(FirmwareRom, IocsCallsReachTheRomByTheSettings) {
             g_cfg_key = row.key;
             g_cfg_fm = row.fm;
             g_cfg_fmpcm8 = row.fmpcm8;
+            sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
             trap_set_keyboard_calls();
             trap_set_adpcm_calls();
         });

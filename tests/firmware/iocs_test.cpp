@@ -4,15 +4,16 @@
 #include <gtest/gtest.h>
 
 #include "app/config.h"
-#include "app/disk_panel.h"
 #include "app/settings_apply.h"
 #include "core/cpu_regs.h"
 #include "core/trace.h"
 #include "firmware/iocs.h"
 #include "firmware/iocs_switches.h"
 #include "firmware/rs232c.h"
+#include "machine/ui_notice.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 #include "support/flat_bus.h"
 
 namespace {
@@ -34,6 +35,7 @@ protected:
         g_cfg_key = saved_[0];
         g_cfg_fm = saved_[1];
         g_cfg_fmpcm8 = saved_[2];
+        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
         g_fmcard.adpcm_calls_set = 0;
         iocs_set_start_tables();
     }
@@ -41,6 +43,7 @@ protected:
         g_cfg_key = key;
         g_cfg_fm = fm;
         g_cfg_fmpcm8 = fmpcm8;
+        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
         trap_set_keyboard_calls();
         trap_set_adpcm_calls();
     }
@@ -85,14 +88,14 @@ TEST_F(Iocs, CallsGoToTheHostOrTheRomBySettings) {
         SCOPED_TRACE(testing::Message() << "KEY " << r.key << " FM " << r.fm << " FMPCM8 " << r.fmpcm8 << " call $"
                                         << std::hex << r.call);
         set(r.key, r.fm, r.fmpcm8);
-        g_panel_refresh_countdown = 0;
+        g_ui_notice.panel_refresh_countdown = 0;
         trap(r.call);
         EXPECT_EQ(entered_rom(), !r.host);
         // Served on the host: no frame stacked.
         if (r.host) {
             EXPECT_EQ(cpu_sp(), kSsp);
         }
-        EXPECT_EQ(g_panel_refresh_countdown, r.led_hook ? 2 : 0);
+        EXPECT_EQ(g_ui_notice.panel_refresh_countdown, r.led_hook ? 2 : 0);
     }
     set(0, LIB, 1);
     EXPECT_EQ(g_iocs_hook_table[IOCS_ADPCMMOD], trap_adpcm_mod);

@@ -8,7 +8,6 @@
 #include <vector>
 
 #include "app/config.h"
-#include "app/disk_panel.h"
 #include "core/cpu_regs.h"
 #include "firmware/iocs.h"
 #include "input/keyboard_iocs.h"
@@ -16,6 +15,7 @@
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
+#include "machine/ui_notice.h"
 #include "support/flat_bus.h"
 
 namespace {
@@ -258,9 +258,9 @@ TEST_F(Keyboard, ModeKeysRefreshThePanelLeds) {
         g_cfg_key = key;
         for (uint8_t scan : {uint8_t(0x59), uint8_t(0x5A), uint8_t(0x60), uint8_t(0x61)}) {
             g_keymap.key[VK_KANA] = g_keymap.sca[VK_KANA] = g_keymap.ext[VK_KANA] = scan;
-            g_panel_refresh_countdown = 0;
+            g_ui_notice.panel_refresh_countdown = 0;
             key_on_key_down(down(VK_KANA));
-            EXPECT_EQ(g_panel_refresh_countdown, scan >= 0x5A && scan <= 0x60 ? 2 : 0) << key << " " << int(scan);
+            EXPECT_EQ(g_ui_notice.panel_refresh_countdown, scan >= 0x5A && scan <= 0x60 ? 2 : 0) << key << " " << int(scan);
         }
     }
 }

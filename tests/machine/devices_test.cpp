@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/config.h"
 #include "core/bus.h"
 #include "core/trace.h"
 #include "debugger/disasm.h"
@@ -20,6 +21,8 @@
 #include "machine/mfp.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
+#include "sound/adpcm.h"
+#include "sound/fm_card.h"
 #include "support/rom_folder.h"
 
 namespace {
@@ -52,6 +55,7 @@ std::string differences(const Snapshot& a, const Snapshot& b) {
 class Devices : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(folder_.ok()); }
+    void TearDown() override { g_cfg_wav = wav_; }
     // Runs the started machine until the ROM switches the power off.
     static bool run_to_power_off() {
         for (int slice = 0; slice < 2000; slice++) {
@@ -63,14 +67,20 @@ protected:
     }
 
     RomFolder folder_{"devices_touch"};
+    int wav_ = g_cfg_wav;
 };
 
 TEST_F(Devices, ASecondStartFindsEveryDeviceAsPoweredOn) {
+    g_cfg_wav = 1;  // the ROM's ADPCM bytes go through the decoder
     ASSERT_EQ(init_start(), 0u);
     Snapshot fresh = device_snapshot();
     ASSERT_TRUE(run_to_power_off());
     Snapshot used = device_snapshot();
     init_stop();
+    adpcm_stop();  // the voice the ROM started
+    // State kept beside the port's registers was reached too.
+    EXPECT_NE(g_adpcm.decoder.accumulator, 0) << "the WAV road's decoder";
+    EXPECT_EQ(g_fmcard.chip.opl_key_slots[0], 15) << "the OPL road's key slots";
     // The ROM reached every device (the keyboard, mouse and SRAM records have
     // nothing it can change, nor has the host drive without a unit, nor the
     // MIDI board while MIDI is off).

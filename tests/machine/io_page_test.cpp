@@ -101,12 +101,10 @@ TEST_F(IoPage, DeviceBusErrorsLeaveTheAccessUnlogged) {
         EXPECT_EQ(g_iotrace.index, before);
     }
     // In probe mode the fault returns, so the access is logged with the value left.
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
+    ProbeScope probe;
     uint32_t before = g_iotrace.index;
     EXPECT_EQ(mem_read_byte_c(0xE86001), 0u);
-    g_mem_probe_mode = 0;
-    EXPECT_EQ(g_mem_probe_fault, 3u);
+    EXPECT_EQ(probe.fault(), 3u);
     EXPECT_EQ(g_iotrace.index, before + 1);
 }
 

@@ -25,11 +25,9 @@ constexpr uint32_t BUS_ERROR_HANDLER = 0x310000, PRIVILEGE_HANDLER = 0x310100;
 
 // Fault kind an access records in probe mode: 0 none, 3 bus error on a read, 4 on a write.
 uint32_t probe(const std::function<void()>& access) {
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
+    ProbeScope scope;
     access();
-    g_mem_probe_mode = 0;
-    return g_mem_probe_fault;
+    return scope.fault();
 }
 
 class MemoryMap : public ::testing::Test {

@@ -37,16 +37,18 @@ protected:
 
 TEST_F(Mfp, PortAddressRules) {
     // Even addresses are bus errors, for reads and for writes.
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
-    EXPECT_EQ(MFP_BUS.read_byte(MFP), 0u);
-    EXPECT_EQ(g_mem_probe_fault, 3u);
-    g_mem_probe_fault = 0;
-    MFP_BUS.write_byte(MFP + 0x16, 0x40);
-    EXPECT_EQ(g_mem_probe_fault, 4u);
+    {
+        ProbeScope probe;
+        EXPECT_EQ(MFP_BUS.read_byte(MFP), 0u);
+        EXPECT_EQ(probe.fault(), 3u);
+    }
+    {
+        ProbeScope probe;
+        MFP_BUS.write_byte(MFP + 0x16, 0x40);
+        EXPECT_EQ(probe.fault(), 4u);
+    }
     EXPECT_EQ(g_mfp.regs[MFP_VR], 0);
     EXPECT_EQ(g_mfp.regs[0x16], 0);
-    g_mem_probe_mode = 0;
 
     // The 64-byte window repeats through the block.
     g_mfp.regs[MFP_GPIP] = 0x10;

@@ -148,17 +148,19 @@ TEST_F(Rtc, RegisterAddresses) {
     EXPECT_TRUE(std::equal(std::begin(before), std::end(before), g_rtc.regs));
 
     // Even addresses are bus errors.
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
-    EXPECT_EQ(RTC_BUS.read_byte(RTC), 0u);
-    EXPECT_EQ(g_mem_probe_fault, 3u);
-    g_mem_probe_fault = 0;
-    RTC_BUS.write_byte(RTC + 0x02, 0x55);
-    EXPECT_EQ(g_mem_probe_fault, 4u);
+    {
+        ProbeScope probe;
+        EXPECT_EQ(RTC_BUS.read_byte(RTC), 0u);
+        EXPECT_EQ(probe.fault(), 3u);
+    }
+    {
+        ProbeScope probe;
+        RTC_BUS.write_byte(RTC + 0x02, 0x55);
+        EXPECT_EQ(probe.fault(), 4u);
+    }
     EXPECT_TRUE(std::equal(std::begin(before), std::end(before), g_rtc.regs));
 
     // A time digit written by the machine holds only until the next refresh.
-    g_mem_probe_mode = 0;
     RTC_BUS.write_word(RTC + 0x00, 0x0009);
     EXPECT_EQ(g_rtc.regs[0x00], 9);
     rtc_update_from_host();

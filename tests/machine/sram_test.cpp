@@ -33,11 +33,9 @@ int32_t counting_confirm(int32_t kind) {
 }
 
 uint32_t probe(const std::function<void()>& access) {
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
+    ProbeScope scope;
     access();
-    g_mem_probe_mode = 0;
-    return g_mem_probe_fault;
+    return scope.fault();
 }
 
 class Sram : public ::testing::Test {

@@ -2,12 +2,11 @@
 | calls a subroutine, writes its count to RAM, reads the MFP's GPIP and sets
 | the CRTC's R20, over and over. Interrupts stay masked.
         .include "iplrom.inc"
+        .include "io_map.inc"
 
         reset_vectors 0x00008000, start
 
         .equ    COUNT, 0x003000
-        .equ    GPIP, 0xE88001
-        .equ    CRTC_R20, 0xE80028
 
         .text
 start:

@@ -5,34 +5,15 @@
 |
 | 256 x 256 dots on 31 kHz, each line shown twice.
         .include "iplrom.inc"
+        .include "io_map.inc"
         .include "picture_crtc.inc"
 
         reset_vectors 0x00002000, start
 
         .equ    MARK, 0x1000            | "ZOLM" once running
         .equ    FRAMES, 0x1004          | frames shown so far
-        .equ    CRTC, 0xE80000          | R00-R24, a word each
-        .equ    CRTC_R10, 0xE80014
-        .equ    CRTC_R20, 0xE80028
-        .equ    PAL_GRAPHIC, 0xE82000
-        .equ    PAL_TEXT, 0xE82200      | text 0-15; sprite/BG block b at + 32b
-        .equ    VC_R0, 0xE82400
-        .equ    VC_R1, 0xE82500
-        .equ    VC_R2, 0xE82600
-        .equ    GPIP, 0xE88001          | bit 4: V-DISP, bit 2: the power switch
         .equ    GPIP_VDISP, 4
         .equ    GPIP_POWER, 2
-        .equ    POWER_COUNT, 0xE8E000   | a write restarts the power-off count
-        .equ    POWER, 0xE8E00F         | two writes switch the power off
-        .equ    GVRAM, 0xC00000         | 16 colours: page 0 dot (x, y) at 2x + 1024y
-        .equ    TVRAM, 0xE00000         | 128 bytes a line, bit 7 leftmost
-        .equ    FONT_8X16, 0xF3A800     | CG ROM: 16 bytes a character
-        .equ    SPRITES, 0xEB0000       | sprite s: X, Y, attribute, priority at 8s
-        .equ    BG_SCROLL, 0xEB0800
-        .equ    SPR_HPOS, 0xEB080C
-        .equ    SPR_VPOS, 0xEB080E
-        .equ    SPR_RES, 0xEB0810
-        .equ    PCG, 0xEB8000           | 32 bytes a cell; pattern n is cells 4n-4n+3
         .equ    R02, 6                  | horizontal display start, 8-dot units
         .equ    R06, 40                 | vertical display start line
         .equ    SPRITE_Y, 120           | the moving sprite's row
@@ -139,9 +120,9 @@ frame:
 | The switch was pressed: the power goes off, the picture as the last
 | frame showed it.
 power_off:
-        move.b  #0, POWER_COUNT
-        move.b  #0, POWER
-        move.b  #0, POWER
+        move.b  #0, SYS_POWER_RESET
+        move.b  #0, SYS_POWER_OFF
+        move.b  #0, SYS_POWER_OFF
 12:     bra.s   12b
 
 | Draws the NUL-ended text at a1 from the text byte at a0, plane 0.

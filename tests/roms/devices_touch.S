@@ -28,9 +28,17 @@ start:
         move.b  #0x08, 0xE8A01F         | RTC reset register, 1 Hz off
         move.b  #0x0B, 0xE8E001         | contrast
         move.b  #0x02, 0xE8E007         | display byte
-        | YM2151, ADPCM, floppy controller, SCC, i8255
+        | YM2151 (a key on: the OPL road's key slots), ADPCM (four bytes
+        | through the WAV road's decoder), floppy controller, SCC, i8255
+        .equ    ADPCM_BYTES, 0x002000
         move.b  #0x20, 0xE90001
         move.b  #0xC7, 0xE90003
+        move.b  #0x08, 0xE90001
+        move.b  #0x78, 0xE90003         | channel 0, every slot
+        move.l  #0x77777777, ADPCM_BYTES
+        move.l  #ADPCM_BYTES, 0xE840CC  | channel 3 MAR
+        move.w  #4, 0xE840CA            | MTC
+        move.b  #0x0B, 0xE9A005         | i8255 port C: 15.6 kHz, both sides off
         move.b  #0x02, 0xE92001
         move.b  #0x03, 0xE94003
         tst.b   0xE94001                | floppy status toggles

@@ -8,8 +8,6 @@
         .equ    BUF, 0x020000
         .equ    WBUF, 0x021000
         .equ    HBUF, 0x022000
-        .equ    SPRITE_BUF, 0xEB8000
-        .equ    UNMAPPED, 0x600000
 
 | disk N, call, unit, D2, D3, A1: results N..N+3 := D0, D2, D3, A1 after the call.
         .macro  disk slot:req, call:req, unit:req, pos:req, len:req, buf:req
@@ -50,15 +48,15 @@ start:
         status  11, 0x46, 0x9000, 0x03000009
         status  12, 0x46, 0x9000, 0x03000000
         disk    13, 0x46, 0x9000, 0x034C0108, 2048, BUF
-        disk    17, 0x4C, 0x9000, 0x03010108, 4, SPRITE_BUF
-        result  21, SPRITE_BUF
+        disk    17, 0x4C, 0x9000, 0x03010108, 4, PCG
+        result  21, PCG
         catch   2f
         disk    22, 0x46, 0x9000, 0x03000001, 16, UNMAPPED
 2:      caught
         result  26, CAUGHT
 | Floppy writes.
         status  27, 0x45, 0x9000, 0x03000001
-        disk    28, 0x45, 0x9000, 0x03020001, 1024, SPRITE_BUF
+        disk    28, 0x45, 0x9000, 0x03020001, 1024, PCG
         disk    32, 0x45, 0x9000, 0x03020001, 1024, WBUF
         disk    36, 0x45, 0x9100, 0x03020001, 1024, WBUF
         status  40, 0x44, 0x9100, 0

@@ -3,7 +3,6 @@
         .include "report.inc"
         reset_vectors STACK_TOP, start
 
-        .equ    DMAC, 0xE84000
         .equ    CH0, DMAC
         .equ    CH2, DMAC + 0x80
         .equ    CSR, 0x00
@@ -28,7 +27,6 @@
         .equ    DST, 0x011000
         .equ    TABLE, 0x012000
         .equ    DEV8, 0x013000
-        .equ    UNMAPPED, 0x600000      | beyond 4 MB of RAM
 
 | run2 ocr, scr, dcr, mtc, mar, dar: clears CSR and starts channel 2 with INT.
         .macro  run2 ocr:req, scr:req, dcr:req, mtc:req, mar:req, dar:req

@@ -5,14 +5,13 @@
 | resets: the long at $1000 counts the starts, and the HALTS+1st start
 | switches the power off.
         .include "iplrom.inc"
+        .include "io_map.inc"
 
         reset_vectors 0x00002001, start
 
         .equ    HALTS, 1000
         .equ    STARTS, 0x00001000
         .equ    ODD_ADDRESS, 0x00001001
-        .equ    SYS_POWER_RESET, 0xE8E000
-        .equ    SYS_POWER_OFF, 0xE8E00F
 
         .text
 start:

@@ -8,20 +8,9 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    MFP_IERA, 0xE88007
-        .equ    MFP_IMRA, 0xE88013
-        .equ    MFP_VR, 0xE88017
-        .equ    MFP_UDR, 0xE8802F
-        .equ    SCC_B_COMMAND, 0xE98001
-        .equ    SCC_B_DATA, 0xE98003
-        .equ    PPI_A, 0xE9A001
-        .equ    PPI_B, 0xE9A003
-        .equ    PPI_C, 0xE9A005
-        .equ    PPI_CONTROL, 0xE9A007
         .equ    MOUSE_CURSOR_X, 0xACE   | the firmware's cursor in its work area
         .equ    MOUSE_CURSOR_Y, 0xAD0
         .equ    VEC_RX_FULL, (0x40 + 12) * 4
-        .equ    VEC_LEVEL5, 0x54 * 4
         .equ    KEY_COUNT, 0x001400
         .equ    KEY_BYTES, 0x001404     | one long each
         .equ    MOUSE_INDEX, 0x001420
@@ -36,9 +25,9 @@ start:
         dbra    d0, 1b
         move.l  #rx_full, VEC_RX_FULL
         move.l  #mouse_byte, VEC_LEVEL5
-        move.b  #0x40, MFP_VR
-        move.b  #0x10, MFP_IERA         | channel 12, receive buffer full
-        move.b  #0x10, MFP_IMRA
+        move.b  #0x40, VR
+        move.b  #0x10, IERA             | channel 12, receive buffer full
+        move.b  #0x10, IMRA
         move.b  #0x92, PPI_CONTROL      | mode set: ports A and B in
         move.b  #0x00, PPI_C            | ports A and B show their low bytes
         move.w  #100, MOUSE_CURSOR_X
@@ -85,7 +74,7 @@ start:
         .endm
 
 rx_full:
-        keep_byte MFP_UDR, KEY_COUNT, KEY_BYTES, 8
+        keep_byte UDR, KEY_COUNT, KEY_BYTES, 8
 
 mouse_byte:
         keep_byte SCC_B_DATA, MOUSE_INDEX, MOUSE_BYTES, 3

@@ -10,9 +10,6 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    SCC_B_COMMAND, 0xE98001
-        .equ    SCC_B_DATA, 0xE98003
-        .equ    VEC_LEVEL5, 0x54 * 4
         .equ    CURSOR_X, 0x001400
         .equ    BYTES_TAKEN, 0x001404
         .equ    SNAP, 30

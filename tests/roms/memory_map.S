@@ -31,7 +31,6 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    CRTC_R20_HIGH, 0xE80028
         .equ    AREA_SET, 0xE86001
 
 | Access code of the last fault as result N.
@@ -104,13 +103,13 @@ start:
         code_result 30
 
 | Graphic VRAM pages follow the colour mode in R20's high byte.
-        move.b  #3, CRTC_R20_HIGH
+        move.b  #3, CRTC_R20
         probe   31, move.w, 0xC7FFFE, d0
         probe   32, move.w, 0xC80000, d0
-        move.b  #1, CRTC_R20_HIGH
+        move.b  #1, CRTC_R20
         probe   33, move.w, 0xCFFFFE, d0
         probe   34, move.w, 0xD00000, d0
-        move.b  #0, CRTC_R20_HIGH
+        move.b  #0, CRTC_R20
         probe   35, move.w, 0xDFFFFE, d0
 
         moveq   #0, d0

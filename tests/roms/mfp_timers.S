@@ -26,22 +26,6 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    MFP, 0xE88000
-        .equ    GPIP, MFP+0x01
-        .equ    AER, MFP+0x03
-        .equ    IERA, MFP+0x07
-        .equ    IERB, MFP+0x09
-        .equ    IMRA, MFP+0x13
-        .equ    IMRB, MFP+0x15
-        .equ    VR, MFP+0x17
-        .equ    TACR, MFP+0x19
-        .equ    TCDCR, MFP+0x1D
-        .equ    TADR, MFP+0x1F
-        .equ    TCDR, MFP+0x23
-        .equ    TDDR, MFP+0x25
-        .equ    CRTC, 0xE80000
-
-        .equ    MFP_VECTORS, 0x40       | VR: channel n at vector $40 + n
         .equ    COUNTS, 0x001400        | interrupt counters, cleared below
         .equ    CNT_VDISP, COUNTS+0
         .equ    CNT_RASTER, COUNTS+4

@@ -15,7 +15,6 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    GPIP, 0xE88001
         .equ    STAGE, RESULTS
 
         .text

@@ -27,16 +27,7 @@
         .equ    RTC, 0xE8A000
         .equ    RTC_MODE, RTC+0x1B
         .equ    RTC_RESET, RTC+0x1F
-        .equ    MFP, 0xE88000
-        .equ    GPIP, MFP+0x01
-        .equ    AER, MFP+0x03
-        .equ    IERA, MFP+0x07
-        .equ    IERB, MFP+0x09
-        .equ    IMRA, MFP+0x13
-        .equ    IMRB, MFP+0x15
-        .equ    VR, MFP+0x17
 
-        .equ    MFP_VECTORS, 0x40
         .equ    PHASE, 0x001400
         .equ    CNT_VDISP, 0x001404
         .equ    CNT_RTC, 0x001408

@@ -16,16 +16,7 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    DMA3, 0xE840C0
-        .equ    CSR3, DMA3+0x00
-        .equ    OCR3, DMA3+0x05
-        .equ    CCR3, DMA3+0x07
-        .equ    MTC3, DMA3+0x0A
-        .equ    MAR3, DMA3+0x0C
-        .equ    NIV3, DMA3+0x25
         .equ    DMA_VECTOR, 0x60
-        .equ    PPI_C, 0xE9A005
-        .equ    ADPCM_CMD, 0xE92001
         .equ    DATA, 0x010000
         .equ    DATA_BYTES, 8000
 

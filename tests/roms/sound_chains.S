@@ -18,19 +18,9 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    DMA3, 0xE840C0
-        .equ    CSR3, DMA3+0x00
-        .equ    CER3, DMA3+0x01
-        .equ    OCR3, DMA3+0x05
-        .equ    CCR3, DMA3+0x07
-        .equ    BAR3, DMA3+0x1C
-        .equ    NIV3, DMA3+0x25
-        .equ    EIV3, DMA3+0x27
         .equ    VEC_NORMAL, 0x60
         .equ    VEC_ERROR, 0x61
         .equ    LAST_VEC, 0x001500
-        .equ    PPI_C, 0xE9A005
-        .equ    ADPCM_CMD, 0xE92001
         .equ    DATA, 0x010000
         .equ    TABLE, 0x011000
         .equ    PCM8_ENTRY, 0x009000

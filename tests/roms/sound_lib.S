@@ -30,7 +30,6 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    NIV3, 0xE840E5
         .equ    DMA_VECTOR, 0x60
         .equ    DATA, 0x010000
         .equ    DATA_BYTES, 7816

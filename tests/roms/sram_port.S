@@ -32,9 +32,6 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    SRAM, 0xED0000
-        .equ    SRAM_ENABLE, 0xE8E00D
-
 | result N := the word at the address, zero-extended.
         .macro  word_result slot:req, addr:req
         moveq   #0, d7

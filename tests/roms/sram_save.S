@@ -1,13 +1,11 @@
 | Changes the SRAM and switches the power off, so that shut-down saves
 | "sram.ram".
         .include "iplrom.inc"
+        .include "io_map.inc"
 
         reset_vectors 0x00002000, start
 
-        .equ    SRAM_ENABLE, 0xE8E00D
         .equ    SRAM_BYTE, 0xED0100
-        .equ    SYS_POWER_RESET, 0xE8E000
-        .equ    SYS_POWER_OFF, 0xE8E00F
 
         .text
 start:

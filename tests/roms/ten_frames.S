@@ -1,11 +1,9 @@
 | Ten-frame IPL ROM: counts ten frames by the V-DISP bit, leaves a marker and
 | the count in RAM, then switches the power off.
         .include "iplrom.inc"
+        .include "io_map.inc"
 
         reset_vectors 0x00002000, start
-
-        .equ    GPIP, 0xE88001
-        .equ    POWER, 0xE8E00F
 
         .text
 start:
@@ -19,7 +17,7 @@ frame:
         beq.s   2b
         addq.l  #1, 0x1004
         dbra    d1, frame
-        move.b  #0, 0xE8E000            | restart the power-off count
-        move.b  #0, POWER
-        move.b  #0, POWER
+        move.b  #0, SYS_POWER_RESET   | restart the power-off count
+        move.b  #0, SYS_POWER_OFF
+        move.b  #0, SYS_POWER_OFF
 3:      bra.s   3b

@@ -2,11 +2,9 @@
 | (31 kHz bit) and the system port's display byte, for ever, with an
 | arithmetic loop between the writes.
         .include "iplrom.inc"
+        .include "io_map.inc"
 
         reset_vectors 0x00002000, start
-
-        .equ    CRTC_R20, 0xE80028
-        .equ    SYS_DISPLAY, 0xE8E007
 
         .text
 start:

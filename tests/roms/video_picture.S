@@ -29,27 +29,6 @@
 
         reset_vectors STACK_TOP, start
 
-        .equ    CRTC, 0xE80000          | R00-R24, a word each
-        .equ    CRTC_R10, 0xE80014      | text and graphic scroll R10-R19
-        .equ    CRTC_R20, 0xE80028
-        .equ    CRTC_R21, 0xE8002A
-        .equ    PAL_GRAPHIC, 0xE82000
-        .equ    PAL_TEXT, 0xE82200      | text 0-15; sprite/BG block b at + 32b
-        .equ    VC_R0, 0xE82400
-        .equ    VC_R1, 0xE82500
-        .equ    VC_R2, 0xE82600
-        .equ    GPIP, 0xE88001          | bit 4: V-DISP
-        .equ    GVRAM, 0xC00000         | 16 colours: page 0 dot (x, y) at 2x + 1024y
-        .equ    TVRAM, 0xE00000         | 128 bytes a line, bit 7 leftmost
-        .equ    PLANE, 0x20000          | distance of the four text planes
-        .equ    SPRITES, 0xEB0000       | sprite s: X, Y, attribute, priority at 8s
-        .equ    BG_SCROLL, 0xEB0800     | BG0 X, BG0 Y, BG1 X, BG1 Y, BG control
-        .equ    SPR_HPOS, 0xEB080C
-        .equ    SPR_VPOS, 0xEB080E
-        .equ    SPR_RES, 0xEB0810
-        .equ    PCG, 0xEB8000           | 32 bytes a cell; pattern n is cells 4n-4n+3
-        .equ    BG_MAP0, 0xEBC000       | 64 x 64 words
-
         .equ    R02, 6                  | horizontal display start, 8-dot units
         .equ    R06, 40                 | vertical display start line
 

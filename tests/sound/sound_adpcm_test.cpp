@@ -4,7 +4,6 @@
 #include <vector>
 
 #include "app/config.h"
-#include "app/run_loop.h"
 #include "core/boundary.h"
 #include "core/bus.h"
 #include "host/audio_mixer.h"
@@ -13,10 +12,12 @@
 #include "input/ppi.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "machine/ui_notice.h"
 #include "sound/adpcm.h"
 #include "sound/adpcm_codec.h"
 #include "sound/fm_card.h"
 #include "sound/opm.h"
+#include "sound/sound_models.h"
 #include "storage/dma.h"
 #include "support/machine_map.h"
 #include "tone.h"
@@ -37,16 +38,17 @@ protected:
         dma_power_on();
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
         g_fmcard.fm = FM_NONE;
+        sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
         g_fmcard.chip.opm_regs[OPM_CT_RATE] = 0;
         g_ppi.regs[PPI_PORT_C] = 0x08;  // 15600 Hz
         g_cfg_wav = 1;
-        g_has_focus = 1;
+        g_ui_notice.has_focus = 1;
     }
     void TearDown() override {
         adpcm_stop();
         host_sound_close();
         host_time_set_emulated(false);
-        g_has_focus = 0;
+        g_ui_notice.has_focus = 0;
     }
     static void at_ms(uint64_t ms) { mixer_set_manual_time(mixer_frames_to_time((ms * 44100 + 999) / 1000)); }
     static uint64_t now_ms() { return host_time_ms(); }
@@ -63,24 +65,25 @@ protected:
 std::vector<uint8_t> encode(const std::vector<int>& wanted) {
     adpcm_resample_init(15600, 22050);
     std::vector<uint8_t> out((wanted.size() + 1) / 2, 0);
+    AdpcmWavDecoder& d = g_adpcm.decoder;
     for (size_t i = 0; i < wanted.size(); i++) {
-        int32_t idx = g_adpcm_step_index, acc = g_adpcm_accumulator, smp = g_adpcm_sample;
+        int32_t idx = d.step_index, acc = d.accumulator, smp = d.sample;
         uint32_t best = 0;
         int best_err = 1 << 30;
         for (uint32_t code = 0; code < 16; code++) {
-            g_adpcm_step_index = idx;
-            g_adpcm_accumulator = acc;
-            g_adpcm_sample = smp;
+            d.step_index = idx;
+            d.accumulator = acc;
+            d.sample = smp;
             adpcm_decode_nibble(code);
-            int err = std::abs(g_adpcm_sample - wanted[i]);
+            int err = std::abs(d.sample - wanted[i]);
             if (err < best_err) {
                 best_err = err;
                 best = code;
             }
         }
-        g_adpcm_step_index = idx;
-        g_adpcm_accumulator = acc;
-        g_adpcm_sample = smp;
+        d.step_index = idx;
+        d.accumulator = acc;
+        d.sample = smp;
         adpcm_decode_nibble(best);
         out[i / 2] |= uint8_t(i & 1 ? best << 4 : best);
     }
@@ -93,7 +96,7 @@ TEST_F(SoundAdpcm, sound_adpcm_decoder) {
     EXPECT_EQ(ADPCM_STEP_TABLE[0], 16);
     EXPECT_EQ(ADPCM_STEP_TABLE[48], 1552);
     adpcm_resample_init(7800, 11025);
-    EXPECT_EQ(g_adpcm_phase_step, (11025u << 16) / 7800 - 0x10000);
+    EXPECT_EQ(g_adpcm.decoder.phase_step, (11025u << 16) / 7800 - 0x10000);
     struct Step {
         uint32_t code;
         int32_t acc, index, sample;
@@ -101,17 +104,17 @@ TEST_F(SoundAdpcm, sound_adpcm_decoder) {
     const Step steps[] = {{7, 30, 8, 129}, {7, 93, 16, 131}, {8, 84, 15, 130}, {0, 92, 14, 131}};
     for (const Step& s : steps) {
         adpcm_decode_nibble(s.code);
-        EXPECT_EQ(g_adpcm_accumulator, s.acc) << s.code;
-        EXPECT_EQ(g_adpcm_step_index, s.index) << s.code;
-        EXPECT_EQ(g_adpcm_sample, s.sample) << s.code;
+        EXPECT_EQ(g_adpcm.decoder.accumulator, s.acc) << s.code;
+        EXPECT_EQ(g_adpcm.decoder.step_index, s.index) << s.code;
+        EXPECT_EQ(g_adpcm.decoder.sample, s.sample) << s.code;
     }
-    EXPECT_EQ(g_adpcm_prev_sample, 130);
+    EXPECT_EQ(g_adpcm.decoder.prev_sample, 130);
     for (int i = 0; i < 100; i++) adpcm_decode_nibble(7);
-    EXPECT_EQ(g_adpcm_accumulator, 4032);
-    EXPECT_EQ(g_adpcm_step_index, 48);
-    EXPECT_EQ(g_adpcm_sample, 254);
+    EXPECT_EQ(g_adpcm.decoder.accumulator, 4032);
+    EXPECT_EQ(g_adpcm.decoder.step_index, 48);
+    EXPECT_EQ(g_adpcm.decoder.sample, 254);
     for (int i = 0; i < 100; i++) adpcm_decode_nibble(15);
-    EXPECT_EQ(g_adpcm_sample, 2);
+    EXPECT_EQ(g_adpcm.decoder.sample, 2);
 }
 
 // A 1 kHz sine encoded by the test plays back peaking at 1 kHz.
@@ -169,7 +172,7 @@ TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
     EXPECT_TRUE(g_adpcm_player.wav.empty());
     EXPECT_EQ(g_adpcm_player.end_time, now_ms() + 1);
     // In the background: nothing heard, the same times.
-    g_has_focus = 0;
+    g_ui_notice.has_focus = 0;
     g_ppi.regs[PPI_PORT_C] = 0x00;
     ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_FALSE(host_sound_playing());
@@ -231,7 +234,7 @@ TEST_F(SoundAdpcm, sound_adpcm_chains) {
     EXPECT_EQ(g_adpcm_player.end_time, 0u);
     EXPECT_EQ(g_mem_probe_mode, 0u);
     // 300 entries of 65535 bytes: cut at 16 MiB (decoded, not played).
-    g_has_focus = 0;
+    g_ui_notice.has_focus = 0;
     for (uint32_t i = 0; i < 300; i++) put_long(0x40000 + 6 * i, 0x100000), put_word(0x40004 + 6 * i, 0xFFFF);
     dma_set_reg_long(CH, DMA_BAR, 0x40000);
     dma_set_reg_word(CH, DMA_BTC, 300);

@@ -14,6 +14,7 @@
 #include "sound/fm_card.h"
 #include "sound/opl.h"
 #include "sound/opm.h"
+#include "sound/sound_models.h"
 
 inline constexpr uint32_t TEST_CPF = 181818;
 
@@ -81,6 +82,7 @@ protected:
     // Runs the card's road as FM type on the recording ports at base.
     void road(int32_t type, int32_t base, int32_t channels) {
         g_fmcard.fm = g_fmcard.running_type = type;
+        sound_models_select(type, g_fmcard.fmpcm8);
         g_fmcard.port = base;
         g_fmcard.channels = channels;
         g_fmcard.opl_channel_mask = channels >= 4 ? 15 : 7;

@@ -76,13 +76,14 @@ TEST_F(SoundMidi, sound_midi_board_registers) {
     EXPECT_EQ(g_scheduler.countdown[EV_LEVEL_MIDI], 16 * 181818 / 2250 + 4);
 
     g_midi.enable = 0;
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
-    MIDI_BUS.read_byte(0xEAFA01);
-    EXPECT_EQ(g_mem_probe_fault, 3u);
-    g_mem_probe_fault = 0;
+    {
+        ProbeScope probe;
+        MIDI_BUS.read_byte(0xEAFA01);
+        EXPECT_EQ(probe.fault(), 3u);
+    }
+    ProbeScope probe;
     MIDI_BUS.write_byte(0xEAFA01, 0);
-    EXPECT_EQ(g_mem_probe_fault, 4u);
+    EXPECT_EQ(probe.fault(), 4u);
     EXPECT_EQ(MIDI_BUS.peek_byte(0xEAFA01), 0xFFu);
 }
 

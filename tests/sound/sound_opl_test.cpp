@@ -95,6 +95,7 @@ TEST_F(SoundOpl, sound_opl_port_layouts) {
     opl_write_register(0x0A0, 0x44);
     EXPECT_EQ(g_fmcard.chip.opl_shadow[0x0A0], 0);
     g_fmcard.fm = 4;
+    sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
     opl_write_register(0x0A0, 0x44);
     EXPECT_EQ(g_fmcard.chip.opl_shadow[0x0A0], 0x44);
     EXPECT_TRUE(ports.writes.empty());
@@ -154,7 +155,7 @@ TEST_F(SoundOpl, sound_opl_voice_load) {
     }
     opm(OPM_KEY_ON, 0x78);  // channel 0, every slot
     auto m = last_values(opl_writes(ports, 0x220));
-    EXPECT_EQ(g_opl_channel_algo[0], 7);
+    EXPECT_EQ(g_fmcard.chip.opl_channel_algo[0], 7);
     EXPECT_EQ(m[0x104], 0x00);             // two-operator pair
     EXPECT_EQ(m[0xC0], (0x0A & 0x0E) | 1 | 0x30);
     EXPECT_EQ(m[0xC3], 1 | 0x30);
@@ -181,7 +182,7 @@ TEST_F(SoundOpl, sound_opl_voice_load) {
     r[OPM_CONNECT + 1] = 0xC4;
     opm(OPM_KEY_ON, 0x09);  // channel 1, slot 0 only
     m = last_values(opl_writes(ports, 0x220));
-    EXPECT_EQ(g_opl_channel_algo[1], 12);
+    EXPECT_EQ(g_fmcard.chip.opl_channel_algo[1], 12);
     EXPECT_EQ(m[0x104], 0x02);
     EXPECT_EQ(m[0x40 + 0x04], 63 | 0x80);
     EXPECT_EQ(m[0x60 + 0x04], 0);
@@ -194,7 +195,7 @@ TEST_F(SoundOpl, sound_opl_voice_load) {
     // The same connection on an OPL2 is two-operator.
     g_fmcard.opl_channel_mask = 7;
     opm(OPM_KEY_ON, 0x09);
-    EXPECT_EQ(g_opl_channel_algo[1], 4);
+    EXPECT_EQ(g_fmcard.chip.opl_channel_algo[1], 4);
 }
 
 // The PC-98 card's road on a fake card: detection, translation, delays.

@@ -14,15 +14,16 @@
 
 #include "failing_opens.h"
 #include "app/config.h"
-#include "app/drive_slots.h"
 #include "core/cpu_regs.h"
 #include "firmware/disk_calls.h"
 #include "host/paths.h"
 #include "host/virus_question.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/ui_notice.h"
 #include "machine/sram.h"
 #include "storage/disk_image.h"
+#include "storage/drive_slots.h"
 #include "storage/fdc.h"
 #include "storage/disk_iocs.h"
 #include "storage/virus_warning.h"
@@ -38,7 +39,6 @@ namespace {
 constexpr uint32_t CODE = 0x300000, BUF = 0x10000;
 constexpr uint32_t TYPE0_BYTES = 154 * 8192;
 
-int g_led_refreshes;
 int g_questions;
 VirusAnswer g_answer;
 VirusAnswer answer(const VirusQuestionText&) {
@@ -56,16 +56,15 @@ protected:
         g_start_dir = root_.string();
         for (FdMedia& slot : g_fd_media) slot = FdMedia{FD_NO_DISK, FD_NO_DISK, 0, 0, 0, 0, 0, 0};
         g_hd_media = FdMedia{};
-        g_panel_led_hook = [] { ++g_led_refreshes; };
         g_virus_question = answer;
-        g_led_refreshes = g_questions = 0;
+        g_ui_notice = UiNotice{};
+        g_questions = 0;
         g_answer = VirusAnswer::allow;
         g_cfg_eject = 1;
         g_cfg_warnvirus = 1;
         g_virus_warn_off = 0;
     }
     void TearDown() override {
-        g_panel_led_hook = nullptr;
         g_virus_question = host_virus_question_headless;
         g_start_dir = saved_start_;
         g_cfg_eject = saved_[0];
@@ -109,7 +108,7 @@ TEST_F(StorageDiskCalls, AccessLedsCyclesAndFixedStatuses) {
         int32_t state_before;     // of FD1 (floppy units) or the HD LED
         uint32_t cycles, d0;
         int32_t state_after;
-        int refreshes;
+        bool lit;  // the panel told to show the LED at once
     } cases[] = {
         {"seek FD1 from idle", 0x40, 0x9100, 0, 1, 478, 0x21000000, 20, 1},
         {"seek FD1 while lit", 0x40, 0x9100, 0, 12, 478, 0x21000000, 20, 0},
@@ -131,11 +130,11 @@ TEST_F(StorageDiskCalls, AccessLedsCyclesAndFixedStatuses) {
         SCOPED_TRACE(c.what);
         const bool floppy = c.unit >= 0x9000;
         (floppy ? g_fd_media[1] : g_hd_media).state = c.state_before;
-        g_led_refreshes = 0;
+        g_ui_notice.access_lit = false;
         EXPECT_EQ(trap(c.call, c.unit, floppy ? 0x03000002 : 2, c.d3), c.cycles);
         EXPECT_EQ(cpu_d(0), c.d0);
         EXPECT_EQ((floppy ? g_fd_media[1] : g_hd_media).state, c.state_after);
-        EXPECT_EQ(g_led_refreshes, c.refreshes);
+        EXPECT_EQ(g_ui_notice.access_lit, c.lit);
     }
     // An empty drive and drives above 3 stay dark; drive 5 is not drive 1.
     g_fd_media[1].state = 1;
@@ -143,7 +142,7 @@ TEST_F(StorageDiskCalls, AccessLedsCyclesAndFixedStatuses) {
         trap(0x40, unit);
         EXPECT_EQ(g_fd_media[0].state, 0);
         EXPECT_EQ(g_fd_media[1].state, 1);
-        EXPECT_EQ(g_led_refreshes, 0);
+        EXPECT_FALSE(g_ui_notice.access_lit);
     }
     // A unit word that names no drive lights neither FD0 nor the hard disk.
     insert(0);
@@ -152,7 +151,7 @@ TEST_F(StorageDiskCalls, AccessLedsCyclesAndFixedStatuses) {
         trap(0x40, unit);
         EXPECT_EQ(g_fd_media[0].state, FD_STATE_INSERTED);
         EXPECT_EQ(g_hd_media.state, 0);
-        EXPECT_EQ(g_led_refreshes, 0);
+        EXPECT_FALSE(g_ui_notice.access_lit);
     }
 }
 
@@ -185,9 +184,11 @@ TEST_F(StorageDiskCalls, DriveCheckAndEject) {
         insert(0);
         g_fd_media[0].flags = c.flags_before;
         g_cfg_eject = c.eject_setting;
+        g_ui_notice.media_changed = 0;
         EXPECT_EQ(trap(c.call, c.unit, c.d2), 78u);
         EXPECT_EQ(cpu_d(0), c.d0);
         EXPECT_EQ(g_fd_media[0].state == FD_STATE_EMPTY, c.ejected);
+        EXPECT_EQ(g_ui_notice.media_changed, c.ejected ? ui_notice_drive_bit(0) : 0) << "the panel told";
         EXPECT_EQ(g_fd_media[0].flags, c.flags_after);
     }
     // Op 4 on an empty drive sets the blink bit.

@@ -7,10 +7,10 @@
 #include <fstream>
 
 #include "app/config_file.h"
-#include "app/drive_slots.h"
 #include "host/virus_question.h"
 #include "storage/disk_image.h"
 #include "failing_opens.h"
+#include "storage/drive_slots.h"
 #include "storage/virus_warning.h"
 #include "storage_rom.h"
 

@@ -21,11 +21,9 @@ using Bytes = std::vector<std::pair<uint32_t, uint32_t>>;  // (offset, expected 
 
 // Fault kind an access records in probe mode: 0 none, 3 bus error on a read, 4 on a write.
 uint32_t probe(const std::function<void()>& access) {
-    g_mem_probe_mode = 1;
-    g_mem_probe_fault = 0;
+    ProbeScope scope;
     access();
-    g_mem_probe_mode = 0;
-    return g_mem_probe_fault;
+    return scope.fault();
 }
 
 void write_sized(int size, uint32_t addr, uint32_t value) {

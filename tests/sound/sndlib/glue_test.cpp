@@ -12,9 +12,11 @@
 #include "host/audio_mixer.h"
 #include "host/message_box.h"
 #include "machine/machine.h"
+#include "sound/adpcm.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
+#include "sound/sound_models.h"
 #include "storage/dma.h"
 #include "support/machine_map.h"
 
@@ -48,6 +50,7 @@ protected:
         mixer_set_manual_time(0);
         g_fmcard.fm = FM_EXTERNAL_LIBRARY;
         g_fmcard.fmpcm8 = 1;
+        sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
         g_fmcard.fmsample = 0;
         g_fmcard.fmopm = g_fmcard.fmadpcm = 1;
         g_fmcard.fmbetw = 5;
@@ -62,6 +65,7 @@ protected:
         sndlib_use_table(g_sndlib_exports, SNDLIB_EXPORT_COUNT);
         g_message_box_backend = host_message_box_show;
         g_fmcard.fm = 0;
+        sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
     }
     // Emulated time moves on by ms; the library renders up to it.
     static void run_ms(double ms) {
@@ -84,7 +88,7 @@ TEST_F(SoundLibGlue, LoadFindsEveryCallOrReportsWhy) {
     sndlib_use_table(nullptr, 0);
     EXPECT_EQ(sndlib_start(), 0);
     EXPECT_EQ(g_boxes, (std::vector<std::string>{"x68Sound.dll のバージョンが違うようです\n", "x68Sound.dll が見つかりません\n"}));
-    EXPECT_EQ(g_sndlib_active, 0u);
+    EXPECT_EQ(g_sound_models.library_started, 0u);
 }
 
 TEST_F(SoundLibGlue, StartHandsOverTheSettingsAndFailuresHaveTheirBoxes) {
@@ -95,7 +99,7 @@ TEST_F(SoundLibGlue, StartHandsOverTheSettingsAndFailuresHaveTheirBoxes) {
     EXPECT_EQ(g_args.betw, 7);
     EXPECT_EQ(g_args.late, 300);
     EXPECT_EQ(g_fmcard.card_found, 1);
-    EXPECT_EQ(g_sndlib_active, 1u);
+    EXPECT_EQ(g_sound_models.library_started, 1u);
     sndlib_stop();
     g_fmcard.fmsample = 1;
     ASSERT_EQ(sndlib_start(), 1);
@@ -107,7 +111,7 @@ TEST_F(SoundLibGlue, StartHandsOverTheSettingsAndFailuresHaveTheirBoxes) {
     }
     EXPECT_EQ(g_boxes, (std::vector<std::string>{"PCMサウンドを出力できません。(1)", "タイマー割り込みが利用できません。",
                                                  "pcmbufのメモリ確保に失敗しました。", "未定義エラー"}));
-    EXPECT_EQ(g_sndlib_active, 0u);
+    EXPECT_EQ(g_sound_models.library_started, 0u);
 }
 
 TEST_F(SoundLibGlue, StopSleepIsBounded) {
@@ -118,7 +122,7 @@ TEST_F(SoundLibGlue, StopSleepIsBounded) {
         auto t0 = std::chrono::steady_clock::now();
         sndlib_stop();
         EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
-        EXPECT_EQ(g_sndlib_active, 0u);
+        EXPECT_EQ(g_sound_models.library_started, 0u);
     }
 }
 
@@ -213,7 +217,7 @@ TEST_F(SoundLibGlue, LongAdpcmOutStartsEachBlockAsTheLastEnds) {
     // $FF01 bytes: a block of $FF00 marked as followed by more, then 1 byte.
     g_iocs_call_again = 0;
     adpcm_iocs_out(0x10000, 0x0403, 0xFF01);
-    EXPECT_EQ(g_adpcm_iocs_state, ADPCM_IOCS_BLOCK | ADPCM_IOCS_MORE);
+    EXPECT_EQ(g_adpcm.iocs.state, ADPCM_IOCS_BLOCK | ADPCM_IOCS_MORE);
     EXPECT_EQ(X68Sound_DmaPeek(sndlib::DMA_MTC) << 8 | X68Sound_DmaPeek(sndlib::DMA_MTC + 1), 0xFF00);
     EXPECT_EQ(g_iocs_call_again, 1u);
     EXPECT_EQ(adpcm_iocs_sense(), ADPCM_IOCS_BLOCK);
@@ -226,12 +230,12 @@ TEST_F(SoundLibGlue, LongAdpcmOutStartsEachBlockAsTheLastEnds) {
     }
     // $FF00 bytes at 15625 Hz: 8.36 s; then the last block of 1 byte, unmarked.
     run_ms(8400);
-    EXPECT_EQ(g_adpcm_iocs_state, 0);
+    EXPECT_EQ(g_adpcm.iocs.state, 0);
     EXPECT_EQ(X68Sound_AdpcmPeek(), sndlib::ADPCM_STATUS_PLAYING);  // the voice kept on
     g_iocs_call_again = 0;
     adpcm_iocs_out(0x10000, 0x0403, 0xFF01);
     EXPECT_EQ(g_iocs_call_again, 0u);
-    EXPECT_EQ(g_adpcm_iocs_state, ADPCM_IOCS_BLOCK);
+    EXPECT_EQ(g_adpcm.iocs.state, ADPCM_IOCS_BLOCK);
     uint32_t mar = uint32_t(X68Sound_DmaPeek(sndlib::DMA_MAR + 1)) << 16 | X68Sound_DmaPeek(sndlib::DMA_MAR + 2) << 8 |
                    X68Sound_DmaPeek(sndlib::DMA_MAR + 3);
     EXPECT_EQ(mar, 0x10000u + 0xFF00);
@@ -241,7 +245,7 @@ TEST_F(SoundLibGlue, LongAdpcmOutStartsEachBlockAsTheLastEnds) {
     EXPECT_EQ(X68Sound_AdpcmPeek(), sndlib::ADPCM_STATUS_IDLE);
     // Exactly $FF00: one unmarked block.
     adpcm_iocs_out(0x10000, 0x0403, 0xFF00);
-    EXPECT_EQ(g_adpcm_iocs_state, ADPCM_IOCS_BLOCK);
+    EXPECT_EQ(g_adpcm.iocs.state, ADPCM_IOCS_BLOCK);
     EXPECT_EQ(g_iocs_call_again, 0u);
 }
 
@@ -250,11 +254,37 @@ TEST_F(SoundLibGlue, AdpcmErrorRunsTheErrorSteps) {
     // An array table whose entry has count 0: CER $0D.
     std::fill(g_machine.main_ram + 0x20000, g_machine.main_ram + 0x20006, 0);
     adpcm_iocs_array_out(0x20000, 0x0403, 1);
-    EXPECT_EQ(g_adpcm_iocs_state, 0);
-    EXPECT_EQ(g_adpcm_iocs_dma_error, sndlib::CER_COUNT);
+    EXPECT_EQ(g_adpcm.iocs.state, 0);
+    EXPECT_EQ(g_adpcm.iocs.dma_error, sndlib::CER_COUNT);
     EXPECT_EQ(dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_CSR), DMA_CSR_ERR);
     EXPECT_EQ(dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_CER), sndlib::CER_COUNT);
     EXPECT_EQ(g_dmac_pending_vector, dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_EIV));
     EXPECT_EQ(X68Sound_AdpcmPeek(), sndlib::ADPCM_STATUS_IDLE);
 }
 
+
+// Selecting FM 4 hands the chips to the library and FM 0 gives them back;
+// FMPCM8 changed while FM 4 runs moves the calls alone, and a library that
+// cannot start leaves every chip with the machine.
+TEST_F(SoundLibGlue, SelectingTheFmModeHandsTheChipsOver) {
+    const SoundModel M = SoundModel::Machine, L = SoundModel::Library;
+    auto models = [] {
+        const SoundModels& m = g_sound_models;
+        return std::vector<SoundModel>{m.ym2151, m.adpcm, m.dma3, m.pcm8_calls};
+    };
+    fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);
+    EXPECT_EQ(models(), (std::vector<SoundModel>{L, L, L, L}));
+    EXPECT_EQ(g_sound_models.library_started, 1u);
+    g_fmcard.fmpcm8 = 0;
+    fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);  // runs already
+    EXPECT_EQ(models(), (std::vector<SoundModel>{L, L, L, M}));
+    EXPECT_EQ(g_sound_models.library_started, 1u);
+    fmcard_select(g_fmcard, FM_NONE);
+    EXPECT_EQ(models(), (std::vector<SoundModel>{M, M, M, M}));
+    EXPECT_EQ(g_sound_models.library_started, 0u);
+    g_fmcard.fmpcm8 = 1;
+    sndlib_use_table(nullptr, 0);
+    fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);
+    EXPECT_EQ(g_fmcard.fm, FM_NONE);
+    EXPECT_EQ(models(), (std::vector<SoundModel>{M, M, M, M}));
+}

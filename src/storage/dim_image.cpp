@@ -1,4 +1,4 @@
-#include "app/dim_image.h"
+#include "storage/dim_image.h"
 
 #include <algorithm>
 #include <cerrno>

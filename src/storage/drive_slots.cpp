@@ -1,4 +1,4 @@
-#include "app/drive_slots.h"
+#include "storage/drive_slots.h"
 
 #include <algorithm>
 #include <cctype>
@@ -8,15 +8,14 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "app/dim_image.h"
 #include "host/paths.h"
 #include "machine/log_lines.h"
+#include "machine/ui_notice.h"
+#include "storage/dim_image.h"
 #include "storage/disk_image.h"
 
 FdMedia g_fd_media[FD_DRIVES];
 FdMedia g_hd_media;
-std::function<void()> g_panel_refresh_hook;
-std::function<void()> g_panel_led_hook;
 
 namespace {
 
@@ -59,9 +58,7 @@ void delete_temporary(FdMedia& slot) {
     slot.media &= ~(FD_MEDIA_TEMPORARY | FD_MEDIA_WRITTEN);
 }
 
-void notify_panel() {
-    if (g_panel_refresh_hook) g_panel_refresh_hook();
-}
+void notify_panel(int drive) { g_ui_notice.media_changed |= ui_notice_drive_bit(drive); }
 
 } // namespace
 
@@ -77,7 +74,7 @@ void panel_eject(int drive) {
     slot.ejected = 1;
     slot.tracks = 0;
     slot.written.reset();
-    notify_panel();
+    notify_panel(drive);
 }
 
 namespace {
@@ -122,7 +119,7 @@ std::string panel_insert_image(std::string_view file_name, int drive) {
     slot.name = name;
     slot.state = FD_STATE_INSERTED;
     slot.inserted = 1;
-    notify_panel();
+    notify_panel(drive);
     return {};
 }
 

@@ -1,12 +1,12 @@
 // The four floppy drive slots and the hard-disk LED, through which the disk
 // calls find their image files and the disk panel shows them: insert, eject
-// and the change state.
+// and the change state. An insert or an eject sets the drive's bit in the
+// interface notice (g_ui_notice.media_changed).
 #pragma once
 
 #include <array>
 #include <bitset>
 #include <cstdint>
-#include <functional>
 #include <string>
 #include <string_view>
 
@@ -44,12 +44,6 @@ struct FdMedia {
 
 extern FdMedia g_fd_media[FD_DRIVES];
 extern FdMedia g_hd_media; // only its state: the hard-disk LED
-// Called after an insert or an eject changed a slot: refresh the panel and
-// give the keyboard focus back to the main window. Empty: nothing.
-extern std::function<void()> g_panel_refresh_hook;
-// Refreshes the panel's LEDs at once (a disk access lit an idle LED).
-// Empty: nothing.
-extern std::function<void()> g_panel_led_hook;
 
 // Ejects drive: deletes its temporary image (written back into its ".DIM"
 // first when a disk call wrote it), names it "no disk".

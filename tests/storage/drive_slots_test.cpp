@@ -1,13 +1,13 @@
-// Drive slots: insert, eject, the change report, the LED ticks, the reset,
-// and the chooser's answer.
+// Drive slots: insert, eject, the change report and the panel's notice, the
+// LED ticks, the reset.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <unistd.h>
 
-#include "app/disk_panel.h"
-#include "app/drive_slots.h"
+#include "machine/ui_notice.h"
+#include "storage/drive_slots.h"
 
 namespace fs = std::filesystem;
 
@@ -16,15 +16,14 @@ namespace {
 class DriveSlots : public ::testing::Test {
 protected:
     fs::path dir;
-    int refreshes = 0;
     void SetUp() override {
         dir = fs::temp_directory_path() / ("zolm-slots-" + std::to_string(::getpid()));
         fs::create_directories(dir);
         for (int d = 0; d < FD_DRIVES; ++d) g_fd_media[d] = FdMedia{};
-        g_panel_refresh_hook = [this] { ++refreshes; };
+        g_ui_notice.media_changed = 0;
     }
     void TearDown() override {
-        g_panel_refresh_hook = nullptr;
+        g_ui_notice.media_changed = 0;
         fs::remove_all(dir);
     }
     std::string image(const std::string& name) {
@@ -45,15 +44,17 @@ TEST_F(DriveSlots, InsertEjectAndTheChangeReport) {
     EXPECT_EQ(panel_take_media_changed(0), 0);
     EXPECT_EQ(g_fd_media[0].flags, FD_FLAG_EJECT_INHIBIT | FD_FLAG_BLINK_EMPTY) << "eject clears bits 0, 1, 3";
     EXPECT_EQ(g_fd_media[0].ejected, 1);
-    EXPECT_GT(refreshes, 0);
+    EXPECT_EQ(g_ui_notice.media_changed, ui_notice_drive_bit(0)) << "the panel told";
 
     panel_insert_image((dir / "missing.xdf").string(), 1);
     EXPECT_EQ(g_fd_media[1].name, FD_NO_DISK);
     EXPECT_EQ(g_fd_media[1].state, FD_STATE_EMPTY);
+    EXPECT_EQ(g_ui_notice.media_changed, ui_notice_drive_bit(0) | ui_notice_drive_bit(1)) << "ejected: told";
 
     g_fd_media[2].name = "kept";
     panel_insert_image("", 2);
     EXPECT_EQ(g_fd_media[2].name, "kept") << "an empty name does nothing";
+    EXPECT_EQ(g_ui_notice.media_changed & ui_notice_drive_bit(2), 0u);
     EXPECT_EQ(panel_take_media_changed(-1), 0);
     EXPECT_EQ(panel_take_media_changed(FD_DRIVES), 0);
 }
@@ -78,25 +79,6 @@ TEST_F(DriveSlots, TicksResetAndInsertAll) {
     panel_insert_all();
     EXPECT_EQ(g_fd_media[1].path, g_fd_media[1].name);
     EXPECT_EQ(g_fd_media[2].name, FD_NO_DISK);
-}
-
-TEST_F(DriveSlots, ChoosingTheSameFileOnlySetsWriteProtection) {
-    DiskPanel panel;
-    std::string a = image("a.xdf");
-    panel_insert_image(a, 0);
-    panel_take_media_changed(0);
-    panel.chooser_drive = 0;
-    panel_apply_choice(panel, a, true);
-    EXPECT_EQ(g_fd_media[0].flags & FD_FLAG_WRITE_PROTECT, FD_FLAG_WRITE_PROTECT);
-    EXPECT_EQ(panel_take_media_changed(0), 0) << "not re-inserted";
-    EXPECT_EQ(panel.chooser_drive, -1);
-
-    std::string b = image("b.xdf");
-    panel.chooser_drive = 0;
-    panel_apply_choice(panel, b, false);
-    EXPECT_EQ(g_fd_media[0].name, b);
-    EXPECT_EQ(g_fd_media[0].flags & FD_FLAG_WRITE_PROTECT, 0);
-    EXPECT_EQ(panel_take_media_changed(0), 1);
 }
 
 } // namespace

@@ -1,4 +1,4 @@
-#include "host/window_message.h"
+#include "input/window_input.h"
 
 #include "app/config.h"
 #include "input/joystick.h"

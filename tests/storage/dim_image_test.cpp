@@ -9,8 +9,8 @@
 #include <fstream>
 #include <vector>
 
-#include "app/dim_image.h"
-#include "app/drive_slots.h"
+#include "storage/dim_image.h"
+#include "storage/drive_slots.h"
 
 namespace fs = std::filesystem;
 

@@ -6,8 +6,8 @@
 #include <cstdio>
 #include <string>
 
-#include "app/drive_slots.h"
 #include "storage/disk_image.h"
+#include "storage/drive_slots.h"
 
 inline constexpr size_t DIM_HEADER_BYTES = 256;
 inline constexpr size_t DIM_TRACK_FLAGS_OFFSET = 1;

@@ -1,0 +1,3 @@
+#include "machine/ui_notice.h"
+
+UiNotice g_ui_notice;
