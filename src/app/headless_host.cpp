@@ -1,9 +1,8 @@
 #include "app/headless_host.h"
 
-#include <chrono>
-
 #include "debugger/debugger.h"
 #include "host/signals.h"
+#include "host/wave_voice.h"
 #include "input/joystick.h"
 #include "machine/machine.h"
 #include "machine/startup.h"
@@ -22,10 +21,7 @@ bool HeadlessHost::pump() {
     return true;
 }
 
-uint32_t HeadlessHost::now_ms() {
-    using namespace std::chrono;
-    return uint32_t(duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count());
-}
+uint32_t HeadlessHost::now_ms() { return uint32_t(host_time_ms()); }
 
 void HeadlessHost::run_slice(uint32_t step_flag) {
     HeadlessSession& s = session_;

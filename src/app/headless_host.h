@@ -36,7 +36,7 @@ public:
     bool pump() override;
     bool has_focus() override { return true; } // headless counts as focused: the sound plays
     void wait_event(uint32_t) override {}
-    uint32_t now_ms() override;
+    uint32_t now_ms() override; // the emulated time with the virtual clock
     void run_slice(uint32_t step_flag) override;
     void poll_joystick() override {} // polled in the slice, a broken one too
     void draw_frame() override {}    // the slice that ends a frame takes it
