@@ -351,15 +351,15 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
         return g_session.result;
     }
     auto started = std::chrono::steady_clock::now();
-    uint64_t cycles_before = g_cycles_total;
-    uint32_t vsyncs_before = g_vsync_count;
+    uint64_t cycles_before = g_scheduler.cycles_total;
+    uint32_t vsyncs_before = g_machine.frame.vsync_count;
     session_run();
-    uint64_t cycles = g_cycles_total - cycles_before;
+    uint64_t cycles = g_scheduler.cycles_total - cycles_before;
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (seconds <= 0) seconds = 1e-9;
     char stats[96];
     std::snprintf(stats, sizeof stats, "X68000 %.1fMHz %df/s:%df/s", double(cycles) / seconds / 1e6,
-                  int(g_session.result.frames / seconds), int((g_vsync_count - vsyncs_before) / seconds));
+                  int(g_session.result.frames / seconds), int((g_machine.frame.vsync_count - vsyncs_before) / seconds));
     g_session.result.statistics = stats;
     session_stop();
     return g_session.result;

@@ -170,7 +170,7 @@ void cpu_raise_level_interrupt(uint32_t level) {
 static void cpu_ack_level(uint32_t level) {
     static const uint32_t vectors[8] = {0, 0x19, 0x42, 0, 0x8E, 0x54, 0, 0x1F};
     g_cpu_regs.irq_pending &= ~irq_pending_level(level);
-    uint32_t vector = level == 3 ? (g_dmac_pending_vector & 0xFF) : vectors[level];
+    uint32_t vector = level == 3 ? (dma_pending_vector() & 0xFF) : vectors[level];
     cpu_request_interrupt(vector, level);
 }
 

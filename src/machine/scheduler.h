@@ -39,15 +39,19 @@ struct Scheduler {
     uint32_t timer_id;
     // Cycles until each kind falls due; 0 or less: not scheduled.
     int64_t countdown[SCHED_SLOTS];
-    // Scheduler time (g_cycles_total) at which each scheduled kind falls
+    // Scheduler time (cycles_total) at which each scheduled kind falls
     // due; overdue kinds run in this order.
     uint64_t due[SCHED_SLOTS];
+    uint64_t cycles_total;      // every cycle the scheduler has taken in
+    uint32_t event_time_scale;  // times are scaled by this / 10
+    // Cycles run in each of the last 32 host timer ticks, and the running
+    // index of the last entry stored (used modulo 32): only the tick
+    // writes them (machine/host_timer.cpp).
     uint32_t tick_ring[32];
+    uint32_t tick_ring_index;
 };
 
 extern Scheduler g_scheduler;
-extern uint32_t g_event_time_scale; // times are scaled by this / 10
-extern uint64_t g_cycles_total;     // every cycle the scheduler has taken in
 
 // Schedules kind to fall due after time cycles (0 cancels); kind -1 only
 // recomputes the next event.

@@ -55,7 +55,7 @@ void emu_cpu_halted(uint32_t pc) {
                   "double buss haltが発生しました。\nMC68000をリセットします", pc);
     host_message_box(text, "MPU HALT", MB_INFO);
     sched_advance();
-    uint64_t now = g_cycles_total;
+    uint64_t now = g_scheduler.cycles_total;
     uint64_t frame = g_cpu_regs.cycles_per_frame ? g_cpu_regs.cycles_per_frame : CLOCK_FLOOR;
     bool close = s_halts.last_halt_at != 0 && now - s_halts.last_halt_at < frame;
     if (!close) s_halts.loop_start = now;

@@ -5,14 +5,14 @@
 
 namespace {
 
-uint64_t s_last_cycles;  // g_cycles_total + g_cpu_regs.cycles at the last reading
+uint64_t s_last_cycles;  // g_scheduler.cycles_total + g_cpu_regs.cycles at the last reading
 MixerTime s_now;
 uint64_t s_rest;         // remainder of the last conversion, in cycles x 55
 
 } // namespace
 
 MixerTime sound_clock_now() {
-    uint64_t cycles = g_cycles_total + g_cpu_regs.cycles;
+    uint64_t cycles = g_scheduler.cycles_total + g_cpu_regs.cycles;
     uint32_t per_frame = g_cpu_regs.cycles_per_frame ? g_cpu_regs.cycles_per_frame : 1;
     if (cycles < s_last_cycles) s_last_cycles = cycles;  // the machine was powered on again
     // Time units of one cycle: (MIXER_RATE << FRAC) / (55 * cycles per frame).

@@ -22,8 +22,6 @@ constexpr uint32_t CHAIN_ENTRY_BYTES = 6;
 // repeats its blocks) stops there with a count fault.
 constexpr uint64_t RUN_BYTES_LIMIT = 0x1000000;
 
-bool g_channel2_running;
-
 uint8_t cer_of_fault(uint32_t fault) {
     switch (fault) {
     case PROBE_ADDRESS_READ:
@@ -42,10 +40,10 @@ public:
         g_cpu_regs.sr |= SR_S;
         g_mem_probe_mode = 1;
         g_mem_probe_fault = FAULT_NONE;
-        g_channel2_running = true;
+        g_dmac.channel2_running = true;
     }
     ~RunScope() {
-        g_channel2_running = false;
+        g_dmac.channel2_running = false;
         g_mem_probe_mode = probe_mode_;
         g_cpu_regs.sr = sr_;
     }
@@ -101,7 +99,7 @@ void dma_transfer(uint32_t size, uint32_t& mem, uint32_t& dev, int32_t mem_step,
 }
 
 void dma_run_channel2() {
-    if (g_channel2_running) return;
+    if (g_dmac.channel2_running) return;
     uint32_t fault;
     {
         RunScope scope;

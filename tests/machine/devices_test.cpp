@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "app/config.h"
 #include "core/bus.h"
 #include "core/trace.h"
 #include "debugger/disasm.h"
@@ -51,7 +52,12 @@ std::string differences(const Snapshot& a, const Snapshot& b) {
 
 class Devices : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(folder_.ok()); }
+    // The ROM makes an FE-call: served on the host.
+    void SetUp() override {
+        ASSERT_TRUE(folder_.ok());
+        g_cfg_fpu = 1;
+    }
+    void TearDown() override { g_cfg_fpu = saved_fpu_; }
     // Runs the started machine until the ROM switches the power off.
     static bool run_to_power_off() {
         for (int slice = 0; slice < 2000; slice++) {
@@ -63,6 +69,7 @@ protected:
     }
 
     RomFolder folder_{"devices_touch"};
+    int saved_fpu_ = g_cfg_fpu;
 };
 
 TEST_F(Devices, ASecondStartFindsEveryDeviceAsPoweredOn) {
