@@ -88,8 +88,8 @@ void init_reset_cpu() {
     g_cpu_regs.cycles = CPU_RESET_CYCLES;
     g_cpu_regs.cycle_deadline = 0x7FFFFFFF;
     g_cpu_regs.irq_request = g_cpu_regs.irq_level = g_cpu_regs.irq_vector_offset = 0;
-    g_cpu_stopped = 0;
-    g_exception_busy = EXCEPTION_NONE;
+    g_cpu_regs.stopped = 0;
+    g_cpu_regs.exception_busy = EXCEPTION_NONE;
     g_cpu_regs.refetch = 1;
 }
 
