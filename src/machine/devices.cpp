@@ -14,6 +14,7 @@
 #include "machine/memory_map.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
+#include "machine/scheduler.h"
 #include "machine/sram.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
@@ -35,8 +36,9 @@ namespace {
 // for the video timing, the bus out of probe mode.
 void machine_reset() { init_reset_machine_state(); }
 
-const std::array<DeviceEntry, 25> s_devices = {{
+const std::array<DeviceEntry, 26> s_devices = {{
     {"MC68000", cpu_power_on, init_reset_cpu, cpu_state},
+    {"scheduler", sched_power_on, nullptr, sched_state},
     {"machine", machine_power_on, machine_reset, machine_state},
     {"memory map", mem_map_power_on, nullptr, mem_map_state},
     {"MFP", mfp_power_on, nullptr, mfp_state},

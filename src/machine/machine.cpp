@@ -225,7 +225,6 @@ static void level_event(uint32_t kind) {
 void machine_power_on() {
     device_clear(g_machine.requests);
     device_clear(g_machine.frame);
-    sched_power_on();
     // Level 0 is no interrupt.
     sched_register(EV_LEVEL + 1, 7, level_event);
     sched_register(EV_FRAME_START, 2, request_event);

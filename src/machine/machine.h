@@ -31,8 +31,9 @@ struct MachineState {
 
 extern MachineState g_machine;
 
-// Power-on of the request record, the frame counters and the scheduler;
-// registers the video timing and interrupt-level events.
+// Power-on of the request record and the frame counters; registers the
+// video timing and interrupt-level events (the scheduler's power-on comes
+// first).
 void machine_power_on();
 std::span<const uint8_t> machine_state();
 

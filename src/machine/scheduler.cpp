@@ -1,5 +1,7 @@
 #include "machine/scheduler.h"
 
+#include <cstddef>
+
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
 
@@ -92,4 +94,11 @@ void sched_power_on() {
     g_scheduler.cycles_total = 0;
     g_cpu_regs.cycles_in_frame = 0;
     sched_find_next();
+}
+
+static_assert(offsetof(Scheduler, cycles_total) == offsetof(Scheduler, due) + sizeof(Scheduler::due) &&
+              offsetof(Scheduler, due) == offsetof(Scheduler, countdown) + sizeof(Scheduler::countdown));
+std::span<const uint8_t> sched_state() {
+    const auto* first = reinterpret_cast<const uint8_t*>(g_scheduler.countdown);
+    return {first, reinterpret_cast<const uint8_t*>(&g_scheduler.cycles_total + 1)};
 }

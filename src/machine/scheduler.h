@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 inline constexpr int SCHED_SLOTS = 30;
 
@@ -36,7 +37,8 @@ enum EventKind : int {
 };
 
 struct Scheduler {
-    uint32_t timer_id;
+    uint32_t timer_id;  // the host timer's, 0 while none runs
+    // The state view: countdown, due and cycles_total.
     // Cycles until each kind falls due; 0 or less: not scheduled.
     int64_t countdown[SCHED_SLOTS];
     // Scheduler time (cycles_total) at which each scheduled kind falls
@@ -61,8 +63,10 @@ void sched_advance();
 void sched_find_next();
 // Cancels everything but the video timing kinds.
 void sched_clear();
-// Cancels every kind and clears the clock (power-on).
+// Power-on: cancels every kind and clears the clock. The time scale,
+// the host timer and its tick ring stay.
 void sched_power_on();
+std::span<const uint8_t> sched_state();
 
 // Handlers run when their kind falls due (sched_dispatch, core/boundary.h).
 // Each device registers its own kinds at start-up; a kind without one does
