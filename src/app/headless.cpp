@@ -359,7 +359,8 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
     if (seconds <= 0) seconds = 1e-9;
     char stats[96];
     std::snprintf(stats, sizeof stats, "X68000 %.1fMHz %df/s:%df/s", double(cycles) / seconds / 1e6,
-                  int(g_session.result.frames / seconds), int((g_machine.frame.vsync_count - vsyncs_before) / seconds));
+                  int(g_session.result.frames / seconds),
+                  int((g_machine.frame.vsync_count - vsyncs_before) / seconds));
     g_session.result.statistics = stats;
     session_stop();
     return g_session.result;

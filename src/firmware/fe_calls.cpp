@@ -165,7 +165,8 @@ Outcome floating_op(FeKind k, FeType t, uint64_t a_bits, uint64_t b_bits) {
     // The error roads come first and raise nothing.
     if (k == FE_LOG && (a <= 0.0 || std::isnan(a))) return {0, false, SR_C | SR_Z};
     if (k == FE_SQR && (a < 0.0 || std::isnan(a))) return {0, false, SR_C};
-    if (is_subnormal(t, a_bits) || (info.arity == 2 && is_subnormal(t, b_bits))) g_fe_fpu.status |= FE_FLAG_DENORMAL;
+    if (is_subnormal(t, a_bits) || (info.arity == 2 && is_subnormal(t, b_bits)))
+        g_fe_fpu.status |= FE_FLAG_DENORMAL;
 
     FeType out = result_type(k, t);
     switch (k) {

@@ -122,7 +122,8 @@ static void raster_line_changed(uint32_t lines) {
     g_crtc.regs[CRTC_RASTER_INT] = uint16_t(r9);
     int32_t t = int32_t(uint32_t(line_time(r9, lines)) - g_cpu_regs.cycles - g_cpu_regs.cycles_in_frame);
     if (t > 0) sched_set_event(EV_MFP_RASTER, t);
-    else if (uint16_t(r9) > g_machine.frame.crtc_line) sched_set_event(EV_MFP_RASTER, (g_cpu_regs.cycles_per_frame / lines) / 2);
+    else if (uint16_t(r9) > g_machine.frame.crtc_line)
+        sched_set_event(EV_MFP_RASTER, (g_cpu_regs.cycles_per_frame / lines) / 2);
 }
 
 // Timer A counts V-DISP edges in event-count mode.
