@@ -308,9 +308,9 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
         return g_session.result;
     }
     auto started = std::chrono::steady_clock::now();
-    uint64_t cycles_before = g_cycles_total;
+    uint64_t cycles_before = g_scheduler.cycles_total;
     session_run();
-    uint64_t cycles = g_cycles_total - cycles_before;
+    uint64_t cycles = g_scheduler.cycles_total - cycles_before;
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (seconds <= 0) seconds = 1e-9;
     char stats[96];

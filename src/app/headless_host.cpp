@@ -25,9 +25,9 @@ uint32_t HeadlessHost::now_ms() { return uint32_t(host_time_ms()); }
 
 void HeadlessHost::run_slice(uint32_t step_flag) {
     HeadlessSession& s = session_;
-    uint32_t vsyncs_before = g_vsync_count;
+    uint32_t vsyncs_before = g_machine.frame.vsync_count;
     init_run_slice(step_flag);
-    s.vsyncs += g_vsync_count - vsyncs_before;
+    s.vsyncs += g_machine.frame.vsync_count - vsyncs_before;
     joy_poll();
     if (g_machine.requests.event_request == REQ_END_SLICE) {
         emu_take_request();

@@ -26,13 +26,14 @@ void update_statistics(RunLoopHost& host) {
     if (elapsed == 0) return;
     char line[96];
     std::snprintf(line, sizeof line, "draw= %u  vsync=%u cycle.base=%u", g_draw_count * 1000 / elapsed,
-                  g_vsync_count * 1000 / elapsed, uint32_t(g_cpu_regs.cycles_per_frame));
+                  g_machine.frame.vsync_count * 1000 / elapsed, uint32_t(g_cpu_regs.cycles_per_frame));
     g_debug_text[1] = line;
     std::snprintf(line, sizeof line, "pc=%08x sr=%04x sp=%08x", uint32_t(g_cpu_regs.pc), uint32_t(g_cpu_regs.sr),
                   g_cpu_regs.r[15]);
     g_debug_text[0] = line;
-    std::string title = panel_stats_title(g_cpu_regs.cycles_per_frame, g_vsync_count, g_draw_count, elapsed, g_cfg_frame != 0);
-    g_vsync_count = 0;
+    std::string title = panel_stats_title(g_cpu_regs.cycles_per_frame, g_machine.frame.vsync_count, g_draw_count,
+                                          elapsed, g_cfg_frame != 0);
+    g_machine.frame.vsync_count = 0;
     g_draw_count = 0;
     host.show_statistics(title);
 }
