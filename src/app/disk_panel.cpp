@@ -57,7 +57,7 @@ void panel_update_leds(PanelLeds& leds) {
         leds.drive[d] = access_led(slot);
         if (slot.state == FD_STATE_EMPTY && (slot.flags & FD_FLAG_BLINK_EMPTY)) {
             arm_refresh(EMPTY_BLINK_REFRESH_SLICES, true);
-            leds.drive[d] = (g_frame_counter & BLINK_EMPTY_BIT) ? LED_GREEN : LED_OFF;
+            leds.drive[d] = (g_machine.frame.frame_counter & BLINK_EMPTY_BIT) ? LED_GREEN : LED_OFF;
         }
         leds.eject[d] = (slot.state != FD_STATE_EMPTY && !(slot.flags & FD_FLAG_EJECT_INHIBIT)) ? LED_GREEN : LED_OFF;
     }
@@ -67,7 +67,7 @@ void panel_update_leds(PanelLeds& leds) {
     leds.power = LED_GREEN;
     if (g_mfp.regs[MFP_GPIP] & GPIP_POWER_SWITCH) {
         arm_refresh(POWER_BLINK_REFRESH_SLICES, true);
-        if (g_frame_counter & BLINK_POWER_BIT) leds.power = LED_OFF;
+        if (g_machine.frame.frame_counter & BLINK_POWER_BIT) leds.power = LED_OFF;
     }
     leds.hard_disk = access_led(g_hd_media);
 }

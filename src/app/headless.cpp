@@ -10,6 +10,7 @@
 
 #include "app/command_line.h"
 #include "app/config_file.h"
+#include "app/headless_host.h"
 #include "app/input_script.h"
 #include "debugger/debugger.h"
 #include "host/joystick_source.h"
@@ -24,7 +25,6 @@
 #include "machine/scheduler.h"
 #include "machine/sram.h"
 #include "machine/startup.h"
-#include "machine/system_port.h"
 #include "machine/ui_notice.h"
 #include "sound/fm_card.h"
 #include "sound/sound_host.h"
@@ -32,7 +32,6 @@
 #include "storage/windrv.h"
 #include "storage/windrv_scan.h"
 #include "video/frame_buffer.h"
-#include "video/video_state.h"
 
 namespace {
 
@@ -208,17 +207,6 @@ static bool dump_main_ram(const std::string& path) {
 
 namespace {
 
-// One headless session: the options, the picture's buffer and what the
-// loop runs have found.
-struct HeadlessSession {
-    const HeadlessOptions* options;
-    FrameBuffer screenshot_buffer;
-    HeadlessResult result;
-    bool broke, halt_loop;
-    uint32_t halt_pc;
-    InputScript script;
-};
-
 // The main window's id headless: the input script's records are its.
 constexpr uint32_t HEADLESS_WINDOW_ID = 1;
 HeadlessSession g_session;
@@ -246,46 +234,13 @@ uint32_t session_start() {
     return init_start();
 }
 
-// The run loop: slices until power-off, a break (or SIGINT in the
-// debugger), the frame limit of this run, a machine that only halts or AC
-// plug by a signal (left pending: in the debugger it ends the session too).
+// The run loop on the headless host, until what ends a run (HeadlessHost).
 void session_run() {
-    HeadlessSession& s = g_session;
-    uint32_t frames = 0;
-    clock_start_timer();
     // Headless counts as focused: the sound plays.
     g_ui_notice.has_focus = 1;
     g_fmcard.output_on = 1;
-    for (;;) {
-        if (host_signal_ac_plug_pending()) break;
-        input_script_apply(s.script, s.result.frames);
-        init_run_slice(0);
-        sound_host_poll();
-        joy_poll();
-        if (g_machine.requests.event_request == REQ_END_SLICE) {
-            emu_take_request();
-            frames++;
-            s.result.frames++;
-            // With a script the frame is drawn, as in the window: the mouse's
-            // positions are in the picture as drawn.
-            if (!s.script.events.empty()) g_video.vid_render_frame(s.screenshot_buffer.bytes(), FB_ROWS, -1);
-        }
-        clock_virtual_poll();
-        if ((run_flags() & RUN_BREAK) && g_sys.power_off_count >= 2) {
-            s.result.powered_off = true;
-            break;
-        }
-        if ((run_flags() & RUN_BREAK) || dbg_interrupt_pending()) {
-            s.broke = true;
-            break;
-        }
-        if (s.options->frames && frames >= s.options->frames) break;
-        if (init_halt_looping(&s.halt_pc)) {
-            s.halt_loop = true;
-            break;
-        }
-    }
-    clock_stop_timer();
+    HeadlessHost host(g_session);
+    dlg_run_main_loop(host, 0);
 }
 
 // The line for an output that could not be written, errno telling why.
@@ -330,6 +285,7 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
     g_session.result = HeadlessResult{EXIT_START_FAILED, false, 0, {}};
     g_session.broke = g_session.halt_loop = false;
     g_session.halt_pc = 0;
+    g_session.vsyncs = 0;
     g_session.script = {};
     if (!options.input.empty()) {
         std::string why = input_script_load(options.input, g_session.script);
@@ -352,15 +308,14 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
         return g_session.result;
     }
     auto started = std::chrono::steady_clock::now();
-    uint64_t cycles_before = g_cycles_total;
-    uint32_t vsyncs_before = g_vsync_count;
+    uint64_t cycles_before = g_scheduler.cycles_total;
     session_run();
-    uint64_t cycles = g_cycles_total - cycles_before;
+    uint64_t cycles = g_scheduler.cycles_total - cycles_before;
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
     if (seconds <= 0) seconds = 1e-9;
     char stats[96];
     std::snprintf(stats, sizeof stats, "X68000 %.1fMHz %df/s:%df/s", double(cycles) / seconds / 1e6,
-                  int(g_session.result.frames / seconds), int((g_vsync_count - vsyncs_before) / seconds));
+                  int(g_session.result.frames / seconds), int(g_session.vsyncs / seconds));
     g_session.result.statistics = stats;
     session_stop();
     return g_session.result;

@@ -161,7 +161,7 @@ void MainWindow::run_slice(uint32_t step_flag) {
     if (!measuring_) { // from the first slice: the 555/565 choice is no emulation
         measuring_ = true;
         run_started_ = std::chrono::steady_clock::now();
-        run_cycles_ = g_cycles_total;
+        run_cycles_ = g_scheduler.cycles_total;
     }
     init_run_slice(step_flag);
     if (g_machine.requests.event_request == REQ_END_SLICE && options_.frames && ++frames_ >= options_.frames)

@@ -110,6 +110,6 @@ private:
     SdlJoystickSource joysticks_;  // devices 0 and 1 for the joystick ports
     VirtualPointer pointer_;       // the mouse in SDL's relative mode
     bool measuring_ = false;       // the run's first slice has come
-    uint64_t run_cycles_ = 0;      // g_cycles_total at the run's first slice
+    uint64_t run_cycles_ = 0;      // g_scheduler.cycles_total at the run's first slice
     std::chrono::steady_clock::time_point run_started_;
 };

@@ -18,8 +18,6 @@ std::string g_debug_text[DEBUG_TEXT_LINES];
 
 namespace {
 
-constexpr uint32_t SLICE_STEP_ONE = 10; // g_slice_step is in tenths of a slice
-
 void update_statistics(RunLoopHost& host) {
     uint32_t now = host.now_ms();
     if (int32_t(now - (g_stats_time + STATS_INTERVAL_MS)) <= 0) return;
@@ -28,13 +26,14 @@ void update_statistics(RunLoopHost& host) {
     if (elapsed == 0) return;
     char line[96];
     std::snprintf(line, sizeof line, "draw= %u  vsync=%u cycle.base=%u", g_draw_count * 1000 / elapsed,
-                  g_vsync_count * 1000 / elapsed, uint32_t(g_cpu_regs.cycles_per_frame));
+                  g_machine.frame.vsync_count * 1000 / elapsed, uint32_t(g_cpu_regs.cycles_per_frame));
     g_debug_text[1] = line;
     std::snprintf(line, sizeof line, "pc=%08x sr=%04x sp=%08x", uint32_t(g_cpu_regs.pc), uint32_t(g_cpu_regs.sr),
                   g_cpu_regs.r[15]);
     g_debug_text[0] = line;
-    std::string title = panel_stats_title(g_cpu_regs.cycles_per_frame, g_vsync_count, g_draw_count, elapsed, g_cfg_frame != 0);
-    g_vsync_count = 0;
+    std::string title = panel_stats_title(g_cpu_regs.cycles_per_frame, g_machine.frame.vsync_count, g_draw_count,
+                                          elapsed, g_cfg_frame != 0);
+    g_machine.frame.vsync_count = 0;
     g_draw_count = 0;
     host.show_statistics(title);
 }
@@ -43,11 +42,13 @@ bool breaking() { return (run_flags() & RUN_BREAK) != 0; }
 
 } // namespace
 
+uint32_t RunLoopHost::slice_step() { return g_slice_step; }
+
 void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag) {
     g_stop_request = 0;
     clock_start_timer();
     host.choose_pixel_format();
-    uint32_t step = g_slice_step;
+    uint32_t step = host.slice_step();
     uint32_t tenths = 0;
     uint32_t background_passes = 0;
     for (;;) {
@@ -89,7 +90,7 @@ void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag) {
         }
         tenths %= SLICE_STEP_ONE;
         if (breaking()) break;
-        step = g_slice_step;
+        step = host.slice_step();
         if (frame_ready) {
             g_draw_count++;
             host.draw_frame();

@@ -1,5 +1,5 @@
-// The run loop of the main window: host events pumped between run slices,
-// frames drawn, the focus rule, the statistics.
+// The run loop of the main window and of headless runs: host events pumped
+// between run slices, frames drawn, the focus rule, the statistics.
 #pragma once
 
 #include <cstdint>
@@ -8,8 +8,8 @@
 #include "app/info_dialogs.h"
 #include "input/joystick.h"
 
-// What the loop needs of the window system. The SDL window is one; the
-// tests drive the loop through a fake.
+// What the loop needs of the host. The SDL window is one, the headless
+// runner another (HeadlessHost); the tests drive the loop through a fake.
 class RunLoopHost {
 public:
     virtual ~RunLoopHost() = default;
@@ -38,6 +38,8 @@ public:
     virtual void show_statistics(const std::string& title) = 0;
     // The 555/565 choice, the first thing of every run.
     virtual void choose_pixel_format() {}
+    // Tenths of a slice a pass, read before every pass (SPEED: g_slice_step).
+    virtual uint32_t slice_step();
 };
 
 // Ends the running loop at its next pass (AC plug: 3); 0 at every start.
@@ -52,7 +54,9 @@ inline constexpr uint32_t STATS_INTERVAL_MS = 800;
 inline constexpr uint32_t UNFOCUSED_WAIT_MS = 32;
 inline constexpr uint32_t BACKG_PASS_MASK = 0x0F; // unfocused with BACKG: every 16th pass runs
 inline constexpr int STOP_AC_PLUG = 3;
+inline constexpr uint32_t SLICE_STEP_ONE = 10; // a slice step of one slice a pass
 
-// Runs until a quit, a stop request or a break (bit 1 of g_run_flags). The
-// step flag goes to every slice (0: run; the debugger's "g" too).
+// Runs until a quit (pump false), a stop request or a break (bit 1 of
+// g_run_flags). The step flag goes to every slice (0: run; the debugger's
+// "g" too).
 void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag);

@@ -20,7 +20,7 @@ constexpr uint32_t SPEED_TABLE[2 * SPEED_SETTINGS] = {10, 10, 10, 10, 10, 10, 10
 
 void opt_set_speed_timing(int32_t speed) {
     if (speed < 0 || speed >= SPEED_SETTINGS) speed = 0;
-    g_event_time_scale = SPEED_TABLE[speed];
+    g_scheduler.event_time_scale = SPEED_TABLE[speed];
     g_slice_step = SPEED_TABLE[speed + SPEED_SETTINGS];
 }
 

@@ -68,7 +68,7 @@ void sched_dispatch(uint32_t kind);
 bool mfp_scan_interrupts();
 
 // DMA controller (storage): vector of its pending level-3 interrupt.
-extern uint32_t g_dmac_pending_vector;
+uint32_t dma_pending_vector();
 
 // Firmware routines served on the host (firmware): no arguments; they work
 // on the registers and memory.

@@ -33,9 +33,7 @@ void cpu_loop_exit() {
 void cpu_power_on() {
     std::memset(static_cast<void*>(&g_cpu_regs), 0, sizeof g_cpu_regs);
     g_cpu_idle = 1;
-    g_exception_busy = EXCEPTION_NONE;
-    g_trace_delay = 0;
-    g_cpu_stopped = 0;
+    g_cpu_regs.exception_busy = EXCEPTION_NONE;
     g_cpu_regs.refetch = 1;
 }
 
@@ -99,7 +97,7 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc, uint32_t e) {
         cpu_take_exception(VEC_BUS_ERROR, pc);
     }
     // The first word of a bus or address error's handler can be fetched.
-    g_exception_busy = EXCEPTION_NONE;
+    g_cpu_regs.exception_busy = EXCEPTION_NONE;
     g_cpu_regs.fetch_base = base;
     return base;
 }

@@ -25,6 +25,9 @@ struct CpuRegs {
     uint32_t cycle_deadline;   // value of cycles at which the next event is due
     uint32_t event_kind;
     uint32_t fault_code;
+    uint32_t exception_busy;   // vector offset being processed, EXCEPTION_NONE when none
+    uint32_t trace_delay;      // trace step counter
+    uint32_t stopped;          // a STOP at pc waits for an interrupt
 };
 
 extern CpuRegs g_cpu_regs;
@@ -35,7 +38,7 @@ extern CpuRegs g_cpu_regs;
 // watch on the next opcode word (every SR write and interrupt request sets
 // it; the loop clears it when none of them holds).
 inline constexpr uint32_t REFETCH_BASE = 1, REFETCH_TESTS = 2;
-// g_exception_busy when no exception is processed; vector offsets below
+// exception_busy when no exception is processed; vector offsets below
 // EXCEPTION_GROUP0_END are the bus and address errors.
 inline constexpr uint32_t EXCEPTION_NONE = 0x100, EXCEPTION_GROUP0_END = 0x10;
 
@@ -69,6 +72,3 @@ inline bool cpu_supervisor() { return (g_cpu_regs.sr & SR_S) != 0; }
 inline unsigned cpu_reg_number(const uint32_t* slot) { return unsigned(slot - g_cpu_regs.r); }
 
 extern uint8_t g_cpu_idle;           // 1 while the run loop is not running
-extern uint32_t g_exception_busy;    // vector offset being processed, EXCEPTION_NONE when none
-extern uint32_t g_trace_delay;       // trace step counter
-extern uint32_t g_cpu_stopped;       // a STOP at g_cpu_regs.pc waits for an interrupt

@@ -8,9 +8,6 @@
 #include "core/trace.h"
 
 uint8_t g_cpu_idle = 1;
-uint32_t g_exception_busy = EXCEPTION_NONE;
-uint32_t g_trace_delay;
-uint32_t g_cpu_stopped;
 
 // Switches to the supervisor stack (if not on it) with S set and T clear;
 // returns the SR before.
@@ -47,9 +44,9 @@ void cpu_take_exception(uint32_t v, uint32_t pc) {
     g_cpu_regs.refetch = 1;
     g_trace_history.kind[trace_entry()] = TRACE_EXCEPTION;
     trace_advance();
-    if (v < EXCEPTION_GROUP0_END && g_exception_busy < EXCEPTION_GROUP0_END) cpu_double_fault_halt();
-    g_exception_busy = v;
-    g_cpu_stopped = 0;
+    if (v < EXCEPTION_GROUP0_END && g_cpu_regs.exception_busy < EXCEPTION_GROUP0_END) cpu_double_fault_halt();
+    g_cpu_regs.exception_busy = v;
+    g_cpu_regs.stopped = 0;
     uint32_t old_sr = enter_supervisor();
     cpu_sp() -= 4;
     mem_write_long(cpu_sp(), pc);
@@ -70,7 +67,7 @@ void cpu_take_exception(uint32_t v, uint32_t pc) {
     // A bus or address error is processed until the handler's first word is
     // fetched: a fault on that fetch (an odd or unmapped handler) is a double
     // fault too. The loop's fetch-base reload ends it.
-    g_exception_busy = v < EXCEPTION_GROUP0_END ? v : EXCEPTION_NONE;
+    g_cpu_regs.exception_busy = v < EXCEPTION_GROUP0_END ? v : EXCEPTION_NONE;
     cpu_loop_exit();
 }
 
@@ -89,18 +86,18 @@ void cpu_privilege_violation(uint32_t handler_pc) {
 
 void cpu_double_fault_halt() {
     emu_cpu_halted(g_cpu_regs.op_addr);
-    g_exception_busy = EXCEPTION_NONE;
+    g_cpu_regs.exception_busy = EXCEPTION_NONE;
     cpu_loop_exit();
 }
 
 void cpu_trace_step() {
-    if (g_trace_delay == 0) {
-        g_trace_delay = 1;
+    if (g_cpu_regs.trace_delay == 0) {
+        g_cpu_regs.trace_delay = 1;
         return;
     }
-    g_trace_delay = 0;
+    g_cpu_regs.trace_delay = 0;
     // A traced STOP goes on after itself.
-    cpu_take_exception(VEC_TRACE, g_cpu_stopped ? g_cpu_regs.pc + 4 : g_cpu_regs.pc);
+    cpu_take_exception(VEC_TRACE, g_cpu_regs.stopped ? g_cpu_regs.pc + 4 : g_cpu_regs.pc);
 }
 
 OpResult cpu_op_illegal(const DecodeRecord*, uint32_t pc) {
@@ -144,7 +141,7 @@ void cpu_set_sr(uint32_t value) {
     if (g_cpu_regs.sr & SR_S) g_cpu_regs.ssp_save = cpu_sp(); else g_cpu_regs.usp_save = cpu_sp();
     cpu_sp() = (value & SR_S) ? g_cpu_regs.ssp_save : g_cpu_regs.usp_save;
     // Setting T starts the trace afresh: the instruction that sets it is not traced.
-    if ((value & SR_T) && !(g_cpu_regs.sr & SR_T)) g_trace_delay = 0;
+    if ((value & SR_T) && !(g_cpu_regs.sr & SR_T)) g_cpu_regs.trace_delay = 0;
     g_cpu_regs.sr = value & SR_IMPLEMENTED;
     g_cpu_regs.refetch |= REFETCH_TESTS;
     cpu_check_deadline();
@@ -170,7 +167,7 @@ void cpu_raise_level_interrupt(uint32_t level) {
 static void cpu_ack_level(uint32_t level) {
     static const uint32_t vectors[8] = {0, 0x19, 0x42, 0, 0x8E, 0x54, 0, 0x1F};
     g_cpu_regs.irq_pending &= ~irq_pending_level(level);
-    uint32_t vector = level == 3 ? (g_dmac_pending_vector & 0xFF) : vectors[level];
+    uint32_t vector = level == 3 ? (dma_pending_vector() & 0xFF) : vectors[level];
     cpu_request_interrupt(vector, level);
 }
 
@@ -200,9 +197,9 @@ void cpu_check_interrupts() {
 
 void cpu_take_interrupt() {
     // A STOP that waits is finished by the interrupt: return after it.
-    if (g_cpu_stopped) {
+    if (g_cpu_regs.stopped) {
         g_cpu_regs.pc += 4;
-        g_cpu_stopped = 0;
+        g_cpu_regs.stopped = 0;
     }
     uint32_t old_sr = enter_supervisor();
     mem_write_long(cpu_sp() - 4, g_cpu_regs.pc);

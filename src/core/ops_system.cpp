@@ -115,13 +115,13 @@ OpResult cpu_op_chk(const DecodeRecord* rec, uint32_t pc) {
 }
 
 // STOP loads SR and runs again and again, 16 cycles each time, until an
-// interrupt is taken; g_cpu_stopped makes that interrupt return after it.
+// interrupt is taken; g_cpu_regs.stopped makes that interrupt return after it.
 OpResult cpu_op_stop(const DecodeRecord*, uint32_t pc) {
     if (!cpu_supervisor()) {
         cpu_privilege_violation(pc);
         return {4, pc};
     }
-    g_cpu_stopped = 1;
+    g_cpu_regs.stopped = 1;
     cpu_set_sr(cpu_fetch_word(pc));
     return {16, pc - 2};
 }

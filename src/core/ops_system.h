@@ -11,7 +11,7 @@ OpResult cpu_op_trap(const DecodeRecord* rec, uint32_t pc);
 OpResult cpu_op_trapv(const DecodeRecord* rec, uint32_t pc);
 OpResult cpu_op_chk(const DecodeRecord* rec, uint32_t pc);
 // STOP waits by running again and again with its own address as the next
-// PC; it sets g_cpu_stopped (core/cpu_regs.h) each time, so that the
+// PC; it sets g_cpu_regs.stopped (core/cpu_regs.h) each time, so that the
 // interrupt that ends the wait stacks the address after the STOP.
 OpResult cpu_op_stop(const DecodeRecord* rec, uint32_t pc);
 OpResult cpu_op_reset(const DecodeRecord* rec, uint32_t pc);

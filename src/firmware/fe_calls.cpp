@@ -165,7 +165,8 @@ Outcome floating_op(FeKind k, FeType t, uint64_t a_bits, uint64_t b_bits) {
     // The error roads come first and raise nothing.
     if (k == FE_LOG && (a <= 0.0 || std::isnan(a))) return {0, false, SR_C | SR_Z};
     if (k == FE_SQR && (a < 0.0 || std::isnan(a))) return {0, false, SR_C};
-    if (is_subnormal(t, a_bits) || (info.arity == 2 && is_subnormal(t, b_bits))) g_fe_status |= FE_FLAG_DENORMAL;
+    if (is_subnormal(t, a_bits) || (info.arity == 2 && is_subnormal(t, b_bits)))
+        g_fe_fpu.status |= FE_FLAG_DENORMAL;
 
     FeType out = result_type(k, t);
     switch (k) {
@@ -181,7 +182,7 @@ Outcome floating_op(FeKind k, FeType t, uint64_t a_bits, uint64_t b_bits) {
     }
     double r = fe_compute(info.fn, a, b, out == FE_FLOAT);
     // A remainder by zero is a division by zero.
-    if (k == FE_MOD && b == 0.0 && !std::isnan(a)) g_fe_status |= FE_FLAG_DIVZERO;
+    if (k == FE_MOD && b == 0.0 && !std::isnan(a)) g_fe_fpu.status |= FE_FLAG_DIVZERO;
     uint32_t ccr = fe_report(MASKS[info.report]);
     if (k == FE_SQR && ccr) ccr = SR_C | (r == 0.0 ? SR_Z : 0);
     return {bits_of(out, r), true, ccr};

@@ -8,8 +8,12 @@
 #include <cmath>
 
 #include "core/cpu_regs.h"
+#include "machine/device.h"
 
-uint32_t g_fe_status;
+FeFpuState g_fe_fpu;
+
+void fe_fpu_power_on() { device_clear(g_fe_fpu); }
+std::span<const uint8_t> fe_fpu_state() { return device_state_bytes(g_fe_fpu); }
 
 namespace {
 
@@ -51,9 +55,9 @@ double apply(FeFn fn, double a, double b) {
 } // namespace
 
 uint32_t fe_report(FeMask mask) {
-    uint32_t found = g_fe_status & mask.flags;
+    uint32_t found = g_fe_fpu.status & mask.flags;
     if (!found) return 0;
-    g_fe_status = 0;
+    g_fe_fpu.status = 0;
     uint32_t ccr = SR_C;
     if ((found & FE_FLAG_OVERFLOW) && mask.overflow_sets_v) ccr |= SR_V;
     if (found & FE_FLAG_DIVZERO) ccr |= SR_Z;
@@ -72,7 +76,7 @@ double fe_compute(FeFn fn, double a, double b, bool to_float) {
     volatile float narrowed = 0.0f;
     if (to_float) narrowed = float(result);
     uint32_t raised = sticky_from_host(std::fetestexcept(FE_ALL_EXCEPT));
-    g_fe_status |= raised;
+    g_fe_fpu.status |= raised;
     double r = to_float ? double(narrowed) : double(result);
     if ((raised & FE_FLAG_INVALID) && std::isnan(r) && !std::isnan(a) && !std::isnan(b))
         r = std::bit_cast<double>(FE_DOUBLE_DEFAULT_NAN);
@@ -82,7 +86,7 @@ double fe_compute(FeFn fn, double a, double b, bool to_float) {
 uint32_t fe_truncate(double x) {
     constexpr double TWO_TO_63 = 9223372036854775808.0;
     if (std::isnan(x) || std::fabs(x) >= TWO_TO_63) {
-        g_fe_status |= FE_FLAG_INVALID;
+        g_fe_fpu.status |= FE_FLAG_INVALID;
         return 0;
     }
     return uint32_t(uint64_t(int64_t(std::trunc(x))));

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 // Sticky flags, as the x87 accumulates them.
 inline constexpr uint32_t FE_FLAG_INVALID = 0x01;
@@ -13,7 +14,15 @@ inline constexpr uint32_t FE_FLAG_DIVZERO = 0x04;
 inline constexpr uint32_t FE_FLAG_OVERFLOW = 0x08;
 inline constexpr uint32_t FE_FLAG_UNDERFLOW = 0x10;
 inline constexpr uint32_t FE_FLAG_INEXACT = 0x20;
-extern uint32_t g_fe_status;
+
+struct FeFpuState {
+    uint32_t status;  // the sticky flags
+};
+extern FeFpuState g_fe_fpu;
+
+// Power-on: no flag set. The reset line leaves it.
+void fe_fpu_power_on();
+std::span<const uint8_t> fe_fpu_state();
 
 // A report mask: the flags it looks for; when one is set, C, with V for an
 // overflow where the mask says so and Z for a division by zero.

@@ -56,7 +56,7 @@ void joy_merge_state(int p) {
     const uint32_t* table = g_joystick.pad_tables[t];
     uint16_t raw = g_ppi.raw[p];
     uint32_t out = UINT32_MAX;
-    bool autofire = (g_frame_counter & 1) != 0;
+    bool autofire = (g_machine.frame.frame_counter & 1) != 0;
     for (int k = 0; k < JOY_AUTOFIRE; k++) {
         if (raw & (1u << k)) continue;
         out &= table[k];

@@ -57,6 +57,7 @@ void key_init() { std::memset(g_keyboard.key_state, KEY_RELEASED, sizeof g_keybo
 
 void key_power_on() {
     device_clear(g_keyboard);
+    g_keyboard.paste_delay = KEY_PASTE_DELAY;
     key_init();
     keymap_power_on();
 }

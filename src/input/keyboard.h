@@ -45,16 +45,18 @@ struct KeyboardState {
     int32_t ring_count;             // bytes waiting, 0-127
     uint8_t key_state[KEY_SCAN_CODES]; // KEY 1: KEY_RELEASED or 0 (down) per scan code
     uint8_t host_down[KEY_HOST_KEYS];  // virtual keys the host holds down
+    int32_t paste_delay;            // IOCS calls to let pass before the paste text is typed
 };
 extern KeyboardState g_keyboard;
 
 // Text typed into the emulated keyboard from the command line (';' is typed
-// as a carriage return), and IOCS calls to let pass before it starts.
+// as a carriage return): the host's request, which a power-on keeps; the
+// typed part is taken off its front.
 extern std::string g_paste_text;
-extern int32_t g_paste_delay;
 
-// Power-on: no byte waits, every key released, the built-in key map. The
-// reset reads the key and pad map "AT2X.KEY" again and leaves the rest.
+// Power-on: no byte waits, every key released, the paste delay in full,
+// the built-in key map. The reset reads the key and pad map "AT2X.KEY"
+// again and leaves the rest.
 void key_power_on();
 void key_reset();
 std::span<const uint8_t> key_state();

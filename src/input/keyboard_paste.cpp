@@ -5,7 +5,6 @@
 #include "input/keymap.h"
 
 std::string g_paste_text;
-int32_t g_paste_delay = KEY_PASTE_DELAY;
 
 namespace {
 
@@ -41,8 +40,8 @@ void key_type_next_char() {
 }
 
 void key_type_pump() {
-    if (g_paste_delay > 0) {
-        g_paste_delay--;
+    if (g_keyboard.paste_delay > 0) {
+        g_keyboard.paste_delay--;
         return;
     }
     key_type_next_char();

@@ -4,6 +4,8 @@
 #include <array>
 
 #include "core/cpu_loop.h"
+#include "firmware/fe_host_fpu.h"
+#include "firmware/rs232c.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
 #include "input/ppi.h"
@@ -12,6 +14,7 @@
 #include "machine/memory_map.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
+#include "machine/scheduler.h"
 #include "machine/sram.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
@@ -33,16 +36,15 @@ namespace {
 // for the video timing, the bus out of probe mode.
 void machine_reset() { init_reset_machine_state(); }
 
-std::span<const uint8_t> sram_record() { return device_state_bytes(g_sram_dirty); }
-
-const std::array<DeviceEntry, 23> s_devices = {{
+const std::array<DeviceEntry, 26> s_devices = {{
     {"MC68000", cpu_power_on, init_reset_cpu, cpu_state},
+    {"scheduler", sched_power_on, nullptr, sched_state},
     {"machine", machine_power_on, machine_reset, machine_state},
     {"memory map", mem_map_power_on, nullptr, mem_map_state},
     {"MFP", mfp_power_on, nullptr, mfp_state},
     {"RTC", rtc_power_on, rtc_reset, rtc_state},
     {"system port", sys_power_on, nullptr, sys_state},
-    {"SRAM", sram_power_on, nullptr, sram_record},
+    {"SRAM", sram_power_on, nullptr, sram_state},
     {"CRTC", crtc_power_on, nullptr, crtc_state},
     {"palette", pal_power_on, nullptr, pal_state},
     {"sprite and BG", spr_power_on, nullptr, spr_state},
@@ -59,6 +61,8 @@ const std::array<DeviceEntry, 23> s_devices = {{
     {"i8255", ppi_power_on, nullptr, ppi_state},
     {"keyboard", key_power_on, key_reset, key_state},
     {"mouse", mouse_power_on, nullptr, mouse_state},
+    {"RS-232C calls", rs232c_power_on, nullptr, rs232c_state},
+    {"FE-call FPU", fe_fpu_power_on, nullptr, fe_fpu_state},
 }};
 
 } // namespace

@@ -11,7 +11,6 @@
 #include "machine/system_port.h"
 #include "video/crtc.h"
 
-uint32_t g_tick_ring_index;
 ClockShared g_clock_shared;
 
 namespace {
@@ -56,8 +55,8 @@ uint32_t budget_from_ring(uint32_t floor) {
 // at all since the last tick; the ring then keeps its entries.
 void tick_with(uint32_t cycles, bool ran) {
     if (ran) {
-        g_tick_ring_index++;
-        g_scheduler.tick_ring[g_tick_ring_index % 32] = cycles;
+        g_scheduler.tick_ring_index++;
+        g_scheduler.tick_ring[g_scheduler.tick_ring_index % 32] = cycles;
     }
     uint32_t inputs = published_inputs();
     uint32_t floor = (inputs & CLOCK_IN_MINCLOCK) ? CLOCK_FLOOR_MINCLOCK : CLOCK_FLOOR;
@@ -89,7 +88,7 @@ void clock_init_budget() {
     for (uint32_t& e : g_scheduler.tick_ring) e = CLOCK_RING_START;
     g_clock_shared.frame_budget.store(CLOCK_START_BUDGET, std::memory_order_relaxed);
     g_cpu_regs.cycles_per_frame = CLOCK_START_BUDGET;
-    g_frame_counter = 0;
+    g_machine.frame.frame_counter = 0;
     // Cycles run while no timer ran belong to no tick.
     g_cpu_regs.cycles_since_tick.store(0, std::memory_order_relaxed);
 }

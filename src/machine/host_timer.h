@@ -15,10 +15,6 @@ inline constexpr uint32_t CLOCK_FLOOR = 181818;          // 10 MHz at 55 frames 
 inline constexpr uint32_t CLOCK_FLOOR_MINCLOCK = 90909;  // 5 MHz, with MINCLOCK
 inline constexpr uint32_t VIRTUAL_TICK_CYCLES = 200000;  // cycles per tick of the virtual clock
 
-// Cycles run in each of the last 32 ticks, and the running index of the
-// last entry stored (used modulo 32). Only the tick writes them.
-extern uint32_t g_tick_ring_index;
-
 // The words the emulation thread and the timer thread share: all atomic,
 // so neither thread ever reads a word the other writes plainly.
 struct ClockShared {

@@ -1,6 +1,7 @@
 // The machine record and the machine requests handled between CPU bursts.
 #include "machine/machine.h"
 
+#include <cstddef>
 #include <cstring>
 
 #include "app/config.h"
@@ -20,11 +21,7 @@
 #include "video/video_state.h"
 
 MachineState g_machine;
-uint32_t g_frame_counter;
-uint32_t g_vsync_count;
 uint32_t g_slice_step = 10;
-uint16_t g_crtc_line;
-uint32_t g_raster_line;
 
 
 uint32_t emu_pending_request() { return g_machine.requests.event_request; }
@@ -74,9 +71,9 @@ void init_run_slice(uint32_t flags) {
 }
 
 void emu_set_raster_line(uint32_t n) {
-    g_crtc_line = uint16_t(n);
+    g_machine.frame.crtc_line = uint16_t(n);
     int32_t line = int32_t(n) - int32_t(crtc_reg(CRTC_V_DISP_START));
-    g_raster_line = uint32_t(line < 0 ? 0 : line > 511 ? 511 : line);
+    g_machine.frame.raster_line = uint32_t(line < 0 ? 0 : line > 511 ? 511 : line);
 }
 
 // Lines per frame: R04, or 567 for a CRTC not programmed yet.
@@ -91,8 +88,8 @@ static int64_t line_time(uint32_t n, uint32_t lines) {
 }
 
 static void frame_start(uint32_t lines) {
-    g_frame_counter++;
-    g_vsync_count++;
+    g_machine.frame.frame_counter++;
+    g_machine.frame.vsync_count++;
     g_mfp.regs[MFP_GPIP] &= uint8_t(~GPIP_VDISP);
     g_cpu_regs.cycles_in_frame = 0;
     // The budget is written by the timer thread.
@@ -125,7 +122,8 @@ static void raster_line_changed(uint32_t lines) {
     g_crtc.regs[CRTC_RASTER_INT] = uint16_t(r9);
     int32_t t = int32_t(uint32_t(line_time(r9, lines)) - g_cpu_regs.cycles - g_cpu_regs.cycles_in_frame);
     if (t > 0) sched_set_event(EV_MFP_RASTER, t);
-    else if (uint16_t(r9) > g_crtc_line) sched_set_event(EV_MFP_RASTER, (g_cpu_regs.cycles_per_frame / lines) / 2);
+    else if (uint16_t(r9) > g_machine.frame.crtc_line)
+        sched_set_event(EV_MFP_RASTER, (g_cpu_regs.cycles_per_frame / lines) / 2);
 }
 
 // Timer A counts V-DISP edges in event-count mode.
@@ -187,7 +185,7 @@ uint32_t emu_dispatch_request() {
         vdisp_edge(false);
         emu_set_raster_line(crtc_reg(CRTC_V_DISP_END));
         if (g_sprite_unit.snapshot_count) {
-            g_sprite_unit.cur_raster = g_raster_line;
+            g_sprite_unit.cur_raster = g_machine.frame.raster_line;
             spr_take_snapshot();
         }
         emu_end_slice();
@@ -197,9 +195,9 @@ uint32_t emu_dispatch_request() {
         g_mfp.regs[MFP_GPIP] |= GPIP_RASTER;
         emu_set_raster_line(crtc_reg(CRTC_RASTER_INT));
         sched_set_event(EV_MFP_RASTER, 0);
-        g_sprite_unit.cur_raster = g_raster_line;
-        if (g_raster_line > 0) g_sprite_unit.armed = 1;
-        if (g_raster_line < 128) latch_display_registers();
+        g_sprite_unit.cur_raster = g_machine.frame.raster_line;
+        if (g_machine.frame.raster_line > 0) g_sprite_unit.armed = 1;
+        if (g_machine.frame.raster_line < 128) latch_display_registers();
         break;
     default: break;
     }
@@ -227,14 +225,15 @@ static void level_event(uint32_t kind) {
 
 void machine_power_on() {
     device_clear(g_machine.requests);
-    g_frame_counter = g_vsync_count = 0;
-    g_crtc_line = 0;
-    g_raster_line = 0;
-    sched_power_on();
+    device_clear(g_machine.frame);
     // Level 0 is no interrupt.
     sched_register(EV_LEVEL + 1, 7, level_event);
     sched_register(EV_FRAME_START, 2, request_event);
     sched_register(EV_VDISP_START, 2, request_event);
 }
 
-std::span<const uint8_t> machine_state() { return device_state_bytes(g_machine.requests); }
+static_assert(offsetof(MachineState, frame) == offsetof(MachineState, requests) + sizeof(MachineRequests));
+std::span<const uint8_t> machine_state() {
+    const auto* first = reinterpret_cast<const uint8_t*>(&g_machine.requests);
+    return {first, reinterpret_cast<const uint8_t*>(&g_machine.frame + 1)};
+}

@@ -1,11 +1,11 @@
 #include "machine/scheduler.h"
 
+#include <cstddef>
+
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
 
-Scheduler g_scheduler;
-uint32_t g_event_time_scale = 10;
-uint64_t g_cycles_total;
+Scheduler g_scheduler{.event_time_scale = 10};
 
 static EventHandler s_handlers[EV_NONE + 1];
 
@@ -32,7 +32,7 @@ void sched_advance() {
         c = c <= int64_t(run) ? 1 : c - run;
     }
     g_cpu_regs.cycles_in_frame += run;
-    g_cycles_total += run;
+    g_scheduler.cycles_total += run;
     g_cpu_regs.cycles_since_tick.fetch_add(run, std::memory_order_relaxed);
     g_cpu_regs.cycles = 0;
 }
@@ -50,7 +50,7 @@ void sched_find_next() {
         return;
     }
     int64_t best = g_scheduler.countdown[best_kind];
-    if (g_scheduler.due[best_kind] <= g_cycles_total) {
+    if (g_scheduler.due[best_kind] <= g_scheduler.cycles_total) {
         // Overdue: due at once, at the next check however few cycles run.
         g_cpu_regs.cycle_deadline = 0;
         g_cpu_regs.event_kind = uint32_t(best_kind);
@@ -67,9 +67,9 @@ void sched_find_next() {
 void sched_set_event(int kind, int64_t t) {
     sched_advance();
     if (kind >= 0 && kind < SCHED_SLOTS) {
-        int64_t c = t > 0 ? t * int64_t(g_event_time_scale) / 10 : 0;
+        int64_t c = t > 0 ? t * int64_t(g_scheduler.event_time_scale) / 10 : 0;
         g_scheduler.countdown[kind] = c > 0 ? c : 0;
-        g_scheduler.due[kind] = g_cycles_total + uint64_t(c > 0 ? c : 0);
+        g_scheduler.due[kind] = g_scheduler.cycles_total + uint64_t(c > 0 ? c : 0);
     }
     sched_find_next();
 }
@@ -91,7 +91,14 @@ void sched_power_on() {
         g_scheduler.due[k] = 0;
     }
     g_cpu_regs.cycles = 0;
-    g_cycles_total = 0;
+    g_scheduler.cycles_total = 0;
     g_cpu_regs.cycles_in_frame = 0;
     sched_find_next();
+}
+
+static_assert(offsetof(Scheduler, cycles_total) == offsetof(Scheduler, due) + sizeof(Scheduler::due) &&
+              offsetof(Scheduler, due) == offsetof(Scheduler, countdown) + sizeof(Scheduler::countdown));
+std::span<const uint8_t> sched_state() {
+    const auto* first = reinterpret_cast<const uint8_t*>(g_scheduler.countdown);
+    return {first, reinterpret_cast<const uint8_t*>(&g_scheduler.cycles_total + 1)};
 }

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <span>
 
 inline constexpr int SCHED_SLOTS = 30;
 
@@ -36,18 +37,23 @@ enum EventKind : int {
 };
 
 struct Scheduler {
-    uint32_t timer_id;
+    uint32_t timer_id;  // the host timer's, 0 while none runs
+    // The state view: countdown, due and cycles_total.
     // Cycles until each kind falls due; 0 or less: not scheduled.
     int64_t countdown[SCHED_SLOTS];
-    // Scheduler time (g_cycles_total) at which each scheduled kind falls
+    // Scheduler time (cycles_total) at which each scheduled kind falls
     // due; overdue kinds run in this order.
     uint64_t due[SCHED_SLOTS];
+    uint64_t cycles_total;      // every cycle the scheduler has taken in
+    uint32_t event_time_scale;  // times are scaled by this / 10
+    // Cycles run in each of the last 32 host timer ticks, and the running
+    // index of the last entry stored (used modulo 32): only the tick
+    // writes them (machine/host_timer.cpp).
     uint32_t tick_ring[32];
+    uint32_t tick_ring_index;
 };
 
 extern Scheduler g_scheduler;
-extern uint32_t g_event_time_scale; // times are scaled by this / 10
-extern uint64_t g_cycles_total;     // every cycle the scheduler has taken in
 
 // Schedules kind to fall due after time cycles (0 cancels); kind -1 only
 // recomputes the next event.
@@ -57,8 +63,10 @@ void sched_advance();
 void sched_find_next();
 // Cancels everything but the video timing kinds.
 void sched_clear();
-// Cancels every kind and clears the clock (power-on).
+// Power-on: cancels every kind and clears the clock. The time scale,
+// the host timer and its tick ring stay.
 void sched_power_on();
+std::span<const uint8_t> sched_state();
 
 // Handlers run when their kind falls due (sched_dispatch, core/boundary.h).
 // Each device registers its own kinds at start-up; a kind without one does

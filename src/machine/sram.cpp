@@ -10,11 +10,12 @@
 #include "core/bus.h"
 #include "host/message_box.h"
 #include "host/paths.h"
+#include "machine/device.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 
 uint8_t* g_sram;
-uint8_t g_sram_dirty;
+SramState g_sram_state;
 SramConfirmFn g_sram_confirm_write = disk_confirm_write;
 
 namespace {
@@ -25,7 +26,9 @@ constexpr uint32_t SRAM_FIXUP = 0x0C;          // long fixed up at load
 constexpr uint8_t BOOT_FROM_SRAM = 0xB0;
 constexpr char SAVE_FAILED_CAPTION[] = "ZOLM SRAM";
 
-bool g_save_failed; // the last sram_save that was due failed
+// The last sram_save that was due failed: the host file's outcome, which
+// the exit status tells; a power-on leaves it.
+bool g_save_failed;
 
 // Offset of an access of size bytes that lies wholly in the SRAM, or -1.
 int64_t sram_offset(uint32_t addr, uint32_t size) {
@@ -43,7 +46,7 @@ bool boot_write_allowed(uint32_t addr, uint32_t byte) {
 
 void store_word(uint32_t offset, uint32_t value) {
     be_write16(g_sram + offset, value);
-    g_sram_dirty = 1;
+    g_sram_state.dirty = 1;
 }
 
 uint32_t sram_read_byte(uint32_t addr) {
@@ -67,7 +70,7 @@ void sram_write_byte(uint32_t addr, uint32_t value) {
     int64_t offset = sram_offset(addr, 1);
     if (offset < 0 || !boot_write_allowed(addr, value)) { mem_bus_error_write(addr); return; }
     g_sram[offset] = uint8_t(value);
-    g_sram_dirty = 1;
+    g_sram_state.dirty = 1;
 }
 void sram_write_word(uint32_t addr, uint32_t value) {
     int64_t offset = sram_offset(addr, 2);
@@ -79,7 +82,7 @@ void sram_write_long(uint32_t addr, uint32_t value) {
     int64_t offset = sram_offset(addr, 4);
     if (offset >= 0) {
         be_write32(g_sram + offset, value);
-        g_sram_dirty = 1;
+        g_sram_state.dirty = 1;
         return;
     }
     int64_t high = sram_offset(addr, 2);
@@ -126,7 +129,7 @@ std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folder
 
 bool sram_save(const std::filesystem::path& folder) {
     g_save_failed = false;
-    if (!g_sram_dirty || !g_sram) return true;
+    if (!g_sram_state.dirty || !g_sram) return true;
     std::string path = (folder / SRAM_FILE_NAME).string();
     if (write_file_whole(path, g_sram, SRAM_SIZE)) return true;
     g_save_failed = true;
@@ -140,5 +143,6 @@ bool sram_save_failed() { return g_save_failed; }
 
 void sram_power_on() {
     if (g_sram) std::memset(g_sram, 0, SRAM_SIZE);
-    g_sram_dirty = 0;
+    device_clear(g_sram_state);
 }
+std::span<const uint8_t> sram_state() { return device_state_bytes(g_sram_state); }

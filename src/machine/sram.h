@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <span>
 #include <vector>
 
 #include "machine/bus_device.h"
@@ -15,11 +16,14 @@ inline constexpr char SRAM_FILE_NAME[] = "sram.ram";
 // Image in MC68000 byte order, allocated by mem_alloc_images; all 0 until
 // sram_load fills it.
 extern uint8_t* g_sram;
-// Set by every SRAM write; never cleared while the program runs.
-extern uint8_t g_sram_dirty;
+struct SramState {
+    uint8_t dirty;  // set by every SRAM write; cleared only by a power-on
+};
+extern SramState g_sram_state;
 // Power-on: the image 0 (sram_load fills it from the file) and not dirty.
 // The write protection is the system port's.
 void sram_power_on();
+std::span<const uint8_t> sram_state();
 
 // The question put before the boot setting becomes 0xB0: 0 allows the
 // write, nonzero refuses it. The virus warning by default.

@@ -55,7 +55,7 @@ void emu_cpu_halted(uint32_t pc) {
                   "double buss haltが発生しました。\nMC68000をリセットします", pc);
     host_message_box(text, "MPU HALT", MB_INFO);
     sched_advance();
-    uint64_t now = g_cycles_total;
+    uint64_t now = g_scheduler.cycles_total;
     uint64_t frame = g_cpu_regs.cycles_per_frame ? g_cpu_regs.cycles_per_frame : CLOCK_FLOOR;
     bool close = s_halts.last_halt_at != 0 && now - s_halts.last_halt_at < frame;
     if (!close) s_halts.loop_start = now;
@@ -88,8 +88,8 @@ void init_reset_cpu() {
     g_cpu_regs.cycles = CPU_RESET_CYCLES;
     g_cpu_regs.cycle_deadline = 0x7FFFFFFF;
     g_cpu_regs.irq_request = g_cpu_regs.irq_level = g_cpu_regs.irq_vector_offset = 0;
-    g_cpu_stopped = 0;
-    g_exception_busy = EXCEPTION_NONE;
+    g_cpu_regs.stopped = 0;
+    g_cpu_regs.exception_busy = EXCEPTION_NONE;
     g_cpu_regs.refetch = 1;
 }
 

@@ -27,12 +27,12 @@ int64_t s_expiry_late;
 // Arms a timer's event. A register write leaves a pending countdown that
 // runs out no later than the new period.
 void arm(int kind, int64_t period, int restart) {
-    if (restart) period -= s_expiry_late * 10 / int64_t(g_event_time_scale);
+    if (restart) period -= s_expiry_late * 10 / int64_t(g_scheduler.event_time_scale);
     int64_t pending = g_scheduler.countdown[kind];
     if (!restart && pending > 0) {
         sched_set_event(-1, 0);  // the countdown as of now
         pending = g_scheduler.countdown[kind];
-        if (pending > 0 && pending <= period * int64_t(g_event_time_scale) / 10) return;
+        if (pending > 0 && pending <= period * int64_t(g_scheduler.event_time_scale) / 10) return;
     }
     sched_set_event(kind, period > 0 ? period : 1);
 }
@@ -46,7 +46,7 @@ void opm_timer_event(uint32_t kind) {
         sched_set_event(int(kind), 0);
         return;
     }
-    uint64_t now = g_cycles_total + g_cpu_regs.cycles;
+    uint64_t now = g_scheduler.cycles_total + g_cpu_regs.cycles;
     s_expiry_late = now > g_scheduler.due[kind] ? int64_t(now - g_scheduler.due[kind]) : 0;
     if (timer == 0) emu_opm_timer_a(1); else emu_opm_timer_b(1);
     s_expiry_late = 0;

@@ -7,7 +7,7 @@ SoundClock g_sound_clock;
 
 MixerTime sound_clock_now() {
     SoundClock& c = g_sound_clock;
-    uint64_t cycles = g_cycles_total + g_cpu_regs.cycles;
+    uint64_t cycles = g_scheduler.cycles_total + g_cpu_regs.cycles;
     uint32_t per_frame = g_cpu_regs.cycles_per_frame ? g_cpu_regs.cycles_per_frame : 1;
     if (cycles < c.last_cycles) c.last_cycles = cycles;  // the machine was powered on again
     // Time units of one cycle: (MIXER_RATE << FRAC) / (55 * cycles per frame).

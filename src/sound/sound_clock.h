@@ -9,7 +9,7 @@ inline constexpr uint64_t FRAMES_PER_SECOND = 55;
 // The mixer's side of the clock: it outlives a machine power-on (mixer
 // time never goes back), so it is no device of the start-up list.
 struct SoundClock {
-    uint64_t last_cycles;  // g_cycles_total + g_cpu_regs.cycles at the last reading
+    uint64_t last_cycles;  // g_scheduler.cycles_total + g_cpu_regs.cycles at the last reading
     MixerTime now;
     uint64_t rest;         // remainder of the last conversion, in cycles x 55
 };

@@ -10,12 +10,8 @@
 #include "video/vram.h"
 
 DmacState g_dmac;
-uint32_t g_dmac_pending_vector;
 
-void dma_power_on() {
-    device_clear(g_dmac);
-    g_dmac_pending_vector = 0;
-}
+void dma_power_on() { device_clear(g_dmac); }
 std::span<const uint8_t> dma_state() { return device_state_bytes(g_dmac); }
 
 namespace {
@@ -41,8 +37,10 @@ void dma_set_reg_long(int channel, uint32_t reg, uint32_t value) {
     dma_set_reg_word(channel, reg + 2, value);
 }
 
+uint32_t dma_pending_vector() { return g_dmac.pending_vector; }
+
 void dma_raise_interrupt(uint32_t vector) {
-    g_dmac_pending_vector = vector & 0xFFFF;
+    g_dmac.pending_vector = vector & 0xFFFF;
     sched_set_event(EV_LEVEL_DMA, 1);
 }
 

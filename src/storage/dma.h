@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <span>
 
-#include "core/boundary.h"  // g_dmac_pending_vector: vector of the pending level-3 interrupt
+#include "core/boundary.h"  // dma_pending_vector, for the level-3 acknowledge
 #include "machine/bus_device.h"
 
 inline constexpr uint32_t DMAC_BASE = 0xE84000;
@@ -41,7 +41,9 @@ inline constexpr uint8_t DMA_CER_CONFIG = 0x01, DMA_CER_TIMING = 0x02, DMA_CER_A
                          DMA_CER_BUS = 0x09, DMA_CER_COUNT = 0x0D;
 
 struct DmacState {
-    uint8_t regs[0x100];  // channel n at 0x40 * n, in the order of the offsets
+    uint8_t regs[0x100];      // channel n at 0x40 * n, in the order of the offsets
+    uint32_t pending_vector;  // vector of the pending level-3 interrupt
+    bool channel2_running;    // a channel-2 run is in progress
 };
 extern DmacState g_dmac;
 

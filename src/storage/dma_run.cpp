@@ -21,8 +21,6 @@ constexpr uint32_t CHAIN_ENTRY_BYTES = 6;
 // repeats its blocks) stops there with a count fault.
 constexpr uint64_t RUN_BYTES_LIMIT = 0x1000000;
 
-bool g_channel2_running;
-
 uint8_t cer_of_fault(uint32_t fault) {
     switch (fault) {
     case PROBE_ADDRESS_READ:
@@ -38,8 +36,8 @@ uint8_t cer_of_fault(uint32_t fault) {
 // all put back afterwards.
 class RunScope {
 public:
-    RunScope() { g_channel2_running = true; }
-    ~RunScope() { g_channel2_running = false; }
+    RunScope() { g_dmac.channel2_running = true; }
+    ~RunScope() { g_dmac.channel2_running = false; }
     RunScope(const RunScope&) = delete;
     RunScope& operator=(const RunScope&) = delete;
 
@@ -92,7 +90,7 @@ void dma_transfer(uint32_t size, uint32_t& mem, uint32_t& dev, int32_t mem_step,
 }
 
 void dma_run_channel2() {
-    if (g_channel2_running) return;
+    if (g_dmac.channel2_running) return;
     uint32_t fault;
     {
         RunScope scope;

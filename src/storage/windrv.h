@@ -87,6 +87,9 @@ struct WinDrvState {
     uint32_t open_counter;
     WinDrvSearch searches[WINDRV_SEARCHES];
     uint32_t ring_index;  // the entry the next search takes
+    // Folders listed since power-on (each search-first, and each
+    // search-next whose listing was no longer kept).
+    uint64_t listings;
 };
 extern WinDrvState g_windrv;
 
@@ -106,7 +109,3 @@ inline constexpr BusDevice WINDRV_IO_BUS = {windrv_io_read_byte, mem_bus_error_r
 
 // Runs the command in D0.b on the request header at A5; D0 is 0 after.
 void windrv_dispatch();
-
-// Folders listed so far (each search-first, and each search-next whose
-// listing was no longer kept).
-extern uint64_t g_windrv_listings;

@@ -11,8 +11,6 @@
 #include "storage/windrv.h"
 #include "storage/windrv_names.h"
 
-uint64_t g_windrv_listings;
-
 namespace {
 
 constexpr std::string_view SELF = ".", PARENT = "..";
@@ -102,7 +100,7 @@ bool windrv_list_dir(const ConfinedRoot& root, const HostDir& dir, std::string_v
     out.clear();
     DirOwner stream = open_stream(dir);
     if (!stream) return false;
-    g_windrv_listings++;
+    g_windrv.listings++;
     std::string sjis;
     struct stat st;
     while (dirent* e = readdir(stream.get())) {

@@ -33,7 +33,7 @@ constexpr int32_t low_byte(CrtcReg r) { return int32_t(2 * r + 1); }
 
 bool is_op_port(uint32_t addr) { return (addr & 1) && (addr & 0xFF) >= 0x80; }
 
-uint32_t raster_log_index() { return g_raster_line & (VID_LOG_LINES - 1); }
+uint32_t raster_log_index() { return g_machine.frame.raster_line & (VID_LOG_LINES - 1); }
 
 // Zeroes `rows` rows of `row_bytes` from row `start`, wrapping at `wrap` rows.
 void clear_rows(uint8_t* base, uint32_t start, uint32_t rows, uint32_t row_bytes, uint32_t wrap) {

@@ -76,7 +76,7 @@ void pal_write_byte(uint32_t addr, uint32_t value) {
     if (offset >= VC_END) return;
     vc_byte(offset) = uint8_t(value);
     if (offset >= VC_R2 && (offset & 1))
-        g_video.g_line_log_layers[g_raster_line & 0x1FF] = uint8_t(value | VID_LAYER_LOG_FLAG);
+        g_video.g_line_log_layers[g_machine.frame.raster_line & 0x1FF] = uint8_t(value | VID_LAYER_LOG_FLAG);
     // A running countdown starts again, so mode and priority changes
     // settle before the paced redraw.
     if (g_video.g_full_redraw_countdown != 0)

@@ -30,7 +30,7 @@ void before_store(uint32_t offset) {
 // whole word as it stands after the store.
 void after_store(uint32_t offset) {
     if (offset < REG_AREA || offset >= BG_CTRL_END) return;
-    uint32_t line = g_raster_line & 0x1FF;
+    uint32_t line = g_machine.frame.raster_line & 0x1FF;
     uint16_t entry = uint16_t(spr_area_word(offset) | VID_LOG_FLAG);
     if (offset < BG_SCROLL_END) {
         g_video.g_line_log_bgscroll[(offset & 6) >> 1][line] = entry;

@@ -90,8 +90,8 @@ struct VideoState {
   int32_t bgctrl_or;   // OR of the BG control values over the frame
   int32_t layers_or;   // OR of the layer-enable bytes over the frame
   // The current raster line and CRTC line are the machine record's
-  // g_raster_line and g_crtc_line (machine/machine.h, set by
-  // emu_set_raster_line); the log writers index with g_raster_line & 0x1FF.
+  // g_machine.frame.raster_line and crtc_line (machine/machine.h, set by
+  // emu_set_raster_line); the log writers index with raster_line & 0x1FF.
   // 0 or 0x1FF: a renderer reads raster r as entry r & mask.
   int32_t g_tscroll_log_mask;
   int32_t g_bgscroll_log_mask;

@@ -32,7 +32,7 @@ protected:
         g_ui_notice.panel_refresh_countdown = 0;
         g_ui_notice.media_changed = 0;
         g_ui_notice.access_lit = false;
-        g_frame_counter = 0;
+        g_machine.frame.frame_counter = 0;
         g_cfg_key = 0;
         g_mfp.regs[MFP_GPIP] = 0;
         g_crtc.regs[CRTC_MODE] = 0;
@@ -58,7 +58,7 @@ TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     g_fd_media[1].state = FD_STATE_INSERTED;
     g_fd_media[1].flags = FD_FLAG_EJECT_INHIBIT;
     g_fd_media[2].flags = FD_FLAG_BLINK_EMPTY;  // empty, blinking
-    g_frame_counter = 0x20;
+    g_machine.frame.frame_counter = 0x20;
     g_hd_media.state = 6;
     g_crtc.regs[CRTC_MODE] = CRTC_MODE_HIGH_RES;
     g_rtc.regs[1] = 1;
@@ -85,7 +85,7 @@ TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     g_cfg_key = 1;
     g_mfp.regs[MFP_KEY_LED] = 0x40;
     g_mfp.regs[MFP_GPIP] = 0x04;  // power switch: the LED blinks
-    g_frame_counter = 0x10;
+    g_machine.frame.frame_counter = 0x10;
     g_fd_media[0].state = FD_STATE_INSERTED;
     g_hd_media.state = 0;
     g_ui_notice.panel_refresh_countdown = 0;

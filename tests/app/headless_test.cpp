@@ -62,6 +62,21 @@ TEST_F(Headless, FrameLimitEndsTheRunWithoutPowerOff) {
     }
 }
 
+// The run loop refreshes its statistics every 800 ms (of emulated time
+// with the virtual clock) and starts their counts again; the line at the
+// end still has every sync of the run. Each frame is one sync.
+TEST_F(Headless, StatisticsCountTheWholeRun) {
+    install_rom("demo");
+    install_cgrom();
+    Outcome r = zolm("--headless --virtual-clock --frames 100");
+    EXPECT_EQ(r.status, 0) << r.err;
+    const std::regex rates(R"(X68000 [0-9.]+MHz ([0-9]+)f/s:([0-9]+)f/s\n)");
+    std::smatch m;
+    ASSERT_TRUE(std::regex_match(r.out, m, rates)) << r.out;
+    int frames = std::stoi(m[1]), syncs = std::stoi(m[2]);
+    EXPECT_NEAR(syncs, frames, frames / 20 + 2) << r.out;
+}
+
 TEST_F(Headless, UnwritableDumpFailsTheRun) {
     install_rom("power_off");
     install_cgrom();

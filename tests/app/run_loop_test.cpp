@@ -52,7 +52,7 @@ public:
     void run_slice(uint32_t step_flag) override {
         EXPECT_EQ(step_flag, 0u);
         clock += SLICE_MS;
-        g_vsync_count++;
+        g_machine.frame.vsync_count++;
         emu_post_request(REQ_END_SLICE);
         if (on_slice) on_slice(slices);
         slices++;
@@ -74,7 +74,7 @@ protected:
         g_cfg_frame = 0;
         g_cfg_perform = 0;
         g_slice_step = 10;
-        g_vsync_count = 0;
+        g_machine.frame.vsync_count = 0;
         g_draw_count = 0;
         g_ui_notice.panel_refresh_countdown = 0;
         g_stats_time = host.clock;
@@ -182,7 +182,7 @@ TEST_F(RunLoop, StatisticsComeAfter800msWithTheRatesOfTheInterval) {
 
     host = FakeHost{};
     g_stats_time = host.clock;
-    g_vsync_count = g_draw_count = 0;
+    g_machine.frame.vsync_count = g_draw_count = 0;
     g_cfg_frame = 1;
     host.passes_left = 50;
     dlg_run_main_loop(host, 0);

@@ -37,7 +37,7 @@ TEST_F(Exceptions, TrapFromUserModeSwitchesToTheSupervisorStack) {
     cpu_sp() = 0x1000;
     g_cpu_regs.usp_save = 0x1000;
     g_cpu_regs.ssp_save = 0x2000;
-    g_trace_delay = 0;
+    g_cpu_regs.trace_delay = 0;
     cpu_test_step();
     EXPECT_EQ(g_cpu_regs.usp_save, 0x1000u);
     EXPECT_EQ(cpu_sp(), 0x1FFAu);
@@ -73,7 +73,7 @@ TEST_F(Exceptions, AFaultWhileStackingAFaultHaltsAndResets) {
     cpu_test_step();
     EXPECT_EQ(g_cpu_regs.pc, 0x5000u);
     EXPECT_EQ(cpu_sp(), 0x3000u);
-    EXPECT_EQ(g_exception_busy, 0x100u);
+    EXPECT_EQ(g_cpu_regs.exception_busy, 0x100u);
 }
 
 // A bus or address error is processed until its handler's first word is

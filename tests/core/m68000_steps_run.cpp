@@ -179,8 +179,8 @@ void run_vector(const Vector& v, Outcome& o) {
         cpu_sp() = in.reg[F_USP];
         g_cpu_regs.ssp_save = in.reg[F_SSP];
     }
-    g_trace_delay = 0;
-    g_exception_busy = 0x100;
+    g_cpu_regs.trace_delay = 0;
+    g_cpu_regs.exception_busy = 0x100;
     s_write_count = 0;
     s_write_overflow = false;
 

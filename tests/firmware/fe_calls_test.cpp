@@ -164,7 +164,7 @@ protected:
     void SetUp() override {
         flat_bus_install();
         g_cfg_fpu = 1;
-        g_fe_status = 0;
+        g_fe_fpu.status = 0;
     }
     void TearDown() override { g_cfg_fpu = 0; }
 
@@ -228,12 +228,12 @@ TEST_F(FeCalls, RegisterAndStackFormsGiveTheRowsResults) {
             SCOPED_TRACE(testing::Message() << r.what << ", CCR before $" << std::hex << start_ccr);
             if (r.reg != NONE) {
                 SCOPED_TRACE("register form");
-                g_fe_status = 0;
+                g_fe_fpu.status = 0;
                 run_register_form(r, start_ccr);
             }
             if (r.stack != NONE) {
                 SCOPED_TRACE("stack form");
-                g_fe_status = 0;
+                g_fe_fpu.status = 0;
                 run_stack_form(r, start_ccr);
             }
         }
@@ -275,7 +275,7 @@ TEST_F(FeCalls, FlagsStayUntilAMaskFindsThem) {
     };
     for (const Sequence& s : sequences) {
         SCOPED_TRACE(s.what);
-        g_fe_status = 0;
+        g_fe_fpu.status = 0;
         for (const Call& c : s.calls) {
             cpu_test_reset(kPc, kSsp, 0x2700 | SR_X);
             flat_write_words(kPc, {uint16_t(0xFE00 | c.low_byte)});

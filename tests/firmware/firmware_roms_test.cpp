@@ -111,17 +111,17 @@ TEST_F(FirmwareRom, IocsCallsReachTheRomByTheSettings) {
 
 TEST_F(FirmwareRom, Rs232cCallsThroughTrap15) {
     std::vector<uint8_t> ram = run_rom("rs232c_calls", [] {
-        g_rs232c_mode = 0;
-        g_rs232c_rx_ring[7] = 0x80;
-        g_rs232c_rx_pos = 7;
-        g_rs232c_rx_count = 1;
-        g_rs232c_tx_len = 0;
+        g_rs232c.mode = 0;
+        g_rs232c.rx_ring[7] = 0x80;
+        g_rs232c.rx_pos = 7;
+        g_rs232c.rx_count = 1;
+        g_rs232c.tx_len = 0;
     });
     const uint32_t want[] = {0, 0, 0x1234, 1, 0xFFFFFF80, 0xFFFFFF80, 0, 0, 0x32, RS232C_OUTPUT_READY, 300};
     for (size_t i = 0; i < std::size(want); i++) EXPECT_EQ(result(ram, int(i)), want[i]) << "result " << i;
-    EXPECT_EQ(g_rs232c_rx_pos, 8u);
-    EXPECT_EQ(g_rs232c_tx_len, 300u);
-    EXPECT_EQ(g_rs232c_tx_ring[299 % 256], 299 % 256) << "the last byte, over the oldest";
+    EXPECT_EQ(g_rs232c.rx_pos, 8u);
+    EXPECT_EQ(g_rs232c.tx_len, 300u);
+    EXPECT_EQ(g_rs232c.tx_ring[299 % 256], 299 % 256) << "the last byte, over the oldest";
 }
 
 // Bits of a double operand as the ROM gives it.

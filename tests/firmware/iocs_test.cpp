@@ -142,22 +142,22 @@ TEST_F(Iocs, ServedCallCostsAndHistory) {
 }
 
 TEST_F(Iocs, Rs232cRingPositionsWrapUnsigned) {
-    g_rs232c_rx_ring[255] = 0x11;
-    g_rs232c_rx_ring[0] = 0x82;
-    g_rs232c_rx_pos = 0xFFFFFFFF;
-    g_rs232c_rx_count = 2;
+    g_rs232c.rx_ring[255] = 0x11;
+    g_rs232c.rx_ring[0] = 0x82;
+    g_rs232c.rx_pos = 0xFFFFFFFF;
+    g_rs232c.rx_count = 2;
     trap(0x32);
     EXPECT_EQ(cpu_d(0), 0x11u);
     trap(0x32);
     EXPECT_EQ(cpu_d(0), 0xFFFFFF82u);
-    EXPECT_EQ(g_rs232c_rx_pos, 1u);
-    EXPECT_EQ(g_rs232c_rx_count, 0u);
+    EXPECT_EQ(g_rs232c.rx_pos, 1u);
+    EXPECT_EQ(g_rs232c.rx_count, 0u);
 
-    g_rs232c_tx_len = 0xFFFFFFFF;
+    g_rs232c.tx_len = 0xFFFFFFFF;
     trap(0x35, 0x1234A5);
-    EXPECT_EQ(g_rs232c_tx_ring[255], 0xA5);
-    EXPECT_EQ(g_rs232c_tx_len, 0u);
-    g_rs232c_rx_pos = g_rs232c_tx_len = 0;
+    EXPECT_EQ(g_rs232c.tx_ring[255], 0xA5);
+    EXPECT_EQ(g_rs232c.tx_len, 0u);
+    g_rs232c.rx_pos = g_rs232c.tx_len = 0;
 }
 
 } // namespace

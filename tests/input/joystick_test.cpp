@@ -37,7 +37,7 @@ protected:
         g_cfg_joyout = 0;
         g_cfg_joy0 = JOY_KEYBOARD;
         g_cfg_joy1 = JOY_NONE;
-        g_frame_counter = 0;
+        g_machine.frame.frame_counter = 0;
         host_set_joystick_source(&fake_);
     }
     void TearDown() override {
@@ -72,13 +72,13 @@ TEST_F(Joystick, KeyboardPadThroughTableZero) {
 TEST_F(Joystick, AutofireAlternatesAndJoyoutOutsideTheTablesIsTableZero) {
     g_ppi.raw[0] = uint16_t(~(1u << JOY_BUTTON_SHIFT)); // button 1
     for (uint32_t frame : {0u, 1u, 2u, 3u}) {
-        g_frame_counter = frame;
+        g_machine.frame.frame_counter = frame;
         joy_merge_state(0);
         EXPECT_EQ(g_ppi.regs[PPI_PORT_A], frame & 1 ? 0x9Fu : 0xDFu) << frame;
     }
     for (int32_t joyout : {6, -1, 1000}) {
         g_cfg_joyout = joyout;
-        g_frame_counter = 0;
+        g_machine.frame.frame_counter = 0;
         joy_merge_state(0);
         EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xDFu) << joyout;
     }

@@ -33,7 +33,7 @@ protected:
         flat_bus_install();
         std::memset(g_mfp.regs, 0, sizeof g_mfp.regs);
         for (auto& c : g_scheduler.countdown) c = 0;
-        g_event_time_scale = 10;
+        g_scheduler.event_time_scale = 10;
         g_cpu_regs.cycles_per_frame = CPF;
         key_power_on();
         g_keymap.key[VK_A] = 0x1E; // as "/key." 1e=41 gives
@@ -41,12 +41,12 @@ protected:
         g_keymap.asc['a'] = 0x1E;
         g_cfg_key = 1;
         g_paste_text.clear();
-        g_paste_delay = 0;
+        g_keyboard.paste_delay = 0;
     }
     void TearDown() override {
         g_cfg_key = 0;
         g_paste_text.clear();
-        g_paste_delay = KEY_PASTE_DELAY;
+        g_keyboard.paste_delay = KEY_PASTE_DELAY;
     }
     static int64_t rx_event() { return g_scheduler.countdown[EV_MFP_RX_FULL]; }
     static uint32_t udr() { return MFP_BUS.read_byte(UDR); }
@@ -217,7 +217,7 @@ TEST_F(Keyboard, PasteTypesOnlyWhenThereIsRoom) {
     // KEY 0, "ab;": three calls, three entries, after the delay.
     g_cfg_key = 0;
     g_paste_text = "ab;";
-    g_paste_delay = 2;
+    g_keyboard.paste_delay = 2;
     for (int i = 0; i < 2; i++) iocs_call_started(0x20);
     EXPECT_EQ(count(), 0u);
     iocs_call_started(IOCS_B_KEYSNS);

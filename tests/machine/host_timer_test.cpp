@@ -60,17 +60,17 @@ TEST_F(HostTimer, StartSetsTheStartingValuesOnlyWhenStopped) {
     EXPECT_EQ(ring_sum(), 32u * 90155u);
     // A second start while running resets nothing.
     g_clock_shared.frame_budget = 200000;
-    g_frame_counter = 7;
+    g_machine.frame.frame_counter = 7;
     clock_start_timer();
     EXPECT_EQ(clock_frame_budget(), 200000u);
-    EXPECT_EQ(g_frame_counter, 7u);
+    EXPECT_EQ(g_machine.frame.frame_counter, 7u);
     // Stopped, the budget keeps its value; the next start resets it and the counter.
     clock_stop_timer();
     EXPECT_EQ(g_scheduler.timer_id, 0u);
     EXPECT_EQ(clock_frame_budget(), 200000u);
     clock_start_timer();
     EXPECT_EQ(clock_frame_budget(), 162279u);
-    EXPECT_EQ(g_frame_counter, 0u);
+    EXPECT_EQ(g_machine.frame.frame_counter, 0u);
 }
 
 TEST_F(HostTimer, BudgetFollowsFrameMinclockAndDisplayMode) {
@@ -121,16 +121,16 @@ TEST_F(HostTimer, DisplayModeChangeTakesEffectAtTheNextTick) {
 TEST_F(HostTimer, IdleTicksKeepTheRing) {
     g_cfg_frame = 1;
     for (int i = 0; i < 32; i++) tick_after(300000);
-    uint32_t index = g_tick_ring_index;
+    uint32_t index = g_scheduler.tick_ring_index;
     // Nothing ran at all: the ring and its index stay.
     tick_after(0);
-    EXPECT_EQ(g_tick_ring_index, index);
+    EXPECT_EQ(g_scheduler.tick_ring_index, index);
     EXPECT_EQ(clock_frame_budget(), 244270u);
     // Cycles ran but were not handed on yet: the oldest entry becomes 0,
     // and those cycles stay for a later tick.
     g_cpu_regs.cycles = 5;
     tick_after(0);
-    EXPECT_EQ(g_tick_ring_index, index + 1);
+    EXPECT_EQ(g_scheduler.tick_ring_index, index + 1);
     EXPECT_EQ(g_scheduler.tick_ring[(index + 1) % 32], 0u);
     EXPECT_EQ(clock_frame_budget(), 236640u);
     EXPECT_EQ(g_cpu_regs.cycles, 5u);
@@ -150,27 +150,27 @@ TEST_F(HostTimer, RtcHoldoffRequestsOneRefreshPerTick) {
 }
 
 TEST_F(HostTimer, VirtualClockTicksEvery200000CyclesAndKeepsTheRest) {
-    uint32_t index = g_tick_ring_index;
+    uint32_t index = g_scheduler.tick_ring_index;
     g_rtc.holdoff = 5;
     run_cycles(450000);
     clock_virtual_poll();
-    EXPECT_EQ(g_tick_ring_index, index + 2);
+    EXPECT_EQ(g_scheduler.tick_ring_index, index + 2);
     EXPECT_EQ(g_scheduler.tick_ring[(index + 1) % 32], 200000u);
     EXPECT_EQ(g_scheduler.tick_ring[(index + 2) % 32], 200000u);
     EXPECT_EQ(g_cpu_regs.cycles_since_tick.load(), 50000u);
     EXPECT_EQ(g_rtc.holdoff.load(), 3u);
     EXPECT_EQ(clock_frame_budget(), 181818u);
     clock_virtual_poll();
-    EXPECT_EQ(g_tick_ring_index, index + 2);
+    EXPECT_EQ(g_scheduler.tick_ring_index, index + 2);
     run_cycles(150000);
     clock_virtual_poll();
-    EXPECT_EQ(g_tick_ring_index, index + 3);
+    EXPECT_EQ(g_scheduler.tick_ring_index, index + 3);
     EXPECT_EQ(g_cpu_regs.cycles_since_tick.load(), 0u);
     // Stopped, it never ticks.
     clock_stop_timer();
     run_cycles(1000000);
     clock_virtual_poll();
-    EXPECT_EQ(g_tick_ring_index, index + 3);
+    EXPECT_EQ(g_scheduler.tick_ring_index, index + 3);
     // The cycles run while stopped count for no tick.
     clock_start_timer();
     EXPECT_EQ(g_cpu_regs.cycles_since_tick.load(), 0u);

@@ -24,7 +24,7 @@ TEST(HostTimerThread, TicksArriveAndNoUpdateIsLost) {
     g_cpu_regs.cycles = 0;
     g_run_flags = RUN_STEP;
     g_rtc.holdoff = 1000000; // every tick asks for a refresh
-    uint32_t first_index = g_tick_ring_index; // the timer thread owns it from the start on
+    uint32_t first_index = g_scheduler.tick_ring_index; // the timer thread owns it from the start on
     clock_start_timer();
     ASSERT_NE(g_scheduler.timer_id, 0u);
 
@@ -56,7 +56,7 @@ TEST(HostTimerThread, TicksArriveAndNoUpdateIsLost) {
     EXPECT_TRUE(budget_ok);
     EXPECT_EQ(clock_frame_budget(), 181818u);
     // Every cycle handed on lies in a ring entry of this run or is still waiting.
-    uint32_t stored = g_tick_ring_index - first_index;
+    uint32_t stored = g_scheduler.tick_ring_index - first_index;
     EXPECT_GE(stored, 1u);
     if (stored <= 32) {
         uint64_t in_ring = 0;
@@ -77,7 +77,7 @@ TEST(HostTimerThread, MachineRunsBesideTheTimerThread) {
     g_cfg_frame = 1;
     g_cfg_minclock = 0;
     ASSERT_EQ(init_start(), 0u);
-    uint32_t first_index = g_tick_ring_index; // the timer thread owns it once started
+    uint32_t first_index = g_scheduler.tick_ring_index; // the timer thread owns it once started
     clock_start_timer();
     uint32_t frames = 0;
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
@@ -91,7 +91,7 @@ TEST(HostTimerThread, MachineRunsBesideTheTimerThread) {
         g_crtc.regs[CRTC_MODE] ^= CRTC_MODE_HIGH_RES;
     }
     clock_stop_timer();
-    uint32_t ticks = g_tick_ring_index - first_index;
+    uint32_t ticks = g_scheduler.tick_ring_index - first_index;
     init_stop();
 
     g_cfg_frame = g_cfg_minclock = 0;

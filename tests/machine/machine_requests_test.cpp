@@ -58,7 +58,7 @@ TEST_F(MachineRequests, DisplayEndEndsTheSliceAndLeavesRequest6) {
     EXPECT_EQ(dispatch(REQ_VDISP_END), 0u);
     EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_END_SLICE));
     EXPECT_EQ(g_mfp.regs[MFP_GPIP] & 0x10, 0);
-    EXPECT_EQ(g_raster_line, 511u);
+    EXPECT_EQ(g_machine.frame.raster_line, 511u);
 }
 
 TEST_F(MachineRequests, ASecondPostWaitsForTheFirst) {
@@ -84,12 +84,12 @@ TEST_F(MachineRequests, RasterLineRewrite) {
     // A later line whose time has passed comes half a line later.
     g_scheduler.countdown[EV_MFP_RASTER] = 0;
     g_cpu_regs.cycles_in_frame = 100000;
-    g_crtc_line = 50;
+    g_machine.frame.crtc_line = 50;
     dispatch(REQ_RASTER_LINE);
     EXPECT_EQ(g_scheduler.countdown[EV_MFP_RASTER], 181818 / 568 / 2);
     // A line at or before the current one schedules nothing.
     g_scheduler.countdown[EV_MFP_RASTER] = 0;
-    g_crtc_line = 200;
+    g_machine.frame.crtc_line = 200;
     dispatch(REQ_RASTER_LINE);
     EXPECT_EQ(g_scheduler.countdown[EV_MFP_RASTER], 0);
 }

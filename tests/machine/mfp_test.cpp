@@ -24,7 +24,7 @@ protected:
         std::fill(std::begin(g_mfp.read_stamps), std::end(g_mfp.read_stamps), 0);
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
         std::fill(std::begin(g_crtc.regs), std::end(g_crtc.regs), 0);
-        g_event_time_scale = 10;
+        g_scheduler.event_time_scale = 10;
         g_cpu_regs.cycles = 0;
         g_cpu_regs.cycles_in_frame = 0;
         g_cpu_regs.cycles_per_frame = CPF;

@@ -25,7 +25,7 @@ protected:
         g_rtc.holdoff = 0;
         std::fill(std::begin(g_mfp.regs), std::end(g_mfp.regs), 0);
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
-        g_event_time_scale = 10;
+        g_scheduler.event_time_scale = 10;
         g_cpu_regs.cycles = 0;
         g_mem_probe_mode = 0;
         emu_clear_requests();

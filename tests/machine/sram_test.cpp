@@ -50,7 +50,7 @@ protected:
         std::memset(g_sram, 0, SRAM_SIZE);
         std::memset(g_sys.regs, 0, sizeof g_sys.regs);
         g_sys.power_off_count = 0;
-        g_sram_dirty = 0;
+        g_sram_state.dirty = 0;
         g_cfg_warnvirus = 1;
         g_virus_warn_off = 0;
         g_asks = 0;
@@ -94,7 +94,7 @@ TEST_F(Sram, WriteEnableDecidesWhetherWritesLand) {
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.enable));
         std::memset(g_sram, 0, SRAM_SIZE);
-        g_sram_dirty = 0;
+        g_sram_state.dirty = 0;
         mem_write_byte_c(c.enable, 0xE8E00D);
         EXPECT_EQ(probe([] {
             mem_write_byte_c(0x12, 0xED0100);
@@ -103,7 +103,7 @@ TEST_F(Sram, WriteEnableDecidesWhetherWritesLand) {
         }), 0u);  // protected writes vanish without an error
         EXPECT_EQ(mem_read_long_c(0xED0100), c.lands ? 0x12003456u : 0u);
         EXPECT_EQ(mem_read_long_c(0xED0104), c.lands ? 0x789ABCDEu : 0u);
-        EXPECT_EQ(g_sram_dirty, c.lands ? 1 : 0);
+        EXPECT_EQ(g_sram_state.dirty, c.lands ? 1 : 0);
     }
 }
 
@@ -134,7 +134,7 @@ TEST_F(Sram, BootSettingB0AsksBeforeItIsWritten) {
         g_virus_warn_off = c.warn_off;
         g_answer = c.answer;
         g_asks = 0;
-        g_sram_dirty = 0;
+        g_sram_state.dirty = 0;
         g_sram[0x18] = c.current;
         g_sram[0x19] = 0;
         uint32_t fault = probe([&] {
@@ -146,7 +146,7 @@ TEST_F(Sram, BootSettingB0AsksBeforeItIsWritten) {
         EXPECT_EQ(fault, c.stored ? 0u : 4u);
         uint8_t expected = uint8_t(c.size == 1 ? c.value : c.value >> (8 * (c.size - 1)));
         EXPECT_EQ(g_sram[c.addr - SRAM_BASE], c.stored ? expected : c.current);
-        EXPECT_EQ(g_sram_dirty, c.stored ? 1 : 0);
+        EXPECT_EQ(g_sram_state.dirty, c.stored ? 1 : 0);
     }
 }
 
@@ -163,7 +163,7 @@ TEST_F(Sram, LoadTakesTheRamSizeAndFixesTheLongAtC) {
         EXPECT_EQ(g_machine.main_ram_size, c.ram_size);
         EXPECT_EQ(be_read32(g_sram + 0x0C), 0x00BFFFFCu);
         EXPECT_EQ(g_sram[SRAM_SIZE - 1], 0x5A);
-        EXPECT_EQ(g_sram_dirty, 0);
+        EXPECT_EQ(g_sram_state.dirty, 0);
     }
 }
 
@@ -193,7 +193,7 @@ TEST_F(Sram, SaveWritesTheWholeImageOrNothing) {
     EXPECT_FALSE(fs::exists(file));
 
     for (uint32_t i = 0; i < SRAM_SIZE; i++) g_sram[i] = uint8_t(i * 7);
-    g_sram_dirty = 1;
+    g_sram_state.dirty = 1;
     write_file(file, {1, 2, 3});
     EXPECT_TRUE(sram_save(dir_));
     EXPECT_EQ(read_file(file), std::vector<uint8_t>(g_sram, g_sram + SRAM_SIZE));
@@ -223,7 +223,7 @@ TEST_F(Sram, FailedSaveIsToldAndRemembered) {
     write_file(dir_ / "plain", {0});
     struct Case { fs::path folder; const char* cause; };
     const Case cases[] = {{dir_ / "blocked", "Is a directory"}, {dir_ / "plain", "Not a directory"}};
-    g_sram_dirty = 1;
+    g_sram_state.dirty = 1;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.folder);
         host_message_box_flush();

@@ -51,4 +51,17 @@ start:
         move.w  #0xF0F0, 0xEB8000       | PCG
         move.w  #0xFFFF, 0xE00000       | text VRAM
         move.w  #0x000F, 0xC00000       | graphic VRAM
+        | RS-232C calls: a mode and a byte out
+        move.l  #0x4E07, d1
+        moveq   #0x30, d0               | SET232C
+        trap    #15
+        moveq   #0x41, d1
+        moveq   #0x35, d0               | OUT232C
+        trap    #15
+        | FE-call FPU: 1 / 3 leaves the inexact flag, which no report clears
+        move.l  #0x3FF00000, d0
+        moveq   #0, d1
+        move.l  #0x40080000, d2
+        moveq   #0, d3
+        .word   0xFE2E                  | __DDIV
         rom_done

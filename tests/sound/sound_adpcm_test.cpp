@@ -160,7 +160,7 @@ TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
     EXPECT_EQ(g_adpcm_player.end_time, 0u);
     EXPECT_EQ(ADPCM_BUS.read_byte(ADPCM_COMMAND), ADPCM_STATUS_IDLE);
     EXPECT_EQ(dma_reg_byte(CH, DMA_CSR), DMA_CSR_DONE);
-    EXPECT_EQ(g_dmac_pending_vector, 0x6Au);
+    EXPECT_EQ(g_dmac.pending_vector, 0x6Au);
     EXPECT_GT(g_scheduler.countdown[EV_LEVEL_DMA], 0);
 
     // A zero-length block: 136 samples of lead-in and tail, 19 ms.

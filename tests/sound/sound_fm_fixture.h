@@ -61,7 +61,7 @@ protected:
     void SetUp() override {
         fmcard_select(g_fmcard, FM_NONE);
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
-        g_event_time_scale = 10;
+        g_scheduler.event_time_scale = 10;
         g_cpu_regs.cycles = 0;
         g_cpu_regs.cycles_per_frame = TEST_CPF;
         opm_power_on();

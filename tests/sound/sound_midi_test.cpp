@@ -30,7 +30,7 @@ protected:
         g_midi.enable = 1;
         g_mem_probe_mode = 0;
         g_cpu_regs.cycles_per_frame = 181818;
-        g_event_time_scale = 10;
+        g_scheduler.event_time_scale = 10;
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
     }
     void TearDown() override {

@@ -183,7 +183,7 @@ TEST_F(StorageHostDriveSearch, OneListingPerSearchAndDeletingMatchesSkipsNone) {
     constexpr int FILES_IN_FOLDER = 300;
     for (int i = 0; i < FILES_IN_FOLDER; i++) host_file("F" + std::to_string(1000 + i) + ".DAT", "");
     put_namests(NAMESTS, "", "????????", "DAT");
-    uint64_t before = g_windrv_listings;
+    uint64_t before = g_windrv.listings;
     int seen = 0;
     for (int32_t r = run(WINDRV_CMD_FILES, {0x20, NAMESTS, FILES}); r == WINDRV_OK;
          r = run(WINDRV_CMD_NFILES, {0, 0, FILES})) {
@@ -195,7 +195,7 @@ TEST_F(StorageHostDriveSearch, OneListingPerSearchAndDeletingMatchesSkipsNone) {
         seen++;
     }
     EXPECT_EQ(seen, FILES_IN_FOLDER);
-    EXPECT_EQ(g_windrv_listings - before, 1u);
+    EXPECT_EQ(g_windrv.listings - before, 1u);
 }
 
 TEST_F(StorageHostDriveSearch, TheRingKeeps128Searches) {
@@ -206,10 +206,10 @@ TEST_F(StorageHostDriveSearch, TheRingKeeps128Searches) {
     // 127 other searches: the first is still found, and listed again now
     // that its matches are no longer kept.
     for (uint32_t i = 1; i < 128; i++) run(WINDRV_CMD_FILES, {0x20, NAMESTS, FILES + 64 * i});
-    uint64_t before = g_windrv_listings;
+    uint64_t before = g_windrv.listings;
     EXPECT_EQ(run(WINDRV_CMD_NFILES, {0, 0, FILES}), WINDRV_OK);
     EXPECT_EQ(found_name(ram(FILES)), "B.TXT");
-    EXPECT_EQ(g_windrv_listings - before, 1u);
+    EXPECT_EQ(g_windrv.listings - before, 1u);
     // The 129th search takes its entry.
     run(WINDRV_CMD_FILES, {0x20, NAMESTS, FILES + 64 * 128});
     EXPECT_EQ(run(WINDRV_CMD_NFILES, {0, 0, FILES}), WINDRV_NOT_FOUND);

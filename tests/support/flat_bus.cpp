@@ -89,9 +89,9 @@ void cpu_test_reset(uint32_t pc, uint32_t ssp, uint32_t sr) {
     g_cpu_regs.cycles = 0;
     g_cpu_regs.cycle_deadline = 0x7FFFFFFF;
     g_cpu_regs.event_kind = 0;
-    g_exception_busy = 0x100;
-    g_trace_delay = 0;
-    g_cpu_stopped = 0;
+    g_cpu_regs.exception_busy = 0x100;
+    g_cpu_regs.trace_delay = 0;
+    g_cpu_regs.stopped = 0;
     g_cpu_regs.refetch = 1;
     g_machine.requests.event_request = 0;
     g_run_flags = 0;

@@ -23,7 +23,7 @@ protected:
         g_pal.change_count = 0;
         g_pal.quiet_frames = 0;
         g_cfg_pal = 1;
-        g_raster_line = 0;
+        g_machine.frame.raster_line = 0;
         pal_alloc_lut();
         g_video.g_full_redraw_countdown = 0;
     }
@@ -125,10 +125,10 @@ TEST_F(VideoPalette, PaletteWritesCountAndRegisterWritesRearmARunningCountdown) 
 }
 
 TEST_F(VideoPalette, LayerByteIsLoggedAtItsRasterLine) {
-    g_raster_line = 300;
+    g_machine.frame.raster_line = 300;
     PALETTE_BUS.write_byte(PAL + 0x601, 0x25);
     PALETTE_BUS.write_byte(PAL + 0x600, 0x44);  // the high byte is not logged
-    g_raster_line = 511;
+    g_machine.frame.raster_line = 511;
     PALETTE_BUS.write_word(PAL + 0x6F2, 0x0060);  // an image of R2, word write
     for (int line = 0; line < 512; line++) {
         uint8_t expected = line == 300 ? 0xA5 : line == 511 ? 0xE0 : 0;

@@ -106,13 +106,13 @@ protected:
     static void at_raster(uint32_t n) { emu_set_raster_line(crtc_reg(CRTC_V_DISP_START) + n); }
     static void raster_hit(uint32_t n) {
         at_raster(n);
-        g_sprite_unit.cur_raster = g_raster_line;
-        if (g_raster_line > 0) g_sprite_unit.armed = 1;
+        g_sprite_unit.cur_raster = g_machine.frame.raster_line;
+        if (g_machine.frame.raster_line > 0) g_sprite_unit.armed = 1;
     }
     static void display_end() {
         emu_set_raster_line(crtc_reg(CRTC_V_DISP_END));
         if (g_sprite_unit.snapshot_count) {
-            g_sprite_unit.cur_raster = g_raster_line;
+            g_sprite_unit.cur_raster = g_machine.frame.raster_line;
             spr_take_snapshot();
         }
     }

@@ -25,7 +25,7 @@ protected:
         std::memset(&g_sprite_unit, 0, sizeof g_sprite_unit);
         clear_logs();
         g_crtc.regs[CRTC_MODE] = 0;
-        g_raster_line = 0;
+        g_machine.frame.raster_line = 0;
     }
     static void clear_logs() {
         std::memset(g_video.g_line_log_bgscroll, 0, sizeof g_video.g_line_log_bgscroll);
@@ -147,7 +147,7 @@ TEST_F(VideoSpriteStore, BgRegisterWritesAreLoggedAtTheirRasterLine) {
         SPRITE_BUS.write_word(SPR + 0x804, 0x0001);
         SPRITE_BUS.write_word(SPR + 0x808, 0x0200);
         clear_logs();
-        g_raster_line = c.raster;
+        g_machine.frame.raster_line = c.raster;
         uint32_t addr = SPR + c.offset;
         if (c.size == BYTE) SPRITE_BUS.write_byte(addr, c.value);
         else if (c.size == WORD) SPRITE_BUS.write_word(addr, c.value);

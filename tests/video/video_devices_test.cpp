@@ -119,7 +119,7 @@ protected:
             crtc(CRTC_GR0_X, 1);
             sprite_word(SPR_BG0_X, 3);
             // A raster interrupt arms the snapshot; the table write takes it.
-            g_sprite_unit.cur_raster = g_raster_line;
+            g_sprite_unit.cur_raster = g_machine.frame.raster_line;
             g_sprite_unit.armed = 1;
             sprite_word(SPR_TABLE, 16 + 9);
             emu_set_raster_line(crtc_reg(CRTC_V_DISP_START) + 8);

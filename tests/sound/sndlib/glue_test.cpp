@@ -187,7 +187,7 @@ TEST_F(SoundLibGlue, AdpcmOutModesBlocksAndSense) {
     EXPECT_EQ(adpcm_iocs_sense(), 0u);
     EXPECT_EQ(X68Sound_AdpcmPeek(), sndlib::ADPCM_STATUS_IDLE);
     EXPECT_EQ(X68Sound_PpiPeek() & 3, 3);  // both outputs off
-    EXPECT_EQ(g_dmac_pending_vector, dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_NIV));
+    EXPECT_EQ(g_dmac.pending_vector, dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_NIV));
     // Mode $0001: the 4 MHz clock, left only.
     adpcm_iocs_out(0x10000, 0x0001, 100);
     EXPECT_EQ(lib.opm.reg(sndlib::OPM_REG_CT_W) & sndlib::OPM_CT1, sndlib::OPM_CT1);
@@ -258,7 +258,7 @@ TEST_F(SoundLibGlue, AdpcmErrorRunsTheErrorSteps) {
     EXPECT_EQ(g_adpcm.iocs.dma_error, sndlib::CER_COUNT);
     EXPECT_EQ(dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_CSR), DMA_CSR_ERR);
     EXPECT_EQ(dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_CER), sndlib::CER_COUNT);
-    EXPECT_EQ(g_dmac_pending_vector, dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_EIV));
+    EXPECT_EQ(g_dmac.pending_vector, dma_reg_byte(DMA_CHANNEL_ADPCM, DMA_EIV));
     EXPECT_EQ(X68Sound_AdpcmPeek(), sndlib::ADPCM_STATUS_IDLE);
 }
 
