@@ -45,8 +45,8 @@ extern const BusDevice TVRAM_BUS;
 // Byte-per-pixel modes (16 and 256 colours, 1024 x 1024): the pixel of word
 // address A is store byte (A - $C00000) >> 1. Reads give the pixel as the
 // low byte of the word (an even-address byte reads 0); writes store the low
-// byte of the word (an even-address byte write is ignored). The plain writers
-// mark 512-pixel lines, the 1024 record's 1024-pixel lines.
+// byte of the word (an even-address byte write is ignored). The writes of
+// GVRAM_BUS mark 512-pixel lines, those of GVRAM_1024_BUS 1024-pixel lines.
 extern const BusDevice GVRAM_BUS, GVRAM_1024_BUS;
 // 65536 colours: store byte = A - $C00000, big-endian words.
 extern const BusDevice GVRAM_64K_BUS;
