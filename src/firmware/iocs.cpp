@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/config.h"
 #include "app/disk_panel.h"
 #include "core/cpu_regs.h"
 #include "firmware/disk_calls.h"
@@ -10,6 +9,7 @@
 #include "firmware/rs232c.h"
 #include "input/keyboard.h"
 #include "input/keyboard_iocs.h"
+#include "machine/settings.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
@@ -60,11 +60,11 @@ void trap_hook_led_refresh() { g_panel_refresh_countdown = PANEL_REFRESH_SLICES;
 
 void trap_set_keyboard_calls() {
     for (uint32_t i = 0; i < IOCS_KEY_CALLS; i++)
-        g_iocs_native_table[IOCS_B_KEYINP + i] = g_cfg_key ? nullptr : g_iocs_keyboard_set[i];
+        g_iocs_native_table[IOCS_B_KEYINP + i] = g_settings.key ? nullptr : g_iocs_keyboard_set[i];
 }
 
 void trap_set_adpcm_calls() {
-    bool on = g_cfg_fmpcm8 != 0 && g_cfg_fm == FM_EXTERNAL_LIBRARY;
+    bool on = g_settings.fmpcm8 != 0 && g_settings.fm == FM_EXTERNAL_LIBRARY;
     g_fmcard.adpcm_calls_set = on ? 1 : 0;
     for (uint32_t i = 0; i < IOCS_ADPCM_CALLS; i++)
         g_iocs_native_table[IOCS_ADPCMOUT + i] = on ? g_iocs_adpcm_set[i] : nullptr;

@@ -5,6 +5,7 @@
 #include "input/ppi.h"
 #include "machine/device.h"
 #include "machine/io_page.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/opm.h"
 #include "sound/sndlib.h"
@@ -109,7 +110,7 @@ std::span<const uint8_t> adpcm_state() { return device_state_bytes(g_adpcm); }
 
 uint32_t adpcm_peek_byte(uint32_t addr) {
     if ((addr & 0xFFFFFF) != ADPCM_COMMAND) return 0;
-    if (g_fmcard.fm == FM_EXTERNAL_LIBRARY) return sndlib_adpcm_peek() & 0xFF;
+    if (g_settings.fm == FM_EXTERNAL_LIBRARY) return sndlib_adpcm_peek() & 0xFF;
     return g_adpcm_player.end_time ? ADPCM_STATUS_PLAYING : ADPCM_STATUS_IDLE;
 }
 uint32_t adpcm_read_byte(uint32_t addr) { return adpcm_peek_byte(addr); }
@@ -118,7 +119,7 @@ void adpcm_write_byte(uint32_t addr, uint32_t value) {
     if (a > ADPCM_COMMAND + 6) return;
     g_adpcm.regs[a & 7] = uint8_t(value);
     if (a != ADPCM_COMMAND) return;
-    if (g_fmcard.fm == FM_EXTERNAL_LIBRARY) sndlib_adpcm_poke(value & 0xFF);
+    if (g_settings.fm == FM_EXTERNAL_LIBRARY) sndlib_adpcm_poke(value & 0xFF);
     else if (value & ADPCM_CMD_PLAY) adpcm_play_dma();
 }
 uint32_t adpcm_read_word(uint32_t addr) { return io_word_of_bytes<adpcm_read_byte>(addr); }

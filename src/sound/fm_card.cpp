@@ -4,6 +4,7 @@
 
 #include "firmware/iocs_switches.h"
 #include "host/opl3_card.h"
+#include "machine/settings.h"
 #include "sound/opna_card.h"
 #include "machine/log_lines.h"
 #include "sound/opl.h"
@@ -27,7 +28,7 @@ void fmcard_select(FmCard& card, int32_t type) {
 }
 
 void fmcard_start(FmCard& card, int32_t type) {
-    card.fm = type;
+    g_settings.fm = type;
     if (type == FM_OPL3 || type == FM_OPL2) {
         fmcard_parse_blaster(card);
         if (!card.card_found) {
@@ -47,43 +48,43 @@ void fmcard_start(FmCard& card, int32_t type) {
     } else if (type == FM_EXTERNAL_LIBRARY) {
         card.card_found = 0;  // the library sets it when it runs
         sndlib_ensure_started();
-        if (!card.card_found) card.fm = type = FM_NONE;
+        if (!card.card_found) g_settings.fm = type = FM_NONE;
     } else {
         type = FM_NONE;
     }
-    if (!(card.fmpcm8 && card.fm == FM_EXTERNAL_LIBRARY)) trap_set_adpcm_calls();
-    card.running_type = card.fm = type;
+    if (!(g_settings.fmpcm8 && g_settings.fm == FM_EXTERNAL_LIBRARY)) trap_set_adpcm_calls();
+    card.running_type = g_settings.fm = type;
     char line[32];
     std::snprintf(line, sizeof line, "fm type : %d", type);
     log_add_line(line);
 }
 
 void fmcard_stop(FmCard& card) {
-    card.fm = card.running_type;
+    g_settings.fm = card.running_type;
     fmcard_all_off(card);
     if (card.running_type == FM_EXTERNAL_LIBRARY) sndlib_stop();
     fmcard_reset(card);
-    card.fm = card.running_type = FM_NONE;
+    g_settings.fm = card.running_type = FM_NONE;
     opl3_card_detach();
     opna_card_detach();
 }
 
 void fmcard_reset(FmCard& card) {
     card.output_on = 1;
-    if (card.fm == FM_PC98) opn_reset();
-    else if (card.fm == FM_OPL3 || card.fm == FM_OPL2) opl_init();
+    if (g_settings.fm == FM_PC98) opn_reset();
+    else if (g_settings.fm == FM_OPL3 || g_settings.fm == FM_OPL2) opl_init();
 }
 
 void fmcard_all_off(FmCard& card) {
-    if (card.fm == FM_PC98) opn_all_off();
+    if (g_settings.fm == FM_PC98) opn_all_off();
     else opl_all_off();
 }
 
 void fmcard_write_opm(uint32_t reg, uint32_t value) {
-    if (g_fmcard.fm == FM_EXTERNAL_LIBRARY) {
+    if (g_settings.fm == FM_EXTERNAL_LIBRARY) {
         if (reg == OPM_TIMER_CONTROL) opm_timer_control(value);
         sndlib_write_opm(reg, value);
-    } else if (g_fmcard.fm == FM_PC98) {
+    } else if (g_settings.fm == FM_PC98) {
         opn_write_opm(reg, value);
     } else {
         opl_write_opm(reg, value);

@@ -11,6 +11,7 @@
 #include "host/message_box.h"
 #include "input/ppi.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
 #include "storage/dma.h"
@@ -100,8 +101,8 @@ int sndlib_start() {
         return 0;
     }
     sndlib_install_stream(mixer_stream());
-    int s = g_sndlib.X68Sound_Start(g_fmcard.fmsample ? 44100 : 22050, g_fmcard.fmopm, g_fmcard.fmadpcm,
-                                    g_fmcard.fmbetw, g_fmcard.fmpcmbuf, g_fmcard.fmlate, g_fmcard.fmrev);
+    int s = g_sndlib.X68Sound_Start(g_settings.fmsample ? 44100 : 22050, g_settings.fmopm, g_settings.fmadpcm,
+                                    g_settings.fmbetw, g_settings.fmpcmbuf, g_settings.fmlate, g_settings.fmrev);
     if (s == 0) {
         g_fmcard.card_found = 1;
         g_sndlib_active = 1;
@@ -109,7 +110,7 @@ int sndlib_start() {
         g_sndlib.X68Sound_DmaInt(sndlib_dma_int);
         g_sndlib.X68Sound_DmaErrInt(sndlib_dma_err_int);
         g_sndlib.X68Sound_OpmInt(sndlib_opm_int);
-        g_sndlib.X68Sound_TotalVolume(g_fmcard.fmvol);
+        g_sndlib.X68Sound_TotalVolume(g_settings.fmvol);
         adpcm_iocs_reset();
         return 1;
     }
@@ -132,7 +133,7 @@ void sndlib_stop() {
     if (g_sndlib_active) {
         for (int ch = 0; ch < 8; ++ch) g_sndlib.X68Sound_Pcm8_Out(ch, 0, 0, 0);
         g_sndlib.X68Sound_Pcm8_Abort();
-        int64_t ms = std::clamp<int64_t>(int64_t(g_fmcard.fmlate) + g_fmcard.fmbetw, 0, STOP_SLEEP_MAX_MS);
+        int64_t ms = std::clamp<int64_t>(int64_t(g_settings.fmlate) + g_settings.fmbetw, 0, STOP_SLEEP_MAX_MS);
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         g_sndlib.X68Sound_Reset();
         g_sndlib.X68Sound_Free();
@@ -171,7 +172,7 @@ void sndlib_opm_int() {}
 
 uint32_t sndlib_dma_read(uint32_t offset) {
     offset &= 0xFF;
-    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active && offset >= DMA_CH3)
+    if (g_settings.fm == FM_EXTERNAL_LIBRARY && g_sndlib_active && offset >= DMA_CH3)
         return uint32_t(g_sndlib.X68Sound_DmaPeek(int32_t(offset & 0x3F))) & 0xFF;
     return dma_peek_byte(offset);
 }
@@ -181,11 +182,11 @@ void sndlib_dma_poke(uint32_t reg, uint32_t value) {
 }
 
 void sndlib_ppi_write() {
-    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiPoke(g_ppi.regs[PPI_PORT_C]);
+    if (g_settings.fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiPoke(g_ppi.regs[PPI_PORT_C]);
 }
 
 void sndlib_ppi_ctrl() {
-    if (g_cfg_fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiCtrl(g_ppi.regs[PPI_CONTROL]);
+    if (g_settings.fm == FM_EXTERNAL_LIBRARY && g_sndlib_active) g_sndlib.X68Sound_PpiCtrl(g_ppi.regs[PPI_CONTROL]);
 }
 
 uint32_t sndlib_adpcm_peek() {
@@ -199,7 +200,7 @@ void sndlib_adpcm_poke(uint32_t value) {
 // A PCM8 call is served by the library for the function groups it handles.
 bool pcm8_call_served(uint32_t d0) {
     uint32_t group = (d0 >> 4) & 0xFF;
-    return g_cfg_fmpcm8 != 0 && g_cfg_fm == FM_EXTERNAL_LIBRARY && group < 16 && g_pcm8_fn_served[group];
+    return g_settings.fmpcm8 != 0 && g_settings.fm == FM_EXTERNAL_LIBRARY && group < 16 && g_pcm8_fn_served[group];
 }
 
 // TRAP #2. The first call looks for the PCM8 driver behind the vector

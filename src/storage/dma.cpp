@@ -4,6 +4,7 @@
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "sound/adpcm.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
@@ -57,7 +58,7 @@ void dma_write_byte(uint32_t addr, uint32_t value) {
     else
         reg = uint8_t(value);
     const uint32_t channel = a / DMA_CHANNEL_STRIDE, offset = a % DMA_CHANNEL_STRIDE;
-    if (channel == DMA_CHANNEL_ADPCM && g_cfg_fm == FM_EXTERNAL_LIBRARY) {
+    if (channel == DMA_CHANNEL_ADPCM && g_settings.fm == FM_EXTERNAL_LIBRARY) {
         sndlib_dma_poke(offset, value);
         return;
     }

@@ -4,11 +4,11 @@
 
 #include <vector>
 
-#include "app/config.h"
 #include "app/disk_panel.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
+#include "machine/settings.h"
 #include "video/crtc.h"
 
 namespace {
@@ -27,7 +27,7 @@ protected:
         g_hd_media = FdMedia{};
         g_panel_refresh_countdown = 0;
         g_frame_counter = 0;
-        g_cfg_key = 0;
+        g_settings.key = 0;
         g_mfp.regs[MFP_GPIP] = 0;
         g_crtc.regs[CRTC_MODE] = 0;
         g_rtc.regs[1] = 0;
@@ -75,7 +75,7 @@ TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     EXPECT_EQ(leds.power, LED_GREEN);
     EXPECT_EQ(g_panel_refresh_countdown, 2) << "red re-arms the refresh";
 
-    g_cfg_key = 1;
+    g_settings.key = 1;
     g_mfp.regs[MFP_KEY_LED] = 0x40;
     g_mfp.regs[MFP_GPIP] = 0x04;  // power switch: the LED blinks
     g_frame_counter = 0x10;

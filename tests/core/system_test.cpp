@@ -10,6 +10,7 @@
 #include "core/cpu_regs.h"
 #include "core/trace.h"
 #include "firmware/iocs.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
 #include "support/flat_bus.h"
@@ -36,8 +37,8 @@ protected:
         std::memset(g_iocs_hook_table, 0, sizeof g_iocs_hook_table);
         std::memset(g_iocs_native_table, 0, sizeof g_iocs_native_table);
         std::memset(g_pcm8_fn_served, 0, sizeof g_pcm8_fn_served);
-        g_cfg_fm = 0;
-        g_cfg_fmpcm8 = 0;
+        g_settings.fm = 0;
+        g_settings.fmpcm8 = 0;
     }
     void run(const std::vector<uint16_t>& code, uint32_t sr) {
         load_code(kPc, code);
@@ -54,8 +55,8 @@ protected:
 };
 
 TEST_F(SystemTest, TrapTakesItsVector) {
-    g_cfg_fm = 4;
-    g_cfg_fmpcm8 = 1;
+    g_settings.fm = 4;
+    g_settings.fmpcm8 = 1;
     g_pcm8_fn_served[7] = 1;
     struct Case { const char* name; uint16_t op; uint32_t d0, vector; };
     const Case cases[] = {
@@ -76,11 +77,11 @@ TEST_F(SystemTest, TrapTakesItsVector) {
 
 TEST_F(SystemTest, Trap2ServedBySoundLibrary) {
     g_pcm8_fn_served[7] = 1;
-    g_cfg_fm = 4;
+    g_settings.fm = 4;
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);
     EXPECT_EQ(g_cpu_regs.pc, handler_of(0x88)); // FMPCM8 off
-    g_cfg_fmpcm8 = 1;
+    g_settings.fmpcm8 = 1;
     cpu_test_reset(kPc);
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);

@@ -7,10 +7,10 @@
 #include <cfloat>
 #include <cmath>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "firmware/fe_calls.h"
 #include "firmware/fe_host_fpu.h"
+#include "machine/settings.h"
 #include "support/flat_bus.h"
 
 namespace {
@@ -163,10 +163,10 @@ class FeCalls : public ::testing::Test {
 protected:
     void SetUp() override {
         flat_bus_install();
-        g_cfg_fpu = 1;
+        g_settings.fpu = 1;
         g_fe_status = 0;
     }
-    void TearDown() override { g_cfg_fpu = 0; }
+    void TearDown() override { g_settings.fpu = 0; }
 
     // Runs $FExx once from the CCR given; true when the step took 8 cycles.
     static void step(uint32_t low_byte, uint32_t ccr) {

@@ -10,6 +10,7 @@
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/settings.h"
 #include "video/palette.h"
 #include "machine/sram.h"
 #include "sound/midi.h"
@@ -44,7 +45,7 @@ protected:
         ASSERT_TRUE(mem_alloc_main_ram(ram_size));
         g_crtc.regs[CRTC_MODE] = 0;
         g_memory_map.gvram_layout_mode = -1;
-        g_cfg_midi = 0;  // the MIDI board switched off
+        g_settings.midi = 0;  // the MIDI board switched off
         ASSERT_EQ(mem_map_build(), 0);
         std::memset(g_iplrom, 0, IPLROM_SIZE);
         std::memset(g_cgrom, 0, CGROM_SIZE);

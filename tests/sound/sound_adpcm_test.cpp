@@ -3,7 +3,6 @@
 #include <cmath>
 #include <vector>
 
-#include "app/config.h"
 #include "app/run_loop.h"
 #include "core/boundary.h"
 #include "core/bus.h"
@@ -13,6 +12,7 @@
 #include "input/ppi.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "sound/adpcm.h"
 #include "sound/adpcm_codec.h"
 #include "sound/fm_card.h"
@@ -36,10 +36,10 @@ protected:
         adpcm_power_on();
         dma_power_on();
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
-        g_fmcard.fm = FM_NONE;
+        g_settings.fm = FM_NONE;
         g_fmcard.chip.opm_regs[OPM_CT_RATE] = 0;
         g_ppi.regs[PPI_PORT_C] = 0x08;  // 15600 Hz
-        g_cfg_wav = 1;
+        g_settings.wav = 1;
         g_has_focus = 1;
     }
     void TearDown() override {

@@ -11,6 +11,7 @@
 #include "core/cpu_regs.h"
 #include "host/port_bus.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/opl.h"
 #include "sound/opm.h"
@@ -65,8 +66,8 @@ protected:
         g_cpu_regs.cycles_per_frame = TEST_CPF;
         opm_power_on();
         g_fmcard.output_on = 1;
-        g_fmcard.fmwait1 = 0;
-        g_fmcard.fmwait2 = 0;
+        g_settings.fmwait1 = 0;
+        g_settings.fmwait2 = 0;
     }
     void TearDown() override {
         ports.detach();
@@ -80,7 +81,7 @@ protected:
     }
     // Runs the card's road as FM type on the recording ports at base.
     void road(int32_t type, int32_t base, int32_t channels) {
-        g_fmcard.fm = g_fmcard.running_type = type;
+        g_settings.fm = g_fmcard.running_type = type;
         g_fmcard.port = base;
         g_fmcard.channels = channels;
         g_fmcard.opl_channel_mask = channels >= 4 ? 15 : 7;

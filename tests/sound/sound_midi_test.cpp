@@ -9,6 +9,7 @@
 #include "host/audio_mixer.h"
 #include "host/midi_out.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "sound/midi.h"
 #include "tone.h"
 
@@ -27,7 +28,7 @@ protected:
         });
         midi_close();
         midi_power_on();
-        g_midi.enable = 1;
+        g_settings.midi = 1;
         g_mem_probe_mode = 0;
         g_cpu_regs.cycles_per_frame = 181818;
         g_event_time_scale = 10;
@@ -36,7 +37,7 @@ protected:
     void TearDown() override {
         midi_close();
         midi_out_set_opener(nullptr);
-        g_midi.enable = 0;
+        g_settings.midi = 0;
         g_mem_probe_mode = 0;
     }
     // Transmits bytes through R56 (group 5, $EAFA0D).
@@ -75,7 +76,7 @@ TEST_F(SoundMidi, sound_midi_board_registers) {
     midi_write_byte(0xEAFA0D, 0x80);  // R06: the general timer
     EXPECT_EQ(g_scheduler.countdown[EV_LEVEL_MIDI], 16 * 181818 / 2250 + 4);
 
-    g_midi.enable = 0;
+    g_settings.midi = 0;
     g_mem_probe_mode = 1;
     g_mem_probe_fault = 0;
     midi_read_byte(0xEAFA01);

@@ -8,9 +8,9 @@
 #include <sstream>
 #include <sys/stat.h>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "storage/windrv.h"
 #include "storage/windrv_scan.h"
 #include "support/machine_map.h"
@@ -29,15 +29,15 @@ void HostDriveTest::SetUp() {
     fs::create_directory(root_);
     fs::create_directory(outside_);
     std::ofstream(outside_ / "secret.txt") << "secret";
-    saved_longname_ = g_cfg_longname;
-    g_cfg_longname = 1;
+    saved_longname_ = g_settings.longname;
+    g_settings.longname = 1;
     windrv_set_roots({root_.string()});
     windrv_scan_drives();
     windrv_power_on();
 }
 
 void HostDriveTest::TearDown() {
-    g_cfg_longname = saved_longname_;
+    g_settings.longname = saved_longname_;
     windrv_set_roots({});
     windrv_scan_drives();
     windrv_power_on();

@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "machine/system_port.h"
 #include "video/palette.h"
 #include "video/video_state.h"
@@ -22,7 +23,7 @@ protected:
         g_video.g_redraw_holdoff = 0;
         g_pal.change_count = 0;
         g_pal.quiet_frames = 0;
-        g_cfg_pal = 1;
+        g_settings.pal = 1;
         g_raster_line = 0;
         pal_alloc_lut();
         g_video.g_full_redraw_countdown = 0;
@@ -159,7 +160,7 @@ TEST_F(VideoPalette, PacingTurnsPaletteWritesIntoRedrawRequests) {
     EXPECT_EQ(calls_until_redraw(300), 1);
 
     // PAL off: one write shows on the 30th frame, thirty writes at once.
-    g_cfg_pal = 0;
+    g_settings.pal = 0;
     pal_write_byte(PAL + 2, 1);
     EXPECT_EQ(calls_until_redraw(300), 30);
     for (int i = 0; i < 30; i++) pal_write_byte(PAL + 2, i);
