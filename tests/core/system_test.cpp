@@ -78,6 +78,7 @@ TEST_F(SystemTest, TrapTakesItsVector) {
 TEST_F(SystemTest, Trap2ServedBySoundLibrary) {
     g_pcm8_fn_served[7] = 1;
     g_settings.fm = 4;
+    g_settings.fmpcm8 = 0;
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);
     EXPECT_EQ(g_cpu_regs.pc, handler_of(0x88)); // FMPCM8 off

@@ -18,6 +18,7 @@
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "machine/mfp.h"
+#include "machine/settings.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
 #include "support/rom_folder.h"
@@ -108,6 +109,7 @@ TEST_F(Devices, ListingTheIoPageChangesNothing) {
 // A peek gives what a read gives, where a read has no side effect, and
 // nothing where nothing answers.
 TEST_F(Devices, PeeksReadWhatTheBusHolds) {
+    g_settings.midi = 0;
     ASSERT_EQ(init_start(), 0u);
     ASSERT_TRUE(run_to_power_off());
     struct Case { uint32_t addr, want; const char* what; };
