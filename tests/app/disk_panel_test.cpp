@@ -10,15 +10,17 @@
 #include "machine/rtc.h"
 #include "machine/settings.h"
 #include "video/crtc.h"
+#include "support/powered_on.h"
 
 namespace {
 
-class DiskPanelLeds : public ::testing::Test {
+class DiskPanelLeds : public PoweredOnMachine {
 protected:
     std::vector<uint8_t> ram = std::vector<uint8_t>(0x1000);
     uint8_t* saved_ram = nullptr;
     uint32_t saved_size = 0;
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         saved_ram = g_machine.main_ram;
         saved_size = g_machine.main_ram_size;
         g_machine.main_ram = ram.data();
@@ -27,7 +29,6 @@ protected:
         g_hd_media = FdMedia{};
         g_panel_refresh_countdown = 0;
         g_frame_counter = 0;
-        g_settings.key = 0;
         g_mfp.regs[MFP_GPIP] = 0;
         g_crtc.regs[CRTC_MODE] = 0;
         g_rtc.regs[1] = 0;

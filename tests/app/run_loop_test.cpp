@@ -12,6 +12,7 @@
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/settings.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -62,15 +63,15 @@ public:
     void show_statistics(const std::string& title) override { titles.push_back(title); }
 };
 
-class RunLoop : public ::testing::Test {
+class RunLoop : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         clock_set_pacing(ClockPacing::Virtual);
         emu_clear_requests();
         g_run_flags = 0;
         g_settings.backg = 0;
         g_settings.frame = 0;
-        g_settings.perform = 0;
         g_slice_step = 10;
         g_vsync_count = 0;
         g_draw_count = 0;

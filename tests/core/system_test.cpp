@@ -14,6 +14,7 @@
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -26,9 +27,10 @@ void load_code(uint32_t at, const std::vector<uint16_t>& code) {
     for (size_t i = 0; i < code.size(); ++i) flat_write_word(at + 2 * uint32_t(i), code[i]);
 }
 
-class SystemTest : public ::testing::Test {
+class SystemTest : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
         cpu_test_reset(kPc, kSsp, 0x2700);
         for (uint32_t v = 0x08; v < 0x400; v += 4) flat_write_long(v, handler_of(v));

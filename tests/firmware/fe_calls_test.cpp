@@ -12,6 +12,7 @@
 #include "firmware/fe_host_fpu.h"
 #include "machine/settings.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -159,9 +160,10 @@ const FeRow ROWS[] = {
 
 uint32_t longs_of(FeType t) { return t == FE_DOUBLE ? 2 : 1; }
 
-class FeCalls : public ::testing::Test {
+class FeCalls : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
         g_settings.fpu = 1;
         g_fe_status = 0;

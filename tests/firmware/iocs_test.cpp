@@ -14,6 +14,7 @@
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -22,9 +23,10 @@ constexpr uint16_t TRAP_15 = 0x4E4F, NOP = 0x4E71;
 constexpr uint32_t VEC_IOCS = 47;
 constexpr uint32_t NATIVE_CYCLES = 78;
 
-class Iocs : public ::testing::Test {
+class Iocs : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
         flat_write_long(VEC_IOCS * 4, kIocsHandler);
         flat_write_words(kIocsHandler, {NOP});

@@ -13,6 +13,7 @@
 #include "machine/machine.h"
 #include "machine/settings.h"
 #include "sound/fm_card.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -28,16 +29,14 @@ void table0() {
     g_joystick.pad_tables[0][20] = ~(1u << 6);
 }
 
-class Joystick : public ::testing::Test {
+class Joystick : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         saved_ = g_joystick;
-        ppi_power_on();
         g_ppi.regs[PPI_PORT_C] = 0; // ports A and B show their low bytes
         table0();
-        g_settings.joyout = 0;
         g_settings.joy0 = JOY_KEYBOARD;
-        g_settings.joy1 = JOY_NONE;
         g_frame_counter = 0;
         host_set_joystick_source(&fake_);
     }

@@ -17,6 +17,7 @@
 #include "machine/scheduler.h"
 #include "machine/settings.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -27,9 +28,10 @@ constexpr uint32_t UDR = 0xE88000 + MFP_UDR;
 WindowMessage down(uint32_t vk) { return {1, WM_KEYDOWN, vk, KEY_LPARAM_REPEAT_ONE}; }
 WindowMessage up(uint32_t vk) { return {1, WM_KEYUP, vk, KEY_LPARAM_REPEAT_ONE | KEY_LPARAM_RELEASED}; }
 
-class Keyboard : public ::testing::Test {
+class Keyboard : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
         std::memset(g_mfp.regs, 0, sizeof g_mfp.regs);
         for (auto& c : g_scheduler.countdown) c = 0;

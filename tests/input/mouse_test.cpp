@@ -8,17 +8,17 @@
 #include "machine/machine.h"
 #include "machine/settings.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 #include "video/video_state.h"
 #include "host/window_message.h"
 
 namespace {
 
-class Mouse : public ::testing::Test {
+class Mouse : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
-        mouse_power_on();
-        scc_power_on();
         g_video.h_scale = 4096;
         g_video.v_scale = 1024;
         g_video.src_width = 768;

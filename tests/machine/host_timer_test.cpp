@@ -9,13 +9,15 @@
 #include "machine/settings.h"
 #include "machine/system_port.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 #include "video/crtc.h"
 
 namespace {
 
-class HostTimer : public ::testing::Test {
+class HostTimer : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         clock_stop_timer();
         clock_set_pacing(ClockPacing::Virtual);
         g_settings.frame = 0;

@@ -21,6 +21,7 @@
 #include "machine/settings.h"
 #include "machine/sram.h"
 #include "machine/startup.h"
+#include "support/powered_on.h"
 
 namespace fs = std::filesystem;
 
@@ -75,11 +76,12 @@ int32_t refuse_first(int32_t) { return g_questions++ == 0 ? 1 : 0; }
 
 // A start folder of its own (also the current folder) holding the ROM as
 // "iplrom.dat" and an all-zero "cgrom.dat"; the program folder is empty.
-class MachineRom : public ::testing::Test {
+class MachineRom : public PoweredOnMachine {
 protected:
     static void SetUpTestSuite() { init_build_cpu_tables(); }
 
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         std::string tmpl = (fs::temp_directory_path() / "zolm-machine-rom-XXXXXX").string();
         ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
         root_ = tmpl;

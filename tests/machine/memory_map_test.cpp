@@ -15,6 +15,7 @@
 #include "machine/sram.h"
 #include "sound/midi.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 #include "video/crtc.h"
 #include "video/vram.h"
 
@@ -33,9 +34,12 @@ uint32_t probe(const std::function<void()>& access) {
     return g_mem_probe_fault;
 }
 
-class MemoryMap : public ::testing::Test {
+class MemoryMap : public PoweredOnMachine {
 protected:
-    void SetUp() override { build(4 * MB); }
+    void SetUp() override {
+        PoweredOnMachine::SetUp();
+        build(4 * MB);
+    }
     void TearDown() override { g_cpu_regs.sr = 0x2700; }
 
     static void build(uint32_t ram_size) {

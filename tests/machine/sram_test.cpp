@@ -19,6 +19,7 @@
 #include "machine/sram.h"
 #include "machine/system_port.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 #include "video/crtc.h"
 
 namespace fs = std::filesystem;
@@ -41,9 +42,10 @@ uint32_t probe(const std::function<void()>& access) {
     return g_mem_probe_fault;
 }
 
-class Sram : public ::testing::Test {
+class Sram : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
         cpu_test_reset(0x300000, 0x3F0000);
         ASSERT_TRUE(mem_alloc_images());
@@ -54,7 +56,6 @@ protected:
         std::memset(g_sys.regs, 0, sizeof g_sys.regs);
         g_sys.power_off_count = 0;
         g_sram_dirty = 0;
-        g_settings.warnvirus = 1;
         g_virus_warn_off = 0;
         g_asks = 0;
         g_answer = 0;

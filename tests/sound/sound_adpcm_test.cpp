@@ -19,15 +19,17 @@
 #include "sound/opm.h"
 #include "storage/dma.h"
 #include "support/machine_map.h"
+#include "support/powered_on.h"
 #include "tone.h"
 
 namespace {
 
 constexpr int CH = DMA_CHANNEL_ADPCM;
 
-class SoundAdpcm : public ::testing::Test {
+class SoundAdpcm : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         ASSERT_TRUE(machine_map_install(0x400000));
         mixer_set_clock(nullptr);
         mixer_set_manual_time(mixer_frames_to_time(44100));
@@ -36,10 +38,8 @@ protected:
         adpcm_power_on();
         dma_power_on();
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
-        g_settings.fm = FM_NONE;
         g_fmcard.chip.opm_regs[OPM_CT_RATE] = 0;
         g_ppi.regs[PPI_PORT_C] = 0x08;  // 15600 Hz
-        g_settings.wav = 1;
         g_has_focus = 1;
     }
     void TearDown() override {

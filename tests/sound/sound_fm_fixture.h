@@ -15,6 +15,7 @@
 #include "sound/fm_card.h"
 #include "sound/opl.h"
 #include "sound/opm.h"
+#include "support/powered_on.h"
 
 inline constexpr uint32_t TEST_CPF = 181818;
 
@@ -56,9 +57,10 @@ struct RecordingPorts {
     }
 };
 
-class SoundFm : public ::testing::Test {
+class SoundFm : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         fmcard_select(g_fmcard, FM_NONE);
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
         g_event_time_scale = 10;

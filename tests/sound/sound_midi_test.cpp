@@ -12,15 +12,17 @@
 #include "machine/settings.h"
 #include "sound/midi.h"
 #include "tone.h"
+#include "support/powered_on.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 MidiRecording* g_recording;
 
-class SoundMidi : public ::testing::Test {
+class SoundMidi : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         midi_out_set_opener([]() -> std::unique_ptr<MidiOut> {
             auto r = std::make_unique<MidiRecording>();
             g_recording = r.get();
@@ -28,7 +30,6 @@ protected:
         });
         midi_close();
         midi_power_on();
-        g_settings.midi = 1;
         g_mem_probe_mode = 0;
         g_cpu_regs.cycles_per_frame = 181818;
         g_event_time_scale = 10;

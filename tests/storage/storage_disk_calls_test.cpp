@@ -28,6 +28,7 @@
 #include "storage/virus_warning.h"
 #include "support/flat_bus.h"
 #include "support/machine_map.h"
+#include "support/powered_on.h"
 #include "video/video_state.h"
 #include "video/vram.h"
 
@@ -46,9 +47,10 @@ VirusAnswer answer(const VirusQuestionText&) {
     return g_answer;
 }
 
-class StorageDiskCalls : public ::testing::Test {
+class StorageDiskCalls : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         ASSERT_TRUE(machine_map_install());
         std::string tmpl = (fs::temp_directory_path() / "zolm-disk-calls-XXXXXX").string();
         ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
@@ -60,8 +62,6 @@ protected:
         g_virus_question = answer;
         g_led_refreshes = g_questions = 0;
         g_answer = VirusAnswer::allow;
-        g_settings.eject = 1;
-        g_settings.warnvirus = 1;
         g_virus_warn_off = 0;
     }
     void TearDown() override {

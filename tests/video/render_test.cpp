@@ -18,6 +18,7 @@
 #include "machine/settings.h"
 #include "support/flat_bus.h"
 #include "support/machine_map.h"
+#include "support/powered_on.h"
 #include "video/crtc.h"
 #include "video/frame_buffer.h"
 #include "video/palette.h"
@@ -43,17 +44,17 @@ uint16_t colour(uint32_t k) {
 //   '1'-'9', 'a'-'f'  graphic palette 1-15
 //   'A'-'O'           text palette 1-15 (entries 257-271)
 //   'p'-'x'           sprite/BG block 1, indices 1-9 (entries 273-281)
-class VideoRender : public ::testing::TestWithParam<bool> {
+class VideoRender : public PoweredOnMachine, public ::testing::WithParamInterface<bool> {
 protected:
     FrameBuffer fb;
     int width = 0, height = 0;
     std::map<char, uint16_t> legend;
 
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         ASSERT_TRUE(machine_map_install());
         emu_clear_requests();
         video_state_clear();
-        g_settings.gpriority = g_settings.priority = 1;
         vid_static_init();
         frame_buffer_setup(fb, GetParam());
         std::memset(g_video.text_line_nonempty, 1, sizeof g_video.text_line_nonempty);

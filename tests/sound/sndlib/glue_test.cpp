@@ -18,6 +18,7 @@
 #include "sound/sndlib.h"
 #include "storage/dma.h"
 #include "support/machine_map.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -31,9 +32,10 @@ int32_t recording_start(int32_t rate, int32_t opm, int32_t adpcm, int32_t betw, 
     return g_start_result ? g_start_result : X68Sound_Start(rate, opm, adpcm, betw, pcmbuf, late, rev);
 }
 
-class SoundLibGlue : public ::testing::Test {
+class SoundLibGlue : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         ASSERT_TRUE(machine_map_install());
         g_message_box_backend = [](const char* text, const char*, MessageBoxKind) {
             g_boxes.push_back(text);
@@ -48,14 +50,8 @@ protected:
         mixer_reset();
         mixer_set_manual_time(0);
         g_settings.fm = FM_EXTERNAL_LIBRARY;
-        g_settings.fmpcm8 = 1;
         g_settings.fmsample = 0;
-        g_settings.fmopm = g_settings.fmadpcm = 1;
-        g_settings.fmbetw = 5;
-        g_settings.fmpcmbuf = 5;
         g_settings.fmlate = 20;
-        g_settings.fmrev = 1.0;
-        g_settings.fmvol = 256;
         g_fmcard.adpcm_calls_set = 0;
     }
     void TearDown() override {
