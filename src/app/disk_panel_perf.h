@@ -24,7 +24,7 @@ struct PerfWatches {
     int present = 0;         // a counter exists (the steady clock always does)
     int64_t frequency = 0;   // counts per second
 };
-extern PerfWatches g_perf_watches;  // PERFORM (g_settings.perform) is in app/config.h
+extern PerfWatches g_perf_watches;  // PERFORM is g_settings.perform
 
 // Marks the counter present, stores its frequency, sets PERFORM from it and
 // logs "perf Freq: %lx:%08lx  %dMHz".

@@ -11,13 +11,13 @@ struct Settings {
     std::string ext = "ZOLM (*.xdf;*.DIM;*.2HD;*.DUP;*.HDM)|*.xd*;*.2HD;*.DUP;*.DIM;*.HDM|ZOLM All Files (*.*)|*.*||";
     int32_t fdnum = 0;      // FDNUM: four floppy drives instead of two
     int32_t speed = 2;      // SPEED: frames per drawn frame, 0-5 = x1, x2, x3, x4, x8, x1.5
-    int32_t crt = 2;        // CRT: the window's size and line doubling, 0-3
+    int32_t crt = 2;        // CRT: the picture's scale, 0-3 (2: as the guest's pixels)
     int32_t frame = 1;      // FRAME: the frame budget follows the cycles the host runs
     int32_t minclock = 1;   // MINCLOCK: the budget's floor is 5 MHz instead of 10 MHz
-    int32_t autosize = 0;   // AUTOSIZE: the window follows the guest's screen size
-    int32_t sel15bpp = 0;   // SEL15BPP: host pixels are 555 instead of 565
-    int32_t bppreg = -1;    // BPPREG: the desktop depth SEL15BPP was chosen for
-    int32_t ddraw = 0;      // DDRAW: full screen in a desktop mode of the guest's size
+    int32_t autosize = 0;   // AUTOSIZE: the window fits the picture's size
+    int32_t sel15bpp = 0;   // SEL15BPP: host pixels are 555 instead of 565 (a timed choice)
+    int32_t bppreg = -1;    // BPPREG: the desktop depth SEL15BPP was chosen at
+    int32_t ddraw = 0;      // DDRAW: full screen in a desktop mode that fits the picture
     int32_t joy0 = 0;       // JOY0: where port 1's input comes from (JoyMode)
     int32_t joy1 = 0;       // JOY1: where port 2's input comes from (JoyMode)
     int32_t joyout = 0;     // JOYOUT: the pad table used, 0-5

@@ -22,7 +22,7 @@ inline constexpr uint8_t VID_LAYER_LOG_FLAG = 0x80;
 inline constexpr int32_t VID_LOG_LINES = 512;
 
 // The host side of the picture: buffer geometry and pixel format, window
-// and display settings, debug switches. The host sets them (vid_static_init,
+// and display state, debug switches. The host sets them (vid_static_init,
 // frame_buffer_setup, the display code); the machine's power-on leaves them.
 struct VideoHost {
   int32_t buffer_height;   // drawable_lines + 32

@@ -10,7 +10,6 @@
 
 #include "core/cpu_regs.h"
 #include "machine/machine.h"
-#include "machine/settings.h"
 #include "storage/windrv.h"
 #include "storage/windrv_scan.h"
 #include "support/machine_map.h"
@@ -18,6 +17,7 @@
 namespace fs = std::filesystem;
 
 void HostDriveTest::SetUp() {
+    PoweredOnMachine::SetUp();
     setenv("TZ", "UTC", 1);
     tzset();
     ASSERT_TRUE(machine_map_install(0x400000));
@@ -29,15 +29,12 @@ void HostDriveTest::SetUp() {
     fs::create_directory(root_);
     fs::create_directory(outside_);
     std::ofstream(outside_ / "secret.txt") << "secret";
-    saved_longname_ = g_settings.longname;
-    g_settings.longname = 1;
     windrv_set_roots({root_.string()});
     windrv_scan_drives();
     windrv_power_on();
 }
 
 void HostDriveTest::TearDown() {
-    g_settings.longname = saved_longname_;
     windrv_set_roots({});
     windrv_scan_drives();
     windrv_power_on();
