@@ -64,8 +64,9 @@ void init_build_config_lines() {
         {"SPEED:%d", g_settings.speed}, {"CRT:%d", g_settings.crt}, {"FRAME:%d", g_settings.frame},
         {"MINCLOCK:%d", g_settings.minclock}, {"AUTOSIZE:%d", g_settings.autosize},
         {"SEL15BPP:%d", g_settings.sel15bpp}, {"BPPREG:%d", g_settings.bppreg},
-        {"DDRAW:%d", g_settings.ddraw}, {"JOY0:%d", g_settings.joy0}, {"JOY1:%d", g_settings.joy1}, {"JOYOUT:%d", g_settings.joyout},
-        {"FPU:%d", g_settings.fpu}, {"BACKG:%d", g_settings.backg}, {"EJECT:%d", g_settings.eject}, {"MOUSE:%d", g_settings.mouse},
+        {"DDRAW:%d", g_settings.ddraw}, {"JOY0:%d", g_settings.joy0}, {"JOY1:%d", g_settings.joy1},
+        {"JOYOUT:%d", g_settings.joyout}, {"FPU:%d", g_settings.fpu}, {"BACKG:%d", g_settings.backg},
+        {"EJECT:%d", g_settings.eject}, {"MOUSE:%d", g_settings.mouse},
         {"KEY:%d", g_settings.key}, {"IME:%d", g_settings.ime},
     };
     for (const auto& s : settings) out.push_back(format(s.fmt, s.value));

@@ -34,7 +34,8 @@ void update_statistics(RunLoopHost& host) {
     std::snprintf(line, sizeof line, "pc=%08x sr=%04x sp=%08x", uint32_t(g_cpu_regs.pc), uint32_t(g_cpu_regs.sr),
                   g_cpu_regs.r[15]);
     g_debug_text[0] = line;
-    std::string title = panel_stats_title(g_cpu_regs.cycles_per_frame, g_vsync_count, g_draw_count, elapsed, g_settings.frame != 0);
+    std::string title =
+        panel_stats_title(g_cpu_regs.cycles_per_frame, g_vsync_count, g_draw_count, elapsed, g_settings.frame != 0);
     g_vsync_count = 0;
     g_draw_count = 0;
     host.show_statistics(title);

@@ -8,7 +8,8 @@
 
 struct Settings {
     // EXT: filter of the disk chooser, "text|patterns|...||"
-    std::string ext = "ZOLM (*.xdf;*.DIM;*.2HD;*.DUP;*.HDM)|*.xd*;*.2HD;*.DUP;*.DIM;*.HDM|ZOLM All Files (*.*)|*.*||";
+    std::string ext =
+        "ZOLM (*.xdf;*.DIM;*.2HD;*.DUP;*.HDM)|*.xd*;*.2HD;*.DUP;*.DIM;*.HDM|ZOLM All Files (*.*)|*.*||";
     int32_t fdnum = 0;      // FDNUM: four floppy drives instead of two
     int32_t speed = 2;      // SPEED: frames per drawn frame, 0-5 = x1, x2, x3, x4, x8, x1.5
     int32_t crt = 2;        // CRT: the picture's scale, 0-3 (2: as the guest's pixels)
