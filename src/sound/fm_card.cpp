@@ -75,7 +75,7 @@ void fmcard_reset(FmCard& card) {
     else if (g_settings.fm == FM_OPL3 || g_settings.fm == FM_OPL2) opl_init();
 }
 
-void fmcard_all_off(FmCard& card) {
+void fmcard_all_off(FmCard&) {
     if (g_settings.fm == FM_PC98) opn_all_off();
     else opl_all_off();
 }

@@ -21,6 +21,7 @@
 #include "machine/settings.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
+#include "support/powered_on.h"
 #include "support/rom_folder.h"
 
 namespace {
@@ -50,9 +51,12 @@ std::string differences(const Snapshot& a, const Snapshot& b) {
     return out;
 }
 
-class Devices : public ::testing::Test {
+class Devices : public PoweredOnMachine {
 protected:
-    void SetUp() override { ASSERT_TRUE(folder_.ok()); }
+    void SetUp() override {
+        PoweredOnMachine::SetUp();
+        ASSERT_TRUE(folder_.ok());
+    }
     // Runs the started machine until the ROM switches the power off.
     static bool run_to_power_off() {
         for (int slice = 0; slice < 2000; slice++) {
