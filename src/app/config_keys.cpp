@@ -4,7 +4,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/drive_slots.h"
 #include "app/settings_apply.h"
 #include "input/joystick.h"
 #include "machine/settings.h"

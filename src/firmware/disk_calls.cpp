@@ -1,6 +1,5 @@
 #include "firmware/disk_calls.h"
 
-#include "app/drive_slots.h"
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
 #include "machine/settings.h"

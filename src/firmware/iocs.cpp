@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "app/disk_panel.h"
 #include "core/cpu_regs.h"
 #include "firmware/disk_calls.h"
 #include "firmware/iocs_switches.h"

@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/disk_panel.h"
 #include "core/cpu_regs.h"
 #include "host/keyboard_type.h"
 #include "input/keymap.h"

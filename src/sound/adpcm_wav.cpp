@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/run_loop.h"
 #include "host/wave_file.h"
 #include "host/wave_voice.h"
 #include "machine/log_lines.h"

@@ -7,7 +7,6 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/drive_slots.h"
 #include "core/cpu_regs.h"
 #include "machine/settings.h"
 #include "storage/disk_image.h"

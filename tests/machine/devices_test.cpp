@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "core/bus.h"
 #include "core/trace.h"
 #include "input/keyboard.h"

@@ -13,7 +13,6 @@
 #include <vector>
 
 #include "failing_opens.h"
-#include "app/drive_slots.h"
 #include "core/cpu_regs.h"
 #include "firmware/disk_calls.h"
 #include "host/paths.h"

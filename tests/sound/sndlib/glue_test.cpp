@@ -272,16 +272,16 @@ TEST_F(SoundLibGlue, SelectingTheFmModeHandsTheChipsOver) {
     fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);
     EXPECT_EQ(models(), (std::vector<SoundModel>{L, L, L, L}));
     EXPECT_EQ(g_sound_models.library_started, 1u);
-    g_fmcard.fmpcm8 = 0;
+    g_settings.fmpcm8 = 0;
     fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);  // runs already
     EXPECT_EQ(models(), (std::vector<SoundModel>{L, L, L, M}));
     EXPECT_EQ(g_sound_models.library_started, 1u);
     fmcard_select(g_fmcard, FM_NONE);
     EXPECT_EQ(models(), (std::vector<SoundModel>{M, M, M, M}));
     EXPECT_EQ(g_sound_models.library_started, 0u);
-    g_fmcard.fmpcm8 = 1;
+    g_settings.fmpcm8 = 1;
     sndlib_use_table(nullptr, 0);
     fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);
-    EXPECT_EQ(g_fmcard.fm, FM_NONE);
+    EXPECT_EQ(g_settings.fm, FM_NONE);
     EXPECT_EQ(models(), (std::vector<SoundModel>{M, M, M, M}));
 }
