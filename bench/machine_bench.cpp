@@ -22,10 +22,10 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "app/headless.h"
 #include "core/decode.h"
 #include "host/paths.h"
+#include "machine/settings.h"
 
 namespace fs = std::filesystem;
 
@@ -77,7 +77,7 @@ void BM_MachineCompute(benchmark::State& state) {
     fs::path root = start_folder(ZOLM_COMPUTE_ROM, state);
     if (root.empty()) return;
     std::error_code ec;
-    g_cfg_frame = 1;
+    g_settings.frame = 1;
 
     HeadlessOptions options;
     options.headless = true;

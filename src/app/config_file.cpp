@@ -6,7 +6,6 @@
 #include <vector>
 
 #include "app/command_line.h"
-#include "app/config.h"
 #include "app/config_keys.h"
 #include "app/settings_apply.h"
 #include "host/message_box.h"
@@ -14,6 +13,7 @@
 #include "input/joystick.h"
 #include "input/keyboard.h"
 #include "machine/log_lines.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "storage/drive_slots.h"
 #include "storage/windrv_scan.h"
@@ -55,9 +55,9 @@ std::string saved_value(const CfgKey& key) {
 
 void apply_settings() {
     opt_apply_settings();
-    fmcard_select(g_fmcard, g_fmcard.fm);
+    fmcard_select(g_fmcard, g_settings.fm);
     joy_probe_fm_port(g_joystick);  // FM 3's card answers only now
-    if (kbd_detect_type()) g_cfg_key = 1;
+    if (kbd_detect_type()) g_settings.key = 1;
 }
 
 } // namespace

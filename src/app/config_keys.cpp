@@ -4,37 +4,25 @@
 #include <cstdlib>
 #include <cstring>
 
-#include "app/config.h"
 #include "app/settings_apply.h"
 #include "input/joystick.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
-#include "sound/midi.h"
 #include "sound/sndlib.h"
 #include "storage/drive_slots.h"
 #include "storage/virus_warning.h"
-#include "video/frame_buffer.h"
-#include "video/palette.h"
-#include "video/render_graphic.h"
-#include "video/render_sprite_text.h"
 #include "video/video_state.h"
 
 namespace {
 
-constexpr char EXT_DEFAULT[] =
-    "ZOLM (*.xdf;*.DIM;*.2HD;*.DUP;*.HDM)|*.xd*;*.2HD;*.DUP;*.DIM;*.HDM|ZOLM All Files (*.*)|*.*||";
-constexpr char WINFONT_DEFAULT[] = "ＭＳ ゴシック";
-constexpr double FMREV_DEFAULT = 1.0;
-
-CfgKey text(const char* name, std::string* value, const char* def = "") {
+CfgKey text(const char* name, std::string* value) {
     CfgKey k{name, CfgKind::Text};
     k.text = value;
-    k.default_text = def;
     return k;
 }
-CfgKey number(const char* name, int32_t* value, int32_t def, int32_t min = INT32_MIN, int32_t max = INT32_MAX) {
+CfgKey number(const char* name, int32_t* value, int32_t min = INT32_MIN, int32_t max = INT32_MAX) {
     CfgKey k{name, CfgKind::Integer};
     k.integer = value;
-    k.default_value = def;
     k.min = min;
     k.max = max;
     return k;
@@ -46,64 +34,58 @@ CfgKey fm_rev(const char* name, double* value) {
 }
 
 // The drive slots' names are FD0-FD3; the slot reset, not the defaults,
-// gives them their first value.
+// gives them their first value. The others are the fields of g_settings.
 const CfgKey KEYS[] = {
     text("FD0", &g_fd_media[0].name),
     text("FD1", &g_fd_media[1].name),
     text("FD2", &g_fd_media[2].name),
     text("FD3", &g_fd_media[3].name),
-    text("EXT", &g_cfg_ext, EXT_DEFAULT),
-    number("FDNUM", &g_cfg_fdnum, 0),
-    number("SPEED", &g_cfg_speed, 2, 0, SPEED_SETTINGS - 1),
-    number("CRT", &g_video_host.g_cfg_crt, 2, 0, 3),
-    number("FRAME", &g_cfg_frame, 1),
-    number("MINCLOCK", &g_cfg_minclock, 1),
-    number("AUTOSIZE", &g_cfg_autosize, 0),
-    number("SEL15BPP", &g_video_host.g_cfg_sel15bpp, 0),
-    number("BPPREG", &g_video_host.g_cfg_bppreg, -1),
-    number("DDRAW", &g_cfg_ddraw, 0),
-    number("JOY0", &g_cfg_joy0, 0, 0, 4),
-    number("JOY1", &g_cfg_joy1, 0, 0, 4),
-    number("JOYOUT", &g_cfg_joyout, 0, 0, JOY_PAD_TABLES - 1),
-    number("FPU", &g_cfg_fpu, 0),
-    number("PAL", &g_cfg_pal, 1),
-    number("PRIORITY", &g_cfg_priority, 1),
-    number("VSYNC", &g_cfg_vsync, 0),
-    number("WARNVIRUS", &g_cfg_warnvirus, 1),
-    number("PERFORM", &g_cfg_perform, 0),
-    number("VRAM_SIZE", &g_cfg_vram_size, 0),
-    number("GPRIORITY", &g_cfg_gpriority, 1),
-    number("BACKG", &g_cfg_backg, 1),
-    number("EJECT", &g_cfg_eject, 1),
-    number("MOUSE", &g_cfg_mouse, 1, 0, 2),
-    number("KEY", &g_cfg_key, 0),
-    number("IME", &g_cfg_ime, 0),
-    number("WAV", &g_cfg_wav, 1),
-    number("MIDI", &g_cfg_midi, 1),
-    number("FM", &g_fmcard.fm, 0, 0, FM_EXTERNAL_LIBRARY),
-    number("FMWAIT1", &g_fmcard.fmwait1, 1),
-    number("FMWAIT2", &g_fmcard.fmwait2, 2),
-    number("FMSAMPLE", &g_fmcard.fmsample, 1, 0, 1),
-    number("FMOPM", &g_fmcard.fmopm, 1),
-    number("FMADPCM", &g_fmcard.fmadpcm, 1),
-    number("FMBETW", &g_fmcard.fmbetw, 5),
-    number("FMPCMBUF", &g_fmcard.fmpcmbuf, 5),
-    number("FMLATE", &g_fmcard.fmlate, 200),
-    fm_rev("FMREV", &g_fmcard.fmrev),
-    number("FMPCM8", &g_fmcard.fmpcm8, 1),
-    number("FMVOL", &g_fmcard.fmvol, 256, 1, 65535),
-    number("WINFD", &g_cfg_winfd, 0),
-    text("FONT", &g_cfg_font),
-    text("WINFONT", &g_cfg_winfont, WINFONT_DEFAULT),
-    number("LONGNAME", &g_cfg_longname, 1),
-    number("NMIDEBUG", &g_cfg_nmidebug, 1),
+    text("EXT", &g_settings.ext),
+    number("FDNUM", &g_settings.fdnum),
+    number("SPEED", &g_settings.speed, 0, SPEED_SETTINGS - 1),
+    number("CRT", &g_settings.crt, 0, 3),
+    number("FRAME", &g_settings.frame),
+    number("MINCLOCK", &g_settings.minclock),
+    number("AUTOSIZE", &g_settings.autosize),
+    number("SEL15BPP", &g_settings.sel15bpp),
+    number("BPPREG", &g_settings.bppreg),
+    number("DDRAW", &g_settings.ddraw),
+    number("JOY0", &g_settings.joy0, 0, 4),
+    number("JOY1", &g_settings.joy1, 0, 4),
+    number("JOYOUT", &g_settings.joyout, 0, JOY_PAD_TABLES - 1),
+    number("FPU", &g_settings.fpu),
+    number("PAL", &g_settings.pal),
+    number("PRIORITY", &g_settings.priority),
+    number("VSYNC", &g_settings.vsync),
+    number("WARNVIRUS", &g_settings.warnvirus),
+    number("PERFORM", &g_settings.perform),
+    number("VRAM_SIZE", &g_settings.vram_size),
+    number("GPRIORITY", &g_settings.gpriority),
+    number("BACKG", &g_settings.backg),
+    number("EJECT", &g_settings.eject),
+    number("MOUSE", &g_settings.mouse, 0, 2),
+    number("KEY", &g_settings.key),
+    number("IME", &g_settings.ime),
+    number("WAV", &g_settings.wav),
+    number("MIDI", &g_settings.midi),
+    number("FM", &g_settings.fm, 0, FM_EXTERNAL_LIBRARY),
+    number("FMWAIT1", &g_settings.fmwait1),
+    number("FMWAIT2", &g_settings.fmwait2),
+    number("FMSAMPLE", &g_settings.fmsample, 0, 1),
+    number("FMOPM", &g_settings.fmopm),
+    number("FMADPCM", &g_settings.fmadpcm),
+    number("FMBETW", &g_settings.fmbetw),
+    number("FMPCMBUF", &g_settings.fmpcmbuf),
+    number("FMLATE", &g_settings.fmlate),
+    fm_rev("FMREV", &g_settings.fmrev),
+    number("FMPCM8", &g_settings.fmpcm8),
+    number("FMVOL", &g_settings.fmvol, 1, 65535),
+    number("WINFD", &g_settings.winfd),
+    text("FONT", &g_settings.font),
+    text("WINFONT", &g_settings.winfont),
+    number("LONGNAME", &g_settings.longname),
+    number("NMIDEBUG", &g_settings.nmidebug),
 };
-
-bool is_slot_name(const CfgKey& key) {
-    for (const FdMedia& slot : g_fd_media)
-        if (key.text == &slot.name) return true;
-    return false;
-}
 
 bool is_space(char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\v' || c == '\f'; }
 
@@ -149,15 +131,7 @@ const CfgKey* cfg_find_key(std::string_view name) {
 }
 
 void cfg_set_defaults() {
-    for (const CfgKey& k : KEYS) {
-        switch (k.kind) {
-        case CfgKind::Text:
-            if (!is_slot_name(k)) *k.text = k.default_text;
-            break;
-        case CfgKind::Integer: *k.integer = k.default_value; break;
-        case CfgKind::FmRev: *k.real = FMREV_DEFAULT; break;
-        }
-    }
+    g_settings = Settings{};
     for (int32_t& off : g_video_host.layer_off) off = 0;
     g_video_host.g_ddraw_active = 0;
     g_fmcard.adpcm_calls_set = 0;

@@ -19,9 +19,7 @@ struct CfgKey {
     int32_t* integer = nullptr;
     std::string* text = nullptr;
     double* real = nullptr;
-    int32_t default_value = 0;
     int32_t min = INT32_MIN, max = INT32_MAX;
-    const char* default_text = "";
 };
 
 // Every key, FD0 to NMIDEBUG, in the order cfg_save writes them.
@@ -29,7 +27,7 @@ std::span<const CfgKey> cfg_keys();
 // The key of that name (case counts), or nullptr.
 const CfgKey* cfg_find_key(std::string_view name);
 
-// Every setting to its default (FD0-FD3 keep what the slot reset gave
+// g_settings to its defaults (FD0-FD3 keep what the slot reset gave
 // them), and the state that is not saved cleared.
 void cfg_set_defaults();
 

@@ -2,10 +2,10 @@
 
 #include <cstdio>
 
-#include "app/config.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "video/crtc.h"
 
@@ -48,7 +48,7 @@ void focus_main(DiskPanel& panel) {
 void panel_update_leds(PanelLeds& leds) {
     leds.valid = g_machine.main_ram != nullptr;
     if (!leds.valid) return;
-    const uint8_t key_leds = g_cfg_key ? g_mfp.regs[MFP_KEY_LED]
+    const uint8_t key_leds = g_settings.key ? g_mfp.regs[MFP_KEY_LED]
                                        : (g_machine.main_ram_size > IOCS_KEY_LED_WORK ? g_machine.main_ram[IOCS_KEY_LED_WORK] : 0);
     for (int n = 0; n < PANEL_KEY_LEDS; ++n) leds.key[n] = (key_leds >> n) & 1 ? LED_GREEN : LED_OFF;
 
@@ -85,7 +85,7 @@ void panel_choose_image(DiskPanel& panel, int drive) {
     panel.chooser_drive = drive;
     char title[8];
     std::snprintf(title, sizeof title, "FD%d", drive);
-    file_chooser_open(panel.chooser, title, g_fd_media[drive].name, g_cfg_ext, DRIVE_CHOOSER_EXT, true);
+    file_chooser_open(panel.chooser, title, g_fd_media[drive].name, g_settings.ext, DRIVE_CHOOSER_EXT, true);
 }
 
 void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_only) {

@@ -3,8 +3,8 @@
 #include <chrono>
 #include <cstdio>
 
-#include "app/config.h"
 #include "machine/log_lines.h"
+#include "machine/settings.h"
 
 PerfWatches g_perf_watches;
 
@@ -24,7 +24,7 @@ constexpr int64_t TENTHS_OF_MS_PER_SECOND = 10000;
 void perf_init() {
     g_perf_watches.present = 1;
     g_perf_watches.frequency = STEADY_FREQUENCY;
-    g_cfg_perform = g_perf_watches.present;
+    g_settings.perform = g_perf_watches.present;
     const uint64_t f = static_cast<uint64_t>(g_perf_watches.frequency);
     const uint32_t low = static_cast<uint32_t>(f);
     char line[96];
@@ -35,15 +35,15 @@ void perf_init() {
 }
 
 void perf_mark_start(PerfWatchId id) {
-    if (g_cfg_perform) g_perf_watches.watch[id].start = steady_now();
+    if (g_settings.perform) g_perf_watches.watch[id].start = steady_now();
 }
 
 void perf_mark_end(PerfWatchId id) {
-    if (g_cfg_perform) g_perf_watches.watch[id].end = steady_now();
+    if (g_settings.perform) g_perf_watches.watch[id].end = steady_now();
 }
 
 void perf_elapsed(PerfWatchId id) {
-    if (!g_cfg_perform || g_perf_watches.frequency <= 0) return;
+    if (!g_settings.perform || g_perf_watches.frequency <= 0) return;
     PerfWatch& w = g_perf_watches.watch[id];
     const int time = static_cast<int>((w.end - w.start) * TENTHS_OF_MS_PER_SECOND /
                                       g_perf_watches.frequency);
@@ -62,7 +62,7 @@ void perf_format(PerfWatchId id) {
 std::string panel_stats_title(uint32_t cycles_per_frame, uint32_t vsync_count,
                               uint32_t draw_count, uint32_t elapsed_ms, bool frame_on) {
     char title[160];
-    if (g_cfg_perform) {
+    if (g_settings.perform) {
         std::snprintf(title, sizeof title, "X68000 (%s) (%s) (%s)",
                       g_perf_watches.watch[PERF_BITBLT].text.c_str(),
                       g_perf_watches.watch[PERF_GEN].text.c_str(),

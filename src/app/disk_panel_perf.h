@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <string>
 
+#include "machine/settings.h"
+
 inline constexpr int PERF_RING = 16;
 
 struct PerfWatch {
@@ -22,7 +24,7 @@ struct PerfWatches {
     int present = 0;         // a counter exists (the steady clock always does)
     int64_t frequency = 0;   // counts per second
 };
-extern PerfWatches g_perf_watches;  // PERFORM (g_cfg_perform) is in app/config.h
+extern PerfWatches g_perf_watches;  // PERFORM is g_settings.perform
 
 // Marks the counter present, stores its frequency, sets PERFORM from it and
 // logs "perf Freq: %lx:%08lx  %dMHz".

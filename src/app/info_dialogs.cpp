@@ -6,10 +6,10 @@
 #include <sys/sysinfo.h>
 #include <sys/utsname.h>
 
-#include "app/config.h"
 #include "host/paths.h"
 #include "input/joystick.h"
 #include "machine/log_lines.h"
+#include "machine/settings.h"
 #include "storage/fdc.h"
 #include "video/frame_buffer.h"
 #include "video/video_state.h"
@@ -61,16 +61,17 @@ void init_build_config_lines() {
         const char* fmt;
         int value;
     } settings[] = {
-        {"SPEED:%d", g_cfg_speed}, {"CRT:%d", g_video_host.g_cfg_crt}, {"FRAME:%d", g_cfg_frame},
-        {"MINCLOCK:%d", g_cfg_minclock}, {"AUTOSIZE:%d", g_cfg_autosize},
-        {"SEL15BPP:%d", g_video_host.g_cfg_sel15bpp}, {"BPPREG:%d", g_video_host.g_cfg_bppreg},
-        {"DDRAW:%d", g_cfg_ddraw}, {"JOY0:%d", g_cfg_joy0}, {"JOY1:%d", g_cfg_joy1}, {"JOYOUT:%d", g_cfg_joyout},
-        {"FPU:%d", g_cfg_fpu}, {"BACKG:%d", g_cfg_backg}, {"EJECT:%d", g_cfg_eject}, {"MOUSE:%d", g_cfg_mouse},
-        {"KEY:%d", g_cfg_key}, {"IME:%d", g_cfg_ime},
+        {"SPEED:%d", g_settings.speed}, {"CRT:%d", g_settings.crt}, {"FRAME:%d", g_settings.frame},
+        {"MINCLOCK:%d", g_settings.minclock}, {"AUTOSIZE:%d", g_settings.autosize},
+        {"SEL15BPP:%d", g_settings.sel15bpp}, {"BPPREG:%d", g_settings.bppreg},
+        {"DDRAW:%d", g_settings.ddraw}, {"JOY0:%d", g_settings.joy0}, {"JOY1:%d", g_settings.joy1},
+        {"JOYOUT:%d", g_settings.joyout}, {"FPU:%d", g_settings.fpu}, {"BACKG:%d", g_settings.backg},
+        {"EJECT:%d", g_settings.eject}, {"MOUSE:%d", g_settings.mouse},
+        {"KEY:%d", g_settings.key}, {"IME:%d", g_settings.ime},
     };
     for (const auto& s : settings) out.push_back(format(s.fmt, s.value));
-    out.push_back("FONT:" + g_cfg_font);
-    out.push_back("WINFONT:" + g_cfg_winfont);
+    out.push_back("FONT:" + g_settings.font);
+    out.push_back("WINFONT:" + g_settings.winfont);
 }
 
 void info_dialog_open(InfoDialog& dialog) {

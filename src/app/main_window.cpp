@@ -7,7 +7,6 @@
 
 #include "app/app_commands.h"
 #include "app/command_line.h"
-#include "app/config.h"
 #include "app/config_file.h"
 #include "app/disk_panel.h"
 #include "app/main_window_impl.h"
@@ -25,6 +24,7 @@
 #include "machine/host_timer.h"
 #include "machine/log_lines.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "machine/sram.h"
 #include "machine/startup.h"
 #include "sound/sound_host.h"
@@ -117,7 +117,7 @@ bool MainWindow::open() {
     check_color_depth();
     display_enum_modes(16);
     g_video_host.g_relayout_request = 0;
-    if (g_cfg_ime) SDL_StopTextInput();
+    if (g_settings.ime) SDL_StopTextInput();
     else SDL_StartTextInput();
     ddraw_setup();
     give_focus();
@@ -258,7 +258,7 @@ void MainWindow::main_window_event(const SDL_Event& e, bool& stop_pump) {
         return;
     }
     // With IME set, Alt is the machine's F10 instead of the menu's key.
-    if ((e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) && g_cfg_ime && !e.key.repeat &&
+    if ((e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) && g_settings.ime && !e.key.repeat &&
         (e.key.keysym.scancode == SDL_SCANCODE_LALT || e.key.keysym.scancode == SDL_SCANCODE_RALT)) {
         if (e.type == SDL_KEYDOWN && g_window_input.key_on_key_down && g_window_input.key_on_key_up) {
             g_window_input.key_on_key_down(alt_as_f10(main_.id(), true));

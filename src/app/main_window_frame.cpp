@@ -7,7 +7,6 @@
 #include <cstdio>
 
 #include "app/app_commands.h"
-#include "app/config.h"
 #include "app/disk_panel.h"
 #include "app/disk_panel_perf.h"
 #include "app/main_window_impl.h"
@@ -16,6 +15,7 @@
 #include "machine/log_lines.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "video/palette.h"
 #include "video/video_state.h"
 
@@ -47,8 +47,8 @@ void MainWindow::check_color_depth() {
     v.g_relayout_request = 1;
     v.desktop_bpp_seen = v.desktop_bpp;
     log_add_line("color mode is good:   16 bit/pixel");
-    frame_buffer_setup(fb_, v.g_cfg_sel15bpp == 0);
-    g_cfg_vram_size = 1;
+    frame_buffer_setup(fb_, g_settings.sel15bpp == 0);
+    g_settings.vram_size = 1;
     bitmap_ready_ = main_.picture_setup(FB_PIXELS_PER_ROW, FB_ROWS, v.rgb565 != 0);
 }
 
@@ -83,13 +83,13 @@ void MainWindow::choose_pixel_format() {
     VideoHost& v = g_video_host;
     if (chosen) return;
     chosen = true;
-    if (v.desktop_bpp_seen == v.g_cfg_bppreg) return;
-    v.g_cfg_bppreg = v.desktop_bpp_seen;
+    if (v.desktop_bpp_seen == g_settings.bppreg) return;
+    g_settings.bppreg = v.desktop_bpp_seen;
     if (v.bits_per_pixel != 16) return;
     int warm = 0, p555 = 0, p565 = 0;
     bool ok = choose_timed_run(false, warm) && choose_timed_run(true, p565) && choose_timed_run(false, p555);
     bool use555 = ok && 95 * p555 > 100 * p565;
-    v.g_cfg_sel15bpp = use555 ? 1 : 0;
+    g_settings.sel15bpp = use555 ? 1 : 0;
     frame_buffer_setup(fb_, !use555);
     bitmap_ready_ = main_.picture_setup(FB_PIXELS_PER_ROW, FB_ROWS, !use555);
     g_video.g_full_redraw_countdown = 1;
@@ -133,7 +133,7 @@ void MainWindow::draw_frame() {
     int32_t top = v.dirty_top, bottom = v.dirty_bottom;
     if (layout || h.g_relayout_request) {
         h.g_relayout_request = 0;
-        if (g_cfg_autosize || (h.g_ddraw_active && cw <= DDRAW_FIT_W && ch <= DDRAW_FIT_H))
+        if (g_settings.autosize || (h.g_ddraw_active && cw <= DDRAW_FIT_W && ch <= DDRAW_FIT_H))
             display_fit_window(cw, ch);
         fit_client();
         top = 0;
@@ -168,7 +168,7 @@ void MainWindow::draw_picture(HostWindow& w, void* self) {
     w.picture_draw(src, dst);
     perf_mark_end(PERF_BITBLT);
     perf_elapsed(PERF_BITBLT);
-    if (g_cfg_perform)
+    if (g_settings.perform)
         for (int id = 0; id < PERF_WATCHES; id++) perf_format(PerfWatchId(id));
 }
 

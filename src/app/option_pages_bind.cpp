@@ -1,5 +1,4 @@
 // The settings and calls of the running program behind the option pages.
-#include "app/config.h"
 #include "app/disk_panel_perf.h"
 #include "app/option_pages.h"
 #include "app/option_sheet.h"
@@ -7,6 +6,7 @@
 #include "input/joystick.h"
 #include "input/keyboard.h"
 #include "machine/rom_files.h"
+#include "machine/settings.h"
 #include "sound/adpcm_output.h"
 #include "sound/fm_card.h"
 #include "sound/midi.h"
@@ -27,44 +27,44 @@ enum LayerIndex { LAYER_TEXT, LAYER_SPRITE, LAYER_BG0, LAYER_BG1, LAYER_GRAPH0 }
 OptionBindings option_bind_globals() {
     OptionBindings b;
     int** v = b.var;
-    v[OPT_CRT] = &g_video_host.g_cfg_crt;
-    v[OPT_SPEED] = &g_cfg_speed;
-    v[OPT_AUTOSIZE] = &g_cfg_autosize;
-    v[OPT_FRAME] = &g_cfg_frame;
-    v[OPT_MINCLOCK] = &g_cfg_minclock;
-    v[OPT_DDRAW] = &g_cfg_ddraw;
-    v[OPT_VRAM_SIZE] = &g_cfg_vram_size;
-    v[OPT_SEL15BPP] = &g_video_host.g_cfg_sel15bpp;
-    v[OPT_WAV] = &g_cfg_wav;
-    v[OPT_FMPCM8] = &g_cfg_fmpcm8;
-    v[OPT_FMSAMPLE] = &g_fmcard.fmsample;
-    v[OPT_FM] = &g_cfg_fm;
-    v[OPT_MIDI] = &g_cfg_midi;
-    v[OPT_FMVOL] = &g_fmcard.fmvol;
-    v[OPT_VSYNC] = &g_cfg_vsync;
-    v[OPT_PRIORITY] = &g_cfg_priority;
-    v[OPT_GPRIORITY] = &g_cfg_gpriority;
-    v[OPT_PAL] = &g_cfg_pal;
-    v[OPT_FPU] = &g_cfg_fpu;
-    v[OPT_WINFD] = &g_cfg_winfd;
-    v[OPT_WARNVIRUS] = &g_cfg_warnvirus;
-    v[OPT_LONGNAME] = &g_cfg_longname;
-    v[OPT_EJECT] = &g_cfg_eject;
-    v[OPT_FDNUM] = &g_cfg_fdnum;
-    v[OPT_BACKG] = &g_cfg_backg;
-    v[OPT_JOY0] = &g_cfg_joy0;
-    v[OPT_JOY1] = &g_cfg_joy1;
-    v[OPT_JOYOUT] = &g_cfg_joyout;
+    v[OPT_CRT] = &g_settings.crt;
+    v[OPT_SPEED] = &g_settings.speed;
+    v[OPT_AUTOSIZE] = &g_settings.autosize;
+    v[OPT_FRAME] = &g_settings.frame;
+    v[OPT_MINCLOCK] = &g_settings.minclock;
+    v[OPT_DDRAW] = &g_settings.ddraw;
+    v[OPT_VRAM_SIZE] = &g_settings.vram_size;
+    v[OPT_SEL15BPP] = &g_settings.sel15bpp;
+    v[OPT_WAV] = &g_settings.wav;
+    v[OPT_FMPCM8] = &g_settings.fmpcm8;
+    v[OPT_FMSAMPLE] = &g_settings.fmsample;
+    v[OPT_FM] = &g_settings.fm;
+    v[OPT_MIDI] = &g_settings.midi;
+    v[OPT_FMVOL] = &g_settings.fmvol;
+    v[OPT_VSYNC] = &g_settings.vsync;
+    v[OPT_PRIORITY] = &g_settings.priority;
+    v[OPT_GPRIORITY] = &g_settings.gpriority;
+    v[OPT_PAL] = &g_settings.pal;
+    v[OPT_FPU] = &g_settings.fpu;
+    v[OPT_WINFD] = &g_settings.winfd;
+    v[OPT_WARNVIRUS] = &g_settings.warnvirus;
+    v[OPT_LONGNAME] = &g_settings.longname;
+    v[OPT_EJECT] = &g_settings.eject;
+    v[OPT_FDNUM] = &g_settings.fdnum;
+    v[OPT_BACKG] = &g_settings.backg;
+    v[OPT_JOY0] = &g_settings.joy0;
+    v[OPT_JOY1] = &g_settings.joy1;
+    v[OPT_JOYOUT] = &g_settings.joyout;
     v[OPT_LAYER_TEXT] = &g_video_host.layer_off[LAYER_TEXT];
     v[OPT_LAYER_SPRITE] = &g_video_host.layer_off[LAYER_SPRITE];
     v[OPT_LAYER_BG0] = &g_video_host.layer_off[LAYER_BG0];
     v[OPT_LAYER_BG1] = &g_video_host.layer_off[LAYER_BG1];
     for (int page = 0; page < 4; ++page) v[OPT_LAYER_GRAPH0 + page] = &g_video_host.layer_off[LAYER_GRAPH0 + page];
-    v[OPT_PERFORM] = &g_cfg_perform;
-    v[OPT_KEY] = &g_cfg_key;
-    v[OPT_IME] = &g_cfg_ime;
-    v[OPT_MOUSE] = &g_cfg_mouse;
-    b.font = &g_cfg_font;
+    v[OPT_PERFORM] = &g_settings.perform;
+    v[OPT_KEY] = &g_settings.key;
+    v[OPT_IME] = &g_settings.ime;
+    v[OPT_MOUSE] = &g_settings.mouse;
+    b.font = &g_settings.font;
     return b;
 }
 
@@ -72,7 +72,7 @@ OptionSystem option_system_defaults() {
     OptionSystem s;
     s.apply_settings = [] { opt_apply_settings(); };
     s.ddraw_setup = [] { ddraw_setup(); };
-    s.midi_check_devices = [] { midi_check_devices(g_midi); };
+    s.midi_check_devices = [] { midi_check_devices(g_settings); };
     s.fmcard_select = [](int fm) {
         fmcard_select(g_fmcard, fm);
         joy_probe_fm_port(g_joystick);  // FM 3's card comes and goes with it

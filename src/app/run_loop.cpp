@@ -2,11 +2,12 @@
 
 #include <cstdio>
 
-#include "app/config.h"
+#include "app/disk_panel.h"
 #include "app/disk_panel_perf.h"
 #include "core/cpu_regs.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "sound/fm_card.h"
 #include "sound/sound_host.h"
@@ -32,7 +33,7 @@ void update_statistics(RunLoopHost& host) {
                   g_cpu_regs.r[15]);
     g_debug_text[0] = line;
     std::string title = panel_stats_title(g_cpu_regs.cycles_per_frame, g_machine.frame.vsync_count, g_draw_count,
-                                          elapsed, g_cfg_frame != 0);
+                                          elapsed, g_settings.frame != 0);
     g_machine.frame.vsync_count = 0;
     g_draw_count = 0;
     host.show_statistics(title);
@@ -62,7 +63,7 @@ void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag) {
         g_ui_notice.has_focus = focus;
         g_fmcard.output_on = focus; // g_fm_output_on
         if (!focus) {
-            if (g_cfg_backg == 0) {
+            if (g_settings.backg == 0) {
                 host.wait_event(UNFOCUSED_WAIT_MS);
                 continue;
             }

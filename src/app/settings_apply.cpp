@@ -1,10 +1,10 @@
 #include "app/settings_apply.h"
 
-#include "app/config.h"
 #include "firmware/iocs_switches.h"
 #include "input/joystick.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/midi_devices.h"
 #include "sound/sndlib.h"
@@ -26,11 +26,11 @@ void opt_set_speed_timing(int32_t speed) {
 
 // The host always has a steady clock, so PERFORM stays as set.
 void opt_apply_settings() {
-    opt_set_speed_timing(g_cfg_speed);
-    midi_check_devices(g_midi);
+    opt_set_speed_timing(g_settings.speed);
+    midi_check_devices(g_settings);
     trap_set_keyboard_calls();
-    sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
-    if (!(g_fmcard.fmpcm8 && g_fmcard.fm == FM_EXTERNAL_LIBRARY)) trap_set_adpcm_calls();
+    sound_models_select(g_settings.fm, g_settings.fmpcm8);
+    if (!(g_settings.fmpcm8 && g_settings.fm == FM_EXTERNAL_LIBRARY)) trap_set_adpcm_calls();
     joy_probe_fm_port(g_joystick);
     ddraw_setup();
 }

@@ -1,8 +1,8 @@
 #include "firmware/disk_calls.h"
 
-#include "app/config.h"
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "storage/disk_image.h"
 #include "storage/disk_iocs.h"
@@ -74,7 +74,7 @@ void trap_b_drvchk() {
     if (slot) {
         switch (cpu_d(2) & 15) {
         case DRVCHK_EJECT:
-            if (!(slot->flags & FD_FLAG_EJECT_INHIBIT) && g_cfg_eject) panel_eject(int(slot - g_fd_media));
+            if (!(slot->flags & FD_FLAG_EJECT_INHIBIT) && g_settings.eject) panel_eject(int(slot - g_fd_media));
             break;
         case DRVCHK_INHIBIT: slot->flags |= FD_FLAG_EJECT_INHIBIT; break;
         case DRVCHK_ALLOW: slot->flags &= ~FD_FLAG_EJECT_INHIBIT; break;
@@ -89,7 +89,7 @@ void trap_b_drvchk() {
 }
 
 void trap_b_eject() {
-    if (FdMedia* slot = floppy_slot(); slot && g_cfg_eject) panel_eject(int(slot - g_fd_media));
+    if (FdMedia* slot = floppy_slot(); slot && g_settings.eject) panel_eject(int(slot - g_fd_media));
     cpu_d(0) = EJECT_STATUS;
 }
 

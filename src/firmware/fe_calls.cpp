@@ -8,10 +8,10 @@
 #include <cmath>
 #include <cstdint>
 
-#include "app/config.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "firmware/fe_host_fpu.h"
+#include "machine/settings.h"
 
 namespace {
 
@@ -224,5 +224,5 @@ constexpr std::array<FirmwareRoutine, 256> build_fe_call_table() {
 const std::array<FirmwareRoutine, 256> g_fe_call_table = build_fe_call_table();
 
 FirmwareRoutine fe_call_routine(uint32_t index) {
-    return g_cfg_fpu && index < 256 ? g_fe_call_table[index] : nullptr;
+    return g_settings.fpu && index < 256 ? g_fe_call_table[index] : nullptr;
 }

@@ -2,13 +2,13 @@
 
 #include <algorithm>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "firmware/disk_calls.h"
 #include "firmware/iocs_switches.h"
 #include "firmware/rs232c.h"
 #include "input/keyboard.h"
 #include "input/keyboard_iocs.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
@@ -60,7 +60,7 @@ void trap_hook_led_refresh() { g_ui_notice.panel_refresh_countdown = PANEL_REFRE
 
 void trap_set_keyboard_calls() {
     for (uint32_t i = 0; i < IOCS_KEY_CALLS; i++)
-        g_iocs_native_table[IOCS_B_KEYINP + i] = g_cfg_key ? nullptr : g_iocs_keyboard_set[i];
+        g_iocs_native_table[IOCS_B_KEYINP + i] = g_settings.key ? nullptr : g_iocs_keyboard_set[i];
 }
 
 void trap_set_adpcm_calls() {

@@ -6,6 +6,7 @@
 #include "host/port_bus.h"
 #include "input/ppi.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "sound/opn.h"
 
 namespace {
@@ -52,7 +53,7 @@ JoystickState g_joystick = joy_initial_state();
 
 void joy_merge_state(int p) {
     // A JOYOUT beyond the six tables merges with table 0.
-    int t = g_cfg_joyout >= 0 && g_cfg_joyout < JOY_PAD_TABLES ? g_cfg_joyout : 0;
+    int t = g_settings.joyout >= 0 && g_settings.joyout < JOY_PAD_TABLES ? g_settings.joyout : 0;
     const uint32_t* table = g_joystick.pad_tables[t];
     uint16_t raw = g_ppi.raw[p];
     uint32_t out = UINT32_MAX;
@@ -91,7 +92,7 @@ uint16_t joy_key_to_direction(uint32_t vk) {
 
 void joy_on_key_down(uint32_t vk) {
     for (int p = 0; p < JOY_PORTS; p++) {
-        if (g_joystick.pad[p].mode != JOY_KEYBOARD) continue;
+        if (joy_mode(p) != JOY_KEYBOARD) continue;
         if (uint16_t b = joy_key_to_buttons(vk)) {
             g_ppi.raw[p] &= uint16_t(~b);
             g_ppi.raw[p] |= joy_key_to_direction(vk);
@@ -102,7 +103,7 @@ void joy_on_key_down(uint32_t vk) {
 
 void joy_on_key_up(uint32_t vk) {
     for (int p = 0; p < JOY_PORTS; p++) {
-        if (g_joystick.pad[p].mode != JOY_KEYBOARD) continue;
+        if (joy_mode(p) != JOY_KEYBOARD) continue;
         g_ppi.raw[p] |= joy_key_to_buttons(vk);
         joy_merge_state(p);
     }
@@ -110,7 +111,7 @@ void joy_on_key_up(uint32_t vk) {
 
 void joy_release_all() {
     for (int p = 0; p < JOY_PORTS; p++) {
-        if (g_joystick.pad[p].mode != JOY_KEYBOARD) continue;
+        if (joy_mode(p) != JOY_KEYBOARD) continue;
         g_ppi.raw[p] = JOY_RAW_NONE;
         joy_merge_state(p);
     }
@@ -132,13 +133,13 @@ void joy_open_devices() {
 void joy_poll_pad(int p) {
     JoyPad& pad = g_joystick.pad[p];
     uint16_t r;
-    switch (pad.mode) {
+    switch (joy_mode(p)) {
     case JOY_POS:
     case JOY_POS_EX: {
         HostJoyPos pos;
         // A device that is gone reads as nothing pressed.
         if (!host_joystick_source()->position(p, pos)) r = JOY_RAW_NONE;
-        else r = raw_from_position(pad, pos, pad.mode == JOY_POS ? POS_BUTTONS : HOST_JOY_BUTTONS);
+        else r = raw_from_position(pad, pos, joy_mode(p) == JOY_POS ? POS_BUTTONS : HOST_JOY_BUTTONS);
         break;
     }
     case JOY_FM_CARD: r = g_joystick.fm_port ? uint16_t(0xFF00 | (joy_read_fm_port(p) & 0xFF)) : JOY_RAW_NONE; break;
@@ -153,12 +154,12 @@ void joy_poll() {
     g_ppi.poll_countdown--;
     if (host_joystick_source()->generation() != g_joystick.source_generation) joy_open_devices();
     for (int p = 0; p < JOY_PORTS; p++)
-        if (g_joystick.pad[p].mode >= JOY_POS) joy_poll_pad(p);
+        if (joy_mode(p) >= JOY_POS) joy_poll_pad(p);
 }
 
 int joy_probe_fm_port(JoystickState& j) {
     j.fm_port = 0;
-    if (j.pad[0].mode != JOY_FM_CARD && j.pad[1].mode != JOY_FM_CARD) return 0;
+    if (g_settings.joy0 != JOY_FM_CARD && g_settings.joy1 != JOY_FM_CARD) return 0;
     for (uint16_t port : OPN_CARD_PORTS)
         if (port_in(port) == 0) {
             j.fm_port = port;

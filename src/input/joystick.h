@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "machine/settings.h"
+
 inline constexpr int JOY_PAD_TABLES = 6;   // JOYOUT 0-5
 inline constexpr int JOY_SOURCES = 32;     // directions, buttons, autofire
 inline constexpr int JOY_AUTOFIRE = 16;    // source k + 16: the autofire form of source k
@@ -20,26 +22,23 @@ enum JoyMode : int32_t { JOY_NONE = 0, JOY_KEYBOARD = 1, JOY_POS = 2, JOY_POS_EX
 
 struct JoyPad {
     uint32_t y_low, y_high, x_low, x_high; // axis thresholds
-    int32_t mode;                          // JOY0 / JOY1
 };
 
-// The pad tables and the settings; taken once at program start, not by a
+// The pad tables and the host devices; taken once at program start, not by a
 // power-on. Every pad table starts with all bits set (no source acts).
 struct JoystickState {
     uint32_t pad_tables[JOY_PAD_TABLES][JOY_SOURCES]; // output masks per host source
     JoyPad pad[JOY_PORTS];
-    int32_t g_cfg_joyout; // JOYOUT: the pad table used
     int32_t num_devs;     // host joysticks found
     int32_t fm_port;      // base port of the FM card found, 0 = none
     uint32_t source_generation; // the host devices the thresholds were taken for
 };
 
 extern JoystickState g_joystick;
-// The state at program start: no table defined, settings 0.
+// The state at program start: no table defined.
 JoystickState joy_initial_state();
-inline constexpr auto& g_cfg_joy0 = g_joystick.pad[0].mode;
-inline constexpr auto& g_cfg_joy1 = g_joystick.pad[1].mode;
-inline constexpr auto& g_cfg_joyout = g_joystick.g_cfg_joyout;
+// JOY0 or JOY1: the mode of port p.
+inline int32_t joy_mode(int p) { return p == 0 ? g_settings.joy0 : g_settings.joy1; }
 
 // Keyboard as joystick (ports in mode 1): the key records of the main window.
 void joy_on_key_down(uint32_t vk);

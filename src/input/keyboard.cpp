@@ -5,7 +5,6 @@
 #include <cstdio>
 #include <cstring>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "host/keyboard_type.h"
 #include "input/keymap.h"
@@ -13,6 +12,7 @@
 #include "machine/log_lines.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "machine/startup.h"
 #include "machine/ui_notice.h"
 
@@ -70,14 +70,14 @@ std::span<const uint8_t> key_state() { return device_state_bytes(g_keyboard); }
 void key_on_key_down(const WindowMessage& m) {
     uint32_t vk = m.wparam & 0xFF;
     g_keyboard.host_down[vk] = 1;
-    if (g_cfg_key) mfp_key(vk, true);
+    if (g_settings.key) mfp_key(vk, true);
     else iocs_key_down(vk);
 }
 
 void key_on_key_up(const WindowMessage& m) {
     uint32_t vk = m.wparam & 0xFF;
     g_keyboard.host_down[vk] = 0;
-    if (g_cfg_key) mfp_key(vk, false);
+    if (g_settings.key) mfp_key(vk, false);
     else iocs_key_up(vk);
 }
 
@@ -115,7 +115,7 @@ bool key_send_to_mfp(uint8_t b) {
 // next and schedules what follows): only a byte behind it is scheduled, so
 // that no interrupt comes without a byte.
 void key_schedule_next_byte() {
-    if (g_cfg_key && g_keyboard.ring_count > 1)
+    if (g_settings.key && g_keyboard.ring_count > 1)
         sched_set_event(EV_MFP_RX_FULL, int64_t(g_cpu_regs.cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
 }
 

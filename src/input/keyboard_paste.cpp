@@ -1,8 +1,8 @@
 // Typing the command line's paste text into the machine, one character
 // per IOCS call once the delay has passed.
-#include "app/config.h"
 #include "input/keyboard.h"
 #include "input/keymap.h"
+#include "machine/settings.h"
 
 std::string g_paste_text;
 
@@ -14,7 +14,7 @@ constexpr uint8_t CHAR_CR = 0x0D;
 // Room for the character: a make and a break byte in the ring, or an entry
 // in the IOCS buffer.
 bool room_for_char() {
-    if (g_cfg_key) return g_keyboard.ring_count + 2 < KEY_RING_SIZE;
+    if (g_settings.key) return g_keyboard.ring_count + 2 < KEY_RING_SIZE;
     return key_iocs_has_room();
 }
 
@@ -26,7 +26,7 @@ void key_type_next_char() {
     uint8_t ch = static_cast<uint8_t>(g_paste_text[0]);
     if (ch == PASTE_RETURN) ch = CHAR_CR;
     uint8_t scan = g_keymap.asc[ch];
-    if (g_cfg_key) {
+    if (g_settings.key) {
         scan &= KEY_SCAN_MASK;
         // An unmapped character sends nothing.
         if (scan) {

@@ -5,9 +5,9 @@
 #include <algorithm>
 #include <cstdlib>
 
-#include "app/config.h"
 #include "input/work_area.h"
 #include "machine/device.h"
+#include "machine/settings.h"
 #include "video/video_state.h"
 
 MouseState g_mouse;
@@ -29,7 +29,7 @@ int32_t limit(int32_t d, int32_t n) { return std::clamp(d, -n, n); }
 
 void set_button(uint16_t& field, uint32_t work_word, bool down) {
     uint16_t v = down ? MOUSE_BUTTON_DOWN : 0;
-    if (g_cfg_mouse == MOUSE_IOCS) work_area_set_word(work_word, v);
+    if (g_settings.mouse == MOUSE_IOCS) work_area_set_word(work_word, v);
     else field = v;
 }
 
@@ -75,7 +75,7 @@ void mouse_move(uint32_t lparam) {
     MouseState& m = g_mouse;
     if (px >= 0 && px < v.src_width) m.x = int16_t(px);
     if (py >= 0 && py < v.src_height) m.y = int16_t(py);
-    switch (g_cfg_mouse) {
+    switch (g_settings.mouse) {
     case MOUSE_IOCS:
         work_area_set_word(MOUSE_WORK_X, uint16_t(m.x));
         work_area_set_word(MOUSE_WORK_Y, uint16_t(m.y));
@@ -104,8 +104,8 @@ void mouse_packet_delta_relative() {
 }
 
 void mouse_update_packet() {
-    if (g_cfg_mouse == MOUSE_ABSOLUTE) mouse_packet_delta_absolute();
-    else if (g_cfg_mouse == MOUSE_RELATIVE) mouse_packet_delta_relative();
+    if (g_settings.mouse == MOUSE_ABSOLUTE) mouse_packet_delta_absolute();
+    else if (g_settings.mouse == MOUSE_RELATIVE) mouse_packet_delta_relative();
 }
 
 void mouse_left_down() { set_button(g_mouse.left, MOUSE_WORK_LEFT, true); }

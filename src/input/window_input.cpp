@@ -1,9 +1,9 @@
 #include "input/window_input.h"
 
-#include "app/config.h"
 #include "input/joystick.h"
 #include "input/keyboard.h"
 #include "input/mouse.h"
+#include "machine/settings.h"
 #include "video/video_state.h"
 
 uint32_t g_main_window_id;
@@ -53,7 +53,7 @@ uint32_t emu_dispatch_window_message(const WindowMessage& m) {
         call(s.key_on_key_up, m);
         break;
     case WM_CHAR:
-        if (g_cfg_key == 0) call(s.key_on_char, m);
+        if (g_settings.key == 0) call(s.key_on_char, m);
         break;
     case WM_MOUSEMOVE:
         if (g_video.h_scale != 0 && g_video.v_scale != 0) call(s.mouse_move, m.lparam);

@@ -2,12 +2,12 @@
 
 #include <atomic>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "host/message_box.h"
 #include "host/periodic_timer.h"
 #include "machine/machine.h"
 #include "machine/rtc.h"
+#include "machine/settings.h"
 #include "machine/system_port.h"
 #include "video/crtc.h"
 
@@ -79,7 +79,7 @@ void clock_set_pacing(ClockPacing pacing) { s_pacing = pacing; }
 
 void clock_publish_settings() {
     uint32_t inputs = display_mode() |
-                      (g_cfg_frame ? CLOCK_IN_FRAME : 0) | (g_cfg_minclock ? CLOCK_IN_MINCLOCK : 0) |
+                      (g_settings.frame ? CLOCK_IN_FRAME : 0) | (g_settings.minclock ? CLOCK_IN_MINCLOCK : 0) |
                       (g_cpu_regs.cycles != 0 ? CLOCK_IN_CYCLES_PENDING : 0);
     g_clock_shared.inputs.store(inputs, std::memory_order_relaxed);
 }

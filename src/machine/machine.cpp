@@ -4,7 +4,6 @@
 #include <cstddef>
 #include <cstring>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
 #include "core/cpu_loop.h"
@@ -15,6 +14,7 @@
 #include "machine/mfp.h"
 #include "machine/rtc.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "video/crtc.h"
 #include "video/palette.h"
 #include "video/sprite.h"
@@ -159,13 +159,13 @@ uint32_t emu_dispatch_request() {
     case REQ_RTC_TICK: rtc_update_from_host(); break;
     // Keyboard bytes and mouse packets are spaced by fractions of a frame.
     case REQ_MOUSE:
-        if (g_cfg_mouse) sched_set_event(EV_LEVEL_SCC, int64_t(g_cpu_regs.cycles_per_frame) * 24 / 182);
+        if (g_settings.mouse) sched_set_event(EV_LEVEL_SCC, int64_t(g_cpu_regs.cycles_per_frame) * 24 / 182);
         break;
     case REQ_KEY:
         key_schedule_next_byte();
         break;
     case REQ_NMI:
-        if (g_cfg_nmidebug) g_run_flags = RUN_STEP | RUN_BREAK;
+        if (g_settings.nmidebug) g_run_flags = RUN_STEP | RUN_BREAK;
         else sched_set_event(EV_LEVEL_NMI, 1);
         break;
     case REQ_VSYNC_END:

@@ -1,6 +1,5 @@
 #include "machine/mfp.h"
 
-#include "app/config.h"
 #include "core/boundary.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
@@ -8,6 +7,7 @@
 #include "input/keyboard.h"
 #include "machine/device.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "video/crtc.h"
 
 MfpState g_mfp;
@@ -125,7 +125,7 @@ uint32_t mfp_peek_byte(uint32_t addr) {
     switch (index) {
     case MFP_GPIP: return (regs[MFP_GPIP] & ~GPIP_HSYNC) | GPIP_FIXED_ONES | mfp_hsync_bit();
     case MFP_IPRA: return (regs[MFP_IPRA] & ~GPIP_HSYNC) | mfp_hsync_bit();
-    case MFP_TSR: return regs[MFP_TSR] | (g_cfg_key ? 0x81 : 0x80);
+    case MFP_TSR: return regs[MFP_TSR] | (g_settings.key ? 0x81 : 0x80);
     default: return index < MFP_WINDOW_END ? regs[index] : 0;
     }
 }

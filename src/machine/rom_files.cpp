@@ -7,10 +7,10 @@
 #include <iterator>
 #include <vector>
 
-#include "app/config.h"
 #include "host/paths.h"
 #include "machine/log_lines.h"
 #include "machine/memory_map.h"
+#include "machine/settings.h"
 
 namespace {
 
@@ -139,7 +139,7 @@ int init_make_cgrom_from_font() {
     if (!g_cgrom) return 0;
     std::string why = "no font renderer";
     std::unique_ptr<FontRenderer> renderer;
-    if (g_font_renderer_factory) renderer = g_font_renderer_factory(g_cfg_winfont, &why);
+    if (g_font_renderer_factory) renderer = g_font_renderer_factory(g_settings.winfont, &why);
     if (!renderer) {
         log_add_line("CG ROM substitute: " + why);
         return 0;
@@ -183,25 +183,25 @@ int init_load_cgrom_tmp() {
 }
 
 int init_load_font_rom() {
-    if (g_cfg_font.empty() || !g_cgrom) return 0;
-    std::FILE* f = fopen_regular(g_cfg_font);
+    if (g_settings.font.empty() || !g_cgrom) return 0;
+    std::FILE* f = fopen_regular(g_settings.font);
     if (!f) {
-        log_add_line("File could not be opened " + errno_text(errno) + ": " + g_cfg_font);
+        log_add_line("File could not be opened " + errno_text(errno) + ": " + g_settings.font);
         return 0;
     }
     struct stat st{};
     int ok = 0;
     if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != static_cast<off_t>(CGROM_SIZE)) {
-        log_add_line(g_cfg_font + ": not a CG ROM image of " + std::to_string(CGROM_SIZE) + " bytes, ignored");
+        log_add_line(g_settings.font + ": not a CG ROM image of " + std::to_string(CGROM_SIZE) + " bytes, ignored");
     } else {
         // Through a buffer, so that a failed read leaves the image as it was.
         std::vector<uint8_t> buf(CGROM_SIZE);
         if (read_up_to(f, buf.data(), CGROM_SIZE) == CGROM_SIZE) {
             std::memcpy(g_cgrom, buf.data(), CGROM_SIZE);
-            log_add_line("loading..:" + g_cfg_font);
+            log_add_line("loading..:" + g_settings.font);
             ok = 1;
         } else {
-            log_add_line(g_cfg_font + ": read error, ignored");
+            log_add_line(g_settings.font + ": read error, ignored");
         }
     }
     std::fclose(f);

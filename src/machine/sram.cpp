@@ -13,6 +13,7 @@
 #include "machine/device.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/settings.h"
 
 uint8_t* g_sram;
 SramState g_sram_state;
@@ -39,7 +40,7 @@ int64_t sram_offset(uint32_t addr, uint32_t size) {
 // A byte or word write that would set the boot setting to 0xB0 asks first.
 bool boot_write_allowed(uint32_t addr, uint32_t byte) {
     if (addr != SRAM_BOOT_SETTING || (byte & 0xFF) != BOOT_FROM_SRAM) return true;
-    if (!g_cfg_warnvirus || g_virus_warn_off == 1) return true;
+    if (!g_settings.warnvirus || g_virus_warn_off == 1) return true;
     if (g_sram[SRAM_BOOT_SETTING - SRAM_BASE] == BOOT_FROM_SRAM) return true;
     return !g_sram_confirm_write || g_sram_confirm_write(5) == 0;
 }

@@ -4,6 +4,7 @@
 #include "input/ppi.h"
 #include "machine/device.h"
 #include "machine/io_page.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/opm.h"
 #include "sound/sndlib.h"

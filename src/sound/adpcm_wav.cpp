@@ -4,10 +4,10 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "app/config.h"
 #include "host/wave_file.h"
 #include "host/wave_voice.h"
 #include "machine/log_lines.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "sound/adpcm.h"
 #include "sound/adpcm_codec.h"
@@ -65,7 +65,7 @@ void adpcm_play_buffer(const uint8_t* source, uint32_t length, int32_t rate) {
     AdpcmPlayer& p = g_adpcm_player;
     adpcm_stop();
     uint64_t now = host_time_ms();
-    if (!g_cfg_wav || rate <= 0) {
+    if (!g_settings.wav || rate <= 0) {
         p.end_time = now + 1;  // completes at the next poll, silently
         return;
     }

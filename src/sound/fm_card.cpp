@@ -4,6 +4,7 @@
 
 #include "firmware/iocs_switches.h"
 #include "host/opl3_card.h"
+#include "machine/settings.h"
 #include "sound/opna_card.h"
 #include "machine/log_lines.h"
 #include "sound/opl.h"
@@ -20,16 +21,16 @@ constexpr int32_t OPL3_MASK = 15, OPL2_MASK = 7;
 constexpr int32_t OPL3_MIN_CHANNELS = 4;  // BLASTER T at least this: an OPL3
 
 // The FM mode, and the sound models with it.
-void set_fm(FmCard& card, int32_t fm) {
-    card.fm = fm;
-    sound_models_select(fm, card.fmpcm8);
+void set_fm(int32_t fm) {
+    g_settings.fm = fm;
+    sound_models_select(fm, g_settings.fmpcm8);
 }
 
 } // namespace
 
 void fmcard_select(FmCard& card, int32_t type) {
     if (type == card.running_type) {
-        set_fm(card, card.fm);  // FMPCM8 may have changed
+        set_fm(g_settings.fm);  // FMPCM8 may have changed
         return;
     }
     fmcard_stop(card);
@@ -37,7 +38,7 @@ void fmcard_select(FmCard& card, int32_t type) {
 }
 
 void fmcard_start(FmCard& card, int32_t type) {
-    set_fm(card, type);
+    set_fm(type);
     if (type == FM_OPL3 || type == FM_OPL2) {
         fmcard_parse_blaster(card);
         if (!card.card_found) {
@@ -62,7 +63,7 @@ void fmcard_start(FmCard& card, int32_t type) {
         type = FM_NONE;
     }
     card.running_type = type;
-    set_fm(card, type);
+    set_fm(type);
     if (g_sound_models.pcm8_calls != SoundModel::Library) trap_set_adpcm_calls();
     char line[32];
     std::snprintf(line, sizeof line, "fm type : %d", type);
@@ -70,24 +71,24 @@ void fmcard_start(FmCard& card, int32_t type) {
 }
 
 void fmcard_stop(FmCard& card) {
-    set_fm(card, card.running_type);
+    set_fm(card.running_type);
     fmcard_all_off(card);
     if (g_sound_models.ym2151 == SoundModel::Library) sndlib_stop();
     fmcard_reset(card);
     card.running_type = FM_NONE;
-    set_fm(card, FM_NONE);
+    set_fm(FM_NONE);
     opl3_card_detach();
     opna_card_detach();
 }
 
 void fmcard_reset(FmCard& card) {
     card.output_on = 1;
-    if (card.fm == FM_PC98) opn_reset();
-    else if (card.fm == FM_OPL3 || card.fm == FM_OPL2) opl_init();
+    if (g_settings.fm == FM_PC98) opn_reset();
+    else if (g_settings.fm == FM_OPL3 || g_settings.fm == FM_OPL2) opl_init();
 }
 
-void fmcard_all_off(FmCard& card) {
-    if (card.fm == FM_PC98) opn_all_off();
+void fmcard_all_off(FmCard&) {
+    if (g_settings.fm == FM_PC98) opn_all_off();
     else opl_all_off();
 }
 
@@ -95,7 +96,7 @@ void fmcard_write_opm(uint32_t reg, uint32_t value) {
     if (g_sound_models.ym2151 == SoundModel::Library) {
         if (reg == OPM_TIMER_CONTROL) opm_timer_control(value);
         sndlib_write_opm(reg, value);
-    } else if (g_fmcard.fm == FM_PC98) {
+    } else if (g_settings.fm == FM_PC98) {
         opn_write_opm(reg, value);
     } else {
         opl_write_opm(reg, value);

@@ -9,6 +9,7 @@
 #include "machine/device.h"
 #include "machine/io_page.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 
 namespace {
 
@@ -20,7 +21,7 @@ constexpr uint8_t R05_TIMER_ENABLES = 0x82, R06_GENERAL_TIMER = 0x80, R06_CLOCK_
 
 bool fitted(uint32_t addr) {
     uint32_t a = addr & 0xFFFFFF;
-    return g_midi.enable && a >= MIDI_BASE && a < MIDI_END;
+    return g_settings.midi && a >= MIDI_BASE && a < MIDI_END;
 }
 
 // The image index of an odd address: R0n directly, R4n-R7n in the group.

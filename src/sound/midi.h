@@ -28,11 +28,9 @@ struct MidiState {
     uint32_t group_base;    // register group selected through R01, times 16
     int32_t host_state;     // 0 not open, 1 open, -1 opening failed
     uint32_t transmit_byte; // the last value written to R56
-    int32_t enable;         // MIDI: the board is fitted
     uint8_t regs[256];
 };
 inline MidiState g_midi;
-inline constexpr auto& g_cfg_midi = g_midi.enable;
 
 // Power-on: group 0, the image and the byte to transmit cleared; the host
 // output and the setting stay.

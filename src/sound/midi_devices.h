@@ -2,10 +2,10 @@
 #pragma once
 
 #include "host/midi_out.h"
-#include "sound/midi.h"
+#include "machine/settings.h"
 
 // With MIDI on and no back end that opens, MIDI goes off (the board is
 // not fitted).
-inline void midi_check_devices(MidiState& m) {
-    if (m.enable && midi_out_device_count() == 0) m.enable = 0;
+inline void midi_check_devices(Settings& s) {
+    if (s.midi && midi_out_device_count() == 0) s.midi = 0;
 }

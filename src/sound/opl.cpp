@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/port_bus.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/fm_fnum.h"
 #include "sound/opm.h"
@@ -149,15 +150,15 @@ void opl_on_total_level(uint32_t reg) {
 
 void opl_write_register(uint32_t reg, uint32_t value) {
     FmCard& c = card();
-    if (!c.output_on || c.fm == FM_NONE) return;
+    if (!c.output_on || g_settings.fm == FM_NONE) return;
     uint32_t bank = (reg >> 8) & 1;
     if (g_sound_models.ym2151 != SoundModel::Library) {
         uint32_t address = c.pc98_layout ? uint32_t(c.port) + 0x200 * bank : uint32_t(c.port) + 2 * bank;
         uint32_t data = c.pc98_layout ? address + 0x100 : address + 1;
         port_out(uint16_t(address), uint8_t(reg));
-        opl_delay(c.fmwait1);
+        opl_delay(g_settings.fmwait1);
         port_out(uint16_t(data), uint8_t(value));
-        opl_delay(c.fmwait2);
+        opl_delay(g_settings.fmwait2);
     }
     c.chip.opl_shadow[bank * 256 + (reg & 0xFF)] = uint16_t(value);
 }

@@ -4,6 +4,7 @@
 
 #include "host/message_box.h"
 #include "host/port_bus.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/fm_fnum.h"
 #include "sound/opm.h"
@@ -75,7 +76,7 @@ void opn_detect_card() {
 
 void opn_write_register(uint32_t reg, uint32_t value) {
     FmCard& c = card();
-    if (!c.output_on || c.fm != FM_PC98) return;
+    if (!c.output_on || g_settings.fm != FM_PC98) return;
     uint16_t address = uint16_t(c.port + int32_t(OPN_BANK_STRIDE * ((reg >> 8) & 1)));
     opn_wait_ready(address);
     port_out(address, uint8_t(reg));
@@ -97,7 +98,7 @@ void opn_wait_ready(uint16_t port) {
 }
 
 void opn_delay() {
-    int32_t w = card().fmwait1;
+    int32_t w = g_settings.fmwait1;
     // -FMWAIT1 computed in 64 bits: INT_MIN asks for the most, not an overflow.
     int32_t n = w < 0 ? int32_t(std::min<int64_t>(-int64_t(w), DELAY_WRITES_MAX)) : DELAY_WRITES;
     for (int32_t i = 0; i < n; i++) port_out(OPN_WAIT_PORT, 0);
@@ -105,7 +106,7 @@ void opn_delay() {
 
 void opn_reset() {
     FmCard& c = card();
-    if (c.fm != FM_PC98) return;
+    if (g_settings.fm != FM_PC98) return;
     if (c.channels == int32_t(OPNA_CHANNELS)) opna_extended_mode();
     for (uint32_t ch = 0; ch < uint32_t(c.channels); ch++) {
         uint32_t off = channel_offset(ch);

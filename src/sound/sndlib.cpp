@@ -11,6 +11,7 @@
 #include "host/message_box.h"
 #include "input/ppi.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "sound/adpcm.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
@@ -95,8 +96,8 @@ int sndlib_start() {
         return 0;
     }
     sndlib_install_stream(mixer_stream());
-    int s = g_sndlib.X68Sound_Start(g_fmcard.fmsample ? 44100 : 22050, g_fmcard.fmopm, g_fmcard.fmadpcm,
-                                    g_fmcard.fmbetw, g_fmcard.fmpcmbuf, g_fmcard.fmlate, g_fmcard.fmrev);
+    int s = g_sndlib.X68Sound_Start(g_settings.fmsample ? 44100 : 22050, g_settings.fmopm, g_settings.fmadpcm,
+                                    g_settings.fmbetw, g_settings.fmpcmbuf, g_settings.fmlate, g_settings.fmrev);
     if (s == 0) {
         g_fmcard.card_found = 1;
         g_sound_models.library_started = 1;
@@ -104,7 +105,7 @@ int sndlib_start() {
         g_sndlib.X68Sound_DmaInt(sndlib_dma_int);
         g_sndlib.X68Sound_DmaErrInt(sndlib_dma_err_int);
         g_sndlib.X68Sound_OpmInt(sndlib_opm_int);
-        g_sndlib.X68Sound_TotalVolume(g_fmcard.fmvol);
+        g_sndlib.X68Sound_TotalVolume(g_settings.fmvol);
         adpcm_iocs_reset();
         return 1;
     }
@@ -127,7 +128,7 @@ void sndlib_stop() {
     if (g_sound_models.library_started) {
         for (int ch = 0; ch < 8; ++ch) g_sndlib.X68Sound_Pcm8_Out(ch, 0, 0, 0);
         g_sndlib.X68Sound_Pcm8_Abort();
-        int64_t ms = std::clamp<int64_t>(int64_t(g_fmcard.fmlate) + g_fmcard.fmbetw, 0, STOP_SLEEP_MAX_MS);
+        int64_t ms = std::clamp<int64_t>(int64_t(g_settings.fmlate) + g_settings.fmbetw, 0, STOP_SLEEP_MAX_MS);
         std::this_thread::sleep_for(std::chrono::milliseconds(ms));
         g_sndlib.X68Sound_Reset();
         g_sndlib.X68Sound_Free();

@@ -3,6 +3,7 @@
 #include "host/audio_mixer.h"
 #include "host/midi_out.h"
 #include "host/wave_voice.h"
+#include "machine/settings.h"
 #include "sound/adpcm.h"
 #include "sound/fm_card.h"
 #include "sound/midi.h"
@@ -16,10 +17,10 @@ SoundHostOptions s_options;
 // The back ends and voices a run left: stopped, their streams closed. The
 // FM setting stays as configured.
 void sound_host_stop_sources() {
-    int32_t fm = g_fmcard.fm;
+    int32_t fm = g_settings.fm;
     fmcard_select(g_fmcard, 0);
-    g_fmcard.fm = fm;
-    sound_models_select(fm, g_fmcard.fmpcm8);  // the setting's models, the library stopped
+    g_settings.fm = fm;
+    sound_models_select(fm, g_settings.fmpcm8);  // the setting's models, the library stopped
     if (g_adpcm_player.end_time) adpcm_stop();
     midi_close();
     host_sound_close();

@@ -7,8 +7,8 @@
 #include <algorithm>
 #include <vector>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
+#include "machine/settings.h"
 #include "storage/disk_image.h"
 #include "storage/drive_slots.h"
 #include "storage/virus_warning.h"
@@ -188,7 +188,7 @@ uint32_t disk_iocs_b_seek() {
 
 uint32_t disk_iocs_b_recali() {
     if (disk_is_floppy_call(unit_word())) {
-        if (g_cfg_fdnum == 0 && drive_of_unit() >= 2) return drive_status(DISK_DRIVE_ABSENT);
+        if (g_settings.fdnum == 0 && drive_of_unit() >= 2) return drive_status(DISK_DRIVE_ABSENT);
         return disk_iocs_b_seek();
     }
     return disk_image_present(unit_word()) ? drive_status(DISK_DRIVE_READY) : DISK_HD_NO_UNIT + drive_of_unit();

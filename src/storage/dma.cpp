@@ -4,6 +4,7 @@
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "sound/adpcm.h"
 #include "sound/sndlib.h"
 #include "sound/sound_models.h"

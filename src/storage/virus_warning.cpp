@@ -1,8 +1,8 @@
 #include "storage/virus_warning.h"
 
 #include "host/virus_question.h"
+#include "machine/settings.h"
 
-int g_cfg_warnvirus;
 int g_virus_warn_off;
 
 const char* virus_warning_message(int32_t kind) {
@@ -12,7 +12,7 @@ const char* virus_warning_message(int32_t kind) {
 }
 
 int32_t disk_confirm_write(int32_t kind) {
-    if (!g_cfg_warnvirus || g_virus_warn_off) return 0;
+    if (!g_settings.warnvirus || g_virus_warn_off) return 0;
     const VirusQuestionText text{
         "X68000用Virusの警告",
         virus_warning_message(kind),

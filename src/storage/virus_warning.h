@@ -3,7 +3,6 @@
 
 #include <cstdint>
 
-extern int g_cfg_warnvirus;   // WARNVIRUS: 0 switches the question off
 extern int g_virus_warn_off;  // 1 after the user allowed and asked not to be asked again
 
 // Kinds: 0-3 a floppy's IPL area (the drive), 4 the hard disk's, 5 and

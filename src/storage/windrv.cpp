@@ -5,11 +5,11 @@
 #include <cstring>
 #include <sys/statvfs.h>
 
-#include "app/config.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "machine/device.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "storage/dma.h"
 #include "storage/windrv_internal.h"
 #include "storage/windrv_scan.h"
@@ -133,7 +133,7 @@ void windrv_dispatch() {
 
 void windrv_put_byte13(const WinDrvRequest& r, uint8_t value) { mem_write_byte_c(value, r.a5 + REQ_BYTE13); }
 
-bool windrv_longname() { return g_cfg_longname != 0; }
+bool windrv_longname() { return g_settings.longname != 0; }
 
 const ConfinedRoot& windrv_root(unsigned unit) { return s_roots[unit]; }
 

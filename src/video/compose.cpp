@@ -6,6 +6,7 @@
 
 #include "machine/device.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "machine/system_port.h"
 #include "video/crtc.h"
 #include "video/frame_buffer.h"
@@ -107,7 +108,7 @@ void vid_compute_geometry() {
   int32_t g = int32_t(crtc_reg(CRTC_MODE) & CRTC_MODE_H_RES) | int32_t((g_sys.regs[SYS_DISPLAY] & 2) << 1);
   bool low_v = (crtc_reg(CRTC_MODE) & CRTC_MODE_V_RES) == 0;
   int32_t hs = 4096, vs = 1024;
-  switch (h.g_cfg_crt) {
+  switch (g_settings.crt) {
     case 0:
       hs = (g == 0 || g == 4 || g == 5 || (g == 1 && v.src_width < 384)) ? 8192 : 4096;
       vs = low_v ? 2048 : 1024;
@@ -126,7 +127,7 @@ void vid_compute_geometry() {
         const DdrawMode& m = g_ddraw_screen.modes[ddraw_find_best_mode(v.src_width, v.src_height)];
         hs = m.width * 4096 / v.src_width;
         vs = (m.height - 20) * 1024 / v.src_height;
-      } else if (g_cfg_autosize) {
+      } else if (g_settings.autosize) {
         int32_t i = display_find_mode(v.src_width, v.src_height);
         if (i >= 0) {
           hs = g_display_modes.modes[i].width * 4096 / v.src_width;

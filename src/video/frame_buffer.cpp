@@ -7,13 +7,12 @@
 
 #include "host/message_box.h"
 #include "host/png_writer.h"
+#include "machine/settings.h"
 #include "video/video_state.h"
 
 DisplayModeList g_display_modes;
 DdrawScreen g_ddraw_screen;
 int32_t g_display_mode_changed;
-int g_cfg_autosize;
-int g_cfg_ddraw;
 
 DibInfo dib_create_info(int32_t width, int32_t height) {
   bool rgb565 = g_video_host.rgb565 != 0;
@@ -133,7 +132,7 @@ bool ddraw_enum_mode_cb(const HostDisplayMode& mode) {
 
 void ddraw_setup() {
   DdrawScreen& s = g_ddraw_screen;
-  if (g_cfg_ddraw && !g_video_host.g_ddraw_active) {
+  if (g_settings.ddraw && !g_video_host.g_ddraw_active) {
     if (!host_exclusive_open()) {
       host_message_box("DirectDrawが使用出来ません。", "DirectDraw", MB_INFO);
       return;
@@ -149,7 +148,7 @@ void ddraw_setup() {
     }
     g_video_host.g_ddraw_active = 1;
     g_video_host.g_relayout_request = 1;
-  } else if (!g_cfg_ddraw && g_video_host.g_ddraw_active) {
+  } else if (!g_settings.ddraw && g_video_host.g_ddraw_active) {
     ddraw_release();
     g_video_host.g_relayout_request = 1;
   }

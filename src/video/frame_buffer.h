@@ -84,9 +84,6 @@ extern DdrawScreen g_ddraw_screen;
 // back at exit.
 extern int32_t g_display_mode_changed;
 
-// Settings read here (configuration file keys AUTOSIZE and DDRAW).
-extern int g_cfg_autosize;
-extern int g_cfg_ddraw;
 
 // Lists the modes of `bits` bits per pixel that fit the desktop with 5 %
 // (width) and 10 % (height) of slack.

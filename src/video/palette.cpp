@@ -5,11 +5,11 @@
 #include "machine/device.h"
 #include "machine/io_page.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "machine/system_port.h"
 #include "video/video_state.h"
 
 PaletteState g_pal;
-int g_cfg_pal = 1;
 uint16_t g_pal_lut[0x10000];
 
 namespace {
@@ -112,7 +112,7 @@ uint32_t pal_refresh_pacing() {
         g_pal.quiet_frames++;
         return 0;
     }
-    if (g_pal.change_count >= PAL_BURST || g_cfg_pal || g_pal.quiet_frames >= PAL_QUIET) {
+    if (g_pal.change_count >= PAL_BURST || g_settings.pal || g_pal.quiet_frames >= PAL_QUIET) {
         vid_request_full_redraw();
         g_pal.quiet_frames = 0;
         g_pal.change_count = 0;

@@ -48,8 +48,6 @@ inline uint32_t pal_word(uint32_t j) {
     return (uint32_t(p[0]) << 8) | p[1];
 }
 
-// PAL setting: any palette write redraws the next frame whole (on by default).
-extern int g_cfg_pal;
 
 // Colour word G5 R5 B5 I1 -> host pixel (555 or 565 by g_video_host),
 // scaled by the contrast; indexed by the colour word itself. Only colour

@@ -7,13 +7,13 @@
 #include <cstring>
 #include <string>
 
+#include "machine/settings.h"
 #include "video/crtc.h"
 #include "video/palette.h"
 #include "video/render_common.h"
 #include "video/video_state.h"
 #include "video/vram.h"
 
-int g_cfg_gpriority = 1;
 
 namespace {
 
@@ -442,7 +442,7 @@ int32_t vid_draw_graphic(uint8_t* buffer, int32_t drawn) {
     Surface s;
     if (!render::surface_of(buffer, s)) return drawn;
     v.gzp_active = 0;
-    if (!v.gzp_clean && g_cfg_gpriority && drawn && vid_count_graphic_pages() > 1 &&
+    if (!v.gzp_clean && g_settings.gpriority && drawn && vid_count_graphic_pages() > 1 &&
         render::side_copy_begin(buffer, s)) {
         v.gzp_active = 1;
         g_render_trace += "(G.Zp)";

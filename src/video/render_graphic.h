@@ -12,8 +12,6 @@
 
 #include <cstdint>
 
-// GPRIORITY setting: (G.Zp) pass on (default 1).
-extern int g_cfg_gpriority;
 
 // Layer entry: draws the pages enabled in layers_or by the mode in R20
 // bits 8-10. Returns drawn OR what the pages returned.

@@ -5,13 +5,13 @@
 #include <cstring>
 #include <string>
 
+#include "machine/settings.h"
 #include "video/crtc.h"
 #include "video/render_common.h"
 #include "video/sprite.h"
 #include "video/video_state.h"
 #include "video/vram.h"
 
-int g_cfg_priority = 1;
 
 namespace {
 
@@ -389,7 +389,7 @@ int32_t spr_draw(uint8_t* buffer, int32_t drawn) {
     if (!drawn) vid_fill_lines(buffer, 0);
 
     v.szp_active = 0;
-    if (!v.szp_clean && g_cfg_priority && render::side_copy_begin(buffer, s)) {
+    if (!v.szp_clean && g_settings.priority && render::side_copy_begin(buffer, s)) {
         v.szp_active = 1;
         g_render_trace += "(S.Zp)";
     }

@@ -10,8 +10,6 @@
 #include <array>
 #include <cstdint>
 
-// PRIORITY setting: (S.Zp) pass on (default 1).
-extern int g_cfg_priority;
 
 // Entry x has nibble j = 1 when bit 7 - j of x is set: a text plane byte
 // spread to eight 4-bit dots, leftmost dot in the lowest nibble.

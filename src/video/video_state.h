@@ -22,7 +22,7 @@ inline constexpr uint8_t VID_LAYER_LOG_FLAG = 0x80;
 inline constexpr int32_t VID_LOG_LINES = 512;
 
 // The host side of the picture: buffer geometry and pixel format, window
-// and display settings, debug switches. The host sets them (vid_static_init,
+// and display state, debug switches. The host sets them (vid_static_init,
 // frame_buffer_setup, the display code); the machine's power-on leaves them.
 struct VideoHost {
   int32_t buffer_height;   // drawable_lines + 32
@@ -31,7 +31,6 @@ struct VideoHost {
   int32_t buffer_width;    // pixels available per row (1024)
   int32_t client_width;
   int32_t client_height;
-  int32_t g_cfg_crt;       // CRT setting 0-3
   int32_t origin_offset;   // byte offset of pixel (16, 16)
   int32_t bits_per_pixel;  // 16; renderers do nothing otherwise
   int32_t bytes_per_pixel; // 2
@@ -39,10 +38,8 @@ struct VideoHost {
   int32_t desktop_bpp;
   int32_t desktop_caps;
   int32_t desktop_bpp_seen;
-  int32_t g_cfg_bppreg;
   int32_t screen_width;    // usable desktop size
   int32_t screen_height;
-  int32_t g_cfg_sel15bpp;
   int32_t display_check;
   uint16_t g_halftone_mask;          // 0x7BDE (555) or 0xF7DE (565)
   int32_t g_ddraw_active;

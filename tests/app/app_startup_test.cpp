@@ -9,17 +9,17 @@
 #include <vector>
 
 #include "app/app_startup.h"
-#include "app/config.h"
 #include "app/disk_panel_perf.h"
 #include "app/option_pages.h"
 #include "host/paths.h"
 #include "machine/log_lines.h"
+#include "machine/settings.h"
 
 namespace {
 
 TEST(AppStartup, LogsTheStartUpLinesAndStartsTheStopWatches) {
     const size_t first = g_log_lines.size();
-    const int perform = g_cfg_perform;
+    const int perform = g_settings.perform;
     app_init_instance({"/opt/zolm/zolm", "game.xdf", "-n"});
     ASSERT_GE(g_log_lines.size(), first + 5);
     const std::vector<std::string> lines(g_log_lines.begin() + long(first), g_log_lines.end());
@@ -32,14 +32,14 @@ TEST(AppStartup, LogsTheStartUpLinesAndStartsTheStopWatches) {
 
     // The counter is there: the DEBUG page keeps PERFORM, and a watch measures.
     EXPECT_TRUE(option_system_defaults().has_perf_counter());
-    g_cfg_perform = 1;
+    g_settings.perform = 1;
     perf_mark_start(PERF_MPU);
     std::this_thread::sleep_for(std::chrono::milliseconds(2));
     perf_mark_end(PERF_MPU);
     perf_elapsed(PERF_MPU);
     perf_format(PERF_MPU);
     EXPECT_GE(g_perf_watches.watch[PERF_MPU].last, 20) << g_perf_watches.watch[PERF_MPU].text;
-    g_cfg_perform = perform;
+    g_settings.perform = perform;
 }
 
 } // namespace

@@ -16,12 +16,12 @@
 #include <string>
 
 #include "app/command_line.h"
-#include "app/config.h"
 #include "app/config_file.h"
 #include "host/message_box.h"
 #include "host/paths.h"
 #include "input/joystick.h"
 #include "machine/log_lines.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "storage/drive_slots.h"
 #include "video/palette.h"
@@ -123,35 +123,35 @@ TEST_F(ConfigFile, FixturesGiveTheirValues) {
         SCOPED_TRACE(c.fixture);
         fs::remove(start() / CFG_FILE_NAME);
         install(c.fixture, start() / CFG_FILE_NAME);
-        g_cfg_font = "stale";
+        g_settings.font = "stale";
         EXPECT_EQ(cfg_load(), c.read ? (start() / CFG_FILE_NAME).string() : "");
-        EXPECT_EQ(g_cfg_speed, c.speed);
-        EXPECT_EQ(g_video_host.g_cfg_crt, c.crt);
-        EXPECT_EQ(g_cfg_joy0, c.joy0);
-        EXPECT_EQ(g_cfg_joy1, c.joy1);
-        EXPECT_EQ(g_cfg_joyout, c.joyout);
+        EXPECT_EQ(g_settings.speed, c.speed);
+        EXPECT_EQ(g_settings.crt, c.crt);
+        EXPECT_EQ(g_settings.joy0, c.joy0);
+        EXPECT_EQ(g_settings.joy1, c.joy1);
+        EXPECT_EQ(g_settings.joyout, c.joyout);
         // FM is read, then its back end starts: with no BLASTER here FM 1
         // and 2 fall back to none; FM 3 is the emulated PC-98 card, FM 4
         // the sound library.
-        EXPECT_EQ(g_fmcard.fm, c.fm >= 3 ? c.fm : FM_NONE) << c.fm;
-        EXPECT_EQ(g_cfg_mouse, c.mouse);
-        EXPECT_EQ(g_fmcard.fmsample, c.fmsample);
-        EXPECT_EQ(g_fmcard.fmvol, c.fmvol);
-        EXPECT_EQ(g_fmcard.fmlate, c.fmlate);
-        EXPECT_EQ(g_fmcard.fmbetw, c.fmbetw);
-        EXPECT_EQ(g_fmcard.fmpcmbuf, c.fmpcmbuf);
-        EXPECT_EQ(g_video_host.g_cfg_bppreg, c.bppreg);
-        EXPECT_EQ(g_fmcard.fmwait1, c.fmwait1);
-        EXPECT_EQ(g_cfg_pal, c.pal);
-        EXPECT_EQ(g_fmcard.fmopm, c.fmopm);
+        EXPECT_EQ(g_settings.fm, c.fm >= 3 ? c.fm : FM_NONE) << c.fm;
+        EXPECT_EQ(g_settings.mouse, c.mouse);
+        EXPECT_EQ(g_settings.fmsample, c.fmsample);
+        EXPECT_EQ(g_settings.fmvol, c.fmvol);
+        EXPECT_EQ(g_settings.fmlate, c.fmlate);
+        EXPECT_EQ(g_settings.fmbetw, c.fmbetw);
+        EXPECT_EQ(g_settings.fmpcmbuf, c.fmpcmbuf);
+        EXPECT_EQ(g_settings.bppreg, c.bppreg);
+        EXPECT_EQ(g_settings.fmwait1, c.fmwait1);
+        EXPECT_EQ(g_settings.pal, c.pal);
+        EXPECT_EQ(g_settings.fmopm, c.fmopm);
         EXPECT_EQ(g_fd_media[0].name, c.fd0);
         EXPECT_EQ(g_fd_media[1].name, c.fd1);
         EXPECT_EQ(g_fd_media[2].name, c.fd2);
         EXPECT_EQ(g_fd_media[3].name, c.fd3);
-        EXPECT_EQ(g_cfg_font, c.font);
-        EXPECT_EQ(g_cfg_winfont, c.winfont);
-        EXPECT_EQ(g_cfg_ext, c.ext);
-        EXPECT_EQ(g_fmcard.fmrev, c.fmrev);
+        EXPECT_EQ(g_settings.font, c.font);
+        EXPECT_EQ(g_settings.winfont, c.winfont);
+        EXPECT_EQ(g_settings.ext, c.ext);
+        EXPECT_EQ(g_settings.fmrev, c.fmrev);
         for (FdMedia& slot : g_fd_media) slot.name.clear();
     }
 }
@@ -169,19 +169,19 @@ TEST_F(ConfigFile, PathsWithSpacesAndFmRevRoundTrip) {
     cfg_load();
     const std::string names[FD_DRIVES] = {"/my disks/a b.xdf", " lead and trail ", "日本語 の.dim", "x:y:z.hdm"};
     for (int d = 0; d < FD_DRIVES; d++) g_fd_media[d].name = names[d];
-    g_cfg_font = "/fonts/x68 font.dat";
-    g_cfg_winfont = "IPA ゴシック  ";
-    g_fmcard.fmrev = 0.5; // only the low 32 bits are saved: they are 0
+    g_settings.font = "/fonts/x68 font.dat";
+    g_settings.winfont = "IPA ゴシック  ";
+    g_settings.fmrev = 0.5; // only the low 32 bits are saved: they are 0
     uint64_t bits;
-    std::memcpy(&bits, &g_fmcard.fmrev, 8);
+    std::memcpy(&bits, &g_settings.fmrev, 8);
     ASSERT_TRUE(cfg_save());
     for (FdMedia& slot : g_fd_media) slot.name.clear();
-    g_cfg_font.clear();
+    g_settings.font.clear();
     cfg_load();
     for (int d = 0; d < FD_DRIVES; d++) EXPECT_EQ(g_fd_media[d].name, names[d]);
-    EXPECT_EQ(g_cfg_font, "/fonts/x68 font.dat");
-    EXPECT_EQ(g_cfg_winfont, "IPA ゴシック  ");
-    EXPECT_EQ(g_fmcard.fmrev, 1.0) << "the high bits come from the default";
+    EXPECT_EQ(g_settings.font, "/fonts/x68 font.dat");
+    EXPECT_EQ(g_settings.winfont, "IPA ゴシック  ");
+    EXPECT_EQ(g_settings.fmrev, 1.0) << "the high bits come from the default";
     EXPECT_NE(file_text(start() / CFG_FILE_NAME).find("\nFMREV:0\n"), std::string::npos);
 }
 
@@ -220,7 +220,7 @@ TEST_F(ConfigFile, TheFileIsLookedForInTurn) {
         if (c.fallback_in_exe) std::ofstream(exe() / CFG_FALLBACK_FILE_NAME) << header << "4\nEND:\n";
         app_parse_command_line({"zolm", "-o", c.name});
         cfg_load();
-        EXPECT_EQ(g_cfg_speed, c.speed);
+        EXPECT_EQ(g_settings.speed, c.speed);
     }
     // An absolute name is taken as it stands, for reading and writing.
     std::string absolute = (root_ / "abs.cfg").string();
@@ -228,7 +228,7 @@ TEST_F(ConfigFile, TheFileIsLookedForInTurn) {
     app_parse_command_line({"zolm", "-o", absolute});
     EXPECT_EQ(cfg_file_path(), absolute);
     cfg_load();
-    EXPECT_EQ(g_cfg_speed, 5);
+    EXPECT_EQ(g_settings.speed, 5);
     ASSERT_TRUE(cfg_save());
     EXPECT_NE(file_text(absolute).find("\nSPEED:5\n"), std::string::npos);
     // -n: nothing is written.
@@ -241,7 +241,7 @@ TEST_F(ConfigFile, AFailedSaveKeepsTheOldFileAndIsTold) {
     const std::string old_text = "ZOLM\n101\nSPEED:4\nEND:\n";
     std::ofstream(start() / CFG_FILE_NAME) << old_text;
     cfg_load();
-    g_cfg_speed = 1;
+    g_settings.speed = 1;
     // A file-size limit below the file's size makes the write fail, root or not.
     rlimit saved{};
     ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
@@ -287,12 +287,12 @@ TEST_F(ConfigFile, OverridesHoldForTheRunOnly) {
     setenv("BLASTER", "A220 T6", 1);  // an OPL3 answers: FM 2 runs it as FM 1
     cfg_load();
     unsetenv("BLASTER");
-    EXPECT_EQ(g_cfg_speed, 1);
-    EXPECT_EQ(g_fmcard.fm, FM_OPL3);
+    EXPECT_EQ(g_settings.speed, 1);
+    EXPECT_EQ(g_settings.fm, FM_OPL3);
     fmcard_select(g_fmcard, FM_NONE);
-    EXPECT_EQ(g_cfg_font, "a=b c");
+    EXPECT_EQ(g_settings.font, "a=b c");
     // FM changed again during the run: saved as it is now; the others as the file had them.
-    g_fmcard.fm = 3;
+    g_settings.fm = 3;
     std::string text = cfg_file_text();
     EXPECT_NE(text.find("\nSPEED:4\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nFM:3\n"), std::string::npos) << text;
@@ -311,7 +311,7 @@ TEST_F(ConfigFile, WhatIsNoSettingsFileIsLeftAsItWas) {
     std::ofstream(cfg) << "my notes\nSPEED:1\n";
     cfg_load();
     EXPECT_TRUE(g_cfg_file_foreign);
-    EXPECT_EQ(g_cfg_speed, 3) << "the fallback is read instead";
+    EXPECT_EQ(g_settings.speed, 3) << "the fallback is read instead";
     EXPECT_TRUE(cfg_save());
     EXPECT_EQ(file_text(cfg), "my notes\nSPEED:1\n");
     fs::remove(cfg);
@@ -325,7 +325,7 @@ TEST_F(ConfigFile, WhatIsNoSettingsFileIsLeftAsItWas) {
     // Only read: a link to an endless device is no settings file, never written.
     fs::create_symlink("/dev/zero", cfg);
     cfg_load();
-    EXPECT_EQ(g_cfg_speed, 3);
+    EXPECT_EQ(g_settings.speed, 3);
     EXPECT_TRUE(cfg_save());
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(cfg)));
     fs::remove(cfg);
@@ -348,12 +348,12 @@ TEST_F(ConfigFile, LineEndsInValuesDoNotMakeLines) {
     EXPECT_EQ(file_text(cfg).find("\nSPEED:5\n"), std::string::npos);
     EXPECT_NE(file_text(cfg).find("\nFD1:\n"), std::string::npos);
     cfg_load();
-    EXPECT_NE(g_cfg_speed, 5);
+    EXPECT_NE(g_settings.speed, 5);
 
     std::ofstream(cfg, std::ios::binary) << "ZOLM\n101\nFD2:a.xdf\r\r\nFONT:f.dat\r";
     cfg_load();
     EXPECT_EQ(g_fd_media[2].name, "a.xdf");
-    EXPECT_EQ(g_cfg_font, "f.dat");
+    EXPECT_EQ(g_settings.font, "f.dat");
     ASSERT_TRUE(cfg_save());
     std::string first = file_text(cfg);
     cfg_load();
@@ -368,6 +368,6 @@ TEST_F(ConfigFile, AnOverlongLineIsSkipped) {
         out << "ZOLM\n101\nFONT:" << std::string(8u << 20, 'x') << "\nSPEED:4\nEND:\n";
     }
     cfg_load();
-    EXPECT_TRUE(g_cfg_font.empty());
-    EXPECT_EQ(g_cfg_speed, 4);
+    EXPECT_TRUE(g_settings.font.empty());
+    EXPECT_EQ(g_settings.speed, 4);
 }

@@ -7,22 +7,24 @@
 #include <unistd.h>
 #include <vector>
 
-#include "app/config.h"
 #include "app/disk_panel.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "video/crtc.h"
+#include "support/powered_on.h"
 
 namespace {
 
-class DiskPanelLeds : public ::testing::Test {
+class DiskPanelLeds : public PoweredOnMachine {
 protected:
     std::vector<uint8_t> ram = std::vector<uint8_t>(0x1000);
     uint8_t* saved_ram = nullptr;
     uint32_t saved_size = 0;
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         saved_ram = g_machine.main_ram;
         saved_size = g_machine.main_ram_size;
         g_machine.main_ram = ram.data();
@@ -33,7 +35,6 @@ protected:
         g_ui_notice.media_changed = 0;
         g_ui_notice.access_lit = false;
         g_machine.frame.frame_counter = 0;
-        g_cfg_key = 0;
         g_mfp.regs[MFP_GPIP] = 0;
         g_crtc.regs[CRTC_MODE] = 0;
         g_rtc.regs[1] = 0;
@@ -82,7 +83,7 @@ TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     EXPECT_EQ(leds.power, LED_GREEN);
     EXPECT_EQ(g_ui_notice.panel_refresh_countdown, 2) << "red re-arms the refresh";
 
-    g_cfg_key = 1;
+    g_settings.key = 1;
     g_mfp.regs[MFP_KEY_LED] = 0x40;
     g_mfp.regs[MFP_GPIP] = 0x04;  // power switch: the LED blinks
     g_machine.frame.frame_counter = 0x10;

@@ -7,12 +7,14 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
+#include "app/disk_panel.h"
 #include "app/run_loop.h"
 #include "core/cpu_regs.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -64,15 +66,15 @@ public:
     void show_statistics(const std::string& title) override { titles.push_back(title); }
 };
 
-class RunLoop : public ::testing::Test {
+class RunLoop : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         clock_set_pacing(ClockPacing::Virtual);
         emu_clear_requests();
         g_run_flags = 0;
-        g_cfg_backg = 0;
-        g_cfg_frame = 0;
-        g_cfg_perform = 0;
+        g_settings.backg = 0;
+        g_settings.frame = 0;
         g_slice_step = 10;
         g_machine.frame.vsync_count = 0;
         g_draw_count = 0;
@@ -110,7 +112,7 @@ TEST_F(RunLoop, SpeedSetsTheSlicesOfAPassAndOneFrameIsDrawnAtMost) {
 TEST_F(RunLoop, WithoutTheFocusBackgDecidesWhetherPassesRun) {
     host.focus = [](uint32_t) { return false; };
     host.passes_left = 40;
-    g_cfg_backg = 0;
+    g_settings.backg = 0;
     dlg_run_main_loop(host, 0);
     EXPECT_EQ(host.slices, 0u);
     EXPECT_EQ(host.waits, 40u) << "each unfocused pass waits 32 ms for an event";
@@ -119,7 +121,7 @@ TEST_F(RunLoop, WithoutTheFocusBackgDecidesWhetherPassesRun) {
     host = FakeHost{};
     host.focus = [](uint32_t) { return false; };
     host.passes_left = 40;
-    g_cfg_backg = 1;
+    g_settings.backg = 1;
     dlg_run_main_loop(host, 0);
     std::vector<uint32_t> ran;
     for (uint32_t p = 0; p < host.slices_in_pass.size(); p++)
@@ -183,7 +185,7 @@ TEST_F(RunLoop, StatisticsComeAfter800msWithTheRatesOfTheInterval) {
     host = FakeHost{};
     g_stats_time = host.clock;
     g_machine.frame.vsync_count = g_draw_count = 0;
-    g_cfg_frame = 1;
+    g_settings.frame = 1;
     host.passes_left = 50;
     dlg_run_main_loop(host, 0);
     ASSERT_EQ(host.titles.size(), 1u);

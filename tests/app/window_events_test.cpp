@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "host/sdl_events.h"
 #include "host/sdl_keys.h"
 #include "input/window_input.h"
+#include "machine/settings.h"
 #include "video/video_state.h"
 
 namespace {
@@ -136,7 +136,7 @@ TEST(WindowEvents, OnlyTheMainWindowsRecordsReachTheDevices) {
     g_seen.clear();
     WindowInputSinks saved = g_window_input;
     uint32_t saved_id = g_main_window_id;
-    int saved_key = g_cfg_key;
+    int saved_key = g_settings.key;
     int32_t saved_h = g_video.h_scale, saved_v = g_video.v_scale;
     g_window_input = {};
     g_window_input.joy_on_key_down = [](uint32_t vk) { g_seen.push_back("joy down " + std::to_string(vk)); };
@@ -148,7 +148,7 @@ TEST(WindowEvents, OnlyTheMainWindowsRecordsReachTheDevices) {
     g_video.h_scale = 4096;
     g_video.v_scale = 0; // no picture yet: moves are not given
 
-    g_cfg_key = 1;
+    g_settings.key = 1;
     for (WindowMessage m : std::vector<WindowMessage>{{MAIN, WM_KEYDOWN, 0x41, DOWN},
                                                       {OTHER, WM_KEYDOWN, 0x42, DOWN},
                                                       {MAIN, WM_CHAR, 'a', DOWN},
@@ -156,7 +156,7 @@ TEST(WindowEvents, OnlyTheMainWindowsRecordsReachTheDevices) {
                                                       {MAIN, WM_LBUTTONDOWN, MK_LBUTTON, 5},
                                                       {MAIN, WM_KEYUP, 0x41, UP}})
         EXPECT_EQ(emu_dispatch_window_message(m), 1u);
-    g_cfg_key = 0;
+    g_settings.key = 0;
     g_video.v_scale = 1024;
     emu_dispatch_window_message({MAIN, WM_CHAR, 'b', DOWN});
     emu_dispatch_window_message({MAIN, WM_MOUSEMOVE, 0, 6});
@@ -164,7 +164,7 @@ TEST(WindowEvents, OnlyTheMainWindowsRecordsReachTheDevices) {
 
     g_window_input = saved;
     g_main_window_id = saved_id;
-    g_cfg_key = saved_key;
+    g_settings.key = saved_key;
     g_video.h_scale = saved_h;
     g_video.v_scale = saved_v;
 }

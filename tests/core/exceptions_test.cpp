@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "app/config.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
@@ -9,6 +8,7 @@
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "support/flat_bus.h"
 
 namespace {
@@ -233,7 +233,7 @@ TEST_F(Exceptions, InterruptFromUserModeStacksOnTheSupervisorStack) {
 TEST_F(Exceptions, FeCallsAreServedOnlyWithTheSetting) {
     // $FE01: D0 := D0 / D1.
     flat_write_words(0x4000, {0xFE01, NOP});
-    g_cfg_fpu = 0;
+    g_settings.fpu = 0;
     cpu_d(0) = 7;
     cpu_d(1) = 2;
     cpu_test_step();
@@ -242,13 +242,13 @@ TEST_F(Exceptions, FeCallsAreServedOnlyWithTheSetting) {
     EXPECT_EQ(cpu_d(0), 7u);
 
     cpu_test_reset(0x4000);
-    g_cfg_fpu = 1;
+    g_settings.fpu = 1;
     cpu_d(0) = 7;
     cpu_d(1) = 2;
     EXPECT_EQ(cpu_test_step(), 8u);
     EXPECT_EQ(g_cpu_regs.pc, 0x4002u);
     EXPECT_EQ(cpu_d(0), 3u);
-    g_cfg_fpu = 0;
+    g_settings.fpu = 0;
 }
 
 TEST_F(Exceptions, SetSrKeepsOnlyTheImplementedBits) {

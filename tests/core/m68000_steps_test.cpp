@@ -38,11 +38,11 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "firmware/iocs.h"
 #include "m68000_steps.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "support/flat_bus.h"
 
@@ -91,8 +91,8 @@ void print_failure(const std::string& group, const Vector& v, const Outcome& o) 
 
 void setup_core() {
     install_bus();
-    g_cfg_fpu = 0;
-    g_cfg_fmpcm8 = 0;
+    g_settings.fpu = 0;
+    g_settings.fmpcm8 = 0;
     for (auto& r : g_iocs_hook_table) r = nullptr;
     for (auto& r : g_iocs_native_table) r = nullptr;
 }

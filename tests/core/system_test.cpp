@@ -10,10 +10,12 @@
 #include "core/cpu_regs.h"
 #include "core/trace.h"
 #include "firmware/iocs.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
 #include "sound/sound_models.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -26,9 +28,10 @@ void load_code(uint32_t at, const std::vector<uint16_t>& code) {
     for (size_t i = 0; i < code.size(); ++i) flat_write_word(at + 2 * uint32_t(i), code[i]);
 }
 
-class SystemTest : public ::testing::Test {
+class SystemTest : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
         cpu_test_reset(kPc, kSsp, 0x2700);
         for (uint32_t v = 0x08; v < 0x400; v += 4) flat_write_long(v, handler_of(v));
@@ -37,9 +40,9 @@ protected:
         std::memset(g_iocs_hook_table, 0, sizeof g_iocs_hook_table);
         std::memset(g_iocs_native_table, 0, sizeof g_iocs_native_table);
         std::memset(g_sound_models.pcm8_groups, 0, sizeof g_sound_models.pcm8_groups);
-        g_cfg_fm = 0;
-        g_cfg_fmpcm8 = 0;
-        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
+        g_settings.fm = 0;
+        g_settings.fmpcm8 = 0;
+        sound_models_select(g_settings.fm, g_settings.fmpcm8);
     }
     void run(const std::vector<uint16_t>& code, uint32_t sr) {
         load_code(kPc, code);
@@ -56,9 +59,9 @@ protected:
 };
 
 TEST_F(SystemTest, TrapTakesItsVector) {
-    g_cfg_fm = 4;
-    g_cfg_fmpcm8 = 1;
-    sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
+    g_settings.fm = 4;
+    g_settings.fmpcm8 = 1;
+    sound_models_select(g_settings.fm, g_settings.fmpcm8);
     g_sound_models.pcm8_groups[7] = 1;
     struct Case { const char* name; uint16_t op; uint32_t d0, vector; };
     const Case cases[] = {
@@ -79,13 +82,14 @@ TEST_F(SystemTest, TrapTakesItsVector) {
 
 TEST_F(SystemTest, Trap2ServedBySoundLibrary) {
     g_sound_models.pcm8_groups[7] = 1;
-    g_cfg_fm = 4;
-    sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
+    g_settings.fm = 4;
+    g_settings.fmpcm8 = 0;
+    sound_models_select(g_settings.fm, g_settings.fmpcm8);
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);
     EXPECT_EQ(g_cpu_regs.pc, handler_of(0x88)); // FMPCM8 off
-    g_cfg_fmpcm8 = 1;
-    sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
+    g_settings.fmpcm8 = 1;
+    sound_models_select(g_settings.fm, g_settings.fmpcm8);
     cpu_test_reset(kPc);
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);

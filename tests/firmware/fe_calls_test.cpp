@@ -7,11 +7,12 @@
 #include <cfloat>
 #include <cmath>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "firmware/fe_calls.h"
 #include "firmware/fe_host_fpu.h"
+#include "machine/settings.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -159,14 +160,15 @@ const FeRow ROWS[] = {
 
 uint32_t longs_of(FeType t) { return t == FE_DOUBLE ? 2 : 1; }
 
-class FeCalls : public ::testing::Test {
+class FeCalls : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
-        g_cfg_fpu = 1;
+        g_settings.fpu = 1;
         g_fe_fpu.status = 0;
     }
-    void TearDown() override { g_cfg_fpu = 0; }
+    void TearDown() override { g_settings.fpu = 0; }
 
     // Runs $FExx once from the CCR given; true when the step took 8 cycles.
     static void step(uint32_t low_byte, uint32_t ccr) {

@@ -9,7 +9,6 @@
 #include <functional>
 #include <vector>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "firmware/fe_calls.h"
 #include "firmware/iocs.h"
@@ -17,6 +16,7 @@
 #include "firmware/rs232c.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "machine/startup.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
@@ -71,14 +71,14 @@ std::vector<uint8_t> run_rom(const char* rom, const std::function<void()>& setup
 class FirmwareRom : public ::testing::Test {
 protected:
     void TearDown() override {
-        g_cfg_key = saved_[0];
-        g_cfg_fm = saved_[1];
-        g_cfg_fmpcm8 = saved_[2];
-        g_cfg_fpu = saved_[3];
-        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
+        g_settings.key = saved_[0];
+        g_settings.fm = saved_[1];
+        g_settings.fmpcm8 = saved_[2];
+        sound_models_select(g_settings.fm, g_settings.fmpcm8);
+        g_settings.fpu = saved_[3];
         iocs_set_start_tables();
     }
-    int saved_[4] = {g_cfg_key, g_cfg_fm, g_cfg_fmpcm8, g_cfg_fpu};
+    int saved_[4] = {g_settings.key, g_settings.fm, g_settings.fmpcm8, g_settings.fpu};
 };
 
 TEST_F(FirmwareRom, IocsCallsReachTheRomByTheSettings) {
@@ -92,10 +92,10 @@ TEST_F(FirmwareRom, IocsCallsReachTheRomByTheSettings) {
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "KEY " << row.key << " FM " << row.fm << " FMPCM8 " << row.fmpcm8);
         std::vector<uint8_t> ram = run_rom("iocs_road", [&] {
-            g_cfg_key = row.key;
-            g_cfg_fm = row.fm;
-            g_cfg_fmpcm8 = row.fmpcm8;
-            sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
+            g_settings.key = row.key;
+            g_settings.fm = row.fm;
+            g_settings.fmpcm8 = row.fmpcm8;
+            sound_models_select(g_settings.fm, g_settings.fmpcm8);
             trap_set_keyboard_calls();
             trap_set_adpcm_calls();
         });
@@ -130,7 +130,7 @@ uint64_t bits(double v) { return std::bit_cast<uint64_t>(v); }
 uint32_t bits(float v) { return std::bit_cast<uint32_t>(v); }
 
 TEST_F(FirmwareRom, FeCallsTakeLineFWithFpuOff) {
-    std::vector<uint8_t> ram = run_rom("fe_calls", [] { g_cfg_fpu = 0; });
+    std::vector<uint8_t> ram = run_rom("fe_calls", [] { g_settings.fpu = 0; });
     for (uint32_t n = 0; n < 256; n++) EXPECT_EQ(ram[LINEF_MAP + n], 1) << "$FE" << std::hex << n;
     EXPECT_EQ(result(ram, 1), 0u) << "line F with the PC past the opcode";
     // 256 from the sweep, 29 from the table, $FEE0 and $FEED.
@@ -141,7 +141,7 @@ TEST_F(FirmwareRom, FeCallsTakeLineFWithFpuOff) {
 }
 
 TEST_F(FirmwareRom, FeCallsServedWithFpuOn) {
-    std::vector<uint8_t> ram = run_rom("fe_calls", [] { g_cfg_fpu = 1; });
+    std::vector<uint8_t> ram = run_rom("fe_calls", [] { g_settings.fpu = 1; });
     for (uint32_t n = 0; n < 256; n++)
         EXPECT_EQ(ram[LINEF_MAP + n], g_fe_call_table[n] ? 0 : 1) << "$FE" << std::hex << n;
     EXPECT_EQ(ram[LINEF_MAP + 0x04] + ram[LINEF_MAP + 0x05] + ram[LINEF_MAP + 0x07], 3);

@@ -3,18 +3,20 @@
 // leaves in the history.
 #include <gtest/gtest.h>
 
-#include "app/config.h"
+#include "app/disk_panel.h"
 #include "app/settings_apply.h"
 #include "core/cpu_regs.h"
 #include "core/trace.h"
 #include "firmware/iocs.h"
 #include "firmware/iocs_switches.h"
 #include "firmware/rs232c.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
 #include "sound/sound_models.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -23,27 +25,28 @@ constexpr uint16_t TRAP_15 = 0x4E4F, NOP = 0x4E71;
 constexpr uint32_t VEC_IOCS = 47;
 constexpr uint32_t NATIVE_CYCLES = 78;
 
-class Iocs : public ::testing::Test {
+class Iocs : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
         flat_write_long(VEC_IOCS * 4, kIocsHandler);
         flat_write_words(kIocsHandler, {NOP});
         iocs_set_start_tables();
     }
     void TearDown() override {
-        g_cfg_key = saved_[0];
-        g_cfg_fm = saved_[1];
-        g_cfg_fmpcm8 = saved_[2];
-        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
+        g_settings.key = saved_[0];
+        g_settings.fm = saved_[1];
+        g_settings.fmpcm8 = saved_[2];
+        sound_models_select(g_settings.fm, g_settings.fmpcm8);
         g_fmcard.adpcm_calls_set = 0;
         iocs_set_start_tables();
     }
     void set(int key, int fm, int fmpcm8) {
-        g_cfg_key = key;
-        g_cfg_fm = fm;
-        g_cfg_fmpcm8 = fmpcm8;
-        sound_models_select(g_cfg_fm, g_cfg_fmpcm8);
+        g_settings.key = key;
+        g_settings.fm = fm;
+        g_settings.fmpcm8 = fmpcm8;
+        sound_models_select(g_settings.fm, g_settings.fmpcm8);
         trap_set_keyboard_calls();
         trap_set_adpcm_calls();
     }
@@ -57,7 +60,7 @@ protected:
     }
     static bool entered_rom() { return g_cpu_regs.pc == kIocsHandler; }
 
-    int saved_[3] = {g_cfg_key, g_cfg_fm, g_cfg_fmpcm8};
+    int saved_[3] = {g_settings.key, g_settings.fm, g_settings.fmpcm8};
 };
 
 TEST_F(Iocs, TablesAtStart) {
@@ -106,8 +109,8 @@ TEST_F(Iocs, ApplyingTheOptionsSwitchesTheGroupsOff) {
     set(0, FM_EXTERNAL_LIBRARY, 1);
     EXPECT_NE(g_iocs_native_table[0x00], nullptr);
     EXPECT_NE(g_iocs_native_table[0x60], nullptr);
-    g_cfg_key = 1;
-    g_cfg_fm = 0;
+    g_settings.key = 1;
+    g_settings.fm = 0;
     opt_apply_settings();
     for (uint32_t call = 0x00; call <= 0x07; call++) EXPECT_EQ(g_iocs_native_table[call], nullptr);
     for (uint32_t call = 0x60; call <= 0x66; call++) EXPECT_EQ(g_iocs_native_table[call], nullptr);

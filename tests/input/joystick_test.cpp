@@ -11,7 +11,9 @@
 #include "host/port_bus.h"
 #include "input/ppi.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -27,16 +29,14 @@ void table0() {
     g_joystick.pad_tables[0][20] = ~(1u << 6);
 }
 
-class Joystick : public ::testing::Test {
+class Joystick : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         saved_ = g_joystick;
-        ppi_power_on();
         g_ppi.regs[PPI_PORT_C] = 0; // ports A and B show their low bytes
         table0();
-        g_cfg_joyout = 0;
-        g_cfg_joy0 = JOY_KEYBOARD;
-        g_cfg_joy1 = JOY_NONE;
+        g_settings.joy0 = JOY_KEYBOARD;
         g_machine.frame.frame_counter = 0;
         host_set_joystick_source(&fake_);
     }
@@ -77,7 +77,7 @@ TEST_F(Joystick, AutofireAlternatesAndJoyoutOutsideTheTablesIsTableZero) {
         EXPECT_EQ(g_ppi.regs[PPI_PORT_A], frame & 1 ? 0x9Fu : 0xDFu) << frame;
     }
     for (int32_t joyout : {6, -1, 1000}) {
-        g_cfg_joyout = joyout;
+        g_settings.joyout = joyout;
         g_machine.frame.frame_counter = 0;
         joy_merge_state(0);
         EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xDFu) << joyout;
@@ -91,7 +91,7 @@ TEST_F(Joystick, UndefinedTablesPressNothing) {
     for (const auto& table : start.pad_tables)
         for (uint32_t e : table) EXPECT_EQ(e, UINT32_MAX);
     std::copy(std::begin(start.pad_tables[3]), std::end(start.pad_tables[3]), g_joystick.pad_tables[3]);
-    g_cfg_joyout = 3;
+    g_settings.joyout = 3;
     g_ppi.raw[0] = 0;
     joy_merge_state(0);
     EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xFFu);
@@ -118,8 +118,8 @@ TEST_F(Joystick, PpiPortsAndPortC) {
 }
 
 TEST_F(Joystick, HostJoysticksPollWhileTheProgramReads) {
-    g_cfg_joy0 = JOY_POS_EX;
-    g_cfg_joy1 = JOY_POS;
+    g_settings.joy0 = JOY_POS_EX;
+    g_settings.joy1 = JOY_POS;
     fake_.set(0, 0x001, HOST_JOY_AXIS_CENTRE, 0); // button 1, up
     fake_.set(1, 0x800, 0, HOST_JOY_AXIS_MAX);    // button 12, left and down
     joy_poll();
@@ -177,8 +177,8 @@ struct FakeOpnCard {
 };
 
 TEST_F(Joystick, FmCardConnector) {
-    g_cfg_joy0 = JOY_FM_CARD;
-    g_cfg_joy1 = JOY_FM_CARD;
+    g_settings.joy0 = JOY_FM_CARD;
+    g_settings.joy1 = JOY_FM_CARD;
     EXPECT_EQ(joy_probe_fm_port(g_joystick), 0) << "no card on the port bus";
     PPI_BUS.read_byte(PORT_A);
     joy_poll();
@@ -187,7 +187,7 @@ TEST_F(Joystick, FmCardConnector) {
     FakeOpnCard card;
     int handle = port_bus_attach({FakeOpnCard::in, FakeOpnCard::out, &card});
     FmCard saved = g_fmcard;
-    g_fmcard.fm = FM_PC98;
+    g_settings.fm = FM_PC98;
     g_fmcard.output_on = 1;
     g_fmcard.port = 0x288;
     EXPECT_EQ(joy_probe_fm_port(g_joystick), 1);
@@ -196,7 +196,7 @@ TEST_F(Joystick, FmCardConnector) {
     EXPECT_EQ(g_ppi.raw[0], 0xFFFE) << "connector 0: up";
     EXPECT_EQ(g_ppi.raw[1], 0xFFEF) << "connector 1: button 1";
     EXPECT_EQ(g_ppi.regs[PPI_PORT_B], 0xDFu);
-    g_cfg_joy0 = g_cfg_joy1 = JOY_KEYBOARD;
+    g_settings.joy0 = g_settings.joy1 = JOY_KEYBOARD;
     EXPECT_EQ(joy_probe_fm_port(g_joystick), 0) << "looked for only with a port in mode 4";
     g_fmcard = saved;
     port_bus_detach(handle);

@@ -7,7 +7,7 @@
 #include <cstring>
 #include <vector>
 
-#include "app/config.h"
+#include "app/disk_panel.h"
 #include "core/cpu_regs.h"
 #include "firmware/iocs.h"
 #include "input/keyboard_iocs.h"
@@ -15,8 +15,10 @@
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -27,9 +29,10 @@ constexpr uint32_t UDR = 0xE88000 + MFP_UDR;
 WindowMessage down(uint32_t vk) { return {1, WM_KEYDOWN, vk, KEY_LPARAM_REPEAT_ONE}; }
 WindowMessage up(uint32_t vk) { return {1, WM_KEYUP, vk, KEY_LPARAM_REPEAT_ONE | KEY_LPARAM_RELEASED}; }
 
-class Keyboard : public ::testing::Test {
+class Keyboard : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
         std::memset(g_mfp.regs, 0, sizeof g_mfp.regs);
         for (auto& c : g_scheduler.countdown) c = 0;
@@ -39,12 +42,12 @@ protected:
         g_keymap.key[VK_A] = 0x1E; // as "/key." 1e=41 gives
         g_keymap.sca[VK_A] = 0x1E;
         g_keymap.asc['a'] = 0x1E;
-        g_cfg_key = 1;
+        g_settings.key = 1;
         g_paste_text.clear();
         g_keyboard.paste_delay = 0;
     }
     void TearDown() override {
-        g_cfg_key = 0;
+        g_settings.key = 0;
         g_paste_text.clear();
         g_keyboard.paste_delay = KEY_PASTE_DELAY;
     }
@@ -101,7 +104,7 @@ TEST_F(Keyboard, FocusLossReleasesEveryHeldKey) {
     EXPECT_EQ(g_keyboard.key_state[0x70], KEY_RELEASED);
 
     // KEY 0: the matrix bit and the shift byte go, the release is an entry.
-    g_cfg_key = 0;
+    g_settings.key = 0;
     key_on_key_down(down(VK_SHIFT));
     EXPECT_EQ(flat_read_byte(0x80E), 0x01u);
     EXPECT_EQ(flat_read_byte(KEY_WORK_SHIFT), 0x01u);
@@ -113,7 +116,7 @@ TEST_F(Keyboard, FocusLossReleasesEveryHeldKey) {
 }
 
 TEST_F(Keyboard, IocsBufferInZeroedRam) {
-    g_cfg_key = 0;
+    g_settings.key = 0;
     key_on_key_down(down(VK_A));
     EXPECT_EQ(count(), 1u);
     EXPECT_EQ(flat_read_byte(0x803), 0x40u) << "scan $1E is bit 6 of $803";
@@ -146,7 +149,7 @@ TEST_F(Keyboard, IocsBufferInZeroedRam) {
 
 TEST_F(Keyboard, IocsCalls) {
     auto& d0 = g_cpu_regs.r[0];
-    g_cfg_key = 0;
+    g_settings.key = 0;
     d0 = 0xABCD0000;
     key_iocs_b_keysns();
     EXPECT_EQ(d0, 0u);
@@ -196,7 +199,7 @@ TEST_F(Keyboard, IocsCalls) {
 
 TEST_F(Keyboard, KeyinpWaitsOnTheTrap) {
     constexpr uint32_t PC = 0x4000;
-    g_cfg_key = 0;
+    g_settings.key = 0;
     cpu_test_reset(PC, 0x3F00);
     flat_write_words(PC, {0x4E4F, 0x4E71}); // TRAP #15, NOP
     FirmwareRoutine saved = g_iocs_native_table[0];
@@ -215,7 +218,7 @@ TEST_F(Keyboard, KeyinpWaitsOnTheTrap) {
 
 TEST_F(Keyboard, PasteTypesOnlyWhenThereIsRoom) {
     // KEY 0, "ab;": three calls, three entries, after the delay.
-    g_cfg_key = 0;
+    g_settings.key = 0;
     g_paste_text = "ab;";
     g_keyboard.paste_delay = 2;
     for (int i = 0; i < 2; i++) iocs_call_started(0x20);
@@ -237,7 +240,7 @@ TEST_F(Keyboard, PasteTypesOnlyWhenThereIsRoom) {
     EXPECT_EQ(g_paste_text, "");
 
     // KEY 1: make and break, never half a pair; unmapped characters vanish.
-    g_cfg_key = 1;
+    g_settings.key = 1;
     g_paste_text = "ba";
     key_type_pump();
     EXPECT_EQ(g_keyboard.ring_count, 0);
@@ -255,7 +258,7 @@ TEST_F(Keyboard, PasteTypesOnlyWhenThereIsRoom) {
 TEST_F(Keyboard, ModeKeysRefreshThePanelLeds) {
     const uint32_t VK_KANA = 0x15;
     for (int key : {1, 0}) {
-        g_cfg_key = key;
+        g_settings.key = key;
         for (uint8_t scan : {uint8_t(0x59), uint8_t(0x5A), uint8_t(0x60), uint8_t(0x61)}) {
             g_keymap.key[VK_KANA] = g_keymap.sca[VK_KANA] = g_keymap.ext[VK_KANA] = scan;
             g_ui_notice.panel_refresh_countdown = 0;
@@ -268,7 +271,7 @@ TEST_F(Keyboard, ModeKeysRefreshThePanelLeds) {
 TEST_F(Keyboard, NoMainRamNoWorkArea) {
     uint8_t* ram = g_machine.main_ram;
     g_machine.main_ram = nullptr;
-    g_cfg_key = 0;
+    g_settings.key = 0;
     key_on_key_down(down(VK_A));
     key_on_char({1, WM_CHAR, 'a', 0});
     key_iocs_b_sftsns();

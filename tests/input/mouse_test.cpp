@@ -4,28 +4,28 @@
 
 #include <gtest/gtest.h>
 
-#include "app/config.h"
 #include "input/scc.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 #include "video/video_state.h"
 #include "host/window_message.h"
 
 namespace {
 
-class Mouse : public ::testing::Test {
+class Mouse : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
-        mouse_power_on();
-        scc_power_on();
         g_video.h_scale = 4096;
         g_video.v_scale = 1024;
         g_video.src_width = 768;
         g_video.src_height = 512;
-        g_cfg_mouse = MOUSE_ABSOLUTE;
+        g_settings.mouse = MOUSE_ABSOLUTE;
     }
-    void TearDown() override { g_cfg_mouse = 1; }
+    void TearDown() override { g_settings.mouse = 1; }
     static int16_t work(uint32_t a) { return int16_t(flat_read_word(a)); }
     static uint32_t take_request() {
         uint32_t r = g_machine.requests.event_request;
@@ -68,7 +68,7 @@ TEST_F(Mouse, PointerPositionsInThePicture) {
 }
 
 TEST_F(Mouse, IocsModeWritesTheWorkArea) {
-    g_cfg_mouse = MOUSE_IOCS;
+    g_settings.mouse = MOUSE_IOCS;
     const int16_t steps[] = {100, 100, 50, 0};
     for (int16_t want : steps) {
         mouse_move(mouse_lparam(250, 0));
@@ -89,7 +89,7 @@ TEST_F(Mouse, IocsModeWritesTheWorkArea) {
     g_machine.main_ram = nullptr;
     mouse_move(mouse_lparam(10, 10));
     mouse_right_up();
-    g_cfg_mouse = MOUSE_ABSOLUTE;
+    g_settings.mouse = MOUSE_ABSOLUTE;
     mouse_update_packet();
     g_machine.main_ram = ram;
     EXPECT_EQ(g_mouse.packet_dx, 7) << "without RAM the cursor reads as 0; the pointer is at 10";
@@ -118,7 +118,7 @@ TEST_F(Mouse, SccPacketAbsoluteAndRelative) {
     // MOUSE 2: a packet carries all the movement since the last one sent,
     // from the tracked position, which follows d(count); moves and reads
     // between packets lose none.
-    g_cfg_mouse = MOUSE_RELATIVE;
+    g_settings.mouse = MOUSE_RELATIVE;
     auto packet_x = [] {
         SCC_BUS.write_byte(SCC_B_COMMAND, 5);
         SCC_BUS.write_byte(SCC_B_COMMAND, 2);

@@ -9,7 +9,6 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "core/bus.h"
 #include "core/trace.h"
 #include "input/keyboard.h"
@@ -20,10 +19,12 @@
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "machine/mfp.h"
+#include "machine/settings.h"
 #include "machine/startup.h"
 #include "machine/system_port.h"
 #include "sound/adpcm.h"
 #include "sound/fm_card.h"
+#include "support/powered_on.h"
 #include "support/rom_folder.h"
 
 namespace {
@@ -53,18 +54,18 @@ std::string differences(const Snapshot& a, const Snapshot& b) {
     return out;
 }
 
-class Devices : public ::testing::Test {
+class Devices : public PoweredOnMachine {
 protected:
     // The ROM makes an FE-call, served on the host; its IOCS calls count
     // the delay of a waiting paste text down.
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         ASSERT_TRUE(folder_.ok());
-        g_cfg_fpu = 1;
+        g_settings.fpu = 1;
         g_paste_text = "x";
     }
     void TearDown() override {
-        g_cfg_wav = wav_;
-        g_cfg_fpu = saved_fpu_;
+        g_settings = Settings{};
         g_paste_text.clear();
     }
     // Runs the started machine until the ROM switches the power off.
@@ -78,12 +79,10 @@ protected:
     }
 
     RomFolder folder_{"devices_touch"};
-    int wav_ = g_cfg_wav;
-    int saved_fpu_ = g_cfg_fpu;
 };
 
 TEST_F(Devices, ASecondStartFindsEveryDeviceAsPoweredOn) {
-    g_cfg_wav = 1;  // the ROM's ADPCM bytes go through the decoder
+    g_settings.wav = 1;  // the ROM's ADPCM bytes go through the decoder
     ASSERT_EQ(init_start(), 0u);
     Snapshot fresh = device_snapshot();
     ASSERT_TRUE(run_to_power_off());
@@ -129,6 +128,7 @@ TEST_F(Devices, ListingTheIoPageChangesNothing) {
 // A peek gives what a read gives, where a read has no side effect, and
 // nothing where nothing answers.
 TEST_F(Devices, PeeksReadWhatTheBusHolds) {
+    g_settings.midi = 0;
     ASSERT_EQ(init_start(), 0u);
     ASSERT_TRUE(run_to_power_off());
     struct Case { uint32_t addr, want; const char* what; };

@@ -1,25 +1,27 @@
 // Frame pacing on the virtual clock: no host thread, no host time.
 #include <gtest/gtest.h>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/rtc.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "machine/system_port.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 #include "video/crtc.h"
 
 namespace {
 
-class HostTimer : public ::testing::Test {
+class HostTimer : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         clock_stop_timer();
         clock_set_pacing(ClockPacing::Virtual);
-        g_cfg_frame = 0;
-        g_cfg_minclock = 0;
+        g_settings.frame = 0;
+        g_settings.minclock = 0;
         for (auto& r : g_crtc.regs) r = 0;
         g_sys.regs[SYS_DISPLAY] = 0;
         g_rtc.holdoff = 0;
@@ -30,8 +32,8 @@ protected:
     void TearDown() override {
         clock_stop_timer();
         clock_set_pacing(ClockPacing::HostThread);
-        g_cfg_frame = 0;
-        g_cfg_minclock = 0;
+        g_settings.frame = 0;
+        g_settings.minclock = 0;
         g_rtc.holdoff = 0;
         g_run_flags = 0;
     }
@@ -98,8 +100,8 @@ TEST_F(HostTimer, BudgetFollowsFrameMinclockAndDisplayMode) {
     for (const Case& c : cases) {
         clock_stop_timer();
         clock_start_timer();
-        g_cfg_frame = c.frame;
-        g_cfg_minclock = c.minclock;
+        g_settings.frame = c.frame;
+        g_settings.minclock = c.minclock;
         g_crtc.regs[CRTC_MODE] = c.r20;
         g_sys.regs[SYS_DISPLAY] = c.sys;
         for (int i = 0; i < 32; i++) tick_after(c.per_tick);
@@ -109,7 +111,7 @@ TEST_F(HostTimer, BudgetFollowsFrameMinclockAndDisplayMode) {
 }
 
 TEST_F(HostTimer, DisplayModeChangeTakesEffectAtTheNextTick) {
-    g_cfg_frame = 1;
+    g_settings.frame = 1;
     for (int i = 0; i < 32; i++) tick_after(300000);
     EXPECT_EQ(clock_frame_budget(), 244270u);
     g_crtc.regs[CRTC_MODE] = 0x10;
@@ -119,7 +121,7 @@ TEST_F(HostTimer, DisplayModeChangeTakesEffectAtTheNextTick) {
 }
 
 TEST_F(HostTimer, IdleTicksKeepTheRing) {
-    g_cfg_frame = 1;
+    g_settings.frame = 1;
     for (int i = 0; i < 32; i++) tick_after(300000);
     uint32_t index = g_scheduler.tick_ring_index;
     // Nothing ran at all: the ring and its index stay.

@@ -5,11 +5,11 @@
 #include <chrono>
 #include <thread>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/rtc.h"
+#include "machine/settings.h"
 #include "machine/startup.h"
 #include "support/rom_folder.h"
 #include "video/crtc.h"
@@ -19,8 +19,8 @@ namespace {
 TEST(HostTimerThread, TicksArriveAndNoUpdateIsLost) {
     clock_stop_timer();
     clock_set_pacing(ClockPacing::HostThread);
-    g_cfg_frame = 0;
-    g_cfg_minclock = 0;
+    g_settings.frame = 0;
+    g_settings.minclock = 0;
     g_cpu_regs.cycles = 0;
     g_run_flags = RUN_STEP;
     g_rtc.holdoff = 1000000; // every tick asks for a refresh
@@ -74,8 +74,8 @@ TEST(HostTimerThread, MachineRunsBesideTheTimerThread) {
     RomFolder folder("timer_inputs");
     ASSERT_TRUE(folder.ok());
     clock_set_pacing(ClockPacing::HostThread);
-    g_cfg_frame = 1;
-    g_cfg_minclock = 0;
+    g_settings.frame = 1;
+    g_settings.minclock = 0;
     ASSERT_EQ(init_start(), 0u);
     uint32_t first_index = g_scheduler.tick_ring_index; // the timer thread owns it once started
     clock_start_timer();
@@ -87,14 +87,14 @@ TEST(HostTimerThread, MachineRunsBesideTheTimerThread) {
             emu_take_request();
             frames++;
         }
-        g_cfg_minclock = frames & 1;
+        g_settings.minclock = frames & 1;
         g_crtc.regs[CRTC_MODE] ^= CRTC_MODE_HIGH_RES;
     }
     clock_stop_timer();
     uint32_t ticks = g_scheduler.tick_ring_index - first_index;
     init_stop();
 
-    g_cfg_frame = g_cfg_minclock = 0;
+    g_settings.frame = g_settings.minclock = 0;
 
     EXPECT_GT(frames, 0u);
     EXPECT_GE(ticks, 2u);

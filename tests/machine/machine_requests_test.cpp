@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "input/keyboard.h"
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "support/flat_bus.h"
 #include "video/crtc.h"
 
@@ -109,14 +109,14 @@ TEST_F(MachineRequests, SettingsDecideWhatInputAndNmiRequestsSchedule) {
     g_cpu_regs.cycles_per_frame = uint32_t(cpf);
     for (const Case& c : cases) {
         for (auto& k : g_scheduler.countdown) k = 0;
-        g_cfg_key = c.key; g_cfg_mouse = c.mouse; g_cfg_nmidebug = c.nmidebug;
+        g_settings.key = c.key; g_settings.mouse = c.mouse; g_settings.nmidebug = c.nmidebug;
         g_keyboard.ring_count = int32_t(c.key_bytes);
         g_run_flags = 0;
         dispatch(c.code);
         EXPECT_EQ(g_scheduler.countdown[c.kind], c.after) << c.code;
         EXPECT_EQ(run_flags(), c.flags) << c.code;
     }
-    g_cfg_key = g_cfg_mouse = g_cfg_nmidebug = 0;
+    g_settings.key = g_settings.mouse = g_settings.nmidebug = 0;
     g_keyboard.ring_count = 0;
 }
 

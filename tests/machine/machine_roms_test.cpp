@@ -11,7 +11,6 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "app/headless.h"
 #include "core/decode.h"
 #include "host/local_time.h"
@@ -19,8 +18,10 @@
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/rom_files.h"
+#include "machine/settings.h"
 #include "machine/sram.h"
 #include "machine/startup.h"
+#include "support/powered_on.h"
 
 namespace fs = std::filesystem;
 
@@ -75,11 +76,12 @@ int32_t refuse_first(int32_t) { return g_questions++ == 0 ? 1 : 0; }
 
 // A start folder of its own (also the current folder) holding the ROM as
 // "iplrom.dat" and an all-zero "cgrom.dat"; the program folder is empty.
-class MachineRom : public ::testing::Test {
+class MachineRom : public PoweredOnMachine {
 protected:
     static void SetUpTestSuite() { init_build_cpu_tables(); }
 
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         std::string tmpl = (fs::temp_directory_path() / "zolm-machine-rom-XXXXXX").string();
         ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
         root_ = tmpl;
@@ -89,8 +91,8 @@ protected:
         g_exe_dir = (root_ / "exe").string();
         g_init_message_box = record_box;
         g_font_renderer_factory = no_renderer;
-        g_cfg_frame = g_cfg_minclock = 0;
-        g_cfg_warnvirus = 0;
+        g_settings.frame = g_settings.minclock = 0;
+        g_settings.warnvirus = 0;
         g_boxes.clear();
         write_bytes(root_ / "cgrom.dat", std::vector<uint8_t>(0xC0000, 0));
     }
@@ -102,9 +104,9 @@ protected:
         g_init_message_box = saved_box_;
         g_font_renderer_factory = saved_factory_;
         g_sram_confirm_write = saved_confirm_;
-        g_cfg_frame = saved_cfg_[0];
-        g_cfg_minclock = saved_cfg_[1];
-        g_cfg_warnvirus = saved_cfg_[2];
+        g_settings.frame = saved_cfg_[0];
+        g_settings.minclock = saved_cfg_[1];
+        g_settings.warnvirus = saved_cfg_[2];
         g_virus_warn_off = saved_cfg_[3];
         fs::current_path(old_cwd_);
         std::error_code ec;
@@ -167,7 +169,7 @@ protected:
     InitMessageBoxFn saved_box_ = g_init_message_box;
     FontRendererFactory saved_factory_ = g_font_renderer_factory;
     SramConfirmFn saved_confirm_ = g_sram_confirm_write;
-    int saved_cfg_[4] = {g_cfg_frame, g_cfg_minclock, g_cfg_warnvirus, g_virus_warn_off};
+    int saved_cfg_[4] = {g_settings.frame, g_settings.minclock, g_settings.warnvirus, g_virus_warn_off};
     HeadlessResult last_{};
 };
 
@@ -255,7 +257,7 @@ TEST_F(MachineRom, MemoryMapFollowsTheSramRamSize) {
 TEST_F(MachineRom, SramProtectionAndSystemPort) {
     install_rom("sram_port");
     write_sram(4 * MB, {{0x100, 0x11}, {0x102, 0xCA}, {0x103, 0xFE}});
-    g_cfg_warnvirus = 1;
+    g_settings.warnvirus = 1;
     g_virus_warn_off = 0;
     g_questions = 0;
     g_sram_confirm_write = refuse_first;

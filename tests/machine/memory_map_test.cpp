@@ -10,10 +10,12 @@
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/settings.h"
 #include "video/palette.h"
 #include "machine/sram.h"
 #include "sound/midi.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 #include "video/crtc.h"
 #include "video/vram.h"
 
@@ -30,9 +32,12 @@ uint32_t probe(const std::function<void()>& access) {
     return scope.fault();
 }
 
-class MemoryMap : public ::testing::Test {
+class MemoryMap : public PoweredOnMachine {
 protected:
-    void SetUp() override { build(4 * MB); }
+    void SetUp() override {
+        PoweredOnMachine::SetUp();
+        build(4 * MB);
+    }
     void TearDown() override { g_cpu_regs.sr = 0x2700; }
 
     static void build(uint32_t ram_size) {
@@ -42,7 +47,7 @@ protected:
         ASSERT_TRUE(mem_alloc_main_ram(ram_size));
         g_crtc.regs[CRTC_MODE] = 0;
         g_memory_map.gvram_layout_mode = -1;
-        g_cfg_midi = 0;  // the MIDI board switched off
+        g_settings.midi = 0;  // the MIDI board switched off
         ASSERT_EQ(mem_map_build(), 0);
         std::memset(g_iplrom, 0, IPLROM_SIZE);
         std::memset(g_cgrom, 0, CGROM_SIZE);

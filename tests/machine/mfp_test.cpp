@@ -4,12 +4,12 @@
 #include <iterator>
 #include <utility>
 
-#include "app/config.h"
 #include "core/bus.h"
 #include "input/keyboard.h"
 #include "core/cpu_regs.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "video/crtc.h"
 
 namespace {
@@ -213,17 +213,17 @@ TEST_F(Mfp, ACountingReadStepsOncePerPrescaleFromTheWrittenValueToOne) {
 TEST_F(Mfp, UsartKeyboardPath) {
     // A UDR read lets the keyboard move its next byte in first.
     key_power_on();
-    g_cfg_key = 1;
+    g_settings.key = 1;
     key_send_to_mfp(0x5A);
     EXPECT_EQ(read(MFP_UDR), 0x5Au);
     EXPECT_EQ(read(MFP_UDR), 0u) << "nothing waits";
 
     // TSR: transmit buffer empty always, transmitter enabled with KEY on.
     for (int key : {0, 1}) {
-        g_cfg_key = key;
+        g_settings.key = key;
         EXPECT_EQ(read(MFP_TSR), key ? 0x81u : 0x80u);
     }
-    g_cfg_key = 0;
+    g_settings.key = 0;
 
     // A UDR write with bit 7 set is an LED command: a cleared bit lights its LED.
     g_mfp.regs[MFP_KEY_LED] = 0x55;

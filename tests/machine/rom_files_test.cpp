@@ -10,12 +10,12 @@
 #include <string>
 #include <vector>
 
-#include "app/config.h"
 #include "host/font_renderer.h"
 #include "host/paths.h"
 #include "machine/log_lines.h"
 #include "machine/memory_map.h"
 #include "machine/rom_files.h"
+#include "machine/settings.h"
 
 namespace fs = std::filesystem;
 
@@ -63,14 +63,14 @@ protected:
         fs::create_directory(exe_);
         old_cwd_ = fs::current_path();
         fs::current_path(start_);
-        saved_ = {g_start_dir, g_exe_dir, g_cfg_font, g_cfg_winfont};
+        saved_ = {g_start_dir, g_exe_dir, g_settings.font, g_settings.winfont};
         saved_box_ = g_init_message_box;
         saved_notice_ = g_cgrom_notice;
         saved_factory_ = g_font_renderer_factory;
         g_start_dir = start_.string();
         g_exe_dir = exe_.string();
-        g_cfg_font.clear();
-        g_cfg_winfont.clear();
+        g_settings.font.clear();
+        g_settings.winfont.clear();
         g_init_message_box = record_box;
         g_cgrom_notice = count_notice;
         g_font_renderer_factory = no_renderer;
@@ -85,8 +85,8 @@ protected:
         fs::remove_all(root_);
         g_start_dir = saved_[0];
         g_exe_dir = saved_[1];
-        g_cfg_font = saved_[2];
-        g_cfg_winfont = saved_[3];
+        g_settings.font = saved_[2];
+        g_settings.winfont = saved_[3];
         g_init_message_box = saved_box_;
         g_cgrom_notice = saved_notice_;
         g_font_renderer_factory = saved_factory_;
@@ -191,7 +191,7 @@ TEST_F(RomFiles, MissingRomsShowTheirBoxAndFail) {
         fs::current_path(start_);
         if (c.ipl) put(start_ / "iplrom.dat", IPLROM_SIZE, 0x11);
         if (c.font_file) put(root_ / "font.dat", CGROM_SIZE, 0x66);
-        g_cfg_font = c.font_file ? (root_ / "font.dat").string() : "";
+        g_settings.font = c.font_file ? (root_ / "font.dat").string() : "";
         g_font_renderer_factory = c.factory;
         g_boxes.clear();
         EXPECT_EQ(init_load_roms(), c.result);
@@ -266,14 +266,14 @@ TEST_F(RomFiles, FontFileReplacesTheImageOnlyAtTheExactSize) {
         SCOPED_TRACE(c.size);
         std::memset(g_cgrom, 0xEE, CGROM_SIZE);
         put(start_ / "font.dat", c.size, 0x66);
-        g_cfg_font = "font.dat"; // relative: from the current folder
+        g_settings.font = "font.dat"; // relative: from the current folder
         EXPECT_EQ(init_load_font_rom(), c.result);
         EXPECT_TRUE(all_bytes(g_cgrom, CGROM_SIZE, c.result ? 0x66 : 0xEE));
     }
-    g_cfg_font = "missing.dat";
+    g_settings.font = "missing.dat";
     EXPECT_EQ(init_load_font_rom(), 0);
     EXPECT_TRUE(logged_containing("File could not be opened 2 "));
-    g_cfg_font = "";
+    g_settings.font = "";
     EXPECT_EQ(init_load_font_rom(), 0);
 }
 

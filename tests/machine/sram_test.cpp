@@ -15,9 +15,11 @@
 #include "host/message_box.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/settings.h"
 #include "machine/sram.h"
 #include "machine/system_port.h"
 #include "support/flat_bus.h"
+#include "support/powered_on.h"
 #include "video/crtc.h"
 
 namespace fs = std::filesystem;
@@ -38,9 +40,10 @@ uint32_t probe(const std::function<void()>& access) {
     return scope.fault();
 }
 
-class Sram : public ::testing::Test {
+class Sram : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         flat_bus_install();
         cpu_test_reset(0x300000, 0x3F0000);
         ASSERT_TRUE(mem_alloc_images());
@@ -51,7 +54,6 @@ protected:
         std::memset(g_sys.regs, 0, sizeof g_sys.regs);
         g_sys.power_off_count = 0;
         g_sram_state.dirty = 0;
-        g_cfg_warnvirus = 1;
         g_virus_warn_off = 0;
         g_asks = 0;
         g_answer = 0;
@@ -63,7 +65,7 @@ protected:
     }
     void TearDown() override {
         g_sram_confirm_write = disk_confirm_write;
-        g_cfg_warnvirus = 0;
+        g_settings.warnvirus = 0;
         g_run_flags = 0;
         fs::remove_all(dir_);
     }
@@ -130,7 +132,7 @@ TEST_F(Sram, BootSettingB0AsksBeforeItIsWritten) {
     mem_write_byte_c(0x31, 0xE8E00D);
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.addr << " " << c.value << " size " << c.size);
-        g_cfg_warnvirus = c.warnvirus;
+        g_settings.warnvirus = c.warnvirus;
         g_virus_warn_off = c.warn_off;
         g_answer = c.answer;
         g_asks = 0;

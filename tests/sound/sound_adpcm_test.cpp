@@ -3,7 +3,7 @@
 #include <cmath>
 #include <vector>
 
-#include "app/config.h"
+#include "app/run_loop.h"
 #include "core/boundary.h"
 #include "core/bus.h"
 #include "host/audio_mixer.h"
@@ -12,6 +12,7 @@
 #include "input/ppi.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "sound/adpcm.h"
 #include "sound/adpcm_codec.h"
@@ -20,15 +21,17 @@
 #include "sound/sound_models.h"
 #include "storage/dma.h"
 #include "support/machine_map.h"
+#include "support/powered_on.h"
 #include "tone.h"
 
 namespace {
 
 constexpr int CH = DMA_CHANNEL_ADPCM;
 
-class SoundAdpcm : public ::testing::Test {
+class SoundAdpcm : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         ASSERT_TRUE(machine_map_install(0x400000));
         mixer_set_clock(nullptr);
         mixer_set_manual_time(mixer_frames_to_time(44100));
@@ -37,11 +40,9 @@ protected:
         adpcm_power_on();
         dma_power_on();
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
-        g_fmcard.fm = FM_NONE;
-        sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
+        sound_models_select(g_settings.fm, g_settings.fmpcm8);
         g_fmcard.chip.opm_regs[OPM_CT_RATE] = 0;
         g_ppi.regs[PPI_PORT_C] = 0x08;  // 15600 Hz
-        g_cfg_wav = 1;
         g_ui_notice.has_focus = 1;
     }
     void TearDown() override {

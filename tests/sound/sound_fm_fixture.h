@@ -11,10 +11,12 @@
 #include "core/cpu_regs.h"
 #include "host/port_bus.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/opl.h"
 #include "sound/opm.h"
 #include "sound/sound_models.h"
+#include "support/powered_on.h"
 
 inline constexpr uint32_t TEST_CPF = 181818;
 
@@ -56,9 +58,10 @@ struct RecordingPorts {
     }
 };
 
-class SoundFm : public ::testing::Test {
+class SoundFm : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         fmcard_select(g_fmcard, FM_NONE);
         std::fill(std::begin(g_scheduler.countdown), std::end(g_scheduler.countdown), 0);
         g_scheduler.event_time_scale = 10;
@@ -66,8 +69,8 @@ protected:
         g_cpu_regs.cycles_per_frame = TEST_CPF;
         opm_power_on();
         g_fmcard.output_on = 1;
-        g_fmcard.fmwait1 = 0;
-        g_fmcard.fmwait2 = 0;
+        g_settings.fmwait1 = 0;
+        g_settings.fmwait2 = 0;
     }
     void TearDown() override {
         ports.detach();
@@ -81,8 +84,8 @@ protected:
     }
     // Runs the card's road as FM type on the recording ports at base.
     void road(int32_t type, int32_t base, int32_t channels) {
-        g_fmcard.fm = g_fmcard.running_type = type;
-        sound_models_select(type, g_fmcard.fmpcm8);
+        g_settings.fm = g_fmcard.running_type = type;
+        sound_models_select(g_settings.fm, g_settings.fmpcm8);
         g_fmcard.port = base;
         g_fmcard.channels = channels;
         g_fmcard.opl_channel_mask = channels >= 4 ? 15 : 7;

@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "host/message_box.h"
+#include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound_rom.h"
 #include "tone.h"
@@ -32,7 +33,7 @@ TEST(SoundFmRom, sound_fm1_plays_the_note_and_times) {
         SoundRun run = sound_run_rom("sound_fm", {"FM=1"}, 700);
         unsetenv("BLASTER");
         expect_timers(run);
-        EXPECT_EQ(g_fmcard.fm, FM_OPL3);
+        EXPECT_EQ(g_settings.fm, FM_OPL3);
         const auto& s = run.wav.samples;
         ASSERT_GT(s.size() / 2, 44100u * 6);
         size_t from = 44100 * 3, n = 44100;
@@ -54,7 +55,7 @@ TEST(SoundFmRom, sound_fm0_and_fm1_without_a_port_are_silent_with_timers) {
         expect_timers(run);
         EXPECT_GT(run.wav.samples.size() / 2, 44100u * 10);
         EXPECT_EQ(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 0);
-        EXPECT_EQ(g_fmcard.fm, FM_NONE);
+        EXPECT_EQ(g_settings.fm, FM_NONE);
     }
     unsetenv("BLASTER");
 }

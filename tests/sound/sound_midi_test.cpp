@@ -9,17 +9,20 @@
 #include "host/audio_mixer.h"
 #include "host/midi_out.h"
 #include "machine/scheduler.h"
+#include "machine/settings.h"
 #include "sound/midi.h"
 #include "tone.h"
+#include "support/powered_on.h"
 
 namespace {
 
 using Bytes = std::vector<uint8_t>;
 MidiRecording* g_recording;
 
-class SoundMidi : public ::testing::Test {
+class SoundMidi : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         midi_out_set_opener([]() -> std::unique_ptr<MidiOut> {
             auto r = std::make_unique<MidiRecording>();
             g_recording = r.get();
@@ -27,7 +30,6 @@ protected:
         });
         midi_close();
         midi_power_on();
-        g_midi.enable = 1;
         g_mem_probe_mode = 0;
         g_cpu_regs.cycles_per_frame = 181818;
         g_scheduler.event_time_scale = 10;
@@ -36,7 +38,7 @@ protected:
     void TearDown() override {
         midi_close();
         midi_out_set_opener(nullptr);
-        g_midi.enable = 0;
+        g_settings.midi = 0;
         g_mem_probe_mode = 0;
     }
     // Transmits bytes through R56 (group 5, $EAFA0D).
@@ -75,7 +77,7 @@ TEST_F(SoundMidi, sound_midi_board_registers) {
     MIDI_BUS.write_byte(0xEAFA0D, 0x80);  // R06: the general timer
     EXPECT_EQ(g_scheduler.countdown[EV_LEVEL_MIDI], 16 * 181818 / 2250 + 4);
 
-    g_midi.enable = 0;
+    g_settings.midi = 0;
     {
         ProbeScope probe;
         MIDI_BUS.read_byte(0xEAFA01);

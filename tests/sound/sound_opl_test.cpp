@@ -5,6 +5,7 @@
 #include <map>
 
 #include "host/message_box.h"
+#include "machine/settings.h"
 #include "sound/opn.h"
 
 namespace {
@@ -56,7 +57,7 @@ TEST_F(SoundOpl, sound_blaster_table) {
         g_fmcard.port = 0;
         fmcard_select(g_fmcard, c.fm);
         EXPECT_EQ(g_fmcard.running_type, c.type);
-        EXPECT_EQ(g_fmcard.fm, c.type);
+        EXPECT_EQ(g_settings.fm, c.type);
         if (c.type != FM_NONE) {
             EXPECT_EQ(g_fmcard.opl_channel_mask, c.mask);
             EXPECT_EQ(g_fmcard.port, c.port);
@@ -79,8 +80,8 @@ TEST_F(SoundOpl, sound_opl_port_layouts) {
     ports.writes.clear();
     g_fmcard.pc98_layout = 0;
     g_fmcard.port = 0x220;
-    g_fmcard.fmwait1 = 2;
-    g_fmcard.fmwait2 = 1;
+    g_settings.fmwait1 = 2;
+    g_settings.fmwait2 = 1;
     ports.reads.clear();
     opl_write_register(0x105, 0x01);
     EXPECT_EQ(ports.writes, (std::vector<W>{{0x222, 0x05}, {0x223, 0x01}}));
@@ -91,11 +92,11 @@ TEST_F(SoundOpl, sound_opl_port_layouts) {
     g_fmcard.output_on = 0;
     opl_write_register(0x0A0, 0x44);
     g_fmcard.output_on = 1;
-    g_fmcard.fm = FM_NONE;
+    g_settings.fm = FM_NONE;
     opl_write_register(0x0A0, 0x44);
     EXPECT_EQ(g_fmcard.chip.opl_shadow[0x0A0], 0);
-    g_fmcard.fm = 4;
-    sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
+    g_settings.fm = 4;
+    sound_models_select(g_settings.fm, g_settings.fmpcm8);
     opl_write_register(0x0A0, 0x44);
     EXPECT_EQ(g_fmcard.chip.opl_shadow[0x0A0], 0x44);
     EXPECT_TRUE(ports.writes.empty());
@@ -206,7 +207,7 @@ TEST_F(SoundOpl, sound_opn_card_on_a_fake_card) {
         return 0xFF;
     };
     ports.attach();
-    g_fmcard.fmwait1 = 1;
+    g_settings.fmwait1 = 1;
     fmcard_select(g_fmcard, FM_PC98);
     EXPECT_EQ(g_fmcard.running_type, FM_PC98);
     EXPECT_EQ(g_fmcard.port, 0x188);
@@ -246,7 +247,7 @@ TEST_F(SoundOpl, sound_opn_card_on_a_fake_card) {
     EXPECT_EQ(ports.to(0x18A), (std::vector<uint8_t>{0x24, 0x8F}));
     // 12 waits per data write; FMWAIT1 below 0 asks for up to 20, INT_MIN too.
     for (auto [wait, n] : {std::pair{1, 12}, {-30, 20}, {-5, 5}, {INT_MIN, 20}}) {
-        g_fmcard.fmwait1 = wait;
+        g_settings.fmwait1 = wait;
         ports.writes.clear();
         opn_write_register(0x30, 1);
         EXPECT_EQ(ports.to(OPN_WAIT_PORT).size(), size_t(n)) << wait;
@@ -275,7 +276,7 @@ TEST_F(SoundOpl, sound_opn_card_missing_falls_back) {
     fmcard_select(g_fmcard, FM_PC98);
     host_message_box_flush();
     g_message_box_backend = before;
-    EXPECT_EQ(g_fmcard.fm, FM_NONE);
+    EXPECT_EQ(g_settings.fm, FM_NONE);
     EXPECT_EQ(g_fmcard.running_type, FM_NONE);
     ASSERT_EQ(boxes.size(), 1u);
     EXPECT_EQ(boxes[0], "カードチェック|PC9801系カードが検出出来ません。");

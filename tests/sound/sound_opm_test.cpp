@@ -2,6 +2,7 @@
 
 #include "core/boundary.h"
 #include "machine/mfp.h"
+#include "machine/settings.h"
 
 namespace {
 
@@ -79,8 +80,8 @@ TEST_F(SoundOpm, sound_timer_arming_table) {
 TEST_F(SoundOpm, sound_timers_on_every_road) {
     for (int32_t fm : {FM_NONE, FM_OPL3, FM_PC98}) {
         SCOPED_TRACE(fm);
-        g_fmcard.fm = fm;
-        sound_models_select(fm, g_fmcard.fmpcm8);
+        g_settings.fm = fm;
+        sound_models_select(g_settings.fm, g_settings.fmpcm8);
         g_fmcard.channels = 3;
         opm(OPM_CLKB, 0x80);
         opm(OPM_TIMER_CONTROL, 0x02);

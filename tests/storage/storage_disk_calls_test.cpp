@@ -13,13 +13,13 @@
 #include <vector>
 
 #include "failing_opens.h"
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "firmware/disk_calls.h"
 #include "host/paths.h"
 #include "host/virus_question.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "machine/sram.h"
 #include "storage/disk_image.h"
@@ -29,6 +29,7 @@
 #include "storage/virus_warning.h"
 #include "support/flat_bus.h"
 #include "support/machine_map.h"
+#include "support/powered_on.h"
 #include "video/video_state.h"
 #include "video/vram.h"
 
@@ -46,9 +47,10 @@ VirusAnswer answer(const VirusQuestionText&) {
     return g_answer;
 }
 
-class StorageDiskCalls : public ::testing::Test {
+class StorageDiskCalls : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         ASSERT_TRUE(machine_map_install());
         std::string tmpl = (fs::temp_directory_path() / "zolm-disk-calls-XXXXXX").string();
         ASSERT_NE(mkdtemp(tmpl.data()), nullptr);
@@ -60,15 +62,13 @@ protected:
         g_ui_notice = UiNotice{};
         g_questions = 0;
         g_answer = VirusAnswer::allow;
-        g_cfg_eject = 1;
-        g_cfg_warnvirus = 1;
         g_virus_warn_off = 0;
     }
     void TearDown() override {
         g_virus_question = host_virus_question_headless;
         g_start_dir = saved_start_;
-        g_cfg_eject = saved_[0];
-        g_cfg_warnvirus = saved_[1];
+        g_settings.eject = saved_[0];
+        g_settings.warnvirus = saved_[1];
         g_virus_warn_off = saved_[2];
         for (FdMedia& slot : g_fd_media) slot = FdMedia{};
         std::error_code ec;
@@ -96,7 +96,7 @@ protected:
 
     fs::path root_;
     std::string saved_start_ = g_start_dir;
-    int saved_[3] = {g_cfg_eject, g_cfg_warnvirus, g_virus_warn_off};
+    int saved_[3] = {g_settings.eject, g_settings.warnvirus, g_virus_warn_off};
 };
 
 TEST_F(StorageDiskCalls, AccessLedsCyclesAndFixedStatuses) {
@@ -183,7 +183,7 @@ TEST_F(StorageDiskCalls, DriveCheckAndEject) {
         SCOPED_TRACE(c.what);
         insert(0);
         g_fd_media[0].flags = c.flags_before;
-        g_cfg_eject = c.eject_setting;
+        g_settings.eject = c.eject_setting;
         g_ui_notice.media_changed = 0;
         EXPECT_EQ(trap(c.call, c.unit, c.d2), 78u);
         EXPECT_EQ(cpu_d(0), c.d0);
@@ -338,7 +338,7 @@ TEST_F(StorageDiskCalls, DirectReadsMarkVramAndSramGoesByTheBus) {
 }
 
 TEST(StorageVirusWarning, KindsTimesAnswers) {
-    const int saved[2] = {g_cfg_warnvirus, g_virus_warn_off};
+    const int saved[2] = {g_settings.warnvirus, g_virus_warn_off};
     const char* messages[] = {"フロッピーディスクのIPL領域の書き換えを検出しました",
                               "ハードディスクのIPL領域の書き換えを検出しました",
                               "SRAM内の起動設定の書き換えを検出しました"};
@@ -355,7 +355,7 @@ TEST(StorageVirusWarning, KindsTimesAnswers) {
         ++g_questions;
         return g_answer;
     };
-    g_cfg_warnvirus = 1;
+    g_settings.warnvirus = 1;
     for (int32_t kind : {0, 2, 3, 4, 5, 9}) {
         for (const Answer& a : answers) {
             SCOPED_TRACE(testing::Message() << "kind " << kind << " answer " << int(a.answer));
@@ -370,14 +370,14 @@ TEST(StorageVirusWarning, KindsTimesAnswers) {
             EXPECT_EQ(g_questions, a.warn_off ? 1 : 2);
         }
     }
-    g_cfg_warnvirus = 0;
+    g_settings.warnvirus = 0;
     g_virus_warn_off = 0;
     g_questions = 0;
     g_answer = VirusAnswer::refuse;
     EXPECT_EQ(disk_confirm_write(0), 0);
     EXPECT_EQ(g_questions, 0);
     g_virus_question = host_virus_question_headless;
-    g_cfg_warnvirus = saved[0];
+    g_settings.warnvirus = saved[0];
     g_virus_warn_off = saved[1];
 }
 

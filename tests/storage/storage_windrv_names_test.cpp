@@ -3,7 +3,7 @@
 #include <cstring>
 #include <filesystem>
 
-#include "app/config.h"
+#include "machine/settings.h"
 #include "windrv_fixture.h"
 #include "storage/windrv.h"
 #include "storage/windrv_names.h"
@@ -137,7 +137,7 @@ TEST_F(StorageHostDriveNames, FoldersAndDelete) {
 TEST_F(StorageHostDriveNames, LongNameFieldsFollowTheSetting) {
     host_file("LongFileName12345.txt", "");
     for (int longname : {1, 0}) {
-        g_cfg_longname = longname;
+        g_settings.longname = longname;
         put_namests(NAMESTS, "", "LongFile", "txt", "Name12345");
         ASSERT_EQ(run(WINDRV_CMD_OPEN, {0, NAMESTS, 0, FCB}), WINDRV_OK);
         EXPECT_EQ(bytes(FCB + FCB_NAME1, 8), "LongFile");

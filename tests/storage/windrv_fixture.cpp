@@ -8,7 +8,6 @@
 #include <sstream>
 #include <sys/stat.h>
 
-#include "app/config.h"
 #include "core/cpu_regs.h"
 #include "machine/machine.h"
 #include "storage/windrv.h"
@@ -18,6 +17,7 @@
 namespace fs = std::filesystem;
 
 void HostDriveTest::SetUp() {
+    PoweredOnMachine::SetUp();
     setenv("TZ", "UTC", 1);
     tzset();
     ASSERT_TRUE(machine_map_install(0x400000));
@@ -29,15 +29,12 @@ void HostDriveTest::SetUp() {
     fs::create_directory(root_);
     fs::create_directory(outside_);
     std::ofstream(outside_ / "secret.txt") << "secret";
-    saved_longname_ = g_cfg_longname;
-    g_cfg_longname = 1;
     windrv_set_roots({root_.string()});
     windrv_scan_drives();
     windrv_power_on();
 }
 
 void HostDriveTest::TearDown() {
-    g_cfg_longname = saved_longname_;
     windrv_set_roots({});
     windrv_scan_drives();
     windrv_power_on();

@@ -10,13 +10,15 @@
 #include <string>
 #include <string_view>
 
+#include "support/powered_on.h"
+
 struct HostDriveRequest {
     uint8_t byte13 = 0;
     uint32_t arg1 = 0, arg2 = 0, arg3 = 0;
     uint8_t unit = 0;
 };
 
-class HostDriveTest : public ::testing::Test {
+class HostDriveTest : public PoweredOnMachine {
 protected:
     static constexpr uint32_t REQUEST = 0x1000;
     static constexpr uint32_t NAMESTS = 0x1100, NAMESTS2 = 0x1200;
@@ -52,5 +54,4 @@ protected:
     static std::string tree_digest(const std::filesystem::path& dir);
 
     std::filesystem::path base_, root_, outside_;
-    int saved_longname_;
 };

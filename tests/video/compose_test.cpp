@@ -17,6 +17,7 @@
 #include "host/display_mode.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/settings.h"
 #include "machine/system_port.h"
 #include "support/flat_bus.h"
 #include "support/machine_map.h"
@@ -394,7 +395,7 @@ TEST(VideoGeometry, SizeAndScaleTable) {
     g_crtc.regs[CRTC_V_DISP_END] = c.r07;
     g_crtc.regs[CRTC_MODE] = c.r20;
     g_sys.regs[SYS_DISPLAY] = c.port7;
-    g_video_host.g_cfg_crt = c.crt;
+    g_settings.crt = c.crt;
     // Everything on, to walk every renderer over the whole picture.
     g_pal.vc_regs[VC_R2_LOW] = 0x7F;
     g_video.g_full_redraw_countdown = 1;
@@ -612,7 +613,7 @@ TEST(VideoDisplayMode, ListFindFitAndExclusive) {
   // Exclusive switcher: unavailable gives the message and stays off.
   host_display_reset();
   ddraw_static_init();
-  g_cfg_ddraw = 1;
+  g_settings.ddraw = 1;
   ddraw_setup();
   EXPECT_EQ(g_video_host.g_ddraw_active, 0);
   host_display_config().exclusive_available = true;
@@ -636,7 +637,7 @@ TEST(VideoDisplayMode, ListFindFitAndExclusive) {
     }
   EXPECT_EQ(set_modes, 1);
   EXPECT_EQ(g_display_modes.current, -1);
-  g_cfg_ddraw = 0;
+  g_settings.ddraw = 0;
   ddraw_setup();
   EXPECT_EQ(g_video_host.g_ddraw_active, 0);
   host_display_reset();

@@ -3,18 +3,21 @@
 #include <cstring>
 
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "machine/system_port.h"
 #include "video/palette.h"
 #include "video/video_state.h"
+#include "support/powered_on.h"
 
 namespace {
 
 constexpr uint32_t PAL = 0xE82000;
 constexpr uint32_t CONTRAST = 0xE8E001;
 
-class VideoPalette : public ::testing::Test {
+class VideoPalette : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         std::memset(g_pal.palette, 0, sizeof g_pal.palette);
         std::memset(g_pal.vc_regs, 0, sizeof g_pal.vc_regs);
         std::memset(g_video.g_line_log_layers, 0, sizeof g_video.g_line_log_layers);
@@ -22,7 +25,6 @@ protected:
         g_video.g_redraw_holdoff = 0;
         g_pal.change_count = 0;
         g_pal.quiet_frames = 0;
-        g_cfg_pal = 1;
         g_machine.frame.raster_line = 0;
         pal_alloc_lut();
         g_video.g_full_redraw_countdown = 0;
@@ -159,7 +161,7 @@ TEST_F(VideoPalette, PacingTurnsPaletteWritesIntoRedrawRequests) {
     EXPECT_EQ(calls_until_redraw(300), 1);
 
     // PAL off: one write shows on the 30th frame, thirty writes at once.
-    g_cfg_pal = 0;
+    g_settings.pal = 0;
     PALETTE_BUS.write_byte(PAL + 2, 1);
     EXPECT_EQ(calls_until_redraw(300), 30);
     for (int i = 0; i < 30; i++) PALETTE_BUS.write_byte(PAL + 2, i);

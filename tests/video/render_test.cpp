@@ -15,8 +15,10 @@
 #include "core/bus.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/settings.h"
 #include "support/flat_bus.h"
 #include "support/machine_map.h"
+#include "support/powered_on.h"
 #include "video/crtc.h"
 #include "video/frame_buffer.h"
 #include "video/palette.h"
@@ -42,17 +44,17 @@ uint16_t colour(uint32_t k) {
 //   '1'-'9', 'a'-'f'  graphic palette 1-15
 //   'A'-'O'           text palette 1-15 (entries 257-271)
 //   'p'-'x'           sprite/BG block 1, indices 1-9 (entries 273-281)
-class VideoRender : public ::testing::TestWithParam<bool> {
+class VideoRender : public PoweredOnMachine, public ::testing::WithParamInterface<bool> {
 protected:
     FrameBuffer fb;
     int width = 0, height = 0;
     std::map<char, uint16_t> legend;
 
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         ASSERT_TRUE(machine_map_install());
         emu_clear_requests();
         video_state_clear();
-        g_cfg_gpriority = g_cfg_priority = 1;
         vid_static_init();
         frame_buffer_setup(fb, GetParam());
         std::memset(g_video.text_line_nonempty, 1, sizeof g_video.text_line_nonempty);
@@ -231,7 +233,7 @@ TEST_P(VideoRender, SixteenColourPagesStackByPageOrderAndColourZeroShowsThePageB
     vc(0, 0);
     vc(1, 0xE4);    // page 3 at the back, page 0 in front
     vc(2, 0x000F);  // all four positions on
-    g_cfg_gpriority = 0;
+    g_settings.gpriority = 0;
     frame();
     EXPECT_PICTURE((Art{"2222111133333333", "a2a2111133333333", "2222111133333333", "2222111133333333"}));
     EXPECT_EQ(touched_outside(), 0);
@@ -249,7 +251,7 @@ TEST_P(VideoRender, HalfToneBlendsOddIndicesOfTheFrontPageWithThePictureUnderIt)
     vc(0, 0);
     vc(1, 0x04);    // page 0 in front of page 1
     vc(2, 0x4003);  // half-tone on, positions 0 and 1 on
-    g_cfg_gpriority = 0;
+    g_settings.gpriority = 0;
     frame();
     const uint32_t m = g_video_host.g_halftone_mask;
     auto blend = [&](uint32_t a, uint32_t b) { return uint16_t(((g_pal_lut[a] & m) + (g_pal_lut[b] & m)) / 2); };

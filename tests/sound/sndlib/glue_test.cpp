@@ -12,6 +12,7 @@
 #include "host/audio_mixer.h"
 #include "host/message_box.h"
 #include "machine/machine.h"
+#include "machine/settings.h"
 #include "sound/adpcm.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
@@ -19,6 +20,7 @@
 #include "sound/sound_models.h"
 #include "storage/dma.h"
 #include "support/machine_map.h"
+#include "support/powered_on.h"
 
 namespace {
 
@@ -32,9 +34,10 @@ int32_t recording_start(int32_t rate, int32_t opm, int32_t adpcm, int32_t betw, 
     return g_start_result ? g_start_result : X68Sound_Start(rate, opm, adpcm, betw, pcmbuf, late, rev);
 }
 
-class SoundLibGlue : public ::testing::Test {
+class SoundLibGlue : public PoweredOnMachine {
 protected:
     void SetUp() override {
+        PoweredOnMachine::SetUp();
         ASSERT_TRUE(machine_map_install());
         g_message_box_backend = [](const char* text, const char*, MessageBoxKind) {
             g_boxes.push_back(text);
@@ -48,24 +51,18 @@ protected:
         g_start_result = 0;
         mixer_reset();
         mixer_set_manual_time(0);
-        g_fmcard.fm = FM_EXTERNAL_LIBRARY;
-        g_fmcard.fmpcm8 = 1;
-        sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
-        g_fmcard.fmsample = 0;
-        g_fmcard.fmopm = g_fmcard.fmadpcm = 1;
-        g_fmcard.fmbetw = 5;
-        g_fmcard.fmpcmbuf = 5;
-        g_fmcard.fmlate = 20;
-        g_fmcard.fmrev = 1.0;
-        g_fmcard.fmvol = 256;
+        g_settings.fm = FM_EXTERNAL_LIBRARY;
+        sound_models_select(g_settings.fm, g_settings.fmpcm8);
+        g_settings.fmsample = 0;
+        g_settings.fmlate = 20;
         g_fmcard.adpcm_calls_set = 0;
     }
     void TearDown() override {
         sndlib_stop();
         sndlib_use_table(g_sndlib_exports, SNDLIB_EXPORT_COUNT);
         g_message_box_backend = host_message_box_show;
-        g_fmcard.fm = 0;
-        sound_models_select(g_fmcard.fm, g_fmcard.fmpcm8);
+        g_settings.fm = 0;
+        sound_models_select(g_settings.fm, g_settings.fmpcm8);
     }
     // Emulated time moves on by ms; the library renders up to it.
     static void run_ms(double ms) {
@@ -92,8 +89,8 @@ TEST_F(SoundLibGlue, LoadFindsEveryCallOrReportsWhy) {
 }
 
 TEST_F(SoundLibGlue, StartHandsOverTheSettingsAndFailuresHaveTheirBoxes) {
-    g_fmcard.fmbetw = 7;
-    g_fmcard.fmlate = 300;
+    g_settings.fmbetw = 7;
+    g_settings.fmlate = 300;
     ASSERT_EQ(sndlib_start(), 1);
     EXPECT_EQ(g_args.rate, 22050);
     EXPECT_EQ(g_args.betw, 7);
@@ -101,7 +98,7 @@ TEST_F(SoundLibGlue, StartHandsOverTheSettingsAndFailuresHaveTheirBoxes) {
     EXPECT_EQ(g_fmcard.card_found, 1);
     EXPECT_EQ(g_sound_models.library_started, 1u);
     sndlib_stop();
-    g_fmcard.fmsample = 1;
+    g_settings.fmsample = 1;
     ASSERT_EQ(sndlib_start(), 1);
     EXPECT_EQ(g_args.rate, 44100);
     sndlib_stop();
@@ -117,8 +114,8 @@ TEST_F(SoundLibGlue, StartHandsOverTheSettingsAndFailuresHaveTheirBoxes) {
 TEST_F(SoundLibGlue, StopSleepIsBounded) {
     for (int late : {INT_MIN, -100000}) {
         ASSERT_EQ(sndlib_start(), 1);
-        g_fmcard.fmlate = late;
-        g_fmcard.fmbetw = INT_MIN;
+        g_settings.fmlate = late;
+        g_settings.fmbetw = INT_MIN;
         auto t0 = std::chrono::steady_clock::now();
         sndlib_stop();
         EXPECT_LT(std::chrono::steady_clock::now() - t0, std::chrono::seconds(2));
@@ -275,16 +272,16 @@ TEST_F(SoundLibGlue, SelectingTheFmModeHandsTheChipsOver) {
     fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);
     EXPECT_EQ(models(), (std::vector<SoundModel>{L, L, L, L}));
     EXPECT_EQ(g_sound_models.library_started, 1u);
-    g_fmcard.fmpcm8 = 0;
+    g_settings.fmpcm8 = 0;
     fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);  // runs already
     EXPECT_EQ(models(), (std::vector<SoundModel>{L, L, L, M}));
     EXPECT_EQ(g_sound_models.library_started, 1u);
     fmcard_select(g_fmcard, FM_NONE);
     EXPECT_EQ(models(), (std::vector<SoundModel>{M, M, M, M}));
     EXPECT_EQ(g_sound_models.library_started, 0u);
-    g_fmcard.fmpcm8 = 1;
+    g_settings.fmpcm8 = 1;
     sndlib_use_table(nullptr, 0);
     fmcard_select(g_fmcard, FM_EXTERNAL_LIBRARY);
-    EXPECT_EQ(g_fmcard.fm, FM_NONE);
+    EXPECT_EQ(g_settings.fm, FM_NONE);
     EXPECT_EQ(models(), (std::vector<SoundModel>{M, M, M, M}));
 }

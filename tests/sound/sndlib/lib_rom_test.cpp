@@ -1,6 +1,7 @@
 // FM 4 from inside the machine: test ROMs heard in --wav output.
 #include <gtest/gtest.h>
 
+#include "machine/settings.h"
 #include "sound/adpcm_iocs.h"
 #include "sound/fm_card.h"
 #include "sound/sound_rom.h"
@@ -27,7 +28,7 @@ TEST(SoundLibRom, sound_lib_fm4_plays_the_fm_rom) {
     EXPECT_NEAR(tone_peak(s, 2, 0, from, n, 44100, 400, 600, 0.1), OPM_HZ, 0.5);
     EXPECT_NEAR(tone_peak(s, 2, 1, from, n, 44100, 400, 600, 0.1), OPM_HZ, 0.5);
     EXPECT_LT(tone_rms(s, 2, s.size() / 2 - 2000, 2000), 50);
-    EXPECT_EQ(g_fmcard.fm, 4);
+    EXPECT_EQ(g_settings.fm, 4);
 }
 
 TEST(SoundLibRom, sound_lib_opm_adpcmout_and_pcm8_heard) {

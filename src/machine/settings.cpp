@@ -1,0 +1,3 @@
+#include "machine/settings.h"
+
+Settings g_settings;
