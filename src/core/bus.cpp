@@ -36,10 +36,10 @@ static void mem_fault(uint32_t probe_kind, uint32_t code, uint32_t addr, uint32_
     cpu_raise_fault_exception(vector, g_cpu_regs.op_addr + 2);
 }
 
-void mem_address_error_read(uint32_t addr) { mem_fault(1, mem_fault_code_read(), addr, VEC_ADDRESS_ERROR); }
-void mem_address_error_write(uint32_t addr) { mem_fault(2, mem_fault_code_write(), addr, VEC_ADDRESS_ERROR); }
-void mem_bus_error_read(uint32_t addr) { mem_fault(3, mem_fault_code_read(), addr, VEC_BUS_ERROR); }
-void mem_bus_error_write(uint32_t addr) { mem_fault(4, mem_fault_code_write(), addr, VEC_BUS_ERROR); }
+void mem_address_error_read(uint32_t addr) { mem_fault(PROBE_ADDRESS_READ, mem_fault_code_read(), addr, VEC_ADDRESS_ERROR); }
+void mem_address_error_write(uint32_t addr) { mem_fault(PROBE_ADDRESS_WRITE, mem_fault_code_write(), addr, VEC_ADDRESS_ERROR); }
+void mem_bus_error_read(uint32_t addr) { mem_fault(PROBE_BUS_READ, mem_fault_code_read(), addr, VEC_BUS_ERROR); }
+void mem_bus_error_write(uint32_t addr) { mem_fault(PROBE_BUS_WRITE, mem_fault_code_write(), addr, VEC_BUS_ERROR); }
 
 void mem_address_error_fetch(uint32_t pc) {
     g_cpu_regs.fault_code = mem_fault_code_fetch();

@@ -35,6 +35,15 @@ extern WatchRange g_watch_write;
 extern uint32_t g_watch_hit_addr;
 extern uint8_t g_watch_hit_kind;
 
+// The fault kinds probe mode records.
+enum ProbeFault : uint32_t {
+    PROBE_NONE = 0,
+    PROBE_ADDRESS_READ = 1,
+    PROBE_ADDRESS_WRITE = 2,
+    PROBE_BUS_READ = 3,
+    PROBE_BUS_WRITE = 4,
+};
+
 // Memory probe mode and the last fault kind it recorded (see ProbeScope).
 extern uint32_t g_mem_probe_mode;
 extern uint32_t g_mem_probe_fault;
@@ -52,7 +61,7 @@ public:
         : options_(options), sr_(g_cpu_regs.sr), mode_(g_mem_probe_mode), fault_(g_mem_probe_fault) {
         if (options_ & SUPERVISOR) g_cpu_regs.sr |= SR_S;
         g_mem_probe_mode = 1;
-        g_mem_probe_fault = 0;
+        g_mem_probe_fault = PROBE_NONE;
     }
     ~ProbeScope() {
         g_mem_probe_mode = mode_;
@@ -61,10 +70,9 @@ public:
     }
     ProbeScope(const ProbeScope&) = delete;
     ProbeScope& operator=(const ProbeScope&) = delete;
-    // The kind the last faulting access in the scope recorded: 0 none, 1 and
-    // 2 address errors on a read and a write, 3 and 4 bus errors.
+    // The kind the last faulting access in the scope recorded (ProbeFault).
     static uint32_t fault() { return g_mem_probe_fault; }
-    static bool faulted() { return g_mem_probe_fault != 0; }
+    static bool faulted() { return g_mem_probe_fault != PROBE_NONE; }
 
 private:
     uint32_t options_, sr_, mode_, fault_;

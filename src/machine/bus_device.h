@@ -17,14 +17,17 @@ struct BusDevice {
     BusReadFn peek_byte;
 };
 
-// Word and long accesses of a byte device: byte accesses, high byte first.
+// Word and long accesses of a byte device: byte accesses, high byte first
+// (a read with a side effect sees the earlier ones done).
 template <BusReadFn read_byte>
 uint32_t io_word_of_bytes(uint32_t addr) {
-    return ((read_byte(addr) & 0xFF) << 8) | (read_byte(addr + 1) & 0xFF);
+    uint32_t high = read_byte(addr) & 0xFF;
+    return (high << 8) | (read_byte(addr + 1) & 0xFF);
 }
 template <BusReadFn read_byte>
 uint32_t io_long_of_bytes(uint32_t addr) {
-    return (io_word_of_bytes<read_byte>(addr) << 16) | io_word_of_bytes<read_byte>(addr + 2);
+    uint32_t high = io_word_of_bytes<read_byte>(addr);
+    return (high << 16) | io_word_of_bytes<read_byte>(addr + 2);
 }
 template <BusWriteFn write_byte>
 void io_word_to_bytes(uint32_t addr, uint32_t value) {

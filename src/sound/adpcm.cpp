@@ -27,9 +27,11 @@ struct ChainEntry {
 
 // The entries of an array chain, or of a link chain; false (nothing to
 // play) for a fault or a link chain too long. The tables are read in probe
-// mode and supervisor state: a fault is recorded, not raised.
+// mode and supervisor state: a fault is recorded, not raised, and the
+// caller's record is left as it was (a DMA run that starts the voice keeps
+// its own).
 bool read_chain(uint32_t mode, std::vector<ChainEntry>& entries) {
-    ProbeScope probe(ProbeScope::SUPERVISOR);
+    ProbeScope probe(ProbeScope::SUPERVISOR | ProbeScope::RESTORE_FAULT);
     uint32_t bar = dma_reg_long(CH, DMA_BAR);
     if (mode == CHAIN_ARRAY) {
         uint32_t n = dma_reg_word(CH, DMA_BTC);

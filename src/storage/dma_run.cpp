@@ -5,14 +5,13 @@
 
 namespace {
 
-// Fault kinds of a run beyond the bus's 1-4 (address and bus errors).
+// Fault kinds of a run beyond the bus's (ProbeFault).
 enum DmaFault : uint32_t {
-    FAULT_NONE = 0,
+    FAULT_NONE = PROBE_NONE,
     FAULT_CONFIG = 5,
     FAULT_TIMING = 6,
     FAULT_COUNT = 7,
 };
-constexpr uint32_t PROBE_ADDRESS_READ = 1, PROBE_ADDRESS_WRITE = 2;
 
 // A link chain that has not ended after this many entries loops: count fault.
 constexpr uint32_t LINK_CHAIN_LIMIT = 65536;

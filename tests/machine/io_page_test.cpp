@@ -5,6 +5,7 @@
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/trace.h"
+#include "machine/bus_device.h"
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
@@ -106,6 +107,32 @@ TEST_F(IoPage, DeviceBusErrorsLeaveTheAccessUnlogged) {
     EXPECT_EQ(mem_read_byte_c(0xE86001), 0u);
     EXPECT_EQ(probe.fault(), 3u);
     EXPECT_EQ(g_iotrace.index, before + 1);
+}
+
+// A byte device's word and long accesses read and write its bytes in
+// address order: a read with a side effect (an operation port, a status
+// register) sees the earlier bytes done.
+uint32_t g_byte_order[4], g_byte_count;
+uint32_t sequence_read(uint32_t addr) {
+    g_byte_order[g_byte_count & 3] = addr;
+    return g_byte_count++;
+}
+void sequence_write(uint32_t addr, uint32_t value) {
+    g_byte_order[g_byte_count++ & 3] = addr;
+    (void)value;
+}
+
+TEST(ByteDevice, WordsAndLongsAreItsBytesInAddressOrder) {
+    constexpr BusDevice dev = bus_device_of_bytes<sequence_read, sequence_write, sequence_read>();
+    g_byte_count = 0;
+    EXPECT_EQ(dev.read_word(0x100), 0x0001u);
+    g_byte_count = 0;
+    EXPECT_EQ(dev.read_long(0x100), 0x00010203u);
+    EXPECT_EQ(g_byte_order[3], 0x103u);
+    g_byte_count = 0;
+    dev.write_long(0x200, 0);
+    EXPECT_EQ(g_byte_order[0], 0x200u);
+    EXPECT_EQ(g_byte_order[3], 0x203u);
 }
 
 } // namespace

@@ -234,6 +234,14 @@ TEST_F(SoundAdpcm, sound_adpcm_chains) {
     ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     EXPECT_EQ(g_adpcm_player.end_time, 0u);
     EXPECT_EQ(g_mem_probe_mode, 0u);
+    // Started from within another probe (a DMA run writing the command), the
+    // table's fault stays the voice's: the run's record is left as it was.
+    {
+        ProbeScope run(ProbeScope::SUPERVISOR);
+        ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
+        EXPECT_FALSE(run.faulted());
+        EXPECT_EQ(g_mem_probe_mode, 1u);
+    }
     // 300 entries of 65535 bytes: cut at 16 MiB (decoded, not played).
     g_ui_notice.has_focus = 0;
     for (uint32_t i = 0; i < 300; i++) put_long(0x40000 + 6 * i, 0x100000), put_word(0x40004 + 6 * i, 0xFFFF);
