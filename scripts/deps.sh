@@ -30,6 +30,7 @@ PACKAGES=(
   fluid-soundfont-gm
   python3-mpmath
   valgrind
+  clang-format
 )
 
 missing=()
