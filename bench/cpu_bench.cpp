@@ -14,8 +14,8 @@
 #include <string>
 #include <vector>
 
-#include "core/cpu_regs.h"
 #include "core/cpu_loop.h"
+#include "core/cpu_regs.h"
 #include "core/trace.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
@@ -65,7 +65,7 @@ void run_slice(uint32_t budget) {
 
 // Running checksum after the given number of rounds, from the host build.
 uint32_t expected_checksum(uint32_t rounds) {
-    static std::vector<uint32_t> after{0};   // after[n]: checksum of rounds 0..n-1
+    static std::vector<uint32_t> after{0};  // after[n]: checksum of rounds 0..n-1
     while (after.size() <= rounds) {
         uint32_t n = uint32_t(after.size() - 1);
         after.push_back(wl_accumulate(after.back(), wl_round(n)));
@@ -131,8 +131,7 @@ void BM_CpuWorkload(benchmark::State& state) {
     if (checksum != expected) {
         g_failed = true;
         char msg[128];
-        std::snprintf(msg, sizeof msg, "checksum after %u rounds is %08X, not %08X", done, checksum,
-                      expected);
+        std::snprintf(msg, sizeof msg, "checksum after %u rounds is %08X, not %08X", done, checksum, expected);
         state.SkipWithError(msg);
         return;
     }
@@ -149,7 +148,7 @@ void BM_CpuWorkload(benchmark::State& state) {
     g_last.seconds = std::chrono::duration<double>(stop - start).count();
 }
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     // A few seconds by default for a stable figure; --benchmark_min_time overrides.
@@ -171,13 +170,12 @@ int main(int argc, char** argv) {
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     if (g_last.valid && g_last.seconds > 0) {
-        std::printf("cpu workload: %.1f M instructions/s (%llu instructions, %.1f emulated MHz, "
-                    "%.2f cycles per instruction, %u rounds, checksum good)\n",
-                    double(g_last.instructions) / g_last.seconds * 1e-6,
-                    static_cast<unsigned long long>(g_last.instructions),
-                    double(g_last.cycles) / g_last.seconds * 1e-6,
-                    double(g_last.cycles) / double(g_last.instructions ? g_last.instructions : 1),
-                    g_last.rounds);
+        std::printf(
+            "cpu workload: %.1f M instructions/s (%llu instructions, %.1f emulated MHz, "
+            "%.2f cycles per instruction, %u rounds, checksum good)\n",
+            double(g_last.instructions) / g_last.seconds * 1e-6, static_cast<unsigned long long>(g_last.instructions),
+            double(g_last.cycles) / g_last.seconds * 1e-6,
+            double(g_last.cycles) / double(g_last.instructions ? g_last.instructions : 1), g_last.rounds);
         std::printf("instructions run in all: %llu\n", static_cast<unsigned long long>(g_all_instructions));
     }
     return g_failed ? 1 : 0;

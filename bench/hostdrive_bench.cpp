@@ -78,4 +78,4 @@ void BM_ListTenThousandFiles(benchmark::State& state) {
 }
 BENCHMARK(BM_ListTenThousandFiles)->Unit(benchmark::kMillisecond);
 
-} // namespace
+}  // namespace

@@ -138,7 +138,7 @@ void BM_MachineHaltStorm(benchmark::State& state) {
 
 BENCHMARK(BM_MachineHaltStorm)->Iterations(1)->Unit(benchmark::kMillisecond)->UseRealTime();
 
-} // namespace
+}  // namespace
 
 int main(int argc, char** argv) {
     init_build_cpu_tables();

@@ -88,8 +88,8 @@ void BM_Ym2151ChipEightChannels(benchmark::State& state) {
         chip.render(buf.data(), chip.sample_rate());
         benchmark::DoNotOptimize(buf.data());
     }
-    state.counters["per_channel"] = benchmark::Counter(8, benchmark::Counter::kIsIterationInvariantRate |
-                                                              benchmark::Counter::kInvert);
+    state.counters["per_channel"] =
+        benchmark::Counter(8, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_Ym2151ChipEightChannels)->Unit(benchmark::kMillisecond);
 
@@ -116,8 +116,8 @@ void BM_OpnaChipSixChannels(benchmark::State& state) {
         chip.render(buf.data(), chip.sample_rate());
         benchmark::DoNotOptimize(buf.data());
     }
-    state.counters["per_channel"] = benchmark::Counter(OPNA_CHANNELS, benchmark::Counter::kIsIterationInvariantRate |
-                                                                          benchmark::Counter::kInvert);
+    state.counters["per_channel"] =
+        benchmark::Counter(OPNA_CHANNELS, benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(BM_OpnaChipSixChannels)->Unit(benchmark::kMillisecond);
 

@@ -8,9 +8,9 @@ int g_running;
 
 namespace {
 
-constexpr int PANEL_REFRESH_AFTER_POWER = 2; // slices
+constexpr int PANEL_REFRESH_AFTER_POWER = 2;  // slices
 
-} // namespace
+}  // namespace
 
 void app_on_nmi() { emu_post_request(REQ_NMI); }
 

@@ -6,13 +6,13 @@
 
 // Menu command ids: the items of the menu bar and the panel's "power".
 enum MenuCommand : uint32_t {
-    CMD_RESET = 1,         // "reset" (IDOK)
-    CMD_AC_PLUG = 2,       // "AC plug" (IDCANCEL), also the close box
-    CMD_DEBUGGER = 1000,   // "----": the console debugger
-    CMD_NMI = 32772,       // "nmi"
-    CMD_OPTION = 32789,    // "&option"
-    CMD_POWER = 32818,     // "power"
-    CMD_INFORMATION = 32819, // "information"
+    CMD_RESET = 1,            // "reset" (IDOK)
+    CMD_AC_PLUG = 2,          // "AC plug" (IDCANCEL), also the close box
+    CMD_DEBUGGER = 1000,      // "----": the console debugger
+    CMD_NMI = 32772,          // "nmi"
+    CMD_OPTION = 32789,       // "&option"
+    CMD_POWER = 32818,        // "power"
+    CMD_INFORMATION = 32819,  // "information"
 };
 
 // Set while the console debugger is open and while a run started from the

@@ -49,7 +49,7 @@ void take_word(std::string_view word) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void app_parse_command_line(const std::vector<std::string>& argv) {
     g_config_file_name = CFG_FILE_NAME;

@@ -5,9 +5,9 @@
 #include <string>
 #include <vector>
 
-extern std::string g_config_file_name;   // "X68.CFG" unless the command line names another
-extern std::string g_cmdline_image_name; // the image for drive 0, empty if none
-extern int g_no_save_config;             // 1 after -n: the configuration is not written
+extern std::string g_config_file_name;    // "X68.CFG" unless the command line names another
+extern std::string g_cmdline_image_name;  // the image for drive 0, empty if none
+extern int g_no_save_config;              // 1 after -n: the configuration is not written
 
 // argv as the program got it; argv[0], the program, is skipped. Each
 // element is one word, kept as written:

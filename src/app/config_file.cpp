@@ -1,8 +1,8 @@
 #include "app/config_file.h"
 
+#include <sys/stat.h>
 #include <cerrno>
 #include <cstring>
-#include <sys/stat.h>
 #include <vector>
 
 #include "app/command_line.h"
@@ -60,7 +60,7 @@ void apply_settings() {
     if (kbd_detect_type()) g_settings.key = 1;
 }
 
-} // namespace
+}  // namespace
 
 bool path_is_absolute(std::string_view path) { return !path.empty() && path.front() == '/'; }
 
@@ -104,13 +104,13 @@ namespace {
 // Something other than a settings file at path: a file of another kind,
 // or a regular one whose first line is not the header.
 bool foreign_file_at(const std::string& path) {
-    struct stat st{};
+    struct stat st {};
     if (stat(path.c_str(), &st) != 0) return false;
-    if (S_ISREG(st.st_mode) && st.st_size == 0) return false; // nothing there to lose
+    if (S_ISREG(st.st_mode) && st.st_size == 0) return false;  // nothing there to lose
     return !S_ISREG(st.st_mode) || !cfg_open_checked(path);
 }
 
-} // namespace
+}  // namespace
 
 std::string cfg_load() {
     panel_reset_media();
@@ -137,7 +137,7 @@ std::string cfg_load() {
     if (in) {
         log_add_line("loading..:" + path);
         std::string line;
-        cfg_read_line(in.get(), line); // the format line: not used
+        cfg_read_line(in.get(), line);  // the format line: not used
         while (cfg_read_line(in.get(), line))
             if (cfg_parse_line(line) == CFG_LINE_END) break;
     }
@@ -166,7 +166,7 @@ std::string cfg_file_text() {
 bool cfg_save() {
     if (g_no_save_config) return true;
     std::string path = cfg_file_path();
-    if (g_cfg_file_foreign) return true; // said at start
+    if (g_cfg_file_foreign) return true;  // said at start
     std::string text = cfg_file_text();
     if (write_file_whole(path, text.data(), text.size())) return true;
     int err = errno;

@@ -12,10 +12,10 @@
 inline constexpr char CFG_FILE_NAME[] = "X68.CFG";
 inline constexpr char CFG_FALLBACK_FILE_NAME[] = "ZOLM_DEF.CFG";
 inline constexpr char CFG_HEADER[] = "ZOLM option setting.";
-inline constexpr std::string_view CFG_MAGIC = "ZOLM"; // what the first line must begin with
-inline constexpr int CFG_FORMAT_VERSION = 101;      // the second line: "101,0,0,0,0,0,0,0"
+inline constexpr std::string_view CFG_MAGIC = "ZOLM";  // what the first line must begin with
+inline constexpr int CFG_FORMAT_VERSION = 101;         // the second line: "101,0,0,0,0,0,0,0"
 inline constexpr std::string_view CFG_END = "END:";
-inline constexpr size_t CFG_LINE_MAX = 4096; // longer lines are skipped
+inline constexpr size_t CFG_LINE_MAX = 4096;  // longer lines are skipped
 
 // Answers of cfg_parse_line.
 inline constexpr int CFG_LINE_KEY = 1;

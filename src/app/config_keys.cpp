@@ -120,7 +120,7 @@ double with_low_bits(double d, uint32_t low) {
     return d;
 }
 
-} // namespace
+}  // namespace
 
 std::span<const CfgKey> cfg_keys() { return KEYS; }
 

@@ -8,13 +8,13 @@
 #include <string_view>
 
 enum class CfgKind {
-    Text,    // the rest of the line, as it stands
-    Integer, // a decimal number within [min, max]
-    FmRev,   // a decimal number: the low 32 bits of the double's bit pattern
+    Text,     // the rest of the line, as it stands
+    Integer,  // a decimal number within [min, max]
+    FmRev,    // a decimal number: the low 32 bits of the double's bit pattern
 };
 
 struct CfgKey {
-    const char* name; // without the colon
+    const char* name;  // without the colon
     CfgKind kind;
     int32_t* integer = nullptr;
     std::string* text = nullptr;

@@ -13,11 +13,11 @@ DiskPanel g_panel_dlg;
 
 namespace {
 
-constexpr uint32_t IOCS_KEY_LED_WORK = 0x810;     // the IOCS keyboard LED byte
-constexpr uint8_t GPIP_POWER_SWITCH = 0x04;       // GPIP bit 2
-constexpr int RTC_BANK1_CLOCK_SELECT = 1;         // bank 1 register 0 (odd indexes)
-constexpr uint32_t BLINK_EMPTY_BIT = 0x20;        // frame counter bit 5
-constexpr uint32_t BLINK_POWER_BIT = 0x10;        // frame counter bit 4
+constexpr uint32_t IOCS_KEY_LED_WORK = 0x810;  // the IOCS keyboard LED byte
+constexpr uint8_t GPIP_POWER_SWITCH = 0x04;    // GPIP bit 2
+constexpr int RTC_BANK1_CLOCK_SELECT = 1;      // bank 1 register 0 (odd indexes)
+constexpr uint32_t BLINK_EMPTY_BIT = 0x20;     // frame counter bit 5
+constexpr uint32_t BLINK_POWER_BIT = 0x10;     // frame counter bit 4
 constexpr int ACCESS_REFRESH_SLICES = 2;
 constexpr int EMPTY_BLINK_REFRESH_SLICES = 32;
 constexpr int POWER_BLINK_REFRESH_SLICES = 16;
@@ -43,13 +43,14 @@ void focus_main(DiskPanel& panel) {
     if (panel.focus_main) panel.focus_main();
 }
 
-} // namespace
+}  // namespace
 
 void panel_update_leds(PanelLeds& leds) {
     leds.valid = g_machine.main_ram != nullptr;
     if (!leds.valid) return;
-    const uint8_t key_leds = g_settings.key ? g_mfp.regs[MFP_KEY_LED]
-                                       : (g_machine.main_ram_size > IOCS_KEY_LED_WORK ? g_machine.main_ram[IOCS_KEY_LED_WORK] : 0);
+    const uint8_t key_leds =
+        g_settings.key ? g_mfp.regs[MFP_KEY_LED]
+                       : (g_machine.main_ram_size > IOCS_KEY_LED_WORK ? g_machine.main_ram[IOCS_KEY_LED_WORK] : 0);
     for (int n = 0; n < PANEL_KEY_LEDS; ++n) leds.key[n] = (key_leds >> n) & 1 ? LED_GREEN : LED_OFF;
 
     for (int d = 0; d < FD_DRIVES; ++d) {

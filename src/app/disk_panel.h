@@ -11,8 +11,8 @@
 
 enum PanelLed : int { LED_OFF = 0, LED_GREEN = 1, LED_RED = 2 };
 inline constexpr int PANEL_KEY_LEDS = 7;
-inline constexpr const char* PANEL_KEY_LED_LABELS[PANEL_KEY_LEDS] = {
-    "かな", "ローマ字", "コード", "CAPS", "INS", "ひらがな", "全角"};
+inline constexpr const char* PANEL_KEY_LED_LABELS[PANEL_KEY_LEDS] = {"かな", "ローマ字", "コード", "CAPS",
+                                                                     "INS",  "ひらがな", "全角"};
 inline constexpr const char* PANEL_CAPTION = "X68000";
 
 // What the LEDs show, made by panel_update_leds.
@@ -26,10 +26,10 @@ struct PanelLeds {
 };
 
 struct DiskPanel {
-    std::string title = PANEL_CAPTION; // the window's caption
+    std::string title = PANEL_CAPTION;  // the window's caption
     PanelLeds leds;
     bool open = false;
-    int chooser_drive = -1;            // drive whose file chooser is open
+    int chooser_drive = -1;  // drive whose file chooser is open
     FileChooser chooser;
     // Called when "power" is pressed (app_on_power); empty: nothing.
     std::function<void()> on_power;

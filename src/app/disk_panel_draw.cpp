@@ -1,5 +1,5 @@
-#include <cstdio>
 #include <imgui.h>
+#include <cstdio>
 
 #include "app/disk_panel.h"
 #include "app/info_dialogs_frame.h"
@@ -7,8 +7,7 @@
 namespace {
 
 constexpr float LED_RADIUS = 5.0f;
-constexpr ImU32 LED_COLOURS[3] = {IM_COL32(40, 40, 40, 255), IM_COL32(40, 220, 60, 255),
-                                  IM_COL32(230, 40, 40, 255)};
+constexpr ImU32 LED_COLOURS[3] = {IM_COL32(40, 40, 40, 255), IM_COL32(40, 220, 60, 255), IM_COL32(230, 40, 40, 255)};
 constexpr float DRIVE_BUTTON_WIDTH = 220.0f;
 
 void draw_led(PanelLed led) {
@@ -51,7 +50,7 @@ void draw_chooser(DiskPanel& panel) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void disk_panel_draw(DiskPanel& panel) {
     if (panel.open && !panel.attached) panel_attach_slots(panel);

@@ -11,15 +11,14 @@ PerfWatches g_perf_watches;
 namespace {
 
 int64_t steady_now() {
-    return std::chrono::duration_cast<std::chrono::nanoseconds>(
-               std::chrono::steady_clock::now().time_since_epoch())
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
 constexpr int64_t STEADY_FREQUENCY = 1'000'000'000;  // nanosecond counts
 constexpr int64_t TENTHS_OF_MS_PER_SECOND = 10000;
 
-} // namespace
+}  // namespace
 
 void perf_init() {
     g_perf_watches.present = 1;
@@ -28,9 +27,8 @@ void perf_init() {
     const uint64_t f = static_cast<uint64_t>(g_perf_watches.frequency);
     const uint32_t low = static_cast<uint32_t>(f);
     char line[96];
-    std::snprintf(line, sizeof line, "perf Freq: %lx:%08lx  %dMHz",
-                  static_cast<unsigned long>(f >> 32), static_cast<unsigned long>(low),
-                  static_cast<int>(low / 1000 / 1000));
+    std::snprintf(line, sizeof line, "perf Freq: %lx:%08lx  %dMHz", static_cast<unsigned long>(f >> 32),
+                  static_cast<unsigned long>(low), static_cast<int>(low / 1000 / 1000));
     log_add_line(line);
 }
 
@@ -45,8 +43,7 @@ void perf_mark_end(PerfWatchId id) {
 void perf_elapsed(PerfWatchId id) {
     if (!g_settings.perform || g_perf_watches.frequency <= 0) return;
     PerfWatch& w = g_perf_watches.watch[id];
-    const int time = static_cast<int>((w.end - w.start) * TENTHS_OF_MS_PER_SECOND /
-                                      g_perf_watches.frequency);
+    const int time = static_cast<int>((w.end - w.start) * TENTHS_OF_MS_PER_SECOND / g_perf_watches.frequency);
     w.last = time;
     w.ring[w.index % PERF_RING] = time;
     ++w.index;
@@ -59,14 +56,12 @@ void perf_format(PerfWatchId id) {
     w.text = text;
 }
 
-std::string panel_stats_title(uint32_t cycles_per_frame, uint32_t vsync_count,
-                              uint32_t draw_count, uint32_t elapsed_ms, bool frame_on) {
+std::string panel_stats_title(uint32_t cycles_per_frame, uint32_t vsync_count, uint32_t draw_count, uint32_t elapsed_ms,
+                              bool frame_on) {
     char title[160];
     if (g_settings.perform) {
-        std::snprintf(title, sizeof title, "X68000 (%s) (%s) (%s)",
-                      g_perf_watches.watch[PERF_BITBLT].text.c_str(),
-                      g_perf_watches.watch[PERF_GEN].text.c_str(),
-                      g_perf_watches.watch[PERF_MPU].text.c_str());
+        std::snprintf(title, sizeof title, "X68000 (%s) (%s) (%s)", g_perf_watches.watch[PERF_BITBLT].text.c_str(),
+                      g_perf_watches.watch[PERF_GEN].text.c_str(), g_perf_watches.watch[PERF_MPU].text.c_str());
         return title;
     }
     if (elapsed_ms == 0) elapsed_ms = 1;

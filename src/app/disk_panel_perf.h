@@ -9,11 +9,11 @@
 inline constexpr int PERF_RING = 16;
 
 struct PerfWatch {
-    int last = 0;            // last time, 0.1 ms units
+    int last = 0;  // last time, 0.1 ms units
     int ring[PERF_RING] = {};
-    int index = 0;           // counts up, used modulo PERF_RING
+    int index = 0;               // counts up, used modulo PERF_RING
     int64_t start = 0, end = 0;  // steady-clock stamps, nanoseconds
-    std::string text;        // "%.1fmS %s"
+    std::string text;            // "%.1fmS %s"
 };
 
 enum PerfWatchId { PERF_MPU = 0, PERF_GEN = 1, PERF_BITBLT = 2, PERF_TEMP = 3, PERF_WATCHES = 4 };
@@ -21,8 +21,8 @@ inline constexpr const char* PERF_WATCH_NAMES[PERF_WATCHES] = {"MPU", "Gen", "Bi
 
 struct PerfWatches {
     PerfWatch watch[PERF_WATCHES];
-    int present = 0;         // a counter exists (the steady clock always does)
-    int64_t frequency = 0;   // counts per second
+    int present = 0;        // a counter exists (the steady clock always does)
+    int64_t frequency = 0;  // counts per second
 };
 extern PerfWatches g_perf_watches;  // PERFORM is g_settings.perform
 
@@ -41,5 +41,5 @@ void perf_format(PerfWatchId id);
 // %.1fMHz %df/s:%df/s": the clock from the cycles per frame (FRAME on) or
 // from the syncs counted, then syncs and drawn frames per second. elapsed_ms
 // is never 0 here (the run loop skips such an update).
-std::string panel_stats_title(uint32_t cycles_per_frame, uint32_t vsync_count,
-                              uint32_t draw_count, uint32_t elapsed_ms, bool frame_on);
+std::string panel_stats_title(uint32_t cycles_per_frame, uint32_t vsync_count, uint32_t draw_count, uint32_t elapsed_ms,
+                              bool frame_on);

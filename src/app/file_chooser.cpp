@@ -24,7 +24,7 @@ std::vector<std::string_view> split(std::string_view text, char sep) {
     }
 }
 
-} // namespace
+}  // namespace
 
 std::vector<FileFilter> file_filters_parse(std::string_view filter_text) {
     std::vector<FileFilter> filters;
@@ -74,9 +74,9 @@ void file_chooser_list(FileChooser& chooser) {
         chooser.error = ec.message();
         return;
     }
-    const FileFilter* filter = chooser.filters.empty()
-                                   ? nullptr
-                                   : &chooser.filters[std::min<size_t>(chooser.filter_index, chooser.filters.size() - 1)];
+    const FileFilter* filter =
+        chooser.filters.empty() ? nullptr
+                                : &chooser.filters[std::min<size_t>(chooser.filter_index, chooser.filters.size() - 1)];
     for (; it != fs::directory_iterator(); it.increment(ec)) {
         if (ec) break;
         std::string name = it->path().filename().string();
@@ -84,9 +84,8 @@ void file_chooser_list(FileChooser& chooser) {
         if (!folder && filter && !file_filter_match(*filter, name)) continue;
         chooser.entries.push_back({std::move(name), folder});
     }
-    std::sort(chooser.entries.begin(), chooser.entries.end(), [](const auto& a, const auto& b) {
-        return a.folder != b.folder ? a.folder : a.name < b.name;
-    });
+    std::sort(chooser.entries.begin(), chooser.entries.end(),
+              [](const auto& a, const auto& b) { return a.folder != b.folder ? a.folder : a.name < b.name; });
     if (chooser.folder != "/") chooser.entries.insert(chooser.entries.begin(), {"..", true});
 }
 
@@ -114,8 +113,8 @@ void file_chooser_open(FileChooser& chooser, std::string title, std::string_view
 }
 
 void file_chooser_enter(FileChooser& chooser, const std::string& folder_name) {
-    fs::path next = folder_name == ".." ? fs::path(chooser.folder).parent_path()
-                                        : fs::path(chooser.folder) / folder_name;
+    fs::path next =
+        folder_name == ".." ? fs::path(chooser.folder).parent_path() : fs::path(chooser.folder) / folder_name;
     std::error_code ec;
     fs::path canonical = fs::weakly_canonical(next, ec);
     std::string folder = (ec ? next : canonical).string();

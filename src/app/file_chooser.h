@@ -27,18 +27,18 @@ struct FileChooserEntry {
 enum class FileChooserResult { Open, Accepted, Cancelled };
 
 struct FileChooser {
-    std::string title;           // the modal's caption
-    std::string folder;          // listed folder, absolute
-    std::string name;            // the name box
-    std::string default_ext;     // added to a typed name without an extension ("XDF")
+    std::string title;        // the modal's caption
+    std::string folder;       // listed folder, absolute
+    std::string name;         // the name box
+    std::string default_ext;  // added to a typed name without an extension ("XDF")
     std::vector<FileFilter> filters;
     int filter_index = 0;
-    bool read_only = false;      // the read-only box
+    bool read_only = false;  // the read-only box
     bool show_read_only = true;
     std::vector<FileChooserEntry> entries;  // folders first, then matching files
-    std::string error;           // why the folder could not be listed
+    std::string error;                      // why the folder could not be listed
     FileChooserResult result = FileChooserResult::Cancelled;
-    std::string path;            // the chosen full path once Accepted
+    std::string path;  // the chosen full path once Accepted
     bool visible = false;
     bool popup_opened = false;
 };

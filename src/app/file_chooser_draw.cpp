@@ -1,6 +1,6 @@
-#include <algorithm>
 #include <imgui.h>
 #include <imgui_stdlib.h>
+#include <algorithm>
 
 #include "app/file_chooser.h"
 #include "app/info_dialogs_frame.h"
@@ -21,9 +21,9 @@ float chooser_width() {
 float listing_height() {
     const ImGuiStyle& style = ImGui::GetStyle();
     const float line = ImGui::GetTextLineHeightWithSpacing();
-    const float others = ImGui::GetFrameHeight()                 // title bar
-                         + 2 * style.WindowPadding.y + line       // folder line
-                         + 4 * ImGui::GetFrameHeightWithSpacing() // name, filter, read only, buttons
+    const float others = ImGui::GetFrameHeight()                   // title bar
+                         + 2 * style.WindowPadding.y + line        // folder line
+                         + 4 * ImGui::GetFrameHeightWithSpacing()  // name, filter, read only, buttons
                          + 2 * style.ItemSpacing.y + 2 * style.DisplaySafeAreaPadding.y;
     const float room = ImGui::GetMainViewport()->Size.y - others;
     return std::clamp(room, line * LIST_MIN_LINES, line * LIST_HEIGHT_LINES);
@@ -63,14 +63,14 @@ void draw_filters(FileChooser& chooser) {
     }
 }
 
-} // namespace
+}  // namespace
 
 bool file_chooser_draw(FileChooser& chooser) {
     if (!chooser.visible) return false;
     ImGui::PushID(&chooser);
     bool keep = true;
     const bool opening = !chooser.popup_opened;
-    const bool was_active = ImGui::IsAnyItemActive(); // Escape in the name box only leaves it
+    const bool was_active = ImGui::IsAnyItemActive();  // Escape in the name box only leaves it
     if (dialog_begin_modal(chooser.title.c_str(), chooser.popup_opened, chooser_width(), &keep)) {
         ImGui::TextUnformatted(chooser.folder.c_str());
         draw_listing(chooser);

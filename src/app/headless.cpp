@@ -1,12 +1,12 @@
 #include "app/headless.h"
 
+#include <sys/stat.h>
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <string_view>
-#include <sys/stat.h>
 
 #include "app/command_line.h"
 #include "app/config_file.h"
@@ -76,23 +76,44 @@ std::string add_host_drive(const std::string& dir) {
 
 const HostOption HOST_OPTIONS[] = {
     {"--headless", nullptr, "run without a window",
-     [](HeadlessOptions& o, const std::string&) { o.headless = true; return std::string(); }},
+     [](HeadlessOptions& o, const std::string&) {
+         o.headless = true;
+         return std::string();
+     }},
     {"--frames", "N", "stop after N frames (0: at power-off)",
      [](HeadlessOptions& o, const std::string& v) {
          return parse_count(v, o.frames) ? std::string() : "takes a whole number, not \"" + v + "\"";
      }},
     {"--dump-ram", "FILE", "write main RAM to FILE at the end",
-     [](HeadlessOptions& o, const std::string& v) { o.dump_ram = v; return std::string(); }},
+     [](HeadlessOptions& o, const std::string& v) {
+         o.dump_ram = v;
+         return std::string();
+     }},
     {"--screenshot", "FILE", "write the visible picture to FILE as a PNG at the end",
-     [](HeadlessOptions& o, const std::string& v) { o.screenshot = v; return std::string(); }},
+     [](HeadlessOptions& o, const std::string& v) {
+         o.screenshot = v;
+         return std::string();
+     }},
     {"--window-shot", "FILE", "with the window: write its picture area to FILE as a PNG at the end",
-     [](HeadlessOptions& o, const std::string& v) { o.window_shot = v; return std::string(); }},
+     [](HeadlessOptions& o, const std::string& v) {
+         o.window_shot = v;
+         return std::string();
+     }},
     {"--virtual-clock", nullptr, "deterministic pacing: a timer tick every 200,000 cycles",
-     [](HeadlessOptions& o, const std::string&) { o.virtual_clock = true; return std::string(); }},
+     [](HeadlessOptions& o, const std::string&) {
+         o.virtual_clock = true;
+         return std::string();
+     }},
     {"--wav", "FILE", "write the sound output to FILE (WAV, 44100 Hz 16-bit stereo) at the end",
-     [](HeadlessOptions& o, const std::string& v) { o.wav = v; return std::string(); }},
+     [](HeadlessOptions& o, const std::string& v) {
+         o.wav = v;
+         return std::string();
+     }},
     {"--midi-port", "PORT", "send MIDI to the ALSA sequencer port PORT (CLIENT:PORT), not FluidSynth",
-     [](HeadlessOptions& o, const std::string& v) { o.midi_port = v; return std::string(); }},
+     [](HeadlessOptions& o, const std::string& v) {
+         o.midi_port = v;
+         return std::string();
+     }},
     {"--input", "FILE", "run headless, feeding the machine the input script FILE (FRAME EVENT ARGS lines)",
      [](HeadlessOptions& o, const std::string& v) {
          o.input = v;
@@ -100,7 +121,10 @@ const HostOption HOST_OPTIONS[] = {
          return std::string();
      }},
     {"--debugger", nullptr, "the console debugger on stdin/stdout (\"g\" runs the machine)",
-     [](HeadlessOptions& o, const std::string&) { o.debugger = true; return std::string(); }},
+     [](HeadlessOptions& o, const std::string&) {
+         o.debugger = true;
+         return std::string();
+     }},
     {"--fd0", "IMAGE", "put IMAGE in floppy drive 0 for this run", set_floppy<'0'>},
     {"--fd1", "IMAGE", "put IMAGE in floppy drive 1 for this run", set_floppy<'1'>},
     {"--fd2", "IMAGE", "put IMAGE in floppy drive 2 for this run", set_floppy<'2'>},
@@ -110,11 +134,14 @@ const HostOption HOST_OPTIONS[] = {
     {"--set", "KEY=VALUE", "give a setting of the configuration file VALUE for this run",
      [](HeadlessOptions&, const std::string& v) { return cfg_add_override(v); }},
     {"--help", nullptr, "show these options and exit",
-     [](HeadlessOptions& o, const std::string&) { o.help = true; return std::string(); }},
+     [](HeadlessOptions& o, const std::string&) {
+         o.help = true;
+         return std::string();
+     }},
 };
 
 constexpr std::string_view OPTION_PREFIX = "--";
-constexpr size_t HELP_COLUMN = 22; // where the text of a --help line starts
+constexpr size_t HELP_COLUMN = 22;  // where the text of a --help line starts
 
 const HostOption* find_option(std::string_view name) {
     for (const HostOption& opt : HOST_OPTIONS)
@@ -130,7 +157,7 @@ std::string printable(std::string_view word) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 std::string headless_options_help() {
     std::string text = "Usage: zolm [host options] [arguments for the system]\nHost options:\n";
@@ -266,8 +293,10 @@ void session_stop() {
     std::fputs(told.c_str(), stderr);
     host_message_box_flush();
     if (s.halt_loop)
-        std::fprintf(stderr, "zolm: stopped: the machine does nothing but halt on a double bus fault "
-                             "(last at PC $%06X) and reset\n", s.halt_pc & 0xFFFFFF);
+        std::fprintf(stderr,
+                     "zolm: stopped: the machine does nothing but halt on a double bus fault "
+                     "(last at PC $%06X) and reset\n",
+                     s.halt_pc & 0xFFFFFF);
     // In the debugger a break hands control back to its prompt.
     bool failed_run = !options.debugger && ((s.broke && !s.result.powered_off) || s.halt_loop);
     if (sram_save_failed() || !settings_saved || panel_write_back_failed()) s.result.exit_status = EXIT_UNSAVED;
@@ -275,7 +304,7 @@ void session_stop() {
     else s.result.exit_status = failed_run || !written || !shot || !sound_written ? EXIT_RUN_FAILED : 0;
 }
 
-} // namespace
+}  // namespace
 
 HeadlessResult headless_run(const HeadlessOptions& options) {
     // SIGTERM and SIGINT are AC plug here too: the run ends in order.

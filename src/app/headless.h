@@ -36,17 +36,17 @@ SoundHostOptions sound_host_options(const HeadlessOptions& options, bool window)
 std::string headless_options_help();
 
 // Exit statuses of the program besides 0.
-inline constexpr int EXIT_START_FAILED = 1; // the machine could not start (a ROM missing)
-inline constexpr int EXIT_USAGE = 2;        // a bad host option or an image refused; nothing ran
-inline constexpr int EXIT_RUN_FAILED = 2;   // a break, or a file asked for not written
-inline constexpr int EXIT_UNSAVED = 3;      // "sram.ram", the settings or a written ".DIM" not saved at the end
-inline constexpr int EXIT_HALT_LOOP = 4;    // the machine did nothing but halt and reset
+inline constexpr int EXIT_START_FAILED = 1;  // the machine could not start (a ROM missing)
+inline constexpr int EXIT_USAGE = 2;         // a bad host option or an image refused; nothing ran
+inline constexpr int EXIT_RUN_FAILED = 2;    // a break, or a file asked for not written
+inline constexpr int EXIT_UNSAVED = 3;       // "sram.ram", the settings or a written ".DIM" not saved at the end
+inline constexpr int EXIT_HALT_LOOP = 4;     // the machine did nothing but halt and reset
 
 struct HeadlessResult {
     int exit_status;
     bool powered_off;
     uint32_t frames;
-    std::string statistics; // "X68000 %.1fMHz %df/s:%df/s"
+    std::string statistics;  // "X68000 %.1fMHz %df/s:%df/s"
 };
 
 // Starts the machine, runs it until power-off, a break, the frame limit or

@@ -11,9 +11,9 @@
 
 namespace {
 
-constexpr uint32_t POWER_OFF_WRITES = 2; // the system port's power-off count that turns the machine off
+constexpr uint32_t POWER_OFF_WRITES = 2;  // the system port's power-off count that turns the machine off
 
-} // namespace
+}  // namespace
 
 bool HeadlessHost::pump() {
     if (host_signal_ac_plug_pending()) g_stop_request = STOP_AC_PLUG;

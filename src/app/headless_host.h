@@ -19,7 +19,7 @@ struct HeadlessSession {
     HeadlessResult result;
     bool broke, halt_loop;
     uint32_t halt_pc;
-    uint32_t vsyncs; // vertical syncs of the runs, for the statistics
+    uint32_t vsyncs;  // vertical syncs of the runs, for the statistics
     InputScript script;
 };
 
@@ -34,16 +34,16 @@ public:
 
     // The script's lines due before the next frame; none once the run is over.
     bool pump() override;
-    bool has_focus() override { return true; } // headless counts as focused: the sound plays
+    bool has_focus() override { return true; }  // headless counts as focused: the sound plays
     void wait_event(uint32_t) override {}
-    uint32_t now_ms() override; // the emulated time with the virtual clock
+    uint32_t now_ms() override;  // the emulated time with the virtual clock
     void run_slice(uint32_t step_flag) override;
-    void poll_joystick() override {} // polled in the slice, a broken one too
-    void draw_frame() override {}    // the slice that ends a frame takes it
-    void show_statistics(const std::string&) override {} // there is no panel
+    void poll_joystick() override {}                      // polled in the slice, a broken one too
+    void draw_frame() override {}                         // the slice that ends a frame takes it
+    void show_statistics(const std::string&) override {}  // there is no panel
     uint32_t slice_step() override { return SLICE_STEP_ONE; }
 
 private:
     HeadlessSession& session_;
-    uint32_t frames_ = 0; // frames of this run, for the frame limit
+    uint32_t frames_ = 0;  // frames of this run, for the frame limit
 };

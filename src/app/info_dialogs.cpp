@@ -1,10 +1,10 @@
 #include "app/info_dialogs.h"
 
+#include <sys/sysinfo.h>
+#include <sys/utsname.h>
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
-#include <sys/sysinfo.h>
-#include <sys/utsname.h>
 
 #include "host/paths.h"
 #include "input/joystick.h"
@@ -16,14 +16,13 @@
 
 namespace {
 
-template <typename... Args>
-std::string format(const char* fmt, Args... args) {
+template <typename... Args> std::string format(const char* fmt, Args... args) {
     char text[512];
     std::snprintf(text, sizeof text, fmt, args...);
     return text;
 }
 
-} // namespace
+}  // namespace
 
 std::vector<std::string> info_host_lines(const std::vector<std::string>& command_line) {
     std::vector<std::string> lines;
@@ -61,13 +60,15 @@ void init_build_config_lines() {
         const char* fmt;
         int value;
     } settings[] = {
-        {"SPEED:%d", g_settings.speed}, {"CRT:%d", g_settings.crt}, {"FRAME:%d", g_settings.frame},
-        {"MINCLOCK:%d", g_settings.minclock}, {"AUTOSIZE:%d", g_settings.autosize},
-        {"SEL15BPP:%d", g_settings.sel15bpp}, {"BPPREG:%d", g_settings.bppreg},
-        {"DDRAW:%d", g_settings.ddraw}, {"JOY0:%d", g_settings.joy0}, {"JOY1:%d", g_settings.joy1},
-        {"JOYOUT:%d", g_settings.joyout}, {"FPU:%d", g_settings.fpu}, {"BACKG:%d", g_settings.backg},
-        {"EJECT:%d", g_settings.eject}, {"MOUSE:%d", g_settings.mouse},
-        {"KEY:%d", g_settings.key}, {"IME:%d", g_settings.ime},
+        {"SPEED:%d", g_settings.speed},       {"CRT:%d", g_settings.crt},
+        {"FRAME:%d", g_settings.frame},       {"MINCLOCK:%d", g_settings.minclock},
+        {"AUTOSIZE:%d", g_settings.autosize}, {"SEL15BPP:%d", g_settings.sel15bpp},
+        {"BPPREG:%d", g_settings.bppreg},     {"DDRAW:%d", g_settings.ddraw},
+        {"JOY0:%d", g_settings.joy0},         {"JOY1:%d", g_settings.joy1},
+        {"JOYOUT:%d", g_settings.joyout},     {"FPU:%d", g_settings.fpu},
+        {"BACKG:%d", g_settings.backg},       {"EJECT:%d", g_settings.eject},
+        {"MOUSE:%d", g_settings.mouse},       {"KEY:%d", g_settings.key},
+        {"IME:%d", g_settings.ime},
     };
     for (const auto& s : settings) out.push_back(format(s.fmt, s.value));
     out.push_back("FONT:" + g_settings.font);

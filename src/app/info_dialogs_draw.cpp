@@ -6,7 +6,7 @@
 namespace {
 constexpr float INFO_WIDTH = 560.0f;
 constexpr float INFO_LIST_LINES = 20.0f;
-} // namespace
+}  // namespace
 
 void debug_info_draw(const std::string (&text)[DEBUG_TEXT_LINES]) {
     if (dialog_begin_pane(DEBUG_INFO_TITLE)) {

@@ -1,7 +1,7 @@
 #include "app/input_script.h"
 
-#include <charconv>
 #include <cerrno>
+#include <charconv>
 #include <cstdio>
 #include <memory>
 #include <sstream>
@@ -100,7 +100,7 @@ bool parse_event(const Words& w, ScriptEvent& e, std::string& why) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 bool input_script_parse_line(const std::string& line, std::vector<ScriptEvent>& out, std::string& why) {
     Words w;

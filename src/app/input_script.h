@@ -22,9 +22,9 @@ enum class ScriptAction { MESSAGE, PAD, PAD_UNPLUG };
 struct ScriptEvent {
     uint32_t frame;
     ScriptAction action;
-    WindowMessage message; // MESSAGE: its window is set when applied
-    int pad;               // PAD, PAD_UNPLUG
-    HostJoyPos pos;        // PAD
+    WindowMessage message;  // MESSAGE: its window is set when applied
+    int pad;                // PAD, PAD_UNPLUG
+    HostJoyPos pos;         // PAD
 };
 
 struct InputScript {

@@ -17,9 +17,9 @@
 #include "host/message_box_sdl.h"
 #include "host/sdl_events.h"
 #include "host/sdl_keys.h"
-#include "input/joystick.h"
 #include "host/signals.h"
 #include "host/version.h"
+#include "input/joystick.h"
 #include "input/window_input.h"
 #include "machine/host_timer.h"
 #include "machine/log_lines.h"
@@ -34,18 +34,18 @@
 namespace {
 
 constexpr int PANEL_WIDTH = 480, PANEL_HEIGHT = 230;
-constexpr int CHOOSER_PANEL_WIDTH = 560, CHOOSER_PANEL_HEIGHT = 460; // the disk panel while its chooser is open
+constexpr int CHOOSER_PANEL_WIDTH = 560, CHOOSER_PANEL_HEIGHT = 460;  // the disk panel while its chooser is open
 constexpr int DEBUG_WIDTH = 360, DEBUG_HEIGHT = 130;
-constexpr uint32_t DEBUGGER_IDLE_PUMP_MS = 100; // the debugger's idle hook comes this often
+constexpr uint32_t DEBUGGER_IDLE_PUMP_MS = 100;  // the debugger's idle hook comes this often
 constexpr uint32_t MODAL_WAIT_MS = 32;
 
 // Texts of the menu, for the font's glyph ranges.
 const std::vector<const char*> UI_TEXTS = {
-    "X", "AC plug", "----", "information", "reset", "nmi", "option", "power", "デバッグ情報",
-    OPTION_SHEET_TITLE, INFO_DIALOG_TITLE, "かなローマ字コードひらがな全角",
+    "X",      "AC plug", "----",         "information",      "reset",           "nmi",
+    "option", "power",   "デバッグ情報", OPTION_SHEET_TITLE, INFO_DIALOG_TITLE, "かなローマ字コードひらがな全角",
 };
 
-MainWindow* g_window; // the one main window, for the debugger's hooks
+MainWindow* g_window;  // the one main window, for the debugger's hooks
 
 void debugger_run() {
     if (g_window) dlg_run_main_loop(*g_window, 0);
@@ -63,7 +63,7 @@ void debugger_idle() {
 uint32_t session_start() { return init_start(); }
 void session_stop() { init_stop(); }
 
-} // namespace
+}  // namespace
 
 bool main_window_display_present() {
     const char* x = std::getenv("DISPLAY");
@@ -91,11 +91,11 @@ bool MainWindow::open() {
         std::fprintf(stderr, "zolm: no window: %s\n", SDL_GetError());
         return false;
     }
-    panel_.enable_keyboard_navigation(); // its file chooser
+    panel_.enable_keyboard_navigation();  // its file chooser
     main_.make_current();
     const ImFontAtlas& fonts = *ImGui::GetIO().Fonts;
     float font_px = fonts.Fonts.empty() ? UI_FONT_PIXELS : fonts.Fonts[0]->FontSize;
-    menu_height_ = int(font_px + 2 * ImGui::GetStyle().FramePadding.y); // the menu bar's, until it is drawn
+    menu_height_ = int(font_px + 2 * ImGui::GetStyle().FramePadding.y);  // the menu bar's, until it is drawn
     g_window = this;
     g_main_window_id = main_.id();
     host_message_box_use_sdl(main_.window());
@@ -125,7 +125,7 @@ bool MainWindow::open() {
 }
 
 void MainWindow::close() {
-    g_run_flags = RUN_STEP | RUN_BREAK; // the machine stays stopped
+    g_run_flags = RUN_STEP | RUN_BREAK;  // the machine stays stopped
     panel_close(g_panel_dlg);
     g_debugger_runner = nullptr;
     g_debugger_idle_hook = nullptr;
@@ -158,7 +158,7 @@ void MainWindow::wait_event(uint32_t ms) {
 }
 
 void MainWindow::run_slice(uint32_t step_flag) {
-    if (!measuring_) { // from the first slice: the 555/565 choice is no emulation
+    if (!measuring_) {  // from the first slice: the 555/565 choice is no emulation
         measuring_ = true;
         run_started_ = std::chrono::steady_clock::now();
         run_cycles_ = g_scheduler.cycles_total;
@@ -301,7 +301,7 @@ void MainWindow::focus_lost() {
 
 void MainWindow::set_mouse_capture(bool on) {
     if (on == bool(SDL_GetRelativeMouseMode())) return;
-    if (on) { // the virtual pointer starts where the host pointer is
+    if (on) {  // the virtual pointer starts where the host pointer is
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);
         pointer_.x = x;
@@ -382,7 +382,7 @@ void MainWindow::run_information() {
 }
 
 int MainWindow::run() {
-    on_command(CMD_DEBUGGER); // opened at every start
+    on_command(CMD_DEBUGGER);  // opened at every start
     while (!dialog_ended_) {
         SDL_Event e;
         bool stop = false;
@@ -410,7 +410,7 @@ int main_window_run(const HeadlessOptions& options) {
         return window.images_refused() ? EXIT_USAGE : EXIT_START_FAILED;
     }
     int status = window.run();
-    window.close(); // ejects: a written ".DIM" is written back
+    window.close();  // ejects: a written ".DIM" is written back
     if (panel_write_back_failed()) status = EXIT_UNSAVED;
     if (!sound_host_finish()) {
         std::fprintf(stderr, "zolm: %s could not be written\n", options.wav.c_str());

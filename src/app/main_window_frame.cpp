@@ -22,16 +22,16 @@
 namespace {
 
 constexpr int32_t H_SCALE_ONE = 4096, V_SCALE_ONE = 1024;
-constexpr int32_t PATTERN_SIZE = 256; // the 555/565 test pattern, square
+constexpr int32_t PATTERN_SIZE = 256;  // the 555/565 test pattern, square
 constexpr int32_t PATTERN_V_SCALE = 0x800;
 constexpr int32_t PATTERN_H_SCALES[] = {0x3000, 0x2800, 0x2000};
 constexpr uint32_t CHOICE_RUN_MS = 500;
 constexpr int CHOICE_RUN_REPEATS = 400;
-constexpr int32_t DESKTOP_BPP = 16; // SDL renders the 16-bit picture at any desktop depth
-constexpr int32_t CENTRE_W = 768, CENTRE_H = 512;   // the picture the window is centred for
-constexpr int32_t DDRAW_FIT_W = 640, DDRAW_FIT_H = 512; // the switcher fits pictures up to this size
+constexpr int32_t DESKTOP_BPP = 16;                      // SDL renders the 16-bit picture at any desktop depth
+constexpr int32_t CENTRE_W = 768, CENTRE_H = 512;        // the picture the window is centred for
+constexpr int32_t DDRAW_FIT_W = 640, DDRAW_FIT_H = 512;  // the switcher fits pictures up to this size
 
-} // namespace
+}  // namespace
 
 void MainWindow::check_color_depth() {
     VideoHost& v = g_video_host;
@@ -79,7 +79,7 @@ bool MainWindow::choose_timed_run(bool rgb565, int& paints) {
 }
 
 void MainWindow::choose_pixel_format() {
-    static bool chosen = false; // g_dib_format_chosen: once a program run
+    static bool chosen = false;  // g_dib_format_chosen: once a program run
     VideoHost& v = g_video_host;
     if (chosen) return;
     chosen = true;
@@ -99,7 +99,7 @@ void MainWindow::fit_client() {
     bool shown = g_video_host.client_width > 0 && g_video_host.client_height > 0;
     want_w_ = shown ? g_video_host.client_width : START_WIDTH;
     want_h_ = menu_height_ + (shown ? g_video_host.client_height : START_HEIGHT);
-    if (modal_open_) { // a dialog of the main window needs room; the picture is scaled meanwhile
+    if (modal_open_) {  // a dialog of the main window needs room; the picture is scaled meanwhile
         want_w_ = std::max(want_w_, MODAL_MIN_W);
         want_h_ = std::max(want_h_, MODAL_MIN_H);
     }

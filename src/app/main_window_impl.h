@@ -23,8 +23,8 @@ class MainWindow : public RunLoopHost {
 public:
     explicit MainWindow(const HeadlessOptions& options) : options_(options) {}
 
-    bool open();    // the three windows, the picture (OnInitDialog)
-    int run();      // the main dialog's loop; the exit status
+    bool open();  // the three windows, the picture (OnInitDialog)
+    int run();    // the main dialog's loop; the exit status
     void close();
     bool images_refused() const { return images_refused_; }
 
@@ -56,8 +56,8 @@ private:
     void handle_event(const SDL_Event& e, bool& stop_pump);
     void main_window_event(const SDL_Event& e, bool& stop_pump);
     void focus_lost();
-    void set_mouse_capture(bool on); // SDL's relative mode with the virtual pointer
-    void give_focus(); // the keyboard focus to the main window
+    void set_mouse_capture(bool on);  // SDL's relative mode with the virtual pointer
+    void give_focus();                // the keyboard focus to the main window
     // A modal dialog's own loop: events and redraws until it closes.
     void modal_loop(bool (*still_open)(MainWindow&));
     void run_panel_chooser();
@@ -83,9 +83,9 @@ private:
     int menu_height_ = 0;
     bool dialog_ended_ = false;
     bool start_failed_ = false;
-    bool images_refused_ = false; // an image the command line named could not be inserted
+    bool images_refused_ = false;  // an image the command line named could not be inserted
     bool shot_taken_ = false, shot_failed_ = false;
-    uint32_t frames_ = 0; // frames of this program run, for --frames
+    uint32_t frames_ = 0;  // frames of this program run, for --frames
     std::string last_title_;
     OptionSheet sheet_;
     InfoDialog info_;
@@ -101,15 +101,15 @@ private:
     static constexpr uint32_t FIT_RETRY_MS = 100;
     int want_w_ = 0, want_h_ = 0;  // the window size the picture asks for
     static constexpr int MODAL_MIN_W = 640, MODAL_MIN_H = 560;
-    bool modal_open_ = false;      // the option sheet or the information dialog
+    bool modal_open_ = false;  // the option sheet or the information dialog
     void run_main_modal(bool (*still_open)(MainWindow&));
     uint32_t fit_asked_ = 0;
-    bool side_events_ = true;      // the panel or the debug window had an event
-    uint32_t side_drawn_ = 0;      // when they were drawn last
-    uint32_t pending_command_ = 0; // chosen in the menu, run after the frame
-    SdlJoystickSource joysticks_;  // devices 0 and 1 for the joystick ports
-    VirtualPointer pointer_;       // the mouse in SDL's relative mode
-    bool measuring_ = false;       // the run's first slice has come
-    uint64_t run_cycles_ = 0;      // g_scheduler.cycles_total at the run's first slice
+    bool side_events_ = true;       // the panel or the debug window had an event
+    uint32_t side_drawn_ = 0;       // when they were drawn last
+    uint32_t pending_command_ = 0;  // chosen in the menu, run after the frame
+    SdlJoystickSource joysticks_;   // devices 0 and 1 for the joystick ports
+    VirtualPointer pointer_;        // the mouse in SDL's relative mode
+    bool measuring_ = false;        // the run's first slice has come
+    uint64_t run_cycles_ = 0;       // g_scheduler.cycles_total at the run's first slice
     std::chrono::steady_clock::time_point run_started_;
 };

@@ -75,8 +75,12 @@ const char* const JOY0_LABELS[] = {"使用しない", "ｷｰﾎﾞｰﾄﾞｶ�
                                    "PC98 stick 1"};
 const char* const JOY1_LABELS[] = {"使用しない", "ｷｰﾎﾞｰﾄﾞｶｰｿﾙ +ZX", "2-4ボタンPAD2", "2-10ボタン拡張PAD2",
                                    "PC98 stick 2"};
-const char* const JOYOUT_LABELS[] = {"標準 ２ボタン", "標準 ３ボタン C=A+B", "標準 ４ボタン C=L+R X=U+D",
-                                     "拡張 ４ボタン AB/CX バンク", "拡張 8ボタン　ABCXYZSM", "CUSTOM"};
+const char* const JOYOUT_LABELS[] = {"標準 ２ボタン",
+                                     "標準 ３ボタン C=A+B",
+                                     "標準 ４ボタン C=L+R X=U+D",
+                                     "拡張 ４ボタン AB/CX バンク",
+                                     "拡張 8ボタン　ABCXYZSM",
+                                     "CUSTOM"};
 
 const OptionControl STICK_CONTROLS[] = {
     {OPT_JOY0, Radio, JOY0_LABELS, 0, 4},
@@ -164,7 +168,7 @@ void mouse_keyboard_adjust(OptionSheet& s) { call(s.sys.kbd_detect_type); }
 
 bool changed_closes(OptionSheet&, const int*, bool changed) { return changed; }
 
-} // namespace
+}  // namespace
 
 const OptionPage OPTION_PAGE_TABLE[OPTION_PAGES] = {
     {"画面", SCREEN_CONTROLS, nullptr, screen_commit},

@@ -9,6 +9,7 @@
 
 // The settings the pages exchange, by key.
 enum OptionKey : int {
+    // clang-format off
     OPT_CRT, OPT_SPEED, OPT_AUTOSIZE, OPT_FRAME, OPT_MINCLOCK, OPT_DDRAW, OPT_VRAM_SIZE, OPT_SEL15BPP,
     OPT_WAV, OPT_FMPCM8, OPT_FMSAMPLE, OPT_FM, OPT_MIDI, OPT_FMVOL,
     OPT_VSYNC, OPT_PRIORITY, OPT_GPRIORITY, OPT_PAL, OPT_FPU, OPT_WINFD, OPT_WARNVIRUS,
@@ -17,6 +18,7 @@ enum OptionKey : int {
     OPT_LAYER_TEXT, OPT_LAYER_SPRITE, OPT_LAYER_BG0, OPT_LAYER_BG1,
     OPT_LAYER_GRAPH0, OPT_LAYER_GRAPH1, OPT_LAYER_GRAPH2, OPT_LAYER_GRAPH3, OPT_PERFORM,
     OPT_KEY, OPT_IME, OPT_MOUSE,
+    // clang-format on
     OPT_KEYS
 };
 
@@ -30,19 +32,19 @@ OptionBindings option_bind_globals();
 // What a commit sets off in the running system. option_system_defaults
 // gives the program's own calls; tests put recorders in their place.
 struct OptionSystem {
-    std::function<void()> apply_settings;     // opt_apply_settings
+    std::function<void()> apply_settings;  // opt_apply_settings
     std::function<void()> ddraw_setup;
     std::function<void()> midi_check_devices;
-    std::function<void(int)> fmcard_select;   // with FM
+    std::function<void(int)> fmcard_select;  // with FM
     std::function<void()> joy_probe_fm_port;
     std::function<void()> kbd_detect_type;
-    std::function<int()> joystick_count;      // host joystick devices
-    std::function<int()> wave_device_count;   // ADPCM player's wave outputs
+    std::function<int()> joystick_count;     // host joystick devices
+    std::function<int()> wave_device_count;  // ADPCM player's wave outputs
     std::function<bool()> has_perf_counter;
     std::function<void(int)> sound_total_volume;  // the sound library's volume
-    std::function<int()> load_font_rom;       // 1 when FONT replaced the CG ROM
+    std::function<int()> load_font_rom;           // 1 when FONT replaced the CG ROM
     std::function<int()> load_roms;
-    std::function<void()> relayout;           // g_relayout_request := 1
+    std::function<void()> relayout;             // g_relayout_request := 1
     std::function<void()> virus_warnings_back;  // g_virus_warn_off := 0
 };
 OptionSystem option_system_defaults();
@@ -59,7 +61,13 @@ struct OptionControl {
 };
 
 enum OptionPageId : int {
-    PAGE_SCREEN = 0, PAGE_SOUND, PAGE_OTHER, PAGE_STICK, PAGE_MOUSE_KEYBOARD, PAGE_DEBUG, OPTION_PAGES
+    PAGE_SCREEN = 0,
+    PAGE_SOUND,
+    PAGE_OTHER,
+    PAGE_STICK,
+    PAGE_MOUSE_KEYBOARD,
+    PAGE_DEBUG,
+    OPTION_PAGES
 };
 
 struct OptionSheet;

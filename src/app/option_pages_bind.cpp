@@ -22,7 +22,7 @@
 namespace {
 // g_video_host.layer_off order: text, sprites, BG0, BG1, graphic pages 0-3.
 enum LayerIndex { LAYER_TEXT, LAYER_SPRITE, LAYER_BG0, LAYER_BG1, LAYER_GRAPH0 };
-} // namespace
+}  // namespace
 
 OptionBindings option_bind_globals() {
     OptionBindings b;
@@ -90,4 +90,6 @@ OptionSystem option_system_defaults() {
     return s;
 }
 
-void option_sheet_open(OptionSheet& sheet) { option_sheet_open(sheet, option_bind_globals(), option_system_defaults()); }
+void option_sheet_open(OptionSheet& sheet) {
+    option_sheet_open(sheet, option_bind_globals(), option_system_defaults());
+}

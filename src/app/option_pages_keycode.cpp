@@ -12,7 +12,7 @@ struct KeycodeDisplay {
     std::deque<KeycodeEvent> queue;
 };
 KeycodeDisplay g_keycode;
-} // namespace
+}  // namespace
 
 bool opt_keycode_running() { return g_keycode.running; }
 

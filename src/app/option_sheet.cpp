@@ -51,7 +51,7 @@ void close_sheet(OptionSheet& s) {
     s.font_busy = false;
 }
 
-} // namespace
+}  // namespace
 
 void option_sheet_load_page(OptionSheet& s) {
     const OptionPage& page = OPTION_PAGE_TABLE[s.active];

@@ -20,7 +20,7 @@ struct OptionSheet {
     int values[OPT_KEYS] = {};  // the copy of the active page's settings
     std::string font;           // the copy of FONT (screen page)
     bool cancel_is_close = false;
-    bool select_tab = true;     // the tab bar is to show `active` (opening, a refused change)
+    bool select_tab = true;  // the tab bar is to show `active` (opening, a refused change)
     // Sound page: the volume slider; the label stays empty until it moves.
     int volume_position = 0;
     std::string volume_label;

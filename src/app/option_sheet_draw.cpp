@@ -49,10 +49,8 @@ void draw_controls(OptionSheet& s) {
             ImGui::Separator();
             ImGui::TextUnformatted("Performance");
         }
-        if (c.kind == OptionControlKind::Check)
-            draw_check(s, c);
-        else
-            draw_radio(s, c);
+        if (c.kind == OptionControlKind::Check) draw_check(s, c);
+        else draw_radio(s, c);
     }
 }
 
@@ -75,8 +73,8 @@ void draw_volume(OptionSheet& s) {
 }
 
 void draw_debug_texts() {
-    ImGui::InputTextMultiline("##trace", &g_render_trace,
-                              ImVec2(-1, ImGui::GetTextLineHeight() * TRACE_LINES), ImGuiInputTextFlags_ReadOnly);
+    ImGui::InputTextMultiline("##trace", &g_render_trace, ImVec2(-1, ImGui::GetTextLineHeight() * TRACE_LINES),
+                              ImGuiInputTextFlags_ReadOnly);
     if (opt_keycode_running()) opt_keycode_take_events();
     ImGui::TextUnformatted(g_keycode_text.c_str());
     if (ImGui::Button("開始")) opt_keycode_start();
@@ -117,7 +115,7 @@ void draw_tabs(OptionSheet& s) {
     }
 }
 
-} // namespace
+}  // namespace
 
 bool option_sheet_draw(OptionSheet& s) {
     if (!s.open) return false;

@@ -41,7 +41,7 @@ void update_statistics(RunLoopHost& host) {
 
 bool breaking() { return (run_flags() & RUN_BREAK) != 0; }
 
-} // namespace
+}  // namespace
 
 uint32_t RunLoopHost::slice_step() { return g_slice_step; }
 
@@ -61,7 +61,7 @@ void dlg_run_main_loop(RunLoopHost& host, uint32_t step_flag) {
         // Losing the focus keys every FM channel off while output still reaches the card.
         if (g_ui_notice.has_focus && !focus) fmcard_all_off(g_fmcard);
         g_ui_notice.has_focus = focus;
-        g_fmcard.output_on = focus; // g_fm_output_on
+        g_fmcard.output_on = focus;  // g_fm_output_on
         if (!focus) {
             if (g_settings.backg == 0) {
                 host.wait_event(UNFOCUSED_WAIT_MS);

@@ -52,9 +52,9 @@ extern std::string g_debug_text[DEBUG_TEXT_LINES];
 
 inline constexpr uint32_t STATS_INTERVAL_MS = 800;
 inline constexpr uint32_t UNFOCUSED_WAIT_MS = 32;
-inline constexpr uint32_t BACKG_PASS_MASK = 0x0F; // unfocused with BACKG: every 16th pass runs
+inline constexpr uint32_t BACKG_PASS_MASK = 0x0F;  // unfocused with BACKG: every 16th pass runs
 inline constexpr int STOP_AC_PLUG = 3;
-inline constexpr uint32_t SLICE_STEP_ONE = 10; // a slice step of one slice a pass
+inline constexpr uint32_t SLICE_STEP_ONE = 10;  // a slice step of one slice a pass
 
 // Runs until a quit (pump false), a stop request or a break (bit 1 of
 // g_run_flags). The step flag goes to every slice (0: run; the debugger's

@@ -14,9 +14,8 @@
 namespace {
 // Entries 0-7: event time scale per SPEED; 8-15: slice step (tenths of a
 // run slice per pass of the run loop) per SPEED.
-constexpr uint32_t SPEED_TABLE[2 * SPEED_SETTINGS] = {10, 10, 10, 10, 10, 10, 10, 10,
-                                                      10, 20, 30, 40, 80, 15, 10, 10};
-} // namespace
+constexpr uint32_t SPEED_TABLE[2 * SPEED_SETTINGS] = {10, 10, 10, 10, 10, 10, 10, 10, 10, 20, 30, 40, 80, 15, 10, 10};
+}  // namespace
 
 void opt_set_speed_timing(int32_t speed) {
     if (speed < 0 || speed >= SPEED_SETTINGS) speed = 0;

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-inline constexpr int32_t SPEED_SETTINGS = 8; // SPEED 0-7 (6 and 7 have no button: x1)
+inline constexpr int32_t SPEED_SETTINGS = 8;  // SPEED 0-7 (6 and 7 have no button: x1)
 
 // Event time scale and run-loop slice step for a SPEED value: x1, x2, x3,
 // x4, x8, x1.5, x1, x1.

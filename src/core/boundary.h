@@ -91,6 +91,7 @@ extern uint32_t g_debugger_active;
 void dbg_write(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
 
 // Disassembler routines of the decode records (debugger).
+// clang-format off
 #define ZOLM_DIS_ROUTINES(X) \
     X(illegal) X(abcd) X(sbcd) X(add) X(sub) X(cmp) X(adda) X(suba) X(cmpa) X(addx) X(subx) \
     X(addi) X(subi) X(cmpi) X(addq) X(subq) X(and) X(or) X(eor) X(andi) X(ori) X(eori) \
@@ -99,8 +100,8 @@ void dbg_write(const char* fmt, ...) __attribute__((format(printf, 1, 2)));
     X(move_to_sr) X(move_from_sr) X(move_usp) X(movea) X(movem) X(movep) X(moveq) X(mulu) \
     X(muls) X(nbcd) X(neg) X(negx) X(not) X(clr) X(tst) X(pea) X(reset) X(nop) X(stop) \
     X(rte) X(rts) X(rtr) X(scc) X(swap) X(tas) X(trap) X(trapv) X(unlk) X(dosfunc) X(fefunc)
+// clang-format on
 
-#define ZOLM_DECLARE_DIS(name) \
-    uint32_t dis_##name(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out);
+#define ZOLM_DECLARE_DIS(name) uint32_t dis_##name(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out);
 ZOLM_DIS_ROUTINES(ZOLM_DECLARE_DIS)
 #undef ZOLM_DECLARE_DIS

@@ -1,7 +1,7 @@
 #include "core/bus.h"
 
-#include "core/exceptions.h"
 #include "core/cpu_regs.h"
+#include "core/exceptions.h"
 
 BusReadFn g_bus_read_byte_table[128];
 BusReadFn g_bus_read_word_table[128];
@@ -36,8 +36,10 @@ static void mem_fault(uint32_t probe_kind, uint32_t code, uint32_t addr, uint32_
     cpu_raise_fault_exception(vector, g_cpu_regs.op_addr + 2);
 }
 
+// clang-format off
 void mem_address_error_read(uint32_t addr) { mem_fault(PROBE_ADDRESS_READ, mem_fault_code_read(), addr, VEC_ADDRESS_ERROR); }
 void mem_address_error_write(uint32_t addr) { mem_fault(PROBE_ADDRESS_WRITE, mem_fault_code_write(), addr, VEC_ADDRESS_ERROR); }
+// clang-format on
 void mem_bus_error_read(uint32_t addr) { mem_fault(PROBE_BUS_READ, mem_fault_code_read(), addr, VEC_BUS_ERROR); }
 void mem_bus_error_write(uint32_t addr) { mem_fault(PROBE_BUS_WRITE, mem_fault_code_write(), addr, VEC_BUS_ERROR); }
 
@@ -55,13 +57,19 @@ uint32_t mem_read_byte_slow(uint32_t addr) {
     return bus_read_byte(addr);
 }
 uint32_t mem_read_word_slow(uint32_t addr) {
-    if (addr & 1) { mem_address_error_read(addr); return 0; }
+    if (addr & 1) {
+        mem_address_error_read(addr);
+        return 0;
+    }
     addr &= 0xFFFFFF;
     mem_watch_read_word(addr);
     return bus_read_word(addr);
 }
 uint32_t mem_read_long_slow(uint32_t addr) {
-    if (addr & 1) { mem_address_error_read(addr); return 0; }
+    if (addr & 1) {
+        mem_address_error_read(addr);
+        return 0;
+    }
     addr &= 0xFFFFFF;
     mem_watch_read_long(addr);
     return bus_read_long(addr);
@@ -72,13 +80,19 @@ void mem_write_byte_slow(uint32_t addr, uint32_t value) {
     bus_write_byte(addr, value);
 }
 void mem_write_word_slow(uint32_t addr, uint32_t value) {
-    if (addr & 1) { mem_address_error_write(addr); return; }
+    if (addr & 1) {
+        mem_address_error_write(addr);
+        return;
+    }
     addr &= 0xFFFFFF;
     mem_watch_write_word(addr);
     bus_write_word(addr, value);
 }
 void mem_write_long_slow(uint32_t addr, uint32_t value) {
-    if (addr & 1) { mem_address_error_write(addr); return; }
+    if (addr & 1) {
+        mem_address_error_write(addr);
+        return;
+    }
     addr &= 0xFFFFFF;
     mem_watch_write_long(addr);
     bus_write_long(addr, value);
@@ -94,12 +108,18 @@ void mem_write_byte_c(uint32_t value, uint32_t addr) { mem_write_byte(addr, valu
 void mem_write_word_c(uint32_t value, uint32_t addr) {
     addr &= 0xFFFFFF;
     mem_watch_write_word(addr);
-    if (addr & 1) { mem_address_error_write(addr); return; }
+    if (addr & 1) {
+        mem_address_error_write(addr);
+        return;
+    }
     bus_write_word(addr, value);
 }
 void mem_write_long_c(uint32_t value, uint32_t addr) {
     addr &= 0xFFFFFF;
     mem_watch_write_long(addr);
-    if (addr & 1) { mem_address_error_write(addr); return; }
+    if (addr & 1) {
+        mem_address_error_write(addr);
+        return;
+    }
     bus_write_long(addr, value);
 }

@@ -111,29 +111,39 @@ ZOLM_ALWAYS_INLINE uint32_t be_read16(const uint8_t* p) { return (uint32_t(p[0])
 ZOLM_ALWAYS_INLINE uint32_t be_read32(const uint8_t* p) {
     return (uint32_t(p[0]) << 24) | (uint32_t(p[1]) << 16) | (uint32_t(p[2]) << 8) | p[3];
 }
-ZOLM_ALWAYS_INLINE void be_write16(uint8_t* p, uint32_t v) { p[0] = uint8_t(v >> 8); p[1] = uint8_t(v); }
+ZOLM_ALWAYS_INLINE void be_write16(uint8_t* p, uint32_t v) {
+    p[0] = uint8_t(v >> 8);
+    p[1] = uint8_t(v);
+}
 ZOLM_ALWAYS_INLINE void be_write32(uint8_t* p, uint32_t v) {
-    p[0] = uint8_t(v >> 24); p[1] = uint8_t(v >> 16); p[2] = uint8_t(v >> 8); p[3] = uint8_t(v);
+    p[0] = uint8_t(v >> 24);
+    p[1] = uint8_t(v >> 16);
+    p[2] = uint8_t(v >> 8);
+    p[3] = uint8_t(v);
 }
 
 // Plain RAM through g_direct_pages, everything else through the page
 // tables; a is a 24-bit address, even for words and longs.
 ZOLM_ALWAYS_INLINE uint32_t bus_read_byte(uint32_t a) {
-    if (const uint8_t* p = g_direct_pages.read[bus_page(a)]) [[likely]] return p[a];
+    if (const uint8_t* p = g_direct_pages.read[bus_page(a)]) [[likely]]
+        return p[a];
     return g_bus_read_byte_table[bus_page(a)](a);
 }
 ZOLM_ALWAYS_INLINE uint32_t bus_read_word(uint32_t a) {
-    if (const uint8_t* p = g_direct_pages.read[bus_page(a)]) [[likely]] return be_read16(p + a);
+    if (const uint8_t* p = g_direct_pages.read[bus_page(a)]) [[likely]]
+        return be_read16(p + a);
     return g_bus_read_word_table[bus_page(a)](a);
 }
 ZOLM_ALWAYS_INLINE uint32_t bus_read_long(uint32_t a) {
-    if (const uint8_t* p = g_direct_pages.read_long[bus_page(a + 2)]) [[likely]] return be_read32(p + a);
+    if (const uint8_t* p = g_direct_pages.read_long[bus_page(a + 2)]) [[likely]]
+        return be_read32(p + a);
     return g_bus_read_long_table[bus_page(a)](a);
 }
 // Writes look at the *_super table only when the page has no base for
 // both modes.
 ZOLM_ALWAYS_INLINE uint8_t* bus_write_base(uint8_t* const* both, uint8_t* const* super, uint32_t page) {
-    if (uint8_t* p = both[page]) [[likely]] return p;
+    if (uint8_t* p = both[page]) [[likely]]
+        return p;
     return cpu_supervisor() ? super[page] : nullptr;
 }
 ZOLM_ALWAYS_INLINE void bus_write_byte(uint32_t a, uint32_t v) {
@@ -176,37 +186,49 @@ ZOLM_BUS_SLOW void mem_write_long_slow(uint32_t addr, uint32_t value);
 ZOLM_ALWAYS_INLINE uint32_t mem_read_byte(uint32_t addr) {
     uint32_t a = addr & 0xFFFFFF;
     const uint8_t* p = g_direct_pages.read[bus_page(a)];
-    if (g_watch_read.enable == 0 && p) [[likely]] return p[a];
+    if (g_watch_read.enable == 0 && p) [[likely]]
+        return p[a];
     return mem_read_byte_slow(addr);
 }
 ZOLM_ALWAYS_INLINE uint32_t mem_read_word(uint32_t addr) {
     uint32_t a = addr & 0xFFFFFF;
     const uint8_t* p = g_direct_pages.read[bus_page(a)];
-    if (!(addr & 1) && g_watch_read.enable == 0 && p) [[likely]] return be_read16(p + a);
+    if (!(addr & 1) && g_watch_read.enable == 0 && p) [[likely]]
+        return be_read16(p + a);
     return mem_read_word_slow(addr);
 }
 ZOLM_ALWAYS_INLINE uint32_t mem_read_long(uint32_t addr) {
     uint32_t a = addr & 0xFFFFFF;
     const uint8_t* p = g_direct_pages.read_long[bus_page(a + 2)];
-    if (!(addr & 1) && g_watch_read.enable == 0 && p) [[likely]] return be_read32(p + a);
+    if (!(addr & 1) && g_watch_read.enable == 0 && p) [[likely]]
+        return be_read32(p + a);
     return mem_read_long_slow(addr);
 }
 ZOLM_ALWAYS_INLINE void mem_write_byte(uint32_t addr, uint32_t value) {
     uint32_t a = addr & 0xFFFFFF;
     uint8_t* p = bus_write_base(g_direct_pages.write, g_direct_pages.write_super, bus_page(a));
-    if (g_watch_write.enable == 0 && p) [[likely]] { p[a] = uint8_t(value); return; }
+    if (g_watch_write.enable == 0 && p) [[likely]] {
+        p[a] = uint8_t(value);
+        return;
+    }
     mem_write_byte_slow(addr, value);
 }
 ZOLM_ALWAYS_INLINE void mem_write_word(uint32_t addr, uint32_t value) {
     uint32_t a = addr & 0xFFFFFF;
     uint8_t* p = bus_write_base(g_direct_pages.write, g_direct_pages.write_super, bus_page(a));
-    if (!(addr & 1) && g_watch_write.enable == 0 && p) [[likely]] { be_write16(p + a, value); return; }
+    if (!(addr & 1) && g_watch_write.enable == 0 && p) [[likely]] {
+        be_write16(p + a, value);
+        return;
+    }
     mem_write_word_slow(addr, value);
 }
 ZOLM_ALWAYS_INLINE void mem_write_long(uint32_t addr, uint32_t value) {
     uint32_t a = addr & 0xFFFFFF;
     uint8_t* p = bus_write_base(g_direct_pages.write_long, g_direct_pages.write_long_super, bus_page(a + 2));
-    if (!(addr & 1) && g_watch_write.enable == 0 && p) [[likely]] { be_write32(p + a, value); return; }
+    if (!(addr & 1) && g_watch_write.enable == 0 && p) [[likely]] {
+        be_write32(p + a, value);
+        return;
+    }
     mem_write_long_slow(addr, value);
 }
 

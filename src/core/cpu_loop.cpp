@@ -4,12 +4,12 @@
 #include <csetjmp>
 #include <cstring>
 
+#include "core/boundary.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/decode.h"
 #include "core/exceptions.h"
 #include "core/inline.h"
-#include "core/boundary.h"
 #include "core/trace.h"
 
 CpuRegs g_cpu_regs;
@@ -37,9 +37,7 @@ void cpu_power_on() {
     g_cpu_regs.refetch = 1;
 }
 
-std::span<const uint8_t> cpu_state() {
-    return {reinterpret_cast<const uint8_t*>(&g_cpu_regs), sizeof g_cpu_regs};
-}
+std::span<const uint8_t> cpu_state() { return {reinterpret_cast<const uint8_t*>(&g_cpu_regs), sizeof g_cpu_regs}; }
 
 void cpu_dispatch_event() {
     HostCallScope host;

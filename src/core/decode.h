@@ -79,7 +79,7 @@ struct DecodeRecord {
     uint32_t aux;
 };
 
-inline constexpr uint32_t DECODE_POOL_SIZE = 49152; // records; a full build uses 46,331
+inline constexpr uint32_t DECODE_POOL_SIZE = 49152;  // records; a full build uses 46,331
 
 extern OpcodeIndexed<const DecodeRecord*> g_opcode_table;
 extern DecodeRecord g_decode_pool[DECODE_POOL_SIZE];
@@ -108,8 +108,18 @@ template <typename Fn> inline void cpu_for_each_ea(const uint8_t* valid, Fn fn) 
 
 // Mode indexes.
 enum EaMode : uint32_t {
-    EA_DN, EA_AN, EA_IND, EA_POSTINC, EA_PREDEC, EA_DISP, EA_INDEX,
-    EA_ABSW, EA_ABSL, EA_PCDISP, EA_PCINDEX, EA_IMM,
+    EA_DN,
+    EA_AN,
+    EA_IND,
+    EA_POSTINC,
+    EA_PREDEC,
+    EA_DISP,
+    EA_INDEX,
+    EA_ABSW,
+    EA_ABSL,
+    EA_PCDISP,
+    EA_PCINDEX,
+    EA_IMM,
 };
 
 // Effective-address calculation times by mode index.
@@ -132,57 +142,57 @@ void cpu_build_byte_rmw(uint32_t base, OpHandler exec, DisRoutine dis, uint32_t 
 
 // Family builders, called by cpu_build_tables in this order.
 // ops_arith.cpp
-void cpu_build_abcd_sbcd();        // 1
-void cpu_build_add_sub_cmp();      // 2
-void cpu_build_adda_suba_cmpa();   // 3
-void cpu_build_addx_subx();        // 4
-void cpu_build_addi_subi_cmpi();   // 5
-void cpu_build_addq_subq();        // 6
-void cpu_build_cmpm();             // 14
-void cpu_build_nbcd();             // 33
-void cpu_build_neg_negx();         // 34
+void cpu_build_abcd_sbcd();       // 1
+void cpu_build_add_sub_cmp();     // 2
+void cpu_build_adda_suba_cmpa();  // 3
+void cpu_build_addx_subx();       // 4
+void cpu_build_addi_subi_cmpi();  // 5
+void cpu_build_addq_subq();       // 6
+void cpu_build_cmpm();            // 14
+void cpu_build_nbcd();            // 33
+void cpu_build_neg_negx();        // 34
 // ops_logic.cpp
-void cpu_build_and_or();           // 7
-void cpu_build_andi_ori();         // 8
-void cpu_build_eor();              // 17
-void cpu_build_eori();             // 18
+void cpu_build_and_or();    // 7
+void cpu_build_andi_ori();  // 8
+void cpu_build_eor();       // 17
+void cpu_build_eori();      // 18
 // ops_shift.cpp
-void cpu_build_shifts();           // 9
+void cpu_build_shifts();  // 9
 // ops_flow.cpp
-void cpu_build_branches();         // 10
-void cpu_build_dbcc();             // 15
-void cpu_build_jmp_jsr();          // 21
-void cpu_build_returns();          // 38
+void cpu_build_branches();  // 10
+void cpu_build_dbcc();      // 15
+void cpu_build_jmp_jsr();   // 21
+void cpu_build_returns();   // 38
 // ops_bit.cpp
-void cpu_build_bchg_bclr_bset();   // 11
-void cpu_build_btst();             // 12
+void cpu_build_bchg_bclr_bset();  // 11
+void cpu_build_btst();            // 12
 // ops_system.cpp
-void cpu_build_chk();              // 13
-void cpu_build_exg();              // 19
-void cpu_build_ext();              // 20
-void cpu_build_lea();              // 22
-void cpu_build_link();             // 23
-void cpu_build_clr_not_tst();      // 35
-void cpu_build_pea();              // 36
-void cpu_build_reset_nop_stop();   // 37
-void cpu_build_scc();              // 39
-void cpu_build_swap();             // 40
-void cpu_build_tas();              // 41
-void cpu_build_trap();             // 42
-void cpu_build_trapv();            // 43
-void cpu_build_unlk();             // 44
+void cpu_build_chk();             // 13
+void cpu_build_exg();             // 19
+void cpu_build_ext();             // 20
+void cpu_build_lea();             // 22
+void cpu_build_link();            // 23
+void cpu_build_clr_not_tst();     // 35
+void cpu_build_pea();             // 36
+void cpu_build_reset_nop_stop();  // 37
+void cpu_build_scc();             // 39
+void cpu_build_swap();            // 40
+void cpu_build_tas();             // 41
+void cpu_build_trap();            // 42
+void cpu_build_trapv();           // 43
+void cpu_build_unlk();            // 44
 // ops_muldiv.cpp
-void cpu_build_div();              // 16
-void cpu_build_mul();              // 32
+void cpu_build_div();  // 16
+void cpu_build_mul();  // 32
 // ops_move.cpp
-void cpu_build_move();             // 24
-void cpu_build_move_to_ccr_sr();   // 25
-void cpu_build_move_from_sr();     // 26
-void cpu_build_move_usp();         // 27
-void cpu_build_movea();            // 28
-void cpu_build_movem();            // 29
-void cpu_build_movep();            // 30
-void cpu_build_moveq();            // 31
+void cpu_build_move();            // 24
+void cpu_build_move_to_ccr_sr();  // 25
+void cpu_build_move_from_sr();    // 26
+void cpu_build_move_usp();        // 27
+void cpu_build_movea();           // 28
+void cpu_build_movem();           // 29
+void cpu_build_movep();           // 30
+void cpu_build_moveq();           // 31
 // exceptions.cpp
-void cpu_build_dos_calls();        // 45
-void cpu_build_fe_calls();         // 46
+void cpu_build_dos_calls();  // 45
+void cpu_build_fe_calls();   // 46

@@ -49,13 +49,9 @@ DecodeRecord* cpu_new_ind(uint32_t opcode) {
     return rec;
 }
 
-uint32_t* cpu_reg_slot(uint32_t is_address, uint32_t n) {
-    return &g_cpu_regs.r[(is_address ? 8 : 0) + (n & 7)];
-}
+uint32_t* cpu_reg_slot(uint32_t is_address, uint32_t n) { return &g_cpu_regs.r[(is_address ? 8 : 0) + (n & 7)]; }
 
-uint32_t cpu_ea_mode_index(uint32_t mode, uint32_t reg) {
-    return mode < 7 ? mode : 7 + reg;
-}
+uint32_t cpu_ea_mode_index(uint32_t mode, uint32_t reg) { return mode < 7 ? mode : 7 + reg; }
 
 void cpu_build_tables() {
     g_decode_pool_next = 0;
@@ -108,6 +104,4 @@ void cpu_build_tables() {
     cpu_build_fe_calls();
 }
 
-void init_build_cpu_tables() {
-    cpu_build_tables();
-}
+void init_build_cpu_tables() { cpu_build_tables(); }

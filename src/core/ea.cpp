@@ -64,7 +64,9 @@ template <uint32_t S> constexpr EaRead read_row(uint32_t m) {
 
 template <uint32_t S> constexpr EaRead peek_row(uint32_t m) {
     switch (m) {
-    case EA_DN: case EA_AN: case EA_IND: return read_row<S>(m);
+    case EA_DN:
+    case EA_AN:
+    case EA_IND: return read_row<S>(m);
     case EA_POSTINC: return ea_peek_mem<EA_POSTINC, S>;
     case EA_PREDEC: return ea_peek_mem<EA_PREDEC, S>;
     case EA_DISP: return ea_peek_mem<EA_DISP, S>;
@@ -93,9 +95,10 @@ template <uint32_t S> constexpr EaWrite write_row(uint32_t m) {
     return nullptr;
 }
 
-#define ROW(f, S) {f<S>(0), f<S>(1), f<S>(2), f<S>(3), f<S>(4), f<S>(5), f<S>(6), f<S>(7), f<S>(8), f<S>(9), f<S>(10), f<S>(11)}
+#define ROW(f, S) \
+    { f<S>(0), f<S>(1), f<S>(2), f<S>(3), f<S>(4), f<S>(5), f<S>(6), f<S>(7), f<S>(8), f<S>(9), f<S>(10), f<S>(11) }
 
-} // namespace
+}  // namespace
 
 
 EaResult ea_read_imm_w(uint32_t*, uint32_t pc) { return {cpu_fetch_word(pc), pc + 2}; }
@@ -110,8 +113,10 @@ uint32_t ea_index_address(uint32_t base, uint32_t ext) {
 }
 
 const EaRead g_ea_addr_table[12] = {
+    // clang-format off
     nullptr, nullptr, ea_addr_t<EA_IND>, nullptr, nullptr, ea_addr_t<EA_DISP>, ea_addr_t<EA_INDEX>,
     ea_addr_t<EA_ABSW>, ea_addr_t<EA_ABSL>, ea_addr_t<EA_PCDISP>, ea_addr_t<EA_PCINDEX>, nullptr,
+    // clang-format on
 };
 const EaRead g_ea_read_table[3][12] = {ROW(read_row, SIZE_B), ROW(read_row, SIZE_W), ROW(read_row, SIZE_L)};
 const EaRead g_ea_peek_table[3][12] = {ROW(peek_row, SIZE_B), ROW(peek_row, SIZE_W), ROW(peek_row, SIZE_L)};

@@ -55,8 +55,7 @@ template <uint32_t Size> ZOLM_ALWAYS_INLINE uint32_t step(const uint32_t* slot) 
 // Address of a memory mode. With Commit the mode's side effect on An is
 // made and pc advances past the extension words; without it (peek) nothing
 // changes.
-template <uint32_t Mode, uint32_t Size, bool Commit>
-ZOLM_ALWAYS_INLINE uint32_t address(uint32_t* slot, uint32_t& pc) {
+template <uint32_t Mode, uint32_t Size, bool Commit> ZOLM_ALWAYS_INLINE uint32_t address(uint32_t* slot, uint32_t& pc) {
     switch (Mode) {
     case EA_IND: return *slot;
     case EA_POSTINC: {
@@ -144,7 +143,8 @@ template <uint32_t Size> ZOLM_ALWAYS_INLINE uint32_t write_dn(uint32_t* slot, ui
     return pc;
 }
 
-template <uint32_t Mode, uint32_t Size> ZOLM_ALWAYS_INLINE uint32_t write_mem(uint32_t* slot, uint32_t value, uint32_t pc) {
+template <uint32_t Mode, uint32_t Size>
+ZOLM_ALWAYS_INLINE uint32_t write_mem(uint32_t* slot, uint32_t value, uint32_t pc) {
     uint32_t a = address<Mode, Size, true>(slot, pc);
     Op<Size>::record_mem(a, value);
     Op<Size>::write(a, value);
@@ -179,7 +179,8 @@ template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_peek(cons
     if constexpr (Mode == EA_BY_RECORD) return rec->src(rec->ea, pc);
     else return peek<Mode, kSizeOf<Bits>>(rec->ea, pc);
 }
-template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE uint32_t operand_write(const DecodeRecord* rec, uint32_t v, uint32_t pc) {
+template <uint32_t Mode, int Bits>
+ZOLM_ALWAYS_INLINE uint32_t operand_write(const DecodeRecord* rec, uint32_t v, uint32_t pc) {
     if constexpr (Mode == EA_BY_RECORD) return rec->dst(rec->ea, v, pc);
     else if constexpr (Mode == EA_DN) {
         uint32_t* dn = rec->ea;
@@ -203,15 +204,17 @@ template <uint32_t Mode> ZOLM_ALWAYS_INLINE EaResult operand_address(const Decod
 // - a register record of the size of a memory operand read just before
 //   (a register record never replaces a memory one of its size).
 template <uint32_t Mode> inline constexpr bool kRegisterMode = Mode == EA_DN || Mode == EA_AN;
-template <uint32_t Mode> inline constexpr bool kMemoryMode = Mode >= EA_IND && Mode <= EA_PCINDEX;
+template <uint32_t Mode> inline constexpr bool kMemoryMode = Mode >= EA_IND&& Mode <= EA_PCINDEX;
 
 // The source read of a handler that makes a register record next.
-template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_read_before_reg(const DecodeRecord* rec, uint32_t pc) {
+template <uint32_t Mode, int Bits>
+ZOLM_ALWAYS_INLINE EaResult operand_read_before_reg(const DecodeRecord* rec, uint32_t pc) {
     if constexpr (kRegisterMode<Mode>) return {*rec->ea, pc};
     else return operand_read<Mode, Bits>(rec, pc);
 }
 // The operand of a read-modify-write: a data register's write records it anew.
-template <uint32_t Mode, int Bits> ZOLM_ALWAYS_INLINE EaResult operand_peek_before_write(const DecodeRecord* rec, uint32_t pc) {
+template <uint32_t Mode, int Bits>
+ZOLM_ALWAYS_INLINE EaResult operand_peek_before_write(const DecodeRecord* rec, uint32_t pc) {
     if constexpr (Mode == EA_DN) return {*rec->ea, pc};
     else return operand_peek<Mode, Bits>(rec, pc);
 }
@@ -246,4 +249,4 @@ inline OpHandler handler_for_mode(const ModeHandlers& handlers, uint32_t m, OpHa
     return handlers[m] ? handlers[m] : by_record;
 }
 
-} // namespace ea_modes
+}  // namespace ea_modes

@@ -3,8 +3,8 @@
 
 #include "core/boundary.h"
 #include "core/bus.h"
-#include "core/cpu_regs.h"
 #include "core/cpu_loop.h"
+#include "core/cpu_regs.h"
 #include "core/trace.h"
 
 uint8_t g_cpu_idle = 1;
@@ -80,9 +80,7 @@ void cpu_raise_fault_exception(uint32_t v, uint32_t pc) {
     cpu_take_exception(v, pc);
 }
 
-void cpu_privilege_violation(uint32_t handler_pc) {
-    cpu_raise_fault_exception(VEC_PRIVILEGE, handler_pc - 2);
-}
+void cpu_privilege_violation(uint32_t handler_pc) { cpu_raise_fault_exception(VEC_PRIVILEGE, handler_pc - 2); }
 
 void cpu_double_fault_halt() {
     emu_cpu_halted(g_cpu_regs.op_addr);
@@ -109,9 +107,7 @@ OpResult cpu_op_illegal(const DecodeRecord*, uint32_t pc) {
     return {4, pc};
 }
 
-OpResult cpu_op_dos_call(const DecodeRecord*, uint32_t pc) {
-    cpu_raise_exception(VEC_LINE_F, pc - 2);
-}
+OpResult cpu_op_dos_call(const DecodeRecord*, uint32_t pc) { cpu_raise_exception(VEC_LINE_F, pc - 2); }
 
 OpResult cpu_op_fe_call(const DecodeRecord*, uint32_t pc) {
     FirmwareRoutine routine = fe_call_routine(cpu_fetch_word(pc - 2) & 0xFF);
@@ -138,7 +134,8 @@ void cpu_build_fe_calls() {
 }
 
 void cpu_set_sr(uint32_t value) {
-    if (g_cpu_regs.sr & SR_S) g_cpu_regs.ssp_save = cpu_sp(); else g_cpu_regs.usp_save = cpu_sp();
+    if (g_cpu_regs.sr & SR_S) g_cpu_regs.ssp_save = cpu_sp();
+    else g_cpu_regs.usp_save = cpu_sp();
     cpu_sp() = (value & SR_S) ? g_cpu_regs.ssp_save : g_cpu_regs.usp_save;
     // Setting T starts the trace afresh: the instruction that sets it is not traced.
     if ((value & SR_T) && !(g_cpu_regs.sr & SR_T)) g_cpu_regs.trace_delay = 0;

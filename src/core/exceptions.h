@@ -6,9 +6,9 @@
 #include "core/decode.h"
 
 // Vector offsets.
-inline constexpr uint32_t VEC_BUS_ERROR = 0x08, VEC_ADDRESS_ERROR = 0x0C, VEC_ILLEGAL = 0x10,
-    VEC_ZERO_DIVIDE = 0x14, VEC_CHK = 0x18, VEC_TRAPV = 0x1C, VEC_PRIVILEGE = 0x20,
-    VEC_TRACE = 0x24, VEC_LINE_A = 0x28, VEC_LINE_F = 0x2C, VEC_TRAP0 = 0x80;
+inline constexpr uint32_t VEC_BUS_ERROR = 0x08, VEC_ADDRESS_ERROR = 0x0C, VEC_ILLEGAL = 0x10, VEC_ZERO_DIVIDE = 0x14,
+                          VEC_CHK = 0x18, VEC_TRAPV = 0x1C, VEC_PRIVILEGE = 0x20, VEC_TRACE = 0x24, VEC_LINE_A = 0x28,
+                          VEC_LINE_F = 0x2C, VEC_TRAP0 = 0x80;
 
 // Stacks the frame and continues at the handler; never returns.
 [[noreturn]] void cpu_take_exception(uint32_t vector_offset, uint32_t pc);

@@ -30,27 +30,29 @@ template <int Bits> ZOLM_ALWAYS_INLINE uint32_t ccr_nz(uint32_t result) {
 }
 
 // dst + src + carry_in, result at the width: N, Z, V, and the carry.
-template <int Bits> ZOLM_ALWAYS_INLINE uint32_t ccr_add(uint32_t dst, uint32_t src, uint32_t result, uint32_t carry_in = 0) {
+template <int Bits>
+ZOLM_ALWAYS_INLINE uint32_t ccr_add(uint32_t dst, uint32_t src, uint32_t result, uint32_t carry_in = 0) {
     constexpr uint32_t m = Width<Bits>::mask;
-    dst &= m; src &= m; result &= m;
+    dst &= m;
+    src &= m;
+    result &= m;
     uint32_t carry = (uint64_t(dst) + src + carry_in) > m ? CCR_CARRY : 0;
     return ccr_nz<Bits>(result) | sign_to<Bits, 1>((dst ^ result) & (src ^ result)) | carry;
 }
 
 // dst - src - borrow_in, result at the width: N, Z, V, and the borrow.
-template <int Bits> ZOLM_ALWAYS_INLINE uint32_t ccr_sub(uint32_t dst, uint32_t src, uint32_t result, uint32_t borrow_in = 0) {
+template <int Bits>
+ZOLM_ALWAYS_INLINE uint32_t ccr_sub(uint32_t dst, uint32_t src, uint32_t result, uint32_t borrow_in = 0) {
     constexpr uint32_t m = Width<Bits>::mask;
-    dst &= m; src &= m; result &= m;
+    dst &= m;
+    src &= m;
+    result &= m;
     uint32_t borrow = uint64_t(src) + borrow_in > dst ? CCR_CARRY : 0;
     return ccr_nz<Bits>(result) | sign_to<Bits, 1>((dst ^ src) & (dst ^ result)) | borrow;
 }
 
 // Replaces the whole CCR (X with the carry; bits 5-7 become 0).
-ZOLM_ALWAYS_INLINE void cpu_set_ccr(uint32_t ccr) {
-    g_cpu_regs.sr = (g_cpu_regs.sr & 0xFF00) | ccr;
-}
+ZOLM_ALWAYS_INLINE void cpu_set_ccr(uint32_t ccr) { g_cpu_regs.sr = (g_cpu_regs.sr & 0xFF00) | ccr; }
 
 // Sets N, Z, V and C and keeps X.
-ZOLM_ALWAYS_INLINE void cpu_merge_nzvc(uint32_t ccr) {
-    g_cpu_regs.sr = (g_cpu_regs.sr & ~CCR_NZVC) | (ccr & CCR_NZVC);
-}
+ZOLM_ALWAYS_INLINE void cpu_merge_nzvc(uint32_t ccr) { g_cpu_regs.sr = (g_cpu_regs.sr & ~CCR_NZVC) | (ccr & CCR_NZVC); }

@@ -11,14 +11,11 @@
 
 // The slot of an opcode: the opcode as a host load of its two bytes reads it.
 ZOLM_ALWAYS_INLINE constexpr uint32_t opcode_slot(uint32_t opcode) {
-    if constexpr (std::endian::native == std::endian::little)
-        return ((opcode & 0xFF) << 8) | ((opcode >> 8) & 0xFF);
-    else
-        return opcode & 0xFFFF;
+    if constexpr (std::endian::native == std::endian::little) return ((opcode & 0xFF) << 8) | ((opcode >> 8) & 0xFF);
+    else return opcode & 0xFFFF;
 }
 
-template <typename T>
-struct OpcodeIndexed {
+template <typename T> struct OpcodeIndexed {
     T slots[65536];
 
     T& operator[](uint32_t opcode) { return slots[opcode_slot(opcode)]; }

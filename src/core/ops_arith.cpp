@@ -54,7 +54,8 @@ template <int Bits, Alu A, uint32_t M = EA_BY_RECORD> inline OpResult op_ea_dn(c
 }
 
 // Read-modify-write of the record's EA: peek, compute, flags, write.
-template <int Bits, Alu A, uint32_t M = EA_BY_RECORD> inline OpResult op_rmw(const DecodeRecord* rec, uint32_t src, uint32_t pc) {
+template <int Bits, Alu A, uint32_t M = EA_BY_RECORD>
+inline OpResult op_rmw(const DecodeRecord* rec, uint32_t src, uint32_t pc) {
     uint32_t d = operand_peek_before_write<M, Bits>(rec, pc).value, f;
     uint32_t r = alu<Bits, A>(d, src, 0, f);
     cpu_set_ccr(f);
@@ -151,12 +152,14 @@ OpResult cpu_op_cmpi_b(const DecodeRecord* rec, uint32_t pc) { return op_cmpi<8>
 OpResult cpu_op_cmpi_w(const DecodeRecord* rec, uint32_t pc) { return op_cmpi<16>(rec, pc); }
 OpResult cpu_op_cmpi_l(const DecodeRecord* rec, uint32_t pc) { return op_cmpi<32>(rec, pc); }
 
+// clang-format off
 OpResult cpu_op_addq_b(const DecodeRecord* rec, uint32_t pc) { return op_rmw<8, Alu::Add>(rec, uint32_t(rec->value), pc); }
 OpResult cpu_op_addq_w(const DecodeRecord* rec, uint32_t pc) { return op_rmw<16, Alu::Add>(rec, uint32_t(rec->value), pc); }
 OpResult cpu_op_addq_l(const DecodeRecord* rec, uint32_t pc) { return op_rmw<32, Alu::Add>(rec, uint32_t(rec->value), pc); }
 OpResult cpu_op_subq_b(const DecodeRecord* rec, uint32_t pc) { return op_rmw<8, Alu::Sub>(rec, uint32_t(rec->value), pc); }
 OpResult cpu_op_subq_w(const DecodeRecord* rec, uint32_t pc) { return op_rmw<16, Alu::Sub>(rec, uint32_t(rec->value), pc); }
 OpResult cpu_op_subq_l(const DecodeRecord* rec, uint32_t pc) { return op_rmw<32, Alu::Sub>(rec, uint32_t(rec->value), pc); }
+// clang-format on
 
 // The An forms work on all 32 bits whatever the size and leave the CCR alone.
 OpResult cpu_op_addq_an(const DecodeRecord* rec, uint32_t pc) {
@@ -183,7 +186,9 @@ using ea_modes::MODES_SOURCE;
 
 // The per-mode handlers of each family and size.
 template <int Bits, Alu A> struct EaDn {
-    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return op_ea_dn<Bits, A, M>(rec, pc); }
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
+        return op_ea_dn<Bits, A, M>(rec, pc);
+    }
 };
 template <int Bits, Alu A> struct DnEa {
     template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
@@ -194,16 +199,24 @@ template <int Bits> struct Cmp {
     template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return op_cmp<Bits, M>(rec, pc); }
 };
 template <int Bits, Alu A> struct Addr {
-    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return op_addr<Bits, A, M>(rec, pc); }
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
+        return op_addr<Bits, A, M>(rec, pc);
+    }
 };
 template <int Bits> struct Cmpa {
-    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return op_cmpa<Bits, M>(rec, pc); }
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
+        return op_cmpa<Bits, M>(rec, pc);
+    }
 };
 template <int Bits, Alu A> struct Imm {
-    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return op_imm<Bits, A, M>(rec, pc); }
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
+        return op_imm<Bits, A, M>(rec, pc);
+    }
 };
 template <int Bits> struct Cmpi {
-    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return op_cmpi<Bits, M>(rec, pc); }
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
+        return op_cmpi<Bits, M>(rec, pc);
+    }
 };
 template <int Bits, Alu A> struct Quick {
     template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
@@ -230,9 +243,12 @@ constexpr ByMode kCmp = by_size<Cmp, MODES_SOURCE>();
 constexpr ByMode kAddDnEa = by_size<DnEa, Alu::Add, kAddSubDest>();
 constexpr ByMode kSubDnEa = by_size<DnEa, Alu::Sub, kAddSubDest>();
 // .W and .L in slots 1 and 2.
-constexpr ByMode kAdda = {ModeHandlers{}, mode_handlers<Addr<16, Alu::Add>, kAddSubSource>(), mode_handlers<Addr<32, Alu::Add>, kAddSubSource>()};
-constexpr ByMode kSuba = {ModeHandlers{}, mode_handlers<Addr<16, Alu::Sub>, kAddSubSource>(), mode_handlers<Addr<32, Alu::Sub>, kAddSubSource>()};
-constexpr ByMode kCmpa = {ModeHandlers{}, mode_handlers<Cmpa<16>, MODES_SOURCE>(), mode_handlers<Cmpa<32>, MODES_SOURCE>()};
+constexpr ByMode kAdda = {ModeHandlers{}, mode_handlers<Addr<16, Alu::Add>, kAddSubSource>(),
+                          mode_handlers<Addr<32, Alu::Add>, kAddSubSource>()};
+constexpr ByMode kSuba = {ModeHandlers{}, mode_handlers<Addr<16, Alu::Sub>, kAddSubSource>(),
+                          mode_handlers<Addr<32, Alu::Sub>, kAddSubSource>()};
+constexpr ByMode kCmpa = {ModeHandlers{}, mode_handlers<Cmpa<16>, MODES_SOURCE>(),
+                          mode_handlers<Cmpa<32>, MODES_SOURCE>()};
 constexpr ByMode kAddi = by_size<Imm, Alu::Add, MODES_REG_AND_SIMPLE_MEM>();
 constexpr ByMode kSubi = by_size<Imm, Alu::Sub, MODES_REG_AND_SIMPLE_MEM>();
 constexpr ByMode kCmpi = by_size<Cmpi, MODES_REG_AND_SIMPLE_MEM>();
@@ -261,15 +277,16 @@ void cpu_build_add_sub_cmp() {
     for (const SizedOp& op : to_dn)
         for (uint32_t s = 0; s < 3; ++s)
             for (uint32_t q = 0; q < 8; ++q)
-                cpu_for_each_ea(s == SIZE_B ? g_ea_valid_data : g_ea_valid_all, [&](uint32_t mode, uint32_t r, uint32_t m) {
-                    DecodeRecord* rec = cpu_new_ind(op.base | q << 9 | s << 6 | mode << 3 | r);
-                    rec->exec = handler_for_mode((*op.modes)[s], m, op.exec[s]);
-                    rec->dis = op.dis;
-                    rec->ea = cpu_reg_slot(mode, r);
-                    rec->src = ea_read(s, m);
-                    rec->reg = cpu_reg_slot(0, q);
-                    rec->cycles = cpu_ea_time(s, m) + (s < SIZE_L ? 4 : 6);
-                });
+                cpu_for_each_ea(s == SIZE_B ? g_ea_valid_data : g_ea_valid_all,
+                                [&](uint32_t mode, uint32_t r, uint32_t m) {
+                                    DecodeRecord* rec = cpu_new_ind(op.base | q << 9 | s << 6 | mode << 3 | r);
+                                    rec->exec = handler_for_mode((*op.modes)[s], m, op.exec[s]);
+                                    rec->dis = op.dis;
+                                    rec->ea = cpu_reg_slot(mode, r);
+                                    rec->src = ea_read(s, m);
+                                    rec->reg = cpu_reg_slot(0, q);
+                                    rec->cycles = cpu_ea_time(s, m) + (s < SIZE_L ? 4 : 6);
+                                });
     for (const SizedOp& op : to_ea)
         for (uint32_t s = 0; s < 3; ++s)
             for (uint32_t q = 0; q < 8; ++q)

@@ -3,11 +3,11 @@
 
 #include "core/ops_bit.h"
 
+#include "core/boundary.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/decode.h"
 #include "core/ea.h"
-#include "core/boundary.h"
 
 namespace {
 
@@ -20,9 +20,7 @@ template <BitOp Op> inline uint32_t bit_apply(uint32_t v, uint32_t mask) {
     else return v;
 }
 
-inline void bit_set_z(uint32_t v, uint32_t mask) {
-    g_cpu_regs.sr = (g_cpu_regs.sr & ~SR_Z) | ((v & mask) ? 0 : SR_Z);
-}
+inline void bit_set_z(uint32_t v, uint32_t mask) { g_cpu_regs.sr = (g_cpu_regs.sr & ~SR_Z) | ((v & mask) ? 0 : SR_Z); }
 
 // Data register operand: all 32 bits, bit number modulo 32.
 template <BitOp Op> inline void bit_reg(uint32_t& dm, uint32_t n) {
@@ -139,7 +137,6 @@ void cpu_build_btst() {
     // The static form has no immediate operand: its only extension word is the bit number.
     uint8_t data_no_imm[16];
     for (uint32_t m = 0; m < 16; ++m) data_no_imm[m] = m == EA_IMM ? 0 : g_ea_valid_data[m];
-    for (uint32_t q = 0; q < 8; ++q)
-        build_bit_forms(0x0100 | (q << 9), dyn, g_ea_valid_data, true, false, 4, q);
+    for (uint32_t q = 0; q < 8; ++q) build_bit_forms(0x0100 | (q << 9), dyn, g_ea_valid_data, true, false, 4, q);
     build_bit_forms(0x0800, imm, data_no_imm, false, false, 8, 0);
 }

@@ -6,13 +6,13 @@
 // new PC and reloads the base.
 #include "core/ops_flow.h"
 
+#include "core/boundary.h"
 #include "core/bus.h"
 #include "core/conditions.h"
 #include "core/cpu_regs.h"
 #include "core/ea.h"
 #include "core/exceptions.h"
 #include "core/trace.h"
-#include "core/boundary.h"
 
 namespace {
 
@@ -47,7 +47,8 @@ template <unsigned Cc> inline bool cc_holds(uint32_t ccr) {
 // The fetch base after a jump to target: kept when the run loop's reload
 // would find it again, else reloaded (and the target checked) by the loop.
 inline void jump_fetch(uint32_t target) {
-    if ((target & 1) || g_fetch_page_table[bus_page(target & 0xFFFFFF)] != g_cpu_regs.fetch_base) g_cpu_regs.refetch = 1;
+    if ((target & 1) || g_fetch_page_table[bus_page(target & 0xFFFFFF)] != g_cpu_regs.fetch_base)
+        g_cpu_regs.refetch = 1;
 }
 
 // Taken branch to pc + displacement (pc = opcode + 2).
@@ -58,7 +59,8 @@ inline void jump_fetch(uint32_t target) {
 }
 
 inline OpResult branch_to(uint32_t target, uint32_t cycles, uint32_t pc) {
-    if (target & 1) [[unlikely]] return branch_to_odd(target, cycles, pc);
+    if (target & 1) [[unlikely]]
+        return branch_to_odd(target, cycles, pc);
     return {cycles, target};
 }
 
@@ -77,7 +79,7 @@ inline OpResult db_step(const DecodeRecord* rec, uint32_t pc) {
     return branch_to(pc + sext16(cpu_fetch_word(pc)), 10, pc + 2);
 }
 
-} // namespace
+}  // namespace
 
 void cpu_branch_address_error(uint32_t target) {
     g_cpu_regs.fault_code = mem_fault_code_fetch();
@@ -85,9 +87,7 @@ void cpu_branch_address_error(uint32_t target) {
     cpu_raise_fault_exception(VEC_ADDRESS_ERROR, g_cpu_regs.op_addr + 2);
 }
 
-OpResult cpu_op_bra_b(const DecodeRecord* rec, uint32_t pc) {
-    return branch_to(pc + uint32_t(rec->value), 8, pc);
-}
+OpResult cpu_op_bra_b(const DecodeRecord* rec, uint32_t pc) { return branch_to(pc + uint32_t(rec->value), 8, pc); }
 
 OpResult cpu_op_bsr_b(const DecodeRecord* rec, uint32_t pc) {
     push_long(pc);
@@ -181,17 +181,14 @@ OpResult cpu_op_rte(const DecodeRecord*, uint32_t pc) {
 
 void cpu_build_branches() {
     static constexpr OpHandler byte_forms[16] = {
-        cpu_op_bra_b, cpu_op_bsr_b, cpu_op_bhi_b, cpu_op_bls_b, cpu_op_bcc_b, cpu_op_bcs_b,
-        cpu_op_bne_b, cpu_op_beq_b, cpu_op_bvc_b, cpu_op_bvs_b, cpu_op_bpl_b, cpu_op_bmi_b,
-        cpu_op_bge_b, cpu_op_blt_b, cpu_op_bgt_b, cpu_op_ble_b,
+        cpu_op_bra_b, cpu_op_bsr_b, cpu_op_bhi_b, cpu_op_bls_b, cpu_op_bcc_b, cpu_op_bcs_b, cpu_op_bne_b, cpu_op_beq_b,
+        cpu_op_bvc_b, cpu_op_bvs_b, cpu_op_bpl_b, cpu_op_bmi_b, cpu_op_bge_b, cpu_op_blt_b, cpu_op_bgt_b, cpu_op_ble_b,
     };
     for (uint32_t cc = 0; cc < 16; cc++) {
         for (uint32_t d8 = 0; d8 < 256; d8++) {
             DecodeRecord* rec = cpu_new_ind(0x6000 | cc << 8 | d8);
-            if (d8 == 0)
-                rec->exec = cc == 0 ? cpu_op_bra_w : cc == 1 ? cpu_op_bsr_w : cpu_op_bcond_w;
-            else
-                rec->exec = byte_forms[cc];
+            if (d8 == 0) rec->exec = cc == 0 ? cpu_op_bra_w : cc == 1 ? cpu_op_bsr_w : cpu_op_bcond_w;
+            else rec->exec = byte_forms[cc];
             rec->dis = dis_bcc;
             rec->value = int32_t(int8_t(uint8_t(d8)));
             rec->cond = g_cc_routines[cc];

@@ -3,6 +3,7 @@
 
 #include "core/ops_logic.h"
 
+#include "core/boundary.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/decode.h"
@@ -11,7 +12,6 @@
 #include "core/exceptions.h"
 #include "core/flags.h"
 #include "core/trace.h"
-#include "core/boundary.h"
 
 namespace {
 
@@ -30,9 +30,7 @@ template <int Bits> inline void record_reg(uint32_t v) {
 }
 
 // N and Z of the result, V = C = 0, X kept.
-template <int Bits> inline void logic_flags(uint32_t result) {
-    cpu_merge_nzvc(ccr_nz<Bits>(result));
-}
+template <int Bits> inline void logic_flags(uint32_t result) { cpu_merge_nzvc(ccr_nz<Bits>(result)); }
 
 // The immediate operand at pc: one word for byte and word, one long for long.
 template <int Bits> inline EaResult fetch_imm(uint32_t pc) {
@@ -45,7 +43,8 @@ using ea_modes::EA_BY_RECORD;
 // Each handler takes the mode of its EA operand (EA_BY_RECORD: through the
 // record's routines).
 // <ea>,Dn: only the low byte or word of Dn changes at those sizes.
-template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD> inline OpResult logic_ea_dn(const DecodeRecord* rec, uint32_t pc) {
+template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD>
+inline OpResult logic_ea_dn(const DecodeRecord* rec, uint32_t pc) {
     constexpr uint32_t m = Width<Bits>::mask;
     EaResult src = ea_modes::operand_read_before_reg<M, Bits>(rec, pc);
     uint32_t& dn = *rec->reg;
@@ -57,7 +56,8 @@ template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD> inline OpResult logic_e
 }
 
 // Dn,<ea> (and EOR): peek, operate, write through the same mode.
-template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD> inline OpResult logic_dn_ea(const DecodeRecord* rec, uint32_t pc) {
+template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD>
+inline OpResult logic_dn_ea(const DecodeRecord* rec, uint32_t pc) {
     uint32_t operand = ea_modes::operand_peek_before_write<M, Bits>(rec, pc).value;
     uint32_t result = logic_apply<Op>(operand, *rec->reg) & Width<Bits>::mask;
     logic_flags<Bits>(result);
@@ -65,7 +65,8 @@ template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD> inline OpResult logic_d
 }
 
 // #imm,<ea>: the immediate comes first, the destination's extension words after it.
-template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD> inline OpResult logic_imm_ea(const DecodeRecord* rec, uint32_t pc) {
+template <Logic Op, int Bits, uint32_t M = EA_BY_RECORD>
+inline OpResult logic_imm_ea(const DecodeRecord* rec, uint32_t pc) {
     EaResult imm = fetch_imm<Bits>(pc);
     uint32_t operand = ea_modes::operand_peek_before_write<M, Bits>(rec, imm.pc).value;
     uint32_t result = logic_apply<Op>(operand, imm.value) & Width<Bits>::mask;
@@ -151,13 +152,19 @@ using ea_modes::MODES_SOURCE;
 
 // The per-mode handlers of each form, by operation and size.
 template <Logic Op, int Bits> struct EaDn {
-    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return logic_ea_dn<Op, Bits, M>(rec, pc); }
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
+        return logic_ea_dn<Op, Bits, M>(rec, pc);
+    }
 };
 template <Logic Op, int Bits> struct DnEa {
-    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return logic_dn_ea<Op, Bits, M>(rec, pc); }
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
+        return logic_dn_ea<Op, Bits, M>(rec, pc);
+    }
 };
 template <Logic Op, int Bits> struct ImmEa {
-    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) { return logic_imm_ea<Op, Bits, M>(rec, pc); }
+    template <uint32_t M> static OpResult run(const DecodeRecord* rec, uint32_t pc) {
+        return logic_imm_ea<Op, Bits, M>(rec, pc);
+    }
 };
 using ByMode = std::array<ModeHandlers, 3>;  // .B, .W, .L
 template <template <Logic, int> class F, Logic Op, uint32_t Modes> constexpr ByMode by_size() {
@@ -258,7 +265,8 @@ void cpu_build_eor() {
             for (uint32_t ea = 0; ea < 64; ++ea) {
                 uint32_t m = ea_index_of(ea);
                 if (!g_ea_valid_data_alterable[m]) continue;
-                DecodeRecord* rec = new_ea_record(0xB100 | (q << 9) | (s << 6) | ea, handler_for_mode(kEor[s], m, eor[s]), dis_eor);
+                DecodeRecord* rec =
+                    new_ea_record(0xB100 | (q << 9) | (s << 6) | ea, handler_for_mode(kEor[s], m, eor[s]), dis_eor);
                 rec->src = ea_peek(s, m);
                 rec->reg = cpu_reg_slot(0, q);
                 rec->cycles = cpu_ea_time(s, m) + size_add(s, 8, 12);

@@ -4,13 +4,13 @@
 #include <bit>
 #include <utility>
 
+#include "core/boundary.h"
 #include "core/bus.h"
 #include "core/cpu_regs.h"
 #include "core/ea.h"
 #include "core/ea_modes.h"
 #include "core/exceptions.h"
 #include "core/flags.h"
-#include "core/boundary.h"
 
 namespace {
 
@@ -72,17 +72,13 @@ constexpr ea_modes::ModeHandlers g_movea_handlers[2] = {
 
 // MOVEM transfers: the bus steps inline, no history record.
 template <bool Long> inline uint32_t movem_load(uint32_t addr) {
-    if constexpr (Long)
-        return mem_read_long(addr);
-    else
-        return uint32_t(int32_t(int16_t(uint16_t(mem_read_word(addr)))));
+    if constexpr (Long) return mem_read_long(addr);
+    else return uint32_t(int32_t(int16_t(uint16_t(mem_read_word(addr)))));
 }
 
 template <bool Long> inline void movem_store(uint32_t addr, uint32_t value) {
-    if constexpr (Long)
-        mem_write_long(addr, value);
-    else
-        mem_write_word(addr, value & 0xFFFF);
+    if constexpr (Long) mem_write_long(addr, value);
+    else mem_write_word(addr, value & 0xFFFF);
 }
 
 inline constexpr uint32_t movem_step(bool is_long) { return is_long ? 4 : 2; }

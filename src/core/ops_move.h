@@ -28,10 +28,10 @@ OpResult cpu_op_movea_l(const DecodeRecord* rec, uint32_t pc);
 OpResult cpu_op_moveq(const DecodeRecord* rec, uint32_t pc);
 
 OpResult cpu_op_move_to_ccr(const DecodeRecord* rec, uint32_t pc);
-OpResult cpu_op_move_to_sr(const DecodeRecord* rec, uint32_t pc);   // supervisor only
+OpResult cpu_op_move_to_sr(const DecodeRecord* rec, uint32_t pc);  // supervisor only
 OpResult cpu_op_move_from_sr(const DecodeRecord* rec, uint32_t pc);
-OpResult cpu_op_move_usp_an(const DecodeRecord* rec, uint32_t pc);   // supervisor only
-OpResult cpu_op_move_an_usp(const DecodeRecord* rec, uint32_t pc);   // supervisor only
+OpResult cpu_op_move_usp_an(const DecodeRecord* rec, uint32_t pc);  // supervisor only
+OpResult cpu_op_move_an_usp(const DecodeRecord* rec, uint32_t pc);  // supervisor only
 
 // MOVEM list,-(An) / (An)+,list / <control>,list / list,<control>
 OpResult cpu_op_movem_w_predec(const DecodeRecord* rec, uint32_t pc);

@@ -3,12 +3,12 @@
 
 #include "core/ops_muldiv.h"
 
+#include "core/boundary.h"
 #include "core/cpu_regs.h"
 #include "core/decode.h"
 #include "core/ea.h"
 #include "core/exceptions.h"
 #include "core/flags.h"
-#include "core/boundary.h"
 
 namespace {
 
@@ -65,8 +65,8 @@ OpResult cpu_op_divs(const DecodeRecord* rec, uint32_t pc) {
         div_overflow();
         return {DIVS_CYCLES, src.pc};
     }
-    int32_t quotient = dividend / divisor;  // truncates toward zero
-    int32_t remainder = dividend % divisor; // sign of the dividend
+    int32_t quotient = dividend / divisor;   // truncates toward zero
+    int32_t remainder = dividend % divisor;  // sign of the dividend
     if (quotient < -32768 || quotient > 32767) div_overflow();
     else div_store(dn, uint32_t(quotient), uint32_t(remainder));
     return {DIVS_CYCLES, src.pc};

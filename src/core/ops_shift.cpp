@@ -1,10 +1,10 @@
 #include "core/ops_shift.h"
 
+#include "core/boundary.h"
 #include "core/cpu_regs.h"
 #include "core/ea.h"
 #include "core/flags.h"
 #include "core/trace.h"
-#include "core/boundary.h"
 
 namespace {
 
@@ -14,8 +14,7 @@ enum class Shift : uint32_t { AS, LS, ROX, RO };
 // Shifts or rotates x (already cut to the width) by count, 1 to 63. Gives
 // the result at the width and the host flags word (C, V, N, Z). The work
 // is done in 64 bits so that no host shift reaches the operand's width.
-template <Shift T, bool Left, int Bits>
-inline uint32_t shift_by(uint32_t x, uint32_t count, uint32_t& flags) {
+template <Shift T, bool Left, int Bits> inline uint32_t shift_by(uint32_t x, uint32_t count, uint32_t& flags) {
     constexpr uint32_t w = Bits;
     constexpr uint64_t m = Width<Bits>::mask;
     const uint64_t v = x;
@@ -37,10 +36,8 @@ inline uint32_t shift_by(uint32_t x, uint32_t count, uint32_t& flags) {
         constexpr uint64_t m1 = (uint64_t(1) << (w + 1)) - 1;
         const uint32_t n = (count - 1) % (w + 1) + 1;
         uint64_t wide = v | (uint64_t((g_cpu_regs.sr >> 4) & 1) << w);
-        if constexpr (Left)
-            wide = ((wide << n) | (wide >> (w + 1 - n))) & m1;
-        else
-            wide = ((wide >> n) | (wide << (w + 1 - n))) & m1;
+        if constexpr (Left) wide = ((wide << n) | (wide >> (w + 1 - n))) & m1;
+        else wide = ((wide >> n) | (wide << (w + 1 - n))) & m1;
         r = wide & m;
         carry = uint32_t(wide >> w) & 1;
     } else if constexpr (Left) {
@@ -80,10 +77,8 @@ inline uint32_t shift_by(uint32_t x, uint32_t count, uint32_t& flags) {
 
 // ROR and ROL keep X; the others replace the CCR byte (X = C).
 template <Shift T> inline void shift_set_ccr(uint32_t flags) {
-    if constexpr (T == Shift::RO)
-        cpu_merge_nzvc(flags);
-    else
-        cpu_set_ccr(flags);
+    if constexpr (T == Shift::RO) cpu_merge_nzvc(flags);
+    else cpu_set_ccr(flags);
 }
 
 // A register shift reads no memory: its record is the instruction's first.
@@ -92,8 +87,8 @@ template <int Bits> inline void shift_record(uint32_t reg) {
 }
 
 // Which register forms leave the result in the execution history.
-template <Shift T, bool Left> inline constexpr bool kRecordsImm =
-    T == Shift::RO || T == Shift::ROX || (T == Shift::AS && !Left);
+template <Shift T, bool Left> inline constexpr bool kRecordsImm = T == Shift::RO || T == Shift::ROX ||
+                                                                  (T == Shift::AS && !Left);
 
 template <Shift T, bool Left, int Bits> inline bool records_reg(uint32_t count) {
     if constexpr (T == Shift::LS) return false;
@@ -102,8 +97,7 @@ template <Shift T, bool Left, int Bits> inline bool records_reg(uint32_t count) 
     return count != 0;
 }
 
-template <Shift T, bool Left, int Bits>
-inline OpResult shift_imm(const DecodeRecord* rec, uint32_t pc) {
+template <Shift T, bool Left, int Bits> inline OpResult shift_imm(const DecodeRecord* rec, uint32_t pc) {
     constexpr uint32_t m = Width<Bits>::mask;
     uint32_t& dy = *rec->ea;
     uint32_t flags;
@@ -114,17 +108,14 @@ inline OpResult shift_imm(const DecodeRecord* rec, uint32_t pc) {
     return {rec->cycles, pc};
 }
 
-template <Shift T, bool Left, int Bits>
-inline OpResult shift_reg(const DecodeRecord* rec, uint32_t pc) {
+template <Shift T, bool Left, int Bits> inline OpResult shift_reg(const DecodeRecord* rec, uint32_t pc) {
     constexpr uint32_t m = Width<Bits>::mask;
     uint32_t& dy = *rec->ea;
     const uint32_t count = *rec->reg & 63;
     if (count == 0) {
         const uint32_t nz = ccr_nz<Bits>(dy);
-        if constexpr (T == Shift::ROX)
-            cpu_set_ccr(nz | ((g_cpu_regs.sr & SR_X) ? CCR_CARRY : 0));  // C = X
-        else
-            cpu_merge_nzvc(nz);
+        if constexpr (T == Shift::ROX) cpu_set_ccr(nz | ((g_cpu_regs.sr & SR_X) ? CCR_CARRY : 0));  // C = X
+        else cpu_merge_nzvc(nz);
     } else {
         uint32_t flags;
         const uint32_t r = shift_by<T, Left, Bits>(dy & m, count, flags);
@@ -135,8 +126,7 @@ inline OpResult shift_reg(const DecodeRecord* rec, uint32_t pc) {
     return {rec->cycles, pc};
 }
 
-template <Shift T, bool Left>
-inline OpResult shift_mem(const DecodeRecord* rec, uint32_t pc) {
+template <Shift T, bool Left> inline OpResult shift_mem(const DecodeRecord* rec, uint32_t pc) {
     const uint32_t x = rec->src(rec->ea, pc).value & 0xFFFF;
     uint32_t flags;
     const uint32_t r = shift_by<T, Left, 16>(x, 1, flags);
@@ -146,7 +136,7 @@ inline OpResult shift_mem(const DecodeRecord* rec, uint32_t pc) {
 
 }  // namespace
 
-#define ZOLM_SHIFT_HANDLERS(name, T, Left)                                                                          \
+#define ZOLM_SHIFT_HANDLERS(name, T, Left)                                                                           \
     OpResult cpu_op_##name##_imm_b(const DecodeRecord* rec, uint32_t pc) { return shift_imm<T, Left, 8>(rec, pc); }  \
     OpResult cpu_op_##name##_imm_w(const DecodeRecord* rec, uint32_t pc) { return shift_imm<T, Left, 16>(rec, pc); } \
     OpResult cpu_op_##name##_imm_l(const DecodeRecord* rec, uint32_t pc) { return shift_imm<T, Left, 32>(rec, pc); } \
@@ -168,16 +158,24 @@ ZOLM_SHIFT_HANDLERS(rol, Shift::RO, true)
 void cpu_build_shifts() {
     // [type][direction][size], type as in the opcode (AS, LS, ROX, RO), direction 0 right.
     static const OpHandler imm_handlers[4][2][3] = {
-        {{cpu_op_asr_imm_b, cpu_op_asr_imm_w, cpu_op_asr_imm_l}, {cpu_op_asl_imm_b, cpu_op_asl_imm_w, cpu_op_asl_imm_l}},
-        {{cpu_op_lsr_imm_b, cpu_op_lsr_imm_w, cpu_op_lsr_imm_l}, {cpu_op_lsl_imm_b, cpu_op_lsl_imm_w, cpu_op_lsl_imm_l}},
-        {{cpu_op_roxr_imm_b, cpu_op_roxr_imm_w, cpu_op_roxr_imm_l}, {cpu_op_roxl_imm_b, cpu_op_roxl_imm_w, cpu_op_roxl_imm_l}},
-        {{cpu_op_ror_imm_b, cpu_op_ror_imm_w, cpu_op_ror_imm_l}, {cpu_op_rol_imm_b, cpu_op_rol_imm_w, cpu_op_rol_imm_l}},
+        {{cpu_op_asr_imm_b, cpu_op_asr_imm_w, cpu_op_asr_imm_l},
+         {cpu_op_asl_imm_b, cpu_op_asl_imm_w, cpu_op_asl_imm_l}},
+        {{cpu_op_lsr_imm_b, cpu_op_lsr_imm_w, cpu_op_lsr_imm_l},
+         {cpu_op_lsl_imm_b, cpu_op_lsl_imm_w, cpu_op_lsl_imm_l}},
+        {{cpu_op_roxr_imm_b, cpu_op_roxr_imm_w, cpu_op_roxr_imm_l},
+         {cpu_op_roxl_imm_b, cpu_op_roxl_imm_w, cpu_op_roxl_imm_l}},
+        {{cpu_op_ror_imm_b, cpu_op_ror_imm_w, cpu_op_ror_imm_l},
+         {cpu_op_rol_imm_b, cpu_op_rol_imm_w, cpu_op_rol_imm_l}},
     };
     static const OpHandler reg_handlers[4][2][3] = {
-        {{cpu_op_asr_reg_b, cpu_op_asr_reg_w, cpu_op_asr_reg_l}, {cpu_op_asl_reg_b, cpu_op_asl_reg_w, cpu_op_asl_reg_l}},
-        {{cpu_op_lsr_reg_b, cpu_op_lsr_reg_w, cpu_op_lsr_reg_l}, {cpu_op_lsl_reg_b, cpu_op_lsl_reg_w, cpu_op_lsl_reg_l}},
-        {{cpu_op_roxr_reg_b, cpu_op_roxr_reg_w, cpu_op_roxr_reg_l}, {cpu_op_roxl_reg_b, cpu_op_roxl_reg_w, cpu_op_roxl_reg_l}},
-        {{cpu_op_ror_reg_b, cpu_op_ror_reg_w, cpu_op_ror_reg_l}, {cpu_op_rol_reg_b, cpu_op_rol_reg_w, cpu_op_rol_reg_l}},
+        {{cpu_op_asr_reg_b, cpu_op_asr_reg_w, cpu_op_asr_reg_l},
+         {cpu_op_asl_reg_b, cpu_op_asl_reg_w, cpu_op_asl_reg_l}},
+        {{cpu_op_lsr_reg_b, cpu_op_lsr_reg_w, cpu_op_lsr_reg_l},
+         {cpu_op_lsl_reg_b, cpu_op_lsl_reg_w, cpu_op_lsl_reg_l}},
+        {{cpu_op_roxr_reg_b, cpu_op_roxr_reg_w, cpu_op_roxr_reg_l},
+         {cpu_op_roxl_reg_b, cpu_op_roxl_reg_w, cpu_op_roxl_reg_l}},
+        {{cpu_op_ror_reg_b, cpu_op_ror_reg_w, cpu_op_ror_reg_l},
+         {cpu_op_rol_reg_b, cpu_op_rol_reg_w, cpu_op_rol_reg_l}},
     };
     static const OpHandler mem_handlers[4][2] = {
         {cpu_op_asr_mem, cpu_op_asl_mem},

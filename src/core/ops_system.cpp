@@ -6,13 +6,13 @@
 #include "core/boundary.h"
 #include "core/bus.h"
 #include "core/conditions.h"
+#include "core/cpu_loop.h"
 #include "core/cpu_regs.h"
 #include "core/ea.h"
 #include "core/ea_modes.h"
 #include "core/exceptions.h"
 #include "core/flags.h"
 #include "core/ops_logic.h"
-#include "core/cpu_loop.h"
 #include "core/trace.h"
 
 namespace {
@@ -21,9 +21,7 @@ inline uint32_t sext8(uint32_t b) { return uint32_t(int32_t(int8_t(uint8_t(b))))
 inline uint32_t sext16(uint32_t w) { return uint32_t(int32_t(int16_t(uint16_t(w)))); }
 
 // N and Z from the result, V and C cleared, X kept.
-template <int Bits> inline void set_nz(uint32_t result) {
-    cpu_merge_nzvc(ccr_nz<Bits>(result));
-}
+template <int Bits> inline void set_nz(uint32_t result) { cpu_merge_nzvc(ccr_nz<Bits>(result)); }
 
 // TRAP #15: IOCS call number in D0.b; served on the host when a native
 // routine is installed, else by the firmware through the exception.
@@ -86,7 +84,7 @@ constexpr uint32_t TRAP_IOCS = 15, TRAP_PCM8 = 2;
 constexpr uint8_t lea_cycles[12] = {0, 0, 4, 0, 0, 8, 12, 8, 12, 8, 12, 0};
 constexpr uint8_t pea_cycles[12] = {0, 0, 14, 0, 0, 18, 22, 18, 22, 18, 22, 0};
 
-} // namespace
+}  // namespace
 
 OpResult cpu_op_trap(const DecodeRecord* rec, uint32_t pc) {
     uint32_t vector_offset = uint32_t(rec->value);
@@ -229,8 +227,12 @@ void cpu_build_chk() {
 
 void cpu_build_exg() {
     // Opcode base, then whether the q and r registers are address registers.
-    static constexpr struct { uint32_t base, q_addr, r_addr; } forms[3] = {
-        {0xC140, 0, 0}, {0xC148, 1, 1}, {0xC188, 0, 1},
+    static constexpr struct {
+        uint32_t base, q_addr, r_addr;
+    } forms[3] = {
+        {0xC140, 0, 0},
+        {0xC148, 1, 1},
+        {0xC188, 0, 1},
     };
     for (const auto& f : forms)
         for (uint32_t q = 0; q < 8; q++)

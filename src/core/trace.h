@@ -11,10 +11,12 @@ inline constexpr uint32_t TRACE_SIZE = 8192;
 
 // History entry kinds.
 enum TraceKind : uint8_t {
+    // clang-format off
     TRACE_NONE = 0, TRACE_INSN = 1,
     TRACE_MEM_B = 3, TRACE_MEM_W = 5, TRACE_MEM_L = 7,
     TRACE_REG_B = 9, TRACE_REG_W = 11, TRACE_REG_L = 13,
     TRACE_EXCEPTION = 15, TRACE_INTERRUPT = 17, TRACE_IOCS = 19,
+    // clang-format on
 };
 
 // The history and the per-opcode counters in one record, so that the loop
@@ -40,8 +42,10 @@ ZOLM_ALWAYS_INLINE void optrace_record_mem(uint8_t kind, uint32_t keep_mask, uin
     g_trace_history.value[e] = (g_trace_history.value[e] & keep_mask) | (value & ~keep_mask);
     g_trace_history.addr[e] = addr;
 }
+// clang-format off
 ZOLM_ALWAYS_INLINE void optrace_record_mem_b(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_B, 0xFFFFFF00, addr, v); }
 ZOLM_ALWAYS_INLINE void optrace_record_mem_w(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_W, 0xFFFF0000, addr, v); }
+// clang-format on
 ZOLM_ALWAYS_INLINE void optrace_record_mem_l(uint32_t addr, uint32_t v) { optrace_record_mem(TRACE_MEM_L, 0, addr, v); }
 
 // A register operand does not replace a memory operand of the same size.
@@ -65,7 +69,7 @@ ZOLM_ALWAYS_INLINE void optrace_record_reg_long(uint32_t v) { optrace_record_reg
 // I/O access log.
 struct IoTrace {
     uint32_t window_start;
-    uint32_t window_end;   // inclusive
+    uint32_t window_end;  // inclusive
     uint32_t index;
     uint8_t kind[TRACE_SIZE];
     uint32_t pc[TRACE_SIZE];
@@ -75,16 +79,20 @@ struct IoTrace {
 extern IoTrace g_iotrace;
 
 enum IoTraceKind : uint8_t {
+    // clang-format off
     IOTRACE_READ_B = 1, IOTRACE_READ_W, IOTRACE_READ_L,
     IOTRACE_WRITE_B, IOTRACE_WRITE_W, IOTRACE_WRITE_L,
+    // clang-format on
 };
 void iotrace_record(uint8_t kind, uint32_t addr, uint32_t value, uint32_t pc);
 inline void iotrace_record_read_byte(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_READ_B, a, v, pc); }
 inline void iotrace_record_read_word(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_READ_W, a, v, pc); }
 inline void iotrace_record_read_long(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_READ_L, a, v, pc); }
+// clang-format off
 inline void iotrace_record_write_byte(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_WRITE_B, a, v, pc); }
 inline void iotrace_record_write_word(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_WRITE_W, a, v, pc); }
 inline void iotrace_record_write_long(uint32_t a, uint32_t v, uint32_t pc) { iotrace_record(IOTRACE_WRITE_L, a, v, pc); }
+// clang-format on
 
 // Empties the history and the I/O log, resets the log window and disarms the watches.
 void init_clear_trace_buffers();
@@ -94,7 +102,9 @@ void init_clear_trace_buffers();
 inline constexpr uint32_t ROM_ACCESS_MAP_BASE = 0xFE0000;
 inline constexpr uint32_t ROM_ACCESS_MAP_SIZE = 0x20000;
 enum RomAccess : uint8_t {
+    // clang-format off
     ROM_EXECUTED = 0x01, ROM_LABEL_A = 0x02, ROM_LABEL_B = 0x04, ROM_LABEL_C = 0x08,
     ROM_READ_B = 0x10, ROM_READ_W = 0x20, ROM_READ_L = 0x40,
+    // clang-format on
 };
 extern uint8_t g_rom_access_map[ROM_ACCESS_MAP_SIZE];

@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "debugger/disasm.h"
-#include "host/paths.h"
 #include "debugger/text_scan.h"
+#include "host/paths.h"
 
 char g_dis_comment_out[DIS_COMMENT_OUT_SIZE];
 
@@ -65,7 +65,9 @@ public:
     }
 
 private:
-    void skip_space() { while (text_is_space(*p_)) ++p_; }
+    void skip_space() {
+        while (text_is_space(*p_)) ++p_;
+    }
     bool literal(char c) {
         if (*p_ != c) return false;
         ++p_;
@@ -113,7 +115,7 @@ void section1_lookup(uint32_t address) {
     } while (next_line(l));
 }
 
-} // namespace
+}  // namespace
 
 void dis_comment_clear() { g_dis_comment_out[0] = '\0'; }
 

@@ -22,7 +22,7 @@ void set_watch(WatchRange& w, uint32_t start, uint32_t last) {
     w.enable |= WATCH_ON;
 }
 
-} // namespace
+}  // namespace
 
 void dbg_show_registers() {
     const bool s = cpu_supervisor();

@@ -44,7 +44,7 @@ template <typename Done> void run_steps(Done done) {
     dis_instruction(g_cpu_regs.pc);
 }
 
-} // namespace
+}  // namespace
 
 bool dbg_cmd_step(std::string_view line) {
     std::optional<StepArgs> a = dbg_parse_step(line);
@@ -60,9 +60,7 @@ bool dbg_cmd_step(std::string_view line) {
     return true;
 }
 
-void dbg_cmd_next() {
-    run_steps(at_return);
-}
+void dbg_cmd_next() { run_steps(at_return); }
 
 bool dbg_cmd_until(std::string_view line) {
     std::optional<uint32_t> target = dbg_parse_until(line);

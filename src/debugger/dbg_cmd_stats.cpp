@@ -73,7 +73,7 @@ void list_stats() {
     }
 }
 
-} // namespace
+}  // namespace
 
 void dbg_cmd_stats(std::string_view line) {
     if (line.starts_with("tc")) {

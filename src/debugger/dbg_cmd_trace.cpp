@@ -13,8 +13,8 @@
 
 namespace {
 
-constexpr int32_t HISTORY_MIN = 20;    // a bare "h" shows at least this many
-constexpr int32_t PER_COMMAND = 20;    // entries printed per "h"
+constexpr int32_t HISTORY_MIN = 20;  // a bare "h" shows at least this many
+constexpr int32_t PER_COMMAND = 20;  // entries printed per "h"
 
 template <typename... Args> void note(const char* fmt, Args... args) {
     std::snprintf(g_dis_access_note, DIS_NOTE_SIZE, fmt, args...);
@@ -25,12 +25,17 @@ void history_note(uint32_t e) {
     const uint32_t addr = g_trace_history.addr[e] & DBG_ADDRESS_MASK, value = g_trace_history.value[e];
     dis_comment_clear();
     switch (g_trace_history.kind[e]) {
+    // clang-format off
     case TRACE_MEM_B: note("[$%06X]=%02X ", addr, value & 0xFF); dis_comment_for_address(addr); break;
     case TRACE_MEM_W: note("[$%06X]=%04X ", addr, value & 0xFFFF); dis_comment_for_address(addr); break;
     case TRACE_MEM_L: note("[$%06X]=%08X ", addr, value); dis_comment_for_address(addr); break;
+    // clang-format on
     case TRACE_REG_B: note("[REG]=%02X ", value & 0xFF); break;
     case TRACE_REG_W: note("[REG]=%04X ", value & 0xFFFF); break;
-    case TRACE_REG_L: note("[REG]=%08X ", value); dis_comment_for_address(value); break;
+    case TRACE_REG_L:
+        note("[REG]=%08X ", value);
+        dis_comment_for_address(value);
+        break;
     case TRACE_EXCEPTION: note(" [Exception Now!] "); break;
     case TRACE_INTERRUPT: note(" [## Interrrupt %d ##] ", int(value)); break;
     case TRACE_IOCS: note(" [## TRAP_15 %X ##] ", value); break;
@@ -38,7 +43,7 @@ void history_note(uint32_t e) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void dbg_cmd_list(std::string_view line) {
     std::optional<ListArgs> a = dbg_parse_list(line);

@@ -6,13 +6,13 @@
 #include <string_view>
 
 struct DbgState {
-    char dump_size = 'b';          // last dump size letter
-    uint32_t dump_next = 0;        // last dump end: the next dump's start
-    uint32_t list_next = 0;        // where a bare "l" goes on
-    uint32_t list_pc = UINT32_MAX; // PC at the last bare "l"
-    int32_t history_left = 0;      // g_dis_history_left
+    char dump_size = 'b';           // last dump size letter
+    uint32_t dump_next = 0;         // last dump end: the next dump's start
+    uint32_t list_next = 0;         // where a bare "l" goes on
+    uint32_t list_pc = UINT32_MAX;  // PC at the last bare "l"
+    int32_t history_left = 0;       // g_dis_history_left
     int32_t iotrace_show_count = 20;
-    bool show_registers = false;   // per opening of the console
+    bool show_registers = false;  // per opening of the console
 };
 extern DbgState g_dbg;
 

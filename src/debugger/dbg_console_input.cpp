@@ -64,7 +64,7 @@ void on_sigint(int) {
     run_flags_set(RUN_BREAK);
 }
 
-} // namespace
+}  // namespace
 
 void dbg_interrupt_install() {
     struct sigaction sa {};

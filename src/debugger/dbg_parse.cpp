@@ -17,7 +17,7 @@ bool scan_range(DbgScan& s, uint32_t& first, uint32_t& second, bool& has_second)
     return has_second;
 }
 
-} // namespace
+}  // namespace
 
 void DbgScan::skip_space() {
     while (pos_ < text_.size() && text_is_space(text_[pos_])) pos_++;

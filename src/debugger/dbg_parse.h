@@ -9,10 +9,10 @@
 #include <optional>
 #include <string_view>
 
-inline constexpr uint32_t DBG_ADDRESS_MASK = 0xFFFFFF;   // addresses are 24-bit
-inline constexpr uint32_t DBG_ADDRESS_END = 0x1000000;   // one past the last address
-inline constexpr int32_t DBG_LOG_ENTRIES = 8192;         // history and I/O log sizes
-inline constexpr uint32_t DBG_LIST_MAX = 20;             // instructions per "l st,num"
+inline constexpr uint32_t DBG_ADDRESS_MASK = 0xFFFFFF;  // addresses are 24-bit
+inline constexpr uint32_t DBG_ADDRESS_END = 0x1000000;  // one past the last address
+inline constexpr int32_t DBG_LOG_ENTRIES = 8192;        // history and I/O log sizes
+inline constexpr uint32_t DBG_LIST_MAX = 20;            // instructions per "l st,num"
 inline constexpr uint32_t DBG_LIST_DEFAULT = 8;
 inline constexpr int32_t DBG_PAGE_DEFAULT = 20;
 
@@ -22,12 +22,12 @@ inline constexpr int32_t DBG_PAGE_DEFAULT = 20;
 class DbgScan {
 public:
     explicit DbgScan(std::string_view text) : text_(text) {}
-    bool lit(std::string_view s);      // exactly s
-    bool space();                      // one or more white-space characters
-    bool hex(uint32_t& value);         // hex digits, "0x" allowed
-    bool dec(int32_t& value);          // optional sign and decimal digits
-    bool any(char& c);                 // the next character, whatever it is
-    bool end() const;                  // only white space is left (nothing is taken)
+    bool lit(std::string_view s);  // exactly s
+    bool space();                  // one or more white-space characters
+    bool hex(uint32_t& value);     // hex digits, "0x" allowed
+    bool dec(int32_t& value);      // optional sign and decimal digits
+    bool any(char& c);             // the next character, whatever it is
+    bool end() const;              // only white space is left (nothing is taken)
 private:
     void skip_space();
     std::string_view text_;

@@ -80,7 +80,7 @@ char run_command(const std::string& line) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void dbg_write(const char* fmt, ...) {
     va_list args;

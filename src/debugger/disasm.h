@@ -12,7 +12,7 @@
 #include "core/decode.h"
 
 inline constexpr size_t DIS_LINE_SIZE = 384;
-inline constexpr uint32_t DIS_HEAD_WIDTH = 31;   // columns 0-30
+inline constexpr uint32_t DIS_HEAD_WIDTH = 31;  // columns 0-30
 inline constexpr uint32_t DIS_MARKER_COLUMN = 30;
 
 // One listing line while it is built, then as printed (ending in "\n").
@@ -47,9 +47,9 @@ uint32_t dis_format_ea(DisLine& line, uint32_t reg, uint32_t ext_addr, uint32_t 
 // of marker_addr, the comments and the line end.
 void dis_emit_line(DisLine& line, uint32_t marker_addr);
 
-uint32_t dis_size_bits(uint32_t opcode);       // bits 7-6: 8, 16, 32
-const char* dis_size_letter(uint32_t bits);    // "b", "w", "l"
-const char* dis_size_letter_012(uint32_t s);   // 0 "b", 1 "w", other "l"
+uint32_t dis_size_bits(uint32_t opcode);      // bits 7-6: 8, 16, 32
+const char* dis_size_letter(uint32_t bits);   // "b", "w", "l"
+const char* dis_size_letter_012(uint32_t s);  // 0 "b", 1 "w", other "l"
 const char* dis_bit_size_letter(uint32_t mode);
 
 // Opcode fields.

@@ -3,9 +3,9 @@
 #include <cstdio>
 
 #include "core/bus.h"
-#include "machine/bus_peek.h"
 #include "core/cpu_regs.h"
 #include "debugger/disasm.h"
+#include "machine/bus_peek.h"
 
 namespace {
 
@@ -22,7 +22,7 @@ void put_target(DisLine& out, const char* fmt, uint32_t a, uint32_t b = 0) {
 
 uint32_t branch_target(uint32_t pc, int32_t disp) { return (pc + 2 + uint32_t(disp)) & 0xFFFFFF; }
 
-} // namespace
+}  // namespace
 
 uint32_t dis_bcc(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
     static const char* const cond[16] = {"ra.", "sr.", "hi.", "ls.", "cc.", "cs.", "ne.", "eq.",
@@ -63,7 +63,7 @@ namespace {
 // dir_col and size_col: where the direction and size letters go (0: in the format).
 struct ShiftLayout {
     const char* name;
-    const char* memory;      // "name" then "#$1," and <ea>
+    const char* memory;  // "name" then "#$1," and <ea>
     const char* immediate;
     const char* by_register;
     uint32_t dir_col, size_col;
@@ -101,12 +101,20 @@ const ShiftLayout LS_LAYOUT = {"ls ", "%s.w   #$1,", "%s.    #$%1X,D%1d", "%s.  
 const ShiftLayout RO_LAYOUT = {"ro ", "%s.w   #$1,", "%s.    #$%1X,D%1d", "%s.    D%1d,D%1d", 33, 35};
 const ShiftLayout ROX_LAYOUT = {"rox ", "%s.w  #$1,", "%s.   #$%1X,D%1d", "%s.   D%1d,D%1d", 34, 36};
 
-} // namespace
+}  // namespace
 
-uint32_t dis_as(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out) { return shift(rec, out, pc, opcode, AS_LAYOUT); }
-uint32_t dis_ls(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out) { return shift(rec, out, pc, opcode, LS_LAYOUT); }
-uint32_t dis_ro(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out) { return shift(rec, out, pc, opcode, RO_LAYOUT); }
-uint32_t dis_rox(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out) { return shift(rec, out, pc, opcode, ROX_LAYOUT); }
+uint32_t dis_as(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out) {
+    return shift(rec, out, pc, opcode, AS_LAYOUT);
+}
+uint32_t dis_ls(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out) {
+    return shift(rec, out, pc, opcode, LS_LAYOUT);
+}
+uint32_t dis_ro(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out) {
+    return shift(rec, out, pc, opcode, RO_LAYOUT);
+}
+uint32_t dis_rox(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out) {
+    return shift(rec, out, pc, opcode, ROX_LAYOUT);
+}
 
 namespace {
 
@@ -130,7 +138,7 @@ void register_list(DisLine& out, uint32_t mask, bool reversed) {
     }
 }
 
-} // namespace
+}  // namespace
 
 uint32_t dis_movem(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
     const uint32_t mask = bus_peek_word(pc + 2);

@@ -5,12 +5,12 @@
 #include <cstring>
 
 #include "core/bus.h"
-#include "machine/bus_peek.h"
 #include "core/cpu_regs.h"
 #include "core/trace.h"
 #include "debugger/comment_file.h"
 #include "debugger/debugger.h"
 #include "debugger/disasm.h"
+#include "machine/bus_peek.h"
 
 char g_dis_access_note[DIS_NOTE_SIZE];
 uint32_t g_dis_history_mode;
@@ -36,7 +36,7 @@ void append_index(DisLine& line, const char* base, uint32_t w) {
                (w & 0x0800) ? 'L' : 'W');
 }
 
-} // namespace
+}  // namespace
 
 uint32_t dis_size_bits(uint32_t opcode) {
     uint32_t s = opcode & 0xC0;
@@ -87,9 +87,7 @@ uint32_t dis_format_ea(DisLine& line, uint32_t reg, uint32_t ext_addr, uint32_t 
     }
     const uint32_t w = bus_peek_word(ext_addr);
     switch (mode) {
-    case EA_DISP:
-        dis_append(line, "$%.4X(A%1d)", w, reg);
-        break;
+    case EA_DISP: dis_append(line, "$%.4X(A%1d)", w, reg); break;
     case EA_INDEX: {
         char base[4];
         std::snprintf(base, sizeof base, "A%1d", reg & 7);

@@ -1,8 +1,8 @@
 // Operand-form listing routines: a mnemonic field, then operands formatted
 // by addressing mode with their extension words shown in the head.
 #include "core/bus.h"
-#include "machine/bus_peek.h"
 #include "debugger/disasm.h"
+#include "machine/bus_peek.h"
 
 namespace {
 
@@ -50,8 +50,8 @@ uint32_t address_op(DisLine& out, uint32_t pc, uint32_t opcode, const char* name
 }
 
 // #imm,<ea>; with the immediate mode as operand field, #imm,CCR or #imm,SR.
-uint32_t immediate_op(DisLine& out, uint32_t pc, uint32_t opcode, const char* field, const char* name,
-                      const char* ccr, const char* sr) {
+uint32_t immediate_op(DisLine& out, uint32_t pc, uint32_t opcode, const char* field, const char* name, const char* ccr,
+                      const char* sr) {
     const uint32_t size = dis_size_bits(opcode);
     dis_head(out, pc, opcode);
     dis_append(out, field, name, dis_size_letter(size));
@@ -91,14 +91,16 @@ uint32_t quick_op(const DecodeRecord* rec, DisLine& out, uint32_t pc, uint32_t o
     return done(out, pc, ea(out, opcode, pc + 2, size));
 }
 
-} // namespace
+}  // namespace
 
 #define ZOLM_DIS(name) uint32_t dis_##name(const DecodeRecord* rec, uint32_t pc, uint32_t opcode, DisLine& out)
 
+// clang-format off
 ZOLM_DIS(add) { (void)rec; return dn_either_way(out, pc, opcode, "%s.%s   ", "add"); }
 ZOLM_DIS(sub) { (void)rec; return dn_either_way(out, pc, opcode, "%s.%s   ", "sub"); }
 ZOLM_DIS(and) { (void)rec; return dn_either_way(out, pc, opcode, "%s.%s   ", "and"); }
 ZOLM_DIS(or) { (void)rec; return dn_either_way(out, pc, opcode, "%s.%s    ", "or"); }
+// clang-format on
 
 ZOLM_DIS(eor) {
     (void)rec;
@@ -116,6 +118,7 @@ ZOLM_DIS(cmp) {
     return ea_to_reg(out, pc, opcode, size, EA_DN);
 }
 
+// clang-format off
 ZOLM_DIS(adda) { (void)rec; return address_op(out, pc, opcode, "adda"); }
 ZOLM_DIS(suba) { (void)rec; return address_op(out, pc, opcode, "suba"); }
 ZOLM_DIS(cmpa) { (void)rec; return address_op(out, pc, opcode, "cmpa"); }
@@ -126,10 +129,12 @@ ZOLM_DIS(cmpi) { (void)rec; return immediate_op(out, pc, opcode, "%s.%s  ", "cmp
 ZOLM_DIS(andi) { (void)rec; return immediate_op(out, pc, opcode, "%s.%s  ", "andi", "ccr", "sr"); }
 ZOLM_DIS(eori) { (void)rec; return immediate_op(out, pc, opcode, "%s.%s  ", "eori", "ccr", "sr"); }
 ZOLM_DIS(ori) { (void)rec; return immediate_op(out, pc, opcode, "%s.%s   ", "ori", "CCR", "SR"); }
+// clang-format on
 
 ZOLM_DIS(addq) { return quick_op(rec, out, pc, opcode, "addq"); }
 ZOLM_DIS(subq) { return quick_op(rec, out, pc, opcode, "subq"); }
 
+// clang-format off
 ZOLM_DIS(chk) { (void)rec; return word_to_dn(out, pc, opcode, "%s.w   ", "chk"); }
 ZOLM_DIS(divs) { (void)rec; return word_to_dn(out, pc, opcode, "%s.w  ", "divs"); }
 ZOLM_DIS(divu) { (void)rec; return word_to_dn(out, pc, opcode, "%s.w  ", "divu"); }
@@ -147,6 +152,7 @@ ZOLM_DIS(tas) { (void)rec; return fixed_size_op(out, pc, opcode, "%s.b   ", "tas
 ZOLM_DIS(jmp) { (void)rec; return fixed_size_op(out, pc, opcode, "%s     ", "jmp", 32); }
 ZOLM_DIS(jsr) { (void)rec; return fixed_size_op(out, pc, opcode, "%s     ", "jsr", 32); }
 ZOLM_DIS(pea) { (void)rec; return fixed_size_op(out, pc, opcode, "%s     ", "pea", 32); }
+// clang-format on
 
 ZOLM_DIS(lea) {
     (void)rec;
@@ -173,7 +179,10 @@ ZOLM_DIS(move_to_sr) {
     return done(out, pc, next);
 }
 
-ZOLM_DIS(move_from_sr) { (void)rec; return fixed_size_op(out, pc, opcode, "%s.w  sr,", "move", 16); }
+ZOLM_DIS(move_from_sr) {
+    (void)rec;
+    return fixed_size_op(out, pc, opcode, "%s.w  sr,", "move", 16);
+}
 
 ZOLM_DIS(move) {
     (void)rec;
@@ -239,11 +248,13 @@ uint32_t bit_op(DisLine& out, uint32_t pc, uint32_t opcode, const char* name) {
     dis_append(out, "%s.%s  #$%.4X,", name, letter, w & (mode == EA_DN ? 31 : 7));
     return done(out, pc, ea(out, opcode, pc + 4, 8));
 }
-} // namespace
+}  // namespace
 
+// clang-format off
 ZOLM_DIS(btst) { (void)rec; return bit_op(out, pc, opcode, "btst"); }
 ZOLM_DIS(bchg) { (void)rec; return bit_op(out, pc, opcode, "bchg"); }
 ZOLM_DIS(bclr) { (void)rec; return bit_op(out, pc, opcode, "bclr"); }
 ZOLM_DIS(bset) { (void)rec; return bit_op(out, pc, opcode, "bset"); }
+// clang-format on
 
 #undef ZOLM_DIS

@@ -1,8 +1,8 @@
 // Fixed-form listing routines: the operands come from opcode fields alone.
 #include "core/bus.h"
-#include "machine/bus_peek.h"
 #include "debugger/comment_file.h"
 #include "debugger/disasm.h"
+#include "machine/bus_peek.h"
 
 namespace {
 
@@ -20,27 +20,31 @@ uint32_t plain(DisLine& out, uint32_t pc, uint32_t opcode, const char* text) {
 
 bool memory_form(uint32_t opcode) { return (opcode & 0x08) != 0; }
 
-} // namespace
+}  // namespace
 
 uint32_t dis_illegal(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
     return plain(out, pc, opcode, "illegal instruction");
 }
+// clang-format off
 uint32_t dis_nop(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) { return plain(out, pc, opcode, "nop"); }
 uint32_t dis_reset(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) { return plain(out, pc, opcode, "reset"); }
 uint32_t dis_rte(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) { return plain(out, pc, opcode, "rte"); }
 uint32_t dis_rtr(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) { return plain(out, pc, opcode, "rtr"); }
 uint32_t dis_rts(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) { return plain(out, pc, opcode, "rts"); }
 uint32_t dis_trapv(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) { return plain(out, pc, opcode, "trapv"); }
+// clang-format on
 
 uint32_t dis_abcd(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
     dis_head(out, pc, opcode);
-    dis_append(out, memory_form(opcode) ? "%s  -(A%1d),-(A%1d)" : "%s  D%d,D%d", "abcd.b", dis_ry(opcode), dis_rx(opcode));
+    dis_append(out, memory_form(opcode) ? "%s  -(A%1d),-(A%1d)" : "%s  D%d,D%d", "abcd.b", dis_ry(opcode),
+               dis_rx(opcode));
     return fixed(out, pc, pc + 2);
 }
 
 uint32_t dis_sbcd(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
     dis_head(out, pc, opcode);
-    dis_append(out, memory_form(opcode) ? "%s.b  -(A%1d),-(A%1d)" : "%s.b  D%d,D%d", "sbcd", dis_ry(opcode), dis_rx(opcode));
+    dis_append(out, memory_form(opcode) ? "%s.b  -(A%1d),-(A%1d)" : "%s.b  D%d,D%d", "sbcd", dis_ry(opcode),
+               dis_rx(opcode));
     return fixed(out, pc, pc + 2);
 }
 
@@ -51,10 +55,12 @@ uint32_t extended(DisLine& out, uint32_t pc, uint32_t opcode, const char* name) 
                dis_size_letter_012((opcode >> 6) & 3), dis_ry(opcode), dis_rx(opcode));
     return fixed(out, pc, pc + 2);
 }
-} // namespace
+}  // namespace
 
+// clang-format off
 uint32_t dis_addx(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) { return extended(out, pc, opcode, "addx"); }
 uint32_t dis_subx(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) { return extended(out, pc, opcode, "subx"); }
+// clang-format on
 
 uint32_t dis_cmpm(const DecodeRecord*, uint32_t pc, uint32_t opcode, DisLine& out) {
     dis_head(out, pc, opcode);

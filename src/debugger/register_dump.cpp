@@ -51,14 +51,13 @@ std::string resolution(uint32_t bits) {
 }
 
 constexpr uint32_t CRTC_RESOLUTION_BITS = 0x1F;  // R20 bits 0-4
-constexpr uint32_t CRTC_LABELLED = CRTC_MODE;       // R0-R19 take one label and their value
+constexpr uint32_t CRTC_LABELLED = CRTC_MODE;    // R0-R19 take one label and their value
 
 const char* const CRTC_LABELS[CRTC_LABELLED] = {
-    "H total    %d\n", "Hsync stop %d\n", "Hdisp start %d\n", "Hdisp stop %d\n",
-    "V total    %d\n", "Vsync stop %d\n", "Vdisp start %d\n", "Vdisp stop %d\n",
-    "H adjust   %d\n", "raster int %d\n", "t X scroll %d\n", "t Y scroll %d\n",
-    "X scroll %d\n",   "Y scroll %d\n",   "X scroll %d\n",   "Y scroll %d\n",
-    "X scroll %d\n",   "Y scroll %d\n",   "X scroll %d\n",   "Y scroll %d\n",
+    "H total    %d\n", "Hsync stop %d\n",  "Hdisp start %d\n", "Hdisp stop %d\n", "V total    %d\n",
+    "Vsync stop %d\n", "Vdisp start %d\n", "Vdisp stop %d\n",  "H adjust   %d\n", "raster int %d\n",
+    "t X scroll %d\n", "t Y scroll %d\n",  "X scroll %d\n",    "Y scroll %d\n",   "X scroll %d\n",
+    "Y scroll %d\n",   "X scroll %d\n",    "Y scroll %d\n",    "X scroll %d\n",   "Y scroll %d\n",
 };
 
 void crtc_section(std::string& out) {
@@ -119,8 +118,10 @@ void sprite_section(std::string& out) {
         const uint32_t v = g_sprite_area ? spr_area_word(n) : 0;
         put(out, " R%-3x=%04xH %-5d  ;", n, v, v);
         switch (n) {
-        case SPR_BG0_X: case SPR_BG1_X: put(out, "BG%d: X=%d", n == SPR_BG1_X, v); break;
-        case SPR_BG0_Y: case SPR_BG1_Y: put(out, "BG%d: Y=%d", n == SPR_BG1_Y, v); break;
+        case SPR_BG0_X:
+        case SPR_BG1_X: put(out, "BG%d: X=%d", n == SPR_BG1_X, v); break;
+        case SPR_BG0_Y:
+        case SPR_BG1_Y: put(out, "BG%d: Y=%d", n == SPR_BG1_Y, v); break;
         case SPR_BG_CTRL:
             put(out, "BG0:(%d)%s  BG1:(%d)%s", (v >> 1) & 3, (v & 1) ? "on" : "off", (v >> 4) & 3,
                 (v & 8) ? "on" : "off");
@@ -138,12 +139,14 @@ void sprite_section(std::string& out) {
 }
 
 const char* const EVENT_NAMES[SCHED_SLOTS] = {
+    // clang-format off
     "mfp 0: RTC alarm", "mfp 1: expower on", "mfp 2: power sw", "mfp 3: FM int", "mfp 4: timer D",
     "mfp 5: timer C", "mfp 6: V-DISP", "mfp 7: no use", "mfp 8: USART timerB", "mfp 9: key transmit err",
     "mfp10: key transmit empty", "mfp11: key recieve err", "mfp12: key recieve full", "mfp13: V-DISP timerA",
     "mfp14: RAST irq", "mfp15: H-SYNC", "int 0:", "int 1: FDC,FDD,HDD,PRT", "int 2: exp slot", "int 3: DMAC",
     "int 4: exp slot", "int 5: scc", "int 6: MFP", "int 7: NMI", "vsync:", "/vsync:", "FM_TA", "FM_TB", "VDISP",
     "VBLANK",
+    // clang-format on
 };
 constexpr int64_t MS_PER_FRAME = 18;  // the dump's frame length in milliseconds
 
@@ -177,7 +180,7 @@ void chip_sections(std::string& out) {
     for (uint32_t n = 0; n < OPM_REGS; n++) put(out, " R%-2x=%02x\n", n, unsigned(g_fmcard.chip.opm_regs[n]));
 }
 
-} // namespace
+}  // namespace
 
 std::string dbg_register_dump_text() {
     std::string out = "dump register\n";

@@ -2,9 +2,7 @@
 // "comment.lst"): white space as isspace has it in the C locale, hex digits.
 #pragma once
 
-inline bool text_is_space(char c) {
-    return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r';
-}
+inline bool text_is_space(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\v' || c == '\f' || c == '\r'; }
 // 0-15, or -1 for a character that is no hex digit.
 inline int text_hex_digit(char c) {
     if (c >= '0' && c <= '9') return c - '0';

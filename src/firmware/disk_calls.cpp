@@ -36,7 +36,7 @@ template <uint32_t Status, bool Led> void fixed() {
 // The panel shows the lit LED at once, not at its next refresh.
 void refresh_panel_now() { g_ui_notice.access_lit = true; }
 
-} // namespace
+}  // namespace
 
 void trap_disk_access_led() {
     const DiskUnitKind kind = disk_unit_kind(cpu_d(1) & 0xFFFF);

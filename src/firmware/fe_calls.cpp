@@ -31,40 +31,40 @@ constexpr uint32_t CLEARS_DIVISION = SR_C | SR_V | SR_Z;
 
 // Indexed by FeKind.
 constexpr KindInfo KINDS[] = {
-    {2, SR_C, REPORT_NONE, FeFn::Convert},                    // FE_LMUL
-    {2, SR_C, REPORT_NONE, FeFn::Convert},                    // FE_LDIV
-    {2, SR_C, REPORT_NONE, FeFn::Convert},                    // FE_LMOD
-    {2, SR_C, REPORT_NONE, FeFn::Convert},                    // FE_UMUL
-    {2, SR_C, REPORT_NONE, FeFn::Convert},                    // FE_UDIV
-    {2, SR_C, REPORT_NONE, FeFn::Convert},                    // FE_UMOD
-    {2, SR_C, REPORT_NONE, FeFn::Convert},                    // FE_IMUL64
-    {2, SR_C, REPORT_NONE, FeFn::Convert},                    // FE_IDIVMOD
-    {1, 0, REPORT_NONE, FeFn::Convert},                       // FE_TO_DOUBLE
-    {1, SR_C, REPORT_FUNCTION, FeFn::Convert},                // FE_TO_LONG
-    {1, SR_C, REPORT_FUNCTION, FeFn::Convert},                // FE_TO_FLOAT
-    {1, 0, REPORT_NONE, FeFn::Convert},                       // FE_LTOF
-    {1, SR_N | SR_Z, REPORT_NONE, FeFn::Convert},             // FE_TST
-    {2, SR_N | SR_Z | SR_C, REPORT_NONE, FeFn::Convert},      // FE_CMP
-    {1, 0, REPORT_NONE, FeFn::Convert},                       // FE_NEG
-    {2, CLEARS_ARITHMETIC, REPORT_ARITHMETIC, FeFn::Add},     // FE_ADD
-    {2, CLEARS_ARITHMETIC, REPORT_ARITHMETIC, FeFn::Sub},     // FE_SUB
-    {2, CLEARS_ARITHMETIC, REPORT_ARITHMETIC, FeFn::Mul},     // FE_MUL
-    {2, CLEARS_DIVISION, REPORT_DIVISION, FeFn::Div},         // FE_DIV
-    {2, CLEARS_DIVISION, REPORT_DIVISION, FeFn::Mod},         // FE_MOD
-    {1, 0, REPORT_NONE, FeFn::Abs},                           // FE_ABS
-    {1, 0, REPORT_NONE, FeFn::Ceil},                          // FE_CEIL
-    {1, 0, REPORT_NONE, FeFn::Convert},                       // FE_SGN
-    {1, 0, REPORT_NONE, FeFn::Sin},                           // FE_SIN
-    {1, 0, REPORT_NONE, FeFn::Cos},                           // FE_COS
-    {1, SR_C, REPORT_FUNCTION, FeFn::Tan},                    // FE_TAN
-    {1, 0, REPORT_NONE, FeFn::Atan},                          // FE_ATAN
-    {1, SR_C | SR_Z, REPORT_FUNCTION, FeFn::Log},             // FE_LOG
-    {1, SR_C, REPORT_FUNCTION, FeFn::Exp},                    // FE_EXP
-    {1, SR_C | SR_Z, REPORT_FUNCTION, FeFn::Sqrt},            // FE_SQR
-    {2, CLEARS_ARITHMETIC, REPORT_ARITHMETIC, FeFn::Pow},     // FE_POW
-    {1, 0, REPORT_NONE, FeFn::AddOne},                        // FE_ADDONE
-    {1, 0, REPORT_NONE, FeFn::SubOne},                        // FE_SUBONE
-    {1, SR_C, REPORT_FUNCTION, FeFn::Half},                   // FE_DIVTWO
+    {2, SR_C, REPORT_NONE, FeFn::Convert},                 // FE_LMUL
+    {2, SR_C, REPORT_NONE, FeFn::Convert},                 // FE_LDIV
+    {2, SR_C, REPORT_NONE, FeFn::Convert},                 // FE_LMOD
+    {2, SR_C, REPORT_NONE, FeFn::Convert},                 // FE_UMUL
+    {2, SR_C, REPORT_NONE, FeFn::Convert},                 // FE_UDIV
+    {2, SR_C, REPORT_NONE, FeFn::Convert},                 // FE_UMOD
+    {2, SR_C, REPORT_NONE, FeFn::Convert},                 // FE_IMUL64
+    {2, SR_C, REPORT_NONE, FeFn::Convert},                 // FE_IDIVMOD
+    {1, 0, REPORT_NONE, FeFn::Convert},                    // FE_TO_DOUBLE
+    {1, SR_C, REPORT_FUNCTION, FeFn::Convert},             // FE_TO_LONG
+    {1, SR_C, REPORT_FUNCTION, FeFn::Convert},             // FE_TO_FLOAT
+    {1, 0, REPORT_NONE, FeFn::Convert},                    // FE_LTOF
+    {1, SR_N | SR_Z, REPORT_NONE, FeFn::Convert},          // FE_TST
+    {2, SR_N | SR_Z | SR_C, REPORT_NONE, FeFn::Convert},   // FE_CMP
+    {1, 0, REPORT_NONE, FeFn::Convert},                    // FE_NEG
+    {2, CLEARS_ARITHMETIC, REPORT_ARITHMETIC, FeFn::Add},  // FE_ADD
+    {2, CLEARS_ARITHMETIC, REPORT_ARITHMETIC, FeFn::Sub},  // FE_SUB
+    {2, CLEARS_ARITHMETIC, REPORT_ARITHMETIC, FeFn::Mul},  // FE_MUL
+    {2, CLEARS_DIVISION, REPORT_DIVISION, FeFn::Div},      // FE_DIV
+    {2, CLEARS_DIVISION, REPORT_DIVISION, FeFn::Mod},      // FE_MOD
+    {1, 0, REPORT_NONE, FeFn::Abs},                        // FE_ABS
+    {1, 0, REPORT_NONE, FeFn::Ceil},                       // FE_CEIL
+    {1, 0, REPORT_NONE, FeFn::Convert},                    // FE_SGN
+    {1, 0, REPORT_NONE, FeFn::Sin},                        // FE_SIN
+    {1, 0, REPORT_NONE, FeFn::Cos},                        // FE_COS
+    {1, SR_C, REPORT_FUNCTION, FeFn::Tan},                 // FE_TAN
+    {1, 0, REPORT_NONE, FeFn::Atan},                       // FE_ATAN
+    {1, SR_C | SR_Z, REPORT_FUNCTION, FeFn::Log},          // FE_LOG
+    {1, SR_C, REPORT_FUNCTION, FeFn::Exp},                 // FE_EXP
+    {1, SR_C | SR_Z, REPORT_FUNCTION, FeFn::Sqrt},         // FE_SQR
+    {2, CLEARS_ARITHMETIC, REPORT_ARITHMETIC, FeFn::Pow},  // FE_POW
+    {1, 0, REPORT_NONE, FeFn::AddOne},                     // FE_ADDONE
+    {1, 0, REPORT_NONE, FeFn::SubOne},                     // FE_SUBONE
+    {1, SR_C, REPORT_FUNCTION, FeFn::Half},                // FE_DIVTWO
 };
 static_assert(std::size(KINDS) == FE_DIVTWO + 1);
 
@@ -99,9 +99,7 @@ FeType result_type(FeKind k, FeType in) {
 bool is_division(FeKind k) { return k == FE_LDIV || k == FE_LMOD || k == FE_UDIV || k == FE_UMOD || k == FE_IDIVMOD; }
 
 // Operand long n: Dn, or the long at A7 + 4n.
-uint32_t read_long(FeForm form, uint32_t n) {
-    return form == FE_REG ? cpu_d(n) : mem_read_long_c(cpu_sp() + 4 * n);
-}
+uint32_t read_long(FeForm form, uint32_t n) { return form == FE_REG ? cpu_d(n) : mem_read_long_c(cpu_sp() + 4 * n); }
 void write_long(FeForm form, uint32_t n, uint32_t v) {
     if (form == FE_REG) cpu_d(n) = v;
     else mem_write_long_c(v, cpu_sp() + 4 * n);
@@ -165,8 +163,7 @@ Outcome floating_op(FeKind k, FeType t, uint64_t a_bits, uint64_t b_bits) {
     // The error roads come first and raise nothing.
     if (k == FE_LOG && (a <= 0.0 || std::isnan(a))) return {0, false, SR_C | SR_Z};
     if (k == FE_SQR && (a < 0.0 || std::isnan(a))) return {0, false, SR_C};
-    if (is_subnormal(t, a_bits) || (info.arity == 2 && is_subnormal(t, b_bits)))
-        g_fe_fpu.status |= FE_FLAG_DENORMAL;
+    if (is_subnormal(t, a_bits) || (info.arity == 2 && is_subnormal(t, b_bits))) g_fe_fpu.status |= FE_FLAG_DENORMAL;
 
     FeType out = result_type(k, t);
     switch (k) {
@@ -188,7 +185,7 @@ Outcome floating_op(FeKind k, FeType t, uint64_t a_bits, uint64_t b_bits) {
     return {bits_of(out, r), true, ccr};
 }
 
-} // namespace
+}  // namespace
 
 void fe_run(FeForm form, FeKind kind, FeType type) {
     const KindInfo& info = KINDS[kind];
@@ -219,7 +216,7 @@ constexpr std::array<FirmwareRoutine, 256> build_fe_call_table() {
 #undef ZOLM_FE_CALL_SLOT
     return table;
 }
-} // namespace
+}  // namespace
 
 const std::array<FirmwareRoutine, 256> g_fe_call_table = build_fe_call_table();
 

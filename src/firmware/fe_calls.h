@@ -17,13 +17,16 @@ enum FeForm : uint8_t {
 enum FeType : uint8_t { FE_LONG, FE_FLOAT, FE_DOUBLE };
 // The operations.
 enum FeKind : uint8_t {
+    // clang-format off
     FE_LMUL, FE_LDIV, FE_LMOD, FE_UMUL, FE_UDIV, FE_UMOD, FE_IMUL64, FE_IDIVMOD,
     FE_TO_DOUBLE, FE_TO_LONG, FE_TO_FLOAT, FE_LTOF,
     FE_TST, FE_CMP, FE_NEG, FE_ADD, FE_SUB, FE_MUL, FE_DIV, FE_MOD, FE_ABS, FE_CEIL, FE_SGN,
     FE_SIN, FE_COS, FE_TAN, FE_ATAN, FE_LOG, FE_EXP, FE_SQR, FE_POW, FE_ADDONE, FE_SUBONE, FE_DIVTWO,
+    // clang-format on
 };
 
 // Low byte, routine, form, operation, first operand's format.
+// clang-format off
 #define ZOLM_FE_CALLS(X) \
     X(0x00, fpu_lmul, FE_REG, FE_LMUL, FE_LONG)          X(0x01, fpu_ldiv, FE_REG, FE_LDIV, FE_LONG) \
     X(0x02, fpu_lmod, FE_REG, FE_LMOD, FE_LONG)          X(0x03, fpu_umul, FE_REG, FE_UMUL, FE_LONG) \
@@ -69,6 +72,7 @@ enum FeKind : uint8_t {
     X(0xF8, fpu_cdtst, FE_STACK, FE_TST, FE_DOUBLE)      X(0xF9, fpu_cftst, FE_STACK, FE_TST, FE_FLOAT) \
     X(0xFA, fpu_cdinc, FE_STACK, FE_ADDONE, FE_DOUBLE)   X(0xFB, fpu_cfinc, FE_STACK, FE_ADDONE, FE_FLOAT) \
     X(0xFC, fpu_cddec, FE_STACK, FE_SUBONE, FE_DOUBLE)   X(0xFD, fpu_cfdec, FE_STACK, FE_SUBONE, FE_FLOAT)
+// clang-format on
 
 #define ZOLM_DECLARE_FE_CALL(index, name, form, kind, type) void name();
 ZOLM_FE_CALLS(ZOLM_DECLARE_FE_CALL)

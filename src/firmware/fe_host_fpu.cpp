@@ -52,7 +52,7 @@ double apply(FeFn fn, double a, double b) {
     return a;
 }
 
-} // namespace
+}  // namespace
 
 uint32_t fe_report(FeMask mask) {
     uint32_t found = g_fe_fpu.status & mask.flags;

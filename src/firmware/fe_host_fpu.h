@@ -46,8 +46,10 @@ bool fe_float_is_subnormal(uint32_t bits);
 
 // Host operations. Convert passes a through (for a change of format).
 enum class FeFn : uint8_t {
+    // clang-format off
     Convert, Add, Sub, Mul, Div, Mod, Pow, AddOne, SubOne, Half,
     Abs, Ceil, Sin, Cos, Tan, Atan, Log, Exp, Sqrt,
+    // clang-format on
 };
 // fn of a (and b) on the host, the raised flags ORed into the sticky word;
 // with to_float the result is rounded once to a float (returned exactly as

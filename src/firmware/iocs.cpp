@@ -19,13 +19,12 @@ FirmwareRoutine g_iocs_native_table[256];
 uint32_t g_iocs_call_again;
 
 const FirmwareRoutine g_iocs_keyboard_set[IOCS_KEY_CALLS] = {
-    key_iocs_b_keyinp, key_iocs_b_keysns, key_iocs_b_sftsns, key_iocs_key_init, key_iocs_bitsns,
-    nullptr,           nullptr,           nullptr,
+    key_iocs_b_keyinp, key_iocs_b_keysns, key_iocs_b_sftsns, key_iocs_key_init,
+    key_iocs_bitsns,   nullptr,           nullptr,           nullptr,
 };
 
 const FirmwareRoutine g_iocs_adpcm_set[IOCS_ADPCM_CALLS + 1] = {
-    trap_adpcm_out, nullptr, trap_adpcm_aot, nullptr, trap_adpcm_lot, nullptr, trap_adpcm_sns,
-    trap_adpcm_mod,
+    trap_adpcm_out, nullptr, trap_adpcm_aot, nullptr, trap_adpcm_lot, nullptr, trap_adpcm_sns, trap_adpcm_mod,
 };
 
 namespace {
@@ -41,7 +40,7 @@ const FirmwareRoutine RS232C_CALLS[IOCS_RS232C_CALLS] = {
 // The tables hold their start contents before anything runs.
 const bool g_start_tables_set = (iocs_set_start_tables(), true);
 
-} // namespace
+}  // namespace
 
 void iocs_set_start_tables() {
     std::fill(std::begin(g_iocs_hook_table), std::end(g_iocs_hook_table), nullptr);

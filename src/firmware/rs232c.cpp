@@ -13,7 +13,7 @@ constexpr uint32_t MODE_QUERY = 0xFFFF;
 constexpr uint32_t RING_MASK = RS232C_RING_SIZE - 1;
 
 uint32_t next_rx_byte() { return uint32_t(int32_t(int8_t(g_rs232c.rx_ring[g_rs232c.rx_pos & RING_MASK]))); }
-} // namespace
+}  // namespace
 
 void rs232c_iocs_set() {
     cpu_d(0) = g_rs232c.mode & 0xFFFF;

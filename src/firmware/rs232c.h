@@ -10,12 +10,12 @@ inline constexpr uint32_t RS232C_RING_SIZE = 256;
 inline constexpr uint32_t RS232C_OUTPUT_READY = 4;  // $34's answer
 
 struct Rs232cState {
-    uint32_t mode;       // low 16 bits: the line's mode word
+    uint32_t mode;  // low 16 bits: the line's mode word
     uint8_t rx_ring[RS232C_RING_SIZE];
-    uint32_t rx_pos;     // read position, used modulo the ring size
-    uint32_t rx_count;   // bytes waiting
+    uint32_t rx_pos;    // read position, used modulo the ring size
+    uint32_t rx_count;  // bytes waiting
     uint8_t tx_ring[RS232C_RING_SIZE];
-    uint32_t tx_len;     // write position, used modulo the ring size
+    uint32_t tx_len;  // write position, used modulo the ring size
 };
 extern Rs232cState g_rs232c;
 

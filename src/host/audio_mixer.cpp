@@ -33,19 +33,19 @@ struct MixerStream {
 
 namespace {
 
-constexpr uint32_t MIX_BLOCK = 1024;      // output frames mixed at a time
-constexpr uint32_t RENDER_BLOCK = 4096;   // input frames rendered at a time
+constexpr uint32_t MIX_BLOCK = 1024;     // output frames mixed at a time
+constexpr uint32_t RENDER_BLOCK = 4096;  // input frames rendered at a time
 constexpr uint32_t MAX_RATE = 384000;
-constexpr uint32_t CONVERT_PADDING = 8192;     // input frames of silence after a piece
-constexpr uint32_t SINK_WAIT_MAX_MS = 100;     // a sound card that stalls holds the emulation no longer
+constexpr uint32_t CONVERT_PADDING = 8192;  // input frames of silence after a piece
+constexpr uint32_t SINK_WAIT_MAX_MS = 100;  // a sound card that stalls holds the emulation no longer
 
 MixerTime s_manual_time;
 MixerTime manual_clock() { return s_manual_time; }
 MixerClock s_clock = manual_clock;
 
 std::vector<std::unique_ptr<MixerStream>> s_streams;
-uint64_t s_pos;    // next output frame to mix (absolute)
-uint64_t s_base;   // output frame of the first one since mixer_reset
+uint64_t s_pos;   // next output frame to mix (absolute)
+uint64_t s_base;  // output frame of the first one since mixer_reset
 bool s_keep;
 std::vector<int16_t> s_kept;
 
@@ -171,7 +171,7 @@ void mix_to(uint64_t target) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void mixer_set_clock(MixerClock clock) { s_clock = clock ? clock : manual_clock; }
 void mixer_set_manual_time(MixerTime t) { s_manual_time = t; }

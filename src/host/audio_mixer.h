@@ -28,9 +28,9 @@
 #include <string>
 #include <vector>
 
-inline constexpr uint32_t MIXER_RATE = 44100;   // output frames per second
-inline constexpr uint32_t MIXER_CHANNELS = 2;   // output is interleaved L, R
-inline constexpr int MIXER_FRAC_BITS = 20;      // fraction bits of a MixerTime
+inline constexpr uint32_t MIXER_RATE = 44100;  // output frames per second
+inline constexpr uint32_t MIXER_CHANNELS = 2;  // output is interleaved L, R
+inline constexpr int MIXER_FRAC_BITS = 20;     // fraction bits of a MixerTime
 // Output frames the mix stays behind now, so that the converters have
 // their output ready; mixer_finish mixes them too.
 inline constexpr uint32_t MIXER_LAG_FRAMES = 256;
@@ -40,9 +40,7 @@ using MixerTime = uint64_t;
 inline constexpr MixerTime mixer_frames_to_time(uint64_t frames) { return frames << MIXER_FRAC_BITS; }
 inline constexpr uint64_t mixer_time_to_frames(MixerTime t) { return t >> MIXER_FRAC_BITS; }
 // Milliseconds of emulated time.
-inline constexpr uint64_t mixer_time_to_ms(MixerTime t) {
-    return (t >> MIXER_FRAC_BITS) * 1000 / MIXER_RATE;
-}
+inline constexpr uint64_t mixer_time_to_ms(MixerTime t) { return (t >> MIXER_FRAC_BITS) * 1000 / MIXER_RATE; }
 
 // The clock the mixer reads. Without one set, a manual clock that only
 // mixer_set_manual_time moves (tests).

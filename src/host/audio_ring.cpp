@@ -13,7 +13,7 @@ namespace {
 int16_t s_ring[AUDIO_RING_FRAMES * MIXER_CHANNELS];
 std::atomic<uint64_t> s_write, s_read, s_dropped;
 
-} // namespace
+}  // namespace
 
 void audio_ring_push(const int16_t* frames, uint32_t count) {
     uint64_t w = s_write.load(std::memory_order_relaxed);

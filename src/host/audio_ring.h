@@ -4,7 +4,7 @@
 
 #include <cstdint>
 
-inline constexpr uint32_t AUDIO_RING_FRAMES = 16384;   // stereo frames held
+inline constexpr uint32_t AUDIO_RING_FRAMES = 16384;  // stereo frames held
 // The callback starts (and starts again after running dry) once this many wait.
 inline constexpr uint32_t AUDIO_RING_START_FRAMES = 2048;
 // The writer keeps no more than this waiting (about 140 ms): an emulation

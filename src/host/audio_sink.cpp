@@ -25,7 +25,7 @@ void sink_callback(void*, Uint8* stream, int len) {
     s_played.fetch_add(got, std::memory_order_relaxed);
 }
 
-} // namespace
+}  // namespace
 
 bool mixer_open_sink(MixerSink sink) {
     mixer_close_sink();

@@ -1,19 +1,19 @@
 #include "host/confined_root.h"
 
-#include <cerrno>
 #include <fcntl.h>
 #include <linux/openat2.h>
 #include <sys/syscall.h>
 #include <unistd.h>
+#include <cerrno>
 
 namespace {
 
-bool s_walk_only;      // set by tests
-bool s_no_openat2;     // the kernel said ENOSYS once
+bool s_walk_only;   // set by tests
+bool s_no_openat2;  // the kernel said ENOSYS once
 
 constexpr char SEPARATOR = '/';
 
-} // namespace
+}  // namespace
 
 UniqueFd& UniqueFd::operator=(UniqueFd&& o) noexcept {
     if (this != &o) reset(o.release());

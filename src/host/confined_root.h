@@ -4,8 +4,8 @@
 // the kernel lacks openat2, a walk of the components with O_NOFOLLOW.
 #pragma once
 
-#include <string>
 #include <sys/types.h>
+#include <string>
 
 // An owned file descriptor, closed when it goes.
 class UniqueFd {

@@ -8,17 +8,17 @@
 #include <vector>
 
 struct HostDisplayMode {
-  int32_t width;
-  int32_t height;
-  int32_t bits_per_pixel;
+    int32_t width;
+    int32_t height;
+    int32_t bits_per_pixel;
 };
 
 // Window frame metrics, in pixels.
 struct HostWindowMetrics {
-  int32_t cx_border;
-  int32_t cy_border;
-  int32_t cy_caption;
-  int32_t cy_menu;
+    int32_t cx_border;
+    int32_t cy_border;
+    int32_t cy_caption;
+    int32_t cy_menu;
 };
 
 // Display settings.
@@ -42,18 +42,25 @@ void host_exclusive_set_mode(const HostDisplayMode& mode);
 void host_exclusive_normal();
 
 // Headless host.
-enum class HostDisplayRequest { ChangeMode, ExclusiveOpen, ExclusiveClose, ExclusiveAcquire, ExclusiveSetMode, ExclusiveNormal };
+enum class HostDisplayRequest {
+    ChangeMode,
+    ExclusiveOpen,
+    ExclusiveClose,
+    ExclusiveAcquire,
+    ExclusiveSetMode,
+    ExclusiveNormal
+};
 struct HostDisplayEvent {
-  HostDisplayRequest request;
-  HostDisplayMode mode;  // ChangeMode and ExclusiveSetMode
+    HostDisplayRequest request;
+    HostDisplayMode mode;  // ChangeMode and ExclusiveSetMode
 };
 struct HostDisplayConfig {
-  std::vector<HostDisplayMode> modes;            // display settings
-  int32_t fullscreen_cx, fullscreen_cy;
-  HostWindowMetrics metrics;
-  bool exclusive_available;
-  std::vector<HostDisplayMode> exclusive_modes;
-  bool exclusive_acquire_ok;
+    std::vector<HostDisplayMode> modes;  // display settings
+    int32_t fullscreen_cx, fullscreen_cy;
+    HostWindowMetrics metrics;
+    bool exclusive_available;
+    std::vector<HostDisplayMode> exclusive_modes;
+    bool exclusive_acquire_ok;
 };
 // The host's display (a 1024 x 768 desktop by default) and the requests made.
 HostDisplayConfig& host_display_config();

@@ -16,7 +16,7 @@ int days_in_month(int year, int month) {
     return month == 2 && leap_year(year) ? 29 : DAYS[month - 1];
 }
 
-} // namespace
+}  // namespace
 
 DosTime dos_time_from_host(std::time_t t) {
     std::tm tm{};

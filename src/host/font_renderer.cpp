@@ -72,8 +72,7 @@ public:
         long asc = face_->ascender, desc = -static_cast<long>(face_->descender);
         if (FT_IS_SCALABLE(face_) && asc > 0 && desc >= 0)
             baseline_ = static_cast<int>((font_height * asc * 2 + (asc + desc)) / ((asc + desc) * 2));
-        else
-            baseline_ = static_cast<int>(face_->size->metrics.ascender >> 6);
+        else baseline_ = static_cast<int>(face_->size->metrics.ascender >> 6);
         height_ = font_height;
         return true;
     }
@@ -109,7 +108,7 @@ public:
         for (unsigned r = 0; r < bm.rows; ++r) {
             const unsigned char* row = bm.buffer + static_cast<size_t>(bm.pitch < 0 ? bm.rows - 1 - r : r) * pitch;
             for (unsigned c = 0; c < bm.width; ++c) {
-                bool on = bm.pixel_mode == FT_PIXEL_MODE_MONO ? (row[c >> 3] & (0x80 >> (c & 7))) != 0
+                bool on = bm.pixel_mode == FT_PIXEL_MODE_MONO   ? (row[c >> 3] & (0x80 >> (c & 7))) != 0
                           : bm.pixel_mode == FT_PIXEL_MODE_GRAY ? row[c] >= 0x80
                                                                 : false;
                 if (on) set_pixel(cell, x0 + static_cast<int>(c), y0 + static_cast<int>(r));
@@ -156,7 +155,7 @@ private:
         uint32_t cp = convert(sjis_, bytes, len);
         // Vendor codes outside JIS X 0208.
         if (cp == 0 && two_byte && cp932_ != reinterpret_cast<iconv_t>(-1)) cp = convert(cp932_, bytes, len);
-        if (cp < 0x20 || cp == 0x7F) return 0; // control codes draw nothing
+        if (cp < 0x20 || cp == 0x7F) return 0;  // control codes draw nothing
         return cp;
     }
 
@@ -179,7 +178,7 @@ public:
         clear_cell(cell);
         for (int y = 0; y < cell.height; ++y)
             for (int b = 0; b < cell.bytes_per_row; ++b) {
-                int keep = cell.width - b * 8; // pixels of this byte inside the cell
+                int keep = cell.width - b * 8;  // pixels of this byte inside the cell
                 uint8_t mask = keep >= 8 ? 0xFF : static_cast<uint8_t>(0xFF << (8 - keep));
                 cell.bits[y * cell.bytes_per_row + b] = synthetic_glyph_byte(code, two_byte, height_, y, b) & mask;
             }
@@ -190,7 +189,7 @@ private:
     int height_ = 0;
 };
 
-} // namespace
+}  // namespace
 
 uint8_t synthetic_glyph_byte(uint16_t code, bool two_byte, int font_height, int row, int byte) {
     uint32_t h = code * 0x9E3779B1u ^ (two_byte ? 0x5555u : 0u) ^ static_cast<uint32_t>(font_height) << 24 ^
@@ -198,7 +197,7 @@ uint8_t synthetic_glyph_byte(uint16_t code, bool two_byte, int font_height, int 
     h ^= h >> 15;
     h *= 0x2C1B3C6Du;
     h ^= h >> 12;
-    return static_cast<uint8_t>(h | 1); // never blank, so a missing glyph shows
+    return static_cast<uint8_t>(h | 1);  // never blank, so a missing glyph shows
 }
 
 std::unique_ptr<FontRenderer> font_renderer_open_freetype(const std::string& face_name, std::string* why) {

@@ -13,7 +13,7 @@ struct GlyphCell {
     int width;
     int height;
     int bytes_per_row;
-    uint8_t* bits; // bytes_per_row * height bytes
+    uint8_t* bits;  // bytes_per_row * height bytes
 };
 
 class FontRenderer {
@@ -34,8 +34,7 @@ public:
 // (fonts-ipafont-gothic), found through fontconfig; codes are taken as
 // Shift JIS (single bytes as JIS X 0201: 0x5C is the yen sign). nullptr
 // when neither face is installed; *why (when given) then says what failed.
-std::unique_ptr<FontRenderer> font_renderer_open_freetype(const std::string& face_name,
-                                                          std::string* why = nullptr);
+std::unique_ptr<FontRenderer> font_renderer_open_freetype(const std::string& face_name, std::string* why = nullptr);
 
 // A synthetic source for tests: the cell of a code is a fixed pattern made
 // of the code, two_byte and the font height, cut to the cell width.

@@ -8,7 +8,7 @@ namespace {
 // as long as the program.
 ImVector<ImWchar> g_ranges;
 
-} // namespace
+}  // namespace
 
 std::string imgui_font_file(const char* family) {
     FcConfig* config = FcInitLoadConfigAndFonts();

@@ -15,7 +15,7 @@ JoystickSource* s_source = &s_none;
 
 bool valid(int device) { return device >= 0 && device < HOST_JOY_DEVICES; }
 
-} // namespace
+}  // namespace
 
 JoystickSource* host_joystick_source() { return s_source; }
 void host_set_joystick_source(JoystickSource* source) { s_source = source ? source : &s_none; }
@@ -24,7 +24,8 @@ void FakeJoystickSource::set(int device, uint32_t buttons, uint32_t x, uint32_t 
     if (!valid(device)) return;
     if (!present_[device]) generation_++;
     present_[device] = true;
-    pos_[device] = {x > HOST_JOY_AXIS_MAX ? HOST_JOY_AXIS_MAX : x, y > HOST_JOY_AXIS_MAX ? HOST_JOY_AXIS_MAX : y, buttons};
+    pos_[device] = {x > HOST_JOY_AXIS_MAX ? HOST_JOY_AXIS_MAX : x, y > HOST_JOY_AXIS_MAX ? HOST_JOY_AXIS_MAX : y,
+                    buttons};
 }
 
 void FakeJoystickSource::unplug(int device) {

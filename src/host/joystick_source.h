@@ -16,8 +16,8 @@ struct HostJoyCaps {
 };
 
 struct HostJoyPos {
-    uint32_t x, y;    // 0-65535
-    uint32_t buttons; // bit n: button n + 1
+    uint32_t x, y;     // 0-65535
+    uint32_t buttons;  // bit n: button n + 1
 };
 
 class JoystickSource {

@@ -17,8 +17,8 @@ struct HeldBox {
     std::string text, caption;
     MessageBoxKind kind = MB_INFO;
     MessageBoxAnswer answer = MB_ANSWER_OK;
-    std::chrono::steady_clock::time_point seen; // the last time it came
-    unsigned long repeats = 0;                  // counted since it was shown
+    std::chrono::steady_clock::time_point seen;  // the last time it came
+    unsigned long repeats = 0;                   // counted since it was shown
 };
 
 // The boxes shown last, so that a few boxes that take turns are counted
@@ -31,10 +31,10 @@ constexpr size_t HELD_BOXES = 8;
 constexpr unsigned STORM_BOXES = 16;
 
 struct Storm {
-    std::chrono::steady_clock::time_point start; // of the span being counted
-    unsigned shown = 0;                          // new boxes shown in it
-    unsigned long held_back = 0;                 // boxes not shown since
-    std::string caption;                         // of the last held back
+    std::chrono::steady_clock::time_point start;  // of the span being counted
+    unsigned shown = 0;                           // new boxes shown in it
+    unsigned long held_back = 0;                  // boxes not shown since
+    std::string caption;                          // of the last held back
 };
 
 std::mutex g_lock;
@@ -58,7 +58,7 @@ void show_all_repeats() {
     g_storm.held_back = 0;
 }
 
-} // namespace
+}  // namespace
 
 MessageBoxAnswer host_message_box(const char* text, const char* caption, MessageBoxKind kind) {
     std::lock_guard<std::mutex> guard(g_lock);

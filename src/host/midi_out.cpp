@@ -105,7 +105,7 @@ private:
     snd_midi_event_t* parser_ = nullptr;
 };
 
-} // namespace
+}  // namespace
 
 std::unique_ptr<MidiOut> midi_out_open_fluidsynth(const std::string& soundfont) {
     auto out = std::make_unique<FluidOut>();

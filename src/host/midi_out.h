@@ -35,7 +35,9 @@ public:
         MixerTime time;
         std::vector<uint8_t> bytes;
     };
-    void send(const uint8_t* bytes, size_t count) override { messages.push_back({mixer_now(), {bytes, bytes + count}}); }
+    void send(const uint8_t* bytes, size_t count) override {
+        messages.push_back({mixer_now(), {bytes, bytes + count}});
+    }
     std::vector<Message> messages;
 };
 

@@ -62,7 +62,7 @@ void card_render(void* user, int16_t* out, uint32_t frames) {
     for (uint32_t i = 0; i < frames; i++) OPL3_Generate(&c->chip, out + 2 * i);
 }
 
-} // namespace
+}  // namespace
 
 bool opl3_card_attach(uint16_t base, bool pc98_layout, bool opl2) {
     opl3_card_detach();

@@ -4,11 +4,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <csignal>
-#include <cstring>
 #include <pthread.h>
 #include <cerrno>
 #include <climits>
+#include <csignal>
+#include <cstring>
 #include <vector>
 
 std::string g_start_dir;
@@ -16,7 +16,7 @@ std::string g_exe_dir;
 
 namespace {
 
-constexpr int MAX_LINK_HOPS = 40; // as the kernel's own limit
+constexpr int MAX_LINK_HOPS = 40;  // as the kernel's own limit
 constexpr std::string_view TEMP_SUFFIX = ".tmp-XXXXXX";
 
 std::string parent_of(const std::string& path) {
@@ -45,7 +45,7 @@ std::string read_link(const char* link) {
 std::string resolve_links(const std::string& path) {
     std::string p = path;
     for (int hops = 0; hops < MAX_LINK_HOPS; hops++) {
-        struct stat st{};
+        struct stat st {};
         if (lstat(p.c_str(), &st) != 0 || !S_ISLNK(st.st_mode)) return p;
         std::string to = read_link(p.c_str());
         if (to.empty()) return p;
@@ -67,7 +67,7 @@ std::string temp_name_beside(const std::string& target, const std::string& folde
     return path_join(folder, name + std::string(TEMP_SUFFIX));
 }
 
-} // namespace
+}  // namespace
 
 std::string host_current_dir() {
     std::vector<char> buf(256);
@@ -119,7 +119,7 @@ bool write_special_in_place(const std::string& target, mode_t mode, const void* 
     }
     int fd = open(target.c_str(), O_WRONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return false;
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd, &st) != 0 || (st.st_mode & S_IFMT) != (mode & S_IFMT)) {
         close(fd);
         errno = EPERM;
@@ -152,12 +152,12 @@ private:
     sigset_t old_;
 };
 
-} // namespace
+}  // namespace
 
 bool write_file_whole(const std::string& path, const void* data, size_t size) {
     std::string target = resolve_links(path);
     if (target.empty()) return false;
-    struct stat old{};
+    struct stat old {};
     bool exists = stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) return write_special_in_place(target, old.st_mode, data, size);
 
@@ -200,7 +200,7 @@ std::string write_error_text(int err) {
 std::FILE* fopen_regular(const std::string& path) {
     int fd = open(path.c_str(), O_RDONLY | O_NONBLOCK | O_NOCTTY | O_CLOEXEC);
     if (fd < 0) return nullptr;
-    struct stat st{};
+    struct stat st {};
     if (fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
         int err = S_ISDIR(st.st_mode) ? EISDIR : EPERM;
         close(fd);

@@ -1,7 +1,7 @@
 #include "host/periodic_timer.h"
 
-#include <system_error>
 #include <time.h>
+#include <system_error>
 
 uint32_t periodic_timer_min_period_ms() {
     timespec res{};

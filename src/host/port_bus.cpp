@@ -13,7 +13,7 @@ int s_next_handle = 1;
 
 constexpr uint8_t PORT_FLOATING = 0xFF;  // what a port without a card reads
 
-} // namespace
+}  // namespace
 
 int port_bus_attach(const PortDevice& device) {
     s_devices.push_back({s_next_handle, device});

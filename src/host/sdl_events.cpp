@@ -66,8 +66,8 @@ void key_event(const SDL_KeyboardEvent& k, EventMessages& out) {
     bool alt = (k.keysym.mod & KMOD_ALT) != 0;
     if (key.vk == VK_NONE || key.vk == VK_MENU || key.vk == VK_F10 || alt) return;
     bool down = k.type == SDL_KEYDOWN;
-    uint32_t lparam = KEY_LPARAM_REPEAT_ONE | uint32_t(key.set1) << KEY_LPARAM_SCAN_SHIFT |
-                      (key.extended ? KEY_LPARAM_EXTENDED : 0);
+    uint32_t lparam =
+        KEY_LPARAM_REPEAT_ONE | uint32_t(key.set1) << KEY_LPARAM_SCAN_SHIFT | (key.extended ? KEY_LPARAM_EXTENDED : 0);
     if (!down) lparam |= KEY_LPARAM_WAS_DOWN | KEY_LPARAM_RELEASED;
     else if (k.repeat) lparam |= KEY_LPARAM_WAS_DOWN;
     add(out, k.windowID, down ? WM_KEYDOWN : WM_KEYUP, key.vk, lparam);
@@ -77,7 +77,7 @@ void key_event(const SDL_KeyboardEvent& k, EventMessages& out) {
     }
 }
 
-} // namespace
+}  // namespace
 
 EventMessages sdl_event_messages(const SDL_Event& e, int picture_top, VirtualPointer* relative) {
     EventMessages out;
@@ -106,7 +106,7 @@ EventMessages sdl_event_messages(const SDL_Event& e, int picture_top, VirtualPoi
         uint32_t msg;
         if (b.button == SDL_BUTTON_LEFT) msg = down ? WM_LBUTTONDOWN : WM_LBUTTONUP;
         else if (b.button == SDL_BUTTON_RIGHT) msg = down ? WM_RBUTTONDOWN : WM_RBUTTONUP;
-        else break; // the machine's mouse has two buttons
+        else break;  // the machine's mouse has two buttons
         add(out, b.windowID, msg, buttons_held(SDL_GetMouseState(nullptr, nullptr)),
             relative ? mouse_lparam(relative->x, relative->y) : mouse_lparam(b.x, b.y - picture_top));
         out.mouse_button = true;

@@ -7,13 +7,13 @@
 
 #include "host/window_message.h"
 
-inline constexpr int SDL_EVENT_MAX_MESSAGES = 32; // one text input event holds at most 32 bytes
+inline constexpr int SDL_EVENT_MAX_MESSAGES = 32;  // one text input event holds at most 32 bytes
 
 // What a host event means to the machine.
 struct EventMessages {
     int count = 0;
     WindowMessage list[SDL_EVENT_MAX_MESSAGES];
-    bool mouse_button = false; // a button went down or up: the pump stops after it
+    bool mouse_button = false;  // a button went down or up: the pump stops after it
 };
 
 // In SDL's relative mouse mode: a pointer of our own that adds up the

@@ -2,16 +2,22 @@
 
 namespace {
 
-constexpr int32_t AXIS_OFFSET = 32768;     // SDL's -32768..32767 to 0..65535
-constexpr int16_t TRIGGER_PRESSED = 16384; // a trigger axis past half way is a button
+constexpr int32_t AXIS_OFFSET = 32768;      // SDL's -32768..32767 to 0..65535
+constexpr int16_t TRIGGER_PRESSED = 16384;  // a trigger axis past half way is a button
 
 uint32_t axis_value(int16_t v) { return uint32_t(int32_t(v) + AXIS_OFFSET); }
 
 // Buttons 1-10 of a game controller; 11 and 12 are the triggers.
 constexpr SDL_GameControllerButton CONTROLLER_BUTTONS[] = {
-    SDL_CONTROLLER_BUTTON_A,         SDL_CONTROLLER_BUTTON_B,          SDL_CONTROLLER_BUTTON_X,
-    SDL_CONTROLLER_BUTTON_Y,         SDL_CONTROLLER_BUTTON_LEFTSHOULDER, SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
-    SDL_CONTROLLER_BUTTON_BACK,      SDL_CONTROLLER_BUTTON_START,      SDL_CONTROLLER_BUTTON_LEFTSTICK,
+    SDL_CONTROLLER_BUTTON_A,
+    SDL_CONTROLLER_BUTTON_B,
+    SDL_CONTROLLER_BUTTON_X,
+    SDL_CONTROLLER_BUTTON_Y,
+    SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+    SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+    SDL_CONTROLLER_BUTTON_BACK,
+    SDL_CONTROLLER_BUTTON_START,
+    SDL_CONTROLLER_BUTTON_LEFTSTICK,
     SDL_CONTROLLER_BUTTON_RIGHTSTICK,
 };
 constexpr SDL_GameControllerAxis CONTROLLER_TRIGGERS[] = {SDL_CONTROLLER_AXIS_TRIGGERLEFT,
@@ -24,7 +30,7 @@ uint32_t with_direction(uint32_t axis, bool low, bool high) {
     return axis;
 }
 
-} // namespace
+}  // namespace
 
 HostJoyPos game_controller_pos(const int16_t (&axes)[SDL_CONTROLLER_AXIS_MAX],
                                const bool (&buttons)[SDL_CONTROLLER_BUTTON_MAX]) {
@@ -86,8 +92,7 @@ void SdlJoystickSource::refresh() {
     for (int d = 0; d < HOST_JOY_DEVICES && d < n; d++) {
         if (SDL_IsGameController(d) && (controller_[d] = SDL_GameControllerOpen(d)))
             joystick_[d] = SDL_GameControllerGetJoystick(controller_[d]);
-        else
-            joystick_[d] = SDL_JoystickOpen(d);
+        else joystick_[d] = SDL_JoystickOpen(d);
         if (joystick_[d]) ids_[d] = SDL_JoystickInstanceID(joystick_[d]);
     }
     generation_++;

@@ -10,25 +10,25 @@ struct KeyRow {
     SDL_Scancode sc;
     uint8_t set1;
     bool extended;
-    uint8_t vk_us, vk_jp; // 0: no key in that layout
+    uint8_t vk_us, vk_jp;  // 0: no key in that layout
 };
 
 // Keys other than letters, digits, F1-F12 and the number pad, by position.
 constexpr KeyRow KEY_ROWS[] = {
     {SDL_SCANCODE_ESCAPE, 0x01, false, 0x1B, 0x1B},
     {SDL_SCANCODE_MINUS, 0x0C, false, 0xBD, 0xBD},
-    {SDL_SCANCODE_EQUALS, 0x0D, false, 0xBB, 0xDE},       // JP ^
+    {SDL_SCANCODE_EQUALS, 0x0D, false, 0xBB, 0xDE},  // JP ^
     {SDL_SCANCODE_BACKSPACE, 0x0E, false, 0x08, 0x08},
     {SDL_SCANCODE_TAB, 0x0F, false, 0x09, 0x09},
-    {SDL_SCANCODE_LEFTBRACKET, 0x1A, false, 0xDB, 0xC0},  // JP @
-    {SDL_SCANCODE_RIGHTBRACKET, 0x1B, false, 0xDD, 0xDB}, // JP [
+    {SDL_SCANCODE_LEFTBRACKET, 0x1A, false, 0xDB, 0xC0},   // JP @
+    {SDL_SCANCODE_RIGHTBRACKET, 0x1B, false, 0xDD, 0xDB},  // JP [
     {SDL_SCANCODE_RETURN, 0x1C, false, 0x0D, 0x0D},
     {SDL_SCANCODE_LCTRL, 0x1D, false, 0x11, 0x11},
-    {SDL_SCANCODE_SEMICOLON, 0x27, false, 0xBA, 0xBB},    // JP ;
-    {SDL_SCANCODE_APOSTROPHE, 0x28, false, 0xDE, 0xBA},   // JP :
-    {SDL_SCANCODE_GRAVE, 0x29, false, 0xC0, 0x00},        // JP 半角/全角: the input method's
+    {SDL_SCANCODE_SEMICOLON, 0x27, false, 0xBA, 0xBB},   // JP ;
+    {SDL_SCANCODE_APOSTROPHE, 0x28, false, 0xDE, 0xBA},  // JP :
+    {SDL_SCANCODE_GRAVE, 0x29, false, 0xC0, 0x00},       // JP 半角/全角: the input method's
     {SDL_SCANCODE_LSHIFT, 0x2A, false, 0x10, 0x10},
-    {SDL_SCANCODE_BACKSLASH, 0x2B, false, 0xDC, 0xDD},    // JP ]
+    {SDL_SCANCODE_BACKSLASH, 0x2B, false, 0xDC, 0xDD},  // JP ]
     {SDL_SCANCODE_NONUSHASH, 0x2B, false, 0xDC, 0xDD},
     {SDL_SCANCODE_COMMA, 0x33, false, 0xBC, 0xBC},
     {SDL_SCANCODE_PERIOD, 0x34, false, 0xBE, 0xBE},
@@ -44,11 +44,11 @@ constexpr KeyRow KEY_ROWS[] = {
     {SDL_SCANCODE_KP_PLUS, 0x4E, false, 0x6B, 0x6B},
     {SDL_SCANCODE_KP_PERIOD, 0x53, false, 0x6E, 0x6E},
     {SDL_SCANCODE_NONUSBACKSLASH, 0x56, false, 0xE2, 0x00},
-    {SDL_SCANCODE_INTERNATIONAL2, 0x70, false, 0x00, 0x15}, // かな
-    {SDL_SCANCODE_INTERNATIONAL1, 0x73, false, 0x00, 0xE2}, // ろ \ _
-    {SDL_SCANCODE_INTERNATIONAL4, 0x79, false, 0x00, 0x1C}, // 変換
-    {SDL_SCANCODE_INTERNATIONAL5, 0x7B, false, 0x00, 0x1D}, // 無変換
-    {SDL_SCANCODE_INTERNATIONAL3, 0x7D, false, 0x00, 0xDC}, // ¥
+    {SDL_SCANCODE_INTERNATIONAL2, 0x70, false, 0x00, 0x15},  // かな
+    {SDL_SCANCODE_INTERNATIONAL1, 0x73, false, 0x00, 0xE2},  // ろ \ _
+    {SDL_SCANCODE_INTERNATIONAL4, 0x79, false, 0x00, 0x1C},  // 変換
+    {SDL_SCANCODE_INTERNATIONAL5, 0x7B, false, 0x00, 0x1D},  // 無変換
+    {SDL_SCANCODE_INTERNATIONAL3, 0x7D, false, 0x00, 0xDC},  // ¥
     {SDL_SCANCODE_PAUSE, 0x45, false, 0x13, 0x13},
     {SDL_SCANCODE_KP_ENTER, 0x1C, true, 0x0D, 0x0D},
     {SDL_SCANCODE_RCTRL, 0x1D, true, 0x11, 0x11},
@@ -101,7 +101,7 @@ KeyTable make_table(bool japanese) {
 const KeyTable US_TABLE = make_table(false);
 const KeyTable JP_TABLE = make_table(true);
 
-} // namespace
+}  // namespace
 
 HostKey sdl_scancode_to_vk(SDL_Scancode sc, bool japanese) {
     if (sc < 0 || sc >= SDL_NUM_SCANCODES) return {VK_NONE, false, 0};

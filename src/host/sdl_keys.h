@@ -14,15 +14,15 @@ enum VirtualKey : uint32_t {
     VK_RETURN = 0x0D,
     VK_SHIFT = 0x10,
     VK_CONTROL = 0x11,
-    VK_MENU = 0x12, // Alt
+    VK_MENU = 0x12,  // Alt
     VK_ESCAPE = 0x1B,
     VK_F10 = 0x79,
 };
 
 struct HostKey {
-    uint32_t vk;   // VK_NONE: a key the machine never sees
-    bool extended; // the record's extended-key bit
-    uint8_t set1;  // the key's Set-1 scan code (make)
+    uint32_t vk;    // VK_NONE: a key the machine never sees
+    bool extended;  // the record's extended-key bit
+    uint8_t set1;   // the key's Set-1 scan code (make)
 };
 
 // The virtual key of a physical key; japanese: the JP-106 layout.

@@ -19,7 +19,7 @@ bool rasterizes_in_software(SDL_Renderer* renderer) {
     SDL_RendererInfo info{};
     if (SDL_GetRendererInfo(renderer, &info) != 0 || !info.name || std::strncmp(info.name, "opengl", 6) != 0)
         return false;
-    constexpr unsigned GL_RENDERER_NAME = 0x1F01; // GL_RENDERER
+    constexpr unsigned GL_RENDERER_NAME = 0x1F01;  // GL_RENDERER
     using GetString = const unsigned char* (*)(unsigned);
     auto get_string = reinterpret_cast<GetString>(SDL_GL_GetProcAddress("glGetString"));
     const char* name = get_string ? reinterpret_cast<const char*>(get_string(GL_RENDERER_NAME)) : nullptr;
@@ -27,7 +27,7 @@ bool rasterizes_in_software(SDL_Renderer* renderer) {
     return std::strstr(name, "llvmpipe") || std::strstr(name, "softpipe") || std::strstr(name, "Software");
 }
 
-} // namespace
+}  // namespace
 
 bool HostWindow::open(const char* title, int w, int h, uint32_t flags, const std::vector<const char*>& font_texts) {
     close();
@@ -54,7 +54,7 @@ bool HostWindow::open(const char* title, int w, int h, uint32_t flags, const std
     context_ = ImGui::CreateContext();
     ImGui::SetCurrentContext(context_);
     ImGuiIO& io = ImGui::GetIO();
-    io.IniFilename = nullptr; // no imgui.ini: the settings are the program's own
+    io.IniFilename = nullptr;  // no imgui.ini: the settings are the program's own
     io.LogFilename = nullptr;
     imgui_load_ui_font(font_texts);
     ImGui::StyleColorsDark();
@@ -106,7 +106,7 @@ ImVec2 event_position(const SDL_Event& e) { return ImVec2(float(e.button.x), flo
 
 bool same_position(ImVec2 a, ImVec2 b) { return a.x == b.x && a.y == b.y; }
 
-} // namespace
+}  // namespace
 
 void HostWindow::process_event(const SDL_Event& e) {
     make_current();
@@ -114,7 +114,7 @@ void HostWindow::process_event(const SDL_Event& e) {
         ImGui_ImplSDL2_ProcessEvent(&e);
         return;
     }
-    if (held_.size() >= HELD_EVENTS_MAX) { // a flood: the oldest take effect at once
+    if (held_.size() >= HELD_EVENTS_MAX) {  // a flood: the oldest take effect at once
         for (const SDL_Event& h : held_) apply_button(h);
         held_.clear();
     }
@@ -134,7 +134,7 @@ void HostWindow::apply_button(const SDL_Event& e) {
 void HostWindow::feed_held_buttons() {
     ImGuiIO& io = ImGui::GetIO();
     if (release_frame_) {
-        io.MousePos = frame_mouse_; // the last press lets go where it was
+        io.MousePos = frame_mouse_;  // the last press lets go where it was
         release_frame_ = false;
     } else if (!held_.empty()) {
         const SDL_Event& front = held_.front();
@@ -147,7 +147,7 @@ void HostWindow::feed_held_buttons() {
             held_.erase(held_.begin(), held_.begin() + long(n));
             release_frame_ = press;
         }
-        io.MousePos = at; // where the button went (or the pointer arrives first), wherever it is now
+        io.MousePos = at;  // where the button went (or the pointer arrives first), wherever it is now
     }
     for (int b = 0; b < MOUSE_BUTTONS; ++b) {
         io.MouseDown[b] = buttons_down_[b] || buttons_pressed_[b];

@@ -66,15 +66,15 @@ public:
 private:
     // At most this many button events wait; more pass on at once.
     static constexpr size_t HELD_EVENTS_MAX = 32;
-    static constexpr int MOUSE_BUTTONS = 3; // left, right, middle
+    static constexpr int MOUSE_BUTTONS = 3;  // left, right, middle
     void feed_held_buttons();
     void apply_button(const SDL_Event& e);
 
-    std::vector<SDL_Event> held_;      // button events waiting, oldest first
-    bool release_frame_ = false;       // the next frame shows a press let go, in its place
+    std::vector<SDL_Event> held_;  // button events waiting, oldest first
+    bool release_frame_ = false;   // the next frame shows a press let go, in its place
     bool buttons_down_[MOUSE_BUTTONS] = {};
-    bool buttons_pressed_[MOUSE_BUTTONS] = {}; // pressed since the last frame
-    ImVec2 frame_mouse_{-1.0f, -1.0f}; // the pointer as the last frame saw it
+    bool buttons_pressed_[MOUSE_BUTTONS] = {};  // pressed since the last frame
+    ImVec2 frame_mouse_{-1.0f, -1.0f};          // the pointer as the last frame saw it
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     ImGuiContext* context_ = nullptr;

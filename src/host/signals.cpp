@@ -22,13 +22,13 @@ void on_signal(int sig) {
     g_signal_ac_plug = true;
 }
 
-} // namespace
+}  // namespace
 
 void host_signals_install() {
     struct sigaction sa {};
     sa.sa_handler = on_signal;
     sigemptyset(&sa.sa_mask);
-    sa.sa_flags = 0; // no SA_RESTART: a read of the console ends at the signal
+    sa.sa_flags = 0;  // no SA_RESTART: a read of the console ends at the signal
     sigaction(SIGTERM, &sa, nullptr);
     sigaction(SIGINT, &sa, nullptr);
 }

@@ -1,7 +1,7 @@
 #include "host/sjis_text.h"
 
-#include <cerrno>
 #include <iconv.h>
+#include <cerrno>
 
 namespace {
 
@@ -43,7 +43,7 @@ private:
     iconv_t cd_;
 };
 
-} // namespace
+}  // namespace
 
 bool sjis_to_utf8(std::string_view sjis, std::string& utf8) {
     thread_local Converter conv(CODE_UTF8, CODE_SJIS);

@@ -12,11 +12,11 @@ enum class VirusAnswer {
 
 struct VirusQuestionText {
     const char* caption;
-    const char* message;   // what was detected
-    const char* body;      // the lines below it, the question last
-    const char* allow;     // button labels
+    const char* message;  // what was detected
+    const char* body;     // the lines below it, the question last
+    const char* allow;    // button labels
     const char* refuse;
-    const char* check;     // check box label
+    const char* check;  // check box label
 };
 
 using VirusQuestionFn = VirusAnswer (*)(const VirusQuestionText& text);

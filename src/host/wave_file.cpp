@@ -20,7 +20,7 @@ void put32(uint8_t* p, uint32_t v) {
 uint32_t get16(const uint8_t* p) { return uint32_t(p[0]) | uint32_t(p[1]) << 8; }
 uint32_t get32(const uint8_t* p) { return get16(p) | get16(p + 2) << 16; }
 
-} // namespace
+}  // namespace
 
 uint32_t wave_header_write(uint8_t* h, uint32_t rate, uint32_t bits, uint32_t channels, uint32_t data_size) {
     uint32_t align = bits * channels / 8;
@@ -39,8 +39,7 @@ uint32_t wave_header_write(uint8_t* h, uint32_t rate, uint32_t bits, uint32_t ch
     return WAVE_HEADER_BYTES;
 }
 
-bool wave_file_write(const std::string& path, const int16_t* samples, size_t frames, uint32_t rate,
-                     uint32_t channels) {
+bool wave_file_write(const std::string& path, const int16_t* samples, size_t frames, uint32_t rate, uint32_t channels) {
     size_t data_bytes = frames * channels * sizeof(int16_t);
     if (data_bytes > 0xFFFFFFFFu - 36) return false;
     std::vector<uint8_t> file(WAVE_HEADER_BYTES + data_bytes);
@@ -74,8 +73,8 @@ bool wave_image_parse(const uint8_t* image, size_t size, WaveImage& out) {
             size_t count = n / (bytes_per * out.channels) * out.channels;
             out.samples.resize(count);
             for (size_t i = 0; i < count; i++)
-                out.samples[i] = bits == 8 ? int16_t((int(image[body + i]) - 128) << 8)
-                                           : int16_t(get16(image + body + 2 * i));
+                out.samples[i] =
+                    bits == 8 ? int16_t((int(image[body + i]) - 128) << 8) : int16_t(get16(image + body + 2 * i));
             return true;
         }
         at = body + size_t(len) + (len & 1);

@@ -14,8 +14,7 @@ uint32_t wave_header_write(uint8_t* header, uint32_t rate, uint32_t bits, uint32
 
 // Writes frames frames of interleaved 16-bit samples as a WAV file, whole
 // or not at all.
-bool wave_file_write(const std::string& path, const int16_t* samples, size_t frames, uint32_t rate,
-                     uint32_t channels);
+bool wave_file_write(const std::string& path, const int16_t* samples, size_t frames, uint32_t rate, uint32_t channels);
 
 // A PCM image taken apart: its samples as 16-bit, interleaved.
 struct WaveImage {

@@ -11,7 +11,7 @@ MixerStream* s_voice;
 uint32_t s_voice_rate, s_voice_channels;
 bool s_emulated_time;
 
-} // namespace
+}  // namespace
 
 bool host_play_sound(const uint8_t* image, size_t size) {
     if (s_voice) mixer_stop(s_voice);

@@ -33,8 +33,8 @@ inline constexpr uint32_t MK_LBUTTON = 0x0001, MK_RBUTTON = 0x0002;
 inline uint32_t mouse_lparam(int32_t x, int32_t y) { return (uint32_t(y) & 0xFFFF) << 16 | (uint32_t(x) & 0xFFFF); }
 
 struct WindowMessage {
-    uint32_t window;  // the host window's id
-    uint32_t message; // WindowMessageCode
+    uint32_t window;   // the host window's id
+    uint32_t message;  // WindowMessageCode
     uint32_t wparam;
     uint32_t lparam;
     bool operator==(const WindowMessage&) const = default;

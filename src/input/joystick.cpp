@@ -40,7 +40,7 @@ void thresholds(uint32_t min, uint32_t max, uint32_t& low, uint32_t& high) {
     high = min + 3 * q;
 }
 
-} // namespace
+}  // namespace
 
 JoystickState joy_initial_state() {
     JoystickState j{};

@@ -7,31 +7,31 @@
 
 #include "machine/settings.h"
 
-inline constexpr int JOY_PAD_TABLES = 6;   // JOYOUT 0-5
-inline constexpr int JOY_SOURCES = 32;     // directions, buttons, autofire
-inline constexpr int JOY_AUTOFIRE = 16;    // source k + 16: the autofire form of source k
+inline constexpr int JOY_PAD_TABLES = 6;  // JOYOUT 0-5
+inline constexpr int JOY_SOURCES = 32;    // directions, buttons, autofire
+inline constexpr int JOY_AUTOFIRE = 16;   // source k + 16: the autofire form of source k
 inline constexpr int JOY_PORTS = 2;
-inline constexpr uint16_t JOY_RAW_NONE = 0xFFFF; // raw inputs are active low
+inline constexpr uint16_t JOY_RAW_NONE = 0xFFFF;  // raw inputs are active low
 // Raw input bits: directions, then buttons 1-12 from bit 4.
 inline constexpr uint16_t JOY_UP = 0x001, JOY_DOWN = 0x002, JOY_LEFT = 0x004, JOY_RIGHT = 0x008;
 inline constexpr int JOY_BUTTON_SHIFT = 4;
-inline constexpr int JOY_POLLS_PER_READ = 30; // host polls after the program's last PPI read
+inline constexpr int JOY_POLLS_PER_READ = 30;  // host polls after the program's last PPI read
 
 // JOY0 / JOY1: where a port's input comes from.
 enum JoyMode : int32_t { JOY_NONE = 0, JOY_KEYBOARD = 1, JOY_POS = 2, JOY_POS_EX = 3, JOY_FM_CARD = 4 };
 
 struct JoyPad {
-    uint32_t y_low, y_high, x_low, x_high; // axis thresholds
+    uint32_t y_low, y_high, x_low, x_high;  // axis thresholds
 };
 
 // The pad tables and the host devices; taken once at program start, not by a
 // power-on. Every pad table starts with all bits set (no source acts).
 struct JoystickState {
-    uint32_t pad_tables[JOY_PAD_TABLES][JOY_SOURCES]; // output masks per host source
+    uint32_t pad_tables[JOY_PAD_TABLES][JOY_SOURCES];  // output masks per host source
     JoyPad pad[JOY_PORTS];
-    int32_t num_devs;     // host joysticks found
-    int32_t fm_port;      // base port of the FM card found, 0 = none
-    uint32_t source_generation; // the host devices the thresholds were taken for
+    int32_t num_devs;            // host joysticks found
+    int32_t fm_port;             // base port of the FM card found, 0 = none
+    uint32_t source_generation;  // the host devices the thresholds were taken for
 };
 
 extern JoystickState g_joystick;

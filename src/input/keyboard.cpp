@@ -46,11 +46,10 @@ void mfp_key(uint32_t vk, bool down) {
     key_send_to_mfp(down ? scan : uint8_t(scan | KEY_BREAK));
 }
 
-} // namespace
+}  // namespace
 
 void key_led_changed(uint32_t scan) {
-    if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST)
-        g_ui_notice.panel_refresh_countdown = PANEL_REFRESH_SLICES;
+    if (scan >= KEY_LED_FIRST && scan <= KEY_LED_LAST) g_ui_notice.panel_refresh_countdown = PANEL_REFRESH_SLICES;
 }
 
 void key_init() { std::memset(g_keyboard.key_state, KEY_RELEASED, sizeof g_keyboard.key_state); }
@@ -116,7 +115,8 @@ bool key_send_to_mfp(uint8_t b) {
 // that no interrupt comes without a byte.
 void key_schedule_next_byte() {
     if (g_settings.key && g_keyboard.ring_count > 1)
-        sched_set_event(EV_MFP_RX_FULL, int64_t(g_cpu_regs.cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
+        sched_set_event(EV_MFP_RX_FULL,
+                        int64_t(g_cpu_regs.cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
 }
 
 void key_deliver_next_byte() {
@@ -126,7 +126,8 @@ void key_deliver_next_byte() {
     g_mfp.regs[MFP_UDR] = k.ring[(k.ring_write - k.ring_count + KEY_RING_SIZE) % KEY_RING_SIZE];
     k.ring_count--;
     if (k.ring_count) {
-        sched_set_event(EV_MFP_RX_FULL, int64_t(g_cpu_regs.cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
+        sched_set_event(EV_MFP_RX_FULL,
+                        int64_t(g_cpu_regs.cycles_per_frame) * KEY_BYTE_SPACING_MUL / KEY_BYTE_SPACING_DIV);
         g_mfp.regs[MFP_RSR] = KEY_RSR_FULL;
     } else {
         g_mfp.regs[MFP_RSR] = KEY_RSR_EMPTY;

@@ -9,11 +9,11 @@
 
 #include "host/window_message.h"
 
-inline constexpr int KEY_RING_SIZE = 128;       // make/break bytes; at most 127 wait
+inline constexpr int KEY_RING_SIZE = 128;  // make/break bytes; at most 127 wait
 inline constexpr int KEY_SCAN_CODES = 128;
-inline constexpr int KEY_HOST_KEYS = 256;       // virtual-key codes
-inline constexpr uint8_t KEY_RELEASED = 0x80;   // g_keyboard.key_state: key up; 0 = down
-inline constexpr uint8_t KEY_BREAK = 0x80;      // a break byte: scan code + 0x80
+inline constexpr int KEY_HOST_KEYS = 256;      // virtual-key codes
+inline constexpr uint8_t KEY_RELEASED = 0x80;  // g_keyboard.key_state: key up; 0 = down
+inline constexpr uint8_t KEY_BREAK = 0x80;     // a break byte: scan code + 0x80
 inline constexpr uint8_t KEY_SCAN_MASK = 0x7F;
 // Scan codes of the keys with a mode LED (かな to 全角): the panel shows them.
 inline constexpr uint8_t KEY_LED_FIRST = 0x5A, KEY_LED_LAST = 0x60;
@@ -29,23 +29,23 @@ inline constexpr uint8_t KEY_RSR_FULL = 0x81, KEY_RSR_EMPTY = 0x01;
 inline constexpr int32_t KEY_PASTE_DELAY = 3000;
 
 // IOCS keyboard work area in main RAM (big-endian words).
-inline constexpr uint32_t KEY_WORK_MATRIX = 0x800;   // 16 bytes: bit (scan & 7) of byte scan >> 3
-inline constexpr uint32_t KEY_WORK_SHIFT = 0x811;    // SHIFT, CTRL, OPT.1, OPT.2, かな, ローマ字, コード, CAPS
-inline constexpr uint32_t KEY_WORK_COUNT = 0x812;    // entries waiting
-inline constexpr uint32_t KEY_WORK_WRITE = 0x816;    // low word: address of the entry written last
-inline constexpr uint32_t KEY_WORK_READ = 0x81A;     // low word: address of the entry read last
-inline constexpr uint32_t KEY_WORK_BUFFER = 0x81C;   // 64 entries: scan << 8 | character
+inline constexpr uint32_t KEY_WORK_MATRIX = 0x800;  // 16 bytes: bit (scan & 7) of byte scan >> 3
+inline constexpr uint32_t KEY_WORK_SHIFT = 0x811;   // SHIFT, CTRL, OPT.1, OPT.2, かな, ローマ字, コード, CAPS
+inline constexpr uint32_t KEY_WORK_COUNT = 0x812;   // entries waiting
+inline constexpr uint32_t KEY_WORK_WRITE = 0x816;   // low word: address of the entry written last
+inline constexpr uint32_t KEY_WORK_READ = 0x81A;    // low word: address of the entry read last
+inline constexpr uint32_t KEY_WORK_BUFFER = 0x81C;  // 64 entries: scan << 8 | character
 inline constexpr uint32_t KEY_WORK_ENTRIES = 64;
-inline constexpr uint32_t KEY_WORK_SLOT_MASK = 0x7E; // even offsets of the 64 slots
+inline constexpr uint32_t KEY_WORK_SLOT_MASK = 0x7E;  // even offsets of the 64 slots
 inline constexpr uint16_t KEY_ENTRY_RELEASE = 0x8000;
 
 struct KeyboardState {
-    int32_t ring_write;             // next ring position (modulo 128)
-    uint8_t ring[KEY_RING_SIZE];    // make/break bytes waiting for the MFP
-    int32_t ring_count;             // bytes waiting, 0-127
-    uint8_t key_state[KEY_SCAN_CODES]; // KEY 1: KEY_RELEASED or 0 (down) per scan code
-    uint8_t host_down[KEY_HOST_KEYS];  // virtual keys the host holds down
-    int32_t paste_delay;            // IOCS calls to let pass before the paste text is typed
+    int32_t ring_write;                 // next ring position (modulo 128)
+    uint8_t ring[KEY_RING_SIZE];        // make/break bytes waiting for the MFP
+    int32_t ring_count;                 // bytes waiting, 0-127
+    uint8_t key_state[KEY_SCAN_CODES];  // KEY 1: KEY_RELEASED or 0 (down) per scan code
+    uint8_t host_down[KEY_HOST_KEYS];   // virtual keys the host holds down
+    int32_t paste_delay;                // IOCS calls to let pass before the paste text is typed
 };
 extern KeyboardState g_keyboard;
 

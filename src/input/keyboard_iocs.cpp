@@ -10,13 +10,13 @@
 
 namespace {
 
-constexpr uint32_t KEYSNS_WAITING = 0x10000; // _B_KEYSNS: an entry waits
+constexpr uint32_t KEYSNS_WAITING = 0x10000;  // _B_KEYSNS: an entry waits
 // _B_SFTSNS bits 8-10: INS ($80B bit 6), ひらがな ($80B bit 7), 全角 ($80C bit 0).
 constexpr uint32_t MATRIX_INS_HIRA = 0xB, MATRIX_ZENKAKU = 0xC;
 
 uint32_t& d0() { return g_cpu_regs.r[0]; }
 
-} // namespace
+}  // namespace
 
 // An empty buffer: the call waits as the ROM's does, the TRAP running again
 // so that frames, interrupts and host events go on until an entry comes.

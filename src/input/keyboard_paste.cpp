@@ -18,7 +18,7 @@ bool room_for_char() {
     return key_iocs_has_room();
 }
 
-} // namespace
+}  // namespace
 
 void key_type_next_char() {
     if (g_paste_text.empty() || g_paste_text[0] == 0) return;

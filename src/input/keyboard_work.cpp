@@ -13,7 +13,7 @@ constexpr uint32_t MATRIX_MODIFIERS = 0xE, MATRIX_MODES = 0xB;
 // The buffer slot a pointer word names, as an even offset 0-$7E.
 uint32_t slot_of(uint16_t pointer) { return (uint32_t(pointer) - KEY_WORK_READ) & KEY_WORK_SLOT_MASK; }
 
-} // namespace
+}  // namespace
 
 
 void key_set_matrix(uint16_t entry, bool pressed) {

@@ -7,21 +7,21 @@
 #include <span>
 
 inline constexpr int KEYMAP_SIZE = 256;
-inline constexpr int KEYMAP_UPPER = 0x80;      // the "/tsca." and "/tasc." halves
-inline constexpr int KEYMAP_LINE_MAX = 255;    // characters of a line that are parsed
-inline constexpr uint32_t KEYMAP_EXT_BIT = 0x8000; // "/sca." value: no buffer entry at key-down
-inline constexpr uint8_t KEYMAP_KEY_MASK = 0x7F;   // "/key." scan codes
-inline constexpr int KEYMAP_PAD_STAR = 32;     // keymap_pad_char_index of '*'
-inline constexpr int KEYMAP_PAD_BITS = 16;     // output bits of a pad line, 15 down to 0
-inline constexpr int KEYMAP_PAD_COLUMN = 3;    // where a pad line's groups start
+inline constexpr int KEYMAP_UPPER = 0x80;           // the "/tsca." and "/tasc." halves
+inline constexpr int KEYMAP_LINE_MAX = 255;         // characters of a line that are parsed
+inline constexpr uint32_t KEYMAP_EXT_BIT = 0x8000;  // "/sca." value: no buffer entry at key-down
+inline constexpr uint8_t KEYMAP_KEY_MASK = 0x7F;    // "/key." scan codes
+inline constexpr int KEYMAP_PAD_STAR = 32;          // keymap_pad_char_index of '*'
+inline constexpr int KEYMAP_PAD_BITS = 16;          // output bits of a pad line, 15 down to 0
+inline constexpr int KEYMAP_PAD_COLUMN = 3;         // where a pad line's groups start
 inline constexpr char KEYMAP_FILE_NAME[] = "AT2X.KEY";
 
 struct KeymapState {
-    uint8_t sca[KEYMAP_SIZE]; // virtual key -> scan code, IOCS path
-    uint8_t ext[KEYMAP_SIZE]; // virtual key: nonzero, key-down makes no buffer entry
-    uint8_t asc[KEYMAP_SIZE]; // character -> scan code of the key typing it
-    uint8_t key[KEYMAP_SIZE]; // virtual key -> scan code, key bytes through the MFP
-    uint8_t old_pad_format;   // a pad line used the older format's characters
+    uint8_t sca[KEYMAP_SIZE];  // virtual key -> scan code, IOCS path
+    uint8_t ext[KEYMAP_SIZE];  // virtual key: nonzero, key-down makes no buffer entry
+    uint8_t asc[KEYMAP_SIZE];  // character -> scan code of the key typing it
+    uint8_t key[KEYMAP_SIZE];  // virtual key -> scan code, key bytes through the MFP
+    uint8_t old_pad_format;    // a pad line used the older format's characters
 };
 extern KeymapState g_keymap;
 

@@ -10,14 +10,14 @@
 
 namespace {
 
-constexpr int TEXT_EOF = 0x1A; // ends a text file
+constexpr int TEXT_EOF = 0x1A;  // ends a text file
 constexpr char OLD_PAD_TEXT[] = "PADの定義ファイルが変更になりました。\n\r新しいAT2X.KEYに差し替えてください。";
 constexpr char OLD_PAD_CAPTION[] = "PAD定義変更のお知らせ";
 
 enum class Section { NONE, SCA, ASC, TSCA, TASC, KEY, PAD };
 
 struct SectionTag {
-    const char* tag; // matched without its final '.'
+    const char* tag;  // matched without its final '.'
     Section section;
 };
 constexpr SectionTag SECTION_TAGS[] = {
@@ -150,13 +150,13 @@ void read_pad_line(std::string_view line) {
         if (pos >= line.size()) return;
         for (int s; pos < line.size() && (s = keymap_pad_char_index(line[pos])) >= 0 && s < JOY_SOURCES; ++pos)
             table[s] &= ~(uint32_t{1} << bit);
-        if (pos < line.size()) ++pos; // the character that ended the group
+        if (pos < line.size()) ++pos;  // the character that ended the group
     }
 }
 
 bool starts_with(std::string_view text, std::string_view prefix) { return text.substr(0, prefix.size()) == prefix; }
 
-} // namespace
+}  // namespace
 
 int keymap_pad_char_index(char c) {
     switch (c) {

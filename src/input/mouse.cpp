@@ -14,7 +14,7 @@ MouseState g_mouse;
 
 namespace {
 
-constexpr int16_t ACCEL_LAST = 765; // d(72)
+constexpr int16_t ACCEL_LAST = 765;  // d(72)
 constexpr int32_t H_SCALE_ONE = 4096, V_SCALE_ONE = 1024;
 
 constexpr std::array<int16_t, MOUSE_ACCEL_ENTRIES + 1> make_accel_table() {
@@ -46,7 +46,7 @@ int16_t relative_axis(int16_t position, int16_t& tracked) {
     return int16_t(m);
 }
 
-} // namespace
+}  // namespace
 
 const std::array<int16_t, MOUSE_ACCEL_ENTRIES + 1> g_mouse_accel_table = make_accel_table();
 

@@ -8,24 +8,24 @@
 #include <cstdint>
 #include <span>
 
-inline constexpr int MOUSE_ACCEL_ENTRIES = 72;     // d(1) ... d(72)
-inline constexpr int32_t MOUSE_PACKET_LIMIT = 752; // distance limited before conversion
-inline constexpr int32_t MOUSE_IOCS_LIMIT = 100;   // MOUSE 0: movement per message
+inline constexpr int MOUSE_ACCEL_ENTRIES = 72;      // d(1) ... d(72)
+inline constexpr int32_t MOUSE_PACKET_LIMIT = 752;  // distance limited before conversion
+inline constexpr int32_t MOUSE_IOCS_LIMIT = 100;    // MOUSE 0: movement per message
 inline constexpr uint16_t MOUSE_BUTTON_DOWN = 0xFFFF;
 
 // The firmware's mouse work area (big-endian words).
 inline constexpr uint32_t MOUSE_WORK = 0xAC6;
 inline constexpr uint32_t MOUSE_WORK_LEFT = MOUSE_WORK + 0, MOUSE_WORK_RIGHT = MOUSE_WORK + 2,
-                          MOUSE_WORK_DX = MOUSE_WORK + 4, MOUSE_WORK_DY = MOUSE_WORK + 6,
-                          MOUSE_WORK_X = MOUSE_WORK + 8, MOUSE_WORK_Y = MOUSE_WORK + 0xA;
+                          MOUSE_WORK_DX = MOUSE_WORK + 4, MOUSE_WORK_DY = MOUSE_WORK + 6, MOUSE_WORK_X = MOUSE_WORK + 8,
+                          MOUSE_WORK_Y = MOUSE_WORK + 0xA;
 
 enum MouseMode : int { MOUSE_IOCS = 0, MOUSE_ABSOLUTE = 1, MOUSE_RELATIVE = 2 };
 
 struct MouseState {
-    int16_t x, y;                 // host pointer in emulated screen dots
-    int16_t tracked_x, tracked_y; // where the machine's side is taken to be (MOUSE 0, 2)
-    uint16_t left, right;         // 0 or MOUSE_BUTTON_DOWN (MOUSE 1, 2)
-    int16_t packet_dx, packet_dy; // movement of the next packet
+    int16_t x, y;                  // host pointer in emulated screen dots
+    int16_t tracked_x, tracked_y;  // where the machine's side is taken to be (MOUSE 0, 2)
+    uint16_t left, right;          // 0 or MOUSE_BUTTON_DOWN (MOUSE 1, 2)
+    int16_t packet_dx, packet_dy;  // movement of the next packet
 };
 extern MouseState g_mouse;
 

@@ -21,7 +21,7 @@ uint32_t read_index(uint32_t addr) {
     return i;
 }
 
-} // namespace
+}  // namespace
 
 void ppi_power_on() {
     device_clear(g_ppi);

@@ -8,16 +8,16 @@
 
 #include "machine/bus_device.h"
 
-inline constexpr uint32_t PPI_END = 0xE9A008; // ports A, B, C and control
+inline constexpr uint32_t PPI_END = 0xE9A008;  // ports A, B, C and control
 inline constexpr uint32_t PPI_PORT_A = 1, PPI_PORT_B = 3, PPI_PORT_C = 5, PPI_CONTROL = 7;
-inline constexpr uint32_t PPI_PORT_A_HIGH = 9, PPI_PORT_B_HIGH = 11; // bits 8-15 of each port's output
+inline constexpr uint32_t PPI_PORT_A_HIGH = 9, PPI_PORT_B_HIGH = 11;  // bits 8-15 of each port's output
 inline constexpr uint8_t PPI_C_SELECT_A_HIGH = 0x10, PPI_C_SELECT_B_HIGH = 0x20;
-inline constexpr uint8_t PPI_CONTROL_MODE_SET = 0x80; // else a port C bit set/reset
+inline constexpr uint8_t PPI_CONTROL_MODE_SET = 0x80;  // else a port C bit set/reset
 
 struct PpiState {
-    uint8_t regs[16];          // [1] A, [3] B, [5] C, [7] control, [9] [11] high bytes of A and B
-    int32_t poll_countdown;    // host polls left since the last PPI read
-    uint16_t raw[2];           // host input per port, active low
+    uint8_t regs[16];        // [1] A, [3] B, [5] C, [7] control, [9] [11] high bytes of A and B
+    int32_t poll_countdown;  // host polls left since the last PPI read
+    uint16_t raw[2];         // host input per port, active low
 };
 extern PpiState g_ppi;
 

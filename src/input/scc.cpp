@@ -13,9 +13,7 @@ namespace {
 constexpr uint32_t ADDRESS_MASK = 0xFFFFFF;
 constexpr uint32_t STATUS_LEFT = 0x01, STATUS_RIGHT = 0x02;
 
-uint32_t packet_status() {
-    return (g_mouse.left ? STATUS_LEFT : 0) | (g_mouse.right ? STATUS_RIGHT : 0);
-}
+uint32_t packet_status() { return (g_mouse.left ? STATUS_LEFT : 0) | (g_mouse.right ? STATUS_RIGHT : 0); }
 
 // The byte at packet position i, as it stands.
 uint32_t packet_byte(int32_t i) {
@@ -53,7 +51,7 @@ void command_write(int32_t& ptr, uint8_t& pending, uint32_t v, bool channel_b) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void scc_power_on() { device_clear(g_scc); }
 std::span<const uint8_t> scc_state() { return device_state_bytes(g_scc); }

@@ -15,7 +15,7 @@ void input_focus_lost() {
     joy_release_all();
 }
 
-} // namespace
+}  // namespace
 
 WindowInputSinks g_window_input = {
     .joy_on_key_down = joy_on_key_down,
@@ -33,12 +33,11 @@ WindowInputSinks g_window_input = {
 
 namespace {
 
-template <typename F, typename... A>
-void call(F* sink, A&&... args) {
+template <typename F, typename... A> void call(F* sink, A&&... args) {
     if (sink) sink(args...);
 }
 
-} // namespace
+}  // namespace
 
 uint32_t emu_dispatch_window_message(const WindowMessage& m) {
     if (m.window == 0 || m.window != g_main_window_id) return 1;

@@ -65,7 +65,7 @@ const std::array<DeviceEntry, 26> s_devices = {{
     {"FE-call FPU", fe_fpu_power_on, nullptr, fe_fpu_state},
 }};
 
-} // namespace
+}  // namespace
 
 std::span<const DeviceEntry> machine_devices() { return s_devices; }
 

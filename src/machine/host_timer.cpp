@@ -16,10 +16,8 @@ ClockShared g_clock_shared;
 namespace {
 
 constexpr const char* TIMER_CAPTION = "タイマー割り当て";
-constexpr const char* NO_TIMER_TEXT =
-    "タイマーが使用出来ません。\nタイマーを解放してZOLMを再起動してください。";
-constexpr const char* START_FAILED_TEXT =
-    "timeSetEventに失敗しました。\nタイマーを解放してZOLMを再起動してください。";
+constexpr const char* NO_TIMER_TEXT = "タイマーが使用出来ません。\nタイマーを解放してZOLMを再起動してください。";
+constexpr const char* START_FAILED_TEXT = "timeSetEventに失敗しました。\nタイマーを解放してZOLMを再起動してください。";
 
 // Ten times the emulated frames in 32 ticks of 20 ms, by display mode:
 // 61.4, 55.5 and 53.1 frames a second.
@@ -73,13 +71,13 @@ uint32_t next_timer_id() {
 // A frame stepped before the timer ever started needs its cycles too.
 const bool s_budget_ready = (clock_init_budget(), true);
 
-} // namespace
+}  // namespace
 
 void clock_set_pacing(ClockPacing pacing) { s_pacing = pacing; }
 
 void clock_publish_settings() {
-    uint32_t inputs = display_mode() |
-                      (g_settings.frame ? CLOCK_IN_FRAME : 0) | (g_settings.minclock ? CLOCK_IN_MINCLOCK : 0) |
+    uint32_t inputs = display_mode() | (g_settings.frame ? CLOCK_IN_FRAME : 0) |
+                      (g_settings.minclock ? CLOCK_IN_MINCLOCK : 0) |
                       (g_cpu_regs.cycles != 0 ? CLOCK_IN_CYCLES_PENDING : 0);
     g_clock_shared.inputs.store(inputs, std::memory_order_relaxed);
 }

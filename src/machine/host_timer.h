@@ -24,10 +24,10 @@ struct ClockShared {
     std::atomic<uint32_t> inputs;
 };
 extern ClockShared g_clock_shared;
-inline constexpr uint32_t CLOCK_IN_DISPLAY_MODE = 0x03;   // 0, 1 (31 kHz) or 2
-inline constexpr uint32_t CLOCK_IN_FRAME = 0x04;          // FRAME setting on
-inline constexpr uint32_t CLOCK_IN_MINCLOCK = 0x08;       // MINCLOCK setting on
-inline constexpr uint32_t CLOCK_IN_CYCLES_PENDING = 0x10; // cycles ran that the scheduler has not taken yet
+inline constexpr uint32_t CLOCK_IN_DISPLAY_MODE = 0x03;    // 0, 1 (31 kHz) or 2
+inline constexpr uint32_t CLOCK_IN_FRAME = 0x04;           // FRAME setting on
+inline constexpr uint32_t CLOCK_IN_MINCLOCK = 0x08;        // MINCLOCK setting on
+inline constexpr uint32_t CLOCK_IN_CYCLES_PENDING = 0x10;  // cycles ran that the scheduler has not taken yet
 // Publishes the display mode, the FRAME and MINCLOCK settings and whether
 // cycles wait in the run loop. Called on the emulation thread at each
 // slice's start and end, each frame start and a timer start.

@@ -2,8 +2,8 @@
 #include "machine/io_page.h"
 
 #include "core/bus.h"
-#include "core/cpu_regs.h"
 #include "core/cpu_loop.h"
+#include "core/cpu_regs.h"
 #include "core/trace.h"
 #include "input/ppi.h"
 #include "input/printer.h"
@@ -67,7 +67,7 @@ constexpr bool every_handler_set(const BusDevice (&devices)[IO_SLOTS]) {
 }
 static_assert(every_handler_set(IO_DEVICES));
 
-} // namespace
+}  // namespace
 
 constexpr IoSlotTable g_io_slot_table = slot_table_of(IO_DEVICES);
 
@@ -81,8 +81,7 @@ using IoRecordFn = void (*)(uint32_t addr, uint32_t value, uint32_t pc);
 
 // The slot's handler of one row, then the I/O access log. A device that
 // raises a bus error leaves the access here, unlogged.
-template <IoReadRow row, IoRecordFn record>
-ZOLM_ALWAYS_INLINE uint32_t io_read(uint32_t addr) {
+template <IoReadRow row, IoRecordFn record> ZOLM_ALWAYS_INLINE uint32_t io_read(uint32_t addr) {
     uint32_t value;
     {
         HostCallScope device;
@@ -91,8 +90,7 @@ ZOLM_ALWAYS_INLINE uint32_t io_read(uint32_t addr) {
     record(addr, value, g_cpu_regs.op_addr);
     return value;
 }
-template <IoWriteRow row, IoRecordFn record>
-ZOLM_ALWAYS_INLINE void io_write(uint32_t addr, uint32_t value) {
+template <IoWriteRow row, IoRecordFn record> ZOLM_ALWAYS_INLINE void io_write(uint32_t addr, uint32_t value) {
     {
         HostCallScope device;
         (g_io_slot_table.*row)[io_slot(addr)](addr, value);
@@ -100,15 +98,9 @@ ZOLM_ALWAYS_INLINE void io_write(uint32_t addr, uint32_t value) {
     record(addr, value, g_cpu_regs.op_addr);
 }
 
-uint32_t io_read_byte(uint32_t addr) {
-    return io_read<&IoSlotTable::read_byte, iotrace_record_read_byte>(addr);
-}
-uint32_t io_read_word(uint32_t addr) {
-    return io_read<&IoSlotTable::read_word, iotrace_record_read_word>(addr);
-}
-uint32_t io_read_long(uint32_t addr) {
-    return io_read<&IoSlotTable::read_long, iotrace_record_read_long>(addr);
-}
+uint32_t io_read_byte(uint32_t addr) { return io_read<&IoSlotTable::read_byte, iotrace_record_read_byte>(addr); }
+uint32_t io_read_word(uint32_t addr) { return io_read<&IoSlotTable::read_word, iotrace_record_read_word>(addr); }
+uint32_t io_read_long(uint32_t addr) { return io_read<&IoSlotTable::read_long, iotrace_record_read_long>(addr); }
 void io_write_byte(uint32_t addr, uint32_t value) {
     io_write<&IoSlotTable::write_byte, iotrace_record_write_byte>(addr, value);
 }
@@ -119,7 +111,7 @@ void io_write_long(uint32_t addr, uint32_t value) {
     io_write<&IoSlotTable::write_long, iotrace_record_write_long>(addr, value);
 }
 
-} // namespace
+}  // namespace
 
-const BusDevice IO_PAGE_BUS = {io_read_byte, io_read_word, io_read_long,
-    io_write_byte, io_write_word, io_write_long, io_peek_byte};
+const BusDevice IO_PAGE_BUS = {io_read_byte,  io_read_word,  io_read_long, io_write_byte,
+                               io_write_word, io_write_long, io_peek_byte};

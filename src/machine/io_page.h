@@ -40,5 +40,5 @@ uint32_t io_peek_byte(uint32_t addr);
 // (slot 11) uses it until it is written.
 inline uint32_t io_empty_read(uint32_t) { return 0; }
 inline void io_empty_write(uint32_t, uint32_t) {}
-inline constexpr BusDevice IO_EMPTY_BUS = {io_empty_read, io_empty_read, io_empty_read,
-                                           io_empty_write, io_empty_write, io_empty_write, io_empty_read};
+inline constexpr BusDevice IO_EMPTY_BUS = {io_empty_read,  io_empty_read,  io_empty_read, io_empty_write,
+                                           io_empty_write, io_empty_write, io_empty_read};

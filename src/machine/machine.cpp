@@ -4,9 +4,9 @@
 #include <cstddef>
 #include <cstring>
 
+#include "core/cpu_loop.h"
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
-#include "core/cpu_loop.h"
 #include "input/keyboard.h"
 #include "machine/device.h"
 #include "machine/host_timer.h"
@@ -29,7 +29,8 @@ const uint8_t* emu_main_ram() { return g_machine.main_ram; }
 uint32_t emu_main_ram_size() { return g_machine.main_ram_size; }
 
 void emu_post_request(uint32_t code) {
-    if (g_machine.requests.event_request == REQ_NONE || g_machine.requests.event_request == code) g_machine.requests.event_request = code;
+    if (g_machine.requests.event_request == REQ_NONE || g_machine.requests.event_request == code)
+        g_machine.requests.event_request = code;
     else if (code < 32) g_machine.requests.queued_requests |= 1u << code;
     run_flags_set(RUN_REQUEST);
 }
@@ -103,8 +104,8 @@ static void frame_start(uint32_t lines) {
     uint32_t end = r7 != 0 ? r7 : 552;
     if (end > lines) end = lines - 8;
     sched_set_event(EV_VDISP_END, line_time(end, lines));
-    int64_t raster = r9 != 0 ? line_time(r9, lines)
-                             : (int64_t(crtc_reg(CRTC_V_TOTAL)) - 1) * g_cpu_regs.cycles_per_frame / lines;
+    int64_t raster =
+        r9 != 0 ? line_time(r9, lines) : (int64_t(crtc_reg(CRTC_V_TOTAL)) - 1) * g_cpu_regs.cycles_per_frame / lines;
     sched_set_event(EV_MFP_RASTER, raster);
     emu_set_raster_line(0);
     emu_latch_video_state();
@@ -161,9 +162,7 @@ uint32_t emu_dispatch_request() {
     case REQ_MOUSE:
         if (g_settings.mouse) sched_set_event(EV_LEVEL_SCC, int64_t(g_cpu_regs.cycles_per_frame) * 24 / 182);
         break;
-    case REQ_KEY:
-        key_schedule_next_byte();
-        break;
+    case REQ_KEY: key_schedule_next_byte(); break;
     case REQ_NMI:
         if (g_settings.nmidebug) g_run_flags = RUN_STEP | RUN_BREAK;
         else sched_set_event(EV_LEVEL_NMI, 1);

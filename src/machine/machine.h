@@ -48,4 +48,4 @@ void init_run_slice(uint32_t flags);
 // Sets the CRTC line and the raster line of the displayed picture from it.
 void emu_set_raster_line(uint32_t n);
 
-extern uint32_t g_slice_step;   // slices per main-loop pass, in tenths
+extern uint32_t g_slice_step;  // slices per main-loop pass, in tenths

@@ -32,8 +32,8 @@ namespace {
 
 constexpr uint32_t PAGES = 128;
 constexpr uint32_t RAM_PAGE_LIMIT = 96;  // main RAM ends at $BFFFFF at most
-constexpr uint32_t PAGE_GVRAM = 96, PAGE_GVRAM_HIGH = 100, PAGE_TVRAM = 112, PAGE_IO = 116,
-                   PAGE_SPRITE = 117, PAGE_SRAM = 118, PAGE_CGROM = 120, PAGE_IPLROM = 127;
+constexpr uint32_t PAGE_GVRAM = 96, PAGE_GVRAM_HIGH = 100, PAGE_TVRAM = 112, PAGE_IO = 116, PAGE_SPRITE = 117,
+                   PAGE_SRAM = 118, PAGE_CGROM = 120, PAGE_IPLROM = 127;
 
 // One window holds every fixed image at its own emulated offset (they do
 // not overlap); main RAM has a window of its own.
@@ -51,13 +51,15 @@ bool past_image_end(uint32_t offset, uint32_t size) { return offset > size - 4; 
 uint32_t mem_ram_read_byte(uint32_t addr) { return g_machine.main_ram[addr]; }
 uint32_t mem_ram_read_word(uint32_t addr) { return be_read16(g_machine.main_ram + addr); }
 uint32_t mem_ram_read_long(uint32_t addr) {
-    if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_read_long_split(addr);
+    if (addr + 4 > s_ram_mapped_end) [[unlikely]]
+        return mem_read_long_split(addr);
     return be_read32(g_machine.main_ram + addr);
 }
 void mem_ram_write_byte(uint32_t addr, uint32_t value) { g_machine.main_ram[addr] = uint8_t(value); }
 void mem_ram_write_word(uint32_t addr, uint32_t value) { be_write16(g_machine.main_ram + addr, value); }
 void mem_ram_write_long(uint32_t addr, uint32_t value) {
-    if (addr + 4 > s_ram_mapped_end) [[unlikely]] return mem_write_long_split(addr, value);
+    if (addr + 4 > s_ram_mapped_end) [[unlikely]]
+        return mem_write_long_split(addr, value);
     be_write32(g_machine.main_ram + addr, value);
 }
 
@@ -85,7 +87,8 @@ uint32_t rom_read_cg_byte(uint32_t addr) { return g_cgrom[addr - CGROM_BASE]; }
 uint32_t rom_read_cg_word(uint32_t addr) { return be_read16(g_cgrom + (addr - CGROM_BASE)); }
 uint32_t rom_read_cg_long(uint32_t addr) {
     uint32_t offset = addr - CGROM_BASE;
-    if (past_image_end(offset, CGROM_SIZE)) [[unlikely]] return mem_read_long_split(addr);
+    if (past_image_end(offset, CGROM_SIZE)) [[unlikely]]
+        return mem_read_long_split(addr);
     return be_read32(g_cgrom + offset);
 }
 
@@ -113,6 +116,7 @@ uint32_t rom_read_ipl_long(uint32_t addr) {
     return be_read32(g_iplrom + offset);
 }
 
+// clang-format off
 constexpr BusDevice RAM_BUS = {mem_ram_read_byte, mem_ram_read_word, mem_ram_read_long,
     mem_ram_write_byte, mem_ram_write_word, mem_ram_write_long, nullptr};
 constexpr BusDevice SUPERVISOR_BUS = {mem_super_read_byte, mem_super_read_word, mem_super_read_long,
@@ -123,6 +127,7 @@ constexpr BusDevice CGROM_BUS = {rom_read_cg_byte, rom_read_cg_word, rom_read_cg
     mem_bus_error_write_any, mem_bus_error_write_any, mem_bus_error_write_any, nullptr};
 constexpr BusDevice IPLROM_BUS = {rom_read_ipl_byte, rom_read_ipl_word, rom_read_ipl_long,
     mem_bus_error_write_any, mem_bus_error_write_any, mem_bus_error_write_any, nullptr};
+// clang-format on
 
 struct PageHandlers {
     const BusDevice* bus;
@@ -183,7 +188,7 @@ void set_pages(uint32_t first, uint32_t end, const PageHandlers& h, const uint8_
 // The fetch base of an image whose first byte is emulated address base.
 const uint8_t* fetch_base_of(const uint8_t* image, uint32_t base) { return image - base; }
 
-} // namespace
+}  // namespace
 
 void mem_map_set_direct(uint32_t first, uint32_t end, uint8_t* read_base, uint8_t* write_base) {
     for (uint32_t p = first; p < end; p++) {

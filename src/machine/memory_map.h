@@ -57,7 +57,10 @@ inline uint32_t area_peek_byte(uint32_t) { return 0xFF; }
 
 // Page handlers of the pages without memory, for every access size: the
 // bus error (in probe mode only its fault kind).
-inline uint32_t mem_bus_error_read_any(uint32_t addr) { mem_bus_error_read(addr); return 0; }
+inline uint32_t mem_bus_error_read_any(uint32_t addr) {
+    mem_bus_error_read(addr);
+    return 0;
+}
 inline void mem_bus_error_write_any(uint32_t addr, uint32_t) { mem_bus_error_write(addr); }
 
 // Area-set register, I/O slot 3: reads and even-address writes are bus
@@ -65,9 +68,9 @@ inline void mem_bus_error_write_any(uint32_t addr, uint32_t) { mem_bus_error_wri
 void area_write_byte(uint32_t addr, uint32_t value);
 void area_write_word(uint32_t addr, uint32_t value);
 void area_write_long(uint32_t addr, uint32_t value);
-inline constexpr BusDevice AREA_SET_BUS = {mem_bus_error_read_any, mem_bus_error_read_any,
-                                           mem_bus_error_read_any, area_write_byte, area_write_word,
-                                           area_write_long, area_peek_byte};
+inline constexpr BusDevice AREA_SET_BUS = {mem_bus_error_read_any, mem_bus_error_read_any, mem_bus_error_read_any,
+                                           area_write_byte,        area_write_word,        area_write_long,
+                                           area_peek_byte};
 
 // Direct host bases (g_direct_pages, core/boundary.h) of pages first..end-1
 // for page tables installed by hand (the flat test bus); nullptr for none.

@@ -63,10 +63,10 @@ uint32_t delay_mode_a_b(uint8_t control) {
 uint32_t mode_c() { return (g_mfp.regs[MFP_TCDCR] >> 4) & 7; }
 uint32_t mode_d() { return g_mfp.regs[MFP_TCDCR] & 7; }
 
-} // namespace
+}  // namespace
 
 uint32_t mfp_hsync_bit() {
-    uint32_t total = crtc_reg(CRTC_V_TOTAL); // lines per frame
+    uint32_t total = crtc_reg(CRTC_V_TOTAL);  // lines per frame
     if (total == 0) total = 512;
     uint32_t line = g_cpu_regs.cycles_per_frame / total;
     // A frame shorter than its line count has no line to be in.
@@ -77,7 +77,7 @@ uint32_t mfp_hsync_bit() {
 int mfp_timer_elapsed(uint32_t mode, int64_t& stamp) {
     int64_t now = int64_t(g_cpu_regs.cycles) + g_cpu_regs.cycles_in_frame;
     int64_t step = int64_t(mfp_prescale(mode)) * g_cpu_regs.cycles_per_frame / MFP_STEPS_PER_FRAME;
-    if (stamp > now) { // a new frame has begun
+    if (stamp > now) {  // a new frame has begun
         stamp = 0;
         return 1;
     }
@@ -143,18 +143,13 @@ uint32_t mfp_read_byte(uint32_t addr) {
         // The raster line drops and the clock's second pulse ends with the read.
         regs[MFP_GPIP] = uint8_t((regs[MFP_GPIP] & ~GPIP_RASTER) | GPIP_RTC_PULSE);
         return value;
-    case MFP_IPRA:
-        regs[MFP_IPRA] = uint8_t(value);
-        return value;
+    case MFP_IPRA: regs[MFP_IPRA] = uint8_t(value); return value;
     case MFP_TADR: return mfp_counting_read(TIMER_A, MFP_TADR, delay_mode_a_b(regs[MFP_TACR]));
     case MFP_TBDR: return mfp_counting_read(TIMER_B, MFP_TBDR, delay_mode_a_b(regs[MFP_TBCR]));
     case MFP_TCDR: return mfp_counting_read(TIMER_C, MFP_TCDR, mode_c());
     case MFP_TDDR: return mfp_counting_read(TIMER_D, MFP_TDDR, mode_d());
-    case MFP_UDR:
-        key_deliver_next_byte();
-        return regs[MFP_UDR];
-    default:
-        return value;
+    case MFP_UDR: key_deliver_next_byte(); return regs[MFP_UDR];
+    default: return value;
     }
 }
 
@@ -167,20 +162,21 @@ void mfp_write_byte(uint32_t addr, uint32_t value) {
     if (index >= MFP_WINDOW_END) return;
     uint8_t v = uint8_t(value);
     switch (index) {
-    case MFP_TADR: case MFP_TBDR: case MFP_TCDR: case MFP_TDDR:
+    case MFP_TADR:
+    case MFP_TBDR:
+    case MFP_TCDR:
+    case MFP_TDDR:
         // 0 is a full period of 256 steps, as 255 is.
         if (v == 0) v = MFP_FULL_COUNT;
         g_mfp.regs[index] = g_mfp.regs[index - 1] = v;
         return;
-    default:
-        g_mfp.regs[index] = v;
-        break;
+    default: g_mfp.regs[index] = v; break;
     }
     switch (index) {
-    case MFP_IERA: case MFP_TACR:
-        mfp_schedule_timer_a();
-        break;
-    case MFP_IERB: case MFP_TCDCR:
+    case MFP_IERA:
+    case MFP_TACR: mfp_schedule_timer_a(); break;
+    case MFP_IERB:
+    case MFP_TCDCR:
         mfp_schedule_timer_c(0);
         mfp_schedule_timer_d(0);
         break;
@@ -188,8 +184,7 @@ void mfp_write_byte(uint32_t addr, uint32_t value) {
         // A keyboard LED command: a cleared bit lights its LED.
         if (v & 0x80) g_mfp.regs[MFP_KEY_LED] = uint8_t(~v);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 

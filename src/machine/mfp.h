@@ -25,29 +25,33 @@ std::span<const uint8_t> mfp_state();
 
 // Interrupt channels 0-15; the MFP asks for level 6 with vector VR + channel.
 enum MfpChannel : uint32_t {
+    // clang-format off
     MFP_CH_RTC_ALARM = 0, MFP_CH_EXPON = 1, MFP_CH_POWER = 2, MFP_CH_OPM = 3,
     MFP_CH_TIMER_D = 4, MFP_CH_TIMER_C = 5, MFP_CH_VDISP = 6, MFP_CH_GPIP5 = 7,
     MFP_CH_TIMER_B = 8, MFP_CH_TX_ERROR = 9, MFP_CH_TX_EMPTY = 10, MFP_CH_RX_ERROR = 11,
     MFP_CH_RX_FULL = 12, MFP_CH_TIMER_A = 13, MFP_CH_RASTER = 14, MFP_CH_HSYNC = 15,
+    // clang-format on
 };
 inline constexpr uint32_t MFP_CHANNELS = 16;
 // GPIP bits of the X68000's inputs.
-inline constexpr uint8_t GPIP_RTC_PULSE = 0x01, GPIP_OPM = 0x08, GPIP_VDISP = 0x10,
-                         GPIP_RASTER = 0x40, GPIP_HSYNC = 0x80;
+inline constexpr uint8_t GPIP_RTC_PULSE = 0x01, GPIP_OPM = 0x08, GPIP_VDISP = 0x10, GPIP_RASTER = 0x40,
+                         GPIP_HSYNC = 0x80;
 // Interrupt enable bits: timer A and the raster in IERA (channels 13, 14);
 // V-DISP, timer C and timer D in IERB (channels 6, 5, 4).
 inline constexpr uint8_t IER_TIMER_A = 0x20, IER_VDISP = 0x40, IER_TIMER_C = 0x20, IER_TIMER_D = 0x10;
 inline constexpr uint32_t MFP_IRQ_LEVEL = 6;
-inline constexpr uint8_t MFP_VR_VECTOR = 0xF0;       // VR bits 7-4: vector base
-inline constexpr uint8_t MFP_VR_SOFTWARE_EOI = 0x08; // VR bit 3: in-service bits kept
+inline constexpr uint8_t MFP_VR_VECTOR = 0xF0;        // VR bits 7-4: vector base
+inline constexpr uint8_t MFP_VR_SOFTWARE_EOI = 0x08;  // VR bit 3: in-service bits kept
 
 enum MfpReg : uint32_t {
+    // clang-format off
     MFP_GPIP = 0x01, MFP_AER = 0x03, MFP_DDR = 0x05,
     MFP_IERA = 0x07, MFP_IERB = 0x09, MFP_IPRA = 0x0B, MFP_IPRB = 0x0D,
     MFP_ISRA = 0x0F, MFP_ISRB = 0x11, MFP_IMRA = 0x13, MFP_IMRB = 0x15, MFP_VR = 0x17,
     MFP_TACR = 0x19, MFP_TBCR = 0x1B, MFP_TCDCR = 0x1D,
     MFP_TADR = 0x1F, MFP_TBDR = 0x21, MFP_TCDR = 0x23, MFP_TDDR = 0x25,
     MFP_SCR = 0x27, MFP_UCR = 0x29, MFP_RSR = 0x2B, MFP_TSR = 0x2D, MFP_UDR = 0x2F,
+    // clang-format on
     MFP_KEY_LED = 0x38,
 };
 

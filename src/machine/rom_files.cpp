@@ -81,7 +81,7 @@ constexpr bool fonts_fit() {
 }
 static_assert(fonts_fit(), "every font lies inside the CG ROM image");
 
-} // namespace
+}  // namespace
 
 FontRendererFactory g_font_renderer_factory = font_renderer_open_freetype;
 InitMessageBoxFn g_init_message_box = host_message_box;
@@ -101,7 +101,7 @@ std::string init_open_for_write(std::string_view name, const void* data, size_t 
     std::string tried;
     int err = ENOENT;
     for (const std::string* folder : folders) {
-        if (folder->empty()) continue; // a current folder that is gone, or a folder never set
+        if (folder->empty()) continue;  // a current folder that is gone, or a folder never set
         std::string path = path_join(*folder, name);
         if (path == tried) continue;
         tried = path;
@@ -175,10 +175,8 @@ int init_load_cgrom_tmp() {
     if (!ok) return 0;
 
     std::string saved = init_open_for_write(CGROM_TMP, g_cgrom, CGROM_SIZE);
-    if (saved.empty())
-        log_add_line(std::string(CGROM_TMP) + " could not be written: " + errno_text(errno));
-    else
-        log_add_line("saving..:" + saved);
+    if (saved.empty()) log_add_line(std::string(CGROM_TMP) + " could not be written: " + errno_text(errno));
+    else log_add_line("saving..:" + saved);
     return 1;
 }
 
@@ -189,7 +187,7 @@ int init_load_font_rom() {
         log_add_line("File could not be opened " + errno_text(errno) + ": " + g_settings.font);
         return 0;
     }
-    struct stat st{};
+    struct stat st {};
     int ok = 0;
     if (fstat(fileno(f), &st) != 0 || !S_ISREG(st.st_mode) || st.st_size != static_cast<off_t>(CGROM_SIZE)) {
         log_add_line(g_settings.font + ": not a CG ROM image of " + std::to_string(CGROM_SIZE) + " bytes, ignored");
@@ -215,8 +213,7 @@ int init_load_roms() {
     }
     if (!load_first(IPL_NAMES, std::size(IPL_NAMES), g_iplrom, IPLROM_SIZE)) {
         log_add_line("no IPL ROM file");
-        show_box("iplrom.dat または boot.rom が見つかりません\nドキュメントを参照してください\n",
-                 "ZOLM initialize 1");
+        show_box("iplrom.dat または boot.rom が見つかりません\nドキュメントを参照してください\n", "ZOLM initialize 1");
         return -1;
     }
     if (load_first(CG_NAMES, std::size(CG_NAMES), g_cgrom, CGROM_SIZE)) return 0;

@@ -51,7 +51,7 @@ struct CgFont {
     int font_height;
     int count;
     bool two_byte;
-    uint32_t area; // emulated address of the first glyph
+    uint32_t area;  // emulated address of the first glyph
     constexpr int bytes_per_row() const { return (cell_w + 7) / 8; }
     constexpr int bytes_per_glyph() const { return bytes_per_row() * cell_h; }
 };

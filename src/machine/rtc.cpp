@@ -35,13 +35,13 @@ uint32_t fold(uint32_t offset) {
 void holdoff_or(uint32_t bits) { g_rtc.holdoff.fetch_or(bits, std::memory_order_relaxed); }
 uint32_t holdoff() { return g_rtc.holdoff.load(std::memory_order_relaxed); }
 
-} // namespace
+}  // namespace
 
 void rtc_update_from_host() {
     uint8_t* r = g_rtc.regs;
     uint8_t second = r[0x00], minute = r[0x04], hour = r[0x08];
     HostLocalTime t = host_local_time();
-    int year = t.year - 60; // the digits count from 1980
+    int year = t.year - 60;  // the digits count from 1980
     r[0x00] = uint8_t(t.second % 10);
     r[0x02] = uint8_t(t.second / 10);
     r[0x04] = uint8_t(t.minute % 10);

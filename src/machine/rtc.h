@@ -14,7 +14,7 @@ struct RtcState {
     // Folded register address of the previous read, or the raw address of a
     // read above the registers.
     uint32_t last_read_addr;
-    uint8_t bank; // 0 time registers, 1 alarm and control registers
+    uint8_t bank;  // 0 time registers, 1 alarm and control registers
     // Host timer ticks for which refreshes go on: 6 after a refresh, 0x40
     // after a change of second or a reset register write that starts the
     // second pulses. The host timer thread counts it down.

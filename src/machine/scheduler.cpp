@@ -5,7 +5,7 @@
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
 
-Scheduler g_scheduler{.event_time_scale = 10};
+Scheduler g_scheduler;
 
 static EventHandler s_handlers[EV_NONE + 1];
 
@@ -75,8 +75,8 @@ void sched_set_event(int kind, int64_t t) {
 }
 
 static bool video_timing_kind(int k) {
-    return k == EV_MFP_VDISP || k == EV_MFP_RASTER || k == EV_MFP_HSYNC || k == EV_FRAME_START ||
-           k == EV_VSYNC_END || k == EV_VDISP_START || k == EV_VDISP_END;
+    return k == EV_MFP_VDISP || k == EV_MFP_RASTER || k == EV_MFP_HSYNC || k == EV_FRAME_START || k == EV_VSYNC_END ||
+           k == EV_VDISP_START || k == EV_VDISP_END;
 }
 
 void sched_clear() {

@@ -8,8 +8,7 @@
 
 struct Settings {
     // EXT: filter of the disk chooser, "text|patterns|...||"
-    std::string ext =
-        "ZOLM (*.xdf;*.DIM;*.2HD;*.DUP;*.HDM)|*.xd*;*.2HD;*.DUP;*.DIM;*.HDM|ZOLM All Files (*.*)|*.*||";
+    std::string ext = "ZOLM (*.xdf;*.DIM;*.2HD;*.DUP;*.HDM)|*.xd*;*.2HD;*.DUP;*.DIM;*.HDM|ZOLM All Files (*.*)|*.*||";
     int32_t fdnum = 0;      // FDNUM: four floppy drives instead of two
     int32_t speed = 2;      // SPEED: frames per drawn frame, 0-5 = x1, x2, x3, x4, x8, x1.5
     int32_t crt = 2;        // CRT: the picture's scale, 0-3 (2: as the guest's pixels)
@@ -40,22 +39,22 @@ struct Settings {
     // FM: the back end OPM writes go to, 0 none, 1 OPL3, 2 OPL2, 3 PC-98
     // card, 4 library; the card's start leaves in it the one that runs.
     int32_t fm = 0;
-    int32_t fmwait1 = 1;    // FMWAIT1: dummy reads after an OPL address write
-    int32_t fmwait2 = 2;    // FMWAIT2: dummy reads after an OPL data write
-    int32_t fmsample = 1;   // FMSAMPLE: 0 = 22050 Hz, 1 = 44100 Hz
-    int32_t fmopm = 1;      // FMOPM, FMADPCM, FMBETW, FMPCMBUF, FMLATE:
-    int32_t fmadpcm = 1;    //   start arguments of the library
+    int32_t fmwait1 = 1;   // FMWAIT1: dummy reads after an OPL address write
+    int32_t fmwait2 = 2;   // FMWAIT2: dummy reads after an OPL data write
+    int32_t fmsample = 1;  // FMSAMPLE: 0 = 22050 Hz, 1 = 44100 Hz
+    int32_t fmopm = 1;     // FMOPM, FMADPCM, FMBETW, FMPCMBUF, FMLATE:
+    int32_t fmadpcm = 1;   //   start arguments of the library
     int32_t fmbetw = 5;
     int32_t fmpcmbuf = 5;
     int32_t fmlate = 200;
-    double fmrev = 1.0;     // FMREV: the file holds the low 32 bits of its bit pattern
-    int32_t fmpcm8 = 1;     // FMPCM8: serve PCM8 calls through the library
-    int32_t fmvol = 256;    // FMVOL: total volume of the library
-    int32_t winfd = 0;      // WINFD: keep the host drive off the floppy letters
-    std::string font;       // FONT: a CG ROM image file that replaces the loaded one
-    std::string winfont = "ＭＳ ゴシック"; // WINFONT: face of the substitute CG ROM
-    int32_t longname = 1;   // LONGNAME: long file names on the host drive
-    int32_t nmidebug = 1;   // NMIDEBUG: NMI breaks into the debugger
+    double fmrev = 1.0;                     // FMREV: the file holds the low 32 bits of its bit pattern
+    int32_t fmpcm8 = 1;                     // FMPCM8: serve PCM8 calls through the library
+    int32_t fmvol = 256;                    // FMVOL: total volume of the library
+    int32_t winfd = 0;                      // WINFD: keep the host drive off the floppy letters
+    std::string font;                       // FONT: a CG ROM image file that replaces the loaded one
+    std::string winfont = "ＭＳ ゴシック";  // WINFONT: face of the substitute CG ROM
+    int32_t longname = 1;                   // LONGNAME: long file names on the host drive
+    int32_t nmidebug = 1;                   // NMIDEBUG: NMI breaks into the debugger
 };
 
 extern Settings g_settings;

@@ -22,8 +22,8 @@ SramConfirmFn g_sram_confirm_write = disk_confirm_write;
 namespace {
 
 constexpr uint32_t RAM_SIZE_MIN = 0x400000, RAM_SIZE_MAX = 0xC00000;
-constexpr uint32_t SRAM_RAM_SIZE = 0x08;       // big-endian long: main RAM size
-constexpr uint32_t SRAM_FIXUP = 0x0C;          // long fixed up at load
+constexpr uint32_t SRAM_RAM_SIZE = 0x08;  // big-endian long: main RAM size
+constexpr uint32_t SRAM_FIXUP = 0x0C;     // long fixed up at load
 constexpr uint8_t BOOT_FROM_SRAM = 0xB0;
 constexpr char SAVE_FAILED_CAPTION[] = "ZOLM SRAM";
 
@@ -52,12 +52,18 @@ void store_word(uint32_t offset, uint32_t value) {
 
 uint32_t sram_read_byte(uint32_t addr) {
     int64_t offset = sram_offset(addr, 1);
-    if (offset < 0) { mem_bus_error_read(addr); return 0; }
+    if (offset < 0) {
+        mem_bus_error_read(addr);
+        return 0;
+    }
     return g_sram[offset];
 }
 uint32_t sram_read_word(uint32_t addr) {
     int64_t offset = sram_offset(addr, 2);
-    if (offset < 0) { mem_bus_error_read(addr); return 0; }
+    if (offset < 0) {
+        mem_bus_error_read(addr);
+        return 0;
+    }
     return be_read16(g_sram + offset);
 }
 uint32_t sram_read_long(uint32_t addr) {
@@ -69,13 +75,19 @@ uint32_t sram_read_long(uint32_t addr) {
 
 void sram_write_byte(uint32_t addr, uint32_t value) {
     int64_t offset = sram_offset(addr, 1);
-    if (offset < 0 || !boot_write_allowed(addr, value)) { mem_bus_error_write(addr); return; }
+    if (offset < 0 || !boot_write_allowed(addr, value)) {
+        mem_bus_error_write(addr);
+        return;
+    }
     g_sram[offset] = uint8_t(value);
     g_sram_state.dirty = 1;
 }
 void sram_write_word(uint32_t addr, uint32_t value) {
     int64_t offset = sram_offset(addr, 2);
-    if (offset < 0 || !boot_write_allowed(addr, value >> 8)) { mem_bus_error_write(addr); return; }
+    if (offset < 0 || !boot_write_allowed(addr, value >> 8)) {
+        mem_bus_error_write(addr);
+        return;
+    }
     store_word(uint32_t(offset), value);
 }
 // Long writes skip the boot check.
@@ -87,7 +99,10 @@ void sram_write_long(uint32_t addr, uint32_t value) {
         return;
     }
     int64_t high = sram_offset(addr, 2);
-    if (high < 0) { mem_bus_error_write(addr); return; }
+    if (high < 0) {
+        mem_bus_error_write(addr);
+        return;
+    }
     store_word(uint32_t(high), value >> 16);
     mem_bus_error_write(addr + 2);
 }
@@ -95,12 +110,12 @@ void sram_write_long(uint32_t addr, uint32_t value) {
 // Writes while the SRAM is protected: they vanish.
 void sram_write_ignored(uint32_t, uint32_t) {}
 
-} // namespace
+}  // namespace
 
-const BusDevice SRAM_BUS = {sram_read_byte, sram_read_word, sram_read_long,
-    sram_write_byte, sram_write_word, sram_write_long, nullptr};
-const BusDevice SRAM_PROTECTED_BUS = {sram_read_byte, sram_read_word, sram_read_long,
-    sram_write_ignored, sram_write_ignored, sram_write_ignored, nullptr};
+const BusDevice SRAM_BUS = {sram_read_byte,  sram_read_word,  sram_read_long, sram_write_byte,
+                            sram_write_word, sram_write_long, nullptr};
+const BusDevice SRAM_PROTECTED_BUS = {sram_read_byte,     sram_read_word,     sram_read_long, sram_write_ignored,
+                                      sram_write_ignored, sram_write_ignored, nullptr};
 
 std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folders) {
     if (!mem_alloc_images()) return {};
@@ -134,8 +149,7 @@ bool sram_save(const std::filesystem::path& folder) {
     std::string path = (folder / SRAM_FILE_NAME).string();
     if (write_file_whole(path, g_sram, SRAM_SIZE)) return true;
     g_save_failed = true;
-    std::string text = path + " could not be saved: " + std::strerror(errno) +
-                       "\nthe changes to the SRAM are lost";
+    std::string text = path + " could not be saved: " + std::strerror(errno) + "\nthe changes to the SRAM are lost";
     host_message_box(text.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);
     return false;
 }

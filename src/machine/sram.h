@@ -10,7 +10,7 @@
 #include "storage/virus_warning.h"  // the boot check's question and its settings
 
 inline constexpr uint32_t SRAM_BASE = 0xED0000, SRAM_SIZE = 0x4000;
-inline constexpr uint32_t SRAM_BOOT_SETTING = 0xED0018; // 0xB0 there asks first
+inline constexpr uint32_t SRAM_BOOT_SETTING = 0xED0018;  // 0xB0 there asks first
 inline constexpr char SRAM_FILE_NAME[] = "sram.ram";
 
 // Image in MC68000 byte order, allocated by mem_alloc_images; all 0 until
@@ -48,4 +48,3 @@ std::filesystem::path sram_load(const std::vector<std::filesystem::path>& folder
 bool sram_save(const std::filesystem::path& folder);
 // True when the last sram_save failed; the program's exit status tells it.
 bool sram_save_failed();
-

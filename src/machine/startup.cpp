@@ -45,14 +45,13 @@ struct HaltRecord {
 };
 HaltRecord s_halts;
 bool s_reset_reads_files = true;
-} // namespace
+}  // namespace
 
 bool init_machine_running() { return g_machine_running; }
 
 void emu_cpu_halted(uint32_t pc) {
     char text[160];
-    std::snprintf(text, sizeof text, "%s\n PC=%8X",
-                  "double buss haltが発生しました。\nMC68000をリセットします", pc);
+    std::snprintf(text, sizeof text, "%s\n PC=%8X", "double buss haltが発生しました。\nMC68000をリセットします", pc);
     host_message_box(text, "MPU HALT", MB_INFO);
     sched_advance();
     uint64_t now = g_scheduler.cycles_total;

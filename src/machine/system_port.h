@@ -10,11 +10,11 @@
 inline constexpr uint32_t SYS_PORT_BASE = 0xE8E000;
 
 enum SysPortReg : uint32_t {
-    SYS_POWER_RESET = 0x0,   // a byte write restarts the power-off count
-    SYS_CONTRAST = 0x1,      // low 4 bits
-    SYS_DISPLAY = 0x7,       // bit 1 read by the host timer's display-mode choice
-    SYS_SRAM_ENABLE = 0xD,   // 0x31: SRAM writable
-    SYS_POWER_OFF = 0xF,     // the second write stops the run
+    SYS_POWER_RESET = 0x0,  // a byte write restarts the power-off count
+    SYS_CONTRAST = 0x1,     // low 4 bits
+    SYS_DISPLAY = 0x7,      // bit 1 read by the host timer's display-mode choice
+    SYS_SRAM_ENABLE = 0xD,  // 0x31: SRAM writable
+    SYS_POWER_OFF = 0xF,    // the second write stops the run
 };
 
 struct SysPortState {
@@ -38,5 +38,4 @@ uint32_t sys_peek_byte(uint32_t addr);
 
 uint32_t sys_read_byte(uint32_t addr);
 void sys_write_byte(uint32_t addr, uint32_t value);
-inline constexpr BusDevice SYSTEM_PORT_BUS =
-    bus_device_of_odd_bytes<sys_read_byte, sys_write_byte, sys_peek_byte>();
+inline constexpr BusDevice SYSTEM_PORT_BUS = bus_device_of_odd_bytes<sys_read_byte, sys_write_byte, sys_peek_byte>();

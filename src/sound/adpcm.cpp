@@ -42,7 +42,7 @@ bool read_chain(uint32_t mode, std::vector<ChainEntry>& entries) {
         }
         return true;
     }
-    for (uint32_t link = bar; link; ) {
+    for (uint32_t link = bar; link;) {
         if (entries.size() >= ADPCM_LINK_CHAIN_MAX) return false;
         entries.push_back({mem_read_long_c(link), mem_read_word_c(link + 4)});
         link = mem_read_long_c(link + 6);
@@ -63,7 +63,7 @@ std::vector<uint8_t> gather(const std::vector<ChainEntry>& entries) {
     return out;
 }
 
-} // namespace
+}  // namespace
 
 uint32_t adpcm_input_rate() {
     uint32_t rate = RATES[(g_ppi.regs[PPI_PORT_C] >> 2) & 3];

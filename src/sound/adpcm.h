@@ -17,7 +17,7 @@ inline constexpr uint8_t ADPCM_STATUS_PLAYING = 0x40, ADPCM_STATUS_IDLE = 0xC0;
 inline constexpr uint32_t ADPCM_LEAD_IN = 8, ADPCM_TAIL = 128;  // samples around the decoded ones
 // Gathered chain transfers are cut to this many bytes.
 inline constexpr uint32_t ADPCM_GATHER_LIMIT = 16u << 20;
-inline constexpr uint32_t ADPCM_LINK_CHAIN_MAX = 129;            // entries of a link array chain
+inline constexpr uint32_t ADPCM_LINK_CHAIN_MAX = 129;  // entries of a link array chain
 
 // The WAV road's decoder, reset for every buffer.
 struct AdpcmWavDecoder {
@@ -27,18 +27,18 @@ struct AdpcmWavDecoder {
 };
 
 struct AdpcmState {
-    uint8_t regs[8];      // last byte written to $E92000-$E92007; 1 is the command
+    uint8_t regs[8];  // last byte written to $E92000-$E92007; 1 is the command
     AdpcmWavDecoder decoder;
-    AdpcmIocs iocs;       // the IOCS ADPCM calls on the library
+    AdpcmIocs iocs;  // the IOCS ADPCM calls on the library
 };
 extern AdpcmState g_adpcm;
 
 // The WAV player: the image that plays and when it counts as finished.
 struct AdpcmPlayer {
-    int32_t device_count;       // host wave outputs: the mixer's one voice
-    int32_t formats;            // 8-bit mono 11.025 and 22.05 kHz
-    std::vector<uint8_t> wav;   // the image that plays
-    uint64_t end_time;          // host_time_ms at which it counts as finished; 0 idle
+    int32_t device_count;      // host wave outputs: the mixer's one voice
+    int32_t formats;           // 8-bit mono 11.025 and 22.05 kHz
+    std::vector<uint8_t> wav;  // the image that plays
+    uint64_t end_time;         // host_time_ms at which it counts as finished; 0 idle
 };
 extern AdpcmPlayer g_adpcm_player;
 
@@ -49,8 +49,7 @@ std::span<const uint8_t> adpcm_state();
 uint32_t adpcm_peek_byte(uint32_t addr);
 uint32_t adpcm_read_byte(uint32_t addr);
 void adpcm_write_byte(uint32_t addr, uint32_t value);
-inline constexpr BusDevice ADPCM_BUS =
-    bus_device_of_bytes<adpcm_read_byte, adpcm_write_byte, adpcm_peek_byte>();
+inline constexpr BusDevice ADPCM_BUS = bus_device_of_bytes<adpcm_read_byte, adpcm_write_byte, adpcm_peek_byte>();
 
 // Channel 3 of the DMAC started with STR and INT (FM other than 4): the
 // play command does the work, so nothing happens here.
@@ -63,8 +62,7 @@ uint32_t adpcm_input_rate();
 
 // adpcm_wav.cpp: the decoder, the WAV image and the player.
 void adpcm_play_buffer(const uint8_t* source, uint32_t length, int32_t rate);
-uint32_t adpcm_make_wav_header(uint8_t* buffer, uint32_t rate, uint32_t bits, uint32_t channels,
-                               uint32_t data_size);
+uint32_t adpcm_make_wav_header(uint8_t* buffer, uint32_t rate, uint32_t bits, uint32_t channels, uint32_t data_size);
 void adpcm_resample_init(uint32_t input_rate, uint32_t output_rate);
 void adpcm_decode_nibble(uint32_t code);
 // Stops the voice, drops the image, idle; channel 3 no longer active.

@@ -20,7 +20,8 @@ constexpr uint8_t PPI_SET_RIGHT_OFF = 0x01, PPI_SET_LEFT_OFF = 0x03;  // bit set
 constexpr uint32_t MODE_4MHZ_BELOW = 0x200;
 
 void poke(uint8_t reg, uint32_t value, int bytes) {
-    for (int i = 0; i < bytes; ++i) g_sndlib.X68Sound_DmaPoke(reg + i, int32_t((value >> (8 * (bytes - 1 - i))) & 0xFF));
+    for (int i = 0; i < bytes; ++i)
+        g_sndlib.X68Sound_DmaPoke(reg + i, int32_t((value >> (8 * (bytes - 1 - i))) & 0xFF));
 }
 
 // Waits never block: the TRAP runs again while the voice is busy.

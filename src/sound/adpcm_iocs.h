@@ -23,15 +23,15 @@ struct AdpcmIocs {
 };
 extern const uint8_t g_adpcm_pan_table[4];
 
-inline constexpr uint8_t ADPCM_IOCS_IDLE = 0, ADPCM_IOCS_BLOCK = 0x02, ADPCM_IOCS_MORE = 0x80,
-                         ADPCM_IOCS_ARRAY = 0x12, ADPCM_IOCS_LINK = 0x22;
+inline constexpr uint8_t ADPCM_IOCS_IDLE = 0, ADPCM_IOCS_BLOCK = 0x02, ADPCM_IOCS_MORE = 0x80, ADPCM_IOCS_ARRAY = 0x12,
+                         ADPCM_IOCS_LINK = 0x22;
 inline constexpr uint32_t ADPCM_IOCS_BLOCK_MAX = 0xFF00;  // bytes in one block of _ADPCMOUT
 
-void adpcm_iocs_out(uint32_t address, uint32_t mode, uint32_t length);        // $60
-void adpcm_iocs_array_out(uint32_t table, uint32_t mode, uint32_t count);     // $62
-void adpcm_iocs_link_out(uint32_t table, uint32_t mode);                      // $64
-uint32_t adpcm_iocs_sense();                                                  // $66
-void adpcm_iocs_mode(uint32_t mode);                                          // $67, before the ROM's call
+void adpcm_iocs_out(uint32_t address, uint32_t mode, uint32_t length);     // $60
+void adpcm_iocs_array_out(uint32_t table, uint32_t mode, uint32_t count);  // $62
+void adpcm_iocs_link_out(uint32_t table, uint32_t mode);                   // $64
+uint32_t adpcm_iocs_sense();                                               // $66
+void adpcm_iocs_mode(uint32_t mode);                                       // $67, before the ROM's call
 
 // The library's channel-3 transfer ended (error: it failed): the road's
 // completion steps when one of these calls started it.

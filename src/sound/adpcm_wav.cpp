@@ -36,7 +36,7 @@ struct SampleOut {
     }
 };
 
-} // namespace
+}  // namespace
 
 uint32_t adpcm_make_wav_header(uint8_t* h, uint32_t rate, uint32_t bits, uint32_t channels, uint32_t data_size) {
     return wave_header_write(h, rate, bits, channels, data_size);

@@ -36,7 +36,7 @@ bool parse_number(const char*& cursor, uint32_t& out, uint32_t base) {
 
 int32_t clamp_field(uint32_t v) { return int32_t(v > BLASTER_NUMBER_LIMIT ? BLASTER_NUMBER_LIMIT : v); }
 
-} // namespace
+}  // namespace
 
 void fmcard_parse_blaster_text(FmCard& card, const char* text) {
     const char* cursor = text;
@@ -55,11 +55,13 @@ void fmcard_parse_blaster_text(FmCard& card, const char* text) {
                 card.pc98_layout = 1;
             }
             break;
+        // clang-format off
         case 'D': ok = parse_number(cursor, v, 10); card.blaster_d = clamp_field(v); break;
         case 'H': ok = parse_number(cursor, v, 10); card.blaster_h = clamp_field(v); break;
         case 'I': ok = parse_number(cursor, v, 10); card.blaster_i = clamp_field(v); break;
         case 'P': ok = parse_number(cursor, v, 16); card.blaster_p = clamp_field(v); break;
         case 'T': ok = parse_number(cursor, v, 10); card.channels = clamp_field(v); break;
+        // clang-format on
         default: break;
         }
         if (!ok) return;

@@ -4,12 +4,12 @@
 
 #include "firmware/iocs_switches.h"
 #include "host/opl3_card.h"
-#include "machine/settings.h"
-#include "sound/opna_card.h"
 #include "machine/log_lines.h"
+#include "machine/settings.h"
 #include "sound/opl.h"
 #include "sound/opm.h"
 #include "sound/opn.h"
+#include "sound/opna_card.h"
 #include "sound/sndlib.h"
 #include "sound/sound_models.h"
 
@@ -26,7 +26,7 @@ void set_fm(int32_t fm) {
     sound_models_select(fm, g_settings.fmpcm8);
 }
 
-} // namespace
+}  // namespace
 
 void fmcard_select(FmCard& card, int32_t type) {
     if (type == card.running_type) {
@@ -56,7 +56,7 @@ void fmcard_start(FmCard& card, int32_t type) {
         opn_detect_card();
         if (!card.card_found) type = FM_NONE;
     } else if (g_sound_models.ym2151 == SoundModel::Library) {  // FM 4
-        card.card_found = 0;  // the library sets it when it runs
+        card.card_found = 0;                                    // the library sets it when it runs
         sndlib_ensure_started();
         if (!card.card_found) type = FM_NONE;
     } else {

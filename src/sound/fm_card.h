@@ -16,16 +16,16 @@ struct FmChip {
 
 struct FmCard {
     FmChip chip;
-    int32_t running_type;      // back end now running, 0-4 as the FM setting
-    int32_t adpcm_calls_set;   // the IOCS ADPCM calls go to the library
-    int32_t port;              // host I/O base port
+    int32_t running_type;     // back end now running, 0-4 as the FM setting
+    int32_t adpcm_calls_set;  // the IOCS ADPCM calls go to the library
+    int32_t port;             // host I/O base port
     int32_t blaster_p;
     int32_t blaster_d, blaster_h, blaster_i;  // BLASTER D, H, I: read and not used
     int32_t opl_channel_mask;
     int32_t channels;
     int32_t pc98_layout;
     int32_t card_found;
-    int32_t output_on;         // port output allowed (the window has the focus)
+    int32_t output_on;  // port output allowed (the window has the focus)
 };
 
 extern FmCard g_fmcard;

@@ -36,7 +36,7 @@ uint32_t read_fitted(uint32_t addr) {
     return i == MIDI_R54 ? g_midi.regs[i] | MIDI_TX_READY : g_midi.regs[i];
 }
 
-} // namespace
+}  // namespace
 
 void midi_power_on() {
     g_midi.group_base = 0;

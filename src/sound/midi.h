@@ -25,9 +25,9 @@ inline constexpr int64_t MIDI_TIMER_STEPS = 2250;  // timer steps in one frame
 inline constexpr size_t MIDI_SYSEX_LIMIT = 64 * 1024;
 
 struct MidiState {
-    uint32_t group_base;    // register group selected through R01, times 16
-    int32_t host_state;     // 0 not open, 1 open, -1 opening failed
-    uint32_t transmit_byte; // the last value written to R56
+    uint32_t group_base;     // register group selected through R01, times 16
+    int32_t host_state;      // 0 not open, 1 open, -1 opening failed
+    uint32_t transmit_byte;  // the last value written to R56
     uint8_t regs[256];
 };
 inline MidiState g_midi;

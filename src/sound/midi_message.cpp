@@ -16,7 +16,7 @@ size_t data_length(uint8_t status) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void MidiAssembler::clear() {
     message_.clear();

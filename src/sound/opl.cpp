@@ -16,10 +16,9 @@ const uint8_t* opm() { return g_fmcard.chip.opm_regs; }
 
 constexpr uint32_t OPL_CHANNELS[8][2] = {{0x000, 0x003}, {0x001, 0x004}, {0x002, 0x005}, {0x100, 0x103},
                                          {0x101, 0x104}, {0x102, 0x105}, {0x006, 0x008}, {0x106, 0x108}};
-constexpr uint32_t OPL_SLOTS[8][4] = {{0x00, 0x03, 0x08, 0x0B},     {0x01, 0x04, 0x09, 0x0C},
-                                      {0x02, 0x05, 0x0A, 0x0D},     {0x100, 0x103, 0x108, 0x10B},
-                                      {0x101, 0x104, 0x109, 0x10C}, {0x102, 0x105, 0x10A, 0x10D},
-                                      {0x10, 0x13, 0x12, 0x15},     {0x110, 0x113, 0x112, 0x115}};
+constexpr uint32_t OPL_SLOTS[8][4] = {
+    {0x00, 0x03, 0x08, 0x0B},     {0x01, 0x04, 0x09, 0x0C},     {0x02, 0x05, 0x0A, 0x0D}, {0x100, 0x103, 0x108, 0x10B},
+    {0x101, 0x104, 0x109, 0x10C}, {0x102, 0x105, 0x10A, 0x10D}, {0x10, 0x13, 0x12, 0x15}, {0x110, 0x113, 0x112, 0x115}};
 
 enum OpmOp : uint8_t { M1 = 0, M2 = 1, C1 = 2, C2 = 3 };
 struct AlgoRow {
@@ -100,8 +99,8 @@ void opl_set_operator_flags(uint32_t channel) {
 void opl_set_levels(uint32_t channel, uint32_t key_slots, uint32_t op_mask) {
     for (int i = 0; i < 4; i++) {
         if (!(op_mask >> row_of(channel).op[i] & 1)) continue;
-        uint32_t level = keyed(channel, key_slots, i) ? std::min<uint32_t>(opm_op(OPM_TL, channel, i) & 0x7F, MAX_LEVEL)
-                                                      : MAX_LEVEL;
+        uint32_t level =
+            keyed(channel, key_slots, i) ? std::min<uint32_t>(opm_op(OPM_TL, channel, i) & 0x7F, MAX_LEVEL) : MAX_LEVEL;
         write_slot(OPL_KSL_TL, channel, i, level | 0x80);
     }
 }
@@ -146,7 +145,7 @@ void opl_on_total_level(uint32_t reg) {
     opl_set_levels(channel, uint32_t(card().chip.opl_key_slots[channel]), 1u << ((reg >> 3) & 3));
 }
 
-} // namespace
+}  // namespace
 
 void opl_write_register(uint32_t reg, uint32_t value) {
     FmCard& c = card();
@@ -210,6 +209,4 @@ void opl_load_voice(uint32_t channel, uint32_t key_slots) {
 
 void opl_set_key(uint32_t channel) { opl_set_pitch(channel, 0); }
 
-uint32_t opl_kc_to_fnum(uint32_t channel) {
-    return fm_kc_to_fnum(OPL_FNUM, channel, OPL_BLOCK_DIVISOR);
-}
+uint32_t opl_kc_to_fnum(uint32_t channel) { return fm_kc_to_fnum(OPL_FNUM, channel, OPL_BLOCK_DIVISOR); }

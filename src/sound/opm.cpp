@@ -40,7 +40,7 @@ void arm(int kind, int64_t period, int restart) {
 // A timer's event: a stopped timer is cancelled; a running one runs out,
 // and with its flag enabled sets the status bit and raises the MFP's channel.
 void opm_timer_event(uint32_t kind) {
-    uint32_t timer = kind - EV_OPM_TIMER_A; // 0 = A, 1 = B
+    uint32_t timer = kind - EV_OPM_TIMER_A;  // 0 = A, 1 = B
     uint8_t control = regs()[OPM_TIMER_CONTROL];
     if (!(control & (OPM_LOAD_A << timer))) {
         sched_set_event(int(kind), 0);
@@ -48,7 +48,8 @@ void opm_timer_event(uint32_t kind) {
     }
     uint64_t now = g_scheduler.cycles_total + g_cpu_regs.cycles;
     s_expiry_late = now > g_scheduler.due[kind] ? int64_t(now - g_scheduler.due[kind]) : 0;
-    if (timer == 0) emu_opm_timer_a(1); else emu_opm_timer_b(1);
+    if (timer == 0) emu_opm_timer_a(1);
+    else emu_opm_timer_b(1);
     s_expiry_late = 0;
     if (control & (OPM_IRQ_A << timer)) {
         sched_set_event(EV_MFP_OPM, 2);
@@ -56,7 +57,7 @@ void opm_timer_event(uint32_t kind) {
     }
 }
 
-} // namespace
+}  // namespace
 
 uint32_t fmcard_status() { return regs()[OPM_STATUS] & 3; }
 

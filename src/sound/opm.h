@@ -9,17 +9,17 @@
 #include "machine/bus_device.h"
 
 inline constexpr uint32_t OPM_ADDRESS_PORT = 0xE90001, OPM_DATA_PORT = 0xE90003;
-inline constexpr uint32_t OPM_STATUS = 0x00;       // image byte 0: the timer flags
-inline constexpr uint32_t OPM_KEY_ON = 0x08;        // bits 6-3 slots, 2-0 channel
-inline constexpr uint32_t OPM_CLKA_HIGH = 0x10;     // timer A bits 9-2
-inline constexpr uint32_t OPM_CLKA_LOW = 0x11;      // timer A bits 1-0
+inline constexpr uint32_t OPM_STATUS = 0x00;     // image byte 0: the timer flags
+inline constexpr uint32_t OPM_KEY_ON = 0x08;     // bits 6-3 slots, 2-0 channel
+inline constexpr uint32_t OPM_CLKA_HIGH = 0x10;  // timer A bits 9-2
+inline constexpr uint32_t OPM_CLKA_LOW = 0x11;   // timer A bits 1-0
 inline constexpr uint32_t OPM_CLKB = 0x12;
 inline constexpr uint32_t OPM_TIMER_CONTROL = 0x14;
-inline constexpr uint32_t OPM_CT_RATE = 0x1B;       // bit 7: the ADPCM clock halved
-inline constexpr uint32_t OPM_CONNECT = 0x20;       // $20-$27: RL, FB, CON
-inline constexpr uint32_t OPM_KC = 0x28;            // $28-$2F: key code
-inline constexpr uint32_t OPM_KF = 0x30;            // $30-$37: key fraction
-inline constexpr uint32_t OPM_DT1_MUL = 0x40;       // operator blocks of 32 from here
+inline constexpr uint32_t OPM_CT_RATE = 0x1B;  // bit 7: the ADPCM clock halved
+inline constexpr uint32_t OPM_CONNECT = 0x20;  // $20-$27: RL, FB, CON
+inline constexpr uint32_t OPM_KC = 0x28;       // $28-$2F: key code
+inline constexpr uint32_t OPM_KF = 0x30;       // $30-$37: key fraction
+inline constexpr uint32_t OPM_DT1_MUL = 0x40;  // operator blocks of 32 from here
 inline constexpr uint32_t OPM_TL = 0x60;
 inline constexpr uint32_t OPM_KS_AR = 0x80;
 inline constexpr uint32_t OPM_AMS_D1R = 0xA0;
@@ -45,9 +45,13 @@ uint32_t opm_read_byte(uint32_t addr);
 uint32_t opm_read_word(uint32_t addr);
 uint32_t opm_read_long(uint32_t addr);
 void opm_write_byte(uint32_t addr, uint32_t value);
-inline constexpr BusDevice OPM_BUS = {opm_read_byte, opm_read_word, opm_read_long,
-                                      opm_write_byte, io_word_to_bytes<opm_write_byte>,
-                                      io_long_to_bytes<opm_write_byte>, opm_peek_byte};
+inline constexpr BusDevice OPM_BUS = {opm_read_byte,
+                                      opm_read_word,
+                                      opm_read_long,
+                                      opm_write_byte,
+                                      io_word_to_bytes<opm_write_byte>,
+                                      io_long_to_bytes<opm_write_byte>,
+                                      opm_peek_byte};
 
 // The status byte: the timer flags, bits 0-1.
 uint32_t fmcard_status();

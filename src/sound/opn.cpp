@@ -14,7 +14,7 @@ namespace {
 constexpr int WAIT_READY_READS = 50, READ_READY_READS = 10;
 constexpr int32_t DELAY_WRITES = 12, DELAY_WRITES_MAX = 20;
 constexpr uint32_t OPNA_CHANNELS = 6, OPN_CHANNELS = 3;
-constexpr uint32_t OPN_BANK_STRIDE = 4;  // bank 1 ports at base + 4 and + 6
+constexpr uint32_t OPN_BANK_STRIDE = 4;    // bank 1 ports at base + 4 and + 6
 constexpr uint32_t OPN_BLOCK_DIVISOR = 2;  // the block above an 11-bit F-number
 constexpr uint8_t CONTROL_MASK_BIT = 0x02, CONTROL_EXTENDED_BIT = 0x01;
 
@@ -49,11 +49,10 @@ void opn_set_frequency(uint32_t ch) {
 struct OperatorBlock {
     uint32_t opm, opn;
 };
-constexpr OperatorBlock OPERATOR_BLOCKS[] = {{OPM_DT1_MUL, OPN_DT_MUL}, {OPM_TL, OPN_TL},
-                                             {OPM_KS_AR, OPN_KS_AR},    {OPM_AMS_D1R, OPN_AM_DR},
-                                             {OPM_DT2_D2R, OPN_SR},     {OPM_D1L_RR, OPN_SL_RR}};
+constexpr OperatorBlock OPERATOR_BLOCKS[] = {{OPM_DT1_MUL, OPN_DT_MUL}, {OPM_TL, OPN_TL},      {OPM_KS_AR, OPN_KS_AR},
+                                             {OPM_AMS_D1R, OPN_AM_DR},  {OPM_DT2_D2R, OPN_SR}, {OPM_D1L_RR, OPN_SL_RR}};
 
-} // namespace
+}  // namespace
 
 void opn_detect_card() {
     FmCard& c = card();
@@ -143,6 +142,4 @@ void opn_write_opm(uint32_t reg, uint32_t value) {
     }
 }
 
-uint32_t opn_kc_to_fnum(uint32_t ch) {
-    return fm_kc_to_fnum(OPN_FNUM, ch, OPN_BLOCK_DIVISOR);
-}
+uint32_t opn_kc_to_fnum(uint32_t ch) { return fm_kc_to_fnum(OPN_FNUM, ch, OPN_BLOCK_DIVISOR); }

@@ -6,10 +6,10 @@
 #include <cstdint>
 
 inline constexpr uint16_t OPN_CARD_PORTS[3] = {0x188, 0x288, 0x88};  // probed in this order
-inline constexpr uint16_t OPN_WAIT_PORT = 0x5F;      // each write waits about 0.6 us
-inline constexpr uint16_t OPN_CONTROL_PORT = 0xA460; // bit 0: OPNA extended mode, bit 1: mask
+inline constexpr uint16_t OPN_WAIT_PORT = 0x5F;                      // each write waits about 0.6 us
+inline constexpr uint16_t OPN_CONTROL_PORT = 0xA460;                 // bit 0: OPNA extended mode, bit 1: mask
 inline constexpr uint32_t OPN_KEY_ON = 0x28, OPN_MODE = 0x29, OPN_ID = 0xFF;
-inline constexpr uint32_t OPN_MODE_OPNA = 0x83;      // six channels, IRQ mask
+inline constexpr uint32_t OPN_MODE_OPNA = 0x83;  // six channels, IRQ mask
 inline constexpr uint32_t OPN_DT_MUL = 0x30, OPN_TL = 0x40, OPN_KS_AR = 0x50, OPN_AM_DR = 0x60;
 inline constexpr uint32_t OPN_SR = 0x70, OPN_SL_RR = 0x80, OPN_FNUM_LOW = 0xA0, OPN_BLOCK_FNUM = 0xA4;
 inline constexpr uint32_t OPN_FB_ALGO = 0xB0, OPN_LR_AMS_PMS = 0xB4;

@@ -10,8 +10,8 @@
 
 namespace {
 
-constexpr uint8_t STATUS_READY = 0x00;     // not busy, no timer flags
-constexpr uint8_t CONTROL_AT_RESET = 0x40;  // the board's id in the high bits
+constexpr uint8_t STATUS_READY = 0x00;        // not busy, no timer flags
+constexpr uint8_t CONTROL_AT_RESET = 0x40;    // the board's id in the high bits
 constexpr uint8_t PORT_B_CONNECTOR_1 = 0x40;  // register 15: $80 connector 0, $C0 connector 1
 constexpr uint8_t PAD_UP = 0x01, PAD_DOWN = 0x02, PAD_LEFT = 0x04, PAD_RIGHT = 0x08;
 constexpr int PAD_TRIGGERS = 2, PAD_TRIGGER_SHIFT = 4;
@@ -83,7 +83,7 @@ void card_render(void* user, int16_t* out, uint32_t frames) {
 
 uint8_t read_connector(void*, uint8_t port_b) { return opna_card_connector_byte(port_b & PORT_B_CONNECTOR_1 ? 1 : 0); }
 
-} // namespace
+}  // namespace
 
 uint8_t opna_card_connector_byte(int device) {
     JoystickSource* src = host_joystick_source();

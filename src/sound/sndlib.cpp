@@ -27,7 +27,7 @@ int s_table_count = SNDLIB_EXPORT_COUNT;
 MixerStream* s_stream;
 
 constexpr uint8_t OPM_BUSY = 0x80;
-constexpr int OPM_BUSY_POLLS = 1000;           // the wait on the busy bit gives up after these
+constexpr int OPM_BUSY_POLLS = 1000;  // the wait on the busy bit gives up after these
 constexpr int64_t STOP_SLEEP_MAX_MS = 1000;
 constexpr uint32_t PCM8_TRAP_VECTOR = 0x000088;  // TRAP #2
 constexpr uint32_t PCM8_MARK = 0x50434D38;       // "PCM8", 8 bytes before the driver's entry
@@ -53,8 +53,7 @@ sndlib::MixerStream mixer_stream() {
 }
 
 void opm_busy_wait() {
-    for (int i = 0; i < OPM_BUSY_POLLS && (g_sndlib.X68Sound_OpmPeek() & OPM_BUSY); ++i) {
-    }
+    for (int i = 0; i < OPM_BUSY_POLLS && (g_sndlib.X68Sound_OpmPeek() & OPM_BUSY); ++i) {}
 }
 
 // A bus read in probe mode; the probe flag and fault kind are put back as
@@ -77,7 +76,7 @@ int sndlib_load() {
     if (!s_table) return -1;
     SndLibEntries e{};
     bool all = true;
-#define SNDLIB_FIND(name)                                                                 \
+#define SNDLIB_FIND(name)                                                                    \
     e.name = reinterpret_cast<decltype(e.name)>(sndlib_find(s_table, s_table_count, #name)); \
     all = all && e.name;
     SNDLIB_CALLS(SNDLIB_FIND)

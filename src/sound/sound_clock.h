@@ -11,7 +11,7 @@ inline constexpr uint64_t FRAMES_PER_SECOND = 55;
 struct SoundClock {
     uint64_t last_cycles;  // g_scheduler.cycles_total + g_cpu_regs.cycles at the last reading
     MixerTime now;
-    uint64_t rest;         // remainder of the last conversion, in cycles x 55
+    uint64_t rest;  // remainder of the last conversion, in cycles x 55
 };
 extern SoundClock g_sound_clock;
 

@@ -28,7 +28,7 @@ void sound_host_stop_sources() {
 
 void sound_host_poll_sources() { adpcm_poll_end(); }
 
-} // namespace
+}  // namespace
 
 void sound_host_start(const SoundHostOptions& options) {
     sound_host_stop_sources();

@@ -5,10 +5,10 @@
 #include <string>
 
 struct SoundHostOptions {
-    bool sdl_sink = false;      // play through SDL audio (the window); else the null sink
-    std::string wav;            // keep the output and write it here at the end
-    bool virtual_clock = false; // timeGetTime follows the emulated clock
-    std::string midi_port;      // ALSA sequencer port CLIENT:PORT for MIDI, empty: FluidSynth
+    bool sdl_sink = false;       // play through SDL audio (the window); else the null sink
+    std::string wav;             // keep the output and write it here at the end
+    bool virtual_clock = false;  // timeGetTime follows the emulated clock
+    std::string midi_port;       // ALSA sequencer port CLIENT:PORT for MIDI, empty: FluidSynth
 };
 
 // Before the configuration is loaded: stops whatever a previous run left

@@ -4,7 +4,7 @@
 
 namespace {
 constexpr SoundModel MACHINE = SoundModel::Machine;
-} // namespace
+}  // namespace
 
 // Every chip the machine's until a mode is chosen. The library serves the
 // PCM8 groups 0, 1, 2 (Out, Aot, Lot), 7 (SetMode), 8 (GetRest), 9 (GetMode).

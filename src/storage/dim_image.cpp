@@ -1,12 +1,12 @@
 #include "storage/dim_image.h"
 
+#include <unistd.h>
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iterator>
-#include <unistd.h>
 #include <vector>
 
 #include "host/paths.h"
@@ -24,7 +24,7 @@ bool write_all(int fd, const unsigned char* data, size_t size) {
     return true;
 }
 
-} // namespace
+}  // namespace
 
 std::string dim_temp_folder() {
     const char* tmp = std::getenv("TMPDIR");
@@ -58,8 +58,7 @@ int panel_convert_dim(std::FILE* in, FdMedia& slot, std::string* why) {
     std::vector<unsigned char> track(track_bytes);
     std::string wrong;
     for (int t = 0; wrong.empty() && t <= last_track; ++t) {
-        if (!present[t])
-            std::fill(track.begin(), track.end(), DIM_ABSENT_FILL);
+        if (!present[t]) std::fill(track.begin(), track.end(), DIM_ABSENT_FILL);
         else if (std::fread(track.data(), 1, track_bytes, in) != track_bytes)
             wrong = "no .DIM image: track " + std::to_string(t) + " is cut short";
         if (wrong.empty() && !write_all(fd, track.data(), track_bytes))
@@ -108,7 +107,8 @@ DimWriteBack dim_write_back(const FdMedia& slot) {
         const size_t have = std::min(track_bytes, image.size() - start);
         std::fill(std::copy_n(image.begin() + std::ptrdiff_t(start), have, track.begin()), track.end(),
                   DIM_ABSENT_FILL);
-        const bool blank = std::all_of(track.begin(), track.end(), [](unsigned char b) { return b == DIM_ABSENT_FILL; });
+        const bool blank =
+            std::all_of(track.begin(), track.end(), [](unsigned char b) { return b == DIM_ABSENT_FILL; });
         if (slot.written[t] || (t < converted && !blank)) present[t] = 1;
         if (present[t]) data.insert(data.end(), track.begin(), track.end());
     }

@@ -52,9 +52,7 @@ struct Area {
     uint32_t start, end;
 };
 
-bool holds(const Area& area, uint32_t a, uint64_t end) {
-    return area.base && a >= area.start && end <= area.end;
-}
+bool holds(const Area& area, uint32_t a, uint64_t end) { return area.base && a >= area.start && end <= area.end; }
 
 void mark_text_lines(uint32_t offset, uint64_t length) {
     if (length == 0) return;
@@ -96,9 +94,10 @@ DiskFile open_hard_disk(uint32_t number, DiskMode mode) {
     DiskFile file = disk_open_regular(disk_hard_disk_path(number, ".xdf"), mode);
     if (file && g_hd_xdf_notice_count == 0) {
         ++g_hd_xdf_notice_count;
-        host_message_box("ハードディスクイメージファイルの拡張子はデフォルトを .XDFから .HDFに変更しました。\n"
-                         "HD0.XDF以降をHD0.HDFの様にrenameしてお使いください",
-                         "拡張子変更のお知らせ", MB_INFO);
+        host_message_box(
+            "ハードディスクイメージファイルの拡張子はデフォルトを .XDFから .HDFに変更しました。\n"
+            "HD0.XDF以降をHD0.HDFの様にrenameしてお使いください",
+            "拡張子変更のお知らせ", MB_INFO);
     }
     return file;
 }
@@ -116,7 +115,7 @@ bool refuses_update(const FdMedia& slot, DiskMode mode) {
     return mode == DiskMode::update && (slot.media & FD_MEDIA_READ_ONLY);
 }
 
-} // namespace
+}  // namespace
 
 DiskFile disk_open_regular(const std::string& path, DiskMode mode) {
     const int access = mode == DiskMode::update ? O_RDWR : O_RDONLY;
@@ -192,12 +191,9 @@ int64_t disk_write_from_memory(uint32_t address, uint32_t length, const DiskFile
     const uint32_t a = address & 0xFFFFFF;
     const uint64_t end = uint64_t(a) + length;
     const Area areas[] = {
-        {g_machine.main_ram, 0, g_machine.main_ram_size},
-        {g_tvram, TVRAM_BASE, TVRAM_BASE + TVRAM_SIZE},
-        {g_gvram, GVRAM_BASE, GVRAM_DIRECT_END},
-        {g_sram, SRAM_BASE, SRAM_BASE + SRAM_SIZE},
-        {g_cgrom, CGROM_BASE, CGROM_BASE + CGROM_SIZE},
-        {g_iplrom, IPLROM_BASE, IPLROM_BASE + IPLROM_SIZE},
+        {g_machine.main_ram, 0, g_machine.main_ram_size}, {g_tvram, TVRAM_BASE, TVRAM_BASE + TVRAM_SIZE},
+        {g_gvram, GVRAM_BASE, GVRAM_DIRECT_END},          {g_sram, SRAM_BASE, SRAM_BASE + SRAM_SIZE},
+        {g_cgrom, CGROM_BASE, CGROM_BASE + CGROM_SIZE},   {g_iplrom, IPLROM_BASE, IPLROM_BASE + IPLROM_SIZE},
     };
     for (const Area& area : areas)
         if (holds(area, a, end)) return int64_t(disk_write_at(file, area.base + (a - area.start), length, offset));

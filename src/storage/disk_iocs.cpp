@@ -17,8 +17,8 @@ namespace {
 
 constexpr uint32_t FD_LAST_CYLINDER = 80;
 constexpr uint32_t FD_HEADS = 2;
-constexpr uint32_t FD_SECTOR_CODES = 4;       // N 0-3: 128 << N bytes
-constexpr uint32_t HD_BOOT_RECORDS = 4;        // records 0-3
+constexpr uint32_t FD_SECTOR_CODES = 4;  // N 0-3: 128 << N bytes
+constexpr uint32_t HD_BOOT_RECORDS = 4;  // records 0-3
 constexpr uint32_t HD_SECOND_BOOT_FIRST = 33, HD_SECOND_BOOT_LAST = 36;
 constexpr uint32_t HD_FORMAT_BYTES = 33 * HD_RECORD_BYTES;
 
@@ -109,7 +109,7 @@ bool write_image(DiskFile& file, uint64_t offset) {
     return closed && n == int64_t(cpu_d(3));
 }
 
-} // namespace
+}  // namespace
 
 uint32_t disk_iocs_b_read() { return read_call(); }
 uint32_t disk_iocs_b_readdl() { return read_call(); }
@@ -199,8 +199,7 @@ uint32_t disk_iocs_b_format() {
     if (disk_is_floppy_call(unit)) return DISK_REFUSED;
     if (!hard_disk_record_ok()) return DISK_HD_ERROR;
     DiskFile file;
-    if (disk_image_present(unit))
-        file = disk_open_image(unit, DiskMode::update);
+    if (disk_image_present(unit)) file = disk_open_image(unit, DiskMode::update);
     else if ((unit & DISK_UNIT_CLASS) == DISK_UNIT_HARD_DISK)
         file = DiskFile(::open(disk_hard_disk_path(disk_unit_number(unit), ".hdf").c_str(),
                                O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC, 0644));

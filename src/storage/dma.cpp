@@ -19,7 +19,7 @@ namespace {
 uint8_t& reg_at(int channel, uint32_t reg) {
     return g_dmac.regs[(uint32_t(channel) * DMA_CHANNEL_STRIDE + reg) & 0xFF];
 }
-} // namespace
+}  // namespace
 
 uint8_t dma_reg_byte(int channel, uint32_t reg) { return reg_at(channel, reg); }
 uint32_t dma_reg_word(int channel, uint32_t reg) {
@@ -51,10 +51,8 @@ uint32_t dma_read_byte(uint32_t addr) { return sndlib_dma_read(addr & 0xFF); }
 void dma_write_byte(uint32_t addr, uint32_t value) {
     const uint32_t a = addr & 0xFF;
     uint8_t& reg = g_dmac.regs[a];
-    if ((a & (DMA_CHANNEL_STRIDE - 1)) == DMA_CSR)
-        reg = uint8_t((reg & ~value) | DMA_CSR_COC);
-    else
-        reg = uint8_t(value);
+    if ((a & (DMA_CHANNEL_STRIDE - 1)) == DMA_CSR) reg = uint8_t((reg & ~value) | DMA_CSR_COC);
+    else reg = uint8_t(value);
     const uint32_t channel = a / DMA_CHANNEL_STRIDE, offset = a % DMA_CHANNEL_STRIDE;
     if (channel == DMA_CHANNEL_ADPCM && g_sound_models.dma3 == SoundModel::Library) {
         sndlib_dma_poke(offset, value);
@@ -69,9 +67,7 @@ void dma_write_byte(uint32_t addr, uint32_t value) {
 uint8_t* dma_host_pointer(uint32_t addr, uint32_t length) {
     const uint64_t end = uint64_t(addr) + length;
     if (g_machine.main_ram && end <= g_machine.main_ram_size) return g_machine.main_ram + addr;
-    if (g_gvram && addr >= GVRAM_BASE && end <= GVRAM_BASE + uint64_t(GVRAM_SIZE))
-        return g_gvram + (addr - GVRAM_BASE);
-    if (g_tvram && addr >= TVRAM_BASE && end <= TVRAM_BASE + uint64_t(TVRAM_SIZE))
-        return g_tvram + (addr - TVRAM_BASE);
+    if (g_gvram && addr >= GVRAM_BASE && end <= GVRAM_BASE + uint64_t(GVRAM_SIZE)) return g_gvram + (addr - GVRAM_BASE);
+    if (g_tvram && addr >= TVRAM_BASE && end <= TVRAM_BASE + uint64_t(TVRAM_SIZE)) return g_tvram + (addr - TVRAM_BASE);
     return nullptr;
 }

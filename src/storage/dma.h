@@ -37,8 +37,8 @@ inline constexpr uint8_t DMA_CSR_DONE = DMA_CSR_COC | DMA_CSR_BLC | DMA_CSR_NDT;
 // CCR bits.
 inline constexpr uint8_t DMA_CCR_STR = 0x80, DMA_CCR_INT = 0x08;
 // CER codes.
-inline constexpr uint8_t DMA_CER_CONFIG = 0x01, DMA_CER_TIMING = 0x02, DMA_CER_ADDRESS = 0x05,
-                         DMA_CER_BUS = 0x09, DMA_CER_COUNT = 0x0D;
+inline constexpr uint8_t DMA_CER_CONFIG = 0x01, DMA_CER_TIMING = 0x02, DMA_CER_ADDRESS = 0x05, DMA_CER_BUS = 0x09,
+                         DMA_CER_COUNT = 0x0D;
 
 struct DmacState {
     uint8_t regs[0x100];      // channel n at 0x40 * n, in the order of the offsets
@@ -78,8 +78,8 @@ inline constexpr BusDevice DMA_BUS = bus_device_of_bytes<dma_read_byte, dma_writ
 void dma_run_channel2();
 // The unit loop: moves count units between *mem and *dev, which it
 // advances; dcr_ocr is DCR << 8 | OCR.
-void dma_transfer(uint32_t size, uint32_t& mem, uint32_t& dev, int32_t mem_step, int32_t dev_step,
-                  uint32_t dcr_ocr, uint32_t count);
+void dma_transfer(uint32_t size, uint32_t& mem, uint32_t& dev, int32_t mem_step, int32_t dev_step, uint32_t dcr_ocr,
+                  uint32_t count);
 
 // The host bytes behind [addr, addr + length): main RAM, the graphic VRAM
 // store or the text VRAM store, when the whole range lies in one of them;

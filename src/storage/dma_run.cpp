@@ -58,10 +58,10 @@ void write_unit(uint32_t size, uint32_t value, uint32_t addr) {
 
 constexpr int CH = DMA_CHANNEL_RUN;
 
-} // namespace
+}  // namespace
 
-void dma_transfer(uint32_t size, uint32_t& mem, uint32_t& dev, int32_t mem_step, int32_t dev_step,
-                  uint32_t dcr_ocr, uint32_t count) {
+void dma_transfer(uint32_t size, uint32_t& mem, uint32_t& dev, int32_t mem_step, int32_t dev_step, uint32_t dcr_ocr,
+                  uint32_t count) {
     if (count == 0) return;
     const uint32_t dcr = dcr_ocr >> 8, ocr = dcr_ocr & 0xFF;
     const uint32_t device_type = (dcr >> 4) & 3;

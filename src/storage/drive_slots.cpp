@@ -1,12 +1,12 @@
 #include "storage/drive_slots.h"
 
+#include <sys/stat.h>
+#include <unistd.h>
 #include <algorithm>
 #include <cctype>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-#include <sys/stat.h>
-#include <unistd.h>
 
 #include "host/paths.h"
 #include "machine/log_lines.h"
@@ -60,7 +60,7 @@ void delete_temporary(FdMedia& slot) {
 
 void notify_panel(int drive) { g_ui_notice.media_changed |= ui_notice_drive_bit(drive); }
 
-} // namespace
+}  // namespace
 
 void panel_eject(int drive) {
     if (!valid_drive(drive)) return;
@@ -89,7 +89,7 @@ std::string not_an_image(const std::string& name) {
     return {};
 }
 
-} // namespace
+}  // namespace
 
 std::string panel_insert_image(std::string_view file_name, int drive) {
     if (file_name.empty() || !valid_drive(drive)) return {};

@@ -15,7 +15,7 @@ inline constexpr const char* FD_NO_DISK = "no disk";
 
 // FdMedia::state
 inline constexpr int32_t FD_STATE_EMPTY = 0;
-inline constexpr int32_t FD_STATE_INSERTED = 1; // above 1: an access-LED countdown
+inline constexpr int32_t FD_STATE_INSERTED = 1;  // above 1: an access-LED countdown
 // FdMedia::flags (drive-check status bits)
 inline constexpr int32_t FD_FLAG_WRITE_PROTECT = 0x08;      // bit 3: the chooser's read-only box
 inline constexpr int32_t FD_FLAG_EJECT_INHIBIT = 0x40;      // bit 6: set by the drive-check call
@@ -24,26 +24,26 @@ inline constexpr int32_t FD_FLAGS_CLEARED_BY_EJECT = 0x0B;  // bits 0, 1 and 3
 // FdMedia::media: bits 0-1 the ".DIM" type, bit 7 path is a temporary image to delete.
 inline constexpr int32_t FD_MEDIA_DIM_TYPE = 0x03;
 inline constexpr int32_t FD_MEDIA_TEMPORARY = 0x80;
-inline constexpr int32_t FD_MEDIA_WRITTEN = 0x40;  // bit 6: a disk call wrote the temporary image
+inline constexpr int32_t FD_MEDIA_WRITTEN = 0x40;    // bit 6: a disk call wrote the temporary image
 inline constexpr int32_t FD_MEDIA_READ_ONLY = 0x20;  // bit 5: the ".DIM" behind it cannot be written
 // Tracks a slot keeps marks for: more than cylinders 0-80 of two heads.
 inline constexpr int FD_TRACK_MARKS = 256;
 
 struct FdMedia {
-    std::string name; // the image as chosen; saved as FD0-FD3; "no disk" after an eject
-    std::string path; // the file the disk calls open (a converted ".DIM" image is a temporary file)
+    std::string name;  // the image as chosen; saved as FD0-FD3; "no disk" after an eject
+    std::string path;  // the file the disk calls open (a converted ".DIM" image is a temporary file)
     int32_t state;
-    int32_t inserted; // set by an insertion, taken by panel_take_media_changed
-    int32_t tick;     // counted down by panel_tick_leds
+    int32_t inserted;  // set by an insertion, taken by panel_take_media_changed
+    int32_t tick;      // counted down by panel_tick_leds
     int32_t flags;
     int32_t media;
-    int32_t ejected;  // set by an eject, read by the drive check
-    int32_t tracks = 0;                       // tracks of the converted temporary image when made
-    std::bitset<FD_TRACK_MARKS> written = {}; // tracks a disk call wrote since the insertion
+    int32_t ejected;                           // set by an eject, read by the drive check
+    int32_t tracks = 0;                        // tracks of the converted temporary image when made
+    std::bitset<FD_TRACK_MARKS> written = {};  // tracks a disk call wrote since the insertion
 };
 
 extern FdMedia g_fd_media[FD_DRIVES];
-extern FdMedia g_hd_media; // only its state: the hard-disk LED
+extern FdMedia g_hd_media;  // only its state: the hard-disk LED
 
 // Ejects drive: deletes its temporary image (written back into its ".DIM"
 // first when a disk call wrote it), names it "no disk".

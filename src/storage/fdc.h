@@ -13,7 +13,7 @@ inline constexpr uint32_t FDC_STATUS = 1;  // main status register, FDC_BASE + 1
 
 struct FdcState {
     uint8_t regs[8];
-    uint32_t last_access;   // address of the last access
+    uint32_t last_access;  // address of the last access
     uint32_t access_count;
 };
 extern FdcState g_fdc;

@@ -1,9 +1,9 @@
 // The port, the command table and the units.
 #include "storage/windrv.h"
 
+#include <sys/statvfs.h>
 #include <algorithm>
 #include <cstring>
-#include <sys/statvfs.h>
 
 #include "core/bus.h"
 #include "core/cpu_regs.h"
@@ -37,7 +37,7 @@ enum class ResultWrite { None, Value };
 struct CommandEntry {
     int32_t (*run)(const WinDrvRequest&);
     ResultWrite write;
-    int32_t refused;     // the result when the unit or a record is unusable
+    int32_t refused;  // the result when the unit or a record is unusable
     bool needs_unit;
 };
 
@@ -88,7 +88,7 @@ constexpr CommandEntry COMMANDS[WINDRV_CMD_LAST - WINDRV_CMD_INIT + 1] = {
 
 bool is_port(uint32_t addr) { return (addr & ADDRESS_MASK) >= WINDRV_PORT_BASE; }
 
-} // namespace
+}  // namespace
 
 void windrv_power_on() {
     device_clear(g_windrv);

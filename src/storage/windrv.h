@@ -56,17 +56,17 @@ inline constexpr int32_t WINDRV_BAD_SEEK = -25;
 inline constexpr uint32_t REQ_UNIT = 1;
 inline constexpr uint32_t REQ_BYTE13 = 13;  // attribute, mode, origin, control; unit count of init
 inline constexpr uint32_t REQ_ARG1 = 14;
-inline constexpr uint32_t REQ_ARG2 = 18;    // and the result
+inline constexpr uint32_t REQ_ARG2 = 18;  // and the result
 inline constexpr uint32_t REQ_ARG3 = 22;
 
 // An open file: the name it was opened by and the host file found for it.
 struct WinDrvOpenFile {
-    uint16_t in_use;      // 0: free
-    uint8_t filled;       // ever filled since the last init
+    uint16_t in_use;  // 0: free
+    uint8_t filled;   // ever filled since the last init
     uint8_t unit;
-    uint16_t drive;       // byte 1 of the name record
-    uint32_t key;         // path key
-    uint32_t sequence;    // the open counter when it was filled
+    uint16_t drive;               // byte 1 of the name record
+    uint32_t key;                 // path key
+    uint32_t sequence;            // the open counter when it was filled
     char path[WINDRV_PATH_SIZE];  // name record path, TAB turned '\', NUL-terminated
     uint8_t name1[WINDRV_NAME1_SIZE], ext[WINDRV_EXT_SIZE], name2[WINDRV_NAME2_SIZE];
     char host_path[WINDRV_HOST_PATH_MAX];  // beneath the unit's folder, NUL-terminated
@@ -75,7 +75,7 @@ struct WinDrvOpenFile {
 // A directory search, keyed by the address of its search buffer.
 struct WinDrvSearch {
     uint32_t buffer;
-    uint32_t match;       // number of the last match given
+    uint32_t match;  // number of the last match given
     uint8_t attribute;
     uint8_t unit;
     uint8_t used;
@@ -102,9 +102,8 @@ uint32_t windrv_io_read_byte(uint32_t addr);
 void windrv_io_write_byte(uint32_t addr, uint32_t value);
 // Slot 15 ($E9E000-$E9FFFF): only byte accesses reach the port; word and
 // long accesses are bus errors.
-inline constexpr BusDevice WINDRV_IO_BUS = {windrv_io_read_byte, mem_bus_error_read_any,
-                                            mem_bus_error_read_any, windrv_io_write_byte,
-                                            mem_bus_error_write_any, mem_bus_error_write_any,
+inline constexpr BusDevice WINDRV_IO_BUS = {windrv_io_read_byte,  mem_bus_error_read_any,  mem_bus_error_read_any,
+                                            windrv_io_write_byte, mem_bus_error_write_any, mem_bus_error_write_any,
                                             windrv_io_peek_byte};
 
 // Runs the command in D0.b on the request header at A5; D0 is 0 after.

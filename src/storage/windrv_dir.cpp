@@ -1,11 +1,11 @@
 #include "storage/windrv_dir.h"
 
-#include <algorithm>
-#include <cerrno>
 #include <dirent.h>
 #include <fcntl.h>
-#include <memory>
 #include <unistd.h>
+#include <algorithm>
+#include <cerrno>
+#include <memory>
 
 #include "host/sjis_text.h"
 #include "storage/windrv.h"
@@ -43,7 +43,7 @@ bool stat_entry(const ConfinedRoot& root, const HostDir& dir, const char* name, 
 
 bool shown_kind(const struct stat& st) { return S_ISREG(st.st_mode) || S_ISDIR(st.st_mode); }
 
-} // namespace
+}  // namespace
 
 std::string windrv_join(const std::string& rel, const std::string& name) {
     return rel.empty() ? name : rel + '/' + name;

@@ -3,10 +3,10 @@
 // order) and folder listings in the emulated system's terms.
 #pragma once
 
+#include <sys/stat.h>
 #include <cstdint>
 #include <string>
 #include <string_view>
-#include <sys/stat.h>
 #include <vector>
 
 #include "host/confined_root.h"
@@ -25,7 +25,7 @@ struct HostEntry {
     std::string host;  // the name on the host
     uint8_t attribute;
     DosTime time;
-    uint32_t size;     // low 32 bits; 0 for a folder
+    uint32_t size;  // low 32 bits; 0 for a folder
 };
 
 // The emulated system's attribute of a file or folder: $10 or $20, and

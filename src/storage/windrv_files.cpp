@@ -1,10 +1,10 @@
 // Files: create, open and close fill file control blocks and the table of
 // open files; read, write, seek and file date work on the host file found
 // at open, reopened for each command.
-#include <algorithm>
-#include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
+#include <algorithm>
+#include <cstring>
 #include <vector>
 
 #include "core/bus.h"
@@ -138,7 +138,7 @@ UniqueFd open_host_file(const WinDrvOpenFile& f, int flags) {
     return fd;
 }
 
-} // namespace
+}  // namespace
 
 int32_t windrv_cmd_open(const WinDrvRequest& r) {
     Fcb fcb;

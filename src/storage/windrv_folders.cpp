@@ -18,7 +18,7 @@ constexpr mode_t ALL_WRITE = S_IWUSR | S_IWGRP | S_IWOTH;
 // The result of a command that reports every failure as one code.
 int32_t plain(bool ok) { return ok ? WINDRV_OK : WINDRV_FAIL; }
 
-} // namespace
+}  // namespace
 
 Locate windrv_locate(const WinDrvRequest& r, uint32_t addr, bool with_name2, bool wildcards, Located& out) {
     if (!windrv_reachable(addr, WINDRV_NAMESTS_SIZE)) return Locate::Unreachable;
@@ -98,8 +98,8 @@ int32_t windrv_cmd_rename(const WinDrvRequest& r) {
     if (found == Locate::Found && (to.dir.rel != from.dir.rel || to.host != from.host)) return WINDRV_FAIL;
     if (found != Locate::Found && found != Locate::Missing) return WINDRV_FAIL;
     if (to.spelled == from.host && to.dir.rel == from.dir.rel) return WINDRV_OK;
-    return plain(renameat2(from.dir.fd.get(), from.host.c_str(), to.dir.fd.get(), to.spelled.c_str(),
-                           RENAME_NOREPLACE) == 0);
+    return plain(
+        renameat2(from.dir.fd.get(), from.host.c_str(), to.dir.fd.get(), to.spelled.c_str(), RENAME_NOREPLACE) == 0);
 }
 
 // Only files: bit 0 set clears every write permission, clear gives the

@@ -2,9 +2,9 @@
 // units and the guest records.
 #pragma once
 
+#include <sys/stat.h>
 #include <cstdint>
 #include <string>
-#include <sys/stat.h>
 
 #include "host/confined_root.h"
 #include "storage/windrv.h"
@@ -57,8 +57,8 @@ void windrv_drop_snapshots();
 enum class Locate { Found, Missing, NoFolder, Refused, Unreachable };
 struct Located {
     HostDir dir;
-    std::string host;   // the host name found, or the guest's spelling (UTF-8) when missing
-    std::string sjis;   // the name as the emulated system sees it
+    std::string host;     // the host name found, or the guest's spelling (UTF-8) when missing
+    std::string sjis;     // the name as the emulated system sees it
     std::string spelled;  // the guest's spelling, UTF-8 (exact names only)
     std::string asked;    // the guest's spelling, Shift-JIS
     std::string entry_path;

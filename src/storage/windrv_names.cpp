@@ -37,7 +37,7 @@ std::vector<size_t> char_starts(std::string_view s) {
     return starts;
 }
 
-} // namespace
+}  // namespace
 
 size_t windrv_field_length(const uint8_t* field, size_t size) {
     size_t n = 0;
@@ -140,7 +140,8 @@ bool windrv_wild_match(std::string_view pattern, std::string_view name) {
             if (!(set >> p & 1)) continue;
             std::string_view pc = pchar(p);
             if (pc.size() == 1 && pc[0] == WILD_RUN) next |= uint64_t(1) << p;
-            else if ((pc.size() == 1 && pc[0] == WILD_ONE) || windrv_ascii_iequal(pc, ch)) next |= uint64_t(1) << (p + 1);
+            else if ((pc.size() == 1 && pc[0] == WILD_ONE) || windrv_ascii_iequal(pc, ch))
+                next |= uint64_t(1) << (p + 1);
         }
         set = closure(next, i + 1);
     }

@@ -15,8 +15,8 @@ namespace {
 // Search buffer.
 constexpr uint32_t FILES_SIZE = 53;
 constexpr uint32_t FILES_STATUS = 1;
-constexpr uint32_t FILES_MARK = 2;        // 0, 0, 0, $A1, 0, $0F
-constexpr uint32_t FILES_MATCH = 8;       // 32 x the number of the match
+constexpr uint32_t FILES_MARK = 2;   // 0, 0, 0, $A1, 0, $0F
+constexpr uint32_t FILES_MATCH = 8;  // 32 x the number of the match
 constexpr uint32_t FILES_ATTRIBUTE = 21;
 constexpr uint32_t FILES_TIME = 22;
 constexpr uint32_t FILES_DATE = 24;
@@ -126,7 +126,7 @@ int32_t volume_label(const WinDrvRequest& r) {
     return field[0] ? WINDRV_OK : WINDRV_FAIL;
 }
 
-} // namespace
+}  // namespace
 
 void windrv_drop_snapshots() { s_kept.clear(); }
 

@@ -37,14 +37,12 @@ uint32_t raster_log_index() { return g_machine.frame.raster_line & (VID_LOG_LINE
 
 // Zeroes `rows` rows of `row_bytes` from row `start`, wrapping at `wrap` rows.
 void clear_rows(uint8_t* base, uint32_t start, uint32_t rows, uint32_t row_bytes, uint32_t wrap) {
-    for (uint32_t i = 0; i < rows; i++) {
-        std::memset(base + ((start + i) % wrap) * row_bytes, 0, row_bytes);
-    }
+    for (uint32_t i = 0; i < rows; i++) { std::memset(base + ((start + i) % wrap) * row_bytes, 0, row_bytes); }
 }
 
 uint32_t clear_row_count() { return (crtc_reg(CRTC_MODE) & CRTC_MODE_512_LINES) ? 512 : 256; }
 
-} // namespace
+}  // namespace
 
 uint32_t crtc_peek_byte(uint32_t addr) {
     int32_t i = register_index(addr);
@@ -81,15 +79,17 @@ void crtc_write_byte(uint32_t addr, uint32_t value) {
         g_video.g_line_log_tscroll[raster_log_index()] = uint16_t(reg | VID_LOG_FLAG);
         g_video.g_tscroll_log_mask = VID_LOG_LINES - 1;
         break;
-    case low_byte(CRTC_GR0_X): case low_byte(CRTC_GR1_X): case low_byte(CRTC_GR2_X): case low_byte(CRTC_GR3_X):
+    case low_byte(CRTC_GR0_X):
+    case low_byte(CRTC_GR1_X):
+    case low_byte(CRTC_GR2_X):
+    case low_byte(CRTC_GR3_X):
         g_video.g_line_log_gscroll[(i - low_byte(CRTC_GR0_X)) / 4][raster_log_index()] = uint16_t(reg | VID_LOG_FLAG);
         g_video.g_gscroll_log_mask = VID_LOG_LINES - 1;
         break;
     case high_byte(CRTC_MODE):  // graphic memory mode
         emu_post_request(REQ_VIDEO_MODE);
         break;
-    default:
-        break;
+    default: break;
     }
 }
 
@@ -120,11 +120,8 @@ void crtc_fast_clear() {
     case 3:
         if (mask) crtc_fast_clear_64k();
         break;
-    case 4:
-        crtc_fast_clear_1024();
-        break;
-    default:
-        break;
+    case 4: crtc_fast_clear_1024(); break;
+    default: break;
     }
 }
 

@@ -10,12 +10,14 @@
 
 // Register numbers (R00-R24; register n is at $E80000 + 2n).
 enum CrtcReg : unsigned {
+    // clang-format off
     CRTC_H_TOTAL = 0, CRTC_H_SYNC_END = 1, CRTC_H_DISP_START = 2, CRTC_H_DISP_END = 3,
     CRTC_V_TOTAL = 4, CRTC_V_SYNC_END = 5, CRTC_V_DISP_START = 6, CRTC_V_DISP_END = 7,
     CRTC_H_ADJUST = 8, CRTC_RASTER_INT = 9,
     CRTC_TEXT_X = 10, CRTC_TEXT_Y = 11,
     CRTC_GR0_X = 12, CRTC_GR0_Y = 13, CRTC_GR1_X = 14, CRTC_GR1_Y = 15,
     CRTC_GR2_X = 16, CRTC_GR2_Y = 17, CRTC_GR3_X = 18, CRTC_GR3_Y = 19,
+    // clang-format on
     CRTC_MODE = 20,         // R20: high byte memory mode, low byte resolution
     CRTC_TEXT_ACCESS = 21,  // R21: simultaneous access, plane and page select
     CRTC_RASTER_COPY = 22,  // R22: source raster high byte, destination low byte
@@ -25,18 +27,18 @@ enum CrtcReg : unsigned {
 inline constexpr unsigned CRTC_REGS = 25;
 inline constexpr unsigned CRTC_SCROLL_REGS = 10;  // R10-R19
 inline constexpr uint32_t CRTC_BASE = 0xE80000;
-inline constexpr uint16_t CRTC_RASTER_MASK = 0x03FF;    // line bits of R04-R09
+inline constexpr uint16_t CRTC_RASTER_MASK = 0x03FF;  // line bits of R04-R09
 
 // R20 fields.
-inline constexpr uint16_t CRTC_MODE_H_RES = 0x0003;     // bits 0-1: horizontal resolution
-inline constexpr uint16_t CRTC_MODE_V_RES = 0x000C;     // bits 2-3: vertical resolution, 0 = 256 lines
-inline constexpr uint16_t CRTC_MODE_512_LINES = 0x0004; // bit 2
-inline constexpr uint16_t CRTC_MODE_HIGH_RES = 0x0010;  // bit 4: 31 kHz display
-inline constexpr unsigned CRTC_MODE_SCAN_SHIFT = 2;     // bits 2-4 index the raster-step tables
-inline constexpr unsigned CRTC_MODE_MEMORY_SHIFT = 8;   // bits 8-10: graphic memory mode
+inline constexpr uint16_t CRTC_MODE_H_RES = 0x0003;      // bits 0-1: horizontal resolution
+inline constexpr uint16_t CRTC_MODE_V_RES = 0x000C;      // bits 2-3: vertical resolution, 0 = 256 lines
+inline constexpr uint16_t CRTC_MODE_512_LINES = 0x0004;  // bit 2
+inline constexpr uint16_t CRTC_MODE_HIGH_RES = 0x0010;   // bit 4: 31 kHz display
+inline constexpr unsigned CRTC_MODE_SCAN_SHIFT = 2;      // bits 2-4 index the raster-step tables
+inline constexpr unsigned CRTC_MODE_MEMORY_SHIFT = 8;    // bits 8-10: graphic memory mode
 // R21 fields.
-inline constexpr uint16_t CRTC_ACCESS_PLANES = 0x000F;  // bits 0-3: raster copy planes, fast clear pages
-inline constexpr unsigned CRTC_ACCESS_WRITE_SHIFT = 4;  // bits 4-7: planes of a simultaneous write
+inline constexpr uint16_t CRTC_ACCESS_PLANES = 0x000F;        // bits 0-3: raster copy planes, fast clear pages
+inline constexpr unsigned CRTC_ACCESS_WRITE_SHIFT = 4;        // bits 4-7: planes of a simultaneous write
 inline constexpr uint16_t CRTC_ACCESS_SIMULTANEOUS = 0x0100;  // bit 8
 inline constexpr uint16_t CRTC_ACCESS_MASKED = 0x0200;        // bit 9: R23 keeps its bits
 // Operation port bits: written, they start the operation; bit 1 of the port

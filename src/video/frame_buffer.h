@@ -24,16 +24,16 @@ inline constexpr uint16_t FB_555_HALFTONE = 0x7BDE, FB_565_HALFTONE = 0xF7DE;
 // Description of a top-down 16-bit bit-field bitmap: the 40-byte header
 // followed by the red, green and blue masks.
 struct DibInfo {
-  uint32_t size;         // 40
-  int32_t width;
-  int32_t height;        // negative: rows top to bottom
-  uint16_t planes;       // 1
-  uint16_t bit_count;    // 16
-  uint32_t compression;  // 3: bit fields
-  uint32_t size_image;   // height x row bytes rounded to 4
-  int32_t x_pels_per_meter, y_pels_per_meter;
-  uint32_t clr_used, clr_important;
-  uint32_t masks[3];     // red, green, blue
+    uint32_t size;  // 40
+    int32_t width;
+    int32_t height;        // negative: rows top to bottom
+    uint16_t planes;       // 1
+    uint16_t bit_count;    // 16
+    uint32_t compression;  // 3: bit fields
+    uint32_t size_image;   // height x row bytes rounded to 4
+    int32_t x_pels_per_meter, y_pels_per_meter;
+    uint32_t clr_used, clr_important;
+    uint32_t masks[3];  // red, green, blue
 };
 inline constexpr uint32_t DIB_HEADER_BYTES = 40, DIB_INFO_BYTES = 52;
 
@@ -44,9 +44,9 @@ void dib_alloc_info(DibInfo& slot, int32_t width, int32_t height);
 
 // A host frame buffer as the main window makes it.
 struct FrameBuffer {
-  std::vector<uint16_t> pixels;  // FB_PIXELS_PER_ROW x FB_ROWS
-  DibInfo info;
-  uint8_t* bytes() { return reinterpret_cast<uint8_t*>(pixels.data()); }
+    std::vector<uint16_t> pixels;  // FB_PIXELS_PER_ROW x FB_ROWS
+    DibInfo info;
+    uint8_t* bytes() { return reinterpret_cast<uint8_t*>(pixels.data()); }
 };
 // The main window's set-up: geometry and format of g_video_host, the buffer
 // (zeroed), its description, then vid_init.
@@ -58,25 +58,25 @@ bool frame_buffer_screenshot(FrameBuffer& fb, const std::string& path);
 
 // Display modes of the window system with the bit depth asked for.
 struct DisplayModeList {
-  int32_t count;           // 0-128
-  int32_t fullscreen_cx;   // the desktop's full-screen client size
-  int32_t fullscreen_cy;
-  int32_t current;         // index of the mode last set, -1 none
-  HostDisplayMode modes[128];
+    int32_t count;          // 0-128
+    int32_t fullscreen_cx;  // the desktop's full-screen client size
+    int32_t fullscreen_cy;
+    int32_t current;  // index of the mode last set, -1 none
+    HostDisplayMode modes[128];
 };
 extern DisplayModeList g_display_modes;
 
 // Modes of the exclusive full-screen switcher.
 struct DdrawMode {
-  int32_t width;
-  int32_t height;
-  int32_t bits_per_pixel;
+    int32_t width;
+    int32_t height;
+    int32_t bits_per_pixel;
 };
 struct DdrawScreen {
-  int32_t current;  // index of the mode last set, -1 none
-  int32_t dd;       // the switcher is open
-  DdrawMode modes[256];
-  int32_t count;    // 0-255
+    int32_t current;  // index of the mode last set, -1 none
+    int32_t dd;       // the switcher is open
+    DdrawMode modes[256];
+    int32_t count;  // 0-255
 };
 extern DdrawScreen g_ddraw_screen;
 

@@ -16,8 +16,8 @@ namespace {
 
 constexpr uint32_t SLOT_MASK = 0x1FFF;
 constexpr uint32_t PALETTE_END = 0x400, VC_BASE = 0x400, VC_R2 = 0x600, VC_END = 0x700;
-constexpr uint32_t PAL_BURST = 30;    // writes that force a redraw at once
-constexpr uint32_t PAL_QUIET = 200;   // quiet frames between periodic redraws
+constexpr uint32_t PAL_BURST = 30;   // writes that force a redraw at once
+constexpr uint32_t PAL_QUIET = 200;  // quiet frames between periodic redraws
 constexpr uint16_t REDRAW_NOW = 1, REDRAW_HELD = 16;
 constexpr uint32_t NO_CONTRAST = 0xFFFFFFFF;
 
@@ -50,7 +50,7 @@ uint16_t host_pixel(uint32_t w, uint32_t c, bool rgb565) {
     return uint16_t(p);
 }
 
-} // namespace
+}  // namespace
 
 void pal_power_on() {
     device_clear(g_pal);

@@ -55,9 +55,7 @@ inline bool surface_of(uint8_t* buffer, Surface& s) {
 
 // Raster line of output line i for line step `step` (vid_line_step): the
 // logs hold 512 lines, and writes past the last raster line land on 511.
-inline int32_t raster_of(int32_t i, int32_t step) {
-    return std::min(i * step / 2, VID_LOG_LINES - 1);
-}
+inline int32_t raster_of(int32_t i, int32_t step) { return std::min(i * step / 2, VID_LOG_LINES - 1); }
 
 // 50 % blend of two host pixels; the mask clears the low bit of each colour
 // field so that the sum cannot carry from one field into the next.
@@ -108,8 +106,7 @@ struct Palette16 {
     alignas(16) uint8_t hi[16];
 };
 
-template <class T>
-inline void palette16_of(Palette16& p, const T* colours) {
+template <class T> inline void palette16_of(Palette16& p, const T* colours) {
     for (int32_t n = 0; n < 16; ++n) {
         p.lo[n] = static_cast<uint8_t>(colours[n]);
         p.hi[n] = static_cast<uint8_t>(colours[n] >> 8);
@@ -155,9 +152,9 @@ using ColourEntry = uint32_t;
 // the picture, so nothing covers it either.
 struct SideCopy {
     bool active = false;
-    int32_t offset = 0;   // in pixels
-    int32_t width = 0;    // dots of each row that were copied
-    int32_t height = 0;   // rows that were copied
+    int32_t offset = 0;  // in pixels
+    int32_t width = 0;   // dots of each row that were copied
+    int32_t height = 0;  // rows that were copied
 
     // Whether picture dot (n, i) has a saved copy.
     bool covers(int32_t n, int32_t i) const { return active && n < width && i < height; }

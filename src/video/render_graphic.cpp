@@ -17,22 +17,21 @@
 
 namespace {
 
-using render::Surface;
 using render::SideCopy;
+using render::Surface;
 
 uint32_t colour_mode() { return crtc_memory_mode(); }
 
 // How a byte-per-pixel page treats its pixels.
 enum class PixelRule {
-    plain,      // index 0 transparent, colour from the palette
-    half_odd,   // half-tone: odd indices blend the even colour below them with the picture
-    half_all,   // half-tone over the (G.Zp) copy: every pixel blends, index 0 too
+    plain,     // index 0 transparent, colour from the palette
+    half_odd,  // half-tone: odd indices blend the even colour below them with the picture
+    half_all,  // half-tone over the (G.Zp) copy: every pixel blends, index 0 too
 };
 
 // Calls f(n, pos) for the dots n = 0 .. width - 1 of a line whose dot n
 // lies at pos = (x + n) & (size - 1), in runs that do not wrap.
-template <uint32_t kSize, class F>
-inline void for_each_run(uint32_t x, int32_t width, F&& f) {
+template <uint32_t kSize, class F> inline void for_each_run(uint32_t x, int32_t width, F&& f) {
     for (int32_t n = 0; n < width;) {
         const uint32_t pos = (x + uint32_t(n)) & (kSize - 1);
         const int32_t len = std::min<int32_t>(width - n, int32_t(kSize - pos));
@@ -48,8 +47,8 @@ inline void for_each_run(uint32_t x, int32_t width, F&& f) {
 // kMayLose when some nonzero index has colour 0, which the (G.Zp) pass must
 // hear of. Returns whether the line holds a nonzero index.
 template <uint32_t kIndexMask, bool kMayLose>
-bool draw_index_line_plain(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t width, const render::ColourEntry* opaque,
-                           uint8_t& clean) {
+bool draw_index_line_plain(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t width,
+                           const render::ColourEntry* opaque, uint8_t& clean) {
     constexpr uint64_t kChunkMask = kIndexMask == 0xF ? 0x0F0F0F0F0F0F0F0Full : ~0ull;
     uint64_t any = 0;
     uint32_t lost = 0;
@@ -101,8 +100,8 @@ bool draw_index_line_plain(uint16_t* dst, const uint8_t* src, uint32_t x, int32_
 // A run of draw_index_line_plain<0xF, false> that does not wrap: len dots
 // from src to dst. Returns the OR of the indices.
 __attribute__((target("ssse3"))) uint32_t draw_g16_run_ssse3(uint16_t* d, const uint8_t* s, int32_t len,
-                                                              const render::ColourEntry* opaque,
-                                                              const render::Palette16& pal) {
+                                                             const render::ColourEntry* opaque,
+                                                             const render::Palette16& pal) {
     const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(pal.lo));
     const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i*>(pal.hi));
     const __m128i nib = _mm_set1_epi8(0x0F), zero = _mm_setzero_si128();
@@ -187,22 +186,21 @@ bool draw_index_line(uint16_t* dst, const uint8_t* src, uint32_t x, int32_t widt
 using IndexLineFn = bool (*)(uint16_t*, const uint8_t*, uint32_t, int32_t, const render::ColourEntry*, uint32_t,
                              const SideCopy&, int32_t, uint8_t&);
 
-template <uint32_t kIndexMask>
-IndexLineFn index_line_fn(PixelRule rule) {
+template <uint32_t kIndexMask> IndexLineFn index_line_fn(PixelRule rule) {
     switch (rule) {
-        case PixelRule::plain: return draw_index_line<kIndexMask, PixelRule::plain>;
-        case PixelRule::half_odd: return draw_index_line<kIndexMask, PixelRule::half_odd>;
-        default: return draw_index_line<kIndexMask, PixelRule::half_all>;
+    case PixelRule::plain: return draw_index_line<kIndexMask, PixelRule::plain>;
+    case PixelRule::half_odd: return draw_index_line<kIndexMask, PixelRule::half_odd>;
+    default: return draw_index_line<kIndexMask, PixelRule::half_all>;
     }
 }
 
 // A 512 x 512 byte-per-pixel page as the renderers see it.
 struct IndexPage {
-    const uint8_t* store;   // first byte of the page's part of the store
-    int32_t flags;          // first entry of its lines in the non-empty flags
-    uint32_t y;             // Y scroll
-    const uint16_t* xlog;   // X scroll log
-    uint32_t mask;          // layer-enable bits
+    const uint8_t* store;  // first byte of the page's part of the store
+    int32_t flags;         // first entry of its lines in the non-empty flags
+    uint32_t y;            // Y scroll
+    const uint16_t* xlog;  // X scroll log
+    uint32_t mask;         // layer-enable bits
 };
 
 IndexPage index_page(uint32_t store_page, uint32_t scroll_page, uint32_t mask) {
@@ -228,9 +226,7 @@ void draw_index_page(const Surface& s, const IndexPage& pg, IndexLineFn line_fn,
         if (!v.line_redraw[i]) continue;
         const uint32_t line = (pg.y + i) & 0x1FF;
         const int32_t r = render::raster_of(i, step);
-        if ((!v.graphic_line_nonempty[pg.flags + line] && blank_zero) ||
-            !(v.g_line_log_layers[r] & pg.mask))
-            continue;
+        if ((!v.graphic_line_nonempty[pg.flags + line] && blank_zero) || !(v.g_line_log_layers[r] & pg.mask)) continue;
         const uint32_t x = pg.xlog[r & v.g_gscroll_log_mask];
         const bool any = line_fn(s.line(i), pg.store + line * 512, x, s.width, colours, g_video_host.g_halftone_mask,
                                  side, i, v.gzp_clean);
@@ -239,8 +235,7 @@ void draw_index_page(const Surface& s, const IndexPage& pg, IndexLineFn line_fn,
 }
 
 // Only the odd-index pixels, in their palette colour, over what is there.
-template <uint32_t kIndexMask>
-void draw_special_page(const Surface& s, const IndexPage& pg) {
+template <uint32_t kIndexMask> void draw_special_page(const Surface& s, const IndexPage& pg) {
     const VideoState& v = g_video;
     const int32_t step = vid_line_step();
     for (int32_t i = 0; i < s.height; ++i) {
@@ -278,10 +273,10 @@ bool vid_halftone_enabled() {
 int32_t vid_count_graphic_pages() {
     const uint32_t on = static_cast<uint32_t>(g_video.layers_or);
     switch (colour_mode()) {
-        case 0: return std::popcount(on & 0xFu);
-        case 1: return ((on & 0xC) ? 1 : 0) + ((on & 3) ? 1 : 0);
-        case 3: return (on & 0xF) ? 1 : 0;
-        default: return (on & 0x10) ? 1 : 0;
+    case 0: return std::popcount(on & 0xFu);
+    case 1: return ((on & 0xC) ? 1 : 0) + ((on & 3) ? 1 : 0);
+    case 3: return (on & 0xF) ? 1 : 0;
+    default: return (on & 0x10) ? 1 : 0;
     }
 }
 
@@ -452,24 +447,24 @@ int32_t vid_draw_graphic(uint8_t* buffer, int32_t drawn) {
     const uint32_t order = g_pal.vc_latch[VC_R1_LOW];
     const uint32_t on = static_cast<uint32_t>(v.layers_or);
     switch (colour_mode()) {
-        case 0:
-            for (int32_t e = 3; e >= 0; --e) {
-                if (!g_video_host.layer_off[4 + e] && (on & (1u << e)))
-                    drawn |= vid_draw_g16(buffer, (order >> (2 * e)) & 3, drawn, 1u << e);
-            }
-            break;
-        case 1:
-            for (int32_t n = 2; n >= 0; n -= 2) {
-                if (!g_video_host.layer_off[4 + n / 2] && (on & (3u << n)))
-                    drawn |= vid_draw_g256(buffer, (order >> (2 * n)) & 2, drawn, 3u << n);
-            }
-            break;
-        case 3:
-            if (!g_video_host.layer_off[4] && (on & 0xF)) return vid_draw_g65536(buffer, drawn);
-            break;
-        default:
-            if (!g_video_host.layer_off[4] && (on & 0x10)) return vid_draw_g1024(buffer, drawn);
-            break;
+    case 0:
+        for (int32_t e = 3; e >= 0; --e) {
+            if (!g_video_host.layer_off[4 + e] && (on & (1u << e)))
+                drawn |= vid_draw_g16(buffer, (order >> (2 * e)) & 3, drawn, 1u << e);
+        }
+        break;
+    case 1:
+        for (int32_t n = 2; n >= 0; n -= 2) {
+            if (!g_video_host.layer_off[4 + n / 2] && (on & (3u << n)))
+                drawn |= vid_draw_g256(buffer, (order >> (2 * n)) & 2, drawn, 3u << n);
+        }
+        break;
+    case 3:
+        if (!g_video_host.layer_off[4] && (on & 0xF)) return vid_draw_g65536(buffer, drawn);
+        break;
+    default:
+        if (!g_video_host.layer_off[4] && (on & 0x10)) return vid_draw_g1024(buffer, drawn);
+        break;
     }
     return drawn;
 }
@@ -491,12 +486,12 @@ void vid_draw_special_priority(uint8_t* buffer) {
     const uint32_t on = static_cast<uint32_t>(g_video.layers_or);
     const uint32_t order = g_pal.vc_latch[VC_R1_LOW];
     switch (colour_mode()) {
-        case 0:
-            if (on & 8) vid_draw_g16_special(buffer, order & 3, 8);
-            break;
-        case 1:
-            if (on & 0xC) vid_draw_g256_special(buffer, order & 2, 0xC);
-            break;
-        default: break;
+    case 0:
+        if (on & 8) vid_draw_g16_special(buffer, order & 3, 8);
+        break;
+    case 1:
+        if (on & 0xC) vid_draw_g256_special(buffer, order & 2, 0xC);
+        break;
+    default: break;
     }
 }

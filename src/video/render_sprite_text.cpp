@@ -26,7 +26,7 @@ struct CellColours {
     render::ColourEntry dot[16][16];
     uint32_t ahead[16][256];
     uint32_t mirrored[16][256];
-    bool lossy[16];         // some nonzero index of the block has colour 0
+    bool lossy[16];  // some nonzero index of the block has colour 0
 #if ZOLM_RENDER_SSSE3
     render::Palette16 split[16];
 #endif
@@ -56,7 +56,7 @@ const CellColours& cell_colours() {
     return cc;
 }
 
-} // namespace
+}  // namespace
 
 void spr_forget_cell_colours() { s_cell_colours_made = false; }
 
@@ -83,8 +83,7 @@ uint32_t pcg_row(uint32_t cell, uint32_t row) {
 }
 
 // Eight dots of `bits` wholly inside the picture, no side copy: at once.
-template <bool kHflip>
-inline void draw_dots8(uint16_t* dst, uint32_t bits, const CellColours& cc, uint32_t block) {
+template <bool kHflip> inline void draw_dots8(uint16_t* dst, uint32_t bits, const CellColours& cc, uint32_t block) {
     if constexpr (kHflip) {
         const uint32_t* m = cc.mirrored[block];
         render::over8(dst, render::pairs(m[bits & 0xFF], m[(bits >> 8) & 0xFF], m[(bits >> 16) & 0xFF], m[bits >> 24]));
@@ -204,20 +203,20 @@ void draw_cell(const CellTarget& t, int32_t x, int32_t y, uint32_t attr, uint32_
 #if ZOLM_RENDER_SSSE3
     if (render::g_use_ssse3 && !t.side.active && first >= 0 && first + 8 <= t.s.width && !t.colours->lossy[block]) {
         switch (attr >> 14 & 3) {
-            case 0: any = draw_cell_rows_ssse3<false, false>(t, first, top, block, cell); break;
-            case 1: any = draw_cell_rows_ssse3<false, true>(t, first, top, block, cell); break;
-            case 2: any = draw_cell_rows_ssse3<true, false>(t, first, top, block, cell); break;
-            default: any = draw_cell_rows_ssse3<true, true>(t, first, top, block, cell); break;
+        case 0: any = draw_cell_rows_ssse3<false, false>(t, first, top, block, cell); break;
+        case 1: any = draw_cell_rows_ssse3<false, true>(t, first, top, block, cell); break;
+        case 2: any = draw_cell_rows_ssse3<true, false>(t, first, top, block, cell); break;
+        default: any = draw_cell_rows_ssse3<true, true>(t, first, top, block, cell); break;
         }
         nonempty = any ? 1 : 0;
         return;
     }
 #endif
     switch (attr >> 14 & 3) {
-        case 0: any = draw_cell_rows<false, false>(t, first, top, block, cell); break;
-        case 1: any = draw_cell_rows<false, true>(t, first, top, block, cell); break;
-        case 2: any = draw_cell_rows<true, false>(t, first, top, block, cell); break;
-        default: any = draw_cell_rows<true, true>(t, first, top, block, cell); break;
+    case 0: any = draw_cell_rows<false, false>(t, first, top, block, cell); break;
+    case 1: any = draw_cell_rows<false, true>(t, first, top, block, cell); break;
+    case 2: any = draw_cell_rows<true, false>(t, first, top, block, cell); break;
+    default: any = draw_cell_rows<true, true>(t, first, top, block, cell); break;
     }
     nonempty = any ? 1 : 0;
 }
@@ -260,7 +259,8 @@ struct PlaneOffset {
 
 PlaneOffset plane_offset() {
     PlaneOffset o;
-    o.x = (static_cast<int32_t>(spr_area_word(SPR_H_DISP)) - static_cast<int32_t>(crtc_reg(CRTC_H_DISP_START))) * 8 - 32;
+    o.x =
+        (static_cast<int32_t>(spr_area_word(SPR_H_DISP)) - static_cast<int32_t>(crtc_reg(CRTC_H_DISP_START))) * 8 - 32;
     o.y = static_cast<int32_t>(spr_area_word(SPR_V_DISP)) - static_cast<int32_t>(crtc_reg(CRTC_V_DISP_START));
     if ((g_sprite_unit.resolution & 0xC) == 0) o.y /= 2;
     return o;
@@ -431,8 +431,7 @@ inline uint64_t text_indices(const uint8_t* p0, uint32_t b) {
 // One text line from text byte x / 8 on, as the portable loop of
 // tvram_draw_lines draws it. Returns whether it holds a nonzero dot.
 __attribute__((target("ssse3"))) bool text_line_ssse3(uint16_t* dst, const uint8_t* p0, uint32_t x, int32_t width,
-                                                      const render::ColourEntry* pal,
-                                                      const render::Palette16& split) {
+                                                      const render::ColourEntry* pal, const render::Palette16& split) {
     const __m128i lo = _mm_load_si128(reinterpret_cast<const __m128i*>(split.lo));
     const __m128i hi = _mm_load_si128(reinterpret_cast<const __m128i*>(split.hi));
     const int32_t groups = (width + 8) / 8;

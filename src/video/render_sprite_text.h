@@ -41,8 +41,7 @@ void spr_draw_cell(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, uint32_
 // at (x, y); the row lands on buffer row y + row. With the vertical flip the
 // row shown there is the mirrored source row.
 void spr_draw_pattern16_rows(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, int32_t row);
-void spr_draw_cell_row(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, uint32_t cell,
-                       int32_t row);
+void spr_draw_cell_row(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, uint32_t cell, int32_t row);
 
 // Text layer: drawn unchanged when text is off on every line, else 1.
 int32_t tvram_draw(uint8_t* buffer, int32_t drawn);

@@ -17,7 +17,7 @@ const int32_t g_spr_raster_factor_table[8] = {2, 4, 4, 4, 1, 2, 4, 4};
 
 namespace {
 
-constexpr uint32_t REG_AREA = 0x800;     // below: sprite table and the rest of $EB0000-$EB07FF
+constexpr uint32_t REG_AREA = 0x800;  // below: sprite table and the rest of $EB0000-$EB07FF
 constexpr uint32_t BG_SCROLL_END = 0x808, BG_CTRL_END = 0x80A;
 
 uint32_t image_offset(uint32_t addr) { return (addr - SPRITE_AREA_BASE) & (SPRITE_AREA_SIZE - 1); }
@@ -40,7 +40,7 @@ void after_store(uint32_t offset) {
     }
 }
 
-} // namespace
+}  // namespace
 
 void spr_power_on() {
     device_clear(g_sprite_unit);
@@ -52,9 +52,7 @@ void spr_init_area() {
     if (g_sprite_area) std::memset(g_sprite_area, 0xFF, SPRITE_AREA_SIZE);
 }
 
-int32_t spr_scale_raster(int32_t value) {
-    return value * g_spr_raster_factor_table[crtc_scan_mode()] / 2;
-}
+int32_t spr_scale_raster(int32_t value) { return value * g_spr_raster_factor_table[crtc_scan_mode()] / 2; }
 
 void spr_take_snapshot() {
     SpriteUnit& u = g_sprite_unit;
@@ -107,7 +105,7 @@ void spr_write_long(uint32_t addr, uint32_t value) {
     spr_write_word(addr + 2, value & 0xFFFF);
 }
 
-} // namespace
+}  // namespace
 
-const BusDevice SPRITE_BUS = {spr_read_byte, spr_read_word, spr_read_long,
-    spr_write_byte, spr_write_word, spr_write_long, nullptr};
+const BusDevice SPRITE_BUS = {spr_read_byte,  spr_read_word,  spr_read_long, spr_write_byte,
+                              spr_write_word, spr_write_long, nullptr};

@@ -16,13 +16,13 @@ extern uint8_t* g_sprite_area;
 inline constexpr uint32_t SPRITE_AREA_BASE = 0xEB0000, SPRITE_AREA_SIZE = 0x10000;
 
 // Offsets into the image.
-inline constexpr uint32_t SPR_TABLE = 0x0000;        // sprite s at 8 s: X, Y, attribute, priority
-inline constexpr uint32_t SPR_TABLE_BYTES = 0x400;   // the 128 records
+inline constexpr uint32_t SPR_TABLE = 0x0000;       // sprite s at 8 s: X, Y, attribute, priority
+inline constexpr uint32_t SPR_TABLE_BYTES = 0x400;  // the 128 records
 inline constexpr uint32_t SPR_BG0_X = 0x800, SPR_BG0_Y = 0x802, SPR_BG1_X = 0x804, SPR_BG1_Y = 0x806;
-inline constexpr uint32_t SPR_BG_CTRL = 0x808;       // bit 9 display, bits 0/1 BG0 on/page, bits 3/4 BG1
+inline constexpr uint32_t SPR_BG_CTRL = 0x808;                     // bit 9 display, bits 0/1 BG0 on/page, bits 3/4 BG1
 inline constexpr uint32_t SPR_H_DISP = 0x80C, SPR_V_DISP = 0x80E;  // plane display position
 inline constexpr uint32_t SPR_RESOLUTION = 0x810;
-inline constexpr uint32_t SPR_PCG = 0x8000;          // 1024 cells of 32 bytes
+inline constexpr uint32_t SPR_PCG = 0x8000;                            // 1024 cells of 32 bytes
 inline constexpr uint32_t SPR_BG_MAP0 = 0xC000, SPR_BG_MAP1 = 0xE000;  // 64 x 64 words each
 
 // Word at an image offset (the offset is taken even and within the image).
@@ -31,9 +31,7 @@ inline uint32_t spr_area_word(uint32_t offset) {
     return (uint32_t(p[0]) << 8) | p[1];
 }
 // Long at an image offset; the second word wraps within the image.
-inline uint32_t spr_area_long(uint32_t offset) {
-    return (spr_area_word(offset) << 16) | spr_area_word(offset + 2);
-}
+inline uint32_t spr_area_long(uint32_t offset) { return (spr_area_word(offset) << 16) | spr_area_word(offset + 2); }
 // Word of a snapshot of the sprite table (offset 0-$3FF, same layout).
 inline uint32_t spr_table_word(const uint8_t* table, uint32_t offset) {
     const uint8_t* p = table + (offset & (SPR_TABLE_BYTES - 2));

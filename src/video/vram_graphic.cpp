@@ -33,7 +33,8 @@ inline void mark_64k(uint32_t offset) { g_video.g_gvram_dirty_lines[(offset >> 1
 uint32_t gvram_read_byte(uint32_t addr) { return (addr & 1) ? g_gvram[pixel_of(addr)] : 0; }
 uint32_t gvram_read_word(uint32_t addr) { return g_gvram[pixel_of(addr)]; }
 uint32_t gvram_read_long(uint32_t addr) {
-    if (mem_last_word_of_page(addr)) [[unlikely]] return mem_read_long_split(addr);
+    if (mem_last_word_of_page(addr)) [[unlikely]]
+        return mem_read_long_split(addr);
     uint32_t p = pixel_of(addr);
     return (uint32_t(g_gvram[p]) << 16) | g_gvram[p + 1];
 }
@@ -51,7 +52,8 @@ template <void (*Mark)(uint32_t)> void write_pixel_word(uint32_t addr, uint32_t 
     Mark(p);
 }
 template <void (*Mark)(uint32_t)> void write_pixel_long(uint32_t addr, uint32_t value) {
-    if (mem_last_word_of_page(addr)) [[unlikely]] return mem_write_long_split(addr, value);
+    if (mem_last_word_of_page(addr)) [[unlikely]]
+        return mem_write_long_split(addr, value);
     uint32_t p = pixel_of(addr);
     g_gvram[p] = uint8_t(value >> 16);
     g_gvram[p + 1] = uint8_t(value);
@@ -73,7 +75,8 @@ void gvram_write_long_1024(uint32_t addr, uint32_t value) { write_pixel_long<mar
 uint32_t gvram_read_byte_64k(uint32_t addr) { return g_gvram[offset_64k(addr)]; }
 uint32_t gvram_read_word_64k(uint32_t addr) { return be_read16(g_gvram + offset_64k(addr)); }
 uint32_t gvram_read_long_64k(uint32_t addr) {
-    if (mem_last_word_of_page(addr)) [[unlikely]] return mem_read_long_split(addr);
+    if (mem_last_word_of_page(addr)) [[unlikely]]
+        return mem_read_long_split(addr);
     return be_read32(g_gvram + offset_64k(addr));
 }
 void gvram_write_byte_64k(uint32_t addr, uint32_t value) {
@@ -87,21 +90,27 @@ void gvram_write_word_64k(uint32_t addr, uint32_t value) {
     mark_64k(offset);
 }
 void gvram_write_long_64k(uint32_t addr, uint32_t value) {
-    if (mem_last_word_of_page(addr)) [[unlikely]] return mem_write_long_split(addr, value);
+    if (mem_last_word_of_page(addr)) [[unlikely]]
+        return mem_write_long_split(addr, value);
     uint32_t offset = offset_64k(addr);
     be_write32(g_gvram + offset, value);
     mark_64k(offset);
     mark_64k(offset + 3);
 }
 
-} // namespace
+}  // namespace
 
-const BusDevice GVRAM_BUS = {gvram_read_byte, gvram_read_word, gvram_read_long,
-    gvram_write_byte, gvram_write_word, gvram_write_long, nullptr};
-const BusDevice GVRAM_1024_BUS = {gvram_read_byte, gvram_read_word, gvram_read_long,
-    gvram_write_byte_1024, gvram_write_word_1024, gvram_write_long_1024, nullptr};
-const BusDevice GVRAM_64K_BUS = {gvram_read_byte_64k, gvram_read_word_64k, gvram_read_long_64k,
-    gvram_write_byte_64k, gvram_write_word_64k, gvram_write_long_64k, nullptr};
+const BusDevice GVRAM_BUS = {gvram_read_byte,  gvram_read_word,  gvram_read_long, gvram_write_byte,
+                             gvram_write_word, gvram_write_long, nullptr};
+const BusDevice GVRAM_1024_BUS = {gvram_read_byte,       gvram_read_word,       gvram_read_long, gvram_write_byte_1024,
+                                  gvram_write_word_1024, gvram_write_long_1024, nullptr};
+const BusDevice GVRAM_64K_BUS = {gvram_read_byte_64k,
+                                 gvram_read_word_64k,
+                                 gvram_read_long_64k,
+                                 gvram_write_byte_64k,
+                                 gvram_write_word_64k,
+                                 gvram_write_long_64k,
+                                 nullptr};
 
 // Layout conversion. Every layout is gathered into a 512 x 512 image of
 // 16-bit words W(r, c) and scattered from it:
@@ -174,7 +183,7 @@ int32_t layout_of(int32_t mode) {
     return mode == 0 || mode == 1 || mode == 3 ? mode : 4;
 }
 
-} // namespace
+}  // namespace
 
 void gvram_convert_layout(int32_t new_mode, int32_t old_mode) {
     // Modes that share a layout leave the store as it is.

@@ -32,9 +32,7 @@ inline uint32_t kept_bits_byte(uint32_t r21, uint32_t addr) {
 }
 inline uint32_t kept_bits_word(uint32_t r21) { return (r21 & CRTC_ACCESS_MASKED) ? crtc_reg(CRTC_TEXT_MASK) : 0; }
 
-inline void store_byte(uint8_t* p, uint32_t value, uint32_t keep) {
-    *p = uint8_t((*p & keep) | (value & ~keep));
-}
+inline void store_byte(uint8_t* p, uint32_t value, uint32_t keep) { *p = uint8_t((*p & keep) | (value & ~keep)); }
 inline void store_word(uint8_t* p, uint32_t value, uint32_t keep) {
     be_write16(p, (be_read16(p) & keep) | (value & ~keep));
 }
@@ -44,7 +42,8 @@ uint32_t tvram_read_word(uint32_t addr) { return be_read16(g_tvram + offset_of(a
 uint32_t tvram_read_long(uint32_t addr) {
     uint32_t offset = offset_of(addr);
     // The last word of the image: the second half is read on the next page.
-    if (offset > TVRAM_SIZE - 4) [[unlikely]] return mem_read_long_split(addr);
+    if (offset > TVRAM_SIZE - 4) [[unlikely]]
+        return mem_read_long_split(addr);
     return be_read32(g_tvram + offset);
 }
 
@@ -84,7 +83,8 @@ void tvram_write_long(uint32_t addr, uint32_t value) {
     if (r21 & CRTC_ACCESS_MASKED) {
         // Two masked word writes, the low word first.
         uint32_t next = (addr + 2) & 0xFFFFFF;
-        if (last_word_of_plane) [[unlikely]] g_bus_write_word_table[bus_page(next)](next, value & 0xFFFF);
+        if (last_word_of_plane) [[unlikely]]
+            g_bus_write_word_table[bus_page(next)](next, value & 0xFFFF);
         else tvram_write_word(next, value & 0xFFFF);
         tvram_write_word(addr, value >> 16);
         return;
@@ -92,7 +92,8 @@ void tvram_write_long(uint32_t addr, uint32_t value) {
     // At the end of a plane each half goes to its own address: the next
     // plane, its plane-0 image under simultaneous access, or the page above
     // the text VRAM.
-    if (last_word_of_plane) [[unlikely]] return mem_write_long_split(addr, value);
+    if (last_word_of_plane) [[unlikely]]
+        return mem_write_long_split(addr, value);
     uint32_t offset = offset_of(addr);
     if (r21 & CRTC_ACCESS_SIMULTANEOUS) {
         uint32_t planes = selected_planes(r21);
@@ -109,7 +110,7 @@ void tvram_write_long(uint32_t addr, uint32_t value) {
     mark_line(offset + 3);
 }
 
-} // namespace
+}  // namespace
 
-const BusDevice TVRAM_BUS = {tvram_read_byte, tvram_read_word, tvram_read_long,
-    tvram_write_byte, tvram_write_word, tvram_write_long, nullptr};
+const BusDevice TVRAM_BUS = {tvram_read_byte,  tvram_read_word,  tvram_read_long, tvram_write_byte,
+                             tvram_write_word, tvram_write_long, nullptr};

@@ -42,4 +42,4 @@ TEST(AppStartup, LogsTheStartUpLinesAndStartsTheStopWatches) {
     g_settings.perform = perform;
 }
 
-} // namespace
+}  // namespace

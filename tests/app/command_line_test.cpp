@@ -78,4 +78,4 @@ TEST(CommandLine, ArgvGivesImageConfigPasteTextAndNoSave) {
     app_parse_command_line({"zolm"});
 }
 
-} // namespace
+}  // namespace

@@ -85,13 +85,14 @@ TEST_F(ConfigFile, FixturesGiveTheirValues) {
     const std::string long_winfont = std::string(247, 'w') + "SPEED:4";
     struct Case {
         const char* fixture;
-        bool read; // the file counts as a configuration file
-        int speed, crt, joy0, joy1, joyout, fm, mouse, fmsample, fmvol, fmlate, fmbetw, fmpcmbuf, bppreg,
-            fmwait1, pal, fmopm;
+        bool read;  // the file counts as a configuration file
+        int speed, crt, joy0, joy1, joyout, fm, mouse, fmsample, fmvol, fmlate, fmbetw, fmpcmbuf, bppreg, fmwait1, pal,
+            fmopm;
         std::string fd0, fd1, fd2, fd3, font, winfont, ext;
         double fmrev;
     };
-    const std::string ext = "ZOLM (*.xdf;*.DIM;*.2HD;*.DUP;*.HDM)|*.xd*;*.2HD;*.DUP;*.DIM;*.HDM|ZOLM All Files (*.*)|*.*||";
+    const std::string ext =
+        "ZOLM (*.xdf;*.DIM;*.2HD;*.DUP;*.HDM)|*.xd*;*.2HD;*.DUP;*.DIM;*.HDM|ZOLM All Files (*.*)|*.*||";
     const double rev5 = [] {
         double d = 1.0;
         uint64_t b;
@@ -102,22 +103,25 @@ TEST_F(ConfigFile, FixturesGiveTheirValues) {
     }();
     const Case cases[] = {
         // A CR before each LF is dropped; names keep their spaces.
+        // clang-format off
         {"crlf.cfg", true, 5, 3, 0, 0, 0, 0, 1, 1, 1000, 200, 5, 5, -1, 1, 1, 1,
          "/disks/a.xdf", "", "", "", "/fonts/x68 font.dat", "IPA ゴシック", ext, 1.0},
+        // clang-format on
         // Read to the end; a CR with no LF after it ends the value too.
-        {"no_end.cfg", true, 1, 2, 0, 0, 5, 0, 1, 1, 256, 200, 5, 5, -1, 1, 1, 1,
-         "", "", "", "", "", "face", ext, 1.0},
-        {"lower_case.cfg", true, 2, 2, 0, 0, 0, 3, 1, 1, 256, 200, 5, 5, -1, 1, 1, 1,
-         "", "", "", "", "", "ＭＳ ゴシック", ext, 1.0},
+        {"no_end.cfg", true, 1, 2, 0, 0, 5, 0, 1, 1, 256, 200, 5, 5, -1, 1, 1, 1, "", "", "", "", "", "face", ext, 1.0},
+        {"lower_case.cfg", true, 2,  2, 0, 0, 0, 3, 1, 1, 256, 200, 5, 5, -1, 1, 1, 1, "", "", "", "", "",
+         "ＭＳ ゴシック",  ext,  1.0},
         // Out of range or not a number: the default stays.
-        {"bad_numbers.cfg", true, 2, 2, 0, 4, 0, 0, 2, 1, 256, 200, 5, 7, -16, -3, 1, 9,
-         "", "", "", "", "", "ＭＳ ゴシック", ext, 1.0},
-        {"no_header.cfg", false, 2, 2, 0, 0, 0, 0, 1, 1, 256, 200, 5, 5, -1, 1, 1, 1,
-         "", "", "", "", "", "ＭＳ ゴシック", ext, 1.0},
+        {"bad_numbers.cfg", true, 2,  2, 0, 4, 0, 0, 2, 1, 256, 200, 5, 7, -16, -3, 1, 9, "", "", "", "", "",
+         "ＭＳ ゴシック",   ext,  1.0},
+        {"no_header.cfg", false, 2,  2, 0, 0, 0, 0, 1, 1, 256, 200, 5, 5, -1, 1, 1, 1, "", "", "", "", "",
+         "ＭＳ ゴシック", ext,   1.0},
         // The 5000-byte FD1 line is skipped, the 262-byte WINFONT line is
         // whole, FD2 keeps its spaces, nothing after "END:" is read.
+        // clang-format off
         {"hostile.cfg", true, 2, 2, 0, 0, 0, 4, 1, 1, 256, 200, 5, 5, -1, 1, 1, 1,
          "", "", "/my disks/game disk.xdf", "", "", long_winfont, "a|*.x||", rev5},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.fixture);
@@ -171,7 +175,7 @@ TEST_F(ConfigFile, PathsWithSpacesAndFmRevRoundTrip) {
     for (int d = 0; d < FD_DRIVES; d++) g_fd_media[d].name = names[d];
     g_settings.font = "/fonts/x68 font.dat";
     g_settings.winfont = "IPA ゴシック  ";
-    g_settings.fmrev = 0.5; // only the low 32 bits are saved: they are 0
+    g_settings.fmrev = 0.5;  // only the low 32 bits are saved: they are 0
     uint64_t bits;
     std::memcpy(&bits, &g_settings.fmrev, 8);
     ASSERT_TRUE(cfg_save());
@@ -198,16 +202,13 @@ TEST_F(ConfigFile, CommandLineImageStaysInDriveZero) {
 TEST_F(ConfigFile, TheFileIsLookedForInTurn) {
     const std::string header = "ZOLM\n101\nSPEED:";
     struct Case {
-        const char* name;       // g_config_file_name
+        const char* name;  // g_config_file_name
         bool in_start, fallback_in_start, fallback_in_exe;
-        int speed;              // the file read: 1 start, 3 start fallback, 4 exe fallback, 2 none
+        int speed;  // the file read: 1 start, 3 start fallback, 4 exe fallback, 2 none
     } cases[] = {
-        {"X68.CFG", true, true, true, 1},
-        {"X68.CFG", false, true, true, 3},
-        {"X68.CFG", false, false, true, 4},
-        {"X68.CFG", false, false, false, 2},
-        {"sub/other.cfg", true, true, true, 1},
-        {"", true, true, true, 3}, // -o with no name: a folder is no file
+        {"X68.CFG", true, true, true, 1},       {"X68.CFG", false, true, true, 3},
+        {"X68.CFG", false, false, true, 4},     {"X68.CFG", false, false, false, 2},
+        {"sub/other.cfg", true, true, true, 1}, {"", true, true, true, 3},  // -o with no name: a folder is no file
     };
     fs::create_directory(start() / "sub");
     for (const Case& c : cases) {
@@ -281,10 +282,10 @@ TEST_F(ConfigFile, OverridesHoldForTheRunOnly) {
 
     std::ofstream(start() / CFG_FILE_NAME) << "ZOLM\n101\nSPEED:4\nFM:1\nEND:\n";
     EXPECT_EQ(cfg_add_override("SPEED=0"), "");
-    EXPECT_EQ(cfg_add_override("SPEED=1"), "");      // the last one counts
+    EXPECT_EQ(cfg_add_override("SPEED=1"), "");  // the last one counts
     EXPECT_EQ(cfg_add_override("FM=2"), "");
-    EXPECT_EQ(cfg_add_override("FONT=a=b c"), "");   // split at the first '='
-    setenv("BLASTER", "A220 T6", 1);  // an OPL3 answers: FM 2 runs it as FM 1
+    EXPECT_EQ(cfg_add_override("FONT=a=b c"), "");  // split at the first '='
+    setenv("BLASTER", "A220 T6", 1);                // an OPL3 answers: FM 2 runs it as FM 1
     cfg_load();
     unsetenv("BLASTER");
     EXPECT_EQ(g_settings.speed, 1);
@@ -299,7 +300,7 @@ TEST_F(ConfigFile, OverridesHoldForTheRunOnly) {
     EXPECT_NE(text.find("\nFONT:\n"), std::string::npos) << text;
 }
 
-} // namespace
+}  // namespace
 
 // What is at the settings path but is no settings file (other text, a FIFO,
 // a link to an endless device) is neither read nor written over, and the

@@ -13,15 +13,18 @@ namespace {
 TEST(DialogText, StatisticsTitle) {
     const int perform = g_settings.perform;
     g_settings.perform = 0;
-    struct Case { uint32_t cycles, vsyncs, draws, ms; bool frame; const char* title; };
+    struct Case {
+        uint32_t cycles, vsyncs, draws, ms;
+        bool frame;
+        const char* title;
+    };
     const Case cases[] = {
         {181818, 55, 55, 1000, true, "X68000 10.0MHz 55f/s:55f/s"},
         {0, 55, 27, 1000, false, "X68000 10.0MHz 55f/s:27f/s"},
         {0, 44, 11, 800, false, "X68000 10.0MHz 55f/s:13f/s"},
         {0, 1, 1, 0, false, "X68000 181.8MHz 1000f/s:1000f/s"},  // never divides by zero
     };
-    for (const Case& c : cases)
-        EXPECT_EQ(panel_stats_title(c.cycles, c.vsyncs, c.draws, c.ms, c.frame), c.title);
+    for (const Case& c : cases) EXPECT_EQ(panel_stats_title(c.cycles, c.vsyncs, c.draws, c.ms, c.frame), c.title);
 
     g_settings.perform = 1;
     g_perf_watches.watch[PERF_MPU].last = 123;
@@ -52,7 +55,9 @@ TEST(DialogText, EnvironmentListIsRebuiltAtEachOpening) {
     InfoDialog d;
     g_settings.speed = 3;
     info_dialog_open(d);
-    auto has = [&](const std::string& line) { return std::find(d.lines.begin(), d.lines.end(), line) != d.lines.end(); };
+    auto has = [&](const std::string& line) {
+        return std::find(d.lines.begin(), d.lines.end(), line) != d.lines.end();
+    };
     EXPECT_TRUE(has("dialog test line"));
     EXPECT_TRUE(has(INFO_CONFIG_SEPARATOR));
     EXPECT_TRUE(has("SPEED:3"));
@@ -65,4 +70,4 @@ TEST(DialogText, EnvironmentListIsRebuiltAtEachOpening) {
     EXPECT_FALSE(info_host_lines({}).empty());
 }
 
-} // namespace
+}  // namespace

@@ -19,7 +19,8 @@ TEST_F(DialogsDraw, PanelChooserAndInformation) {
     frames(1, [&] { disk_panel_draw(panel); });
     EXPECT_EQ(panel.chooser_drive, -1);
 
-    const std::string text[DEBUG_TEXT_LINES] = {"pc=00ff0000 sr=2700 sp=00002000", "draw= 55  vsync=55 cycle.base=181818"};
+    const std::string text[DEBUG_TEXT_LINES] = {"pc=00ff0000 sr=2700 sp=00002000",
+                                                "draw= 55  vsync=55 cycle.base=181818"};
     frames(2, [&] { debug_info_draw(text); });
 
     InfoDialog info;
@@ -28,4 +29,4 @@ TEST_F(DialogsDraw, PanelChooserAndInformation) {
     EXPECT_FALSE(info.lines.empty());
 }
 
-} // namespace
+}  // namespace

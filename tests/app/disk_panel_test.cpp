@@ -2,9 +2,9 @@
 // the devices' notice brings, and the chooser's answer.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 #include <vector>
 
 #include "app/disk_panel.h"
@@ -13,8 +13,8 @@
 #include "machine/rtc.h"
 #include "machine/settings.h"
 #include "machine/ui_notice.h"
-#include "video/crtc.h"
 #include "support/powered_on.h"
+#include "video/crtc.h"
 
 namespace {
 
@@ -54,8 +54,8 @@ TEST_F(DiskPanelLeds, LedsFollowTheMachineAndTheSlots) {
     EXPECT_FALSE(leds.valid) << "nothing before the machine has main RAM";
     g_machine.main_ram = ram.data();
 
-    ram[0x810] = 0x05;                          // IOCS work area with KEY 0
-    g_fd_media[0].state = 20;                   // an access
+    ram[0x810] = 0x05;         // IOCS work area with KEY 0
+    g_fd_media[0].state = 20;  // an access
     g_fd_media[1].state = FD_STATE_INSERTED;
     g_fd_media[1].flags = FD_FLAG_EJECT_INHIBIT;
     g_fd_media[2].flags = FD_FLAG_BLINK_EMPTY;  // empty, blinking
@@ -168,4 +168,4 @@ TEST_F(DiskPanelChoice, ChoosingTheSameFileOnlySetsWriteProtection) {
     EXPECT_EQ(g_ui_notice.media_changed, 0u) << "the panel took its own notice";
 }
 
-} // namespace
+}  // namespace

@@ -5,10 +5,10 @@
 #include <imgui.h>
 #include <imgui_internal.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <string>
-#include <unistd.h>
 
 #include "app/file_chooser.h"
 #include "imgui_frame.h"
@@ -59,9 +59,7 @@ protected:
 };
 
 TEST_F(FileChooserDraw, FitsTheWindowWithEveryControlOnView) {
-    const struct {
-        float w, h;
-    } windows[] = {{480, 230}, {560, 460}, {1280, 1024}};
+    const struct { float w, h; } windows[] = {{480, 230}, {560, 460}, {1280, 1024}};
     for (const auto& size : windows) {
         SCOPED_TRACE(std::to_string(int(size.w)) + "x" + std::to_string(int(size.h)));
         ImGui::GetIO().DisplaySize = ImVec2(size.w, size.h);
@@ -108,4 +106,4 @@ TEST_F(FileChooserDraw, TheKeyboardAloneChoosesOrCancels) {
     EXPECT_EQ(chooser.result, FileChooserResult::Cancelled);
 }
 
-} // namespace
+}  // namespace

@@ -1,9 +1,9 @@
 // File chooser: the listing by filter, folders, and what a typed name gives.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "app/file_chooser.h"
 
@@ -49,4 +49,4 @@ TEST(FileChooser, ListsFoldersAndMatchingFilesAndTakesATypedName) {
     fs::remove_all(dir);
 }
 
-} // namespace
+}  // namespace

@@ -10,8 +10,8 @@
 namespace {
 
 TEST(HeadlessOptions, HostOptionsAreTakenOutAndTheRestIsKept) {
-    std::vector<std::string> args = {"zolm", "-c", "--headless", "game.xdf", "--frames", "12",
-                                     "--dump-ram", "ram.bin", "--virtual-clock", "--screenshot", "s.png", "x.cfg"};
+    std::vector<std::string> args = {"zolm",       "-c",      "--headless",      "game.xdf",     "--frames", "12",
+                                     "--dump-ram", "ram.bin", "--virtual-clock", "--screenshot", "s.png",    "x.cfg"};
     HeadlessOptions o = headless_parse_options(args);
     EXPECT_TRUE(o.headless);
     EXPECT_TRUE(o.virtual_clock);
@@ -35,9 +35,9 @@ TEST(HeadlessOptions, ValuesFollowAsTheNextWordOrAfterAnEqualsSign) {
         {{"--frames", "0"}, 0, "", ""},
         {{"--frames", "4294967295"}, 4294967295u, "", ""},
         {{"--frames", "007"}, 7, "", ""},
-        {{"--frames", "5", "--frames=9"}, 9, "", ""}, // the last one counts
-        {{"--dump-ram=a=b.bin"}, 0, "a=b.bin", ""},   // split at the first '='
-        {{"--dump-ram=--x"}, 0, "--x", ""},           // after '=' anything goes
+        {{"--frames", "5", "--frames=9"}, 9, "", ""},  // the last one counts
+        {{"--dump-ram=a=b.bin"}, 0, "a=b.bin", ""},    // split at the first '='
+        {{"--dump-ram=--x"}, 0, "--x", ""},            // after '=' anything goes
         {{"--screenshot", "-shot.png"}, 0, "", "-shot.png"},
     };
     for (const Case& c : cases) {
@@ -56,7 +56,7 @@ TEST(HeadlessOptions, ValuesFollowAsTheNextWordOrAfterAnEqualsSign) {
 TEST(HeadlessOptions, EveryFaultIsOneLineNamingTheOption) {
     struct Case {
         std::vector<std::string> argv;
-        const char* error; // the start of the message
+        const char* error;  // the start of the message
     };
     const Case cases[] = {
         {{"--headless", "--frame", "3"}, "--frame: no such option"},
@@ -98,13 +98,13 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
     std::vector<std::string> args = {"zolm", "--help", "--no-such"};
     HeadlessOptions o = headless_parse_options(args);
     EXPECT_TRUE(o.help);
-    EXPECT_EQ(o.error, ""); // the parse stops at --help
+    EXPECT_EQ(o.error, "");  // the parse stops at --help
 
     std::string help = headless_options_help();
-    for (const char* listed : {"  --headless ", "  --frames N ", "  --dump-ram FILE ", "  --screenshot FILE ",
-                               "  --window-shot FILE ", "  --virtual-clock ", "  --wav FILE ", "  --midi-port PORT ",
-                               "  --input FILE ", "  --debugger ", "  --host-drive DIR ", "  --set KEY=VALUE ", "  --fd0 IMAGE ",
-                               "  --fd3 IMAGE ", "  --help "})
+    for (const char* listed :
+         {"  --headless ", "  --frames N ", "  --dump-ram FILE ", "  --screenshot FILE ", "  --window-shot FILE ",
+          "  --virtual-clock ", "  --wav FILE ", "  --midi-port PORT ", "  --input FILE ", "  --debugger ",
+          "  --host-drive DIR ", "  --set KEY=VALUE ", "  --fd0 IMAGE ", "  --fd3 IMAGE ", "  --help "})
         EXPECT_NE(help.find(listed), std::string::npos) << listed;
     // Each line of an option parses as it is shown, and says what it does.
     std::istringstream lines(help);
@@ -147,4 +147,4 @@ TEST(HeadlessOptions, HostDrivesAreUnitsInTheirOrder) {
     windrv_set_roots({});
 }
 
-} // namespace
+}  // namespace

@@ -108,4 +108,4 @@ TEST_F(Headless, AddressSpaceThatCannotBeHadIsTold) {
     EXPECT_TRUE(r.err.starts_with("[ZOLM initialize 3] メモリの確保が出来ません！\n")) << r.err;
 }
 
-} // namespace
+}  // namespace

@@ -105,7 +105,7 @@ TEST_F(HeadlessSignal, SignalIsAcPlugAndEverythingIsSaved) {
     }
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -131,7 +131,7 @@ TEST_F(HeadlessSignal, DimThatCannotBeWrittenBackFailsTheRun) {
         << file_text(root_ / "err");
 }
 
-} // namespace
+}  // namespace
 
 namespace {
 
@@ -169,4 +169,4 @@ TEST_F(Headless, SigtermEndsTheDebuggerSession) {
     EXPECT_TRUE(file_text(run_dir() / "X68.CFG").ends_with("\nEND:\n"));
 }
 
-} // namespace
+}  // namespace

@@ -135,8 +135,7 @@ TEST_F(Headless, UnsavedSramIsToldAndFailsTheRun) {
     fs::create_directory(run_dir() / "sram.ram");
     Outcome r = zolm("--headless --virtual-clock --frames 600");
     EXPECT_EQ(r.status, 3) << r.err;
-    EXPECT_NE(r.err.find("[ZOLM SRAM] " + (run_dir() / "sram.ram").string() + " could not be saved"),
-              std::string::npos)
+    EXPECT_NE(r.err.find("[ZOLM SRAM] " + (run_dir() / "sram.ram").string() + " could not be saved"), std::string::npos)
         << r.err;
     EXPECT_TRUE(std::regex_match(r.out, STATISTICS)) << r.out;
 
@@ -212,8 +211,8 @@ TEST_F(Headless, AMachineThatOnlyHaltsIsStopped) {
     install_cgrom();
     Outcome r = zolm("--headless --virtual-clock", "timeout 60");
     EXPECT_EQ(r.status, EXIT_HALT_LOOP) << r.err.substr(0, 400);
-    EXPECT_NE(r.err.find("zolm: stopped: the machine does nothing but halt on a double bus fault"),
-              std::string::npos) << r.err.substr(0, 400);
+    EXPECT_NE(r.err.find("zolm: stopped: the machine does nothing but halt on a double bus fault"), std::string::npos)
+        << r.err.substr(0, 400);
     EXPECT_LT(r.err.size(), 400u) << r.err.substr(0, 400);
 }
 
@@ -247,7 +246,7 @@ TEST_F(Headless, WritesTheConfigurationFileUnlessToldNotTo) {
     text = file_text(cfg);
     EXPECT_NE(text.find("\nSPEED:4\n"), std::string::npos) << text;
     EXPECT_NE(text.find("\nFMVOL:300\n"), std::string::npos) << text;
-    std::ofstream(run_dir() / "my disk.XDF"); // drive 0 takes it: the name stays
+    std::ofstream(run_dir() / "my disk.XDF");  // drive 0 takes it: the name stays
     Outcome image = zolm("--headless --virtual-clock --frames 1 'my disk.XDF'");
     EXPECT_EQ(image.status, 0) << image.err;
     EXPECT_NE(file_text(run_dir() / "my disk.cfg").find("\nFD0:my disk.XDF\n"), std::string::npos);
@@ -261,7 +260,7 @@ TEST_F(Headless, BadSettingStopsBeforeTheMachineStarts) {
     EXPECT_FALSE(fs::exists(run_dir() / "X68.CFG"));
 }
 
-} // namespace
+}  // namespace
 
 // The console debugger without a window: a script over every command on a
 // test ROM, its output against a golden file. The input ends without
@@ -299,8 +298,8 @@ TEST_F(Headless, DebuggerEndsAtExitOrAtTheEndOfItsInput) {
         const char* input;
         const char* tail;  // the output's end
     } cases[] = {
-        {"", ">\n"},                         // nothing at all
-        {"exit\nr\n", ">"},                  // lines after exit are not read as commands
+        {"", ">\n"},                                                    // nothing at all
+        {"exit\nr\n", ">"},                                             // lines after exit are not read as commands
         {"b 3000", " break(R) 3000..3000\n break(W) 3000..3000\n>\n"},  // a last line without its end
         {"EXIT\n", ">"},
     };
@@ -345,7 +344,11 @@ TEST_F(Headless, SigintBreaksARunThatNeverEnds) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
     EXPECT_NE(text.find("\nbreak!\n"), std::string::npos) << text;
     const size_t broke = text.find("\nbreak!\n");
-    EXPECT_NE(text.find(">" " PC[", broke), std::string::npos) << "the line after the break was read: " << text;
+    EXPECT_NE(text.find(">"
+                        " PC[",
+                        broke),
+              std::string::npos)
+        << "the line after the break was read: " << text;
 }
 
-} // namespace
+}  // namespace

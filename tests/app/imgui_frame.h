@@ -20,8 +20,7 @@ protected:
     }
     void TearDown() override { ImGui::DestroyContext(context); }
     // n frames, each drawing with draw().
-    template <typename F>
-    void frames(int n, F draw) {
+    template <typename F> void frames(int n, F draw) {
         for (int i = 0; i < n; ++i) {
             ImGui::NewFrame();
             draw();

@@ -17,9 +17,9 @@ namespace {
 TEST(InputScript, LinesToEvents) {
     std::vector<ScriptEvent> events;
     std::string why;
-    for (const char* line : {"", "   ", "# comment", "0 key-down 0x41", "0 key-up 65", "1 char a", "1 char 0x7E",
-                             "2 mouse-move 300 50", "2 mouse-down left", "2 mouse-up right", "3 pad 1 0xFFF 0 65535",
-                             "3 pad-unplug 0", "4 focus-lost"})
+    for (const char* line :
+         {"", "   ", "# comment", "0 key-down 0x41", "0 key-up 65", "1 char a", "1 char 0x7E", "2 mouse-move 300 50",
+          "2 mouse-down left", "2 mouse-up right", "3 pad 1 0xFFF 0 65535", "3 pad-unplug 0", "4 focus-lost"})
         EXPECT_TRUE(input_script_parse_line(line, events, why)) << line << ": " << why;
     ASSERT_EQ(events.size(), 10u);
     EXPECT_EQ(events[0].message, (WindowMessage{0, WM_KEYDOWN, 0x41, 0x001E0001}));
@@ -36,7 +36,10 @@ TEST(InputScript, LinesToEvents) {
     EXPECT_EQ(events[8].action, ScriptAction::PAD_UNPLUG);
     EXPECT_EQ(events[9].message.message, uint32_t(WM_KILLFOCUS));
 
-    struct Bad { const char* line; const char* why; };
+    struct Bad {
+        const char* line;
+        const char* why;
+    };
     const Bad bad[] = {
         {"x key-down 1", "\"x\" is not a frame number"},
         {"5", "the event is missing"},
@@ -100,10 +103,12 @@ TEST_F(InputRun, KeysMouseAndPadsThroughTheHardware) {
     install_cgrom();
     // 'A' is scan code $1E; table 0: up ('1') bit 0, button 1 ('A') bit 5.
     write("AT2X.KEY", "/key.\n1e=41\n/pad.\n0 = * * * * * * * * * * A * * * * 1\n");
-    write("input.txt", "# frame event\n3 key-down 0x41\n4 mouse-move 300 50\n5 key-up 0x41\n"
-                       "6 key-down 0x5A\n6 key-down 0x26\n7 pad 1 1 32767 0\n");
-    Outcome r = zolm("--input input.txt --virtual-clock --frames 200 --dump-ram ram.bin -n "
-                     "--set KEY=1 --set MOUSE=1 --set JOY0=1 --set JOY1=3");
+    write("input.txt",
+          "# frame event\n3 key-down 0x41\n4 mouse-move 300 50\n5 key-up 0x41\n"
+          "6 key-down 0x5A\n6 key-down 0x26\n7 pad 1 1 32767 0\n");
+    Outcome r = zolm(
+        "--input input.txt --virtual-clock --frames 200 --dump-ram ram.bin -n "
+        "--set KEY=1 --set MOUSE=1 --set JOY0=1 --set JOY1=3");
     ASSERT_EQ(r.status, 0) << r.err;
     // Two key bytes, make and break, and no interrupt without a byte; the
     // pointer 200 dots right of the cursor at 100 is a count of 39; Z and
@@ -118,8 +123,9 @@ TEST_F(InputRun, PadsThroughTheFmCardsConnector) {
     install_cgrom();
     write("AT2X.KEY", "/pad.\n0 = * * * * * * * * * * A * * * * 1\n");
     write("input.txt", "7 pad 0 1 32767 0\n7 pad 1 1 32767 0\n");
-    Outcome r = zolm("--input input.txt --virtual-clock --frames 200 --dump-ram ram.bin -n "
-                     "--set KEY=1 --set MOUSE=1 --set FM=3 --set JOY0=4 --set JOY1=2");
+    Outcome r = zolm(
+        "--input input.txt --virtual-clock --frames 200 --dump-ram ram.bin -n "
+        "--set KEY=1 --set MOUSE=1 --set FM=3 --set JOY0=4 --set JOY1=2");
     ASSERT_EQ(r.status, 0) << r.err;
     std::vector<uint32_t> got = results(8);
     EXPECT_EQ(got[6], 0xDEu) << "port A: button 1 and up through the card";
@@ -133,7 +139,8 @@ TEST_F(InputRun, RelativeMouseFollowsEveryMove) {
     install_rom("input_mouse_relative");
     install_cgrom();
     std::string script = "0 mouse-move 20 100\n";
-    for (int i = 1; i <= 120; i++) script += std::to_string(40 + i) + " mouse-move " + std::to_string(20 + 4 * i) + " 100\n";
+    for (int i = 1; i <= 120; i++)
+        script += std::to_string(40 + i) + " mouse-move " + std::to_string(20 + 4 * i) + " 100\n";
     write("input.txt", script);
     Outcome r = zolm("--input input.txt --virtual-clock --frames 400 --dump-ram ram.bin -n --set MOUSE=2");
     ASSERT_EQ(r.status, 0) << r.err;
@@ -172,7 +179,8 @@ TEST_F(InputRun, EveryKeyOfTheShippedMapReachesTheMatrix) {
         uint32_t scan = value & 0x7F;
         matrix[scan / 32] |= 0x80000000u >> (scan % 32 / 8 * 8) >> (7 - scan % 8);
         // The shift keys ($70 up) leave an entry at key-up in any case.
-        if (!(value & 0x8000) || scan >= 0x70) buffer[scan / 32] |= 0x80000000u >> (scan % 32 / 8 * 8) >> (7 - scan % 8);
+        if (!(value & 0x8000) || scan >= 0x70)
+            buffer[scan / 32] |= 0x80000000u >> (scan % 32 / 8 * 8) >> (7 - scan % 8);
         script += std::to_string(frame) + " key-down " + std::to_string(vk) + "\n";
         script += std::to_string(frame + 1) + " key-up " + std::to_string(vk) + "\n";
         frame += 2;
@@ -227,4 +235,4 @@ TEST_F(InputRun, RandomAndOversizedKeyMapsStartTheMachine) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -76,9 +76,7 @@ TEST_F(NonRegularFiles, FifosAndEndlessDevicesAtStartAreRefused) {
     r = zolm("--headless --virtual-clock --frames 5", "timeout 60");
     EXPECT_EQ(r.status, 0) << r.err;
     EXPECT_TRUE(fs::is_symlink(fs::symlink_status(run_dir() / "X68.CFG")));
-    if (private_zero) {
-        EXPECT_TRUE(is_char_device(run_dir() / "zero"));
-    }
+    if (private_zero) { EXPECT_TRUE(is_char_device(run_dir() / "zero")); }
 
     // The IPL ROM itself as a FIFO: not found, as with no file.
     fs::remove(run_dir() / "iplrom.dat");
@@ -87,4 +85,4 @@ TEST_F(NonRegularFiles, FifosAndEndlessDevicesAtStartAreRefused) {
     EXPECT_EQ(r.status, 1) << r.err;
 }
 
-} // namespace
+}  // namespace

@@ -37,4 +37,4 @@ TEST_F(OptionSheetDraw, EveryPage) {
     frames(2, [&] { EXPECT_FALSE(option_sheet_draw(s)); });
 }
 
-} // namespace
+}  // namespace

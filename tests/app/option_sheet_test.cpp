@@ -28,15 +28,24 @@ struct Fixture {
         sys.apply_settings = count("apply");
         sys.ddraw_setup = count("ddraw");
         sys.midi_check_devices = count("midi");
-        sys.fmcard_select = [this](int fm) { ++calls["fmcard"]; selected_fm.push_back(fm); };
+        sys.fmcard_select = [this](int fm) {
+            ++calls["fmcard"];
+            selected_fm.push_back(fm);
+        };
         sys.joy_probe_fm_port = count("joyprobe");
         sys.kbd_detect_type = count("kbd");
         sys.joystick_count = [this] { return joysticks; };
         sys.wave_device_count = [this] { return wave_devices; };
         sys.has_perf_counter = [] { return true; };
         sys.sound_total_volume = [this](int v) { volumes.push_back(v); };
-        sys.load_font_rom = [this] { ++calls["fontrom"]; return font_loads; };
-        sys.load_roms = [this] { ++calls["roms"]; return 0; };
+        sys.load_font_rom = [this] {
+            ++calls["fontrom"];
+            return font_loads;
+        };
+        sys.load_roms = [this] {
+            ++calls["roms"];
+            return 0;
+        };
         sys.relayout = count("relayout");
         sys.virus_warnings_back = count("virus");
     }
@@ -68,8 +77,8 @@ TEST(OptionSheet, EachChangeCommitsWithItsEffects) {
         {PAGE_OTHER, OPT_PAL, 0, 1, 1, false, {}},
         {PAGE_OTHER, OPT_VSYNC, 0, 1, 1, true, {}},
         {PAGE_OTHER, OPT_WARNVIRUS, 0, 1, 1, false, {"virus"}},
-        {PAGE_STICK, OPT_JOY0, 0, 2, 1, true, {"joyprobe"}},   // no joystick: keyboard cursor
-        {PAGE_STICK, OPT_JOY1, 1, 3, 0, true, {"joyprobe"}},   // no joystick: none
+        {PAGE_STICK, OPT_JOY0, 0, 2, 1, true, {"joyprobe"}},  // no joystick: keyboard cursor
+        {PAGE_STICK, OPT_JOY1, 1, 3, 0, true, {"joyprobe"}},  // no joystick: none
         {PAGE_STICK, OPT_JOY0, 0, 2, 2, true, {"joyprobe"}, 1},
         {PAGE_MOUSE_KEYBOARD, OPT_KEY, 0, 1, 1, true, {"kbd"}},
         {PAGE_DEBUG, OPT_LAYER_GRAPH2, 0, 1, 1, true, {}},
@@ -200,4 +209,4 @@ TEST(OptionSheet, KeycodeDisplayTakesQueuedEvents) {
     EXPECT_FALSE(opt_keycode_running()) << "OK stops the display";
 }
 
-} // namespace
+}  // namespace

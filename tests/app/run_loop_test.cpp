@@ -18,20 +18,20 @@
 
 namespace {
 
-constexpr uint32_t SLICE_MS = 10; // host time one fake slice takes
+constexpr uint32_t SLICE_MS = 10;  // host time one fake slice takes
 
 // A host whose passes are counted: each slice ends a frame and a vertical
 // sync, the clock moves only by the slices and the waits.
 class FakeHost : public RunLoopHost {
 public:
-    uint32_t passes_left = 64;              // pump answers false after these
+    uint32_t passes_left = 64;  // pump answers false after these
     std::function<bool(uint32_t pass)> focus = [](uint32_t) { return true; };
     std::function<void(uint32_t slice)> on_slice;  // before the slice ends
     std::function<void(uint32_t pass)> on_pump;
 
-    uint32_t pass = 0;                      // passes pumped so far
-    std::vector<uint32_t> slices_in_pass;   // per pass
-    std::vector<uint32_t> drawn_in_pass;    // per pass
+    uint32_t pass = 0;                     // passes pumped so far
+    std::vector<uint32_t> slices_in_pass;  // per pass
+    std::vector<uint32_t> drawn_in_pass;   // per pass
     uint32_t slices = 0, waits = 0, panel_refreshes = 0, notices_taken = 0;
     uint32_t clock = 1000000;
     std::vector<std::string> titles;
@@ -90,8 +90,8 @@ protected:
 
 TEST_F(RunLoop, SpeedSetsTheSlicesOfAPassAndOneFrameIsDrawnAtMost) {
     struct Case {
-        uint32_t step;                   // g_slice_step, tenths
-        std::vector<uint32_t> slices;    // of the first passes
+        uint32_t step;                 // g_slice_step, tenths
+        std::vector<uint32_t> slices;  // of the first passes
     } cases[] = {
         {10, {1, 1, 1, 1}},
         {20, {2, 2, 2, 2}},
@@ -134,7 +134,7 @@ TEST_F(RunLoop, ABreakEndsThePassAtOnce) {
     g_slice_step = 20;
     g_ui_notice.panel_refresh_countdown = 4;
     host.on_slice = [](uint32_t slice) {
-        if (slice == 4) run_flags_set(RUN_BREAK); // the first slice of the third pass
+        if (slice == 4) run_flags_set(RUN_BREAK);  // the first slice of the third pass
     };
     dlg_run_main_loop(host, 0);
     EXPECT_EQ(host.pass, 3u) << "the loop returned to its caller";
@@ -169,7 +169,7 @@ TEST_F(RunLoop, AStopRequestEndsTheLoopWhateverTheFocus) {
 }
 
 TEST_F(RunLoop, StatisticsComeAfter800msWithTheRatesOfTheInterval) {
-    g_slice_step = 20; // two slices (20 ms, two syncs) and one drawn frame a pass
+    g_slice_step = 20;  // two slices (20 ms, two syncs) and one drawn frame a pass
     host.passes_left = 100;
     dlg_run_main_loop(host, 0);
     // 2000 ms of slices: updates after 810 and 1620 ms (the first slice
@@ -192,4 +192,4 @@ TEST_F(RunLoop, StatisticsComeAfter800msWithTheRatesOfTheInterval) {
     EXPECT_EQ(host.titles[0], "X68000 8.9MHz 100f/s:49f/s") << "FRAME on: the clock from the cycles per frame";
 }
 
-} // namespace
+}  // namespace

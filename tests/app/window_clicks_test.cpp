@@ -93,7 +93,7 @@ TEST_F(WindowClicks, ATapOnATabAfterAControlChangesThePage) {
     tap(tab_centre(PAGE_OTHER));
     EXPECT_EQ(sheet.active, PAGE_OTHER);
     EXPECT_EQ(vars[OPT_CRT], 0) << "the screen page was committed";
-    frames(2); // the sheet takes the new page's height
+    frames(2);  // the sheet takes the new page's height
     tap(tab_centre(PAGE_STICK));
     EXPECT_EQ(sheet.active, PAGE_STICK) << "a tap from tab to tab";
 }
@@ -116,4 +116,4 @@ TEST_F(WindowClicks, TapsBetweenTwoFramesEachTakeEffectWhereTheyWere) {
     EXPECT_EQ(sheet.values[OPT_FRAME], 1);
 }
 
-} // namespace
+}  // namespace

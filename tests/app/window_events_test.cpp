@@ -45,19 +45,25 @@ TEST(WindowEvents, KeysBecomeVirtualKeyAndCharacterRecords) {
         std::vector<WindowMessage> want;
     } cases[] = {
         {"letter", key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a), {{MAIN, WM_KEYDOWN, 0x41, DOWN | set1(0x1E)}}},
-        {"autorepeat", key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_NONE, 1),
+        {"autorepeat",
+         key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, KMOD_NONE, 1),
          {{MAIN, WM_KEYDOWN, 0x41, HELD | set1(0x1E)}}},
         {"release", key(SDL_KEYUP, SDL_SCANCODE_Z, SDLK_z), {{MAIN, WM_KEYUP, 0x5A, UP | set1(0x2C)}}},
         {"digit 0", key(SDL_KEYDOWN, SDL_SCANCODE_0, SDLK_0), {{MAIN, WM_KEYDOWN, 0x30, DOWN | set1(0x0B)}}},
-        {"arrow, extended", key(SDL_KEYDOWN, SDL_SCANCODE_UP, SDLK_UP),
+        {"arrow, extended",
+         key(SDL_KEYDOWN, SDL_SCANCODE_UP, SDLK_UP),
          {{MAIN, WM_KEYDOWN, 0x26, DOWN | set1(0x48) | KEY_LPARAM_EXTENDED}}},
-        {"Enter", key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN),
+        {"Enter",
+         key(SDL_KEYDOWN, SDL_SCANCODE_RETURN, SDLK_RETURN),
          {{MAIN, WM_KEYDOWN, VK_RETURN, DOWN | set1(0x1C)}, {MAIN, WM_CHAR, 0x0D, DOWN | set1(0x1C)}}},
-        {"BS", key(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE),
+        {"BS",
+         key(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE, SDLK_BACKSPACE),
          {{MAIN, WM_KEYDOWN, VK_BACK, DOWN | set1(0x0E)}, {MAIN, WM_CHAR, 0x08, DOWN | set1(0x0E)}}},
-        {"Esc", key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE),
+        {"Esc",
+         key(SDL_KEYDOWN, SDL_SCANCODE_ESCAPE, SDLK_ESCAPE),
          {{MAIN, WM_KEYDOWN, VK_ESCAPE, DOWN | set1(0x01)}, {MAIN, WM_CHAR, 0x1B, DOWN | set1(0x01)}}},
-        {"Ctrl+C", key(SDL_KEYDOWN, SDL_SCANCODE_C, SDLK_c, KMOD_LCTRL),
+        {"Ctrl+C",
+         key(SDL_KEYDOWN, SDL_SCANCODE_C, SDLK_c, KMOD_LCTRL),
          {{MAIN, WM_KEYDOWN, 0x43, DOWN | set1(0x2E)}, {MAIN, WM_CHAR, 0x03, DOWN | set1(0x2E)}}},
         {"F10", key(SDL_KEYDOWN, SDL_SCANCODE_F10, SDLK_F10), {}},
         {"Alt", key(SDL_KEYDOWN, SDL_SCANCODE_LALT, SDLK_LALT, KMOD_LALT), {}},
@@ -88,9 +94,12 @@ TEST(WindowEvents, RelativeModeMovesAVirtualPointerInThePicture) {
     SDL_Event move{};
     move.motion.type = SDL_MOUSEMOTION;
     move.motion.windowID = MAIN;
-    move.motion.x = 700; // where the host pointer is plays no part
+    move.motion.x = 700;  // where the host pointer is plays no part
     move.motion.y = 700;
-    struct Step { int dx, dy; uint32_t x, y; };
+    struct Step {
+        int dx, dy;
+        uint32_t x, y;
+    };
     const Step steps[] = {{5, -3, 15, 7}, {-40, 0, 0, 7}, {500, 500, 99, 49}};
     for (const Step& s : steps) {
         move.motion.xrel = s.dx;
@@ -140,13 +149,15 @@ TEST(WindowEvents, OnlyTheMainWindowsRecordsReachTheDevices) {
     int32_t saved_h = g_video.h_scale, saved_v = g_video.v_scale;
     g_window_input = {};
     g_window_input.joy_on_key_down = [](uint32_t vk) { g_seen.push_back("joy down " + std::to_string(vk)); };
-    g_window_input.key_on_key_down = [](const WindowMessage& m) { g_seen.push_back("key down " + std::to_string(m.wparam)); };
+    g_window_input.key_on_key_down = [](const WindowMessage& m) {
+        g_seen.push_back("key down " + std::to_string(m.wparam));
+    };
     g_window_input.key_on_char = [](const WindowMessage& m) { g_seen.push_back("char " + std::to_string(m.wparam)); };
     g_window_input.mouse_move = [](uint32_t l) { g_seen.push_back("move " + std::to_string(l)); };
     g_window_input.mouse_left_down = [] { g_seen.push_back("left down"); };
     g_main_window_id = MAIN;
     g_video.h_scale = 4096;
-    g_video.v_scale = 0; // no picture yet: moves are not given
+    g_video.v_scale = 0;  // no picture yet: moves are not given
 
     g_settings.key = 1;
     for (WindowMessage m : std::vector<WindowMessage>{{MAIN, WM_KEYDOWN, 0x41, DOWN},
@@ -169,4 +180,4 @@ TEST(WindowEvents, OnlyTheMainWindowsRecordsReachTheDevices) {
     g_video.v_scale = saved_v;
 }
 
-} // namespace
+}  // namespace

@@ -114,11 +114,10 @@ TEST_F(Window, SigtermIsTheAcPlug) {
 
 TEST_F(Window, WithPerformThePanelCaptionShowsTheMeasuredTimes) {
     // A stop-watch text that is not "0.0mS": the caption of a started counter.
-    int rc = session("--set PERFORM=1",
-                     "ZOLM_CAPTION='^X68000 \\(.*[^0-9]([1-9][0-9]*\\.[0-9]|0\\.[1-9])mS'");
+    int rc = session("--set PERFORM=1", "ZOLM_CAPTION='^X68000 \\(.*[^0-9]([1-9][0-9]*\\.[0-9]|0\\.[1-9])mS'");
     const std::string err = file_text(root_ / "err.txt");
     ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
     EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
 }
 
-} // namespace
+}  // namespace

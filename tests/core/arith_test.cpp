@@ -130,8 +130,14 @@ uint32_t peek(const MemCell& m) {
 
 const MemCase kMemCases[] = {
     // -(Ay),-(Ax): source first; a byte step on A7 is 2.
-    {"ABCD -(A7),-(A7)", {0xCF0F}, 0, 0, 0, 0x00,
+    {"ABCD -(A7),-(A7)",
+     {0xCF0F},
+     0,
+     0,
+     0,
+     0x00,
      {{kSsp - 2, 1, 0x15}, {kSsp - 4, 1, 0x27}},
+     // clang-format off
      0, 0, kSsp - 4, 0x00, {{kSsp - 2, 1, 0x15}, {kSsp - 4, 1, 0x42}}, 18},
     {"SBCD -(A1),-(A0)", {0x8109}, 0, kData + 1, kSrc + 1, 0x04,
      {{kSrc, 1, 0x01}, {kData, 1, 0x00}},
@@ -140,22 +146,46 @@ const MemCase kMemCases[] = {
      {{kSrc + 4, 4, 1}, {kData + 4, 4, 0xFFFFFFFF}},
      kData + 4, kSrc + 4, kSsp, 0x11, {{kData + 4, 4, 0}, {kData, 4, 0}}, 30},
     {"SUBX.W -(A7),-(A7)", {0x9F4F}, 0, 0, 0, 0x14,
+     // clang-format on
      {{kSsp - 2, 2, 1}, {kSsp - 4, 2, 0}},
-     0, 0, kSsp - 4, 0x19, {{kSsp - 4, 2, 0xFFFE}, {kSsp - 2, 2, 1}}, 18},
+     0,
+     0,
+     kSsp - 4,
+     0x19,
+     {{kSsp - 4, 2, 0xFFFE}, {kSsp - 2, 2, 1}},
+     18},
     // CMPM (Ay)+,(Ax)+: X kept; the same register reads successive operands.
-    {"CMPM.B (A7)+,(A7)+", {0xBF0F}, 0, 0, 0, 0x10,
+    {"CMPM.B (A7)+,(A7)+",
+     {0xBF0F},
+     0,
+     0,
+     0,
+     0x10,
      {{kSsp, 1, 0x01}, {kSsp + 2, 1, 0x01}},
+     // clang-format off
      0, 0, kSsp + 4, 0x14, {{kSsp, 1, 0x01}, {0, 0, 0}}, 12},
     {"CMPM.W (A0)+,(A1)+ 24-bit bus", {0xB348}, 0, 0xFF000000 | kData, kSrc, 0x00,
      {{kData, 2, 1}, {kSrc, 2, 0}},
      0xFF000000 | (kData + 2), kSrc + 2, kSsp, 0x09, {{0, 0, 0}, {0, 0, 0}}, 12},
     {"CMPM.L (A0)+,(A0)+", {0xB188}, 0, kData, 0, 0x00,
+     // clang-format on
      {{kData, 4, 0x10000000}, {kData + 4, 4, 0x0FFFFFFF}},
-     kData + 8, 0, kSsp, 0x09, {{0, 0, 0}, {0, 0, 0}}, 20},
+     kData + 8,
+     0,
+     kSsp,
+     0x09,
+     {{0, 0, 0}, {0, 0, 0}},
+     20},
     // Read-modify-write through the EA routines: one An update, at the
     // address that was read.
-    {"ADD.W D0,-(A1)", {0xD161}, 0x1111, 0, kData + 2, 0x00,
+    {"ADD.W D0,-(A1)",
+     {0xD161},
+     0x1111,
+     0,
+     kData + 2,
+     0x00,
      {{kData, 2, 0x1234}, {0, 0, 0}},
+     // clang-format off
      0, kData, kSsp, 0x00, {{kData, 2, 0x2345}, {kData + 2, 2, 0}}, 14},
     {"ADDQ.B #1,(A7)+", {0x521F}, 0, 0, 0, 0x00,
      {{kSsp, 1, 0xFF}, {0, 0, 0}},
@@ -176,8 +206,14 @@ const MemCase kMemCases[] = {
      {{kData, 1, 0x00}, {0, 0, 0}},
      kData, 0, kSsp, 0x11, {{kData, 1, 0x99}, {0, 0, 0}}, 12},
     {"ADD.L (A0),D0", {0xD090}, 0x7FFFFFFF, kData, 0, 0x00,
+     // clang-format on
      {{kData, 4, 1}, {0, 0, 0}},
-     kData, 0, kSsp, 0x0A, {{0, 0, 0}, {0, 0, 0}}, 14},
+     kData,
+     0,
+     kSsp,
+     0x0A,
+     {{0, 0, 0}, {0, 0, 0}},
+     14},
 };
 
 TEST_F(ArithTest, MemoryForms) {
@@ -197,9 +233,7 @@ TEST_F(ArithTest, MemoryForms) {
         EXPECT_EQ(g_cpu_regs.sr, 0x2700 | c.out_ccr);
         EXPECT_EQ(g_cpu_regs.pc, kPc + 2 * uint32_t(c.code.size()));
         for (const MemCell& m : c.out) {
-            if (m.size) {
-                EXPECT_EQ(peek(m), m.value) << "at " << std::hex << m.addr;
-            }
+            if (m.size) { EXPECT_EQ(peek(m), m.value) << "at " << std::hex << m.addr; }
         }
     }
 }
@@ -247,18 +281,18 @@ TEST(ArithDecode, OpcodeAssignment) {
         uint16_t opcode;
         OpHandler exec;  // nullptr: the illegal-instruction record
     } cases[] = {
-        {0xD008, nullptr},            // ADD.B A0,D0
-        {0xB008, nullptr},            // CMP.B A0,D0
-        {0x5208, nullptr},            // ADDQ.B #1,A0
-        {0x0C3C, nullptr},            // CMPI.B #imm,#imm
-        {0x443C, nullptr},            // NEG.B #imm
-        {0xD048, cpu_op_add_ea_dn_w}, // ADD.W A0,D0
+        {0xD008, nullptr},             // ADD.B A0,D0
+        {0xB008, nullptr},             // CMP.B A0,D0
+        {0x5208, nullptr},             // ADDQ.B #1,A0
+        {0x0C3C, nullptr},             // CMPI.B #imm,#imm
+        {0x443C, nullptr},             // NEG.B #imm
+        {0xD048, cpu_op_add_ea_dn_w},  // ADD.W A0,D0
         {0xD100, cpu_op_addx_rr_b},
         {0xD108, cpu_op_addx_mm_b},
         {0xD110, cpu_op_add_dn_ea_b},
         {0xD1C8, cpu_op_adda_l},
         {0xB108, cpu_op_cmpm_b},
-        {0x5148, cpu_op_subq_an},     // SUBQ.W #8,A0
+        {0x5148, cpu_op_subq_an},  // SUBQ.W #8,A0
         {0x8108, cpu_op_sbcd_mm},
     };
     for (const auto& c : cases) {

@@ -18,7 +18,7 @@ constexpr uint32_t kFlagsIn = 0x1B;
 struct BitCase {
     const char* name;
     std::vector<uint16_t> code;
-    uint32_t d0, d1, byte;                 // byte: the memory byte at kData (A0 = kData)
+    uint32_t d0, d1, byte;  // byte: the memory byte at kData (A0 = kData)
     uint32_t out_d0, out_byte;
     bool z;
     uint32_t length, cycles;

@@ -1,9 +1,9 @@
 #include <gtest/gtest.h>
 
 #include "core/bus.h"
+#include "core/cpu_loop.h"
 #include "core/cpu_regs.h"
 #include "core/decode.h"
-#include "core/cpu_loop.h"
 #include "core/trace.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
@@ -35,8 +35,11 @@ protected:
 
 TEST_F(CpuLoop, CycleCountsOutsideFourTo159BecomeAFixedCount) {
     use_fake_nop();
-    struct Case { uint32_t returned, added; };
-    for (Case c : {Case{2, 256}, Case{3, 256}, Case{4, 4}, Case{158, 158}, Case{159, 159}, Case{160, 256}, Case{200, 256}}) {
+    struct Case {
+        uint32_t returned, added;
+    };
+    for (Case c :
+         {Case{2, 256}, Case{3, 256}, Case{4, 4}, Case{158, 158}, Case{159, 159}, Case{160, 256}, Case{200, 256}}) {
         flat_write_word(0x1000, NOP);
         cpu_test_reset(0x1000);
         g_fake_cycles = c.returned;
@@ -67,7 +70,7 @@ TEST_F(CpuLoop, AStepRunsOneInstructionEvenWithARequestPending) {
     EXPECT_EQ(g_cpu_regs.pc, 0x1002u);
     EXPECT_EQ(g_machine.requests.event_request, 0u);
 
-    g_cpu_regs.cycle_deadline = 0; // the NOP's cycles make an event due, which posts a request
+    g_cpu_regs.cycle_deadline = 0;  // the NOP's cycles make an event due, which posts a request
     g_cpu_regs.event_kind = EV_FRAME_START;
     cpu_test_step();
     EXPECT_EQ(g_cpu_regs.pc, 0x1004u);
@@ -97,7 +100,7 @@ TEST_F(CpuLoop, OnlyOneEventIsDispatchedPerInstruction) {
     g_scheduler.countdown[5] = 4;
     sched_set_event(-1, 0);
     cpu_test_step();
-    EXPECT_EQ(g_cpu_regs.irq_pending & 0x30, 0x10u); // the lower kind first
+    EXPECT_EQ(g_cpu_regs.irq_pending & 0x30, 0x10u);  // the lower kind first
     cpu_test_step();
     cpu_test_step();
     EXPECT_EQ(g_cpu_regs.irq_pending & 0x30, 0x30u);
@@ -117,7 +120,7 @@ TEST_F(CpuLoop, OpcodesExecutedInTheIplRomAreMarked) {
 }
 
 TEST_F(CpuLoop, AWatchHitLetsTheInstructionFinish) {
-    flat_write_words(0x1000, {0x3010, NOP}); // MOVE.W (A0),D0
+    flat_write_words(0x1000, {0x3010, NOP});  // MOVE.W (A0),D0
     flat_write_word(0x2000, 0x1234);
     cpu_a(0) = 0x2000;
     g_watch_read = {0x2001, 0x2000, 1};
@@ -134,7 +137,9 @@ TEST_F(CpuLoop, AWatchHitLetsTheInstructionFinish) {
 
 TEST_F(CpuLoop, AReadWatchOnAnOpcodeWordStopsAfterItsInstruction) {
     // NOP; NOP; BRA.S to $1008 over a NOP; NOP; NOP.
-    struct Case { uint32_t watched, stop_pc; };
+    struct Case {
+        uint32_t watched, stop_pc;
+    };
     for (Case c : {Case{0x1000, 0x1002}, Case{0x1002, 0x1004}, Case{0x1008, 0x100A}}) {
         SCOPED_TRACE(c.watched);
         flat_write_words(0x1000, {NOP, NOP, 0x6002, NOP, NOP, NOP});
@@ -157,11 +162,11 @@ TEST_F(CpuLoop, AReadWatchOnAnOpcodeWordStopsAfterItsInstruction) {
 
 TEST_F(CpuLoop, JumpToAnOddAddressFaultsAtTheNextFetch) {
     flat_write_long(0x0C, 0x3000);
-    flat_write_words(0x1000, {0x4ED0}); // JMP (A0)
+    flat_write_words(0x1000, {0x4ED0});  // JMP (A0)
     cpu_a(0) = 0x1235;
     cpu_test_step();
     EXPECT_EQ(g_cpu_regs.pc, 0x1235u);
-    cpu_test_step(); // the fetch raises the address error
+    cpu_test_step();  // the fetch raises the address error
     EXPECT_EQ(g_cpu_regs.pc, 0x3000u);
     uint32_t sp = cpu_sp();
     EXPECT_EQ(flat_read_word(sp), 0x1Eu | (flat_read_word(sp + 6) & 0xFFE0));
@@ -175,7 +180,7 @@ TEST_F(CpuLoop, FallingThroughIntoTheNextPageKeepsTheFetchBase) {
     cpu_test_reset(0x1FFFE);
     cpu_a(0) = 0x3000;
     g_watch_write = {0x3001, 0x3000, 1};
-    g_fetch_page_table[1] = nullptr; // a reload would raise a bus error
+    g_fetch_page_table[1] = nullptr;  // a reload would raise a bus error
     g_cpu_regs.op_addr = g_cpu_regs.pc;
     cpu_run();
     g_fetch_page_table[1] = flat_bus_memory();
@@ -184,4 +189,4 @@ TEST_F(CpuLoop, FallingThroughIntoTheNextPageKeepsTheFetchBase) {
     EXPECT_EQ(run_flags(), RUN_BREAK);
 }
 
-} // namespace
+}  // namespace

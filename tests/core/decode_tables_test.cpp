@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
+#include "core/conditions.h"
 #include "core/decode.h"
 #include "core/flags.h"
 #include "core/ops_flow.h"
 #include "core/ops_shift.h"
-#include "core/conditions.h"
 #include "support/flat_bus.h"
 
 namespace {
@@ -21,11 +21,14 @@ TEST_F(DecodeTables, UnassignedOpcodesShareTheIllegalRecord) {
     EXPECT_EQ(g_decode_pool_next, 1u + 46331u);
     for (uint32_t op : {0x4AFCu, 0x4E74u, 0x7100u, 0x0008u, 0xA000u, 0xF000u, 0xFDFFu})
         EXPECT_EQ(g_opcode_table[op], cpu_illegal_record()) << std::hex << op;
-    EXPECT_NE(g_opcode_table[0x48BA], cpu_illegal_record()); // MOVEM.W regs,(d16,PC)
+    EXPECT_NE(g_opcode_table[0x48BA], cpu_illegal_record());  // MOVEM.W regs,(d16,PC)
 }
 
 TEST_F(DecodeTables, RecordsHoldTheirPredecodedValues) {
-    struct Case { uint16_t opcode; uint32_t cycles; };
+    struct Case {
+        uint16_t opcode;
+        uint32_t cycles;
+    };
     const Case cases[] = {
         {0xE000, 22},  // ASR.B #8,D0
         {0xE028, 6},   // LSR.B D0,D0
@@ -55,7 +58,10 @@ TEST_F(DecodeTables, RecordsHoldTheirPredecodedValues) {
 // The flag rules give the CCR's bits directly: X with C, the sign at the
 // width as N, bits above the width ignored.
 TEST_F(DecodeTables, FlagRulesGiveCcrBits) {
-    struct Case { uint32_t got, want; const char* what; };
+    struct Case {
+        uint32_t got, want;
+        const char* what;
+    };
     const Case cases[] = {
         {ccr_add<32>(0x80000000, 0x80000000, 0), 0x17, "carry, overflow and zero: X, C, V, Z"},
         {ccr_add<16>(0x7FFF, 1, 0x8000), 0x0A, "signed overflow into the sign: N, V"},
@@ -69,4 +75,4 @@ TEST_F(DecodeTables, FlagRulesGiveCcrBits) {
     for (const Case& c : cases) EXPECT_EQ(c.got, c.want) << c.what;
 }
 
-} // namespace
+}  // namespace

@@ -32,8 +32,8 @@ protected:
 };
 
 TEST_F(Exceptions, TrapFromUserModeSwitchesToTheSupervisorStack) {
-    flat_write_words(0x4000, {0x4E40}); // TRAP #0
-    g_cpu_regs.sr = 0x8000;                  // user mode, trace on
+    flat_write_words(0x4000, {0x4E40});  // TRAP #0
+    g_cpu_regs.sr = 0x8000;              // user mode, trace on
     cpu_sp() = 0x1000;
     g_cpu_regs.usp_save = 0x1000;
     g_cpu_regs.ssp_save = 0x2000;
@@ -48,10 +48,12 @@ TEST_F(Exceptions, TrapFromUserModeSwitchesToTheSupervisorStack) {
 }
 
 TEST_F(Exceptions, AddressErrorStacksTheGroupZeroFrame) {
-    struct Case { uint32_t sr, access_code; };
+    struct Case {
+        uint32_t sr, access_code;
+    };
     for (Case c : {Case{0x0000, 0x11}, Case{0x2000, 0x15}}) {
         cpu_test_reset(0x4000, 0x2000, c.sr);
-        flat_write_words(0x4000, {0x3010}); // MOVE.W (A0),D0
+        flat_write_words(0x4000, {0x3010});  // MOVE.W (A0),D0
         cpu_a(0) = 0x1001;
         cpu_test_step();
         uint32_t sp = cpu_sp();
@@ -67,9 +69,9 @@ TEST_F(Exceptions, AddressErrorStacksTheGroupZeroFrame) {
 TEST_F(Exceptions, AFaultWhileStackingAFaultHaltsAndResets) {
     flat_write_long(0xFF0000, 0x3000);
     flat_write_long(0xFF0004, 0x5000);
-    flat_write_words(0x4000, {0x3010}); // MOVE.W (A0),D0
+    flat_write_words(0x4000, {0x3010});  // MOVE.W (A0),D0
     cpu_a(0) = 0x1001;
-    cpu_sp() = 0x2001; // the frame cannot be stacked
+    cpu_sp() = 0x2001;  // the frame cannot be stacked
     cpu_test_step();
     EXPECT_EQ(g_cpu_regs.pc, 0x5000u);
     EXPECT_EQ(cpu_sp(), 0x3000u);
@@ -83,9 +85,9 @@ TEST_F(Exceptions, AFaultOnTheFirstFetchOfAFaultsHandlerHalts) {
     struct Case {
         const char* what;
         uint16_t op;
-        uint32_t vector;     // whose handler is changed
-        uint32_t handler;    // odd: its fetch faults
-        uint32_t pc, sp;     // after the instruction and the handler's first step
+        uint32_t vector;   // whose handler is changed
+        uint32_t handler;  // odd: its fetch faults
+        uint32_t pc, sp;   // after the instruction and the handler's first step
     };
     const Case cases[] = {
         {"address error, odd handler: halt and reset", MOVE_W_A0_D0, 3, 0x10001, 0x5000, 0x3000},
@@ -145,7 +147,7 @@ TEST_F(Exceptions, MfpChannelsAreTakenByPriorityAgainstTheMask) {
 
     g_cpu_regs.sr = 0x2500;
     sched_dispatch(EV_MFP_CHANNEL + 10);
-    sched_dispatch(EV_MFP_CHANNEL + 14); // 10 was accepted first and is not displaced
+    sched_dispatch(EV_MFP_CHANNEL + 14);  // 10 was accepted first and is not displaced
     cpu_test_step();
     EXPECT_EQ(g_cpu_regs.sr & 0x0700, 0x0600u);
     EXPECT_EQ(g_cpu_regs.pc, handler(0x40 + 10) + 2);
@@ -164,7 +166,7 @@ TEST_F(Exceptions, MfpChannelsAreTakenByPriorityAgainstTheMask) {
 }
 
 TEST_F(Exceptions, HigherChannelWinsAndDisabledChannelsAreDropped) {
-    g_mfp.regs[MFP_IERA] = 0x7F; // channel 15 disabled
+    g_mfp.regs[MFP_IERA] = 0x7F;  // channel 15 disabled
     g_mfp.regs[MFP_IMRA] = 0xFF;
     g_mfp.regs[MFP_VR] = 0x40;
     g_mfp.regs[MFP_IPRA] = 0x80;
@@ -179,23 +181,23 @@ TEST_F(Exceptions, HigherChannelWinsAndDisabledChannelsAreDropped) {
 
 TEST_F(Exceptions, RteThatLowersTheMaskTakesAPendingLevel) {
     flat_write_words(0x4000, {RTE});
-    flat_write_word(0x2000, 0x2000); // SR mask 0
+    flat_write_word(0x2000, 0x2000);  // SR mask 0
     flat_write_long(0x2002, 0x6000);
     flat_write_words(0x6000, {NOP, NOP});
     g_cpu_regs.irq_pending = 1u << (16 + 2);
-    cpu_test_step(); // RTE accepts level 2
-    cpu_test_step(); // taken before the next instruction
+    cpu_test_step();  // RTE accepts level 2
+    cpu_test_step();  // taken before the next instruction
     EXPECT_EQ(g_cpu_regs.pc, handler(0x42) + 2);
     EXPECT_EQ(flat_read_long(cpu_sp() + 2), 0x6000u);
 }
 
 TEST_F(Exceptions, TraceFollowsTheInstructionAfterTheOneThatSetsT) {
     flat_write_words(0x4000, {RTE});
-    flat_write_word(0x2000, 0xA000); // T and S
+    flat_write_word(0x2000, 0xA000);  // T and S
     flat_write_long(0x2002, 0x6000);
     flat_write_words(0x6000, {NOP, NOP});
     cpu_test_step();
-    EXPECT_EQ(g_cpu_regs.pc, 0x6000u); // the RTE itself is not traced
+    EXPECT_EQ(g_cpu_regs.pc, 0x6000u);  // the RTE itself is not traced
     cpu_test_step();
     EXPECT_EQ(g_cpu_regs.pc, handler(9));
     EXPECT_EQ(flat_read_long(cpu_sp() + 2), 0x6002u);
@@ -204,13 +206,13 @@ TEST_F(Exceptions, TraceFollowsTheInstructionAfterTheOneThatSetsT) {
 TEST_F(Exceptions, AStaleTraceDelayDoesNotTraceAfterTIsSetAgain) {
     flat_write_words(0x4000, {NOP, NOP, NOP, NOP});
     cpu_set_sr(0xA700);
-    cpu_test_step(); // sets T's delay; not traced
+    cpu_test_step();  // sets T's delay; not traced
     cpu_set_sr(0x2700);
     cpu_test_step();
-    cpu_set_sr(0xA700); // T set again: the old delay is forgotten
-    cpu_test_step();    // not traced
+    cpu_set_sr(0xA700);  // T set again: the old delay is forgotten
+    cpu_test_step();     // not traced
     EXPECT_EQ(g_cpu_regs.pc, 0x4006u);
-    cpu_test_step(); // the next one is
+    cpu_test_step();  // the next one is
     EXPECT_EQ(g_cpu_regs.pc, handler(9));
 }
 
@@ -225,8 +227,8 @@ TEST_F(Exceptions, InterruptFromUserModeStacksOnTheSupervisorStack) {
     cpu_test_step();
     EXPECT_EQ(g_cpu_regs.usp_save, 0x1001u);
     EXPECT_EQ(cpu_sp(), 0x2000u - 6);
-    EXPECT_EQ(flat_read_word(0x2000 - 6), 0x8000u); // the old SR, T set
-    EXPECT_EQ(g_cpu_regs.sr & 0xA700, 0x2700u);          // T clear while the handler runs
+    EXPECT_EQ(flat_read_word(0x2000 - 6), 0x8000u);  // the old SR, T set
+    EXPECT_EQ(g_cpu_regs.sr & 0xA700, 0x2700u);      // T clear while the handler runs
     EXPECT_EQ(g_cpu_regs.pc, handler(31) + 2);
 }
 
@@ -256,4 +258,4 @@ TEST_F(Exceptions, SetSrKeepsOnlyTheImplementedBits) {
     EXPECT_EQ(g_cpu_regs.sr, 0xA71Fu);
 }
 
-} // namespace
+}  // namespace

@@ -36,14 +36,16 @@ protected:
 
 // Truth of the sixteen conditions (T F HI LS CC CS NE EQ VC VS PL MI GE LT GT LE).
 TEST(ConditionTest, TruthByCcr) {
-    struct Case { uint32_t ccr; const char* truth; };
+    struct Case {
+        uint32_t ccr;
+        const char* truth;
+    };
     const Case cases[] = {
-        {0x00, "10101010101010"},
-        {0x0A, "10101001011010"}, // N V: GE, GT true
-        {0x08, "10101010010101"}, // N: LT, LE, MI true
-        {0x04, "01100110101001"}, // Z: EQ, LS, LE true
-        {0x11, "01011010101010"}, // X C: X ignored
-        {0x02, "10101001100101"}, // V
+        {0x00, "10101010101010"}, {0x0A, "10101001011010"},  // N V: GE, GT true
+        {0x08, "10101010010101"},                            // N: LT, LE, MI true
+        {0x04, "01100110101001"},                            // Z: EQ, LS, LE true
+        {0x11, "01011010101010"},                            // X C: X ignored
+        {0x02, "10101001100101"},                            // V
         {0x0F, "01010101011001"},
     };
     for (const auto& c : cases) {
@@ -51,11 +53,10 @@ TEST(ConditionTest, TruthByCcr) {
         EXPECT_EQ(g_cc_routines[0](), 1u);
         EXPECT_EQ(g_cc_routines[1](), 0u);
         for (int cc = 2; cc < 16; ++cc)
-            EXPECT_EQ(g_cc_routines[cc]() != 0, c.truth[cc - 2] == '1')
-                << "ccr " << c.ccr << " cc " << cc;
+            EXPECT_EQ(g_cc_routines[cc]() != 0, c.truth[cc - 2] == '1') << "ccr " << c.ccr << " cc " << cc;
     }
     g_cpu_regs.sr = 0x2704;
-    EXPECT_EQ(cpu_cc_eq(), 4u); // not reduced to 1
+    EXPECT_EQ(cpu_cc_eq(), 4u);  // not reduced to 1
     EXPECT_EQ(cpu_cc_ls(), 4u);
 }
 
@@ -79,7 +80,11 @@ TEST_F(FlowTest, ConditionalBranchesFollowTheRoutines) {
 }
 
 TEST_F(FlowTest, BranchForms) {
-    struct Case { const char* name; std::vector<uint16_t> code; uint32_t pc, cycles, pushed; };
+    struct Case {
+        const char* name;
+        std::vector<uint16_t> code;
+        uint32_t pc, cycles, pushed;
+    };
     const Case cases[] = {
         {"BRA.B *", {0x60FE}, kPc, 8, 0},
         {"BRA.W +$100", {0x6000, 0x0100}, kPc + 0x102, 12, 0},
@@ -105,7 +110,9 @@ TEST_F(FlowTest, BranchForms) {
 // the opcode stacked; work done before the test stays.
 TEST_F(FlowTest, OddBranchTargetRaisesAddressError) {
     struct Case {
-        const char* name; std::vector<uint16_t> code; uint32_t sr, d0;
+        const char* name;
+        std::vector<uint16_t> code;
+        uint32_t sr, d0;
         uint32_t fault_addr, code_bits, frame_sp, d0_after, pushed;
     };
     const Case cases[] = {
@@ -131,14 +138,16 @@ TEST_F(FlowTest, OddBranchTargetRaisesAddressError) {
         EXPECT_EQ(flat_read_word(c.frame_sp + 8), c.sr) << c.name;
         EXPECT_EQ(flat_read_long(c.frame_sp + 10), kPc + 2) << c.name;
         EXPECT_EQ(cpu_d(0), c.d0_after) << c.name;
-        if (c.pushed) {
-            EXPECT_EQ(flat_read_long(kSsp - 4), c.pushed) << c.name;
-        }
+        if (c.pushed) { EXPECT_EQ(flat_read_long(kSsp - 4), c.pushed) << c.name; }
     }
 }
 
 TEST_F(FlowTest, Dbcc) {
-    struct Case { const char* name; uint16_t op; uint32_t sr, d0, d0_after, pc, cycles; };
+    struct Case {
+        const char* name;
+        uint16_t op;
+        uint32_t sr, d0, d0_after, pc, cycles;
+    };
     const Case cases[] = {
         {"DBF expires", 0x51C8, 0x2700, 0x12340000, 0x1234FFFF, kPc + 4, 14},
         {"DBF loops", 0x51C8, 0x2700, 0x12340001, 0x12340000, kPc + 2 - 8, 10},
@@ -157,7 +166,11 @@ TEST_F(FlowTest, Dbcc) {
 }
 
 TEST_F(FlowTest, JmpAndJsr) {
-    struct Case { const char* name; std::vector<uint16_t> code; uint32_t pc, cycles, pushed; };
+    struct Case {
+        const char* name;
+        std::vector<uint16_t> code;
+        uint32_t pc, cycles, pushed;
+    };
     const Case cases[] = {
         {"JMP (A0)", {0x4ED0}, 0x3000, 8, 0},
         {"JMP $123456", {0x4EF9, 0x0012, 0x3456}, 0x123456, 12, 0},
@@ -173,9 +186,7 @@ TEST_F(FlowTest, JmpAndJsr) {
         EXPECT_EQ(g_cpu_regs.pc, c.pc) << c.name;
         EXPECT_EQ(cycles_, c.cycles) << c.name;
         EXPECT_EQ(cpu_sp(), c.pushed ? kSsp - 4 : kSsp) << c.name;
-        if (c.pushed) {
-            EXPECT_EQ(flat_read_long(kSsp - 4), c.pushed) << c.name;
-        }
+        if (c.pushed) { EXPECT_EQ(flat_read_long(kSsp - 4), c.pushed) << c.name; }
     }
 }
 
@@ -200,7 +211,7 @@ TEST_F(FlowTest, RtsAndRtr) {
     EXPECT_EQ(g_cpu_regs.pc, 0x3000u);
     EXPECT_EQ(cpu_sp(), kSsp);
     EXPECT_EQ(cycles_, 16u);
-    EXPECT_EQ(g_trace_history.value[(g_trace_history.index - 1) % TRACE_SIZE], kSsp); // the new A7
+    EXPECT_EQ(g_trace_history.value[(g_trace_history.index - 1) % TRACE_SIZE], kSsp);  // the new A7
 
     cpu_test_reset(kPc);
     cpu_sp() = kSsp - 6;
@@ -232,9 +243,9 @@ TEST_F(FlowTest, RteInUserModeIsPrivileged) {
     flat_write_long(kUsp, 0xDEADBEEF);
     run({0x4E73}, 0x0000);
     EXPECT_EQ(g_cpu_regs.pc, kHandler);
-    EXPECT_EQ(g_cpu_regs.usp_save, kUsp); // the user stack was not popped
+    EXPECT_EQ(g_cpu_regs.usp_save, kUsp);  // the user stack was not popped
     EXPECT_EQ(cpu_sp(), kSsp - 6);
-    EXPECT_EQ(flat_read_long(kSsp - 4), kPc); // the opcode's address
+    EXPECT_EQ(flat_read_long(kSsp - 4), kPc);  // the opcode's address
 }
 
-} // namespace
+}  // namespace

@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "core/bus.h"
+#include "core/cpu_loop.h"
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
-#include "core/cpu_loop.h"
 #include "firmware/iocs.h"
 #include "machine/scheduler.h"
 #include "support/flat_bus.h"
@@ -41,7 +41,7 @@ void routine_that_faults() {
     std::vector<uint8_t> buffer(4096, 0x5A);
     Guard guard;
     mem_write_word(kData, 0x1111);
-    mem_write_word(kData + 0x101, buffer[0]); // odd: address error
+    mem_write_word(kData + 0x101, buffer[0]);  // odd: address error
     mem_write_word(kData + 2, 0x2222);
     g_progress.after_fault = true;
 }
@@ -61,7 +61,7 @@ protected:
     void expect_address_error_frame(uint32_t fault_addr, uint32_t opcode, uint32_t stacked_pc) {
         EXPECT_EQ(g_cpu_regs.pc, kAddressErrorHandler);
         EXPECT_EQ(cpu_sp(), kSsp - 14);
-        EXPECT_EQ(flat_read_word(kSsp - 14), (opcode & 0xFFE0) | 0x05); // supervisor data write
+        EXPECT_EQ(flat_read_word(kSsp - 14), (opcode & 0xFFE0) | 0x05);  // supervisor data write
         EXPECT_EQ(flat_read_long(kSsp - 12), fault_addr);
         EXPECT_EQ(flat_read_word(kSsp - 8), opcode);
         EXPECT_EQ(flat_read_word(kSsp - 6), 0x2700u);
@@ -123,4 +123,4 @@ TEST_F(HostFault, AFaultWhileUnwindingIsNotRaised) {
     expect_address_error_frame(kData + 0x101, TRAP_15, kPc + 2);
 }
 
-} // namespace
+}  // namespace

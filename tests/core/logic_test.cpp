@@ -26,41 +26,40 @@ protected:
 struct OperandCase {
     const char* name;
     std::vector<uint16_t> code;
-    uint32_t d0, d1, a0, mem;              // mem: the long at kData
+    uint32_t d0, d1, a0, mem;  // mem: the long at kData
     uint32_t out_d0, out_d1, out_a0, out_mem;
     uint32_t ccr, length, cycles;
 };
 
 const OperandCase kOperandCases[] = {
     // Byte op on Dn keeps the upper 24 bits.
-    {"AND.B (A0),D0", {0xC010}, 0x123456FF, 0, kData, 0x0F000000,
-     0x1234560F, 0, kData, 0x0F000000, 0x10, 2, 8},
-    {"AND.L D1,-(A0)", {0xC3A0}, 0, 0x8000FFFF, kData + 4, 0xF0F0F0F0,
-     0, 0x8000FFFF, kData, 0x8000F0F0, 0x18, 2, 22},
-    {"OR.W D1,(A0)", {0x8350}, 0, 0x00008001, kData, 0x01000000,
-     0, 0x00008001, kData, 0x81010000, 0x18, 2, 12},
-    {"OR.B #$80,D1", {0x823C, 0x0080}, 0, 0x12345600, kData, 0,
-     0, 0x12345680, kData, 0, 0x18, 4, 8},
-    {"EOR.L D0,D0", {0xB180}, 0xDEADBEEF, 0, kData, 0,
-     0, 0, kData, 0, 0x14, 2, 12},
+    {"AND.B (A0),D0", {0xC010}, 0x123456FF, 0, kData, 0x0F000000, 0x1234560F, 0, kData, 0x0F000000, 0x10, 2, 8},
+    {"AND.L D1,-(A0)", {0xC3A0}, 0, 0x8000FFFF, kData + 4, 0xF0F0F0F0, 0, 0x8000FFFF, kData, 0x8000F0F0, 0x18, 2, 22},
+    {"OR.W D1,(A0)", {0x8350}, 0, 0x00008001, kData, 0x01000000, 0, 0x00008001, kData, 0x81010000, 0x18, 2, 12},
+    {"OR.B #$80,D1", {0x823C, 0x0080}, 0, 0x12345600, kData, 0, 0, 0x12345680, kData, 0, 0x18, 4, 8},
+    {"EOR.L D0,D0", {0xB180}, 0xDEADBEEF, 0, kData, 0, 0, 0, kData, 0, 0x14, 2, 12},
     // EOR into Dn stores only the low word.
-    {"EOR.W D1,D0", {0xB340}, 0xAAAA5555, 0x0000FFFF, kData, 0,
-     0xAAAAAAAA, 0x0000FFFF, kData, 0, 0x18, 2, 8},
+    {"EOR.W D1,D0", {0xB340}, 0xAAAA5555, 0x0000FFFF, kData, 0, 0xAAAAAAAA, 0x0000FFFF, kData, 0, 0x18, 2, 8},
     // The immediate word comes first, the absolute address after it.
-    {"ANDI.B #$0F,$3000.W", {0x0238, 0x000F, 0x3000}, 0, 0, 0, 0xF5FFFFFF,
-     0, 0, 0, 0x05FFFFFF, 0x10, 6, 20},
-    {"ANDI.W #$00FF,D0", {0x0240, 0x00FF}, 0x1234ABCD, 0, kData, 0,
-     0x123400CD, 0, kData, 0, 0x10, 4, 8},
-    {"ORI.L #$80000000,D0", {0x0080, 0x8000, 0x0000}, 1, 0, kData, 0,
-     0x80000001, 0, kData, 0, 0x18, 6, 16},
-    {"EORI.W #$FFFF,(A0)+", {0x0A58, 0xFFFF}, 0, 0, kData, 0xFFFF1234,
-     0, 0, kData + 2, 0x00001234, 0x14, 4, 16},
-    {"EORI.L #$0F0F0F0F,(4,A0)", {0x0AA8, 0x0F0F, 0x0F0F, 0x0004}, 0, 0, kData - 4, 0xFFFF0000,
-     0, 0, kData - 4, 0xF0F00F0F, 0x18, 8, 32},
-    {"NOT.W (A0)", {0x4650}, 0, 0, kData, 0x0F0F0000,
-     0, 0, kData, 0xF0F00000, 0x18, 2, 12},
-    {"NOT.L D0", {0x4680}, 0xFFFFFFFF, 0, kData, 0,
-     0, 0, kData, 0, 0x14, 2, 6},
+    {"ANDI.B #$0F,$3000.W", {0x0238, 0x000F, 0x3000}, 0, 0, 0, 0xF5FFFFFF, 0, 0, 0, 0x05FFFFFF, 0x10, 6, 20},
+    {"ANDI.W #$00FF,D0", {0x0240, 0x00FF}, 0x1234ABCD, 0, kData, 0, 0x123400CD, 0, kData, 0, 0x10, 4, 8},
+    {"ORI.L #$80000000,D0", {0x0080, 0x8000, 0x0000}, 1, 0, kData, 0, 0x80000001, 0, kData, 0, 0x18, 6, 16},
+    {"EORI.W #$FFFF,(A0)+", {0x0A58, 0xFFFF}, 0, 0, kData, 0xFFFF1234, 0, 0, kData + 2, 0x00001234, 0x14, 4, 16},
+    {"EORI.L #$0F0F0F0F,(4,A0)",
+     {0x0AA8, 0x0F0F, 0x0F0F, 0x0004},
+     0,
+     0,
+     kData - 4,
+     0xFFFF0000,
+     0,
+     0,
+     kData - 4,
+     0xF0F00F0F,
+     0x18,
+     8,
+     32},
+    {"NOT.W (A0)", {0x4650}, 0, 0, kData, 0x0F0F0000, 0, 0, kData, 0xF0F00000, 0x18, 2, 12},
+    {"NOT.L D0", {0x4680}, 0xFFFFFFFF, 0, kData, 0, 0, 0, kData, 0, 0x14, 2, 6},
 };
 
 TEST_F(LogicTest, OperandForms) {
@@ -126,8 +125,8 @@ TEST_F(LogicTest, AndiSrToUserModeSwitchesStacks) {
 
 TEST_F(LogicTest, AndiSrLoweringTheMaskTakesPendingInterrupt) {
     cpu_test_reset(kPc, kSsp, 0x2700);
-    g_cpu_regs.irq_pending = 1u << 17;            // level 1 held back by the mask
-    flat_write_long(0x64, 0x4000);       // autovector 25
+    g_cpu_regs.irq_pending = 1u << 17;  // level 1 held back by the mask
+    flat_write_long(0x64, 0x4000);      // autovector 25
     load_code({0x027C, 0xF8FF});
     flat_write_words(0x4000, {0x0000, 0x0000});  // ORI.B #0,D0
     cpu_test_step();

@@ -27,8 +27,8 @@ struct Vector {
     uint32_t length;
 };
 
-constexpr uint32_t kGroup0Frame = 14; // bytes of a bus or address error frame
-constexpr uint32_t kNormalFrame = 6;  // SR and PC
+constexpr uint32_t kGroup0Frame = 14;  // bytes of a bus or address error frame
+constexpr uint32_t kNormalFrame = 6;   // SR and PC
 constexpr uint32_t kCcr = 0x1F, kNzvc = 0x0F;
 
 struct RamDiff {
@@ -39,10 +39,10 @@ struct RamDiff {
 struct Outcome {
     uint32_t want[F_COUNT];
     uint32_t got[F_COUNT];
-    uint32_t diff_fields = 0;          // bit per Field that differs
-    std::vector<RamDiff> ram;          // listed bytes that differ
-    std::vector<uint32_t> stray;       // bytes written outside the listed ones
-    std::vector<std::pair<uint32_t, uint8_t>> written; // every byte written, as it was left
+    uint32_t diff_fields = 0;                           // bit per Field that differs
+    std::vector<RamDiff> ram;                           // listed bytes that differ
+    std::vector<uint32_t> stray;                        // bytes written outside the listed ones
+    std::vector<std::pair<uint32_t, uint8_t>> written;  // every byte written, as it was left
     uint32_t cycles = 0;
     // The core's bytes at its final SSP: a group-0 frame and, for JSR, the
     // return address above it.
@@ -58,12 +58,12 @@ struct Case {
 };
 
 struct KnownDifference {
-    const char* name;       // short label for the summary
-    const char* groups;     // group file names separated by spaces, or "*"
-    const char* condition;  // when the entry applies
-    const char* reason;     // why the core differs there and what it gives
-    bool (*applies)(const Case& c); // the vector is of the case the condition names
-    bool (*holds)(const Case& c);   // the core's result is exactly what the reason says
+    const char* name;                // short label for the summary
+    const char* groups;              // group file names separated by spaces, or "*"
+    const char* condition;           // when the entry applies
+    const char* reason;              // why the core differs there and what it gives
+    bool (*applies)(const Case& c);  // the vector is of the case the condition names
+    bool (*holds)(const Case& c);    // the core's result is exactly what the reason says
     uint32_t count;
 };
 
@@ -108,4 +108,4 @@ Verdict judge(const std::string& group, const Vector& v, Outcome& o);
 std::span<KnownDifference> known_differences();
 std::span<WrongData> wrong_data();
 
-} // namespace steps
+}  // namespace steps

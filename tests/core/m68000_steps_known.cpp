@@ -92,7 +92,7 @@ int an_field(const Vector& v, uint32_t r) {
 
 struct AnOperand {
     uint32_t reg;
-    bool predec; // -(An), else (An)+
+    bool predec;  // -(An), else (An)+
 };
 
 // The (An)+ and -(An) operands of the opcode; gives their number.
@@ -108,7 +108,7 @@ int an_operands(uint32_t op, AnOperand out[2]) {
     int n = 0;
     uint32_t mode = (op >> 3) & 7;
     if (mode == 3 || mode == 4) out[n++] = {op & 7, mode == 4};
-    if (top >= 1 && top <= 3) { // MOVE destination
+    if (top >= 1 && top <= 3) {  // MOVE destination
         uint32_t dmode = (op >> 6) & 7;
         if (dmode == 3 || dmode == 4) out[n++] = {(op >> 9) & 7, dmode == 4};
     }
@@ -137,20 +137,23 @@ bool an_stepped_before_access(uint32_t op) {
     uint32_t top = op >> 12;
     bool sized = (op & 0xC0) != 0xC0;
     bool memory = ((op >> 3) & 7) >= 2;
-    if ((op & 0xFB80) == 0x4880) return false; // MOVEM
+    if ((op & 0xFB80) == 0x4880) return false;  // MOVEM
     switch (top) {
-    case 0x0: { // ORI ANDI SUBI ADDI EORI <ea>
+    case 0x0: {  // ORI ANDI SUBI ADDI EORI <ea>
         uint32_t kind = (op >> 9) & 7;
         return (op & 0x100) || kind == 4 || kind >= 6;
     }
-    case 0x4: { // NEGX NEG NOT
+    case 0x4: {  // NEGX NEG NOT
         uint32_t hi = op & 0xFF00;
         return !(sized && (hi == 0x4000 || hi == 0x4400 || hi == 0x4600));
     }
-    case 0x5: return !sized;                                            // ADDQ SUBQ
-    case 0x8: case 0x9: case 0xC: case 0xD: return !((op & 0x100) && sized && memory); // Dn,<ea>
-    case 0xB: return !((op & 0x100) && sized);                          // EOR, CMPM
-    case 0xE: return sized;                                             // shift of memory
+    case 0x5: return !sized;  // ADDQ SUBQ
+    case 0x8:
+    case 0x9:
+    case 0xC:
+    case 0xD: return !((op & 0x100) && sized && memory);  // Dn,<ea>
+    case 0xB: return !((op & 0x100) && sized);            // EOR, CMPM
+    case 0xE: return sized;                               // shift of memory
     default: return true;
     }
 }
@@ -181,8 +184,8 @@ bool an_as_described(const Case& c) {
 // Frame offsets: 0-1 access word (instruction bits 15-5, access code 4-0),
 // 2-5 access address, 6-7 instruction word, 8-9 SR, 10-13 PC.
 enum FrameEdit : uint32_t {
-    kAddressLow2 = 1,  // the core's access address is 2 below the chip's
-    kWriteForRead = 2, // the core's access code is a write where the chip's is a read
+    kAddressLow2 = 1,   // the core's access address is 2 below the chip's
+    kWriteForRead = 2,  // the core's access code is a write where the chip's is a read
 };
 
 // An address error on a data access that both took. Only the registers in
@@ -276,15 +279,17 @@ bool sbcd_as_described(const Case& c) {
     uint32_t sr = v.initial.reg[F_SR], x = (sr >> 4) & 1;
     uint32_t plain = (d - s - x) & 0xFF, r = plain;
     bool carry = false;
+    // clang-format off
     if ((d & 0xF) < (s & 0xF) + x || (plain & 0xF) > 9) { carry = r < 6; r -= 6; }
     if (d < s + x || plain > 0x99) { r -= 0x60; carry = true; }
+    // clang-format on
     r &= 0xFF;
     uint32_t ccr = sr & (SR_N | SR_V | SR_Z);
     if (r) ccr &= ~SR_Z;
     if (carry) ccr |= SR_X | SR_C;
     if ((o.got[F_SR] & kCcr) != ccr) return false;
     uint32_t op = opcode(v);
-    if (!(op & 8)) { // register form: the low byte of Dx
+    if (!(op & 8)) {  // register form: the low byte of Dx
         int fx = F_D0 + int((op >> 9) & 7);
         return o.ram.empty() && only(o, bit(fx), kCcr) && ((o.want[fx] ^ o.got[fx]) & ~0xFFu) == 0 &&
                (o.got[fx] & 0xFF) == r;
@@ -307,7 +312,8 @@ KnownDifference g_known[] = {
      [](const Case& c) {
          return c.o.ram.empty() && only(c.o, 0, SR_N | SR_V) &&
                 ((c.o.got[F_SR] ^ c.v.initial.reg[F_SR]) & (SR_N | SR_V)) == 0;
-     }, 0},
+     },
+     0},
     {"SBCD digits", "SBCD", "an operand byte is not valid BCD (a digit above 9)",
      "the core also adjusts a digit above 9 without a borrow (low digit above 9, result above $99), "
      "as its decimal adjustment rule says; the chip adjusts only on a borrow. The result byte and "
@@ -318,7 +324,8 @@ KnownDifference g_known[] = {
      [](const Case& c) { return (c.v.final.reg[F_SR] & SR_V) && !chip_took(c.v, 0x14); },
      [](const Case& c) {
          return c.o.ram.empty() && only(c.o, 0, SR_N | SR_Z | SR_C) && (c.o.got[F_SR] & kNzvc) == SR_V;
-     }, 0},
+     },
+     0},
     {"divide by zero", "DIVU DIVS", "divisor 0 (the chip takes the zero-divide trap)",
      "a zero divisor traps with the CCR as it was; the chip clears N, Z, V and C first. SR and the "
      "stacked SR keep the initial CCR, all else is the chip's",
@@ -331,7 +338,8 @@ KnownDifference g_known[] = {
              return false;
          be_write16(want, sr);
          return std::memcmp(c.o.core_stack, want, kNormalFrame) == 0;
-     }, 0},
+     },
+     0},
     {"CHK flags", "CHK", "no address error",
      "CHK sets N for Dn < 0, clears it otherwise and leaves Z, V and C unchanged, in SR and, when "
      "it traps, in the stacked SR; all else is the chip's",
@@ -346,8 +354,10 @@ KnownDifference g_known[] = {
              return false;
          be_write16(want, (c.v.initial.reg[F_SR] & ~kCcr) | ccr);
          return std::memcmp(c.o.core_stack, want, kNormalFrame) == 0;
-     }, 0},
-    {"ASR count", "ASR.b ASR.w ASR.l", "count in a register at or above the size, negative operand, the chip has C = X = 0",
+     },
+     0},
+    {"ASR count", "ASR.b ASR.w ASR.l",
+     "count in a register at or above the size, negative operand, the chip has C = X = 0",
      "a count at or above the size leaves the sign bit as the last bit shifted out, so C = X = 1 "
      "(the manual's rule); all else is the chip's",
      [](const Case& c) {
@@ -361,13 +371,14 @@ KnownDifference g_known[] = {
      },
      [](const Case& c) {
          return c.o.ram.empty() && only(c.o, 0, SR_X | SR_C) && (c.o.got[F_SR] & (SR_X | SR_C)) == (SR_X | SR_C);
-     }, 0},
+     },
+     0},
     {"address error PC", "*", "address error on a data access or on a branch to an odd target",
      "the core stacks the word after the opcode as the PC (it takes a Bcc, BSR or DBcc to an odd "
      "target within the branch); the chip's depends on how far its prefetch has run. All else is "
      "the chip's",
-     [](const Case& c) { return chip_took(c.v, 0x0C); },
-     [](const Case& c) { return data_fault_as_described(c, 0, 0); }, 0},
+     [](const Case& c) { return chip_took(c.v, 0x0C); }, [](const Case& c) { return data_fault_as_described(c, 0, 0); },
+     0},
     {"address error An", "*", "address error on a data access with an (An)+ or -(An) operand",
      "as above, and An differs by 2 or 4: the core's operand routine steps An before the access; "
      "a read-modify-write operand (read without the step), CMPM (steps after each access) and MOVEM "
@@ -400,7 +411,8 @@ KnownDifference g_known[] = {
              return false;
          fetch_fault_frame(c.v, chip, c.o.got[F_SSP], want, kGroup0Frame);
          return std::memcmp(c.o.core_stack, want, kGroup0Frame) == 0;
-     }, 0},
+     },
+     0},
     {"odd JSR target", "JSR", "address error on the fetch at an odd target",
      "as for JMP, and the core has pushed the return address (the word after the instruction) "
      "before the target is fetched, so its frame lies 4 bytes lower; the chip faults before the push. "
@@ -416,11 +428,11 @@ KnownDifference g_known[] = {
              return false;
          for (uint32_t a : o.stray)
              if (((a - core_sp) & 0xFFFFFF) >= 4) return false;
-         be_write32(want + kGroup0Frame,
-                    c.v.initial.reg[F_PC] + 2 + 2 * control_ext_words(opcode(c.v) & 0x3F));
+         be_write32(want + kGroup0Frame, c.v.initial.reg[F_PC] + 2 + 2 * control_ext_words(opcode(c.v) & 0x3F));
          fetch_fault_frame(c.v, chip, core_sp, want, sizeof want);
          return std::memcmp(o.core_stack, want, sizeof want) == 0;
-     }, 0},
+     },
+     0},
 };
 
 bool in_groups(const char* groups, const std::string& group) {
@@ -448,9 +460,7 @@ KnownDifference* find_known(const Case& c) {
 // name; each is skipped only while it shows the fault.
 
 
-bool d2_upper_changed(const Vector& v) {
-    return ((v.initial.reg[F_D0 + 2] ^ v.final.reg[F_D0 + 2]) & 0xFFFFFF00) != 0;
-}
+bool d2_upper_changed(const Vector& v) { return ((v.initial.reg[F_D0 + 2] ^ v.final.reg[F_D0 + 2]) & 0xFFFFFF00) != 0; }
 
 // Extension words of a word-sized data source.
 uint32_t data_ext_words(uint32_t ea) {
@@ -461,9 +471,7 @@ uint32_t data_ext_words(uint32_t ea) {
 }
 
 // A divide's address of the next instruction.
-uint32_t divide_next_pc(const Vector& v) {
-    return v.initial.reg[F_PC] + 2 + 2 * data_ext_words(opcode(v) & 0x3F);
-}
+uint32_t divide_next_pc(const Vector& v) { return v.initial.reg[F_PC] + 2 + 2 * data_ext_words(opcode(v) & 0x3F); }
 
 // The chip took the zero-divide trap, and its frame holds the opcode's
 // address as the PC.
@@ -525,4 +533,4 @@ Verdict judge(const std::string& group, const Vector& v, Outcome& o) {
 std::span<KnownDifference> known_differences() { return g_known; }
 std::span<WrongData> wrong_data() { return g_wrong; }
 
-} // namespace steps
+}  // namespace steps

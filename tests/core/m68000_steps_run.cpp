@@ -1,8 +1,8 @@
 // Loading the vectors and running one through the real run loop.
 #include "m68000_steps.h"
 
-#include <nlohmann/json.hpp>
 #include <zlib.h>
+#include <nlohmann/json.hpp>
 
 #include <cstring>
 
@@ -14,9 +14,8 @@
 namespace steps {
 
 const char* field_name(int f) {
-    static const char* const names[F_COUNT] = {
-        "D0", "D1", "D2", "D3", "D4", "D5", "D6", "D7",
-        "A0", "A1", "A2", "A3", "A4", "A5", "A6", "USP", "SSP", "SR", "PC"};
+    static const char* const names[F_COUNT] = {"D0", "D1", "D2", "D3", "D4", "D5",  "D6",  "D7", "A0", "A1",
+                                               "A2", "A3", "A4", "A5", "A6", "USP", "SSP", "SR", "PC"};
     return names[f];
 }
 
@@ -32,9 +31,8 @@ bool read_gzip(const std::string& path, std::string& out) {
 }
 
 CpuState parse_state(const nlohmann::json& j) {
-    static const char* const keys[F_COUNT] = {
-        "d0", "d1", "d2", "d3", "d4", "d5", "d6", "d7",
-        "a0", "a1", "a2", "a3", "a4", "a5", "a6", "usp", "ssp", "sr", "pc"};
+    static const char* const keys[F_COUNT] = {"d0", "d1", "d2", "d3", "d4", "d5",  "d6",  "d7", "a0", "a1",
+                                              "a2", "a3", "a4", "a5", "a6", "usp", "ssp", "sr", "pc"};
     CpuState s{};
     for (int f = 0; f < F_COUNT; ++f) s.reg[f] = j.at(keys[f]).get<uint32_t>();
     const auto& pf = j.at("prefetch");
@@ -64,9 +62,15 @@ Vector parse_vector(const nlohmann::json& j) {
 
 bool load_group(const std::string& path, std::vector<Vector>& out, std::string& error) {
     std::string text;
-    if (!read_gzip(path, text)) { error = "cannot read " + path; return false; }
+    if (!read_gzip(path, text)) {
+        error = "cannot read " + path;
+        return false;
+    }
     nlohmann::json doc = parse_without_transactions(text);
-    if (doc.is_discarded() || !doc.is_array()) { error = "not a JSON array: " + path; return false; }
+    if (doc.is_discarded() || !doc.is_array()) {
+        error = "not a JSON array: " + path;
+        return false;
+    }
     try {
         for (const auto& j : doc) out.push_back(parse_vector(j));
     } catch (const nlohmann::json::exception& e) {
@@ -78,7 +82,10 @@ bool load_group(const std::string& path, std::vector<Vector>& out, std::string& 
 
 bool load_vector_lines(const std::string& path, std::vector<Vector>& out, std::string& error) {
     std::string text;
-    if (!read_gzip(path, text)) { error = "cannot read " + path; return false; } // reads plain files too
+    if (!read_gzip(path, text)) {
+        error = "cannot read " + path;
+        return false;
+    }  // reads plain files too
     size_t line_number = 0;
     for (size_t at = 0; at < text.size();) {
         size_t end = text.find('\n', at);
@@ -89,7 +96,10 @@ bool load_vector_lines(const std::string& path, std::vector<Vector>& out, std::s
         if (line.find_first_not_of(" \t\r") == std::string::npos) continue;
         nlohmann::json j = parse_without_transactions(line);
         std::string where = path + " line " + std::to_string(line_number);
-        if (j.is_discarded() || !j.is_object()) { error = where + ": not a JSON object"; return false; }
+        if (j.is_discarded() || !j.is_object()) {
+            error = where + ": not a JSON object";
+            return false;
+        }
         try {
             out.push_back(parse_vector(j));
         } catch (const nlohmann::json::exception& e) {
@@ -121,13 +131,18 @@ bool s_write_overflow;
 
 void log_write(uint32_t addr, uint32_t n) {
     for (uint32_t i = 0; i < n; ++i) {
-        if (s_write_count == kWriteLogSize) { s_write_overflow = true; return; }
+        if (s_write_count == kWriteLogSize) {
+            s_write_overflow = true;
+            return;
+        }
         s_write_log[s_write_count++] = (addr + i) & 0xFFFFFF;
     }
 }
+// clang-format off
 void logged_write_byte(uint32_t a, uint32_t v) { log_write(a, 1); s_plain_write_byte[bus_page(a)](a, v); }
 void logged_write_word(uint32_t a, uint32_t v) { log_write(a, 2); s_plain_write_word[bus_page(a)](a, v); }
 void logged_write_long(uint32_t a, uint32_t v) { log_write(a, 4); s_plain_write_long[bus_page(a)](a, v); }
+// clang-format on
 
 void install_bus() {
     flat_bus_install();
@@ -148,7 +163,10 @@ void install_bus() {
 // The byte a RAM list holds at addr.
 bool listed_byte(const std::vector<std::pair<uint32_t, uint8_t>>& ram, uint32_t addr, uint8_t& value) {
     for (const auto& [a, b] : ram)
-        if (a == (addr & 0xFFFFFF)) { value = b; return true; }
+        if (a == (addr & 0xFFFFFF)) {
+            value = b;
+            return true;
+        }
     return false;
 }
 
@@ -220,4 +238,4 @@ void run_vector(const Vector& v, Outcome& o) {
 }
 
 
-} // namespace steps
+}  // namespace steps

@@ -71,19 +71,20 @@ void print_failure(const std::string& group, const Vector& v, const Outcome& o) 
     for (int f = 0; f < F_COUNT; ++f) {
         if (!(o.diff_fields & bit(f))) continue;
         if (f == F_SR)
-            std::printf("      SR : expected $%04X %s, got $%04X %s\n", o.want[f],
-                        ccr_text(o.want[f]).c_str(), o.got[f], ccr_text(o.got[f]).c_str());
-        else
-            std::printf("      %-3s: expected $%08X, got $%08X\n", field_name(f), o.want[f], o.got[f]);
+            std::printf("      SR : expected $%04X %s, got $%04X %s\n", o.want[f], ccr_text(o.want[f]).c_str(),
+                        o.got[f], ccr_text(o.got[f]).c_str());
+        else std::printf("      %-3s: expected $%08X, got $%08X\n", field_name(f), o.want[f], o.got[f]);
     }
     size_t shown = 0;
     for (const auto& d : o.ram) {
-        if (++shown > 8) { std::printf("      ... %zu RAM bytes differ\n", o.ram.size()); break; }
+        if (++shown > 8) {
+            std::printf("      ... %zu RAM bytes differ\n", o.ram.size());
+            break;
+        }
         std::printf("      RAM $%06X: expected $%02X, got $%02X\n", d.addr, d.want, d.got);
     }
     if (!o.stray.empty())
-        std::printf("      %zu bytes written outside the listed RAM, first at $%06X\n",
-                    o.stray.size(), o.stray[0]);
+        std::printf("      %zu bytes written outside the listed RAM, first at $%06X\n", o.stray.size(), o.stray[0]);
     for (const auto& k : known_differences())
         if (in_groups(k.groups, group) && k.applies(Case{group, v, o}))
             std::printf("      a case of \"%s\", but the core's result is not what its reason says\n", k.name);
@@ -113,8 +114,7 @@ TEST(m68000_steps, AllVectors) {
     std::vector<std::string> files;
     for (const auto& e : fs::directory_iterator(dir, ec)) {
         std::string name = e.path().filename().string();
-        if (name.size() > 8 && name.compare(name.size() - 8, 8, ".json.gz") == 0)
-            files.push_back(e.path().string());
+        if (name.size() > 8 && name.compare(name.size() - 8, 8, ".json.gz") == 0) files.push_back(e.path().string());
     }
     ASSERT_FALSE(ec) << "cannot list " << dir << ": " << ec.message();
     ASSERT_FALSE(files.empty()) << "no *.json.gz vectors in " << dir;
@@ -144,7 +144,10 @@ TEST(m68000_steps, AllVectors) {
             if (verdict.kind != Verdict::kWrongData && o.cycles == v.length) ++cycles_ok;
             switch (verdict.kind) {
             case Verdict::kMatch: ++match; break;
-            case Verdict::kListed: ++verdict.known->count; ++known; break;
+            case Verdict::kListed:
+                ++verdict.known->count;
+                ++known;
+                break;
             case Verdict::kWrongData:
                 ++verdict.wrong->seen;
                 if (verdict.known) ++verdict.known->count;
@@ -156,8 +159,8 @@ TEST(m68000_steps, AllVectors) {
                 break;
             }
         }
-        std::printf("  %-12s %7zu %7u %7u %7u %7u %9u\n", group.c_str(), vectors.size(), match, known, wrong,
-                    failed, cycles_ok);
+        std::printf("  %-12s %7zu %7u %7u %7u %7u %9u\n", group.c_str(), vectors.size(), match, known, wrong, failed,
+                    cycles_ok);
         for (const auto& [v, o] : failures) print_failure(group, *v, o);
         total += vectors.size();
         total_match += match;
@@ -177,15 +180,13 @@ TEST(m68000_steps, AllVectors) {
     std::printf("  %-12s %7llu %7llu %7llu %7llu %7llu %9llu\n", "total", (unsigned long long)total,
                 (unsigned long long)total_match, (unsigned long long)total_known, (unsigned long long)total_wrong,
                 (unsigned long long)total_failed, (unsigned long long)total_cycles_ok);
-    std::printf("cycle counts equal to the chip's length: %llu of %llu (%.1f%%)\n",
-                (unsigned long long)total_cycles_ok, (unsigned long long)total,
-                total ? 100.0 * double(total_cycles_ok) / double(total) : 0.0);
+    std::printf("cycle counts equal to the chip's length: %llu of %llu (%.1f%%)\n", (unsigned long long)total_cycles_ok,
+                (unsigned long long)total, total ? 100.0 * double(total_cycles_ok) / double(total) : 0.0);
     std::printf("known differences:\n");
     for (const auto& k : known_differences())
         std::printf("  %6u  %s [%s]: %s (%s)\n", k.count, k.name, k.groups, k.condition, k.reason);
     std::printf("wrong data in the vectors (skipped, or judged as put right):\n");
-    for (const auto& w : wrong_data())
-        std::printf("  %6u  %s: \"%s\": %s\n", w.seen, w.group, w.name, w.what);
+    for (const auto& w : wrong_data()) std::printf("  %6u  %s: \"%s\": %s\n", w.seen, w.group, w.name, w.what);
 }
 
 TEST(m68000_steps, FullSetCases) {
@@ -244,13 +245,16 @@ TEST(m68000_steps, VerdictsOnEditedResults) {
         uint16_t op;
         uint32_t d0, d1, d2;
         void (*edit)(Vector& v);
-        const char* expect; // "match", "wrong data", "failed" or an entry's name
-        uint16_t ext = 0x4E71; // the word after the opcode
+        const char* expect;     // "match", "wrong data", "failed" or an entry's name
+        uint16_t ext = 0x4E71;  // the word after the opcode
     };
     // SR $271F, SSP $0800: a trap stacks SR at $07FA and the PC at $07FC.
     const Edit cases[] = {
         {"zero divisor, the chip clears N Z V C in SR and the stacked SR", "DIVU", "DIVU D1, D0", 0x80C1, 7, 0, 0,
-         [](Vector& v) { v.final.reg[F_SR] &= ~kNzvc; final_byte(v, 0x7FB) &= uint8_t(~kNzvc); },
+         [](Vector& v) {
+             v.final.reg[F_SR] &= ~kNzvc;
+             final_byte(v, 0x7FB) &= uint8_t(~kNzvc);
+         },
          "divide by zero"},
         {"zero divisor, and the stacked PC differs too", "DIVU", "DIVU D1, D0", 0x80C1, 7, 0, 0,
          [](Vector& v) {
@@ -262,15 +266,19 @@ TEST(m68000_steps, VerdictsOnEditedResults) {
         {"quotient overflow, the chip sets N", "DIVU", "DIVU D1, D0", 0x80C1, 0x00100000, 1, 0,
          [](Vector& v) { v.final.reg[F_SR] |= SR_N; }, "divide overflow"},
         {"quotient overflow, and Dn differs", "DIVU", "DIVU D1, D0", 0x80C1, 0x00100000, 1, 0,
-         [](Vector& v) { v.final.reg[F_SR] |= SR_N; v.final.reg[F_D0] ^= 1; }, "failed"},
-        {"the listed zero divide that stacks the opcode's address", "DIVU", "80ef [DIVU (d16, A7), D0] 5745", 0x80EF,
-         7, 0, 0,
+         [](Vector& v) {
+             v.final.reg[F_SR] |= SR_N;
+             v.final.reg[F_D0] ^= 1;
+         },
+         "failed"},
+        {"the listed zero divide that stacks the opcode's address", "DIVU", "80ef [DIVU (d16, A7), D0] 5745", 0x80EF, 7,
+         0, 0,
          [](Vector& v) {
              v.final.reg[F_SR] &= ~kNzvc;
              final_byte(v, 0x7FB) &= uint8_t(~kNzvc);
              final_byte(v, 0x7FF) = 0x00;
          },
-         "wrong data", 0xF8F0}, // (-$710,A7): the word at $F0
+         "wrong data", 0xF8F0},  // (-$710,A7): the word at $F0
         {"the same, and Dn differs", "DIVU", "80ef [DIVU (d16, A7), D0] 5745", 0x80EF, 7, 0, 0,
          [](Vector& v) {
              v.final.reg[F_SR] &= ~kNzvc;
@@ -299,7 +307,7 @@ TEST(m68000_steps, VerdictsOnEditedResults) {
         v.initial.reg[F_D0 + 2] = c.d2;
         v.initial.prefetch[0] = c.op;
         v.initial.prefetch[1] = c.ext;
-        v.initial.ram = {{0x14, 0x00}, {0x15, 0x00}, {0x16, 0x10}, {0x17, 0x00}}; // zero-divide handler $1000
+        v.initial.ram = {{0x14, 0x00}, {0x15, 0x00}, {0x16, 0x10}, {0x17, 0x00}};  // zero-divide handler $1000
         Outcome first;
         run_vector(v, first);
         v.final = v.initial;
@@ -316,4 +324,4 @@ TEST(m68000_steps, VerdictsOnEditedResults) {
     }
 }
 
-} // namespace
+}  // namespace

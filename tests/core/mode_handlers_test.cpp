@@ -27,8 +27,8 @@ constexpr uint32_t kVecAddressError = 0x0C;
 
 struct Family {
     const char* name;
-    uint16_t base[3];      // opcode of .B, .W, .L with register and mode fields 0; 0 = no such size
-    bool has_q;            // bits 9-11 hold a register or quick value
+    uint16_t base[3];  // opcode of .B, .W, .L with register and mode fields 0; 0 = no such size
+    bool has_q;        // bits 9-11 hold a register or quick value
     OpHandler by_record[3];
     uint16_t other_modes = 0;  // modes (bit n: mode index n, #imm is 11) that encode another instruction
 };

@@ -96,14 +96,10 @@ TEST_F(ShiftTest, HistoryRecords) {
         uint8_t kind;
     };
     const Case cases[] = {
-        {"ASR.B D1=0", reg_op(AS, R, 0), 0, TRACE_REG_B},
-        {"ASR.W D1=0", reg_op(AS, R, 1), 0, TRACE_INSN},
-        {"ASR.L #1", imm_op(AS, R, 2, 1), 0, TRACE_REG_L},
-        {"ASL.L D1=31", reg_op(AS, L, 2), 31, TRACE_REG_L},
-        {"ASL.L D1=32", reg_op(AS, L, 2), 32, TRACE_INSN},
-        {"ASL.W #1", imm_op(AS, L, 1, 1), 0, TRACE_INSN},
-        {"LSR.W D1=3", reg_op(LS, R, 1), 3, TRACE_INSN},
-        {"ROL.W D1=3", reg_op(RO, L, 1), 3, TRACE_REG_W},
+        {"ASR.B D1=0", reg_op(AS, R, 0), 0, TRACE_REG_B},  {"ASR.W D1=0", reg_op(AS, R, 1), 0, TRACE_INSN},
+        {"ASR.L #1", imm_op(AS, R, 2, 1), 0, TRACE_REG_L}, {"ASL.L D1=31", reg_op(AS, L, 2), 31, TRACE_REG_L},
+        {"ASL.L D1=32", reg_op(AS, L, 2), 32, TRACE_INSN}, {"ASL.W #1", imm_op(AS, L, 1, 1), 0, TRACE_INSN},
+        {"LSR.W D1=3", reg_op(LS, R, 1), 3, TRACE_INSN},   {"ROL.W D1=3", reg_op(RO, L, 1), 3, TRACE_REG_W},
         {"ROXL.B D1=0", reg_op(ROX, L, 0), 0, TRACE_INSN},
     };
     for (const Case& c : cases) {
@@ -115,9 +111,7 @@ TEST_F(ShiftTest, HistoryRecords) {
         cpu_test_step();
         const uint32_t e = (g_trace_history.index - 1) % TRACE_SIZE;
         EXPECT_EQ(g_trace_history.kind[e], c.kind);
-        if (c.kind != TRACE_INSN) {
-            EXPECT_EQ(g_trace_history.value[e], cpu_d(0));
-        }
+        if (c.kind != TRACE_INSN) { EXPECT_EQ(g_trace_history.value[e], cpu_d(0)); }
     }
 }
 
@@ -153,7 +147,7 @@ TEST_F(ShiftTest, MemoryForms) {
 
 TEST_F(ShiftTest, MemoryFormOddAddressFaults) {
     cpu_test_reset(kPc);
-    flat_write_long(0x0C, 0x4000);  // address error vector
+    flat_write_long(0x0C, 0x4000);    // address error vector
     flat_write_words(kPc, {0xE0D0});  // ASR (A0)
     flat_write_word(kData, 0x1234);
     cpu_a(0) = kData + 1;

@@ -63,7 +63,11 @@ TEST_F(SystemTest, TrapTakesItsVector) {
     g_settings.fmpcm8 = 1;
     sound_models_select(g_settings.fm, g_settings.fmpcm8);
     g_sound_models.pcm8_groups[7] = 1;
-    struct Case { const char* name; uint16_t op; uint32_t d0, vector; };
+    struct Case {
+        const char* name;
+        uint16_t op;
+        uint32_t d0, vector;
+    };
     const Case cases[] = {
         {"TRAP #0", 0x4E40, 0, 0x80},
         {"TRAP #3", 0x4E43, 0, 0x8C},
@@ -87,7 +91,7 @@ TEST_F(SystemTest, Trap2ServedBySoundLibrary) {
     sound_models_select(g_settings.fm, g_settings.fmpcm8);
     cpu_d(0) = 0x0070;
     run({0x4E42}, 0x2700);
-    EXPECT_EQ(g_cpu_regs.pc, handler_of(0x88)); // FMPCM8 off
+    EXPECT_EQ(g_cpu_regs.pc, handler_of(0x88));  // FMPCM8 off
     g_settings.fmpcm8 = 1;
     sound_models_select(g_settings.fm, g_settings.fmpcm8);
     cpu_test_reset(kPc);
@@ -134,7 +138,10 @@ TEST_F(SystemTest, Trapv) {
 // CHK leaves Z, V, C and X alone and sets N only for a negative register.
 TEST_F(SystemTest, Chk) {
     struct Case {
-        const char* name; std::vector<uint16_t> code; uint32_t d0, d1; bool traps;
+        const char* name;
+        std::vector<uint16_t> code;
+        uint32_t d0, d1;
+        bool traps;
         uint32_t ccr_in, ccr, cycles;
     };
     const Case cases[] = {
@@ -166,31 +173,35 @@ TEST_F(SystemTest, Chk) {
 // address after the STOP, so its RTE goes on from there.
 TEST_F(SystemTest, StopWaitsForAnInterrupt) {
     flat_write_long(0x54 * 4, 0x5000);
-    flat_write_word(0x5000, 0x4E73); // RTE
+    flat_write_word(0x5000, 0x4E73);  // RTE
     g_cpu_regs.irq_pending = 1u << (16 + 5);
 
-    run({0x4E72, 0x2700, 0x4E71}, 0x2700); // mask 7 holds the level back
+    run({0x4E72, 0x2700, 0x4E71}, 0x2700);  // mask 7 holds the level back
     EXPECT_EQ(g_cpu_regs.pc, kPc);
     EXPECT_EQ(cycles_, 16u);
     EXPECT_EQ(cpu_test_step(), 16u);
     EXPECT_EQ(g_cpu_regs.pc, kPc);
 
     flat_write_word(kPc + 2, 0x2000);
-    EXPECT_EQ(cpu_test_step(), 16u); // lowers the mask: level 5 is accepted
+    EXPECT_EQ(cpu_test_step(), 16u);  // lowers the mask: level 5 is accepted
     EXPECT_EQ(g_cpu_regs.pc, kPc);
     EXPECT_EQ(g_cpu_regs.sr, 0x2000u);
 
-    cpu_test_step(); // the interrupt, then its RTE
+    cpu_test_step();  // the interrupt, then its RTE
     EXPECT_EQ(flat_read_word(kSsp - 6), 0x2000u);
     EXPECT_EQ(flat_read_long(kSsp - 4), kPc + 4);
     EXPECT_EQ(g_cpu_regs.pc, kPc + 4);
     EXPECT_EQ(g_cpu_regs.sr, 0x2000u);
-    EXPECT_EQ(cpu_test_step(), 4u); // the NOP after the STOP
+    EXPECT_EQ(cpu_test_step(), 4u);  // the NOP after the STOP
     EXPECT_EQ(g_cpu_regs.pc, kPc + 6);
 }
 
 TEST_F(SystemTest, PrivilegedControl) {
-    struct Case { const char* name; std::vector<uint16_t> code; uint32_t sr, pc, cycles; };
+    struct Case {
+        const char* name;
+        std::vector<uint16_t> code;
+        uint32_t sr, pc, cycles;
+    };
     const Case cases[] = {
         {"RESET", {0x4E70}, 0x2700, kPc + 2, 132},
         {"NOP", {0x4E71}, 0x0000, kPc + 2, 4},
@@ -212,7 +223,9 @@ TEST_F(SystemTest, PrivilegedControl) {
 
 TEST_F(SystemTest, LinkAndUnlk) {
     struct Case {
-        const char* name; std::vector<uint16_t> code; uint32_t a6, a7, mem_addr, mem;
+        const char* name;
+        std::vector<uint16_t> code;
+        uint32_t a6, a7, mem_addr, mem;
         uint32_t out_a6, out_a7, out_mem, cycles;
     };
     const Case cases[] = {
@@ -237,7 +250,11 @@ TEST_F(SystemTest, LinkAndUnlk) {
 }
 
 TEST_F(SystemTest, Pea) {
-    struct Case { const char* name; std::vector<uint16_t> code; uint32_t pushed, cycles; };
+    struct Case {
+        const char* name;
+        std::vector<uint16_t> code;
+        uint32_t pushed, cycles;
+    };
     const Case cases[] = {
         {"PEA (A0)", {0x4850}, kData, 14},
         {"PEA $8000.W", {0x4878, 0x8000}, 0xFFFF8000, 18},
@@ -263,58 +280,46 @@ struct OperandCase {
 };
 
 const OperandCase kOperandCases[] = {
-    {"EXT.W D0", {0x4880}, 0x13, 0x12345680, 0, kData, 0, 0,
-     0x18, 0x1234FF80, 0, kData, 0, 0, 4},
-    {"EXT.W D0, positive", {0x4880}, 0x0F, 0xFFFF807F, 0, kData, 0, 0,
-     0x00, 0xFFFF007F, 0, kData, 0, 0, 4},
-    {"EXT.L D0", {0x48C0}, 0x13, 0x12348000, 0, kData, 0, 0,
-     0x18, 0xFFFF8000, 0, kData, 0, 0, 4},
-    {"EXT.L D0, zero", {0x48C0}, 0x00, 0x12340000, 0, kData, 0, 0,
-     0x04, 0, 0, kData, 0, 0, 4},
-    {"SWAP D0", {0x4840}, 0x13, 0x12345678, 0, kData, 0, 0,
-     0x10, 0x56781234, 0, kData, 0, 0, 4},
-    {"SWAP D0, zero", {0x4840}, 0x0B, 0, 0, kData, 0, 0,
-     0x04, 0, 0, kData, 0, 0, 4},
-    {"EXG D0,D1", {0xC141}, 0x1F, 1, 2, kData, 0, 0,
-     0x1F, 2, 1, kData, 0, 0, 6},
-    {"EXG A0,A1", {0xC149}, 0x00, 0, 0, kData, 5, 0,
-     0x00, 0, 0, 5, kData, 0, 6},
-    {"EXG D0,A1", {0xC189}, 0x00, 1, 0, kData, 3, 0,
-     0x00, 3, 0, kData, 1, 0, 6},
-    {"LEA $8000.W,A0", {0x41F8, 0x8000}, 0x00, 0, 0, 0, 0, 0,
-     0x00, 0, 0, 0xFFFF8000, 0, 0, 8},
-    {"LEA (-2,A0),A0", {0x41E8, 0xFFFE}, 0x00, 0, 0, 0, 0, 0,
-     0x00, 0, 0, 0xFFFFFFFE, 0, 0, 8},
-    {"LEA (A0),A1", {0x43D0}, 0x00, 0, 0, kData, 0, 0,
-     0x00, 0, 0, kData, kData, 0, 4},
-    {"LEA (4,A0,D1.W),A0", {0x41F0, 0x1004}, 0x00, 0, 0x0001FFFF, kData, 0, 0,
-     0x00, 0, 0x0001FFFF, kData + 3, 0, 0, 12},
-    {"CLR.W D0", {0x4240}, 0x1B, 0x12345678, 0, kData, 0, 0,
-     0x14, 0x12340000, 0, kData, 0, 0, 4},
-    {"CLR.L (A0)+", {0x4298}, 0x08, 0, 0, kData, 0, 0xFFFFFFFF,
-     0x04, 0, 0, kData + 4, 0, 0, 20},
-    {"TST.B D0", {0x4A00}, 0x13, 0x00000180, 0, kData, 0, 0,
-     0x18, 0x00000180, 0, kData, 0, 0, 4},
-    {"TST.L (A0)", {0x4A90}, 0x1F, 0, 0, kData, 0, 0,
-     0x14, 0, 0, kData, 0, 0, 12},
-    {"TST.W -(A0)", {0x4A60}, 0x0F, 0, 0, kData + 2, 0, 0x7FFF0000,
-     0x00, 0, 0, kData, 0, 0x7FFF0000, 10},
-    {"TAS (A0), zero", {0x4AD0}, 0x1F, 0, 0, kData, 0, 0x00123456,
-     0x14, 0, 0, kData, 0, 0x80123456, 14},
-    {"TAS (A0), negative", {0x4AD0}, 0x00, 0, 0, kData, 0, 0x81000000,
-     0x08, 0, 0, kData, 0, 0x81000000, 14},
-    {"TAS D0", {0x4AC0}, 0x10, 0x12345601, 0, kData, 0, 0,
-     0x10, 0x12345681, 0, kData, 0, 0, 4},
-    {"ST D0", {0x50C0}, 0x00, 0x12345600, 0, kData, 0, 0,
-     0x00, 0x123456FF, 0, kData, 0, 0, 4},
-    {"SF D0", {0x51C0}, 0x1F, 0x123456FF, 0, kData, 0, 0,
-     0x1F, 0x12345600, 0, kData, 0, 0, 4},
-    {"SEQ D0, Z set", {0x57C0}, 0x04, 0, 0, kData, 0, 0,
-     0x04, 0x000000FF, 0, kData, 0, 0, 4},
-    {"SNE (A0), Z set", {0x56D0}, 0x04, 0, 0, kData, 0, 0x55555555,
-     0x04, 0, 0, kData, 0, 0x00555555, 8},
-    {"SGT (A0)+, N V", {0x5ED8}, 0x0A, 0, 0, kData, 0, 0,
-     0x0A, 0, 0, kData + 1, 0, 0xFF000000, 8},
+    {"EXT.W D0", {0x4880}, 0x13, 0x12345680, 0, kData, 0, 0, 0x18, 0x1234FF80, 0, kData, 0, 0, 4},
+    {"EXT.W D0, positive", {0x4880}, 0x0F, 0xFFFF807F, 0, kData, 0, 0, 0x00, 0xFFFF007F, 0, kData, 0, 0, 4},
+    {"EXT.L D0", {0x48C0}, 0x13, 0x12348000, 0, kData, 0, 0, 0x18, 0xFFFF8000, 0, kData, 0, 0, 4},
+    {"EXT.L D0, zero", {0x48C0}, 0x00, 0x12340000, 0, kData, 0, 0, 0x04, 0, 0, kData, 0, 0, 4},
+    {"SWAP D0", {0x4840}, 0x13, 0x12345678, 0, kData, 0, 0, 0x10, 0x56781234, 0, kData, 0, 0, 4},
+    {"SWAP D0, zero", {0x4840}, 0x0B, 0, 0, kData, 0, 0, 0x04, 0, 0, kData, 0, 0, 4},
+    {"EXG D0,D1", {0xC141}, 0x1F, 1, 2, kData, 0, 0, 0x1F, 2, 1, kData, 0, 0, 6},
+    {"EXG A0,A1", {0xC149}, 0x00, 0, 0, kData, 5, 0, 0x00, 0, 0, 5, kData, 0, 6},
+    {"EXG D0,A1", {0xC189}, 0x00, 1, 0, kData, 3, 0, 0x00, 3, 0, kData, 1, 0, 6},
+    {"LEA $8000.W,A0", {0x41F8, 0x8000}, 0x00, 0, 0, 0, 0, 0, 0x00, 0, 0, 0xFFFF8000, 0, 0, 8},
+    {"LEA (-2,A0),A0", {0x41E8, 0xFFFE}, 0x00, 0, 0, 0, 0, 0, 0x00, 0, 0, 0xFFFFFFFE, 0, 0, 8},
+    {"LEA (A0),A1", {0x43D0}, 0x00, 0, 0, kData, 0, 0, 0x00, 0, 0, kData, kData, 0, 4},
+    {"LEA (4,A0,D1.W),A0",
+     {0x41F0, 0x1004},
+     0x00,
+     0,
+     0x0001FFFF,
+     kData,
+     0,
+     0,
+     0x00,
+     0,
+     0x0001FFFF,
+     kData + 3,
+     0,
+     0,
+     12},
+    {"CLR.W D0", {0x4240}, 0x1B, 0x12345678, 0, kData, 0, 0, 0x14, 0x12340000, 0, kData, 0, 0, 4},
+    {"CLR.L (A0)+", {0x4298}, 0x08, 0, 0, kData, 0, 0xFFFFFFFF, 0x04, 0, 0, kData + 4, 0, 0, 20},
+    {"TST.B D0", {0x4A00}, 0x13, 0x00000180, 0, kData, 0, 0, 0x18, 0x00000180, 0, kData, 0, 0, 4},
+    {"TST.L (A0)", {0x4A90}, 0x1F, 0, 0, kData, 0, 0, 0x14, 0, 0, kData, 0, 0, 12},
+    {"TST.W -(A0)", {0x4A60}, 0x0F, 0, 0, kData + 2, 0, 0x7FFF0000, 0x00, 0, 0, kData, 0, 0x7FFF0000, 10},
+    {"TAS (A0), zero", {0x4AD0}, 0x1F, 0, 0, kData, 0, 0x00123456, 0x14, 0, 0, kData, 0, 0x80123456, 14},
+    {"TAS (A0), negative", {0x4AD0}, 0x00, 0, 0, kData, 0, 0x81000000, 0x08, 0, 0, kData, 0, 0x81000000, 14},
+    {"TAS D0", {0x4AC0}, 0x10, 0x12345601, 0, kData, 0, 0, 0x10, 0x12345681, 0, kData, 0, 0, 4},
+    {"ST D0", {0x50C0}, 0x00, 0x12345600, 0, kData, 0, 0, 0x00, 0x123456FF, 0, kData, 0, 0, 4},
+    {"SF D0", {0x51C0}, 0x1F, 0x123456FF, 0, kData, 0, 0, 0x1F, 0x12345600, 0, kData, 0, 0, 4},
+    {"SEQ D0, Z set", {0x57C0}, 0x04, 0, 0, kData, 0, 0, 0x04, 0x000000FF, 0, kData, 0, 0, 4},
+    {"SNE (A0), Z set", {0x56D0}, 0x04, 0, 0, kData, 0, 0x55555555, 0x04, 0, 0, kData, 0, 0x00555555, 8},
+    {"SGT (A0)+, N V", {0x5ED8}, 0x0A, 0, 0, kData, 0, 0, 0x0A, 0, 0, kData + 1, 0, 0xFF000000, 8},
 };
 
 TEST_F(SystemTest, OperandInstructions) {
@@ -337,4 +342,4 @@ TEST_F(SystemTest, OperandInstructions) {
     }
 }
 
-} // namespace
+}  // namespace

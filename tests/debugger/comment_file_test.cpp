@@ -2,9 +2,9 @@
 // end early, run long or hold no entries.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <string>
-#include <unistd.h>
 
 #include "debugger/comment_file.h"
 #include "debugger/disasm.h"
@@ -51,32 +51,37 @@ protected:
 };
 
 TEST_F(CommentFile, LooksUpAddressesAndValuesBySection) {
-    load("[fe0000 fe03ff] ;RANGE\n"
-         "[fe0100] ;INSIDE_RANGE\n"
-         "plain text between entries\n"
-         "[E8E00D]   ;  SysPort  more words\n"
-         "[e88001] ;GPIP\r\n"
-         "[ 10  20] ;SPACED\n"
-         "[123456789] ;TOO_BIG\n"
-         "[30 40] no semicolon\n"
-         "#\n"
-         "[23] ;B_LOCATE\n"
-         "[ff] ;LAST\n"
-         "#\n"
-         "[24] ;AFTER_SECTION_2\n");
-    const struct { uint32_t address; const char* comment; } addresses[] = {
-        {0xFE0100, "RANGE"},    // the first entry that holds it wins
-        {0xFE03FF, "RANGE"},    {0xFE0400, ""},
-        {0xE8E00D, "SysPort"},  // first word only, upper-case digits
-        {0xE88001, "GPIP"},     // the CR before the LF is white space
-        {0x10, "SPACED"},       {0x20, "SPACED"}, {0x21, ""},
-        {0x23456789, ""},       // a number past 32 bits makes no entry
-        {0x35, ""},             // no comment, no entry
-        {0x23, ""},             // section 2 holds values, not addresses
+    load(
+        "[fe0000 fe03ff] ;RANGE\n"
+        "[fe0100] ;INSIDE_RANGE\n"
+        "plain text between entries\n"
+        "[E8E00D]   ;  SysPort  more words\n"
+        "[e88001] ;GPIP\r\n"
+        "[ 10  20] ;SPACED\n"
+        "[123456789] ;TOO_BIG\n"
+        "[30 40] no semicolon\n"
+        "#\n"
+        "[23] ;B_LOCATE\n"
+        "[ff] ;LAST\n"
+        "#\n"
+        "[24] ;AFTER_SECTION_2\n");
+    const struct {
+        uint32_t address;
+        const char* comment;
+    } addresses[] = {
+        {0xFE0100, "RANGE"},                                           // the first entry that holds it wins
+        {0xFE03FF, "RANGE"}, {0xFE0400, ""},   {0xE8E00D, "SysPort"},  // first word only, upper-case digits
+        {0xE88001, "GPIP"},                                            // the CR before the LF is white space
+        {0x10, "SPACED"},    {0x20, "SPACED"}, {0x21, ""},
+        {0x23456789, ""},  // a number past 32 bits makes no entry
+        {0x35, ""},        // no comment, no entry
+        {0x23, ""},        // section 2 holds values, not addresses
     };
     for (const auto& c : addresses) EXPECT_EQ(address_comment(c.address), c.comment) << std::hex << c.address;
+    // clang-format off
     const struct { uint32_t value; const char* comment; } values[] = {
         {0x23, "B_LOCATE"}, {0xFF, "LAST"}, {0x24, ""}, {0xE88001, ""},
+        // clang-format on
     };
     for (const auto& c : values) EXPECT_EQ(value_comment(c.value), c.comment) << std::hex << c.value;
 }
@@ -102,8 +107,11 @@ TEST_F(CommentFile, FileEndingWithoutLineFeedOrClosingHash) {
 
 TEST_F(CommentFile, OverlongLinesAndWordsAreCut) {
     const std::string word(300, 'x');
-    load("[" + std::string(290, '0') + "1] ;PAST_THE_LINE_BUFFER\n"  // cut inside the number: no entry
-         "[e88001] ;" + word + "\n"
+    load("[" + std::string(290, '0') +
+         "1] ;PAST_THE_LINE_BUFFER\n"  // cut inside the number: no entry
+         "[e88001] ;" +
+         word +
+         "\n"
          "[e88003] ;NEXT\n");
     EXPECT_EQ(address_comment(1), "");
     EXPECT_EQ(address_comment(0xE88001), std::string(DIS_COMMENT_WORD_SIZE - 1, 'x'));
@@ -142,4 +150,4 @@ TEST_F(CommentFile, FailedLoadKeepsTheTextAndFreeDropsIt) {
     EXPECT_EQ(address_comment(0x100), "");
 }
 
-} // namespace
+}  // namespace

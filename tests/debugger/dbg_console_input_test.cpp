@@ -44,4 +44,4 @@ TEST(DbgLineReader, AReadErrorEndsTheInput) {
     EXPECT_FALSE(reader.next(line));
 }
 
-} // namespace
+}  // namespace

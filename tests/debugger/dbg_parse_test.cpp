@@ -27,14 +27,16 @@ TEST(DbgParse, Dump) {
         {"d 100", true, 0, true, false, 0x100, 0},
         {"db ffff00,ffffffff", true, 'b', true, true, 0xFFFF00, 0xFFFFFF},  // 32-bit end cut
         {"db 0,123456789abc", true, 'b', true, true, 0, 0xFFFFFF},          // too long: the largest
-        {"ds 0,ff", true, 'b', true, true, 0, 0xFF},  // the help's form: bytes
+        {"ds 0,ff", true, 'b', true, true, 0, 0xFF},                        // the help's form: bytes
         {"dq 100", true, 'b', true, false, 0x100, 0},
         {"db", true, 'b', false, false, 0, 0},
         {"dbz", false},
         {"db 100 200", false},
         {"db 100,", false},
         {"db zz", false},
-        {"db 10\0" "0"s, false},
+        {"db 10\0"
+         "0"s,
+         false},
         {"d-1", false},
     };
     for (const Case& c : cases) {
@@ -45,12 +47,8 @@ TEST(DbgParse, Dump) {
         EXPECT_EQ(a->size, c.size);
         EXPECT_EQ(a->has_start, c.has_start);
         EXPECT_EQ(a->has_end, c.has_end);
-        if (c.has_start) {
-            EXPECT_EQ(a->start, c.start);
-        }
-        if (c.has_end) {
-            EXPECT_EQ(a->end, c.end);
-        }
+        if (c.has_start) { EXPECT_EQ(a->start, c.start); }
+        if (c.has_end) { EXPECT_EQ(a->end, c.end); }
     }
 }
 
@@ -70,7 +68,7 @@ TEST(DbgParse, Watch) {
         {"ba 1,2", false, true, 'a', 1, 2},
         {"b 5,6", false, true, 'a', 5, 6},
         {"b ffffffff", false, true, 'a', 0xFFFFFF, 0xFFFFFF},  // cut to 24 bits
-        {"ba", false, false, 0, 0, 0},                          // not a watch at $A
+        {"ba", false, false, 0, 0, 0},                         // not a watch at $A
         {"bad 1000", false, false, 0, 0, 0},
         {"bx 1000", false, false, 0, 0, 0},
         {"b 1000,", false, false, 0, 0, 0},
@@ -145,8 +143,15 @@ TEST(DbgParse, HistoryAndIoLogCountsAreBounded) {
         const char* line;
         std::optional<int32_t> count;
     } history[] = {
-        {"h", -1}, {"h 5", 5}, {"h -5", 0}, {"h 8193", 8192}, {"h 99999999999", 8192},
-        {"h -99999999999", 0}, {"h x", std::nullopt}, {"h 5,", std::nullopt}, {"hh", std::nullopt},
+        {"h", -1},
+        {"h 5", 5},
+        {"h -5", 0},
+        {"h 8193", 8192},
+        {"h 99999999999", 8192},
+        {"h -99999999999", 0},
+        {"h x", std::nullopt},
+        {"h 5,", std::nullopt},
+        {"hh", std::nullopt},
     };
     for (const HCase& c : history) EXPECT_EQ(dbg_parse_history(c.line), c.count) << c.line;
 
@@ -175,4 +180,4 @@ TEST(DbgParse, HugeLinesAreOneCommandAndBounded) {
     EXPECT_TRUE(dbg_parse_until("u 10" + std::string(5000, ' ')));
 }
 
-} // namespace
+}  // namespace

@@ -130,4 +130,4 @@ TEST_F(DisasmListing, AddressIsMadeEvenAnd24Bit) {
     EXPECT_EQ(line_at(0).substr(31), "bsr.w   $FFFFFE\n");
 }
 
-} // namespace
+}  // namespace

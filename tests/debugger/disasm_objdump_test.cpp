@@ -7,13 +7,13 @@
 // lists) and compared by mnemonic, operands and length.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
 #include <functional>
 #include <map>
 #include <string>
-#include <unistd.h>
 #include <vector>
 
 #include "core/cpu_regs.h"
@@ -42,8 +42,8 @@ constexpr WordSet kSets[] = {
 };
 
 struct Operand {
-    std::string text;   // canonical
-    int imm_width = -1; // immediates: bits shown by our listing (0 = all)
+    std::string text;    // canonical
+    int imm_width = -1;  // immediates: bits shown by our listing (0 = all)
     uint64_t imm = 0;
 };
 
@@ -85,10 +85,10 @@ std::vector<std::string> split_operands(const std::string& s) {
     return out;
 }
 
-bool is_hex(const std::string& s) {
-    return !s.empty() && s.find_first_not_of("0123456789abcdef") == std::string::npos;
+bool is_hex(const std::string& s) { return !s.empty() && s.find_first_not_of("0123456789abcdef") == std::string::npos; }
+bool is_register(const std::string& s) {
+    return s.size() == 2 && (s[0] == 'd' || s[0] == 'a') && s[1] >= '0' && s[1] <= '7';
 }
-bool is_register(const std::string& s) { return s.size() == 2 && (s[0] == 'd' || s[0] == 'a') && s[1] >= '0' && s[1] <= '7'; }
 
 // Register lists as a mask, bit n = Dn, bit 8+n = An.
 std::string list_operand(uint32_t mask) { return "list:" + hex(mask); }
@@ -107,7 +107,8 @@ std::string pc_target(const OurContext& c, uint32_t value, uint32_t mask, const 
         if ((c.ext[k] & mask) != value) continue;
         if (!index.empty()) {
             const uint16_t w = c.ext[k];
-            std::string x = std::string((w & 0x8000) ? "a" : "d") + char('0' + ((w >> 12) & 7)) + "." + ((w & 0x800) ? "l" : "w");
+            std::string x =
+                std::string((w & 0x8000) ? "a" : "d") + char('0' + ((w >> 12) & 7)) + "." + ((w & 0x800) ? "l" : "w");
             if (x != index) continue;
         }
         const int32_t disp = mask == 0xFF ? int8_t(uint8_t(value)) : int16_t(uint16_t(value));
@@ -137,8 +138,7 @@ Operand our_operand(const OurContext& c, const std::string& s) {
         if (paren == std::string::npos) {
             if (num.size() > 2 && num.substr(num.size() - 2) == ".w")
                 o.text = "abs:" + hex(uint32_t(int32_t(int16_t(std::strtoul(num.c_str(), nullptr, 16)))));
-            else
-                o.text = "abs:" + hex(std::strtoul(num.c_str(), nullptr, 16));
+            else o.text = "abs:" + hex(std::strtoul(num.c_str(), nullptr, 16));
         } else {
             const std::string inner = s.substr(paren + 1, s.size() - paren - 2);
             const uint32_t v = uint32_t(std::strtoul(num.c_str(), nullptr, 16));
@@ -155,11 +155,17 @@ Operand our_operand(const OurContext& c, const std::string& s) {
         bool ok = true;
         for (size_t i = 0; i < s.size();) {
             const char kind = s[i];
-            if (kind != 'd' && kind != 'a') { ok = false; break; }
+            if (kind != 'd' && kind != 'a') {
+                ok = false;
+                break;
+            }
             size_t j = i + 1;
             for (; j < s.size() && std::isdigit(static_cast<unsigned char>(s[j])); j++)
                 mask |= 1u << ((kind == 'a' ? 8 : 0) + (s[j] - '0'));
-            if (j == i + 1) { ok = false; break; }
+            if (j == i + 1) {
+                ok = false;
+                break;
+            }
             i = j;
             if (i < s.size() && s[i] == '/') i++;
         }
@@ -209,7 +215,10 @@ uint32_t gnu_register_list(const std::string& s, bool& ok) {
     ok = true;
     auto reg_index = [&](const std::string& r) {
         const std::string g = gnu_register(r);
-        if (g.empty()) { ok = false; return 0; }
+        if (g.empty()) {
+            ok = false;
+            return 0;
+        }
         return (g[0] == 'a' ? 8 : 0) + (g[1] - '0');
     };
     while (i < s.size() && ok) {
@@ -327,8 +336,8 @@ std::map<uint32_t, Insn> run_objdump(const char* tool, const std::vector<uint8_t
 
 // Mnemonics whose size the opcode fixes: either side may leave it out.
 bool size_implied(const std::string& m) {
-    static const char* const names[] = {"abcd", "sbcd", "nbcd", "tas", "btst", "bchg", "bclr", "bset", "exg",
-                                        "swap", "moveq", "lea", "pea", "jmp", "jsr", "link", "stop", "trap"};
+    static const char* const names[] = {"abcd", "sbcd",  "nbcd", "tas", "btst", "bchg", "bclr", "bset", "exg",
+                                        "swap", "moveq", "lea",  "pea", "jmp",  "jsr",  "link", "stop", "trap"};
     for (const char* n : names)
         if (m == n) return true;
     return m.size() >= 2 && m[0] == 's' && m != "sub" && m != "subx" && m != "subq" && m != "suba" && m != "subi" &&
@@ -369,7 +378,9 @@ struct Listed {
 };
 
 std::vector<Listed> listed_differences() {
-    const auto ours_illegal = [](const Insn& o, const Insn& g) { return o.mnemonic == "illegal" && g.mnemonic != "illegal"; };
+    const auto ours_illegal = [](const Insn& o, const Insn& g) {
+        return o.mnemonic == "illegal" && g.mnemonic != "illegal";
+    };
     return {
         {"line F below $FE00 has no coprocessor on the X68000's 68000; objdump decodes FPU and MMU forms",
          [=](uint32_t op, const Insn& o, const Insn& g) { return op >= 0xF000 && op < 0xFE00 && ours_illegal(o, g); }},
@@ -476,4 +487,4 @@ TEST(DisasmObjdump, EveryOpcodeWordAgrees) {
     EXPECT_EQ(failed, 0u);
 }
 
-} // namespace
+}  // namespace

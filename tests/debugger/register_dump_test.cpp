@@ -60,9 +60,9 @@ protected:
     }
     // A state touching every decoded field.
     void set_machine() {
-        const uint16_t crtc[CRTC_REGS] = {0x89, 0x0E, 0x1C, 0x7C, 0x237, 0x05, 0x28, 0x228, 0x1B, 0x1F4,
-                                          0x10, 0x3FF, 1, 2, 3, 4, 5, 6, 7, 8,
-                                          0x0316, 0x0335, 0x1234, 0xA5A5, 0xBEEF};
+        const uint16_t crtc[CRTC_REGS] = {0x89,  0x0E, 0x1C,   0x7C,   0x237,  0x05,   0x28,  0x228, 0x1B,
+                                          0x1F4, 0x10, 0x3FF,  1,      2,      3,      4,     5,     6,
+                                          7,     8,    0x0316, 0x0335, 0x1234, 0xA5A5, 0xBEEF};
         std::memcpy(g_crtc.regs, crtc, sizeof crtc);
         g_crtc.op_port = 0x02;
         const uint8_t vc[VC_BYTES] = {0x00, 0x03, 0x24, 0xE4, 0xA5, 0x7F};
@@ -126,4 +126,4 @@ TEST_F(RegisterDump, WritesRegisterLogWholeInTheCurrentFolder) {
     fs::remove_all(dir);
 }
 
-} // namespace
+}  // namespace

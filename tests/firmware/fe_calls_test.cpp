@@ -34,8 +34,8 @@ constexpr uint32_t NZ = SR_N | SR_Z, NZC = SR_N | SR_Z | SR_C;
 
 struct FeRow {
     const char* what;
-    int reg, stack;    // the call's low byte in each form
-    FeType type;       // the operands' format
+    int reg, stack;  // the call's low byte in each form
+    FeType type;     // the operands' format
     uint64_t a, b;
     FeType out;        // FE_DOUBLE also for a pair of longs
     uint64_t result;   // KEPT: nothing written
@@ -246,8 +246,8 @@ TEST_F(FeCalls, ExactlyTheTableHasRoutines) {
     int filled = 0;
     for (FirmwareRoutine r : g_fe_call_table) filled += r != nullptr;
     EXPECT_EQ(filled, 87);
-    for (uint32_t empty : {0x04u, 0x05u, 0x07u, 0x0Au, 0x19u, 0x20u, 0x27u, 0x32u, 0x34u, 0x3Du, 0x3Eu, 0x40u,
-                           0x4Au, 0x4Eu, 0x57u, 0x62u, 0x64u, 0x6Du, 0x6Eu, 0x70u, 0x7Au, 0x7Eu, 0xDFu, 0xFEu, 0xFFu})
+    for (uint32_t empty : {0x04u, 0x05u, 0x07u, 0x0Au, 0x19u, 0x20u, 0x27u, 0x32u, 0x34u, 0x3Du, 0x3Eu, 0x40u, 0x4Au,
+                           0x4Eu, 0x57u, 0x62u, 0x64u, 0x6Du, 0x6Eu, 0x70u, 0x7Au, 0x7Eu, 0xDFu, 0xFEu, 0xFFu})
         EXPECT_EQ(g_fe_call_table[empty], nullptr) << std::hex << empty;
 }
 
@@ -270,8 +270,7 @@ TEST_F(FeCalls, FlagsStayUntilAMaskFindsThem) {
          {{0x39, DSUB, 0, SR_X}, {0x1C, 5, 0, SR_X}, {0x38, D(1.0), 0, SR_X | SR_C}, {0x2B, D(1.0), D(2.0), SR_X}}},
         {"abs of a subnormal leaves the denormal flag for divtwo",
          {{0x30, DSUB, 0, SR_X}, {0x2B, D(1.0), D(2.0), SR_X}, {0x4D, D(3.0), 0, SR_X | SR_C}}},
-        {"neg of a subnormal leaves nothing",
-         {{0x2A, DSUB, 0, SR_X}, {0x4D, D(3.0), 0, SR_X}}},
+        {"neg of a subnormal leaves nothing", {{0x2A, DSUB, 0, SR_X}, {0x4D, D(3.0), 0, SR_X}}},
         {"an invalid operation is in no mask",
          {{0x2E, D(0.0), D(0.0), SR_X}, {0x2E, D(1.0), D(2.0), SR_X}, {0x4D, D(3.0), 0, SR_X}}},
     };
@@ -302,4 +301,4 @@ TEST_F(FeCalls, HostFloatingPointWorkDoesNotShow) {
     EXPECT_EQ(cpu_d(0), 0x40080000u);
 }
 
-} // namespace
+}  // namespace

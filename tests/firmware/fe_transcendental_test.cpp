@@ -109,10 +109,11 @@ TEST(FeTranscendental, WithinOneUlpOfTheCorrectlyRoundedValues) {
             uint64_t got = fe_double(f.double_call, std::bit_cast<double>(c.a), std::bit_cast<double>(c.b));
             EXPECT_LE(ulps_apart(got, c.result), 1u) << c.function << " of double $" << std::hex << c.a;
         } else {
-            uint32_t got = fe_float(f.double_call, std::bit_cast<float>(uint32_t(c.a)), std::bit_cast<float>(uint32_t(c.b)));
+            uint32_t got =
+                fe_float(f.double_call, std::bit_cast<float>(uint32_t(c.a)), std::bit_cast<float>(uint32_t(c.b)));
             EXPECT_LE(ulps_apart(got, c.result), 1u) << c.function << " of float $" << std::hex << c.a;
         }
     }
 }
 
-} // namespace
+}  // namespace

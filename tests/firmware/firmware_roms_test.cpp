@@ -87,8 +87,8 @@ TEST_F(FirmwareRom, IocsCallsReachTheRomByTheSettings) {
                                   0x33, 0x34, 0x35, 0x60, 0x61, 0x62, 0x63, 0x64, 0x65, 0x66, 0x67};
     struct Row {
         int key, fm, fmpcm8;
-    } rows[] = {{0, FM_EXTERNAL_LIBRARY, 1}, {1, FM_EXTERNAL_LIBRARY, 1}, {0, FM_EXTERNAL_LIBRARY, 0},
-                {1, 0, 1}, {0, 1, 1}};
+    } rows[] = {
+        {0, FM_EXTERNAL_LIBRARY, 1}, {1, FM_EXTERNAL_LIBRARY, 1}, {0, FM_EXTERNAL_LIBRARY, 0}, {1, 0, 1}, {0, 1, 1}};
     for (const Row& row : rows) {
         SCOPED_TRACE(testing::Message() << "KEY " << row.key << " FM " << row.fm << " FMPCM8 " << row.fmpcm8);
         std::vector<uint8_t> ram = run_rom("iocs_road", [&] {
@@ -199,10 +199,8 @@ TEST_F(FirmwareRom, FeCallsServedWithFpuOn) {
         uint32_t want;
         const char* what;
     } libm_float[] = {
-        {71, bits(float(std::sin(double(0.5f)))), "fsin 0.5"},
-        {74, bits(float(std::cos(double(1.0f)))), "fcos 1"},
-        {77, bits(float(std::tan(double(1.0f)))), "ftan 1"},
-        {80, bits(float(std::log(double(2.0f)))), "flog 2"},
+        {71, bits(float(std::sin(double(0.5f)))), "fsin 0.5"}, {74, bits(float(std::cos(double(1.0f)))), "fcos 1"},
+        {77, bits(float(std::tan(double(1.0f)))), "ftan 1"},   {80, bits(float(std::log(double(2.0f)))), "flog 2"},
         {83, bits(float(std::exp(double(1.0f)))), "fexp 1"},
     };
     for (const LibmFloat& l : libm_float) EXPECT_EQ(result(ram, l.slot), l.want) << l.what;
@@ -217,4 +215,4 @@ TEST_F(FirmwareRom, FeCallsServedWithFpuOn) {
     EXPECT_EQ(result(ram, 93), 0u) << "the first double was written";
 }
 
-} // namespace
+}  // namespace

@@ -95,9 +95,7 @@ TEST_F(Iocs, CallsGoToTheHostOrTheRomBySettings) {
         trap(r.call);
         EXPECT_EQ(entered_rom(), !r.host);
         // Served on the host: no frame stacked.
-        if (r.host) {
-            EXPECT_EQ(cpu_sp(), kSsp);
-        }
+        if (r.host) { EXPECT_EQ(cpu_sp(), kSsp); }
         EXPECT_EQ(g_ui_notice.panel_refresh_countdown, r.led_hook ? 2 : 0);
     }
     set(0, LIB, 1);
@@ -163,4 +161,4 @@ TEST_F(Iocs, Rs232cRingPositionsWrapUnsigned) {
     g_rs232c.rx_pos = g_rs232c.tx_len = 0;
 }
 
-} // namespace
+}  // namespace

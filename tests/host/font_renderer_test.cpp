@@ -14,7 +14,7 @@ struct Ink {
 
 Ink draw(FontRenderer& r, uint16_t code, bool two_byte, int w, int h, int font_height) {
     const int bpr = (w + 7) / 8;
-    std::vector<uint8_t> bits(static_cast<size_t>(bpr * h) + 1, 0xFF); // one guard byte
+    std::vector<uint8_t> bits(static_cast<size_t>(bpr * h) + 1, 0xFF);  // one guard byte
     GlyphCell cell{w, h, bpr, bits.data()};
     EXPECT_TRUE(r.set_font_height(font_height));
     r.draw(code, two_byte, cell);
@@ -45,12 +45,15 @@ protected:
 
 TEST_F(FreeTypeFont, CharactersFillTheirCells) {
     // box: the width the character takes, half the height for single bytes.
-    struct Case { uint16_t code; bool two_byte; int w, h, font_height, box; };
+    struct Case {
+        uint16_t code;
+        bool two_byte;
+        int w, h, font_height, box;
+    };
     const Case cases[] = {
-        {0x889F, true, 16, 16, 16, 16}, // 亜
-        {0x889F, true, 24, 24, 24, 24},
-        {0x82A0, true, 16, 16, 16, 16}, // あ
-        {0x41, false, 8, 16, 16, 8},    // A
+        {0x889F, true, 16, 16, 16, 16},                                  // 亜
+        {0x889F, true, 24, 24, 24, 24}, {0x82A0, true, 16, 16, 16, 16},  // あ
+        {0x41, false, 8, 16, 16, 8},                                     // A
         {0x41, false, 12, 12, 12, 6},   // the 12 x 12 cell holds a half-width character
         {0xB1, false, 12, 24, 24, 12},  // half-width ｱ
         {0x5C, false, 8, 16, 16, 8},    // yen sign, narrowed from the face's full width
@@ -76,7 +79,10 @@ TEST_F(FreeTypeFont, OverlineThatTheHinterPutsAboveTheBoxStaysInside) {
 }
 
 TEST_F(FreeTypeFont, CodesThatAreNoCharacterLeaveTheCellBlank) {
-    struct Case { uint16_t code; bool two_byte; };
+    struct Case {
+        uint16_t code;
+        bool two_byte;
+    };
     const Case cases[] = {
         {0x8140, true},  // ideographic space
         {0x8540, true},  // unassigned
@@ -91,4 +97,4 @@ TEST_F(FreeTypeFont, CodesThatAreNoCharacterLeaveTheCellBlank) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -15,8 +15,8 @@ using std::chrono::milliseconds;
 Clock::time_point g_now;
 Clock::time_point test_clock() { return g_now; }
 
-std::vector<std::string> g_shown; // "caption: text" of each box the back end showed
-milliseconds g_answer_takes{0};   // how long the back end waits for the answer
+std::vector<std::string> g_shown;  // "caption: text" of each box the back end showed
+milliseconds g_answer_takes{0};    // how long the back end waits for the answer
 MessageBoxAnswer record(const char* text, const char* caption, MessageBoxKind kind) {
     g_shown.push_back(std::string(caption) + ": " + text);
     g_now += g_answer_takes;
@@ -62,10 +62,13 @@ TEST_F(MessageBoxRepeats, ATightLoopShowsOneBoxAndItsCountAtTheFlush) {
 
 TEST_F(MessageBoxRepeats, CountEndsAtADifferentBoxOrAfterTheSpan) {
     const milliseconds span = MESSAGE_REPEAT_SPAN, near = span - milliseconds(1), soon{1};
+    // clang-format off
     struct Step { const char* text; milliseconds after; const char* caption; MessageBoxKind kind; };
     struct Case { const char* what; std::vector<Step> steps; std::vector<std::string> shown; };
+    // clang-format on
     const Case cases[] = {
-        {"a different text", {{"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}, {"B", near, "C", MB_INFO}},
+        {"a different text",
+         {{"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}, {"B", near, "C", MB_INFO}},
          {"C: A", "C: A (repeated 1 time)", "C: B"}},
         {"a different caption", {{"A", near, "C", MB_INFO}, {"A", near, "D", MB_INFO}}, {"C: A", "D: A"}},
         {"a different kind", {{"A", near, "C", MB_INFO}, {"A", near, "C", MB_ERROR}}, {"C: A", "C: A"}},
@@ -73,7 +76,10 @@ TEST_F(MessageBoxRepeats, CountEndsAtADifferentBoxOrAfterTheSpan) {
          {{"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}, {"A", near, "C", MB_INFO}},
          {"C: A"}},
         {"two boxes that take turns, then another",
-         {{"A", soon, "C", MB_INFO}, {"B", soon, "C", MB_INFO}, {"A", soon, "C", MB_INFO}, {"B", soon, "C", MB_INFO},
+         {{"A", soon, "C", MB_INFO},
+          {"B", soon, "C", MB_INFO},
+          {"A", soon, "C", MB_INFO},
+          {"B", soon, "C", MB_INFO},
           {"D", soon, "C", MB_INFO}},
          {"C: A", "C: B", "C: A (repeated 1 time)", "C: B (repeated 1 time)", "C: D"}},
         {"a gap of the span",
@@ -135,4 +141,4 @@ TEST_F(MessageBoxRepeats, SpanIsMeasuredFromTheAnswer) {
     EXPECT_EQ(g_shown.size(), 1u);
 }
 
-} // namespace
+}  // namespace

@@ -33,7 +33,11 @@ protected:
 };
 
 TEST(Paths, JoinPutsOneSlashBetween) {
-    struct Case { const char* folder; const char* name; const char* joined; };
+    struct Case {
+        const char* folder;
+        const char* name;
+        const char* joined;
+    };
     const Case cases[] = {
         {"/home/x", "sram.ram", "/home/x/sram.ram"},
         {"/home/x/", "sram.ram", "/home/x/sram.ram"},
@@ -84,7 +88,10 @@ TEST_F(TempDir, WholeWriteGoesThroughASymbolicLinkToItsTarget) {
     fs::create_directories(dir_ / "data");
     fs::create_directories(dir_ / "links");
     const fs::path target = dir_ / "data" / "sram.ram";
-    struct Case { const char* link; fs::path to; };
+    struct Case {
+        const char* link;
+        fs::path to;
+    };
     const Case cases[] = {
         {"relative", "../data/sram.ram"},
         {"absolute", target},
@@ -125,4 +132,4 @@ TEST_F(TempDir, WholeWriteOfANameNearTheLengthLimit) {
     }
 }
 
-} // namespace
+}  // namespace

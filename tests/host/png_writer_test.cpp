@@ -50,12 +50,14 @@ protected:
 
 TEST_F(PngWriter, FieldsWidenToEightBitsInBothLayouts) {
     // Two rows of two pixels in rows of three (the third is not written).
-    struct Case { bool rgb565; std::vector<uint16_t> pixels; std::vector<uint8_t> rgb; };
+    struct Case {
+        bool rgb565;
+        std::vector<uint16_t> pixels;
+        std::vector<uint8_t> rgb;
+    };
     const Case cases[] = {
-        {true, {0xF800, 0x07E0, 0xDEAD, 0x001F, 0x8410, 0xBEEF},
-         {255, 0, 0, 0, 255, 0, 0, 0, 255, 132, 130, 132}},
-        {false, {0x7C00, 0x03E0, 0xDEAD, 0x001F, 0x4210, 0xBEEF},
-         {255, 0, 0, 0, 255, 0, 0, 0, 255, 132, 132, 132}},
+        {true, {0xF800, 0x07E0, 0xDEAD, 0x001F, 0x8410, 0xBEEF}, {255, 0, 0, 0, 255, 0, 0, 0, 255, 132, 130, 132}},
+        {false, {0x7C00, 0x03E0, 0xDEAD, 0x001F, 0x4210, 0xBEEF}, {255, 0, 0, 0, 255, 0, 0, 0, 255, 132, 132, 132}},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.rgb565 ? "565" : "555");
@@ -86,4 +88,4 @@ TEST_F(PngWriter, FileIsReplacedWholeNotWrittenInPlace) {
     EXPECT_EQ(std::distance(fs::directory_iterator(dir_), {}), 3);
 }
 
-} // namespace
+}  // namespace

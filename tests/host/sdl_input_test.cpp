@@ -10,25 +10,34 @@
 namespace {
 
 TEST(SdlKeys, ScancodesToVirtualKeysInBothLayouts) {
-    struct Case { SDL_Scancode sc; uint32_t us, jp; };
+    struct Case {
+        SDL_Scancode sc;
+        uint32_t us, jp;
+    };
     const Case cases[] = {
-        {SDL_SCANCODE_A, 0x41, 0x41},            {SDL_SCANCODE_0, 0x30, 0x30},
-        {SDL_SCANCODE_F12, 0x7B, 0x7B},          {SDL_SCANCODE_KP_7, 0x67, 0x67},   // NumLock on
-        {SDL_SCANCODE_KP_PERIOD, 0x6E, 0x6E},    {SDL_SCANCODE_KP_ENTER, 0x0D, 0x0D},
-        {SDL_SCANCODE_LSHIFT, 0x10, 0x10},       {SDL_SCANCODE_RSHIFT, 0x10, 0x10},
-        {SDL_SCANCODE_LCTRL, 0x11, 0x11},        {SDL_SCANCODE_RCTRL, 0x11, 0x11},
-        {SDL_SCANCODE_LEFTBRACKET, 0xDB, 0xC0},  // JP @
-        {SDL_SCANCODE_RIGHTBRACKET, 0xDD, 0xDB}, // JP [
-        {SDL_SCANCODE_BACKSLASH, 0xDC, 0xDD},    // JP ]
-        {SDL_SCANCODE_APOSTROPHE, 0xDE, 0xBA},   // JP :
-        {SDL_SCANCODE_SEMICOLON, 0xBA, 0xBB},    // JP ;
-        {SDL_SCANCODE_EQUALS, 0xBB, 0xDE},       // JP ^
-        {SDL_SCANCODE_INTERNATIONAL3, 0, 0xDC},  // ¥
-        {SDL_SCANCODE_INTERNATIONAL1, 0, 0xE2},  // \ _
-        {SDL_SCANCODE_INTERNATIONAL4, 0, 0x1C},  // 変換
-        {SDL_SCANCODE_INTERNATIONAL5, 0, 0x1D},  // 無変換
-        {SDL_SCANCODE_GRAVE, 0xC0, 0},           // JP 半角/全角 stays with the input method
-        {SDL_SCANCODE_VOLUMEUP, 0, 0},           {SDL_SCANCODE_UNKNOWN, 0, 0},
+        {SDL_SCANCODE_A, 0x41, 0x41},
+        {SDL_SCANCODE_0, 0x30, 0x30},
+        {SDL_SCANCODE_F12, 0x7B, 0x7B},
+        {SDL_SCANCODE_KP_7, 0x67, 0x67},  // NumLock on
+        {SDL_SCANCODE_KP_PERIOD, 0x6E, 0x6E},
+        {SDL_SCANCODE_KP_ENTER, 0x0D, 0x0D},
+        {SDL_SCANCODE_LSHIFT, 0x10, 0x10},
+        {SDL_SCANCODE_RSHIFT, 0x10, 0x10},
+        {SDL_SCANCODE_LCTRL, 0x11, 0x11},
+        {SDL_SCANCODE_RCTRL, 0x11, 0x11},
+        {SDL_SCANCODE_LEFTBRACKET, 0xDB, 0xC0},   // JP @
+        {SDL_SCANCODE_RIGHTBRACKET, 0xDD, 0xDB},  // JP [
+        {SDL_SCANCODE_BACKSLASH, 0xDC, 0xDD},     // JP ]
+        {SDL_SCANCODE_APOSTROPHE, 0xDE, 0xBA},    // JP :
+        {SDL_SCANCODE_SEMICOLON, 0xBA, 0xBB},     // JP ;
+        {SDL_SCANCODE_EQUALS, 0xBB, 0xDE},        // JP ^
+        {SDL_SCANCODE_INTERNATIONAL3, 0, 0xDC},   // ¥
+        {SDL_SCANCODE_INTERNATIONAL1, 0, 0xE2},   // \ _
+        {SDL_SCANCODE_INTERNATIONAL4, 0, 0x1C},   // 変換
+        {SDL_SCANCODE_INTERNATIONAL5, 0, 0x1D},   // 無変換
+        {SDL_SCANCODE_GRAVE, 0xC0, 0},            // JP 半角/全角 stays with the input method
+        {SDL_SCANCODE_VOLUMEUP, 0, 0},
+        {SDL_SCANCODE_UNKNOWN, 0, 0},
         {SDL_NUM_SCANCODES, 0, 0},
     };
     for (const Case& c : cases) {
@@ -48,7 +57,7 @@ TEST(SdlKeys, KeyboardTypeIsInjectable) {
     EXPECT_FALSE(host_keyboard_japanese());
     host_set_keyboard_type(HOST_KEYBOARD_JP106);
     EXPECT_TRUE(host_keyboard_japanese());
-    host_set_keyboard_type({HOST_KEYBOARD_JAPANESE, 1, 12}); // a subtype of 1 is not JP-106
+    host_set_keyboard_type({HOST_KEYBOARD_JAPANESE, 1, 12});  // a subtype of 1 is not JP-106
     EXPECT_FALSE(host_keyboard_japanese());
     host_set_keyboard_type(saved);
 }
@@ -82,4 +91,4 @@ TEST(SdlJoysticks, ReadingsAsThePortsTakeThem) {
     EXPECT_EQ(p.y, 65535u);
 }
 
-} // namespace
+}  // namespace

@@ -34,7 +34,7 @@ protected:
     void SetUp() override {
         PoweredOnMachine::SetUp();
         saved_ = g_joystick;
-        g_ppi.regs[PPI_PORT_C] = 0; // ports A and B show their low bytes
+        g_ppi.regs[PPI_PORT_C] = 0;  // ports A and B show their low bytes
         table0();
         g_settings.joy0 = JOY_KEYBOARD;
         g_machine.frame.frame_counter = 0;
@@ -70,7 +70,7 @@ TEST_F(Joystick, KeyboardPadThroughTableZero) {
 }
 
 TEST_F(Joystick, AutofireAlternatesAndJoyoutOutsideTheTablesIsTableZero) {
-    g_ppi.raw[0] = uint16_t(~(1u << JOY_BUTTON_SHIFT)); // button 1
+    g_ppi.raw[0] = uint16_t(~(1u << JOY_BUTTON_SHIFT));  // button 1
     for (uint32_t frame : {0u, 1u, 2u, 3u}) {
         g_machine.frame.frame_counter = frame;
         joy_merge_state(0);
@@ -100,18 +100,18 @@ TEST_F(Joystick, UndefinedTablesPressNothing) {
 
 TEST_F(Joystick, PpiPortsAndPortC) {
     g_ppi.regs[PPI_PORT_A_HIGH] = 0x12;
-    PPI_BUS.write_byte(CONTROL, 0x09); // port C bit 4 set
+    PPI_BUS.write_byte(CONTROL, 0x09);  // port C bit 4 set
     EXPECT_EQ(g_ppi.regs[PPI_PORT_C] & 0x10, 0x10);
     EXPECT_EQ(PPI_BUS.read_byte(PORT_A), 0x12u) << "the high byte of port 0's output";
     PPI_BUS.write_byte(CONTROL, 0x08);
     EXPECT_EQ(g_ppi.regs[PPI_PORT_C] & 0x10, 0);
     EXPECT_EQ(PPI_BUS.read_byte(PORT_A), 0xFFu);
-    PPI_BUS.write_byte(CONTROL, 0x0B); // bit 5: port B's high byte
+    PPI_BUS.write_byte(CONTROL, 0x0B);  // bit 5: port B's high byte
     g_ppi.regs[PPI_PORT_B_HIGH] = 0x34;
     EXPECT_EQ(PPI_BUS.read_word(0xE9A002), 0x34u);
     PPI_BUS.write_byte(PORT_C, 0x0F);
     EXPECT_EQ(PPI_BUS.read_byte(PORT_C), 0x0Fu);
-    PPI_BUS.write_byte(0xE9A009, 0x00); // beyond the ports
+    PPI_BUS.write_byte(0xE9A009, 0x00);  // beyond the ports
     EXPECT_EQ(g_ppi.regs[1], 0xFFu);
     PPI_BUS.write_word(0xE9A006, 0x1292);
     EXPECT_EQ(g_ppi.regs[PPI_CONTROL], 0x92u);
@@ -120,8 +120,8 @@ TEST_F(Joystick, PpiPortsAndPortC) {
 TEST_F(Joystick, HostJoysticksPollWhileTheProgramReads) {
     g_settings.joy0 = JOY_POS_EX;
     g_settings.joy1 = JOY_POS;
-    fake_.set(0, 0x001, HOST_JOY_AXIS_CENTRE, 0); // button 1, up
-    fake_.set(1, 0x800, 0, HOST_JOY_AXIS_MAX);    // button 12, left and down
+    fake_.set(0, 0x001, HOST_JOY_AXIS_CENTRE, 0);  // button 1, up
+    fake_.set(1, 0x800, 0, HOST_JOY_AXIS_MAX);     // button 12, left and down
     joy_poll();
     EXPECT_EQ(g_ppi.regs[PPI_PORT_A], 0xFFu) << "no PPI read yet: no poll";
     PPI_BUS.read_byte(PORT_A);
@@ -162,7 +162,7 @@ struct FakeOpnCard {
     uint8_t address = 0, select = 0;
     static bool in(void* user, uint16_t port, uint8_t& v) {
         auto& c = *static_cast<FakeOpnCard*>(user);
-        if (port == 0x288) v = 0; // status: ready
+        if (port == 0x288) v = 0;  // status: ready
         else if (port == 0x28A) v = c.address == 14 ? (c.select == 0x80 ? 0xFE : 0xEF) : 0xFF;
         else return false;
         return true;
@@ -202,4 +202,4 @@ TEST_F(Joystick, FmCardConnector) {
     port_bus_detach(handle);
 }
 
-} // namespace
+}  // namespace

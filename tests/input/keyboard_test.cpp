@@ -39,7 +39,7 @@ protected:
         g_scheduler.event_time_scale = 10;
         g_cpu_regs.cycles_per_frame = CPF;
         key_power_on();
-        g_keymap.key[VK_A] = 0x1E; // as "/key." 1e=41 gives
+        g_keymap.key[VK_A] = 0x1E;  // as "/key." 1e=41 gives
         g_keymap.sca[VK_A] = 0x1E;
         g_keymap.asc['a'] = 0x1E;
         g_settings.key = 1;
@@ -88,7 +88,7 @@ TEST_F(Keyboard, UnmappedKeySendsNothingAndTheRingHolds127) {
     EXPECT_EQ(g_keyboard.ring_count, 0) << "scan code 0 is not sent";
     EXPECT_EQ(rx_event(), 0);
 
-    for (int i = 0; i < 200; i++) key_on_key_down(down(VK_A)); // autorepeat
+    for (int i = 0; i < 200; i++) key_on_key_down(down(VK_A));  // autorepeat
     EXPECT_EQ(g_keyboard.ring_count, 127);
     for (int i = 0; i < 127; i++) EXPECT_EQ(udr(), 0x1Eu);
     EXPECT_EQ(udr(), 0u);
@@ -176,7 +176,11 @@ TEST_F(Keyboard, IocsCalls) {
     EXPECT_EQ(d0, 0x1234565Au);
 
     // _B_SFTSNS: the shift byte, INS, ひらがな and 全角, upper word kept.
-    struct Case { uint32_t vk; uint8_t scan; uint32_t bits; };
+    struct Case {
+        uint32_t vk;
+        uint8_t scan;
+        uint32_t bits;
+    };
     const Case cases[] = {{0x10, 0x70, 0x001}, {0x11, 0x71, 0x002}, {0x12, 0x5A, 0x010}, {0x14, 0x5D, 0x080},
                           {0x2D, 0x5E, 0x100}, {0x15, 0x5F, 0x200}, {0x19, 0x60, 0x400}};
     for (const Case& c : cases) {
@@ -201,7 +205,7 @@ TEST_F(Keyboard, KeyinpWaitsOnTheTrap) {
     constexpr uint32_t PC = 0x4000;
     g_settings.key = 0;
     cpu_test_reset(PC, 0x3F00);
-    flat_write_words(PC, {0x4E4F, 0x4E71}); // TRAP #15, NOP
+    flat_write_words(PC, {0x4E4F, 0x4E71});  // TRAP #15, NOP
     FirmwareRoutine saved = g_iocs_native_table[0];
     g_iocs_native_table[0] = key_iocs_b_keyinp;
     g_cpu_regs.r[0] = 0;
@@ -263,7 +267,8 @@ TEST_F(Keyboard, ModeKeysRefreshThePanelLeds) {
             g_keymap.key[VK_KANA] = g_keymap.sca[VK_KANA] = g_keymap.ext[VK_KANA] = scan;
             g_ui_notice.panel_refresh_countdown = 0;
             key_on_key_down(down(VK_KANA));
-            EXPECT_EQ(g_ui_notice.panel_refresh_countdown, scan >= 0x5A && scan <= 0x60 ? 2 : 0) << key << " " << int(scan);
+            EXPECT_EQ(g_ui_notice.panel_refresh_countdown, scan >= 0x5A && scan <= 0x60 ? 2 : 0)
+                << key << " " << int(scan);
         }
     }
 }
@@ -282,4 +287,4 @@ TEST_F(Keyboard, NoMainRamNoWorkArea) {
     EXPECT_EQ(count(), 0u);
 }
 
-} // namespace
+}  // namespace

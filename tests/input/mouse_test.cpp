@@ -4,13 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include "host/window_message.h"
 #include "input/scc.h"
 #include "machine/machine.h"
 #include "machine/settings.h"
 #include "support/flat_bus.h"
 #include "support/powered_on.h"
 #include "video/video_state.h"
-#include "host/window_message.h"
 
 namespace {
 
@@ -46,7 +46,9 @@ TEST_F(Mouse, AccelerationTableAndConversions) {
     EXPECT_EQ(g_mouse_accel_table[71], 765);
     EXPECT_EQ(g_mouse_accel_table[72], 0);
 
-    struct Case { int32_t d, count; };
+    struct Case {
+        int32_t d, count;
+    };
     const Case cases[] = {{0, 0}, {1, 0}, {2, 1}, {-2, -1}, {200, 39}, {250, 39}, {251, 40}, {752, 71}, {-752, -71}};
     for (const Case& c : cases) EXPECT_EQ(mouse_distance_to_count(c.d), c.count) << c.d;
     EXPECT_EQ(mouse_count_to_distance(39), 195);
@@ -55,11 +57,11 @@ TEST_F(Mouse, AccelerationTableAndConversions) {
 }
 
 TEST_F(Mouse, PointerPositionsInThePicture) {
-    g_video.h_scale = 8192; // a doubled picture
+    g_video.h_scale = 8192;  // a doubled picture
     mouse_move(mouse_lparam(100, 30));
     EXPECT_EQ(g_mouse.x, 50);
     EXPECT_EQ(g_mouse.y, 30);
-    mouse_move(mouse_lparam(2000, 40)); // right of the picture
+    mouse_move(mouse_lparam(2000, 40));  // right of the picture
     EXPECT_EQ(g_mouse.x, 50);
     EXPECT_EQ(g_mouse.y, 40);
     mouse_move(mouse_lparam(-4, -1));
@@ -103,7 +105,7 @@ TEST_F(Mouse, SccPacketAbsoluteAndRelative) {
     mouse_left_down();
     SCC_BUS.write_byte(SCC_B_COMMAND, 5);
     emu_take_request();
-    SCC_BUS.write_byte(SCC_B_COMMAND, 2); // RTS
+    SCC_BUS.write_byte(SCC_B_COMMAND, 2);  // RTS
     EXPECT_EQ(take_request(), uint32_t(REQ_MOUSE));
     EXPECT_EQ(SCC_BUS.read_byte(SCC_B_DATA), 1u) << "left button";
     EXPECT_EQ(take_request(), uint32_t(REQ_MOUSE));
@@ -137,7 +139,10 @@ TEST_F(Mouse, SccPacketAbsoluteAndRelative) {
 }
 
 TEST_F(Mouse, SccCommandPorts) {
-    struct Case { std::initializer_list<uint32_t> writes; bool starts; };
+    struct Case {
+        std::initializer_list<uint32_t> writes;
+        bool starts;
+    };
     const Case cases[] = {{{5, 2}, true}, {{5, 0}, false}, {{0x28}, false}, {{0x28, 2}, false}, {{4, 2}, false}};
     for (const Case& c : cases) {
         scc_power_on();
@@ -164,4 +169,4 @@ TEST_F(Mouse, SccCommandPorts) {
     emu_clear_requests();
 }
 
-} // namespace
+}  // namespace

@@ -11,8 +11,8 @@
 
 #include "core/bus.h"
 #include "core/trace.h"
-#include "input/keyboard.h"
 #include "debugger/disasm.h"
+#include "input/keyboard.h"
 #include "machine/bus_peek.h"
 #include "machine/device.h"
 #include "machine/io_page.h"
@@ -131,7 +131,10 @@ TEST_F(Devices, PeeksReadWhatTheBusHolds) {
     g_settings.midi = 0;
     ASSERT_EQ(init_start(), 0u);
     ASSERT_TRUE(run_to_power_off());
-    struct Case { uint32_t addr, want; const char* what; };
+    struct Case {
+        uint32_t addr, want;
+        const char* what;
+    };
     const Case cases[] = {
         {0xE8E001, 0x0B, "system port contrast"},
         {0xE88017, 0x40, "MFP VR"},
@@ -148,4 +151,4 @@ TEST_F(Devices, PeeksReadWhatTheBusHolds) {
     EXPECT_EQ(bus_peek_long(0x001004), 0x444F4E45u);
 }
 
-} // namespace
+}  // namespace

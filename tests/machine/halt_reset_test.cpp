@@ -50,4 +50,4 @@ TEST(HaltReset, HaltsInARowKeepTheKeyMapRead) {
     g_message_box_backend = saved;
 }
 
-} // namespace
+}  // namespace

@@ -45,7 +45,7 @@ protected:
     // A host-thread tick after s cycles were handed on.
     static void tick_after(uint32_t s) {
         g_cpu_regs.cycles_since_tick = s;
-        clock_publish_settings(); // as the emulation thread does between slices
+        clock_publish_settings();  // as the emulation thread does between slices
         clock_timer_tick();
     }
     static uint64_t ring_sum() {
@@ -76,7 +76,12 @@ TEST_F(HostTimer, StartSetsTheStartingValuesOnlyWhenStopped) {
 }
 
 TEST_F(HostTimer, BudgetFollowsFrameMinclockAndDisplayMode) {
-    struct Case { int frame, minclock; uint16_t r20; uint8_t sys; uint32_t per_tick, budget; };
+    struct Case {
+        int frame, minclock;
+        uint16_t r20;
+        uint8_t sys;
+        uint32_t per_tick, budget;
+    };
     const Case cases[] = {
         // FRAME off: the floor whatever the host runs.
         {0, 0, 0, 0, 0xF0000000, 181818},
@@ -89,8 +94,8 @@ TEST_F(HostTimer, BudgetFollowsFrameMinclockAndDisplayMode) {
         {1, 0, 0, 0, 300000, 244270},
         {1, 0, 0x10, 0, 300000, 270420},
         {1, 0, 0, 0x02, 300000, 282350},
-        {1, 0, 0x10, 0x02, 300000, 270420}, // R20 comes first
-        {1, 0, 0x1000, 0, 300000, 244270},  // only R20's low byte counts
+        {1, 0, 0x10, 0x02, 300000, 270420},  // R20 comes first
+        {1, 0, 0x1000, 0, 300000, 244270},   // only R20's low byte counts
         {1, 0, 0, 0, 250000, 203560},
         {1, 1, 0, 0, 100000, 90909},
         {1, 0, 0, 0, 100000, 181818},
@@ -143,7 +148,7 @@ TEST_F(HostTimer, RtcHoldoffRequestsOneRefreshPerTick) {
     g_run_flags = RUN_STEP;
     for (int i = 0; i < 6; i++) {
         tick_after(1000);
-        EXPECT_EQ(run_flags(), RUN_STEP | RUN_RTC_TICK) << i; // the step bit stays
+        EXPECT_EQ(run_flags(), RUN_STEP | RUN_RTC_TICK) << i;  // the step bit stays
         run_flags_clear(RUN_RTC_TICK);
     }
     tick_after(1000);
@@ -188,7 +193,7 @@ TEST_F(HostTimer, TickPeriodIsAtLeast20Ms) {
 TEST_F(HostTimer, FramesTakeTheBudgetAtTheirStart) {
     flat_bus_install();
     cpu_test_reset(0x1000);
-    flat_write_words(0x1000, {0x60FE}); // BRA.S to itself
+    flat_write_words(0x1000, {0x60FE});  // BRA.S to itself
     for (auto& c : g_scheduler.countdown) c = 0;
     clock_stop_timer();
     clock_start_timer();
@@ -208,4 +213,4 @@ TEST_F(HostTimer, FramesTakeTheBudgetAtTheirStart) {
     EXPECT_EQ(cpf[2], 181818u);
 }
 
-} // namespace
+}  // namespace

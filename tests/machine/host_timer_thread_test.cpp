@@ -23,8 +23,8 @@ TEST(HostTimerThread, TicksArriveAndNoUpdateIsLost) {
     g_settings.minclock = 0;
     g_cpu_regs.cycles = 0;
     g_run_flags = RUN_STEP;
-    g_rtc.holdoff = 1000000; // every tick asks for a refresh
-    uint32_t first_index = g_scheduler.tick_ring_index; // the timer thread owns it from the start on
+    g_rtc.holdoff = 1000000;                             // every tick asks for a refresh
+    uint32_t first_index = g_scheduler.tick_ring_index;  // the timer thread owns it from the start on
     clock_start_timer();
     ASSERT_NE(g_scheduler.timer_id, 0u);
 
@@ -77,7 +77,7 @@ TEST(HostTimerThread, MachineRunsBesideTheTimerThread) {
     g_settings.frame = 1;
     g_settings.minclock = 0;
     ASSERT_EQ(init_start(), 0u);
-    uint32_t first_index = g_scheduler.tick_ring_index; // the timer thread owns it once started
+    uint32_t first_index = g_scheduler.tick_ring_index;  // the timer thread owns it once started
     clock_start_timer();
     uint32_t frames = 0;
     auto until = std::chrono::steady_clock::now() + std::chrono::milliseconds(300);
@@ -101,4 +101,4 @@ TEST(HostTimerThread, MachineRunsBesideTheTimerThread) {
     EXPECT_GE(clock_frame_budget(), CLOCK_FLOOR_MINCLOCK);
 }
 
-} // namespace
+}  // namespace

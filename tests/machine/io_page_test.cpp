@@ -45,9 +45,11 @@ TEST_F(IoPage, EveryAccessIsOneLogEntry) {
         {[] { return mem_read_long_c(0xE8E000); }, IOTRACE_READ_L, 0xE8E000, 0x000C0056},
         {[] { return mem_read_word_c(0xE8E002); }, IOTRACE_READ_W, 0xE8E002, 0x56},
         {[] { return mem_read_byte_c(0xE9C001); }, IOTRACE_READ_B, 0xE9C001, 0},  // no device
+        // clang-format off
         {[] { mem_write_byte_c(0x99, 0xE8E005); return 0u; }, IOTRACE_WRITE_B, 0xE8E005, 0x99},
         {[] { mem_write_word_c(0x1234, 0xE8E008); return 0u; }, IOTRACE_WRITE_W, 0xE8E008, 0x1234},
         {[] { mem_write_long_c(0xDEADBEEF, 0xE9DFFC); return 0u; }, IOTRACE_WRITE_L, 0xE9DFFC, 0xDEADBEEF},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.addr);
@@ -58,12 +60,10 @@ TEST_F(IoPage, EveryAccessIsOneLogEntry) {
         EXPECT_EQ(g_iotrace.addr[before], c.addr);
         EXPECT_EQ(g_iotrace.value[before], c.value);
         EXPECT_EQ(g_iotrace.pc[before], 0x123456u);
-        if (c.kind <= IOTRACE_READ_L) {
-            EXPECT_EQ(got, c.value);
-        }
+        if (c.kind <= IOTRACE_READ_L) { EXPECT_EQ(got, c.value); }
     }
     EXPECT_EQ(g_sys.regs[5], 0x99);
-    EXPECT_EQ(g_sys.regs[9], 0x34);       // a word write stores its low byte at address + 1
+    EXPECT_EQ(g_sys.regs[9], 0x34);            // a word write stores its low byte at address + 1
     EXPECT_EQ(mem_read_long_c(0xE9DFFC), 0u);  // writes to $E9C000-$E9DFFF change nothing
 
     g_iotrace.window_start = g_iotrace.window_end = 0xE8E001;
@@ -83,7 +83,10 @@ TEST_F(IoPage, SlotFollowsAddressBits13To16) {
 }
 
 TEST_F(IoPage, DeviceBusErrorsLeaveTheAccessUnlogged) {
-    struct Case { uint16_t opcode; uint32_t addr; };
+    struct Case {
+        uint16_t opcode;
+        uint32_t addr;
+    };
     const Case cases[] = {
         {0x1039, 0xE86001},  // move.b $E86001,d0: the area-set register reads as a bus error
         {0x3039, 0xE9E000},  // move.w $E9E000,d0: the host-drive block takes bytes only
@@ -135,4 +138,4 @@ TEST(ByteDevice, WordsAndLongsAreItsBytesInAddressOrder) {
     EXPECT_EQ(g_byte_order[3], 0x203u);
 }
 
-} // namespace
+}  // namespace

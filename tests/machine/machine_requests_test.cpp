@@ -28,7 +28,10 @@ protected:
 };
 
 TEST_F(MachineRequests, FrameStartSchedulesTheFramesEvents) {
-    struct Case { uint16_t r4, r5, r6, r7, r9; int64_t sync_end, disp_start, disp_end, raster; };
+    struct Case {
+        uint16_t r4, r5, r6, r7, r9;
+        int64_t sync_end, disp_start, disp_end, raster;
+    };
     const int64_t cpf = 181818;
     const Case cases[] = {
         // A programmed CRTC: every event at its line.
@@ -39,8 +42,11 @@ TEST_F(MachineRequests, FrameStartSchedulesTheFramesEvents) {
         {500, 600, 600, 0, 0, cpf * 5 / 500, cpf * 40 / 500, cpf * 492 / 500, 499 * cpf / 500},
     };
     for (const Case& c : cases) {
-        g_crtc.regs[CRTC_V_TOTAL] = c.r4; g_crtc.regs[CRTC_V_SYNC_END] = c.r5; g_crtc.regs[CRTC_V_DISP_START] = c.r6;
-        g_crtc.regs[CRTC_V_DISP_END] = c.r7; g_crtc.regs[CRTC_RASTER_INT] = c.r9;
+        g_crtc.regs[CRTC_V_TOTAL] = c.r4;
+        g_crtc.regs[CRTC_V_SYNC_END] = c.r5;
+        g_crtc.regs[CRTC_V_DISP_START] = c.r6;
+        g_crtc.regs[CRTC_V_DISP_END] = c.r7;
+        g_crtc.regs[CRTC_RASTER_INT] = c.r9;
         g_cpu_regs.cycles = 0;
         EXPECT_EQ(dispatch(REQ_FRAME_START), 1u);
         EXPECT_EQ(g_cpu_regs.cycles_per_frame, 181818u);
@@ -53,7 +59,9 @@ TEST_F(MachineRequests, FrameStartSchedulesTheFramesEvents) {
 }
 
 TEST_F(MachineRequests, DisplayEndEndsTheSliceAndLeavesRequest6) {
-    g_crtc.regs[CRTC_V_TOTAL] = 568; g_crtc.regs[CRTC_V_DISP_START] = 40; g_crtc.regs[CRTC_V_DISP_END] = 552;
+    g_crtc.regs[CRTC_V_TOTAL] = 568;
+    g_crtc.regs[CRTC_V_DISP_START] = 40;
+    g_crtc.regs[CRTC_V_DISP_END] = 552;
     g_mfp.regs[MFP_GPIP] = 0x10;
     EXPECT_EQ(dispatch(REQ_VDISP_END), 0u);
     EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_END_SLICE));
@@ -77,7 +85,7 @@ TEST_F(MachineRequests, RasterLineRewrite) {
     g_cpu_regs.cycles_per_frame = 181818;
     // A later line still ahead is timed from now.
     g_cpu_regs.cycles_in_frame = 1000;
-    g_crtc.regs[CRTC_RASTER_INT] = 0x400 | 100; // only the low 10 bits count
+    g_crtc.regs[CRTC_RASTER_INT] = 0x400 | 100;  // only the low 10 bits count
     dispatch(REQ_RASTER_LINE);
     EXPECT_EQ(g_crtc.regs[CRTC_RASTER_INT], 100);
     EXPECT_EQ(g_scheduler.countdown[EV_MFP_RASTER], 100 * 181818 / 568 - 1000);
@@ -95,21 +103,30 @@ TEST_F(MachineRequests, RasterLineRewrite) {
 }
 
 TEST_F(MachineRequests, SettingsDecideWhatInputAndNmiRequestsSchedule) {
-    struct Case { uint32_t code; int key, mouse, nmidebug; uint32_t key_bytes; int kind; int64_t after; uint32_t flags; };
+    struct Case {
+        uint32_t code;
+        int key, mouse, nmidebug;
+        uint32_t key_bytes;
+        int kind;
+        int64_t after;
+        uint32_t flags;
+    };
     const int64_t cpf = 181818;
     const Case cases[] = {
-        {REQ_KEY, 0, 0, 0, 3, 12, 0, 0},                   // KEY off: the IOCS calls serve the keyboard
-        {REQ_KEY, 1, 0, 0, 0, 12, 0, 0},                   // nothing queued
+        {REQ_KEY, 0, 0, 0, 3, 12, 0, 0},  // KEY off: the IOCS calls serve the keyboard
+        {REQ_KEY, 1, 0, 0, 0, 12, 0, 0},  // nothing queued
         {REQ_KEY, 1, 0, 0, 3, 12, cpf * 46 / 182, 0},
         {REQ_MOUSE, 0, 0, 0, 0, EV_LEVEL + 5, 0, 0},
         {REQ_MOUSE, 0, 1, 0, 0, EV_LEVEL + 5, cpf * 24 / 182, 0},
         {REQ_NMI, 0, 0, 0, 0, EV_LEVEL + 7, 1, 0},
-        {REQ_NMI, 0, 0, 1, 0, EV_LEVEL + 7, 0, RUN_STEP | RUN_BREAK}, // breaks into the debugger instead
+        {REQ_NMI, 0, 0, 1, 0, EV_LEVEL + 7, 0, RUN_STEP | RUN_BREAK},  // breaks into the debugger instead
     };
     g_cpu_regs.cycles_per_frame = uint32_t(cpf);
     for (const Case& c : cases) {
         for (auto& k : g_scheduler.countdown) k = 0;
-        g_settings.key = c.key; g_settings.mouse = c.mouse; g_settings.nmidebug = c.nmidebug;
+        g_settings.key = c.key;
+        g_settings.mouse = c.mouse;
+        g_settings.nmidebug = c.nmidebug;
         g_keyboard.ring_count = int32_t(c.key_bytes);
         g_run_flags = 0;
         dispatch(c.code);
@@ -126,8 +143,8 @@ TEST_F(MachineRequests, SchedulerOrderAndCancellation) {
     EXPECT_EQ(g_cpu_regs.cycle_deadline, 0xFFFFFFFFu);
     sched_set_event(9, 100);
     sched_set_event(3, 100);
-    EXPECT_EQ(g_cpu_regs.event_kind, 3u); // equal countdowns: the lower kind first
-    g_cpu_regs.cycles = 500;              // both overdue: due at the next instruction, in order
+    EXPECT_EQ(g_cpu_regs.event_kind, 3u);  // equal countdowns: the lower kind first
+    g_cpu_regs.cycles = 500;               // both overdue: due at the next instruction, in order
     sched_set_event(-1, 0);
     EXPECT_EQ(g_scheduler.countdown[3], 1);
     EXPECT_EQ(g_scheduler.countdown[9], 1);
@@ -148,7 +165,7 @@ TEST_F(MachineRequests, OverdueKindsRunInTheOrderTheyFellDue) {
     for (auto& c : g_scheduler.countdown) c = 0;
     sched_set_event(EV_FRAME_START, 20);
     sched_set_event(EV_MFP_TIMER_D, 30);
-    g_cpu_regs.cycles = 100; // both overdue; the frame start fell due first
+    g_cpu_regs.cycles = 100;  // both overdue; the frame start fell due first
     sched_set_event(-1, 0);
     EXPECT_EQ(g_cpu_regs.event_kind, uint32_t(EV_FRAME_START));
     // The timer falling due again after 9 cycles still comes second.
@@ -160,4 +177,4 @@ TEST_F(MachineRequests, OverdueKindsRunInTheOrderTheyFellDue) {
     EXPECT_EQ(g_cpu_regs.event_kind, uint32_t(EV_MFP_TIMER_D));
 }
 
-} // namespace
+}  // namespace

@@ -146,8 +146,7 @@ protected:
         ASSERT_GE(ram.size(), 4 * MB);
         EXPECT_EQ(be32(ram, MARK_START), 0x5A4F4C4Du) << "the ROM did not start";
         EXPECT_EQ(be32(ram, STRAY_VECTOR), 0u)
-            << "stray exception, vector " << be32(ram, STRAY_VECTOR) << " at PC $" << std::hex
-            << be32(ram, STRAY_PC);
+            << "stray exception, vector " << be32(ram, STRAY_VECTOR) << " at PC $" << std::hex << be32(ram, STRAY_PC);
         EXPECT_EQ(be32(ram, MARK_DONE), 0x444F4E45u) << "the ROM did not finish its checks";
     }
 
@@ -198,46 +197,46 @@ TEST_F(MachineRom, MemoryMapFollowsTheSramRamSize) {
         // At 12 MB the page after RAM is graphic VRAM, not a bus error.
         uint32_t end_fault = c.ram_size < 12 * MB ? fault(BUS_ERROR, c.ram_size) : 0;
         expect_results(ram, {
-            eq(0, c.ram_size, "end of RAM"),
-            eq(1, end_fault, "long read at the end of RAM"),
-            eq(2, 0x5AA5C33C, "last long of RAM"),
-            eq(3, fault(BUS_ERROR, 0xEE0000), "long read $EE0000"),
-            eq(4, 0x15, "access code: supervisor data read"),
-            eq(5, fault(BUS_ERROR, 0xFC0001), "byte write $FC0001"),
-            eq(6, 0x05, "access code: supervisor data write"),
-            eq(7, fault(BUS_ERROR, 0xFE0000), "word write to the IPL ROM"),
-            eq(8, fault(BUS_ERROR, 0xF00001), "byte write to the CG ROM"),
-            eq(9, fault(BUS_ERROR, 0xE88000), "byte read of an even MFP address"),
-            eq(10, fault(BUS_ERROR, 0xE89FFE), "byte write of an even MFP address"),
-            eq(11, 0, "byte read $E88041"),
-            eq(12, 0x22, "GPIP through the mirror: bits 1 and 5"),
-            eq(13, 0, "byte read $E9C001"),
-            eq(14, 0, "$E9C001 reads 0"),
-            eq(15, fault(BUS_ERROR, 0xE9E000), "word read $E9E000"),
-            eq(16, fault(BUS_ERROR, 0xE86001), "area-set read"),
-            eq(17, fault(BUS_ERROR, 0xE86000), "area-set word write"),
-            eq(18, fault(PRIVILEGE), "boundary kept after the word write"),
-            eq(19, 0, "area set := $0E"),
-            eq(20, 0, "$0E: no supervisor page"),
-            eq(21, 0, "area set := $0F"),
-            eq(22, fault(PRIVILEGE), "$0F: $01FFFE supervisor"),
-            eq(23, 0, "$0F: $020000 user"),
-            eq(24, 0, "area set := $FF"),
-            eq(25, fault(PRIVILEGE), "$FF: $1FFFFE supervisor"),
-            eq(26, 0, "$FF: $200000 user"),
-            eq(27, 0, "user read of the supervisor area"),
-            eq(28, 0x5A4F4C4D, "the long it read"),
-            eq(29, fault(BUS_ERROR, 0xEE0000), "user byte read $EE0000"),
-            eq(30, 0x11, "access code: user data read"),
-            eq(31, 0, "65536 colours: $C7FFFE"),
-            eq(32, fault(BUS_ERROR, 0xC80000), "65536 colours: $C80000"),
-            eq(33, 0, "256 colours: $CFFFFE"),
-            eq(34, fault(BUS_ERROR, 0xD00000), "256 colours: $D00000"),
-            eq(35, 0, "16 colours: $DFFFFE"),
-            eq(36, 0x11, "IPL ROM byte"),
-            eq(37, 0x2222, "IPL ROM word"),
-            eq(38, 0x44444444, "IPL ROM long"),
-        });
+                                eq(0, c.ram_size, "end of RAM"),
+                                eq(1, end_fault, "long read at the end of RAM"),
+                                eq(2, 0x5AA5C33C, "last long of RAM"),
+                                eq(3, fault(BUS_ERROR, 0xEE0000), "long read $EE0000"),
+                                eq(4, 0x15, "access code: supervisor data read"),
+                                eq(5, fault(BUS_ERROR, 0xFC0001), "byte write $FC0001"),
+                                eq(6, 0x05, "access code: supervisor data write"),
+                                eq(7, fault(BUS_ERROR, 0xFE0000), "word write to the IPL ROM"),
+                                eq(8, fault(BUS_ERROR, 0xF00001), "byte write to the CG ROM"),
+                                eq(9, fault(BUS_ERROR, 0xE88000), "byte read of an even MFP address"),
+                                eq(10, fault(BUS_ERROR, 0xE89FFE), "byte write of an even MFP address"),
+                                eq(11, 0, "byte read $E88041"),
+                                eq(12, 0x22, "GPIP through the mirror: bits 1 and 5"),
+                                eq(13, 0, "byte read $E9C001"),
+                                eq(14, 0, "$E9C001 reads 0"),
+                                eq(15, fault(BUS_ERROR, 0xE9E000), "word read $E9E000"),
+                                eq(16, fault(BUS_ERROR, 0xE86001), "area-set read"),
+                                eq(17, fault(BUS_ERROR, 0xE86000), "area-set word write"),
+                                eq(18, fault(PRIVILEGE), "boundary kept after the word write"),
+                                eq(19, 0, "area set := $0E"),
+                                eq(20, 0, "$0E: no supervisor page"),
+                                eq(21, 0, "area set := $0F"),
+                                eq(22, fault(PRIVILEGE), "$0F: $01FFFE supervisor"),
+                                eq(23, 0, "$0F: $020000 user"),
+                                eq(24, 0, "area set := $FF"),
+                                eq(25, fault(PRIVILEGE), "$FF: $1FFFFE supervisor"),
+                                eq(26, 0, "$FF: $200000 user"),
+                                eq(27, 0, "user read of the supervisor area"),
+                                eq(28, 0x5A4F4C4D, "the long it read"),
+                                eq(29, fault(BUS_ERROR, 0xEE0000), "user byte read $EE0000"),
+                                eq(30, 0x11, "access code: user data read"),
+                                eq(31, 0, "65536 colours: $C7FFFE"),
+                                eq(32, fault(BUS_ERROR, 0xC80000), "65536 colours: $C80000"),
+                                eq(33, 0, "256 colours: $CFFFFE"),
+                                eq(34, fault(BUS_ERROR, 0xD00000), "256 colours: $D00000"),
+                                eq(35, 0, "16 colours: $DFFFFE"),
+                                eq(36, 0x11, "IPL ROM byte"),
+                                eq(37, 0x2222, "IPL ROM word"),
+                                eq(38, 0x44444444, "IPL ROM long"),
+                            });
     }
 
     // The IPL ROM's data reads and its executed code, as saved at shut-down.
@@ -265,35 +264,35 @@ TEST_F(MachineRom, SramProtectionAndSystemPort) {
     EXPECT_TRUE(last_.powered_off);
     expect_finished(ram);
     expect_results(ram, {
-        eq(0, 4 * MB, "RAM size field"),
-        eq(1, 0x00BFFFFC, "long at $0C fixed up"),
-        eq(2, 0, "protected byte write: no error"),
-        eq(3, 0x11, "protected byte write vanished"),
-        eq(4, 0, "protected word write: no error"),
-        eq(5, 0xCAFE, "protected word write vanished"),
-        eq(6, 0, "protected long write: no error"),
-        eq(7, 0, "protected long write vanished"),
-        eq(8, 0x00, "$E8E00D reads back"),
-        eq(9, 0x31, "$E8E00D reads back"),
-        eq(10, 0x33, "byte write lands"),
-        eq(11, 0x1234, "word write lands"),
-        eq(12, 0x12345678, "long write at the last long lands"),
-        eq(13, fault(BUS_ERROR, 0xEC0000), "read below the SRAM"),
-        eq(14, fault(BUS_ERROR, 0xED4000), "read above the SRAM"),
-        eq(15, fault(BUS_ERROR, 0xED4001), "write above the SRAM"),
-        eq(16, 0, "write $E8E010: ignored"),
-        eq(17, 0, "$E8E010 reads 0"),
-        eq(18, 0x5A, "$E8E003 stored"),
-        eq(19, 0xA5, "$E8E002 stored"),
-        eq(20, fault(BUS_ERROR, 0xED0018), "refused boot write"),
-        eq(21, 0x00, "refused boot write stored nothing"),
-        eq(22, 0, "allowed boot write"),
-        eq(23, 0, "boot write of the value it holds"),
-        eq(24, 0, "long boot write"),
-        eq(25, 0xB0, "long boot write stored"),
-        eq(26, 0, "word boot write"),
-        eq(27, 0xB012, "word boot write stored"),
-    });
+                            eq(0, 4 * MB, "RAM size field"),
+                            eq(1, 0x00BFFFFC, "long at $0C fixed up"),
+                            eq(2, 0, "protected byte write: no error"),
+                            eq(3, 0x11, "protected byte write vanished"),
+                            eq(4, 0, "protected word write: no error"),
+                            eq(5, 0xCAFE, "protected word write vanished"),
+                            eq(6, 0, "protected long write: no error"),
+                            eq(7, 0, "protected long write vanished"),
+                            eq(8, 0x00, "$E8E00D reads back"),
+                            eq(9, 0x31, "$E8E00D reads back"),
+                            eq(10, 0x33, "byte write lands"),
+                            eq(11, 0x1234, "word write lands"),
+                            eq(12, 0x12345678, "long write at the last long lands"),
+                            eq(13, fault(BUS_ERROR, 0xEC0000), "read below the SRAM"),
+                            eq(14, fault(BUS_ERROR, 0xED4000), "read above the SRAM"),
+                            eq(15, fault(BUS_ERROR, 0xED4001), "write above the SRAM"),
+                            eq(16, 0, "write $E8E010: ignored"),
+                            eq(17, 0, "$E8E010 reads 0"),
+                            eq(18, 0x5A, "$E8E003 stored"),
+                            eq(19, 0xA5, "$E8E002 stored"),
+                            eq(20, fault(BUS_ERROR, 0xED0018), "refused boot write"),
+                            eq(21, 0x00, "refused boot write stored nothing"),
+                            eq(22, 0, "allowed boot write"),
+                            eq(23, 0, "boot write of the value it holds"),
+                            eq(24, 0, "long boot write"),
+                            eq(25, 0xB0, "long boot write stored"),
+                            eq(26, 0, "word boot write"),
+                            eq(27, 0xB012, "word boot write stored"),
+                        });
     // Asked for the two byte writes of $B0 over another value and for the
     // word write; not for $B0 over $B0, nor for the long write.
     EXPECT_EQ(g_questions, 3);
@@ -301,8 +300,8 @@ TEST_F(MachineRom, SramProtectionAndSystemPort) {
     std::vector<uint8_t> saved = file_bytes(root_ / "sram.ram");
     ASSERT_EQ(saved.size(), SRAM_SIZE);
     const std::pair<uint32_t, uint8_t> bytes[] = {
-        {0x0D, 0xBF}, {0x0E, 0xFF}, {0x0F, 0xFC}, {0x100, 0x11}, {0x101, 0x33}, {0x102, 0x12}, {0x103, 0x34},
-        {0x104, 0x00}, {0x200, 0x00}, {0x3FFC, 0x12}, {0x3FFF, 0x78},
+        {0x0D, 0xBF},  {0x0E, 0xFF},  {0x0F, 0xFC},  {0x100, 0x11},  {0x101, 0x33},  {0x102, 0x12},
+        {0x103, 0x34}, {0x104, 0x00}, {0x200, 0x00}, {0x3FFC, 0x12}, {0x3FFF, 0x78},
     };
     for (auto [offset, value] : bytes) EXPECT_EQ(saved[offset], value) << "sram.ram offset " << std::hex << offset;
 }
@@ -313,26 +312,26 @@ TEST_F(MachineRom, MfpTimersAndGpipAcrossFrames) {
     EXPECT_TRUE(last_.powered_off);
     expect_finished(ram);
     expect_results(ram, {
-        eq(0, 10, "V-DISP interrupts in 10 frames"),
-        eq(1, 10, "raster interrupts in 10 frames"),
-        eq(2, 10, "GPIP reads that saw the raster bit: once a frame"),
-        eq(3, 0xF2, "GPIP bits 1, 4, 5, 6 and 7 seen set"),
-        eq(4, 0x22, "GPIP bits 1 and 5 always set"),
-        within(5, 48, 52, "timer C, 5.0 a frame"),
-        within(6, 98, 102, "timer D, 10.0 a frame"),
-        eq(7, 0, "timer C after IERB bit 5 cleared"),
-        within(8, 29, 31, "timer D runs on"),
-        eq(9, 0, "timer D after TCDCR := 0"),
-        eq(10, 1, "timer A delay mode: once per start"),
-        eq(11, 3, "timer A event count: every third V-DISP rise"),
-        eq(12, 3, "TADR reloaded"),
-        eq(13, 2, "TADR counted by one rise"),
-        eq(14, 0x55, "TCDR of a stopped timer"),
-        eq(15, 143, "TCDR counts down once"),
-        eq(16, 142, "and once more"),
-        eq(17, 0, "$E88033 reads 0"),
-        eq(18, 0x66, "$E88031 stored"),
-    });
+                            eq(0, 10, "V-DISP interrupts in 10 frames"),
+                            eq(1, 10, "raster interrupts in 10 frames"),
+                            eq(2, 10, "GPIP reads that saw the raster bit: once a frame"),
+                            eq(3, 0xF2, "GPIP bits 1, 4, 5, 6 and 7 seen set"),
+                            eq(4, 0x22, "GPIP bits 1 and 5 always set"),
+                            within(5, 48, 52, "timer C, 5.0 a frame"),
+                            within(6, 98, 102, "timer D, 10.0 a frame"),
+                            eq(7, 0, "timer C after IERB bit 5 cleared"),
+                            within(8, 29, 31, "timer D runs on"),
+                            eq(9, 0, "timer D after TCDCR := 0"),
+                            eq(10, 1, "timer A delay mode: once per start"),
+                            eq(11, 3, "timer A event count: every third V-DISP rise"),
+                            eq(12, 3, "TADR reloaded"),
+                            eq(13, 2, "TADR counted by one rise"),
+                            eq(14, 0x55, "TCDR of a stopped timer"),
+                            eq(15, 143, "TCDR counts down once"),
+                            eq(16, 142, "and once more"),
+                            eq(17, 0, "$E88033 reads 0"),
+                            eq(18, 0x66, "$E88031 stored"),
+                        });
 }
 
 // The clock needs the host time moved at the ROM's phases, so this run goes
@@ -366,25 +365,34 @@ TEST_F(MachineRom, ClockDigitsFromTheInjectedTime) {
     EXPECT_TRUE(stopped) << "no power-off";
     expect_finished(ram);
     expect_results(ram, {
-        eq(0, 6, "1-second"), eq(1, 2, "10-second"), eq(2, 7, "1-minute"), eq(3, 4, "10-minute"),
-        eq(4, 3, "1-hour"), eq(5, 2, "10-hour"), eq(6, 5, "day of week"), eq(7, 5, "1-day"),
-        eq(8, 2, "10-day"), eq(9, 2, "1-month"), eq(10, 1, "10-month"), eq(11, 6, "1-year"),
-        eq(12, 0xC4, "10-year: (2026 - 60) / 10 whole"),
-        eq(13, 5, "bank 1 $E8A001"),
-        eq(14, 9, "mode register in bank 1"),
-        eq(15, 6, "bank 0 seconds untouched by the bank 1 write"),
-        eq(16, 8, "mode register in bank 0"),
-        eq(17, 0, "$E8A021 reads 0"),
-        eq(18, fault(BUS_ERROR, 0xE8A000), "even address"),
-        eq(19, 1, "one pulse for one change of second"),
-        eq(20, 0, "GPIP bit 0 low at the pulse"),
-        eq(21, 1, "GPIP bit 0 set again by a read"),
-        eq(22, 7, "seconds moved to :27"),
-        eq(23, 1, "no pulse with the 1 Hz output off"),
-        eq(24, 8, "refreshes go on: :28"),
-        eq(25, 8, "one read: no refresh"),
-        eq(26, 9, "a second read in a row refreshes: :29"),
-    });
+                            eq(0, 6, "1-second"),
+                            eq(1, 2, "10-second"),
+                            eq(2, 7, "1-minute"),
+                            eq(3, 4, "10-minute"),
+                            eq(4, 3, "1-hour"),
+                            eq(5, 2, "10-hour"),
+                            eq(6, 5, "day of week"),
+                            eq(7, 5, "1-day"),
+                            eq(8, 2, "10-day"),
+                            eq(9, 2, "1-month"),
+                            eq(10, 1, "10-month"),
+                            eq(11, 6, "1-year"),
+                            eq(12, 0xC4, "10-year: (2026 - 60) / 10 whole"),
+                            eq(13, 5, "bank 1 $E8A001"),
+                            eq(14, 9, "mode register in bank 1"),
+                            eq(15, 6, "bank 0 seconds untouched by the bank 1 write"),
+                            eq(16, 8, "mode register in bank 0"),
+                            eq(17, 0, "$E8A021 reads 0"),
+                            eq(18, fault(BUS_ERROR, 0xE8A000), "even address"),
+                            eq(19, 1, "one pulse for one change of second"),
+                            eq(20, 0, "GPIP bit 0 low at the pulse"),
+                            eq(21, 1, "GPIP bit 0 set again by a read"),
+                            eq(22, 7, "seconds moved to :27"),
+                            eq(23, 1, "no pulse with the 1 Hz output off"),
+                            eq(24, 8, "refreshes go on: :28"),
+                            eq(25, 8, "one read: no refresh"),
+                            eq(26, 9, "a second read in a row refreshes: :29"),
+                        });
 }
 
 TEST_F(MachineRom, PowerOffAtTheSecondWrite) {
@@ -394,11 +402,11 @@ TEST_F(MachineRom, PowerOffAtTheSecondWrite) {
     EXPECT_EQ(last_.exit_status, 0);
     expect_finished(ram);
     expect_results(ram, {
-        eq(0, 2, "stopped at the second write since $E8E000, and at once"),
-        eq(1, 3, "frames between the stages"),
-        eq(2, 0x34, "word write of $E8E000 lands on the contrast"),
-        eq(3, 0x5A, "and leaves $E8E000 alone"),
-    });
+                            eq(0, 2, "stopped at the second write since $E8E000, and at once"),
+                            eq(1, 3, "frames between the stages"),
+                            eq(2, 0x34, "word write of $E8E000 lands on the contrast"),
+                            eq(3, 0x5A, "and leaves $E8E000 alone"),
+                        });
 }
 
 // A machine started again in the same program runs as the first one did,
@@ -414,4 +422,4 @@ TEST_F(MachineRom, RunsAgainAfterAPowerOff) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -4,19 +4,19 @@
 #include <functional>
 
 #include "core/bus.h"
-#include "core/cpu_regs.h"
 #include "core/cpu_loop.h"
+#include "core/cpu_regs.h"
 #include "core/trace.h"
 #include "machine/io_page.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "machine/settings.h"
-#include "video/palette.h"
 #include "machine/sram.h"
 #include "sound/midi.h"
 #include "support/flat_bus.h"
 #include "support/powered_on.h"
 #include "video/crtc.h"
+#include "video/palette.h"
 #include "video/vram.h"
 
 namespace {
@@ -58,18 +58,18 @@ protected:
 };
 
 TEST_F(MemoryMap, EveryPageAnswersAsTheMapSays) {
-    struct Case { uint32_t ram_size, addr, read_fault, write_fault; };
+    struct Case {
+        uint32_t ram_size, addr, read_fault, write_fault;
+    };
     const Case cases[] = {
-        {4 * MB, 0x000000, 0, 0},  {4 * MB, 0x3FFFFF, 0, 0},  {4 * MB, 0x400000, 3, 4},
-        {12 * MB, 0xBFFFFF, 0, 0}, {12 * MB, 0xBFFFFE, 0, 0},
-        {4 * MB, 0xBFFFFF, 3, 4},  // RAM ends at its size
+        {4 * MB, 0x000000, 0, 0},  {4 * MB, 0x3FFFFF, 0, 0}, {4 * MB, 0x400000, 3, 4}, {12 * MB, 0xBFFFFF, 0, 0},
+        {12 * MB, 0xBFFFFE, 0, 0}, {4 * MB, 0xBFFFFF, 3, 4},  // RAM ends at its size
         {4 * MB, 0xC00001, 0, 0},  {4 * MB, 0xDFFFFF, 0, 0},  // graphic VRAM, 16 colours
         {4 * MB, 0xE00000, 0, 0},  {4 * MB, 0xE7FFFF, 0, 0},  // text VRAM
         {4 * MB, 0xEB0000, 0, 0},                             // sprite area
         {4 * MB, 0xEAFA00, 3, 4},                             // MIDI board switched off
-        {4 * MB, 0xEC0000, 3, 4},  {4 * MB, 0xED0000, 0, 0},  {4 * MB, 0xED3FFF, 0, 0},
-        {4 * MB, 0xED4000, 3, 4},  {4 * MB, 0xEE0000, 3, 4},
-        {4 * MB, 0xF00000, 0, 4},  {4 * MB, 0xFBFFFF, 0, 4},  {4 * MB, 0xFC0000, 3, 4},
+        {4 * MB, 0xEC0000, 3, 4},  {4 * MB, 0xED0000, 0, 0}, {4 * MB, 0xED3FFF, 0, 0}, {4 * MB, 0xED4000, 3, 4},
+        {4 * MB, 0xEE0000, 3, 4},  {4 * MB, 0xF00000, 0, 4}, {4 * MB, 0xFBFFFF, 0, 4}, {4 * MB, 0xFC0000, 3, 4},
         {4 * MB, 0xFE0000, 0, 4},  {4 * MB, 0xFFFFFF, 0, 4},
     };
     for (const Case& c : cases) {
@@ -77,14 +77,14 @@ TEST_F(MemoryMap, EveryPageAnswersAsTheMapSays) {
         SCOPED_TRACE(testing::Message() << std::hex << c.addr << " with " << c.ram_size);
         EXPECT_EQ(probe([&] { mem_read_byte_c(c.addr); }), c.read_fault);
         EXPECT_EQ(probe([&] { mem_write_byte_c(0x5A, c.addr); }), c.write_fault);
-        if (c.read_fault == 0 && c.write_fault == 0) {
-            EXPECT_EQ(mem_read_byte_c(c.addr), 0x5Au);
-        }
+        if (c.read_fault == 0 && c.write_fault == 0) { EXPECT_EQ(mem_read_byte_c(c.addr), 0x5Au); }
     }
 }
 
 TEST_F(MemoryMap, AreaSetRegisterMovesTheSupervisorBoundary) {
-    struct Case { uint32_t v, boundary; };
+    struct Case {
+        uint32_t v, boundary;
+    };
     const Case cases[] = {{0, 0}, {14, 0}, {15, 0x20000}, {30, 0x20000}, {31, 0x40000}, {255, 0x200000}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.v);
@@ -136,11 +136,16 @@ TEST_F(MemoryMap, UserWritesToTheSupervisorAreaAreAPrivilegeViolation) {
 TEST_F(MemoryMap, UserWritesFollowTheAreaSetRegisterAtEverySize) {
     // move.<size> d0,(a0), d0 = $A1B2C3D4; first: the byte then at the
     // address, $11 where the write faulted.
-    struct Case { uint16_t opcode; uint32_t addr, area; uint8_t first; bool supervisor = false; };
+    struct Case {
+        uint16_t opcode;
+        uint32_t addr, area;
+        uint8_t first;
+        bool supervisor = false;
+    };
     const Case cases[] = {
-        {0x1080, 0x1FFFFF, 255, 0x11}, {0x1080, 0x1FFFFF, 0, 0xD4}, {0x1080, 0x1FFFFF, 255, 0x11},
-        {0x3080, 0x100000, 255, 0x11}, {0x3080, 0x100000, 0, 0xC3}, {0x3080, 0x100000, 255, 0x11},
-        {0x2080, 0x01FFFE, 255, 0x11}, {0x2080, 0x01FFFE, 0, 0xA1}, {0x2080, 0x01FFFE, 255, 0x11},
+        {0x1080, 0x1FFFFF, 255, 0x11},      {0x1080, 0x1FFFFF, 0, 0xD4},         {0x1080, 0x1FFFFF, 255, 0x11},
+        {0x3080, 0x100000, 255, 0x11},      {0x3080, 0x100000, 0, 0xC3},         {0x3080, 0x100000, 255, 0x11},
+        {0x2080, 0x01FFFE, 255, 0x11},      {0x2080, 0x01FFFE, 0, 0xA1},         {0x2080, 0x01FFFE, 255, 0x11},
         {0x2080, 0x1FFFFE, 15, 0xA1},  // a long from page 15 into page 16, both user pages
         {0x2080, 0x03FFFE, 31, 0x11},  // from the last supervisor page into a user one
         {0x2080, 0x03FFFE, 31, 0xA1, true}, {0x3080, 0x100000, 255, 0xC3, true},
@@ -161,7 +166,12 @@ TEST_F(MemoryMap, UserWritesFollowTheAreaSetRegisterAtEverySize) {
 
 // Watches see accesses to direct RAM pages as to any other.
 TEST_F(MemoryMap, WatchesFireOnRamPages) {
-    struct Case { uint16_t opcode; bool read; uint32_t watched; uint8_t kind; };
+    struct Case {
+        uint16_t opcode;
+        bool read;
+        uint32_t watched;
+        uint8_t kind;
+    };
     const Case cases[] = {
         {0x1010, true, 0x1000, 'r'},   // move.b (a0),d0
         {0x2010, true, 0x1003, 'R'},   // move.l (a0),d0: its last byte
@@ -188,7 +198,10 @@ TEST_F(MemoryMap, WatchesFireOnRamPages) {
 }
 
 TEST_F(MemoryMap, AccessesWithoutMemoryRaiseABusErrorFrame) {
-    struct Case { uint16_t opcode; uint32_t addr, code; };
+    struct Case {
+        uint16_t opcode;
+        uint32_t addr, code;
+    };
     const Case cases[] = {
         {0x1010, 0x400000, 0x15},  // move.b (a0),d0 past 4 MB of RAM
         {0x1010, 0xFC0000, 0x15},  // between the ROMs
@@ -219,12 +232,12 @@ TEST_F(MemoryMap, LongAccessesAtTheLastWordOfAnImageStayInside) {
     };
     const Case cases[] = {
         // Reads: the second word comes from the next page, or faults there.
-        {4 * MB, 0x3FFFFE, false, 0x12340000, 3},   // past 4 MB of RAM
-        {4 * MB, 0xFFFFFE, false, 0x4E7500FF, 0},   // IPL ROM wraps round to RAM at 0
-        {4 * MB, 0xFBFFFE, false, 0xCAFE0000, 3},   // CG ROM, then nothing
-        {4 * MB, 0xED3FFE, false, 0xBEEF0000, 3},   // SRAM is 16 KB
-        {4 * MB, 0xE7FFFE, false, 0x56780089, 0},   // text VRAM, then CRTC R00
-        {4 * MB, 0xEBFFFE, false, 0x9ABC0000, 3},   // sprite area, then no SRAM at $EC0000
+        {4 * MB, 0x3FFFFE, false, 0x12340000, 3},  // past 4 MB of RAM
+        {4 * MB, 0xFFFFFE, false, 0x4E7500FF, 0},  // IPL ROM wraps round to RAM at 0
+        {4 * MB, 0xFBFFFE, false, 0xCAFE0000, 3},  // CG ROM, then nothing
+        {4 * MB, 0xED3FFE, false, 0xBEEF0000, 3},  // SRAM is 16 KB
+        {4 * MB, 0xE7FFFE, false, 0x56780089, 0},  // text VRAM, then CRTC R00
+        {4 * MB, 0xEBFFFE, false, 0x9ABC0000, 3},  // sprite area, then no SRAM at $EC0000
         // Writes: the first word lands, the second meets the next page.
         {12 * MB, 0xBFFFFE, true, 0xAABBCCDD, 0, 0xDD},  // RAM, then a graphic VRAM pixel
         {4 * MB, 0xED3FFE, true, 0x11223344, 4},
@@ -247,9 +260,7 @@ TEST_F(MemoryMap, LongAccessesAtTheLastWordOfAnImageStayInside) {
         } else {
             EXPECT_EQ(probe([&] { mem_write_long_c(c.value, c.addr); }), c.fault);
             EXPECT_EQ(mem_read_word_c(c.addr), c.value >> 16);
-            if (c.fault == 0) {
-                EXPECT_EQ(mem_read_word_c(c.addr + 2), c.second);
-            }
+            if (c.fault == 0) { EXPECT_EQ(mem_read_word_c(c.addr + 2), c.second); }
         }
     }
 }
@@ -271,7 +282,10 @@ TEST_F(MemoryMap, IplReadsOfRunningCodeMarkTheAccessMap) {
 }
 
 TEST_F(MemoryMap, GraphicPagesFollowTheColourMode) {
-    struct Case { uint16_t mode; uint32_t last; };
+    struct Case {
+        uint16_t mode;
+        uint32_t last;
+    };
     const Case cases[] = {{0, 0xDFFFFF}, {1, 0xCFFFFF}, {3, 0xC7FFFF}, {4, 0xDFFFFF}, {2, 0xDFFFFF}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.mode);
@@ -306,4 +320,4 @@ TEST_F(MemoryMap, FreedRamLeavesNoPointersAndNewRamIsZero) {
     EXPECT_EQ(mem_map_build(), 0);
 }
 
-} // namespace
+}  // namespace

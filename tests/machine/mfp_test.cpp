@@ -5,8 +5,8 @@
 #include <utility>
 
 #include "core/bus.h"
-#include "input/keyboard.h"
 #include "core/cpu_regs.h"
+#include "input/keyboard.h"
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
 #include "machine/settings.h"
@@ -76,8 +76,8 @@ TEST_F(Mfp, PortAddressRules) {
 }
 
 TEST_F(Mfp, GpipReadSetsFixedBitsAndEndsTheRasterAndSecondPulses) {
-    g_cpu_regs.cycles_per_frame = 512 * 100; // R04 = 0 counts as 512 lines: 100 cycles a line
-    g_mfp.regs[MFP_GPIP] = 0x50;    // raster and V-DISP high, second pulse low
+    g_cpu_regs.cycles_per_frame = 512 * 100;  // R04 = 0 counts as 512 lines: 100 cycles a line
+    g_mfp.regs[MFP_GPIP] = 0x50;              // raster and V-DISP high, second pulse low
     g_cpu_regs.cycles = 10;
     EXPECT_EQ(read(MFP_GPIP), 0xF2u);
     g_cpu_regs.cycles = 50;
@@ -86,12 +86,20 @@ TEST_F(Mfp, GpipReadSetsFixedBitsAndEndsTheRasterAndSecondPulses) {
 }
 
 TEST_F(Mfp, HsyncIsHighForTheFirstFifthOfEachLine) {
-    struct Case { uint32_t cpf; uint16_t r4; uint32_t cycles; uint32_t bit; };
+    struct Case {
+        uint32_t cpf;
+        uint16_t r4;
+        uint32_t cycles;
+        uint32_t bit;
+    };
     const Case cases[] = {
+        // clang-format off
         {51200, 0, 0, 0x80}, {51200, 0, 19, 0x80}, {51200, 0, 20, 0}, {51200, 0, 99, 0},
         {51200, 0, 119, 0x80}, {56800, 568, 19, 0x80}, {56800, 568, 20, 0},
+        // clang-format on
         // A frame of fewer cycles than lines has no line phase at all.
-        {500, 568, 0, 0}, {0, 0, 7, 0},
+        {500, 568, 0, 0},
+        {0, 0, 7, 0},
     };
     for (const Case& c : cases) {
         g_cpu_regs.cycles_per_frame = c.cpf;
@@ -118,7 +126,14 @@ TEST_F(Mfp, TimerDataWritesSetCounterAndReload) {
 
 TEST_F(Mfp, TimerPeriods) {
     // ((counter + 1) x cpf / 72724) x prescale, + 10 cycles (A, C) or + 1 (D).
-    struct Case { const char* what; uint8_t iera, ierb, tacr, tcdcr; MfpReg data_reg; uint8_t data; int kind; int64_t due; };
+    struct Case {
+        const char* what;
+        uint8_t iera, ierb, tacr, tcdcr;
+        MfpReg data_reg;
+        uint8_t data;
+        int kind;
+        int64_t due;
+    };
     const Case cases[] = {
         {"A mode 1", 0x20, 0, 0x01, 0, MFP_TADR, 9, 13, 110},
         {"A mode 9 uses mode 1's prescale", 0x20, 0, 0x09, 0, MFP_TADR, 9, 13, 110},
@@ -144,7 +159,14 @@ TEST_F(Mfp, TimerPeriods) {
 }
 
 TEST_F(Mfp, TimersCAndDRunOnAcrossRegisterWritesAndRestartWhenRaised) {
-    struct Case { int kind; uint8_t ier; uint8_t tcdcr; MfpReg data_reg; void (*schedule)(int); int64_t period; };
+    struct Case {
+        int kind;
+        uint8_t ier;
+        uint8_t tcdcr;
+        MfpReg data_reg;
+        void (*schedule)(int);
+        int64_t period;
+    };
     const Case cases[] = {
         {5, 0x20, 0x40, MFP_TCDR, mfp_schedule_timer_c, 12510},
         {4, 0x10, 0x04, MFP_TDDR, mfp_schedule_timer_d, 12501},
@@ -171,13 +193,16 @@ TEST_F(Mfp, TimersCAndDRunOnAcrossRegisterWritesAndRestartWhenRaised) {
 }
 
 TEST_F(Mfp, DataRegisterReadsCountOnlyInDelayModes) {
-    struct Case { MfpReg data_reg, control_reg; uint8_t control; bool counts; };
+    struct Case {
+        MfpReg data_reg, control_reg;
+        uint8_t control;
+        bool counts;
+    };
     const Case cases[] = {
-        {MFP_TADR, MFP_TACR, 0x01, true},  {MFP_TADR, MFP_TACR, 0x00, false},
-        {MFP_TADR, MFP_TACR, 0x08, false}, {MFP_TADR, MFP_TACR, 0x09, false},
-        {MFP_TBDR, MFP_TBCR, 0x07, true},  {MFP_TBDR, MFP_TBCR, 0x0F, false},
-        {MFP_TCDR, MFP_TCDCR, 0x70, true}, {MFP_TCDR, MFP_TCDCR, 0x07, false},
-        {MFP_TDDR, MFP_TCDCR, 0x07, true}, {MFP_TDDR, MFP_TCDCR, 0x70, false},
+        {MFP_TADR, MFP_TACR, 0x01, true},   {MFP_TADR, MFP_TACR, 0x00, false},  {MFP_TADR, MFP_TACR, 0x08, false},
+        {MFP_TADR, MFP_TACR, 0x09, false},  {MFP_TBDR, MFP_TBCR, 0x07, true},   {MFP_TBDR, MFP_TBCR, 0x0F, false},
+        {MFP_TCDR, MFP_TCDCR, 0x70, true},  {MFP_TCDR, MFP_TCDCR, 0x07, false}, {MFP_TDDR, MFP_TCDCR, 0x07, true},
+        {MFP_TDDR, MFP_TCDCR, 0x70, false},
     };
     for (const Case& c : cases) {
         std::fill(std::begin(g_mfp.read_stamps), std::end(g_mfp.read_stamps), 0);
@@ -191,17 +216,19 @@ TEST_F(Mfp, DataRegisterReadsCountOnlyInDelayModes) {
 }
 
 TEST_F(Mfp, ACountingReadStepsOncePerPrescaleFromTheWrittenValueToOne) {
-    g_cpu_regs.cycles_per_frame = MFP_STEPS_PER_FRAME * 10; // mode 1: a prescaler step is 40 cycles
+    g_cpu_regs.cycles_per_frame = MFP_STEPS_PER_FRAME * 10;  // mode 1: a prescaler step is 40 cycles
     write(MFP_TCDR, 3);
     write(MFP_TCDCR, 0x10);
-    struct Step { uint32_t cycles; uint32_t expected; };
+    struct Step {
+        uint32_t cycles;
+        uint32_t expected;
+    };
     const Step steps[] = {
-        {0, 3}, {40, 3},     // no step passed yet
-        {41, 2}, {41, 2},    // one step: one count
+        {0, 3},    {40, 3},  // no step passed yet
+        {41, 2},   {41, 2},  // one step: one count
         {5000, 1},           // many steps: still one count per read
         {5000, 3},           // from 1 it reloads instead of reaching 0
-        {5000, 2},
-        {0, 1},              // a new frame has begun (now before the stamp)
+        {5000, 2}, {0, 1},   // a new frame has begun (now before the stamp)
         {0, 1},
     };
     for (const Step& s : steps) {
@@ -234,4 +261,4 @@ TEST_F(Mfp, UsartKeyboardPath) {
     }
 }
 
-} // namespace
+}  // namespace

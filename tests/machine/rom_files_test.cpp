@@ -21,9 +21,9 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::vector<std::string> g_boxes; // captions of the message boxes shown
-std::vector<std::string> g_texts; // and their texts
-int g_notices;                    // times the rendering notice was shown
+std::vector<std::string> g_boxes;  // captions of the message boxes shown
+std::vector<std::string> g_texts;  // and their texts
+int g_notices;                     // times the rendering notice was shown
 
 MessageBoxAnswer record_box(const char* text, const char* caption, MessageBoxKind) {
     g_boxes.emplace_back(caption);
@@ -111,6 +111,7 @@ protected:
 };
 
 TEST_F(RomFiles, StartFolderIsSearchedWhollyBeforeTheProgramFolder) {
+    // clang-format off
     struct File { bool in_start; const char* name; uint8_t fill; };
     struct Case { std::vector<File> files; uint8_t ipl, cg; const char* ipl_file; };
     const Case cases[] = {
@@ -119,13 +120,15 @@ TEST_F(RomFiles, StartFolderIsSearchedWhollyBeforeTheProgramFolder) {
           {true, "cgrom.dat", 0x55}},
          0x11, 0x55, "start/iplrom30.dat"},
         {{{false, "iplrom.dat", 0x22}, {true, "cg.rom", 0x44}, {false, "cgrom.dat", 0x55}}, 0x22, 0x44, "exe/iplrom.dat"},
+        // clang-format on
     };
     for (const Case& c : cases) {
         fs::remove_all(start_);
         fs::remove_all(exe_);
         fs::create_directory(start_);
         fs::create_directory(exe_);
-        for (const File& f : c.files) put((f.in_start ? start_ : exe_) / f.name, f.name[0] == 'c' ? CGROM_SIZE : IPLROM_SIZE, f.fill);
+        for (const File& f : c.files)
+            put((f.in_start ? start_ : exe_) / f.name, f.name[0] == 'c' ? CGROM_SIZE : IPLROM_SIZE, f.fill);
         SCOPED_TRACE(c.ipl_file);
         ASSERT_EQ(init_load_roms(), 0);
         EXPECT_TRUE(all_bytes(g_iplrom, IPLROM_SIZE, c.ipl));
@@ -176,7 +179,14 @@ TEST_F(RomFiles, EmptyRomFileCountsAsNone) {
 }
 
 TEST_F(RomFiles, MissingRomsShowTheirBoxAndFail) {
-    struct Case { const char* what; bool ipl; FontRendererFactory factory; bool font_file; int result; const char* box; };
+    struct Case {
+        const char* what;
+        bool ipl;
+        FontRendererFactory factory;
+        bool font_file;
+        int result;
+        const char* box;
+    };
     const Case cases[] = {
         {"no IPL ROM", false, synthetic, false, -1, "ZOLM initialize 1"},
         {"no CG ROM, no renderer", true, no_renderer, false, -1, "ZOLM initialize 2"},
@@ -240,10 +250,12 @@ TEST_F(RomFiles, CacheOfTheWrongSizeIsRenderedAgain) {
 TEST_F(RomFiles, CacheGoesToTheFirstFolderThatTakesIt) {
     // The current folder (start/cur), the start folder, the program folder.
     const fs::path cur = start_ / "cur";
-    struct Case { bool cur_gone, start_gone; fs::path where; };
-    const Case cases[] = {{false, false, cur / "cgrom.tmp"},
-                          {true, false, start_ / "cgrom.tmp"},
-                          {true, true, exe_ / "cgrom.tmp"}};
+    struct Case {
+        bool cur_gone, start_gone;
+        fs::path where;
+    };
+    const Case cases[] = {
+        {false, false, cur / "cgrom.tmp"}, {true, false, start_ / "cgrom.tmp"}, {true, true, exe_ / "cgrom.tmp"}};
     const std::string start_dir = g_start_dir;
     for (const Case& c : cases) {
         SCOPED_TRACE(c.where.string());
@@ -260,13 +272,16 @@ TEST_F(RomFiles, CacheGoesToTheFirstFolderThatTakesIt) {
 }
 
 TEST_F(RomFiles, FontFileReplacesTheImageOnlyAtTheExactSize) {
-    struct Case { size_t size; int result; };
+    struct Case {
+        size_t size;
+        int result;
+    };
     const Case cases[] = {{CGROM_SIZE, 1}, {CGROM_SIZE - 1, 0}, {CGROM_SIZE + 1, 0}, {0, 0}};
     for (const Case& c : cases) {
         SCOPED_TRACE(c.size);
         std::memset(g_cgrom, 0xEE, CGROM_SIZE);
         put(start_ / "font.dat", c.size, 0x66);
-        g_settings.font = "font.dat"; // relative: from the current folder
+        g_settings.font = "font.dat";  // relative: from the current folder
         EXPECT_EQ(init_load_font_rom(), c.result);
         EXPECT_TRUE(all_bytes(g_cgrom, CGROM_SIZE, c.result ? 0x66 : 0xEE));
     }
@@ -278,25 +293,31 @@ TEST_F(RomFiles, FontFileReplacesTheImageOnlyAtTheExactSize) {
 }
 
 TEST(CgRomLayout, TwoByteCodeOfEachGlyph) {
-    struct Case { int glyph; uint16_t code; };
+    struct Case {
+        int glyph;
+        uint16_t code;
+    };
     const Case cases[] = {
-        {0, 0x8140},   {62, 0x817E},  {63, 0x8180}, // trail 0x7F is skipped
-        {751, 0x84FC}, {752, 0x889F},               // row 8 ends, row 16 follows
-        {5169, 0x9FFC}, {5170, 0xE040},             // lead 0xA0-0xDF are skipped
+        {0, 0x8140},    {62, 0x817E},   {63, 0x8180},  // trail 0x7F is skipped
+        {751, 0x84FC},  {752, 0x889F},                 // row 8 ends, row 16 follows
+        {5169, 0x9FFC}, {5170, 0xE040},                // lead 0xA0-0xDF are skipped
         {7237, 0xEAFC},
     };
     for (const Case& c : cases) EXPECT_EQ(cgrom_glyph_code(c.glyph), c.code) << c.glyph;
 }
 
 TEST(CgRomLayout, FontsFillTheirAreasWithGlyphsCutToTheCell) {
-    struct Area { uint32_t first, end; int bytes_per_row, rows; bool two_byte; uint16_t first_code, last_code; int height; };
+    struct Area {
+        uint32_t first, end;
+        int bytes_per_row, rows;
+        bool two_byte;
+        uint16_t first_code, last_code;
+        int height;
+    };
     const Area areas[] = {
-        {0xF3A000, 0xF3A800, 1, 8, false, 0, 255, 8},
-        {0xF3A800, 0xF3B800, 1, 16, false, 0, 255, 16},
-        {0xF3B800, 0xF3D000, 2, 12, false, 0, 255, 12},
-        {0xF3D000, 0xF40000, 2, 24, false, 0, 255, 24},
-        {0xF00000, 0xF388C0, 2, 16, true, 0x8140, 0xEAFC, 16},
-        {0xF40000, 0xFBF3B0, 3, 24, true, 0x8140, 0xEAFC, 24},
+        {0xF3A000, 0xF3A800, 1, 8, false, 0, 255, 8},          {0xF3A800, 0xF3B800, 1, 16, false, 0, 255, 16},
+        {0xF3B800, 0xF3D000, 2, 12, false, 0, 255, 12},        {0xF3D000, 0xF40000, 2, 24, false, 0, 255, 24},
+        {0xF00000, 0xF388C0, 2, 16, true, 0x8140, 0xEAFC, 16}, {0xF40000, 0xFBF3B0, 3, 24, true, 0x8140, 0xEAFC, 24},
     };
     std::vector<uint8_t> image(CGROM_SIZE, 0xAA);
     auto r = font_renderer_synthetic();
@@ -315,7 +336,7 @@ TEST(CgRomLayout, FontsFillTheirAreasWithGlyphsCutToTheCell) {
     for (const Area& a : areas) {
         SCOPED_TRACE(testing::Message() << std::hex << a.first);
         const int glyph_bytes = a.bytes_per_row * a.rows;
-        const int cut = a.bytes_per_row == 2 && !a.two_byte ? 4 : 0; // 12-pixel cells
+        const int cut = a.bytes_per_row == 2 && !a.two_byte ? 4 : 0;  // 12-pixel cells
         expect_glyph(at(a.first), a, a.first_code, cut);
         expect_glyph(at(a.end - glyph_bytes), a, a.last_code, cut);
     }
@@ -334,4 +355,4 @@ TEST(CgRomLayout, FontSizeThatFailsStopsTheRenderingWithEarlierFontsKept) {
     EXPECT_TRUE(all_bytes(image.data(), 0x388C0, 0xAA));
 }
 
-} // namespace
+}  // namespace

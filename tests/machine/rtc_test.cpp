@@ -47,14 +47,16 @@ protected:
         g_rtc.holdoff = 0;
     }
     static bool pulsed() {
-        return g_scheduler.countdown[EV_RTC_ALARM] == 30 && !(g_mfp.regs[MFP_GPIP] & 0x01) &&
-               (g_rtc.holdoff & 0x40);
+        return g_scheduler.countdown[EV_RTC_ALARM] == 30 && !(g_mfp.regs[MFP_GPIP] & 0x01) && (g_rtc.holdoff & 0x40);
     }
     HostLocalTime now_{};
 };
 
 TEST_F(Rtc, RefreshWritesTheTimeDigitsOfBankZero) {
-    struct Case { HostLocalTime t; uint8_t digits[13]; };
+    struct Case {
+        HostLocalTime t;
+        uint8_t digits[13];
+    };
     const Case cases[] = {
         // The year digits count from 1980; the 10-year byte keeps the whole quotient.
         {{2026, 12, 31, 4, 23, 59, 58}, {8, 5, 9, 5, 3, 2, 4, 1, 3, 2, 1, 6, 0xC4}},
@@ -73,11 +75,15 @@ TEST_F(Rtc, RefreshWritesTheTimeDigitsOfBankZero) {
 }
 
 TEST_F(Rtc, AChangeOfTimeStartsASecondPulseWhileThe1HzOutputIsOn) {
-    struct Case { uint8_t reset_reg; bool time_moves; bool pulse; };
+    struct Case {
+        uint8_t reset_reg;
+        bool time_moves;
+        bool pulse;
+    };
     const Case cases[] = {
         {0x00, true, true},
-        {0x00, false, false}, // two refreshes within one second
-        {0x08, true, false},  // 1 Hz output off
+        {0x00, false, false},  // two refreshes within one second
+        {0x08, true, false},   // 1 Hz output off
     };
     for (const Case& c : cases) {
         SetUp();
@@ -96,8 +102,8 @@ TEST_F(Rtc, AChangeOfTimeStartsASecondPulseWhileThe1HzOutputIsOn) {
 }
 
 TEST_F(Rtc, ReadingTheSecondsTwiceInARowRefreshesTheClock) {
-    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 0u); // first read: the stored digit
-    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 6u); // second: refreshed
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 0u);  // first read: the stored digit
+    EXPECT_EQ(RTC_BUS.read_byte(RTC + 1), 6u);  // second: refreshed
     EXPECT_EQ(g_rtc.regs[0x02], 5);
     EXPECT_TRUE(g_rtc.holdoff & 6);
 
@@ -124,13 +130,24 @@ TEST_F(Rtc, ReadingTheSecondsTwiceInARowRefreshesTheClock) {
 
 TEST_F(Rtc, RegisterAddresses) {
     for (uint32_t i = 0; i < 32; i++) g_rtc.regs[i] = uint8_t(0x80 + i);
-    struct Case { uint8_t bank; uint32_t addr; uint32_t value; };
+    struct Case {
+        uint8_t bank;
+        uint32_t addr;
+        uint32_t value;
+    };
     const Case cases[] = {
-        {0, RTC + 0x01, 0x80}, {1, RTC + 0x01, 0x81}, {0, RTC + 0x19, 0x98}, {1, RTC + 0x19, 0x99},
+        {0, RTC + 0x01, 0x80},
+        {1, RTC + 0x01, 0x81},
+        {0, RTC + 0x19, 0x98},
+        {1, RTC + 0x19, 0x99},
         // Mode, test and reset registers are the same in both banks.
-        {0, RTC + 0x1B, 0x9A}, {1, RTC + 0x1B, 0x9A}, {1, RTC + 0x1D, 0x9C}, {1, RTC + 0x1F, 0x9E},
+        {0, RTC + 0x1B, 0x9A},
+        {1, RTC + 0x1B, 0x9A},
+        {1, RTC + 0x1D, 0x9C},
+        {1, RTC + 0x1F, 0x9E},
         // Nothing lives above the registers.
-        {0, RTC + 0x21, 0}, {0, RTC + 0x1FFF, 0},
+        {0, RTC + 0x21, 0},
+        {0, RTC + 0x1FFF, 0},
     };
     for (const Case& c : cases) {
         g_rtc.bank = c.bank;
@@ -217,4 +234,4 @@ TEST_F(Rtc, HoldOffKeepsTheRefreshesGoing) {
     EXPECT_EQ(g_rtc.regs[0x00], 6);
 }
 
-} // namespace
+}  // namespace

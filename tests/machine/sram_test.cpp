@@ -72,8 +72,8 @@ protected:
 
     static void write_file(const fs::path& path, const std::vector<uint8_t>& bytes) {
         fs::create_directories(path.parent_path());
-        std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()),
-                                                    std::streamsize(bytes.size()));
+        std::ofstream(path, std::ios::binary)
+            .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
     }
     static std::vector<uint8_t> read_file(const fs::path& path) {
         std::ifstream in(path, std::ios::binary);
@@ -91,7 +91,10 @@ protected:
 };
 
 TEST_F(Sram, WriteEnableDecidesWhetherWritesLand) {
-    struct Case { uint8_t enable; bool lands; };
+    struct Case {
+        uint8_t enable;
+        bool lands;
+    };
     const Case cases[] = {{0x31, true}, {0x00, false}, {0x30, false}, {0x31, true}};
     for (const Case& c : cases) {
         SCOPED_TRACE(int(c.enable));
@@ -99,10 +102,11 @@ TEST_F(Sram, WriteEnableDecidesWhetherWritesLand) {
         g_sram_state.dirty = 0;
         mem_write_byte_c(c.enable, 0xE8E00D);
         EXPECT_EQ(probe([] {
-            mem_write_byte_c(0x12, 0xED0100);
-            mem_write_word_c(0x3456, 0xED0102);
-            mem_write_long_c(0x789ABCDE, 0xED0104);
-        }), 0u);  // protected writes vanish without an error
+                      mem_write_byte_c(0x12, 0xED0100);
+                      mem_write_word_c(0x3456, 0xED0102);
+                      mem_write_long_c(0x789ABCDE, 0xED0104);
+                  }),
+                  0u);  // protected writes vanish without an error
         EXPECT_EQ(mem_read_long_c(0xED0100), c.lands ? 0x12003456u : 0u);
         EXPECT_EQ(mem_read_long_c(0xED0104), c.lands ? 0x789ABCDEu : 0u);
         EXPECT_EQ(g_sram_state.dirty, c.lands ? 1 : 0);
@@ -124,10 +128,9 @@ TEST_F(Sram, BootSettingB0AsksBeforeItIsWritten) {
         {1, 0, 2, 0xED0018, 0xB0FF, 0x00, 1, 1, false},     // a word's high byte lands there
         {1, 0, 1, 0xED0018, 0xB0, 0xB0, 1, 0, true},        // already set
         {1, 0, 4, 0xED0018, 0xB0000000, 0x00, 1, 0, true},  // long writes are not checked
-        {1, 0, 1, 0xED0019, 0xB0, 0x00, 1, 0, true},
-        {1, 0, 1, 0xED0018, 0xA0, 0x00, 1, 0, true},
-        {0, 0, 1, 0xED0018, 0xB0, 0x00, 1, 0, true},        // WARNVIRUS off
-        {1, 1, 1, 0xED0018, 0xB0, 0x00, 1, 0, true},        // told not to ask again
+        {1, 0, 1, 0xED0019, 0xB0, 0x00, 1, 0, true},       {1, 0, 1, 0xED0018, 0xA0, 0x00, 1, 0, true},
+        {0, 0, 1, 0xED0018, 0xB0, 0x00, 1, 0, true},  // WARNVIRUS off
+        {1, 1, 1, 0xED0018, 0xB0, 0x00, 1, 0, true},  // told not to ask again
     };
     mem_write_byte_c(0x31, 0xE8E00D);
     for (const Case& c : cases) {
@@ -153,7 +156,10 @@ TEST_F(Sram, BootSettingB0AsksBeforeItIsWritten) {
 }
 
 TEST_F(Sram, LoadTakesTheRamSizeAndFixesTheLongAtC) {
-    struct Case { uint32_t size_field; uint32_t ram_size; };
+    struct Case {
+        uint32_t size_field;
+        uint32_t ram_size;
+    };
     const Case cases[] = {{0x00200000, 0x400000}, {0x01000000, 0xC00000}, {0x00800000, 0x800000}};
     for (const Case& c : cases) {
         std::vector<uint8_t> image(SRAM_SIZE, 0x5A);
@@ -210,7 +216,7 @@ TEST_F(Sram, SaveWritesTheWholeImageOrNothing) {
     EXPECT_FALSE(sram_save(dir_ / "missing"));
 }
 
-std::vector<std::string> g_shown; // "caption: text" of each box shown
+std::vector<std::string> g_shown;  // "caption: text" of each box shown
 MessageBoxAnswer record_box(const char* text, const char* caption, MessageBoxKind) {
     g_shown.push_back(std::string(caption) + ": " + text);
     return MB_ANSWER_OK;
@@ -223,7 +229,10 @@ TEST_F(Sram, FailedSaveIsToldAndRemembered) {
     // a regular file in place of the folder, fail for anyone.
     fs::create_directories(dir_ / "blocked" / "sram.ram");
     write_file(dir_ / "plain", {0});
-    struct Case { fs::path folder; const char* cause; };
+    struct Case {
+        fs::path folder;
+        const char* cause;
+    };
     const Case cases[] = {{dir_ / "blocked", "Is a directory"}, {dir_ / "plain", "Not a directory"}};
     g_sram_state.dirty = 1;
     for (const Case& c : cases) {
@@ -233,8 +242,8 @@ TEST_F(Sram, FailedSaveIsToldAndRemembered) {
         EXPECT_FALSE(sram_save(c.folder));
         EXPECT_TRUE(sram_save_failed());
         ASSERT_EQ(g_shown.size(), 1u);
-        EXPECT_TRUE(g_shown[0].starts_with("ZOLM SRAM: " + (c.folder / "sram.ram").string() + " could not be saved: " +
-                                           c.cause))
+        EXPECT_TRUE(g_shown[0].starts_with("ZOLM SRAM: " + (c.folder / "sram.ram").string() +
+                                           " could not be saved: " + c.cause))
             << g_shown[0];
         EXPECT_TRUE(sram_save(dir_));
         EXPECT_FALSE(sram_save_failed());
@@ -258,7 +267,10 @@ TEST_F(Sram, SystemPortStoresItsBytes) {
 }
 
 TEST_F(Sram, SecondPowerOffWriteStopsTheRun) {
-    struct Case { const char* writes; bool breaks; };
+    struct Case {
+        const char* writes;
+        bool breaks;
+    };
     // 'f': a byte write of $E8E00F; '0': a byte write of $E8E000.
     const Case cases[] = {{"f", false}, {"ff", true}, {"f0f", false}, {"f0ff", true}, {"fff", false}};
     for (const Case& c : cases) {
@@ -272,4 +284,4 @@ TEST_F(Sram, SecondPowerOffWriteStopsTheRun) {
     }
 }
 
-} // namespace
+}  // namespace

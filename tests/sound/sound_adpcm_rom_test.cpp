@@ -41,4 +41,4 @@ TEST(SoundAdpcmRom, sound_chains_looping_link_given_up) {
     EXPECT_LT(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 5);
 }
 
-} // namespace
+}  // namespace

@@ -121,7 +121,8 @@ TEST_F(SoundAdpcm, sound_adpcm_decoder) {
 // A 1 kHz sine encoded by the test plays back peaking at 1 kHz.
 TEST_F(SoundAdpcm, sound_adpcm_sine_round_trip) {
     std::vector<int> wanted(15600);
-    for (size_t i = 0; i < wanted.size(); i++) wanted[i] = 128 + int(std::lround(80 * std::sin(2 * M_PI * 1000 * i / 15600.0)));
+    for (size_t i = 0; i < wanted.size(); i++)
+        wanted[i] = 128 + int(std::lround(80 * std::sin(2 * M_PI * 1000 * i / 15600.0)));
     std::vector<uint8_t> adpcm = encode(wanted);
     adpcm_play_buffer(adpcm.data(), uint32_t(adpcm.size()), 15600);
     std::vector<int16_t> s = playing();
@@ -144,9 +145,9 @@ TEST_F(SoundAdpcm, sound_adpcm_header_end_time_and_completion) {
     ADPCM_BUS.write_byte(ADPCM_COMMAND, ADPCM_CMD_PLAY);
     const std::vector<uint8_t>& img = g_adpcm_player.wav;
     ASSERT_EQ(img.size(), 44u + 420);
-    const uint8_t head[] = {'R', 'I', 'F', 'F', 0xC6, 1, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                            1, 0, 1, 0, 0x11, 0x2B, 0, 0, 0x11, 0x2B, 0, 0, 1, 0, 8, 0, 'd', 'a', 't', 'a',
-                            0xA2, 1, 0, 0};
+    const uint8_t head[] = {'R', 'I', 'F', 'F', 0xC6, 1, 0,   0,   'W', 'A',  'V',  'E', 'f', 'm',  't',
+                            ' ', 16,  0,   0,   0,    1, 0,   1,   0,   0x11, 0x2B, 0,   0,   0x11, 0x2B,
+                            0,   0,   1,   0,   8,    0, 'd', 'a', 't', 'a',  0xA2, 1,   0,   0};
     EXPECT_TRUE(std::equal(std::begin(head), std::end(head), img.begin()));
     EXPECT_EQ(g_adpcm_player.end_time, start + 45);
     EXPECT_EQ(dma_reg_byte(CH, DMA_CSR), 0x08);
@@ -186,7 +187,11 @@ TEST_F(SoundAdpcm, sound_adpcm_rates_and_refused_transfers) {
         uint8_t port_c, ct;
         uint32_t rate;
     };
-    for (Rate r : {Rate{0x00, 0, 7800}, {0x04, 0, 10400}, {0x08, 0, 15600}, {0x08, 0x80, 7800}, {0x0C, 0, 0},
+    for (Rate r : {Rate{0x00, 0, 7800},
+                   {0x04, 0, 10400},
+                   {0x08, 0, 15600},
+                   {0x08, 0x80, 7800},
+                   {0x0C, 0, 0},
                    {0x04, 0x80, 5200}}) {
         g_ppi.regs[PPI_PORT_C] = r.port_c;
         g_fmcard.chip.opm_regs[OPM_CT_RATE] = r.ct;
@@ -274,4 +279,4 @@ TEST_F(SoundAdpcm, sound_adpcm_chains) {
     EXPECT_EQ(g_adpcm_player.end_time, 0u);
 }
 
-} // namespace
+}  // namespace

@@ -106,4 +106,4 @@ TEST(SoundFmRom, sound_fm3_left_bit_sounds_on_the_left_only) {
     EXPECT_LT(tone_rms(s, 2, s.size() / 2 - 2000, 2000), 50);
 }
 
-} // namespace
+}  // namespace

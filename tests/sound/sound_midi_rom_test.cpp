@@ -23,4 +23,4 @@ TEST(SoundMidiRom, sound_midi_heard_and_timed) {
     EXPECT_LT(after, held / 10);
 }
 
-} // namespace
+}  // namespace

@@ -11,8 +11,8 @@
 #include "machine/scheduler.h"
 #include "machine/settings.h"
 #include "sound/midi.h"
-#include "tone.h"
 #include "support/powered_on.h"
+#include "tone.h"
 
 namespace {
 
@@ -101,7 +101,8 @@ TEST_F(SoundMidi, sound_midi_messages) {
     };
     const Case cases[] = {
         {"note on, complete at its second data byte", {0x90, 0x3C, 0x64}, {{0x90, 0x3C, 0x64}}},
-        {"running status", {0x90, 0x3C, 0x64, 0x3E, 0x64, 0x3C, 0x00},
+        {"running status",
+         {0x90, 0x3C, 0x64, 0x3E, 0x64, 0x3C, 0x00},
          {{0x90, 0x3C, 0x64}, {0x90, 0x3E, 0x64}, {0x90, 0x3C, 0x00}}},
         {"program change at its one data byte", {0xC0, 0x05}, {{0xC0, 0x05}}},
         {"running status of a one-byte message", {0xD0, 0x40, 0x50}, {{0xD0, 0x40}, {0xD0, 0x50}}},
@@ -172,4 +173,4 @@ TEST_F(SoundMidi, sound_fluidsynth_plays_a440) {
     mixer_reset();
 }
 
-} // namespace
+}  // namespace

@@ -83,14 +83,14 @@ TEST_F(SoundMixer, sound_push_stream_play_cut_queue) {
     run_to(110, 150);
     std::vector<int16_t> twos(2 * 4410, 2000);
     mixer_set_gain(s, 0.5f);
-    mixer_play(s, twos.data(), 4410);  // cuts at 150 ms, plays to 250 ms
-    mixer_queue(s, ones.data(), 4410); // then to 350 ms
+    mixer_play(s, twos.data(), 4410);   // cuts at 150 ms, plays to 250 ms
+    mixer_queue(s, ones.data(), 4410);  // then to 350 ms
     run_to(160, 400);
     mixer_finish();
     const auto& out = mixer_kept_output();
     EXPECT_EQ(out[2 * 4409], 0);
     EXPECT_EQ(out[2 * 4410], 1000);
-    EXPECT_EQ(out[2 * 6614], 500);      // the gain is heard from the mix on, before the cut
+    EXPECT_EQ(out[2 * 6614], 500);  // the gain is heard from the mix on, before the cut
     EXPECT_EQ(out[2 * 6615], 1000);
     EXPECT_EQ(out[2 * 11024], 1000);
     EXPECT_EQ(out[2 * 11025 + 1], 500);
@@ -113,9 +113,9 @@ TEST_F(SoundMixer, sound_wave_voice_and_emulated_time) {
         EXPECT_EQ(std::filesystem::file_size(dir + "/empty.wav"), 44u);
         std::filesystem::remove_all(dir);
     }
-    const uint8_t head[] = {'R', 'I', 'F', 'F', 0, 0, 0, 0, 'W', 'A', 'V', 'E', 'f', 'm', 't', ' ', 16, 0, 0, 0,
-                            1, 0, 1, 0, 0x11, 0x2B, 0, 0, 0x11, 0x2B, 0, 0, 1, 0, 8, 0, 'd', 'a', 't', 'a',
-                            0x11, 0x2B, 0, 0};
+    const uint8_t head[] = {'R', 'I', 'F', 'F', 0, 0, 0,   0,   'W', 'A',  'V',  'E',  'f', 'm',  't',
+                            ' ', 16,  0,   0,   0, 1, 0,   1,   0,   0x11, 0x2B, 0,    0,   0x11, 0x2B,
+                            0,   0,   1,   0,   8, 0, 'd', 'a', 't', 'a',  0x11, 0x2B, 0,   0};
     std::copy(std::begin(head), std::end(head), image.begin());
     for (size_t i = 0; i < 11025; i++) image[44 + i] = uint8_t(128 + 100 * std::sin(2 * M_PI * 441 * i / 11025.0));
     host_time_set_emulated(true);
@@ -184,4 +184,4 @@ TEST_F(SoundMixer, sound_sdl_sink_delivers_samples) {
     EXPECT_NEAR(tone_peak(got, 2, 0, onset, 4096, MIXER_RATE, 400, 480, 1), 440, 2);
 }
 
-} // namespace
+}  // namespace

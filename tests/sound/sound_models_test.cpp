@@ -35,4 +35,4 @@ TEST(SoundModels, EachFmModeChoosesTheModelOfEveryChip) {
     g_sound_models = saved;
 }
 
-} // namespace
+}  // namespace

@@ -41,12 +41,12 @@ TEST_F(SoundOpl, sound_blaster_table) {
         {"A220 I5 D1 T3", FM_OPL3, FM_OPL2, 7, 0x220, 0},
         {"A388 T6", FM_OPL3, FM_OPL3, 15, 0x388, 0},
         {"I5 D1 T6", FM_OPL3, FM_NONE, 0, 0, 0},
-        {nullptr, FM_OPL2, FM_OPL3, 15, 0x220, 0},          // unset: the card at its usual $220
+        {nullptr, FM_OPL2, FM_OPL3, 15, 0x220, 0},  // unset: the card at its usual $220
         {"", FM_OPL3, FM_NONE, 0, 0, 0},
         {"AD2 T6", FM_OPL3, FM_OPL3, 15, 0x20D2, 1},
-        {"A2X0 T6", FM_OPL3, FM_OPL2, 7, 0x2, 0},          // stops at X: T never read
-        {"a220 t6", FM_OPL3, FM_OPL3, 15, 0x220, 0},        // letters in any case
-        {"A10000 T6", FM_OPL3, FM_NONE, 0, 0, 0},           // beyond $FFFF: no port
+        {"A2X0 T6", FM_OPL3, FM_OPL2, 7, 0x2, 0},     // stops at X: T never read
+        {"a220 t6", FM_OPL3, FM_OPL3, 15, 0x220, 0},  // letters in any case
+        {"A10000 T6", FM_OPL3, FM_NONE, 0, 0, 0},     // beyond $FFFF: no port
         {"AFFFFFFFFFFFFFFFFFF T6", FM_OPL3, FM_NONE, 0, 0, 0},
         {"AFFFF T99999999999", FM_OPL3, FM_OPL3, 15, 0xFFFF, 0},
     };
@@ -157,7 +157,7 @@ TEST_F(SoundOpl, sound_opl_voice_load) {
     opm(OPM_KEY_ON, 0x78);  // channel 0, every slot
     auto m = last_values(opl_writes(ports, 0x220));
     EXPECT_EQ(g_fmcard.chip.opl_channel_algo[0], 7);
-    EXPECT_EQ(m[0x104], 0x00);             // two-operator pair
+    EXPECT_EQ(m[0x104], 0x00);  // two-operator pair
     EXPECT_EQ(m[0xC0], (0x0A & 0x0E) | 1 | 0x30);
     EXPECT_EQ(m[0xC3], 1 | 0x30);
     EXPECT_EQ(m[0x40 + 0x00], 20 | 0x80);  // M1
@@ -202,7 +202,7 @@ TEST_F(SoundOpl, sound_opl_voice_load) {
 // The PC-98 card's road on a fake card: detection, translation, delays.
 TEST_F(SoundOpl, sound_opn_card_on_a_fake_card) {
     ports.answer = [](RecordingPorts& r, uint16_t p) -> uint8_t {
-        if (p == 0x188) return 0;  // found, and never busy
+        if (p == 0x188) return 0;                                     // found, and never busy
         if (p == 0x18A) return r.to(0x188).back() == OPN_ID ? 1 : 0;  // id 1: an OPNA
         return 0xFF;
     };
@@ -282,4 +282,4 @@ TEST_F(SoundOpl, sound_opn_card_missing_falls_back) {
     EXPECT_EQ(boxes[0], "カードチェック|PC9801系カードが検出出来ません。");
 }
 
-} // namespace
+}  // namespace

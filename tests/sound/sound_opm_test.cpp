@@ -39,8 +39,8 @@ TEST_F(SoundOpm, sound_timer_arming_table) {
     EXPECT_EQ(pending(EV_OPM_TIMER_B), TEST_CPF / 70);
 
     opm(OPM_CLKA_HIGH, 0x00);
-    opm(OPM_CLKA_LOW, 0);  // CLKA 0: 1024 steps
-    g_cpu_regs.cycles = 50;         // time passes
+    opm(OPM_CLKA_LOW, 0);          // CLKA 0: 1024 steps
+    g_cpu_regs.cycles = 50;        // time passes
     opm(OPM_TIMER_CONTROL, 0x15);  // keeps A's countdown (below the new period); B cancelled
     EXPECT_EQ(pending(EV_OPM_TIMER_A), TEST_CPF / 1136 - 50);
     EXPECT_EQ(pending(EV_OPM_TIMER_B), 0);
@@ -91,4 +91,4 @@ TEST_F(SoundOpm, sound_timers_on_every_road) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -2,9 +2,9 @@
 // that no temporary image outlives its drive.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <algorithm>
 #include <cstdlib>
-#include <unistd.h>
 #include <filesystem>
 #include <fstream>
 #include <vector>
@@ -26,13 +26,17 @@ protected:
         dir = fs::temp_directory_path() / ("zolm-dim-" + std::to_string(::getpid()));
         tmp = dir / "tmp";
         fs::create_directories(tmp);
-        if (const char* t = std::getenv("TMPDIR")) { had_tmpdir = true; old_tmpdir = t; }
+        if (const char* t = std::getenv("TMPDIR")) {
+            had_tmpdir = true;
+            old_tmpdir = t;
+        }
         ::setenv("TMPDIR", tmp.c_str(), 1);
         for (int d = 0; d < FD_DRIVES; ++d) g_fd_media[d] = FdMedia{};
     }
     void TearDown() override {
         panel_close_media();
-        if (had_tmpdir) ::setenv("TMPDIR", old_tmpdir.c_str(), 1); else ::unsetenv("TMPDIR");
+        if (had_tmpdir) ::setenv("TMPDIR", old_tmpdir.c_str(), 1);
+        else ::unsetenv("TMPDIR");
         fs::remove_all(dir);
     }
     // A ".DIM" file: the header with type and flags, then `tracks` of data
@@ -42,7 +46,8 @@ protected:
         std::vector<unsigned char> bytes(DIM_HEADER_BYTES, 0);
         bytes[0] = static_cast<unsigned char>(type);
         for (int t : present) bytes[DIM_TRACK_FLAGS_OFFSET + t] = 1;
-        for (size_t i = 0; i < data_tracks; ++i) bytes.insert(bytes.end(), track_bytes, static_cast<unsigned char>(i + 1));
+        for (size_t i = 0; i < data_tracks; ++i)
+            bytes.insert(bytes.end(), track_bytes, static_cast<unsigned char>(i + 1));
         fs::path p = dir / name;
         std::ofstream(p, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), bytes.size());
         return p.string();
@@ -81,7 +86,13 @@ TEST_F(DimImage, TrackPresentPastTheTypesLastGivesItsCount) {
 }
 
 TEST_F(DimImage, RefusalsLeaveTheDriveEmptyAndNoTemporary) {
-    struct Case { const char* what; int type; std::vector<int> present; size_t tracks; size_t header_cut; };
+    struct Case {
+        const char* what;
+        int type;
+        std::vector<int> present;
+        size_t tracks;
+        size_t header_cut;
+    };
     const Case cases[] = {
         {"type 4", 4, {}, 0, 0},
         {"type 0x80", 0x80, {}, 0, 0},
@@ -243,10 +254,8 @@ TEST_F(StorageDimImage, ShortOrMissingTemporaryLeavesTheDim) {
         fs::resize_file(temp, 161 * 8192);  // as a write to track 160 leaves it
         s.media |= FD_MEDIA_WRITTEN;
         s.written.set(160);
-        if (c.remove)
-            fs::remove(temp);
-        else
-            fs::resize_file(temp, c.size);
+        if (c.remove) fs::remove(temp);
+        else fs::resize_file(temp, c.size);
         testing::internal::CaptureStderr();
         panel_eject(0);
         const std::string said = testing::internal::GetCapturedStderr();
@@ -258,4 +267,4 @@ TEST_F(StorageDimImage, ShortOrMissingTemporaryLeavesTheDim) {
     }
 }
 
-} // namespace
+}  // namespace

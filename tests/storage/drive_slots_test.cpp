@@ -2,9 +2,9 @@
 // LED ticks, the reset.
 #include <gtest/gtest.h>
 
+#include <unistd.h>
 #include <filesystem>
 #include <fstream>
-#include <unistd.h>
 
 #include "machine/ui_notice.h"
 #include "storage/drive_slots.h"
@@ -81,4 +81,4 @@ TEST_F(DriveSlots, TicksResetAndInsertAll) {
     EXPECT_EQ(g_fd_media[2].name, FD_NO_DISK);
 }
 
-} // namespace
+}  // namespace

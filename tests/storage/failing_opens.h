@@ -24,9 +24,18 @@ public:
     FailingOpens& operator=(const FailingOpens&) = delete;
 
 private:
-    static std::string& suffix_() { static std::string s; return s; }
-    static int& error_() { static int e; return e; }
-    static bool& writes_only_() { static bool w; return w; }
+    static std::string& suffix_() {
+        static std::string s;
+        return s;
+    }
+    static int& error_() {
+        static int e;
+        return e;
+    }
+    static bool& writes_only_() {
+        static bool w;
+        return w;
+    }
     static int open(const char* path, int flags) {
         const std::string p(path), &s = suffix_();
         const bool named = p.size() >= s.size() && p.compare(p.size() - s.size(), std::string::npos, s) == 0;

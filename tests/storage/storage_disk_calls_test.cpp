@@ -12,20 +12,20 @@
 #include <optional>
 #include <vector>
 
-#include "failing_opens.h"
 #include "core/cpu_regs.h"
+#include "failing_opens.h"
 #include "firmware/disk_calls.h"
 #include "host/paths.h"
 #include "host/virus_question.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
 #include "machine/settings.h"
-#include "machine/ui_notice.h"
 #include "machine/sram.h"
+#include "machine/ui_notice.h"
 #include "storage/disk_image.h"
+#include "storage/disk_iocs.h"
 #include "storage/drive_slots.h"
 #include "storage/fdc.h"
-#include "storage/disk_iocs.h"
 #include "storage/virus_warning.h"
 #include "support/flat_bus.h"
 #include "support/machine_map.h"
@@ -105,7 +105,7 @@ TEST_F(StorageDiskCalls, AccessLedsCyclesAndFixedStatuses) {
     struct Case {
         const char* what;
         uint32_t call, unit, d3;
-        int32_t state_before;     // of FD1 (floppy units) or the HD LED
+        int32_t state_before;  // of FD1 (floppy units) or the HD LED
         uint32_t cycles, d0;
         int32_t state_after;
         bool lit;  // the panel told to show the LED at once
@@ -216,8 +216,8 @@ TEST_F(StorageDiskCalls, GuardsOfTheWorkers) {
         {"HD write at record $FFFFFFFF", disk_iocs_b_write, 0x8000, 0xFFFFFFFF, 256, BUF, DISK_HD_ERROR, 0},
         {"HD read at record 2^23", disk_iocs_b_read, 0x8000, 0x800000, 256, BUF, DISK_HD_ERROR, 0},
         {"HD format at record 2^23", disk_iocs_b_format, 0x8000, 0x800000, 0, BUF, DISK_HD_ERROR, 0},
-        {"read of 4 GB near the end of RAM", disk_iocs_b_read, 0x9000, 0x03000002, 0xFFFFFFFF, 0x3FFFF0,
-         DISK_REFUSED, 0},
+        {"read of 4 GB near the end of RAM", disk_iocs_b_read, 0x9000, 0x03000002, 0xFFFFFFFF, 0x3FFFF0, DISK_REFUSED,
+         0},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -383,9 +383,8 @@ TEST(StorageVirusWarning, KindsTimesAnswers) {
 
 TEST(StorageControllerStubs, FloppyStatusTurnsAndAccessesCount) {
     fdc_power_on();
-    const uint32_t status[] = {FDC_BUS.read_byte(0xE94001), FDC_BUS.read_byte(0xE94001),
-                               FDC_BUS.read_byte(0xE94001), FDC_BUS.read_byte(0xE94001),
-                               FDC_BUS.read_byte(0xE94001)};
+    const uint32_t status[] = {FDC_BUS.read_byte(0xE94001), FDC_BUS.read_byte(0xE94001), FDC_BUS.read_byte(0xE94001),
+                               FDC_BUS.read_byte(0xE94001), FDC_BUS.read_byte(0xE94001)};
     EXPECT_EQ(std::vector<uint32_t>(status, status + 5), (std::vector<uint32_t>{0x90, 0xC0, 0xD0, 0x80, 0x90}));
     FDC_BUS.write_byte(0xE94003, 0x12);
     EXPECT_EQ(FDC_BUS.read_byte(0xE94003), 0x12u);
@@ -395,4 +394,4 @@ TEST(StorageControllerStubs, FloppyStatusTurnsAndAccessesCount) {
     EXPECT_EQ(g_fdc.last_access, 0xE94003u);
 }
 
-} // namespace
+}  // namespace

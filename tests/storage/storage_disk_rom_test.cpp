@@ -7,9 +7,9 @@
 #include <fstream>
 
 #include "app/config_file.h"
+#include "failing_opens.h"
 #include "host/virus_question.h"
 #include "storage/disk_image.h"
-#include "failing_opens.h"
 #include "storage/drive_slots.h"
 #include "storage/virus_warning.h"
 #include "storage_rom.h"
@@ -26,7 +26,8 @@ void write_indexed(const fs::path& path, uint32_t blocks, uint32_t size) {
     std::vector<uint8_t> bytes(size_t(blocks) * size, 0);
     for (uint32_t b = 0; b < blocks; ++b)
         for (int i = 0; i < 4; ++i) bytes[size_t(b) * size + i] = uint8_t(b >> (24 - 8 * i));
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
 std::vector<uint8_t> read_file(const fs::path& path) {
@@ -45,7 +46,7 @@ VirusAnswer answer_in_turn(const VirusQuestionText& text) {
     return g_asked.size() <= 2 ? VirusAnswer::refuse : VirusAnswer::allow;
 }
 
-} // namespace
+}  // namespace
 
 TEST(StorageDiskRom, DiskCallsOnImages) {
     RomFolder folder("disk_calls");
@@ -75,6 +76,7 @@ TEST(StorageDiskRom, DiskCallsOnImages) {
 
     const uint32_t REF = 0x08000000, ERR = 0xFFFFFFFF;
     expect_results(ram, {
+                            // clang-format off
         {0, 2, "read: cylinder of the last sector"}, {1, 0x03020001, "read: D2 = last sector"},
         {2, 0, "read: D3"}, {3, 0x20800, "read: A1"}, {4, 31, "read: first sector"}, {5, 32, "read: second"},
         {6, 0, "read 0 bytes"}, {7, 0x03000103, "read 0 bytes: same sector"}, {9, 0x20000, "read 0: A1"},
@@ -114,6 +116,7 @@ TEST(StorageDiskRom, DiskCallsOnImages) {
         {107, 0x42, "inhibit"}, {108, 0x42, "eject while inhibited"}, {109, 0x42, "status masked"},
         {110, ERR, "eject call"}, {111, 0x80000000, "FD0 ejected"}, {112, 0x84, "blink on an empty drive"},
     });
+    // clang-format on
 
     ASSERT_EQ(g_asked.size(), 3u);
     EXPECT_EQ(g_asked[0], virus_warning_message(0));
@@ -161,16 +164,27 @@ TEST(StorageDiskRom, UnitWordsThatNameNoDriveTouchNoImage) {
 
     const uint32_t REF = 0x08000000, ERR = 0xFFFFFFFF;
     expect_results(ram, {
-        {0, ERR, "$0000 write at record $10000"}, {1, 0x10000, "D2 kept"},
-        {2, ERR, "$0000 write at record 0"}, {4, ERR, "$0000 format"}, {6, ERR, "$0100 format"},
-        {8, ERR, "$0000 read"}, {9, 0, "D2 kept"}, {10, 0xFFFFFF28, "$7000 seek: no unit"},
-        {12, ERR, "$0000 sense"}, {14, 1, "$0000 media change: none"}, {16, 4, "$0000 check: empty"},
-        {18, REF, "$A000 boot sector write"}, {20, REF, "$F000 write"}, {22, 0x48000000, "$A000 read: no image"},
-        {24, 0x80000000, "$A000 sense: empty"}, {26, 1, "$A000 media change: none"},
-        {28, 4, "$B000 inhibit: empty, no flags"},
-        {30, ERR, "FD0 media change: its insertion still reported"}, {32, 2, "FD0 check: writable, not inhibited"},
-        {34, 0, "HD0 read"},
-    });
+                            {0, ERR, "$0000 write at record $10000"},
+                            {1, 0x10000, "D2 kept"},
+                            {2, ERR, "$0000 write at record 0"},
+                            {4, ERR, "$0000 format"},
+                            {6, ERR, "$0100 format"},
+                            {8, ERR, "$0000 read"},
+                            {9, 0, "D2 kept"},
+                            {10, 0xFFFFFF28, "$7000 seek: no unit"},
+                            {12, ERR, "$0000 sense"},
+                            {14, 1, "$0000 media change: none"},
+                            {16, 4, "$0000 check: empty"},
+                            {18, REF, "$A000 boot sector write"},
+                            {20, REF, "$F000 write"},
+                            {22, 0x48000000, "$A000 read: no image"},
+                            {24, 0x80000000, "$A000 sense: empty"},
+                            {26, 1, "$A000 media change: none"},
+                            {28, 4, "$B000 inhibit: empty, no flags"},
+                            {30, ERR, "FD0 media change: its insertion still reported"},
+                            {32, 2, "FD0 check: writable, not inhibited"},
+                            {34, 0, "HD0 read"},
+                        });
     EXPECT_TRUE(g_asked.empty()) << "a write to no drive asked the virus question";
     EXPECT_EQ(read_file(root / "fd.xdf"), fd_before) << "the floppy image changed";
     EXPECT_EQ(read_file(root / "hd0.hdf"), hd_before) << "the hard-disk image changed";
@@ -189,10 +203,11 @@ std::vector<uint8_t> dim_file(uint32_t tracks_present) {
 }
 
 void write_bytes(const fs::path& path, const std::vector<uint8_t>& bytes) {
-    std::ofstream(path, std::ios::binary).write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
 }
 
-} // namespace
+}  // namespace
 
 // A converted ".DIM" keeps what the guest wrote past its last track, and
 // only that; one whose file cannot be written refuses writes like a
@@ -217,9 +232,13 @@ TEST(StorageDiskRom, DimImagesKeepWhatTheGuestWrote) {
     std::vector<uint8_t> first = run(folder);
     expect_finished(first);
     expect_results(first, {
-        {0, REF, "nothing at cylinder 80, head 1 yet"}, {4, 0x50, "write there"}, {5, 0x03500101, "D2"},
-        {6, REF, "write to the read-only .DIM"}, {8, 10, "check FD1: read-only"}, {10, 2, "check FD0: writable"},
-    });
+                              {0, REF, "nothing at cylinder 80, head 1 yet"},
+                              {4, 0x50, "write there"},
+                              {5, 0x03500101, "D2"},
+                              {6, REF, "write to the read-only .DIM"},
+                              {8, 10, "check FD1: read-only"},
+                              {10, 2, "check FD0: writable"},
+                          });
     const std::vector<uint8_t> dim = read_file(root / "rw.dim");
     ASSERT_EQ(dim.size(), 256u + 2 * 8192) << "tracks 0 and 161";
     for (int t = 0; t < 170; ++t) EXPECT_EQ(dim[1 + t], t == 0 || t == 161 ? 1 : 0) << "track " << t;
@@ -231,9 +250,11 @@ TEST(StorageDiskRom, DimImagesKeepWhatTheGuestWrote) {
 
     std::vector<uint8_t> second = run(folder);
     cfg_clear_overrides();
-    if (tmpdir) ::setenv("TMPDIR", saved_tmpdir.c_str(), 1); else ::unsetenv("TMPDIR");
+    if (tmpdir) ::setenv("TMPDIR", saved_tmpdir.c_str(), 1);
+    else ::unsetenv("TMPDIR");
     expect_finished(second);
-    expect_results(second, {{0, 0x50, "the first run's write read back"}, {2, 0xA5A5A5A5, "its data"},
-                            {3, 0xA5A5A5A5, "its data"}});
+    expect_results(
+        second,
+        {{0, 0x50, "the first run's write read back"}, {2, 0xA5A5A5A5, "its data"}, {3, 0xA5A5A5A5, "its data"}});
     EXPECT_TRUE(fs::is_empty(root / "tmp")) << "a temporary image outlived the run";
 }

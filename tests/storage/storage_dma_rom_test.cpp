@@ -10,6 +10,7 @@ TEST(StorageDmaRom, Channel2RunsChainsErrorsAndInterrupts) {
     expect_finished(ram);
     constexpr uint32_t NORMAL = 0x60, ERROR = 0x61;
     expect_results(ram, {
+                            // clang-format off
         {0, 0xE0, "mode 0: CSR"}, {1, 0, "mode 0: CER"}, {2, NORMAL, "mode 0: NIV taken"},
         {3, 0x55667788, "mode 0: data moved"}, {4, 0x10000, "MAR kept"},
         {5, 0x10, "MTC 0: CSR"}, {6, 0x0D, "MTC 0: CER"}, {7, ERROR, "MTC 0: EIV taken"},
@@ -40,4 +41,5 @@ TEST(StorageDmaRom, Channel2RunsChainsErrorsAndInterrupts) {
         {61, 0x0810, "word read DCR:OCR"},
         {62, 0x10, "16 MB run: CSR"}, {63, 0x0D, "16 MB run: CER"}, {64, ERROR, "16 MB run: EIV"},
     });
+    // clang-format on
 }

@@ -41,8 +41,8 @@ inline std::vector<uint8_t> run(const RomFolder& folder, HeadlessResult* result 
 inline void expect_finished(const std::vector<uint8_t>& ram) {
     ASSERT_GE(ram.size(), 0x2000u);
     EXPECT_EQ(be32(ram, MARK_START), 0x5A4F4C4Du) << "the ROM did not start";
-    EXPECT_EQ(be32(ram, STRAY_VECTOR), 0u) << "stray exception, vector " << be32(ram, STRAY_VECTOR)
-                                           << " at PC $" << std::hex << be32(ram, STRAY_PC);
+    EXPECT_EQ(be32(ram, STRAY_VECTOR), 0u)
+        << "stray exception, vector " << be32(ram, STRAY_VECTOR) << " at PC $" << std::hex << be32(ram, STRAY_PC);
     EXPECT_EQ(be32(ram, MARK_DONE), 0x444F4E45u) << "the ROM did not finish its checks";
 }
 
@@ -59,4 +59,4 @@ inline void expect_results(const std::vector<uint8_t>& ram, std::initializer_lis
     }
 }
 
-} // namespace storage_rom
+}  // namespace storage_rom

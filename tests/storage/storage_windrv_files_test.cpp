@@ -1,14 +1,14 @@
 // The host drive's port and its file commands on a temporary folder.
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <cstring>
 #include <ctime>
 #include <filesystem>
-#include <fcntl.h>
-#include <sys/stat.h>
 
-#include "windrv_fixture.h"
 #include "storage/windrv.h"
 #include "storage/windrv_scan.h"
 #include "video/vram.h"
+#include "windrv_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -192,7 +192,9 @@ TEST_F(StorageHostDriveFiles, AttributeGetsAndSetsReadOnly) {
     EXPECT_EQ(run(WINDRV_CMD_ATTRIBUTE, {0xFF, NAMESTS}), WINDRV_OK);
     EXPECT_EQ(ram(REQUEST)[13], 0);
     EXPECT_EQ(run(WINDRV_CMD_ATTRIBUTE, {0x01 | 0x02, NAMESTS}), WINDRV_OK);
-    EXPECT_EQ(fs::status(root_ / "A.TXT").permissions() & fs::perms::all & (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write), fs::perms::none);
+    EXPECT_EQ(fs::status(root_ / "A.TXT").permissions() & fs::perms::all &
+                  (fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write),
+              fs::perms::none);
     EXPECT_EQ(run(WINDRV_CMD_ATTRIBUTE, {0xFF, NAMESTS}), WINDRV_OK);
     EXPECT_EQ(ram(REQUEST)[13], 0x01);
     EXPECT_EQ(run(WINDRV_CMD_ATTRIBUTE, {0x20, NAMESTS}), WINDRV_OK);
@@ -213,4 +215,4 @@ TEST_F(StorageHostDriveFiles, FreeSpaceFitsTheDriversWords) {
     EXPECT_EQ(uint32_t(free_bytes), free * cluster * sector);
 }
 
-} // namespace
+}  // namespace

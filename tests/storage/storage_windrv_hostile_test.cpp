@@ -2,17 +2,17 @@
 // blocks, records out of reach and names no host should take. Each request
 // gets its code and nothing beside the unit's folder changes; with and
 // without openat2.
-#include <cstring>
-#include <filesystem>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <cstring>
+#include <filesystem>
 
 #include "core/cpu_regs.h"
 #include "core/exceptions.h"
 #include "host/confined_root.h"
-#include "windrv_fixture.h"
 #include "storage/windrv.h"
 #include "support/flat_bus.h"
+#include "windrv_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -119,8 +119,8 @@ TEST_P(StorageHostDriveHostile, ListingsShowOnlyWhatLiesInside) {
          r = run(WINDRV_CMD_NFILES, {0, 0, FILES}))
         names.push_back(reinterpret_cast<char*>(ram(FILES + 30)));
     // A link inside is followed, except by the walk, which follows none.
-    std::vector<std::string> expect = GetParam() ? std::vector<std::string>{"ok.txt", "sub"}
-                                                 : std::vector<std::string>{"in", "ok.txt", "sub"};
+    std::vector<std::string> expect =
+        GetParam() ? std::vector<std::string>{"ok.txt", "sub"} : std::vector<std::string>{"in", "ok.txt", "sub"};
     EXPECT_EQ(names, expect);
     put_namests(NAMESTS, "in", "inner", "txt");
     EXPECT_EQ(run(WINDRV_CMD_OPEN, {0, NAMESTS, 0, FCB}), GetParam() ? NONE : WINDRV_OK);
@@ -167,7 +167,8 @@ TEST_F(HostDriveTest, UnmappedRequestHeaderIsABusError) {
     set_be32(VEC_BUS_ERROR, HANDLER);
     cpu_test_reset(PC, 0x2000, 0x2700);
     const uint16_t move_d0_port[] = {0x13C0, 0x00E9, 0xF000};  // move.b d0,($E9F000).l
-    for (int i = 0; i < 3; i++) ram(PC + 2 * i)[0] = uint8_t(move_d0_port[i] >> 8), ram(PC + 2 * i)[1] = uint8_t(move_d0_port[i]);
+    for (int i = 0; i < 3; i++)
+        ram(PC + 2 * i)[0] = uint8_t(move_d0_port[i] >> 8), ram(PC + 2 * i)[1] = uint8_t(move_d0_port[i]);
     cpu_d(0) = WINDRV_CMD_MKDIR;
     cpu_a(5) = UNMAPPED;
     cpu_test_step();
@@ -175,4 +176,4 @@ TEST_F(HostDriveTest, UnmappedRequestHeaderIsABusError) {
     EXPECT_EQ(tree_digest(root_), before);
 }
 
-} // namespace
+}  // namespace

@@ -4,9 +4,9 @@
 #include <filesystem>
 
 #include "machine/settings.h"
-#include "windrv_fixture.h"
 #include "storage/windrv.h"
 #include "storage/windrv_names.h"
+#include "windrv_fixture.h"
 
 namespace fs = std::filesystem;
 
@@ -25,7 +25,8 @@ using StorageHostDriveSearch = HostDriveTest;
 
 // The name field of the search buffer, up to its NUL.
 std::string found_name(const uint8_t* buffer) {
-    return std::string(reinterpret_cast<const char*>(buffer + FILES_NAME), strnlen(reinterpret_cast<const char*>(buffer + FILES_NAME), 23));
+    return std::string(reinterpret_cast<const char*>(buffer + FILES_NAME),
+                       strnlen(reinterpret_cast<const char*>(buffer + FILES_NAME), 23));
 }
 
 TEST(StorageHostDriveWildcards, FollowTheDosRules) {
@@ -35,12 +36,14 @@ TEST(StorageHostDriveWildcards, FollowTheDosRules) {
         const char* name;
         bool match;
     } cases[] = {
+        // clang-format off
         {"*", "readme.txt", true},    {"*.*", "README", true},      {"*.*", "a.b.c", true},
         {"*.TXT", "readme.txt", true}, {"*.TXT", "readme.doc", false}, {"A?C", "ABC", true},
         {"A??", "A", true},           {"A??.TXT", "A.TXT", true},   {"A?", "ABC", false},
         {"FOO.*", "FOO", true},       {"FOO.*", "FOO.C", true},     {"FOO.*", "FOOD", false},
         {"?.C", "\x83\x65.C", true},  {"??", "\x83\x65", true},     {"*\x83\x5c", "A\x83\x5c", true},
         {"\x83\x5c", "\x83\x7c", false}, {"*?*?*?*?*?*?*?*?*?*?*?*?*?*?", long_name.c_str(), true},
+        // clang-format on
     };
     for (const Case& c : cases) EXPECT_EQ(windrv_wild_match(c.pattern, c.name), c.match) << c.pattern << " " << c.name;
     EXPECT_TRUE(windrv_name_fits("LongFileName12345.txt"));
@@ -124,7 +127,7 @@ TEST_F(StorageHostDriveNames, FoldersAndDelete) {
 
     host_file("DIR/F.TXT", "f");
     put_name(NAMESTS, "", "DIR");
-    EXPECT_EQ(run(WINDRV_CMD_RMDIR, {0, NAMESTS}), WINDRV_FAIL);  // not empty
+    EXPECT_EQ(run(WINDRV_CMD_RMDIR, {0, NAMESTS}), WINDRV_FAIL);   // not empty
     EXPECT_EQ(run(WINDRV_CMD_DELETE, {0, NAMESTS}), WINDRV_FAIL);  // a folder
     put_name(NAMESTS, "dir", "f.txt");
     EXPECT_EQ(run(WINDRV_CMD_DELETE, {0, NAMESTS}), WINDRV_OK);
@@ -215,4 +218,4 @@ TEST_F(StorageHostDriveSearch, TheRingKeeps128Searches) {
     EXPECT_EQ(run(WINDRV_CMD_NFILES, {0, 0, FILES}), WINDRV_NOT_FOUND);
 }
 
-} // namespace
+}  // namespace

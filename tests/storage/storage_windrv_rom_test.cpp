@@ -32,8 +32,8 @@ TEST(StorageHostDriveRom, TheDriverReachesTheFolderThroughThePort) {
     ASSERT_TRUE(folder.ok());
     fs::path unit = folder.path() / "unit", dump = folder.path() / "ram.bin";
     fs::create_directory(unit);
-    std::vector<std::string> args = {"zolm", "--headless", "--virtual-clock", "--frames", "300",
-                                     "--host-drive", unit.string(), "--dump-ram", dump.string(), "-n"};
+    std::vector<std::string> args = {"zolm",         "--headless",  "--virtual-clock", "--frames",    "300",
+                                     "--host-drive", unit.string(), "--dump-ram",      dump.string(), "-n"};
     HeadlessOptions options = headless_parse_options(args);
     ASSERT_EQ(options.error, "");
     HeadlessResult result = headless_run(options);
@@ -47,4 +47,4 @@ TEST(StorageHostDriveRom, TheDriverReachesTheFolderThroughThePort) {
     EXPECT_EQ(file_text(unit / "ROMTEST.TXT"), "HELLO");
 }
 
-} // namespace
+}  // namespace

@@ -1,12 +1,12 @@
 #include "windrv_fixture.h"
 
+#include <sys/stat.h>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <fstream>
 #include <iterator>
 #include <sstream>
-#include <sys/stat.h>
 
 #include "core/cpu_regs.h"
 #include "machine/machine.h"

@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "core/bus.h"
+#include "core/cpu_loop.h"
 #include "core/cpu_regs.h"
 #include "core/decode.h"
-#include "core/cpu_loop.h"
 #include "core/trace.h"
 #include "host/guest_window.h"
 #include "machine/device.h"
@@ -21,7 +21,8 @@ uint32_t flat_rb(uint32_t a) { return g_flat[a]; }
 uint32_t flat_rw(uint32_t a) { return be_read16(g_flat + a); }
 // A long at the last word of the bus wraps to address 0, as the 24-bit bus does.
 uint32_t flat_rl(uint32_t a) {
-    if (a <= 0xFFFFFC) [[likely]] return be_read32(g_flat + a);
+    if (a <= 0xFFFFFC) [[likely]]
+        return be_read32(g_flat + a);
     return (flat_rw(a) << 16) | flat_rw((a + 2) & 0xFFFFFF);
 }
 void flat_wb(uint32_t a, uint32_t v) { g_flat[a] = uint8_t(v); }
@@ -35,7 +36,7 @@ void flat_wl(uint32_t a, uint32_t v) {
     flat_ww((a + 2) & 0xFFFFFF, v);
 }
 
-} // namespace
+}  // namespace
 
 void flat_bus_install() {
     static bool tables_built = false;

@@ -36,7 +36,7 @@ inline uint32_t be32(const std::vector<uint8_t>& ram, uint32_t addr) {
 }
 
 struct Outcome {
-    int status; // exit status, -1 when the program did not exit normally
+    int status;  // exit status, -1 when the program did not exit normally
     std::string out, err;
 };
 
@@ -63,9 +63,7 @@ protected:
         ASSERT_TRUE(fs::exists(rom)) << rom;
         fs::copy_file(rom, run_dir() / "iplrom.dat", fs::copy_options::overwrite_existing);
     }
-    void install_cgrom() {
-        std::ofstream(run_dir() / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0');
-    }
+    void install_cgrom() { std::ofstream(run_dir() / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0'); }
 
     // Runs "zolm args" in the start folder; env is put before the command.
     Outcome zolm(const std::string& args, const std::string& env = "") {
@@ -103,4 +101,4 @@ protected:
     fs::path root_;
 };
 
-} // namespace headless_fixture
+}  // namespace headless_fixture

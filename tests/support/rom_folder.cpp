@@ -17,11 +17,13 @@ std::unique_ptr<FontRenderer> no_renderer(const std::string&, std::string* why) 
     if (why) *why = "switched off";
     return nullptr;
 }
-} // namespace
+}  // namespace
 
 RomFolder::RomFolder(const std::string& rom)
-    : old_cwd_(fs::current_path()), saved_dirs_{g_start_dir, g_exe_dir},
-      saved_box_(g_init_message_box), saved_factory_(g_font_renderer_factory) {
+    : old_cwd_(fs::current_path()),
+      saved_dirs_{g_start_dir, g_exe_dir},
+      saved_box_(g_init_message_box),
+      saved_factory_(g_font_renderer_factory) {
     std::string tmpl = (fs::temp_directory_path() / "zolm-rom-folder-XXXXXX").string();
     if (!mkdtemp(tmpl.data())) return;
     std::error_code ec;

@@ -45,7 +45,7 @@ TEST_F(VideoCrtc, RegisterAreaDecodesMirrorsAndHidesTheTextScroll) {
         uint32_t write_addr, value;  // byte write
         int reg;                     // register expected to change, -1 none
         uint16_t reg_value;
-        uint32_t read_addr, read;    // byte read afterwards
+        uint32_t read_addr, read;  // byte read afterwards
     };
     const Case cases[] = {
         {0xE80001, 0x5A, 0, 0x005A, 0xE80001, 0x5A},
@@ -75,15 +75,20 @@ TEST_F(VideoCrtc, RegisterAreaDecodesMirrorsAndHidesTheTextScroll) {
 }
 
 TEST_F(VideoCrtc, RasterLineAndModeRegistersPostTheirRequestsOnTheRightByte) {
-    struct Case { uint32_t addr; bool word; uint32_t value; uint32_t request; };
+    struct Case {
+        uint32_t addr;
+        bool word;
+        uint32_t value;
+        uint32_t request;
+    };
     const Case cases[] = {
         {0xE80012, true, 0x0123, REQ_RASTER_LINE},  // once, on the low byte
         {0xE80012, false, 0x01, 0},                 // high byte of R09 alone
         {0xE80013, false, 0x23, REQ_RASTER_LINE},
-        {0xE80053, false, 0x23, REQ_RASTER_LINE},   // mirror of R09 low
-        {0xE80028, false, 0x03, REQ_VIDEO_MODE},    // high byte of R20
+        {0xE80053, false, 0x23, REQ_RASTER_LINE},  // mirror of R09 low
+        {0xE80028, false, 0x03, REQ_VIDEO_MODE},   // high byte of R20
         {0xE80029, false, 0x16, 0},
-        {0xE80010, true, 0xFFFF, 0},                // R08
+        {0xE80010, true, 0xFFFF, 0},  // R08
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << std::hex << c.addr << " " << c.value);
@@ -107,9 +112,14 @@ TEST_F(VideoCrtc, OperationPortToggles) {
 }
 
 TEST_F(VideoCrtc, ScrollWritesAreLoggedAtTheRasterLine) {
-    struct Case { uint32_t addr; uint16_t value; uint32_t raster; int page; };  // page -1: text
+    struct Case {
+        uint32_t addr;
+        uint16_t value;
+        uint32_t raster;
+        int page;
+    };  // page -1: text
     const Case cases[] = {
-        {0xE80014, 0x0123, 300, -1}, {0xE80018, 0x01FF, 0, 0},  {0xE8001C, 0x0042, 511, 1},
+        {0xE80014, 0x0123, 300, -1}, {0xE80018, 0x01FF, 0, 0},   {0xE8001C, 0x0042, 511, 1},
         {0xE80020, 0x0007, 17, 2},   {0xE80024, 0x0100, 100, 3},
     };
     g_crtc.regs[CRTC_V_DISP_START] = 40;  // display start: raster line = CRTC line - 40
@@ -162,9 +172,12 @@ TEST_F(VideoCrtc, RasterCopyCopiesSelectedPlanesAndMarksFourLines) {
 }
 
 TEST_F(VideoCrtc, PortWriteCopiesOnlyWithAPlaneSelectedAndThenClears) {
-    struct Case { uint32_t value, r21; bool copies, clears; };
+    struct Case {
+        uint32_t value, r21;
+        bool copies, clears;
+    };
     const Case cases[] = {
-        {0x0A, 0x0, false, true}, {0x0A, 0x1, true, true}, {0x08, 0x1, true, false},
+        {0x0A, 0x0, false, true}, {0x0A, 0x1, true, true},   {0x08, 0x1, true, false},
         {0x02, 0x1, false, true}, {0x05, 0x1, false, false},
     };
     g_crtc.regs[CRTC_MODE] = 0x0400;  // 1024 mode: the clear needs no page
@@ -181,7 +194,9 @@ TEST_F(VideoCrtc, PortWriteCopiesOnlyWithAPlaneSelectedAndThenClears) {
     }
 }
 
-struct Band { uint32_t base, row_bytes, first_row, rows, wrap; };
+struct Band {
+    uint32_t base, row_bytes, first_row, rows, wrap;
+};
 
 TEST_F(VideoCrtc, FastClearZeroesTheRowsUnderTheYScroll) {
     struct Case {
@@ -191,12 +206,16 @@ TEST_F(VideoCrtc, FastClearZeroesTheRowsUnderTheYScroll) {
     };
     const Case cases[] = {
         {"16 colours, page 0 from 400, 256 rows", 0x0000, 0x1, 400, 0, 0, {{0, 512, 400, 256, 512}}},
-        {"16 colours, pages 2 and 3, 512 rows", 0x0004, 0xC, 0, 0x20A, 5,
+        {"16 colours, pages 2 and 3, 512 rows",
+         0x0004,
+         0xC,
+         0,
+         0x20A,
+         5,
          {{0x80000, 512, 10, 512, 512}, {0xC0000, 512, 5, 512, 512}}},
         {"16 colours, no page", 0x0000, 0x0, 0, 0, 0, {}},
         {"256 colours, pair 1 from R17", 0x0100, 0x8, 7, 300, 0, {{0x40000, 512, 300, 256, 512}}},
-        {"256 colours, both pairs", 0x0100, 0x5, 7, 300, 0,
-         {{0, 512, 7, 256, 512}, {0x40000, 512, 300, 256, 512}}},
+        {"256 colours, both pairs", 0x0100, 0x5, 7, 300, 0, {{0, 512, 7, 256, 512}, {0x40000, 512, 300, 256, 512}}},
         {"65536 colours, no page", 0x0300, 0x0, 10, 0, 0, {}},
         {"65536 colours from 500", 0x0300, 0x2, 500, 0, 0, {{0, 1024, 500, 256, 512}}},
         {"1024 mode clears without a mask", 0x0400, 0x0, 1000, 0, 0, {{0, 1024, 1000, 256, 1024}}},
@@ -237,4 +256,4 @@ TEST_F(VideoCrtc, FastClearZeroesTheRowsUnderTheYScroll) {
     }
 }
 
-} // namespace
+}  // namespace

@@ -5,9 +5,9 @@
 #include "machine/machine.h"
 #include "machine/settings.h"
 #include "machine/system_port.h"
+#include "support/powered_on.h"
 #include "video/palette.h"
 #include "video/video_state.h"
-#include "support/powered_on.h"
 
 namespace {
 
@@ -34,18 +34,20 @@ protected:
 };
 
 TEST_F(VideoPalette, ColourWordsBecomeHostPixelsByContrastAndFormat) {
-    struct Case { int rgb565; uint32_t contrast; uint16_t word, pixel; };
+    struct Case {
+        int rgb565;
+        uint32_t contrast;
+        uint16_t word, pixel;
+    };
     const Case cases[] = {
-        {0, 15, 0xFFFF, 0xFFFF}, {0, 15, 0xF800, 0x03E0}, {0, 15, 0x07C0, 0x7C00},
-        {0, 15, 0x003E, 0x001F}, {0, 15, 0x0001, 0x8000}, {0, 15, 0x0000, 0x0000},
-        {1, 15, 0x0001, 0x0020}, {1, 15, 0xF800, 0x07C0}, {1, 15, 0x07C0, 0xF800},
-        {1, 15, 0xFFFF, 0xFFFF}, {1, 15, 0x003E, 0x001F},
-        {0, 0, 0xFFFE, 0x8000},  {1, 0, 0xFFFE, 0x0020},  {0, 0, 0x0000, 0x0000},
-        {0, 7, 0xF800, 0x01C0},  {1, 7, 0x07C0, 14 << 11},
+        {0, 15, 0xFFFF, 0xFFFF}, {0, 15, 0xF800, 0x03E0}, {0, 15, 0x07C0, 0x7C00}, {0, 15, 0x003E, 0x001F},
+        {0, 15, 0x0001, 0x8000}, {0, 15, 0x0000, 0x0000}, {1, 15, 0x0001, 0x0020}, {1, 15, 0xF800, 0x07C0},
+        {1, 15, 0x07C0, 0xF800}, {1, 15, 0xFFFF, 0xFFFF}, {1, 15, 0x003E, 0x001F}, {0, 0, 0xFFFE, 0x8000},
+        {1, 0, 0xFFFE, 0x0020},  {0, 0, 0x0000, 0x0000},  {0, 7, 0xF800, 0x01C0},  {1, 7, 0x07C0, 14 << 11},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(testing::Message() << "565 " << c.rgb565 << " contrast " << c.contrast
-                                        << " word " << std::hex << c.word);
+        SCOPED_TRACE(testing::Message() << "565 " << c.rgb565 << " contrast " << c.contrast << " word " << std::hex
+                                        << c.word);
         g_video_host.rgb565 = c.rgb565;
         contrast(c.contrast);
         EXPECT_EQ(g_pal_lut[c.word], c.pixel);
@@ -89,20 +91,23 @@ TEST_F(VideoPalette, ContrastZeroAfterAMachineStartDarkensThePicture) {
 }
 
 TEST_F(VideoPalette, SlotDecodesPaletteRegistersAndEmptyRange) {
-    PALETTE_BUS.write_word(PAL + 0x3FE, 0x1234);     // last palette word
-    PALETTE_BUS.write_byte(PAL + 0x400, 0xA1);       // R0 high
-    PALETTE_BUS.write_byte(PAL + 0x4FF, 0xA2);       // R0 low, through its image
-    PALETTE_BUS.write_word(PAL + 0x500, 0xB1B2);     // R1
-    PALETTE_BUS.write_word(PAL + 0x6FE, 0xC1C2);     // R2 through its image
-    PALETTE_BUS.write_byte(PAL + 0x700, 0x77);       // nothing there
+    PALETTE_BUS.write_word(PAL + 0x3FE, 0x1234);  // last palette word
+    PALETTE_BUS.write_byte(PAL + 0x400, 0xA1);    // R0 high
+    PALETTE_BUS.write_byte(PAL + 0x4FF, 0xA2);    // R0 low, through its image
+    PALETTE_BUS.write_word(PAL + 0x500, 0xB1B2);  // R1
+    PALETTE_BUS.write_word(PAL + 0x6FE, 0xC1C2);  // R2 through its image
+    PALETTE_BUS.write_byte(PAL + 0x700, 0x77);    // nothing there
 
     EXPECT_EQ(pal_word(511), 0x1234u);
     const uint8_t regs[6] = {0xA1, 0xA2, 0xB1, 0xB2, 0xC1, 0xC2};
     EXPECT_EQ(std::memcmp(g_pal.vc_regs, regs, 6), 0);
 
-    struct Case { uint32_t addr; uint32_t byte; };
+    struct Case {
+        uint32_t addr;
+        uint32_t byte;
+    };
     const Case cases[] = {{0x3FE, 0x12}, {0x3FF, 0x34}, {0x402, 0xA1}, {0x4F1, 0xA2},
-                          {0x5FE, 0xB1}, {0x601, 0xC2}, {0x700, 0}, {0x1FFF, 0}};
+                          {0x5FE, 0xB1}, {0x601, 0xC2}, {0x700, 0},    {0x1FFF, 0}};
     for (const Case& c : cases) EXPECT_EQ(PALETTE_BUS.read_byte(PAL + c.addr), c.byte) << std::hex << c.addr;
     EXPECT_EQ(PALETTE_BUS.read_word(PAL + 0x500), 0xB1B2u);
     EXPECT_EQ(PALETTE_BUS.read_long(PAL + 0x3FC), 0x00001234u);
@@ -115,7 +120,9 @@ TEST_F(VideoPalette, PaletteWritesCountAndRegisterWritesRearmARunningCountdown) 
     EXPECT_EQ(g_pal.change_count, 4u);
     EXPECT_EQ(g_video.g_full_redraw_countdown, 5);  // palette writes leave it alone
 
-    struct Case { uint16_t countdown, holdoff, after; };
+    struct Case {
+        uint16_t countdown, holdoff, after;
+    };
     const Case cases[] = {{0, 0, 0}, {0, 9, 0}, {5, 0, 1}, {5, 9, 16}};
     for (const Case& c : cases) {
         g_video.g_full_redraw_countdown = c.countdown;
@@ -170,4 +177,4 @@ TEST_F(VideoPalette, PacingTurnsPaletteWritesIntoRedrawRequests) {
     EXPECT_EQ(g_pal.quiet_frames, 0u);
 }
 
-} // namespace
+}  // namespace

@@ -141,8 +141,8 @@ protected:
         for (size_t y = 0; y < art.size(); y++)
             for (size_t x = 0; x < art[y].size(); x++) {
                 const uint32_t px = uint32_t(x0 + int(x)), py = uint32_t(y0 + int(y));
-                const uint32_t addr = linear ? 0xC00000 + (py * 1024 + px) * 2
-                                             : 0xC00000 + page * 0x80000 + (py * 512 + px) * 2;
+                const uint32_t addr =
+                    linear ? 0xC00000 + (py * 1024 + px) * 2 : 0xC00000 + page * 0x80000 + (py * 512 + px) * 2;
                 mem_write_word_c(index_of(art[y][x]), addr);
             }
     }
@@ -154,8 +154,7 @@ protected:
                     uint32_t byte = 0;
                     for (size_t d = 0; d < 8 && b * 8 + d < art[y].size(); d++)
                         if (index_of(art[y][b * 8 + d]) & (1u << plane)) byte |= 0x80u >> d;
-                    mem_write_byte_c(byte, 0xE00000 + plane * 0x20000 + uint32_t(line0 + int(y)) * 128 +
-                                               uint32_t(b));
+                    mem_write_byte_c(byte, 0xE00000 + plane * 0x20000 + uint32_t(line0 + int(y)) * 128 + uint32_t(b));
                 }
     }
     // PCG cell from 8 rows of 8 hex digits.
@@ -255,7 +254,10 @@ TEST_P(VideoRender, HalfToneBlendsOddIndicesOfTheFrontPageWithThePictureUnderIt)
     frame();
     const uint32_t m = g_video_host.g_halftone_mask;
     auto blend = [&](uint32_t a, uint32_t b) { return uint16_t(((g_pal_lut[a] & m) + (g_pal_lut[b] & m)) / 2); };
-    legend = {{'.', 0}, {'#', CANARY}, {'2', g_pal_lut[colour(2)]}, {'4', g_pal_lut[colour(4)]},
+    legend = {{'.', 0},
+              {'#', CANARY},
+              {'2', g_pal_lut[colour(2)]},
+              {'4', g_pal_lut[colour(4)]},
               {'x', blend(colour(2), colour(4))},   // index 3: even colour 2 over 4
               {'y', blend(colour(6), colour(4))}};  // index 7: even colour 6 over 4
     EXPECT_PICTURE((Art{"x424y444"}));
@@ -268,7 +270,7 @@ TEST_P(VideoRender, Graphic256And65536And1024Modes) {
     for (uint32_t x = 0; x < 8; x++) mem_write_word_c(x < 4 ? 0x21 : 0, 0xC00000 + x * 2);
     for (uint32_t x = 0; x < 8; x++) mem_write_word_c(0x05, 0xC80000 + x * 2);
     vc(0, 1);
-    vc(1, 0xE4);    // pages 0/1 in front of pages 2/3
+    vc(1, 0xE4);  // pages 0/1 in front of pages 2/3
     vc(2, 0x000F);
     frame();
     build_legend();
@@ -424,12 +426,12 @@ TEST_P(VideoRender, RasterSplitOfGraphicAndBgScrollMidFrame) {
     vc(2, 0x0041);
     frame([&] {
         at_raster(2);
-        crtc(CRTC_GR0_X, 511);               // graphic X scroll: one dot right
+        crtc(CRTC_GR0_X, 511);  // graphic X scroll: one dot right
         at_raster(4);
         sprite_reg(SPR_BG0_X, 508);  // BG0: four dots right
     });
-    EXPECT_PICTURE((Art{"p.......", "p.......", "p1......", "p1......", ".1..p...", ".1..p...", ".1..p...",
-                        ".1..p..."}));
+    EXPECT_PICTURE(
+        (Art{"p.......", "p.......", "p1......", "p1......", ".1..p...", ".1..p...", ".1..p...", ".1..p..."}));
 }
 
 TEST_P(VideoRender, BgLineByLineEqualsTheWholeFramePathForFlippedCells) {
@@ -489,7 +491,7 @@ TEST_P(VideoRender, ZeroColourPixelsShowTheLayersUnderTheGraphicScreenAndTheSide
     vc(0, 0);
     vc(1, 0x0404);  // text at the back, graphic in front; page 0 over page 1
     vc(2, 0x0023);
-    frame();        // meets colour 0: the next frame takes the side copy
+    frame();  // meets colour 0: the next frame takes the side copy
     EXPECT_EQ(picture()[0], std::string(512, '2'));
     redraw_all();
     frame();

@@ -18,7 +18,7 @@ constexpr uint32_t STRAY_VECTOR = 0x1008;
 
 struct Picture {
     uint32_t width = 0, height = 0;
-    std::vector<uint8_t> rgb; // 3 bytes a dot, rows top to bottom
+    std::vector<uint8_t> rgb;  // 3 bytes a dot, rows top to bottom
 };
 
 // Decodes a PNG as 8-bit RGB; false when it cannot be read.
@@ -73,11 +73,11 @@ TEST_F(VideoScreenshot, PictureMatchesTheReference) {
     if (differing) {
         size_t dot = first / 3;
         char where[160];
-        std::snprintf(where, sizeof where, "first at (%zu, %zu): want #%02X%02X%02X, got #%02X%02X%02X", dot % want.width,
-                      dot / want.width, want.rgb[first], want.rgb[first + 1], want.rgb[first + 2], got.rgb[first],
-                      got.rgb[first + 1], got.rgb[first + 2]);
+        std::snprintf(where, sizeof where, "first at (%zu, %zu): want #%02X%02X%02X, got #%02X%02X%02X",
+                      dot % want.width, dot / want.width, want.rgb[first], want.rgb[first + 1], want.rgb[first + 2],
+                      got.rgb[first], got.rgb[first + 1], got.rgb[first + 2]);
         ADD_FAILURE() << differing << " dots differ, " << where << "; " << keep();
     }
 }
 
-} // namespace
+}  // namespace

@@ -17,9 +17,7 @@ class VideoSpriteStore : public ::testing::Test {
 protected:
     void SetUp() override {
         ASSERT_TRUE(mem_alloc_images());
-        if (!g_machine.main_ram) {
-            ASSERT_TRUE(mem_alloc_main_ram(0x400000));
-        }
+        if (!g_machine.main_ram) { ASSERT_TRUE(mem_alloc_main_ram(0x400000)); }
         ASSERT_EQ(mem_map_build(), 0);
         std::memset(g_sprite_area, 0, SPRITE_AREA_SIZE);
         std::memset(&g_sprite_unit, 0, sizeof g_sprite_unit);
@@ -74,7 +72,7 @@ TEST_F(VideoSpriteStore, ALongWriteAtTheLastWordStaysInTheImage) {
 }
 
 TEST_F(VideoSpriteStore, TheFirstTableWriteAfterARasterHitSavesTheTableWithItsBand) {
-    g_crtc.regs[CRTC_MODE] = 0x0004;  // 512 lines: picture lines are raster lines x 2
+    g_crtc.regs[CRTC_MODE] = 0x0004;              // 512 lines: picture lines are raster lines x 2
     SPRITE_BUS.write_word(SPR + 0x0010, 0x0100);  // sprite 2 X
     SpriteUnit& u = g_sprite_unit;
 
@@ -88,7 +86,7 @@ TEST_F(VideoSpriteStore, TheFirstTableWriteAfterARasterHitSavesTheTableWithItsBa
     EXPECT_EQ(u.prev_raster, 100u);
     EXPECT_EQ(u.snapshot_bands[0].first, 0);
     EXPECT_EQ(u.snapshot_bands[0].last, 200);
-    EXPECT_EQ(table_word(0, 0x0004), 0u);     // the state before the rewrite
+    EXPECT_EQ(table_word(0, 0x0004), 0u);  // the state before the rewrite
     EXPECT_EQ(table_word(0, 0x0010), 0x0100u);
 
     // The next hit at line 150; a byte write at the top of the table area.
@@ -124,13 +122,22 @@ TEST_F(VideoSpriteStore, SixteenSnapshotsAFrameAtMost) {
 
 TEST_F(VideoSpriteStore, BgRegisterWritesAreLoggedAtTheirRasterLine) {
     enum Size { BYTE, WORD, LONG };
-    struct Logged { int log; uint32_t line; uint16_t entry; };  // log 0-3 BG scroll, 4 BG control
+    struct Logged {
+        int log;
+        uint32_t line;
+        uint16_t entry;
+    };  // log 0-3 BG scroll, 4 BG control
     struct Case {
-        uint32_t offset; Size size; uint32_t value; uint32_t raster;
-        int logged; Logged a, b; bool scroll_mask;
+        uint32_t offset;
+        Size size;
+        uint32_t value;
+        uint32_t raster;
+        int logged;
+        Logged a, b;
+        bool scroll_mask;
     };
     const Case cases[] = {
-        {0x801, BYTE, 0x34, 40, 1, {0, 40, 0x8134}, {}, true},   // whole word after the store
+        {0x801, BYTE, 0x34, 40, 1, {0, 40, 0x8134}, {}, true},  // whole word after the store
         {0x804, BYTE, 0x02, 7, 1, {2, 7, 0x8201}, {}, true},
         {0x806, WORD, 0x03FF, 511, 1, {3, 511, 0x83FF}, {}, true},
         {0x800, LONG, 0x00110022, 3, 2, {0, 3, 0x8011}, {1, 3, 0x8022}, true},
@@ -181,4 +188,4 @@ TEST_F(VideoSpriteStore, RasterLinesScaleToPictureLinesByTheResolution) {
     EXPECT_EQ(spr_scale_raster(-3), -1);  // truncated toward 0
 }
 
-} // namespace
+}  // namespace

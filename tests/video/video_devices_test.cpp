@@ -31,12 +31,9 @@ struct VideoDevice {
     std::span<const uint8_t> (*state)();
 };
 const VideoDevice kDevices[] = {
-    {"CRTC", crtc_power_on, crtc_state},
-    {"palette and video controller", pal_power_on, pal_state},
-    {"sprite unit", spr_power_on, spr_state},
-    {"text VRAM", tvram_power_on, tvram_state},
-    {"graphic VRAM", gvram_power_on, gvram_state},
-    {"composition", vid_power_on, vid_state},
+    {"CRTC", crtc_power_on, crtc_state},           {"palette and video controller", pal_power_on, pal_state},
+    {"sprite unit", spr_power_on, spr_state},      {"text VRAM", tvram_power_on, tvram_state},
+    {"graphic VRAM", gvram_power_on, gvram_state}, {"composition", vid_power_on, vid_state},
 };
 
 Bytes bytes_of(std::span<const uint8_t> s) { return {s.begin(), s.end()}; }
@@ -85,7 +82,7 @@ protected:
         crtc(CRTC_H_DISP_END, 4);  // 32 dots
         crtc(CRTC_V_DISP_START, 40);
         crtc(CRTC_V_DISP_END, 56);  // 16 lines
-        crtc(CRTC_MODE, 0x0015);   // 16 colours, 512 lines at 31 kHz
+        crtc(CRTC_MODE, 0x0015);    // 16 colours, 512 lines at 31 kHz
         mem_map_set_gvram();
         crtc(CRTC_GR0_Y, 7);
         for (uint32_t j = 1; j < 16; j++) {
@@ -243,4 +240,4 @@ TEST_F(VideoDevices, PeeksAreReadsWithoutSideEffects) {
     EXPECT_EQ(CRTC_BUS.peek_byte(CRTC_BASE + 0x481), CRTC_OP_READ_TOGGLE);
 }
 
-} // namespace
+}  // namespace

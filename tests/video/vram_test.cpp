@@ -77,14 +77,17 @@ TEST_F(VideoVram, TextWritesFollowTheMaskAndSimultaneousAccess) {
         int crtc_r00 = -1;  // R00 afterwards, -1: not checked
     };
     const Case cases[] = {
+        // clang-format off
         {"simultaneous planes 0-1, high byte masked", 0x0330, 0xFF00, 2, 0xE00000, 0x1234,
          {{0x00000, 0xAA34}, {0x20000, 0xAA34}, {0x40000, 0xAAAA}, {0x60000, 0xAAAA}}, {0}},
         {"simultaneous, no plane", 0x0100, 0, 2, 0xE00000, 0x1234,
          {{0x00000, 0xAAAA}, {0x20000, 0xAAAA}, {0x40000, 0xAAAA}, {0x60000, 0xAAAA}}, {}},
+        // clang-format on
         {"byte marks its line", 0, 0, 1, 0xE00081, 0x55, {{0x80, 0xAA55}}, {1}},
         {"plane 1 shares the line index", 0, 0, 2, 0xE20000, 0x1234, {{0x20000, 0x1234}, {0, 0xAAAA}}, {0}},
         {"even byte takes the mask's high byte", 0x0200, 0x0FF0, 1, 0xE00100, 0x00, {{0x100, 0x0AAA}}, {2}},
         {"odd byte takes the mask's low byte", 0x0200, 0x0FF0, 1, 0xE00101, 0x00, {{0x100, 0xAAA0}}, {2}},
+        // clang-format off
         {"simultaneous byte lands at the plane-0 offset", 0x01A0, 0, 1, 0xE40010, 0x5A,
          {{0x00010, 0xAAAA}, {0x20010, 0x5AAA}, {0x40010, 0xAAAA}, {0x60010, 0x5AAA}}, {0}},
         {"long over two lines", 0, 0, 4, 0xE0007E, 0x11223344, {{0x7E, 0x1122}, {0x80, 0x3344}}, {0, 1}},
@@ -92,14 +95,22 @@ TEST_F(VideoVram, TextWritesFollowTheMaskAndSimultaneousAccess) {
         {"simultaneous long at the end of a plane", 0x01F0, 0, 4, 0xE1FFFE, 0xABCD1234,
          {{0x1FFFE, 0xABCD}, {0x00000, 0x1234}, {0x3FFFE, 0xABCD}, {0x20000, 0x1234},
           {0x5FFFE, 0xABCD}, {0x40000, 0x1234}, {0x7FFFE, 0xABCD}, {0x60000, 0x1234}},
+         // clang-format on
          {0, 1023}},
-        {"simultaneous long", 0x0130, 0, 4, 0xE6007E, 0x11223344,
+        {"simultaneous long",
+         0x0130,
+         0,
+         4,
+         0xE6007E,
+         0x11223344,
          {{0x0007E, 0x1122}, {0x00080, 0x3344}, {0x2007E, 0x1122}, {0x20080, 0x3344}, {0x6007E, 0xAAAA}},
          {0, 1}},
+        // clang-format off
         {"masked long at the end of the image", 0x0200, 0x0000, 4, 0xE7FFFE, 0xBEEF0089,
          {{0x7FFFE, 0xBEEF}}, {1023}, 0x0089},
         {"simultaneous long at the end of the image", 0x0110, 0, 4, 0xE7FFFE, 0xABCD0089,
          {{0x1FFFE, 0xABCD}, {0x7FFFE, 0xAAAA}}, {1023}, 0x0089},
+        // clang-format on
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
@@ -113,9 +124,7 @@ TEST_F(VideoVram, TextWritesFollowTheMaskAndSimultaneousAccess) {
             EXPECT_EQ(be_read16(g_tvram + offset), word) << std::hex << "offset " << offset;
         }
         EXPECT_EQ(text_dirty(), c.dirty);
-        if (c.crtc_r00 >= 0) {
-            EXPECT_EQ(g_crtc.regs[CRTC_H_TOTAL], c.crtc_r00);
-        }
+        if (c.crtc_r00 >= 0) { EXPECT_EQ(g_crtc.regs[CRTC_H_TOTAL], c.crtc_r00); }
         EXPECT_EQ(be_read32(g_tvram + TVRAM_SIZE), 0u) << "written past the image";
     }
     // Reads ignore R21: they return the addressed bytes.
@@ -168,11 +177,15 @@ TEST_F(VideoVram, GraphicWritesStorePixelsAndMarkTheirLines) {
 }
 
 TEST_F(VideoVram, GraphicReadsByMode) {
-    struct Case { uint32_t mode; int size; uint32_t addr, value; };
+    struct Case {
+        uint32_t mode;
+        int size;
+        uint32_t addr, value;
+    };
     const Case cases[] = {
-        {0, 2, 0xC00002, 0x00FF}, {0, 1, 0xC00002, 0},        {0, 1, 0xC00003, 0xFF},
-        {0, 4, 0xC00000, 0x001200FF}, {1, 2, 0xC80000, 0x34}, {4, 4, 0xC00002, 0x00FF0056},
-        {3, 1, 0xC00000, 0x12},   {3, 2, 0xC00002, 0x5600},   {3, 4, 0xC00000, 0x12FF5600},
+        {0, 2, 0xC00002, 0x00FF},     {0, 1, 0xC00002, 0},      {0, 1, 0xC00003, 0xFF},
+        {0, 4, 0xC00000, 0x001200FF}, {1, 2, 0xC80000, 0x34},   {4, 4, 0xC00002, 0x00FF0056},
+        {3, 1, 0xC00000, 0x12},       {3, 2, 0xC00002, 0x5600}, {3, 4, 0xC00000, 0x12FF5600},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(testing::Message() << "mode " << c.mode << std::hex << " at " << c.addr);
@@ -181,8 +194,9 @@ TEST_F(VideoVram, GraphicReadsByMode) {
         const uint8_t bytes[] = {0x12, 0xFF, 0x56};
         std::memcpy(g_gvram, bytes, 3);
         g_gvram[0x40000] = 0x34;
-        uint32_t got = c.size == 1 ? mem_read_byte_c(c.addr) : c.size == 2 ? mem_read_word_c(c.addr)
-                                                                          : mem_read_long_c(c.addr);
+        uint32_t got = c.size == 1   ? mem_read_byte_c(c.addr)
+                       : c.size == 2 ? mem_read_word_c(c.addr)
+                                     : mem_read_long_c(c.addr);
         EXPECT_EQ(got, c.value);
     }
 }
@@ -223,16 +237,16 @@ TEST_F(VideoVram, GraphicLongsAtTheEndOfTheRangeStayInside) {
         EXPECT_EQ(probe([&] { mem_write_long_c(c.value, c.addr); }), c.fault);
         for (const auto& [offset, byte] : c.store) EXPECT_EQ(g_gvram[offset], byte) << std::hex << offset;
         EXPECT_EQ(be_read32(g_gvram + GVRAM_SIZE), 0u) << "written past the store";
-        if (c.addr == 0xDFFFFE) {
-            EXPECT_EQ(be_read16(g_tvram), 0x0034u);
-        }
+        if (c.addr == 0xDFFFFE) { EXPECT_EQ(be_read16(g_tvram), 0x0034u); }
     }
 }
 
 // Pixels written in one colour mode, read back through the bus after the
 // program switched the mode (R20, request 7) once or more.
 TEST_F(VideoVram, ModeChangesCarryThePictureOver) {
-    struct Pixel { uint32_t addr, word; };
+    struct Pixel {
+        uint32_t addr, word;
+    };
     auto page16 = [](uint32_t page, uint32_t x, uint32_t y) { return 0xC00000 + page * 0x80000 + (y * 512 + x) * 2; };
     auto pixel1024 = [](uint32_t x, uint32_t y) { return 0xC00000 + (y * 1024 + x) * 2; };
     auto word64k = [](uint32_t x, uint32_t y) { return 0xC00000 + y * 1024 + x * 2; };
@@ -242,23 +256,29 @@ TEST_F(VideoVram, ModeChangesCarryThePictureOver) {
         std::vector<Pixel> writes, reads;
     };
     const Case cases[] = {
-        {"16 colours into one word", {0, 3},
-         {{page16(0, 0, 0), 5}, {page16(3, 0, 0), 9}}, {{word64k(0, 0), 0x9005}}},
-        {"16 colours and back", {0, 3, 0},
+        {"16 colours into one word", {0, 3}, {{page16(0, 0, 0), 5}, {page16(3, 0, 0), 9}}, {{word64k(0, 0), 0x9005}}},
+        {"16 colours and back",
+         {0, 3, 0},
          {{page16(0, 0, 0), 5}, {page16(3, 0, 0), 9}},
          {{page16(0, 0, 0), 5}, {page16(1, 0, 0), 0}, {page16(2, 0, 0), 0x90}, {page16(3, 0, 0), 9}}},
-        {"256 colours: pair 1 is the high byte", {1, 3},
-         {{page16(0, 10, 20), 0xAB}, {page16(1, 10, 20), 0xCD}}, {{word64k(10, 20), 0xCDAB}}},
-        {"256 colours and back", {1, 3, 1},
+        {"256 colours: pair 1 is the high byte",
+         {1, 3},
+         {{page16(0, 10, 20), 0xAB}, {page16(1, 10, 20), 0xCD}},
+         {{word64k(10, 20), 0xCDAB}}},
+        {"256 colours and back",
+         {1, 3, 1},
          {{page16(0, 10, 20), 0xAB}, {page16(1, 10, 20), 0xCD}},
          {{page16(0, 10, 20), 0xAB}, {page16(1, 10, 20), 0xCD}}},
-        {"1024 quadrants become pages", {4, 0},
+        {"1024 quadrants become pages",
+         {4, 0},
          {{pixel1024(3, 4), 2}, {pixel1024(515, 4), 0}, {pixel1024(3, 516), 0}, {pixel1024(515, 516), 7}},
          {{page16(0, 3, 4), 0x02}, {page16(1, 3, 4), 0}, {page16(2, 3, 4), 0x70}, {page16(3, 3, 4), 7}}},
-        {"pages become 1024 quadrants", {0, 4},
+        {"pages become 1024 quadrants",
+         {0, 4},
          {{page16(1, 3, 4), 6}, {page16(2, 3, 4), 0xE}},
          {{pixel1024(3, 4), 0x60}, {pixel1024(515, 4), 0x06}, {pixel1024(3, 516), 0x0E}, {pixel1024(515, 516), 0}}},
-        {"65536 colours into 1024 quadrants", {3, 4},
+        {"65536 colours into 1024 quadrants",
+         {3, 4},
          {{word64k(7, 8), 0x4321}},
          {{pixel1024(7, 8), 0x21}, {pixel1024(519, 8), 0x02}, {pixel1024(7, 520), 0x43}, {pixel1024(519, 520), 0x04}}},
         // Modes 2 and 4 share one layout, and so does a mode written again.
@@ -275,4 +295,4 @@ TEST_F(VideoVram, ModeChangesCarryThePictureOver) {
     }
 }
 
-} // namespace
+}  // namespace

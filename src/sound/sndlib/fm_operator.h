@@ -104,8 +104,7 @@ inline int32_t fm_operator_out(const OpmTables& t, OpmOperator& op, int32_t mod)
 
 // The channel's sample through its connection (0-7) with M1's feedback;
 // last(mod) gives the C2 slot's output (the YM2151 puts its noise there).
-template <class Last>
-inline int32_t fm_connect(const OpmTables& t, OpmChannel& ch, Last last) {
+template <class Last> inline int32_t fm_connect(const OpmTables& t, OpmChannel& ch, Last last) {
     OpmOperator* o = ch.op;
     int32_t fb = ch.fb ? (ch.fb_prev[0] + ch.fb_prev[1]) >> (10 - ch.fb) : 0;
     int32_t m1 = fm_operator_out(t, o[OP_M1], fb);
@@ -114,6 +113,7 @@ inline int32_t fm_connect(const OpmTables& t, OpmChannel& ch, Last last) {
     auto gen = [&t](OpmOperator& op, int32_t mod) { return fm_operator_out(t, op, mod); };
     int32_t c1, m2, c2;
     switch (ch.con) {
+    // clang-format off
     case 0: c1 = gen(o[OP_C1], m1 >> 1); m2 = gen(o[OP_M2], c1 >> 1); return last(m2 >> 1);
     case 1: c1 = gen(o[OP_C1], 0); m2 = gen(o[OP_M2], (m1 + c1) >> 1); return last(m2 >> 1);
     case 2: c1 = gen(o[OP_C1], 0); m2 = gen(o[OP_M2], c1 >> 1); return last((m1 + m2) >> 1);
@@ -125,6 +125,7 @@ inline int32_t fm_connect(const OpmTables& t, OpmChannel& ch, Last last) {
     case 6: c1 = gen(o[OP_C1], m1 >> 1); m2 = gen(o[OP_M2], 0); c2 = last(0); return c1 + m2 + c2;
     default: c1 = gen(o[OP_C1], 0); m2 = gen(o[OP_M2], 0); c2 = last(0); return m1 + c1 + m2 + c2;
     }
+    // clang-format on
 }
 
 }  // namespace sndlib

@@ -32,8 +32,8 @@ void Pcm8::reset() {
 static bool bad(int ch) { return ch < 0 || ch >= PCM8_CHANNELS; }
 
 // A voice starting afresh with the merged mode.
-static void restart(Pcm8Voice& v, Pcm8Voice::Kind kind, uint32_t mode, uint32_t addr, uint32_t rest,
-                    uint32_t table, uint32_t left) {
+static void restart(Pcm8Voice& v, Pcm8Voice::Kind kind, uint32_t mode, uint32_t addr, uint32_t rest, uint32_t table,
+                    uint32_t left) {
     v = Pcm8Voice{};
     v.kind = kind;
     v.mode = mode;

@@ -15,10 +15,10 @@ static double bessel_i0(double x) {
 
 // Dot product of n taps (a multiple of 8) in eight partial sums, so that
 // it runs in vector lanes; an AVX2 build of it is picked where the host has it.
-#define SNDLIB_DOT_BODY                                               \
-    float a[8] = {};                                                  \
-    for (int k = 0; k < n; k += 8)                                    \
-        for (int j = 0; j < 8; ++j) a[j] += c[k + j] * x[k + j];      \
+#define SNDLIB_DOT_BODY                                          \
+    float a[8] = {};                                             \
+    for (int k = 0; k < n; k += 8)                               \
+        for (int j = 0; j < 8; ++j) a[j] += c[k + j] * x[k + j]; \
     return ((a[0] + a[4]) + (a[1] + a[5])) + ((a[2] + a[6]) + (a[3] + a[7]));
 
 static float dot_plain(const float* __restrict c, const float* __restrict x, int n) { SNDLIB_DOT_BODY }

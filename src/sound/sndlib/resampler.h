@@ -20,8 +20,8 @@ public:
 private:
     static constexpr int PHASES = 512;
     int taps_ = 0;
-    double step_ = 1.0;   // input frames per output frame
-    double pos_ = 0.0;    // next output's position, relative to hist_ start
+    double step_ = 1.0;         // input frames per output frame
+    double pos_ = 0.0;          // next output's position, relative to hist_ start
     std::vector<float> coef_;   // PHASES + 1 rows of taps_
     std::vector<float> l_, r_;  // input history
     float (*dot_)(const float*, const float*, int) = nullptr;

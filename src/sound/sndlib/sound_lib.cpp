@@ -57,9 +57,7 @@ int SoundLib::start(const LibSettings& s, bool with_stream) {
         mix_.reserve(2 * 4096);
         pcm_.reserve(2 * 4096);
         resampled_.reserve(2 * 4096);
-    } catch (const std::bad_alloc&) {
-        return error_code = SNDLIB_NO_MEMORY;
-    }
+    } catch (const std::bad_alloc&) { return error_code = SNDLIB_NO_MEMORY; }
     started_ = true;
     wire();
     reset();

@@ -19,13 +19,13 @@ inline constexpr int SNDLIB_OK = 0, SNDLIB_NO_STREAM = -1, SNDLIB_NO_MEMORY = -3
 
 // Settings, clamped to these ranges.
 struct LibSettings {
-    int rate = 44100;       // output rate
-    bool opm = true;        // FMOPM: OPM heard
-    bool adpcm = true;      // FMADPCM: ADPCM and PCM8 heard
-    int betw_ms = 5;        // FMBETW: most ms of sound per render step, 1-50
-    int pcmbuf = 5;         // FMPCMBUF: output ring in FMLATEs, 1-16
-    int late_ms = 200;      // FMLATE: stream latency, 20-1000
-    double rev = 1.0;       // FMREV: rate trim, 0.5-2
+    int rate = 44100;   // output rate
+    bool opm = true;    // FMOPM: OPM heard
+    bool adpcm = true;  // FMADPCM: ADPCM and PCM8 heard
+    int betw_ms = 5;    // FMBETW: most ms of sound per render step, 1-50
+    int pcmbuf = 5;     // FMPCMBUF: output ring in FMLATEs, 1-16
+    int late_ms = 200;  // FMLATE: stream latency, 20-1000
+    double rev = 1.0;   // FMREV: rate trim, 0.5-2
 };
 LibSettings clamp_settings(int rate, int opm, int adpcm, int betw, int pcmbuf, int late, double rev);
 

@@ -14,8 +14,8 @@ SoundLib& now() {
 }
 }  // namespace
 
-int32_t X68Sound_Start(int32_t samprate, int32_t opmflag, int32_t adpcmflag, int32_t betw, int32_t pcmbuf,
-                       int32_t late, double rev) {
+int32_t X68Sound_Start(int32_t samprate, int32_t opmflag, int32_t adpcmflag, int32_t betw, int32_t pcmbuf, int32_t late,
+                       double rev) {
     return sound_lib().start(sndlib::clamp_settings(samprate, opmflag, adpcmflag, betw, pcmbuf, late, rev), true);
 }
 int32_t X68Sound_StartPcm(int32_t samprate, int32_t opmflag, int32_t adpcmflag, int32_t pcmbuf) {
@@ -72,7 +72,9 @@ int32_t X68Sound_Pcm8_Out(int32_t ch, uint32_t adrs, int32_t mode, int32_t len) 
 int32_t X68Sound_Pcm8_Aot(int32_t ch, uint32_t tbl, int32_t mode, int32_t cnt) {
     return now().pcm8.array_out(ch, tbl, uint32_t(mode), uint32_t(cnt));
 }
-int32_t X68Sound_Pcm8_Lot(int32_t ch, uint32_t tbl, int32_t mode) { return now().pcm8.link_out(ch, tbl, uint32_t(mode)); }
+int32_t X68Sound_Pcm8_Lot(int32_t ch, uint32_t tbl, int32_t mode) {
+    return now().pcm8.link_out(ch, tbl, uint32_t(mode));
+}
 int32_t X68Sound_Pcm8_SetMode(int32_t ch, int32_t mode) { return now().pcm8.set_mode(ch, uint32_t(mode)); }
 int32_t X68Sound_Pcm8_GetRest(int32_t ch) { return now().pcm8.get_rest(ch); }
 int32_t X68Sound_Pcm8_GetMode(int32_t ch) { return now().pcm8.get_mode(ch); }

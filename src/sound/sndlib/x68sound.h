@@ -5,8 +5,8 @@
 
 #include "sound/sndlib/sound_lib.h"
 
-int32_t X68Sound_Start(int32_t samprate, int32_t opmflag, int32_t adpcmflag, int32_t betw, int32_t pcmbuf,
-                       int32_t late, double rev);
+int32_t X68Sound_Start(int32_t samprate, int32_t opmflag, int32_t adpcmflag, int32_t betw, int32_t pcmbuf, int32_t late,
+                       double rev);
 int32_t X68Sound_Samprate(int32_t samprate);
 void X68Sound_Reset();
 void X68Sound_Free();
@@ -41,6 +41,7 @@ int32_t X68Sound_ErrorCode();
 int32_t X68Sound_DebugValue();
 
 // The 33 names, in the library's order.
+// clang-format off
 #define SNDLIB_CALLS(X)                                                                                      \
     X(X68Sound_Start) X(X68Sound_Samprate) X(X68Sound_Reset) X(X68Sound_Free) X(X68Sound_BetwInt)            \
     X(X68Sound_StartPcm) X(X68Sound_GetPcm) X(X68Sound_OpmPeek) X(X68Sound_OpmReg) X(X68Sound_OpmPoke)       \
@@ -50,6 +51,7 @@ int32_t X68Sound_DebugValue();
     X(X68Sound_Pcm8_Aot) X(X68Sound_Pcm8_Lot) X(X68Sound_Pcm8_SetMode) X(X68Sound_Pcm8_GetRest)              \
     X(X68Sound_Pcm8_GetMode) X(X68Sound_Pcm8_Abort) X(X68Sound_TotalVolume) X(X68Sound_ErrorCode)            \
     X(X68Sound_DebugValue)
+// clang-format on
 
 // An entry of the table: a name and its call, cast to a common type.
 using SndLibProc = void (*)();

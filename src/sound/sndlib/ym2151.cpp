@@ -45,17 +45,13 @@ void Ym2151::write(uint8_t r, uint8_t v) {
     case OPM_REG_TIMER_A_LO:
         timer_a_ = (uint32_t(regs_[OPM_REG_TIMER_A_HI]) << 2) | (regs_[OPM_REG_TIMER_A_LO] & 3);
         return;
-    case OPM_REG_TIMER_B:
-        timer_b_ = v;
-        return;
+    case OPM_REG_TIMER_B: timer_b_ = v; return;
     case OPM_REG_TIMER_CTRL:
         // Bits 0/1 load and run A/B, 2/3 enable their flags, 4/5 reset them.
         if (v & 0x10) status_ &= ~OPM_STATUS_TIMER_A;
         if (v & 0x20) status_ &= ~OPM_STATUS_TIMER_B;
         return;
-    case OPM_REG_LFRQ:
-        lfo_inc_ = uint32_t(std::llround(opm_lfo_hz(v, clock_) / sample_rate() * 4294967296.0));
-        return;
+    case OPM_REG_LFRQ: lfo_inc_ = uint32_t(std::llround(opm_lfo_hz(v, clock_) / sample_rate() * 4294967296.0)); return;
     case OPM_REG_PMD_AMD:
         if (v & 0x80) {
             pmd_ = v & 0x7F;
@@ -64,11 +60,8 @@ void Ym2151::write(uint8_t r, uint8_t v) {
             amd_ = v & 0x7F;
         }
         return;
-    case OPM_REG_CT_W:
-        lfo_wave_ = v & 3;
-        return;
-    default:
-        break;
+    case OPM_REG_CT_W: lfo_wave_ = v & 3; return;
+    default: break;
     }
     if (r >= OPM_REG_RL_FB_CON && r < OPM_REG_DT1_MUL) write_channel(r, v);
     else if (r >= OPM_REG_DT1_MUL) write_operator(r, v);
@@ -108,13 +101,19 @@ void Ym2151::write_operator(uint8_t r, uint8_t v) {
         op.ar = v & 31;
         op.ks_add = uint8_t((ch.kc >> 2) >> (3 - op.ks));
         break;
-    case OPM_REG_AMSEN_D1R: op.amsen = v >> 7; op.d1r = v & 31; break;
+    case OPM_REG_AMSEN_D1R:
+        op.amsen = v >> 7;
+        op.d1r = v & 31;
+        break;
     case OPM_REG_DT2_D2R:
         op.dt2 = v >> 6;
         op.d2r = v & 31;
         update_freq(ch);
         break;
-    case OPM_REG_D1L_RR: op.d1l = v >> 4; op.rr = v & 15; break;
+    case OPM_REG_D1L_RR:
+        op.d1l = v >> 4;
+        op.rr = v & 15;
+        break;
     }
     fm_refresh_rate(op);
 }

@@ -7,13 +7,12 @@
 namespace sndlib {
 
 // Register numbers.
-inline constexpr uint8_t OPM_REG_TEST = 0x01, OPM_REG_KEY_ON = 0x08, OPM_REG_NOISE = 0x0F,
-                         OPM_REG_TIMER_A_HI = 0x10, OPM_REG_TIMER_A_LO = 0x11, OPM_REG_TIMER_B = 0x12,
-                         OPM_REG_TIMER_CTRL = 0x14, OPM_REG_LFRQ = 0x18, OPM_REG_PMD_AMD = 0x19,
-                         OPM_REG_CT_W = 0x1B, OPM_REG_RL_FB_CON = 0x20, OPM_REG_KC = 0x28,
-                         OPM_REG_KF = 0x30, OPM_REG_PMS_AMS = 0x38, OPM_REG_DT1_MUL = 0x40,
-                         OPM_REG_TL = 0x60, OPM_REG_KS_AR = 0x80, OPM_REG_AMSEN_D1R = 0xA0,
-                         OPM_REG_DT2_D2R = 0xC0, OPM_REG_D1L_RR = 0xE0;
+inline constexpr uint8_t OPM_REG_TEST = 0x01, OPM_REG_KEY_ON = 0x08, OPM_REG_NOISE = 0x0F, OPM_REG_TIMER_A_HI = 0x10,
+                         OPM_REG_TIMER_A_LO = 0x11, OPM_REG_TIMER_B = 0x12, OPM_REG_TIMER_CTRL = 0x14,
+                         OPM_REG_LFRQ = 0x18, OPM_REG_PMD_AMD = 0x19, OPM_REG_CT_W = 0x1B, OPM_REG_RL_FB_CON = 0x20,
+                         OPM_REG_KC = 0x28, OPM_REG_KF = 0x30, OPM_REG_PMS_AMS = 0x38, OPM_REG_DT1_MUL = 0x40,
+                         OPM_REG_TL = 0x60, OPM_REG_KS_AR = 0x80, OPM_REG_AMSEN_D1R = 0xA0, OPM_REG_DT2_D2R = 0xC0,
+                         OPM_REG_D1L_RR = 0xE0;
 inline constexpr uint8_t OPM_STATUS_TIMER_A = 0x01, OPM_STATUS_TIMER_B = 0x02;
 inline constexpr uint8_t OPM_CT1 = 0x80;  // register $1B: ADPCM clock select (1 = 4 MHz)
 inline constexpr uint32_t OPM_DEFAULT_CLOCK = 4000000;
@@ -26,23 +25,23 @@ inline constexpr int32_t PM_STALE = 1 << 30;
 struct OpmTables;
 
 struct OpmOperator {
-    uint32_t phase;       // 32-bit; the top 10 bits index the sine
-    uint32_t inc;         // phase step per sample, PM excluded
-    uint32_t inc_now;     // phase step in use (with PM)
-    int32_t att4;         // total attenuation x 4 (log units of 1/256 octave)
-    int32_t out;          // last output
-    uint16_t env;         // envelope attenuation, 0-1023 (0.09375 dB)
-    uint8_t phase_env;    // EnvPhase
-    uint8_t key;          // bit 0 register key, bit 1 CSM key
+    uint32_t phase;     // 32-bit; the top 10 bits index the sine
+    uint32_t inc;       // phase step per sample, PM excluded
+    uint32_t inc_now;   // phase step in use (with PM)
+    int32_t att4;       // total attenuation x 4 (log units of 1/256 octave)
+    int32_t out;        // last output
+    uint16_t env;       // envelope attenuation, 0-1023 (0.09375 dB)
+    uint8_t phase_env;  // EnvPhase
+    uint8_t key;        // bit 0 register key, bit 1 CSM key
     uint8_t dt1, mul, tl, ks, ar, amsen, d1r, dt2, d2r, d1l, rr;
-    uint8_t ks_add;       // key scaling: key code >> 2 >> (3 - KS)
-    uint8_t rate_now;     // effective rate of the envelope's phase
+    uint8_t ks_add;    // key scaling: key code >> 2 >> (3 - KS)
+    uint8_t rate_now;  // effective rate of the envelope's phase
 };
 
 struct OpmChannel {
     OpmOperator op[4];
-    int32_t fb_prev[2];   // M1's last two outputs
-    int32_t pm_u;         // PM offset in force (1/256 semitone); PM_STALE: none
+    int32_t fb_prev[2];  // M1's last two outputs
+    int32_t pm_u;        // PM offset in force (1/256 semitone); PM_STALE: none
     uint8_t kc, kf, con, fb, pms, ams;
     bool left, right;
 };

@@ -1,7 +1,7 @@
 // YM2151 sound generation: envelopes, LFO, noise, operators and the eight
 // connections.
-#include "sound/sndlib/ym2151.h"
 #include "sound/sndlib/fm_operator.h"
+#include "sound/sndlib/ym2151.h"
 #include "sound/sndlib/ym2151_tables.h"
 
 namespace sndlib {

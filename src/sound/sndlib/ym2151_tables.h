@@ -6,9 +6,9 @@
 
 namespace sndlib {
 
-inline constexpr int OPM_EXP_SIZE = 8192;        // attenuation in 1/256 octave up to here
-inline constexpr uint16_t OPM_LOGSIN_NEG = 0x8000; // sign bit of a log-sine entry
-inline constexpr int OPM_NOTE_STEPS = 768;       // 64 fractions x 12 semitones per octave
+inline constexpr int OPM_EXP_SIZE = 8192;           // attenuation in 1/256 octave up to here
+inline constexpr uint16_t OPM_LOGSIN_NEG = 0x8000;  // sign bit of a log-sine entry
+inline constexpr int OPM_NOTE_STEPS = 768;          // 64 fractions x 12 semitones per octave
 inline constexpr int OPM_ENV_MAX = 1023;
 
 struct OpmTables {

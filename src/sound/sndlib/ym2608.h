@@ -18,11 +18,11 @@ inline constexpr int OPNA_CHANNELS = 6;
 inline constexpr uint8_t OPNA_ID = 0x01;  // register $FF: an OPNA
 
 // Register numbers (bank 0; bank 1 repeats $30-$B6 for channels 4-6).
-inline constexpr uint8_t OPN_REG_IO_A = 0x0E, OPN_REG_IO_B = 0x0F, OPN_REG_KEY_ON = 0x28,
-                         OPN_REG_DT_MUL = 0x30, OPN_REG_TL = 0x40, OPN_REG_KS_AR = 0x50,
-                         OPN_REG_AM_DR = 0x60, OPN_REG_SR = 0x70, OPN_REG_SL_RR = 0x80,
-                         OPN_REG_SSG_EG = 0x90, OPN_REG_FNUM_LOW = 0xA0, OPN_REG_BLOCK_FNUM = 0xA4,
-                         OPN_REG_FB_ALGO = 0xB0, OPN_REG_LR_AMS_PMS = 0xB4, OPN_REG_ID = 0xFF;
+inline constexpr uint8_t OPN_REG_IO_A = 0x0E, OPN_REG_IO_B = 0x0F, OPN_REG_KEY_ON = 0x28, OPN_REG_DT_MUL = 0x30,
+                         OPN_REG_TL = 0x40, OPN_REG_KS_AR = 0x50, OPN_REG_AM_DR = 0x60, OPN_REG_SR = 0x70,
+                         OPN_REG_SL_RR = 0x80, OPN_REG_SSG_EG = 0x90, OPN_REG_FNUM_LOW = 0xA0,
+                         OPN_REG_BLOCK_FNUM = 0xA4, OPN_REG_FB_ALGO = 0xB0, OPN_REG_LR_AMS_PMS = 0xB4,
+                         OPN_REG_ID = 0xFF;
 inline constexpr uint16_t OPN_BANK1 = 0x100;
 
 class Ym2608 {

@@ -25,11 +25,15 @@
 namespace {
 
 std::vector<std::string> g_boxes;
-struct StartArgs { int rate, opm, adpcm, betw, pcmbuf, late; double rev; } g_args;
+struct StartArgs {
+    int rate, opm, adpcm, betw, pcmbuf, late;
+    double rev;
+} g_args;
 int32_t g_start_result = 0;
 std::vector<SndLibExport> g_table;
 
-int32_t recording_start(int32_t rate, int32_t opm, int32_t adpcm, int32_t betw, int32_t pcmbuf, int32_t late, double rev) {
+int32_t recording_start(int32_t rate, int32_t opm, int32_t adpcm, int32_t betw, int32_t pcmbuf, int32_t late,
+                        double rev) {
     g_args = {rate, opm, adpcm, betw, pcmbuf, late, rev};
     return g_start_result ? g_start_result : X68Sound_Start(rate, opm, adpcm, betw, pcmbuf, late, rev);
 }
@@ -84,7 +88,8 @@ TEST_F(SoundLibGlue, LoadFindsEveryCallOrReportsWhy) {
     EXPECT_EQ(g_fmcard.card_found, 0);
     sndlib_use_table(nullptr, 0);
     EXPECT_EQ(sndlib_start(), 0);
-    EXPECT_EQ(g_boxes, (std::vector<std::string>{"x68Sound.dll のバージョンが違うようです\n", "x68Sound.dll が見つかりません\n"}));
+    EXPECT_EQ(g_boxes, (std::vector<std::string>{"x68Sound.dll のバージョンが違うようです\n",
+                                                 "x68Sound.dll が見つかりません\n"}));
     EXPECT_EQ(g_sound_models.library_started, 0u);
 }
 
@@ -106,8 +111,9 @@ TEST_F(SoundLibGlue, StartHandsOverTheSettingsAndFailuresHaveTheirBoxes) {
         g_start_result = r;
         EXPECT_EQ(sndlib_start(), 0);
     }
-    EXPECT_EQ(g_boxes, (std::vector<std::string>{"PCMサウンドを出力できません。(1)", "タイマー割り込みが利用できません。",
-                                                 "pcmbufのメモリ確保に失敗しました。", "未定義エラー"}));
+    EXPECT_EQ(g_boxes,
+              (std::vector<std::string>{"PCMサウンドを出力できません。(1)", "タイマー割り込みが利用できません。",
+                                        "pcmbufのメモリ確保に失敗しました。", "未定義エラー"}));
     EXPECT_EQ(g_sound_models.library_started, 0u);
 }
 
@@ -151,8 +157,11 @@ TEST_F(SoundLibGlue, Pcm8TrapCallsAndTheDriverCheck) {
     EXPECT_FALSE(pcm8_call_served(0x0031));
     // The driver is recognised by "PCM8" 8 bytes before the TRAP #2 entry:
     // an even address of 8 or more inside main RAM.
-    struct Case { uint32_t vector; bool found; } cases[] = {
-        {0x2000, true}, {0x2001, false}, {0x0004, false}, {0x0000, false}, {g_machine.main_ram_size + 8, false},
+    struct Case {
+        uint32_t vector;
+        bool found;
+    } cases[] = {
+        {0x2000, true},      {0x2001, false}, {0x0004, false}, {0x0000, false}, {g_machine.main_ram_size + 8, false},
         {0xFFFFFFF8, false},
     };
     for (auto k : cases) {

@@ -38,8 +38,14 @@ inline std::vector<uint8_t> adpcm_encode(const std::vector<int>& samples) {
             code = 8;
             diff = -diff;
         }
-        if (diff >= step) { code |= 4; diff -= step; }
-        if (diff >= step / 2) { code |= 2; diff -= step / 2; }
+        if (diff >= step) {
+            code |= 4;
+            diff -= step;
+        }
+        if (diff >= step / 2) {
+            code |= 2;
+            diff -= step / 2;
+        }
         if (diff >= step / 4) code |= 1;
         dec.decode(uint32_t(code));
         out[i / 2] |= uint8_t(code << ((i & 1) * 4));
@@ -59,7 +65,10 @@ struct Lib {
         g_dma_ints = g_dma_err_ints = 0;
         X68Sound_StartPcm(rate, opm, adpcm, 5);
         X68Sound_MemReadFunc(mem_read);
-        X68Sound_DmaInt([] { ++g_dma_ints; g_dma_int_at = sndlib::sound_lib().position; });
+        X68Sound_DmaInt([] {
+            ++g_dma_ints;
+            g_dma_int_at = sndlib::sound_lib().position;
+        });
         X68Sound_DmaErrInt([] { ++g_dma_err_ints; });
         this->rate = rate;
     }

@@ -9,8 +9,8 @@
 
 namespace {
 
-constexpr double OPM_HZ = 491.7;            // KC $4A
-constexpr double TRIANGLE_HZ = 15625 / 16.0; // 16 codes a period at 15625 Hz
+constexpr double OPM_HZ = 491.7;              // KC $4A
+constexpr double TRIANGLE_HZ = 15625 / 16.0;  // 16 codes a period at 15625 Hz
 constexpr double FRAME_S = 1.0 / 55;
 
 size_t at(double seconds) { return size_t(seconds * 44100); }

@@ -63,16 +63,21 @@ TEST(SoundLibMix, OpmNoteVolumeAndMuteSettings) {
     EXPECT_NEAR(sigtest::peak_hz(x, 22050), 491.7, 0.5);
     EXPECT_NEAR(sigtest::rms(x), 8191 / std::sqrt(2.0), 60);
     EXPECT_NEAR(sigtest::rms(play(44100, 1, 128)), 8191 / std::sqrt(2.0) / 2, 40);
-    EXPECT_EQ(sigtest::rms(play(44100, 0, 256)), 0.0);           // FMOPM 0
-    auto loud = play(44100, 1, 65535);                          // saturates, never wraps
+    EXPECT_EQ(sigtest::rms(play(44100, 0, 256)), 0.0);  // FMOPM 0
+    auto loud = play(44100, 1, 65535);                  // saturates, never wraps
     EXPECT_EQ(*std::max_element(loud.begin(), loud.end()), 32767);
     EXPECT_EQ(*std::min_element(loud.begin(), loud.end()), -32768);
 }
 
 TEST(SoundLibMix, SettingsAreClamped) {
-    struct Case { int betw, pcmbuf, late; double rev; int w_betw, w_pcmbuf, w_late; double w_rev; } cases[] = {
-        {5, 5, 200, 1.0, 5, 5, 200, 1.0},     {0, 0, 0, 0.0, 1, 1, 20, 0.5},
-        {-5, -1, -100, -3, 1, 1, 20, 0.5},    {99, 99, 5000, 9.0, 50, 16, 1000, 2.0},
+    struct Case {
+        int betw, pcmbuf, late;
+        double rev;
+        int w_betw, w_pcmbuf, w_late;
+        double w_rev;
+    } cases[] = {
+        {5, 5, 200, 1.0, 5, 5, 200, 1.0},       {0, 0, 0, 0.0, 1, 1, 20, 0.5},
+        {-5, -1, -100, -3, 1, 1, 20, 0.5},      {99, 99, 5000, 9.0, 50, 16, 1000, 2.0},
         {50, 16, 1000, NAN, 50, 16, 1000, 1.0},
     };
     for (auto k : cases) {
@@ -87,13 +92,14 @@ TEST(SoundLibMix, SettingsAreClamped) {
 
 TEST(SoundLibMix, CallTableHoldsAll33) {
     static const char* names[] = {
-        "X68Sound_Start", "X68Sound_Samprate", "X68Sound_Reset", "X68Sound_Free", "X68Sound_BetwInt",
-        "X68Sound_StartPcm", "X68Sound_GetPcm", "X68Sound_OpmPeek", "X68Sound_OpmReg", "X68Sound_OpmPoke",
-        "X68Sound_OpmInt", "X68Sound_OpmWait", "X68Sound_AdpcmPeek", "X68Sound_AdpcmPoke", "X68Sound_PpiPeek",
-        "X68Sound_PpiPoke", "X68Sound_PpiCtrl", "X68Sound_DmaPeek", "X68Sound_DmaPoke", "X68Sound_DmaInt",
-        "X68Sound_DmaErrInt", "X68Sound_MemReadFunc", "X68Sound_WaveFunc", "X68Sound_Pcm8_Out",
-        "X68Sound_Pcm8_Aot", "X68Sound_Pcm8_Lot", "X68Sound_Pcm8_SetMode", "X68Sound_Pcm8_GetRest",
-        "X68Sound_Pcm8_GetMode", "X68Sound_Pcm8_Abort", "X68Sound_TotalVolume", "X68Sound_ErrorCode",
+        "X68Sound_Start",        "X68Sound_Samprate",    "X68Sound_Reset",        "X68Sound_Free",
+        "X68Sound_BetwInt",      "X68Sound_StartPcm",    "X68Sound_GetPcm",       "X68Sound_OpmPeek",
+        "X68Sound_OpmReg",       "X68Sound_OpmPoke",     "X68Sound_OpmInt",       "X68Sound_OpmWait",
+        "X68Sound_AdpcmPeek",    "X68Sound_AdpcmPoke",   "X68Sound_PpiPeek",      "X68Sound_PpiPoke",
+        "X68Sound_PpiCtrl",      "X68Sound_DmaPeek",     "X68Sound_DmaPoke",      "X68Sound_DmaInt",
+        "X68Sound_DmaErrInt",    "X68Sound_MemReadFunc", "X68Sound_WaveFunc",     "X68Sound_Pcm8_Out",
+        "X68Sound_Pcm8_Aot",     "X68Sound_Pcm8_Lot",    "X68Sound_Pcm8_SetMode", "X68Sound_Pcm8_GetRest",
+        "X68Sound_Pcm8_GetMode", "X68Sound_Pcm8_Abort",  "X68Sound_TotalVolume",  "X68Sound_ErrorCode",
         "X68Sound_DebugValue"};
     for (const char* n : names) EXPECT_NE(sndlib_find(g_sndlib_exports, SNDLIB_EXPORT_COUNT, n), nullptr) << n;
     EXPECT_EQ(sndlib_find(g_sndlib_exports, SNDLIB_EXPORT_COUNT, "X68Sound_Nothing"), nullptr);

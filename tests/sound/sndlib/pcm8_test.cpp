@@ -53,8 +53,11 @@ TEST(SoundLibPcm8, TwoChannelsMixWithTheirPansAndRates) {
 
 TEST(SoundLibPcm8, ModeFieldsKeptByMinusOneAndBadChannels) {
     Lib lib;
-    struct Case { int32_t set; int32_t want; } cases[] = {
-        {0x0C0302, 0x0C0302}, {-1, 0x0C0302}, {0xFF0401, 0x0C0401}, {0x05FFFF, 0x050401},
+    struct Case {
+        int32_t set;
+        int32_t want;
+    } cases[] = {
+        {0x0C0302, 0x0C0302}, {-1, 0x0C0302},       {0xFF0401, 0x0C0401}, {0x05FFFF, 0x050401},
         {0x10FF03, 0x050403}, {0xFF07FF, 0x050403}, {0xFFFF04, 0x050403},
     };
     for (auto k : cases) {
@@ -135,7 +138,8 @@ TEST(SoundLibPcm8, EmptyEntriesAndLoopingChains) {
         EXPECT_EQ(X68Sound_Pcm8_Lot(0, int32_t(k.table), 0x080403), 0) << k.name;
         auto x = side(pull(44100 / 2), 0);
         EXPECT_EQ(X68Sound_Pcm8_GetRest(0) > 0, k.plays_on) << k.name;
-        if (k.plays_on) EXPECT_NEAR(sigtest::peak_hz(std::vector<double>(x.begin() + 4410, x.end()), 44100), 976.5, 2) << k.name;
+        if (k.plays_on)
+            EXPECT_NEAR(sigtest::peak_hz(std::vector<double>(x.begin() + 4410, x.end()), 44100), 976.5, 2) << k.name;
         else EXPECT_LT(sigtest::rms(side(pull(4410), 0)), 1.0) << k.name;
     }
     // An array of 65535 empty entries plays nothing and ends.

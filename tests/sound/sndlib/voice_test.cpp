@@ -31,9 +31,13 @@ TEST(SoundLibAdpcm, EncodedSineByChannel3PeaksAt1kHzAndEndsOnTime) {
 TEST(SoundLibAdpcm, RateAndSidesFollowPortCAndCt1) {
     auto codes = adpcm_encode(sine(500, 3906.25, 12000));
     std::copy(codes.begin(), codes.end(), memory().begin() + 0x20000);
-    struct Case { int port_c, ct1; double rate; bool left, right; } cases[] = {
+    struct Case {
+        int port_c, ct1;
+        double rate;
+        bool left, right;
+    } cases[] = {
         {0x00, 0, 7812.5, true, true}, {0x04, 0, 10416.67, true, true}, {0x08, 0, 15625, true, true},
-        {0x08, 1, 7812.5, true, true}, {0x00, 1, 3906.25, true, true}, {0x09, 0, 15625, true, false},
+        {0x08, 1, 7812.5, true, true}, {0x00, 1, 3906.25, true, true},  {0x09, 0, 15625, true, false},
         {0x0A, 0, 15625, false, true}, {0x0C, 0, 0, false, false},
     };
     for (auto k : cases) {
@@ -63,8 +67,8 @@ struct ChainCase {
     uint32_t mtc, btc;
     uint8_t csr_before;
     uint32_t fault_from;
-    uint8_t cer;      // 0: no error
-    uint32_t bytes;   // bytes moved
+    uint8_t cer;     // 0: no error
+    uint32_t bytes;  // bytes moved
 };
 }  // namespace
 
@@ -127,15 +131,14 @@ TEST(SoundLibDma, ChainsAndErrorCodes) {
             EXPECT_EQ(X68Sound_DmaPeek(DMA_CER), k.cer) << k.what;
             EXPECT_EQ(g_dma_err_ints, 1) << k.what;
             EXPECT_EQ(g_dma_ints, 0) << k.what;
-            if (k.bytes) {
-                EXPECT_EQ(mar, 0x30000 + k.bytes) << k.what;
-            }
+            if (k.bytes) { EXPECT_EQ(mar, 0x30000 + k.bytes) << k.what; }
         } else {
             EXPECT_EQ(X68Sound_DmaPeek(DMA_CSR), CSR_COC | CSR_BLC | CSR_NDT) << k.what;
             EXPECT_EQ(g_dma_ints, 1) << k.what;
             EXPECT_EQ(g_dma_err_ints, 0) << k.what;
             // The last block's end.
-            uint32_t last = k.ocr == 0x32 ? 0x30000 + 40 : blocks[k.bytes == 60 ? 1 : 2][0] + blocks[k.bytes == 60 ? 1 : 2][1];
+            uint32_t last =
+                k.ocr == 0x32 ? 0x30000 + 40 : blocks[k.bytes == 60 ? 1 : 2][0] + blocks[k.bytes == 60 ? 1 : 2][1];
             EXPECT_EQ(mar, last) << k.what;
         }
     }

@@ -61,15 +61,16 @@ double played_hz(int kc, int kf, int dt1mul = 0x01, int dt2 = 0) {
 
 TEST(SoundLibYm2151, PitchFollowsKeyCodeFractionMulAndDt2) {
     EXPECT_NEAR(opm_note_hz(0x4A, 0), 491.7, 0.05);
-    struct Case { int kc, kf, mul, dt2; } cases[] = {
-        {0x4A, 0, 1, 0}, {0x4A, 0x80, 1, 0}, {0x30, 0xFC, 1, 0}, {0x1E, 0, 1, 0},  {0x6E, 0x44, 1, 0},
-        {0x4A, 0, 0, 0}, {0x4A, 0, 3, 0},    {0x4A, 0, 15, 0},   {0x40, 0, 1, 1},  {0x40, 0, 1, 2},
-        {0x40, 0, 1, 3}, {0x05, 0, 1, 0},
+    struct Case {
+        int kc, kf, mul, dt2;
+    } cases[] = {
+        {0x4A, 0, 1, 0}, {0x4A, 0x80, 1, 0}, {0x30, 0xFC, 1, 0}, {0x1E, 0, 1, 0}, {0x6E, 0x44, 1, 0}, {0x4A, 0, 0, 0},
+        {0x4A, 0, 3, 0}, {0x4A, 0, 15, 0},   {0x40, 0, 1, 1},    {0x40, 0, 1, 2}, {0x40, 0, 1, 3},    {0x05, 0, 1, 0},
     };
     static const double dt2_cents[4] = {0, 600, 781, 950};
     for (auto k : cases) {
-        double want = opm_note_hz(uint8_t(k.kc), uint8_t(k.kf)) * (k.mul ? k.mul : 0.5) *
-                      std::exp2(dt2_cents[k.dt2] / 1200.0);
+        double want =
+            opm_note_hz(uint8_t(k.kc), uint8_t(k.kf)) * (k.mul ? k.mul : 0.5) * std::exp2(dt2_cents[k.dt2] / 1200.0);
         double got = played_hz(k.kc, k.kf, k.mul, k.dt2);
         EXPECT_NEAR(got / want, 1.0, 0.001) << "kc " << k.kc << " kf " << k.kf << " mul " << k.mul << " dt2 " << k.dt2;
     }
@@ -103,7 +104,8 @@ TEST(SoundLibYm2151, LevelsFollowTlAndD1lAndTheSides) {
     };
     double full = level(0, 0, 0xC0).first;
     EXPECT_NEAR(full, 8191 / std::sqrt(2.0), 30);
-    for (int tl : {1, 8, 40, 80}) EXPECT_NEAR(sigtest::db(level(tl, 0, 0xC0).first, full), -0.75 * tl, 0.05 + 0.002 * tl) << tl;
+    for (int tl : {1, 8, 40, 80})
+        EXPECT_NEAR(sigtest::db(level(tl, 0, 0xC0).first, full), -0.75 * tl, 0.05 + 0.002 * tl) << tl;
     for (int d1l : {1, 4, 8, 14}) EXPECT_NEAR(sigtest::db(level(0, d1l, 0xC0).first, full), -3.0 * d1l, 0.8) << d1l;
     EXPECT_LT(level(0, 15, 0xC0).first, full * 1e-4);  // 93 dB down: below one step
     auto left_only = level(0, 0, 0x40), right_only = level(0, 0, 0x80);
@@ -124,7 +126,8 @@ std::vector<double> envelope_db(int ar, int d1r, int ks, int kc, size_t n) {
     c.key_on();
     auto x = c.run(n);
     std::vector<double> e;
-    for (size_t i = 0; i + 64 <= n; i += 64) e.push_back(sigtest::db(sigtest::rms(x, i, i + 64) + 1e-9, 8191 / std::sqrt(2.0)));
+    for (size_t i = 0; i + 64 <= n; i += 64)
+        e.push_back(sigtest::db(sigtest::rms(x, i, i + 64) + 1e-9, 8191 / std::sqrt(2.0)));
     return e;
 }
 // Seconds until the envelope first reaches level dB.
@@ -210,7 +213,9 @@ TEST(SoundLibYm2151, LfoDepthAndPeriod) {
 }
 
 TEST(SoundLibYm2151, TimersRunAtTheirPeriodsAndRaiseFlags) {
-    struct Case { int a, b; } cases[] = {{1000, 250}, {0, 0}, {1023, 255}, {512, 128}};
+    struct Case {
+        int a, b;
+    } cases[] = {{1000, 250}, {0, 0}, {1023, 255}, {512, 128}};
     for (auto k : cases) {
         Chip c;
         int irqs = 0;

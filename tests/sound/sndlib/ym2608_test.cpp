@@ -60,8 +60,12 @@ double played_hz(int ch, uint16_t fnum, uint8_t block, uint8_t dt_mul = 0x01) {
 
 TEST(SoundLibYm2608, PitchFollowsFnumberBlockAndMul) {
     EXPECT_NEAR(opn_note_hz(1167, 4), 493.85, 0.01);
-    struct Case { int ch; uint16_t fnum; uint8_t block, mul; } cases[] = {
-        {0, 1167, 4, 1}, {5, 1167, 4, 1}, {3, 617, 3, 1}, {1, 2047, 2, 1},
+    struct Case {
+        int ch;
+        uint16_t fnum;
+        uint8_t block, mul;
+    } cases[] = {
+        {0, 1167, 4, 1}, {5, 1167, 4, 1}, {3, 617, 3, 1},   {1, 2047, 2, 1},
         {2, 700, 5, 0},  {4, 900, 1, 3},  {0, 1000, 6, 15},
     };
     for (auto k : cases) {
