@@ -56,17 +56,6 @@ constexpr IoSlotTable slot_table_of(const BusDevice (&devices)[IO_SLOTS]) {
     return t;
 }
 
-// A record given fewer handlers than seven leaves the rest null.
-constexpr bool every_handler_set(const BusDevice (&devices)[IO_SLOTS]) {
-    for (const BusDevice& d : devices) {
-        if (!d.read_byte || !d.read_word || !d.read_long || !d.write_byte || !d.write_word || !d.write_long ||
-            !d.peek_byte)
-            return false;
-    }
-    return true;
-}
-static_assert(every_handler_set(IO_DEVICES));
-
 }  // namespace
 
 constexpr IoSlotTable g_io_slot_table = slot_table_of(IO_DEVICES);
