@@ -44,7 +44,7 @@ std::vector<uint8_t> load_image() {
 // Instructions run since the last call: the loop counts every opcode.
 uint64_t take_opcode_counts() {
     uint64_t sum = 0;
-    for (uint32_t& c : g_trace_history.opcode_counts) {
+    for (uint32_t& c : g_opcode_counts) {
         sum += c;
         c = 0;
     }

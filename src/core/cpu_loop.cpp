@@ -63,9 +63,9 @@ static bool cpu_loop_resume() {
 // ROM access map and the opcode address. The read watch on the opcode word
 // is tested apart (cpu_watch_opcode).
 ZOLM_ALWAYS_INLINE void cpu_begin_instruction(uint32_t pc, uint32_t e) {
-    g_trace_history.index = e;
-    g_trace_history.pc[e] = pc;
-    g_trace_history.kind[e] = TRACE_INSN;
+    g_trace_index = e;
+    g_trace_pc[e] = pc;
+    g_trace_kind[e] = TRACE_INSN;
     // One compare: the IPL ROM is the top of the 24-bit space.
     if (pc >= ROM_ACCESS_MAP_BASE) [[unlikely]] {
         if (pc - ROM_ACCESS_MAP_BASE < ROM_ACCESS_MAP_SIZE) g_rom_access_map[pc - ROM_ACCESS_MAP_BASE] |= ROM_EXECUTED;
@@ -105,7 +105,7 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc, uint32_t e) {
 // else the loop goes on from g_cpu_regs.pc, the history index and g_cpu_regs.fetch_base.
 [[gnu::noinline]] static bool cpu_after_instruction(uint32_t pc, uint32_t e) {
     g_cpu_regs.pc = pc;
-    g_trace_history.index = e;
+    g_trace_index = e;
     if (g_cpu_regs.sr & SR_T) cpu_trace_step();
     if (run_flags() && cpu_loop_resume()) return true;
     if (g_cpu_regs.irq_request) cpu_take_interrupt();
@@ -118,7 +118,7 @@ static const uint8_t* cpu_reload_fetch_base(uint32_t pc, uint32_t e) {
 
 // The PC, the fetch base and the history entry stay in locals. A handler
 // finds its opcode address in g_cpu_regs.op_addr, the base in g_cpu_regs.fetch_base and
-// its entry in g_trace_history.index; g_cpu_regs.pc gets the next PC only when the loop
+// its entry in g_trace_index; g_cpu_regs.pc gets the next PC only when the loop
 // leaves its fast path (the slow step, an event, an exception). Only the
 // loop, interrupts, the trace step and a TRAP served on the host move the
 // entry.
@@ -141,7 +141,7 @@ static void cpu_run_loop() {
         // The opcode word as the host loads it: both tables are in that order.
         uint16_t slot;
         std::memcpy(&slot, p, sizeof slot);
-        g_trace_history.opcode_counts.raw(slot)++;
+        g_opcode_counts.raw(slot)++;
         const DecodeRecord* rec = g_opcode_table.raw(slot);
         OpResult r = rec->exec(rec, pc + 2);
         e = trace_next(trace_entry());
@@ -150,7 +150,7 @@ static void cpu_run_loop() {
         g_cpu_regs.cycles = cycles;
         if (cycles >= g_cpu_regs.cycle_deadline) [[unlikely]] {
             g_cpu_regs.pc = pc;
-            g_trace_history.index = e;
+            g_trace_index = e;
             cpu_check_deadline();
             e = trace_entry();
         }

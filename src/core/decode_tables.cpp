@@ -28,7 +28,7 @@ const uint8_t g_ea_valid_data_alterable[16] = {1, 0, 1, 1, 1, 1, 1, 1, 1, 0, 0, 
 void cpu_reset_tables() {
     std::memset(g_decode_pool, 0, sizeof g_decode_pool);
     for (DecodeRecord& rec : g_decode_pool) rec.cycles = 0;
-    for (uint32_t& c : g_trace_history.opcode_counts) c = 0;
+    for (uint32_t& c : g_opcode_counts) c = 0;
     g_decode_pool[0].exec = cpu_op_illegal;
     g_decode_pool[0].dis = dis_illegal;
     for (auto& entry : g_opcode_table) entry = &g_decode_pool[0];

@@ -42,7 +42,7 @@ static uint32_t main_ram_vector(uint32_t offset) {
 
 void cpu_take_exception(uint32_t v, uint32_t pc) {
     g_cpu_regs.refetch = 1;
-    g_trace_history.kind[trace_entry()] = TRACE_EXCEPTION;
+    g_trace_kind[trace_entry()] = TRACE_EXCEPTION;
     trace_advance();
     if (v < EXCEPTION_GROUP0_END && g_cpu_regs.exception_busy < EXCEPTION_GROUP0_END) cpu_double_fault_halt();
     g_cpu_regs.exception_busy = v;
@@ -205,9 +205,9 @@ void cpu_take_interrupt() {
     uint32_t pc = mem_read_long(g_cpu_regs.irq_vector_offset);
     g_cpu_regs.sr = (old_sr & ~uint32_t(SR_T | 0x2700)) | SR_S | ((g_cpu_regs.irq_level & 7) << 8);
     uint32_t e = trace_entry();
-    g_trace_history.kind[e] = TRACE_INTERRUPT;
-    g_trace_history.pc[e] = pc;
-    g_trace_history.value[e] = g_cpu_regs.irq_level;
+    g_trace_kind[e] = TRACE_INTERRUPT;
+    g_trace_pc[e] = pc;
+    g_trace_value[e] = g_cpu_regs.irq_level;
     trace_advance();
     g_cpu_regs.refetch = 1;
     g_cpu_regs.irq_request = 0;

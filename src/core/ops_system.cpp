@@ -36,9 +36,9 @@ OpResult iocs_call(uint32_t vector_offset, uint32_t pc) {
     // The history shows the call served on the host by its number.
     trace_advance();
     uint32_t e = trace_entry();
-    g_trace_history.kind[e] = TRACE_IOCS;
-    g_trace_history.pc[e] = g_cpu_regs.op_addr;
-    g_trace_history.value[e] = call;
+    g_trace_kind[e] = TRACE_IOCS;
+    g_trace_pc[e] = g_cpu_regs.op_addr;
+    g_trace_value[e] = call;
     if (g_iocs_call_again) {
         g_iocs_call_again = 0;
         return {78, g_cpu_regs.op_addr};

@@ -22,10 +22,10 @@ void iotrace_record(uint8_t kind, uint32_t addr, uint32_t value, uint32_t pc) {
 }
 
 void init_clear_trace_buffers() {
-    std::memset(g_trace_history.kind, 0, sizeof g_trace_history.kind);
-    std::memset(g_trace_history.pc, 0, sizeof g_trace_history.pc);
-    std::memset(g_trace_history.addr, 0, sizeof g_trace_history.addr);
-    std::memset(g_trace_history.value, 0, sizeof g_trace_history.value);
+    std::memset(g_trace_kind, 0, sizeof g_trace_kind);
+    std::memset(g_trace_pc, 0, sizeof g_trace_pc);
+    std::memset(g_trace_addr, 0, sizeof g_trace_addr);
+    std::memset(g_trace_value, 0, sizeof g_trace_value);
     std::memset(&g_iotrace, 0, sizeof g_iotrace);
     g_iotrace.window_start = 0xE80000;
     g_iotrace.window_end = 0xE9FFFF;

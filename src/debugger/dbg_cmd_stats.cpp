@@ -40,8 +40,8 @@ void list_stats() {
     std::vector<Group> groups;
     uint32_t total = 0;
     for (uint32_t op = 0; op < OPCODES; op++) {
-        if (!g_trace_history.opcode_counts[op]) continue;
-        total = add_saturating(total, g_trace_history.opcode_counts[op]);
+        if (!g_opcode_counts[op]) continue;
+        total = add_saturating(total, g_opcode_counts[op]);
         OpHandler h = g_opcode_table[op] ? g_opcode_table[op]->exec : nullptr;
         Group* g = nullptr;
         for (Group& x : groups)
@@ -54,7 +54,7 @@ void list_stats() {
             groups.push_back({h, 0, op});
             g = &groups.back();
         }
-        g->count = add_saturating(g->count, g_trace_history.opcode_counts[op]);
+        g->count = add_saturating(g->count, g_opcode_counts[op]);
     }
     dbg_write("sorting ...  \r");
     for (size_t i = 0; i < groups.size(); i++)
@@ -77,7 +77,7 @@ void list_stats() {
 
 void dbg_cmd_stats(std::string_view line) {
     if (line.starts_with("tc")) {
-        for (uint32_t& c : g_trace_history.opcode_counts) c = 0;
+        for (uint32_t& c : g_opcode_counts) c = 0;
         return;
     }
     list_stats();

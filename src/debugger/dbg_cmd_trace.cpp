@@ -22,9 +22,9 @@ template <typename... Args> void note(const char* fmt, Args... args) {
 
 // The note and comments of one history entry, for its listing line.
 void history_note(uint32_t e) {
-    const uint32_t addr = g_trace_history.addr[e] & DBG_ADDRESS_MASK, value = g_trace_history.value[e];
+    const uint32_t addr = g_trace_addr[e] & DBG_ADDRESS_MASK, value = g_trace_value[e];
     dis_comment_clear();
-    switch (g_trace_history.kind[e]) {
+    switch (g_trace_kind[e]) {
     // clang-format off
     case TRACE_MEM_B: note("[$%06X]=%02X ", addr, value & 0xFF); dis_comment_for_address(addr); break;
     case TRACE_MEM_W: note("[$%06X]=%04X ", addr, value & 0xFFFF); dis_comment_for_address(addr); break;
@@ -68,16 +68,16 @@ void dbg_cmd_history(std::string_view line) {
     int32_t count = *parsed >= 0 ? *parsed : std::max(g_dbg.history_left, HISTORY_MIN);
     count = std::min(count, DBG_LOG_ENTRIES);
     g_dbg.history_left = count;
-    const uint32_t newest = g_trace_history.index;
+    const uint32_t newest = g_trace_index;
     int32_t printed = 0;
     for (uint32_t i = newest - uint32_t(count); i != newest && printed < PER_COMMAND; i++) {
         const uint32_t e = i % TRACE_SIZE;
         g_dbg.history_left--;
-        if (g_trace_history.kind[e] == TRACE_NONE) continue;
+        if (g_trace_kind[e] == TRACE_NONE) continue;
         dbg_write("[%2d] ", int(newest - i));
         history_note(e);
         g_dis_history_mode = 1;
-        dis_instruction(g_trace_history.pc[e]);
+        dis_instruction(g_trace_pc[e]);
         printed++;
     }
 }

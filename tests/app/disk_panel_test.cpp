@@ -2,9 +2,7 @@
 // the devices' notice brings, and the chooser's answer.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include <filesystem>
-#include <fstream>
+#include <string>
 #include <vector>
 
 #include "app/disk_panel.h"
@@ -14,6 +12,7 @@
 #include "machine/settings.h"
 #include "machine/ui_notice.h"
 #include "support/powered_on.h"
+#include "support/slot_folder.h"
 #include "video/crtc.h"
 
 namespace {
@@ -127,26 +126,7 @@ TEST_F(DiskPanelLeds, TheNoticeRefreshesTheAttachedPanel) {
     EXPECT_FALSE(panel.attached);
 }
 
-namespace fs = std::filesystem;
-
-class DiskPanelChoice : public ::testing::Test {
-protected:
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("zolm-panel-choice-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        for (FdMedia& s : g_fd_media) s = FdMedia{};
-    }
-    void TearDown() override {
-        g_ui_notice.media_changed = 0;
-        fs::remove_all(dir);
-    }
-    std::string image(const std::string& name) {
-        fs::path p = dir / name;
-        std::ofstream(p) << "disk";
-        return p.string();
-    }
-};
+using DiskPanelChoice = SlotFolder;
 
 TEST_F(DiskPanelChoice, ChoosingTheSameFileOnlySetsWriteProtection) {
     DiskPanel panel;

@@ -49,15 +49,15 @@ TEST_F(CpuLoop, CycleCountsOutsideFourTo159BecomeAFixedCount) {
 
 TEST_F(CpuLoop, OneInstructionRunsPerStepAndTheLoopReturnsWithTheStepFlag) {
     flat_write_words(0x1000, {NOP, NOP, NOP});
-    uint32_t count = g_trace_history.opcode_counts[NOP];
+    uint32_t count = g_opcode_counts[NOP];
     g_cpu_regs.op_addr = g_cpu_regs.pc;
     g_run_flags = RUN_STEP;
     cpu_run();
     EXPECT_EQ(g_cpu_regs.pc, 0x1002u);
     EXPECT_EQ(run_flags(), RUN_STEP);
-    EXPECT_EQ(g_trace_history.opcode_counts[NOP], count + 1);
-    EXPECT_EQ(g_trace_history.kind[(g_trace_history.index - 1) % TRACE_SIZE], TRACE_INSN);
-    EXPECT_EQ(g_trace_history.pc[(g_trace_history.index - 1) % TRACE_SIZE], 0x1000u);
+    EXPECT_EQ(g_opcode_counts[NOP], count + 1);
+    EXPECT_EQ(g_trace_kind[(g_trace_index - 1) % TRACE_SIZE], TRACE_INSN);
+    EXPECT_EQ(g_trace_pc[(g_trace_index - 1) % TRACE_SIZE], 0x1000u);
 }
 
 TEST_F(CpuLoop, AStepRunsOneInstructionEvenWithARequestPending) {

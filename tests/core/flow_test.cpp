@@ -211,7 +211,7 @@ TEST_F(FlowTest, RtsAndRtr) {
     EXPECT_EQ(g_cpu_regs.pc, 0x3000u);
     EXPECT_EQ(cpu_sp(), kSsp);
     EXPECT_EQ(cycles_, 16u);
-    EXPECT_EQ(g_trace_history.value[(g_trace_history.index - 1) % TRACE_SIZE], kSsp);  // the new A7
+    EXPECT_EQ(g_trace_value[(g_trace_index - 1) % TRACE_SIZE], kSsp);  // the new A7
 
     cpu_test_reset(kPc);
     cpu_sp() = kSsp - 6;

@@ -107,10 +107,10 @@ protected:
         o.pc = g_cpu_regs.pc;
         // The entry of the instruction: the exception entry comes after it.
         uint32_t e = 0;
-        while (e < TRACE_SIZE && g_trace_history.pc[e] != kPc) e++;
-        o.kind = e < TRACE_SIZE ? g_trace_history.kind[e] : 0;
-        o.value = e < TRACE_SIZE ? g_trace_history.value[e] : 0;
-        o.addr = e < TRACE_SIZE ? g_trace_history.addr[e] : 0;
+        while (e < TRACE_SIZE && g_trace_pc[e] != kPc) e++;
+        o.kind = e < TRACE_SIZE ? g_trace_kind[e] : 0;
+        o.value = e < TRACE_SIZE ? g_trace_value[e] : 0;
+        o.addr = e < TRACE_SIZE ? g_trace_addr[e] : 0;
         o.memory.assign(flat_bus_memory(), flat_bus_memory() + kWindow);
         return o;
     }

@@ -109,9 +109,9 @@ TEST_F(ShiftTest, HistoryRecords) {
         cpu_d(0) = 0x12345678;
         cpu_d(1) = c.count;
         cpu_test_step();
-        const uint32_t e = (g_trace_history.index - 1) % TRACE_SIZE;
-        EXPECT_EQ(g_trace_history.kind[e], c.kind);
-        if (c.kind != TRACE_INSN) { EXPECT_EQ(g_trace_history.value[e], cpu_d(0)); }
+        const uint32_t e = (g_trace_index - 1) % TRACE_SIZE;
+        EXPECT_EQ(g_trace_kind[e], c.kind);
+        if (c.kind != TRACE_INSN) { EXPECT_EQ(g_trace_value[e], cpu_d(0)); }
     }
 }
 

@@ -118,12 +118,12 @@ TEST_F(SystemTest, Trap15ServedByNativeRoutine) {
     EXPECT_EQ(cpu_sp(), kSsp);
     EXPECT_EQ(cpu_d(0), 0x0120u);
     EXPECT_EQ(cpu_d(1), 0xCAFEu);
-    uint32_t trap = (g_trace_history.index - 2) % TRACE_SIZE, call = (g_trace_history.index - 1) % TRACE_SIZE;
-    EXPECT_EQ(g_trace_history.kind[trap], TRACE_INSN);
-    EXPECT_EQ(g_trace_history.pc[trap], kPc);
-    EXPECT_EQ(g_trace_history.kind[call], TRACE_IOCS);
-    EXPECT_EQ(g_trace_history.pc[call], kPc);
-    EXPECT_EQ(g_trace_history.value[call], 0x20u);
+    uint32_t trap = (g_trace_index - 2) % TRACE_SIZE, call = (g_trace_index - 1) % TRACE_SIZE;
+    EXPECT_EQ(g_trace_kind[trap], TRACE_INSN);
+    EXPECT_EQ(g_trace_pc[trap], kPc);
+    EXPECT_EQ(g_trace_kind[call], TRACE_IOCS);
+    EXPECT_EQ(g_trace_pc[call], kPc);
+    EXPECT_EQ(g_trace_value[call], 0x20u);
 }
 
 TEST_F(SystemTest, Trapv) {

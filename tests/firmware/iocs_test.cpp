@@ -129,17 +129,17 @@ TEST_F(Iocs, ServedCallCostsAndHistory) {
     EXPECT_EQ(trap(SLOW), NATIVE_CYCLES + 100);
     EXPECT_EQ(g_cpu_regs.pc, kPc + 2);
     // The entry after the instruction's own; the loop stands on the next.
-    uint32_t e = (g_trace_history.index - 1) % TRACE_SIZE;
-    EXPECT_EQ(g_trace_history.kind[e], TRACE_IOCS);
-    EXPECT_EQ(g_trace_history.pc[e], kPc);
-    EXPECT_EQ(g_trace_history.value[e], SLOW);
+    uint32_t e = (g_trace_index - 1) % TRACE_SIZE;
+    EXPECT_EQ(g_trace_kind[e], TRACE_IOCS);
+    EXPECT_EQ(g_trace_pc[e], kPc);
+    EXPECT_EQ(g_trace_value[e], SLOW);
 
     // The hook's new D0.b picks the native routine.
     g_iocs_hook_table[HOOKED] = hook_to_osns;
     EXPECT_EQ(trap(0x12345600 | HOOKED), NATIVE_CYCLES);
     EXPECT_FALSE(entered_rom());
     EXPECT_EQ(cpu_d(0), RS232C_OUTPUT_READY);
-    EXPECT_EQ(g_trace_history.value[(g_trace_history.index - 1) % TRACE_SIZE], 0x34u);
+    EXPECT_EQ(g_trace_value[(g_trace_index - 1) % TRACE_SIZE], 0x34u);
 }
 
 TEST_F(Iocs, Rs232cRingPositionsWrapUnsigned) {

@@ -2,36 +2,15 @@
 // LED ticks, the reset.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-#include <filesystem>
-#include <fstream>
+#include <string>
 
 #include "machine/ui_notice.h"
 #include "storage/drive_slots.h"
-
-namespace fs = std::filesystem;
+#include "support/slot_folder.h"
 
 namespace {
 
-class DriveSlots : public ::testing::Test {
-protected:
-    fs::path dir;
-    void SetUp() override {
-        dir = fs::temp_directory_path() / ("zolm-slots-" + std::to_string(::getpid()));
-        fs::create_directories(dir);
-        for (int d = 0; d < FD_DRIVES; ++d) g_fd_media[d] = FdMedia{};
-        g_ui_notice.media_changed = 0;
-    }
-    void TearDown() override {
-        g_ui_notice.media_changed = 0;
-        fs::remove_all(dir);
-    }
-    std::string image(const std::string& name) {
-        fs::path p = dir / name;
-        std::ofstream(p) << "disk";
-        return p.string();
-    }
-};
+using DriveSlots = SlotFolder;
 
 TEST_F(DriveSlots, InsertEjectAndTheChangeReport) {
     std::string a = image("a.xdf");
