@@ -5,6 +5,7 @@
 
 #include "machine/log_lines.h"
 #include "machine/settings.h"
+#include "video/render_sprite_text.h"
 
 PerfWatches g_perf_watches;
 
@@ -30,6 +31,11 @@ void perf_init() {
     std::snprintf(line, sizeof line, "perf Freq: %lx:%08lx  %dMHz", static_cast<unsigned long>(f >> 32),
                   static_cast<unsigned long>(low), static_cast<int>(low / 1000 / 1000));
     log_add_line(line);
+    g_text_layer_watch.start = [] { perf_mark_start(PERF_TEMP); };
+    g_text_layer_watch.stop = [] {
+        perf_mark_end(PERF_TEMP);
+        perf_elapsed(PERF_TEMP);
+    };
 }
 
 void perf_mark_start(PerfWatchId id) {

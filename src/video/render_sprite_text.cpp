@@ -528,12 +528,16 @@ void tvram_draw_lines(uint8_t* buffer) {
     }
 }
 
+LayerWatch g_text_layer_watch;
+
 int32_t tvram_draw(uint8_t* buffer, int32_t drawn) {
     if (!(g_video.layers_or & 0x20)) return drawn;
     render::Surface s;
     if (!render::surface_of(buffer, s)) return drawn;
     g_render_trace += "T1";
+    if (g_text_layer_watch.start) g_text_layer_watch.start();
     if (!drawn) vid_fill_lines(buffer, g_video.g_pal_host[256]);
     tvram_draw_lines(buffer);
+    if (g_text_layer_watch.stop) g_text_layer_watch.stop();
     return 1;
 }

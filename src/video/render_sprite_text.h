@@ -43,6 +43,14 @@ void spr_draw_cell(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, uint32_
 void spr_draw_pattern16_rows(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, int32_t row);
 void spr_draw_cell_row(uint8_t* buffer, int32_t x, int32_t y, uint32_t attr, uint32_t cell, int32_t row);
 
+// The stop-watch around the text layer's drawing, when one is set: the
+// application times it with its "temp" watch.
+struct LayerWatch {
+    void (*start)() = nullptr;
+    void (*stop)() = nullptr;
+};
+extern LayerWatch g_text_layer_watch;
+
 // Text layer: drawn unchanged when text is off on every line, else 1.
 int32_t tvram_draw(uint8_t* buffer, int32_t drawn);
 void tvram_draw_lines(uint8_t* buffer);

@@ -14,6 +14,9 @@
 #include "host/paths.h"
 #include "machine/log_lines.h"
 #include "machine/settings.h"
+#include "video/frame_buffer.h"
+#include "video/render_sprite_text.h"
+#include "video/video_state.h"
 
 namespace {
 
@@ -39,6 +42,29 @@ TEST(AppStartup, LogsTheStartUpLinesAndStartsTheStopWatches) {
     perf_elapsed(PERF_MPU);
     perf_format(PERF_MPU);
     EXPECT_GE(g_perf_watches.watch[PERF_MPU].last, 20) << g_perf_watches.watch[PERF_MPU].text;
+    g_settings.perform = perform;
+}
+
+// The "temp" watch times the text layer: one time more for every frame
+// that draws text, none for a frame without it.
+TEST(AppStartup, TheTempWatchTimesTheTextLayer) {
+    const int perform = g_settings.perform;
+    perf_init();
+    g_settings.perform = 1;
+    FrameBuffer fb;
+    frame_buffer_setup(fb, true);
+    g_video.src_width = 256;
+    g_video.src_height = 256;
+    const int before = g_perf_watches.watch[PERF_TEMP].index;
+    g_video.layers_or = 0;
+    tvram_draw(fb.bytes(), 1);
+    EXPECT_EQ(g_perf_watches.watch[PERF_TEMP].index, before) << "no text, no time";
+    g_video.layers_or = 0x20;  // text shown
+    tvram_draw(fb.bytes(), 1);
+    tvram_draw(fb.bytes(), 0);
+    EXPECT_EQ(g_perf_watches.watch[PERF_TEMP].index, before + 2);
+    EXPECT_GT(g_perf_watches.watch[PERF_TEMP].end, g_perf_watches.watch[PERF_TEMP].start);
+    g_video.layers_or = 0;
     g_settings.perform = perform;
 }
 
