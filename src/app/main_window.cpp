@@ -10,8 +10,10 @@
 #include "app/config_file.h"
 #include "app/disk_panel.h"
 #include "app/main_window_impl.h"
+#include "app/main_window_view.h"
 #include "core/cpu_regs.h"
 #include "debugger/debugger.h"
+#include "host/display_mode.h"
 #include "host/imgui_fonts.h"
 #include "host/keyboard_type.h"
 #include "host/message_box_sdl.h"
@@ -61,7 +63,11 @@ void debugger_idle() {
 }
 
 uint32_t session_start() { return init_start(); }
-void session_stop() { init_stop(); }
+// The machine's shut-down gives the desktop its mode back.
+void session_stop() {
+    init_stop();
+    ddraw_release();
+}
 
 }  // namespace
 
@@ -98,6 +104,12 @@ bool MainWindow::open() {
     menu_height_ = int(font_px + 2 * ImGui::GetStyle().FramePadding.y);  // the menu bar's, until it is drawn
     g_window = this;
     g_main_window_id = main_.id();
+    ddraw_static_init();
+    host_display_use_sdl(main_.window());
+    host_display_set_menu_height(menu_height_);
+    // The host's own cursor shape for the machine's mouse is the crosshair:
+    // it marks the point the machine's pointer follows without hiding it.
+    picture_cursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
     host_message_box_use_sdl(main_.window());
     g_panel_dlg.open = true;
     g_panel_dlg.on_power = app_on_power;
@@ -116,6 +128,7 @@ bool MainWindow::open() {
     g_video.src_width = START_WIDTH;
     check_color_depth();
     display_enum_modes(16);
+    fit_client(true);
     g_video_host.g_relayout_request = 0;
     if (g_settings.ime) SDL_StopTextInput();
     else SDL_StartTextInput();
@@ -126,6 +139,11 @@ bool MainWindow::open() {
 
 void MainWindow::close() {
     g_run_flags = RUN_STEP | RUN_BREAK;  // the machine stays stopped
+    ddraw_release();
+    host_display_use_sdl(nullptr);  // the desktop's mode back
+    main_.set_cursor_override(nullptr);
+    if (picture_cursor_) SDL_FreeCursor(picture_cursor_);
+    picture_cursor_ = nullptr;
     panel_close(g_panel_dlg);
     g_debugger_runner = nullptr;
     g_debugger_idle_hook = nullptr;
@@ -279,15 +297,21 @@ void MainWindow::main_window_event(const SDL_Event& e, bool& stop_pump) {
         set_mouse_capture(!SDL_GetRelativeMouseMode());
         return;
     }
+    // Mouse records in the picture's coordinates, wherever it lies.
+    SDL_Rect src, dst;
+    picture_rect(src, dst);
+    const int pw = g_video_host.client_width > 0 ? g_video_host.client_width : dst.w;
+    const int ph = g_video_host.client_height > 0 ? g_video_host.client_height : dst.h;
     VirtualPointer* relative = nullptr;
     if (SDL_GetRelativeMouseMode()) {
-        SDL_Rect src, dst;
-        picture_rect(src, dst);
-        pointer_.width = dst.w;
-        pointer_.height = dst.h;
+        pointer_.width = pw;
+        pointer_.height = ph;
         relative = &pointer_;
     }
-    EventMessages m = sdl_event_messages(e, menu_height_, relative);
+    SDL_Event at = e;
+    if (e.type == SDL_MOUSEMOTION) picture_point(dst, pw, ph, at.motion.x, at.motion.y);
+    if (button) picture_point(dst, pw, ph, at.button.x, at.button.y);
+    EventMessages m = sdl_event_messages(at, 0, relative);
     for (int i = 0; i < m.count; i++) emu_dispatch_window_message(m.list[i]);
     // SDL makes no double-click messages: each button event has a pass of
     // its own, so the machine sees every press and release.
@@ -304,8 +328,11 @@ void MainWindow::set_mouse_capture(bool on) {
     if (on) {  // the virtual pointer starts where the host pointer is
         int x = 0, y = 0;
         SDL_GetMouseState(&x, &y);
+        SDL_Rect src, dst;
+        picture_rect(src, dst);
+        picture_point(dst, std::max(g_video_host.client_width, 1), std::max(g_video_host.client_height, 1), x, y);
         pointer_.x = x;
-        pointer_.y = y - menu_height_;
+        pointer_.y = y;
     }
     SDL_SetRelativeMouseMode(on ? SDL_TRUE : SDL_FALSE);
 }
@@ -336,6 +363,7 @@ void MainWindow::on_ok() {
         if (!write_window_shot()) shot_failed_ = true;
         finish_run();
         init_stop();
+        ddraw_release();
     } else {
         start_failed_ = true;
     }

@@ -10,6 +10,8 @@
 #include "app/disk_panel.h"
 #include "app/disk_panel_perf.h"
 #include "app/main_window_impl.h"
+#include "app/main_window_view.h"
+#include "host/display_mode.h"
 #include "host/paths.h"
 #include "host/png_writer.h"
 #include "machine/log_lines.h"
@@ -95,15 +97,21 @@ void MainWindow::choose_pixel_format() {
     g_video.g_full_redraw_countdown = 1;
 }
 
-void MainWindow::fit_client() {
+void MainWindow::fit_client(bool to_origin) {
     bool shown = g_video_host.client_width > 0 && g_video_host.client_height > 0;
-    want_w_ = shown ? g_video_host.client_width : START_WIDTH;
-    want_h_ = menu_height_ + (shown ? g_video_host.client_height : START_HEIGHT);
+    int w = shown ? g_video_host.client_width : START_WIDTH;
+    int h = menu_height_ + (shown ? g_video_host.client_height : START_HEIGHT);
     if (modal_open_) {  // a dialog of the main window needs room; the picture is scaled meanwhile
-        want_w_ = std::max(want_w_, MODAL_MIN_W);
-        want_h_ = std::max(want_h_, MODAL_MIN_H);
+        w = std::max(w, MODAL_MIN_W);
+        h = std::max(h, MODAL_MIN_H);
     }
-    main_.set_client_size(want_w_, want_h_);
+    if (main_.full_screen()) {  // the display's mode gives the size
+        want_w_ = want_h_ = 0;
+        return;
+    }
+    SDL_Rect r = main_.place(g_video_host.g_window_origin_x, g_video_host.g_window_origin_y, w, h, to_origin);
+    want_w_ = r.w;
+    want_h_ = r.h;
     fit_asked_ = now_ms();
 }
 
@@ -112,7 +120,8 @@ void MainWindow::fit_client() {
 void MainWindow::keep_client_size() {
     int w, h;
     main_.client_size(w, h);
-    if (want_w_ <= 0 || (w == want_w_ && h == want_h_) || now_ms() - fit_asked_ < FIT_RETRY_MS) return;
+    if (want_w_ <= 0 || main_.full_screen() || (w == want_w_ && h == want_h_) || now_ms() - fit_asked_ < FIT_RETRY_MS)
+        return;
     SDL_SetWindowSize(main_.window(), want_w_, want_h_);
     fit_asked_ = now_ms();
 }
@@ -135,7 +144,7 @@ void MainWindow::draw_frame() {
         h.g_relayout_request = 0;
         if (g_settings.autosize || (h.g_ddraw_active && cw <= DDRAW_FIT_W && ch <= DDRAW_FIT_H))
             display_fit_window(cw, ch);
-        fit_client();
+        fit_client(true);
         top = 0;
         bottom = h.drawable_lines;
     }
@@ -156,7 +165,7 @@ void MainWindow::picture_rect(SDL_Rect& src, SDL_Rect& dst) const {
     src = {16, 16, g_video.src_width, g_video.src_height};
     int w, h;
     main_.client_size(w, h);
-    dst = {0, menu_height_, w, h - menu_height_};
+    dst = picture_place(w, h, menu_height_, g_video_host.client_width, g_video_host.client_height, main_.full_screen());
 }
 
 void MainWindow::draw_picture(HostWindow& w, void* self) {
@@ -188,6 +197,7 @@ void MainWindow::draw_menu() {
     ImGui::EndMainMenuBar();
     if (height != menu_height_) {
         menu_height_ = height;
+        host_display_set_menu_height(menu_height_);
         if (want_w_ > 0) fit_client();
     }
 }
@@ -204,6 +214,7 @@ void MainWindow::redraw() {
     keep_client_size();
     main_.begin_frame();
     draw_main_ui();
+    update_cursor();
     main_.end_frame(draw_picture, this);
     // The panel and the debug information change at most with the
     // statistics: drawn after their own events, else every SIDE_REDRAW_MS.
@@ -219,6 +230,14 @@ void MainWindow::redraw() {
         debug_.end_frame();
     }
     run_pending_command();
+}
+
+void MainWindow::update_cursor() {
+    int x = 0, y = 0;
+    SDL_GetMouseState(&x, &y);
+    bool over_dialog = ImGui::IsWindowHovered(ImGuiHoveredFlags_AnyWindow) || ImGui::IsAnyItemHovered();
+    main_.set_cursor_override(picture_cursor_wanted(g_settings.mouse, y, menu_height_, over_dialog) ? picture_cursor_
+                                                                                                    : nullptr);
 }
 
 void MainWindow::run_pending_command() {

@@ -65,7 +65,9 @@ private:
     void draw_menu();
     void picture_rect(SDL_Rect& src, SDL_Rect& dst) const;
     static void draw_picture(HostWindow& w, void* self);
-    void fit_client();
+    // The window holds the picture (and a dialog) within the usable screen;
+    // to_origin places its frame at the window origin as well.
+    void fit_client(bool to_origin = false);
     void keep_client_size();
     void check_color_depth();
     void choose_pixel_format() override;
@@ -104,12 +106,14 @@ private:
     bool modal_open_ = false;  // the option sheet or the information dialog
     void run_main_modal(bool (*still_open)(MainWindow&));
     uint32_t fit_asked_ = 0;
-    bool side_events_ = true;       // the panel or the debug window had an event
-    uint32_t side_drawn_ = 0;       // when they were drawn last
-    uint32_t pending_command_ = 0;  // chosen in the menu, run after the frame
-    SdlJoystickSource joysticks_;   // devices 0 and 1 for the joystick ports
-    VirtualPointer pointer_;        // the mouse in SDL's relative mode
-    bool measuring_ = false;        // the run's first slice has come
-    uint64_t run_cycles_ = 0;       // g_scheduler.cycles_total at the run's first slice
+    bool side_events_ = true;               // the panel or the debug window had an event
+    uint32_t side_drawn_ = 0;               // when they were drawn last
+    uint32_t pending_command_ = 0;          // chosen in the menu, run after the frame
+    SdlJoystickSource joysticks_;           // devices 0 and 1 for the joystick ports
+    VirtualPointer pointer_;                // the mouse in SDL's relative mode
+    SDL_Cursor* picture_cursor_ = nullptr;  // over the picture with MOUSE on
+    void update_cursor();
+    bool measuring_ = false;   // the run's first slice has come
+    uint64_t run_cycles_ = 0;  // g_scheduler.cycles_total at the run's first slice
     std::chrono::steady_clock::time_point run_started_;
 };

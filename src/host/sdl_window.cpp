@@ -3,6 +3,7 @@
 #include <imgui_impl_sdl.h>
 #include <imgui_impl_sdlrenderer.h>
 
+#include <algorithm>
 #include <cstring>
 #include <vector>
 
@@ -55,6 +56,9 @@ bool HostWindow::open(const char* title, int w, int h, uint32_t flags, const std
     ImGui::SetCurrentContext(context_);
     ImGuiIO& io = ImGui::GetIO();
     io.IniFilename = nullptr;  // no imgui.ini: the settings are the program's own
+    // The cursor is one for all windows: only the window under the pointer
+    // sets it (apply_cursor), not every window's frame.
+    io.ConfigFlags |= ImGuiConfigFlags_NoMouseCursorChange;
     io.LogFilename = nullptr;
     imgui_load_ui_font(font_texts);
     ImGui::StyleColorsDark();
@@ -79,6 +83,10 @@ void HostWindow::close() {
         ImGui::DestroyContext(context_);
         ImGui::SetCurrentContext(before == context_ ? nullptr : before);
         context_ = nullptr;
+    }
+    for (SDL_Cursor*& c : system_cursors_) {
+        if (c) SDL_FreeCursor(c);
+        c = nullptr;
     }
     if (picture_) SDL_DestroyTexture(picture_);
     if (renderer_) SDL_DestroyRenderer(renderer_);
@@ -172,6 +180,28 @@ void HostWindow::end_frame(void (*draw_under)(HostWindow&, void*), void* arg) {
     if (draw_under) draw_under(*this, arg);
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
+    apply_cursor();
+}
+
+void HostWindow::apply_cursor() {
+    if (!window_ || SDL_GetMouseFocus() != window_) return;
+    SDL_Cursor* c = cursor_override_;
+    if (!c) {
+        static constexpr SDL_SystemCursor SYSTEM[ImGuiMouseCursor_COUNT] = {
+            SDL_SYSTEM_CURSOR_ARROW,    SDL_SYSTEM_CURSOR_IBEAM,  SDL_SYSTEM_CURSOR_SIZEALL,
+            SDL_SYSTEM_CURSOR_SIZENS,   SDL_SYSTEM_CURSOR_SIZEWE, SDL_SYSTEM_CURSOR_SIZENESW,
+            SDL_SYSTEM_CURSOR_SIZENWSE, SDL_SYSTEM_CURSOR_HAND,   SDL_SYSTEM_CURSOR_NO};
+        const ImGuiMouseCursor wanted = ImGui::GetMouseCursor();
+        if (wanted < 0 || wanted >= ImGuiMouseCursor_COUNT) {
+            SDL_ShowCursor(SDL_DISABLE);
+            return;
+        }
+        SDL_Cursor*& made = system_cursors_[wanted];
+        if (!made) made = SDL_CreateSystemCursor(SYSTEM[wanted]);
+        c = made;
+    }
+    if (c && SDL_GetCursor() != c) SDL_SetCursor(c);
+    SDL_ShowCursor(SDL_ENABLE);
 }
 
 void HostWindow::set_title(const std::string& title) {
@@ -182,6 +212,43 @@ void HostWindow::set_client_size(int w, int h) {
     int cw, ch;
     client_size(cw, ch);
     if (window_ && (cw != w || ch != h)) SDL_SetWindowSize(window_, w, h);
+}
+
+SDL_Rect window_fit_rect(const SDL_Rect& usable, const WindowFrame& frame, int x, int y, int w, int h) {
+    const int frame_w = frame.left + frame.right, frame_h = frame.top + frame.bottom;
+    w = std::clamp(w, 1, std::max(usable.w - frame_w, 1));
+    h = std::clamp(h, 1, std::max(usable.h - frame_h, 1));
+    x = std::clamp(x, usable.x, std::max(usable.x + usable.w - (w + frame_w), usable.x));
+    y = std::clamp(y, usable.y, std::max(usable.y + usable.h - (h + frame_h), usable.y));
+    return {x + frame.left, y + frame.top, w, h};
+}
+
+SDL_Rect HostWindow::place(int x, int y, int w, int h, bool move) {
+    if (!window_) return {0, 0, 0, 0};
+    int d = std::max(SDL_GetWindowDisplayIndex(window_), 0);
+    SDL_Rect screen{}, usable{};
+    if (SDL_GetDisplayBounds(d, &screen) != 0) screen = {0, 0, w, h};
+    if (SDL_GetDisplayUsableBounds(d, &usable) != 0) usable = screen;
+    WindowFrame f;
+    if (SDL_GetWindowBordersSize(window_, &f.top, &f.left, &f.bottom, &f.right) != 0) f = {};
+    if (move) {
+        x += screen.x;
+        y += screen.y;
+    } else {  // where the frame is now
+        SDL_GetWindowPosition(window_, &x, &y);
+        x -= f.left;
+        y -= f.top;
+    }
+    SDL_Rect r = window_fit_rect(usable, f, x, y, w, h);
+    set_client_size(r.w, r.h);
+    int cx = 0, cy = 0;
+    SDL_GetWindowPosition(window_, &cx, &cy);
+    if (cx != r.x || cy != r.y) SDL_SetWindowPosition(window_, r.x, r.y);
+    return r;
+}
+
+bool HostWindow::full_screen() const {
+    return window_ && (SDL_GetWindowFlags(window_) & SDL_WINDOW_FULLSCREEN_DESKTOP) == SDL_WINDOW_FULLSCREEN;
 }
 
 void HostWindow::client_size(int& w, int& h) const {

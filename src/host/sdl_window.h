@@ -10,7 +10,16 @@
 #include <string>
 #include <vector>
 
-struct SDL_Rect;
+// The frame the window system puts around a client area, in pixels.
+struct WindowFrame {
+    int top = 0, left = 0, bottom = 0, right = 0;
+};
+
+// The client rectangle of a window asked with its frame's top-left at
+// (x, y) and a w x h client area: the client at most what `usable` holds
+// inside the frame, and the frame moved as little as needed to lie within
+// `usable`.
+SDL_Rect window_fit_rect(const SDL_Rect& usable, const WindowFrame& frame, int x, int y, int w, int h);
 
 class HostWindow {
 public:
@@ -50,6 +59,15 @@ public:
     void set_title(const std::string& title);
     void set_client_size(int w, int h);
     void client_size(int& w, int& h) const;
+    // Sizes and places the window by window_fit_rect within the usable area
+    // of its display: its frame at (x, y) from the display's top-left, or
+    // where it is when move is false. Returns the client rectangle given.
+    SDL_Rect place(int x, int y, int w, int h, bool move);
+    // In exclusive full screen (the display's mode is the window's).
+    bool full_screen() const;
+    // The cursor over the window: `cursor` when set, else the one its
+    // dialogs ask for.
+    void set_cursor_override(SDL_Cursor* cursor) { cursor_override_ = cursor; }
 
     // The picture: a width x height texture of 16-bit pixels, 565 or 555.
     bool picture_setup(int width, int height, bool rgb565);
@@ -79,6 +97,9 @@ private:
     SDL_Renderer* renderer_ = nullptr;
     ImGuiContext* context_ = nullptr;
     SDL_Texture* picture_ = nullptr;
+    SDL_Cursor* cursor_override_ = nullptr;
+    SDL_Cursor* system_cursors_[ImGuiMouseCursor_COUNT] = {};  // made when first asked for
+    void apply_cursor();
     bool rgb565_ = true;
     int picture_w_ = 0, picture_h_ = 0;
 };

@@ -130,18 +130,24 @@ bool ddraw_enum_mode_cb(const HostDisplayMode& mode) {
     return true;
 }
 
+namespace {
+
+void ddraw_unusable() { host_message_box("DirectDrawが使用出来ません。", "DirectDraw", MB_INFO); }
+
+}  // namespace
+
 void ddraw_setup() {
     DdrawScreen& s = g_ddraw_screen;
     if (g_settings.ddraw && !g_video_host.g_ddraw_active) {
         if (!host_exclusive_open()) {
-            host_message_box("DirectDrawが使用出来ません。", "DirectDraw", MB_INFO);
+            ddraw_unusable();
             return;
         }
         s.dd = 1;
         s.count = 0;
         host_exclusive_enum_modes(ddraw_enum_mode_cb);
         if (s.count == 0) {
-            host_message_box("DirectDrawが使用出来ません。", "DirectDraw", MB_INFO);
+            ddraw_unusable();
             host_exclusive_close();
             s.dd = 0;
             return;
@@ -185,7 +191,12 @@ void ddraw_set_mode(int32_t ow, int32_t oh, int32_t w, int32_t h) {
     if (b == s.current) return;
     if (!host_exclusive_acquire()) return;
     const DdrawMode& m = s.modes[b];
-    host_exclusive_set_mode({m.width, m.height, m.bits_per_pixel});
+    if (!host_exclusive_set_mode({m.width, m.height, m.bits_per_pixel})) {
+        // The host refused the mode: the window stays as it was.
+        ddraw_unusable();
+        ddraw_release();
+        return;
+    }
     host_exclusive_normal();
     s.current = b;
     set_window_origin(m.width, m.height, ow, oh);
