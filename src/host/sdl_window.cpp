@@ -198,7 +198,7 @@ void HostWindow::apply_cursor() {
         }
         SDL_Cursor*& made = system_cursors_[wanted];
         if (!made) made = SDL_CreateSystemCursor(SYSTEM[wanted]);
-        c = made;
+        c = made ? made : SDL_GetDefaultCursor();
     }
     if (c && SDL_GetCursor() != c) SDL_SetCursor(c);
     SDL_ShowCursor(SDL_ENABLE);
