@@ -63,11 +63,7 @@ void debugger_idle() {
 }
 
 uint32_t session_start() { return init_start(); }
-// The machine's shut-down gives the desktop its mode back.
-void session_stop() {
-    init_stop();
-    ddraw_release();
-}
+void session_stop() { init_stop(); }
 
 }  // namespace
 

@@ -58,6 +58,9 @@ fi
 click "$main" "$RESET_X" "$MENU_Y"
 caption=${ZOLM_CAPTION:-'^X68000 [0-9.]+MHz'}
 wait_for_window "$caption" >/dev/null || fail "the panel never showed the caption $caption"
+sleep 0.5
+# The main window's place on the screen, as the window shows the picture.
+xdotool getwindowgeometry "$main" >geometry.txt 2>&1
 click "$main" "$POWER_X" "$MENU_Y"
 for ((i = 0; i < WAIT_STEPS; i++)); do
     kill -0 "$pid" 2>/dev/null || break

@@ -7,6 +7,7 @@
 
 #include <png.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
@@ -118,6 +119,26 @@ TEST_F(Window, WithPerformThePanelCaptionShowsTheMeasuredTimes) {
     const std::string err = file_text(root_ / "err.txt");
     ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
     EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
+}
+
+// "全画面拡大" asks for a window larger than most of the screen: it is
+// placed so that all of it lies on the 1280 x 1024 screen.
+TEST_F(Window, AFullScreenSizedPictureStaysOnTheScreen) {
+    int rc = session("--set CRT=3 --window-shot window.png");
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    const std::string geometry = file_text(root_ / "geometry.txt");
+    int x = -1, y = -1, w = 0, h = 0;
+    const size_t at = geometry.find("Position: "), size = geometry.find("Geometry: ");
+    ASSERT_NE(at, std::string::npos) << geometry;
+    ASSERT_NE(size, std::string::npos) << geometry;
+    ASSERT_EQ(std::sscanf(geometry.c_str() + at, "Position: %d,%d", &x, &y), 2) << geometry;
+    ASSERT_EQ(std::sscanf(geometry.c_str() + size, "Geometry: %dx%d", &w, &h), 2) << geometry;
+    EXPECT_GT(w, 1024) << geometry;  // the picture's size asked for
+    EXPECT_GE(x, 0) << geometry;
+    EXPECT_GE(y, 0) << geometry;
+    EXPECT_LE(x + w, 1280) << geometry;
+    EXPECT_LE(y + h, 1024) << geometry;
 }
 
 }  // namespace
