@@ -160,6 +160,10 @@ bool option_sheet_draw(OptionSheet& s) {
     if (dialog_begin_modal(OPTION_SHEET_TITLE, s.popup_opened, SHEET_WIDTH, nullptr, 0, height)) {
         draw_tabs(s);
         if (!s.range_message.empty()) ImGui::TextColored(ImVec4(1, 0.3f, 0.3f, 1), "%s", s.range_message.c_str());
+        // The buttons at the foot of the sheet, wherever the page ends.
+        const ImGuiStyle& style = ImGui::GetStyle();
+        const float foot = height - style.WindowPadding.y - ImGui::GetFrameHeight() - 2 * style.ItemSpacing.y - 1;
+        if (ImGui::GetCursorPosY() < foot) ImGui::SetCursorPosY(foot);
         ImGui::Separator();
         // Enter is OK and Escape Cancel, but for the key-code readout, which takes every key.
         const DialogKey key = opt_keycode_running() ? DialogKey::None : dialog_key();

@@ -62,8 +62,8 @@ protected:
         fs::copy_file(fs::path(ZOLM_TEST_ROM_DIR) / "demo.rom", root_ / "iplrom.dat",
                       fs::copy_options::overwrite_existing);
         std::string cmd = env + " ASAN_OPTIONS=detect_leaks=0 timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' '" +
-                          script.string() + "' '" + ZOLM_BINARY + "' '" + root_.string() + "' " + args +
-                          " 2>'" + (root_ / "session.txt").string() + "'";
+                          script.string() + "' '" + ZOLM_BINARY + "' '" + root_.string() + "' " + args + " 2>'" +
+                          (root_ / "session.txt").string() + "'";
         return std::system(cmd.c_str());
     }
     void TearDown() override {
