@@ -81,8 +81,11 @@ sleep 0.3
 xdotool mousemove --window "$panel" "$BLANK_X" "$BLANK_Y"
 sleep 0.3
 xdotool click 1
-sleep 1
-if [[ $(xdotool getwindowfocus) == "$main" ]]; then echo main >focus.txt; else echo other >focus.txt; fi
+echo other >focus.txt
+for ((i = 0; i < WAIT_STEPS; i++)); do
+    if [[ $(xdotool getwindowfocus) == "$main" ]]; then echo main >focus.txt; break; fi
+    sleep 0.1
+done
 close_window "$panel" || fail "no close request sent"
 for ((i = 0; i < WAIT_STEPS; i++)); do
     kill -0 "$pid" 2>/dev/null || break
