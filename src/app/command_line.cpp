@@ -88,8 +88,7 @@ std::string app_insert_images() {
         const std::string key = "FD" + std::to_string(drive);
         bool named = cfg_overridden(key) || (drive == 0 && !g_cmdline_image_name.empty());
         if (named && !why[size_t(drive)].empty())
-            return names[size_t(drive)] + ": cannot be put in drive " + std::to_string(drive) + ": " +
-                   why[size_t(drive)];
+            return panel_refusal_text(names[size_t(drive)], drive, why[size_t(drive)]);
     }
     return {};
 }

@@ -1,7 +1,8 @@
 #include "app/disk_panel.h"
 
-#include <cstdio>
+#include <string>
 
+#include "host/message_box.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
@@ -42,6 +43,8 @@ PanelLed access_led(FdMedia& slot) {
 void focus_main(DiskPanel& panel) {
     if (panel.focus_main) panel.focus_main();
 }
+
+std::string drive_title(int drive) { return "FD" + std::to_string(drive); }
 
 }  // namespace
 
@@ -84,9 +87,10 @@ void panel_choose_image(DiskPanel& panel, int drive) {
         return;
     }
     panel.chooser_drive = drive;
-    char title[8];
-    std::snprintf(title, sizeof title, "FD%d", drive);
-    file_chooser_open(panel.chooser, title, g_fd_media[drive].name, g_settings.ext, DRIVE_CHOOSER_EXT, true);
+    // An empty drive offers no name to start from.
+    const std::string& name = g_fd_media[drive].name;
+    file_chooser_open(panel.chooser, drive_title(drive), name == FD_NO_DISK ? std::string() : name, g_settings.ext,
+                      DRIVE_CHOOSER_EXT, true);
 }
 
 void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_only) {
@@ -94,14 +98,30 @@ void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_onl
     panel.chooser_drive = -1;
     if (drive < 0) return;
     FdMedia& slot = g_fd_media[drive];
+    const int32_t protect = slot.flags & FD_FLAG_WRITE_PROTECT;
     slot.flags &= ~FD_FLAG_WRITE_PROTECT;
     if (path != slot.name) {
-        slot.inserted = 1;
-        panel_insert_image(path, drive);
+        // A refused image changes nothing: the disk that was in stays.
+        const std::string why = panel_replace_image(path, drive);
+        if (!why.empty()) {
+            slot.flags |= protect;
+            panel.refusal = panel_refusal_text(path, drive, why);
+            panel.refusal_caption = drive_title(drive);
+            focus_main(panel);
+            return;
+        }
     }
     if (read_only) slot.flags |= FD_FLAG_WRITE_PROTECT;
     panel_take_notice(panel);
     focus_main(panel);
+}
+
+void panel_tell_refusal(DiskPanel& panel) {
+    if (panel.refusal.empty()) return;
+    const std::string text = std::move(panel.refusal), caption = std::move(panel.refusal_caption);
+    panel.refusal.clear();
+    panel.refusal_caption.clear();
+    host_message_box(text.c_str(), caption.c_str(), MB_WARNING);
 }
 
 void panel_attach_slots(DiskPanel& panel) {

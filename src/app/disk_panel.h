@@ -35,6 +35,8 @@ struct DiskPanel {
     std::function<void()> on_power;
     // Gives the keyboard focus back to the main window; empty: nothing.
     std::function<void()> focus_main;
+    // Why the chosen image was refused, told after the frame (panel_tell_refusal).
+    std::string refusal, refusal_caption;
     // Takes the devices' notice (panel_take_notice): set by panel_attach_slots.
     bool attached = false;
 };
@@ -52,8 +54,12 @@ void panel_set_title(DiskPanel& panel, std::string title);
 // it only gives the focus back.
 void panel_choose_image(DiskPanel& panel, int drive);
 // Applies the chooser's answer for its drive: the same file again only sets
-// the write protection; another is inserted.
+// the write protection; another is inserted. One that cannot be changes
+// nothing, and panel.refusal says why.
 void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_only);
+// Shows a refusal in a message box and forgets it (outside any frame: the
+// box runs a loop of its own).
+void panel_tell_refusal(DiskPanel& panel);
 // Makes insert and eject refresh this panel and give the focus back, and a
 // lit access LED refresh it, through panel_take_notice; what the notice held
 // before is dropped. The first frame of an open panel does it too.

@@ -109,6 +109,7 @@ void file_chooser_open(FileChooser& chooser, std::string title, std::string_view
         if (fs::is_directory(initial.parent_path(), ec)) chooser.folder = initial.parent_path().string();
         chooser.name = initial.filename().string();
     }
+    chooser.select_name = true;
     file_chooser_list(chooser);
 }
 

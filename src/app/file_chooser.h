@@ -41,6 +41,7 @@ struct FileChooser {
     std::string path;  // the chosen full path once Accepted
     bool visible = false;
     bool popup_opened = false;
+    bool select_name = false;  // the name box's text is to be chosen whole when it takes the keys
 };
 
 // Opens the chooser with initial_file (a path or a name; its folder is

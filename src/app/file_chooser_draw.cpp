@@ -63,6 +63,14 @@ void draw_filters(FileChooser& chooser) {
     }
 }
 
+// The name the chooser starts with is chosen whole: typing replaces it.
+int select_initial_name(ImGuiInputTextCallbackData* data) {
+    bool& select = *static_cast<bool*>(data->UserData);
+    if (select) data->SelectAll();
+    select = false;
+    return 0;
+}
+
 }  // namespace
 
 bool file_chooser_draw(FileChooser& chooser) {
@@ -78,7 +86,9 @@ bool file_chooser_draw(FileChooser& chooser) {
         // it, the arrows then reach every control, Space presses it.
         if (opening) ImGui::SetKeyboardFocusHere();
         ImGui::SetNextItemWidth(-1);
-        if (ImGui::InputText("##name", &chooser.name, ImGuiInputTextFlags_EnterReturnsTrue))
+        if (ImGui::InputText("##name", &chooser.name,
+                             ImGuiInputTextFlags_EnterReturnsTrue | ImGuiInputTextFlags_CallbackAlways,
+                             select_initial_name, &chooser.select_name))
             file_chooser_accept(chooser);
         ImGui::SetNextItemWidth(-1);
         draw_filters(chooser);

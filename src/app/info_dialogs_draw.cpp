@@ -26,7 +26,10 @@ bool info_dialog_draw(InfoDialog& dialog) {
             for (int i = clipper.DisplayStart; i < clipper.DisplayEnd; ++i)
                 ImGui::TextUnformatted(dialog.lines[i].c_str());
         ImGui::EndChild();
-        if (ImGui::Button("OK")) {
+        // Enter, Escape and Space (the button has the keys) close it.
+        const bool pressed = ImGui::Button("OK");
+        ImGui::SetItemDefaultFocus();
+        if (pressed || dialog_key() != DialogKey::None) {
             dialog.open = false;
             ImGui::CloseCurrentPopup();
         }

@@ -3,6 +3,9 @@
 #pragma once
 
 #include <imgui.h>
+#include <imgui_internal.h>
+
+#include <algorithm>
 
 // Begins a pane over the whole window of the current context; call
 // ImGui::End() after it whatever it answers.
@@ -15,18 +18,58 @@ inline bool dialog_begin_pane(const char* name) {
     return ImGui::Begin(name, nullptr, pane);
 }
 
-// Opens the modal title once (popup_opened remembers it) and begins it;
-// ImGui::EndPopup() follows when it answers true.
+// Keeps the current modal where it came up: centred then and whenever the
+// window's size changes, otherwise moved only as far as keeps its bottom on
+// the window. So a page of another height leaves its top where it was.
+inline void dialog_keep_place() {
+    const ImGuiViewport* view = ImGui::GetMainViewport();
+    ImGuiStorage* storage = ImGui::GetStateStorage();
+    float* seen_w = storage->GetFloatRef(ImGui::GetID("##view_w"), -1.0f);
+    float* seen_h = storage->GetFloatRef(ImGui::GetID("##view_h"), -1.0f);
+    const ImVec2 size = ImGui::GetWindowSize();
+    ImVec2 pos = ImGui::GetWindowPos();
+    if (*seen_w != view->Size.x || *seen_h != view->Size.y) {
+        if (*seen_w >= 0)  // the first frame was placed as the modal appeared
+            pos = ImVec2(view->Pos.x + (view->Size.x - size.x) / 2, view->Pos.y + (view->Size.y - size.y) / 2);
+        *seen_w = view->Size.x;
+        *seen_h = view->Size.y;
+    }
+    const float over = pos.y + size.y - (view->Pos.y + view->Size.y);
+    if (over > 0) pos.y -= over;
+    if (pos.y < view->Pos.y) pos.y = view->Pos.y;
+    if (pos.x != ImGui::GetWindowPos().x || pos.y != ImGui::GetWindowPos().y) ImGui::SetWindowPos(pos);
+}
+
+// Opens the modal title once (popup_opened remembers it) and begins it, at
+// least min_height tall while the window has room; ImGui::EndPopup()
+// follows when it answers true.
 inline bool dialog_begin_modal(const char* title, bool& popup_opened, float width, bool* keep = nullptr,
-                               ImGuiWindowFlags flags = 0) {
+                               ImGuiWindowFlags flags = 0, float min_height = 0) {
     if (!popup_opened) {
         ImGui::OpenPopup(title);
         popup_opened = true;
     }
-    // Centred at every frame: a page of another height keeps it on the window.
     const ImGuiViewport* view = ImGui::GetMainViewport();
-    ImGui::SetNextWindowPos(ImVec2(view->Pos.x + view->Size.x / 2, view->Pos.y + view->Size.y / 2), ImGuiCond_Always,
+    ImGui::SetNextWindowPos(ImVec2(view->Pos.x + view->Size.x / 2, view->Pos.y + view->Size.y / 2), ImGuiCond_Appearing,
                             ImVec2(0.5f, 0.5f));
-    ImGui::SetNextWindowSizeConstraints(ImVec2(width, 0), ImVec2(width, view->Size.y));
-    return ImGui::BeginPopupModal(title, keep, flags | ImGuiWindowFlags_AlwaysAutoResize);
+    ImGui::SetNextWindowSizeConstraints(ImVec2(width, std::min(min_height, view->Size.y)), ImVec2(width, view->Size.y));
+    if (!ImGui::BeginPopupModal(title, keep, flags | ImGuiWindowFlags_AlwaysAutoResize)) return false;
+    dialog_keep_place();
+    return true;
+}
+
+// The keys of a dialog: Enter is its default button (OK), Escape is Cancel;
+// only while it has the keyboard and no text box is being edited. Space
+// presses the control the arrows moved to, OK before they moved.
+enum class DialogKey { None, Ok, Cancel };
+inline DialogKey dialog_key() {
+    if (!ImGui::IsWindowFocused(ImGuiFocusedFlags_RootAndChildWindows) || ImGui::IsAnyItemActive())
+        return DialogKey::None;
+    const bool no_control_chosen = GImGui->NavId == 0 || GImGui->NavDisableHighlight;
+    if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Enter), false) ||
+        ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_KeyPadEnter), false) ||
+        (no_control_chosen && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Space), false)))
+        return DialogKey::Ok;
+    if (ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false)) return DialogKey::Cancel;
+    return DialogKey::None;
 }

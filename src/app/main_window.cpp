@@ -11,6 +11,7 @@
 #include "app/disk_panel.h"
 #include "app/main_window_impl.h"
 #include "app/main_window_view.h"
+#include "app/option_pages_keycode.h"
 #include "core/cpu_regs.h"
 #include "debugger/debugger.h"
 #include "host/display_mode.h"
@@ -214,6 +215,7 @@ void MainWindow::run_panel_chooser() {
     SDL_SetWindowInputFocus(panel_.window());
     modal_loop([](MainWindow&) { return g_panel_dlg.chooser.visible; });
     panel_.set_client_size(w, h);
+    panel_tell_refusal(g_panel_dlg);
 }
 
 void MainWindow::modal_loop(bool (*still_open)(MainWindow&)) {
@@ -247,17 +249,35 @@ void MainWindow::handle_event(const SDL_Event& e, bool& stop_pump) {
     case SDL_MOUSEWHEEL: id = e.wheel.windowID; break;
     default: return;
     }
+    if (opt_keycode_running()) keycode_note(e);
     if (id == main_.id()) {
         main_.process_event(e);
         ui_events_ = true;
         main_window_event(e, stop_pump);
-    } else if (id == panel_.id()) {
-        panel_.process_event(e);
+    } else if (id == panel_.id() || id == debug_.id()) {
+        (id == panel_.id() ? panel_ : debug_).process_event(e);
         side_events_ = true;
-    } else if (id == debug_.id()) {
-        debug_.process_event(e);
-        side_events_ = true;
+        side_window_event(e);
     }
+}
+
+// The panel and the debug information stand beside the main window: their
+// close box is its close (AC plug), and a click into them leaves the
+// keyboard with the machine (but while the panel's chooser wants it).
+void MainWindow::side_window_event(const SDL_Event& e) {
+    if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) on_cancel();
+    if (e.type == SDL_MOUSEBUTTONUP && !g_panel_dlg.chooser.visible) give_focus();
+}
+
+// The DEBUG page's key-code readout notes the key records of every window.
+void MainWindow::keycode_note(const SDL_Event& e) {
+    if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_CLOSE) {
+        opt_keycode_feed({KeycodeEventKind::Close, 0});
+        return;
+    }
+    if (e.type != SDL_KEYDOWN && e.type != SDL_KEYUP && e.type != SDL_TEXTINPUT) return;
+    const EventMessages m = sdl_event_messages(e, menu_height_);
+    for (int i = 0; i < m.count; i++) opt_keycode_filter(m.list[i]);
 }
 
 void MainWindow::main_window_event(const SDL_Event& e, bool& stop_pump) {
@@ -387,10 +407,16 @@ void MainWindow::on_debugger() {
 }
 
 // A modal of the main window: the window grows to hold it while it is open.
+// The keyboard works its controls meanwhile (arrows, Space), and no click
+// elsewhere takes the keyboard from it.
 void MainWindow::run_main_modal(bool (*still_open)(MainWindow&)) {
     modal_open_ = true;
     fit_client();
+    main_.make_current();
+    ImGui::GetIO().ConfigFlags |= ImGuiConfigFlags_NavEnableKeyboard;
     modal_loop(still_open);
+    main_.make_current();
+    ImGui::GetIO().ConfigFlags &= ~ImGuiConfigFlags_NavEnableKeyboard;
     modal_open_ = false;
     fit_client();
 }

@@ -55,6 +55,8 @@ public:
 private:
     void handle_event(const SDL_Event& e, bool& stop_pump);
     void main_window_event(const SDL_Event& e, bool& stop_pump);
+    void side_window_event(const SDL_Event& e);
+    void keycode_note(const SDL_Event& e);
     void focus_lost();
     void set_mouse_capture(bool on);  // SDL's relative mode with the virtual pointer
     void give_focus();                // the keyboard focus to the main window

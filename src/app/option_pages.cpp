@@ -1,13 +1,23 @@
 #include "app/option_pages.h"
 
 #include <cmath>
+#include <cstdio>
 
 #include "app/option_sheet.h"
 
 namespace {
 
 using enum OptionControlKind;
+
+// Why a control is drawn disabled.
+constexpr const char* WHY_VRAM_SIZE = "Set by the program: the picture is always drawn in 16 bits a dot.";
+constexpr const char* WHY_VSYNC =
+    "No effect here: the picture is never drawn in step with the host's vertical sync. Saved as VSYNC.";
+constexpr const char* WHY_WINFD = "No effect here: the host drive never serves the floppy drives. Saved as WINFD.";
+constexpr const char* WHY_LONGNAME = "Set in the configuration file (LONGNAME:1).";
+constexpr const char* WHY_MOUSE_SCC2 = "Not offered.";
 constexpr int FM_SOUND_LIBRARY = 4;
+constexpr int FMVOL_ONE = 256;  // the library's volume at gain 1
 constexpr int JOY_KEYBOARD = 1, JOY_PAD = 2, JOY_EXT_PAD = 3, JOY_NONE = 0;
 
 const char* const CRT_LABELS[] = {"ノーマル", "X68000サイズ", "拡大しない", "全画面拡大"};
@@ -16,7 +26,7 @@ const char* const AUTOSIZE_LABEL[] = {"windowsサイズ可変"};
 const char* const FRAME_LABEL[] = {"55f/s"};
 const char* const MINCLOCK_LABELS[] = {"10MHz", "5MHz"};
 const char* const DDRAW_LABEL[] = {"DirectDraw"};
-const char* const VRAM_SIZE_LABEL[] = {"##vram_size"};
+const char* const VRAM_SIZE_LABEL[] = {"VRAMサイズ (自動)"};
 const char* const SEL15BPP_LABEL[] = {"15bpp選択/(16bpp時) ((R)速度に影響します）"};
 
 const OptionControl SCREEN_CONTROLS[] = {
@@ -26,7 +36,7 @@ const OptionControl SCREEN_CONTROLS[] = {
     {OPT_FRAME, Check, FRAME_LABEL, 0, 1},
     {OPT_MINCLOCK, Radio, MINCLOCK_LABELS, 0, 1},
     {OPT_DDRAW, Check, DDRAW_LABEL, 0, 1},
-    {OPT_VRAM_SIZE, Check, VRAM_SIZE_LABEL, 0, 1, 1},  // no text, disabled
+    {OPT_VRAM_SIZE, Check, VRAM_SIZE_LABEL, 0, 1, 1, true, WHY_VRAM_SIZE},
     {OPT_SEL15BPP, Check, SEL15BPP_LABEL, 0, 1},
 };
 
@@ -58,14 +68,14 @@ const char* const FDNUM_LABEL[] = {"フロッピー４ドライブ(R)"};
 const char* const BACKG_LABEL[] = {"バックグラウンド動作"};
 
 const OptionControl OTHER_CONTROLS[] = {
-    {OPT_VSYNC, Check, VSYNC_LABEL, 0, 1},
+    {OPT_VSYNC, Check, VSYNC_LABEL, 0, 1, 1, true, WHY_VSYNC},
     {OPT_PRIORITY, Check, PRIORITY_LABEL, 0, 1},
     {OPT_GPRIORITY, Check, GPRIORITY_LABEL, 0, 1},
     {OPT_PAL, Check, PAL_LABEL, 0, 1, 0, false},
     {OPT_FPU, Check, FPU_LABEL, 0, 1},
-    {OPT_WINFD, Check, WINFD_LABEL, 0, 1},
+    {OPT_WINFD, Check, WINFD_LABEL, 0, 1, 1, true, WHY_WINFD},
     {OPT_WARNVIRUS, Check, WARNVIRUS_LABEL, 0, 1, 0, false},
-    {OPT_LONGNAME, Check, LONGNAME_LABEL, 0, 1, 1, false},
+    {OPT_LONGNAME, Check, LONGNAME_LABEL, 0, 1, 1, false, WHY_LONGNAME},
     {OPT_EJECT, Check, EJECT_LABEL, 0, 1},
     {OPT_FDNUM, Check, FDNUM_LABEL, 0, 1},
     {OPT_BACKG, Check, BACKG_LABEL, 0, 1},
@@ -95,7 +105,7 @@ const char* const MOUSE_LABELS[] = {"マウスem iocs (R)", "マウスem SCC割�
 const OptionControl MOUSE_KEYBOARD_CONTROLS[] = {
     {OPT_KEY, Check, KEY_LABEL, 0, 1},
     {OPT_IME, Check, IME_LABEL, 0, 1},
-    {OPT_MOUSE, Radio, MOUSE_LABELS, 0, 1, 1u << 2},
+    {OPT_MOUSE, Radio, MOUSE_LABELS, 0, 1, 1u << 2, true, WHY_MOUSE_SCC2},
 };
 
 const char* const TEXT_OFF[] = {"text off"};
@@ -186,6 +196,12 @@ int opt_volume_position(int fmvol) {
 }
 
 int opt_volume_from_position(int position) { return static_cast<int>(std::exp(position / 1000.0)); }
+
+std::string opt_volume_text(int fmvol) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%d (x%.2f)", fmvol, fmvol / double(FMVOL_ONE));
+    return text;
+}
 
 bool option_sound_library_on(const OptionSheet& s) {
     return s.bind.var[OPT_FM] && *s.bind.var[OPT_FM] == FM_SOUND_LIBRARY;

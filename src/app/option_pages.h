@@ -58,6 +58,7 @@ struct OptionControl {
     int lo, hi;                           // the accepted range
     uint32_t disabled = 0;                // bit per button (bit 0 for a check box)
     bool applies = true;                  // a change turns Cancel into Close
+    const char* why_disabled = nullptr;   // the disabled buttons' tooltip
 };
 
 enum OptionPageId : int {
@@ -89,3 +90,5 @@ extern const OptionPage OPTION_PAGE_TABLE[OPTION_PAGES];
 int opt_volume_position_max();
 int opt_volume_position(int fmvol);
 int opt_volume_from_position(int position);
+// The slider's text: FMVOL and its gain ("256 (x1.00)").
+std::string opt_volume_text(int fmvol);

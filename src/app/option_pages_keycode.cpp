@@ -30,6 +30,15 @@ void opt_keycode_feed(KeycodeEvent event) {
     if (g_keycode.running) g_keycode.queue.push_back(event);
 }
 
+void opt_keycode_filter(const WindowMessage& m) {
+    switch (m.message) {
+    case WM_KEYDOWN: opt_keycode_feed({KeycodeEventKind::KeyDown, m.wparam}); break;
+    case WM_KEYUP: opt_keycode_feed({KeycodeEventKind::KeyUp, m.wparam}); break;
+    case WM_CHAR: opt_keycode_feed({KeycodeEventKind::Char, m.wparam}); break;
+    default: break;
+    }
+}
+
 bool opt_keycode_take_events() {
     bool changed = false;
     while (g_keycode.running && !g_keycode.queue.empty()) {

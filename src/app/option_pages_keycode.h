@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <string>
 
+#include "host/window_message.h"
+
 enum class KeycodeEventKind { KeyDown, KeyUp, Char, Close };
 struct KeycodeEvent {
     KeycodeEventKind kind;
@@ -21,6 +23,9 @@ void opt_keycode_start();
 void opt_keycode_stop();
 // The window calls this for every key event and window close while the display runs.
 void opt_keycode_feed(KeycodeEvent event);
+// Notes a window's key record for the display (opt_keycode_feed): key
+// down and up with their virtual key, characters; others pass.
+void opt_keycode_filter(const WindowMessage& m);
 // Takes the queued events: scan from key events, code from characters,
 // g_keycode_text := "scan = (%04X) code = (%04X)"; a close stops the display.
 // Answers true when the text changed.

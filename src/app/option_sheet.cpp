@@ -59,7 +59,6 @@ void option_sheet_load_page(OptionSheet& s) {
     for (int k = 0; k < OPT_KEYS; ++k) s.values[k] = s.bind.var[k] ? *s.bind.var[k] : 0;
     s.font = s.bind.font ? *s.bind.font : std::string();
     s.volume_position = opt_volume_position(s.values[OPT_FMVOL]);
-    s.volume_label.clear();
     s.volume_moved = false;
     s.range_message.clear();
 }
@@ -107,7 +106,6 @@ void option_sheet_volume_moved(OptionSheet& s, int position) {
     if (position > opt_volume_position_max()) position = opt_volume_position_max();
     s.volume_position = position;
     s.values[OPT_FMVOL] = opt_volume_from_position(position);
-    s.volume_label = std::to_string(s.values[OPT_FMVOL]);
     s.volume_moved = true;
     if (option_sound_library_on(s) && s.sys.sound_total_volume) s.sys.sound_total_volume(s.values[OPT_FMVOL]);
 }

@@ -21,9 +21,8 @@ struct OptionSheet {
     std::string font;           // the copy of FONT (screen page)
     bool cancel_is_close = false;
     bool select_tab = true;  // the tab bar is to show `active` (opening, a refused change)
-    // Sound page: the volume slider; the label stays empty until it moves.
+    // Sound page: the volume slider.
     int volume_position = 0;
-    std::string volume_label;
     bool volume_moved = false;
     // Screen page: the font file chooser.
     FileChooser font_chooser;

@@ -11,15 +11,31 @@ namespace {
 constexpr const char* FONT_FILTER = "ZOLMフォント (*.xfo)|*.xfo||";
 constexpr const char* FONT_DEFAULT_EXT = "XFO";
 constexpr const char* FONT_CHOOSER_TITLE = "ZOLMフォント";
+constexpr const char* FONT_CAPTION = "フォント";
+constexpr const char* FONT_NONE = "なし (CG ROMのまま)";
+constexpr const char* FONT_NONE_TIP =
+    "No font file: the CG ROM's own font is used. Click to choose a ZOLM font (*.xfo).";
 constexpr float FONT_BUTTON_WIDTH = 320.0f;
+constexpr const char* VOLUME_CAPTION = "FM音量";
+constexpr const char* VOLUME_TIP = "FMVOL: the sound library's volume (FM 4), 256 = x1.";
+constexpr float VOLUME_WIDTH = 320.0f;
 constexpr float SHEET_WIDTH = 560.0f;
+constexpr float SHEET_ROWS = 16.0f;
 constexpr float TRACE_LINES = 6.0f;
+
+// A disabled control says why when the pointer rests on it.
+void why_disabled(const OptionControl& c, bool disabled) {
+    if (disabled && c.why_disabled && ImGui::IsItemHovered(ImGuiHoveredFlags_AllowWhenDisabled))
+        ImGui::SetTooltip("%s", c.why_disabled);
+}
 
 void draw_check(OptionSheet& s, const OptionControl& c) {
     bool on = s.values[c.key] != 0;
-    ImGui::BeginDisabled(c.disabled & 1);
+    const bool disabled = c.disabled & 1;
+    ImGui::BeginDisabled(disabled);
     if (ImGui::Checkbox(c.labels[0], &on)) s.values[c.key] = on ? 1 : 0;
     ImGui::EndDisabled();
+    why_disabled(c, disabled);
 }
 
 // Width of a radio button with its label.
@@ -35,28 +51,42 @@ void draw_radio(OptionSheet& s, const OptionControl& c) {
     for (int i = 0; i < static_cast<int>(c.labels.size()); ++i) {
         if (i > 0 && ImGui::GetItemRectMax().x + ImGui::GetStyle().ItemSpacing.x + radio_width(c.labels[i]) <= right)
             ImGui::SameLine();
-        ImGui::BeginDisabled((c.disabled >> i) & 1);
+        const bool disabled = (c.disabled >> i) & 1;
+        ImGui::BeginDisabled(disabled);
         if (ImGui::RadioButton(c.labels[i], s.values[c.key] == i)) s.values[c.key] = i;
         ImGui::EndDisabled();
+        why_disabled(c, disabled);
     }
     ImGui::PopID();
     ImGui::Separator();
 }
 
+// The DEBUG page's eight layer switches run two to a line.
 void draw_controls(OptionSheet& s) {
+    int layer = 0;
     for (const OptionControl& c : OPTION_PAGE_TABLE[s.active].controls) {
         if (c.key == OPT_PERFORM) {
             ImGui::Separator();
             ImGui::TextUnformatted("Performance");
+        } else if (s.active == PAGE_DEBUG && layer++ % 2) {
+            ImGui::SameLine(ImGui::GetContentRegionAvail().x / 2);
         }
         if (c.kind == OptionControlKind::Check) draw_check(s, c);
         else draw_radio(s, c);
     }
 }
 
+// The font file: the button shows it (or that the CG ROM's own is used)
+// and opens the chooser.
 void draw_font_button(OptionSheet& s) {
-    std::string label = s.font + "##font";
-    if (ImGui::Button(label.c_str(), ImVec2(FONT_BUTTON_WIDTH, 0)) && !s.font_busy) {
+    ImGui::TextUnformatted(FONT_CAPTION);
+    ImGui::SameLine();
+    std::string label = (s.font.empty() ? std::string(FONT_NONE) : s.font) + "##font";
+    ImGui::PushStyleVar(ImGuiStyleVar_ButtonTextAlign, ImVec2(1.0f, 0.5f));  // a long path shows its file name
+    const bool pressed = ImGui::Button(label.c_str(), ImVec2(FONT_BUTTON_WIDTH, 0));
+    ImGui::PopStyleVar();
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", s.font.empty() ? FONT_NONE_TIP : s.font.c_str());
+    if (pressed && !s.font_busy) {
         s.font_busy = true;
         file_chooser_open(s.font_chooser, FONT_CHOOSER_TITLE, s.font, FONT_FILTER, FONT_DEFAULT_EXT, false);
     }
@@ -64,12 +94,18 @@ void draw_font_button(OptionSheet& s) {
         option_sheet_font_chosen(s, s.font_chooser.result == FileChooserResult::Accepted, s.font_chooser.path);
 }
 
+// The volume slider with its caption; the value is FMVOL, 256 the chip's own level.
 void draw_volume(OptionSheet& s) {
+    ImGui::TextUnformatted(VOLUME_CAPTION);
+    ImGui::SameLine();
     int position = s.volume_position;
-    if (ImGui::SliderInt("##volume", &position, 0, opt_volume_position_max(), "", ImGuiSliderFlags_AlwaysClamp) &&
+    const std::string shown = opt_volume_text(s.values[OPT_FMVOL]);
+    ImGui::SetNextItemWidth(VOLUME_WIDTH);
+    if (ImGui::SliderInt("##volume", &position, 0, opt_volume_position_max(), shown.c_str(),
+                         ImGuiSliderFlags_AlwaysClamp | ImGuiSliderFlags_NoInput) &&
         position != s.volume_position)
         option_sheet_volume_moved(s, position);
-    ImGui::TextUnformatted(s.volume_label.c_str());
+    if (ImGui::IsItemHovered()) ImGui::SetTooltip("%s", VOLUME_TIP);
 }
 
 void draw_debug_texts() {
@@ -119,13 +155,22 @@ void draw_tabs(OptionSheet& s) {
 
 bool option_sheet_draw(OptionSheet& s) {
     if (!s.open) return false;
-    if (dialog_begin_modal(OPTION_SHEET_TITLE, s.popup_opened, SHEET_WIDTH)) {
+    // Every page fits this height: the sheet keeps its size and place.
+    const float height = SHEET_ROWS * ImGui::GetFrameHeightWithSpacing();
+    if (dialog_begin_modal(OPTION_SHEET_TITLE, s.popup_opened, SHEET_WIDTH, nullptr, 0, height)) {
         draw_tabs(s);
         if (!s.range_message.empty()) ImGui::TextColored(ImVec4(1, 0.3f, 0.3f, 1), "%s", s.range_message.c_str());
+        // The buttons at the foot of the sheet, wherever the page ends.
+        const ImGuiStyle& style = ImGui::GetStyle();
+        const float foot = height - style.WindowPadding.y - ImGui::GetFrameHeight() - 2 * style.ItemSpacing.y - 1;
+        if (ImGui::GetCursorPosY() < foot) ImGui::SetCursorPosY(foot);
         ImGui::Separator();
-        if (ImGui::Button("OK")) option_sheet_ok(s);
+        // Enter is OK and Escape Cancel, but for the key-code readout, which takes every key.
+        const DialogKey key = opt_keycode_running() ? DialogKey::None : dialog_key();
+        if (ImGui::Button("OK") || key == DialogKey::Ok) option_sheet_ok(s);
+        ImGui::SetItemDefaultFocus();  // Space presses it until the keys move elsewhere
         ImGui::SameLine();
-        if (ImGui::Button(s.cancel_is_close ? "Close" : "Cancel")) option_sheet_cancel(s);
+        if (ImGui::Button(s.cancel_is_close ? "Close" : "Cancel") || key == DialogKey::Cancel) option_sheet_cancel(s);
         if (!s.open) ImGui::CloseCurrentPopup();
         ImGui::EndPopup();
     }

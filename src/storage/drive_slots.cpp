@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 
 #include "host/paths.h"
 #include "machine/log_lines.h"
@@ -91,36 +92,81 @@ std::string not_an_image(const std::string& name) {
 
 }  // namespace
 
-std::string panel_insert_image(std::string_view file_name, int drive) {
-    if (file_name.empty() || !valid_drive(drive)) return {};
-    std::string name(file_name);
+namespace {
+
+// The slot file_name makes, before anything is ejected: opened, and a ".DIM"
+// converted into its temporary image. Answers why it cannot be made.
+std::string prepare_slot(const std::string& name, FdMedia& made) {
     std::string why = not_an_image(name);
     std::FILE* file = why.empty() ? fopen_regular(name) : nullptr;
-    if (!file) {
-        if (why.empty()) why = std::strerror(errno);
-        panel_eject(drive);
-        return why;
-    }
-    panel_eject(drive);
-    FdMedia& slot = g_fd_media[drive];
-    slot.media = 0;
-    slot.name = name;
-    slot.path = name;
+    if (!file) return why.empty() ? std::strerror(errno) : why;
+    made.media = 0;
+    made.name = name;
+    made.path = name;
     if (names_dim_image(name)) {
-        if (panel_convert_dim(file, slot, &why) != 0) {
+        if (panel_convert_dim(file, made, &why) != 0) {
             std::fclose(file);
-            panel_eject(drive);
             return why;
         }
         // What cannot go back into the ".DIM" is refused like a write to a read-only image.
-        if (!disk_open_regular(name, DiskMode::update)) slot.media |= FD_MEDIA_READ_ONLY;
+        if (!disk_open_regular(name, DiskMode::update)) made.media |= FD_MEDIA_READ_ONLY;
     }
     std::fclose(file);
-    slot.name = name;
+    return {};
+}
+
+// The drive ejected, then holding what prepare_slot made.
+void put_in(int drive, const FdMedia& made) {
+    panel_eject(drive);
+    FdMedia& slot = g_fd_media[drive];
+    slot.name = made.name;
+    slot.path = made.path;
+    slot.media = made.media;
+    slot.tracks = made.tracks;
     slot.state = FD_STATE_INSERTED;
     slot.inserted = 1;
     notify_panel(drive);
+}
+
+// The drive holds a converted image of the same file: its written tracks
+// must go back into it before it is read again.
+bool holds_converted(int drive, const std::string& name) {
+    const FdMedia& slot = g_fd_media[drive];
+    std::error_code ec;
+    return (slot.media & FD_MEDIA_TEMPORARY) && std::filesystem::equivalent(slot.name, name, ec);
+}
+
+}  // namespace
+
+std::string panel_insert_image(std::string_view file_name, int drive) {
+    if (file_name.empty() || !valid_drive(drive)) return {};
+    const std::string name(file_name);
+    if (holds_converted(drive, name)) panel_eject(drive);
+    FdMedia made{};
+    std::string why = prepare_slot(name, made);
+    if (!why.empty()) {
+        panel_eject(drive);
+        return why;
+    }
+    put_in(drive, made);
     return {};
+}
+
+std::string panel_replace_image(std::string_view file_name, int drive) {
+    if (!valid_drive(drive)) return {};
+    const std::string name(file_name);
+    if (name.empty()) return "no file named";
+    FdMedia made{};
+    const bool same_file = holds_converted(drive, name);
+    std::string why = same_file ? not_an_image(name) : prepare_slot(name, made);
+    if (!why.empty()) return why;
+    if (same_file) return panel_insert_image(name, drive);  // written back first, then converted again
+    put_in(drive, made);
+    return {};
+}
+
+std::string panel_refusal_text(std::string_view file_name, int drive, std::string_view why) {
+    return std::string(file_name) + ": cannot be put in drive " + std::to_string(drive) + ": " + std::string(why);
 }
 
 std::array<std::string, FD_DRIVES> panel_insert_all() {

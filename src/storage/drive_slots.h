@@ -55,6 +55,12 @@ void panel_eject(int drive);
 // file. Answers why the image was not inserted, empty when it was (or the
 // name was empty).
 std::string panel_insert_image(std::string_view file_name, int drive);
+// The same, but a file that cannot be inserted changes nothing: the drive
+// keeps what it held. Answers why it was refused ("no file named" for an
+// empty name).
+std::string panel_replace_image(std::string_view file_name, int drive);
+// "NAME: cannot be put in drive N: why", the words of every refusal.
+std::string panel_refusal_text(std::string_view file_name, int drive, std::string_view why);
 // Inserts the names of the four slots into their drives; answers each
 // drive's panel_insert_image.
 std::array<std::string, FD_DRIVES> panel_insert_all();

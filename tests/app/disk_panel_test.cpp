@@ -2,10 +2,13 @@
 // the devices' notice brings, and the chooser's answer.
 #include <gtest/gtest.h>
 
+#include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
 #include "app/disk_panel.h"
+#include "host/message_box.h"
 #include "machine/machine.h"
 #include "machine/mfp.h"
 #include "machine/rtc.h"
@@ -146,6 +149,75 @@ TEST_F(DiskPanelChoice, ChoosingTheSameFileOnlySetsWriteProtection) {
     EXPECT_EQ(g_fd_media[0].flags & FD_FLAG_WRITE_PROTECT, 0);
     EXPECT_EQ(panel_take_media_changed(0), 1);
     EXPECT_EQ(g_ui_notice.media_changed, 0u) << "the panel took its own notice";
+}
+
+// The boxes a test saw, as "caption: text".
+std::vector<std::string> g_boxes;
+MessageBoxAnswer record_box(const char* text, const char* caption, MessageBoxKind) {
+    g_boxes.push_back(std::string(caption) + ": " + text);
+    return MB_ANSWER_OK;
+}
+
+TEST_F(DiskPanelChoice, ARefusedImageIsToldAndTheDiskThatWasInStays) {
+    // A good ".DIM": type 0, no track present (a blank disk).
+    const std::string good = (dir / "good.dim").string();
+    std::ofstream(good, std::ios::binary) << std::string(256, '\0');
+    const std::string short_dim = (dir / "bad.dim").string();
+    std::ofstream(short_dim, std::ios::binary) << "x";
+    const struct {
+        std::string chosen, box;
+    } cases[] = {
+        {short_dim,
+         "FD0: " + short_dim + ": cannot be put in drive 0: no .DIM image: the header is shorter than 256 bytes"},
+        {(dir / "gone.xdf").string(),
+         "FD0: " + (dir / "gone.xdf").string() + ": cannot be put in drive 0: No such file or directory"},
+        {dir.string(), "FD0: " + dir.string() + ": cannot be put in drive 0: a folder, not a disk image"},
+    };
+    const MessageBoxBackend before = g_message_box_backend;
+    g_message_box_backend = record_box;
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.chosen);
+        ASSERT_EQ(panel_insert_image(good, 0), "");
+        g_fd_media[0].flags |= FD_FLAG_WRITE_PROTECT;
+        const std::string temporary = g_fd_media[0].path;
+        panel_take_media_changed(0);
+        DiskPanel panel;
+        int focus = 0;
+        panel.focus_main = [&] { ++focus; };
+        panel.chooser_drive = 0;
+        g_boxes.clear();
+        panel_apply_choice(panel, c.chosen, false);
+        EXPECT_EQ(g_fd_media[0].name, good) << "the disk that was in stays";
+        EXPECT_EQ(g_fd_media[0].path, temporary);
+        EXPECT_TRUE(std::filesystem::exists(temporary)) << "its converted image too";
+        EXPECT_EQ(g_fd_media[0].state, FD_STATE_INSERTED);
+        EXPECT_EQ(g_fd_media[0].flags & FD_FLAG_WRITE_PROTECT, FD_FLAG_WRITE_PROTECT) << "a refusal changes nothing";
+        EXPECT_EQ(panel_take_media_changed(0), 0);
+        EXPECT_EQ(focus, 1);
+        EXPECT_TRUE(g_boxes.empty()) << "told after the frame, not in it";
+        panel_tell_refusal(panel);
+        EXPECT_EQ(g_boxes, std::vector<std::string>{c.box});
+        panel_tell_refusal(panel);
+        EXPECT_EQ(g_boxes.size(), 1u) << "told once";
+        host_message_box_flush();
+        panel_eject(0);
+    }
+    g_message_box_backend = before;
+}
+
+TEST_F(DiskPanelChoice, AnEmptyDriveOffersNoNameAndAFullOneItsOwn) {
+    DiskPanel panel;
+    panel_eject(1);
+    panel_choose_image(panel, 1);
+    EXPECT_EQ(panel.chooser.name, "") << "not \"no disk\"";
+    EXPECT_TRUE(panel.chooser.select_name);
+    file_chooser_cancel(panel.chooser);
+    panel.chooser_drive = -1;
+    const std::string a = image("a.xdf");
+    panel_insert_image(a, 1);
+    panel_choose_image(panel, 1);
+    EXPECT_EQ(panel.chooser.name, "a.xdf");
+    EXPECT_EQ(panel.chooser.folder, dir.string());
 }
 
 }  // namespace

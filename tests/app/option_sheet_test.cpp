@@ -8,6 +8,7 @@
 
 #include "app/option_pages_keycode.h"
 #include "app/option_sheet.h"
+#include "host/sdl_events.h"
 
 namespace {
 
@@ -144,11 +145,11 @@ TEST(OptionSheet, VolumeSlider) {
     OptionSheet s = f.open(PAGE_SOUND);
     EXPECT_EQ(opt_volume_position(256), 5545);
     EXPECT_EQ(s.volume_position, 5545);
-    EXPECT_TRUE(s.volume_label.empty()) << "empty until the slider moves";
+    EXPECT_EQ(opt_volume_text(s.values[OPT_FMVOL]), "256 (x1.00)") << "shown before the slider moves";
     option_sheet_volume_moved(s, opt_volume_position_max());
     EXPECT_EQ(opt_volume_position_max(), 11090);
     EXPECT_EQ(s.values[OPT_FMVOL], 65512);
-    EXPECT_EQ(s.volume_label, "65512");
+    EXPECT_EQ(opt_volume_text(s.values[OPT_FMVOL]), "65512 (x255.91)");
     option_sheet_volume_moved(s, 0);
     EXPECT_EQ(s.values[OPT_FMVOL], 1);
     EXPECT_EQ(f.volumes, (std::vector<int>{65512, 1})) << "the library follows every move";
@@ -207,6 +208,46 @@ TEST(OptionSheet, KeycodeDisplayTakesQueuedEvents) {
     opt_keycode_start();
     option_sheet_ok(s);
     EXPECT_FALSE(opt_keycode_running()) << "OK stops the display";
+}
+
+TEST(OptionSheet, KeycodeDisplayNotesTheWindowsKeyRecords) {
+    // The events a window gets for "a": key down, its text, key up.
+    SDL_Event down{}, text{}, up{};
+    down.key.type = SDL_KEYDOWN;
+    down.key.keysym.scancode = SDL_SCANCODE_A;
+    down.key.keysym.sym = SDLK_a;
+    up = down;
+    up.key.type = SDL_KEYUP;
+    text.text.type = SDL_TEXTINPUT;
+    text.text.text[0] = 'a';
+    opt_keycode_start();
+    for (const SDL_Event* e : {&down, &text}) {
+        const EventMessages m = sdl_event_messages(*e, 0);
+        for (int i = 0; i < m.count; ++i) opt_keycode_filter(m.list[i]);
+    }
+    opt_keycode_filter({0, WM_MOUSEMOVE, 0, 5});  // not a key: passes
+    EXPECT_TRUE(opt_keycode_take_events());
+    EXPECT_EQ(g_keycode_text, "scan = (0041) code = (0061)");
+    opt_keycode_filter({0, WM_KEYDOWN, 0x0D, 0});
+    opt_keycode_take_events();
+    EXPECT_EQ(g_keycode_text, "scan = (000D) code = (0061)");
+    opt_keycode_stop();
+    const EventMessages m = sdl_event_messages(up, 0);
+    for (int i = 0; i < m.count; ++i) opt_keycode_filter(m.list[i]);
+    EXPECT_FALSE(opt_keycode_take_events()) << "stopped: nothing noted";
+}
+
+TEST(OptionPages, EveryControlHasACaptionAndADisabledOneItsReason) {
+    for (const OptionPage& page : OPTION_PAGE_TABLE) {
+        for (const OptionControl& c : page.controls) {
+            SCOPED_TRACE(std::string(page.caption) + " " + std::to_string(c.key));
+            for (size_t i = 0; i < c.labels.size(); ++i) {
+                const std::string label = c.labels[i];
+                EXPECT_FALSE(label.empty() || label.starts_with("##")) << "button " << i << " has no caption";
+                if ((c.disabled >> i) & 1) { EXPECT_NE(c.why_disabled, nullptr) << "disabled without a reason"; }
+            }
+        }
+    }
 }
 
 }  // namespace

@@ -20,6 +20,7 @@ namespace fs = std::filesystem;
 namespace {
 
 const fs::path SESSION_SCRIPT = fs::path(__FILE__).parent_path() / "window_session.sh";
+const fs::path PANEL_SCRIPT = fs::path(__FILE__).parent_path() / "window_panel.sh";
 
 bool have_program(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
@@ -58,12 +59,12 @@ protected:
     }
     // Runs window_session.sh on the demo ROM with the zolm arguments args;
     // env goes before it. The session's exit status.
-    int session(const std::string& args, const std::string& env = "") {
+    int session(const std::string& args, const std::string& env = "", const fs::path& script = SESSION_SCRIPT) {
         fs::copy_file(fs::path(ZOLM_TEST_ROM_DIR) / "demo.rom", root_ / "iplrom.dat",
                       fs::copy_options::overwrite_existing);
         std::string cmd = env + " ASAN_OPTIONS=detect_leaks=0 timeout 120 xvfb-run -a -s '-screen 0 1280x1024x24' '" +
-                          SESSION_SCRIPT.string() + "' '" + ZOLM_BINARY + "' '" + root_.string() + "' " + args +
-                          " 2>'" + (root_ / "session.txt").string() + "'";
+                          script.string() + "' '" + ZOLM_BINARY + "' '" + root_.string() + "' " + args + " 2>'" +
+                          (root_ / "session.txt").string() + "'";
         return std::system(cmd.c_str());
     }
     void TearDown() override {
@@ -139,6 +140,15 @@ TEST_F(Window, AFullScreenSizedPictureStaysOnTheScreen) {
     EXPECT_GE(y, 0) << geometry;
     EXPECT_LE(x + w, 1280) << geometry;
     EXPECT_LE(y + h, 1024) << geometry;
+}
+
+TEST_F(Window, AClickIntoThePanelLeavesTheKeysWithTheMachineAndItsCloseBoxIsAcPlug) {
+    int rc = session("", "", PANEL_SCRIPT);
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    EXPECT_EQ(file_text(root_ / "focus.txt"), "main\n") << "the keyboard went back to the main window";
+    EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
+    EXPECT_TRUE(file_text(root_ / "X68.CFG").ends_with("\nEND:\n")) << "saved at the end as ever";
 }
 
 }  // namespace
