@@ -29,10 +29,10 @@ void on_signal(int sig) {
     g_signal_ac_plug = true;
 }
 
-// Installs handler for sig unless the program was started with it ignored.
+// Installs handler for sig; a SIGHUP ignored from the start (nohup) stays so.
 void take_over(int sig, void (*handler)(int)) {
     struct sigaction old {};
-    if (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN) return;
+    if (sig == SIGHUP && (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)) return;
     struct sigaction sa {};
     sa.sa_handler = handler;
     sigemptyset(&sa.sa_mask);

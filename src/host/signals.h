@@ -19,9 +19,9 @@ extern std::atomic<bool> g_signal_interrupt;
 // SIGSTKFLT, the real-time signals). SIGINT while the debugger is open is a
 // break instead (the run stops at the next instruction). SIGPIPE and SIGXFSZ
 // are ignored: the write that raised them fails and is reported where it
-// is. A signal the program was started with ignored (nohup, a background
-// job of a shell without job control) stays ignored. The AC plug signals
-// are unblocked in the calling thread, so one that came before is taken now.
+// is. SIGHUP ignored from the start (nohup) stays ignored. The AC plug
+// signals are unblocked in the calling thread, so one that came before is
+// taken now.
 void host_signals_install();
 // The AC plug signals, for holding them off around a step that must not be
 // cut short.
