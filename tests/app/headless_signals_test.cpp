@@ -242,6 +242,8 @@ TEST_F(Headless, SigtermEndsTheDebuggerSession) {
     int to_zolm, from_zolm;
     pid_t pid = start_debugger(to_zolm, from_zolm);
     ASSERT_GE(pid, 0);
+    // The handlers are in once the prompt is there, however slow the start.
+    std::string text = read_until(from_zolm, "Ok\n>");
     const std::string never_ends = "u 123456\n";
     ASSERT_EQ(write(to_zolm, never_ends.data(), never_ends.size()), ssize_t(never_ends.size()));
     usleep(500 * 1000);
@@ -257,7 +259,6 @@ TEST_F(Headless, SigtermEndsTheDebuggerSession) {
         waitpid(pid, &status, 0);
     }
     close(to_zolm);
-    std::string text;
     char buf[4096];
     for (ssize_t n; (n = read(from_zolm, buf, sizeof buf)) > 0;) text.append(buf, size_t(n));
     close(from_zolm);
