@@ -4,6 +4,7 @@
 
 #include "app/file_chooser.h"
 #include "app/info_dialogs_frame.h"
+#include "host/signals.h"
 
 namespace {
 
@@ -98,6 +99,7 @@ bool file_chooser_draw(FileChooser& chooser) {
         if (ImGui::Button("Cancel")) file_chooser_cancel(chooser);
         if (!was_active && ImGui::IsKeyPressed(ImGui::GetKeyIndex(ImGuiKey_Escape), false))
             file_chooser_cancel(chooser);
+        if (host_signal_ac_plug_pending()) file_chooser_cancel(chooser);  // the program is ending
         if (!chooser.visible) ImGui::CloseCurrentPopup();
         ImGui::EndPopup();
     }

@@ -16,7 +16,6 @@
 #include "host/joystick_source.h"
 #include "host/message_box.h"
 #include "host/paths.h"
-#include "host/signals.h"
 #include "host/window_message.h"
 #include "input/joystick.h"
 #include "input/window_input.h"
@@ -307,8 +306,6 @@ void session_stop() {
 }  // namespace
 
 HeadlessResult headless_run(const HeadlessOptions& options) {
-    // SIGTERM and SIGINT are AC plug here too: the run ends in order.
-    host_signals_install();
     g_session.options = &options;
     g_session.screenshot_buffer = FrameBuffer();
     g_session.result = HeadlessResult{EXIT_START_FAILED, false, 0, {}};

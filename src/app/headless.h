@@ -50,7 +50,7 @@ struct HeadlessResult {
 };
 
 // Starts the machine, runs it until power-off, a break, the frame limit or
-// SIGTERM or SIGINT (AC plug), stops it and writes what the options ask for. With the debugger, the
+// an AC plug signal (host_signals_install), stops it and writes what the options ask for. With the debugger, the
 // console debugger runs instead, its "g" running the loop each time; a
 // break there is no failure, and no statistics come out.
 HeadlessResult headless_run(const HeadlessOptions& options);

@@ -6,10 +6,13 @@
 #include "app/headless.h"
 #include "app/main_window.h"
 #include "core/decode.h"
+#include "host/signals.h"
 #include "host/version.h"
 #include "video/video_state.h"
 
 int main(int argc, char** argv) {
+    // First of all: a signal from now on ends the run in order.
+    host_signals_install();
     std::vector<std::string> args(argv, argv + argc);
     const std::vector<std::string> command_line = args;
     HeadlessOptions options = headless_parse_options(args);

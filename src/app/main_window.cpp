@@ -64,7 +64,31 @@ void debugger_idle() {
 }
 
 uint32_t session_start() { return init_start(); }
-void session_stop() { init_stop(); }
+// The end of a debugger session is the end of a run: the outputs asked for
+// are written while the machine is still there.
+void session_stop() {
+    if (g_window) g_window->write_outputs();
+    init_stop();
+}
+
+// Why SDL has no display to open windows on, empty when it has one. Without
+// one it falls back to a driver that shows nothing (offscreen), and the
+// program would wait for a click that cannot come. A driver the user chose
+// (SDL_VIDEODRIVER) is taken as it is.
+std::string sdl_display_missing() {
+    const char* chosen = std::getenv("SDL_VIDEODRIVER");
+    if (chosen && *chosen) return {};
+    const char* driver = SDL_GetCurrentVideoDriver();
+    std::string name = driver ? driver : "";
+    if (name == "x11" || name == "wayland") return {};
+    std::string asked;
+    for (const char* var : {"DISPLAY", "WAYLAND_DISPLAY"}) {
+        const char* value = std::getenv(var);
+        if (value && *value) asked += std::string(asked.empty() ? "" : " nor ") + var + "=\"" + value + "\"";
+    }
+    return "SDL cannot open the display " + asked + " (it offers only its \"" + name +
+           "\" driver, which shows nothing)";
+}
 
 }  // namespace
 
@@ -82,7 +106,11 @@ bool MainWindow::open() {
         std::fprintf(stderr, "zolm: no window: %s\n", SDL_GetError());
         return false;
     }
-    host_signals_install();
+    std::string no_display = sdl_display_missing();
+    if (!no_display.empty()) {
+        std::fprintf(stderr, "zolm: no window: %s\n", no_display.c_str());
+        return false;
+    }
     host_set_keyboard_type(sdl_layout_is_japanese() ? HOST_KEYBOARD_JP106 : HOST_KEYBOARD_US101);
     if (joysticks_.open()) host_set_joystick_source(&joysticks_);
     joy_open_devices();
@@ -198,7 +226,7 @@ bool MainWindow::pump() {
     SDL_Event e;
     bool stop = false;
     while (!stop && SDL_PollEvent(&e)) handle_event(e, stop);
-    if (host_signal_take_ac_plug()) on_cancel();
+    if (host_signal_ac_plug_pending()) on_cancel();
     refresh_ui();
     // A chooser of the panel is modal: no slice runs while it is open.
     if (g_panel_dlg.chooser.visible) run_panel_chooser();
@@ -219,11 +247,11 @@ void MainWindow::run_panel_chooser() {
 }
 
 void MainWindow::modal_loop(bool (*still_open)(MainWindow&)) {
-    while (still_open(*this)) {
+    while (!dialog_ended_ && still_open(*this)) {
         SDL_Event e;
         bool stop = false;
         while (SDL_PollEvent(&e)) handle_event(e, stop);
-        if (host_signal_take_ac_plug()) {
+        if (host_signal_ac_plug_pending()) {
             on_cancel();
             break;
         }
@@ -376,8 +404,8 @@ void MainWindow::on_ok() {
     if (init_start() == 0) {
         measuring_ = false;
         dlg_run_main_loop(*this, 0);
-        if (!write_window_shot()) shot_failed_ = true;
-        finish_run();
+        print_run_statistics();
+        write_outputs();
         init_stop();
         ddraw_release();
     } else {
@@ -437,7 +465,7 @@ int MainWindow::run() {
         SDL_Event e;
         bool stop = false;
         while (!dialog_ended_ && SDL_PollEvent(&e)) handle_event(e, stop);
-        if (host_signal_take_ac_plug()) on_cancel();
+        if (host_signal_ac_plug_pending()) on_cancel();
         if (dialog_ended_) break;
         redraw();
         if (g_panel_dlg.chooser.visible) run_panel_chooser();

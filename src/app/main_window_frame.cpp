@@ -263,10 +263,14 @@ bool MainWindow::write_window_shot() {
     return ok;
 }
 
-void MainWindow::finish_run() {
+void MainWindow::print_run_statistics() {
     double seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - run_started_).count();
     if (seconds <= 0) seconds = 1e-9;
     std::printf("X68000 %.1fMHz\n", double(g_scheduler.cycles_total - run_cycles_) / seconds / 1e6);
+}
+
+void MainWindow::write_outputs() {
+    if (!write_window_shot()) shot_failed_ = true;
     if (!options_.screenshot.empty() && !frame_buffer_screenshot(fb_, options_.screenshot)) {
         std::fprintf(stderr, "zolm: %s could not be written: %s\n", options_.screenshot.c_str(),
                      write_error_text(errno).c_str());

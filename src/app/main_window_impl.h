@@ -49,8 +49,9 @@ public:
 
     // Draws every window once (the picture as the texture holds it).
     void redraw();
-    // Writes the window shot when one is asked for; false when it fails.
-    bool write_window_shot();
+    // The end of a run: the window shot, the screenshot and the RAM dump the
+    // options ask for; a failure is told on stderr and fails the program.
+    void write_outputs();
 
 private:
     void handle_event(const SDL_Event& e, bool& stop_pump);
@@ -74,9 +75,9 @@ private:
     void check_color_depth();
     void choose_pixel_format() override;
     bool choose_timed_run(bool rgb565, int& paints);
-    // The end of a run from the menu: the statistics line, the RAM dump and
-    // the screenshot the options ask for.
-    void finish_run();
+    // The statistics line at the end of a run from the menu.
+    void print_run_statistics();
+    bool write_window_shot();  // false when it fails
     void run_pending_command();
 
     const HeadlessOptions& options_;

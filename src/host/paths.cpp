@@ -11,6 +11,8 @@
 #include <cstring>
 #include <vector>
 
+#include "host/signals.h"
+
 std::string g_start_dir;
 std::string g_exe_dir;
 
@@ -140,8 +142,7 @@ class SignalsHeld {
 public:
     SignalsHeld() {
         sigset_t set;
-        sigemptyset(&set);
-        for (int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&set, sig);
+        host_signals_ac_plug_set(&set);
         pthread_sigmask(SIG_BLOCK, &set, &old_);
     }
     ~SignalsHeld() { pthread_sigmask(SIG_SETMASK, &old_, nullptr); }

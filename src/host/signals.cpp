@@ -1,6 +1,6 @@
 #include "host/signals.h"
 
-#include <csignal>
+#include <pthread.h>
 
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
@@ -13,6 +13,13 @@ static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<uint32_t>::i
 
 namespace {
 
+// Whose default action ends the process and that come from outside; the
+// real-time signals are added to these.
+constexpr int AC_PLUG_SIGNALS[] = {SIGTERM,   SIGINT,  SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,  SIGALRM,
+                                   SIGVTALRM, SIGPROF, SIGXCPU, SIGPWR,  SIGIO,   SIGSTKFLT};
+// A failing write says why where it is.
+constexpr int IGNORED_SIGNALS[] = {SIGPIPE, SIGXFSZ};
+
 void on_signal(int sig) {
     if (sig == SIGINT && g_debugger_active) {
         run_flags_set(RUN_STEP | RUN_BREAK);
@@ -22,17 +29,32 @@ void on_signal(int sig) {
     g_signal_ac_plug = true;
 }
 
-}  // namespace
-
-void host_signals_install() {
+// Installs handler for sig; a SIGHUP ignored from the start (nohup) stays so.
+void take_over(int sig, void (*handler)(int)) {
+    struct sigaction old {};
+    if (sig == SIGHUP && (sigaction(sig, nullptr, &old) != 0 || old.sa_handler == SIG_IGN)) return;
     struct sigaction sa {};
-    sa.sa_handler = on_signal;
+    sa.sa_handler = handler;
     sigemptyset(&sa.sa_mask);
     sa.sa_flags = 0;  // no SA_RESTART: a read of the console ends at the signal
-    sigaction(SIGTERM, &sa, nullptr);
-    sigaction(SIGINT, &sa, nullptr);
+    sigaction(sig, &sa, nullptr);
 }
 
-bool host_signal_take_ac_plug() { return g_signal_ac_plug.exchange(false); }
+}  // namespace
+
+void host_signals_ac_plug_set(sigset_t* set) {
+    sigemptyset(set);
+    for (int sig : AC_PLUG_SIGNALS) sigaddset(set, sig);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++) sigaddset(set, sig);
+}
+
+void host_signals_install() {
+    sigset_t set;
+    host_signals_ac_plug_set(&set);
+    for (int sig = 1; sig < NSIG; sig++)
+        if (sigismember(&set, sig) == 1) take_over(sig, on_signal);
+    for (int sig : IGNORED_SIGNALS) take_over(sig, SIG_IGN);
+    pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
+}
 
 bool host_signal_ac_plug_pending() { return g_signal_ac_plug.load(); }

@@ -1,6 +1,7 @@
-// SIGTERM and SIGINT headless are AC plug, as in the window: the run ends
-// in order, so what the guest wrote to a ".DIM" is written back, the
-// settings and the machine's files are saved and no temporary image stays.
+// Every signal whose default would end zolm is AC plug headless, as in the
+// window: the run ends in order, so what the guest wrote to a ".DIM" is
+// written back, the settings and the machine's files are saved and no
+// temporary image stays. SIGPIPE and SIGXFSZ are ignored.
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
@@ -10,6 +11,7 @@
 
 #include <cstring>
 #include <functional>
+#include <vector>
 
 #include "app/headless.h"
 
@@ -21,6 +23,13 @@ namespace {
 
 constexpr size_t DIM_HEADER = 256, TRACK0_BYTES = 8192, SECTOR = 1024;
 constexpr char MARK[] = "SIG!";
+
+// The child's signals as a shell with job control leaves them: none
+// ignored, none blocked but those in blocked.
+void child_signals_default(const sigset_t& blocked) {
+    for (int sig = 1; sig < NSIG; sig++) signal(sig, SIG_DFL);
+    sigprocmask(SIG_SETMASK, &blocked, nullptr);
+}
 
 class HeadlessSignal : public Headless {
 protected:
@@ -41,12 +50,17 @@ protected:
     // Starts zolm headless on game.dim, waits until the guest's sector is in
     // the temporary image, runs meanwhile, sends sig and answers the wait
     // status (-1: the program did not end within 30 s and was killed).
-    int run_and_signal(int sig, const fs::path& tmp, std::string& why, const std::function<void()>& meanwhile = {}) {
+    // Starts zolm headless on game.dim with TMPDIR tmp; its signals are
+    // those in blocked held off from the start.
+    pid_t start(const fs::path& tmp, const sigset_t& blocked) {
         const std::string bin = (root_ / "bin" / "zolm").string(), dir = run_dir().string();
         const std::string err = (root_ / "err").string(), tmpdir = tmp.string();
+        sigset_t all, old;
+        sigfillset(&all);
+        pthread_sigmask(SIG_BLOCK, &all, &old);  // none comes between the fork and the exec
         pid_t pid = fork();
-        if (pid < 0) return -1;
         if (pid == 0) {
+            child_signals_default(blocked);
             int fd = open(err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
             if (fd < 0 || chdir(dir.c_str()) != 0) _exit(127);
             dup2(fd, 1);
@@ -55,17 +69,12 @@ protected:
             execl(bin.c_str(), bin.c_str(), "--headless", "--fd0", "game.dim", (char*)nullptr);
             _exit(127);
         }
-        bool written = false;
-        for (int i = 0; i < 300 && !written; i++) {
-            usleep(100 * 1000);
-            fs::path image = temporary_image(tmp);
-            if (image.empty()) continue;
-            std::vector<uint8_t> bytes = file_bytes(image);
-            written = bytes.size() >= 2 * SECTOR && std::memcmp(bytes.data() + SECTOR, MARK, 4) == 0;
-        }
-        if (!written) why = "the guest's write never reached the temporary image";
-        if (meanwhile) meanwhile();
-        kill(pid, sig);
+        pthread_sigmask(SIG_SETMASK, &old, nullptr);
+        return pid;
+    }
+
+    // The wait status once pid ended (-1: not within 30 s, then killed).
+    static int wait_end(pid_t pid) {
         int status = 0;
         for (int i = 0; i < 300; i++) {
             if (waitpid(pid, &status, WNOHANG) == pid) return status;
@@ -75,22 +84,37 @@ protected:
         waitpid(pid, &status, 0);
         return -1;
     }
-};
 
-TEST_F(HeadlessSignal, SignalIsAcPlugAndEverythingIsSaved) {
-    install_rom("disk_write_wait");
-    install_cgrom();
-    const fs::path tmp = root_ / "tmp";
-    fs::create_directory(tmp);
-    for (int sig : {SIGTERM, SIGINT}) {
-        SCOPED_TRACE(strsignal(sig));
-        const fs::path dim = run_dir() / "game.dim";
-        write_empty_dim(dim);
-        fs::remove(run_dir() / "X68.CFG");
-        fs::remove(run_dir() / "access.dat");
-        std::string why;
-        int status = run_and_signal(sig, tmp, why);
-        ASSERT_TRUE(why.empty()) << why << "\n" << file_text(root_ / "err");
+    int run_and_signal(int sig, const fs::path& tmp, std::string& why, const std::function<void()>& meanwhile = {}) {
+        return run_and_signal(std::vector<int>{sig}, tmp, why, [&](pid_t) {
+            if (meanwhile) meanwhile();
+        });
+    }
+
+    // As above with several signals, sent in turn; meanwhile gets the pid.
+    int run_and_signal(const std::vector<int>& sigs, const fs::path& tmp, std::string& why,
+                       const std::function<void(pid_t)>& meanwhile) {
+        sigset_t none;
+        sigemptyset(&none);
+        pid_t pid = start(tmp, none);
+        if (pid < 0) return -1;
+        bool written = false;
+        for (int i = 0; i < 300 && !written; i++) {
+            usleep(100 * 1000);
+            fs::path image = temporary_image(tmp);
+            if (image.empty()) continue;
+            std::vector<uint8_t> bytes = file_bytes(image);
+            written = bytes.size() >= 2 * SECTOR && std::memcmp(bytes.data() + SECTOR, MARK, 4) == 0;
+        }
+        if (!written) why = "the guest's write never reached the temporary image";
+        for (size_t i = 0; i < sigs.size(); i++) {
+            if (i == sigs.size() - 1) meanwhile(pid);
+            kill(pid, sigs[i]);
+        }
+        return wait_end(pid);
+    }
+
+    void expect_everything_saved(int status, const fs::path& dim, const fs::path& tmp) {
         ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal itself: " << file_text(root_ / "err");
         EXPECT_EQ(WEXITSTATUS(status), 0) << file_text(root_ / "err");
         // Track 0 holds the sector now, so it is present in the file.
@@ -99,6 +123,81 @@ TEST_F(HeadlessSignal, SignalIsAcPlugAndEverythingIsSaved) {
         EXPECT_EQ(bytes[1], 1) << "track 0 is marked present";
         EXPECT_EQ(std::memcmp(bytes.data() + DIM_HEADER + SECTOR, MARK, 4), 0);
         EXPECT_EQ(bytes[DIM_HEADER], 0xE5) << "sector 1 was never written";
+        EXPECT_TRUE(file_text(run_dir() / "X68.CFG").ends_with("\nEND:\n"));
+        EXPECT_EQ(fs::file_size(run_dir() / "access.dat"), 0x20000u);
+        EXPECT_TRUE(fs::is_empty(tmp)) << "the temporary image stayed";
+    }
+
+    // A fresh game.dim; no settings or access map of an earlier run.
+    fs::path fresh_run() {
+        const fs::path dim = run_dir() / "game.dim";
+        write_empty_dim(dim);
+        fs::remove(run_dir() / "X68.CFG");
+        fs::remove(run_dir() / "access.dat");
+        return dim;
+    }
+};
+
+// Those whose default ends the process and that no fault of zolm raises.
+const int AC_PLUG_SIGNALS[] = {SIGTERM, SIGINT,  SIGHUP, SIGQUIT, SIGUSR1,   SIGUSR2,  SIGALRM, SIGVTALRM,
+                               SIGPROF, SIGXCPU, SIGPWR, SIGIO,   SIGSTKFLT, SIGRTMIN, SIGRTMAX};
+
+TEST_F(HeadlessSignal, SignalIsAcPlugAndEverythingIsSaved) {
+    install_rom("disk_write_wait");
+    install_cgrom();
+    const fs::path tmp = root_ / "tmp";
+    fs::create_directory(tmp);
+    for (int sig : AC_PLUG_SIGNALS) {
+        SCOPED_TRACE(strsignal(sig));
+        const fs::path dim = fresh_run();
+        std::string why;
+        int status = run_and_signal(sig, tmp, why);
+        ASSERT_TRUE(why.empty()) << why << "\n" << file_text(root_ / "err");
+        expect_everything_saved(status, dim, tmp);
+    }
+}
+
+// A write to a closed pipe or past the file size limit fails where it is:
+// the signals those raise do not end the run.
+TEST_F(HeadlessSignal, PipeAndFileSizeSignalsAreIgnored) {
+    install_rom("disk_write_wait");
+    install_cgrom();
+    const fs::path tmp = root_ / "tmp";
+    fs::create_directory(tmp);
+    const fs::path dim = fresh_run();
+    std::string why;
+    bool survived = false;
+    int status = run_and_signal({SIGPIPE, SIGXFSZ, SIGTERM}, tmp, why, [&](pid_t pid) {
+        usleep(300 * 1000);
+        int ignored = 0;
+        survived = waitpid(pid, &ignored, WNOHANG) == 0;
+    });
+    ASSERT_TRUE(why.empty()) << why << "\n" << file_text(root_ / "err");
+    EXPECT_TRUE(survived) << "SIGPIPE or SIGXFSZ ended the run";
+    expect_everything_saved(status, dim, tmp);
+}
+
+// A signal that comes while zolm starts, before any handler of its own
+// could be there (held off here until it unblocks it), ends the run in
+// order once the machine is up.
+TEST_F(HeadlessSignal, SignalDuringTheStartEndsTheRunInOrder) {
+    install_rom("disk_write_wait");
+    install_cgrom();
+    const fs::path tmp = root_ / "tmp";
+    fs::create_directory(tmp);
+    for (int sig : {SIGTERM, SIGINT, SIGHUP}) {
+        SCOPED_TRACE(strsignal(sig));
+        fresh_run();
+        sigset_t blocked;
+        sigemptyset(&blocked);
+        sigaddset(&blocked, sig);
+        pid_t pid = start(tmp, blocked);
+        ASSERT_GT(pid, 0);
+        kill(pid, sig);
+        int status = wait_end(pid);
+        ASSERT_NE(status, -1) << "the signal was never taken: " << file_text(root_ / "err");
+        ASSERT_TRUE(WIFEXITED(status)) << "ended by the signal itself: " << file_text(root_ / "err");
+        EXPECT_EQ(WEXITSTATUS(status), 0) << file_text(root_ / "err");
         EXPECT_TRUE(file_text(run_dir() / "X68.CFG").ends_with("\nEND:\n"));
         EXPECT_EQ(fs::file_size(run_dir() / "access.dat"), 0x20000u);
         EXPECT_TRUE(fs::is_empty(tmp)) << "the temporary image stayed";
@@ -143,6 +242,8 @@ TEST_F(Headless, SigtermEndsTheDebuggerSession) {
     int to_zolm, from_zolm;
     pid_t pid = start_debugger(to_zolm, from_zolm);
     ASSERT_GE(pid, 0);
+    // The handlers are in once the prompt is there, however slow the start.
+    std::string text = read_until(from_zolm, "Ok\n>");
     const std::string never_ends = "u 123456\n";
     ASSERT_EQ(write(to_zolm, never_ends.data(), never_ends.size()), ssize_t(never_ends.size()));
     usleep(500 * 1000);
@@ -158,7 +259,6 @@ TEST_F(Headless, SigtermEndsTheDebuggerSession) {
         waitpid(pid, &status, 0);
     }
     close(to_zolm);
-    std::string text;
     char buf[4096];
     for (ssize_t n; (n = read(from_zolm, buf, sizeof buf)) > 0;) text.append(buf, size_t(n));
     close(from_zolm);

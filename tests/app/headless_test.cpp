@@ -322,6 +322,8 @@ TEST_F(Headless, SigintBreaksARunThatNeverEnds) {
     int to_zolm, from_zolm;
     pid_t pid = start_debugger(to_zolm, from_zolm);
     ASSERT_GE(pid, 0);
+    // The handlers are in once the prompt is there, however slow the start.
+    std::string text = read_until(from_zolm, "Ok\n>");
     const std::string first = "u 123456\n";
     ASSERT_EQ(write(to_zolm, first.data(), first.size()), ssize_t(first.size()));
     usleep(500 * 1000);
@@ -329,7 +331,6 @@ TEST_F(Headless, SigintBreaksARunThatNeverEnds) {
     const std::string rest = "r\nexit\n";
     ASSERT_EQ(write(to_zolm, rest.data(), rest.size()), ssize_t(rest.size()));
     close(to_zolm);
-    std::string text;
     char buf[4096];
     for (ssize_t n; (n = read(from_zolm, buf, sizeof buf)) > 0;) text.append(buf, size_t(n));
     close(from_zolm);

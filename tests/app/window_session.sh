@@ -7,8 +7,11 @@
 #   window_session.sh ZOLM FOLDER [zolm arguments...]
 #
 # With ZOLM_SESSION=sigterm the program gets SIGTERM once its window is
-# there, instead of the clicks. ZOLM_CAPTION is the caption (a regex) the
-# panel must show before "power"; the clock statistics by default.
+# there (and the file ZOLM_AFTER, when named, exists), instead of the
+# clicks; with ZOLM_SESSION=chooser once "reset" runs the machine and the
+# disk panel's file chooser is open. ZOLM_INPUT is the debugger's input
+# ("exit" by default). ZOLM_CAPTION is the caption (a regex) the panel must
+# show before "power"; the clock statistics by default.
 #
 # Runs in FOLDER; leaves the program's stdout, stderr and exit status in
 # out.txt, err.txt and status.txt there. Exits 0 when every step was seen.
@@ -19,6 +22,7 @@ shift 2
 
 # Menu bar items, centres in window coordinates, for the UI font (16 px).
 readonly RESET_X=56 POWER_X=216 MENU_Y=10
+readonly FD0_X=120 FD0_Y=18 # the disk panel's drive 0 button
 readonly WAIT_STEPS=300 # of 0.1 s
 
 wait_for_window() { # regex; prints the window id
@@ -37,7 +41,7 @@ click() { # window x y
     xdotool click 1
 }
 
-printf 'exit\n' | "$zolm" "$@" >out.txt 2>err.txt &
+printf "${ZOLM_INPUT:-exit\\n}" | "$zolm" "$@" >out.txt 2>err.txt &
 pid=$!
 fail() {
     echo "window session: $1" >&2
@@ -48,12 +52,24 @@ fail() {
 
 main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
 sleep 0.5
-if [[ ${ZOLM_SESSION:-} == sigterm ]]; then
-    # SIGTERM is the AC plug: the program ends as from the menu.
+sigterm_and_wait() { # SIGTERM is the AC plug: the program ends as from the menu
     kill -TERM "$pid"
+    for ((i = 0; i < WAIT_STEPS; i++)); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "still running after SIGTERM"
     wait "$pid"
     echo $? >status.txt
     exit 0
+}
+if [[ ${ZOLM_SESSION:-} == sigterm ]]; then
+    for ((i = 0; i < WAIT_STEPS; i++)); do
+        [[ -z ${ZOLM_AFTER:-} || -e ${ZOLM_AFTER:-} ]] && break
+        sleep 0.1
+    done
+    [[ -z ${ZOLM_AFTER:-} || -e $ZOLM_AFTER ]] || fail "$ZOLM_AFTER never came"
+    sigterm_and_wait
 fi
 click "$main" "$RESET_X" "$MENU_Y"
 caption=${ZOLM_CAPTION:-'^X68000 [0-9.]+MHz'}
@@ -61,6 +77,12 @@ wait_for_window "$caption" >/dev/null || fail "the panel never showed the captio
 sleep 0.5
 # The main window's place on the screen, as the window shows the picture.
 xdotool getwindowgeometry "$main" >geometry.txt 2>&1
+if [[ ${ZOLM_SESSION:-} == chooser ]]; then
+    panel=$(wait_for_window '^X68000') || fail "no disk panel"
+    click "$panel" "$FD0_X" "$FD0_Y"
+    sleep 1
+    sigterm_and_wait
+fi
 click "$main" "$POWER_X" "$MENU_Y"
 for ((i = 0; i < WAIT_STEPS; i++)); do
     kill -0 "$pid" 2>/dev/null || break

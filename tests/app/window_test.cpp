@@ -114,6 +114,31 @@ TEST_F(Window, SigtermIsTheAcPlug) {
     EXPECT_TRUE(file_text(root_ / "X68.CFG").ends_with("\nEND:\n")) << "saved at the end as ever";
 }
 
+// The default flow: the debugger's "g" runs the machine to the frame
+// limit, "exit" ends the session, then AC plug ends the program. Every
+// output asked for is written.
+TEST_F(Window, OutputsOfADebuggerSessionAreWritten) {
+    int rc = session("-n --frames 60 --window-shot ws.png --screenshot ss.png --dump-ram ram.bin --wav w.wav",
+                     "ZOLM_SESSION=sigterm ZOLM_INPUT='g\\nexit\\n' ZOLM_AFTER=access.dat");
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
+    for (const char* name : {"ws.png", "ss.png", "ram.bin", "w.wav"})
+        EXPECT_TRUE(fs::exists(root_ / name) && fs::file_size(root_ / name) > 0) << name << "\n" << err;
+    Picture picture;
+    EXPECT_TRUE(read_png(root_ / "ss.png", picture) && picture.width > 0);
+}
+
+// SIGTERM while the disk panel's file chooser is open over a run from
+// "reset": the run stops and the program ends, the chooser left open.
+TEST_F(Window, SigtermEndsTheProgramWhileTheChooserIsOpen) {
+    int rc = session("", "ZOLM_SESSION=chooser");
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
+    EXPECT_TRUE(file_text(root_ / "X68.CFG").ends_with("\nEND:\n"));
+}
+
 TEST_F(Window, WithPerformThePanelCaptionShowsTheMeasuredTimes) {
     // A stop-watch text that is not "0.0mS": the caption of a started counter.
     int rc = session("--set PERFORM=1", "ZOLM_CAPTION='^X68000 \\(.*[^0-9]([1-9][0-9]*\\.[0-9]|0\\.[1-9])mS'");

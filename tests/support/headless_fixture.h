@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <poll.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -96,6 +97,23 @@ protected:
         to_zolm = in[1];
         from_zolm = out[0];
         return pid;
+    }
+
+    // Reads from fd until the text read ends with mark (the debugger's first
+    // prompt, say), at most 30 s; what was read.
+    static std::string read_until(int fd, const std::string& mark) {
+        std::string text;
+        for (int waited = 0; !text.ends_with(mark) && waited < 300;) {
+            pollfd p{fd, POLLIN, 0};
+            if (poll(&p, 1, 100) <= 0) {
+                waited++;
+                continue;
+            }
+            char c;
+            if (read(fd, &c, 1) != 1) break;
+            text += c;
+        }
+        return text;
     }
 
     fs::path root_;
