@@ -10,11 +10,12 @@
 #include "app/config_file.h"
 #include "app/disk_panel.h"
 #include "app/main_window_impl.h"
+#include "app/window_boxes.h"
 #include "core/cpu_regs.h"
 #include "debugger/debugger.h"
 #include "host/imgui_fonts.h"
 #include "host/keyboard_type.h"
-#include "host/message_box_sdl.h"
+#include "host/message_box.h"
 #include "host/sdl_events.h"
 #include "host/sdl_keys.h"
 #include "host/signals.h"
@@ -98,7 +99,7 @@ bool MainWindow::open() {
     menu_height_ = int(font_px + 2 * ImGui::GetStyle().FramePadding.y);  // the menu bar's, until it is drawn
     g_window = this;
     g_main_window_id = main_.id();
-    host_message_box_use_sdl(main_.window());
+    window_boxes_use(main_.window());
     g_panel_dlg.open = true;
     g_panel_dlg.on_power = app_on_power;
     g_panel_dlg.focus_main = [this] { give_focus(); };
@@ -130,7 +131,7 @@ void MainWindow::close() {
     g_debugger_runner = nullptr;
     g_debugger_idle_hook = nullptr;
     g_main_window_id = 0;
-    g_message_box_backend = host_message_box_show;
+    window_boxes_release();
     g_window = nullptr;
     host_set_joystick_source(nullptr);
     joysticks_.close();
