@@ -1,11 +1,10 @@
-// The window's boxes on SDL's offscreen driver: each opens a window of its
+// The window's boxes on SDL's dummy video driver: each opens a window of its
 // own without any other (SDL started and stopped for it), within the
 // display, and answers the keys sent to it; an AC plug signal closes it.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
 
-#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -39,7 +38,9 @@ void send_keys(BoxWindow& box) {
 class BoxWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        setenv("SDL_VIDEODRIVER", "offscreen", 1);
+        // Hints, not the environment: programs the other tests start keep X.
+        SDL_SetHint(SDL_HINT_VIDEODRIVER, "dummy");
+        SDL_SetHint(SDL_HINT_RENDER_DRIVER, "software");
         g_box_window_frame_hook = send_keys;
         g_frames = 0;
         g_keys.clear();
@@ -48,7 +49,8 @@ protected:
     void TearDown() override {
         g_box_window_frame_hook = nullptr;
         g_signal_ac_plug = false;
-        unsetenv("SDL_VIDEODRIVER");
+        SDL_ResetHint(SDL_HINT_VIDEODRIVER);
+        SDL_ResetHint(SDL_HINT_RENDER_DRIVER);
     }
 };
 
