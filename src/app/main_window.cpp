@@ -12,12 +12,13 @@
 #include "app/main_window_impl.h"
 #include "app/main_window_view.h"
 #include "app/option_pages_keycode.h"
+#include "app/window_boxes.h"
 #include "core/cpu_regs.h"
 #include "debugger/debugger.h"
 #include "host/display_mode.h"
 #include "host/imgui_fonts.h"
 #include "host/keyboard_type.h"
-#include "host/message_box_sdl.h"
+#include "host/message_box.h"
 #include "host/sdl_events.h"
 #include "host/sdl_keys.h"
 #include "host/signals.h"
@@ -135,7 +136,7 @@ bool MainWindow::open() {
     // The host's own cursor shape for the machine's mouse is the crosshair:
     // it marks the point the machine's pointer follows without hiding it.
     picture_cursor_ = SDL_CreateSystemCursor(SDL_SYSTEM_CURSOR_CROSSHAIR);
-    host_message_box_use_sdl(main_.window());
+    window_boxes_use(main_.window());
     g_panel_dlg.open = true;
     g_panel_dlg.on_power = app_on_power;
     g_panel_dlg.focus_main = [this] { give_focus(); };
@@ -173,7 +174,7 @@ void MainWindow::close() {
     g_debugger_runner = nullptr;
     g_debugger_idle_hook = nullptr;
     g_main_window_id = 0;
-    g_message_box_backend = host_message_box_show;
+    window_boxes_release();
     g_window = nullptr;
     host_set_joystick_source(nullptr);
     joysticks_.close();

@@ -2,11 +2,16 @@
 
 #include <fontconfig/fontconfig.h>
 
+#include <algorithm>
+#include <cstring>
+#include <iterator>
+#include <list>
+
 namespace {
 
 // The atlas keeps the pointer to the ranges until it is built: they live
-// as long as the program.
-ImVector<ImWchar> g_ranges;
+// as long as the program. Calls that need the same ranges share them.
+std::list<ImVector<ImWchar>> g_ranges;
 
 }  // namespace
 
@@ -33,18 +38,48 @@ std::string imgui_font_file(const char* family) {
     return path;
 }
 
+namespace {
+
+const std::string& ui_font_file() {
+    static const std::string file = imgui_font_file(UI_FONT_FAMILY);
+    return file;
+}
+
+}  // namespace
+
 bool imgui_load_ui_font(const std::vector<const char*>& texts) {
     ImGuiIO& io = ImGui::GetIO();
-    static const std::string file = imgui_font_file(UI_FONT_FAMILY);
+    const std::string& file = ui_font_file();
     if (file.empty()) {
         io.Fonts->AddFontDefault();
         return false;
     }
-    if (g_ranges.empty()) {
-        ImFontGlyphRangesBuilder builder;
-        builder.AddRanges(io.Fonts->GetGlyphRangesJapanese());
-        for (const char* t : texts) builder.AddText(t);
-        builder.BuildRanges(&g_ranges);
+    ImFontGlyphRangesBuilder builder;
+    builder.AddRanges(io.Fonts->GetGlyphRangesJapanese());
+    for (const char* t : texts) builder.AddText(t);
+    ImVector<ImWchar> ranges;
+    builder.BuildRanges(&ranges);
+    auto same = std::find_if(g_ranges.begin(), g_ranges.end(), [&](const ImVector<ImWchar>& r) {
+        return r.Size == ranges.Size && std::memcmp(r.Data, ranges.Data, size_t(ranges.size_in_bytes())) == 0;
+    });
+    if (same == g_ranges.end()) {
+        g_ranges.emplace_back().swap(ranges);
+        same = std::prev(g_ranges.end());
     }
-    return io.Fonts->AddFontFromFileTTF(file.c_str(), UI_FONT_PIXELS, nullptr, g_ranges.Data) != nullptr;
+    return io.Fonts->AddFontFromFileTTF(file.c_str(), UI_FONT_PIXELS, nullptr, same->Data) != nullptr;
+}
+
+bool imgui_load_ui_font_for(const std::vector<std::string>& texts, ImVector<ImWchar>& ranges) {
+    ImGuiIO& io = ImGui::GetIO();
+    const std::string& file = ui_font_file();
+    if (file.empty()) {
+        io.Fonts->AddFontDefault();
+        return false;
+    }
+    ImFontGlyphRangesBuilder builder;
+    builder.AddRanges(io.Fonts->GetGlyphRangesDefault());
+    for (const std::string& t : texts) builder.AddText(t.c_str(), t.c_str() + t.size());
+    ranges.clear();
+    builder.BuildRanges(&ranges);
+    return io.Fonts->AddFontFromFileTTF(file.c_str(), UI_FONT_PIXELS, nullptr, ranges.Data) != nullptr;
 }

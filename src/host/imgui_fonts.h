@@ -17,3 +17,8 @@ std::string imgui_font_file(const char* family);
 // ranges and every character of texts. Without the face, ImGui's own font
 // is used (no Japanese) and false is returned.
 bool imgui_load_ui_font(const std::vector<const char*>& texts);
+
+// Loads the UI font with ASCII and the characters of texts alone (a small
+// atlas, quick to build); ranges receives them and must live as long as
+// the atlas. Without the face, ImGui's own font; false then.
+bool imgui_load_ui_font_for(const std::vector<std::string>& texts, ImVector<ImWchar>& ranges);

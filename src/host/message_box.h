@@ -3,7 +3,9 @@
 
 #include <chrono>
 
-enum MessageBoxKind { MB_INFO, MB_WARNING, MB_ERROR, MB_QUESTION };
+// The icon and buttons of a box: OK with the information, warning or error
+// icon or none (MB_PLAIN); a question has Yes and No.
+enum MessageBoxKind { MB_INFO, MB_WARNING, MB_ERROR, MB_QUESTION, MB_PLAIN };
 enum MessageBoxAnswer { MB_ANSWER_OK, MB_ANSWER_YES, MB_ANSWER_NO, MB_ANSWER_CANCEL };
 
 // A box the same as the one before (caption, text and kind) that comes

@@ -1,60 +1,86 @@
 #include "host/message_box_sdl.h"
 
-#include <string>
+#include <memory>
 
+#include "host/message_box_window.h"
 #include "host/virus_question.h"
 
 namespace {
 
 SDL_Window* g_parent;
+std::unique_ptr<BoxWindow> g_notice;
 
-constexpr int BUTTON_OK = 0, BUTTON_YES = 1, BUTTON_NO = 2;
+constexpr int BUTTON_YES = 0;
+constexpr int BUTTON_ALLOW = 0, BUTTON_REFUSE = 1;
 
-uint32_t box_flags(MessageBoxKind kind) {
+BoxIcon box_icon(MessageBoxKind kind) {
     switch (kind) {
-    case MB_WARNING: return SDL_MESSAGEBOX_WARNING;
-    case MB_ERROR: return SDL_MESSAGEBOX_ERROR;
-    default: return SDL_MESSAGEBOX_INFORMATION;
+    case MB_INFO: return BoxIcon::information;
+    case MB_WARNING: return BoxIcon::warning;
+    case MB_ERROR: return BoxIcon::error;
+    case MB_QUESTION: return BoxIcon::question;
+    case MB_PLAIN: return BoxIcon::none;
     }
+    return BoxIcon::none;
 }
 
 }  // namespace
 
 MessageBoxAnswer host_message_box_show_sdl(const char* text, const char* caption, MessageBoxKind kind) {
-    const SDL_MessageBoxButtonData ok[] = {
-        {SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT | SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, BUTTON_OK, "OK"}};
-    const SDL_MessageBoxButtonData yes_no[] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, BUTTON_YES, "はい"},
-                                               {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, BUTTON_NO, "いいえ"}};
-    bool question = kind == MB_QUESTION;
-    SDL_MessageBoxData box{box_flags(kind), g_parent, caption, text, question ? 2 : 1, question ? yes_no : ok, nullptr};
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) return host_message_box_show(text, caption, kind);
+    const bool question = kind == MB_QUESTION;
+    BoxSpec spec;
+    spec.caption = caption;
+    spec.icon = box_icon(kind);
+    spec.text = text;
+    spec.buttons = question ? std::vector<std::string>{"はい", "いいえ"} : std::vector<std::string>{"OK"};
+    spec.cancel_button = question ? 1 : 0;  // Esc: No, or OK
+    BoxWindow box;
+    if (!box.open(spec, g_parent)) return host_message_box_show(text, caption, kind);
+    int pressed = box.run();
     if (!question) return MB_ANSWER_OK;
     return pressed == BUTTON_YES ? MB_ANSWER_YES : MB_ANSWER_NO;
 }
 
-// The virus question as three buttons: allow, allow and ask no more, refuse
-// (also Esc). The close box refuses; a box SDL cannot show is no dialog.
+// The virus question: what was found in a frame, the question centred,
+// allow (the default) and refuse (also Esc and the close box), and the
+// check box that counts with allow.
 VirusAnswer host_virus_question_sdl(const VirusQuestionText& text) {
-    constexpr int ALLOW = 0, ALLOW_QUIET = 1, REFUSE = 2;
-    const std::string quiet = std::string(text.allow) + " + " + text.check;
-    const SDL_MessageBoxButtonData buttons[] = {{SDL_MESSAGEBOX_BUTTON_RETURNKEY_DEFAULT, ALLOW, text.allow},
-                                                {0, ALLOW_QUIET, quiet.c_str()},
-                                                {SDL_MESSAGEBOX_BUTTON_ESCAPEKEY_DEFAULT, REFUSE, text.refuse}};
-    const std::string body = std::string(text.message) + "\n\n" + text.body;
-    SDL_MessageBoxData box{SDL_MESSAGEBOX_WARNING, g_parent, text.caption, body.c_str(), 3, buttons, nullptr};
-    int pressed = -1;
-    if (SDL_ShowMessageBox(&box, &pressed) != 0) return VirusAnswer::no_dialog;
-    switch (pressed) {
-    case ALLOW: return VirusAnswer::allow;
-    case ALLOW_QUIET: return VirusAnswer::allow_quiet;
-    case REFUSE: return VirusAnswer::refuse;
-    default: return VirusAnswer::escape;
-    }
+    BoxSpec spec;
+    spec.caption = text.caption;
+    spec.framed = text.message;
+    spec.text = text.body;
+    spec.centred = true;
+    spec.buttons = {text.allow, text.refuse};
+    spec.default_button = BUTTON_ALLOW;
+    spec.cancel_button = BUTTON_REFUSE;
+    spec.check = text.check;
+    BoxWindow box;
+    if (!box.open(spec, g_parent)) return VirusAnswer::no_dialog;
+    int pressed = box.run();
+    bool checked = box.input().checked;
+    if (pressed != BUTTON_ALLOW) return VirusAnswer::refuse;
+    return checked ? VirusAnswer::allow_quiet : VirusAnswer::allow;
 }
 
 void host_message_box_use_sdl(SDL_Window* parent) {
     g_parent = parent;
     g_message_box_backend = host_message_box_show_sdl;
     g_virus_question = host_virus_question_sdl;
+}
+
+void host_message_box_use_stderr() {
+    g_parent = nullptr;
+    g_notice.reset();
+    g_message_box_backend = host_message_box_show;
+    g_virus_question = host_virus_question_headless;
+}
+
+void host_notice_box(const char* text) {
+    g_notice.reset();
+    if (!text) return;
+    BoxSpec spec;
+    spec.text = text;
+    spec.centred = true;
+    g_notice = std::make_unique<BoxWindow>();
+    if (!g_notice->open(spec, g_parent)) g_notice.reset();
 }

@@ -20,7 +20,8 @@ struct VirusQuestionText {
 };
 
 using VirusQuestionFn = VirusAnswer (*)(const VirusQuestionText& text);
-// The back end in use: headless by default (the question on stderr, no
-// dialog); the window puts its own.
+// The back end in use: headless by default (the question goes to the
+// message boxes' back end, on stderr once and then counted like any box,
+// and the write is allowed); the window puts its own.
 extern VirusQuestionFn g_virus_question;
 VirusAnswer host_virus_question_headless(const VirusQuestionText& text);

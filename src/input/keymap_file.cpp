@@ -211,7 +211,7 @@ void keymap_load() {
         std::fclose(f);
         if (g_keymap.old_pad_format) {
             g_keymap.old_pad_format = 0;
-            g_init_message_box(OLD_PAD_TEXT, OLD_PAD_CAPTION, MB_INFO);
+            g_init_message_box(OLD_PAD_TEXT, OLD_PAD_CAPTION, MB_PLAIN);
         }
         return;
     }

@@ -101,7 +101,7 @@ void clock_start_timer() {
     }
     uint32_t min_period = periodic_timer_min_period_ms();
     if (min_period == 0) {
-        host_message_box(NO_TIMER_TEXT, TIMER_CAPTION, MB_INFO);
+        host_message_box(NO_TIMER_TEXT, TIMER_CAPTION, MB_PLAIN);
         return;
     }
     // The ring, the budget and the inputs are set before the thread can tick.
@@ -109,7 +109,7 @@ void clock_start_timer() {
     clock_publish_settings();
     if (!s_thread_timer) s_thread_timer = new PeriodicTimer;
     if (!s_thread_timer->start(clock_timer_period_ms(min_period), clock_timer_tick)) {
-        host_message_box(START_FAILED_TEXT, TIMER_CAPTION, MB_INFO);
+        host_message_box(START_FAILED_TEXT, TIMER_CAPTION, MB_PLAIN);
         return;
     }
     s_running_pacing = ClockPacing::HostThread;

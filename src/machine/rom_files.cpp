@@ -2,6 +2,7 @@
 
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <iterator>
@@ -13,19 +14,6 @@
 #include "machine/settings.h"
 
 namespace {
-
-void notice_to_stderr(bool shown) {
-    if (!shown) return;
-    static const char* const lines[] = {
-        "X68000の cgrom.dat フォントファイルが見つかりません",
-        "表示するフォントにWindowsのフォントを使います",
-        "準備が出来るまでお待ちください",
-    };
-    for (const char* line : lines) {
-        std::fprintf(stderr, "%s\n", line);
-        log_add_line(line);
-    }
-}
 
 // Reads up to size bytes; returns how many came.
 size_t read_up_to(std::FILE* f, uint8_t* dst, size_t size) {
@@ -85,7 +73,24 @@ static_assert(fonts_fit(), "every font lies inside the CG ROM image");
 
 FontRendererFactory g_font_renderer_factory = font_renderer_open_freetype;
 InitMessageBoxFn g_init_message_box = host_message_box;
-void (*g_cgrom_notice)(bool shown) = notice_to_stderr;
+void (*g_cgrom_notice)(bool shown) = cgrom_notice_to_stderr;
+
+const char CGROM_NOTICE_TEXT[] =
+    "X68000の cgrom.dat フォントファイルが見つかりません\n"
+    "表示するフォントにWindowsのフォントを使います\n"
+    "準備が出来るまでお待ちください";
+
+void cgrom_notice_to_stderr(bool shown) {
+    if (!shown) return;
+    const std::string text = CGROM_NOTICE_TEXT;
+    for (size_t start = 0; start < text.size();) {
+        size_t nl = std::min(text.find('\n', start), text.size());
+        std::string line = text.substr(start, nl - start);
+        start = nl + 1;
+        std::fprintf(stderr, "%s\n", line.c_str());
+        log_add_line(line);
+    }
+}
 
 std::FILE* init_open_logged(std::string_view name, std::string_view folder) {
     std::string path = path_join(folder, name);

@@ -81,5 +81,8 @@ extern FontRendererFactory g_font_renderer_factory;
 using InitMessageBoxFn = MessageBoxAnswer (*)(const char* text, const char* caption, MessageBoxKind kind);
 extern InitMessageBoxFn g_init_message_box;
 // Shows (true) and takes down (false) the notice while the substitute is
-// rendered. By default its texts go to stderr and the log.
+// rendered; cgrom_notice_to_stderr by default, which writes the notice's
+// lines (CGROM_NOTICE_TEXT) to stderr and the log.
 extern void (*g_cgrom_notice)(bool shown);
+extern const char CGROM_NOTICE_TEXT[];
+void cgrom_notice_to_stderr(bool shown);

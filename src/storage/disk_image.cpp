@@ -97,7 +97,7 @@ DiskFile open_hard_disk(uint32_t number, DiskMode mode) {
         host_message_box(
             "ハードディスクイメージファイルの拡張子はデフォルトを .XDFから .HDFに変更しました。\n"
             "HD0.XDF以降をHD0.HDFの様にrenameしてお使いください",
-            "拡張子変更のお知らせ", MB_INFO);
+            "拡張子変更のお知らせ", MB_PLAIN);
     }
     return file;
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "host/message_box.h"
+#include "host/virus_question.h"
 
 namespace {
 
@@ -131,6 +132,16 @@ TEST_F(MessageBoxRepeats, RepeatsGetTheAnswerOfTheShownBox) {
     EXPECT_EQ(box("Write the boot setting?", milliseconds(1), "Virus", MB_QUESTION), MB_ANSWER_NO);
     EXPECT_EQ(box("Write the boot setting?", milliseconds(1), "Virus", MB_QUESTION), MB_ANSWER_NO);
     EXPECT_EQ(g_shown.size(), 1u);
+}
+
+TEST_F(MessageBoxRepeats, HeadlessVirusQuestionIsWrittenOnceThenCounted) {
+    // A guest that rewrites the boot sector at every write: one question,
+    // then its count; every write is allowed.
+    const VirusQuestionText text{"Virus", "boot sector", "Allow?", "allow", "refuse", "quiet"};
+    for (int i = 0; i < 1000; i++) EXPECT_EQ(host_virus_question_headless(text), VirusAnswer::no_dialog);
+    host_message_box_flush();
+    EXPECT_EQ(g_shown,
+              (std::vector<std::string>{"Virus: boot sector\nAllow?", "Virus: boot sector (repeated 999 times)"}));
 }
 
 TEST_F(MessageBoxRepeats, SpanIsMeasuredFromTheAnswer) {
