@@ -86,6 +86,7 @@ private:
     // LFO.
     uint32_t lfo_phase_ = 0, lfo_inc_ = 0;
     uint8_t lfo_wave_ = 0, pmd_ = 0, amd_ = 0, lfo_noise_ = 0, lfo_last_step_ = 0;
+    uint32_t lfo_lfsr_ = 1;            // the noise wave's random values
     int32_t lfo_am_ = 0, lfo_pm_ = 0;  // AM 0-255, PM -128..127
     // Noise (channel 7's C2).
     uint32_t noise_lfsr_ = 1, noise_acc_ = 0;

@@ -6,6 +6,20 @@
 
 namespace sndlib {
 
+namespace {
+// One step of a 17-bit shift register fed back from bits 0 and 3.
+inline void lfsr17_step(uint32_t& r) {
+    uint32_t bit = (r ^ (r >> 3)) & 1;
+    r = (r >> 1) | (bit << 16);
+}
+// Noise on C2: the sign from the register, the amplitude linear in the
+// attenuation, (1023 - attenuation) << 2, never through the power table.
+inline int32_t noise_out(const OpmOperator& op, uint32_t lfsr) {
+    int32_t v = FM_ENV_SILENT4 - op.att4;
+    return (lfsr & 1) ? v : -v;
+}
+}  // namespace
+
 void Ym2151::eg_tick() {
     const OpmTables& t = *t_;
     ++eg_counter_;
@@ -32,8 +46,11 @@ void Ym2151::lfo_step() {
         lfo_pm_ = p < 64 ? 2 * p : p < 192 ? 256 - 2 * p : 2 * p - 512;
         if (lfo_pm_ > 127) lfo_pm_ = 127;
         break;
-    default:  // noise, a new value each period
-        if (p < lfo_last_step_) lfo_noise_ = uint8_t(noise_lfsr_ ^ (noise_lfsr_ >> 8));
+    default:  // noise: a new random value at each of the period's 256 steps
+        if (p != lfo_last_step_) {
+            for (int i = 0; i < 8; ++i) lfsr17_step(lfo_lfsr_);
+            lfo_noise_ = uint8_t(lfo_lfsr_);
+        }
         lfo_am_ = lfo_noise_;
         lfo_pm_ = lfo_noise_ - 128;
         break;
@@ -44,19 +61,16 @@ void Ym2151::lfo_step() {
 int32_t Ym2151::channel_sample(OpmChannel& ch, int index) {
     const OpmTables& t = *t_;
     if (ch.pms && pmd_) {
-        int u = lfo_pm_ * pmd_ * OPM_PMS_CENTS[ch.pms] * OPM_PM_UNITS_PER_CENT_X100 / (128 * 127 * 100);
+        int u = (lfo_pm_ * pmd_) >> OPM_PMS_SHIFT[ch.pms];
         if (u != ch.pm_u) {
             ch.pm_u = u;
-            float f = t.pm_factor[u + 1792];
+            float f = t.pm_factor[u + OPM_PM_MAX];
             for (auto& op : ch.op) op.inc_now = uint32_t(float(op.inc) * f);
         }
     }
     OpmOperator& c2 = ch.op[OP_C2];
     if (index == 7 && noise_enable_) {
-        return fm_connect(t, ch, [&](int32_t) -> int32_t {
-            int32_t v = c2.att4 >= FM_ENV_SILENT4 ? 0 : t.exp[c2.att4];
-            return (noise_lfsr_ & 1) ? v : -v;
-        });
+        return fm_connect(t, ch, [&](int32_t) { return noise_out(c2, noise_lfsr_); });
     }
     return fm_connect(t, ch, [&](int32_t mod) { return fm_operator_out(t, c2, mod); });
 }
@@ -73,8 +87,7 @@ void Ym2151::render(int32_t* out, uint32_t n) {
         noise_acc_ += 2;
         while (noise_acc_ >= nperiod) {
             noise_acc_ -= nperiod;
-            uint32_t bit = (noise_lfsr_ ^ (noise_lfsr_ >> 3)) & 1;
-            noise_lfsr_ = (noise_lfsr_ >> 1) | (bit << 16);
+            lfsr17_step(noise_lfsr_);
         }
         int32_t l = 0, r = 0;
         for (int c = 0; c < 8; ++c) {

@@ -12,17 +12,26 @@ const uint8_t OPM_DT1_TABLE[32][4] = {
     {0, 8, 16, 22}, {0, 8, 16, 22}, {0, 8, 16, 22}, {0, 8, 16, 22},
 };
 const uint16_t OPM_DT2_STEPS[4] = {0, 384, 500, 608};
-const uint16_t OPM_PMS_CENTS[8] = {0, 5, 10, 20, 50, 100, 400, 700};
+const uint8_t OPM_PMS_SHIFT[8] = {0, 12, 11, 10, 9, 8, 6, 5};
 
 static OpmTables build() {
     OpmTables t{};
     const double pi = std::acos(-1.0);
-    for (int i = 0; i < 1024; ++i) {
-        double s = std::sin((i + 0.5) * pi / 512.0);
-        double l = -std::log2(std::fabs(s)) * 256.0;
-        t.logsin[i] = uint16_t(std::lround(l)) | (i >= 512 ? OPM_LOGSIN_NEG : 0);
+    // The chip's two ROMs of 256 entries: a quarter sine as -log2(sin) x 256
+    // (12 bits), and the power table's 10-bit mantissas (2^(i/256) - 1) x 1024.
+    uint16_t logsin_rom[256], exp_rom[256];
+    for (int i = 0; i < 256; ++i) {
+        logsin_rom[i] = uint16_t(std::lround(-std::log2(std::sin((i + 0.5) * pi / 512.0)) * 256.0));
+        exp_rom[i] = uint16_t(std::lround((std::exp2(i / 256.0) - 1.0) * 1024.0));
     }
-    for (int i = 0; i < OPM_EXP_SIZE; ++i) t.exp[i] = int16_t(std::lround(8191.0 * std::exp2(-i / 256.0)));
+    // Phase bit 8 mirrors the quarter, bit 9 is the sign.
+    for (int i = 0; i < 1024; ++i) {
+        int q = (i & 256) ? ~i & 255 : i & 255;
+        t.logsin[i] = uint16_t(logsin_rom[q] | ((i & 512) ? OPM_LOGSIN_NEG : 0));
+    }
+    // Attenuation: the inverted fraction picks the mantissa, the implied 1
+    // goes on top, and the integer part shifts it right, truncating.
+    for (int i = 0; i < OPM_EXP_SIZE; ++i) t.exp[i] = int16_t(((exp_rom[~i & 255] | 0x400) << 2) >> (i >> 8));
     // Octave 0 of note code x; 440 Hz at octave 4, semitone 8 on a 3.579545 MHz chip.
     for (int x = 0; x < OPM_NOTE_STEPS; ++x) {
         double hz_at_chip = 440.0 * std::exp2(-4.0 + (x - 512) / 768.0) / 3579545.0;
@@ -42,7 +51,7 @@ static OpmTables build() {
         }
         t.eg_shift[r] = uint8_t(r < 48 ? 11 - k : 0);
     }
-    for (int u = -1792; u <= 1792; ++u) t.pm_factor[u + 1792] = float(std::exp2(u / 3072.0));
+    for (int u = -OPM_PM_MAX; u <= OPM_PM_MAX; ++u) t.pm_factor[u + OPM_PM_MAX] = float(std::exp2(u / 768.0));
     return t;
 }
 

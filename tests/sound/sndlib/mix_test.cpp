@@ -5,6 +5,7 @@
 
 #include "sound/sndlib/lib_fixture.h"
 #include "sound/sndlib/signal.h"
+#include "sound/sndlib/ym2151_tables.h"
 
 using namespace libtest;
 using namespace sndlib;
@@ -61,8 +62,8 @@ TEST(SoundLibMix, OpmNoteVolumeAndMuteSettings) {
     };
     auto x = play(22050, 1, 256);
     EXPECT_NEAR(sigtest::peak_hz(x, 22050), 491.7, 0.5);
-    EXPECT_NEAR(sigtest::rms(x), 8191 / std::sqrt(2.0), 60);
-    EXPECT_NEAR(sigtest::rms(play(44100, 1, 128)), 8191 / std::sqrt(2.0) / 2, 40);
+    EXPECT_NEAR(sigtest::rms(x), OPM_OUT_MAX / std::sqrt(2.0), 60);
+    EXPECT_NEAR(sigtest::rms(play(44100, 1, 128)), OPM_OUT_MAX / std::sqrt(2.0) / 2, 40);
     EXPECT_EQ(sigtest::rms(play(44100, 0, 256)), 0.0);  // FMOPM 0
     auto loud = play(44100, 1, 65535);                  // saturates, never wraps
     EXPECT_EQ(*std::max_element(loud.begin(), loud.end()), 32767);

@@ -4,6 +4,7 @@
 #include <cmath>
 #include <vector>
 
+#include "sound/sndlib/opm_fixture.h"
 #include "sound/sndlib/signal.h"
 #include "sound/sndlib/ym2151.h"
 #include "sound/sndlib/ym2151_tables.h"
@@ -12,40 +13,8 @@ using namespace sndlib;
 
 namespace {
 
-constexpr double RATE = 62500.0;
-
-struct Chip {
-    Ym2151 opm;
-    Chip() { opm.reset(); }
-    void w(int r, int v) { opm.write(uint8_t(r), uint8_t(v)); }
-    // Channel 0, algorithm 7 (all carriers), only C2 audible unless asked,
-    // an organ envelope: instant attack, no decay.
-    void voice(int ch = 0, int con = 7, int rl = 0xC0) {
-        w(OPM_REG_RL_FB_CON + ch, rl | con);
-        for (int op = 0; op < 4; ++op) {
-            int s = op * 8 + ch;
-            w(OPM_REG_DT1_MUL + s, 0x01);
-            w(OPM_REG_TL + s, op == OP_C2 ? 0 : 127);
-            w(OPM_REG_KS_AR + s, 31);
-            w(OPM_REG_AMSEN_D1R + s, 0);
-            w(OPM_REG_DT2_D2R + s, 0);
-            w(OPM_REG_D1L_RR + s, 0x0F);
-        }
-    }
-    void note(int ch, int kc, int kf = 0) {
-        w(OPM_REG_KC + ch, kc);
-        w(OPM_REG_KF + ch, kf);
-    }
-    void key_on(int ch = 0, int slots = 0x78) { w(OPM_REG_KEY_ON, slots | ch); }
-    // n samples of one side (0 left, 1 right).
-    std::vector<double> run(size_t n, int side = 0) {
-        std::vector<int32_t> buf(2 * n, 0);
-        opm.render(buf.data(), uint32_t(n));
-        std::vector<double> x(n);
-        for (size_t i = 0; i < n; ++i) x[i] = buf[2 * i + side];
-        return x;
-    }
-};
+using opmtest::Chip;
+using opmtest::RATE;
 
 double played_hz(int kc, int kf, int dt1mul = 0x01, int dt2 = 0) {
     Chip c;
@@ -103,8 +72,9 @@ TEST(SoundLibYm2151, LevelsFollowTlAndD1lAndTheSides) {
         return std::pair{sigtest::rms(l), sigtest::rms(r)};
     };
     double full = level(0, 0, 0xC0).first;
-    EXPECT_NEAR(full, 8191 / std::sqrt(2.0), 30);
-    for (int tl : {1, 8, 40, 80})
+    EXPECT_NEAR(full, OPM_OUT_MAX / std::sqrt(2.0), 30);
+    // 0.75 dB a step while the power table's truncation stays small.
+    for (int tl : {1, 8, 40})
         EXPECT_NEAR(sigtest::db(level(tl, 0, 0xC0).first, full), -0.75 * tl, 0.05 + 0.002 * tl) << tl;
     for (int d1l : {1, 4, 8, 14}) EXPECT_NEAR(sigtest::db(level(0, d1l, 0xC0).first, full), -3.0 * d1l, 0.8) << d1l;
     EXPECT_LT(level(0, 15, 0xC0).first, full * 1e-4);  // 93 dB down: below one step
@@ -127,7 +97,7 @@ std::vector<double> envelope_db(int ar, int d1r, int ks, int kc, size_t n) {
     auto x = c.run(n);
     std::vector<double> e;
     for (size_t i = 0; i + 64 <= n; i += 64)
-        e.push_back(sigtest::db(sigtest::rms(x, i, i + 64) + 1e-9, 8191 / std::sqrt(2.0)));
+        e.push_back(sigtest::db(sigtest::rms(x, i, i + 64) + 1e-9, OPM_OUT_MAX / std::sqrt(2.0)));
     return e;
 }
 // Seconds until the envelope first reaches level dB.
@@ -194,7 +164,8 @@ TEST(SoundLibYm2151, LfoDepthAndPeriod) {
     double period = (edges.back() - edges.front()) / (edges.size() - 1);
     EXPECT_NEAR(period * opm_lfo_hz(0xD5, 4000000), 1.0, 0.01);
 
-    // PM, square wave about 1 Hz, PMD 127, PMS 6 (400 cents): the first half sharp, the second flat.
+    // PM, square wave about 1 Hz, PMD 127, PMS 6: the first half sharp by
+    // 127 x 127 >> 6 = 252 sixty-fourths of a semitone, the second flat by 254.
     Chip p;
     p.voice();
     p.w(OPM_REG_LFRQ, 0xA1);
@@ -207,9 +178,8 @@ TEST(SoundLibYm2151, LfoDepthAndPeriod) {
     auto y = p.run(size_t(2 * half * RATE));
     size_t h = size_t(half * RATE);
     std::vector<double> a(y.begin() + 1000, y.begin() + h - 1000), b(y.begin() + h + 1000, y.end() - 1000);
-    double cents = 400.0 * 127 / 128 * 127 / 127;
-    EXPECT_NEAR(sigtest::peak_hz(a, RATE) / (491.7 * 4e6 / 4e6 * std::exp2(cents / 1200)), 1.0, 0.002);
-    EXPECT_NEAR(sigtest::peak_hz(b, RATE) / (491.7 * std::exp2(-400.0 / 1200)), 1.0, 0.002);
+    EXPECT_NEAR(sigtest::peak_hz(a, RATE) / (491.7 * std::exp2(252 / 768.0)), 1.0, 0.001);
+    EXPECT_NEAR(sigtest::peak_hz(b, RATE) / (491.7 * std::exp2(-254 / 768.0)), 1.0, 0.001);
 }
 
 TEST(SoundLibYm2151, TimersRunAtTheirPeriodsAndRaiseFlags) {
@@ -260,7 +230,7 @@ TEST(SoundLibYm2151, NoiseAndCsmKeyOn) {
         for (size_t i = 1; i < x.size(); ++i) changes += (x[i] > 0) != (x[i - 1] > 0);
         double want = RATE * 2 / (32 - nfrq) / 2;
         EXPECT_NEAR(changes / want, 1.0, 0.1) << nfrq;
-        EXPECT_NEAR(sigtest::rms(x), 8191, 10);
+        EXPECT_NEAR(sigtest::rms(x), OPM_ENV_MAX << 2, 1);
     }
     // CSM: timer A's overflow keys every slot on, with no key-on write.
     Chip s;

@@ -2,6 +2,7 @@
 // channel codes over both banks, DT, and the card's ports.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <vector>
 
@@ -73,6 +74,24 @@ TEST(SoundLibYm2608, PitchFollowsFnumberBlockAndMul) {
         EXPECT_NEAR(played_hz(k.ch, k.fnum, k.block, k.mul) / want, 1.0, 0.001)
             << "ch " << k.ch << " fnum " << k.fnum << " block " << int(k.block) << " mul " << int(k.mul);
     }
+}
+
+// The operator shares the YM2151's power table: peak 8168, TL 96 at -77.0 dB
+// with the table's truncation, silent from TL 104.
+TEST(SoundLibYm2608, LevelsComeFromTheSharedPowerTable) {
+    auto level = [](int tl) {
+        Chip c;
+        c.voice(0);
+        c.opn.write(OPN_REG_TL + 4 * OP_C2, uint8_t(tl));
+        c.note(0, 1167, 4);
+        c.opn.write(OPN_REG_KEY_ON, 0xF0);
+        auto x = c.run(16384 + 64);
+        return std::vector<double>(x.begin() + 64, x.end());
+    };
+    auto full = level(0);
+    EXPECT_EQ(*std::max_element(full.begin(), full.end()), OPM_OUT_MAX);
+    EXPECT_NEAR(sigtest::db(sigtest::rms(level(96)), sigtest::rms(full)), -77.0, 0.1);
+    EXPECT_EQ(sigtest::rms(level(104)), 0.0);
 }
 
 TEST(SoundLibYm2608, DtMovesByTheYm2151sTableAtTheOpnsKeyCode) {
