@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <span>
 #include <string_view>
 
 #include "app/config_file.h"
@@ -78,6 +79,21 @@ void app_parse_command_line(const std::vector<std::string>& argv) {
         }
         if (!word.empty() && word[0] != SWITCH) take_word(word);
     }
+}
+
+std::vector<CommandLineArgument> app_command_line_arguments() {
+    std::string others;
+    for (std::string_view ext : std::span(IMAGE_EXTENSIONS).subspan(1))
+        others += (others.empty() ? "" : ", ") + std::string(ext);
+    const std::string config = std::string(CONFIG_EXTENSION);
+    return {
+        {"NAME" + std::string(IMAGE_EXTENSIONS[0]),
+         "put the image in drive 0 and use NAME" + config + " (also " + others + ")"},
+        {"NAME" + config, "use NAME" + config + " as the configuration file"},
+        {std::string{SWITCH, SWITCH_CONFIG} + " FILE", "use FILE as the configuration file"},
+        {std::string{SWITCH, SWITCH_NO_SAVE}, "do not save the configuration file"},
+        {std::string{SWITCH, SWITCH_PASTE} + " TEXT...", "type the rest of the line into the machine (';' as Return)"},
+    };
 }
 
 std::string app_insert_images() {

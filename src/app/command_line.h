@@ -23,6 +23,12 @@ extern int g_no_save_config;              // 1 after -n: the configuration is no
 // letters and words are ignored; later words win.
 void app_parse_command_line(const std::vector<std::string>& argv);
 
+// The system's arguments for --help: each one's form and what it does.
+struct CommandLineArgument {
+    std::string form, what;
+};
+std::vector<CommandLineArgument> app_command_line_arguments();
+
 // Inserts the four drives' images (panel_insert_all). An image the command
 // line named (an image word, --fdN or --set FDN=) that could not be
 // inserted is refused: answers "NAME: cannot be put in drive N: why" for

@@ -183,7 +183,9 @@ std::string cfg_add_override(std::string_view assignment) {
     std::string_view name = assignment.substr(0, equals), value = assignment.substr(equals + 1);
     const CfgKey* key = cfg_find_key(name);
     if (!key) return "no such setting \"" + std::string(name) + "\"";
-    if (!cfg_value_valid(*key, value)) return std::string(name) + " does not take \"" + std::string(value) + "\"";
+    if (!cfg_value_valid(*key, value))
+        return std::string(name) + " does not take \"" + std::string(value) + "\" (it takes " + cfg_values_taken(*key) +
+               ")";
     g_overrides.push_back({key, std::string(value), {}, {}});
     return {};
 }

@@ -9,6 +9,7 @@
 #include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "sound/sndlib.h"
+#include "sound/sndlib/sound_lib.h"
 #include "storage/drive_slots.h"
 #include "storage/virus_warning.h"
 #include "video/video_state.h"
@@ -74,9 +75,9 @@ const CfgKey KEYS[] = {
     number("FMSAMPLE", &g_settings.fmsample, 0, 1),
     number("FMOPM", &g_settings.fmopm),
     number("FMADPCM", &g_settings.fmadpcm),
-    number("FMBETW", &g_settings.fmbetw),
-    number("FMPCMBUF", &g_settings.fmpcmbuf),
-    number("FMLATE", &g_settings.fmlate),
+    number("FMBETW", &g_settings.fmbetw, sndlib::BETW_MS_MIN, sndlib::BETW_MS_MAX),
+    number("FMPCMBUF", &g_settings.fmpcmbuf, sndlib::PCMBUF_MIN, sndlib::PCMBUF_MAX),
+    number("FMLATE", &g_settings.fmlate, sndlib::LATE_MS_MIN, sndlib::LATE_MS_MAX),
     fm_rev("FMREV", &g_settings.fmrev),
     number("FMPCM8", &g_settings.fmpcm8),
     number("FMVOL", &g_settings.fmvol, 1, 65535),
@@ -165,6 +166,18 @@ bool cfg_set_value(const CfgKey& key, std::string_view value) {
         return true;
     }
     return false;
+}
+
+std::string cfg_values_taken(const CfgKey& key) {
+    switch (key.kind) {
+    case CfgKind::Text: return "any text";
+    case CfgKind::Integer:
+        if (key.min != INT32_MIN || key.max != INT32_MAX)
+            return std::to_string(key.min) + "-" + std::to_string(key.max);
+        return "a whole number";
+    case CfgKind::FmRev: return "a whole number";
+    }
+    return {};
 }
 
 std::string cfg_format_value(const CfgKey& key) {

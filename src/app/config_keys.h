@@ -37,5 +37,7 @@ void cfg_set_defaults();
 bool cfg_set_value(const CfgKey& key, std::string_view value);
 // True when value is one the key takes; nothing is stored.
 bool cfg_value_valid(const CfgKey& key, std::string_view value);
+// The values the key takes, for a message: "0-4", "a whole number".
+std::string cfg_values_taken(const CfgKey& key);
 // The setting as the file holds it after "KEY:".
 std::string cfg_format_value(const CfgKey& key);

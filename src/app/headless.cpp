@@ -159,13 +159,15 @@ std::string printable(std::string_view word) {
 }  // namespace
 
 std::string headless_options_help() {
-    std::string text = "Usage: zolm [host options] [arguments for the system]\nHost options:\n";
-    for (const HostOption& opt : HOST_OPTIONS) {
-        std::string left = std::string("  ") + opt.name;
-        if (opt.value) left += std::string(" ") + opt.value;
+    auto line = [](std::string left, const std::string& what) {
         left.resize(std::max(left.size() + 1, HELP_COLUMN), ' ');
-        text += left + opt.help + "\n";
-    }
+        return left + what + "\n";
+    };
+    std::string text = "Usage: zolm [host options] [arguments for the system]\nHost options:\n";
+    for (const HostOption& opt : HOST_OPTIONS)
+        text += line(std::string("  ") + opt.name + (opt.value ? std::string(" ") + opt.value : ""), opt.help);
+    text += "Arguments for the system:\n";
+    for (const CommandLineArgument& arg : app_command_line_arguments()) text += line("  " + arg.form, arg.what);
     return text;
 }
 
@@ -313,6 +315,12 @@ HeadlessResult headless_run(const HeadlessOptions& options) {
     g_session.halt_pc = 0;
     g_session.vsyncs = 0;
     g_session.script = {};
+    // Without a window there is no picture area to take: refused before the start.
+    if (!options.window_shot.empty()) {
+        std::fprintf(stderr, "zolm: --window-shot: there is no window in a headless run\n");
+        g_session.result.exit_status = EXIT_USAGE;
+        return g_session.result;
+    }
     if (!options.input.empty()) {
         std::string why = input_script_load(options.input, g_session.script);
         if (!why.empty()) {

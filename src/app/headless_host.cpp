@@ -45,10 +45,10 @@ void HeadlessHost::run_slice(uint32_t step_flag) {
     } else if (breaking || dbg_interrupt_pending()) {
         s.broke = true;
         g_stop_request = STOP_AC_PLUG;
-    } else if (s.options->frames && frames_ >= s.options->frames) {
-        g_stop_request = STOP_AC_PLUG;
     } else if (init_halt_looping(&s.halt_pc)) {
         s.halt_loop = true;
+        g_stop_request = STOP_AC_PLUG;
+    } else if (s.options->frames && frames_ >= s.options->frames) {
         g_stop_request = STOP_AC_PLUG;
     }
 }

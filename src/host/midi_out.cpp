@@ -8,6 +8,7 @@
 namespace {
 
 std::string s_alsa_port;
+bool s_alsa_port_opens;  // the named port opened when it was named
 MidiOutOpener s_opener;
 
 constexpr double FLUID_GAIN = 0.6;
@@ -70,17 +71,21 @@ constexpr size_t ALSA_PARSER_BYTES = 65536 + 16;
 
 class AlsaOut : public MidiOut {
 public:
-    bool open(const std::string& port) {
+    // Empty when the port is connected, else why not.
+    std::string open(const std::string& port) {
         snd_lib_error_set_handler(quiet_alsa);
-        if (snd_seq_open(&seq_, "default", SND_SEQ_OPEN_OUTPUT, 0) < 0) return false;
+        int err = snd_seq_open(&seq_, "default", SND_SEQ_OPEN_OUTPUT, 0);
+        if (err < 0) return std::string("no ALSA sequencer: ") + snd_strerror(err);
         snd_seq_set_client_name(seq_, "zolm");
         port_ = snd_seq_create_simple_port(seq_, "zolm MIDI out", SND_SEQ_PORT_CAP_READ | SND_SEQ_PORT_CAP_SUBS_READ,
                                            SND_SEQ_PORT_TYPE_MIDI_GENERIC | SND_SEQ_PORT_TYPE_APPLICATION);
+        if (port_ < 0) return std::string("no port of our own: ") + snd_strerror(port_);
         snd_seq_addr_t dest;
-        if (port_ < 0 || snd_seq_parse_address(seq_, &dest, port.c_str()) < 0 ||
-            snd_seq_connect_to(seq_, port_, dest.client, dest.port) < 0)
-            return false;
-        return snd_midi_event_new(ALSA_PARSER_BYTES, &parser_) == 0;
+        if (snd_seq_parse_address(seq_, &dest, port.c_str()) < 0) return "no such sequencer port";
+        err = snd_seq_connect_to(seq_, port_, dest.client, dest.port);
+        if (err < 0) return std::string("cannot be connected: ") + snd_strerror(err);
+        err = snd_midi_event_new(ALSA_PARSER_BYTES, &parser_);
+        return err < 0 ? std::string(snd_strerror(err)) : std::string();
     }
     ~AlsaOut() override {
         if (parser_) snd_midi_event_free(parser_);
@@ -115,11 +120,18 @@ std::unique_ptr<MidiOut> midi_out_open_fluidsynth(const std::string& soundfont) 
 
 std::unique_ptr<MidiOut> midi_out_open_alsa(const std::string& port) {
     auto out = std::make_unique<AlsaOut>();
-    if (!out->open(port)) return nullptr;
+    if (!out->open(port).empty()) return nullptr;
     return out;
 }
 
-void midi_out_set_port(const std::string& alsa_port) { s_alsa_port = alsa_port; }
+std::string midi_out_set_port(const std::string& alsa_port) {
+    s_alsa_port = alsa_port;
+    s_alsa_port_opens = false;
+    if (alsa_port.empty()) return {};
+    std::string why = AlsaOut().open(alsa_port);
+    s_alsa_port_opens = why.empty();
+    return why;
+}
 
 std::unique_ptr<MidiOut> midi_out_open() {
     if (s_opener) return s_opener();
@@ -129,6 +141,7 @@ std::unique_ptr<MidiOut> midi_out_open() {
 
 int midi_out_device_count() {
     if (s_opener) return 1;
+    if (!s_alsa_port.empty()) return s_alsa_port_opens ? 1 : 0;
     std::error_code ec;
     int n = std::filesystem::exists(MIDI_SOUNDFONT, ec) ? 1 : 0;
     snd_seq_t* seq = nullptr;

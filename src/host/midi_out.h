@@ -41,11 +41,13 @@ public:
     std::vector<Message> messages;
 };
 
-// The back end a run uses: the ALSA port when one is named, else FluidSynth.
-void midi_out_set_port(const std::string& alsa_port);
+// The back end a run uses: the ALSA port when one is named, else
+// FluidSynth. A named port is tried at once: answers why it cannot be
+// opened, empty when it can (or none is named).
+std::string midi_out_set_port(const std::string& alsa_port);
 std::unique_ptr<MidiOut> midi_out_open();
-// Back ends that open: FluidSynth when the SoundFont is there, the ALSA
-// sequencer when it opens.
+// Back ends that open: with a port named, 1 when it opened; else FluidSynth
+// when the SoundFont is there, and the ALSA sequencer when it opens.
 int midi_out_device_count();
 // Tests: what midi_out_open opens instead (nullptr: as configured).
 using MidiOutOpener = std::unique_ptr<MidiOut> (*)();

@@ -155,12 +155,18 @@ private:
 
 }  // namespace
 
-bool write_file_whole(const std::string& path, const void* data, size_t size) {
+namespace {
+
+bool write_whole(const std::string& path, const void* data, size_t size, bool special_in_place) {
     std::string target = resolve_links(path);
     if (target.empty()) return false;
     struct stat old {};
     bool exists = stat(target.c_str(), &old) == 0;
-    if (exists && !S_ISREG(old.st_mode)) return write_special_in_place(target, old.st_mode, data, size);
+    if (exists && !S_ISREG(old.st_mode)) {
+        if (special_in_place) return write_special_in_place(target, old.st_mode, data, size);
+        errno = S_ISDIR(old.st_mode) ? EISDIR : EPERM;
+        return false;
+    }
 
     std::string folder = parent_of(target);
     std::string tmp = temp_name_beside(target, folder);
@@ -188,6 +194,16 @@ bool write_file_whole(const std::string& path, const void* data, size_t size) {
         close(dfd);
     }
     return true;
+}
+
+}  // namespace
+
+bool write_file_whole(const std::string& path, const void* data, size_t size) {
+    return write_whole(path, data, size, true);
+}
+
+bool write_regular_file_whole(const std::string& path, const void* data, size_t size) {
+    return write_whole(path, data, size, false);
 }
 
 std::string write_error_text(int err) {

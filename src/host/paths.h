@@ -35,6 +35,10 @@ std::string path_join(std::string_view folder, std::string_view name);
 // EISDIR) and never replaced. The signals that end a run are held off
 // while the temporary file exists, so none is left behind.
 bool write_file_whole(const std::string& path, const void* data, size_t size);
+// The same for a file that must stay a regular one (a disk image written
+// back): a path that is anything else is refused (EPERM, EISDIR), never
+// opened, so nothing blocks and nothing is written into a FIFO or device.
+bool write_regular_file_whole(const std::string& path, const void* data, size_t size);
 
 // Why a write failed, for a message: errno as write_file_whole sets it.
 std::string write_error_text(int err);

@@ -54,6 +54,10 @@ void command_write(int32_t& ptr, uint8_t& pending, uint32_t v, bool channel_b) {
 }  // namespace
 
 void scc_power_on() { device_clear(g_scc); }
+void scc_reset() {
+    g_scc.ptr_a = g_scc.ptr_b = g_scc.packet_index = 0;
+    g_scc.pending_a = g_scc.pending_b = 0;
+}
 std::span<const uint8_t> scc_state() { return device_state_bytes(g_scc); }
 
 uint32_t scc_peek_byte(uint32_t addr) {

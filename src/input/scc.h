@@ -24,8 +24,12 @@ struct SccState {
 };
 extern SccState g_scc;
 
-// Power-on: all 0. The reset line leaves it.
+// Power-on: all 0.
 void scc_power_on();
+// The machine's reset: both register pointers, the packet position and the
+// pointer-pending flags to 0, so a packet or a register write cut by the
+// reset does not put the next one out of step.
+void scc_reset();
 std::span<const uint8_t> scc_state();
 
 uint32_t scc_peek_byte(uint32_t addr);

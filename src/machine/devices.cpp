@@ -57,7 +57,7 @@ const std::array<DeviceEntry, 26> s_devices = {{
     {"MIDI board", midi_power_on, nullptr, midi_state},
     {"floppy controller", fdc_power_on, nullptr, fdc_state},
     {"host drive", windrv_power_on, nullptr, windrv_state},
-    {"SCC", scc_power_on, nullptr, scc_state},
+    {"SCC", scc_power_on, scc_reset, scc_state},
     {"i8255", ppi_power_on, nullptr, ppi_state},
     {"keyboard", key_power_on, key_reset, key_state},
     {"mouse", mouse_power_on, nullptr, mouse_state},

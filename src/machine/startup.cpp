@@ -30,8 +30,9 @@ constexpr uint32_t RESET_SSP_VECTOR = 0xFF0000, RESET_PC_VECTOR = 0xFF0004;
 constexpr uint32_t RESET_SR = 0x2700;
 // The processor's reset sequence, in clock cycles.
 constexpr uint32_t CPU_RESET_CYCLES = 40;
-// A machine that halts again within a frame of its last halt, for this
-// many frames' worth of cycles, does nothing but halt and reset.
+// A machine whose halts follow each other within a frame, over this many
+// frames (the one the first halt came in counted, as a run's frame limit
+// counts them), does nothing but halt and reset.
 constexpr uint64_t HALT_LOOP_FRAMES = 60;
 // The address space of the images or main RAM could not be had.
 constexpr char NO_MEMORY_TEXT[] = "メモリの確保が出来ません！\n";
@@ -39,7 +40,7 @@ constexpr char NO_MEMORY_CAPTION[] = "ZOLM initialize 3";
 
 struct HaltRecord {
     uint64_t last_halt_at;  // scheduler time of the last halt
-    uint64_t loop_start;    // scheduler time the run of close halts began
+    uint32_t loop_start;    // frame counter when the run of close halts began
     uint32_t last_pc;
     bool looping;
 };
@@ -57,10 +58,12 @@ void emu_cpu_halted(uint32_t pc) {
     uint64_t now = g_scheduler.cycles_total;
     uint64_t frame = g_cpu_regs.cycles_per_frame ? g_cpu_regs.cycles_per_frame : CLOCK_FLOOR;
     bool close = s_halts.last_halt_at != 0 && now - s_halts.last_halt_at < frame;
-    if (!close) s_halts.loop_start = now;
+    // The clock's start sets the frame counter back: the run begins anew.
+    const uint32_t frames = g_machine.frame.frame_counter;
+    if (!close || frames < s_halts.loop_start) s_halts.loop_start = frames;
     s_halts.last_halt_at = now;
     s_halts.last_pc = pc;
-    if (now - s_halts.loop_start >= HALT_LOOP_FRAMES * frame) s_halts.looping = true;
+    if (frames - s_halts.loop_start + 1 >= HALT_LOOP_FRAMES) s_halts.looping = true;
     // A halt that follows the last within a frame resets without reading
     // files again: a machine that halts over and over costs no more host
     // work per reset than the reset's own emulated time.

@@ -1,8 +1,11 @@
 #include "sound/sound_host.h"
 
+#include <cstdio>
+
 #include "host/audio_mixer.h"
 #include "host/midi_out.h"
 #include "host/wave_voice.h"
+#include "machine/log_lines.h"
 #include "machine/settings.h"
 #include "sound/adpcm.h"
 #include "sound/fm_card.h"
@@ -35,7 +38,16 @@ void sound_host_start(const SoundHostOptions& options) {
     s_options = options;
     if (!g_adpcm_player.device_count) adpcm_probe_wave_out();
     host_time_set_emulated(options.virtual_clock);
-    midi_out_set_port(options.midi_port);
+    // A named port that cannot be opened turns MIDI off (midi_check_devices), said at the start.
+    const std::string why = midi_out_set_port(options.midi_port);
+    if (!why.empty()) {
+        std::string port = options.midi_port;
+        for (char& c : port)
+            if (static_cast<unsigned char>(c) < 0x20 || c == 0x7F) c = '?';
+        const std::string text = "--midi-port " + port + ": cannot be opened (" + why + "); MIDI is off";
+        std::fprintf(stderr, "zolm: %s\n", text.c_str());
+        log_add_line(text);
+    }
     sound_clock_attach();
     mixer_keep_output(!options.wav.empty());
     if (!mixer_open_sink(options.sdl_sink ? MixerSink::Sdl : MixerSink::Null)) mixer_open_sink(MixerSink::Null);

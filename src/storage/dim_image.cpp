@@ -5,8 +5,6 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
 #include <vector>
 
 #include "host/paths.h"
@@ -76,11 +74,51 @@ int panel_convert_dim(std::FILE* in, FdMedia& slot, std::string* why) {
     return 0;
 }
 
-DimWriteBack dim_write_back(const FdMedia& slot) {
-    std::ifstream image_in(slot.path, std::ios::binary);
-    if (!image_in) return DimWriteBack::image_gone;
-    const std::vector<unsigned char> image{std::istreambuf_iterator<char>(image_in), {}};
-    if (image_in.bad()) return DimWriteBack::image_gone;
+namespace {
+
+// Why a file of the write-back could not be had, for a message.
+std::string why_not(int err) {
+    switch (err) {
+    case EISDIR: return "a folder, not a regular file";
+    case EPERM: return "not a regular file";
+    default: return std::strerror(err);
+    }
+}
+
+// The whole of a regular file; false (errno set) when it is none or a read fails.
+bool read_regular(const std::string& path, std::vector<unsigned char>& bytes) {
+    std::FILE* f = fopen_regular(path);
+    if (!f) return false;
+    unsigned char chunk[1 << 16];
+    size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    if (!ok) errno = EIO;
+    return ok;
+}
+
+// The old ".DIM"'s header into header (left as it is when the file is
+// gone); false when name is there but no regular file that reads.
+bool read_old_header(const std::string& name, unsigned char* header) {
+    std::FILE* f = fopen_regular(name);
+    if (!f) return errno == ENOENT;
+    (void)std::fread(header, 1, DIM_HEADER_BYTES, f);
+    const bool ok = !std::ferror(f);
+    std::fclose(f);
+    if (!ok) errno = EIO;
+    return ok;
+}
+
+}  // namespace
+
+DimWriteBack dim_write_back(const FdMedia& slot, std::string* why) {
+    auto fail = [why](DimWriteBack result, const std::string& text) {
+        if (why) *why = text;
+        return result;
+    };
+    std::vector<unsigned char> image;
+    if (!read_regular(slot.path, image)) return fail(DimWriteBack::image_gone, why_not(errno));
 
     const int type = slot.media & FD_MEDIA_DIM_TYPE;
     const size_t track_bytes = DIM_TRACK_BYTES[type];
@@ -88,11 +126,10 @@ DimWriteBack dim_write_back(const FdMedia& slot) {
     size_t needed = converted * track_bytes;
     for (size_t t = 0; t < size_t(DIM_TRACKS); ++t)
         if (slot.written[t]) needed = std::max(needed, t * track_bytes + 1);
-    if (image.size() < needed) return DimWriteBack::image_short;
+    if (image.size() < needed) return fail(DimWriteBack::image_short, "shorter than the disk");
 
     unsigned char header[DIM_HEADER_BYTES] = {};
-    std::ifstream old(slot.name, std::ios::binary);
-    if (old) old.read(reinterpret_cast<char*>(header), DIM_HEADER_BYTES);
+    if (!read_old_header(slot.name, header)) return fail(DimWriteBack::failed, why_not(errno));
     header[0] = static_cast<unsigned char>(type);
     unsigned char* present = header + DIM_TRACK_FLAGS_OFFSET;
     std::vector<unsigned char> data(header, header + DIM_HEADER_BYTES);
@@ -113,5 +150,7 @@ DimWriteBack dim_write_back(const FdMedia& slot) {
         if (present[t]) data.insert(data.end(), track.begin(), track.end());
     }
     std::copy(header, header + DIM_HEADER_BYTES, data.begin());
-    return write_file_whole(slot.name, data.data(), data.size()) ? DimWriteBack::written : DimWriteBack::failed;
+    if (!write_regular_file_whole(slot.name, data.data(), data.size()))
+        return fail(DimWriteBack::failed, why_not(errno));
+    return DimWriteBack::written;
 }

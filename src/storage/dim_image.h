@@ -34,6 +34,8 @@ int panel_convert_dim(std::FILE* in, FdMedia& slot, std::string* why = nullptr);
 // track present when it was, when a disk call wrote it, or when a track of
 // the converted image holds anything but the fill; at most 170 tracks. A
 // temporary image shorter than the converted one or than its written
-// tracks is not written back.
+// tracks is not written back. Only regular files are read or written: the
+// write-back never blocks on a FIFO or writes into a device put in place of
+// either file; why (when given) says what went wrong.
 enum class DimWriteBack { written, image_gone, image_short, failed };
-DimWriteBack dim_write_back(const FdMedia& slot);
+DimWriteBack dim_write_back(const FdMedia& slot, std::string* why = nullptr);

@@ -3,6 +3,7 @@
 #include "storage/disk_iocs.h"
 
 #include <fcntl.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <vector>
@@ -102,6 +103,17 @@ void mark_written(FdMedia& slot, uint64_t offset, uint32_t length, const Geometr
     for (uint64_t t = offset / track_bytes; t <= last; ++t) slot.written.set(size_t(t));
 }
 
+// A floppy write that starts past the image's end: the gap is filled as
+// never written, so no sector in it reads zeros that nothing wrote.
+bool fill_gap_before(const DiskFile& file, uint64_t offset) {
+    struct stat st {};
+    if (::fstat(file.fd(), &st) != 0) return false;
+    const uint64_t end = uint64_t(st.st_size);
+    if (end >= offset) return true;
+    const std::vector<uint8_t> fill(offset - end, DISK_ABSENT_FILL);
+    return disk_write_at(file, fill.data(), fill.size(), end) == fill.size();
+}
+
 // Writes D3 bytes from A1 at offset; false when short or the close failed.
 bool write_image(DiskFile& file, uint64_t offset) {
     const int64_t n = disk_write_from_memory(cpu_a(1), cpu_d(3), file, offset);
@@ -126,6 +138,7 @@ uint32_t disk_iocs_b_write() {
         DiskFile file = disk_open_image(unit, DiskMode::update);
         if (!file) return DISK_REFUSED;
         if (p.s == 0 && disk_confirm_write(int32_t(drive_of_unit())) == 1) return DISK_REFUSED;
+        if (!fill_gap_before(file, offset)) return DISK_REFUSED;
         mark_written(slot_of_unit(), offset, cpu_d(3), p.g);
         if (!write_image(file, offset)) return DISK_REFUSED;
         return floppy_result(p, cpu_d(3), true);

@@ -41,18 +41,20 @@ void tell(const std::string& why) {
 // and the run says where it is.
 void delete_temporary(FdMedia& slot) {
     if (!(slot.media & FD_MEDIA_TEMPORARY)) return;
-    const DimWriteBack back = slot.media & FD_MEDIA_WRITTEN ? dim_write_back(slot) : DimWriteBack::written;
+    std::string why;
+    const DimWriteBack back = slot.media & FD_MEDIA_WRITTEN ? dim_write_back(slot, &why) : DimWriteBack::written;
     switch (back) {
     case DimWriteBack::written: ::unlink(slot.path.c_str()); break;
     case DimWriteBack::image_gone:
-        tell(slot.name + ": not written back, its temporary image is gone; " + slot.name + " is left as it was");
+        tell(slot.name + ": not written back, its temporary image is gone (" + why + "); " + slot.name +
+             " is left as it was");
         break;
     case DimWriteBack::image_short:
         tell(slot.name + ": not written back, its temporary image " + slot.path + " is shorter than the disk; " +
              slot.name + " is left as it was");
         break;
     case DimWriteBack::failed:
-        tell(slot.name + ": could not be written back; the disk's contents are kept in " + slot.path);
+        tell(slot.name + ": could not be written back (" + why + "); the disk's contents are kept in " + slot.path);
         break;
     }
     if (back != DimWriteBack::written) s_write_back_failed = true;

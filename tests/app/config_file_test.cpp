@@ -275,9 +275,14 @@ TEST_F(ConfigFile, OverridesHoldForTheRunOnly) {
         {"speed=1", "no such setting \"speed\""},
         {"END=1", "no such setting \"END\""},
         {"=1", "no such setting \"\""},
-        {"SPEED=8", "SPEED does not take \"8\""},
-        {"FMVOL=0", "FMVOL does not take \"0\""},
-        {"FM=x", "FM does not take \"x\""},
+        {"SPEED=8", "SPEED does not take \"8\" (it takes 0-7)"},
+        {"FMVOL=0", "FMVOL does not take \"0\" (it takes 1-65535)"},
+        {"FM=x", "FM does not take \"x\" (it takes 0-4)"},
+        {"FM=99", "FM does not take \"99\" (it takes 0-4)"},
+        {"FMBETW=-1", "FMBETW does not take \"-1\" (it takes 1-50)"},
+        {"FMPCMBUF=0", "FMPCMBUF does not take \"0\" (it takes 1-16)"},
+        {"FMLATE=-2147483648", "FMLATE does not take \"-2147483648\" (it takes 20-1000)"},
+        {"FDNUM=1.5", "FDNUM does not take \"1.5\" (it takes a whole number)"},
     };
     for (const Bad& b : bad) EXPECT_EQ(cfg_add_override(b.assignment), b.why) << b.assignment;
 

@@ -3,8 +3,10 @@
 #include <cctype>
 #include <sstream>
 
+#include "app/command_line.h"
 #include "app/config_file.h"
 #include "app/headless.h"
+#include "input/keyboard.h"
 #include "storage/windrv_scan.h"
 
 namespace {
@@ -125,6 +127,25 @@ TEST(HeadlessOptions, HelpListsEveryOptionTheParserTakes) {
         EXPECT_FALSE(what.empty()) << line;
     }
     EXPECT_EQ(options, 17);
+}
+
+// --help also lists the system's own arguments, each doing what its line says.
+TEST(HeadlessOptions, HelpListsTheSystemsArguments) {
+    const std::string help = headless_options_help();
+    const size_t system = help.find("\nArguments for the system:\n");
+    ASSERT_NE(system, std::string::npos) << help;
+    for (const char* listed : {"  NAME.xdf ", "  NAME.cfg ", "  -o FILE ", "  -n ", "  -c TEXT... ", ".dim", ".2hd",
+                               ".dup", ".hdm", "NAME.cfg"})
+        EXPECT_NE(help.find(listed, system), std::string::npos) << listed;
+
+    app_parse_command_line({"zolm", "NAME.xdf"});
+    EXPECT_EQ(g_cmdline_image_name, "NAME.xdf");
+    EXPECT_EQ(g_config_file_name, "NAME.cfg");
+    app_parse_command_line({"zolm", "-o", "FILE", "-n", "-c", "TEXT", "more"});
+    EXPECT_EQ(g_config_file_name, "FILE");
+    EXPECT_EQ(g_no_save_config, 1);
+    EXPECT_EQ(g_paste_text, " TEXT more");  // the rest of the line, as typed after "-c"
+    app_parse_command_line({"zolm"});
 }
 
 TEST(HeadlessOptions, FloppyImagesNeedAName) {

@@ -109,3 +109,27 @@ TEST_F(Headless, AddressSpaceThatCannotBeHadIsTold) {
 }
 
 }  // namespace
+
+// A window shot without a window is refused before the machine starts (no
+// ROM here: a machine that started would say "ZOLM initialize 1").
+TEST_F(Headless, WindowShotWithoutAWindowIsRefused) {
+    for (const char* args : {"--headless --window-shot w.png", "--input /dev/null --window-shot w.png"}) {
+        SCOPED_TRACE(args);
+        Outcome r = zolm(args);
+        EXPECT_EQ(r.status, EXIT_USAGE);
+        EXPECT_EQ(r.err, "zolm: --window-shot: there is no window in a headless run\n");
+        EXPECT_FALSE(fs::exists(run_dir() / "w.png"));
+        EXPECT_FALSE(fs::exists(run_dir() / "X68.CFG"));
+    }
+}
+
+// A MIDI port that cannot be opened is said at the start; the run goes on
+// with MIDI off, as without any MIDI back end.
+TEST_F(Headless, MidiPortThatCannotBeOpenedIsTold) {
+    install_rom("demo");
+    install_cgrom();
+    Outcome r = zolm("--headless --virtual-clock --frames 2 --midi-port 999:0");
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_NE(r.err.find("zolm: --midi-port 999:0: cannot be opened ("), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("); MIDI is off\n"), std::string::npos) << r.err;
+}

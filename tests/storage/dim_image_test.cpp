@@ -2,11 +2,15 @@
 // that no temporary image outlives its drive.
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <algorithm>
+#include <chrono>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <future>
 #include <vector>
 
 #include "storage/dim_image.h"
@@ -212,6 +216,39 @@ TEST_F(StorageDimImage, FailedWriteBackKeepsTheTemporary) {
     EXPECT_EQ(g_fd_media[0].name, FD_NO_DISK);
 }
 
+// A ".DIM" replaced by a FIFO or a folder while the machine ran: the
+// write-back neither blocks nor writes into it; it says why and keeps the
+// temporary image, naming it.
+TEST_F(StorageDimImage, DimReplacedByAFifoOrFolderIsNotWrittenBack) {
+    for (const char* what : {"fifo", "folder"}) {
+        SCOPED_TRACE(what);
+        std::string dim = write_dim("s.dim", 0, {}, 0, 0);
+        panel_insert_image(dim, 0);
+        const std::string temp = g_fd_media[0].path;
+        g_fd_media[0].media |= FD_MEDIA_WRITTEN;
+        fs::remove(dim);
+        if (std::string(what) == "fifo") ASSERT_EQ(::mkfifo(dim.c_str(), 0600), 0);
+        else fs::create_directory(dim);
+        testing::internal::CaptureStderr();
+        auto back = std::async(std::launch::async, [] { panel_eject(0); });
+        const bool done = back.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+        if (!done) {
+            // Unblock a reader waiting in open() so the test can end.
+            int fd = ::open(dim.c_str(), O_WRONLY | O_NONBLOCK);
+            if (fd >= 0) ::close(fd);
+        }
+        back.wait();
+        const std::string said = testing::internal::GetCapturedStderr();
+        EXPECT_TRUE(done) << "the write-back blocked";
+        EXPECT_TRUE(fs::exists(temp)) << "the written disk was lost";
+        EXPECT_NE(said.find(dim + ": could not be written back (" + (std::string(what) == "fifo" ? "not" : "a folder")),
+                  std::string::npos)
+            << said;
+        EXPECT_NE(said.find(temp), std::string::npos) << said;
+        fs::remove(temp);
+        fs::remove_all(dim);
+    }
+}
 
 // Past the converted tracks only what a disk call wrote is kept, even a
 // track of nothing but the fill; the holes before it stay absent.

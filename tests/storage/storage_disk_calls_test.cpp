@@ -5,10 +5,12 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <optional>
 #include <vector>
 
@@ -248,6 +250,39 @@ TEST_F(StorageDiskCalls, GuardsOfTheWorkers) {
     cpu_d(3) = 1024;
     EXPECT_EQ(disk_iocs_b_write(), 0u);
     EXPECT_TRUE(g_fd_media[0].media & FD_MEDIA_WRITTEN);
+}
+
+// A write past the end of a converted ".DIM" (here the last sector of track
+// 159 of a type-0 disk of 154 tracks): the sectors before it were never
+// written and read as $E5, and the track goes back into the ".DIM" so.
+TEST_F(StorageDiskCalls, SectorsBeforeAWritePastTheImagesEndAreE5) {
+    const std::string old_tmpdir = std::getenv("TMPDIR") ? std::getenv("TMPDIR") : "";
+    setenv("TMPDIR", root_.c_str(), 1);
+    const fs::path dim = root_ / "p.dim";
+    std::ofstream(dim, std::ios::binary) << std::string(256, '\0');  // type 0, no track present
+    ASSERT_EQ(panel_insert_image(dim.string(), 0), "");
+    if (old_tmpdir.empty()) unsetenv("TMPDIR");
+    else setenv("TMPDIR", old_tmpdir.c_str(), 1);
+    std::memset(g_machine.main_ram + BUF, 0x5A, 1024);
+    cpu_d(1) = 0x9000;
+    cpu_d(2) = 0x034F0108;  // C79 H1 R8
+    cpu_d(3) = 1024;
+    cpu_a(1) = BUF;
+    ASSERT_EQ(disk_iocs_b_write(), 79u);
+    cpu_d(2) = 0x034F0101;  // R1 of the same track
+    cpu_d(3) = 1024;
+    cpu_a(1) = BUF + 1024;
+    ASSERT_EQ(disk_iocs_b_read(), 79u);
+    EXPECT_EQ(g_machine.main_ram[BUF + 1024], 0xE5);
+    EXPECT_EQ(g_machine.main_ram[BUF + 2047], 0xE5);
+
+    panel_eject(0);
+    std::ifstream in(dim, std::ios::binary);
+    const std::vector<uint8_t> back{std::istreambuf_iterator<char>(in), {}};
+    ASSERT_EQ(back.size(), 256u + 8192u) << "track 159 alone";
+    EXPECT_EQ(back[1 + 159], 1);
+    EXPECT_EQ(std::count(back.begin() + 256, back.begin() + 256 + 7 * 1024, 0xE5), 7 * 1024) << "R1-R7";
+    EXPECT_EQ(std::count(back.begin() + 256 + 7 * 1024, back.end(), 0x5A), 1024) << "R8";
 }
 
 // An image that does not open for reading empties its slot (gone, a folder

@@ -16,9 +16,9 @@ LibSettings clamp_settings(int rate, int opm, int adpcm, int betw, int pcmbuf, i
     s.rate = std::clamp(rate, 8000, 192000);
     s.opm = opm != 0;
     s.adpcm = adpcm != 0;
-    s.betw_ms = std::clamp(betw, 1, 50);
-    s.pcmbuf = std::clamp(pcmbuf, 1, 16);
-    s.late_ms = std::clamp(late, 20, 1000);
+    s.betw_ms = std::clamp(betw, BETW_MS_MIN, BETW_MS_MAX);
+    s.pcmbuf = std::clamp(pcmbuf, PCMBUF_MIN, PCMBUF_MAX);
+    s.late_ms = std::clamp(late, LATE_MS_MIN, LATE_MS_MAX);
     s.rev = std::isfinite(rev) ? std::clamp(rev, 0.5, 2.0) : 1.0;
     return s;
 }

@@ -17,6 +17,11 @@ namespace sndlib {
 // Results of X68Sound_Start. (-2, no timer, cannot happen in emulated time.)
 inline constexpr int SNDLIB_OK = 0, SNDLIB_NO_STREAM = -1, SNDLIB_NO_MEMORY = -3;
 
+// The ranges of the start arguments FMBETW (ms), FMPCMBUF and FMLATE (ms).
+inline constexpr int BETW_MS_MIN = 1, BETW_MS_MAX = 50;
+inline constexpr int PCMBUF_MIN = 1, PCMBUF_MAX = 16;
+inline constexpr int LATE_MS_MIN = 20, LATE_MS_MAX = 1000;
+
 // Settings, clamped to these ranges.
 struct LibSettings {
     int rate = 44100;   // output rate
