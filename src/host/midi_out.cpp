@@ -11,13 +11,14 @@ namespace {
 // FluidSynth and the thirty libraries it needs are loaded at the first
 // MIDI output, not at the program's start, which they would slow.
 struct FluidLib {
-#define ZOLM_FLUID_FUNCTIONS(X)                                                                   \
-    X(new_fluid_settings)                                                                         \
-    X(delete_fluid_settings) X(fluid_settings_setint) X(fluid_settings_setnum) X(new_fluid_synth) \
-        X(delete_fluid_synth) X(fluid_synth_sfload) X(fluid_synth_noteoff) X(fluid_synth_noteon)  \
-            X(fluid_synth_key_pressure) X(fluid_synth_cc) X(fluid_synth_program_change)           \
-                X(fluid_synth_channel_pressure) X(fluid_synth_pitch_bend) X(fluid_synth_sysex)    \
-                    X(fluid_synth_system_reset) X(fluid_synth_write_s16)
+// clang-format off
+#define ZOLM_FLUID_FUNCTIONS(X)                                                                              \
+    X(new_fluid_settings) X(delete_fluid_settings) X(fluid_settings_setint) X(fluid_settings_setnum)        \
+    X(new_fluid_synth) X(delete_fluid_synth) X(fluid_synth_sfload) X(fluid_synth_noteoff)                   \
+    X(fluid_synth_noteon) X(fluid_synth_key_pressure) X(fluid_synth_cc) X(fluid_synth_program_change)       \
+    X(fluid_synth_channel_pressure) X(fluid_synth_pitch_bend) X(fluid_synth_sysex)                          \
+    X(fluid_synth_system_reset) X(fluid_synth_write_s16)
+// clang-format on
 #define ZOLM_FLUID_POINTER(name) decltype(&::name) name = nullptr;
     ZOLM_FLUID_FUNCTIONS(ZOLM_FLUID_POINTER)
 #undef ZOLM_FLUID_POINTER
