@@ -1,11 +1,50 @@
 #include "host/midi_out.h"
 
 #include <alsa/asoundlib.h>
+#include <dlfcn.h>
 #include <fluidsynth.h>
 
 #include <filesystem>
 
 namespace {
+
+// FluidSynth and the thirty libraries it needs are loaded at the first
+// MIDI output, not at the program's start, which they would slow.
+struct FluidLib {
+// clang-format off
+#define ZOLM_FLUID_FUNCTIONS(X)                                                                              \
+    X(new_fluid_settings) X(delete_fluid_settings) X(fluid_settings_setint) X(fluid_settings_setnum)        \
+    X(new_fluid_synth) X(delete_fluid_synth) X(fluid_synth_sfload) X(fluid_synth_noteoff)                   \
+    X(fluid_synth_noteon) X(fluid_synth_key_pressure) X(fluid_synth_cc) X(fluid_synth_program_change)       \
+    X(fluid_synth_channel_pressure) X(fluid_synth_pitch_bend) X(fluid_synth_sysex)                          \
+    X(fluid_synth_system_reset) X(fluid_synth_write_s16)
+// clang-format on
+#define ZOLM_FLUID_POINTER(name) decltype(&::name) name = nullptr;
+    ZOLM_FLUID_FUNCTIONS(ZOLM_FLUID_POINTER)
+#undef ZOLM_FLUID_POINTER
+    bool loaded = false;
+};
+
+// The library once loaded stays for the program's life; nullptr when it
+// or one of its functions cannot be had.
+const FluidLib* fluid_lib() {
+    static FluidLib lib = [] {
+        FluidLib l;
+        void* handle = nullptr;
+        for (const char* name : {"libfluidsynth.so.3", "libfluidsynth.so"})
+            if ((handle = dlopen(name, RTLD_NOW | RTLD_LOCAL))) break;
+        if (!handle) return l;
+        bool all = true;
+#define ZOLM_FLUID_LOAD(name)                                          \
+    l.name = reinterpret_cast<decltype(l.name)>(dlsym(handle, #name)); \
+    all = all && l.name;
+        ZOLM_FLUID_FUNCTIONS(ZOLM_FLUID_LOAD)
+#undef ZOLM_FLUID_LOAD
+        l.loaded = all;
+        return l;
+    }();
+    return lib.loaded ? &lib : nullptr;
+}
 
 std::string s_alsa_port;
 bool s_alsa_port_opens;  // the named port opened when it was named
@@ -19,21 +58,22 @@ void quiet_alsa(const char*, int, const char*, int, const char*, ...) {}
 class FluidOut : public MidiOut {
 public:
     bool open(const std::string& soundfont) {
-        settings_ = new_fluid_settings();
+        if (!(fl_ = fluid_lib())) return false;
+        settings_ = fl_->new_fluid_settings();
         if (!settings_) return false;
-        fluid_settings_setnum(settings_, "synth.sample-rate", MIXER_RATE);
-        fluid_settings_setnum(settings_, "synth.gain", FLUID_GAIN);
-        fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
-        fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
-        synth_ = new_fluid_synth(settings_);
-        if (!synth_ || fluid_synth_sfload(synth_, soundfont.c_str(), 1) == FLUID_FAILED) return false;
+        fl_->fluid_settings_setnum(settings_, "synth.sample-rate", MIXER_RATE);
+        fl_->fluid_settings_setnum(settings_, "synth.gain", FLUID_GAIN);
+        fl_->fluid_settings_setint(settings_, "synth.threadsafe-api", 0);
+        fl_->fluid_settings_setint(settings_, "synth.dynamic-sample-loading", 1);
+        synth_ = fl_->new_fluid_synth(settings_);
+        if (!synth_ || fl_->fluid_synth_sfload(synth_, soundfont.c_str(), 1) == FLUID_FAILED) return false;
         stream_ = mixer_open(MIXER_RATE, 2, render, this);
         return stream_ != nullptr;
     }
     ~FluidOut() override {
         if (stream_) mixer_close(stream_);
-        if (synth_) delete_fluid_synth(synth_);
-        if (settings_) delete_fluid_settings(settings_);
+        if (synth_) fl_->delete_fluid_synth(synth_);
+        if (settings_) fl_->delete_fluid_settings(settings_);
     }
     void send(const uint8_t* b, size_t n) override {
         if (!n) return;
@@ -41,18 +81,18 @@ public:
         int ch = b[0] & 15;
         int d1 = n > 1 ? b[1] : 0, d2 = n > 2 ? b[2] : 0;
         switch (b[0] & 0xF0) {
-        case 0x80: fluid_synth_noteoff(synth_, ch, d1); break;
-        case 0x90: fluid_synth_noteon(synth_, ch, d1, d2); break;
-        case 0xA0: fluid_synth_key_pressure(synth_, ch, d1, d2); break;
-        case 0xB0: fluid_synth_cc(synth_, ch, d1, d2); break;
-        case 0xC0: fluid_synth_program_change(synth_, ch, d1); break;
-        case 0xD0: fluid_synth_channel_pressure(synth_, ch, d1); break;
-        case 0xE0: fluid_synth_pitch_bend(synth_, ch, d1 | d2 << 7); break;
+        case 0x80: fl_->fluid_synth_noteoff(synth_, ch, d1); break;
+        case 0x90: fl_->fluid_synth_noteon(synth_, ch, d1, d2); break;
+        case 0xA0: fl_->fluid_synth_key_pressure(synth_, ch, d1, d2); break;
+        case 0xB0: fl_->fluid_synth_cc(synth_, ch, d1, d2); break;
+        case 0xC0: fl_->fluid_synth_program_change(synth_, ch, d1); break;
+        case 0xD0: fl_->fluid_synth_channel_pressure(synth_, ch, d1); break;
+        case 0xE0: fl_->fluid_synth_pitch_bend(synth_, ch, d1 | d2 << 7); break;
         default:
             if (b[0] == 0xF0 && n >= 2)
-                fluid_synth_sysex(synth_, reinterpret_cast<const char*>(b + 1), int(n - (b[n - 1] == 0xF7 ? 2 : 1)),
-                                  nullptr, nullptr, nullptr, 0);
-            else if (b[0] == 0xFF) fluid_synth_system_reset(synth_);
+                fl_->fluid_synth_sysex(synth_, reinterpret_cast<const char*>(b + 1),
+                                       int(n - (b[n - 1] == 0xF7 ? 2 : 1)), nullptr, nullptr, nullptr, 0);
+            else if (b[0] == 0xFF) fl_->fluid_synth_system_reset(synth_);
             break;
         }
     }
@@ -60,8 +100,9 @@ public:
 private:
     static void render(void* user, int16_t* out, uint32_t frames) {
         auto* self = static_cast<FluidOut*>(user);
-        fluid_synth_write_s16(self->synth_, int(frames), out, 0, 2, out, 1, 2);
+        self->fl_->fluid_synth_write_s16(self->synth_, int(frames), out, 0, 2, out, 1, 2);
     }
+    const FluidLib* fl_ = nullptr;
     fluid_settings_t* settings_ = nullptr;
     fluid_synth_t* synth_ = nullptr;
     MixerStream* stream_ = nullptr;

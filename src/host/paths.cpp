@@ -11,7 +11,7 @@
 #include <cstring>
 #include <vector>
 
-#include "host/signals.h"
+#include "host/signal_set.h"
 
 std::string g_start_dir;
 std::string g_exe_dir;

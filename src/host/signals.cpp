@@ -4,6 +4,7 @@
 
 #include "core/boundary.h"
 #include "core/cpu_regs.h"
+#include "host/signal_set.h"
 
 std::atomic<bool> g_signal_ac_plug;
 std::atomic<bool> g_signal_interrupt;
@@ -13,10 +14,6 @@ static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<uint32_t>::i
 
 namespace {
 
-// Whose default action ends the process and that come from outside; the
-// real-time signals are added to these.
-constexpr int AC_PLUG_SIGNALS[] = {SIGTERM,   SIGINT,  SIGHUP,  SIGQUIT, SIGUSR1, SIGUSR2,  SIGALRM,
-                                   SIGVTALRM, SIGPROF, SIGXCPU, SIGPWR,  SIGIO,   SIGSTKFLT};
 // A failing write says why where it is.
 constexpr int IGNORED_SIGNALS[] = {SIGPIPE, SIGXFSZ};
 
@@ -41,12 +38,6 @@ void take_over(int sig, void (*handler)(int)) {
 }
 
 }  // namespace
-
-void host_signals_ac_plug_set(sigset_t* set) {
-    sigemptyset(set);
-    for (int sig : AC_PLUG_SIGNALS) sigaddset(set, sig);
-    for (int sig = SIGRTMIN; sig <= SIGRTMAX; sig++) sigaddset(set, sig);
-}
 
 void host_signals_install() {
     sigset_t set;

@@ -23,8 +23,5 @@ extern std::atomic<bool> g_signal_interrupt;
 // signals are unblocked in the calling thread, so one that came before is
 // taken now.
 void host_signals_install();
-// The AC plug signals, for holding them off around a step that must not be
-// cut short.
-void host_signals_ac_plug_set(sigset_t* set);
 // True once an AC plug signal came.
 bool host_signal_ac_plug_pending();
