@@ -11,7 +11,8 @@ TEST_F(Headless, DisplayWithoutServerEndsWithNoWindow) {
     install_rom("demo");
     install_cgrom();
     // Display 65123 has no socket or port of a server anywhere.
-    Outcome r = zolm("-n </dev/null", "env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:65123 ASAN_OPTIONS=detect_leaks=0 timeout 30");
+    Outcome r = zolm("-n </dev/null",
+                     "env -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER DISPLAY=:65123 ASAN_OPTIONS=detect_leaks=0 timeout 30");
     EXPECT_EQ(r.status, 1) << r.err;
     EXPECT_NE(r.err.find("zolm: no window: "), std::string::npos) << r.err;
     EXPECT_NE(r.err.find("DISPLAY=\":65123\""), std::string::npos) << r.err;

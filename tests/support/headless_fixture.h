@@ -49,8 +49,11 @@ protected:
         root_ = tmpl;
         fs::create_directory(root_ / "bin");
         fs::create_directory(root_ / "run");
-        fs::copy_file(ZOLM_BINARY, root_ / "bin" / "zolm");
-        fs::permissions(root_ / "bin" / "zolm", fs::perms::owner_all);
+        // The program and the machine program it starts.
+        for (const char* name : {"zolm", "zolm-machine"}) {
+            fs::copy_file(fs::path(ZOLM_BINARY).parent_path() / name, root_ / "bin" / name);
+            fs::permissions(root_ / "bin" / name, fs::perms::owner_all);
+        }
     }
     void TearDown() override {
         std::error_code ec;
