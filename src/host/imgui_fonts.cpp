@@ -6,6 +6,8 @@
 #include <cstring>
 #include <iterator>
 #include <list>
+#include <string>
+#include <string_view>
 
 namespace {
 
@@ -45,20 +47,32 @@ const std::string& ui_font_file() {
     return file;
 }
 
-}  // namespace
+// The glyph ranges of base and of the characters of texts, into ranges.
+template <class Texts> void build_ranges(const ImWchar* base, const Texts& texts, ImVector<ImWchar>& ranges) {
+    ImFontGlyphRangesBuilder builder;
+    builder.AddRanges(base);
+    for (std::string_view t : texts) builder.AddText(t.data(), t.data() + t.size());
+    ranges.clear();
+    builder.BuildRanges(&ranges);
+}
 
-bool imgui_load_ui_font(const std::vector<const char*>& texts) {
+// Adds the UI font with the glyphs of ranges (which must outlive the
+// atlas); without the font file ImGui's default font, and false.
+bool add_ui_font(const ImWchar* ranges) {
     ImGuiIO& io = ImGui::GetIO();
     const std::string& file = ui_font_file();
     if (file.empty()) {
         io.Fonts->AddFontDefault();
         return false;
     }
-    ImFontGlyphRangesBuilder builder;
-    builder.AddRanges(io.Fonts->GetGlyphRangesJapanese());
-    for (const char* t : texts) builder.AddText(t);
+    return io.Fonts->AddFontFromFileTTF(file.c_str(), UI_FONT_PIXELS, nullptr, ranges) != nullptr;
+}
+
+}  // namespace
+
+bool imgui_load_ui_font(const std::vector<const char*>& texts) {
     ImVector<ImWchar> ranges;
-    builder.BuildRanges(&ranges);
+    build_ranges(ImGui::GetIO().Fonts->GetGlyphRangesJapanese(), texts, ranges);
     auto same = std::find_if(g_ranges.begin(), g_ranges.end(), [&](const ImVector<ImWchar>& r) {
         return r.Size == ranges.Size && std::memcmp(r.Data, ranges.Data, size_t(ranges.size_in_bytes())) == 0;
     });
@@ -66,20 +80,10 @@ bool imgui_load_ui_font(const std::vector<const char*>& texts) {
         g_ranges.emplace_back().swap(ranges);
         same = std::prev(g_ranges.end());
     }
-    return io.Fonts->AddFontFromFileTTF(file.c_str(), UI_FONT_PIXELS, nullptr, same->Data) != nullptr;
+    return add_ui_font(same->Data);
 }
 
 bool imgui_load_ui_font_for(const std::vector<std::string>& texts, ImVector<ImWchar>& ranges) {
-    ImGuiIO& io = ImGui::GetIO();
-    const std::string& file = ui_font_file();
-    if (file.empty()) {
-        io.Fonts->AddFontDefault();
-        return false;
-    }
-    ImFontGlyphRangesBuilder builder;
-    builder.AddRanges(io.Fonts->GetGlyphRangesDefault());
-    for (const std::string& t : texts) builder.AddText(t.c_str(), t.c_str() + t.size());
-    ranges.clear();
-    builder.BuildRanges(&ranges);
-    return io.Fonts->AddFontFromFileTTF(file.c_str(), UI_FONT_PIXELS, nullptr, ranges.Data) != nullptr;
+    build_ranges(ImGui::GetIO().Fonts->GetGlyphRangesDefault(), texts, ranges);
+    return add_ui_font(ranges.Data);
 }

@@ -25,21 +25,10 @@ cd "$3" || exit 1
 shift 3
 
 readonly RESET_X=56 MENU_Y=10
-readonly WAIT_STEPS=300 # of 0.1 s
+readonly SCRIPT_NAME="window boxes session"
+source "$(dirname "${BASH_SOURCE[0]}")/window_common.sh"
 boxes=0
 
-find_window() { # regex; prints the id of a visible window of that name
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1
-}
-wait_for_window() { # regex; prints its id
-    local i id
-    for ((i = 0; i < WAIT_STEPS; i++)); do
-        id=$(find_window "$1")
-        if [[ -n $id ]]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
 wait_gone() { # regex
     local i
     for ((i = 0; i < WAIT_STEPS; i++)); do
@@ -59,32 +48,11 @@ record_box() { # id
 click_reset() {
     local main
     main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
-    xdotool mousemove --window "$main" "$RESET_X" "$MENU_Y"
-    sleep 0.3
-    xdotool click 1
+    click "$main" "$RESET_X" "$MENU_Y"
 }
 
 printf 'exit\n' | "$zolm" "$@" >out.txt 2>err.txt &
 pid=$!
-fail() {
-    echo "window boxes session: $1" >&2
-    kill -TERM "$pid" 2>/dev/null
-    sleep 1
-    kill -KILL "$pid" 2>/dev/null
-    wait "$pid"
-    exit 1
-}
-wait_end() {
-    local i
-    for ((i = 0; i < WAIT_STEPS; i++)); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && fail "still running"
-    wait "$pid"
-    echo $? >status.txt
-    exit 0
-}
 
 case $mode in
 norom)

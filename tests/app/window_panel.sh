@@ -16,19 +16,10 @@ zolm=$1
 cd "$2" || exit 1
 shift 2
 
-readonly WAIT_STEPS=300 # of 0.1 s
+readonly SCRIPT_NAME="window panel"
+source "$(dirname "${BASH_SOURCE[0]}")/window_common.sh"
 readonly PANEL_X=700 PANEL_Y=600 # where the panel is moved, clear of the other windows
 readonly BLANK_X=470 BLANK_Y=220 # a spot of the panel without a control
-
-wait_for_window() { # regex; prints the window id
-    local i id
-    for ((i = 0; i < WAIT_STEPS; i++)); do
-        id=$(xdotool search --name "$1" 2>/dev/null | head -n 1)
-        if [[ -n $id ]]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
 
 # Sends the window manager's close request to a window.
 close_window() {
@@ -65,12 +56,6 @@ PY
 
 printf 'exit\n' | "$zolm" "$@" >out.txt 2>err.txt &
 pid=$!
-fail() {
-    echo "window panel: $1" >&2
-    kill -TERM "$pid" 2>/dev/null
-    wait "$pid"
-    exit 1
-}
 
 main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
 panel=$(wait_for_window '^X68000') || fail "no panel"
@@ -89,11 +74,4 @@ for ((i = 0; i < WAIT_STEPS; i++)); do
     sleep 0.1
 done
 close_window "$panel" || fail "no close request sent"
-for ((i = 0; i < WAIT_STEPS; i++)); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running after the panel's close box"
-wait "$pid"
-echo $? >status.txt
-exit 0
+wait_end

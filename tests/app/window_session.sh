@@ -23,45 +23,17 @@ shift 2
 # Menu bar items, centres in window coordinates, for the UI font (16 px).
 readonly RESET_X=56 POWER_X=216 MENU_Y=10
 readonly FD0_X=120 FD0_Y=18 # the disk panel's drive 0 button
-readonly WAIT_STEPS=300 # of 0.1 s
-
-wait_for_window() { # regex; prints the window id
-    local i id
-    for ((i = 0; i < WAIT_STEPS; i++)); do
-        id=$(xdotool search --name "$1" 2>/dev/null | head -n 1)
-        if [[ -n $id ]]; then echo "$id"; return 0; fi
-        sleep 0.1
-    done
-    return 1
-}
-
-click() { # window x y
-    xdotool mousemove --window "$1" "$2" "$3"
-    sleep 0.3
-    xdotool click 1
-}
+readonly SCRIPT_NAME="window session"
+source "$(dirname "${BASH_SOURCE[0]}")/window_common.sh"
 
 printf "${ZOLM_INPUT:-exit\\n}" | "$zolm" "$@" >out.txt 2>err.txt &
 pid=$!
-fail() {
-    echo "window session: $1" >&2
-    kill -TERM "$pid" 2>/dev/null
-    wait "$pid"
-    exit 1
-}
 
 main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
 sleep 0.5
 sigterm_and_wait() { # SIGTERM is the AC plug: the program ends as from the menu
     kill -TERM "$pid"
-    for ((i = 0; i < WAIT_STEPS; i++)); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$pid" 2>/dev/null && fail "still running after SIGTERM"
-    wait "$pid"
-    echo $? >status.txt
-    exit 0
+    wait_end
 }
 if [[ ${ZOLM_SESSION:-} == sigterm ]]; then
     for ((i = 0; i < WAIT_STEPS; i++)); do
@@ -84,11 +56,4 @@ if [[ ${ZOLM_SESSION:-} == chooser ]]; then
     sigterm_and_wait
 fi
 click "$main" "$POWER_X" "$MENU_Y"
-for ((i = 0; i < WAIT_STEPS; i++)); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running after power"
-wait "$pid"
-echo $? >status.txt
-exit 0
+wait_end
