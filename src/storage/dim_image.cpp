@@ -3,6 +3,7 @@
 #include <unistd.h>
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <vector>
@@ -85,13 +86,15 @@ std::string why_not(int err) {
     }
 }
 
-// The whole of a regular file; false (errno set) when it is none or a read fails.
-bool read_regular(const std::string& path, std::vector<unsigned char>& bytes) {
+// Up to limit bytes of a regular file; false (errno set) when it is none
+// or a read fails.
+bool read_regular(const std::string& path, std::vector<unsigned char>& bytes, size_t limit) {
     std::FILE* f = fopen_regular(path);
     if (!f) return false;
     unsigned char chunk[1 << 16];
     size_t n;
-    while ((n = std::fread(chunk, 1, sizeof chunk, f)) > 0) bytes.insert(bytes.end(), chunk, chunk + n);
+    while (bytes.size() < limit && (n = std::fread(chunk, 1, std::min(sizeof chunk, limit - bytes.size()), f)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
     const bool ok = !std::ferror(f);
     std::fclose(f);
     if (!ok) errno = EIO;
@@ -101,13 +104,10 @@ bool read_regular(const std::string& path, std::vector<unsigned char>& bytes) {
 // The old ".DIM"'s header into header (left as it is when the file is
 // gone); false when name is there but no regular file that reads.
 bool read_old_header(const std::string& name, unsigned char* header) {
-    std::FILE* f = fopen_regular(name);
-    if (!f) return errno == ENOENT;
-    (void)std::fread(header, 1, DIM_HEADER_BYTES, f);
-    const bool ok = !std::ferror(f);
-    std::fclose(f);
-    if (!ok) errno = EIO;
-    return ok;
+    std::vector<unsigned char> head;
+    if (!read_regular(name, head, DIM_HEADER_BYTES)) return errno == ENOENT;
+    std::copy(head.begin(), head.end(), header);
+    return true;
 }
 
 }  // namespace
@@ -118,7 +118,7 @@ DimWriteBack dim_write_back(const FdMedia& slot, std::string* why) {
         return result;
     };
     std::vector<unsigned char> image;
-    if (!read_regular(slot.path, image)) return fail(DimWriteBack::image_gone, why_not(errno));
+    if (!read_regular(slot.path, image, SIZE_MAX)) return fail(DimWriteBack::image_gone, why_not(errno));
 
     const int type = slot.media & FD_MEDIA_DIM_TYPE;
     const size_t track_bytes = DIM_TRACK_BYTES[type];

@@ -45,7 +45,7 @@ protected:
         ImGui::SetCurrentContext(context_);
     }
     void TearDown() override { ImGui::DestroyContext(context_); }
-    // The layout with a font made for the spec's texts, as a box makes it.
+    // The layout with a font made for the box's own texts, as a box makes it.
     BoxLayout lay_out(const BoxSpec& s, int max_w = SCREEN_W, int max_h = SCREEN_H) {
         ImFontAtlas& atlas = *ImGui::GetIO().Fonts;
         atlas.Clear();
