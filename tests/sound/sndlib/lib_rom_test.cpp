@@ -94,3 +94,20 @@ TEST(SoundLibRom, sound_chains_looping_on_empty_entries_end) {
     EXPECT_EQ(run.result_long(6), 0x61u);  // the error vector
     EXPECT_LT(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 5);
 }
+
+// _ADPCMMOD(0) from an interrupt handler while a long _ADPCMOUT waits to
+// start its next block ends the call: the TRAP returns at the stop, the
+// voice stays idle and silent, and the sound does not start again.
+TEST(SoundLibRom, sound_adpcm_stop_ends_a_long_adpcmout) {
+    SoundRun run = sound_run_rom("sound_adpcm_stop", {"FM=4", "FMPCM8=1"}, 120);
+    ASSERT_TRUE(run.finished());
+    const uint32_t called = run.result_long(0), stopped = run.result_long(1), returned = run.result_long(2);
+    EXPECT_EQ(stopped, called + 10);
+    EXPECT_LE(returned - stopped, 1u);
+    EXPECT_EQ(run.result_long(3), 0u);
+    EXPECT_EQ(run.result_long(4), 0u);
+    const auto& s = run.wav.samples;
+    EXPECT_GT(tone_rms(s, 2, at((called + 2) * FRAME_S), at(6 * FRAME_S)), 50) << "the sound played until the stop";
+    size_t quiet_from = at((stopped + 2) * FRAME_S);
+    EXPECT_LT(tone_rms(s, 2, quiet_from, s.size() / 2 - quiet_from), 5) << "the sound started again";
+}
