@@ -201,7 +201,7 @@ TEST_F(HeadlessSignal, FramesEndWhenTheDisplayEndEqualsTheTotal) {
     fs::remove(run_dir() / "sram.ram");
     pid = start(tmp, none, {});
     ASSERT_GT(pid, 0);
-    usleep(1000 * 1000);
+    usleep(2000 * 1000);  // the guest has long written R04 and R07
     kill(pid, SIGTERM);
     status = wait_end(pid);
     ASSERT_NE(status, -1) << "SIGTERM did not end the run: " << file_text(root_ / "err");
