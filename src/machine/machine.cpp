@@ -15,6 +15,7 @@
 #include "machine/rtc.h"
 #include "machine/scheduler.h"
 #include "machine/settings.h"
+#include "storage/drive_slots.h"
 #include "video/crtc.h"
 #include "video/palette.h"
 #include "video/sprite.h"
@@ -101,14 +102,17 @@ static void frame_start(uint32_t lines) {
     uint32_t r7 = crtc_reg(CRTC_V_DISP_END), r9 = crtc_reg(CRTC_RASTER_INT);
     sched_set_event(EV_VSYNC_END, line_time(r5 >= 1 && r5 <= lines ? r5 : 5, lines));
     sched_set_event(EV_VDISP_START, line_time(r6 >= 1 && r6 <= lines ? r6 : 40, lines));
+    // The display end ends the slice: one at or past the total would fall
+    // with the next frame start, which moves it on, and the frame never ends.
     uint32_t end = r7 != 0 ? r7 : 552;
-    if (end > lines) end = lines - 8;
+    if (end >= lines) end = lines - 8;
     sched_set_event(EV_VDISP_END, line_time(end, lines));
     int64_t raster =
         r9 != 0 ? line_time(r9, lines) : (int64_t(crtc_reg(CRTC_V_TOTAL)) - 1) * g_cpu_regs.cycles_per_frame / lines;
     sched_set_event(EV_MFP_RASTER, raster);
     emu_set_raster_line(0);
     emu_latch_video_state();
+    panel_tick_leds();
 }
 
 // The sprite resolution and the video controller take effect at the display

@@ -1,6 +1,7 @@
 #include "sound/adpcm_iocs.h"
 
 #include "core/boundary.h"
+#include "core/cpu_regs.h"
 #include "machine/device.h"
 #include "sound/adpcm.h"
 #include "sound/fm_card.h"
@@ -69,6 +70,19 @@ void start_block(bool more, uint32_t mode, uint32_t length, uint32_t address) {
     start_voice();
 }
 
+AdpcmIocsTrap current_trap() { return {g_cpu_regs.op_addr, cpu_sp()}; }
+
+// The blocks still to start are given up; the TRAP that would start them
+// is told so at its re-run.
+void give_up_blocks() {
+    AdpcmIocsOut& out = g_adpcm.iocs.out;
+    if (out.pending) {
+        out.stopped = 1;
+        out.stopped_trap = out.trap;
+    }
+    out.pending = 0;
+}
+
 void start_chain(uint8_t state, uint8_t ocr, uint32_t table) {
     g_adpcm.iocs.state = state;
     g_sndlib.X68Sound_DmaPoke(DMA_OCR, ocr);
@@ -85,9 +99,20 @@ void adpcm_iocs_reset() { device_clear(g_adpcm.iocs); }
 void adpcm_iocs_out(uint32_t address, uint32_t mode, uint32_t length) {
     if (!g_sound_models.library_started) return;
     AdpcmIocsOut& out = g_adpcm.iocs.out;
+    const AdpcmIocsTrap trap = current_trap();
+    // The re-run of a call that was stopped between its blocks ends it.
+    if (out.stopped && out.stopped_trap == trap) {
+        out.stopped = 0;
+        return;
+    }
     if (!out.pending) {
         if (length == 0 || busy()) return;
-        out = {1, address, mode, length, 0};
+        out.pending = 1;
+        out.address = address;
+        out.mode = mode;
+        out.length = length;
+        out.done = 0;
+        out.trap = trap;
     } else if (busy()) {
         return;
     }
@@ -122,7 +147,7 @@ void adpcm_iocs_mode(uint32_t mode) {
     switch (mode) {
     case 0:
         g_adpcm.iocs.state = ADPCM_IOCS_IDLE;
-        g_adpcm.iocs.out.pending = 0;
+        give_up_blocks();
         outputs_off_and_stop();
         g_sndlib.X68Sound_DmaPoke(DMA_CCR, CCR_ABORT);
         break;
@@ -136,7 +161,7 @@ void adpcm_iocs_transfer_ended(bool error) {
     if (g_adpcm.iocs.state == ADPCM_IOCS_IDLE) return;
     if (error) {
         g_adpcm.iocs.dma_error = uint8_t(g_sndlib.X68Sound_DmaPeek(DMA_CER));
-        g_adpcm.iocs.out.pending = 0;
+        give_up_blocks();
         outputs_off_and_stop();
     } else if (!(g_adpcm.iocs.state & ADPCM_IOCS_MORE)) {
         outputs_off_and_stop();

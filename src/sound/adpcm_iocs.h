@@ -6,10 +6,22 @@
 
 #include <cstdint>
 
+// A TRAP #15 instruction as it runs: its address and the stack pointer.
+// Its re-runs are the same pair; a call from an interrupt handler is not.
+struct AdpcmIocsTrap {
+    uint32_t pc, sp;
+    bool operator==(const AdpcmIocsTrap&) const = default;
+};
+
 // An _ADPCMOUT still starting its blocks: the next block's offset.
 struct AdpcmIocsOut {
     uint32_t pending;  // 1 while blocks remain
     uint32_t address, mode, length, done;
+    AdpcmIocsTrap trap;  // the TRAP whose re-runs start the blocks
+    // 1 once _ADPCMMOD(0) or a failed transfer ended a call before its
+    // last block: stopped_trap's re-run then returns and starts nothing.
+    uint32_t stopped;
+    AdpcmIocsTrap stopped_trap;
 };
 
 // The calls' state, part of the ADPCM record (g_adpcm.iocs, sound/adpcm.h).

@@ -11,6 +11,7 @@
 
 #include <cstring>
 #include <functional>
+#include <string>
 #include <vector>
 
 #include "app/headless.h"
@@ -50,11 +51,15 @@ protected:
     // Starts zolm headless on game.dim, waits until the guest's sector is in
     // the temporary image, runs meanwhile, sends sig and answers the wait
     // status (-1: the program did not end within 30 s and was killed).
-    // Starts zolm headless on game.dim with TMPDIR tmp; its signals are
-    // those in blocked held off from the start.
-    pid_t start(const fs::path& tmp, const sigset_t& blocked) {
+    // Starts zolm headless on game.dim (or with args) with TMPDIR tmp; its
+    // signals are those in blocked held off from the start.
+    pid_t start(const fs::path& tmp, const sigset_t& blocked,
+                const std::vector<std::string>& args = {"--fd0", "game.dim"}) {
         const std::string bin = (root_ / "bin" / "zolm").string(), dir = run_dir().string();
         const std::string err = (root_ / "err").string(), tmpdir = tmp.string();
+        std::vector<char*> argv{const_cast<char*>(bin.c_str()), const_cast<char*>("--headless")};
+        for (const std::string& a : args) argv.push_back(const_cast<char*>(a.c_str()));
+        argv.push_back(nullptr);
         sigset_t all, old;
         sigfillset(&all);
         pthread_sigmask(SIG_BLOCK, &all, &old);  // none comes between the fork and the exec
@@ -66,7 +71,7 @@ protected:
             dup2(fd, 1);
             dup2(fd, 2);
             setenv("TMPDIR", tmpdir.c_str(), 1);
-            execl(bin.c_str(), bin.c_str(), "--headless", "--fd0", "game.dim", (char*)nullptr);
+            execv(bin.c_str(), argv.data());
             _exit(127);
         }
         pthread_sigmask(SIG_SETMASK, &old, nullptr);
@@ -175,6 +180,37 @@ TEST_F(HeadlessSignal, PipeAndFileSizeSignalsAreIgnored) {
     ASSERT_TRUE(why.empty()) << why << "\n" << file_text(root_ / "err");
     EXPECT_TRUE(survived) << "SIGPIPE or SIGXFSZ ended the run";
     expect_everything_saved(status, dim, tmp);
+}
+
+// A guest whose display end equals its vertical total still has its frames
+// end: the frame limit is reached, and a signal ends the run in order.
+TEST_F(HeadlessSignal, FramesEndWhenTheDisplayEndEqualsTheTotal) {
+    install_rom("display_end_at_total");
+    install_cgrom();
+    const fs::path tmp = root_ / "tmp";
+    fs::create_directory(tmp);
+    sigset_t none;
+    sigemptyset(&none);
+    pid_t pid = start(tmp, none, {"--frames", "100"});
+    ASSERT_GT(pid, 0);
+    int status = wait_end(pid);
+    ASSERT_NE(status, -1) << "the frame limit was never reached: " << file_text(root_ / "err");
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << file_text(root_ / "err");
+
+    fs::remove(run_dir() / "X68.CFG");
+    fs::remove(run_dir() / "sram.ram");
+    pid = start(tmp, none, {});
+    ASSERT_GT(pid, 0);
+    usleep(2000 * 1000);  // the guest has long written R04 and R07
+    kill(pid, SIGTERM);
+    status = wait_end(pid);
+    ASSERT_NE(status, -1) << "SIGTERM did not end the run: " << file_text(root_ / "err");
+    ASSERT_TRUE(WIFEXITED(status)) << file_text(root_ / "err");
+    EXPECT_EQ(WEXITSTATUS(status), 0) << file_text(root_ / "err");
+    EXPECT_TRUE(file_text(run_dir() / "X68.CFG").ends_with("\nEND:\n"));
+    std::vector<uint8_t> sram = file_bytes(run_dir() / "sram.ram");
+    ASSERT_EQ(sram.size(), 0x4000u);
+    EXPECT_EQ(sram[0x100], 0x5A);
 }
 
 // A signal that comes while zolm starts, before any handler of its own

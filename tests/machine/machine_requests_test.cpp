@@ -7,6 +7,7 @@
 #include "machine/mfp.h"
 #include "machine/scheduler.h"
 #include "machine/settings.h"
+#include "storage/drive_slots.h"
 #include "support/flat_bus.h"
 #include "video/crtc.h"
 
@@ -58,6 +59,17 @@ TEST_F(MachineRequests, FrameStartSchedulesTheFramesEvents) {
     }
 }
 
+// The frame start counts the floppy LEDs' ticks down, one a frame.
+TEST_F(MachineRequests, FrameStartTicksTheDriveLeds) {
+    g_fd_media[0].tick = 2;
+    g_fd_media[1].tick = 0;
+    dispatch(REQ_FRAME_START);
+    EXPECT_EQ(g_fd_media[0].tick, 1);
+    EXPECT_EQ(g_fd_media[1].tick, 0);
+    dispatch(REQ_FRAME_START);
+    EXPECT_EQ(g_fd_media[0].tick, 0);
+}
+
 TEST_F(MachineRequests, DisplayEndEndsTheSliceAndLeavesRequest6) {
     g_crtc.regs[CRTC_V_TOTAL] = 568;
     g_crtc.regs[CRTC_V_DISP_START] = 40;
@@ -67,6 +79,59 @@ TEST_F(MachineRequests, DisplayEndEndsTheSliceAndLeavesRequest6) {
     EXPECT_EQ(g_machine.requests.event_request, uint32_t(REQ_END_SLICE));
     EXPECT_EQ(g_mfp.regs[MFP_GPIP] & 0x10, 0);
     EXPECT_EQ(g_machine.frame.raster_line, 511u);
+}
+
+// Whatever a guest writes to R04-R07, the display end comes in every frame
+// and ends its slice: a guest looping on "bra.s *" gets slice after slice.
+TEST_F(MachineRequests, EveryFrameEndsItsSliceWhateverTheVerticalRegistersHold) {
+    struct Case {
+        uint16_t r4, r5, r6, r7;
+    };
+    // Each register 0, 1, at the total, past it and 1023; the others as
+    // the IPL ROM sets them (568 lines, 6, 40, 552).
+    // clang-format off
+    const Case cases[] = {
+        {0, 6, 40, 552},   {1, 6, 40, 552},   {552, 6, 40, 552},   {500, 6, 40, 552},   {1023, 6, 40, 552},
+        {568, 0, 40, 552}, {568, 1, 40, 552}, {568, 568, 40, 552}, {568, 600, 40, 552}, {568, 1023, 40, 552},
+        {568, 6, 0, 552},  {568, 6, 1, 552},  {568, 6, 568, 552},  {568, 6, 600, 552},  {568, 6, 1023, 552},
+        {568, 6, 40, 0},   {568, 6, 40, 1},   {568, 6, 40, 568},   {568, 6, 40, 600},   {568, 6, 40, 1023},
+        // An end equal to the total, also where R04 of 64 or less counts as 567.
+        {600, 6, 40, 600}, {40, 6, 40, 567}, {700, 6, 40, 700}, {1023, 6, 40, 1023}, {1023, 1023, 1023, 1023},
+    };
+    // clang-format on
+    const uint64_t cpf = 181818;
+    machine_power_on();
+    g_mfp.regs[MFP_IERB] = 0;
+    for (const Case& c : cases) {
+        SCOPED_TRACE(testing::Message() << "R04-R07 " << c.r4 << " " << c.r5 << " " << c.r6 << " " << c.r7);
+        flat_write_word(0x1000, 0x60FE);  // bra.s *
+        cpu_test_reset(0x1000);
+        emu_clear_requests();
+        sched_power_on();
+        g_crtc.regs[CRTC_V_TOTAL] = c.r4;
+        g_crtc.regs[CRTC_V_SYNC_END] = c.r5;
+        g_crtc.regs[CRTC_V_DISP_START] = c.r6;
+        g_crtc.regs[CRTC_V_DISP_END] = c.r7;
+        const uint32_t frames = g_machine.frame.frame_counter;
+        emu_post_request(REQ_FRAME_START);
+        // Three frames' slices, each within a frame of the last (give or
+        // take one instruction's 10 cycles); at most four frames of cycles
+        // are run.
+        auto now = [] { return g_scheduler.cycles_total + g_cpu_regs.cycles; };
+        int ends = 0;
+        uint64_t last_end = 0, longest = 0;
+        while (ends < 3 && now() < 4 * cpf) {
+            cpu_test_step();
+            if (emu_pending_request() != REQ_END_SLICE) continue;
+            emu_take_request();
+            ends++;
+            if (ends > 1 && now() - last_end > longest) longest = now() - last_end;
+            last_end = now();
+        }
+        EXPECT_EQ(ends, 3);
+        EXPECT_LE(longest, cpf + 10);
+        EXPECT_EQ(g_machine.frame.frame_counter - frames, 3u);
+    }
 }
 
 TEST_F(MachineRequests, ASecondPostWaitsForTheFirst) {

@@ -94,3 +94,31 @@ TEST(SoundLibRom, sound_chains_looping_on_empty_entries_end) {
     EXPECT_EQ(run.result_long(6), 0x61u);  // the error vector
     EXPECT_LT(tone_rms(run.wav.samples, 2, 0, run.wav.samples.size() / 2), 5);
 }
+
+// _ADPCMMOD(0) from an interrupt handler while a long _ADPCMOUT waits to
+// start its next block ends the call: the TRAP returns at the stop and the
+// sound does not start again. A sound the handler plays after the stop is
+// its own call, and plays.
+TEST(SoundLibRom, sound_adpcm_stop_ends_a_long_adpcmout) {
+    SoundRun run = sound_run_rom("sound_adpcm_stop", {"FM=4", "FMPCM8=1"}, 300);
+    ASSERT_TRUE(run.finished());
+    const auto& s = run.wav.samples;
+    auto loud = [&](double from, double frames) { return tone_rms(s, 2, at(from * FRAME_S), at(frames * FRAME_S)); };
+    for (int call : {0, 1}) {
+        SCOPED_TRACE(call ? "the handler plays after the stop" : "the handler only stops");
+        const uint32_t called = run.result_long(5 * call), stopped = run.result_long(5 * call + 1);
+        EXPECT_EQ(stopped, called + 10);
+        EXPECT_LE(run.result_long(5 * call + 2) - stopped, 1u) << "the call returned at the stop";
+        EXPECT_EQ(run.result_long(5 * call + 3), call ? ADPCM_IOCS_BLOCK : 0u);
+        EXPECT_GT(loud(called + 2, 6), 50) << "the long sound played until the stop";
+    }
+    // Silence from the first stop to the second call: nothing started again.
+    EXPECT_EQ(run.result_long(4), 0u);
+    EXPECT_LT(loud(run.result_long(1) + 2, run.result_long(5) - run.result_long(1) - 2), 5);
+    // The handler's 55 frames, then silence to the end.
+    const uint32_t second_stop = run.result_long(6), ended = run.result_long(9);
+    EXPECT_NEAR(double(ended - second_stop), 2 * 7816 / 15625.0 / FRAME_S, 1.0);
+    EXPECT_EQ(run.result_long(10), 0u);
+    EXPECT_GT(loud(second_stop + 5, 40), 50);
+    EXPECT_LT(loud(ended + 2, 15), 5);
+}
