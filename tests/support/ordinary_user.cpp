@@ -16,8 +16,6 @@ constexpr int CHILD_FAILED = 1, CHILD_NO_USER = 2;
 
 }  // namespace
 
-uid_t ordinary_uid() { return ::geteuid() == 0 ? NOBODY : ::geteuid(); }
-
 void give_to_ordinary_user(const std::filesystem::path& path) {
     if (::geteuid() != 0) return;
     EXPECT_EQ(::lchown(path.c_str(), NOBODY, NOBODY), 0) << path;
@@ -28,8 +26,10 @@ bool as_ordinary_user(const std::function<void()>& body) {
     const pid_t pid = ::fork();
     if (pid < 0) return false;
     if (pid == 0) {
-        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(NOBODY) != 0 || ::setuid(NOBODY) != 0))
+        if (::geteuid() == 0 && (::setgroups(0, nullptr) != 0 || ::setgid(NOBODY) != 0 || ::setuid(NOBODY) != 0)) {
+            std::perror("as_ordinary_user: cannot become user 65534");
             ::_exit(CHILD_NO_USER);
+        }
         body();
         std::fflush(nullptr);
         ::_exit(::testing::Test::HasFailure() ? CHILD_FAILED : 0);
