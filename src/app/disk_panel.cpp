@@ -110,6 +110,9 @@ void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_onl
             focus_main(panel);
             return;
         }
+        // A disk put in write-protected is told as a refusal is.
+        panel.refusal = panel_take_insert_notice();
+        if (!panel.refusal.empty()) panel.refusal_caption = drive_title(drive);
     }
     if (read_only) slot.flags |= FD_FLAG_WRITE_PROTECT;
     panel_take_notice(panel);

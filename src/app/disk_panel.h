@@ -35,7 +35,8 @@ struct DiskPanel {
     std::function<void()> on_power;
     // Gives the keyboard focus back to the main window; empty: nothing.
     std::function<void()> focus_main;
-    // Why the chosen image was refused, told after the frame (panel_tell_refusal).
+    // Why the chosen image was refused or went in write-protected, told
+    // after the frame (panel_tell_refusal).
     std::string refusal, refusal_caption;
     // Takes the devices' notice (panel_take_notice): set by panel_attach_slots.
     bool attached = false;
@@ -55,7 +56,8 @@ void panel_set_title(DiskPanel& panel, std::string title);
 void panel_choose_image(DiskPanel& panel, int drive);
 // Applies the chooser's answer for its drive: the same file again only sets
 // the write protection; another is inserted. One that cannot be changes
-// nothing, and panel.refusal says why.
+// nothing, and panel.refusal says why; one put in write-protected says so
+// there too.
 void panel_apply_choice(DiskPanel& panel, const std::string& path, bool read_only);
 // Shows a refusal in a message box and forgets it (outside any frame: the
 // box runs a loop of its own).

@@ -206,6 +206,34 @@ bool write_regular_file_whole(const std::string& path, const void* data, size_t 
     return write_whole(path, data, size, false);
 }
 
+bool regular_file_replaceable(const std::string& path) {
+    std::string target = resolve_links(path);
+    if (target.empty()) return false;
+    struct stat file {};
+    if (stat(target.c_str(), &file) != 0) return false;
+    if (!S_ISREG(file.st_mode)) {
+        errno = S_ISDIR(file.st_mode) ? EISDIR : EPERM;
+        return false;
+    }
+    std::string folder = parent_of(target);
+    std::string tmp = temp_name_beside(target, folder);
+    {
+        SignalsHeld held;
+        int fd = mkstemp(tmp.data());
+        if (fd < 0) return false;
+        close(fd);
+        if (unlink(tmp.c_str()) != 0) return false;
+    }
+    struct stat dir {};
+    if (stat(folder.empty() ? "." : folder.c_str(), &dir) != 0) return false;
+    const uid_t me = geteuid();
+    if ((dir.st_mode & S_ISVTX) && me != 0 && me != file.st_uid && me != dir.st_uid) {
+        errno = EPERM;
+        return false;
+    }
+    return true;
+}
+
 std::string write_error_text(int err) {
     switch (err) {
     case ENXIO: return "a FIFO that nothing reads";

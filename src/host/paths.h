@@ -40,6 +40,13 @@ bool write_file_whole(const std::string& path, const void* data, size_t size);
 // opened, so nothing blocks and nothing is written into a FIFO or device.
 bool write_regular_file_whole(const std::string& path, const void* data, size_t size);
 
+// Whether write_regular_file_whole could replace path now, tried as it
+// writes: a temporary file is made beside the file path leads to and
+// removed again, and the folder must let that file be renamed over (a
+// sticky folder lets only root and the owners of the file or the folder).
+// False (errno set) when not.
+bool regular_file_replaceable(const std::string& path);
+
 // Why a write failed, for a message: errno as write_file_whole sets it.
 std::string write_error_text(int err);
 

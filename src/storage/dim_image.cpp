@@ -86,28 +86,52 @@ std::string why_not(int err) {
     }
 }
 
+// Up to limit more bytes of f onto bytes; false (errno EIO) when a read fails.
+bool read_on(std::FILE* f, std::vector<unsigned char>& bytes, size_t limit) {
+    unsigned char chunk[1 << 16];
+    size_t n;
+    while (bytes.size() < limit && (n = std::fread(chunk, 1, std::min(sizeof chunk, limit - bytes.size()), f)) > 0)
+        bytes.insert(bytes.end(), chunk, chunk + n);
+    if (!std::ferror(f)) return true;
+    errno = EIO;
+    return false;
+}
+
 // Up to limit bytes of a regular file; false (errno set) when it is none
 // or a read fails.
 bool read_regular(const std::string& path, std::vector<unsigned char>& bytes, size_t limit) {
     std::FILE* f = fopen_regular(path);
     if (!f) return false;
-    unsigned char chunk[1 << 16];
-    size_t n;
-    while (bytes.size() < limit && (n = std::fread(chunk, 1, std::min(sizeof chunk, limit - bytes.size()), f)) > 0)
-        bytes.insert(bytes.end(), chunk, chunk + n);
-    const bool ok = !std::ferror(f);
+    const bool ok = read_on(f, bytes, limit);
     std::fclose(f);
-    if (!ok) errno = EIO;
     return ok;
 }
 
+// Where the track data of a ".DIM" with this header ends: after the
+// present tracks of its type; 0 for a header of no type.
+size_t dim_data_end(const unsigned char* header) {
+    const int type = header[0];
+    if (type >= DIM_TYPES) return 0;
+    const unsigned char* present = header + DIM_TRACK_FLAGS_OFFSET;
+    const auto tracks = size_t(std::count_if(present, present + DIM_TRACKS, [](unsigned char f) { return f != 0; }));
+    return DIM_HEADER_BYTES + tracks * DIM_TRACK_BYTES[type];
+}
+
 // The old ".DIM"'s header into header (left as it is when the file is
-// gone); false when name is there but no regular file that reads.
-bool read_old_header(const std::string& name, unsigned char* header) {
+// gone) and the bytes it holds after its last track into tail; false when
+// name is there but no regular file that reads.
+bool read_old_dim(const std::string& name, unsigned char* header, std::vector<unsigned char>& tail) {
+    std::FILE* f = fopen_regular(name);
+    if (!f) return errno == ENOENT;
     std::vector<unsigned char> head;
-    if (!read_regular(name, head, DIM_HEADER_BYTES)) return errno == ENOENT;
+    bool ok = read_on(f, head, DIM_HEADER_BYTES);
     std::copy(head.begin(), head.end(), header);
-    return true;
+    const size_t end = head.size() == DIM_HEADER_BYTES ? dim_data_end(header) : 0;
+    if (ok && end != 0 && ::fseeko(f, off_t(end), SEEK_SET) == 0) ok = read_on(f, tail, SIZE_MAX);
+    const int err = errno;
+    std::fclose(f);
+    errno = err;
+    return ok;
 }
 
 }  // namespace
@@ -129,7 +153,8 @@ DimWriteBack dim_write_back(const FdMedia& slot, std::string* why) {
     if (image.size() < needed) return fail(DimWriteBack::image_short, "shorter than the disk");
 
     unsigned char header[DIM_HEADER_BYTES] = {};
-    if (!read_old_header(slot.name, header)) return fail(DimWriteBack::failed, why_not(errno));
+    std::vector<unsigned char> tail;
+    if (!read_old_dim(slot.name, header, tail)) return fail(DimWriteBack::failed, why_not(errno));
     header[0] = static_cast<unsigned char>(type);
     unsigned char* present = header + DIM_TRACK_FLAGS_OFFSET;
     std::vector<unsigned char> data(header, header + DIM_HEADER_BYTES);
@@ -150,6 +175,7 @@ DimWriteBack dim_write_back(const FdMedia& slot, std::string* why) {
         if (present[t]) data.insert(data.end(), track.begin(), track.end());
     }
     std::copy(header, header + DIM_HEADER_BYTES, data.begin());
+    data.insert(data.end(), tail.begin(), tail.end());
     if (!write_regular_file_whole(slot.name, data.data(), data.size()))
         return fail(DimWriteBack::failed, why_not(errno));
     return DimWriteBack::written;

@@ -30,7 +30,8 @@ std::string dim_temp_folder();
 int panel_convert_dim(std::FILE* in, FdMedia& slot, std::string* why = nullptr);
 
 // Writes the temporary image of slot back as the ".DIM" file slot.name,
-// whole or not at all: the old header's type and bytes 171-255 kept; a
+// whole or not at all: the old header's type and bytes 171-255 kept, and
+// whatever the old file holds after its last track kept after the new; a
 // track present when it was, when a disk call wrote it, or when a track of
 // the converted image holds anything but the fill; at most 170 tracks. A
 // temporary image shorter than the converted one or than its written

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <utility>
 
 #include "host/paths.h"
 #include "machine/log_lines.h"
@@ -21,6 +22,7 @@ FdMedia g_hd_media;
 namespace {
 
 bool s_write_back_failed;
+std::string s_insert_notice;  // what the last insertion said, until taken
 
 bool valid_drive(int drive) { return drive >= 0 && drive < FD_DRIVES; }
 
@@ -96,9 +98,20 @@ std::string not_an_image(const std::string& name) {
 
 namespace {
 
+// Why a write-back could not replace the ".DIM" name, empty when it could:
+// the file itself must take writes, and its folder a new file in its place.
+std::string write_back_refusal(const std::string& name) {
+    if (!disk_open_regular(name, DiskMode::update))
+        return std::string("the file cannot be written: ") + std::strerror(errno);
+    if (!regular_file_replaceable(name))
+        return std::string("its folder takes no new file in its place: ") + std::strerror(errno);
+    return {};
+}
+
 // The slot file_name makes, before anything is ejected: opened, and a ".DIM"
-// converted into its temporary image. Answers why it cannot be made.
-std::string prepare_slot(const std::string& name, FdMedia& made) {
+// converted into its temporary image, read-only when it could not be
+// written back (protect says why). Answers why it cannot be made.
+std::string prepare_slot(const std::string& name, FdMedia& made, std::string& protect) {
     std::string why = not_an_image(name);
     std::FILE* file = why.empty() ? fopen_regular(name) : nullptr;
     if (!file) return why.empty() ? std::strerror(errno) : why;
@@ -111,14 +124,16 @@ std::string prepare_slot(const std::string& name, FdMedia& made) {
             return why;
         }
         // What cannot go back into the ".DIM" is refused like a write to a read-only image.
-        if (!disk_open_regular(name, DiskMode::update)) made.media |= FD_MEDIA_READ_ONLY;
+        protect = write_back_refusal(name);
+        if (!protect.empty()) made.media |= FD_MEDIA_READ_ONLY;
     }
     std::fclose(file);
     return {};
 }
 
-// The drive ejected, then holding what prepare_slot made.
-void put_in(int drive, const FdMedia& made) {
+// The drive ejected, then holding what prepare_slot made; a read-only
+// ".DIM" is said.
+void put_in(int drive, const FdMedia& made, const std::string& protect) {
     panel_eject(drive);
     FdMedia& slot = g_fd_media[drive];
     slot.name = made.name;
@@ -128,6 +143,11 @@ void put_in(int drive, const FdMedia& made) {
     slot.state = FD_STATE_INSERTED;
     slot.inserted = 1;
     notify_panel(drive);
+    if (protect.empty()) return;
+    const std::string text = made.name + ": put in drive " + std::to_string(drive) +
+                             " write-protected: it cannot be written back (" + protect + ")";
+    tell(text);
+    s_insert_notice = text;
 }
 
 // The drive holds a converted image of the same file: its written tracks
@@ -142,15 +162,17 @@ bool holds_converted(int drive, const std::string& name) {
 
 std::string panel_insert_image(std::string_view file_name, int drive) {
     if (file_name.empty() || !valid_drive(drive)) return {};
+    s_insert_notice.clear();
     const std::string name(file_name);
     if (holds_converted(drive, name)) panel_eject(drive);
     FdMedia made{};
-    std::string why = prepare_slot(name, made);
+    std::string protect;
+    std::string why = prepare_slot(name, made, protect);
     if (!why.empty()) {
         panel_eject(drive);
         return why;
     }
-    put_in(drive, made);
+    put_in(drive, made, protect);
     return {};
 }
 
@@ -158,12 +180,14 @@ std::string panel_replace_image(std::string_view file_name, int drive) {
     if (!valid_drive(drive)) return {};
     const std::string name(file_name);
     if (name.empty()) return "no file named";
+    s_insert_notice.clear();
     FdMedia made{};
+    std::string protect;
     const bool same_file = holds_converted(drive, name);
-    std::string why = same_file ? not_an_image(name) : prepare_slot(name, made);
+    std::string why = same_file ? not_an_image(name) : prepare_slot(name, made, protect);
     if (!why.empty()) return why;
     if (same_file) return panel_insert_image(name, drive);  // written back first, then converted again
-    put_in(drive, made);
+    put_in(drive, made, protect);
     return {};
 }
 
@@ -210,3 +234,5 @@ void panel_close_media() {
 }
 
 bool panel_write_back_failed() { return s_write_back_failed; }
+
+std::string panel_take_insert_notice() { return std::exchange(s_insert_notice, {}); }

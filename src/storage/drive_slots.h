@@ -52,7 +52,8 @@ void panel_eject(int drive);
 // that is not a regular file or does not open leaves the drive ejected. A
 // name holding ".DIM" (any case) is converted to a plain temporary image
 // first; a failed conversion leaves the drive ejected and no temporary
-// file. Answers why the image was not inserted, empty when it was (or the
+// file; one that could not be written back goes in write-protected (see
+// panel_take_insert_notice). Answers why the image was not inserted, empty when it was (or the
 // name was empty).
 std::string panel_insert_image(std::string_view file_name, int drive);
 // The same, but a file that cannot be inserted changes nothing: the drive
@@ -74,6 +75,11 @@ void panel_reset_media();
 // At exit: deletes every temporary converted image, written back first
 // when a disk call wrote it.
 void panel_close_media();
+// What the last insertion said, once: a ".DIM" that could not be written
+// back (a read-only file, or a folder that takes no new file in its place)
+// goes in write-protected, "NAME: put in drive N write-protected: it
+// cannot be written back (why)", also told on stderr and in the log.
+std::string panel_take_insert_notice();
 // True once a written ".DIM" could not be written back (its temporary
 // image is kept); for the exit status.
 bool panel_write_back_failed();

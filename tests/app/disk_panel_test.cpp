@@ -2,6 +2,10 @@
 // the devices' notice brings, and the chooser's answer.
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
@@ -14,6 +18,7 @@
 #include "machine/rtc.h"
 #include "machine/settings.h"
 #include "machine/ui_notice.h"
+#include "support/ordinary_user.h"
 #include "support/powered_on.h"
 #include "support/slot_folder.h"
 #include "video/crtc.h"
@@ -218,6 +223,37 @@ TEST_F(DiskPanelChoice, AnEmptyDriveOffersNoNameAndAFullOneItsOwn) {
     panel_choose_image(panel, 1);
     EXPECT_EQ(panel.chooser.name, "a.xdf");
     EXPECT_EQ(panel.chooser.folder, dir.string());
+}
+
+// A ".DIM" chosen in a folder that takes no new file goes in
+// write-protected, and the box after the chooser says so. Run as an
+// ordinary user, whom the folder's permission bits stop.
+TEST_F(DiskPanelChoice, ADiskPutInWriteProtectedIsTold) {
+    const std::filesystem::path shut = dir / "shut", tmp = dir / "tmp";
+    std::filesystem::create_directories(shut);
+    std::filesystem::create_directories(tmp);
+    const std::string dim = (shut / "d.dim").string();
+    std::ofstream(dim, std::ios::binary) << std::string(256, '\0');  // type 0, a blank disk
+    for (const std::filesystem::path& p : {shut, tmp, std::filesystem::path(dim)}) give_to_ordinary_user(p);
+    ::chmod(shut.c_str(), 0555);
+    const auto choose = [&] {
+        ::setenv("TMPDIR", tmp.c_str(), 1);
+        g_message_box_backend = record_box;
+        g_boxes.clear();
+        DiskPanel panel;
+        panel.chooser_drive = 2;
+        panel_apply_choice(panel, dim, false);
+        EXPECT_EQ(g_fd_media[2].name, dim);
+        EXPECT_TRUE(g_fd_media[2].media & FD_MEDIA_READ_ONLY);
+        panel_tell_refusal(panel);
+        EXPECT_EQ(g_boxes, std::vector<std::string>{"FD2: " + dim +
+                                                    ": put in drive 2 write-protected: it cannot be written back (its "
+                                                    "folder takes no new file in its place: Permission denied)"});
+        host_message_box_flush();
+        panel_eject(2);
+    };
+    EXPECT_TRUE(as_ordinary_user(choose));
+    ::chmod(shut.c_str(), 0755);
 }
 
 }  // namespace

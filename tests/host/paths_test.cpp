@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -11,6 +12,7 @@
 #include <string>
 
 #include "host/paths.h"
+#include "support/ordinary_user.h"
 
 namespace fs = std::filesystem;
 
@@ -130,6 +132,67 @@ TEST_F(TempDir, WholeWriteOfANameNearTheLengthLimit) {
         EXPECT_EQ(entries(), 1u);
         fs::remove(path);
     }
+}
+
+// The check a ".DIM" gets at insertion says what the whole write will do:
+// a folder that takes no new file (its permission bits, which only stop an
+// ordinary user), a link leading into or out of one, and a sticky folder
+// where only the owners may replace a file. Nothing is left behind.
+TEST_F(TempDir, ReplaceableSaysWhatTheWholeWriteWillDo) {
+    const bool root = ::geteuid() == 0;
+    auto file = [](const fs::path& p, mode_t mode, bool ordinary) {
+        std::ofstream(p) << "old";
+        ::chmod(p.c_str(), mode);
+        if (ordinary) give_to_ordinary_user(p);
+    };
+    auto folder = [](const fs::path& p, mode_t mode, bool ordinary) {
+        fs::create_directory(p);
+        if (ordinary) give_to_ordinary_user(p);
+        ::chmod(p.c_str(), mode);
+    };
+    give_to_ordinary_user(dir_);
+    folder(dir_ / "open", 0755, true);
+    file(dir_ / "open" / "file.dat", 0644, true);
+    folder(dir_ / "shut", 0755, true);
+    file(dir_ / "shut" / "file.dat", 0644, true);
+    fs::create_symlink("../open/file.dat", dir_ / "shut" / "to-open");
+    fs::create_symlink("../shut/file.dat", dir_ / "open" / "to-shut");
+    give_to_ordinary_user(dir_ / "shut" / "to-open");
+    give_to_ordinary_user(dir_ / "open" / "to-shut");
+    ::chmod((dir_ / "shut").c_str(), 0555);
+    if (root) {
+        folder(dir_ / "sticky", 01777, false);
+        file(dir_ / "sticky" / "theirs.dat", 0666, false);
+        file(dir_ / "sticky" / "mine.dat", 0644, true);
+    }
+    struct Case {
+        const char* path;
+        bool replaceable;
+        bool as_root_only;  // the folder and the file another user's
+    };
+    const Case cases[] = {
+        {"open/file.dat", true, false}, {"shut/file.dat", false, false},    {"shut/to-open", true, false},
+        {"open/to-shut", false, false}, {"sticky/theirs.dat", false, true}, {"sticky/mine.dat", true, true},
+    };
+    const fs::path dir = dir_;
+    const auto check = [&] {
+        for (const Case& c : cases) {
+            if (c.as_root_only && !root) continue;
+            SCOPED_TRACE(c.path);
+            const fs::path path = dir / c.path;
+            const fs::path where = fs::canonical(path).parent_path();
+            const auto before = std::distance(fs::directory_iterator(where), {});
+            const bool replaceable = regular_file_replaceable(path.string());
+            const int err = errno;
+            EXPECT_EQ(replaceable, c.replaceable) << std::strerror(err);
+            EXPECT_TRUE(replaceable || err == EACCES || err == EPERM) << std::strerror(err);
+            EXPECT_EQ(write_regular_file_whole(path.string(), "new", 3), replaceable)
+                << "the check and the write differ";
+            EXPECT_EQ(std::distance(fs::directory_iterator(where), {}), before) << "something was left behind";
+        }
+    };
+    EXPECT_TRUE(as_ordinary_user(check));
+    ::chmod((dir_ / "shut").c_str(), 0755);
 }
 
 }  // namespace

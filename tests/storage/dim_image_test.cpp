@@ -14,7 +14,9 @@
 #include <vector>
 
 #include "storage/dim_image.h"
+#include "storage/disk_image.h"
 #include "storage/drive_slots.h"
+#include "support/ordinary_user.h"
 
 namespace fs = std::filesystem;
 
@@ -302,6 +304,95 @@ TEST_F(StorageDimImage, ShortOrMissingTemporaryLeavesTheDim) {
         EXPECT_EQ(fs::exists(temp), !c.remove) << "a cut image is the only copy of what was written";
         fs::remove(temp);
     }
+}
+
+// Bytes after the last track of a ".DIM" are no track, but they are the
+// file's: a write-back keeps them after the tracks, wherever the written
+// track goes among them.
+TEST_F(StorageDimImage, WriteBackKeepsTheBytesAfterTheLastTrack) {
+    std::vector<unsigned char> tail(1000);
+    for (size_t i = 0; i < tail.size(); ++i) tail[i] = static_cast<unsigned char>(i * 7 + 3);
+    const struct {
+        int track;  // the track written
+        size_t tracks_after;
+    } cases[] = {{0, 1}, {3, 2}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.track);
+        const std::string dim = write_dim("tail.dim", 0, {0}, 1, 8192);
+        std::ofstream(dim, std::ios::binary | std::ios::app)
+            .write(reinterpret_cast<const char*>(tail.data()), std::streamsize(tail.size()));
+        ASSERT_EQ(fs::file_size(dim), 9448u);
+        panel_insert_image(dim, 0);
+        FdMedia& s = g_fd_media[0];
+        {
+            std::fstream io(s.path, std::ios::binary | std::ios::in | std::ios::out);
+            io.seekp(std::streamoff(c.track) * 8192 + 10);
+            io.put(0x3C);
+        }
+        s.media |= FD_MEDIA_WRITTEN;
+        s.written.set(size_t(c.track));
+        const std::vector<unsigned char> image = read_all(s.path);
+        panel_eject(0);
+        const std::vector<unsigned char> back = read_all(dim);
+        ASSERT_EQ(back.size(), DIM_HEADER_BYTES + c.tracks_after * 8192 + tail.size());
+        EXPECT_TRUE(std::equal(tail.begin(), tail.end(), back.end() - std::ptrdiff_t(tail.size())));
+        EXPECT_EQ(back[DIM_HEADER_BYTES + (c.tracks_after - 1) * 8192 + 10], 0x3C);
+        panel_insert_image(dim, 0);
+        EXPECT_EQ(read_all(g_fd_media[0].path), image) << "the round trip changed the disk";
+        panel_eject(0);
+    }
+}
+
+// A ".DIM" whose write-back could not replace it goes in write-protected,
+// and the insertion says why: the guest's writes are refused at once
+// instead of being lost at the eject. Run as an ordinary user, whom a
+// folder's permission bits stop.
+TEST_F(StorageDimImage, ADimThatCannotBeWrittenBackGoesInWriteProtected) {
+    const struct {
+        const char* what;
+        mode_t folder, file;
+        const char* why;  // empty: writable
+    } cases[] = {
+        {"writable", 0755, 0644, ""},
+        {"a folder that takes no new file", 0555, 0644,
+         "it cannot be written back (its folder takes no new file in its place: Permission denied)"},
+        {"a read-only file", 0755, 0444, "it cannot be written back (the file cannot be written: Permission denied)"},
+    };
+    give_to_ordinary_user(tmp);
+    std::vector<std::string> dims;
+    for (const auto& c : cases) {
+        const fs::path folder = dir / ("f" + std::to_string(dims.size()));
+        fs::create_directory(folder);
+        dims.push_back(write_dim("f" + std::to_string(dims.size()) + "/d.dim", 0, {0}, 1, 8192));
+        ::chmod(dims.back().c_str(), c.file);
+        give_to_ordinary_user(dims.back());
+        give_to_ordinary_user(folder);
+        ::chmod(folder.c_str(), c.folder);
+    }
+    const auto insert = [&] {
+        for (size_t i = 0; i < dims.size(); ++i) {
+            const auto& c = cases[i];
+            SCOPED_TRACE(c.what);
+            const std::vector<unsigned char> before = read_all(dims[i]);
+            testing::internal::CaptureStderr();
+            ASSERT_EQ(panel_insert_image(dims[i], 1), "");
+            const std::string said = testing::internal::GetCapturedStderr();
+            const FdMedia& s = g_fd_media[1];
+            EXPECT_EQ(s.state, FD_STATE_INSERTED);
+            const bool protect = *c.why != 0;
+            EXPECT_EQ((s.media & FD_MEDIA_READ_ONLY) != 0, protect);
+            EXPECT_EQ(disk_probe_writable(0x9100), protect ? 1 : 0) << "the drive check's answer";
+            EXPECT_EQ(bool(disk_open_image(0x9100, DiskMode::update)), !protect) << "a write call's open";
+            const std::string text = protect ? dims[i] + ": put in drive 1 write-protected: " + c.why : std::string();
+            EXPECT_EQ(said, protect ? text + "\n" : "");
+            EXPECT_EQ(panel_take_insert_notice(), text);
+            EXPECT_EQ(panel_take_insert_notice(), "") << "taken once";
+            panel_eject(1);
+            EXPECT_EQ(read_all(dims[i]), before);
+        }
+    };
+    EXPECT_TRUE(as_ordinary_user(insert));
+    for (size_t i = 0; i < dims.size(); ++i) ::chmod(fs::path(dims[i]).parent_path().c_str(), 0755);
 }
 
 }  // namespace
