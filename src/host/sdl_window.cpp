@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "host/imgui_fonts.h"
+#include "host/keyboard_type.h"
 #include "host/png_writer.h"
+#include "host/sdl_key_text.h"
 
 namespace {
 
@@ -119,9 +121,13 @@ bool same_position(ImVec2 a, ImVec2 b) { return a.x == b.x && a.y == b.y; }
 void HostWindow::process_event(const SDL_Event& e) {
     make_current();
     if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
+        // With the input method detached the keys type for the text boxes.
+        const uint32_t c = sdl_input_method_detached() ? sdl_key_character(e.key, host_keyboard_japanese()) : 0;
+        if (c) ImGui::GetIO().AddInputCharacter(c);
         process_key(e);
         return;
     }
+    if (e.type == SDL_TEXTINPUT && sdl_input_method_detached()) return;  // queued before: the keys type
     if (!is_button_event(e)) {
         ImGui_ImplSDL2_ProcessEvent(&e);
         return;

@@ -52,7 +52,8 @@ public:
     // Key events likewise: a key changes once a frame, so a press let go
     // before the next frame still shows for one frame (the dialogs read
     // the key-down table), and a key's next change waits for the frame
-    // after.
+    // after. With the input method detached the key presses type for the
+    // text boxes (sdl_key_text.h).
     void process_event(const SDL_Event& e);
     // Button or key events wait for frames of their own: draw again soon.
     bool input_held() const { return !held_.empty() || release_frame_ || !held_keys_.empty(); }

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "app/option_sheet.h"
+#include "host/sdl_key_text.h"
 #include "host/sdl_window.h"
 
 namespace {
@@ -86,6 +87,44 @@ TEST_F(WindowKeys, EachTapBetweenTwoFramesIsOnePressAndAHeldKeyOne) {
     settle([&] { down_frames += ImGui::IsKeyDown(SDL_SCANCODE_RETURN); });
     EXPECT_EQ(held_presses, 1);
     EXPECT_EQ(down_frames, 3);
+}
+
+// With the input method detached (IME set) SDL's text input is off, and a
+// text box still takes what the keys type; attached again, SDL's text does.
+TEST_F(WindowKeys, ATextBoxTakesTheKeysWithTheInputMethodDetached) {
+    char text[16] = "";
+    const auto draw = [&] {
+        ImGui::SetNextWindowPos(ImVec2(0, 0));
+        ImGui::Begin("name");
+        if (ImGui::IsWindowAppearing()) ImGui::SetKeyboardFocusHere();
+        ImGui::InputText("##name", text, sizeof text);
+        ImGui::End();
+    };
+    settle(draw);
+    sdl_detach_input_method(true);
+    EXPECT_FALSE(SDL_IsTextInputActive());
+    SDL_Event shift = key(SDL_KEYDOWN, SDL_SCANCODE_LSHIFT);
+    window.process_event(shift);
+    for (SDL_Scancode code : {SDL_SCANCODE_A, SDL_SCANCODE_1}) {
+        SDL_Event down = key(SDL_KEYDOWN, code);
+        down.key.keysym.mod = code == SDL_SCANCODE_1 ? KMOD_LSHIFT : KMOD_NONE;
+        window.process_event(down);
+        window.process_event(key(SDL_KEYUP, code));
+    }
+    settle(draw);
+    EXPECT_STREQ(text, "a!");
+
+    sdl_detach_input_method(false);
+    EXPECT_TRUE(SDL_IsTextInputActive());
+    window.process_event(key(SDL_KEYDOWN, SDL_SCANCODE_B));
+    SDL_Event typed{};
+    typed.text.type = SDL_TEXTINPUT;
+    typed.text.windowID = window.id();
+    typed.text.text[0] = 'b';
+    window.process_event(typed);
+    window.process_event(key(SDL_KEYUP, SDL_SCANCODE_B));
+    settle(draw);
+    EXPECT_STREQ(text, "a!b") << "attached: the text event types, the key alone does not";
 }
 
 // A quick Enter (down and up before the next frame) is the option sheet's OK.
