@@ -75,3 +75,7 @@ void panel_close(DiskPanel& panel);
 
 // Draws the panel into the current ImGui context (a whole-window pane).
 void disk_panel_draw(DiskPanel& panel);
+// A drive button's text for the slot's name: "no disk" for an empty name,
+// and a name wider than width (in the current font) cut at its start to
+// "..." and the end that fits, so the file's own name shows.
+std::string panel_drive_label(const std::string& name, float width);

@@ -20,6 +20,7 @@
 #include "host/keyboard_type.h"
 #include "host/message_box.h"
 #include "host/sdl_events.h"
+#include "host/sdl_key_text.h"
 #include "host/sdl_keys.h"
 #include "host/signals.h"
 #include "host/version.h"
@@ -156,8 +157,7 @@ bool MainWindow::open() {
     display_enum_modes(16);
     fit_client(true);
     g_video_host.g_relayout_request = 0;
-    if (g_settings.ime) SDL_StopTextInput();
-    else SDL_StartTextInput();
+    sdl_detach_input_method(g_settings.ime != 0);
     ddraw_setup();
     give_focus();
     return true;

@@ -14,6 +14,7 @@
 #include "host/display_mode.h"
 #include "host/paths.h"
 #include "host/png_writer.h"
+#include "host/sdl_key_text.h"
 #include "machine/log_lines.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
@@ -216,6 +217,8 @@ void MainWindow::redraw() {
     draw_main_ui();
     update_cursor();
     main_.end_frame(draw_picture, this);
+    // The IME setting takes effect at once: the input method detached or back.
+    if ((g_settings.ime != 0) != sdl_input_method_detached()) sdl_detach_input_method(g_settings.ime != 0);
     // The panel and the debug information change at most with the
     // statistics: drawn after their own events, else every SIDE_REDRAW_MS.
     uint32_t now = now_ms();

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "host/keyboard_type.h"
+#include "host/sdl_key_text.h"
 #include "host/sdl_keys.h"
 
 namespace {
@@ -73,6 +74,8 @@ void key_event(const SDL_KeyboardEvent& k, EventMessages& out) {
     add(out, k.windowID, down ? WM_KEYDOWN : WM_KEYUP, key.vk, lparam);
     if (down) {
         uint32_t c = control_char(k);
+        // With the input method detached the key types its own character.
+        if (!c && sdl_input_method_detached()) c = machine_char(sdl_key_character(k, host_keyboard_japanese()));
         if (c) add(out, k.windowID, WM_CHAR, c, lparam);
     }
 }
@@ -85,7 +88,8 @@ EventMessages sdl_event_messages(const SDL_Event& e, int picture_top, VirtualPoi
     case SDL_KEYDOWN:
     case SDL_KEYUP: key_event(e.key, out); break;
     case SDL_TEXTINPUT:
-        if (SDL_GetModState() & KMOD_ALT) break;
+        // Detached, the keys type (text still queued from before is dropped).
+        if ((SDL_GetModState() & KMOD_ALT) || sdl_input_method_detached()) break;
         for (const unsigned char* p = reinterpret_cast<const unsigned char*>(e.text.text); *p;) {
             uint32_t c = machine_char(next_code_point(p));
             if (c != NO_CHAR) add(out, e.text.windowID, WM_CHAR, c, KEY_LPARAM_REPEAT_ONE);

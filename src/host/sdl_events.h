@@ -24,8 +24,9 @@ struct VirtualPointer {
 };
 
 // Records of one event: WM_KEYDOWN/UP with the virtual key (autorepeat
-// marks the key as down before), WM_CHAR for ASCII text and for Enter, BS,
-// Tab, Esc and Ctrl+letter, and mouse records in client coordinates (the
+// marks the key as down before), WM_CHAR for ASCII text (with the input
+// method detached: for the character the key types, see sdl_key_text.h)
+// and for Enter, BS, Tab, Esc and Ctrl+letter, and mouse records in client coordinates (the
 // picture starts at row picture_top of the window). F10, Alt and keys
 // pressed with Alt never reach the machine. With a virtual pointer, mouse
 // records carry its position instead of the host pointer's.

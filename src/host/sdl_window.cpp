@@ -8,7 +8,9 @@
 #include <vector>
 
 #include "host/imgui_fonts.h"
+#include "host/keyboard_type.h"
 #include "host/png_writer.h"
+#include "host/sdl_key_text.h"
 
 namespace {
 
@@ -118,6 +120,14 @@ bool same_position(ImVec2 a, ImVec2 b) { return a.x == b.x && a.y == b.y; }
 
 void HostWindow::process_event(const SDL_Event& e) {
     make_current();
+    if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
+        // With the input method detached the keys type for the text boxes.
+        const uint32_t c = sdl_input_method_detached() ? sdl_key_character(e.key, host_keyboard_japanese()) : 0;
+        if (c) ImGui::GetIO().AddInputCharacter(c);
+        process_key(e);
+        return;
+    }
+    if (e.type == SDL_TEXTINPUT && sdl_input_method_detached()) return;  // queued before: the keys type
     if (!is_button_event(e)) {
         ImGui_ImplSDL2_ProcessEvent(&e);
         return;
@@ -127,6 +137,33 @@ void HostWindow::process_event(const SDL_Event& e) {
         held_.clear();
     }
     held_.push_back(e);
+}
+
+// A key that already went up or down since the last frame waits, and so
+// does every key event after it: the frame sees each change in order.
+void HostWindow::process_key(const SDL_Event& e) {
+    const SDL_Scancode key = e.key.keysym.scancode;
+    if (key < 0 || key >= SDL_NUM_SCANCODES) return;
+    if (held_keys_.size() >= HELD_EVENTS_MAX) {  // a flood: the oldest take effect at once
+        for (const SDL_Event& h : held_keys_) ImGui_ImplSDL2_ProcessEvent(&h);
+        held_keys_.clear();
+    }
+    if (!held_keys_.empty() || keys_changed_[key]) {
+        held_keys_.push_back(e);
+        return;
+    }
+    const bool was_down = ImGui::GetIO().KeysDown[key];
+    ImGui_ImplSDL2_ProcessEvent(&e);
+    if (ImGui::GetIO().KeysDown[key] != was_down) keys_changed_.set(key);
+}
+
+// After a frame: the waiting key events, up to the next one that would
+// change a key a second time before a frame saw the first change.
+void HostWindow::feed_held_keys() {
+    keys_changed_.reset();
+    std::vector<SDL_Event> waiting;
+    waiting.swap(held_keys_);
+    for (const SDL_Event& k : waiting) process_key(k);
 }
 
 void HostWindow::apply_button(const SDL_Event& e) {
@@ -181,6 +218,7 @@ void HostWindow::end_frame(void (*draw_under)(HostWindow&, void*), void* arg) {
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
     apply_cursor();
+    feed_held_keys();
 }
 
 void HostWindow::apply_cursor() {

@@ -6,6 +6,7 @@
 #include <SDL.h>
 #include <imgui.h>
 
+#include <bitset>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -48,9 +49,14 @@ public:
     // then a frame of its own, and a frame with the buttons up comes before
     // the next press. So every click counts, however short, and wherever
     // the pointer came from.
+    // Key events likewise: a key changes once a frame, so a press let go
+    // before the next frame still shows for one frame (the dialogs read
+    // the key-down table), and a key's next change waits for the frame
+    // after. With the input method detached the key presses type for the
+    // text boxes (sdl_key_text.h).
     void process_event(const SDL_Event& e);
-    // Button events wait for frames of their own: draw again soon.
-    bool input_held() const { return !held_.empty() || release_frame_; }
+    // Button or key events wait for frames of their own: draw again soon.
+    bool input_held() const { return !held_.empty() || release_frame_ || !held_keys_.empty(); }
     // Starts an ImGui frame of this window.
     void begin_frame();
     // Renders ImGui over what draw_under put (when given) and presents.
@@ -87,12 +93,16 @@ private:
     static constexpr int MOUSE_BUTTONS = 3;  // left, right, middle
     void feed_held_buttons();
     void apply_button(const SDL_Event& e);
+    void process_key(const SDL_Event& e);
+    void feed_held_keys();
 
     std::vector<SDL_Event> held_;  // button events waiting, oldest first
     bool release_frame_ = false;   // the next frame shows a press let go, in its place
     bool buttons_down_[MOUSE_BUTTONS] = {};
-    bool buttons_pressed_[MOUSE_BUTTONS] = {};  // pressed since the last frame
-    ImVec2 frame_mouse_{-1.0f, -1.0f};          // the pointer as the last frame saw it
+    bool buttons_pressed_[MOUSE_BUTTONS] = {};     // pressed since the last frame
+    ImVec2 frame_mouse_{-1.0f, -1.0f};             // the pointer as the last frame saw it
+    std::vector<SDL_Event> held_keys_;             // key events waiting, oldest first
+    std::bitset<SDL_NUM_SCANCODES> keys_changed_;  // up or down since the last frame
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     ImGuiContext* context_ = nullptr;

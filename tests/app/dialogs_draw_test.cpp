@@ -29,4 +29,40 @@ TEST_F(DialogsDraw, PanelChooserAndInformation) {
     EXPECT_FALSE(info.lines.empty());
 }
 
+// A drive button shows the end of a name too wide for it (the file's own
+// name), cut between whole characters; an empty slot reads "no disk".
+TEST_F(DialogsDraw, DriveLabelsShowTheEndOfALongName) {
+    ImGui::NewFrame();
+    const std::string deep = "/tmp/zolm-probe-0123456789/some/folders/deeper/still/disks/blank.x";
+    const std::string kana = "/tmp/zolm-probe-0123456789/ディスク/ゲーム/ドライブ用/フロッピー.xdf";
+    const float width = ImGui::CalcTextSize("/tmp/zolm-probe-0123456789/so").x;
+    struct Case {
+        std::string name, want_end;
+        bool cut;
+    } cases[] = {
+        {"", "no disk", false},
+        {"game.xdf", "game.xdf", false},
+        {deep, "/disks/blank.x", true},
+        {kana, "フロッピー.xdf", true},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string label = panel_drive_label(c.name, width);
+        EXPECT_LE(ImGui::CalcTextSize(label.c_str(), nullptr, false).x, width);
+        ASSERT_GE(label.size(), c.want_end.size());
+        EXPECT_EQ(label.substr(label.size() - c.want_end.size()), c.want_end);
+        EXPECT_EQ(label.rfind("...", 0) == 0, c.cut);
+        if (c.cut) {  // as much of the end as fits, from the start of a character
+            const std::string end = label.substr(3);
+            EXPECT_EQ(c.name.substr(c.name.size() - end.size()), end);
+            EXPECT_NE(static_cast<unsigned char>(end[0]) & 0xC0, 0x80);
+            size_t before = c.name.size() - end.size() - 1;
+            while (before > 0 && (static_cast<unsigned char>(c.name[before]) & 0xC0) == 0x80) --before;
+            const std::string one_more = c.name.substr(before);
+            EXPECT_GT(ImGui::CalcTextSize(("..." + one_more).c_str(), nullptr, false).x, width);
+        }
+    }
+    ImGui::EndFrame();
+}
+
 }  // namespace

@@ -7,7 +7,9 @@
 #include <string>
 #include <vector>
 
+#include "host/keyboard_type.h"
 #include "host/sdl_events.h"
+#include "host/sdl_key_text.h"
 #include "host/sdl_keys.h"
 #include "input/window_input.h"
 #include "machine/settings.h"
@@ -87,6 +89,58 @@ TEST(WindowEvents, TextGivesTheMachinesCharacters) {
                                        {MAIN, WM_CHAR, ' ', DOWN},  {MAIN, WM_CHAR, 0x5C, DOWN},
                                        {MAIN, WM_CHAR, 0xA1, DOWN}, {MAIN, WM_CHAR, 0xDF, DOWN}};
     EXPECT_EQ(messages(e), want);
+}
+
+// With the input method detached (IME set) SDL gives no text: each key
+// press types its character from the layout, for the machine as WM_CHAR
+// after the key's own record; text SDL still had queued is dropped.
+TEST(WindowEvents, DetachedKeysTypeTheirLayoutsCharacters) {
+    constexpr uint16_t SHIFT = KMOD_LSHIFT, CAPS = KMOD_CAPS, NUM = KMOD_NUM;
+    struct Case {
+        const char* what;
+        bool japanese;
+        SDL_Event event;
+        uint32_t want;  // the code point; 0: none
+    } cases[] = {
+        {"a", false, key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a), 'a'},
+        {"Shift+a", false, key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, SHIFT), 'A'},
+        {"Caps Lock a", false, key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, CAPS), 'A'},
+        {"Caps Lock Shift+a", false, key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a, SHIFT | CAPS), 'a'},
+        {"space", false, key(SDL_KEYDOWN, SDL_SCANCODE_SPACE, SDLK_SPACE), ' '},
+        {"US Shift+2", false, key(SDL_KEYDOWN, SDL_SCANCODE_2, SDLK_2, SHIFT), '@'},
+        {"JP Shift+2", true, key(SDL_KEYDOWN, SDL_SCANCODE_2, SDLK_2, SHIFT), '"'},
+        {"US Shift+'", false, key(SDL_KEYDOWN, SDL_SCANCODE_APOSTROPHE, SDLK_QUOTE, SHIFT), '"'},
+        {"JP Shift+:", true, key(SDL_KEYDOWN, SDL_SCANCODE_APOSTROPHE, SDLK_COLON, SHIFT), '*'},
+        {"JP ro, Shift", true, key(SDL_KEYDOWN, SDL_SCANCODE_INTERNATIONAL1, SDLK_BACKSLASH, SHIFT), '_'},
+        {"JP yen", true, key(SDL_KEYDOWN, SDL_SCANCODE_INTERNATIONAL3, SDLK_BACKSLASH), '\\'},
+        {"JP Shift+0 types nothing", true, key(SDL_KEYDOWN, SDL_SCANCODE_0, SDLK_0, SHIFT), 0},
+        {"keypad 7 with Num Lock", false, key(SDL_KEYDOWN, SDL_SCANCODE_KP_7, SDLK_KP_7, NUM), '7'},
+        {"keypad 7 without", false, key(SDL_KEYDOWN, SDL_SCANCODE_KP_7, SDLK_KP_7), 0},
+        {"keypad +", false, key(SDL_KEYDOWN, SDL_SCANCODE_KP_PLUS, SDLK_KP_PLUS), '+'},
+        {"Ctrl+1", false, key(SDL_KEYDOWN, SDL_SCANCODE_1, SDLK_1, KMOD_LCTRL), 0},
+        {"release", false, key(SDL_KEYUP, SDL_SCANCODE_A, SDLK_a), 0},
+        {"F1", false, key(SDL_KEYDOWN, SDL_SCANCODE_F1, SDLK_F1), 0},
+    };
+    const HostKeyboardType saved = host_keyboard_type();
+    sdl_detach_input_method(true);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        EXPECT_EQ(sdl_key_character(c.event.key, c.japanese), c.want);
+        host_set_keyboard_type(c.japanese ? HOST_KEYBOARD_JP106 : HOST_KEYBOARD_US101);
+        const std::vector<WindowMessage> m = messages(c.event);
+        const bool typed = m.size() == 2 && m[1].message == WM_CHAR;
+        EXPECT_EQ(typed, c.want != 0);
+        if (typed) { EXPECT_EQ(m[1].wparam, c.want); }
+    }
+    SDL_Event text{};
+    text.text.type = SDL_TEXTINPUT;
+    text.text.windowID = MAIN;
+    std::snprintf(text.text.text, sizeof text.text.text, "%s", "a");
+    EXPECT_TRUE(messages(text).empty());
+    sdl_detach_input_method(false);
+    EXPECT_EQ(messages(text).size(), 1u);
+    EXPECT_EQ(messages(key(SDL_KEYDOWN, SDL_SCANCODE_A, SDLK_a)).size(), 1u) << "attached, SDL's text types";
+    host_set_keyboard_type(saved);
 }
 
 TEST(WindowEvents, RelativeModeMovesAVirtualPointerInThePicture) {
