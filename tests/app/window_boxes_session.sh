@@ -7,6 +7,8 @@
 # MODE norom: no IPL ROM. The box "ZOLM initialize 1" comes at the start;
 #   Enter closes it; after the repeat span "reset" brings it again, and
 #   Enter ends the program.
+# MODE norom-close: no IPL ROM. The box comes at the start; Enter closes
+#   it; then the main window's close box (the window manager's request).
 # MODE virus: a guest that writes the boot sector. "reset" starts it; the
 #   question comes; Esc refuses, the question comes again; the check box
 #   ticked and Enter allow with no more questions; then SIGTERM.
@@ -65,6 +67,15 @@ norom)
     box=$(wait_for_window '^ZOLM initialize 1$') || fail "no box after reset"
     record_box "$box"
     xdotool key Return
+    wait_end
+    ;;
+norom-close)
+    box=$(wait_for_window '^ZOLM initialize 1$') || fail "no box at the start"
+    record_box "$box"
+    xdotool key Return
+    wait_gone '^ZOLM initialize 1$' || fail "Enter left the box"
+    main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window after the box"
+    close_window "$main" || fail "no close request sent"
     wait_end
     ;;
 virus)
