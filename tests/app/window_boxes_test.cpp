@@ -3,7 +3,8 @@
 // own within the 1280 x 1024 screen; a start that fails says why on
 // stderr (the box's text, and a line of what to do); a program that ends
 // without the machine ever having started ends with status 1; the virus
-// question answers Esc and its check box; the notice shows while the
+// question answers Esc and its check box, and gives way to the close box
+// of a guest that asks again and again; the notice shows while the
 // substitute font is rendered.
 #include <gtest/gtest.h>
 
@@ -124,6 +125,16 @@ TEST_F(WindowBoxes, VirusQuestionIsOnTheScreenAndTakesEscAndItsCheckBox) {
     expect_on_screen(1);
     expect_on_screen(2);
     EXPECT_EQ(file_text(root_ / "err.txt").find("Virus"), std::string::npos) << "in the window, not on stderr";
+}
+
+// The close box waits while the question is up; once it is answered the
+// guest's next question must not hold the close back again.
+TEST_F(WindowBoxes, CloseBoxEndsTheProgramThoughTheGuestAsksTheVirusQuestionAgainAndAgain) {
+    install("boot_sector_writes", "iplrom.dat");
+    std::ofstream(root_ / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0');
+    std::ofstream(root_ / "game.xdf", std::ios::binary) << std::string(1261568, '\0');
+    ASSERT_EQ(session("virus-close", "--fd0 game.xdf"), 0) << why();
+    EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << why();
 }
 
 TEST_F(WindowBoxes, NoticeShowsWhileTheSubstituteFontIsRendered) {
