@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <string_view>
 
+#include "app/app_startup.h"
 #include "app/command_line.h"
 #include "app/config_file.h"
 #include "app/headless_host.h"
@@ -259,7 +260,9 @@ uint32_t session_start() {
     // The picture is composed for a screenshot, and for an input script's
     // mouse, whose positions are in the picture as drawn.
     if (!s.options->screenshot.empty() || !s.script.events.empty()) frame_buffer_setup(s.screenshot_buffer, true);
-    return init_start();
+    uint32_t failed = init_start();
+    if (failed) app_tell_start_failure(false);
+    return failed;
 }
 
 // The run loop on the headless host, until what ends a run (HeadlessHost).

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "app/app_commands.h"
+#include "app/app_startup.h"
 #include "app/command_line.h"
 #include "app/config_file.h"
 #include "app/disk_panel.h"
@@ -65,7 +66,8 @@ void debugger_idle() {
     if (g_window) g_window->redraw();
 }
 
-uint32_t session_start() { return init_start(); }
+// The debugger's start: a failure leaves the window, whose "reset" tries again.
+uint32_t session_start() { return g_window ? g_window->start_machine(true) : init_start(); }
 // The end of a debugger session is the end of a run: the outputs asked for
 // are written while the machine is still there.
 void session_stop() {
@@ -402,7 +404,7 @@ void MainWindow::on_ok() {
     }
     g_running = 1;
     g_debugger_active = 0;
-    if (init_start() == 0) {
+    if (start_machine(false) == 0) {
         measuring_ = false;
         dlg_run_main_loop(*this, 0);
         print_run_statistics();
@@ -414,6 +416,13 @@ void MainWindow::on_ok() {
     }
     g_running = 0;
     dialog_ended_ = true;
+}
+
+uint32_t MainWindow::start_machine(bool window_stays) {
+    uint32_t failed = init_start();
+    if (failed) app_tell_start_failure(window_stays);
+    else ever_started_ = true;
+    return failed;
 }
 
 void MainWindow::on_cancel() {
@@ -474,7 +483,8 @@ int MainWindow::run() {
     }
     bool settings_saved = cfg_save();
     host_message_box_flush();
-    if (start_failed_) return EXIT_START_FAILED;
+    // A program that ends without the machine ever having started failed.
+    if (start_failed_ || !ever_started_) return EXIT_START_FAILED;
     if (sram_save_failed() || !settings_saved) return EXIT_UNSAVED;
     return shot_failed_ ? EXIT_RUN_FAILED : 0;
 }

@@ -44,6 +44,9 @@ public:
     void on_ok();      // "reset"
     void on_cancel();  // "AC plug" and the close box
     void on_debugger();
+    // init_start; a failure is told on stderr, with "reset" to try again
+    // when window_stays. 0 on success.
+    uint32_t start_machine(bool window_stays);
     void run_option_sheet();
     void run_information();
 
@@ -88,6 +91,7 @@ private:
     int menu_height_ = 0;
     bool dialog_ended_ = false;
     bool start_failed_ = false;
+    bool ever_started_ = false;    // the machine started at least once in this program run
     bool images_refused_ = false;  // an image the command line named could not be inserted
     bool shot_taken_ = false, shot_failed_ = false;
     uint32_t frames_ = 0;  // frames of this program run, for --frames

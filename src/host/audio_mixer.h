@@ -95,8 +95,10 @@ bool mixer_write_wav(const std::string& path);
 // Where the mixed output goes. Null drops it; Sdl plays it through an SDL2
 // audio device whose callback drains the ring (silence when it runs dry).
 enum class MixerSink { Null, Sdl };
-// Opens the sink; false (and the null sink) when SDL audio cannot open.
-bool mixer_open_sink(MixerSink sink);
+// Opens the sink; false (and the null sink) when SDL audio cannot open,
+// with SDL's reason in why when it is given. alsa-lib's own lines about a
+// device that cannot be opened stay off stderr (alsa_quiet).
+bool mixer_open_sink(MixerSink sink, std::string* why = nullptr);
 void mixer_close_sink();
 MixerSink mixer_sink();
 // Frames the SDL callback has taken from the ring since the sink opened.

@@ -3,6 +3,7 @@
 
 #include <atomic>
 
+#include "host/alsa_quiet.h"
 #include "host/audio_mixer.h"
 #include "host/audio_ring.h"
 
@@ -27,10 +28,16 @@ void sink_callback(void*, Uint8* stream, int len) {
 
 }  // namespace
 
-bool mixer_open_sink(MixerSink sink) {
+bool mixer_open_sink(MixerSink sink, std::string* why) {
     mixer_close_sink();
     if (sink == MixerSink::Null) return true;
-    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+    // SDL tries ALSA's default device, which without a sound card says so
+    // in lines of its own; the caller says it in one.
+    alsa_quiet();
+    if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) {
+        if (why) *why = SDL_GetError();
+        return false;
+    }
     SDL_AudioSpec want{}, have{};
     want.freq = int(MIXER_RATE);
     want.format = AUDIO_S16SYS;
@@ -42,6 +49,7 @@ bool mixer_open_sink(MixerSink sink) {
     s_played = 0;
     s_device = SDL_OpenAudioDevice(nullptr, 0, &want, &have, 0);
     if (!s_device) {
+        if (why) *why = SDL_GetError();
         SDL_QuitSubSystem(SDL_INIT_AUDIO);
         return false;
     }

@@ -6,6 +6,8 @@
 
 #include <filesystem>
 
+#include "host/alsa_quiet.h"
+
 namespace {
 
 // FluidSynth and the thirty libraries it needs are loaded at the first
@@ -51,9 +53,6 @@ bool s_alsa_port_opens;  // the named port opened when it was named
 MidiOutOpener s_opener;
 
 constexpr double FLUID_GAIN = 0.6;
-
-// ALSA's own complaints (no /dev/snd/seq in a container) stay off stderr.
-void quiet_alsa(const char*, int, const char*, int, const char*, ...) {}
 
 class FluidOut : public MidiOut {
 public:
@@ -114,7 +113,7 @@ class AlsaOut : public MidiOut {
 public:
     // Empty when the port is connected, else why not.
     std::string open(const std::string& port) {
-        snd_lib_error_set_handler(quiet_alsa);
+        alsa_quiet();
         int err = snd_seq_open(&seq_, "default", SND_SEQ_OPEN_OUTPUT, 0);
         if (err < 0) return std::string("no ALSA sequencer: ") + snd_strerror(err);
         snd_seq_set_client_name(seq_, "zolm");
@@ -186,7 +185,7 @@ int midi_out_device_count() {
     std::error_code ec;
     int n = std::filesystem::exists(MIDI_SOUNDFONT, ec) ? 1 : 0;
     snd_seq_t* seq = nullptr;
-    snd_lib_error_set_handler(quiet_alsa);
+    alsa_quiet();
     if (snd_seq_open(&seq, "default", SND_SEQ_OPEN_OUTPUT, SND_SEQ_NONBLOCK) == 0) {
         snd_seq_close(seq);
         n++;

@@ -60,6 +60,20 @@ const char* const IPL_NAMES[] = {"iplrom.dat", "iplrom30.dat", "iplromxvi.dat", 
 const char* const CG_NAMES[] = {"cgrom.dat", "cg.rom"};
 constexpr char CGROM_TMP[] = "cgrom.tmp";
 
+std::string s_failure;  // why init_load_roms last failed
+
+// The ROM names a failure lists: "a, b or c".
+std::string names_text(const char* const* names, size_t count) {
+    std::string text;
+    for (size_t i = 0; i < count; ++i) text += (i == 0 ? "" : i + 1 == count ? " or " : ", ") + std::string(names[i]);
+    return text;
+}
+
+// The folders ROMs are looked for in, each once.
+std::string folders_text() {
+    return g_exe_dir.empty() || g_exe_dir == g_start_dir ? g_start_dir : g_start_dir + " or " + g_exe_dir;
+}
+
 constexpr bool fonts_fit() {
     for (const CgFont& f : CG_FONTS)
         if (f.area < CGROM_BASE ||
@@ -212,12 +226,16 @@ int init_load_font_rom() {
 }
 
 int init_load_roms() {
+    s_failure.clear();
     if (!g_iplrom || !g_cgrom) {
         log_add_line("no memory for the ROM images");
+        s_failure = "no memory for the ROM images";
         return -1;
     }
     if (!load_first(IPL_NAMES, std::size(IPL_NAMES), g_iplrom, IPLROM_SIZE)) {
         log_add_line("no IPL ROM file");
+        s_failure = "no IPL ROM image (" + names_text(IPL_NAMES, std::size(IPL_NAMES)) + ") in " + folders_text() +
+                    "; put the machine's IPL ROM there as iplrom.dat";
         show_box("iplrom.dat または boot.rom が見つかりません\nドキュメントを参照してください\n", "ZOLM initialize 1");
         return -1;
     }
@@ -226,6 +244,11 @@ int init_load_roms() {
     // A FONT file is a whole CG ROM image: it serves before start-up gives up.
     if (init_load_font_rom()) return 0;
     log_add_line("no CG ROM file, and no substitute could be read or rendered");
+    s_failure = "no CG ROM image (" + names_text(CG_NAMES, std::size(CG_NAMES)) + ") in " + folders_text() +
+                ", and no substitute from the font \"" + g_settings.winfont +
+                "\" (WINFONT); put the machine's CG ROM there as cgrom.dat";
     show_box("cgrom.dat または cg.rom が見つかりません\n", "ZOLM initialize 2");
     return -1;
 }
+
+const std::string& init_load_roms_failure() { return s_failure; }

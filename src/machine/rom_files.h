@@ -30,6 +30,9 @@ std::string init_open_for_write(std::string_view name, const void* data, size_t 
 // after the message box "ZOLM initialize 1" (no IPL ROM) or
 // "ZOLM initialize 2" (no CG ROM at all).
 int init_load_roms();
+// Why init_load_roms last failed, in one line with what to do about it
+// (the files looked for and where); empty after a success.
+const std::string& init_load_roms_failure();
 // Loads "cgrom.tmp" (g_start_dir, then g_exe_dir); a file of the wrong size
 // is passed over. Without one, renders the substitute, showing the notice
 // while it works, and saves it as "cgrom.tmp". Returns 1 when g_cgrom holds

@@ -37,6 +37,8 @@ constexpr uint64_t HALT_LOOP_FRAMES = 60;
 // The address space of the images or main RAM could not be had.
 constexpr char NO_MEMORY_TEXT[] = "メモリの確保が出来ません！\n";
 constexpr char NO_MEMORY_CAPTION[] = "ZOLM initialize 3";
+constexpr char NO_MEMORY_WHY[] =
+    "the host gives no memory for the machine's RAM and ROM images; free some (or raise ulimit -v)";
 
 struct HaltRecord {
     uint64_t last_halt_at;  // scheduler time of the last halt
@@ -46,6 +48,7 @@ struct HaltRecord {
 };
 HaltRecord s_halts;
 bool s_reset_reads_files = true;
+std::string s_start_failure;  // why the last start failed
 }  // namespace
 
 bool init_machine_running() { return g_machine_running; }
@@ -123,23 +126,32 @@ int init_startup() {
     init_clear_trace_buffers();
     std::memset(g_rom_access_map, 0, ROM_ACCESS_MAP_SIZE);
     s_halts = {};
+    s_start_failure.clear();
     if (!mem_alloc_images()) {
+        s_start_failure = NO_MEMORY_WHY;
         g_init_message_box(NO_MEMORY_TEXT, NO_MEMORY_CAPTION, MB_INFO);
         return -1;
     }
     devices_power_on();
-    if (init_load_roms() != 0) return -1;
+    if (init_load_roms() != 0) {
+        s_start_failure = init_load_roms_failure();
+        return -1;
+    }
     init_load_font_rom();
 
     g_machine.main_ram_size = 0x400000;
     std::filesystem::path sram_path = sram_load({g_start_dir, g_exe_dir});
     if (!sram_path.empty()) log_add_line("loading..:" + sram_path.string());
     if (!mem_alloc_main_ram(g_machine.main_ram_size) && !mem_alloc_main_ram(0x400000)) {
+        s_start_failure = NO_MEMORY_WHY;
         g_init_message_box(NO_MEMORY_TEXT, NO_MEMORY_CAPTION, MB_INFO);
         return -1;
     }
     load_access_map();
-    if (mem_map_build() != 0) return -1;
+    if (mem_map_build() != 0) {
+        s_start_failure = "the memory map could not be built";
+        return -1;
+    }
     clock_init_budget();
     init_reset_machine();
     g_machine.requests.event_request = REQ_FRAME_START;
@@ -147,6 +159,8 @@ int init_startup() {
     run_flags_clear(RUN_RTC_TICK);
     return 0;
 }
+
+const std::string& init_start_failure() { return s_start_failure; }
 
 uint32_t init_start() {
     if (init_startup() != 0) return 1;

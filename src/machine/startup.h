@@ -2,10 +2,14 @@
 #pragma once
 
 #include <cstdint>
+#include <string>
 
 // Brings the machine up: ROMs, SRAM, main RAM, access map, memory map,
 // devices, reset and the first frame start. 0 on success, 1 on failure.
 uint32_t init_start();
+// Why the last init_start failed, in one line that says what to do about
+// it; empty after a success.
+const std::string& init_start_failure();
 // Saves SRAM and the access map and releases the machine.
 void init_stop();
 int init_startup();

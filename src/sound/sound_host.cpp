@@ -50,7 +50,13 @@ void sound_host_start(const SoundHostOptions& options) {
     }
     sound_clock_attach();
     mixer_keep_output(!options.wav.empty());
-    if (!mixer_open_sink(options.sdl_sink ? MixerSink::Sdl : MixerSink::Null)) mixer_open_sink(MixerSink::Null);
+    std::string no_sink;
+    if (!mixer_open_sink(options.sdl_sink ? MixerSink::Sdl : MixerSink::Null, &no_sink)) {
+        mixer_open_sink(MixerSink::Null);
+        const std::string text = "no sound device (" + no_sink + "): the run is silent";
+        std::fprintf(stderr, "zolm: %s\n", text.c_str());
+        log_add_line(text);
+    }
 }
 
 void sound_host_poll() {

@@ -95,6 +95,13 @@ TEST_F(Headless, StartupFailuresShowTheirBoxAndFail) {
     EXPECT_NE(no_ipl.err.find("[ZOLM initialize 1] iplrom.dat または boot.rom が見つかりません"), std::string::npos)
         << no_ipl.err;
     EXPECT_EQ(no_ipl.out, "");
+    // Then one line of why and what to do: no window here, so no "reset".
+    const std::string no_ipl_line =
+        "zolm: the machine cannot start: no IPL ROM image (iplrom.dat, iplrom30.dat, iplromxvi.dat or boot.rom) in " +
+        fs::canonical(run_dir()).string();
+    const size_t at = no_ipl.err.find(no_ipl_line);
+    ASSERT_NE(at, std::string::npos) << no_ipl.err;
+    EXPECT_TRUE(no_ipl.err.substr(at).ends_with("; put the machine's IPL ROM there as iplrom.dat\n")) << no_ipl.err;
 
     // An empty IPL ROM file is none, and says so.
     std::ofstream(run_dir() / "iplrom.dat");
@@ -110,6 +117,9 @@ TEST_F(Headless, StartupFailuresShowTheirBoxAndFail) {
     Outcome no_cg = zolm("--headless --virtual-clock --frames 1", no_fonts);
     EXPECT_NE(no_cg.status, 0);
     EXPECT_NE(no_cg.err.find("[ZOLM initialize 2] cgrom.dat または cg.rom が見つかりません"), std::string::npos)
+        << no_cg.err;
+    EXPECT_NE(no_cg.err.find("zolm: the machine cannot start: no CG ROM image (cgrom.dat or cg.rom) in "),
+              std::string::npos)
         << no_cg.err;
     EXPECT_EQ(no_cg.out, "");
     EXPECT_FALSE(fs::exists(run_dir() / "cgrom.tmp"));

@@ -7,9 +7,14 @@
 # MODE norom: no IPL ROM. The box "ZOLM initialize 1" comes at the start;
 #   Enter closes it; after the repeat span "reset" brings it again, and
 #   Enter ends the program.
+# MODE norom-close: no IPL ROM. The box comes at the start; Enter closes
+#   it; then the main window's close box (the window manager's request).
 # MODE virus: a guest that writes the boot sector. "reset" starts it; the
 #   question comes; Esc refuses, the question comes again; the check box
 #   ticked and Enter allow with no more questions; then SIGTERM.
+# MODE virus-close: the same guest, refused at every question, asks
+#   again at once. The main window's close box while a question is up,
+#   then Esc: no question follows, and the program ends.
 # MODE notice: no CG ROM. The notice is seen while the font is rendered,
 #   and is gone afterwards; then SIGTERM.
 #
@@ -67,6 +72,15 @@ norom)
     xdotool key Return
     wait_end
     ;;
+norom-close)
+    box=$(wait_for_window '^ZOLM initialize 1$') || fail "no box at the start"
+    record_box "$box"
+    xdotool key Return
+    wait_gone '^ZOLM initialize 1$' || fail "Enter left the box"
+    main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window after the box"
+    close_window "$main" || fail "no close request sent"
+    wait_end
+    ;;
 virus)
     click_reset
     box=$(wait_for_window 'Virus') || fail "no question"
@@ -79,6 +93,16 @@ virus)
     sleep 1.5
     [[ -n $(find_window 'Virus') ]] && fail "asked again after allow with the check box"
     kill -TERM "$pid"
+    wait_end
+    ;;
+virus-close)
+    click_reset
+    box=$(wait_for_window 'Virus') || fail "no question"
+    record_box "$box"
+    main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
+    close_window "$main" || fail "no close request sent"
+    sleep 0.3
+    xdotool key Escape
     wait_end
     ;;
 notice)

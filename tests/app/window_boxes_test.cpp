@@ -1,8 +1,10 @@
 // The program's boxes in its window under a virtual X server (xvfb-run),
 // driven by xdotool (window_boxes_session.sh): each box is a window of its
-// own within the 1280 x 1024 screen; a start that fails under "reset" ends
-// the program with status 1 and the box's text on stderr; the virus
-// question answers Esc and its check box; the notice shows while the
+// own within the 1280 x 1024 screen; a start that fails says why on
+// stderr (the box's text, and a line of what to do); a program that ends
+// without the machine ever having started ends with status 1; the virus
+// question answers Esc and its check box, and gives way to the close box
+// of a guest that asks again and again; the notice shows while the
 // substitute font is rendered.
 #include <gtest/gtest.h>
 
@@ -22,6 +24,10 @@ constexpr int SCREEN_W = 1280, SCREEN_H = 1024;
 const fs::path SESSION_SCRIPT = fs::path(__FILE__).parent_path() / "window_boxes_session.sh";
 constexpr char NO_ROM_TEXT[] =
     "[ZOLM initialize 1] iplrom.dat または boot.rom が見つかりません\nドキュメントを参照してください\n";
+constexpr char NO_ROM_LINE[] =
+    "zolm: the machine cannot start: no IPL ROM image (iplrom.dat, iplrom30.dat, "
+    "iplromxvi.dat or boot.rom) in ";
+constexpr char RESET_ADVICE[] = "; put the machine's IPL ROM there as iplrom.dat, then choose \"reset\" in the window";
 
 bool have_program(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
@@ -92,8 +98,22 @@ TEST_F(WindowBoxes, NoIplRomShowsItsBoxAndResetEndsTheProgramWithStatusOne) {
     EXPECT_EQ(file_text(root_ / "status.txt"), "1\n") << why();
     const std::string err = file_text(root_ / "err.txt");
     EXPECT_EQ(count_of(err, NO_ROM_TEXT), 2u) << "the text of each box on stderr: " << err;
+    EXPECT_EQ(count_of(err, NO_ROM_LINE), 2u) << "a line of ours after each box: " << err;
+    EXPECT_EQ(count_of(err, RESET_ADVICE), 1u) << "\"reset\" only while the window stays: " << err;
     expect_on_screen(1);
     expect_on_screen(2);
+}
+
+TEST_F(WindowBoxes, NoIplRomThenTheWindowClosedEndsWithStatusOneAndSaysWhatToDo) {
+    ASSERT_EQ(session("norom-close"), 0) << why();
+    EXPECT_EQ(file_text(root_ / "status.txt"), "1\n") << "the machine never started: " << why();
+    const std::string err = file_text(root_ / "err.txt");
+    const std::string line = std::string(NO_ROM_LINE) + fs::canonical(root_).string();
+    const size_t at = err.find(line);
+    ASSERT_NE(at, std::string::npos) << err;
+    const std::string said = err.substr(at, err.find('\n', at) - at);
+    EXPECT_NE(said.find(RESET_ADVICE), std::string::npos) << said;
+    EXPECT_EQ(count_of(err, NO_ROM_LINE), 1u) << err;
 }
 
 TEST_F(WindowBoxes, VirusQuestionIsOnTheScreenAndTakesEscAndItsCheckBox) {
@@ -105,6 +125,16 @@ TEST_F(WindowBoxes, VirusQuestionIsOnTheScreenAndTakesEscAndItsCheckBox) {
     expect_on_screen(1);
     expect_on_screen(2);
     EXPECT_EQ(file_text(root_ / "err.txt").find("Virus"), std::string::npos) << "in the window, not on stderr";
+}
+
+// The close box waits while the question is up; once it is answered the
+// guest's next question must not hold the close back again.
+TEST_F(WindowBoxes, CloseBoxEndsTheProgramThoughTheGuestAsksTheVirusQuestionAgainAndAgain) {
+    install("boot_sector_writes", "iplrom.dat");
+    std::ofstream(root_ / "cgrom.dat", std::ios::binary) << std::string(0xC0000, '\0');
+    std::ofstream(root_ / "game.xdf", std::ios::binary) << std::string(1261568, '\0');
+    ASSERT_EQ(session("virus-close", "--fd0 game.xdf"), 0) << why();
+    EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << why();
 }
 
 TEST_F(WindowBoxes, NoticeShowsWhileTheSubstituteFontIsRendered) {

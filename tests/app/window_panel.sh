@@ -21,39 +21,6 @@ source "$(dirname "${BASH_SOURCE[0]}")/window_common.sh"
 readonly PANEL_X=700 PANEL_Y=600 # where the panel is moved, clear of the other windows
 readonly BLANK_X=470 BLANK_Y=220 # a spot of the panel without a control
 
-# Sends the window manager's close request to a window.
-close_window() {
-    python3 - "$1" <<'PY'
-import ctypes, sys
-x = ctypes.cdll.LoadLibrary("libX11.so.6")
-x.XOpenDisplay.restype = ctypes.c_void_p
-x.XOpenDisplay.argtypes = [ctypes.c_char_p]
-x.XInternAtom.restype = ctypes.c_ulong
-x.XInternAtom.argtypes = [ctypes.c_void_p, ctypes.c_char_p, ctypes.c_int]
-class ClientMessage(ctypes.Structure):
-    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
-                ("display", ctypes.c_void_p), ("window", ctypes.c_ulong), ("message_type", ctypes.c_ulong),
-                ("format", ctypes.c_int), ("l", ctypes.c_long * 5)]
-class XEvent(ctypes.Union):
-    _fields_ = [("xclient", ClientMessage), ("pad", ctypes.c_long * 24)]
-x.XSendEvent.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_int, ctypes.c_long, ctypes.POINTER(XEvent)]
-x.XFlush.argtypes = [ctypes.c_void_p]
-CLIENT_MESSAGE = 33
-display = x.XOpenDisplay(None)
-if not display:
-    sys.exit(1)
-window = int(sys.argv[1])
-ev = XEvent()
-ev.xclient.type = CLIENT_MESSAGE
-ev.xclient.window = window
-ev.xclient.message_type = x.XInternAtom(display, b"WM_PROTOCOLS", 0)
-ev.xclient.format = 32
-ev.xclient.l[0] = x.XInternAtom(display, b"WM_DELETE_WINDOW", 0)
-x.XSendEvent(display, window, 0, 0, ctypes.byref(ev))
-x.XFlush(display)
-PY
-}
-
 printf 'exit\n' | "$zolm" "$@" >out.txt 2>err.txt &
 pid=$!
 
