@@ -127,6 +127,7 @@ void put_in(int drive, const FdMedia& made) {
     slot.tracks = made.tracks;
     slot.state = FD_STATE_INSERTED;
     slot.inserted = 1;
+    slot.insertions++;
     notify_panel(drive);
 }
 
