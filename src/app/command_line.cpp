@@ -24,7 +24,7 @@ constexpr std::string_view CONFIG_EXTENSION = ".cfg";
 constexpr std::string_view IMAGE_EXTENSIONS[] = {".xdf", ".dim", ".2hd", ".dup", ".hdm"};
 // The box for the settings file's images that could not be inserted.
 constexpr char UNPLACED_CAPTION[] = "ZOLM";
-constexpr char UNPLACED_NOTE[] = "Left empty for this run; the settings file keeps the name.";
+constexpr char UNPLACED_NOTE[] = "; left empty, the settings file keeps the name";
 
 char lower(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
 
@@ -119,11 +119,8 @@ std::string app_insert_images() {
             continue;
         }
         cfg_keep_unplaced_image(drive, name);
-        unplaced += panel_refusal_text(name, drive, why) + "\n";
+        unplaced += (unplaced.empty() ? "" : "\n") + panel_refusal_text(name, drive, why) + UNPLACED_NOTE;
     }
-    if (refused.empty() && !unplaced.empty()) {
-        unplaced += UNPLACED_NOTE;
-        g_init_message_box(unplaced.c_str(), UNPLACED_CAPTION, MB_WARNING);
-    }
+    if (refused.empty() && !unplaced.empty()) g_init_message_box(unplaced.c_str(), UNPLACED_CAPTION, MB_WARNING);
     return refused;
 }

@@ -393,9 +393,10 @@ TEST_F(ConfigFile, TheEmptyDriveAndImagesThatCannotGoIn) {
     EXPECT_EQ(g_fd_media[0].path, FD_NO_DISK);
     EXPECT_EQ(g_fd_media[3].state, FD_STATE_INSERTED);
     EXPECT_EQ(g_box_text,
-              "gone.xdf: cannot be put in drive 1: No such file or directory\n"
-              "folder.xdf: cannot be put in drive 2: a folder, not a disk image\n"
-              "Left empty for this run; the settings file keeps the name.");
+              "gone.xdf: cannot be put in drive 1: No such file or directory; left empty, the settings file keeps "
+              "the name\n"
+              "folder.xdf: cannot be put in drive 2: a folder, not a disk image; left empty, the settings file keeps "
+              "the name");
     EXPECT_NE(cfg_file_text().find("\nFD0:no disk\nFD1:gone.xdf\nFD2:folder.xdf\nFD3:other.xdf\n"), std::string::npos)
         << cfg_file_text();
     // An eject of the empty drive keeps the name; a disk put in and taken

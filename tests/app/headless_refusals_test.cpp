@@ -63,7 +63,8 @@ TEST_F(Headless, CommandLineImageThatCannotGoInIsRefused) {
     std::ofstream(run_dir() / "X68.CFG") << "ZOLM\n101\nFD1:missing.xdf\nEND:\n";
     Outcome ok = zolm("--headless --virtual-clock --frames 1 --fd0 good.xdf --fd2 good.dim", in_tmp);
     EXPECT_EQ(ok.status, 0) << ok.err;
-    EXPECT_NE(ok.err.find("[ZOLM] missing.xdf: cannot be put in drive 1: No such file or directory\n"),
+    EXPECT_NE(ok.err.find("[ZOLM] missing.xdf: cannot be put in drive 1: No such file or directory; left empty, "
+                          "the settings file keeps the name\n"),
               std::string::npos)
         << ok.err;
     EXPECT_NE(file_text(run_dir() / "X68.CFG").find("\nFD1:missing.xdf\n"), std::string::npos);
@@ -90,7 +91,10 @@ TEST_F(Headless, SettingsFileImagesComeBackAndNoDiskIsNoFile) {
     std::ofstream(cfg) << "ZOLM\n101\nFD0:later.xdf\nEND:\n";
     r = zolm(run);
     EXPECT_EQ(r.status, 0) << r.err;
-    EXPECT_TRUE(r.err.starts_with("[ZOLM] later.xdf: cannot be put in drive 0: No such file or directory\n")) << r.err;
+    EXPECT_TRUE(
+        r.err.starts_with("[ZOLM] later.xdf: cannot be put in drive 0: No such file or directory; left "
+                          "empty, the settings file keeps the name\n"))
+        << r.err;
     EXPECT_NE(file_text(cfg).find("\nFD0:later.xdf\n"), std::string::npos);
     std::ofstream(later) << blank;
     r = zolm(run);
