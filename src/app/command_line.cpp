@@ -6,7 +6,9 @@
 #include <string_view>
 
 #include "app/config_file.h"
+#include "host/message_box.h"
 #include "input/keyboard.h"
+#include "machine/rom_files.h"
 #include "storage/drive_slots.h"
 
 std::string g_config_file_name = CFG_FILE_NAME;
@@ -20,6 +22,9 @@ constexpr char SWITCH_PASTE = 'c', SWITCH_NO_SAVE = 'n', SWITCH_CONFIG = 'o';
 constexpr std::string_view CONFIG_EXTENSION = ".cfg";
 // Tested in this order.
 constexpr std::string_view IMAGE_EXTENSIONS[] = {".xdf", ".dim", ".2hd", ".dup", ".hdm"};
+// The box for the settings file's images that could not be inserted.
+constexpr char UNPLACED_CAPTION[] = "ZOLM";
+constexpr char UNPLACED_NOTE[] = "; left empty, the settings file keeps the name";
 
 char lower(char c) { return char(std::tolower(static_cast<unsigned char>(c))); }
 
@@ -97,14 +102,25 @@ std::vector<CommandLineArgument> app_command_line_arguments() {
 }
 
 std::string app_insert_images() {
-    std::array<std::string, FD_DRIVES> names;
-    for (int drive = 0; drive < FD_DRIVES; drive++) names[size_t(drive)] = g_fd_media[drive].name;
-    std::array<std::string, FD_DRIVES> why = panel_insert_all();
+    std::string refused, unplaced;
     for (int drive = 0; drive < FD_DRIVES; drive++) {
-        const std::string key = "FD" + std::to_string(drive);
-        bool named = cfg_overridden(key) || (drive == 0 && !g_cmdline_image_name.empty());
-        if (named && !why[size_t(drive)].empty())
-            return panel_refusal_text(names[size_t(drive)], drive, why[size_t(drive)]);
+        const std::string name = g_fd_media[drive].name;  // insertion rewrites the slot
+        // The empty drive's name in the settings file is no file name.
+        if (name == FD_NO_DISK) {
+            panel_eject(drive);
+            continue;
+        }
+        const std::string why = panel_insert_image(name, drive);
+        if (why.empty()) continue;
+        const bool named =
+            cfg_overridden("FD" + std::to_string(drive)) || (drive == 0 && !g_cmdline_image_name.empty());
+        if (named) {
+            if (refused.empty()) refused = panel_refusal_text(name, drive, why);
+            continue;
+        }
+        cfg_keep_unplaced_image(drive, name);
+        unplaced += (unplaced.empty() ? "" : "\n") + panel_refusal_text(name, drive, why) + UNPLACED_NOTE;
     }
-    return {};
+    if (refused.empty() && !unplaced.empty()) g_init_message_box(unplaced.c_str(), UNPLACED_CAPTION, MB_WARNING);
+    return refused;
 }

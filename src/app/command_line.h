@@ -29,8 +29,10 @@ struct CommandLineArgument {
 };
 std::vector<CommandLineArgument> app_command_line_arguments();
 
-// Inserts the four drives' images (panel_insert_all). An image the command
-// line named (an image word, --fdN or --set FDN=) that could not be
-// inserted is refused: answers "NAME: cannot be put in drive N: why" for
-// the first, empty when every one went in.
+// Inserts the four drives' images; "no disk", the empty drive's name,
+// leaves its drive empty. An image the command line named (an image word,
+// --fdN or --set FDN=) that could not be inserted is refused: answers
+// "NAME: cannot be put in drive N: why" for the first, empty when there is
+// none. Those of the settings file that could not be inserted are told in
+// one box and kept for the save (cfg_keep_unplaced_image).
 std::string app_insert_images();

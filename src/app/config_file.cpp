@@ -44,9 +44,28 @@ void apply_overrides() {
             if (g_overrides[j].key == g_overrides[i].key) g_overrides[i].before = g_overrides[j].before;
 }
 
+// A drive's image that could not be inserted, and the drive's insertions then.
+struct UnplacedImage {
+    std::string name;
+    uint32_t insertions = 0;
+};
+UnplacedImage g_unplaced[FD_DRIVES];
+
+// The unplaced image a save writes for the key, when there is one.
+const std::string* unplaced_image(const CfgKey& key) {
+    for (int drive = 0; drive < FD_DRIVES; drive++) {
+        const FdMedia& slot = g_fd_media[drive];
+        const UnplacedImage& u = g_unplaced[drive];
+        if (key.text == &slot.name && !u.name.empty() && slot.name == FD_NO_DISK && slot.insertions == u.insertions)
+            return &u.name;
+    }
+    return nullptr;
+}
+
 // The text a save writes for the key: an overridden setting still at its
 // override is written as the file had it.
 std::string saved_value(const CfgKey& key) {
+    if (const std::string* name = unplaced_image(key)) return *name;
     std::string now = cfg_format_value(key);
     for (auto o = g_overrides.rbegin(); o != g_overrides.rend(); ++o)
         if (o->key == &key) return now == o->applied ? o->before : now;
@@ -112,7 +131,13 @@ bool foreign_file_at(const std::string& path) {
 
 }  // namespace
 
+void cfg_keep_unplaced_image(int drive, const std::string& name) {
+    if (drive < 0 || drive >= FD_DRIVES) return;
+    g_unplaced[drive] = {name, g_fd_media[drive].insertions};
+}
+
 std::string cfg_load() {
+    for (UnplacedImage& u : g_unplaced) u = {};
     panel_reset_media();
     cfg_set_defaults();
     opt_apply_settings();

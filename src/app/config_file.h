@@ -61,6 +61,12 @@ std::string cfg_file_text();
 // failure is logged and told in a message box; false then.
 bool cfg_save();
 
+// An image the settings file names for drive that could not be inserted:
+// while nothing else went into the drive, a save writes its name, not the
+// empty drive's, so the disk comes back once the file is there again.
+// cfg_load forgets them.
+void cfg_keep_unplaced_image(int drive, const std::string& name);
+
 // --set KEY=VALUE: the setting takes VALUE for this run, over the file;
 // a save writes the file's value back for it unless it was changed again.
 // Answers what is wrong with the assignment, empty when nothing is.

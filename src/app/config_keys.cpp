@@ -16,6 +16,8 @@
 
 namespace {
 
+constexpr char LINE_BREAKS[] = "\r\n";
+
 CfgKey text(const char* name, std::string* value) {
     CfgKey k{name, CfgKind::Text};
     k.text = value;
@@ -142,7 +144,8 @@ void cfg_set_defaults() {
 bool cfg_value_valid(const CfgKey& key, std::string_view value) {
     int32_t n;
     switch (key.kind) {
-    case CfgKind::Text: return true;
+    // A line break would cut the value where the file reads it back.
+    case CfgKind::Text: return value.find_first_of(LINE_BREAKS) == std::string_view::npos;
     case CfgKind::Integer: return parse_int32(value, key.min, key.max, n);
     case CfgKind::FmRev: return parse_int32(value, INT32_MIN, INT32_MAX, n);
     }
@@ -154,7 +157,7 @@ bool cfg_set_value(const CfgKey& key, std::string_view value) {
     switch (key.kind) {
     case CfgKind::Text:
         // A value ends at a line end: "A:x\r" at the end of a file reads as x.
-        *key.text = value.substr(0, value.find_first_of("\r\n"));
+        *key.text = value.substr(0, value.find_first_of(LINE_BREAKS));
         return true;
     case CfgKind::Integer:
         if (!parse_int32(value, key.min, key.max, n)) return false;
@@ -170,7 +173,7 @@ bool cfg_set_value(const CfgKey& key, std::string_view value) {
 
 std::string cfg_values_taken(const CfgKey& key) {
     switch (key.kind) {
-    case CfgKind::Text: return "any text";
+    case CfgKind::Text: return "text without a line break";
     case CfgKind::Integer:
         if (key.min != INT32_MIN || key.max != INT32_MAX)
             return std::to_string(key.min) + "-" + std::to_string(key.max);

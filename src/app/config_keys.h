@@ -35,7 +35,8 @@ void cfg_set_defaults();
 // (the setting kept) otherwise. Numbers are decimal with an optional sign,
 // white space around them allowed.
 bool cfg_set_value(const CfgKey& key, std::string_view value);
-// True when value is one the key takes; nothing is stored.
+// True when value is one the key takes (text: one without CR or LF);
+// nothing is stored.
 bool cfg_value_valid(const CfgKey& key, std::string_view value);
 // The values the key takes, for a message: "0-4", "a whole number".
 std::string cfg_values_taken(const CfgKey& key);

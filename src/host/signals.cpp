@@ -14,9 +14,6 @@ static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<uint32_t>::i
 
 namespace {
 
-// A failing write says why where it is.
-constexpr int IGNORED_SIGNALS[] = {SIGPIPE, SIGXFSZ};
-
 void on_signal(int sig) {
     if (sig == SIGINT && g_debugger_active) {
         run_flags_set(RUN_STEP | RUN_BREAK);
@@ -44,7 +41,7 @@ void host_signals_install() {
     host_signals_ac_plug_set(&set);
     for (int sig = 1; sig < NSIG; sig++)
         if (sigismember(&set, sig) == 1) take_over(sig, on_signal);
-    for (int sig : IGNORED_SIGNALS) take_over(sig, SIG_IGN);
+    for (int sig : HOST_IGNORED_SIGNALS) take_over(sig, SIG_IGN);
     pthread_sigmask(SIG_UNBLOCK, &set, nullptr);
 }
 

@@ -142,6 +142,7 @@ void put_in(int drive, const FdMedia& made, const std::string& protect) {
     slot.tracks = made.tracks;
     slot.state = FD_STATE_INSERTED;
     slot.inserted = 1;
+    slot.insertions++;
     notify_panel(drive);
     if (protect.empty()) return;
     const std::string text = made.name + ": put in drive " + std::to_string(drive) +

@@ -40,6 +40,7 @@ struct FdMedia {
     int32_t ejected;                           // set by an eject, read by the drive check
     int32_t tracks = 0;                        // tracks of the converted temporary image when made
     std::bitset<FD_TRACK_MARKS> written = {};  // tracks a disk call wrote since the insertion
+    uint32_t insertions = 0;                   // counted up by every insertion
 };
 
 extern FdMedia g_fd_media[FD_DRIVES];

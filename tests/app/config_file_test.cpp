@@ -374,6 +374,45 @@ TEST_F(ConfigFile, LineEndsInValuesDoNotMakeLines) {
     EXPECT_EQ(file_text(cfg), first);
 }
 
+// "no disk", the empty drive's name, is never opened as a file. An image of
+// the settings file that cannot be inserted is told, and a save keeps its
+// name while nothing else went into the drive.
+TEST_F(ConfigFile, TheEmptyDriveAndImagesThatCannotGoIn) {
+    struct Back {
+        fs::path was = fs::current_path();
+        ~Back() { fs::current_path(was); }
+    } back;
+    fs::current_path(start());  // image names are taken from the current folder
+    std::ofstream("no disk") << std::string(2048, '\0');
+    std::ofstream("other.xdf") << std::string(2048, '\0');
+    fs::create_directory("folder.xdf");
+    std::ofstream(CFG_FILE_NAME) << "ZOLM\n101\nFD0:no disk\nFD1:gone.xdf\nFD2:folder.xdf\nFD3:other.xdf\nEND:\n";
+    cfg_load();
+    EXPECT_EQ(app_insert_images(), "") << "the settings file's images do not stop the start";
+    EXPECT_EQ(g_fd_media[0].state, FD_STATE_EMPTY);
+    EXPECT_EQ(g_fd_media[0].path, FD_NO_DISK);
+    EXPECT_EQ(g_fd_media[3].state, FD_STATE_INSERTED);
+    EXPECT_EQ(g_box_text,
+              "gone.xdf: cannot be put in drive 1: No such file or directory; left empty, the settings file keeps "
+              "the name\n"
+              "folder.xdf: cannot be put in drive 2: a folder, not a disk image; left empty, the settings file keeps "
+              "the name");
+    EXPECT_NE(cfg_file_text().find("\nFD0:no disk\nFD1:gone.xdf\nFD2:folder.xdf\nFD3:other.xdf\n"), std::string::npos)
+        << cfg_file_text();
+    // An eject of the empty drive keeps the name; a disk put in and taken
+    // out again leaves the drive empty for good.
+    panel_eject(1);
+    EXPECT_EQ(panel_replace_image("other.xdf", 2), "");
+    EXPECT_NE(cfg_file_text().find("\nFD1:gone.xdf\nFD2:other.xdf\n"), std::string::npos) << cfg_file_text();
+    panel_eject(2);
+    EXPECT_NE(cfg_file_text().find("\nFD1:gone.xdf\nFD2:no disk\n"), std::string::npos) << cfg_file_text();
+    // The next start forgets them.
+    std::ofstream(CFG_FILE_NAME) << "ZOLM\n101\nEND:\n";
+    cfg_load();
+    EXPECT_NE(cfg_file_text().find("\nFD1:no disk\nFD2:no disk\n"), std::string::npos) << cfg_file_text();
+    panel_close_media();
+}
+
 // A line far over the limit is skipped as it is read; the lines after it count.
 TEST_F(ConfigFile, AnOverlongLineIsSkipped) {
     {

@@ -85,6 +85,13 @@ TEST(HeadlessOptions, EveryFaultIsOneLineNamingTheOption) {
         {{"--frames", "99999999999"}, "--frames: takes a whole number"},
         {{"--frames", "1\n2"}, "--frames: takes a whole number, not \"1?2\""},
         {{"--host-drive", "/no/such/folder"}, "--host-drive: \"/no/such/folder\" is no folder"},
+        // A line break would cut a text setting short: "a" would be the image.
+        {{"--fd0", "a\nb.xdf"}, "--fd0: FD0 does not take \"a?b.xdf\" (it takes text without a line break)"},
+        {{"--fd3=a\rb.xdf"}, "--fd3: FD3 does not take \"a?b.xdf\""},
+        {{"--set", "FD1=a\r\n"}, "--set: FD1 does not take \"a??\""},
+        {{"--set=FONT=f\n.dat"}, "--set: FONT does not take \"f?.dat\""},
+        {{"--set", "WINFONT=IPA\nGothic"}, "--set: WINFONT does not take"},
+        {{"--set", "EXT=*.xdf\r"}, "--set: EXT does not take"},
     };
     for (const Case& c : cases) {
         std::vector<std::string> args = {"zolm"};

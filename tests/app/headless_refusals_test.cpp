@@ -59,12 +59,47 @@ TEST_F(Headless, CommandLineImageThatCannotGoInIsRefused) {
     }
 
     // Images that go in run; a bad image the settings file names leaves
-    // its drive empty, as before.
+    // its drive empty, is told, and stays in the file.
     std::ofstream(run_dir() / "X68.CFG") << "ZOLM\n101\nFD1:missing.xdf\nEND:\n";
     Outcome ok = zolm("--headless --virtual-clock --frames 1 --fd0 good.xdf --fd2 good.dim", in_tmp);
     EXPECT_EQ(ok.status, 0) << ok.err;
-    EXPECT_NE(file_text(run_dir() / "X68.CFG").find("\nFD1:no disk\n"), std::string::npos);
+    EXPECT_NE(ok.err.find("[ZOLM] missing.xdf: cannot be put in drive 1: No such file or directory; left empty, "
+                          "the settings file keeps the name\n"),
+              std::string::npos)
+        << ok.err;
+    EXPECT_NE(file_text(run_dir() / "X68.CFG").find("\nFD1:missing.xdf\n"), std::string::npos);
     EXPECT_TRUE(fs::is_empty(tmp));
+}
+
+// The guest writes to drive 0 the image the settings file names. "no disk"
+// is the empty drive, not the file of that name; an image that cannot go
+// in stays named in the file and goes in once it is there again.
+TEST_F(Headless, SettingsFileImagesComeBackAndNoDiskIsNoFile) {
+    install_rom("disk_write_wait");
+    install_cgrom();
+    const fs::path cfg = run_dir() / "X68.CFG", no_disk = run_dir() / "no disk", later = run_dir() / "later.xdf";
+    const std::string blank(2048, '\0');
+    const std::string run = "--headless --virtual-clock --frames 10";
+    std::ofstream(no_disk) << blank;
+    std::ofstream(cfg) << "ZOLM\n101\nFD0:no disk\nEND:\n";
+    Outcome r = zolm(run);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(r.err, "");
+    EXPECT_TRUE(file_text(no_disk) == blank) << "the guest wrote into \"no disk\"";
+    EXPECT_NE(file_text(cfg).find("\nFD0:no disk\n"), std::string::npos);
+
+    std::ofstream(cfg) << "ZOLM\n101\nFD0:later.xdf\nEND:\n";
+    r = zolm(run);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_TRUE(
+        r.err.starts_with("[ZOLM] later.xdf: cannot be put in drive 0: No such file or directory; left "
+                          "empty, the settings file keeps the name\n"))
+        << r.err;
+    EXPECT_NE(file_text(cfg).find("\nFD0:later.xdf\n"), std::string::npos);
+    std::ofstream(later) << blank;
+    r = zolm(run);
+    EXPECT_EQ(r.status, 0) << r.err;
+    EXPECT_EQ(file_text(later).substr(1024, 4), "SIG!") << "the disk came back";
 }
 
 TEST_F(Headless, DeviceNodeIsNoImage) {

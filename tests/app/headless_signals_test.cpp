@@ -90,6 +90,18 @@ protected:
         return -1;
     }
 
+    // Waits until the guest's sector is in the temporary image, at most 30 s.
+    static bool wait_for_guest_write(const fs::path& tmp) {
+        for (int i = 0; i < 300; i++) {
+            usleep(100 * 1000);
+            fs::path image = temporary_image(tmp);
+            if (image.empty()) continue;
+            std::vector<uint8_t> bytes = file_bytes(image);
+            if (bytes.size() >= 2 * SECTOR && std::memcmp(bytes.data() + SECTOR, MARK, 4) == 0) return true;
+        }
+        return false;
+    }
+
     int run_and_signal(int sig, const fs::path& tmp, std::string& why, const std::function<void()>& meanwhile = {}) {
         return run_and_signal(std::vector<int>{sig}, tmp, why, [&](pid_t) {
             if (meanwhile) meanwhile();
@@ -103,15 +115,7 @@ protected:
         sigemptyset(&none);
         pid_t pid = start(tmp, none);
         if (pid < 0) return -1;
-        bool written = false;
-        for (int i = 0; i < 300 && !written; i++) {
-            usleep(100 * 1000);
-            fs::path image = temporary_image(tmp);
-            if (image.empty()) continue;
-            std::vector<uint8_t> bytes = file_bytes(image);
-            written = bytes.size() >= 2 * SECTOR && std::memcmp(bytes.data() + SECTOR, MARK, 4) == 0;
-        }
-        if (!written) why = "the guest's write never reached the temporary image";
+        if (!wait_for_guest_write(tmp)) why = "the guest's write never reached the temporary image";
         for (size_t i = 0; i < sigs.size(); i++) {
             if (i == sigs.size() - 1) meanwhile(pid);
             kill(pid, sigs[i]);
@@ -238,6 +242,36 @@ TEST_F(HeadlessSignal, SignalDuringTheStartEndsTheRunInOrder) {
         EXPECT_EQ(fs::file_size(run_dir() / "access.dat"), 0x20000u);
         EXPECT_TRUE(fs::is_empty(tmp)) << "the temporary image stayed";
     }
+}
+
+// SIGPIPE and SIGXFSZ that come while the machine program loads, before
+// its own handlers are in, are ignored already.
+TEST_F(HeadlessSignal, PipeAndFileSizeSignalsDuringTheStartAreIgnored) {
+    install_rom("disk_write_wait");
+    install_cgrom();
+    const fs::path tmp = root_ / "tmp";
+    fs::create_directory(tmp);
+    const fs::path dim = fresh_run();
+    sigset_t none;
+    sigemptyset(&none);
+    pid_t pid = start(tmp, none);
+    ASSERT_GT(pid, 0);
+    // Once zolm has become the machine program, for 100 ms.
+    const fs::path machine = root_ / "bin" / "zolm-machine", exe = "/proc/" + std::to_string(pid) + "/exe";
+    std::error_code ec;
+    for (int i = 0; i < 100000 && fs::read_symlink(exe, ec) != machine; i++) usleep(100);
+    for (int i = 0; i < 50; i++) {
+        kill(pid, SIGPIPE);
+        kill(pid, SIGXFSZ);
+        usleep(2000);
+    }
+    const bool written = wait_for_guest_write(tmp);
+    kill(pid, SIGTERM);
+    int status = wait_end(pid);
+    ASSERT_NE(status, -1) << "the run did not end: " << file_text(root_ / "err");
+    ASSERT_FALSE(WIFSIGNALED(status)) << "ended by " << strsignal(WTERMSIG(status));
+    ASSERT_TRUE(written) << file_text(root_ / "err");
+    expect_everything_saved(status, dim, tmp);
 }
 
 }  // namespace
