@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "app/command_line.h"
@@ -166,11 +165,10 @@ std::string cfg_file_text() {
 bool cfg_save() {
     if (g_no_save_config) return true;
     std::string path = cfg_file_path();
-    if (g_cfg_file_foreign) return true;  // said at start
+    if (g_cfg_file_foreign) return false;  // said at start; the settings are not saved
     std::string text = cfg_file_text();
     if (write_file_whole(path, text.data(), text.size())) return true;
-    int err = errno;
-    std::string why = path + " could not be saved: " + std::strerror(err);
+    std::string why = path + " could not be saved: " + write_error_text(errno);
     log_add_line(why);
     why += "\nthe settings of this run are lost";
     host_message_box(why.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);

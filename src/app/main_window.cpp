@@ -29,7 +29,6 @@
 #include "machine/log_lines.h"
 #include "machine/machine.h"
 #include "machine/settings.h"
-#include "machine/sram.h"
 #include "machine/startup.h"
 #include "sound/sound_host.h"
 #include "storage/drive_slots.h"
@@ -475,7 +474,7 @@ int MainWindow::run() {
     bool settings_saved = cfg_save();
     host_message_box_flush();
     if (start_failed_) return EXIT_START_FAILED;
-    if (sram_save_failed() || !settings_saved) return EXIT_UNSAVED;
+    if (init_files_unsaved() || !settings_saved) return EXIT_UNSAVED;
     return shot_failed_ ? EXIT_RUN_FAILED : 0;
 }
 

@@ -6,8 +6,11 @@
 // Brings the machine up: ROMs, SRAM, main RAM, access map, memory map,
 // devices, reset and the first frame start. 0 on success, 1 on failure.
 uint32_t init_start();
-// Saves SRAM and the access map and releases the machine.
+// Saves SRAM and the access map and releases the machine; a file that
+// could not be saved is said (a message box) and logged.
 void init_stop();
+// True when the last init_stop could not save "sram.ram" or "access.dat".
+bool init_files_unsaved();
 int init_startup();
 void init_shutdown();
 
