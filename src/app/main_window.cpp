@@ -19,6 +19,7 @@
 #include "host/imgui_fonts.h"
 #include "host/keyboard_type.h"
 #include "host/message_box.h"
+#include "host/paths.h"
 #include "host/sdl_events.h"
 #include "host/sdl_keys.h"
 #include "host/signals.h"
@@ -491,7 +492,8 @@ int main_window_run(const HeadlessOptions& options) {
     window.close();  // ejects: a written ".DIM" is written back
     if (panel_write_back_failed()) status = EXIT_UNSAVED;
     if (!sound_host_finish()) {
-        std::fprintf(stderr, "zolm: %s could not be written\n", options.wav.c_str());
+        std::fprintf(stderr, "zolm: %s could not be written: %s\n", options.wav.c_str(),
+                     write_error_text(errno).c_str());
         if (status == 0) status = EXIT_RUN_FAILED;
     }
     return status;

@@ -14,6 +14,7 @@
 #include "machine/log_lines.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/rom_files.h"
 #include "machine/settings.h"
 
 uint8_t* g_sram;
@@ -153,7 +154,7 @@ bool sram_save(const std::filesystem::path& folder) {
     std::string text = path + " could not be saved: " + write_error_text(errno);
     log_add_line(text);
     text += "\nthe changes to the SRAM are lost";
-    host_message_box(text.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);
+    g_init_message_box(text.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);
     return false;
 }
 

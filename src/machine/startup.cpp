@@ -127,7 +127,7 @@ static void save_access_map() {
     std::string why = path + " could not be saved: " + write_error_text(errno);
     log_add_line(why);
     why += "\nthe IPL ROM access map of this run is lost";
-    host_message_box(why.c_str(), ACCESS_MAP_SAVE_FAILED_CAPTION, MB_ERROR);
+    g_init_message_box(why.c_str(), ACCESS_MAP_SAVE_FAILED_CAPTION, MB_ERROR);
 }
 
 bool init_files_unsaved() { return sram_save_failed() || g_access_map_unsaved; }
