@@ -201,18 +201,24 @@ private:
 
 namespace {
 
-bool write_whole(const std::string& path, const void* data, size_t size, bool special_in_place) {
+// How write_whole treats what is at the path besides a writable regular file.
+struct WholeWriteRules {
+    bool special_in_place;  // a FIFO or device is written in place (else refused)
+    bool keep_read_only;    // a file without its owner's write bit is kept
+};
+
+bool write_whole(const std::string& path, const void* data, size_t size, WholeWriteRules rules) {
     std::string target = resolve_links(path);
     if (target.empty()) return false;
     struct stat old {};
     bool exists = stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
-        if (special_in_place) return write_special_in_place(target, old.st_mode, data, size);
+        if (rules.special_in_place) return write_special_in_place(target, old.st_mode, data, size);
         errno = S_ISDIR(old.st_mode) ? EISDIR : EPERM;
         return false;
     }
     // A file its owner may not write is kept, also for root, who could.
-    if (exists && !(old.st_mode & S_IWUSR)) {
+    if (exists && rules.keep_read_only && !(old.st_mode & S_IWUSR)) {
         errno = EACCES;
         return false;
     }
@@ -254,11 +260,11 @@ std::string stall_limit_text() {
 }  // namespace
 
 bool write_file_whole(const std::string& path, const void* data, size_t size) {
-    return write_whole(path, data, size, true);
+    return write_whole(path, data, size, {.special_in_place = true, .keep_read_only = true});
 }
 
 bool write_regular_file_whole(const std::string& path, const void* data, size_t size) {
-    return write_whole(path, data, size, false);
+    return write_whole(path, data, size, {.special_in_place = false, .keep_read_only = false});
 }
 
 std::string write_error_text(int err) {

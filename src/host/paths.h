@@ -43,6 +43,8 @@ bool write_file_whole(const std::string& path, const void* data, size_t size);
 // The same for a file that must stay a regular one (a disk image written
 // back): a path that is anything else is refused (EPERM, EISDIR), never
 // opened, so nothing blocks and nothing is written into a FIFO or device.
+// The owner's write bit is not looked at: whether the image may be written
+// was settled when it was inserted (opened for writing or not).
 bool write_regular_file_whole(const std::string& path, const void* data, size_t size);
 
 // How long a write to a FIFO or device may take nothing before it is given
