@@ -2,7 +2,6 @@
 
 #include <sys/stat.h>
 #include <cerrno>
-#include <cstring>
 #include <vector>
 
 #include "app/command_line.h"
@@ -13,6 +12,7 @@
 #include "input/joystick.h"
 #include "input/keyboard.h"
 #include "machine/log_lines.h"
+#include "machine/rom_files.h"
 #include "machine/settings.h"
 #include "sound/fm_card.h"
 #include "storage/drive_slots.h"
@@ -189,16 +189,23 @@ std::string cfg_file_text() {
 }
 
 bool cfg_save() {
+    // The failure said last: the same one again (the debugger's close, then
+    // the end) is not said twice.
+    static std::string s_told;
     if (g_no_save_config) return true;
     std::string path = cfg_file_path();
-    if (g_cfg_file_foreign) return true;  // said at start
+    if (g_cfg_file_foreign) return false;  // said at start; the settings are not saved
     std::string text = cfg_file_text();
-    if (write_file_whole(path, text.data(), text.size())) return true;
-    int err = errno;
-    std::string why = path + " could not be saved: " + std::strerror(err);
+    if (write_file_whole(path, text.data(), text.size())) {
+        s_told.clear();
+        return true;
+    }
+    std::string why = path + " could not be saved: " + write_error_text(errno);
+    if (why == s_told) return false;
+    s_told = why;
     log_add_line(why);
     why += "\nthe settings of this run are lost";
-    host_message_box(why.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);
+    g_init_message_box(why.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);
     return false;
 }
 

@@ -58,7 +58,9 @@ std::string cfg_load();
 // The whole file as cfg_save writes it.
 std::string cfg_file_text();
 // Writes the file whole or not at all; nothing with the "n" switch. A
-// failure is logged and told in a message box; false then.
+// failure is logged and told in a message box; false then, and false for a
+// file that is no settings file (said at load) or that its owner may not
+// write: neither is written over.
 bool cfg_save();
 
 // An image the settings file names for drive that could not be inserted:

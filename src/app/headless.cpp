@@ -23,7 +23,6 @@
 #include "machine/host_timer.h"
 #include "machine/machine.h"
 #include "machine/scheduler.h"
-#include "machine/sram.h"
 #include "machine/startup.h"
 #include "machine/ui_notice.h"
 #include "sound/fm_card.h"
@@ -303,7 +302,7 @@ void session_stop() {
                      s.halt_pc & 0xFFFFFF);
     // In the debugger a break hands control back to its prompt.
     bool failed_run = !options.debugger && ((s.broke && !s.result.powered_off) || s.halt_loop);
-    if (sram_save_failed() || !settings_saved || panel_write_back_failed()) s.result.exit_status = EXIT_UNSAVED;
+    if (init_files_unsaved() || !settings_saved || panel_write_back_failed()) s.result.exit_status = EXIT_UNSAVED;
     else if (s.halt_loop && !options.debugger) s.result.exit_status = EXIT_HALT_LOOP;
     else s.result.exit_status = failed_run || !written || !shot || !sound_written ? EXIT_RUN_FAILED : 0;
 }

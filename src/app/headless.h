@@ -39,7 +39,7 @@ std::string headless_options_help();
 inline constexpr int EXIT_START_FAILED = 1;  // the machine could not start (a ROM missing)
 inline constexpr int EXIT_USAGE = 2;         // a bad host option or an image refused; nothing ran
 inline constexpr int EXIT_RUN_FAILED = 2;    // a break, or a file asked for not written
-inline constexpr int EXIT_UNSAVED = 3;       // "sram.ram", the settings or a written ".DIM" not saved at the end
+inline constexpr int EXIT_UNSAVED = 3;       // "sram.ram", "access.dat", the settings or a written ".DIM" not saved
 inline constexpr int EXIT_HALT_LOOP = 4;     // the machine did nothing but halt and reset
 
 struct HeadlessResult {

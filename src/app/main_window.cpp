@@ -20,6 +20,7 @@
 #include "host/imgui_fonts.h"
 #include "host/keyboard_type.h"
 #include "host/message_box.h"
+#include "host/paths.h"
 #include "host/sdl_events.h"
 #include "host/sdl_key_text.h"
 #include "host/sdl_keys.h"
@@ -31,7 +32,6 @@
 #include "machine/log_lines.h"
 #include "machine/machine.h"
 #include "machine/settings.h"
-#include "machine/sram.h"
 #include "machine/startup.h"
 #include "sound/sound_host.h"
 #include "storage/drive_slots.h"
@@ -485,7 +485,7 @@ int MainWindow::run() {
     host_message_box_flush();
     // A program that ends without the machine ever having started failed.
     if (start_failed_ || !ever_started_) return EXIT_START_FAILED;
-    if (sram_save_failed() || !settings_saved) return EXIT_UNSAVED;
+    if (init_files_unsaved() || !settings_saved) return EXIT_UNSAVED;
     return shot_failed_ ? EXIT_RUN_FAILED : 0;
 }
 
@@ -502,7 +502,8 @@ int main_window_run(const HeadlessOptions& options) {
     window.close();  // ejects: a written ".DIM" is written back
     if (panel_write_back_failed()) status = EXIT_UNSAVED;
     if (!sound_host_finish()) {
-        std::fprintf(stderr, "zolm: %s could not be written\n", options.wav.c_str());
+        std::fprintf(stderr, "zolm: %s could not be written: %s\n", options.wav.c_str(),
+                     write_error_text(errno).c_str());
         if (status == 0) status = EXIT_RUN_FAILED;
     }
     return status;

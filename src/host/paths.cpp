@@ -4,7 +4,9 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <poll.h>
 #include <pthread.h>
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <csignal>
@@ -12,14 +14,18 @@
 #include <vector>
 
 #include "host/signal_set.h"
+#include "host/signals.h"
 
 std::string g_start_dir;
 std::string g_exe_dir;
+std::chrono::milliseconds g_write_stall_limit = WRITE_STALL_LIMIT;
 
 namespace {
 
 constexpr int MAX_LINK_HOPS = 40;  // as the kernel's own limit
 constexpr std::string_view TEMP_SUFFIX = ".tmp-XXXXXX";
+// How often a stalled write looks again for room and for a signal.
+constexpr std::chrono::milliseconds STALL_POLL_STEP{100};
 
 std::string parent_of(const std::string& path) {
     size_t slash = path.find_last_of('/');
@@ -95,6 +101,8 @@ std::string path_join(std::string_view folder, std::string_view name) {
 
 namespace {
 
+// Writes to the temporary regular file; the run-ending signals are held
+// off meanwhile, so a write is never cut short by one.
 bool write_all(int fd, const void* data, size_t size) {
     const auto* p = static_cast<const unsigned char*>(data);
     size_t left = size;
@@ -110,9 +118,47 @@ bool write_all(int fd, const void* data, size_t size) {
     return true;
 }
 
+// Writes to a FIFO or device opened non-blocking. While it takes nothing
+// the write waits, at most g_write_stall_limit since it last took a byte
+// (ETIMEDOUT), and no longer once an AC plug signal came during the wait
+// or cut an earlier one short (ECANCELED): the end of a run never hangs
+// on a reader that stopped, and the files after it are still saved.
+bool write_all_bounded(int fd, const void* data, size_t size) {
+    using Clock = std::chrono::steady_clock;
+    static bool s_cut_short;
+    const uint32_t signals_at_start = g_signal_ac_plug_count.load();
+    const auto* p = static_cast<const unsigned char*>(data);
+    size_t left = size;
+    Clock::time_point took_at = Clock::now();
+    while (left > 0) {
+        ssize_t n = write(fd, p, left);
+        if (n > 0) {
+            p += n;
+            left -= static_cast<size_t>(n);
+            took_at = Clock::now();
+            continue;
+        }
+        if (n < 0 && errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR) return false;
+        if (s_cut_short || g_signal_ac_plug_count.load() != signals_at_start) {
+            s_cut_short = true;
+            errno = ECANCELED;
+            return false;
+        }
+        auto waited = std::chrono::duration_cast<std::chrono::milliseconds>(Clock::now() - took_at);
+        if (waited >= g_write_stall_limit) {
+            errno = ETIMEDOUT;
+            return false;
+        }
+        pollfd pfd{fd, POLLOUT, 0};
+        poll(&pfd, 1, int(std::min(STALL_POLL_STEP, g_write_stall_limit - waited).count()));
+    }
+    return true;
+}
+
 // A character device or a FIFO that exists is written in place: that is
 // what a user naming /dev/null or a pipe means. A FIFO with no reader is
-// refused (ENXIO) rather than waited for; anything else that is not a
+// refused (ENXIO) rather than waited for, one whose reader stops taking
+// data is given up (write_all_bounded); anything else that is not a
 // regular file is refused (EPERM).
 bool write_special_in_place(const std::string& target, mode_t mode, const void* data, size_t size) {
     if (!S_ISCHR(mode) && !S_ISFIFO(mode)) {
@@ -127,9 +173,7 @@ bool write_special_in_place(const std::string& target, mode_t mode, const void* 
         errno = EPERM;
         return false;
     }
-    int flags = fcntl(fd, F_GETFL);
-    if (flags >= 0) fcntl(fd, F_SETFL, flags & ~O_NONBLOCK);
-    bool ok = write_all(fd, data, size);
+    bool ok = write_all_bounded(fd, data, size);
     int err = errno;
     if (close(fd) != 0 && ok) return false;
     errno = err;
@@ -157,14 +201,25 @@ private:
 
 namespace {
 
-bool write_whole(const std::string& path, const void* data, size_t size, bool special_in_place) {
+// How write_whole treats what is at the path besides a writable regular file.
+struct WholeWriteRules {
+    bool special_in_place;  // a FIFO or device is written in place (else refused)
+    bool keep_read_only;    // a file without its owner's write bit is kept
+};
+
+bool write_whole(const std::string& path, const void* data, size_t size, WholeWriteRules rules) {
     std::string target = resolve_links(path);
     if (target.empty()) return false;
     struct stat old {};
     bool exists = stat(target.c_str(), &old) == 0;
     if (exists && !S_ISREG(old.st_mode)) {
-        if (special_in_place) return write_special_in_place(target, old.st_mode, data, size);
+        if (rules.special_in_place) return write_special_in_place(target, old.st_mode, data, size);
         errno = S_ISDIR(old.st_mode) ? EISDIR : EPERM;
+        return false;
+    }
+    // A file its owner may not write is kept, also for root, who could.
+    if (exists && rules.keep_read_only && !(old.st_mode & S_IWUSR)) {
+        errno = EACCES;
         return false;
     }
 
@@ -196,14 +251,20 @@ bool write_whole(const std::string& path, const void* data, size_t size, bool sp
     return true;
 }
 
+std::string stall_limit_text() {
+    long long ms = g_write_stall_limit.count();
+    if (ms % 1000 == 0) return std::to_string(ms / 1000) + (ms == 1000 ? " second" : " seconds");
+    return std::to_string(ms) + " ms";
+}
+
 }  // namespace
 
 bool write_file_whole(const std::string& path, const void* data, size_t size) {
-    return write_whole(path, data, size, true);
+    return write_whole(path, data, size, {.special_in_place = true, .keep_read_only = true});
 }
 
 bool write_regular_file_whole(const std::string& path, const void* data, size_t size) {
-    return write_whole(path, data, size, false);
+    return write_whole(path, data, size, {.special_in_place = false, .keep_read_only = false});
 }
 
 bool regular_file_replaceable(const std::string& path) {
@@ -237,6 +298,9 @@ bool regular_file_replaceable(const std::string& path) {
 std::string write_error_text(int err) {
     switch (err) {
     case ENXIO: return "a FIFO that nothing reads";
+    case ETIMEDOUT: return "it took nothing for " + stall_limit_text();
+    case ECANCELED: return "given up at AC plug (a signal) while it took nothing";
+    case EACCES: return "permission denied: the file or its folder is read-only";
     case EPERM: return "not a regular file, a character device or a FIFO";
     default: return std::strerror(err);
     }

@@ -1,6 +1,7 @@
 // Host folders and whole-file writes.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdio>
 #include <string>
@@ -28,16 +29,22 @@ std::string path_join(std::string_view folder, std::string_view name);
 // pass the file system's limit), is flushed to the disk and then renamed
 // over path. A path that is a symbolic link is written through: the file
 // it leads to is replaced the same way, in its own folder, and the link
-// stays. On failure the temporary file is removed, an old file at path is
-// untouched and errno tells the cause. A path that is a character device or
-// a FIFO is written in place (a FIFO only while something reads it: ENXIO
-// otherwise); any other file that is not a regular one is refused (EPERM,
-// EISDIR) and never replaced. The signals that end a run are held off
-// while the temporary file exists, so none is left behind.
+// stays. A file whose owner may not write it (no owner write bit) is not
+// replaced (EACCES), whoever runs the program. On failure the temporary
+// file is removed, an old file at path is untouched and errno tells the
+// cause. A path that is a character device or a FIFO is written in place:
+// a FIFO only while something reads it (ENXIO otherwise), and a write that
+// takes nothing for g_write_stall_limit is given up (ETIMEDOUT), at once
+// when an AC plug signal comes meanwhile (ECANCELED). Any other file that
+// is not a regular one is refused (EPERM, EISDIR) and never replaced. The
+// signals that end a run are held off while the temporary file exists, so
+// none is left behind.
 bool write_file_whole(const std::string& path, const void* data, size_t size);
 // The same for a file that must stay a regular one (a disk image written
 // back): a path that is anything else is refused (EPERM, EISDIR), never
 // opened, so nothing blocks and nothing is written into a FIFO or device.
+// The owner's write bit is not looked at: whether the image may be written
+// was settled when it was inserted (opened for writing or not).
 bool write_regular_file_whole(const std::string& path, const void* data, size_t size);
 
 // Whether write_regular_file_whole could replace path now, tried as it
@@ -46,6 +53,10 @@ bool write_regular_file_whole(const std::string& path, const void* data, size_t 
 // sticky folder lets only root and the owners of the file or the folder).
 // False (errno set) when not.
 bool regular_file_replaceable(const std::string& path);
+// How long a write to a FIFO or device may take nothing before it is given
+// up; tests shorten or lengthen it.
+inline constexpr std::chrono::milliseconds WRITE_STALL_LIMIT{3000};
+extern std::chrono::milliseconds g_write_stall_limit;
 
 // Why a write failed, for a message: errno as write_file_whole sets it.
 std::string write_error_text(int err);

@@ -7,6 +7,7 @@
 #include "host/signal_set.h"
 
 std::atomic<bool> g_signal_ac_plug;
+std::atomic<uint32_t> g_signal_ac_plug_count;
 std::atomic<bool> g_signal_interrupt;
 
 static_assert(std::atomic<bool>::is_always_lock_free && std::atomic<uint32_t>::is_always_lock_free,
@@ -21,6 +22,7 @@ void on_signal(int sig) {
         return;
     }
     g_signal_ac_plug = true;
+    g_signal_ac_plug_count.fetch_add(1, std::memory_order_relaxed);
 }
 
 // Installs handler for sig; a SIGHUP ignored from the start (nohup) stays so.

@@ -5,11 +5,15 @@
 #include <csignal>
 
 #include <atomic>
+#include <cstdint>
 
 // Set by an AC plug signal (below; SIGINT only while the debugger is
 // closed): the program is to be unplugged. It stays set: the run loops,
 // the modal dialogs and the debugger's input all end at it.
 extern std::atomic<bool> g_signal_ac_plug;
+// How many AC plug signals came: a wait that a new one is to cut short
+// compares it with the count when the wait began.
+extern std::atomic<uint32_t> g_signal_ac_plug_count;
 // Set by SIGINT while the debugger is open, besides the break it makes.
 extern std::atomic<bool> g_signal_interrupt;
 

@@ -80,7 +80,8 @@ int cgrom_render(FontRenderer& renderer, uint8_t* image);
 // default. nullptr (or a factory giving nullptr) means no renderer.
 using FontRendererFactory = std::unique_ptr<FontRenderer> (*)(const std::string& face, std::string* why);
 extern FontRendererFactory g_font_renderer_factory;
-// The start-up message boxes; host_message_box by default.
+// The message boxes of start-up and of files the end could not save;
+// host_message_box by default (the window also writes them to stderr).
 using InitMessageBoxFn = MessageBoxAnswer (*)(const char* text, const char* caption, MessageBoxKind kind);
 extern InitMessageBoxFn g_init_message_box;
 // Shows (true) and takes down (false) the notice while the substitute is

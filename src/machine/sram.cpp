@@ -11,8 +11,10 @@
 #include "host/message_box.h"
 #include "host/paths.h"
 #include "machine/device.h"
+#include "machine/log_lines.h"
 #include "machine/machine.h"
 #include "machine/memory_map.h"
+#include "machine/rom_files.h"
 #include "machine/settings.h"
 
 uint8_t* g_sram;
@@ -149,8 +151,10 @@ bool sram_save(const std::filesystem::path& folder) {
     std::string path = (folder / SRAM_FILE_NAME).string();
     if (write_file_whole(path, g_sram, SRAM_SIZE)) return true;
     g_save_failed = true;
-    std::string text = path + " could not be saved: " + std::strerror(errno) + "\nthe changes to the SRAM are lost";
-    host_message_box(text.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);
+    std::string text = path + " could not be saved: " + write_error_text(errno);
+    log_add_line(text);
+    text += "\nthe changes to the SRAM are lost";
+    g_init_message_box(text.c_str(), SAVE_FAILED_CAPTION, MB_ERROR);
     return false;
 }
 

@@ -39,6 +39,9 @@ constexpr char NO_MEMORY_TEXT[] = "メモリの確保が出来ません！\n";
 constexpr char NO_MEMORY_CAPTION[] = "ZOLM initialize 3";
 constexpr char NO_MEMORY_WHY[] =
     "the host gives no memory for the machine's RAM and ROM images; free some (or raise ulimit -v)";
+// The IPL ROM access map, read from and written to the current folder.
+constexpr char ACCESS_MAP_FILE_NAME[] = "access.dat";
+constexpr char ACCESS_MAP_SAVE_FAILED_CAPTION[] = "ZOLM access.dat";
 
 struct HaltRecord {
     uint64_t last_halt_at;  // scheduler time of the last halt
@@ -110,17 +113,27 @@ void init_reset_machine_state() {
 void init_reset_machine() { devices_reset(); }
 
 static void load_access_map() {
-    std::FILE* f = fopen_regular("access.dat");
+    std::FILE* f = fopen_regular(ACCESS_MAP_FILE_NAME);
     if (!f) return;
     size_t got = std::fread(g_rom_access_map, 1, ROM_ACCESS_MAP_SIZE, f);
     std::fclose(f);
     if (got != ROM_ACCESS_MAP_SIZE) log_add_line("access.dat: short file");
 }
 
+// The last init_stop could not save "access.dat"; the exit status tells.
+static bool g_access_map_unsaved;
+
 static void save_access_map() {
-    if (!write_file_whole(path_join(host_current_dir(), "access.dat"), g_rom_access_map, ROM_ACCESS_MAP_SIZE))
-        log_add_line("access.dat: could not be written");
+    std::string path = path_join(host_current_dir(), ACCESS_MAP_FILE_NAME);
+    g_access_map_unsaved = !write_file_whole(path, g_rom_access_map, ROM_ACCESS_MAP_SIZE);
+    if (!g_access_map_unsaved) return;
+    std::string why = path + " could not be saved: " + write_error_text(errno);
+    log_add_line(why);
+    why += "\nthe IPL ROM access map of this run is lost";
+    g_init_message_box(why.c_str(), ACCESS_MAP_SAVE_FAILED_CAPTION, MB_ERROR);
 }
+
+bool init_files_unsaved() { return sram_save_failed() || g_access_map_unsaved; }
 
 int init_startup() {
     init_clear_trace_buffers();
@@ -170,7 +183,7 @@ uint32_t init_start() {
 
 void init_shutdown() {
     clock_stop_timer();
-    if (!sram_save(g_start_dir)) log_add_line("sram.ram: could not be written");
+    sram_save(g_start_dir);
     save_access_map();
     mem_free_main_ram();
 }

@@ -10,8 +10,11 @@ uint32_t init_start();
 // Why the last init_start failed, in one line that says what to do about
 // it; empty after a success.
 const std::string& init_start_failure();
-// Saves SRAM and the access map and releases the machine.
+// Saves SRAM and the access map and releases the machine; a file that
+// could not be saved is said (a message box) and logged.
 void init_stop();
+// True when the last init_stop could not save "sram.ram" or "access.dat".
+bool init_files_unsaved();
 int init_startup();
 void init_shutdown();
 

@@ -1,5 +1,6 @@
 #include "sound/sound_host.h"
 
+#include <cerrno>
 #include <cstdio>
 
 #include "host/audio_mixer.h"
@@ -67,8 +68,10 @@ void sound_host_poll() {
 bool sound_host_finish() {
     mixer_finish();
     bool written = s_options.wav.empty() || mixer_write_wav(s_options.wav);
+    int err = errno;  // why the file was not written, for the caller
     sound_host_stop_sources();
     mixer_keep_output(false);
     mixer_close_sink();
+    errno = err;
     return written;
 }

@@ -18,5 +18,5 @@ void sound_host_start(const SoundHostOptions& options);
 void sound_host_poll();
 // At the end, after the configuration is saved: mixes what is left, writes
 // the WAV file when one was asked for, stops the back ends and closes the
-// sink. False when the WAV file could not be written.
+// sink. False when the WAV file could not be written; errno tells why.
 bool sound_host_finish();

@@ -6,6 +6,8 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/ioctl.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -298,6 +300,53 @@ TEST_F(HeadlessSignal, DimThatCannotBeWrittenBackFailsTheRun) {
     ASSERT_FALSE(kept.empty());
     EXPECT_NE(file_text(root_ / "err").find("the disk's contents are kept in " + kept.string()), std::string::npos)
         << file_text(root_ / "err");
+}
+
+// "access.dat" a FIFO whose reader opened it and never reads: the end
+// gives the write up after the stall limit, or at once at a further signal,
+// says so and fails the run as an unsaved "sram.ram" does; the settings and
+// the ".DIM" are still saved.
+TEST_F(HeadlessSignal, AFifoThatNothingReadsIsGivenUpAndTheRestIsSaved) {
+    install_rom("disk_write_wait");
+    install_cgrom();
+    const fs::path tmp = root_ / "tmp";
+    fs::create_directory(tmp);
+    struct Case {
+        std::vector<int> signals;
+        const char* said;
+    };
+    const Case cases[] = {
+        {{SIGTERM}, "access.dat could not be saved: it took nothing for 3 seconds"},
+        {{SIGTERM, SIGTERM}, "access.dat could not be saved: given up at AC plug"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.signals.size());
+        const fs::path dim = fresh_run(), fifo = run_dir() / "access.dat";
+        ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+        int reader = open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(reader, 0);
+        std::string why;
+        int status = run_and_signal(c.signals, tmp, why, [&](pid_t) {
+            // The second signal once the write waits: the pipe holds data.
+            int waiting = 0;
+            for (int i = 0; i < 300 && c.signals.size() > 1 && waiting == 0; i++) {
+                usleep(20 * 1000);
+                if (ioctl(reader, FIONREAD, &waiting) != 0) waiting = 0;
+            }
+        });
+        close(reader);
+        ASSERT_TRUE(why.empty()) << why << "\n" << file_text(root_ / "err");
+        ASSERT_TRUE(WIFEXITED(status)) << file_text(root_ / "err");
+        EXPECT_EQ(WEXITSTATUS(status), EXIT_UNSAVED);
+        EXPECT_NE(file_text(root_ / "err").find(c.said), std::string::npos) << file_text(root_ / "err");
+        EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo)));
+        std::vector<uint8_t> bytes = file_bytes(dim);
+        ASSERT_EQ(bytes.size(), DIM_HEADER + TRACK0_BYTES);
+        EXPECT_EQ(std::memcmp(bytes.data() + DIM_HEADER + SECTOR, MARK, 4), 0);
+        EXPECT_TRUE(file_text(run_dir() / "X68.CFG").ends_with("\nEND:\n"));
+        EXPECT_TRUE(fs::is_empty(tmp)) << "the temporary image stayed";
+        fs::remove(fifo);
+    }
 }
 
 }  // namespace

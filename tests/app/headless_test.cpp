@@ -155,6 +155,61 @@ TEST_F(Headless, UnsavedSramIsToldAndFailsTheRun) {
     EXPECT_EQ(file_bytes(run_dir() / "sram.ram").at(0x100), 0x5A);
 }
 
+// What the end cannot save is said on stderr, the run ends with status 3,
+// the file stays as it was and the other files are still saved: "sram.ram"
+// or the settings file that its owner may not write (root too), a settings
+// file that is a folder or other text, an access map that is a folder.
+TEST_F(Headless, FilesThatCannotBeSavedAreToldAndFailTheRun) {
+    install_rom("sram_save");  // changes the SRAM, so that it is saved
+    install_cgrom();
+    enum Kind { READ_ONLY, FOLDER, OTHER_TEXT };
+    struct Case {
+        const char* name;
+        Kind kind;
+        const char* said;
+    };
+    const Case cases[] = {
+        {"X68.CFG", READ_ONLY, "[ZOLM] RUN/X68.CFG could not be saved: permission denied"},
+        {"sram.ram", READ_ONLY, "[ZOLM SRAM] RUN/sram.ram could not be saved: permission denied"},
+        {"X68.CFG", FOLDER, "zolm: RUN/X68.CFG is not a settings file: it is not read, and not written over"},
+        {"X68.CFG", OTHER_TEXT, "zolm: RUN/X68.CFG is not a settings file"},
+        {"access.dat", FOLDER, "[ZOLM access.dat] RUN/access.dat could not be saved: Is a directory"},
+    };
+    const char* const saved_files[] = {"X68.CFG", "sram.ram", "access.dat"};
+    const std::string settings = "ZOLM option setting.\n101,0,0,0,0,0,0,0\nSPEED:4\nEND:\n";
+    for (const Case& c : cases) {
+        SCOPED_TRACE(std::string(c.name) + " " + std::to_string(c.kind));
+        for (const char* name : saved_files) fs::remove_all(run_dir() / name);
+        const fs::path path = run_dir() / c.name;
+        const std::string old = c.kind == OTHER_TEXT                ? "my notes\n"
+                                : std::string(c.name) == "sram.ram" ? std::string(0x4000, '\0')
+                                                                    : settings;
+        if (c.kind == FOLDER) fs::create_directory(path);
+        else std::ofstream(path, std::ios::binary) << old;
+        if (c.kind == READ_ONLY) fs::permissions(path, fs::perms::owner_read | fs::perms::group_read);
+
+        Outcome r = zolm("--headless --virtual-clock --frames 600");
+        EXPECT_EQ(r.status, 3) << r.err;
+        std::string said = c.said;
+        said.replace(said.find("RUN"), 3, run_dir().string());
+        EXPECT_NE(r.err.find(said), std::string::npos) << r.err;
+        if (c.kind == FOLDER) {
+            EXPECT_TRUE(fs::is_directory(path));
+        } else {
+            EXPECT_TRUE(file_text(path) == old) << "written over";
+        }
+        for (const char* name : saved_files) {
+            if (name == std::string(c.name)) continue;
+            EXPECT_TRUE(fs::is_regular_file(run_dir() / name)) << name;
+        }
+    }
+    // Told not to save the settings, a settings path that is a folder fails nothing.
+    for (const char* name : saved_files) fs::remove_all(run_dir() / name);
+    fs::create_directory(run_dir() / "X68.CFG");
+    Outcome not_saving = zolm("--headless --virtual-clock --frames 600 -n");
+    EXPECT_EQ(not_saving.status, 0) << not_saving.err;
+}
+
 TEST_F(Headless, HaltingOverAndOverWritesOneBoxAndItsCount) {
     // The ROM halts 1000 times, each halt a reset, then powers off.
     install_rom("double_fault");

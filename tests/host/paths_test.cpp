@@ -1,17 +1,23 @@
 #include <gtest/gtest.h>
 
+#include <fcntl.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <climits>
 #include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "host/paths.h"
+#include "host/signals.h"
 #include "support/ordinary_user.h"
 
 namespace fs = std::filesystem;
@@ -193,6 +199,124 @@ TEST_F(TempDir, ReplaceableSaysWhatTheWholeWriteWillDo) {
     };
     EXPECT_TRUE(as_ordinary_user(check));
     ::chmod((dir_ / "shut").c_str(), 0755);
+}
+
+// A file its owner may not write is never replaced, whoever runs the
+// program (root included); the owner's write bit alone decides.
+TEST_F(TempDir, AFileWithoutItsOwnersWriteBitIsNotWrittenOver) {
+    struct Case {
+        fs::perms mode;
+        bool replaced;
+    };
+    using P = fs::perms;
+    const Case cases[] = {
+        {P::owner_read | P::group_read | P::others_read, false},
+        {P::owner_read | P::group_write | P::others_write, false},
+        {P::owner_read | P::owner_write, true},
+        {P::owner_write, true},
+    };
+    const fs::path path = dir_ / "X68.CFG";
+    fs::create_symlink("X68.CFG", dir_ / "link");
+    for (const Case& c : cases) {
+        for (const char* name : {"X68.CFG", "link"}) {
+            SCOPED_TRACE(std::to_string(int(c.mode)) + " " + name);
+            fs::remove(path);
+            std::ofstream(path) << "old";
+            fs::permissions(path, c.mode);
+            bool written = write_file_whole((dir_ / name).string(), "new", 3);
+            int err = errno;
+            EXPECT_EQ(written, c.replaced);
+            EXPECT_EQ(written ? EACCES : err, EACCES);
+            EXPECT_EQ(read(path), c.replaced ? "new" : "old");
+            EXPECT_EQ(fs::status(path).permissions() & P::all, c.mode);
+            EXPECT_EQ(entries(), 2u);
+        }
+    }
+}
+
+// A FIFO whose reader opened it and stopped reading: the write is given up,
+// the FIFO stays. The reader end is the test's own, read only when told.
+class StalledWrite : public TempDir {
+protected:
+    static constexpr size_t DATA_SIZE = 0x20000;  // two pipe buffers and more
+
+    void SetUp() override {
+        TempDir::SetUp();
+        fifo_ = dir_ / "access.dat";
+        ASSERT_EQ(mkfifo(fifo_.c_str(), 0600), 0);
+        reader_ = open(fifo_.c_str(), O_RDONLY | O_NONBLOCK);
+        ASSERT_GE(reader_, 0);
+        data_.assign(DATA_SIZE, 'a');
+    }
+    void TearDown() override {
+        close(reader_);
+        g_write_stall_limit = WRITE_STALL_LIMIT;
+        TempDir::TearDown();
+    }
+    bool write_data() { return write_file_whole(fifo_.string(), data_.data(), data_.size()); }
+    // Bytes waiting in the pipe.
+    int waiting() const {
+        int n = 0;
+        return ioctl(reader_, FIONREAD, &n) == 0 ? n : 0;
+    }
+    // Reads at most limit bytes of what waits; the count read.
+    size_t take(size_t limit) {
+        std::vector<char> buf(limit);
+        ssize_t n = ::read(reader_, buf.data(), buf.size());
+        return n > 0 ? size_t(n) : 0;
+    }
+    void drain() {
+        while (take(0x10000) > 0) {}
+    }
+
+    fs::path fifo_;
+    int reader_ = -1;
+    std::vector<char> data_;
+};
+
+TEST_F(StalledWrite, AReaderThatTakesNothingIsGivenUpOneThatTakesSlowlyIsNot) {
+    using namespace std::chrono_literals;
+    g_write_stall_limit = 300ms;
+    EXPECT_FALSE(write_data());
+    EXPECT_EQ(errno, ETIMEDOUT);
+    EXPECT_EQ(write_error_text(ETIMEDOUT), "it took nothing for 300 ms");
+    EXPECT_TRUE(fs::is_fifo(fs::symlink_status(fifo_)));
+    drain();
+
+    // 16 KiB every 100 ms: far longer than the limit in all, never stalled that long.
+    size_t got = 0;
+    std::thread slow([&] {
+        for (int i = 0; i < 100 && got < DATA_SIZE; i++) {
+            std::this_thread::sleep_for(100ms);
+            got += take(0x4000);
+        }
+    });
+    EXPECT_TRUE(write_data()) << std::strerror(errno);
+    slow.join();
+    drain();
+    EXPECT_EQ(got, DATA_SIZE);
+}
+
+// An AC plug signal that comes while the write waits gives it up at once,
+// long before the limit; a stalled write after it does not wait at all,
+// but one that is taken still goes through.
+TEST_F(StalledWrite, AnAcPlugSignalCutsTheWaitShort) {
+    using namespace std::chrono_literals;
+    g_write_stall_limit = 600s;  // the test would hang for it
+    std::thread unplug([&] {
+        for (int i = 0; i < 100 && waiting() == 0; i++) std::this_thread::sleep_for(20ms);
+        std::this_thread::sleep_for(100ms);
+        g_signal_ac_plug_count.fetch_add(1);  // as the handler counts one
+    });
+    EXPECT_FALSE(write_data());
+    EXPECT_EQ(errno, ECANCELED);
+    unplug.join();
+
+    EXPECT_FALSE(write_data());
+    EXPECT_EQ(errno, ECANCELED);
+    drain();
+    EXPECT_TRUE(write_file_whole(fifo_.string(), "small", 5));
+    EXPECT_EQ(take(16), 5u);
 }
 
 }  // namespace
