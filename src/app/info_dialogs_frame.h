@@ -23,16 +23,17 @@ inline bool dialog_begin_pane(const char* name) {
 // the window. So a page of another height leaves its top where it was.
 inline void dialog_keep_place() {
     const ImGuiViewport* view = ImGui::GetMainViewport();
+    // By value: a reference into the storage dies when another key is added.
     ImGuiStorage* storage = ImGui::GetStateStorage();
-    float* seen_w = storage->GetFloatRef(ImGui::GetID("##view_w"), -1.0f);
-    float* seen_h = storage->GetFloatRef(ImGui::GetID("##view_h"), -1.0f);
+    const ImGuiID seen_w_id = ImGui::GetID("##view_w"), seen_h_id = ImGui::GetID("##view_h");
+    const float seen_w = storage->GetFloat(seen_w_id, -1.0f), seen_h = storage->GetFloat(seen_h_id, -1.0f);
     const ImVec2 size = ImGui::GetWindowSize();
     ImVec2 pos = ImGui::GetWindowPos();
-    if (*seen_w != view->Size.x || *seen_h != view->Size.y) {
-        if (*seen_w >= 0)  // the first frame was placed as the modal appeared
+    if (seen_w != view->Size.x || seen_h != view->Size.y) {
+        if (seen_w >= 0)  // the first frame was placed as the modal appeared
             pos = ImVec2(view->Pos.x + (view->Size.x - size.x) / 2, view->Pos.y + (view->Size.y - size.y) / 2);
-        *seen_w = view->Size.x;
-        *seen_h = view->Size.y;
+        storage->SetFloat(seen_w_id, view->Size.x);
+        storage->SetFloat(seen_h_id, view->Size.y);
     }
     const float over = pos.y + size.y - (view->Pos.y + view->Size.y);
     if (over > 0) pos.y -= over;
