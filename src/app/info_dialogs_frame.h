@@ -54,7 +54,13 @@ inline bool dialog_begin_modal(const char* title, bool& popup_opened, float widt
     ImGui::SetNextWindowPos(ImVec2(view->Pos.x + view->Size.x / 2, view->Pos.y + view->Size.y / 2), ImGuiCond_Appearing,
                             ImVec2(0.5f, 0.5f));
     ImGui::SetNextWindowSizeConstraints(ImVec2(width, std::min(min_height, view->Size.y)), ImVec2(width, view->Size.y));
-    if (!ImGui::BeginPopupModal(title, keep, flags | ImGuiWindowFlags_AlwaysAutoResize)) return false;
+    // Opaque: the picture under a dialog does not show through it.
+    ImVec4 background = ImGui::GetStyleColorVec4(ImGuiCol_PopupBg);
+    background.w = 1.0f;
+    ImGui::PushStyleColor(ImGuiCol_PopupBg, background);
+    const bool open = ImGui::BeginPopupModal(title, keep, flags | ImGuiWindowFlags_AlwaysAutoResize);
+    ImGui::PopStyleColor();
+    if (!open) return false;
     dialog_keep_place();
     return true;
 }

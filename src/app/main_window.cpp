@@ -116,7 +116,9 @@ bool MainWindow::open() {
     if (joysticks_.open()) host_set_joystick_source(&joysticks_);
     joy_open_devices();
     std::string title = std::string("ZOLM ") + zolm_version();
-    menu_height_ = 0;
+    // Opened at its size with the menu bar: a window grown later shows the
+    // window manager's background in the new rows until it is drawn.
+    menu_height_ = int(UI_FONT_PIXELS + 2 * ImGuiStyle().FramePadding.y);
     if (!main_.open(title.c_str(), START_WIDTH, menu_height_ + START_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS) ||
         !panel_.open(PANEL_CAPTION, PANEL_WIDTH, PANEL_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS) ||
         !debug_.open(DEBUG_INFO_TITLE, DEBUG_WIDTH, DEBUG_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS)) {
@@ -125,8 +127,10 @@ bool MainWindow::open() {
     }
     panel_.enable_keyboard_navigation();  // its file chooser
     main_.make_current();
+    // The font's size from its configuration: the font itself has none
+    // until the atlas is built, at the first frame.
     const ImFontAtlas& fonts = *ImGui::GetIO().Fonts;
-    float font_px = fonts.Fonts.empty() ? UI_FONT_PIXELS : fonts.Fonts[0]->FontSize;
+    const float font_px = fonts.ConfigData.empty() ? UI_FONT_PIXELS : fonts.ConfigData[0].SizePixels;
     menu_height_ = int(font_px + 2 * ImGui::GetStyle().FramePadding.y);  // the menu bar's, until it is drawn
     g_window = this;
     g_main_window_id = main_.id();

@@ -2,8 +2,10 @@
 # The disk panel and the debug information beside the main window, run
 # under an X server (xvfb-run). The program starts idle (the debugger reads
 # "exit"); once its windows stand, their places go to places.txt (one line
-# a window: name, x, y, width, height of the client area on the screen) and
-# the panel's picture to panel.ppm. With ZOLM_SESSION=refusal the panel's
+# a window: name, x, y, width, height of the client area on the screen),
+# every size the X server gave a top-level window until then to sizes.txt
+# (id, width, height), the main window's id to main_id.txt and the panel's
+# picture to panel.ppm. With ZOLM_SESSION=refusal the panel's
 # drive 0 button opens the file chooser, the name "bad.DIM" (a file too
 # short for a .DIM header) is chosen, and the panel's picture while the
 # refusal's box waits goes to panel_box.ppm; Enter closes the box. Then
@@ -67,6 +69,52 @@ with open(sys.argv[2], "wb") as out:
 PY
 }
 
+# Notes every size the X server gives a top-level window (created or
+# changed), one line each: the window's id, width and height.
+watch_sizes() { # file seconds
+    exec python3 - "$1" "$2" <<'PY'
+import ctypes, sys, time
+x = ctypes.cdll.LoadLibrary("libX11.so.6")
+x.XOpenDisplay.restype = ctypes.c_void_p
+x.XOpenDisplay.argtypes = [ctypes.c_char_p]
+x.XDefaultRootWindow.restype = ctypes.c_ulong
+x.XDefaultRootWindow.argtypes = [ctypes.c_void_p]
+x.XSelectInput.argtypes = [ctypes.c_void_p, ctypes.c_ulong, ctypes.c_long]
+x.XPending.argtypes = [ctypes.c_void_p]
+x.XFlush.argtypes = [ctypes.c_void_p]
+class Event(ctypes.Structure):  # the common head of CreateNotify and ConfigureNotify
+    _fields_ = [("type", ctypes.c_int), ("serial", ctypes.c_ulong), ("send_event", ctypes.c_int),
+                ("display", ctypes.c_void_p), ("parent", ctypes.c_ulong), ("window", ctypes.c_ulong),
+                ("x", ctypes.c_int), ("y", ctypes.c_int), ("width", ctypes.c_int), ("height", ctypes.c_int),
+                ("pad", ctypes.c_long * 24)]
+x.XNextEvent.argtypes = [ctypes.c_void_p, ctypes.POINTER(Event)]
+CREATE_NOTIFY, CONFIGURE_NOTIFY, SUBSTRUCTURE_NOTIFY_MASK = 16, 22, 1 << 19
+display = x.XOpenDisplay(None)
+if not display:
+    sys.exit(1)
+x.XSelectInput(display, x.XDefaultRootWindow(display), SUBSTRUCTURE_NOTIFY_MASK)
+x.XFlush(display)
+out = open(sys.argv[1], "w")
+out.write("watching\n")
+out.flush()
+end = time.time() + float(sys.argv[2])
+ev = Event()
+while time.time() < end:
+    while x.XPending(display):
+        x.XNextEvent(display, ctypes.byref(ev))
+        if ev.type in (CREATE_NOTIFY, CONFIGURE_NOTIFY):
+            out.write("%d %d %d\n" % (ev.window, ev.width, ev.height))
+            out.flush()
+    time.sleep(0.002)
+PY
+}
+
+watch_sizes sizes.txt 30 &
+watcher=$!
+for ((i = 0; i < WAIT_STEPS; i++)); do
+    [[ -s sizes.txt ]] && break
+    sleep 0.1
+done
 printf 'exit\n' | "$zolm" "$@" >out.txt 2>err.txt &
 pid=$!
 
@@ -95,6 +143,7 @@ for ((i = 0; i < WAIT_STEPS; i++)); do
     sleep 0.1
 done
 sleep 0.5
+echo "$main" >main_id.txt
 printf 'main %s\npanel %s\ndebug %s\n' "$(place_of "$main")" "$(place_of "$panel")" "$(place_of "$debug")" >places.txt
 xdotool mousemove --window "$main" 300 300 # the pointer over no control of the panel
 sleep 0.5
@@ -112,5 +161,6 @@ if [[ ${ZOLM_SESSION:-} == refusal ]]; then
     xdotool key Return
     sleep 0.5
 fi
+kill "$watcher" 2>/dev/null
 kill -TERM "$pid"
 wait_end

@@ -14,6 +14,7 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -212,6 +213,22 @@ TEST_F(Window, TheSideWindowsStandBesideTheMainWindow) {
             EXPECT_TRUE(apart) << windows[i].first << " and " << windows[j].first << ":\n" << places.str();
         }
     }
+}
+
+// The main window opens at the size its menu bar and picture take: the X
+// server never gives it another on the way (rows it grows by show the
+// window manager's background until drawn).
+TEST_F(Window, TheMainWindowOpensAtItsSize) {
+    int rc = session("", "", SIDE_SCRIPT);
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    const std::string main = file_text(root_ / "main_id.txt");
+    std::istringstream sizes(file_text(root_ / "sizes.txt"));
+    std::string line;
+    std::set<std::string> seen;
+    while (std::getline(sizes, line))
+        if (line.starts_with(main.substr(0, main.find('\n')) + " ")) seen.insert(line);
+    EXPECT_EQ(seen.size(), 1u) << "the main window's sizes:\n" << sizes.str();
 }
 
 // A chosen image refused: while its box waits, the panel behind it is drawn
