@@ -23,8 +23,9 @@ void draw_drive_row(DiskPanel& panel, int d) {
     draw_led(panel.leds.drive[d]);
     ImGui::SameLine();
     // The name is the button's text; "##" keeps the id apart from it.
-    // Right-aligned: a long path shows its file name.
-    std::string label = g_fd_media[d].name + "##drive";
+    // Right-aligned, and a long path shows its end: the file name.
+    const float text_width = DRIVE_BUTTON_WIDTH - 2 * ImGui::GetStyle().FramePadding.x;
+    std::string label = dialog_text_tail(g_fd_media[d].name, text_width) + "##drive";
     ImGui::PushStyleVar(ImGuiStyleVar_ButtonTextAlign, ImVec2(1.0f, 0.5f));
     if (ImGui::Button(label.c_str(), ImVec2(DRIVE_BUTTON_WIDTH, 0))) panel_choose_image(panel, d);
     ImGui::PopStyleVar();

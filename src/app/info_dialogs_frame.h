@@ -6,6 +6,7 @@
 #include <imgui_internal.h>
 
 #include <algorithm>
+#include <string>
 
 // Begins a pane over the whole window of the current context; call
 // ImGui::End() after it whatever it answers.
@@ -63,6 +64,23 @@ inline bool dialog_begin_modal(const char* title, bool& popup_opened, float widt
     if (!open) return false;
     dialog_keep_place();
     return true;
+}
+
+// The end of text that fits width in the current font, after "..." when the
+// whole does not fit (a long path shows its file name); never cut inside
+// a UTF-8 character.
+inline std::string dialog_text_tail(const std::string& text, float width) {
+    if (ImGui::CalcTextSize(text.c_str()).x <= width) return text;
+    constexpr const char* MORE = "...";
+    const float room = width - ImGui::CalcTextSize(MORE).x;
+    size_t start = text.size();
+    for (size_t at = text.size(); at > 0;) {
+        --at;
+        if ((static_cast<unsigned char>(text[at]) & 0xC0) == 0x80) continue;  // inside a character
+        if (ImGui::CalcTextSize(text.c_str() + at).x > room) break;
+        start = at;
+    }
+    return MORE + text.substr(start);
 }
 
 // The keys of a dialog: Enter is its default button (OK), Escape is Cancel;
