@@ -18,14 +18,12 @@ void draw_led(PanelLed led) {
     ImGui::Dummy(ImVec2(2 * LED_RADIUS + 2, h));
 }
 
-// A UTF-8 continuation byte: never the first byte of a character.
-bool continues_character(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 void draw_drive_row(DiskPanel& panel, int d) {
     ImGui::PushID(d);
     draw_led(panel.leds.drive[d]);
     ImGui::SameLine();
     // The name is the button's text; "##" keeps the id apart from it.
+    // Right-aligned, and a long path shows its end: the file name.
     const std::string& name = g_fd_media[d].name;
     const float inside = DRIVE_BUTTON_WIDTH - 2 * ImGui::GetStyle().FramePadding.x;
     std::string label = panel_drive_label(name, inside) + "##drive";
@@ -57,17 +55,7 @@ void draw_chooser(DiskPanel& panel) {
 }  // namespace
 
 std::string panel_drive_label(const std::string& name, float width) {
-    if (name.empty()) return FD_NO_DISK;
-    if (ImGui::CalcTextSize(name.c_str(), nullptr, false).x <= width) return name;
-    constexpr const char* CUT = "...";
-    const float room = width - ImGui::CalcTextSize(CUT).x;
-    size_t from = name.size();  // the longest end that fits, whole characters
-    for (size_t at = name.size(); at-- > 0;) {
-        if (continues_character(name[at])) continue;
-        if (ImGui::CalcTextSize(name.c_str() + at, name.c_str() + name.size(), false).x > room) break;
-        from = at;
-    }
-    return CUT + name.substr(from);
+    return name.empty() ? FD_NO_DISK : dialog_text_tail(name, width);
 }
 
 void disk_panel_draw(DiskPanel& panel) {

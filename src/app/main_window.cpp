@@ -119,7 +119,9 @@ bool MainWindow::open() {
     if (joysticks_.open()) host_set_joystick_source(&joysticks_);
     joy_open_devices();
     std::string title = std::string("ZOLM ") + zolm_version();
-    menu_height_ = 0;
+    // Opened at its size with the menu bar: a window grown later shows the
+    // window manager's background in the new rows until it is drawn.
+    menu_height_ = int(UI_FONT_PIXELS + 2 * ImGuiStyle().FramePadding.y);
     if (!main_.open(title.c_str(), START_WIDTH, menu_height_ + START_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS) ||
         !panel_.open(PANEL_CAPTION, PANEL_WIDTH, PANEL_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS) ||
         !debug_.open(DEBUG_INFO_TITLE, DEBUG_WIDTH, DEBUG_HEIGHT, SDL_WINDOW_SHOWN, UI_TEXTS)) {
@@ -128,8 +130,10 @@ bool MainWindow::open() {
     }
     panel_.enable_keyboard_navigation();  // its file chooser
     main_.make_current();
+    // The font's size from its configuration: the font itself has none
+    // until the atlas is built, at the first frame.
     const ImFontAtlas& fonts = *ImGui::GetIO().Fonts;
-    float font_px = fonts.Fonts.empty() ? UI_FONT_PIXELS : fonts.Fonts[0]->FontSize;
+    const float font_px = fonts.ConfigData.empty() ? UI_FONT_PIXELS : fonts.ConfigData[0].SizePixels;
     menu_height_ = int(font_px + 2 * ImGui::GetStyle().FramePadding.y);  // the menu bar's, until it is drawn
     g_window = this;
     g_main_window_id = main_.id();
@@ -158,11 +162,37 @@ bool MainWindow::open() {
     check_color_depth();
     display_enum_modes(16);
     fit_client(true);
+    opened_ms_ = now_ms();
+    side_place_due_ = true;
     g_video_host.g_relayout_request = 0;
     sdl_detach_input_method(g_settings.ime != 0);
     ddraw_setup();
     give_focus();
     return true;
+}
+
+// The disk panel and the debug information stand beside the main window,
+// covering as little of it as the screen allows; once the window has its
+// size and the window manager framed it (their frames are alike), or gave
+// no frame in time.
+void MainWindow::place_side_windows() {
+    WindowFrame f;
+    int w = 0, h = 0;
+    main_.client_size(w, h);
+    const bool settled = w == want_w_ && h == want_h_;  // X has applied the size asked
+    if (!(main_.borders(f) && settled) && now_ms() - opened_ms_ < FRAME_WAIT_MS) return;
+    side_place_due_ = false;
+    if (main_.full_screen()) return;
+    int x = 0, y = 0, pw = 0, ph = 0, dw = 0, dh = 0;
+    SDL_GetWindowPosition(main_.window(), &x, &y);
+    panel_.client_size(pw, ph);
+    debug_.client_size(dw, dh);
+    const int fw = f.left + f.right, fh = f.top + f.bottom;
+    const SDL_Rect main{x - f.left, y - f.top, want_w_ + fw, want_h_ + fh};  // the size asked, whatever came yet
+    const std::vector<SDL_Point> at =
+        side_windows_place(main_.usable_area(), main, {{pw + fw, ph + fh}, {dw + fw, dh + fh}});
+    SDL_SetWindowPosition(panel_.window(), at[0].x + f.left, at[0].y + f.top);
+    SDL_SetWindowPosition(debug_.window(), at[1].x + f.left, at[1].y + f.top);
 }
 
 void MainWindow::close() {
@@ -246,6 +276,9 @@ void MainWindow::run_panel_chooser() {
     SDL_SetWindowInputFocus(panel_.window());
     modal_loop([](MainWindow&) { return g_panel_dlg.chooser.visible; });
     panel_.set_client_size(w, h);
+    // Drawn whole at its own size before a refusal's box waits over it.
+    side_events_ = true;
+    redraw();
     panel_tell_refusal(g_panel_dlg);
 }
 

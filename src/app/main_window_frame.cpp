@@ -213,6 +213,7 @@ void MainWindow::redraw() {
     ui_events_ = false;
     ui_drawn_ = now_ms();
     keep_client_size();
+    if (side_place_due_) place_side_windows();
     main_.begin_frame();
     draw_main_ui();
     update_cursor();

@@ -74,6 +74,10 @@ private:
     // The window holds the picture (and a dialog) within the usable screen;
     // to_origin places its frame at the window origin as well.
     void fit_client(bool to_origin = false);
+    void place_side_windows();
+    static constexpr uint32_t FRAME_WAIT_MS = 1000;  // for the window manager's frame
+    bool side_place_due_ = false;
+    uint32_t opened_ms_ = 0;
     void keep_client_size();
     void check_color_depth();
     void choose_pixel_format() override;

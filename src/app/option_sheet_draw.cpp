@@ -81,7 +81,8 @@ void draw_controls(OptionSheet& s) {
 void draw_font_button(OptionSheet& s) {
     ImGui::TextUnformatted(FONT_CAPTION);
     ImGui::SameLine();
-    std::string label = (s.font.empty() ? std::string(FONT_NONE) : s.font) + "##font";
+    const float text_width = FONT_BUTTON_WIDTH - 2 * ImGui::GetStyle().FramePadding.x;
+    std::string label = dialog_text_tail(s.font.empty() ? std::string(FONT_NONE) : s.font, text_width) + "##font";
     ImGui::PushStyleVar(ImGuiStyleVar_ButtonTextAlign, ImVec2(1.0f, 0.5f));  // a long path shows its file name
     const bool pressed = ImGui::Button(label.c_str(), ImVec2(FONT_BUTTON_WIDTH, 0));
     ImGui::PopStyleVar();

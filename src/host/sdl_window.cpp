@@ -261,6 +261,44 @@ SDL_Rect window_fit_rect(const SDL_Rect& usable, const WindowFrame& frame, int x
     return {x + frame.left, y + frame.top, w, h};
 }
 
+namespace {
+
+int overlap_area(const SDL_Rect& a, const SDL_Rect& b) {
+    SDL_Rect both{};
+    return SDL_IntersectRect(&a, &b, &both) ? both.w * both.h : 0;
+}
+
+}  // namespace
+
+std::vector<SDL_Point> side_windows_place(const SDL_Rect& usable, const SDL_Rect& main,
+                                          const std::vector<SDL_Point>& sizes) {
+    std::vector<SDL_Rect> taken{main};
+    std::vector<SDL_Point> places;
+    for (const SDL_Point& size : sizes) {
+        SDL_Rect best{};
+        int best_cover = -1;
+        for (auto next = taken.rbegin(); next != taken.rend() && best_cover != 0; ++next) {
+            const SDL_Rect& t = *next;
+            const SDL_Point beside[] = {{t.x + t.w, t.y}, {t.x, t.y + t.h}, {t.x - size.x, t.y}, {t.x, t.y - size.y}};
+            for (const SDL_Point& at : beside) {
+                const SDL_Rect r{std::clamp(at.x, usable.x, std::max(usable.x + usable.w - size.x, usable.x)),
+                                 std::clamp(at.y, usable.y, std::max(usable.y + usable.h - size.y, usable.y)), size.x,
+                                 size.y};
+                int cover = 0;
+                for (const SDL_Rect& other : taken) cover += overlap_area(r, other);
+                if (best_cover < 0 || cover < best_cover) {
+                    best = r;
+                    best_cover = cover;
+                }
+                if (cover == 0) break;
+            }
+        }
+        taken.push_back(best);
+        places.push_back({best.x, best.y});
+    }
+    return places;
+}
+
 SDL_Rect HostWindow::place(int x, int y, int w, int h, bool move) {
     if (!window_) return {0, 0, 0, 0};
     int d = std::max(SDL_GetWindowDisplayIndex(window_), 0);
@@ -283,6 +321,22 @@ SDL_Rect HostWindow::place(int x, int y, int w, int h, bool move) {
     SDL_GetWindowPosition(window_, &cx, &cy);
     if (cx != r.x || cy != r.y) SDL_SetWindowPosition(window_, r.x, r.y);
     return r;
+}
+
+bool HostWindow::borders(WindowFrame& frame) const {
+    frame = {};
+    if (!window_ || SDL_GetWindowBordersSize(window_, &frame.top, &frame.left, &frame.bottom, &frame.right) != 0) {
+        frame = {};
+        return false;
+    }
+    return frame.top + frame.left + frame.bottom + frame.right > 0;
+}
+
+SDL_Rect HostWindow::usable_area() const {
+    SDL_Rect usable{};
+    const int d = window_ ? std::max(SDL_GetWindowDisplayIndex(window_), 0) : 0;
+    if (SDL_GetDisplayUsableBounds(d, &usable) != 0 && SDL_GetDisplayBounds(d, &usable) != 0) usable = {};
+    return usable;
 }
 
 bool HostWindow::full_screen() const {

@@ -22,6 +22,14 @@ struct WindowFrame {
 // `usable`.
 SDL_Rect window_fit_rect(const SDL_Rect& usable, const WindowFrame& frame, int x, int y, int w, int h);
 
+// Where windows of the frame sizes `sizes` stand beside the main window
+// (its frame `main`), one after the other, within `usable`: each right of,
+// below, left of or above the window placed last (the main window first),
+// then the ones before it, at the first place that covers none of them,
+// else where it covers the least. The frames' top-left corners.
+std::vector<SDL_Point> side_windows_place(const SDL_Rect& usable, const SDL_Rect& main,
+                                          const std::vector<SDL_Point>& sizes);
+
 class HostWindow {
 public:
     HostWindow() = default;
@@ -69,6 +77,11 @@ public:
     // of its display: its frame at (x, y) from the display's top-left, or
     // where it is when move is false. Returns the client rectangle given.
     SDL_Rect place(int x, int y, int w, int h, bool move);
+    // The frame the window manager put around the window; false while it
+    // has put none (yet).
+    bool borders(WindowFrame& frame) const;
+    // The usable area of the window's display, on the screen.
+    SDL_Rect usable_area() const;
     // In exclusive full screen (the display's mode is the window's).
     bool full_screen() const;
     // The cursor over the window: `cursor` when set, else the one its

@@ -1,7 +1,10 @@
 // The disk panel, its chooser and the information dialogs drawn in an
 // ImGui context without a window.
+#include <string>
+
 #include "app/disk_panel.h"
 #include "app/info_dialogs.h"
+#include "app/info_dialogs_frame.h"
 #include "imgui_frame.h"
 
 namespace {
@@ -29,12 +32,15 @@ TEST_F(DialogsDraw, PanelChooserAndInformation) {
     EXPECT_FALSE(info.lines.empty());
 }
 
-// A drive button shows the end of a name too wide for it (the file's own
-// name), cut between whole characters; an empty slot reads "no disk".
+// A drive button (as the font button) shows the end of a name too wide for
+// it (the file's own name) after "...", cut between whole characters; an
+// empty slot reads "no disk".
 TEST_F(DialogsDraw, DriveLabelsShowTheEndOfALongName) {
     ImGui::NewFrame();
     const std::string deep = "/tmp/zolm-probe-0123456789/some/folders/deeper/still/disks/blank.x";
     const std::string kana = "/tmp/zolm-probe-0123456789/ディスク/ゲーム/ドライブ用/フロッピー.xdf";
+    std::string japanese_folder = "/home/";
+    for (int i = 0; i < 30; ++i) japanese_folder += "ゲーム";
     const float width = ImGui::CalcTextSize("/tmp/zolm-probe-0123456789/so").x;
     struct Case {
         std::string name, want_end;
@@ -44,6 +50,8 @@ TEST_F(DialogsDraw, DriveLabelsShowTheEndOfALongName) {
         {"game.xdf", "game.xdf", false},
         {deep, "/disks/blank.x", true},
         {kana, "フロッピー.xdf", true},
+        {"/home/user/" + std::string(80, 'd') + "/GAME.XDF", "/GAME.XDF", true},
+        {japanese_folder + "/ディスク.XDF", "/ディスク.XDF", true},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -62,7 +70,6 @@ TEST_F(DialogsDraw, DriveLabelsShowTheEndOfALongName) {
             EXPECT_GT(ImGui::CalcTextSize(("..." + one_more).c_str(), nullptr, false).x, width);
         }
     }
-    ImGui::EndFrame();
 }
 
 }  // namespace

@@ -77,6 +77,40 @@ TEST_F(FileChooserDraw, FitsTheWindowWithEveryControlOnView) {
     }
 }
 
+// The panel's button opens the chooser in a frame of the panel's own size;
+// the panel has grown to hold it by the next. The very first opening lies
+// whole within the grown window, centred.
+TEST_F(FileChooserDraw, TheFirstOpeningFitsTheWindowThatGrewAfterItsFirstFrame) {
+    const struct { ImVec2 first, then; } cases[] = {{{480, 230}, {560, 460}}, {{1280, 1024}, {560, 460}}};
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::to_string(int(c.first.x)) + "x" + std::to_string(int(c.first.y)));
+        ImGuiFrames::TearDown();  // a context that never drew a chooser
+        ImGuiFrames::SetUp();
+        FileChooser fresh;
+        ImGui::GetIO().DisplaySize = c.first;
+        file_chooser_open(fresh, "FD0", (folder / "disk0.xdf").string(), DISK_FILTER, "XDF", true);
+        auto draw_fresh = [&](int n) {
+            frames(n, [&] {
+                ImGui::SetNextWindowPos(ImVec2(0, 0));
+                ImGui::SetNextWindowSize(ImGui::GetIO().DisplaySize);
+                ImGui::Begin("pane", nullptr, ImGuiWindowFlags_NoDecoration);
+                file_chooser_draw(fresh);
+                ImGui::End();
+            });
+        };
+        draw_fresh(1);
+        ImGui::GetIO().DisplaySize = c.then;
+        draw_fresh(3);
+        ImGuiWindow* w = ImGui::FindWindowByName("FD0");
+        ASSERT_NE(w, nullptr);
+        EXPECT_GE(w->Pos.x, 0);
+        EXPECT_GE(w->Pos.y, 0);
+        EXPECT_LE(w->Pos.x + w->Size.x, c.then.x);
+        EXPECT_LE(w->Pos.y + w->Size.y, c.then.y);
+        EXPECT_NEAR(w->Pos.x, (c.then.x - w->Size.x) / 2, 1) << "centred";
+    }
+}
+
 TEST_F(FileChooserDraw, TheKeyboardAloneChoosesOrCancels) {
     ImGui::GetIO().DisplaySize = ImVec2(480, 230);
     file_chooser_open(chooser, "FD0", (folder / "disk1.xdf").string(), DISK_FILTER, "XDF", true);

@@ -104,4 +104,30 @@ TEST_F(OptionSheetDraw, EnterIsOkEscapeIsCancelSpacePressesOk) {
     }
 }
 
+// The picture under a dialog never shows through it; the information
+// dialog's lines are read whole, a line wider than the window wrapped.
+TEST_F(OptionSheetDraw, DialogsAreOpaqueAndTheirLinesWhole) {
+    ImGui::GetIO().DisplaySize = ImVec2(640, 560);  // the main window while a dialog is open
+    open(PAGE_SCREEN);
+    const auto background_alpha = [](const char* title) {
+        ImGuiWindow* w = ImGui::FindWindowByName(title);
+        return w && !w->DrawList->VtxBuffer.empty() ? w->DrawList->VtxBuffer[0].col >> IM_COL32_A_SHIFT : 0u;
+    };
+    EXPECT_EQ(background_alpha(OPTION_SHEET_TITLE), 0xFFu);
+    option_sheet_cancel(s);
+    draw(2);
+
+    info_dialog_open(info);
+    info.lines.insert(info.lines.begin(), "Platform: Linux " + std::string(120, 'x') + " x86_64");
+    draw(3);
+    EXPECT_EQ(background_alpha(INFO_DIALOG_TITLE), 0xFFu);
+    ImGuiWindow* dialog = ImGui::FindWindowByName(INFO_DIALOG_TITLE);
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_LE(dialog->Pos.x + dialog->Size.x, 640);
+    for (ImGuiWindow* w : GImGui->Windows) {
+        if (w->ParentWindow != dialog) continue;
+        EXPECT_LE(w->ScrollMax.x, 1.0f) << "no line reaches past the list's right (but by rounding)";
+    }
+}
+
 }  // namespace

@@ -27,7 +27,10 @@ pid=$!
 main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
 panel=$(wait_for_window '^X68000') || fail "no panel"
 # The debugger's "exit" writes the settings: the window is idle from then on.
-for ((i = 0; i < WAIT_STEPS && ! -e X68.CFG; i++)); do sleep 0.1; done
+for ((i = 0; i < WAIT_STEPS; i++)); do
+    [[ -e X68.CFG ]] && break
+    sleep 0.1
+done
 sleep 0.5
 xdotool windowmove "$panel" "$PANEL_X" "$PANEL_Y"
 xdotool windowfocus "$panel"

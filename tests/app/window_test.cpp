@@ -5,13 +5,17 @@
 // window's picture area the picture the machine made.
 #include <gtest/gtest.h>
 
+#include <SDL.h>
 #include <png.h>
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <set>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -21,6 +25,7 @@ namespace {
 
 const fs::path SESSION_SCRIPT = fs::path(__FILE__).parent_path() / "window_session.sh";
 const fs::path PANEL_SCRIPT = fs::path(__FILE__).parent_path() / "window_panel.sh";
+const fs::path SIDE_SCRIPT = fs::path(__FILE__).parent_path() / "window_side.sh";
 
 bool have_program(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
@@ -46,6 +51,17 @@ bool read_png(const fs::path& path, Picture& out) {
     out.height = image.height;
     out.rgb.resize(PNG_IMAGE_SIZE(image));
     return png_image_finish_read(&image, nullptr, out.rgb.data(), 0, nullptr) != 0;
+}
+
+// A binary PPM ("P6", 255 the largest value), as window_side.sh writes it.
+bool read_ppm(const fs::path& path, Picture& out) {
+    std::ifstream in(path, std::ios::binary);
+    std::string magic;
+    int max = 0;
+    if (!(in >> magic >> out.width >> out.height >> max) || magic != "P6" || max != 255) return false;
+    in.get();
+    out.rgb.resize(size_t(out.width) * out.height * 3);
+    return bool(in.read(reinterpret_cast<char*>(out.rgb.data()), std::streamsize(out.rgb.size())));
 }
 
 class Window : public ::testing::Test {
@@ -174,6 +190,66 @@ TEST_F(Window, AClickIntoThePanelLeavesTheKeysWithTheMachineAndItsCloseBoxIsAcPl
     EXPECT_EQ(file_text(root_ / "focus.txt"), "main\n") << "the keyboard went back to the main window";
     EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
     EXPECT_TRUE(file_text(root_ / "X68.CFG").ends_with("\nEND:\n")) << "saved at the end as ever";
+}
+
+// The disk panel and the debug information stand beside the main window,
+// on the screen, none covering another.
+TEST_F(Window, TheSideWindowsStandBesideTheMainWindow) {
+    int rc = session("", "", SIDE_SCRIPT);
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    std::istringstream places(file_text(root_ / "places.txt"));
+    std::vector<std::pair<std::string, SDL_Rect>> windows;
+    std::string name;
+    SDL_Rect r{};
+    while (places >> name >> r.x >> r.y >> r.w >> r.h) windows.push_back({name, r});
+    ASSERT_EQ(windows.size(), 3u) << places.str();
+    for (size_t i = 0; i < windows.size(); ++i) {
+        const SDL_Rect& a = windows[i].second;
+        EXPECT_TRUE(a.x >= 0 && a.y >= 0 && a.x + a.w <= 1280 && a.y + a.h <= 1024) << windows[i].first;
+        for (size_t j = i + 1; j < windows.size(); ++j) {
+            const SDL_Rect& b = windows[j].second;
+            const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
+            EXPECT_TRUE(apart) << windows[i].first << " and " << windows[j].first << ":\n" << places.str();
+        }
+    }
+}
+
+// The main window opens at the size its menu bar and picture take: the X
+// server never gives it another on the way (rows it grows by show the
+// window manager's background until drawn).
+TEST_F(Window, TheMainWindowOpensAtItsSize) {
+    int rc = session("", "", SIDE_SCRIPT);
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    const std::string main = file_text(root_ / "main_id.txt");
+    std::istringstream sizes(file_text(root_ / "sizes.txt"));
+    std::string line;
+    std::set<std::string> seen;
+    while (std::getline(sizes, line))
+        if (line.starts_with(main.substr(0, main.find('\n')) + " ")) seen.insert(line);
+    EXPECT_EQ(seen.size(), 1u) << "the main window's sizes:\n" << sizes.str();
+}
+
+// A chosen image refused: while its box waits, the panel behind it is drawn
+// whole at its own size again (as before the chooser grew it), not left
+// with pieces of the chooser.
+TEST_F(Window, ThePanelIsDrawnWholeBehindARefusalBox) {
+    std::ofstream(root_ / "bad.DIM") << "short";
+    int rc = session("", "ZOLM_SESSION=refusal", SIDE_SCRIPT);
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    Picture before, behind;
+    ASSERT_TRUE(read_ppm(root_ / "panel.ppm", before));
+    ASSERT_TRUE(read_ppm(root_ / "panel_box.ppm", behind));
+    ASSERT_EQ(behind.width, before.width);
+    ASSERT_EQ(behind.height, before.height);
+    uint32_t differ = 0;
+    for (uint32_t y = 0; y < before.height; y++)
+        for (uint32_t x = 0; x < before.width; x++)
+            if (std::memcmp(before.at(x, y), behind.at(x, y), 3) != 0) differ++;
+    // The keyboard's mark on a button may differ; a chooser's piece covers more.
+    EXPECT_LT(differ, before.width * before.height / 20) << differ << " of " << before.width * before.height;
 }
 
 }  // namespace

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <vector>
 
 #include "host/sdl_window.h"
 
@@ -31,6 +32,45 @@ TEST(SdlWindowPlace, TheWindowFitsTheUsableScreenAndStaysOnIt) {
         EXPECT_EQ(r.y, c.want.y) << c.w << "x" << c.h;
         EXPECT_EQ(r.w, c.want.w) << c.w << "x" << c.h;
         EXPECT_EQ(r.h, c.want.h) << c.w << "x" << c.h;
+    }
+}
+
+// The disk panel and the debug information stand beside the main window:
+// on a screen with room they cover neither it nor each other; on a small
+// one they stay on the screen and cover as little as they must.
+TEST(SdlWindowPlace, SideWindowsStandBesideTheMainWindow) {
+    const std::vector<SDL_Point> panel_and_debug{{482, 251}, {362, 151}};
+    struct Case {
+        const char* what;
+        SDL_Rect usable, main;
+        std::vector<SDL_Point> want;
+    } cases[] = {
+        {"room on the right: a column there", {0, 0, 1920, 1080}, {575, 252, 770, 555}, {{1345, 252}, {1345, 503}}},
+        {"centred on 1280 x 1024: above, then beside the panel",
+         {0, 0, 1280, 1024},
+         {255, 252, 770, 555},
+         {{255, 1}, {737, 1}}},
+        {"main at the top right: a column below it", {0, 0, 1280, 1024}, {510, 0, 770, 555}, {{510, 555}, {510, 806}}},
+        {"main at the bottom right: on its left", {0, 0, 1280, 1024}, {510, 469, 770, 555}, {{28, 469}, {28, 720}}},
+        {"a second display with a panel on top",
+         {1920, 30, 1280, 994},
+         {1920 + 255, 30, 770, 555},
+         {{1920 + 255, 585}, {1920 + 737, 585}}},
+        {"no room anywhere: on the screen, over the least", {0, 0, 800, 600}, {15, 22, 770, 555}, {{15, 349}, {15, 0}}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        const std::vector<SDL_Point> at = side_windows_place(c.usable, c.main, panel_and_debug);
+        ASSERT_EQ(at.size(), 2u);
+        for (size_t i = 0; i < at.size(); ++i) {
+            EXPECT_EQ(at[i].x, c.want[i].x) << "window " << i;
+            EXPECT_EQ(at[i].y, c.want[i].y) << "window " << i;
+            const SDL_Rect r{at[i].x, at[i].y, panel_and_debug[i].x, panel_and_debug[i].y};
+            EXPECT_GE(r.x, c.usable.x);
+            EXPECT_GE(r.y, c.usable.y);
+            EXPECT_LE(r.x + r.w, c.usable.x + c.usable.w);
+            EXPECT_LE(r.y + r.h, c.usable.y + c.usable.h);
+        }
     }
 }
 
