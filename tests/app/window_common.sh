@@ -16,6 +16,19 @@ wait_for_window() { # regex; prints its id
     done
     return 1
 }
+# Waits until the program has placed a side window beside the main window
+# (they no longer overlap), so that a move of the test's own comes after it.
+wait_beside() { # main side
+    local i X Y WIDTH HEIGHT SCREEN WINDOW mx my mw mh
+    for ((i = 0; i < WAIT_STEPS; i++)); do
+        eval "$(xdotool getwindowgeometry --shell "$1")"
+        mx=$X my=$Y mw=$WIDTH mh=$HEIGHT
+        eval "$(xdotool getwindowgeometry --shell "$2")"
+        if ((X >= mx + mw || X + WIDTH <= mx || Y >= my + mh || Y + HEIGHT <= my)); then return 0; fi
+        sleep 0.1
+    done
+    return 1
+}
 click() { # window x y
     xdotool mousemove --window "$1" "$2" "$3"
     sleep 0.3

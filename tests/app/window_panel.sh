@@ -26,6 +26,7 @@ pid=$!
 
 main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
 panel=$(wait_for_window '^X68000') || fail "no panel"
+wait_beside "$main" "$panel" || fail "the panel never stood beside the main window"
 # The debugger's "exit" writes the settings: the window is idle from then on.
 for ((i = 0; i < WAIT_STEPS; i++)); do
     [[ -e X68.CFG ]] && break
