@@ -175,7 +175,8 @@ void BoxWindow::take_event(const SDL_Event& e) {
         return;
     }
     // Another window's: it comes again after the box; the pointer's moves
-    // over it are no matter.
+    // over it are no matter. What the box uncovers is drawn again at once.
+    if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_EXPOSED) HostWindow::repaint_window(id);
     if (e.type == SDL_MOUSEMOTION || waiting_.size() >= WAITING_MAX) return;
     waiting_.push_back(e);
 }

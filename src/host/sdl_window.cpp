@@ -67,6 +67,7 @@ bool HostWindow::open(const char* title, int w, int h, uint32_t flags, const std
     ImGui_ImplSDL2_InitForSDLRenderer(window_);
     ImGui_ImplSDLRenderer_Init(renderer_);
     if (before) ImGui::SetCurrentContext(before);
+    open_windows_.push_back(this);
     return true;
 }
 
@@ -77,6 +78,8 @@ void HostWindow::enable_keyboard_navigation() {
 }
 
 void HostWindow::close() {
+    std::erase(open_windows_, this);
+    drawn_ = false;
     if (context_) {
         ImGuiContext* before = ImGui::GetCurrentContext();
         ImGui::SetCurrentContext(context_);
@@ -202,6 +205,7 @@ void HostWindow::feed_held_buttons() {
 
 void HostWindow::begin_frame() {
     make_current();
+    drawn_ = false;  // NewFrame drops the last frame's draw data
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
     feed_held_buttons();
@@ -217,8 +221,36 @@ void HostWindow::end_frame(void (*draw_under)(HostWindow&, void*), void* arg) {
     if (draw_under) draw_under(*this, arg);
     ImGui_ImplSDLRenderer_RenderDrawData(ImGui::GetDrawData());
     SDL_RenderPresent(renderer_);
+    draw_under_ = draw_under;
+    draw_under_arg_ = arg;
+    drawn_ = true;
     apply_cursor();
     feed_held_keys();
+}
+
+std::vector<HostWindow*> HostWindow::open_windows_;
+
+void HostWindow::repaint() {
+    if (!drawn_ || !renderer_) return;  // none drawn yet, or one is being drawn
+    ImGuiContext* before = ImGui::GetCurrentContext();
+    make_current();
+    if (ImDrawData* data = ImGui::GetDrawData()) {
+        SDL_SetRenderDrawColor(renderer_, 0, 0, 0, 255);
+        SDL_RenderClear(renderer_);
+        if (draw_under_) draw_under_(*this, draw_under_arg_);
+        ImGui_ImplSDLRenderer_RenderDrawData(data);
+        SDL_RenderPresent(renderer_);
+    }
+    ImGui::SetCurrentContext(before);
+}
+
+bool HostWindow::repaint_window(uint32_t id) {
+    for (HostWindow* w : open_windows_)
+        if (w->id() == id) {
+            w->repaint();
+            return true;
+        }
+    return false;
 }
 
 void HostWindow::apply_cursor() {

@@ -69,6 +69,11 @@ public:
     void begin_frame();
     // Renders ImGui over what draw_under put (when given) and presents.
     void end_frame(void (*draw_under)(HostWindow&, void*) = nullptr, void* arg = nullptr);
+    // Draws the last frame again, unchanged (while a message box holds the
+    // window's events, the window system may still ask for its picture).
+    void repaint();
+    // repaint() of the open window whose id is id; false when none is.
+    static bool repaint_window(uint32_t id);
 
     void set_title(const std::string& title);
     void set_client_size(int w, int h);
@@ -112,10 +117,14 @@ private:
     std::vector<SDL_Event> held_;  // button events waiting, oldest first
     bool release_frame_ = false;   // the next frame shows a press let go, in its place
     bool buttons_down_[MOUSE_BUTTONS] = {};
-    bool buttons_pressed_[MOUSE_BUTTONS] = {};     // pressed since the last frame
-    ImVec2 frame_mouse_{-1.0f, -1.0f};             // the pointer as the last frame saw it
-    std::vector<SDL_Event> held_keys_;             // key events waiting, oldest first
-    std::bitset<SDL_NUM_SCANCODES> keys_changed_;  // up or down since the last frame
+    bool buttons_pressed_[MOUSE_BUTTONS] = {};          // pressed since the last frame
+    ImVec2 frame_mouse_{-1.0f, -1.0f};                  // the pointer as the last frame saw it
+    std::vector<SDL_Event> held_keys_;                  // key events waiting, oldest first
+    std::bitset<SDL_NUM_SCANCODES> keys_changed_;       // up or down since the last frame
+    void (*draw_under_)(HostWindow&, void*) = nullptr;  // as the last frame was drawn
+    void* draw_under_arg_ = nullptr;
+    bool drawn_ = false;  // a frame was rendered: its draw data stands until the next begin_frame
+    static std::vector<HostWindow*> open_windows_;
     SDL_Window* window_ = nullptr;
     SDL_Renderer* renderer_ = nullptr;
     ImGuiContext* context_ = nullptr;

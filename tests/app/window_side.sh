@@ -8,7 +8,8 @@
 # picture to panel.ppm. With ZOLM_SESSION=refusal the panel's
 # drive 0 button opens the file chooser, the name "bad.DIM" (a file too
 # short for a .DIM header) is chosen, and the panel's picture while the
-# refusal's box waits goes to panel_box.ppm; Enter closes the box. Then
+# refusal's box waits goes to panel_box.ppm, and after the box was moved
+# over the panel and away to panel_uncovered.ppm; Enter closes the box. Then
 # SIGTERM ends the program.
 #
 #   window_side.sh ZOLM FOLDER [zolm arguments...]
@@ -155,9 +156,18 @@ if [[ ${ZOLM_SESSION:-} == refusal ]]; then
     xdotool mousemove --window "$main" 300 300
     sleep 0.3
     xdotool key Return
-    wait_for_window '^FD0$' >/dev/null || fail "no refusal box"
+    box=$(wait_for_window '^FD0$') || fail "no refusal box"
     sleep 1
     grab "$panel" panel_box.ppm || fail "no picture of the panel behind the box"
+    # The box moved over the panel and away again: what it uncovers must be
+    # drawn again while the box still waits.
+    read -r px py _ < <(place_of "$panel")
+    read -r bx by _ < <(place_of "$box")
+    xdotool windowmove "$box" "$px" "$py"
+    sleep 0.5
+    xdotool windowmove "$box" "$bx" "$by"
+    sleep 1
+    grab "$panel" panel_uncovered.ppm || fail "no picture of the panel the box uncovered"
     xdotool key Return
     sleep 0.5
 fi
