@@ -140,11 +140,9 @@ void HostWindow::process_event(const SDL_Event& e) {
     held_.push_back(e);
 }
 
-// The events in their order say where the pointer is now. ImGui's own
-// look at SDL's pointer misses it: the global pointer SDL keeps on X11
-// is refreshed by raw motion alone (so warps and synthetic moves leave it
-// behind), and a window without the keyboard reads nothing unless SDL
-// thinks the pointer over it.
+// The events in their order say where the pointer is now. The ImGui back
+// end's own reading of SDL's pointer state each frame can stay behind on
+// X11 (at the last click, over a window the pointer has left).
 void HostWindow::track_pointer(const SDL_Event& e) {
     if (e.type == SDL_MOUSEMOTION) pointer_ = ImVec2(float(e.motion.x), float(e.motion.y));
     else if (is_button_event(e)) pointer_ = event_position(e);

@@ -21,6 +21,7 @@ namespace {
 
 const fs::path SESSION_SCRIPT = fs::path(__FILE__).parent_path() / "window_session.sh";
 const fs::path PANEL_SCRIPT = fs::path(__FILE__).parent_path() / "window_panel.sh";
+const fs::path HOVER_SCRIPT = fs::path(__FILE__).parent_path() / "window_hover.sh";
 
 bool have_program(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
@@ -174,6 +175,14 @@ TEST_F(Window, AClickIntoThePanelLeavesTheKeysWithTheMachineAndItsCloseBoxIsAcPl
     EXPECT_EQ(file_text(root_ / "focus.txt"), "main\n") << "the keyboard went back to the main window";
     EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
     EXPECT_TRUE(file_text(root_ / "X68.CFG").ends_with("\nEND:\n")) << "saved at the end as ever";
+}
+
+TEST_F(Window, TheMenuTitleUnderThePointerLightsWithoutAClickAndNotAfterItLeft) {
+    int rc = session("", "", HOVER_SCRIPT);
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    EXPECT_EQ(file_text(root_ / "hover.txt"), "lit\ncleared\n");
+    EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
 }
 
 }  // namespace
