@@ -174,9 +174,14 @@ void BoxWindow::take_event(const SDL_Event& e) {
         else if (e.type != SDL_KEYUP && e.type != SDL_TEXTINPUT) host_.process_event(e);
         return;
     }
-    // Another window's: it comes again after the box; the pointer's moves
-    // over it are no matter.
-    if (e.type == SDL_MOUSEMOTION || waiting_.size() >= WAITING_MAX) return;
+    // Another window's: it comes again after the box. Of a run of the
+    // pointer's moves over it the last is enough to light what is under it.
+    if (e.type == SDL_MOUSEMOTION && !waiting_.empty() && waiting_.back().type == SDL_MOUSEMOTION &&
+        waiting_.back().motion.windowID == e.motion.windowID) {
+        waiting_.back() = e;
+        return;
+    }
+    if (waiting_.size() >= WAITING_MAX) return;
     waiting_.push_back(e);
 }
 
