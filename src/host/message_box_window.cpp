@@ -174,10 +174,16 @@ void BoxWindow::take_event(const SDL_Event& e) {
         else if (e.type != SDL_KEYUP && e.type != SDL_TEXTINPUT) host_.process_event(e);
         return;
     }
-    // Another window's: it comes again after the box; the pointer's moves
-    // over it are no matter. What the box uncovers is drawn again at once.
+    // Another window's: it comes again after the box. Of a run of the
+    // pointer's moves over it the last is enough to light what is under it.
+    // What the box uncovers of it is drawn again at once.
     if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_EXPOSED) HostWindow::repaint_window(id);
-    if (e.type == SDL_MOUSEMOTION || waiting_.size() >= WAITING_MAX) return;
+    if (e.type == SDL_MOUSEMOTION && !waiting_.empty() && waiting_.back().type == SDL_MOUSEMOTION &&
+        waiting_.back().motion.windowID == e.motion.windowID) {
+        waiting_.back() = e;
+        return;
+    }
+    if (waiting_.size() >= WAITING_MAX) return;
     waiting_.push_back(e);
 }
 

@@ -123,6 +123,7 @@ bool same_position(ImVec2 a, ImVec2 b) { return a.x == b.x && a.y == b.y; }
 
 void HostWindow::process_event(const SDL_Event& e) {
     make_current();
+    track_pointer(e);
     if (e.type == SDL_KEYDOWN || e.type == SDL_KEYUP) {
         // With the input method detached the keys type for the text boxes.
         const uint32_t c = sdl_input_method_detached() ? sdl_key_character(e.key, host_keyboard_japanese()) : 0;
@@ -140,6 +141,16 @@ void HostWindow::process_event(const SDL_Event& e) {
         held_.clear();
     }
     held_.push_back(e);
+}
+
+// The events in their order say where the pointer is now. The ImGui back
+// end's own reading of SDL's pointer state each frame can stay behind on
+// X11 (at the last click, over a window the pointer has left).
+void HostWindow::track_pointer(const SDL_Event& e) {
+    if (e.type == SDL_MOUSEMOTION) pointer_ = ImVec2(float(e.motion.x), float(e.motion.y));
+    else if (is_button_event(e)) pointer_ = event_position(e);
+    else if (e.type == SDL_WINDOWEVENT && e.window.event == SDL_WINDOWEVENT_LEAVE)
+        pointer_ = ImVec2(-FLT_MAX, -FLT_MAX);
 }
 
 // A key that already went up or down since the last frame waits, and so
@@ -208,6 +219,8 @@ void HostWindow::begin_frame() {
     drawn_ = false;  // NewFrame drops the last frame's draw data
     ImGui_ImplSDLRenderer_NewFrame();
     ImGui_ImplSDL2_NewFrame();
+    // A captured pointer (relative mode) belongs to the machine, not the controls.
+    ImGui::GetIO().MousePos = SDL_GetRelativeMouseMode() ? ImVec2(-FLT_MAX, -FLT_MAX) : pointer_;
     feed_held_buttons();
     frame_mouse_ = ImGui::GetIO().MousePos;
     ImGui::NewFrame();

@@ -7,6 +7,7 @@
 #include <imgui.h>
 
 #include <bitset>
+#include <cfloat>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -62,6 +63,9 @@ public:
     // the key-down table), and a key's next change waits for the frame
     // after. With the input method detached the key presses type for the
     // text boxes (sdl_key_text.h).
+    // The pointer is where this window's last motion or button event put
+    // it, and away once it left the window: the frames follow it whether
+    // or not the window has the keyboard.
     void process_event(const SDL_Event& e);
     // Button or key events wait for frames of their own: draw again soon.
     bool input_held() const { return !held_.empty() || release_frame_ || !held_keys_.empty(); }
@@ -113,12 +117,14 @@ private:
     void apply_button(const SDL_Event& e);
     void process_key(const SDL_Event& e);
     void feed_held_keys();
+    void track_pointer(const SDL_Event& e);
 
     std::vector<SDL_Event> held_;  // button events waiting, oldest first
     bool release_frame_ = false;   // the next frame shows a press let go, in its place
     bool buttons_down_[MOUSE_BUTTONS] = {};
     bool buttons_pressed_[MOUSE_BUTTONS] = {};          // pressed since the last frame
     ImVec2 frame_mouse_{-1.0f, -1.0f};                  // the pointer as the last frame saw it
+    ImVec2 pointer_{-FLT_MAX, -FLT_MAX};                // as the events tell it; -FLT_MAX: not over the window
     std::vector<SDL_Event> held_keys_;                  // key events waiting, oldest first
     std::bitset<SDL_NUM_SCANCODES> keys_changed_;       // up or down since the last frame
     void (*draw_under_)(HostWindow&, void*) = nullptr;  // as the last frame was drawn

@@ -2,6 +2,8 @@
 // arrived in the same instant (a tap, a jump of the pointer), with press
 // and release between two frames, still chooses the option sheet's tab,
 // also right after a control was clicked (the control was hovered last).
+// The pointer's moves alone light a tab and bring a greyed control's
+// tooltip, and its leaving the window takes them away, after a click too.
 // An SDL window on the dummy video driver; the events as SDL gives them.
 #include <gtest/gtest.h>
 
@@ -10,6 +12,7 @@
 
 #include <string>
 
+#include "app/option_pages.h"
 #include "app/option_sheet.h"
 #include "host/sdl_window.h"
 
@@ -58,6 +61,33 @@ protected:
         window.process_event(button(SDL_MOUSEBUTTONDOWN, at));
         window.process_event(button(SDL_MOUSEBUTTONUP, at));
         settle();
+    }
+    SDL_Event motion(ImVec2 at) {
+        SDL_Event e{};
+        e.motion.type = SDL_MOUSEMOTION;
+        e.motion.windowID = window.id();
+        e.motion.x = int(at.x);
+        e.motion.y = int(at.y);
+        return e;
+    }
+    SDL_Event pointer_left() {
+        SDL_Event e{};
+        e.window.type = SDL_WINDOWEVENT;
+        e.window.windowID = window.id();
+        e.window.event = SDL_WINDOWEVENT_LEAVE;
+        return e;
+    }
+    // A frame after the event: the width of the text of the tooltip it
+    // drew (0 without one) and the id of the control under the pointer.
+    float frame_after(const SDL_Event& e, ImGuiID& hovered) {
+        window.process_event(e);
+        window.begin_frame();
+        option_sheet_draw(sheet);
+        const ImGuiWindow* tip = ImGui::FindWindowByName("##Tooltip_00");
+        const float width = tip && tip->Active ? tip->DC.CursorMaxPos.x - tip->DC.CursorStartPos.x : 0.0f;
+        hovered = GImGui->HoveredId;
+        window.end_frame();
+        return width;
     }
     // Frames until no button event waits, and two more: a release takes effect a frame after its press.
     void settle() {
@@ -114,6 +144,53 @@ TEST_F(WindowClicks, TapsBetweenTwoFramesEachTakeEffectWhereTheyWere) {
     settle();
     EXPECT_EQ(sheet.values[OPT_AUTOSIZE], 1);
     EXPECT_EQ(sheet.values[OPT_FRAME], 1);
+}
+
+TEST_F(WindowClicks, ThePointerMovingOverAControlHighlightsItUntilItLeaves) {
+    frames(3);
+    tap(tab_centre(PAGE_OTHER));
+    ASSERT_EQ(sheet.active, PAGE_OTHER);
+    window.make_current();
+    const ImVec2 vsync = first_control();
+    const float row = ImGui::GetFrameHeightWithSpacing();
+    const ImGuiID sound_tab = GImGui->TabBars.GetByIndex(0)->Tabs[PAGE_SOUND].ID;
+    const auto& controls = OPTION_PAGE_TABLE[PAGE_OTHER].controls;
+    ASSERT_EQ(controls[0].key, OPT_VSYNC);
+    ASSERT_EQ(controls[5].key, OPT_WINFD);
+    const struct {
+        const char* what;
+        ImVec2 at;
+        const char* tooltip;  // nullptr: the control lights instead
+    } cases[] = {
+        {"greyed VSYNC", vsync, controls[0].why_disabled},
+        {"greyed WINFD, the sixth box", ImVec2(vsync.x, vsync.y + 5 * row), controls[5].why_disabled},
+        {"the SOUND tab", tab_centre(PAGE_SOUND), nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        ImGuiID hovered = 0;
+        float tip = frame_after(motion(c.at), hovered);
+        if (c.tooltip) {
+            EXPECT_FLOAT_EQ(tip, ImGui::CalcTextSize(c.tooltip).x) << "its own tooltip";
+        } else {
+            EXPECT_EQ(hovered, sound_tab);
+        }
+        tip = frame_after(pointer_left(), hovered);
+        EXPECT_EQ(tip, 0.0f) << "a tooltip after the pointer left";
+        EXPECT_EQ(hovered, 0u) << "still lit after the pointer left";
+    }
+}
+
+TEST_F(WindowClicks, AClickedTabIsNoLongerLitOnceThePointerLeft) {
+    frames(3);
+    const ImVec2 sound = tab_centre(PAGE_SOUND);
+    tap(sound);
+    ASSERT_EQ(sheet.active, PAGE_SOUND);
+    ImGuiID hovered = 0;
+    frame_after(motion(sound), hovered);
+    ASSERT_NE(hovered, 0u) << "the tab under the pointer";
+    frame_after(pointer_left(), hovered);
+    EXPECT_EQ(hovered, 0u);
 }
 
 }  // namespace

@@ -26,6 +26,7 @@ namespace {
 const fs::path SESSION_SCRIPT = fs::path(__FILE__).parent_path() / "window_session.sh";
 const fs::path PANEL_SCRIPT = fs::path(__FILE__).parent_path() / "window_panel.sh";
 const fs::path SIDE_SCRIPT = fs::path(__FILE__).parent_path() / "window_side.sh";
+const fs::path HOVER_SCRIPT = fs::path(__FILE__).parent_path() / "window_hover.sh";
 
 bool have_program(const char* name) {
     return std::system((std::string("command -v ") + name + " >/dev/null 2>&1").c_str()) == 0;
@@ -255,6 +256,14 @@ TEST_F(Window, ThePanelIsDrawnWholeBehindARefusalBox) {
         // The keyboard's mark on a button may differ; a chooser's piece covers more.
         EXPECT_LT(differ, before.width * before.height / 20) << differ << " of " << before.width * before.height;
     }
+}
+
+TEST_F(Window, TheMenuTitleUnderThePointerLightsWithoutAClickAndNotAfterItLeft) {
+    int rc = session("", "", HOVER_SCRIPT);
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    EXPECT_EQ(file_text(root_ / "hover.txt"), "lit\ncleared\n");
+    EXPECT_EQ(file_text(root_ / "status.txt"), "0\n") << err;
 }
 
 }  // namespace

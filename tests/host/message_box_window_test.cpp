@@ -1,6 +1,7 @@
 // The window's boxes on SDL's dummy video driver: each opens a window of its
 // own without any other (SDL started and stopped for it), within the
 // display, and answers the keys sent to it; an AC plug signal closes it.
+// The other windows' events come again after it.
 #include <gtest/gtest.h>
 
 #include <SDL.h>
@@ -124,6 +125,45 @@ TEST_F(BoxWindowTest, AcPlugClosesTheBoxAndIsLeftForTheLoop) {
     g_signal_ac_plug = true;
     EXPECT_EQ(host_message_box_show_sdl("Go on?", "Q", MB_QUESTION), MB_ANSWER_NO);
     EXPECT_TRUE(host_signal_ac_plug_pending());
+}
+
+// A run of the pointer's moves over another window while a box waits
+// comes again after it as its last move: that window lights what is under
+// the pointer, not what was under it before the box.
+TEST_F(BoxWindowTest, ThePointersLastMoveOverAnotherWindowComesAgainAfterTheBox) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    SDL_Window* other = SDL_CreateWindow("other", 0, 0, 320, 200, SDL_WINDOW_SHOWN);
+    ASSERT_NE(other, nullptr) << SDL_GetError();
+    static uint32_t other_id;
+    other_id = SDL_GetWindowID(other);
+    g_keys = {SDLK_RETURN};
+    g_box_window_frame_hook = [](BoxWindow& box) {
+        for (int x : {10, 15, 20}) {
+            if (g_frames > 0) break;
+            SDL_Event e{};
+            e.motion.type = SDL_MOUSEMOTION;
+            e.motion.windowID = other_id;
+            e.motion.x = x;
+            e.motion.y = 2 * x;
+            SDL_PushEvent(&e);
+        }
+        send_keys(box);  // Enter, after the moves
+    };
+    BoxSpec question;
+    question.text = "Go on?";
+    question.buttons = {"OK"};
+    BoxWindow box;
+    ASSERT_TRUE(box.open(question, other));
+    EXPECT_EQ(box.run(), 0);
+    std::vector<SDL_Point> moves;
+    SDL_Event e;
+    while (SDL_PollEvent(&e))
+        if (e.type == SDL_MOUSEMOTION && e.motion.windowID == other_id) moves.push_back({e.motion.x, e.motion.y});
+    ASSERT_EQ(moves.size(), 1u);
+    EXPECT_EQ(moves[0].x, 20);
+    EXPECT_EQ(moves[0].y, 40);
+    SDL_DestroyWindow(other);
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 TEST_F(BoxWindowTest, ANoticeStaysUntilItsOwnerClosesIt) {
