@@ -162,8 +162,6 @@ bool MainWindow::open() {
     check_color_depth();
     display_enum_modes(16);
     fit_client(true);
-    opened_ms_ = now_ms();
-    side_place_due_ = true;
     g_video_host.g_relayout_request = 0;
     sdl_detach_input_method(g_settings.ime != 0);
     ddraw_setup();
@@ -180,7 +178,7 @@ void MainWindow::place_side_windows() {
     int w = 0, h = 0;
     main_.client_size(w, h);
     const bool settled = w == want_w_ && h == want_h_;  // X has applied the size asked
-    if (!(main_.borders(f) && settled) && now_ms() - opened_ms_ < FRAME_WAIT_MS) return;
+    if (!(main_.borders(f) && settled) && now_ms() - side_place_asked_ms_ < FRAME_WAIT_MS) return;
     side_place_due_ = false;
     if (main_.full_screen()) return;
     int x = 0, y = 0, pw = 0, ph = 0, dw = 0, dh = 0;

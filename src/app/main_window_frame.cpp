@@ -111,6 +111,11 @@ void MainWindow::fit_client(bool to_origin) {
         return;
     }
     SDL_Rect r = main_.place(g_video_host.g_window_origin_x, g_video_host.g_window_origin_y, w, h, to_origin);
+    // A new size moves the side windows to stay beside the window.
+    if (r.w != want_w_ || r.h != want_h_) {
+        side_place_due_ = true;
+        side_place_asked_ms_ = now_ms();
+    }
     want_w_ = r.w;
     want_h_ = r.h;
     fit_asked_ = now_ms();

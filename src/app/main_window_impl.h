@@ -77,7 +77,7 @@ private:
     void place_side_windows();
     static constexpr uint32_t FRAME_WAIT_MS = 1000;  // for the window manager's frame
     bool side_place_due_ = false;
-    uint32_t opened_ms_ = 0;
+    uint32_t side_place_asked_ms_ = 0;  // when the main window was given a new size
     void keep_client_size();
     void check_color_depth();
     void choose_pixel_format() override;

@@ -10,7 +10,10 @@
 # short for a .DIM header) is chosen, and the panel's picture while the
 # refusal's box waits goes to panel_box.ppm, and after the box was moved
 # over the panel and away to panel_uncovered.ppm; Enter closes the box. Then
-# SIGTERM ends the program.
+# SIGTERM ends the program. With ZOLM_SESSION=resize the panel is moved over
+# the main window, then "reset" runs the demo, which gives the main window
+# another size, and the places once the windows stand apart again go to
+# places_resized.txt.
 #
 #   window_side.sh ZOLM FOLDER [zolm arguments...]
 #
@@ -24,6 +27,7 @@ shift 2
 readonly SCRIPT_NAME="window side"
 source "$(dirname "${BASH_SOURCE[0]}")/window_common.sh"
 readonly FD0_X=120 FD0_Y=18 # the panel's drive 0 button
+readonly RESET_X=56 MENU_Y=10 # the main window's "reset"
 
 # Prints "x y width height" of a window's client area on the screen.
 place_of() {
@@ -121,31 +125,50 @@ pid=$!
 
 main=$(wait_for_window '^ZOLM [0-9]') || fail "no main window"
 panel=$(wait_for_window '^X68000') || fail "no panel"
-# xdotool's name search misses the Japanese caption: the program's third window.
-debug=
-for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
-    [[ $w != "$main" && $w != "$panel" ]] && debug=$w
-done
-[[ -n $debug ]] || fail "no debug information"
 # The debugger's "exit" writes the settings: the window is idle from then on.
 for ((i = 0; i < WAIT_STEPS; i++)); do
     [[ -e X68.CFG ]] && break
     sleep 0.1
 done
+# xdotool's name search misses the Japanese caption: the program's third
+# window, looked for once the start's notice (the font being rendered) is gone.
+debug=
+for w in $(xdotool search --onlyvisible --pid "$pid" 2>/dev/null); do
+    [[ $w != "$main" && $w != "$panel" ]] && xdotool getwindowgeometry "$w" >/dev/null 2>&1 && debug=$w
+done
+[[ -n $debug ]] || fail "no debug information"
 # The side windows move once the main window's frame is known: the places
 # are taken when no window covers another, or after the wait.
 apart() { # "x y w h" twice
     local a=($1) b=($2)
     ((a[0] + a[2] <= b[0] || b[0] + b[2] <= a[0] || a[1] + a[3] <= b[1] || b[1] + b[3] <= a[1]))
 }
-for ((i = 0; i < WAIT_STEPS; i++)); do
-    m=$(place_of "$main") p=$(place_of "$panel") d=$(place_of "$debug")
-    apart "$m" "$p" && apart "$m" "$d" && apart "$p" "$d" && break
-    sleep 0.1
-done
-sleep 0.5
+wait_apart() {
+    local i m p d
+    for ((i = 0; i < WAIT_STEPS; i++)); do
+        m=$(place_of "$main") p=$(place_of "$panel") d=$(place_of "$debug")
+        apart "$m" "$p" && apart "$m" "$d" && apart "$p" "$d" && break
+        sleep 0.1
+    done
+    sleep 0.5
+}
+places() { # file
+    printf 'main %s\npanel %s\ndebug %s\n' "$(place_of "$main")" "$(place_of "$panel")" "$(place_of "$debug")" >"$1"
+}
+wait_apart
 echo "$main" >main_id.txt
-printf 'main %s\npanel %s\ndebug %s\n' "$(place_of "$main")" "$(place_of "$panel")" "$(place_of "$debug")" >places.txt
+places places.txt
+if [[ ${ZOLM_SESSION:-} == resize ]]; then
+    # The panel put over the main window, then "reset" runs the demo, whose
+    # picture gives the window another size: the side windows move beside it.
+    read -r mx my _ < <(place_of "$main")
+    xdotool windowmove "$panel" $((mx + 20)) $((my + 40))
+    sleep 0.5
+    click "$main" "$RESET_X" "$MENU_Y"
+    sleep 1
+    wait_apart
+    places places_resized.txt
+fi
 xdotool mousemove --window "$main" 300 300 # the pointer over no control of the panel
 sleep 0.5
 grab "$panel" panel.ppm || fail "no picture of the panel"

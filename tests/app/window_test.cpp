@@ -193,27 +193,46 @@ TEST_F(Window, AClickIntoThePanelLeavesTheKeysWithTheMachineAndItsCloseBoxIsAcPl
     EXPECT_TRUE(file_text(root_ / "X68.CFG").ends_with("\nEND:\n")) << "saved at the end as ever";
 }
 
-// The disk panel and the debug information stand beside the main window,
-// on the screen, none covering another.
-TEST_F(Window, TheSideWindowsStandBesideTheMainWindow) {
-    int rc = session("", "", SIDE_SCRIPT);
-    const std::string err = file_text(root_ / "err.txt");
-    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
-    std::istringstream places(file_text(root_ / "places.txt"));
+// The places window_side.sh wrote to a file: each window on the 1280 x
+// 1024 screen, none covering another. The main window's place.
+SDL_Rect expect_apart_on_the_screen(const std::string& text) {
+    std::istringstream places(text);
     std::vector<std::pair<std::string, SDL_Rect>> windows;
     std::string name;
     SDL_Rect r{};
     while (places >> name >> r.x >> r.y >> r.w >> r.h) windows.push_back({name, r});
-    ASSERT_EQ(windows.size(), 3u) << places.str();
+    EXPECT_EQ(windows.size(), 3u) << text;
+    if (windows.size() != 3u) return {};
     for (size_t i = 0; i < windows.size(); ++i) {
         const SDL_Rect& a = windows[i].second;
         EXPECT_TRUE(a.x >= 0 && a.y >= 0 && a.x + a.w <= 1280 && a.y + a.h <= 1024) << windows[i].first;
         for (size_t j = i + 1; j < windows.size(); ++j) {
             const SDL_Rect& b = windows[j].second;
             const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y || b.y + b.h <= a.y;
-            EXPECT_TRUE(apart) << windows[i].first << " and " << windows[j].first << ":\n" << places.str();
+            EXPECT_TRUE(apart) << windows[i].first << " and " << windows[j].first << ":\n" << text;
         }
     }
+    return windows[0].second;
+}
+
+// The disk panel and the debug information stand beside the main window,
+// on the screen, none covering another.
+TEST_F(Window, TheSideWindowsStandBesideTheMainWindow) {
+    int rc = session("", "", SIDE_SCRIPT);
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    expect_apart_on_the_screen(file_text(root_ / "places.txt"));
+}
+
+// A new picture size gives the main window another size: the side windows
+// move to stand beside it again, wherever they were.
+TEST_F(Window, TheSideWindowsMoveBesideTheMainWindowWhenItsSizeChanges) {
+    int rc = session("", "ZOLM_SESSION=resize", SIDE_SCRIPT);
+    const std::string err = file_text(root_ / "err.txt");
+    ASSERT_EQ(rc, 0) << file_text(root_ / "session.txt") << err;
+    const SDL_Rect before = expect_apart_on_the_screen(file_text(root_ / "places.txt"));
+    const SDL_Rect after = expect_apart_on_the_screen(file_text(root_ / "places_resized.txt"));
+    EXPECT_TRUE(before.w != after.w || before.h != after.h) << "the demo's picture has another size";
 }
 
 // The main window opens at the size its menu bar and picture take: the X
