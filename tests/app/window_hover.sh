@@ -59,12 +59,22 @@ done
 xdotool mousemove "$AWAY_X" "$AWAY_Y"
 sleep 0.5
 away=$(bar_pixels "$main") || fail "no pixels of the window"
+# The bar as it is once it became (or, after 10 s, never became) other
+# than away, or the same, as wanted ("other" or "same").
+bar_becomes() { # wanted
+    local i now
+    for ((i = 0; i < 100; i++)); do
+        now=$(bar_pixels "$main") || fail "no pixels of the window"
+        [[ $1 == other && $now != "$away" ]] && break
+        [[ $1 == same && $now == "$away" ]] && break
+        sleep 0.1
+    done
+    echo "$now"
+}
 xdotool mousemove --window "$main" "$RESET_X" "$MENU_Y"
-sleep 0.5
-over=$(bar_pixels "$main") || fail "no pixels of the window"
+over=$(bar_becomes other)
 xdotool mousemove "$AWAY_X" "$AWAY_Y"
-sleep 0.5
-left=$(bar_pixels "$main") || fail "no pixels of the window"
+left=$(bar_becomes same)
 : >hover.txt
 [[ $over != "$away" ]] && echo lit >>hover.txt
 [[ $left == "$away" ]] && echo cleared >>hover.txt
