@@ -173,7 +173,13 @@ xdotool mousemove --window "$main" 300 300 # the pointer over no control of the 
 sleep 0.5
 grab "$panel" panel.ppm || fail "no picture of the panel"
 if [[ ${ZOLM_SESSION:-} == refusal ]]; then
+    closed=$(place_of "$panel")
     click "$panel" "$FD0_X" "$FD0_Y"
+    # The panel grows for the chooser: then it takes the keys.
+    for ((i = 0; i < WAIT_STEPS; i++)); do
+        [[ $(place_of "$panel") != "$closed" ]] && break
+        sleep 0.1
+    done
     sleep 1
     xdotool type --delay 50 bad.DIM
     xdotool mousemove --window "$main" 300 300
