@@ -74,6 +74,25 @@ with open(sys.argv[2], "wb") as out:
 PY
 }
 
+# grab, once the window's picture stands: two grabs 0.3 s apart alike and
+# not of one colour (a loaded machine may not have drawn it yet).
+grab_settled() { # window file
+    local i
+    for ((i = 0; i < 40; i++)); do
+        grab "$1" "$2.a" && sleep 0.3 && grab "$1" "$2" || return 1
+        if cmp -s "$2.a" "$2" && python3 - "$2" <<'PY'; then
+import sys
+data = open(sys.argv[1], "rb").read().split(b"\n", 3)[3]
+sys.exit(0 if len({data[i:i + 3] for i in range(0, len(data), 3)}) > 1 else 1)
+PY
+            rm -f "$2.a"
+            return 0
+        fi
+    done
+    rm -f "$2.a"
+    return 0 # the test compares what it has
+}
+
 # Notes every size the X server gives a top-level window (created or
 # changed), one line each: the window's id, width and height.
 watch_sizes() { # file seconds
@@ -171,7 +190,7 @@ if [[ ${ZOLM_SESSION:-} == resize ]]; then
 fi
 xdotool mousemove --window "$main" 300 300 # the pointer over no control of the panel
 sleep 0.5
-grab "$panel" panel.ppm || fail "no picture of the panel"
+grab_settled "$panel" panel.ppm || fail "no picture of the panel"
 if [[ ${ZOLM_SESSION:-} == refusal ]]; then
     closed=$(place_of "$panel")
     click "$panel" "$FD0_X" "$FD0_Y"
@@ -187,7 +206,7 @@ if [[ ${ZOLM_SESSION:-} == refusal ]]; then
     xdotool key Return
     box=$(wait_for_window '^FD0$') || fail "no refusal box"
     sleep 1
-    grab "$panel" panel_box.ppm || fail "no picture of the panel behind the box"
+    grab_settled "$panel" panel_box.ppm || fail "no picture of the panel behind the box"
     # The box moved over the panel and away again: what it uncovers must be
     # drawn again while the box still waits.
     read -r px py _ < <(place_of "$panel")
@@ -196,7 +215,7 @@ if [[ ${ZOLM_SESSION:-} == refusal ]]; then
     sleep 0.5
     xdotool windowmove "$box" "$bx" "$by"
     sleep 1
-    grab "$panel" panel_uncovered.ppm || fail "no picture of the panel the box uncovered"
+    grab_settled "$panel" panel_uncovered.ppm || fail "no picture of the panel the box uncovered"
     xdotool key Return
     sleep 0.5
 fi
